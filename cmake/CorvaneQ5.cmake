@@ -1,0 +1,35 @@
+# Helpers that keep the per-folder CMakeLists short.
+#
+# cq5_library(<target> [DEPS <targets>...] [QT])
+#   A static library from every .cpp in the current folder. QT links Qt privately:
+#   only platform libraries may pass it, since Qt headers stay inside platform/.
+function(cq5_library target)
+  cmake_parse_arguments(ARG "QT" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${target} STATIC ${sources})
+  set_property(GLOBAL APPEND PROPERTY CQ5_ALL_LIBS ${target})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  if(ARG_PRIVATE_DEPS)
+    target_link_libraries(${target} PRIVATE ${ARG_PRIVATE_DEPS})
+  endif()
+  if(ARG_QT)
+    target_link_libraries(${target} PRIVATE Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
+  endif()
+endfunction()
+
+# cq5_test(<target> DEPS <targets>...)
+#   A GoogleTest program from every .cpp in the current folder, registered with CTest.
+#   Tests run with Qt's offscreen platform and a private configuration folder.
+function(cq5_test target)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${target} ${sources})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${target} PRIVATE
+    CQ5_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CQ5_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/xdg-${target}")
+endfunction()
