@@ -49,3 +49,11 @@ CQ5_DECLARE_EXCEPTION(EInvalidPointer, Exception)
 CQ5_DECLARE_EXCEPTION(EOutOfResources, Exception)
 CQ5_DECLARE_EXCEPTION(EAbort, Exception)
 CQ5_DECLARE_EXCEPTION(EOSError, Exception)
+CQ5_DECLARE_EXCEPTION(ERegistryException, Exception)
+CQ5_DECLARE_EXCEPTION(EIniFileException, Exception)
+
+// The rest of the runtime unit: number text, plain text and file-name helpers, dates.
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/TextUtils.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/DateUtils.h"
