@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/Settings.h"
+#include "platform/classes/IniFiles.h"
+#include "platform/classes/SafeFile.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+const AnsiString kName = "settings_test.ini";
+
+struct SettingsTest : ::testing::Test {
+  void SetUp() override {
+    DeleteFile(ConfigFilePath(kName));
+    Settings = TSettingsRecord();
+    LoggerSettings = TLoggerSettings();
+  }
+  void WriteText(const AnsiString& text) {
+    ForceDirectories(ConfigFolder());
+    safefile::WriteFile(ConfigFilePath(kName), text);
+  }
+};
+
+TEST_F(SettingsTest, MissingFileGivesDefaults) {
+  Settings.CommsAuto = true;
+  Settings.SpeedSiteStep = 1;
+  LoggerSettings.StartValue = 1;
+  ReadSettingsFile(kName);
+  EXPECT_FALSE(Settings.CommsAuto);
+  EXPECT_EQ(Settings.CommsPort, 1);
+  EXPECT_EQ(Settings.SpeedSiteStep, 500);
+  EXPECT_EQ(Settings.LoadSites, 16);
+  EXPECT_TRUE(Settings.LambdaDisplay);
+  EXPECT_EQ(Settings.PressureUnit, 1);
+  EXPECT_EQ(Settings.EGTWarning, 1250);
+  EXPECT_EQ(Settings.UserViewVar[4], 20);
+  EXPECT_EQ(Settings.MapPath, ProgramFolder());
+  EXPECT_EQ(Settings.RomPath.back(), '/');
+  EXPECT_EQ(LoggerSettings.Channels[1], 19);
+  EXPECT_EQ(LoggerSettings.Channels[8], 27);
+  EXPECT_EQ(LoggerSettings.StopLogic, 1);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StartValue, 95.0);
+  EXPECT_EQ(LoggerSettings.ExportSamples, 10);
+}
+
+TEST_F(SettingsTest, RoundTripKeepsEveryValueAndWritesEveryKey) {
+  ReadSettingsFile(kName);
+  Settings.SpeedSiteStep = 250;
+  Settings.LambdaDisplay = false;
+  Settings.MapPath = "/home/user/maps/";
+  Settings.AutoCutPotNum = 12;
+  Settings.AutoSetMaps = 1;
+  Settings.CommsAuto = true;
+  Settings.CommsPort = 7;
+  Settings.O2Unit = 1;
+  Settings.PressureUnit = 2;
+  Settings.UserViewVar[2] = 44;
+  LoggerSettings.Channels[5] = 41;
+  LoggerSettings.StartValue = 95.5;
+  LoggerSettings.StopValue = -12.25;
+  LoggerSettings.Enabled = true;
+  LoggerSettings.ExportSamples = 100;
+  const TSettingsRecord s = Settings;
+  const TLoggerSettings g = LoggerSettings;
+  WriteSettingsFile(kName);
+
+  Settings = TSettingsRecord();
+  LoggerSettings = TLoggerSettings();
+  ReadSettingsFile(kName);
+  EXPECT_EQ(Settings.SpeedSiteStep, s.SpeedSiteStep);
+  EXPECT_EQ(Settings.LambdaDisplay, s.LambdaDisplay);
+  EXPECT_EQ(Settings.MapPath, s.MapPath);
+  EXPECT_EQ(Settings.LogPath, s.LogPath);
+  EXPECT_EQ(Settings.AutoCutPotNum, s.AutoCutPotNum);
+  EXPECT_EQ(Settings.AutoSetMaps, s.AutoSetMaps);
+  EXPECT_EQ(Settings.CommsAuto, s.CommsAuto);
+  EXPECT_EQ(Settings.CommsPort, s.CommsPort);
+  EXPECT_EQ(Settings.O2Unit, s.O2Unit);
+  EXPECT_EQ(Settings.PressureUnit, s.PressureUnit);
+  EXPECT_EQ(Settings.UserViewVar[2], s.UserViewVar[2]);
+  EXPECT_EQ(LoggerSettings.Channels[5], g.Channels[5]);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StartValue, 95.5);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StopValue, -12.25);
+  EXPECT_TRUE(LoggerSettings.Enabled);
+  EXPECT_EQ(LoggerSettings.ExportSamples, 100);
+
+  const TIniFile ini(kName);
+  EXPECT_EQ(ini.ReadString("LoggerStart", "Value", ""), "95.5");
+  EXPECT_EQ(ini.ReadString("Main", "Lambda Display", ""), "0");
+  EXPECT_EQ(ini.ReadString("Comms", "Auto", ""), "1");
+  const char* keys[][2] = {
+      {"Main", "Load Sites"}, {"Main", "Speed Sites"}, {"Main", "Live map save"}, {"Main", "ECU map save"},
+      {"Main", "Rom path"}, {"Main", "AutoIdlePotUpdate"}, {"Main", "AutoIdlePotNum"},
+      {"Main", "AutoCutNumUpdate"}, {"Main", "ReCalcPos"}, {"Logger", "Ch8Lab"}, {"Logger", "ExSamples"},
+      {"LoggerStart", "Chan"}, {"LoggerStart", "Option"}, {"LoggerStop", "Chan"}, {"LoggerStop", "Option"},
+      {"LoggerStop", "Value"}, {"EGTDisplay", "Warning"}, {"Comms", "Port"}, {"Units", "Temperature"},
+      {"Units", "Speed"}, {"Units", "Distance"}, {"UserView", "Var1"}, {"UserView", "Var4"}};
+  for (auto& k : keys) EXPECT_TRUE(ini.ValueExists(k[0], k[1])) << k[0] << "/" << k[1];
+}
+
+TEST_F(SettingsTest, OddValuesFallBackToDefaults) {
+  WriteText(
+      "[main]\n"
+      "load sites=40\n"
+      "Speed Sites=0\n"
+      "Lambda Display=2\n"
+      "AutoIdlePotNum=-1\n"
+      "AutoSetMaps=3\n"
+      "Map path=/srv/maps\n"
+      "Log path=\n"
+      "[Comms]\n"
+      "Port=99\n"
+      "Auto=yes\n"
+      "[Units]\n"
+      "Temperature=7\n"
+      "Pressure=-1\n"
+      "O2=1\n"
+      "[UserView]\n"
+      "Var1=51\n"
+      "Var2=$2A\n"
+      "[Logger]\n"
+      "Ch1Lab=1000\n"
+      "ExSamples=0\n"
+      "[LoggerStart]\n"
+      "Chan=9\n"
+      "Option=2\n"
+      "Value=abc\n"
+      "[LoggerStop]\n"
+      "Value=nan\n"
+      "[EGTDisplay]\n"
+      "Warning=5000\n");
+  ReadSettingsFile(kName);
+  EXPECT_EQ(Settings.LoadSites, 16);
+  EXPECT_EQ(Settings.SpeedSiteStep, 500);
+  EXPECT_TRUE(Settings.LambdaDisplay);  // any non-zero number is true
+  EXPECT_EQ(Settings.AutoIdlePotNum, 8);
+  EXPECT_EQ(Settings.AutoSetMaps, 0);
+  EXPECT_EQ(Settings.MapPath, "/srv/maps/");
+  EXPECT_EQ(Settings.LogPath, ProgramFolder());
+  EXPECT_EQ(Settings.CommsPort, 1);
+  EXPECT_FALSE(Settings.CommsAuto);
+  EXPECT_EQ(Settings.TemperatureUnit, 0);
+  EXPECT_EQ(Settings.PressureUnit, 1);
+  EXPECT_EQ(Settings.O2Unit, 1);
+  EXPECT_EQ(Settings.UserViewVar[1], 11);
+  EXPECT_EQ(Settings.UserViewVar[2], 42);
+  EXPECT_EQ(Settings.EGTWarning, 1250);
+  EXPECT_EQ(LoggerSettings.Channels[1], 19);
+  EXPECT_EQ(LoggerSettings.ExportSamples, 10);
+  EXPECT_EQ(LoggerSettings.StartChan, 3);
+  EXPECT_EQ(LoggerSettings.StartLogic, 0);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StartValue, 95.0);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StopValue, 90.0);
+}
+
+TEST_F(SettingsTest, FailedWriteRaises) {
+  // A folder standing where the file should be cannot be replaced by the file.
+  const AnsiString path = ConfigFilePath(kName);
+  ASSERT_TRUE(ForceDirectories(path + "/"));
+  EXPECT_THROW(WriteSettingsFile(kName), Exception);
+  std::filesystem::remove(path);
+}
+
+}  // namespace
