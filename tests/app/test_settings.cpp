@@ -9,17 +9,20 @@
 
 namespace {
 
-const AnsiString kName = "settings_test.ini";
+// Each test has a file of its own: CTest runs the tests of this program side by side.
+AnsiString IniName() {
+  return AnsiString("settings_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+}
 
 struct SettingsTest : ::testing::Test {
   void SetUp() override {
-    DeleteFile(ConfigFilePath(kName));
+    DeleteFile(ConfigFilePath(IniName()));
     Settings = TSettingsRecord();
     LoggerSettings = TLoggerSettings();
   }
   void WriteText(const AnsiString& text) {
     ForceDirectories(ConfigFolder());
-    safefile::WriteFile(ConfigFilePath(kName), text);
+    safefile::WriteFile(ConfigFilePath(IniName()), text);
   }
 };
 
@@ -27,7 +30,7 @@ TEST_F(SettingsTest, MissingFileGivesDefaults) {
   Settings.CommsAuto = true;
   Settings.SpeedSiteStep = 1;
   LoggerSettings.StartValue = 1;
-  ReadSettingsFile(kName);
+  ReadSettingsFile(IniName());
   EXPECT_FALSE(Settings.CommsAuto);
   EXPECT_EQ(Settings.CommsPort, 1);
   EXPECT_EQ(Settings.SpeedSiteStep, 500);
@@ -46,7 +49,7 @@ TEST_F(SettingsTest, MissingFileGivesDefaults) {
 }
 
 TEST_F(SettingsTest, RoundTripKeepsEveryValueAndWritesEveryKey) {
-  ReadSettingsFile(kName);
+  ReadSettingsFile(IniName());
   Settings.SpeedSiteStep = 250;
   Settings.LambdaDisplay = false;
   Settings.MapPath = "/home/user/maps/";
@@ -64,11 +67,11 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueAndWritesEveryKey) {
   LoggerSettings.ExportSamples = 100;
   const TSettingsRecord s = Settings;
   const TLoggerSettings g = LoggerSettings;
-  WriteSettingsFile(kName);
+  WriteSettingsFile(IniName());
 
   Settings = TSettingsRecord();
   LoggerSettings = TLoggerSettings();
-  ReadSettingsFile(kName);
+  ReadSettingsFile(IniName());
   EXPECT_EQ(Settings.SpeedSiteStep, s.SpeedSiteStep);
   EXPECT_EQ(Settings.LambdaDisplay, s.LambdaDisplay);
   EXPECT_EQ(Settings.MapPath, s.MapPath);
@@ -86,7 +89,7 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueAndWritesEveryKey) {
   EXPECT_TRUE(LoggerSettings.Enabled);
   EXPECT_EQ(LoggerSettings.ExportSamples, 100);
 
-  const TIniFile ini(kName);
+  const TIniFile ini(IniName());
   EXPECT_EQ(ini.ReadString("LoggerStart", "Value", ""), "95.5");
   EXPECT_EQ(ini.ReadString("Main", "Lambda Display", ""), "0");
   EXPECT_EQ(ini.ReadString("Comms", "Auto", ""), "1");
@@ -131,7 +134,7 @@ TEST_F(SettingsTest, OddValuesFallBackToDefaults) {
       "Value=nan\n"
       "[EGTDisplay]\n"
       "Warning=5000\n");
-  ReadSettingsFile(kName);
+  ReadSettingsFile(IniName());
   EXPECT_EQ(Settings.LoadSites, 16);
   EXPECT_EQ(Settings.SpeedSiteStep, 500);
   EXPECT_TRUE(Settings.LambdaDisplay);  // any non-zero number is true
@@ -157,9 +160,9 @@ TEST_F(SettingsTest, OddValuesFallBackToDefaults) {
 
 TEST_F(SettingsTest, FailedWriteRaises) {
   // A folder standing where the file should be cannot be replaced by the file.
-  const AnsiString path = ConfigFilePath(kName);
+  const AnsiString path = ConfigFilePath(IniName());
   ASSERT_TRUE(ForceDirectories(path + "/"));
-  EXPECT_THROW(WriteSettingsFile(kName), Exception);
+  EXPECT_THROW(WriteSettingsFile(IniName()), Exception);
   std::filesystem::remove(path);
 }
 
