@@ -44,3 +44,4 @@ function(cq5_test target)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/xdg-${target}")
 endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/FormResources.cmake)
