@@ -1,0 +1,732 @@
+#include "platform/graphics/Canvas.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <QPolygon>
+#include <cmath>
+#include <optional>
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/detail/QtGraphics.h"
+
+// ---------------------------------------------------------------------------------------
+// Qt glue shared by the drawing classes.
+
+namespace gfx {
+namespace {
+AppFactory g_factory = nullptr;
+}
+
+void SetGuiApplicationFactory(AppFactory factory) { g_factory = factory; }
+
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  if (g_factory) {
+    g_factory();
+    return;
+  }
+  static int argc = 1;
+  static char arg0[] = "corvaneq5";
+  static char* argv[] = {arg0, nullptr};
+  new QApplication(argc, argv);
+}
+
+QColor ToQColor(TColor c) {
+  const TColor rgb = ColorToRGB(c);
+  return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+AnsiString MapFontFamily(const AnsiString& name) {
+  struct Entry {
+    const char* from;
+    const char* to;
+  };
+  // The faces the forms were laid out with, mapped to metric-compatible or close faces
+  // that the system ships.
+  static constexpr Entry kMap[] = {
+      {"MS Sans Serif", "Liberation Sans"}, {"Microsoft Sans Serif", "Liberation Sans"},
+      {"Arial", "Liberation Sans"},         {"Helvetica", "Liberation Sans"},
+      {"Tahoma", "Liberation Sans"},        {"Verdana", "DejaVu Sans"},
+      {"System", "Liberation Sans"},        {"Small Fonts", "Liberation Sans"},
+      {"MS Shell Dlg", "Liberation Sans"},  {"MS Shell Dlg 2", "Liberation Sans"},
+      {"Courier New", "Liberation Mono"},   {"Courier", "Liberation Mono"},
+      {"Fixedsys", "Liberation Mono"},      {"Terminal", "Liberation Mono"},
+      {"Lucida Console", "Liberation Mono"}, {"Times New Roman", "Liberation Serif"},
+      {"Times", "Liberation Serif"},        {"MS Serif", "Liberation Serif"},
+  };
+  const QString q = ToQString(name);
+  for (const auto& e : kMap)
+    if (q.compare(QLatin1String(e.from), Qt::CaseInsensitive) == 0) return e.to;
+  return name;
+}
+
+QFont ToQFont(const TFont& f) {
+  EnsureGuiApplication();
+  QFont q(ToQString(MapFontFamily(f.Name())));
+  // Text is drawn without smoothing or kerning, as the program's screens always were;
+  // it also keeps probe pixels and XOR drawing exact.
+  q.setStyleStrategy(QFont::NoAntialias);
+  q.setHintingPreference(QFont::PreferFullHinting);
+  q.setKerning(false);
+  q.setBold(f.Style().Contains(fsBold));
+  q.setItalic(f.Style().Contains(fsItalic));
+  q.setUnderline(f.Style().Contains(fsUnderline));
+  q.setStrikeOut(f.Style().Contains(fsStrikeOut));
+  if (f.Pitch() == fpFixed) {
+    q.setFixedPitch(true);
+    q.setStyleHint(QFont::TypeWriter);
+  }
+  int h = f.Height();
+  if (h < 0) {
+    q.setPixelSize(-h);
+  } else if (h > 0) {
+    // A positive height is the whole cell; find the character height that fills it.
+    q.setPixelSize(h);
+    const int cell = QFontMetrics(q).height();
+    if (cell > 0 && cell != h) q.setPixelSize(std::max(1, h * h / cell));
+  } else {
+    q.setPixelSize(11);
+  }
+  return q;
+}
+
+void AttachImage(TCanvas& canvas, QImage* image) {
+  canvas.impl().image = image;
+  canvas.impl().external = nullptr;
+}
+
+void AttachPainter(TCanvas& canvas, QPainter* painter) {
+  canvas.impl().external = painter;
+  canvas.impl().image = nullptr;
+}
+
+}  // namespace gfx
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+using gfx::ToQColor;
+using gfx::ToQString;
+
+uint32_t Rop2(TPenMode mode, uint32_t p, uint32_t d) {
+  switch (mode) {
+    case pmBlack: return 0;
+    case pmWhite: return 0xFFFFFF;
+    case pmNop: return d;
+    case pmNot: return ~d;
+    case pmCopy: return p;
+    case pmNotCopy: return ~p;
+    case pmMergePenNot: return p | ~d;
+    case pmMaskPenNot: return p & ~d;
+    case pmMergeNotPen: return ~p | d;
+    case pmMaskNotPen: return ~p & d;
+    case pmMerge: return p | d;
+    case pmNotMerge: return ~(p | d);
+    case pmMask: return p & d;
+    case pmNotMask: return ~(p & d);
+    case pmXor: return p ^ d;
+    case pmNotXor: return ~(p ^ d);
+  }
+  return p;
+}
+
+uint32_t Rop3(TCopyMode mode, uint32_t s, uint32_t d, uint32_t pat) {
+  switch (mode) {
+    case cmBlackness: return 0;
+    case cmWhiteness: return 0xFFFFFF;
+    case cmDstInvert: return ~d;
+    case cmNotSrcCopy: return ~s;
+    case cmNotSrcErase: return ~(s | d);
+    case cmSrcAnd: return s & d;
+    case cmSrcErase: return s & ~d;
+    case cmSrcInvert: return s ^ d;
+    case cmSrcPaint: return s | d;
+    case cmMergePaint: return ~s | d;
+    case cmMergeCopy: return s & pat;
+    case cmPatCopy: return pat;
+    case cmPatInvert: return pat ^ d;
+    case cmPatPaint: return pat | ~s | d;
+    default: return s;
+  }
+}
+
+bool Is32Bit(const QImage& img) {
+  const auto f = img.format();
+  return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+         f == QImage::Format_ARGB32_Premultiplied;
+}
+
+uint32_t ReadRgb(const QImage& img, int x, int y) {
+  if (Is32Bit(img)) return reinterpret_cast<const uint32_t*>(img.constScanLine(y))[x] & 0xFFFFFF;
+  return img.pixel(x, y) & 0xFFFFFF;
+}
+
+void WriteRgb(QImage& img, int x, int y, uint32_t rgb) {
+  if (Is32Bit(img))
+    reinterpret_cast<uint32_t*>(img.scanLine(y))[x] = 0xFF000000u | (rgb & 0xFFFFFF);
+  else
+    img.setPixel(x, y, 0xFF000000u | (rgb & 0xFFFFFF));
+}
+
+uint32_t QRgbOf(TColor c) {
+  const TColor rgb = ColorToRGB(c);
+  return static_cast<uint32_t>((GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb));
+}
+
+// Opens a painter on the canvas's surface for the length of one drawing call.
+class Painter {
+ public:
+  explicit Painter(TCanvas::Impl& d) {
+    if (d.external) {
+      p_ = d.external;
+      p_->save();
+      external_ = true;
+    } else if (d.image && !d.image->isNull()) {
+      own_.emplace(d.image);
+      p_ = &*own_;
+    } else {
+      throw EInvalidOperation("Canvas does not allow drawing");
+    }
+    p_->setRenderHint(QPainter::Antialiasing, false);
+    p_->setRenderHint(QPainter::TextAntialiasing, false);
+    if (d.hasClip) p_->setClipRegion(d.clip);
+  }
+  ~Painter() {
+    if (external_) p_->restore();
+  }
+  Painter(const Painter&) = delete;
+  Painter& operator=(const Painter&) = delete;
+  QPainter& operator*() { return *p_; }
+  QPainter* operator->() { return p_; }
+
+ private:
+  QPainter* p_ = nullptr;
+  std::optional<QPainter> own_;
+  bool external_ = false;
+};
+
+QPen MakePen(TPen& pen) {
+  if (pen.Style() == psClear) return QPen(Qt::NoPen);
+  QPen q(ToQColor(pen.Color()));
+  const int w = std::max(1, pen.Width());
+  q.setWidth(w);
+  if (w <= 1) {
+    // A one-pixel line leaves out its end pixel.
+    q.setCapStyle(Qt::FlatCap);
+    q.setJoinStyle(Qt::MiterJoin);
+  } else {
+    q.setCapStyle(Qt::RoundCap);
+    q.setJoinStyle(Qt::RoundJoin);
+  }
+  // Styled pens are one pixel wide; wider pens draw solid.
+  if (w <= 1) {
+    switch (pen.Style()) {
+      case psDash: q.setDashPattern({18, 6}); break;
+      case psDot: q.setDashPattern({3, 3}); break;
+      case psDashDot: q.setDashPattern({9, 6, 3, 6}); break;
+      case psDashDotDot: q.setDashPattern({9, 3, 3, 3, 3, 3}); break;
+      default: break;
+    }
+  }
+  return q;
+}
+
+QBrush MakeBrush(TBrush& brush) {
+  const QColor c = ToQColor(brush.Color());
+  switch (brush.Style()) {
+    case bsSolid: return QBrush(c);
+    case bsClear: return QBrush(Qt::NoBrush);
+    case bsHorizontal: return QBrush(c, Qt::HorPattern);
+    case bsVertical: return QBrush(c, Qt::VerPattern);
+    case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
+    case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
+    case bsCross: return QBrush(c, Qt::CrossPattern);
+    case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
+  }
+  return QBrush(c);
+}
+
+QRect Normalized(int x1, int y1, int x2, int y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  return QRect(x1, y1, x2 - x1, y2 - y1);
+}
+
+// The parametric angle (degrees, counter-clockwise from 3 o'clock) at which the ray
+// from the ellipse centre through (x, y) meets the ellipse in r.
+double RayAngle(const QRectF& r, int x, int y) {
+  const double a = std::max(r.width() / 2.0, 0.5), b = std::max(r.height() / 2.0, 0.5);
+  const double dx = x - r.center().x(), dy = r.center().y() - y;
+  if (dx == 0 && dy == 0) return 0;
+  return std::atan2(dy / b, dx / a) * 180.0 / M_PI;
+}
+
+QString StripPrefix(const QString& s) {
+  QString out;
+  out.reserve(s.size());
+  for (int i = 0; i < s.size(); ++i) {
+    if (s[i] == QLatin1Char('&')) {
+      if (i + 1 < s.size() && s[i + 1] == QLatin1Char('&')) {
+        out += QLatin1Char('&');
+        ++i;
+      }
+      continue;
+    }
+    out += s[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+TCanvas::TCanvas() : impl_(std::make_unique<Impl>()) {
+  gfx::EnsureGuiApplication();
+  brush_.OnChange = [this](TObject*) { BrushChanged(); };
+}
+
+TCanvas::~TCanvas() = default;
+
+void TCanvas::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TCanvas::BrushChanged() { bk_mode_override_ = 0; }
+
+bool TCanvas::HandleAllocated() const {
+  return impl_->external || (impl_->image && !impl_->image->isNull());
+}
+
+TSize TCanvas::SurfaceSize() const {
+  if (impl_->image) return {impl_->image->width(), impl_->image->height()};
+  if (impl_->external && impl_->external->device())
+    return {impl_->external->device()->width(), impl_->external->device()->height()};
+  return {};
+}
+
+void TCanvas::SetBkMode(int mode) { bk_mode_override_ = mode == TRANSPARENT ? TRANSPARENT : OPAQUE; }
+
+int TCanvas::BkMode() const {
+  if (bk_mode_override_) return bk_mode_override_;
+  return const_cast<TBrush&>(brush_).Style() == bsSolid ? OPAQUE : TRANSPARENT;
+}
+
+// Draws a pen-and-brush figure. Copy mode paints straight onto the surface; the other
+// raster modes paint the figure on a transparent layer first and then combine each of
+// its pixels once with the surface, so outline and fill never meet twice and XOR
+// drawing undoes itself exactly.
+template <typename Fn>
+static void DrawFigure(TCanvas& c, TPen& pen, TBrush& brush, QRect bounds, bool usePen,
+                       bool useBrush, Fn&& fn) {
+  TCanvas::Impl& d = c.impl();
+  const TPenMode mode = pen.Mode();
+  if (mode == pmNop) return;
+  const QPen qpen = usePen ? MakePen(pen) : QPen(Qt::NoPen);
+  const QBrush qbrush = useBrush ? MakeBrush(brush) : QBrush(Qt::NoBrush);
+  if (mode == pmCopy || !d.image) {
+    Painter p(d);
+    p->setPen(qpen);
+    p->setBrush(qbrush);
+    fn(*p);
+    return;
+  }
+  const int grow = std::max(2, pen.Width() + 2);
+  bounds = bounds.adjusted(-grow, -grow, grow, grow).intersected(d.image->rect());
+  if (d.hasClip) bounds = bounds.intersected(d.clip.boundingRect());
+  if (bounds.isEmpty()) return;
+  QImage layer(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+  layer.fill(0);
+  {
+    QPainter lp(&layer);
+    lp.setRenderHint(QPainter::Antialiasing, false);
+    lp.translate(-bounds.topLeft());
+    if (d.hasClip) lp.setClipRegion(d.clip);
+    lp.setPen(qpen);
+    lp.setBrush(qbrush);
+    fn(lp);
+  }
+  for (int y = 0; y < layer.height(); ++y) {
+    const auto* src = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
+    for (int x = 0; x < layer.width(); ++x) {
+      if ((src[x] >> 24) == 0) continue;
+      const int dx = bounds.x() + x, dy = bounds.y() + y;
+      const uint32_t argb = src[x] & 0xFFFFFF;
+      WriteRgb(*d.image, dx, dy, Rop2(mode, argb, ReadRgb(*d.image, dx, dy)));
+    }
+  }
+}
+
+void TCanvas::MoveTo(int x, int y) { pen_pos_ = {x, y}; }
+
+void TCanvas::LineTo(int x, int y) {
+  const QPoint a(pen_pos_.x, pen_pos_.y), b(x, y);
+  DrawFigure(*this, pen_, brush_, QRect(a, b).normalized(), true, false,
+             [&](QPainter& p) { p.drawLine(a, b); });
+  pen_pos_ = {x, y};
+  Changed();
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points) {
+  if (points.size() < 2) return;
+  QPolygon poly;
+  for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
+  DrawFigure(*this, pen_, brush_, poly.boundingRect(), true, false,
+             [&](QPainter& p) { p.drawPolyline(poly); });
+  Changed();
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  const QRect r = Normalized(x1, y1, x2, y2);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  const bool pen = pen_.Style() != psClear;
+  QRect shape(r.x(), r.y(), r.width() - 1, r.height() - 1);
+  if (pen && pen_.Style() == psInsideFrame && pen_.Width() > 1) {
+    const int in = pen_.Width() / 2;
+    shape.adjust(in, in, -in, -in);
+  }
+  DrawFigure(*this, pen_, brush_, r, pen, true, [&](QPainter& p) {
+    if (pen)
+      p.drawRect(shape);
+    else
+      p.fillRect(shape, p.brush());  // without a pen the figure is one pixel smaller
+  });
+  Changed();
+}
+
+void TCanvas::FillRect(const TRect& r) {
+  if (r.IsEmpty() || brush_.Style() == bsClear) return;
+  Painter p(*impl_);
+  p->fillRect(gfx::ToQRect(r), MakeBrush(brush_));
+  Changed();
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+  if (r.IsEmpty() || brush_.Style() == bsClear) return;
+  Painter p(*impl_);
+  const QBrush b = MakeBrush(brush_);
+  const QRect q = gfx::ToQRect(r);
+  p->fillRect(QRect(q.left(), q.top(), q.width(), 1), b);
+  p->fillRect(QRect(q.left(), q.bottom(), q.width(), 1), b);
+  p->fillRect(QRect(q.left(), q.top(), 1, q.height()), b);
+  p->fillRect(QRect(q.right(), q.top(), 1, q.height()), b);
+  Changed();
+}
+
+void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
+  const QRect r = Normalized(x1, y1, x2, y2);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  DrawFigure(*this, pen_, brush_, r, true, true, [&](QPainter& p) {
+    p.drawRoundedRect(QRectF(r.x(), r.y(), r.width() - 1, r.height() - 1), w / 2.0, h / 2.0);
+  });
+  Changed();
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  const QRect r = Normalized(x1, y1, x2, y2);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  DrawFigure(*this, pen_, brush_, r, true, true,
+             [&](QPainter& p) { p.drawEllipse(QRect(r.x(), r.y(), r.width() - 1, r.height() - 1)); });
+  Changed();
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& points) {
+  if (points.size() < 2) return;
+  QPolygon poly;
+  for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
+  DrawFigure(*this, pen_, brush_, poly.boundingRect(), true, true,
+             [&](QPainter& p) { p.drawPolygon(poly, Qt::OddEvenFill); });
+  Changed();
+}
+
+void TCanvas::FillRgn(const TRegion& region) {
+  if (brush_.Style() == bsClear || region.IsEmpty()) return;
+  Painter p(*impl_);
+  QPainterPath path;
+  path.addRegion(region.impl().region);
+  p->fillPath(path, MakeBrush(brush_));
+  Changed();
+}
+
+namespace {
+enum class ArcKind { Arc, Pie, Chord };
+}
+
+static void DrawArcFigure(TCanvas& c, TPen& pen, TBrush& brush, ArcKind kind, int x1, int y1, int x2,
+                          int y2, int x3, int y3, int x4, int y4) {
+  const QRect r = Normalized(x1, y1, x2, y2);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  const QRectF shape(r.x(), r.y(), r.width() - 1, r.height() - 1);
+  const double start = RayAngle(shape, x3, y3);
+  double span = RayAngle(shape, x4, y4) - start;
+  while (span <= 0) span += 360.0;  // counter-clockwise; equal rays: the whole ellipse
+  QPainterPath path;
+  if (kind == ArcKind::Pie) {
+    path.moveTo(shape.center());
+    path.arcTo(shape, start, span);
+    path.closeSubpath();
+  } else {
+    path.arcMoveTo(shape, start);
+    path.arcTo(shape, start, span);
+    if (kind == ArcKind::Chord) path.closeSubpath();
+  }
+  DrawFigure(c, pen, brush, r, true, kind != ArcKind::Arc, [&](QPainter& p) {
+    if (kind == ArcKind::Arc) p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+  });
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  DrawArcFigure(*this, pen_, brush_, ArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4);
+  Changed();
+}
+
+void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  DrawArcFigure(*this, pen_, brush_, ArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4);
+  Changed();
+}
+
+void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  DrawArcFigure(*this, pen_, brush_, ArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4);
+  Changed();
+}
+
+// --- text ----------------------------------------------------------------------------
+
+namespace {
+
+struct TextLayout {
+  QFont font;
+  QFontMetrics fm;
+  explicit TextLayout(TFont& f) : font(gfx::ToQFont(f)), fm(font) {}
+};
+
+// Draws one run of text whose cell's top-left corner is at (x, y) in the painter's
+// current (possibly rotated) frame.
+void DrawRun(QPainter& p, const TextLayout& t, int x, int y, const QString& s, bool opaque,
+             const QColor& back, const QColor& fore) {
+  const int w = t.fm.horizontalAdvance(s);
+  if (opaque) p.fillRect(QRect(x, y, w, t.fm.height()), back);
+  p.setPen(fore);
+  p.drawText(QPoint(x, y + t.fm.ascent()), s);
+}
+
+QString Ellipsize(const QFontMetrics& fm, const QString& s, int width) {
+  if (fm.horizontalAdvance(s) <= width) return s;
+  const QString dots = QStringLiteral("...");
+  QString head = s;
+  while (!head.isEmpty() && fm.horizontalAdvance(head + dots) > width) head.chop(1);
+  return head + dots;
+}
+
+QStringList WrapWords(const QFontMetrics& fm, const QString& para, int width) {
+  QStringList out;
+  QString line;
+  int i = 0;
+  while (i < para.size()) {
+    int j = i;
+    while (j < para.size() && para[j] == QLatin1Char(' ')) ++j;
+    int k = j;
+    while (k < para.size() && para[k] != QLatin1Char(' ')) ++k;
+    const QString candidate = line + para.mid(i, k - i);
+    if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
+      out << line;
+      line = para.mid(j, k - j);  // a wrapped line drops the spaces it broke at
+    } else {
+      line = candidate;
+    }
+    i = k;
+  }
+  out << line;
+  return out;
+}
+
+}  // namespace
+
+void TCanvas::TextOut(int x, int y, const AnsiString& text) {
+  TextLayout t(font_);
+  const QString s = ToQString(text);
+  Painter p(*impl_);
+  p->setFont(t.font);
+  const int w = t.fm.horizontalAdvance(s);
+  int dx = 0, dy = 0;
+  if ((text_align_ & TA_CENTER) == TA_CENTER) dx = -w / 2;
+  else if (text_align_ & TA_RIGHT) dx = -w;
+  if ((text_align_ & TA_BASELINE) == TA_BASELINE) dy = -t.fm.ascent();
+  else if (text_align_ & TA_BOTTOM) dy = -t.fm.height();
+  p->translate(x, y);
+  if (font_.Orientation() != 0) p->rotate(-font_.Orientation() / 10.0);
+  DrawRun(*p, t, dx, dy, s, BkMode() == OPAQUE, ToQColor(brush_.Color()), ToQColor(font_.Color()));
+  Changed();
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, const AnsiString& text) {
+  TextLayout t(font_);
+  Painter p(*impl_);
+  p->setClipRect(gfx::ToQRect(r), impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  const bool opaque = BkMode() == OPAQUE;
+  if (opaque) p->fillRect(gfx::ToQRect(r), ToQColor(brush_.Color()));
+  p->setFont(t.font);
+  DrawRun(*p, t, x, y, ToQString(text), false, QColor(), ToQColor(font_.Color()));
+  Changed();
+}
+
+TSize TCanvas::TextExtent(const AnsiString& text) {
+  TextLayout t(font_);
+  return {t.fm.horizontalAdvance(ToQString(text)), t.fm.height()};
+}
+
+int TCanvas::TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
+int TCanvas::TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
+
+int TCanvas::DrawText(const AnsiString& text, TRect& r, unsigned flags) {
+  TextLayout t(font_);
+  QString s = ToQString(text);
+  if (!(flags & DT_NOPREFIX)) s = StripPrefix(s);
+  const int width = r.Width();
+  QStringList lines;
+  if (flags & DT_SINGLELINE) {
+    s.remove(QLatin1Char('\r'));
+    s.remove(QLatin1Char('\n'));
+    lines << s;
+  } else {
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString& para : s.split(QLatin1Char('\n'))) {
+      if (flags & DT_WORDBREAK) lines << WrapWords(t.fm, para, width);
+      else lines << para;
+    }
+  }
+  if (flags & DT_END_ELLIPSIS)
+    for (QString& l : lines) l = Ellipsize(t.fm, l, width);
+  const int lh = t.fm.height();
+  const int total = lh * static_cast<int>(lines.size());
+  if (flags & DT_CALCRECT) {
+    int maxw = 0;
+    for (const QString& l : lines) maxw = std::max(maxw, t.fm.horizontalAdvance(l));
+    r.Right = r.Left + maxw;
+    r.Bottom = r.Top + total;
+    return total;
+  }
+  int y = r.Top;
+  if (flags & DT_SINGLELINE) {
+    if (flags & DT_VCENTER) y = r.Top + (r.Height() - lh) / 2;
+    else if (flags & DT_BOTTOM) y = r.Bottom - lh;
+  }
+  Painter p(*impl_);
+  if (!(flags & DT_NOCLIP))
+    p->setClipRect(gfx::ToQRect(r), impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  p->setFont(t.font);
+  const bool opaque = BkMode() == OPAQUE;
+  const QColor back = ToQColor(brush_.Color()), fore = ToQColor(font_.Color());
+  const int top = y;
+  for (const QString& l : lines) {
+    const int lw = t.fm.horizontalAdvance(l);
+    int x = r.Left;
+    if (flags & DT_CENTER) x = r.Left + (width - lw) / 2;
+    else if (flags & DT_RIGHT) x = r.Right - lw;
+    DrawRun(*p, t, x, y, l, opaque, back, fore);
+    y += lh;
+  }
+  Changed();
+  // With vertical centring or bottom alignment the result reaches from the rectangle's
+  // top to the bottom of the drawn text.
+  if (flags & (DT_VCENTER | DT_BOTTOM) && (flags & DT_SINGLELINE)) return top - r.Top + total;
+  return total;
+}
+
+// --- pixels and images -------------------------------------------------------------------
+
+TColor TCanvas::Pixel(int x, int y) const {
+  const QImage* img = impl_->image;
+  if (!img || !img->valid(x, y)) return CLR_INVALID;
+  const uint32_t v = ReadRgb(*img, x, y);
+  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  QImage* img = impl_->image;
+  if (img && img->valid(x, y)) {
+    if (impl_->hasClip && !impl_->clip.contains(QPoint(x, y))) return;
+    WriteRgb(*img, x, y, QRgbOf(color));
+  } else if (impl_->external) {
+    Painter p(*impl_);
+    p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
+  } else {
+    return;
+  }
+  Changed();
+}
+
+void TCanvas::Draw(int x, int y, TGraphic* graphic) {
+  if (!graphic || graphic->Empty()) return;
+  graphic->Draw(this, Bounds(x, y, graphic->Width(), graphic->Height()));
+}
+
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
+  if (!graphic || graphic->Empty()) return;
+  graphic->Draw(this, r);
+}
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
+  if (!source || dest.IsEmpty() || src.IsEmpty()) return;
+  const QImage* simg = source->impl_->image;
+  if (!simg) throw EInvalidOperation("Canvas does not allow drawing");
+  QImage part = simg->copy(gfx::ToQRect(src)).convertToFormat(QImage::Format_RGB32);
+  if (part.size() != QSize(dest.Width(), dest.Height()))
+    part = part.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  QImage* dimg = impl_->image;
+  if (copy_mode_ == cmSrcCopy || !dimg) {
+    Painter p(*impl_);
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->drawImage(QPoint(dest.Left, dest.Top), part);
+    Changed();
+    return;
+  }
+  const uint32_t pat = QRgbOf(brush_.Color());
+  for (int y = 0; y < part.height(); ++y) {
+    const int dy = dest.Top + y;
+    if (dy < 0 || dy >= dimg->height()) continue;
+    for (int x = 0; x < part.width(); ++x) {
+      const int dx = dest.Left + x;
+      if (dx < 0 || dx >= dimg->width()) continue;
+      if (impl_->hasClip && !impl_->clip.contains(QPoint(dx, dy))) continue;
+      const uint32_t s = ReadRgb(part, x, y);
+      WriteRgb(*dimg, dx, dy, Rop3(copy_mode_, s, ReadRgb(*dimg, dx, dy), pat));
+    }
+  }
+  Changed();
+}
+
+// --- clipping ---------------------------------------------------------------------------
+
+void TCanvas::SetClipRect(const TRect& r) {
+  impl_->clip = QRegion(gfx::ToQRect(r));
+  impl_->hasClip = true;
+}
+
+void TCanvas::SetClipRegion(const TRegion* region) {
+  impl_->hasClip = region != nullptr;
+  impl_->clip = region ? region->impl().region : QRegion();
+}
+
+void TCanvas::IntersectClipRect(const TRect& r) {
+  const QRegion base = impl_->hasClip ? impl_->clip : QRegion(gfx::ToQRect(ClipRect()));
+  impl_->clip = base.intersected(gfx::ToQRect(r));
+  impl_->hasClip = true;
+}
+
+void TCanvas::ExcludeClipRect(const TRect& r) {
+  const QRegion base = impl_->hasClip ? impl_->clip : QRegion(gfx::ToQRect(ClipRect()));
+  impl_->clip = base.subtracted(gfx::ToQRect(r));
+  impl_->hasClip = true;
+}
+
+bool TCanvas::HasClip() const { return impl_->hasClip; }
+
+TRect TCanvas::ClipRect() const {
+  if (impl_->hasClip) return gfx::FromQRect(impl_->clip.boundingRect());
+  const TSize s = SurfaceSize();
+  return {0, 0, s.cx, s.cy};
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Colours as 32-bit values: $00BBGGRR for plain colours, $80000000 + index for the
+// system colours of the desktop scheme, clNone for "no colour" and clDefault for "the
+// control's default". Form resources name colours by identifier or by number.
+#include <cstdint>
+#include "platform/rtl/AnsiString.h"
+
+using TColor = int32_t;
+
+constexpr TColor ColorValue(uint32_t v) { return static_cast<TColor>(v); }
+
+// System colour indices (the desktop scheme's element numbers).
+enum : int {
+  COLOR_SCROLLBAR = 0, COLOR_BACKGROUND = 1, COLOR_ACTIVECAPTION = 2, COLOR_INACTIVECAPTION = 3,
+  COLOR_MENU = 4, COLOR_WINDOW = 5, COLOR_WINDOWFRAME = 6, COLOR_MENUTEXT = 7,
+  COLOR_WINDOWTEXT = 8, COLOR_CAPTIONTEXT = 9, COLOR_ACTIVEBORDER = 10, COLOR_INACTIVEBORDER = 11,
+  COLOR_APPWORKSPACE = 12, COLOR_HIGHLIGHT = 13, COLOR_HIGHLIGHTTEXT = 14, COLOR_BTNFACE = 15,
+  COLOR_BTNSHADOW = 16, COLOR_GRAYTEXT = 17, COLOR_BTNTEXT = 18, COLOR_INACTIVECAPTIONTEXT = 19,
+  COLOR_BTNHIGHLIGHT = 20, COLOR_3DDKSHADOW = 21, COLOR_3DLIGHT = 22, COLOR_INFOTEXT = 23,
+  COLOR_INFOBK = 24, COLOR_HOTLIGHT = 26, COLOR_GRADIENTACTIVECAPTION = 27,
+  COLOR_GRADIENTINACTIVECAPTION = 28, COLOR_MENUHILIGHT = 29, COLOR_MENUBAR = 30,
+  COLOR_ENDCOLORS = 30
+};
+
+constexpr TColor SystemColor(int index) { return ColorValue(0x80000000u + static_cast<uint32_t>(index)); }
+
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
+                 clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
+                 clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
+                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF,
+                 clLtGray = 0xC0C0C0, clDkGray = 0x808080, clMoneyGreen = 0xC0DCC0,
+                 clSkyBlue = 0xF0CAA6, clCream = 0xF0FBFF, clMedGray = 0xA4A0A0;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clDefault = 0x20000000;
+
+constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
+constexpr TColor clBackground = SystemColor(COLOR_BACKGROUND);
+constexpr TColor clActiveCaption = SystemColor(COLOR_ACTIVECAPTION);
+constexpr TColor clInactiveCaption = SystemColor(COLOR_INACTIVECAPTION);
+constexpr TColor clMenu = SystemColor(COLOR_MENU);
+constexpr TColor clWindow = SystemColor(COLOR_WINDOW);
+constexpr TColor clWindowFrame = SystemColor(COLOR_WINDOWFRAME);
+constexpr TColor clMenuText = SystemColor(COLOR_MENUTEXT);
+constexpr TColor clWindowText = SystemColor(COLOR_WINDOWTEXT);
+constexpr TColor clCaptionText = SystemColor(COLOR_CAPTIONTEXT);
+constexpr TColor clActiveBorder = SystemColor(COLOR_ACTIVEBORDER);
+constexpr TColor clInactiveBorder = SystemColor(COLOR_INACTIVEBORDER);
+constexpr TColor clAppWorkSpace = SystemColor(COLOR_APPWORKSPACE);
+constexpr TColor clHighlight = SystemColor(COLOR_HIGHLIGHT);
+constexpr TColor clHighlightText = SystemColor(COLOR_HIGHLIGHTTEXT);
+constexpr TColor clBtnFace = SystemColor(COLOR_BTNFACE);
+constexpr TColor clBtnShadow = SystemColor(COLOR_BTNSHADOW);
+constexpr TColor clGrayText = SystemColor(COLOR_GRAYTEXT);
+constexpr TColor clBtnText = SystemColor(COLOR_BTNTEXT);
+constexpr TColor clInactiveCaptionText = SystemColor(COLOR_INACTIVECAPTIONTEXT);
+constexpr TColor clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);
+constexpr TColor cl3DDkShadow = SystemColor(COLOR_3DDKSHADOW);
+constexpr TColor cl3DLight = SystemColor(COLOR_3DLIGHT);
+constexpr TColor clInfoText = SystemColor(COLOR_INFOTEXT);
+constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
+constexpr TColor clHotLight = SystemColor(COLOR_HOTLIGHT);
+constexpr TColor clGradientActiveCaption = SystemColor(COLOR_GRADIENTACTIVECAPTION);
+constexpr TColor clGradientInactiveCaption = SystemColor(COLOR_GRADIENTINACTIVECAPTION);
+constexpr TColor clMenuHighlight = SystemColor(COLOR_MENUHILIGHT);
+constexpr TColor clMenuBar = SystemColor(COLOR_MENUBAR);
+
+constexpr TColor RGB(int r, int g, int b) {
+  return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int GetRValue(TColor c) { return c & 0xFF; }
+constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
+constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+
+// The $00BBGGRR value of the current desktop scheme for a system colour (from the GUI
+// palette once the GUI exists, the classic scheme before); other colours keep their low
+// three bytes.
+TColor ColorToRGB(TColor color);
+
+// Identifier <-> value table used by form resources ("clBtnFace" <-> $8000000F).
+bool ColorToIdent(TColor color, AnsiString& ident);
+bool IdentToColor(const AnsiString& ident, TColor& color);
+// The identifier, or "$" and eight hexadecimal digits when the colour has none.
+AnsiString ColorToString(TColor color);
+// An identifier, a decimal number or a "$" hexadecimal number; EConvertError otherwise.
+TColor StringToColor(const AnsiString& text);

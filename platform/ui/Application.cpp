@@ -1,0 +1,429 @@
+#include "platform/ui/Application.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWidget>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/detail/QtControls.h"
+
+namespace ui::detail {
+void CreateDispatcher();
+}
+
+namespace {
+
+using ui::detail::WidgetOf;
+
+// The application object: every event passes notify, where input is routed to the
+// controls and exceptions from handlers end in the exception box instead of
+// unwinding through the window system.
+class CQ5Application : public QApplication {
+ public:
+  CQ5Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      if (ui::detail::RouteInput(receiver, event)) return true;
+      return QApplication::notify(receiver, event);
+    } catch (const EUnscriptedDialog&) {
+      ui::DialogService::RecordFailure(std::current_exception());
+    } catch (...) {
+      try {
+        Application->HandleException(nullptr, std::current_exception());
+      } catch (...) {
+        ui::DialogService::RecordFailure(std::current_exception());
+      }
+    }
+    return true;
+  }
+};
+
+const bool kFactoryInstalled = [] {
+  gfx::SetGuiApplicationFactory(&ui::detail::CreateApplication);
+  return true;
+}();
+
+bool IsModifierKey(int key) {
+  return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_AltGr;
+}
+
+TShiftState KeyShift(const QKeyEvent& e, bool press) {
+  TShiftState s = ui::detail::ShiftFromQt(e.modifiers(), QGuiApplication::mouseButtons());
+  // A modifier key's own press counts as held; its release as let go.
+  const TShiftStateFlag own = e.key() == Qt::Key_Shift ? ssShift : e.key() == Qt::Key_Control ? ssCtrl : ssAlt;
+  if (IsModifierKey(e.key())) {
+    if (press) s << own;
+    else s >> own;
+  }
+  return s;
+}
+
+bool g_resending = false;
+
+bool RouteKey(QWidget* receiver, QKeyEvent* e) {
+  if (g_resending) return false;
+  TWinControl* target = ui::detail::WinControlFromWidget(receiver);
+  if (!target || !target->Enabled()) return false;
+  TForm* form = target->ParentForm();
+  const bool preview = form && form != static_cast<TControl*>(target) && form->KeyPreview();
+  const bool press = e->type() == QEvent::KeyPress;
+  const uint64_t targetSerial = target->impl().serial;
+  auto alive = [&] { return ui::detail::ControlAlive(target, targetSerial); };
+  WORD key = ui::detail::VirtualKeyFromQt(e->key(), e->modifiers());
+  const TShiftState shift = KeyShift(*e, press);
+  if (!press) {
+    if (e->isAutoRepeat() || key == 0) return false;
+    if (preview) form->KeyUp(key, shift);
+    if (key != 0 && alive()) target->KeyUp(key, shift);
+    return key == 0;
+  }
+  if (key != 0) {
+    if (preview) form->KeyDown(key, shift);
+    if (key != 0 && alive()) target->KeyDown(key, shift);
+    if (key == 0 || !alive()) return true;
+  }
+  const char typed = ui::detail::KeyCharFromEvent(*e);
+  if (typed == 0) return false;
+  char ch = typed;
+  if (preview) form->KeyPress(ch);
+  if (ch != 0 && alive()) target->KeyPress(ch);
+  if (ch == 0 || !alive()) return true;
+  if (ch != typed) {
+    // A handler replaced the character: the widget gets the replacement instead.
+    QKeyEvent replaced(e->type(), e->key(), e->modifiers(), gfx::ToQString(AnsiString(1, ch)),
+                       e->isAutoRepeat(), static_cast<ushort>(e->count()));
+    g_resending = true;
+    QCoreApplication::sendEvent(receiver, &replaced);
+    g_resending = false;
+    return true;
+  }
+  return false;
+}
+
+TMouseButton ButtonOf(Qt::MouseButton b) {
+  return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+
+bool RouteMouse(QWidget* receiver, QMouseEvent* e) {
+  TControl* c = ui::detail::ControlFromWidget(receiver);
+  if (!c || !c->Enabled()) return false;
+  QWidget* cw = WidgetOf(c);
+  const QPoint p = receiver == cw ? e->position().toPoint() : receiver->mapTo(cw, e->position().toPoint());
+  TShiftState shift = ui::detail::ShiftFromQt(e->modifiers(), e->buttons());
+  const uint64_t serial = c->impl().serial;
+  switch (e->type()) {
+    case QEvent::MouseButtonPress: {
+      if (e->button() == Qt::LeftButton) shift << ssLeft;
+      // A click on another form activates it.
+      if (TForm* f = c->ParentForm(); f && Screen->ActiveForm() != f && f->Visible()) {
+        if (!Screen->ActiveForm() || !Screen->ActiveForm()->Modal()) Screen->SetActiveForm(f);
+      }
+      if (!ui::detail::ControlAlive(c, serial)) return true;
+      c->impl().pressed = e->button() == Qt::LeftButton;
+      c->MouseDown(ButtonOf(e->button()), shift, p.x(), p.y());
+      break;
+    }
+    case QEvent::MouseButtonDblClick:
+      c->DblClick();
+      if (!ui::detail::ControlAlive(c, serial)) return true;
+      c->MouseDown(ButtonOf(e->button()), shift + TShiftState{ssDouble}, p.x(), p.y());
+      break;
+    case QEvent::MouseButtonRelease: {
+      const bool clicked = c->impl().pressed && e->button() == Qt::LeftButton;
+      c->impl().pressed = false;
+      if (clicked && c->ClicksOnMouseUp() && c->ClientRect().Contains({p.x(), p.y()})) {
+        c->Click();
+        if (!ui::detail::ControlAlive(c, serial)) return true;
+      }
+      c->MouseUp(ButtonOf(e->button()), shift, p.x(), p.y());
+      break;
+    }
+    case QEvent::MouseMove:
+      c->MouseMove(shift, p.x(), p.y());
+      break;
+    default: break;
+  }
+  return false;
+}
+
+// The window system moved or resized a control's widget (the user dragged a window
+// edge): take the new bounds over and tell the control.
+void SyncGeometry(QWidget* w) {
+  TControl* it = ui::detail::ControlFromWidget(w);
+  if (!it || WidgetOf(it) != w || it->impl().applyingBounds) return;
+  if (auto* f = dynamic_cast<TForm*>(it)) {
+    if (!w->isVisible()) return;
+    const QRect fg = w->frameGeometry();
+    if (fg.x() == f->Left() && fg.y() == f->Top() && fg.width() == f->Width() && fg.height() == f->Height())
+      return;
+    f->SetBounds(fg.x(), fg.y(), fg.width(), fg.height());
+    return;
+  }
+  const QRect g = w->geometry();
+  if (g.x() != it->Left() || g.y() != it->Top() || g.width() != it->Width() || g.height() != it->Height())
+    it->SetBounds(g.x(), g.y(), g.width(), g.height());
+}
+
+}  // namespace
+
+namespace ui::detail {
+
+void CreateApplication() {
+  static int argc = 1;
+  static char arg0[] = "corvaneq5";
+  static char* argv[] = {arg0, nullptr};
+  auto* app = new CQ5Application(argc, argv);
+  app->setQuitOnLastWindowClosed(false);
+  CreateDispatcher();
+}
+
+bool RouteInput(QObject* receiver, QEvent* event) {
+  if (!receiver->isWidgetType()) return false;
+  auto* w = static_cast<QWidget*>(receiver);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+      return RouteKey(w, static_cast<QKeyEvent*>(event));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+      return RouteMouse(w, static_cast<QMouseEvent*>(event));
+    case QEvent::FocusIn: {
+      TWinControl* c = WinControlFromWidget(w);
+      if (TForm* f = c ? c->ParentForm() : nullptr; f && f != static_cast<TControl*>(c)) f->SetFocusedControl(c);
+      return false;
+    }
+    case QEvent::WindowActivate: {
+      auto* f = dynamic_cast<TForm*>(ControlFromWidget(w));
+      TForm* active = Screen->ActiveForm();
+      // While a modal form runs, only it may become active.
+      if (f && f->Visible() && WidgetOf(f) == w && (!active || !active->Modal() || active == f))
+        Screen->SetActiveForm(f);
+      return false;
+    }
+    case QEvent::Resize:
+    case QEvent::Move:
+      SyncGeometry(w);  // the widget's geometry is already the new one
+      return false;
+    default: return false;
+  }
+}
+
+}  // namespace ui::detail
+
+// ---------------------------------------------------------------------------------------
+
+TApplication* Application = new TApplication(nullptr);
+TScreen* Screen = new TScreen(nullptr);
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  const AnsiString exe = ExeName();
+  title_ = std::filesystem::path(exe).stem().string();
+}
+
+TApplication::~TApplication() {
+  for (int i = ComponentCount() - 1; i >= 0; --i)
+    if (auto* f = dynamic_cast<TForm*>(Components(i))) f->BeforeDestruction();
+}
+
+AnsiString TApplication::ExeName() const {
+  std::error_code ec;
+  const auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? AnsiString("corvaneq5") : cp1252::FromUtf8(p.string());
+}
+
+void TApplication::Initialize() { gfx::EnsureGuiApplication(); }
+
+void TApplication::RegisterForm(TForm* f) {
+  if (!main_form_) main_form_ = f;
+}
+
+void TApplication::UnregisterForm(TForm* f) {
+  if (main_form_ == f) main_form_ = nullptr;
+}
+
+void TApplication::SetShowHint(bool v) { show_hint_ = v; }
+
+void TApplication::Run() {
+  Initialize();
+  if (!main_form_) return;
+  if (ShowMainForm) main_form_->Show();
+  while (!terminated_) HandleMessage();
+}
+
+void TApplication::HandleMessage() {
+  Initialize();
+  ui::DeliverPosted();
+  if (terminated_) return;
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  ui::DeliverPosted();
+}
+
+void TApplication::ProcessMessages() {
+  Initialize();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  ui::DeliverPosted();
+  ui::DialogService::RethrowFailure();
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+namespace {
+// A sentence that ends in a letter, digit or the like gets its full stop; one that ends
+// in ".", "!", ")" or other punctuation below "." already has its end.
+AnsiString WithFullStop(AnsiString msg) {
+  if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
+  return msg;
+}
+}  // namespace
+
+int TApplication::RunProgram(const std::function<void()>& body) {
+  try {
+    body();
+    return 0;
+  } catch (...) {
+    AnsiString cls = "Exception", msg;
+    try {
+      throw;
+    } catch (const Exception& e) {
+      cls = e.ClassName();
+      msg = e.Message();
+    } catch (const std::exception& e) {
+      msg = e.what();
+    } catch (...) {
+    }
+    char address[32];
+    std::snprintf(address, sizeof address, "%08X",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(&body) & 0xFFFFFFFFu));
+    const AnsiString module = std::filesystem::path(ExeName()).filename().string();
+    const AnsiString text = "Exception " + cls + " in module " + module + " at " + address + ".\n" + WithFullStop(msg);
+    std::fprintf(stderr, "%s\n", cp1252::ToUtf8(text).c_str());
+    try {
+      MessageBox(text, "Application Error", MB_OK | MB_ICONSTOP);
+    } catch (const EUnscriptedDialog&) {
+      throw;
+    } catch (...) {
+    }
+    return 1;
+  }
+}
+
+void TApplication::HandleException(TObject* Sender, std::exception_ptr e) {
+  if (!e) return;
+  try {
+    std::rethrow_exception(e);
+  } catch (const EAbort&) {
+  } catch (const EUnscriptedDialog&) {
+    throw;
+  } catch (const Exception& ex) {
+    if (OnException) OnException(Sender, ex);
+    else ShowException(ex);
+  } catch (const std::exception& ex) {
+    const Exception wrapped(ex.what());
+    if (OnException) OnException(Sender, wrapped);
+    else ShowException(wrapped);
+  } catch (...) {
+    const Exception wrapped("Unknown exception");
+    if (OnException) OnException(Sender, wrapped);
+    else ShowException(wrapped);
+  }
+}
+
+void TApplication::ShowException(const Exception& E) {
+  MessageBox(WithFullStop(E.Message()), title_, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, int Flags) {
+  ui::DialogRequest r;
+  r.Kind = ui::DialogKind::MessageBox;
+  r.Text = Text;
+  r.Caption = Caption;
+  r.Icon = Flags & MB_ICONMASK;
+  switch (Flags & MB_TYPEMASK) {
+    case MB_OKCANCEL: r.Buttons = {IDOK, IDCANCEL}; break;
+    case MB_ABORTRETRYIGNORE: r.Buttons = {IDABORT, IDRETRY, IDIGNORE}; break;
+    case MB_YESNOCANCEL: r.Buttons = {IDYES, IDNO, IDCANCEL}; break;
+    case MB_YESNO: r.Buttons = {IDYES, IDNO}; break;
+    case MB_RETRYCANCEL: r.Buttons = {IDRETRY, IDCANCEL}; break;
+    default: r.Buttons = {IDOK}; break;
+  }
+  return ui::DialogService::ShowMessageBox(std::move(r));
+}
+
+// ---------------------------------------------------------------------------------------
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+TScreen::~TScreen() = default;
+
+int TScreen::Width() const {
+  gfx::EnsureGuiApplication();
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().width() : 1024;
+}
+
+int TScreen::Height() const {
+  gfx::EnsureGuiApplication();
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() : 768;
+}
+
+TWinControl* TScreen::ActiveControl() const { return active_form_ ? active_form_->ActiveControl() : nullptr; }
+
+void TScreen::SetActiveForm(TForm* f) {
+  if (f == active_form_) return;
+  TForm* old = active_form_;
+  active_form_ = f;
+  if (old) old->Deactivate();
+  if (f && active_form_ == f) {
+    Raise(f);
+    f->Activate();
+  }
+}
+
+void TScreen::ActivateNextAfter(TForm* f) {
+  if (active_form_ != f) return;
+  for (auto it = z_order_.rbegin(); it != z_order_.rend(); ++it) {
+    if (*it != f && (*it)->Visible()) {
+      SetActiveForm(*it);
+      return;
+    }
+  }
+  SetActiveForm(nullptr);
+}
+
+void TScreen::SetCursor(TCursor c) {
+  if (c == cursor_) return;
+  gfx::EnsureGuiApplication();
+  if (cursor_ != crDefault) QApplication::restoreOverrideCursor();
+  cursor_ = c;
+  if (c != crDefault) QApplication::setOverrideCursor(QCursor(ui::detail::CursorShapeOf(c)));
+}
+
+void TScreen::AddForm(TForm* f) {
+  forms_.push_back(f);
+  z_order_.push_back(f);
+}
+
+void TScreen::RemoveForm(TForm* f) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), f), z_order_.end());
+  if (active_form_ == f) active_form_ = nullptr;
+}
+
+void TScreen::Raise(TForm* f) {
+  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), f), z_order_.end());
+  z_order_.push_back(f);
+}

@@ -1,0 +1,112 @@
+#pragma once
+// Message boxes, modal forms and file dialogs all pass through one dialog service.
+// Interactively it shows real windows; under a DialogScript (tests) it records what
+// would have been shown and answers from a queue, and a dialog nobody scripted raises
+// EUnscriptedDialog at once instead of waiting for a user.
+#include <deque>
+#include <functional>
+#include <vector>
+#include "platform/ui/Forms.h"
+
+// Message box flags and results.
+enum : int {
+  MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5, MB_TYPEMASK = 0xF,
+  MB_ICONHAND = 0x10, MB_ICONSTOP = 0x10, MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30, MB_ICONASTERISK = 0x40,
+  MB_ICONINFORMATION = 0x40, MB_ICONMASK = 0xF0,
+  MB_DEFBUTTON1 = 0x0, MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200, MB_DEFMASK = 0xF00,
+  MB_APPLMODAL = 0x0, MB_SYSTEMMODAL = 0x1000, MB_TASKMODAL = 0x2000,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+using TMsgDlgButtons = SmallSet<TMsgDlgBtn>;
+inline const TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+inline const TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+inline const TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
+
+// A message dialog captioned by its type ("Warning", "Error", "Information",
+// "Confirm"; the application title for mtCustom); returns the mr value of the button.
+int MessageDlg(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
+// An OK box captioned with the application title.
+void ShowMessage(const AnsiString& Msg);
+
+CQ5_DECLARE_EXCEPTION(EUnscriptedDialog, Exception)
+
+namespace ui {
+
+enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile };
+
+// What was (or would have been) shown.
+struct DialogRequest {
+  DialogKind Kind = DialogKind::MessageBox;
+  AnsiString Text;
+  AnsiString Caption;
+  std::vector<int> Buttons;  // the results the user could choose (mr / ID values)
+  int Icon = 0;              // MB_ICON... (message dialogs map their type onto these)
+  TForm* Form = nullptr;     // modal forms
+  // File dialogs: filter as "Text|*.txt|All|*.*", initial folder, default extension,
+  // and on return the chosen file.
+  AnsiString Filter;
+  AnsiString InitialDir;
+  AnsiString DefaultExt;
+  AnsiString FileName;
+};
+
+// One scripted answer: a result, a file name for file dialogs, or an action run on a
+// modal form while it is showing (it normally sets ModalResult).
+struct DialogAnswer {
+  int Result = 0;
+  AnsiString FileName;
+  std::function<void(TForm&)> OnForm;
+};
+
+// While one of these lives, dialogs are answered from its queue.
+class DialogScript {
+ public:
+  DialogScript();
+  ~DialogScript();
+  DialogScript(const DialogScript&) = delete;
+  DialogScript& operator=(const DialogScript&) = delete;
+
+  DialogScript& Answer(int result);                   // next box or modal form returns this
+  DialogScript& AnswerFile(const AnsiString& name);   // next file dialog picks this file
+  DialogScript& CancelFile();                         // next file dialog is cancelled
+  DialogScript& AnswerForm(std::function<void(TForm&)> action);
+
+  const std::vector<DialogRequest>& Shown() const { return shown_; }
+  int Count(DialogKind kind) const;
+  const DialogRequest& Last() const;
+  size_t Pending() const { return answers_.size(); }
+
+ private:
+  friend class DialogService;
+  std::deque<DialogAnswer> answers_;
+  std::vector<DialogRequest> shown_;
+};
+
+class DialogService {
+ public:
+  // Shows a message box or message dialog; returns the chosen button's result.
+  static int ShowMessageBox(DialogRequest request);
+  // Runs a modal form until its ModalResult is set and it may close.
+  static int ShowModalForm(TForm& form);
+  // Shows an open or save dialog; true and request.FileName set when a file was chosen.
+  static bool ExecuteFileDialog(DialogRequest& request);
+  // Whether dialogs are being answered from a script.
+  static bool Scripted();
+  // Outside a script, whether real dialogs may be shown. Under the offscreen platform
+  // nobody can answer them, so they raise EUnscriptedDialog.
+  static bool Interactive();
+  // A failure met while Qt was delivering an event (where it could not be thrown);
+  // rethrown by the next ProcessMessages or simulated input.
+  static void RecordFailure(std::exception_ptr e);
+  static void RethrowFailure();
+
+ private:
+  static DialogAnswer NextAnswer(const DialogRequest& r);
+};
+
+}  // namespace ui

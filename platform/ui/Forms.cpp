@@ -1,0 +1,337 @@
+#include "platform/ui/Forms.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/detail/QtControls.h"
+
+using ui::detail::WidgetOf;
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique<TCanvas>()) {
+  SetVisibleField(false);
+  SetBoundsFields(0, 0, 320, 240);
+  canvas_->OnChange = [this](TObject*) {
+    if (!impl().inPaint)
+      if (QWidget* w = impl().widget) w->update();
+  };
+  Screen->AddForm(this);
+}
+
+TForm::~TForm() {
+  BeforeDestruction();
+  Screen->RemoveForm(this);
+  Application->UnregisterForm(this);
+}
+
+void TForm::AfterConstruction() {
+  if (created_) return;
+  created_ = true;
+  if (OnCreate) OnCreate(this);
+}
+
+void TForm::BeforeDestruction() {
+  if (destroyed_event_) return;
+  destroyed_event_ = true;
+  if (OnDestroy) OnDestroy(this);
+}
+
+void TForm::CreateHandle() {
+  auto* w = new ui::detail::ControlWidget(this, nullptr);
+  w->setAttribute(Qt::WA_DeleteOnClose, false);
+  ui::detail::InstallWidget(this, w);
+}
+
+void TForm::InitWidget() {
+  ApplyWindowFlags();
+  TWinControl::InitWidget();
+}
+
+void TForm::ApplyWindowFlags() {
+  QWidget* w = impl().widget;
+  if (!w) return;
+  Qt::WindowFlags flags = Qt::Window;
+  switch (border_style_) {
+    case bsNone: flags |= Qt::FramelessWindowHint; break;
+    case bsDialog: flags = Qt::Dialog; break;
+    case bsToolWindow:
+    case bsSizeToolWin: flags = Qt::Tool; break;
+    default: break;
+  }
+  if (border_style_ != bsNone) {
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (border_icons_.Contains(biSystemMenu)) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (border_icons_.Contains(biMinimize) && border_style_ != bsDialog) flags |= Qt::WindowMinimizeButtonHint;
+    if (border_icons_.Contains(biMaximize) && (border_style_ == bsSizeable)) flags |= Qt::WindowMaximizeButtonHint;
+  }
+  const bool wasVisible = w->isVisible();
+  w->setWindowFlags(flags);
+  ApplyBounds();
+  if (wasVisible) w->show();
+}
+
+void TForm::ApplyBounds() {
+  QWidget* w = impl().widget;
+  if (!w) return;
+  const QSize frame = w->frameGeometry().size() - w->geometry().size();
+  const QSize client(std::max(0, Width() - frame.width()), std::max(0, Height() - frame.height()));
+  impl().applyingBounds = true;
+  w->move(Left(), Top());
+  // Fixed borders keep the window from being resized by the user.
+  if (border_style_ == bsSingle || border_style_ == bsDialog || border_style_ == bsToolWindow)
+    w->setFixedSize(client);
+  else {
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    w->resize(client);
+  }
+  impl().applyingBounds = false;
+}
+
+int TForm::ClientWidth() const {
+  QWidget* w = impl().widget;
+  if (w && w->isWindow()) return w->isVisible() ? w->width() : Width() - (w->frameGeometry().width() - w->width());
+  return Width();
+}
+
+int TForm::ClientHeight() const {
+  QWidget* w = impl().widget;
+  if (w && w->isWindow()) return w->isVisible() ? w->height() : Height() - (w->frameGeometry().height() - w->height());
+  return Height();
+}
+
+void TForm::SetClientSize(int cw, int ch) {
+  const int fw = Width() - ClientWidth(), fh = Height() - ClientHeight();
+  SetBounds(Left(), Top(), cw + fw, ch + fh);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle v) {
+  border_style_ = v;
+  ApplyWindowFlags();
+}
+
+void TForm::SetBorderIcons(TBorderIcons v) {
+  border_icons_ = v;
+  ApplyWindowFlags();
+}
+
+void TForm::SetText(const AnsiString& v) {
+  TWinControl::SetText(v);
+  if (QWidget* w = impl().widget) w->setWindowTitle(gfx::ToQString(v));
+}
+
+void TForm::SetWindowState(TWindowState v) {
+  window_state_ = v;
+  QWidget* w = impl().widget;
+  if (!w || !Visible()) return;
+  switch (v) {
+    case wsNormal: w->showNormal(); break;
+    case wsMinimized: w->showMinimized(); break;
+    case wsMaximized: w->showMaximized(); break;
+  }
+}
+
+bool TForm::Active() const { return Screen->ActiveForm() == this; }
+
+void TForm::SetActiveControl(TWinControl* c) {
+  if (c && !ContainsControl(c)) throw EInvalidOperation("Invalid parameter: control is not on the form");
+  if (c && Visible() && c->CanFocus()) {
+    c->SetFocus();
+    return;
+  }
+  active_control_ = c;
+}
+
+void TForm::SetFocusedControl(TWinControl* c) {
+  if (c == active_control_) return;
+  TWinControl* old = active_control_;
+  active_control_ = c;
+  if (old) old->DoExit();
+  if (c && active_control_ == c) c->DoEnter();
+}
+
+void TForm::ForgetControl(TWinControl* c) {
+  if (active_control_ == c || (active_control_ && c->ContainsControl(active_control_))) active_control_ = nullptr;
+}
+
+void TForm::PlaceOnScreen() {
+  if (placed_) return;
+  placed_ = true;
+  TForm* relative = nullptr;
+  switch (position_) {
+    case poMainFormCenter: relative = Application->MainForm(); break;
+    case poOwnerFormCenter: relative = dynamic_cast<TForm*>(Owner()); if (!relative) relative = Application->MainForm(); break;
+    case poScreenCenter:
+    case poDesktopCenter: break;
+    default: return;
+  }
+  if (relative == this || (relative && !relative->Visible())) relative = nullptr;
+  int l, t;
+  if (relative) {
+    l = relative->Left() + (relative->Width() - Width()) / 2;
+    t = relative->Top() + (relative->Height() - Height()) / 2;
+  } else {
+    l = (Screen->Width() - Width()) / 2;
+    t = (Screen->Height() - Height()) / 2;
+  }
+  SetBounds(std::max(0, l), std::max(0, t), Width(), Height());
+}
+
+void TForm::SetVisible(bool v) {
+  if (v == Visible()) return;
+  if (v) {
+    AfterConstruction();
+    HandleNeeded();
+    PlaceOnScreen();
+    SetVisibleField(true);
+    DoShow();
+    if (!Visible()) return;  // OnShow hid it again
+    QWidget* w = impl().widget;
+    switch (window_state_) {
+      case wsMinimized: w->showMinimized(); break;
+      case wsMaximized: w->showMaximized(); break;
+      default: w->show(); break;
+    }
+    // Only now the window system knows the frame: the outer bounds grow by it and the
+    // client area keeps the size the form was laid out with.
+    const QRect fg = w->frameGeometry();
+    SetBoundsFields(fg.x(), fg.y(), fg.width(), fg.height());
+    BringToFront();
+    Screen->SetActiveForm(this);
+    if (!active_control_) {
+      for (int i = 0; i < ControlCount(); ++i) {
+        auto* wc = dynamic_cast<TWinControl*>(Controls(i));
+        if (wc && wc->TabStop() && wc->CanFocus()) {
+          active_control_ = nullptr;
+          wc->SetFocus();
+          break;
+        }
+      }
+    } else if (active_control_->CanFocus()) {
+      TWinControl* c = active_control_;
+      active_control_ = nullptr;  // focusing it again fires its OnEnter
+      c->SetFocus();
+    }
+  } else {
+    DoHide();
+    SetVisibleField(false);
+    if (QWidget* w = impl().widget) w->hide();
+    if (!modal_) Screen->ActivateNextAfter(this);
+  }
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  BringToFront();
+  if (Screen->ActiveForm() != this && Visible()) Screen->SetActiveForm(this);
+}
+
+void TForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+void TForm::Activate() {
+  if (QWidget* w = impl().widget; w && w->isVisible()) w->activateWindow();
+  if (OnActivate) OnActivate(this);
+}
+
+void TForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+
+void TForm::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+
+int TForm::ShowModal() {
+  if (Visible() || !Enabled() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
+  return ui::DialogService::ShowModalForm(*this);
+}
+
+void TForm::BeginModal() {
+  AfterConstruction();
+  modal_previous_ = Screen->ActiveForm();
+  modal_ = true;
+  modal_result_ = mrNone;
+  HandleNeeded();
+  impl().widget->setWindowModality(Qt::ApplicationModal);
+  Show();
+}
+
+bool TForm::EndModalIfDone() {
+  if (modal_result_ == mrNone) return false;
+  TCloseAction action = caNone;
+  try {
+    if (CloseQuery()) {
+      action = caHide;
+      if (OnClose) OnClose(this, action);
+    }
+  } catch (...) {
+    modal_result_ = mrNone;
+    Application->HandleException(this, std::current_exception());
+    return false;
+  }
+  if (action == caNone) {
+    modal_result_ = mrNone;
+    return false;
+  }
+  if (action == caFree) Release();
+  return true;
+}
+
+void TForm::FinishModal() {
+  TForm* previous = modal_previous_;
+  modal_previous_ = nullptr;
+  SetVisible(false);
+  modal_ = false;
+  if (QWidget* w = impl().widget) w->setWindowModality(Qt::NonModal);
+  // The window that was active before takes activation back and hears OnActivate again.
+  bool previousShown = false;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i) == previous && previous->Visible()) previousShown = true;
+  if (previousShown) Screen->SetActiveForm(previous);
+  else Screen->ActivateNextAfter(this);
+}
+
+bool TForm::CloseQuery() {
+  bool can = true;
+  if (OnCloseQuery) OnCloseQuery(this, can);
+  return can;
+}
+
+void TForm::Close() {
+  if (modal_) {
+    modal_result_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == caNone) return;
+  if (Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == caHide) {
+    Hide();
+  } else if (action == caMinimize) {
+    SetWindowState(wsMinimized);
+  } else {
+    Release();
+  }
+}
+
+void TForm::Release() {
+  // Freed from the message queue, after the handler that asked for it has returned.
+  const uint64_t serial = impl().serial;
+  ui::RunOnGuiThread([this, serial] {
+    if (!ui::detail::ControlAlive(this, serial)) return;
+    BeforeDestruction();
+    delete this;
+  });
+}

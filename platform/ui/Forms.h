@@ -1,0 +1,125 @@
+#pragma once
+// TForm: a top-level window with its life-cycle events, modal showing with a modal
+// result, key preview and an active control.
+#include "platform/ui/Controls.h"
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                       mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = SmallSet<TBorderIcon>;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+  const char* ClassName() const override { return "TForm"; }
+
+  // Fires OnCreate once. TApplication::CreateForm calls it after the constructor;
+  // showing a form that was made otherwise calls it first.
+  void AfterConstruction();
+
+  TFormBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TFormBorderStyle v);
+  TBorderIcons BorderIcons() const { return border_icons_; }
+  void SetBorderIcons(TBorderIcons v);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition v) { position_ = v; }
+  bool KeyPreview() const { return key_preview_; }
+  void SetKeyPreview(bool v) { key_preview_ = v; }
+  TWinControl* ActiveControl() const { return active_control_; }
+  void SetActiveControl(TWinControl* c);
+  TWindowState WindowState() const { return window_state_; }
+  void SetWindowState(TWindowState v);
+  bool Active() const;
+
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void SetClientSize(int w, int h) override;
+
+  TCanvas* Canvas() { return canvas_.get(); }
+  TCanvas* PaintCanvas() override { return canvas_.get(); }
+
+  void SetVisible(bool v) override;
+  void SetText(const AnsiString& v) override;
+  // Shows the form and makes it the active one.
+  void Show();
+  void Hide() { SetVisible(false); }
+  // Shows the form modally through the dialog service and returns its ModalResult.
+  int ShowModal();
+  bool Modal() const { return modal_; }
+  TModalResult ModalResult() const { return modal_result_; }
+  void SetModalResult(TModalResult v) { modal_result_ = v; }
+  // Asks OnCloseQuery, then closes by the action OnClose chooses. A modal form only gets
+  // ModalResult mrCancel; the main form ends the application.
+  void Close();
+  bool CloseQuery();
+  // Frees the form once the events being handled are done.
+  void Release();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TCloseQueryEvent OnCloseQuery;
+  TCloseEvent OnClose;
+  TNotifyEvent OnDestroy;
+  TNotifyEvent OnPaint;
+
+  // Called by the screen when the form becomes or stops being the active form.
+  virtual void Activate();
+  virtual void Deactivate();
+  virtual void DoShow();
+  virtual void DoHide();
+  void Paint() override;
+
+  // The steps of a modal run, used by the dialog service: make the form the modal
+  // window, and after each answer try to close it (false when OnCloseQuery refused,
+  // which sets ModalResult back to mrNone).
+  void BeginModal();
+  bool EndModalIfDone();
+  void FinishModal();
+
+  void InitWidget() override;
+  // Fires OnDestroy once; Release and the application's shut-down call it while the
+  // whole form still exists, the destructor only as a last resort.
+  void BeforeDestruction();
+  // The focus moved to `c` (fires OnExit of the old and OnEnter of the new control).
+  void SetFocusedControl(TWinControl* c);
+  // A control inside is being destroyed: drop it as ActiveControl without events.
+  void ForgetControl(TWinControl* c);
+
+ protected:
+  void CreateHandle() override;
+  void ApplyBounds() override;
+
+ private:
+  void PlaceOnScreen();
+  void ApplyWindowFlags();
+
+  std::unique_ptr<TCanvas> canvas_;
+  TFormBorderStyle border_style_ = bsSizeable;
+  TBorderIcons border_icons_{biSystemMenu, biMinimize, biMaximize};
+  TPosition position_ = poDesigned;
+  bool key_preview_ = false;
+  TWinControl* active_control_ = nullptr;
+  TWindowState window_state_ = wsNormal;
+  bool modal_ = false;
+  TModalResult modal_result_ = mrNone;
+  bool created_ = false;
+  bool placed_ = false;
+  bool destroyed_event_ = false;
+  TForm* modal_previous_ = nullptr;
+};

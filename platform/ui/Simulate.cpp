@@ -1,0 +1,132 @@
+#include "platform/ui/Simulate.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/detail/QtControls.h"
+
+namespace ui {
+
+namespace {
+
+QWidget* ReadyWidget(TControl* c) {
+  c->HandleNeeded();
+  return detail::WidgetOf(c);
+}
+
+// The text a key types on a US keyboard, as the window system would report it.
+QString TypedText(int key, Qt::KeyboardModifiers mods) {
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+    if (mods & Qt::ControlModifier) return QString(QChar(key - Qt::Key_A + 1));
+    return QString(QChar(mods & Qt::ShiftModifier ? key : key - Qt::Key_A + 'a'));
+  }
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QStringLiteral("\r");
+    case Qt::Key_Escape: return QStringLiteral("\x1b");
+    case Qt::Key_Backspace: return QStringLiteral("\b");
+    case Qt::Key_Tab: return QStringLiteral("\t");
+    case Qt::Key_Delete: return QStringLiteral("\x7f");
+    default: break;
+  }
+  if (key >= 0x20 && key < 0x7F && !(mods & Qt::ControlModifier)) return QString(QChar(key));
+  return {};
+}
+
+void SendMouse(TControl* target, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int x,
+               int y, TShiftState shift) {
+  QWidget* w = ReadyWidget(target);
+  Qt::KeyboardModifiers mods;
+  if (shift.Contains(ssShift)) mods |= Qt::ShiftModifier;
+  if (shift.Contains(ssCtrl)) mods |= Qt::ControlModifier;
+  if (shift.Contains(ssAlt)) mods |= Qt::AltModifier;
+  const QPointF local(x, y);
+  QMouseEvent e(type, local, w->mapToGlobal(local), button, buttons, mods);
+  QApplication::sendEvent(w, &e);
+  DialogService::RethrowFailure();
+}
+
+Qt::MouseButton QtButton(TMouseButton b) {
+  return b == mbRight ? Qt::RightButton : b == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
+}
+
+}  // namespace
+
+void SimulateKey(TWinControl* target, const char* key, bool keypad) {
+  int code = 0;
+  Qt::KeyboardModifiers mods;
+  const QString name = QString::fromLatin1(key);
+  if (name == QLatin1String("Shift")) code = Qt::Key_Shift;
+  else if (name == QLatin1String("Ctrl")) code = Qt::Key_Control;
+  else if (name == QLatin1String("Alt")) code = Qt::Key_Alt;
+  else if (name == QLatin1String("+")) code = Qt::Key_Plus;  // "+" alone is not a sequence
+  else {
+    const QKeySequence seq = QKeySequence::fromString(name, QKeySequence::PortableText);
+    if (seq.isEmpty() || seq[0].key() == Qt::Key_unknown) throw EInvalidOperation("Unknown key name: " + AnsiString(key));
+    code = seq[0].key();
+    mods = seq[0].keyboardModifiers();
+  }
+  if (keypad) mods |= Qt::KeypadModifier;
+  // A form hands keys to its active control, as keyboard focus would.
+  TWinControl* receiver = target;
+  if (auto* f = dynamic_cast<TForm*>(target); f && f->ActiveControl()) receiver = f->ActiveControl();
+  QWidget* w = ReadyWidget(receiver);
+  const QString text = TypedText(code, mods & ~Qt::KeypadModifier);
+  QKeyEvent press(QEvent::KeyPress, code, mods, text);
+  QApplication::sendEvent(w, &press);
+  DialogService::RethrowFailure();
+  if (!detail::ControlFromWidget(w)) return;  // the key closed the window
+  QKeyEvent release(QEvent::KeyRelease, code, mods, text);
+  QApplication::sendEvent(w, &release);
+  DialogService::RethrowFailure();
+}
+
+void SimulateMouseDown(TControl* target, TMouseButton button, int x, int y, TShiftState shift) {
+  SendMouse(target, QEvent::MouseButtonPress, QtButton(button), QtButton(button), x, y, shift);
+}
+
+void SimulateMouseUp(TControl* target, TMouseButton button, int x, int y, TShiftState shift) {
+  SendMouse(target, QEvent::MouseButtonRelease, QtButton(button), Qt::NoButton, x, y, shift);
+}
+
+void SimulateMouseMove(TControl* target, int x, int y, TShiftState shift) {
+  Qt::MouseButtons held;
+  if (shift.Contains(ssLeft)) held |= Qt::LeftButton;
+  if (shift.Contains(ssRight)) held |= Qt::RightButton;
+  SendMouse(target, QEvent::MouseMove, Qt::NoButton, held, x, y, shift);
+}
+
+void SimulateClick(TControl* target, int x, int y) {
+  SimulateMouseDown(target, mbLeft, x, y);
+  SimulateMouseUp(target, mbLeft, x, y);
+}
+
+void SimulateDblClick(TControl* target, int x, int y) {
+  SimulateClick(target, x, y);
+  SendMouse(target, QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, x, y, {});
+  SimulateMouseUp(target, mbLeft, x, y);
+}
+
+void GrabControl(TControl* target, TBitmap& into) {
+  QWidget* w = ReadyWidget(target);
+  const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  into.SetPixelFormat(pfDevice);
+  into.SetSize(img.width(), img.height());
+  QPainter p(&gfx::ImageOf(into));
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.drawImage(0, 0, img);
+}
+
+void GrabToPng(TControl* target, const AnsiString& fileName) {
+  TBitmap b;
+  GrabControl(target, b);
+  b.SaveToFile(fileName);
+}
+
+}  // namespace ui

@@ -1,0 +1,25 @@
+#pragma once
+// Driving controls as a user would, through the window system's own events: what tests
+// and automation use to press keys, click and look at the screen.
+#include "platform/graphics/Bitmap.h"
+#include "platform/ui/Controls.h"
+
+namespace ui {
+
+// Presses and releases a key in the focused control of `target`'s window (or `target`
+// itself when nothing there has focus). `key` is a key name as keyboards label it:
+// "A", "F1", "Return", "Escape", "Left", "=", "-", "+", "Ctrl+C", "Shift+Tab", and the
+// bare modifiers "Shift", "Ctrl", "Alt". `keypad` marks keys of the numeric keypad.
+void SimulateKey(TWinControl* target, const char* key, bool keypad = false);
+// Mouse actions at client coordinates of `target`.
+void SimulateMouseDown(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});
+void SimulateMouseUp(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});
+void SimulateMouseMove(TControl* target, int x, int y, TShiftState shift = {});
+void SimulateClick(TControl* target, int x, int y);
+void SimulateDblClick(TControl* target, int x, int y);
+// Renders the control (with its children) into a bitmap of its size.
+void GrabControl(TControl* target, TBitmap& into);
+// Renders the control and writes it to a PNG file.
+void GrabToPng(TControl* target, const AnsiString& fileName);
+
+}  // namespace ui

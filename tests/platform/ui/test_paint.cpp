@@ -1,0 +1,109 @@
+// A window built in code, shown offscreen and grabbed: geometry and probe pixels of
+// what its controls painted through their canvases.
+#include <filesystem>
+
+#include "UiFixture.h"
+#include "platform/ui/Simulate.h"
+
+namespace {
+
+// A control that draws a framed box with a filled disc, as gauges and grids draw.
+class Target : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int paints = 0;
+  void Paint() override {
+    ++paints;
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->Pen()->SetColor(clBlack);
+    c->Rectangle(0, 0, Width(), Height());
+    c->Brush()->SetColor(clRed);
+    c->Pen()->SetStyle(psClear);
+    c->Ellipse(10, 10, Width() - 10, Height() - 10);
+    c->Pen()->SetStyle(psSolid);
+  }
+};
+
+class Marker : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clBlue);
+    Canvas()->FillRect(Rect(0, 0, 4, 4));  // the rest shows the parent
+  }
+};
+
+class PaintTest : public UiTest {};
+
+TEST_F(PaintTest, FormGrabShowsControlsWhereTheyWerePlaced) {
+  TForm* f = NewForm("Probe");
+  f->SetColor(clGreen);
+  f->SetBounds(0, 0, 160, 120);
+  auto* t = new Target(f);
+  t->SetParent(f);
+  t->SetBounds(20, 10, 80, 60);
+  auto* m = new Marker(f);
+  m->SetParent(f);
+  m->SetBounds(120, 90, 10, 10);
+  f->Show();
+
+  TBitmap shot;
+  ui::GrabControl(f, shot);
+  ASSERT_EQ(shot.Width(), f->ClientWidth());
+  ASSERT_EQ(shot.Height(), f->ClientHeight());
+  TCanvas* c = shot.Canvas();
+  EXPECT_EQ(c->Pixel(5, 5), clGreen);          // form background
+  EXPECT_EQ(c->Pixel(20, 10), clBlack);        // control's frame, top-left
+  EXPECT_EQ(c->Pixel(99, 69), clBlack);        // frame's last column and row
+  EXPECT_EQ(c->Pixel(100, 70), clGreen);       // right/bottom edge excluded
+  EXPECT_EQ(c->Pixel(22, 12), clWhite);        // inside the frame
+  EXPECT_EQ(c->Pixel(60, 40), clRed);          // the disc's centre
+  EXPECT_EQ(c->Pixel(121, 91), clBlue);        // graphic control's own pixels
+  EXPECT_EQ(c->Pixel(127, 97), clGreen);       // and the parent through it
+  EXPECT_GE(t->paints, 1);
+
+  const auto png = std::filesystem::temp_directory_path() / "cq5_form_grab.png";
+  ui::GrabToPng(f, png.string());
+  TPicture pic;
+  pic.LoadFromFile(png.string());
+  EXPECT_EQ(pic.Width(), shot.Width());
+  EXPECT_EQ(pic.Bitmap()->Canvas()->Pixel(60, 40), clRed);
+  std::filesystem::remove(png);
+}
+
+TEST_F(PaintTest, DrawingOutsidePaintStaysUntilTheNextInvalidate) {
+  TForm* f = NewForm();
+  f->SetBounds(0, 0, 120, 100);
+  auto* t = new Target(f);
+  t->SetParent(f);
+  t->SetBounds(0, 0, 100, 80);
+  f->Show();
+  TBitmap shot;
+  ui::GrabControl(t, shot);
+  const TColor before = shot.Canvas()->Pixel(50, 5);
+
+  // A rubber band drawn in XOR mode between paints, then drawn again to remove it.
+  TCanvas* c = t->Canvas();
+  c->Pen()->SetMode(pmXor);
+  c->Pen()->SetColor(clWhite);
+  c->MoveTo(0, 5);
+  c->LineTo(100, 5);
+  ui::GrabControl(t, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(50, 5), ColorToRGB(before) ^ 0xFFFFFF);
+  c->MoveTo(0, 5);
+  c->LineTo(100, 5);
+  c->Pen()->SetMode(pmCopy);
+  ui::GrabControl(t, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(50, 5), before);
+
+  c->Brush()->SetColor(clYellow);
+  c->FillRect(Rect(40, 30, 60, 50));
+  ui::GrabControl(t, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(50, 40), clYellow);
+  t->Invalidate();  // Paint runs again over it
+  ui::GrabControl(t, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(50, 40), clRed);
+}
+
+}  // namespace
