@@ -97,7 +97,10 @@ void TComponent::FreeNotification(TComponent* AComponent) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  // The link is two-way: drop both ends, or the other side would later notify a
+  // component that no longer exists.
   std::erase(free_notifies_, AComponent);
+  if (AComponent != nullptr) std::erase(AComponent->free_notifies_, this);
 }
 
 void TComponent::Loaded() { ClearState(csLoading); }

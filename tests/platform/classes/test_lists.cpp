@@ -120,3 +120,25 @@ TEST(TStrings, AssignCopiesAndChangeFiresOncePerUpdate) {
   EXPECT_THROW(dst.Assign(nullptr), EConvertError);
 }
 }  // namespace
+
+#include "platform/classes/Classes.h"
+
+TEST(ComponentTest, RemovedFreeNotificationIsNotCalledLater) {
+  struct Watcher : TComponent {
+    using TComponent::TComponent;
+    int removed = 0;
+    void Notification(TComponent*, TOperation op) override { removed += op == TOperation::opRemove; }
+  };
+  auto* watcher = new Watcher(nullptr);
+  auto* watched = new TComponent(nullptr);
+  watcher->FreeNotification(watched);
+  watcher->RemoveFreeNotification(watched);
+  delete watcher;  // must not leave a dangling link in watched
+  delete watched;
+  auto* w2 = new Watcher(nullptr);
+  auto* t2 = new TComponent(nullptr);
+  w2->FreeNotification(t2);
+  delete t2;
+  EXPECT_EQ(w2->removed, 1);
+  delete w2;
+}

@@ -1,0 +1,5 @@
+#include "serial/AdBase.h"
+
+#include "platform/rtl/FileUtils.h"
+
+bool ExistFile(const AnsiString& Name) { return FileExists(Name); }

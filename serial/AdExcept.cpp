@@ -1,0 +1,114 @@
+#include "serial/AdExcept.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "serial/AdStrings.h"
+
+namespace {
+
+// The operating system's text for an error number; empty when it has none.
+AnsiString SystemMessage(int Id) {
+  char buf[256];
+  const char* text = strerror_r(Id, buf, sizeof buf);
+  if (text == nullptr || std::strncmp(text, "Unknown error", 13) == 0) return AnsiString();
+  return CleanSystemMessage(AnsiString(text).substr(0, 255));
+}
+
+template <class E>
+[[noreturn]] void Throw(int Code) {
+  throw E(Code);
+}
+using Thrower = void (*)(int);
+
+constexpr Thrower kGeneral[] = {nullptr,
+                                Throw<EBadArgument>,
+                                Throw<EGotQuitMsg>,
+                                Throw<EBufferTooBig>,
+                                Throw<EPortNotAssigned>,
+                                Throw<EInternal>,
+                                Throw<EModemNotAssigned>,
+                                Throw<EPhonebookNotAssigned>,
+                                Throw<ECannotUseWithWinSock>};
+constexpr Thrower kOpenComm[] = {Throw<EBadId>,          Throw<EBaudRate>,        Throw<EByteSize>,
+                                 Throw<EDefault>,        Throw<EHardware>,        Throw<EMemory>,
+                                 Throw<ECommNotOpen>,    Throw<EAlreadyOpen>,     Throw<ENoHandles>,
+                                 Throw<ENoTimers>,       Throw<ENoPortSelected>,  Throw<ENotOpenedByTapi>};
+constexpr Thrower kSerialIO[] = {Throw<ENullApi>,              nullptr,
+                                 Throw<ERegisterHandlerFailed>, Throw<EPutBlockFail>,
+                                 Throw<EGetBlockFail>,          Throw<EOutputBufferTooSmall>,
+                                 Throw<EBufferIsEmpty>,         Throw<ETracingNotEnabled>,
+                                 Throw<ELoggingNotEnabled>,     Throw<EBaseAddressNotSet>};
+constexpr Thrower kModem[] = {Throw<EModemNotStarted>,    Throw<EModemBusy>,
+                              Throw<EModemNotDialing>,    Throw<ENotDialing>,
+                              Throw<EAlreadyDialing>,     Throw<EModemNotResponding>,
+                              Throw<EModemRejectedCommand>, Throw<EModemStatusMismatch>};
+constexpr Thrower kTrigger[] = {nullptr, Throw<ETriggerTooLong>, Throw<EBadTriggerHandle>};
+constexpr Thrower kIni[] = {Throw<EKeyTooLong>,    Throw<EDataTooLarge>,   Throw<EInternal>,
+                            Throw<EIniWrite>,      Throw<EIniRead>,        Throw<EInternal>,
+                            Throw<ERecordExists>,  Throw<ERecordNotFound>, nullptr,
+                            Throw<EDatabaseFull>,  Throw<EDatabaseEmpty>,  Throw<EInternal>,
+                            Throw<EBadFieldList>,  Throw<EBadFieldForIndex>};
+constexpr Thrower kFaxFormat[] = {Throw<EFaxBadFormat>, Throw<EBadGraphicsFormat>, Throw<EConvertAbort>,
+                                  Throw<EUnpackAbort>, Throw<ECantMakeBitmap>};
+constexpr Thrower kFaxPage[] = {Throw<EInvalidPageNumber>};
+constexpr Thrower kFaxSession[] = {Throw<EFaxBadMachine>, Throw<EFaxBadModemResult>, Throw<EFaxTrainError>,
+                                   Throw<EFaxInitError>,  Throw<EFaxBusy>,           Throw<EFaxVoiceCall>,
+                                   Throw<EFaxDataCall>,   Throw<EFaxNoDialTone>,     Throw<EFaxNoCarrier>,
+                                   Throw<EFaxSessionError>, Throw<EFaxPageError>};
+constexpr Thrower kProtocol[] = {Throw<EProtocol>};
+constexpr Thrower kRas[] = {Throw<ERasLoadFail>};
+
+// Code runs by their first (highest) code, listed with the classes in code order going down.
+struct Run {
+  int top;  // e.g. -1001
+  int count;
+  const Thrower* classes;
+};
+constexpr Run kRuns[] = {
+    {-1001, 9, kGeneral},  {-2001, 12, kOpenComm},      {-3001, 10, kSerialIO},
+    {-4001, 8, kModem},    {-5001, 3, kTrigger},        {-6006, 1, kProtocol},
+    {-6008, 1, kProtocol}, {-6009, 1, kProtocol},       {-7001, 14, kIni},
+    {-8001, 5, kFaxFormat}, {-8053, 1, kFaxPage},       {-8060, 11, kFaxSession},
+    {-13980, 1, kRas},
+};
+
+bool IsTapiCode(int Code) {
+  if (Code <= -13801 && Code >= -13886) return Code != -13804 && Code != -13849;
+  if (Code <= -13928 && Code >= -13936) return Code != -13934;
+  return Code == -13942;
+}
+
+}  // namespace
+
+AnsiString CleanSystemMessage(const AnsiString& Text) {
+  AnsiString out;
+  out.reserve(Text.size());
+  for (char c : Text) {
+    char ch = static_cast<unsigned char>(c) < 32 ? ' ' : c;
+    if (ch == ' ' && !out.empty() && out.back() == ' ') continue;
+    out.push_back(ch);
+  }
+  return out;
+}
+
+AnsiString ErrorMsg(int Code) {
+  const int id = std::abs(static_cast<int>(static_cast<int16_t>(Code)));
+  AnsiString text = ErrorStrings().GetString(static_cast<uint32_t>(id)).substr(0, 255);
+  if (text.empty()) text = SystemMessage(id);
+  return text;
+}
+
+int RaiseForError(const TComponent* Component, int Code) {
+  if (Code >= 0) return Code;
+  if (Component != nullptr && Component->HasState(csLoading)) return Code;
+  if (Code == ecodes::ecOutOfMemory) throw std::bad_alloc();
+  if (Code >= -162 && Code <= -2) throw EApdInOutError(ErrorMsg(Code), -Code);
+  for (const Run& run : kRuns) {
+    const int index = run.top - Code;
+    if (index >= 0 && index < run.count && run.classes[index] != nullptr) run.classes[index](Code);
+  }
+  if (IsTapiCode(Code)) throw ETapi(Code);
+  throw EAPDException::CreateUnknown("Koma exception");
+}

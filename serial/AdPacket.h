@@ -1,0 +1,199 @@
+#pragma once
+// The data packet component: cuts the bytes received on a port into packets framed by a
+// start condition (a start string, or any byte) and an end condition (an end string and/or a
+// size), with a timeout, and hands each packet to its handler on the GUI thread.
+//
+// Every port with packets has one TApdDataPacketManager, which keeps the received bytes in a
+// buffer of its own; its packets match on that buffer incrementally, each keeping its place
+// between arrivals.
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "serial/AdBase.h"
+
+class TApdCustomComPort;
+class TApdDataPacketManager;
+
+enum TPacketStartCond { scString, scAnyData };
+enum TPacketEndCond : uint8_t { ecString = 0x01, ecPacketSize = 0x02 };
+using TPacketEndSet = uint8_t;  // a set of TPacketEndCond bits
+enum TPacketMode { dpIdle, dpWaiting, dpCollecting };
+
+using TPacketNotifyEvent = std::function<void(TObject* Sender, const void* Data, int Size)>;
+using TStringPacketNotifyEvent = std::function<void(TObject* Sender, const AnsiString& Data)>;
+
+class TApdDataPacket : public TApdBaseComponent {
+ public:
+  explicit TApdDataPacket(TComponent* AOwner);
+  ~TApdDataPacket() override;
+  const char* ClassName() const override { return "TApdDataPacket"; }
+
+  bool Enabled() const { return enabled_; }
+  // True arms the packet (raising EInvalidProperty for inconsistent settings, which leaves
+  // it disarmed); False disarms it.
+  void SetEnabled(bool Value);
+  bool AutoEnable() const { return auto_enable_; }
+  void SetAutoEnable(bool Value) { auto_enable_ = Value; }
+  TPacketStartCond StartCond() const { return start_cond_; }
+  void SetStartCond(TPacketStartCond Value) { start_cond_ = Value; }
+  TPacketEndSet EndCond() const { return end_cond_; }
+  void SetEndCond(TPacketEndSet Value);
+  // Start and end strings: "?" matches any byte, "\" makes the next character literal.
+  const AnsiString& StartString() const { return start_string_; }
+  void SetStartString(const AnsiString& Value) { start_string_ = Value; }
+  const AnsiString& EndString() const { return end_string_; }
+  void SetEndString(const AnsiString& Value);
+  bool IgnoreCase() const { return ignore_case_; }
+  void SetIgnoreCase(bool Value) { ignore_case_ = Value; }
+  TApdCustomComPort* ComPort() const { return com_port_; }
+  void SetComPort(TApdCustomComPort* Value);
+  int PacketSize() const { return packet_size_; }
+  void SetPacketSize(int Value) { packet_size_ = Value; }
+  bool IncludeStrings() const { return include_strings_; }
+  void SetIncludeStrings(bool Value) { include_strings_ = Value; }
+  // Ticks of 55 ms from the start of collecting to the end of the packet; 0 = none.
+  int TimeOut() const { return time_out_; }
+  void SetTimeOut(int Value) { time_out_ = Value; }
+  // Deliver events on the GUI thread (the default) rather than on the port's dispatch thread.
+  bool SyncEvents() const { return sync_events_; }
+  void SetSyncEvents(bool Value) { sync_events_ = Value; }
+
+  void SetOnPacket(TPacketNotifyEvent Value) { on_packet_ = std::move(Value); }
+  void SetOnStringPacket(TStringPacketNotifyEvent Value) { on_string_packet_ = std::move(Value); }
+  void SetOnTimeout(TNotifyEvent Value) { on_timeout_ = std::move(Value); }
+
+  void Enable();
+  void Disable();
+  TPacketMode PacketMode() const { return state_; }
+  TApdDataPacketManager* Manager() const { return manager_; }
+
+  void Loaded() override;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  friend class TApdDataPacketManager;
+  struct Pattern {
+    std::vector<uint8_t> chars;
+    std::vector<bool> wild;
+    size_t size() const { return chars.size(); }
+  };
+  enum class ScanResult { kStopped, kDelivered };
+
+  Pattern BuildPattern(const AnsiString& Text) const;
+  bool Matches(uint8_t Byte, const Pattern& P, size_t Index) const;
+  void ResetMatch();
+  void SetState(TPacketMode NewState);
+  ScanResult Scan(int From);
+  void Deliver(int Size, bool BySize);
+  void RaiseProperty(int Code) const;
+
+  bool enabled_ = false;
+  bool auto_enable_ = true;
+  TPacketStartCond start_cond_ = scString;
+  TPacketEndSet end_cond_ = 0;
+  AnsiString start_string_;
+  AnsiString end_string_;
+  bool ignore_case_ = true;
+  TApdCustomComPort* com_port_ = nullptr;
+  int packet_size_ = 0;
+  bool include_strings_ = true;
+  int time_out_ = 2184;
+  bool sync_events_ = true;
+  TPacketNotifyEvent on_packet_;
+  TStringPacketNotifyEvent on_string_packet_;
+  TNotifyEvent on_timeout_;
+
+  TApdDataPacketManager* manager_ = nullptr;
+  TPacketMode state_ = dpIdle;
+  int start_pos_ = -1;        // buffer position of the current match, -1 none
+  size_t start_matched_ = 0;  // start-string characters matched so far
+  size_t end_matched_ = 0;    // end-string characters matched so far
+  int end_from_ = 0;          // first byte that may begin the end string
+  int end_candidate_ = -1;    // where the current partial end match began
+  Pattern start_;
+  Pattern end_;
+  bool enable_after_load_ = false;
+  bool enable_pending_ = false;   // enable once the manager is unlocked
+  bool collect_pending_ = false;  // collect once the manager's other packet is done
+};
+
+class TApdDataPacketManager {
+ public:
+  // Port may be null: then bytes come only through Receive and the timer is only recorded
+  // (TimerArmed/TimerExpired), which is how matching is exercised without a device.
+  explicit TApdDataPacketManager(TApdCustomComPort* Port);
+  ~TApdDataPacketManager();
+  TApdDataPacketManager(const TApdDataPacketManager&) = delete;
+  TApdDataPacketManager& operator=(const TApdDataPacketManager&) = delete;
+
+  TApdCustomComPort* Port() const { return port_; }
+  void Attach(TApdDataPacket* Packet);
+  void Detach(TApdDataPacket* Packet);
+  int PacketCount() const { return static_cast<int>(packets_.size()); }
+
+  // Starts listening (on the port: registers the data handler and a timer trigger) and arms
+  // every packet whose Enabled is set; stopping disarms them and empties the buffer.
+  void StartListening();
+  void StopListening();
+  bool Listening() const { return listening_; }
+
+  // Appends received bytes and matches the packets on them.
+  void Receive(const uint8_t* Data, int Count);
+  // The manager's timer trigger fired: the collecting packet times out.
+  void TimerExpired();
+
+  int BufferCount() const { return count_; }
+  const uint8_t* BufferData() const { return buffer_.data(); }
+  int BufferCapacity() const { return static_cast<int>(buffer_.size()); }
+  bool TimerArmed() const { return timer_armed_; }
+  int32_t TimerTicks() const { return timer_ticks_; }
+  uint16_t TimerHandle() const { return timer_handle_; }
+
+ private:
+  friend class TApdDataPacket;
+  friend class TApdDataPacketManagerList;
+  void Lock();
+  void Unlock();
+  class Guard;
+  void CheckPackets(int From);
+  void ArmTimer(int Ticks);
+  void DisarmTimer();
+  void LockForDelivery() { locked_ = true; }
+  void UnlockAfterDelivery();
+  void RemoveBytes(int Count);
+  void RunEvent(TApdDataPacket* Packet, const std::function<void()>& Event);
+  void PortNotice(bool Opening);
+
+  TApdCustomComPort* port_;
+  int port_callback_ = 0;
+  int client_id_ = 0;
+  uint16_t timer_handle_ = 0;
+  std::vector<TApdDataPacket*> packets_;
+  std::vector<uint8_t> buffer_;
+  int count_ = 0;
+  TApdDataPacket* collecting_ = nullptr;
+  bool locked_ = false;
+  bool checking_ = false;
+  bool pending_check_ = false;
+  int pending_pos_ = 0;
+  bool listening_ = false;
+  bool timer_armed_ = false;
+  int32_t timer_ticks_ = 0;
+  std::recursive_mutex mutex_;
+  int depth_ = 0;
+};
+
+// The managers of all ports that have packets.
+class TApdDataPacketManagerList {
+ public:
+  static TApdDataPacketManager* Find(TApdCustomComPort* Port);
+  static TApdDataPacketManager* GetOrCreate(TApdCustomComPort* Port);
+  // Frees a manager of the list once its last packet has gone.
+  static void Release(TApdDataPacketManager* Manager);
+  static void PortCreated(TApdCustomComPort* Port);
+  static void PortDestroyed(TApdCustomComPort* Port);
+};

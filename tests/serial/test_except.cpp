@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <type_traits>
+
+#include "serial/AdExcept.h"
+#include "serial/AdStrings.h"
+
+namespace {
+
+struct Case {
+  int code;
+  std::function<bool(const EAPDException&)> isClass;
+  const char* className;
+  int errorCode;
+  const char* text;
+};
+
+template <class E>
+bool Is(const EAPDException& e) {
+  if constexpr (std::is_same_v<E, EAPDException>) {
+    return true;
+  } else {
+    return dynamic_cast<const E*>(&e) != nullptr;
+  }
+}
+
+TEST(RaiseForError, CodesBecomeTheirClassesWithTableTexts) {
+  const Case cases[] = {
+      {-2007, Is<ECommNotOpen>, "ECommNotOpen", -2007, "ie_NOpen - device not open"},
+      {-2008, Is<EAlreadyOpen>, "EAlreadyOpen", -2008, "ie_Open - device already open"},
+      {-2001, Is<EBadId>, "EBadId", -2001, "ie_BadId - Specified comport doesn't exist"},
+      {-2011, Is<ENoPortSelected>, "ENoPortSelected", -2011,
+       "The ComNumber property of the TApdComPort has not been set"},
+      {-5003, Is<EBadTriggerHandle>, "EBadTriggerHandle", -5003, "Bad trigger handle"},
+      {-5002, Is<ETriggerTooLong>, "ETriggerTooLong", -5002, "Data trigger too long"},
+      {-3006, Is<EOutputBufferTooSmall>, "EOutputBufferTooSmall", -3006, "Output buffer too small for block"},
+      {-3007, Is<EBufferIsEmpty>, "EBufferIsEmpty", -3007, "Buffer is empty"},
+      {-1002, Is<EBadArgument>, "EBadArgument", -1002, "Bad argument passed to function"},
+      {-4002, Is<EModemBusy>, "EModemBusy", -4002, nullptr},
+      {-7003, Is<EInternal>, "EInternal", -7003, nullptr},
+      {-8064, Is<EFaxBusy>, "EFaxBusy", -8064, nullptr},
+      {-13980, Is<ERasLoadFail>, "ERasLoadFail", -13980, nullptr},
+      {-13801, Is<ETapi>, "ETapi", -13801, nullptr},
+      // Codes without a class of their own: a plain exception with a fixed text.
+      {-1001, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
+      {-3002, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
+      {-5001, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
+      {-5502, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
+      {-13804, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
+      {-7009, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    try {
+      RaiseForError(nullptr, c.code);
+      ADD_FAILURE() << "no exception";
+    } catch (const EAPDException& e) {
+      EXPECT_TRUE(c.isClass(e));
+      EXPECT_STREQ(e.ClassName(), c.className);
+      EXPECT_EQ(e.ErrorCode, c.errorCode);
+      if (c.text != nullptr) {
+        EXPECT_EQ(e.Message(), c.text);
+      }
+    }
+  }
+}
+
+TEST(RaiseForError, SuccessAndLoadingReturnTheCode) {
+  EXPECT_EQ(RaiseForError(nullptr, 0), 0);
+  EXPECT_EQ(RaiseForError(nullptr, 17), 17);
+  TComponent loading(nullptr);
+  loading.SetState(csLoading);
+  EXPECT_EQ(RaiseForError(&loading, -2007), -2007);
+}
+
+TEST(RaiseForError, FileErrorsBecomeInOutErrorsWithTheirNumber) {
+  try {
+    RaiseForError(nullptr, -5);
+    FAIL();
+  } catch (const EApdInOutError& e) {
+    EXPECT_EQ(e.Message(), "File access denied");
+    EXPECT_EQ(e.ErrorCode, 5);
+    EXPECT_STREQ(e.ClassName(), "EInOutError");
+  }
+  EXPECT_THROW(RaiseForError(nullptr, -8), std::bad_alloc);
+}
+
+TEST(ErrorMsg, PacketTextsAndSystemFallback) {
+  EXPECT_EQ(ErrorMsg(-5503), "CharCount packets must have an end-condition");
+  EXPECT_EQ(ErrorMsg(5505), "Packet size cannot be zero");
+  EXPECT_EQ(EInvalidProperty(-5504).Message(), "End string is empty");
+  EXPECT_EQ(EInvalidProperty(-5504).ErrorCode, -5504);
+  // No table text: the system's message for the number, or nothing.
+  EXPECT_FALSE(ErrorMsg(-13).empty());
+  EXPECT_EQ(ErrorMsg(-31999), "");
+}
+
+TEST(ErrorMsg, SystemMessagesBecomeOneLine) {
+  EXPECT_EQ(CleanSystemMessage("The device is not ready.\r\n"), "The device is not ready. ");
+  EXPECT_EQ(CleanSystemMessage("a\t\tb  c"), "a b c");
+}
+
+TEST(ErrorStrings, TableIsSortedAndMissingIdsAreEmptyOrRaise) {
+  EXPECT_TRUE(ErrorTableIsSorted());
+  EXPECT_EQ(ErrorStrings().GetString(4242), "");
+  TAdStringResource strict(true);
+  EXPECT_THROW(strict.GetString(4242), ETpsStringResourceError);
+  EXPECT_EQ(strict.GetString(2007), "ie_NOpen - device not open");
+}
+
+}  // namespace

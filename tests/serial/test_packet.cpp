@@ -1,0 +1,248 @@
+// Packet matching on a manager fed directly, without a port.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "serial/AdExcept.h"
+#include "serial/AdPacket.h"
+
+namespace {
+
+struct Rig {
+  TApdDataPacketManager manager{nullptr};
+  TApdDataPacket packet{nullptr};
+  std::vector<std::string> packets;
+  std::vector<int> rawSizes;
+  int timeouts = 0;
+
+  Rig() {
+    manager.Attach(&packet);
+    manager.StartListening();
+    packet.SetOnStringPacket([this](TObject*, const AnsiString& s) { packets.push_back(s); });
+    packet.SetOnPacket([this](TObject*, const void*, int size) { rawSizes.push_back(size); });
+    packet.SetOnTimeout([this](TObject*) { ++timeouts; });
+  }
+  void Feed(const std::string& bytes) {
+    manager.Receive(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+  }
+};
+
+// The main window's ECU packet: DB C0 ... C0, data without the framing.
+void SlipSettings(TApdDataPacket& p) {
+  p.SetStartCond(scString);
+  p.SetStartString("\xDB\xC0");
+  p.SetEndCond(ecString);
+  p.SetEndString("\xC0");
+  p.SetIgnoreCase(false);
+  p.SetIncludeStrings(false);
+  p.SetPacketSize(252);
+  p.SetTimeOut(40);
+}
+
+struct MatchCase {
+  const char* name;
+  std::function<void(TApdDataPacket&)> settings;
+  std::vector<std::string> chunks;
+  std::vector<std::string> expected;
+  int left;  // bytes the manager still holds
+};
+
+TEST(PacketMatching, Cases) {
+  auto anySize4 = [](TApdDataPacket& p) {
+    p.SetStartCond(scAnyData);
+    p.SetEndCond(ecPacketSize);
+    p.SetPacketSize(4);
+  };
+  auto startAB = [](bool include, TPacketEndSet end) {
+    return [include, end](TApdDataPacket& p) {
+      p.SetStartString("AB");
+      p.SetEndCond(end);
+      p.SetPacketSize(4);
+      p.SetIncludeStrings(include);
+    };
+  };
+  auto startOnly = [](const char* start, bool ignoreCase) {
+    return [start, ignoreCase](TApdDataPacket& p) {
+      p.SetStartString(start);
+      p.SetIgnoreCase(ignoreCase);
+    };
+  };
+  const MatchCase cases[] = {
+      {"slip with junk around", SlipSettings, {"\x11\xDB\xC0\x05\x06\xC0\x22"}, {"\x05\x06"}, 0},
+      {"slip false start", SlipSettings, {"\xDB\xDB\xC0\x01\xC0"}, {"\x01"}, 0},
+      {"slip empty packet", SlipSettings, {std::string("\xDB\xC0\xC0")}, {""}, 0},
+      {"slip split over arrivals", SlipSettings, {"\xDB", "\xC0\x01", "\x02\xC0"}, {"\x01\x02"}, 0},
+      {"slip back to back", SlipSettings, {"\xDB\xC0\x01\xC0\xDB\xC0\x02\xC0"}, {"\x01", "\x02"}, 0},
+      {"slip start byte waits", SlipSettings, {"\x11\xDB"}, {}, 2},
+      {"slip start byte dropped on mismatch", SlipSettings, {"\xDB", "\x05"}, {}, 0},
+      {"slip unfinished packet kept", SlipSettings, {"\xDB\xC0\x01\x02"}, {}, 4},
+      {"any data by size", anySize4, {"ABCDEFGHIJ"}, {"ABCD", "EFGH"}, 2},
+      {"start and size, strings kept", startAB(true, ecPacketSize), {"xxABcdAB"}, {"ABcd"}, 2},
+      {"start and size, strings dropped", startAB(false, ecPacketSize), {"xxABcdAB"}, {"cd"}, 2},
+      {"start string alone", startAB(true, 0), {"ABxAB"}, {"AB", "AB"}, 0},
+      {"start string alone, dropped", startAB(false, 0), {"ABxAB"}, {"", ""}, 0},
+      {"escaped question mark", startOnly("\\?", true), {"a?b?"}, {"?", "?"}, 0},
+      {"wildcard", startOnly("A?C", false), {"ABCAXCAD"}, {"ABC", "AXC"}, 2},
+      {"ignore case", startOnly("ab", true), {"xAbaB"}, {"Ab", "aB"}, 0},
+      {"case kept", startOnly("ab", false), {"xAbab"}, {"ab"}, 0},
+      {"multi-byte end string",
+       [](TApdDataPacket& p) {
+         p.SetStartString("S");
+         p.SetEndCond(ecString);
+         p.SetEndString("END");
+       },
+       {"SabENxEN", "Dz"},
+       {"SabENxEND"},
+       0},
+      {"end string or size, size first",
+       [](TApdDataPacket& p) {
+         p.SetStartString("S");
+         p.SetEndCond(ecString | ecPacketSize);
+         p.SetEndString("E");
+         p.SetPacketSize(4);
+       },
+       {"SabcdE", "SaE"},
+       {"Sabc", "SaE"},
+       0},
+  };
+  for (const MatchCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig rig;
+    c.settings(rig.packet);
+    rig.packet.SetEnabled(true);
+    for (const std::string& chunk : c.chunks) rig.Feed(chunk);
+    EXPECT_EQ(rig.packets, c.expected);
+    EXPECT_EQ(rig.manager.BufferCount(), c.left);
+    ASSERT_EQ(rig.rawSizes.size(), rig.packets.size());
+  }
+}
+
+TEST(PacketMatching, TimeoutDisablesUntilReEnabled) {
+  Rig rig;
+  SlipSettings(rig.packet);
+  rig.packet.SetEnabled(true);
+  EXPECT_FALSE(rig.manager.TimerArmed());
+  rig.Feed("\xDB\xC0\x05");
+  EXPECT_EQ(rig.packet.PacketMode(), dpCollecting);
+  EXPECT_TRUE(rig.manager.TimerArmed());
+  EXPECT_EQ(rig.manager.TimerTicks(), 40);
+
+  rig.manager.TimerExpired();
+  EXPECT_EQ(rig.timeouts, 1);
+  EXPECT_FALSE(rig.packet.Enabled());
+  EXPECT_EQ(rig.packet.PacketMode(), dpIdle);
+  EXPECT_EQ(rig.manager.BufferCount(), 0);
+  EXPECT_FALSE(rig.manager.TimerArmed());
+
+  rig.Feed("\xDB\xC0\x01\xC0");
+  EXPECT_TRUE(rig.packets.empty());
+  rig.packet.SetEnabled(true);
+  rig.Feed("\xDB\xC0\x02\xC0");
+  EXPECT_EQ(rig.packets, std::vector<std::string>{"\x02"});
+  EXPECT_FALSE(rig.manager.TimerArmed());  // delivery disarms it
+}
+
+TEST(PacketMatching, AutoEnableOffDeliversOnce) {
+  Rig rig;
+  SlipSettings(rig.packet);
+  rig.packet.SetAutoEnable(false);
+  rig.packet.SetEnabled(true);
+  rig.Feed("\xDB\xC0\x01\xC0\xDB\xC0\x02\xC0");
+  EXPECT_EQ(rig.packets, std::vector<std::string>{"\x01"});
+  EXPECT_FALSE(rig.packet.Enabled());
+}
+
+TEST(PacketMatching, HandlerMayReEnableAndChangeSettings) {
+  Rig rig;
+  SlipSettings(rig.packet);
+  rig.packet.SetAutoEnable(false);
+  rig.packet.SetOnStringPacket([&](TObject*, const AnsiString& s) {
+    rig.packets.push_back(s);
+    rig.packet.SetEndString("\xC1");
+    rig.packet.SetEnabled(true);
+  });
+  rig.packet.SetEnabled(true);
+  rig.Feed("\xDB\xC0\x01\xC0\xDB\xC0\x02\xC0\x03\xC1");
+  EXPECT_EQ(rig.packets, (std::vector<std::string>{"\x01", "\x02\xC0\x03"}));
+}
+
+TEST(PacketMatching, EnabledWhileNotListeningArmsOnStart) {
+  TApdDataPacketManager manager(nullptr);
+  TApdDataPacket packet(nullptr);
+  SlipSettings(packet);
+  manager.Attach(&packet);
+  packet.SetEnabled(true);
+  EXPECT_EQ(packet.PacketMode(), dpIdle);
+  manager.StartListening();
+  EXPECT_EQ(packet.PacketMode(), dpWaiting);
+  manager.StopListening();
+  EXPECT_EQ(packet.PacketMode(), dpIdle);
+  EXPECT_TRUE(packet.Enabled());
+}
+
+TEST(PacketMatching, InconsistentSettingsRaiseAndLeaveThePacketDisarmed) {
+  struct ErrorCase {
+    std::function<void(TApdDataPacket&)> settings;
+    int code;
+    const char* text;
+  };
+  const ErrorCase cases[] = {
+      {[](TApdDataPacket& p) { p.SetEndCond(ecString); p.SetEndString("x"); }, -5501, "Start string is empty"},
+      {[](TApdDataPacket& p) { p.SetStartString("\\"); }, -5501, "Start string is empty"},
+      {[](TApdDataPacket& p) {
+         p.SetStartString("ABC");
+         p.SetEndCond(ecPacketSize);
+         p.SetPacketSize(2);
+       },
+       -5502, "Packet size cannot be smaller than start string"},
+      {[](TApdDataPacket& p) { p.SetStartCond(scAnyData); }, -5503, "CharCount packets must have an end-condition"},
+      {[](TApdDataPacket& p) {
+         p.SetStartString("A");
+         p.SetEndCond(ecString);
+       },
+       -5504, "End string is empty"},
+      {[](TApdDataPacket& p) {
+         p.SetStartCond(scAnyData);
+         p.SetEndCond(ecPacketSize);
+       },
+       -5505, "Packet size cannot be zero"},
+  };
+  for (const ErrorCase& c : cases) {
+    SCOPED_TRACE(c.code);
+    Rig rig;
+    c.settings(rig.packet);
+    try {
+      rig.packet.SetEnabled(true);
+      ADD_FAILURE() << "no exception";
+    } catch (const EInvalidProperty& e) {
+      EXPECT_EQ(e.ErrorCode, c.code);
+      EXPECT_EQ(e.Message(), c.text);
+    }
+    EXPECT_FALSE(rig.packet.Enabled());
+    EXPECT_EQ(rig.packet.PacketMode(), dpIdle);
+  }
+}
+
+TEST(PacketMatching, TwoPacketsShareAPortFirstAttachedWins) {
+  Rig rig;
+  TApdDataPacket second(nullptr);
+  std::vector<std::string> got2;
+  rig.manager.Attach(&second);
+  rig.packet.SetStartString("AB");
+  rig.packet.SetEndCond(ecPacketSize);
+  rig.packet.SetPacketSize(3);
+  second.SetStartString("A");
+  second.SetEndCond(ecPacketSize);
+  second.SetPacketSize(2);
+  second.SetOnStringPacket([&](TObject*, const AnsiString& s) { got2.push_back(s); });
+  rig.packet.SetEnabled(true);
+  second.SetEnabled(true);
+  rig.Feed("ABCAXZ");
+  EXPECT_EQ(rig.packets, std::vector<std::string>{"ABC"});
+  EXPECT_EQ(got2, std::vector<std::string>{"AX"});
+  rig.manager.Detach(&second);
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+// The com port component on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "platform/os/Clock.h"
+#include "serial/AdExcept.h"
+#include "serial/AdPort.h"
+#include "serial/Pty.h"
+
+namespace {
+
+class PortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.Ok());
+    port.SetComNumber(static_cast<uint16_t>(pty.ComNumber()));
+    port.SetPromptForPort(false);
+  }
+  Pty pty{201};
+  TApdComPort port{nullptr};
+};
+
+TEST_F(PortTest, OpensAt19200_8N1AndCloses) {
+  port.SetOpen(true);
+  ASSERT_EQ(port.PortState(), 2);
+  const TLineState line = port.Dispatcher()->Line();
+  EXPECT_EQ(line.Baud, 19200);
+  EXPECT_EQ(line.DataBits, 8);
+  EXPECT_EQ(line.Parity, 0);
+  EXPECT_EQ(line.StopCode, 0);
+  EXPECT_TRUE(port.Dispatcher()->DtrState());
+  EXPECT_EQ(port.OutputSpaceFree(), 4096);
+  port.SetOpen(false);
+  EXPECT_EQ(port.PortState(), 0);
+  EXPECT_EQ(port.Dispatcher(), nullptr);
+  port.SetOpen(true);
+  EXPECT_TRUE(port.Open());
+}
+
+TEST(LineSettings, ArgumentsResolveAgainstTheCurrentSettings) {
+  TLineState current;
+  current.Baud = 19200;
+  struct Row {
+    int32_t baud;
+    int parity, dataBits, stopBits;
+    int32_t wantBaud;
+    int wantParity, wantDataBits, wantStopCode, error;
+  };
+  const Row rows[] = {
+      {19200, 0, 8, 1, 19200, 0, 8, 0, 0},
+      {kKeepBaud, kKeepParity, kKeepDataBits, kKeepStopBits, 19200, 0, 8, 0, 0},
+      {9600, 2, 7, 2, 9600, 2, 7, 2, 0},
+      {kKeepBaud, kKeepParity, 5, 2, 19200, 0, 5, 1, 0},  // one and a half stop bits
+      {kKeepBaud, kKeepParity, kKeepDataBits, 0, 19200, 0, 8, 0, 0},
+      {kKeepBaud, kKeepParity, kKeepDataBits, 7, 19200, 0, 8, 2, 0},
+      {65279, kKeepParity, kKeepDataBits, kKeepStopBits, 115200, 0, 8, 0, 0},
+      {65304, kKeepParity, kKeepDataBits, kKeepStopBits, 19200, 0, 8, 0, 0},
+      {kKeepBaud, kKeepParity, 9 + 1, kKeepStopBits, 0, 0, 0, 0, ecodes::ecByteSize},
+      {-5, kKeepParity, kKeepDataBits, kKeepStopBits, 0, 0, 0, 0, ecodes::ecBaudRate},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.baud);
+    TLineState wanted;
+    const int error = ResolveLine(current, r.baud, r.parity, r.dataBits, r.stopBits, wanted);
+    EXPECT_EQ(error, r.error);
+    if (error != 0) continue;
+    EXPECT_EQ(wanted.Baud, r.wantBaud);
+    EXPECT_EQ(wanted.Parity, r.wantParity);
+    EXPECT_EQ(wanted.DataBits, r.wantDataBits);
+    EXPECT_EQ(wanted.StopCode, r.wantStopCode);
+  }
+  // 18 characters of 10 bits at 19200 baud: about 10 ms.
+  EXPECT_EQ(CharTimeMs(19200, 8, 0, 0, 18), 10u);
+}
+
+TEST_F(PortTest, LineSettingsFollowTheProperties) {
+  port.SetOpen(true);
+  port.SetBaud(9600);
+  port.SetStopBits(2);
+  TLineState line = port.Dispatcher()->Line();
+  EXPECT_EQ(line.Baud, 9600);
+  EXPECT_EQ(line.StopCode, 2);
+  EXPECT_THROW(port.SetDataBits(10), EByteSize);
+  EXPECT_EQ(port.DataBits(), 8);
+  EXPECT_THROW(port.SetBaud(-1), EBaudRate);
+  EXPECT_EQ(port.Baud(), 9600);
+}
+
+TEST_F(PortTest, SendsAndReceives) {
+  std::string received;
+  port.SetOnTriggerAvail([&](TObject*, uint16_t count) {
+    EXPECT_TRUE(apd::gui::IsGuiThread());
+    std::string chunk(count, '\0');
+    port.GetBlock(chunk.data(), count);
+    received += chunk;
+  });
+  port.SetOpen(true);
+  port.SendString("$c");
+  port.SendString(AnsiString("\x00\xFF$s", 4));
+  EXPECT_EQ(pty.Read(6), std::string("$c\x00\xFF$s", 6));
+  pty.Write("hello");
+  EXPECT_TRUE(PumpUntilTrue([&] { return received.size() >= 5; }));
+  EXPECT_EQ(received, "hello");
+}
+
+TEST_F(PortTest, ClosedPortRules) {
+  EXPECT_EQ(port.OutputSpaceFree(), 4096);
+  EXPECT_EQ(port.OutputBytesPending(), 0);
+  port.SetAutoOpen(false);
+  try {
+    port.SendString("x");
+    FAIL();
+  } catch (const ECommNotOpen& e) {
+    EXPECT_EQ(e.Message(), "ie_NOpen - device not open");
+  }
+  port.SetAutoOpen(true);
+  port.SendString("y");  // opens the port first
+  EXPECT_EQ(port.PortState(), 2);
+  EXPECT_EQ(pty.Read(1), "y");
+}
+
+TEST_F(PortTest, OpenFailuresRaiseTheirClasses) {
+  TApdComPort none(nullptr);
+  none.SetPromptForPort(false);
+  try {
+    none.SetOpen(true);
+    FAIL();
+  } catch (const ENoPortSelected& e) {
+    EXPECT_EQ(e.Message(), "The ComNumber property of the TApdComPort has not been set");
+  }
+  EXPECT_EQ(none.PortState(), 0);
+
+  setenv("CORVANEQ5_COM202", "/nonexistent/tty", 1);
+  none.SetComNumber(202);
+  EXPECT_THROW(none.SetOpen(true), EBadId);
+  EXPECT_EQ(none.Dispatcher(), nullptr);
+  unsetenv("CORVANEQ5_COM202");
+
+  port.SetOpen(true);
+  TApdComPort second(nullptr);
+  second.SetComNumber(static_cast<uint16_t>(pty.ComNumber()));
+  try {
+    second.SetOpen(true);
+    FAIL();
+  } catch (const EAlreadyOpen& e) {
+    EXPECT_EQ(e.Message(), "ie_Open - device already open");
+  }
+  EXPECT_FALSE(second.Open());
+}
+
+TEST_F(PortTest, LostLineIsReportedAndTheCloseStillCompletes) {
+  port.SetOpen(true);
+  pty.HangUp();
+  ASSERT_TRUE(PumpUntilTrue([&] { return port.Dispatcher()->LineLost(); }));
+  try {
+    port.SendString("$c");
+    FAIL();
+  } catch (const EPutBlockFail& e) {
+    EXPECT_EQ(e.Message(), "Failed to put entire block");
+  }
+  port.SetOpen(false);
+  EXPECT_EQ(port.PortState(), 0);
+}
+
+class PortTimerTest : public PortTest {
+ protected:
+  os::ManualClock clock{55 * 1000};
+  os::ScopedClock scoped{clock};
+};
+
+TEST_F(PortTimerTest, TimerTriggerReachesTheGuiThread) {
+  std::vector<uint16_t> fired;
+  port.SetOpen(true);
+  const uint16_t watchdog = port.NewTimerTrigger();
+  EXPECT_EQ(watchdog, 8);
+  // Assigned after opening: the event still arrives.
+  port.SetOnTriggerTimer([&](TObject*, uint16_t h) {
+    EXPECT_TRUE(apd::gui::IsGuiThread());
+    fired.push_back(h);
+  });
+  port.ArmTimerTrigger(watchdog, 18, true);
+  EXPECT_THROW(port.ArmTimerTrigger(999, 1, true), EBadTriggerHandle);
+  clock.Advance(19 * 55);
+  ASSERT_TRUE(PumpUntilTrue([&] { return !fired.empty(); }));
+  EXPECT_EQ(fired, std::vector<uint16_t>{watchdog});
+}
+
+TEST_F(PortTimerTest, TriggersSurviveAChangeOfPortNumber) {
+  Pty other(203);
+  port.SetOpen(true);
+  const uint16_t watchdog = port.NewTimerTrigger();
+  port.SetComNumber(203);
+  EXPECT_EQ(port.PortState(), 2);
+  EXPECT_NO_THROW(port.ArmTimerTrigger(watchdog, 1, true));
+  port.SetComNumber(203);  // unchanged: nothing happens
+  EXPECT_EQ(port.PortState(), 2);
+}
+
+TEST_F(PortTimerTest, CloseFromInsideAnEventCompletesAfterIt) {
+  bool fired = false;
+  port.SetOnTriggerTimer([&](TObject*, uint16_t) {
+    fired = true;
+    port.SetOpen(false);
+    EXPECT_EQ(port.PortState(), 1);
+  });
+  port.SetOpen(true);
+  port.ArmTimerTrigger(port.NewTimerTrigger(), 1, true);
+  clock.Advance(3 * 55);
+  ASSERT_TRUE(PumpUntilTrue([&] { return port.PortState() == 0; }));
+  EXPECT_TRUE(fired);
+  EXPECT_EQ(port.Dispatcher(), nullptr);
+}
+
+TEST_F(PortTimerTest, ClosingWhileTheDispatchThreadWaitsForTheGuiCompletes) {
+  int fired = 0;
+  port.SetOnTriggerTimer([&](TObject*, uint16_t) { ++fired; });
+  port.SetOpen(true);
+  port.ArmTimerTrigger(port.NewTimerTrigger(), 1, true);
+  clock.Advance(3 * 55);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the event is now waiting for us
+  port.SetOpen(false);
+  EXPECT_EQ(port.PortState(), 0);
+}
+
+TEST_F(PortTimerTest, BusyGuiThreadIsGivenUpOnAfterTheHandOverLimit) {
+  std::vector<uint16_t> fired;
+  std::atomic<int> laterSeen{0};
+  port.SetOnTriggerTimer([&](TObject*, uint16_t h) { fired.push_back(h); });
+  port.SetOpen(true);
+  const uint16_t first = port.NewTimerTrigger();
+  const uint16_t later = port.NewTimerTrigger();
+  // Told on the dispatch thread, before the GUI hand-over of each message.
+  port.Dispatcher()->RegisterMethodClient(
+      [&](uint32_t msg, uint32_t w, uint32_t) {
+        if (msg == APW_TRIGGERTIMER && w == later) laterSeen.store(1);
+      },
+      false);
+  port.ArmTimerTrigger(first, 1, true);
+  port.ArmTimerTrigger(later, 2, true);
+  clock.Advance(10 * 55);
+  // The GUI thread stays busy: the first event's hand-over must be given up so that the
+  // dispatch thread goes on to the next trigger.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (laterSeen.load() == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(laterSeen.load(), 1);
+  PumpUntilTrue([] { return false; }, 200);
+  for (uint16_t h : fired) EXPECT_NE(h, first);  // abandoned, never run late
+  port.SetOpen(false);
+}
+
+}  // namespace

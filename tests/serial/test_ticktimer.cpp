@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "platform/os/Clock.h"
+#include "serial/AdBase.h"
+#include "serial/AdTickTimer.h"
+#include "serial/AwGui.h"
+
+namespace {
+
+class TickTimerTest : public ::testing::Test {
+ protected:
+  os::ManualClock clock_{55 * 1000};
+  os::ScopedClock scoped_{clock_};
+};
+
+TEST_F(TickTimerTest, ZeroTicksExpireAfterTheNextTickBoundary) {
+  TTickTimer t;
+  StartTickTimer(t, 0);
+  EXPECT_FALSE(TickTimerExpired(t));
+  clock_.Advance(54);
+  EXPECT_FALSE(TickTimerExpired(t));
+  clock_.Advance(1);
+  EXPECT_TRUE(TickTimerExpired(t));
+}
+
+TEST_F(TickTimerTest, OneTickLastsBetween55And110Ms) {
+  // Started at the beginning of a tick: expires after 110 ms.
+  TTickTimer t;
+  StartTickTimer(t, 1);
+  clock_.Advance(109);
+  EXPECT_FALSE(TickTimerExpired(t));
+  clock_.Advance(1);
+  EXPECT_TRUE(TickTimerExpired(t));
+  // Started at the end of a tick: expires after 56 ms.
+  clock_.Set(55 * 2000 + 54);
+  StartTickTimer(t, 1);
+  clock_.Advance(55);
+  EXPECT_FALSE(TickTimerExpired(t));
+  clock_.Advance(1);
+  EXPECT_TRUE(TickTimerExpired(t));
+}
+
+TEST_F(TickTimerTest, LongIntervalsAreCutAndNegativeOnesAreExpired) {
+  TTickTimer t;
+  StartTickTimer(t, 100000000);
+  EXPECT_EQ(t.ExpireTicks - t.StartTicks, MaxTicks);
+  StartTickTimer(t, -5);
+  EXPECT_TRUE(TickTimerExpired(t));
+}
+
+TEST_F(TickTimerTest, TimerAcrossTheClockWrapExpiresOnTime) {
+  // 100 ticks before the 32-bit millisecond clock wraps.
+  clock_.Set(0xFFFFFFFFull - 100 * 55);
+  TTickTimer t;
+  StartTickTimer(t, 150);
+  clock_.Advance(100 * 55);
+  EXPECT_FALSE(TickTimerExpired(t));
+  clock_.Advance(45 * 55);  // wrapped, 145 ticks in
+  EXPECT_FALSE(TickTimerExpired(t));
+  clock_.Advance(7 * 55);  // 152 ticks in
+  EXPECT_TRUE(TickTimerExpired(t));
+}
+
+TEST_F(TickTimerTest, WaitWithoutTicksReturnsAtOnce) {
+  EXPECT_EQ(WaitTicks(0, true), 0u);
+  EXPECT_EQ(WaitTicks(-3, true), 0u);
+}
+
+// A GUI loop whose every round moves the clock on, and which can be asked to quit.
+class SteppingBridge : public apd::gui::GuiBridge {
+ public:
+  explicit SteppingBridge(os::ManualClock& clock) : clock_(clock) {}
+  bool IsGuiThread() const override { return true; }
+  void Post(std::function<void()>) override {}
+  bool Send(std::function<void()> Call, int) override {
+    Call();
+    return true;
+  }
+  bool PumpMessages() override {
+    ++pumps;
+    clock_.Advance(10);
+    return true;
+  }
+  bool QuitRequested() const override { return quit; }
+  int pumps = 0;
+  bool quit = false;
+
+ private:
+  os::ManualClock& clock_;
+};
+
+TEST_F(TickTimerTest, WaitKeepsTheGuiGoingAndEndsOnQuit) {
+  SteppingBridge bridge(clock_);
+  apd::gui::SetBridge(&bridge);
+  EXPECT_EQ(WaitTicks(2, true), 1u);
+  EXPECT_GE(bridge.pumps, 11);  // at least 110 ms of 10 ms rounds
+  bridge.quit = true;
+  bridge.pumps = 0;
+  EXPECT_EQ(WaitTicks(100, true), kQuitMessage);
+  EXPECT_EQ(bridge.pumps, 0);
+  apd::gui::SetBridge(nullptr);
+}
+
+TEST(ApdBase, VersionCannotBeChanged) {
+  TApdBaseComponent c(nullptr);
+  c.SetVersion("v9");
+  EXPECT_EQ(c.Version(), "v3.05");
+  EXPECT_TRUE(FlagIsSet(0x12, 0x02));
+  EXPECT_FALSE(FlagIsSet(0x12, 0x01));
+}
+
+}  // namespace
