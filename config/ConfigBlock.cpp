@@ -8,6 +8,7 @@
 
 TConfigBlock ConfigBlock{};
 TConfigBlock ConfigReadCopy{};
+bool ConfigBlockUnsent = false;
 
 namespace config {
 namespace {

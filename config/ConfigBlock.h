@@ -133,6 +133,12 @@ static_assert(offsetof(TConfigBlock, PcOnly634) == 634);
 // The working copy the editors change, and the copy as last read from the ECU.
 extern TConfigBlock ConfigBlock;
 extern TConfigBlock ConfigReadCopy;
+// True while the working copy holds changes the ECU has not seen (an edit, a loaded
+// configuration file). A configuration reply then refreshes only ConfigReadCopy, so the
+// automatic reads (editor activation, link restart, alignment steps) never wipe out
+// unsent work. Uploading, and the explicit read that warns about unsaved changes,
+// clear it.
+extern bool ConfigBlockUnsent;
 
 namespace config {
 

@@ -325,7 +325,9 @@ void PacketHandler::Status(std::string_view data) {
 
 void PacketHandler::ConfigChunk(std::string_view, uint8_t) {
   CountPacket(3);
-  config::DecodeConfigReply(configReply_, ConfigReadCopy, ConfigBlock);
+  TConfigBlock fromEcu = ConfigBlock;
+  config::DecodeConfigReply(configReply_, ConfigReadCopy, fromEcu);
+  if (!ConfigBlockUnsent) ConfigBlock = fromEcu;
   // The reply is used up whether or not a window shows it, so a later reply never
   // starts behind this one's bytes.
   configReply_.clear();

@@ -369,6 +369,22 @@ TEST_F(PacketHandlerTest, ConfigurationReplyIsDecodedOnceWhenComplete) {
   EXPECT_EQ(ConfigBlock.Cylinders, 6);
 }
 
+TEST_F(PacketHandlerTest, ConfigurationReplyKeepsUnsentChanges) {
+  config::ConfigImage image{};
+  image[1] = 6;
+  const AnsiString all(reinterpret_cast<const char*>(image.data()), image.size());
+  ConfigBlock.Cylinders = 4;
+  ConfigBlockUnsent = true;
+  Handle(Body(3, 0, all.substr(0, 150), 5));
+  Handle(Body(3, 0, all.substr(150), 0));
+  EXPECT_EQ(ConfigReadCopy.Cylinders, 6);
+  EXPECT_EQ(ConfigBlock.Cylinders, 4);  // the user's edit survives the automatic read
+  ConfigBlockUnsent = false;
+  Handle(Body(3, 0, all.substr(0, 150), 5));
+  Handle(Body(3, 0, all.substr(150), 0));
+  EXPECT_EQ(ConfigBlock.Cylinders, 6);
+}
+
 TEST_F(PacketHandlerTest, EndlessConfigurationChunksAreThrownAway) {
   for (int i = 0; i < 10; ++i) Handle(Body(3, 0, AnsiString(200, '\x01'), 5));
   EXPECT_LE(handler.ConfigReplyBuffer().size(), 1024u);
