@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   python3 python3-xlrd python3-olefile
-  lhasa libarchive-tools srecord
+  lhasa libarchive-tools srecord poppler-utils
   clang
   xvfb xauth
 )

@@ -1,0 +1,430 @@
+#include "platform/stdctrls/Edits.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cctype>
+
+#include "platform/ui/detail/QtControls.h"
+
+using gfx::FromQString;
+using gfx::ToQString;
+
+namespace {
+
+QLineEdit* LineEditOf(const TControl* c) { return qobject_cast<QLineEdit*>(ui::detail::WidgetOf(c)); }
+QPlainTextEdit* MemoEditOf(const TControl* c) {
+  return qobject_cast<QPlainTextEdit*>(ui::detail::WidgetOf(c));
+}
+
+AnsiString ApplyCase(AnsiString s, TEditCharCase cc) {
+  if (cc == ecNormal) return s;
+  for (char& ch : s) {
+    unsigned char u = static_cast<unsigned char>(ch);
+    ch = static_cast<char>(cc == ecUpperCase ? std::toupper(u) : std::tolower(u));
+  }
+  return s;
+}
+
+// Memo text uses CR LF between lines; the widget uses LF. Positions are converted by
+// counting the line breaks before them.
+AnsiString LfToCrLf(const AnsiString& s) {
+  AnsiString r;
+  r.reserve(s.size());
+  for (char ch : s) {
+    if (ch == '\n') r += '\r';
+    r += ch;
+  }
+  return r;
+}
+AnsiString CrLfToLf(const AnsiString& s) {
+  AnsiString r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    r += s[i] == '\r' ? '\n' : s[i];
+  }
+  return r;
+}
+
+}  // namespace
+
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetBounds(0, 0, 121, 21);
+}
+
+TCustomEdit::~TCustomEdit() = default;
+
+void TCustomEdit::CreateHandle() {
+  auto* w = new QLineEdit(ui::detail::ParentWidget(this));
+  ui::detail::InstallWidget(this, w);
+  QObject::connect(w, &QLineEdit::textEdited, w, [this, w](const QString& t) {
+    UserEdited(FromQString(t), w->cursorPosition());
+  });
+  QObject::connect(w, &QLineEdit::selectionChanged, w, [this, w]() {
+    if (w->hasSelectedText())
+      UserSelectionChanged(w->selectionStart(), static_cast<int>(w->selectedText().size()));
+    else
+      UserSelectionChanged(w->cursorPosition(), 0);
+  });
+  QObject::connect(w, &QLineEdit::cursorPositionChanged, w, [this, w](int, int pos) {
+    if (!w->hasSelectedText()) UserSelectionChanged(pos, 0);
+  });
+}
+
+void TCustomEdit::InitWidget() {
+  TWinControl::InitWidget();
+  PushOptions();
+  PushSelection();
+}
+
+void TCustomEdit::PushOptions() {
+  if (QLineEdit* w = LineEditOf(this)) {
+    w->setReadOnly(read_only_);
+    w->setEchoMode(password_char_ ? QLineEdit::Password : QLineEdit::Normal);
+    Qt::Alignment a = alignment_ == taRightJustify ? Qt::AlignRight
+                      : alignment_ == taCenter     ? Qt::AlignHCenter
+                                                   : Qt::AlignLeft;
+    w->setAlignment(a | Qt::AlignVCenter);
+    w->setFrame(border_style_ == bsSingleBorder);
+    w->setTextMargins(left_margin_, 0, right_margin_, 0);
+  }
+}
+
+void TCustomEdit::PushSelection() {
+  if (pushing_) return;
+  pushing_ = true;
+  if (QLineEdit* w = LineEditOf(this)) {
+    QSignalBlocker block(w);
+    if (sel_length_ > 0)
+      w->setSelection(sel_start_, sel_length_);
+    else
+      w->setCursorPosition(sel_start_);
+  } else if (QPlainTextEdit* m = MemoEditOf(this)) {
+    QSignalBlocker block(m);
+    auto lfPos = [this](int p) {
+      const AnsiString& t = Text();
+      int n = 0;
+      for (int i = 0; i < p && i < static_cast<int>(t.size()); ++i)
+        if (!(t[static_cast<size_t>(i)] == '\r' && i + 1 < static_cast<int>(t.size()) &&
+              t[static_cast<size_t>(i) + 1] == '\n'))
+          ++n;
+      return n;
+    };
+    QTextCursor cur = m->textCursor();
+    cur.setPosition(lfPos(sel_start_));
+    cur.setPosition(lfPos(sel_start_ + sel_length_), QTextCursor::KeepAnchor);
+    m->setTextCursor(cur);
+  }
+  pushing_ = false;
+}
+
+int TCustomEdit::SelStart() const { return sel_start_; }
+int TCustomEdit::SelLength() const { return sel_length_; }
+
+void TCustomEdit::SetSelStart(int v) {
+  sel_start_ = std::clamp(v, 0, static_cast<int>(Text().size()));
+  sel_length_ = 0;
+  PushSelection();
+}
+
+void TCustomEdit::SetSelLength(int v) {
+  int len = static_cast<int>(Text().size());
+  sel_length_ = v < 0 ? len - sel_start_ : std::min(v, len - sel_start_);
+  PushSelection();
+}
+
+AnsiString TCustomEdit::SelText() const {
+  return Text().substr(static_cast<size_t>(sel_start_), static_cast<size_t>(sel_length_));
+}
+
+void TCustomEdit::SetSelText(const AnsiString& v) {
+  AnsiString t = Text();
+  size_t start = std::min(static_cast<size_t>(sel_start_), t.size());
+  t.replace(start, std::min(static_cast<size_t>(sel_length_), t.size() - start), v);
+  int caret = static_cast<int>(start + v.size());
+  SetText(t);
+  sel_start_ = caret;
+  sel_length_ = 0;
+  PushSelection();
+}
+
+void TCustomEdit::SelectAll() {
+  sel_start_ = 0;
+  sel_length_ = static_cast<int>(Text().size());
+  PushSelection();
+}
+
+void TCustomEdit::SetMaxLength(int v) { max_length_ = std::max(0, v); }
+
+void TCustomEdit::SetReadOnly(bool v) {
+  read_only_ = v;
+  PushOptions();
+}
+
+void TCustomEdit::SetPasswordChar(char v) {
+  password_char_ = v;
+  PushOptions();
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase v) {
+  char_case_ = v;
+  SetText(ApplyCase(Text(), v));
+}
+
+void TCustomEdit::SetAlignment(TAlignment v) {
+  alignment_ = v;
+  PushOptions();
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle v) {
+  border_style_ = v;
+  PushOptions();
+}
+
+void TCustomEdit::SetMargins(int left, int right) {
+  left_margin_ = std::max(0, left);
+  right_margin_ = std::max(0, right);
+  PushOptions();
+}
+
+void TCustomEdit::SetText(const AnsiString& v) { TWinControl::SetText(ApplyCase(v, char_case_)); }
+
+void TCustomEdit::TextChanged() {
+  int len = static_cast<int>(Text().size());
+  sel_start_ = std::min(sel_start_, len);
+  sel_length_ = std::min(sel_length_, len - sel_start_);
+  if (QLineEdit* w = LineEditOf(this)) {
+    QString q = ToQString(Text());
+    if (w->text() != q) {
+      QSignalBlocker block(w);
+      w->setText(q);
+      PushSelection();
+    }
+  }
+  Change();
+}
+
+void TCustomEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TCustomEdit::UserEdited(const AnsiString& text, int caret) {
+  modified_ = true;
+  sel_start_ = caret;
+  sel_length_ = 0;
+  pushing_ = true;  // the widget already shows this text and caret
+  SetText(text);
+  pushing_ = false;
+}
+
+void TCustomEdit::UserSelectionChanged(int start, int length) {
+  if (pushing_) return;
+  sel_start_ = start;
+  sel_length_ = length;
+}
+
+void TCustomEdit::DoEnter() {
+  if (auto_select_) SelectAll();
+  TWinControl::DoEnter();
+}
+
+void TCustomEdit::KeyPress(char& Key) {
+  TWinControl::KeyPress(Key);
+  if (Key == 0) return;
+  unsigned char u = static_cast<unsigned char>(Key);
+  if (u >= 32 && u != 127) {
+    if (read_only_) {
+      Key = 0;
+      return;
+    }
+    if (max_length_ > 0 && static_cast<int>(Text().size()) - sel_length_ >= max_length_) {
+      Key = 0;
+      return;
+    }
+  }
+}
+
+// ---- TMaskEdit ----
+
+void TMaskEdit::SetEditMask(const AnsiString& v) {
+  edit_mask_ = v;
+  mask_.clear();
+  save_literals_ = true;
+  blank_ = '_';
+  AnsiString pattern = v;
+  // Trailing ";<save>;<blank>" sections, when present.
+  size_t semi = pattern.rfind(';');
+  if (semi != AnsiString::npos && semi + 2 == pattern.size() && semi > 0) {
+    blank_ = pattern[semi + 1];
+    pattern.resize(semi);
+    semi = pattern.rfind(';');
+    if (semi != AnsiString::npos && semi + 2 == pattern.size()) {
+      save_literals_ = pattern[semi + 1] != '0';
+      pattern.resize(semi);
+    }
+  }
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char ch = pattern[i];
+    if (ch == '\\' && i + 1 < pattern.size()) {
+      mask_.push_back({0, pattern[++i]});
+    } else if (AnsiString("09#LlAaCc").find(ch) != AnsiString::npos) {
+      mask_.push_back({ch, 0});
+    } else if (ch == '>' || ch == '<' || ch == '!') {
+      continue;  // case and direction switches do not take a position
+    } else {
+      mask_.push_back({0, ch});
+    }
+  }
+  if (mask_.empty()) return;
+  // Show the mask: literals in place, blanks where characters go.
+  AnsiString shown;
+  const AnsiString& cur = Text();
+  for (size_t i = 0; i < mask_.size(); ++i) {
+    if (!mask_[i].kind)
+      shown += mask_[i].literal;
+    else
+      shown += i < cur.size() && CharAllowed(static_cast<int>(i), cur[i]) ? cur[i] : blank_;
+  }
+  SetText(shown);
+}
+
+bool TMaskEdit::CharAllowed(int pos, char c) const {
+  if (mask_.empty()) return true;
+  if (pos < 0 || pos >= static_cast<int>(mask_.size())) return false;
+  const MaskChar& m = mask_[static_cast<size_t>(pos)];
+  unsigned char u = static_cast<unsigned char>(c);
+  switch (m.kind) {
+    case 0: return c == m.literal;
+    case '0': return std::isdigit(u) != 0;
+    case '9': case '#': return std::isdigit(u) || c == ' ' || ((c == '+' || c == '-') && m.kind == '#');
+    case 'L': case 'l': return std::isalpha(u) != 0 || u >= 0xC0;
+    case 'A': case 'a': return std::isalnum(u) != 0 || u >= 0xC0;
+    default: return u >= 32;
+  }
+}
+
+bool TMaskEdit::IsComplete() const {
+  const AnsiString& t = Text();
+  for (size_t i = 0; i < mask_.size(); ++i) {
+    char k = mask_[i].kind;
+    bool required = k == '0' || k == 'L' || k == 'A' || k == 'C';
+    if (required && (i >= t.size() || t[i] == blank_)) return false;
+  }
+  return true;
+}
+
+AnsiString TMaskEdit::UnmaskedText() const {
+  if (mask_.empty() || save_literals_) return Text();
+  AnsiString r;
+  const AnsiString& t = Text();
+  for (size_t i = 0; i < t.size() && i < mask_.size(); ++i)
+    if (mask_[i].kind) r += t[i] == blank_ ? ' ' : t[i];
+  return r;
+}
+
+void TMaskEdit::KeyPress(char& Key) {
+  if (mask_.empty()) {
+    TCustomEdit::KeyPress(Key);
+    return;
+  }
+  TWinControl::KeyPress(Key);
+  if (Key == 0 || ReadOnly()) {
+    Key = 0;
+    return;
+  }
+  unsigned char u = static_cast<unsigned char>(Key);
+  if (u < 32) return;  // editing keys go to the widget
+  // Overwrite the next pattern position at or after the caret; literals are skipped.
+  int pos = SelStart();
+  while (pos < static_cast<int>(mask_.size()) && !mask_[static_cast<size_t>(pos)].kind) ++pos;
+  if (pos < static_cast<int>(mask_.size()) && CharAllowed(pos, Key)) {
+    AnsiString t = Text();
+    if (t.size() < mask_.size()) t.resize(mask_.size(), blank_);
+    t[static_cast<size_t>(pos)] = Key;
+    SetText(t);
+    SetModified(true);
+    int next = pos + 1;
+    while (next < static_cast<int>(mask_.size()) && !mask_[static_cast<size_t>(next)].kind) ++next;
+    SetSelStart(next);
+  }
+  Key = 0;
+}
+
+// ---- TMemo ----
+
+TMemo::TMemo(TComponent* AOwner) : TCustomEdit(AOwner), lines_(std::make_unique<TStringList>()) {
+  SetBounds(0, 0, 185, 89);
+  SetAutoSelect(false);
+  lines_->OnChange = [this](TObject*) {
+    if (syncing_) return;
+    syncing_ = true;
+    AnsiString t = lines_->Text();
+    if (t.size() >= 2) t.resize(t.size() - 2);  // no break after the last line
+    TCustomEdit::SetText(t);
+    syncing_ = false;
+  };
+}
+
+TMemo::~TMemo() { lines_->OnChange = nullptr; }
+
+void TMemo::SetText(const AnsiString& v) {
+  TCustomEdit::SetText(v);
+  if (syncing_) return;
+  syncing_ = true;
+  lines_->SetText(v);
+  syncing_ = false;
+}
+
+void TMemo::SetWordWrap(bool v) {
+  word_wrap_ = v;
+  if (QPlainTextEdit* m = MemoEditOf(this))
+    m->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TMemo::SetScrollBars(int v) {
+  scroll_bars_ = std::clamp(v, 0, 3);
+  if (QPlainTextEdit* m = MemoEditOf(this)) {
+    m->setHorizontalScrollBarPolicy((scroll_bars_ & 1) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m->setVerticalScrollBarPolicy((scroll_bars_ & 2) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  }
+}
+
+void TMemo::CreateHandle() {
+  auto* m = new QPlainTextEdit(ui::detail::ParentWidget(this));
+  ui::detail::InstallWidget(this, m);
+  QObject::connect(m, &QPlainTextEdit::textChanged, m, [this, m]() {
+    if (syncing_) return;
+    AnsiString t = LfToCrLf(FromQString(m->toPlainText()));
+    if (t == Text()) return;
+    int caret = m->textCursor().position();
+    QString before = m->toPlainText().left(caret);
+    UserEdited(t, caret + static_cast<int>(before.count(QChar('\n'))));
+  });
+}
+
+void TMemo::InitWidget() {
+  TCustomEdit::InitWidget();
+  SetWordWrap(word_wrap_);
+  SetScrollBars(scroll_bars_);
+  if (QPlainTextEdit* m = MemoEditOf(this)) m->setReadOnly(ReadOnly());
+}
+
+void TMemo::TextChanged() {
+  if (QPlainTextEdit* m = MemoEditOf(this)) {
+    QString q = ToQString(CrLfToLf(Text()));
+    if (m->toPlainText() != q) {
+      QSignalBlocker block(m);
+      m->setPlainText(q);
+    }
+  }
+  if (!syncing_) {
+    syncing_ = true;
+    lines_->SetText(Text());
+    syncing_ = false;
+  }
+  TCustomEdit::TextChanged();
+}

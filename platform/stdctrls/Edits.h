@@ -1,0 +1,156 @@
+#pragma once
+// Text entry controls: the one-line edit (TCustomEdit/TEdit, and the base of the mask
+// edit) and the multi-line memo. Their state lives here, so it can be set and read
+// before any window exists; the window-system widget mirrors it once created.
+#include <memory>
+#include "platform/classes/Lists.h"
+#include "platform/ui/Controls.h"
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+enum TBorderStyle { bsNoBorder, bsSingleBorder };
+
+class TCustomEdit : public TWinControl {
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+  ~TCustomEdit() override;
+  const char* ClassName() const override { return "TCustomEdit"; }
+
+  int SelStart() const;
+  void SetSelStart(int v);
+  int SelLength() const;
+  void SetSelLength(int v);
+  AnsiString SelText() const;
+  // Replaces the selection (or inserts at the caret) and leaves the caret after it.
+  void SetSelText(const AnsiString& v);
+  void SelectAll();
+  void ClearSelection() { SetSelText(""); }
+  void Clear() { SetText(""); }
+
+  // 0: no limit. A shorter limit leaves the current text alone, as typing is what it stops.
+  int MaxLength() const { return max_length_; }
+  void SetMaxLength(int v);
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool v);
+  // 0: the text shows as it is; otherwise each character shows as this one.
+  char PasswordChar() const { return password_char_; }
+  void SetPasswordChar(char v);
+  bool AutoSelect() const { return auto_select_; }
+  void SetAutoSelect(bool v) { auto_select_ = v; }
+  bool Modified() const { return modified_; }
+  void SetModified(bool v) { modified_ = v; }
+  TEditCharCase CharCase() const { return char_case_; }
+  void SetCharCase(TEditCharCase v);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v);
+  TBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TBorderStyle v);
+  // Space between the border and the text, in pixels.
+  int LeftMargin() const { return left_margin_; }
+  int RightMargin() const { return right_margin_; }
+  void SetMargins(int left, int right);
+
+  TNotifyEvent OnChange;
+
+  void SetText(const AnsiString& v) override;
+  void DoEnter() override;
+  // Typing stops at MaxLength and on a read-only edit.
+  void KeyPress(char& Key) override;
+
+  // The widget layer reports typing through here: the new text and caret.
+  void UserEdited(const AnsiString& text, int caret);
+  void UserSelectionChanged(int start, int length);
+
+ protected:
+  virtual void Change();
+  void CreateHandle() override;
+  void InitWidget() override;
+  void TextChanged() override;
+  void PushSelection();
+
+ private:
+  void PushOptions();
+
+  int sel_start_ = 0;
+  int sel_length_ = 0;
+  int max_length_ = 0;
+  bool read_only_ = false;
+  char password_char_ = 0;
+  bool auto_select_ = true;
+  bool modified_ = false;
+  TEditCharCase char_case_ = ecNormal;
+  TAlignment alignment_ = taLeftJustify;
+  TBorderStyle border_style_ = bsSingleBorder;
+  int left_margin_ = 0, right_margin_ = 0;
+  bool pushing_ = false;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+  const char* ClassName() const override { return "TEdit"; }
+};
+
+// The base of masked entry: an edit with an edit mask whose literal characters the user
+// cannot type over. Mask layout: "<pattern>;<save literals 0/1>;<blank char>"; pattern
+// characters 0 9 # (digits), L l (letters), A a (letters or digits), C c (any), others
+// are literals, "\" takes the next character literally.
+class TMaskEdit : public TCustomEdit {
+ public:
+  explicit TMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+  const char* ClassName() const override { return "TMaskEdit"; }
+  const AnsiString& EditMask() const { return edit_mask_; }
+  void SetEditMask(const AnsiString& v);
+  // The text without the mask's literals when the mask says they are not saved.
+  AnsiString EditText() const { return Text(); }
+  AnsiString UnmaskedText() const;
+  // Whether `c` may stand at position `pos` of the displayed text.
+  bool CharAllowed(int pos, char c) const;
+  // True when every required position holds a character.
+  bool IsComplete() const;
+  void KeyPress(char& Key) override;
+
+ private:
+  struct MaskChar {
+    char kind;  // 0 literal, else pattern letter
+    char literal;
+  };
+  std::vector<MaskChar> mask_;
+  bool save_literals_ = true;
+  char blank_ = '_';
+  AnsiString edit_mask_;
+};
+
+enum TScrollStyleMemo { ssMemoNone, ssMemoHorizontal, ssMemoVertical, ssMemoBoth };
+
+// Multi-line text: Lines is the text split at line breaks; Text joins them with CR LF.
+class TMemo : public TCustomEdit {
+ public:
+  explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
+  const char* ClassName() const override { return "TMemo"; }
+  TStrings* Lines() { return lines_.get(); }
+  bool WordWrap() const { return word_wrap_; }
+  void SetWordWrap(bool v);
+  // 0 none, 1 horizontal, 2 vertical, 3 both (as TScrollStyle of the grids).
+  int ScrollBars() const { return scroll_bars_; }
+  void SetScrollBars(int v);
+  bool WantReturns() const { return want_returns_; }
+  void SetWantReturns(bool v) { want_returns_ = v; }
+  bool WantTabs() const { return want_tabs_; }
+  void SetWantTabs(bool v) { want_tabs_ = v; }
+  void SetText(const AnsiString& v) override;
+
+ protected:
+  void CreateHandle() override;
+  void InitWidget() override;
+  void TextChanged() override;
+
+ private:
+  std::unique_ptr<TStringList> lines_;
+  bool word_wrap_ = true;
+  int scroll_bars_ = 0;
+  bool want_returns_ = true;
+  bool want_tabs_ = false;
+  bool syncing_ = false;
+};

@@ -1,0 +1,67 @@
+#pragma once
+// The printer: a document of pages drawn through a canvas in printer pixels. Output goes
+// to the system's default printer, or to a PDF file when OutputFileName is set.
+#include <memory>
+#include "platform/graphics/Canvas.h"
+
+enum TPrinterOrientation { poPortrait, poLandscape };
+
+class TPrinter : public TObject {
+ public:
+  TPrinter();
+  ~TPrinter() override;
+  const char* ClassName() const override { return "TPrinter"; }
+
+  // Opens the document and its first page. Raises EPrinter when already printing or
+  // when the output cannot be opened.
+  void BeginDoc();
+  // Finishes the document. Raises EPrinter when not printing.
+  void EndDoc();
+  // Drops the document unfinished.
+  void Abort();
+  void NewPage();
+  bool Printing() const { return printing_; }
+  bool Aborted() const { return aborted_; }
+  int PageNumber() const { return page_number_; }
+
+  const AnsiString& Title() const { return title_; }
+  void SetTitle(const AnsiString& v) { title_ = v; }
+  TPrinterOrientation Orientation() const { return orientation_; }
+  void SetOrientation(TPrinterOrientation v);
+  // Empty: the system's printer. Otherwise a PDF file written at EndDoc.
+  const AnsiString& OutputFileName() const { return output_; }
+  void SetOutputFileName(const AnsiString& v);
+  int Copies() const { return copies_; }
+  void SetCopies(int v) { copies_ = v < 1 ? 1 : v; }
+
+  // The printable page in printer pixels and the printer's pixels per inch.
+  int PageWidth() const;
+  int PageHeight() const;
+  int XDpi() const;
+  int YDpi() const;
+
+  // Draws on the current page; only valid between BeginDoc and EndDoc.
+  TCanvas* Canvas() { return canvas_.get(); }
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<TCanvas> canvas_;
+  AnsiString title_;
+  AnsiString output_;
+  TPrinterOrientation orientation_ = poPortrait;
+  int copies_ = 1;
+  bool printing_ = false;
+  bool aborted_ = false;
+  int page_number_ = 0;
+};
+
+class EPrinter : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const override { return "EPrinter"; }
+};
+
+// The program's printer object.
+TPrinter* Printer();

@@ -1,0 +1,376 @@
+#include "platform/stdctrls/StdCtrls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "platform/ui/detail/QtControls.h"
+
+using gfx::FromQString;
+using gfx::ToQString;
+
+template <typename W>
+static W* As(const TControl* c) {
+  return qobject_cast<W*>(ui::detail::WidgetOf(c));
+}
+
+// ---- TLabel ----
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetParentColor(true);
+  SetBounds(0, 0, 65, 13);
+}
+
+void TLabel::SetAlignment(TAlignment v) { alignment_ = v; Invalidate(); }
+void TLabel::SetLayout(TTextLayout v) { layout_ = v; Invalidate(); }
+void TLabel::SetAutoSize(bool v) { auto_size_ = v; AdjustBounds(); }
+void TLabel::SetWordWrap(bool v) { word_wrap_ = v; AdjustBounds(); Invalidate(); }
+void TLabel::SetTransparent(bool v) { transparent_ = v; Invalidate(); }
+void TLabel::SetShowAccelChar(bool v) { show_accel_ = v; AdjustBounds(); Invalidate(); }
+
+void TLabel::TextChanged() {
+  AdjustBounds();
+  TGraphicControl::TextChanged();
+}
+
+void TLabel::FontChanged() {
+  TGraphicControl::FontChanged();
+  AdjustBounds();
+}
+
+void TLabel::AdjustBounds() {
+  if (!auto_size_ || HasState(csLoading)) return;
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  TCanvas* c = scratch.Canvas();
+  c->Font()->Assign(Font());
+  TRect r(0, 0, word_wrap_ ? Width() : 0, 0);
+  unsigned flags = DT_CALCRECT | (word_wrap_ ? DT_WORDBREAK : 0u) | (show_accel_ ? 0u : DT_NOPREFIX);
+  AnsiString text = Caption().empty() ? AnsiString(" ") : Caption();
+  c->DrawText(text, r, flags);
+  int w = word_wrap_ ? Width() : r.Width();
+  int l = Left();
+  if (!word_wrap_ && alignment_ == taRightJustify) l += Width() - w;
+  if (!word_wrap_ && alignment_ == taCenter) l += (Width() - w) / 2;
+  SetBounds(l, Top(), w, r.Height());
+}
+
+void TLabel::Paint() {
+  TCanvas* c = Canvas();
+  TRect r = ClientRect();
+  if (!transparent_) {
+    c->Brush()->SetColor(Color());
+    c->Brush()->SetStyle(bsSolid);
+    c->FillRect(r);
+  }
+  c->Brush()->SetStyle(bsClear);
+  c->Font()->Assign(Font());
+  if (!Enabled()) c->Font()->SetColor(clGrayText);
+  unsigned flags = (word_wrap_ ? DT_WORDBREAK : 0u) | (show_accel_ ? 0u : DT_NOPREFIX) |
+                   (alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT);
+  if (layout_ != tlTop) {
+    TRect m = r;
+    c->DrawText(Caption(), m, flags | DT_CALCRECT);
+    int dy = layout_ == tlCenter ? (r.Height() - m.Height()) / 2 : r.Height() - m.Height();
+    r.Top += dy;
+  }
+  c->DrawText(Caption(), r, flags);
+}
+
+// ---- TButton ----
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 75, 25);
+}
+
+void TButton::CreateHandle() {
+  auto* w = new QPushButton(ui::detail::ParentWidget(this));
+  w->setDefault(default_);
+  ui::detail::InstallWidget(this, w);
+  QObject::connect(w, &QPushButton::clicked, w, [this]() { Click(); });
+}
+
+void TButton::TextChanged() {
+  if (auto* w = As<QPushButton>(this)) w->setText(ToQString(Caption()));
+}
+
+void TButton::SetDefault(bool v) {
+  default_ = v;
+  if (auto* w = As<QPushButton>(this)) w->setDefault(v);
+}
+
+void TButton::Click() {
+  if (!Enabled()) return;
+  if (modal_result_ != mrNone)
+    if (TForm* f = ParentForm()) f->SetModalResult(modal_result_);
+  TWinControl::Click();
+}
+
+// ---- TCheckBox ----
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::CreateHandle() {
+  auto* w = new QCheckBox(ui::detail::ParentWidget(this));
+  ui::detail::InstallWidget(this, w);
+  Push();
+  // The widget's own toggling is replaced by Toggle, so the state has one owner.
+  QObject::connect(w, &QCheckBox::clicked, w, [this]() { Toggle(); });
+}
+
+void TCheckBox::Push() {
+  if (auto* w = As<QCheckBox>(this)) {
+    QSignalBlocker block(w);
+    w->setTristate(allow_grayed_ || state_ == cbGrayed);
+    w->setCheckState(state_ == cbChecked ? Qt::Checked : state_ == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked);
+  }
+}
+
+void TCheckBox::TextChanged() {
+  if (auto* w = As<QCheckBox>(this)) w->setText(ToQString(Caption()));
+}
+
+void TCheckBox::SetState(TCheckBoxState v) {
+  if (v == state_) return;
+  state_ = v;
+  Push();
+  if (!HasState(csLoading)) Click();
+}
+
+void TCheckBox::Toggle() {
+  if (!Enabled()) return;
+  switch (state_) {
+    case cbUnchecked: SetState(allow_grayed_ ? cbGrayed : cbChecked); break;
+    case cbGrayed: SetState(cbChecked); break;
+    case cbChecked: SetState(cbUnchecked); break;
+  }
+  Push();
+}
+
+// ---- TRadioButton ----
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 113, 17); }
+
+void TRadioButton::CreateHandle() {
+  auto* w = new QRadioButton(ui::detail::ParentWidget(this));
+  w->setAutoExclusive(false);  // the control keeps the group rule itself
+  ui::detail::InstallWidget(this, w);
+  Push();
+  QObject::connect(w, &QRadioButton::clicked, w, [this]() {
+    if (!checked_) SetChecked(true);
+    Push();
+  });
+}
+
+void TRadioButton::Push() {
+  if (auto* w = As<QRadioButton>(this)) {
+    QSignalBlocker block(w);
+    w->setChecked(checked_);
+  }
+}
+
+void TRadioButton::TextChanged() {
+  if (auto* w = As<QRadioButton>(this)) w->setText(ToQString(Caption()));
+}
+
+void TRadioButton::SetChecked(bool v) {
+  if (v == checked_) return;
+  checked_ = v;
+  SetTabStop(v);
+  Push();
+  if (v) {
+    if (TWinControl* p = Parent())
+      for (int i = 0; i < p->ControlCount(); ++i)
+        if (auto* other = dynamic_cast<TRadioButton*>(p->Controls(i)); other && other != this)
+          other->SetChecked(false);
+    if (!HasState(csLoading)) Click();
+  }
+}
+
+// ---- TGroupBox ----
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 185, 105); }
+
+void TGroupBox::CreateHandle() {
+  ui::detail::InstallWidget(this, new QGroupBox(ui::detail::ParentWidget(this)));
+}
+
+void TGroupBox::TextChanged() {
+  if (auto* w = As<QGroupBox>(this)) w->setTitle(ToQString(Caption()));
+}
+
+// ---- TComboBox ----
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), items_(std::make_unique<TStringList>()) {
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetBounds(0, 0, 145, 21);
+  items_->OnChange = [this](TObject*) { ItemsChanged(); };
+}
+
+TComboBox::~TComboBox() { items_->OnChange = nullptr; }
+
+bool TComboBox::Sorted() const { return items_->Sorted(); }
+void TComboBox::SetSorted(bool v) { items_->SetSorted(v); }
+
+void TComboBox::ItemsChanged() {
+  if (item_index_ >= items_->Count()) item_index_ = -1;
+  if (auto* w = As<QComboBox>(this)) {
+    pushing_ = true;
+    QSignalBlocker block(w);
+    w->clear();
+    for (int i = 0; i < items_->Count(); ++i) w->addItem(ToQString(items_->Strings(i)));
+    w->setCurrentIndex(item_index_);
+    if (w->isEditable()) w->setEditText(ToQString(Text()));
+    pushing_ = false;
+  }
+}
+
+void TComboBox::SetStyle(TComboBoxStyle v) {
+  style_ = v;
+  if (auto* w = As<QComboBox>(this)) w->setEditable(v == csDropDown || v == csSimple);
+  ItemsChanged();
+}
+
+void TComboBox::SetItemIndex(int v) {
+  if (v < -1 || v >= items_->Count()) v = -1;
+  item_index_ = v;
+  pushing_ = true;
+  TWinControl::SetText(v >= 0 ? items_->Strings(v) : AnsiString());
+  pushing_ = false;
+  if (auto* w = As<QComboBox>(this)) {
+    QSignalBlocker block(w);
+    w->setCurrentIndex(v);
+    if (w->isEditable()) w->setEditText(ToQString(Text()));
+  }
+}
+
+void TComboBox::SetText(const AnsiString& v) {
+  TWinControl::SetText(v);
+  if (pushing_) return;
+  // The text picks the item it names; in a drop-down list other text is not shown.
+  int i = items_->IndexOf(v);
+  if (style_ == csDropDownList) {
+    SetItemIndex(i);
+  } else {
+    item_index_ = i;
+  }
+}
+
+void TComboBox::TextChanged() {
+  if (auto* w = As<QComboBox>(this)) {
+    QSignalBlocker block(w);
+    if (w->isEditable() && w->currentText() != ToQString(Text())) w->setEditText(ToQString(Text()));
+  }
+}
+
+void TComboBox::SetDroppedDown(bool v) {
+  if (v == dropped_down_) return;
+  dropped_down_ = v;
+  if (v && OnDropDown) OnDropDown(this);
+  if (auto* w = As<QComboBox>(this)) {
+    if (v) w->showPopup(); else w->hidePopup();
+  }
+  if (!v && OnCloseUp) OnCloseUp(this);
+}
+
+void TComboBox::UserSelect(int index) {
+  SetItemIndex(index);
+  if (OnChange) OnChange(this);
+  Click();
+}
+
+void TComboBox::CreateHandle() {
+  auto* w = new QComboBox(ui::detail::ParentWidget(this));
+  ui::detail::InstallWidget(this, w);
+  QObject::connect(w, qOverload<int>(&QComboBox::activated), w, [this](int i) {
+    dropped_down_ = false;
+    UserSelect(i);
+  });
+  QObject::connect(w, &QComboBox::editTextChanged, w, [this](const QString& t) {
+    if (pushing_) return;
+    pushing_ = true;
+    TWinControl::SetText(FromQString(t));
+    pushing_ = false;
+    item_index_ = items_->IndexOf(Text());
+    if (OnChange) OnChange(this);
+  });
+}
+
+void TComboBox::InitWidget() {
+  TWinControl::InitWidget();
+  if (auto* w = As<QComboBox>(this)) {
+    w->setEditable(style_ == csDropDown || style_ == csSimple);
+    w->setMaxVisibleItems(std::max(1, drop_down_count_));
+  }
+  ItemsChanged();
+}
+
+// ---- TListBox ----
+
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), items_(std::make_unique<TStringList>()) {
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetBounds(0, 0, 121, 97);
+  items_->OnChange = [this](TObject*) { ItemsChanged(); };
+}
+
+TListBox::~TListBox() { items_->OnChange = nullptr; }
+
+bool TListBox::Sorted() const { return items_->Sorted(); }
+void TListBox::SetSorted(bool v) { items_->SetSorted(v); }
+
+void TListBox::ItemsChanged() {
+  if (item_index_ >= items_->Count()) item_index_ = -1;
+  if (auto* w = As<QListWidget>(this)) {
+    pushing_ = true;
+    QSignalBlocker block(w);
+    w->clear();
+    for (int i = 0; i < items_->Count(); ++i) w->addItem(ToQString(items_->Strings(i)));
+    w->setCurrentRow(item_index_);
+    pushing_ = false;
+  }
+}
+
+void TListBox::SetItemIndex(int v) {
+  if (v < -1 || v >= items_->Count()) v = -1;
+  item_index_ = v;
+  if (auto* w = As<QListWidget>(this)) {
+    QSignalBlocker block(w);
+    w->setCurrentRow(v);
+  }
+}
+
+void TListBox::SetTopIndex(int v) {
+  top_index_ = std::clamp(v, 0, std::max(0, items_->Count() - 1));
+  if (auto* w = As<QListWidget>(this))
+    if (QListWidgetItem* it = w->item(top_index_)) w->scrollToItem(it, QAbstractItemView::PositionAtTop);
+}
+
+void TListBox::UserSelect(int index) {
+  SetItemIndex(index);
+  Click();
+}
+
+void TListBox::CreateHandle() {
+  auto* w = new QListWidget(ui::detail::ParentWidget(this));
+  ui::detail::InstallWidget(this, w);
+  QObject::connect(w, &QListWidget::currentRowChanged, w, [this](int row) {
+    if (!pushing_) UserSelect(row);
+  });
+}
+
+void TListBox::InitWidget() {
+  TWinControl::InitWidget();
+  ItemsChanged();
+}

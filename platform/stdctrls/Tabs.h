@@ -1,0 +1,70 @@
+#pragma once
+// A tab strip (TTabSet) and a notebook of pages (TNotebook) that shows one page at a
+// time; the program pairs them so that choosing a tab turns the page.
+#include <memory>
+#include <vector>
+#include "platform/classes/Lists.h"
+#include "platform/ui/Controls.h"
+
+using TTabChangeEvent = std::function<void(TObject* Sender, int NewTab, bool& AllowChange)>;
+
+class TTabSet : public TCustomControl {
+ public:
+  explicit TTabSet(TComponent* AOwner);
+  ~TTabSet() override;
+  const char* ClassName() const override { return "TTabSet"; }
+  TStrings* Tabs() { return tabs_.get(); }
+  int TabIndex() const { return tab_index_; }
+  // Asks OnChange first; out of range gives -1.
+  void SetTabIndex(int v);
+  // The tab under a client point, or -1.
+  int ItemAtPos(TPoint p);
+  TRect ItemRect(int i);
+  TColor SelectedColor() const { return selected_color_; }
+  void SetSelectedColor(TColor v) { selected_color_ = v; Invalidate(); }
+  TColor UnselectedColor() const { return unselected_color_; }
+  void SetUnselectedColor(TColor v) { unselected_color_ = v; Invalidate(); }
+  TTabChangeEvent OnChange;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Paint() override;
+
+ private:
+  std::unique_ptr<TStringList> tabs_;
+  int tab_index_ = -1;
+  TColor selected_color_ = clBtnFace, unselected_color_ = clWindow;
+};
+
+class TNotebook;
+
+// One page of a notebook; visible only while it is the active page.
+class TPage : public TCustomControl {
+ public:
+  explicit TPage(TComponent* AOwner);
+  const char* ClassName() const override { return "TPage"; }
+  void Paint() override;
+};
+
+class TNotebook : public TCustomControl {
+ public:
+  explicit TNotebook(TComponent* AOwner);
+  ~TNotebook() override;
+  const char* ClassName() const override { return "TNotebook"; }
+  // Page names; adding a name adds a page, deleting one frees it.
+  TStrings* Pages() { return names_.get(); }
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  TPage* Page(int i) const { return pages_.at(static_cast<size_t>(i)); }
+  int PageIndex() const { return page_index_; }
+  void SetPageIndex(int v);
+  // The name of the active page; setting selects the page with that name (any case).
+  AnsiString ActivePage() const;
+  void SetActivePage(const AnsiString& name);
+  TNotifyEvent OnPageChanged;
+  void Paint() override;
+
+ private:
+  void NamesChanged();
+  std::unique_ptr<TStringList> names_;
+  std::vector<TPage*> pages_;
+  int page_index_ = -1;
+  bool syncing_ = false;
+};

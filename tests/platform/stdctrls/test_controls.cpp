@@ -1,0 +1,189 @@
+// The standard controls driven as the windows drive them: item lists set as one text,
+// choices, check and radio state, edits and the notebook.
+#include "StdFixture.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Simulate.h"
+
+class ControlsTest : public StdTest {};
+
+TEST_F(ControlsTest, ComboItemsFromOneCarriageReturnText) {
+  TForm* f = NewForm();
+  auto* cb = Place<TComboBox>(f, 10, 10, 150, 21);
+  cb->SetStyle(csDropDownList);
+  cb->Items()->SetText("Boost\rRPM\r\rLambda");
+  ASSERT_EQ(cb->Items()->Count(), 4);
+  EXPECT_EQ(cb->Items()->Strings(2), "");
+  EXPECT_EQ(cb->ItemIndex(), -1);
+  int changes = 0;
+  cb->OnChange = [&](TObject*) { ++changes; };
+  cb->SetItemIndex(3);
+  EXPECT_EQ(cb->Text(), "Lambda");
+  cb->SetItemIndex(9);  // out of range: nothing chosen
+  EXPECT_EQ(cb->ItemIndex(), -1);
+  EXPECT_EQ(cb->Text(), "");
+  EXPECT_EQ(changes, 0);  // only a user's choice fires OnChange
+  f->Show();
+  cb->UserSelect(1);
+  EXPECT_EQ(cb->Text(), "RPM");
+  EXPECT_EQ(changes, 1);
+  cb->SetDroppedDown(true);
+  EXPECT_TRUE(cb->DroppedDown());
+  cb->SetDroppedDown(false);
+  // Shrinking the list drops a choice that is no longer there.
+  cb->Items()->SetText("One");
+  EXPECT_EQ(cb->ItemIndex(), -1);
+}
+
+TEST_F(ControlsTest, RadioGroupItemsColumnsAndIndex) {
+  TForm* f = NewForm();
+  auto* rg = Place<TRadioGroup>(f, 10, 10, 200, 80);
+  rg->SetColumns(2);
+  rg->Items()->SetText("km/h\rmph\rknots");
+  rg->SetItemIndex(1);
+  f->Show();
+  EXPECT_TRUE(rg->Buttons(1)->Checked());
+  EXPECT_FALSE(rg->Buttons(0)->Checked());
+  EXPECT_EQ(rg->Buttons(1)->Caption(), "mph");
+  // Two columns: the third item starts the second column.
+  EXPECT_GT(rg->Buttons(2)->Left(), rg->Buttons(0)->Left());
+  EXPECT_EQ(rg->Buttons(2)->Top(), rg->Buttons(0)->Top());
+  int clicks = 0;
+  rg->OnClick = [&](TObject*) { ++clicks; };
+  rg->Buttons(2)->SetChecked(true);  // as a user's click does
+  EXPECT_EQ(rg->ItemIndex(), 2);
+  EXPECT_FALSE(rg->Buttons(1)->Checked());
+  EXPECT_EQ(clicks, 1);
+  rg->SetItemIndex(5);
+  EXPECT_EQ(rg->ItemIndex(), -1);
+  EXPECT_FALSE(rg->Buttons(2)->Checked());
+}
+
+TEST_F(ControlsTest, CheckBoxAndRadioButtons) {
+  TForm* f = NewForm();
+  auto* cb = Place<TCheckBox>(f, 0, 0, 100, 17);
+  int clicks = 0;
+  cb->OnClick = [&](TObject*) { ++clicks; };
+  cb->SetChecked(true);
+  cb->SetChecked(true);
+  EXPECT_EQ(clicks, 1);
+  cb->SetAllowGrayed(true);
+  cb->Toggle();
+  EXPECT_EQ(cb->State(), cbUnchecked);
+  cb->Toggle();
+  EXPECT_EQ(cb->State(), cbGrayed);
+  auto* a = Place<TRadioButton>(f, 0, 20, 100, 17);
+  auto* b = Place<TRadioButton>(f, 0, 40, 100, 17);
+  a->SetChecked(true);
+  b->SetChecked(true);
+  EXPECT_FALSE(a->Checked());
+  auto* ok = Place<TButton>(f, 0, 60, 75, 25);
+  ok->SetModalResult(mrOk);
+  ok->Click();
+  EXPECT_EQ(f->ModalResult(), mrOk);
+}
+
+TEST_F(ControlsTest, EditSelectionAndLimits) {
+  TForm* f = NewForm();
+  auto* e = Place<TEdit>(f, 0, 0, 120, 21);
+  e->SetText("Injection");
+  e->SetSelStart(2);
+  e->SetSelLength(3);
+  EXPECT_EQ(e->SelText(), "jec");
+  e->SetSelText("XY");
+  EXPECT_EQ(e->Text(), "InXYtion");
+  EXPECT_EQ(e->SelStart(), 4);
+  e->SetSelLength(100);  // clipped to the text
+  EXPECT_EQ(e->SelLength(), 4);
+  e->SetMaxLength(8);
+  e->SetSelLength(0);
+  char k = 'z';
+  e->KeyPress(k);
+  EXPECT_EQ(k, 0);  // full
+  e->SetCharCase(ecUpperCase);
+  EXPECT_EQ(e->Text(), "INXYTION");
+  f->Show();
+  e->SetText("abc");
+  e->SetFocus();
+  ui::SimulateKey(e, "End");
+  ui::SimulateKey(e, "D");
+  EXPECT_EQ(e->Text(), "ABCD");
+  EXPECT_TRUE(e->Modified());
+}
+
+TEST_F(ControlsTest, MaskEditKeepsLiterals) {
+  TMaskEdit m(nullptr);
+  m.SetEditMask("00:00;1;_");
+  EXPECT_EQ(m.Text(), "__:__");
+  EXPECT_FALSE(m.IsComplete());
+  for (char ch : AnsiString("12x34")) {
+    char k = ch;
+    m.KeyPress(k);
+  }
+  EXPECT_EQ(m.Text(), "12:34");
+  EXPECT_TRUE(m.IsComplete());
+}
+
+TEST_F(ControlsTest, MemoLinesAndText) {
+  TForm* f = NewForm();
+  auto* m = Place<TMemo>(f, 0, 0, 200, 100);
+  m->Lines()->Add("first");
+  m->Lines()->Add("second");
+  EXPECT_EQ(m->Text(), "first\r\nsecond");
+  m->SetText("a\r\nb\r\nc");
+  EXPECT_EQ(m->Lines()->Count(), 3);
+  f->Show();
+  EXPECT_EQ(m->Lines()->Strings(2), "c");
+}
+
+TEST_F(ControlsTest, NotebookPagesByNameAndIndexWithTabSet) {
+  TForm* f = NewForm();
+  auto* tabs = Place<TTabSet>(f, 0, 200, 300, 21);
+  auto* nb = Place<TNotebook>(f, 0, 0, 300, 200);
+  nb->Pages()->SetText("Ignition\rInjection\rSetup");
+  tabs->Tabs()->SetText("Ignition\rInjection\rSetup");
+  tabs->OnChange = [&](TObject*, int tab, bool& allow) {
+    allow = tab != 2;
+    if (allow) nb->SetPageIndex(tab);
+  };
+  EXPECT_EQ(nb->PageCount(), 3);
+  EXPECT_EQ(nb->PageIndex(), 0);
+  nb->SetActivePage("injection");
+  EXPECT_EQ(nb->PageIndex(), 1);
+  EXPECT_TRUE(nb->Page(1)->Visible());
+  EXPECT_FALSE(nb->Page(0)->Visible());
+  nb->SetActivePage("nothing");
+  EXPECT_EQ(nb->ActivePage(), "Injection");
+  f->Show();
+  EXPECT_EQ(tabs->TabIndex(), 0);  // the first tab is chosen once there are tabs
+  TRect r = tabs->ItemRect(1);
+  nb->SetPageIndex(0);
+  ui::SimulateClick(tabs, r.Left + 3, r.Top + 5);
+  EXPECT_EQ(tabs->TabIndex(), 1);
+  EXPECT_EQ(nb->PageIndex(), 1);
+  tabs->SetTabIndex(2);  // refused by OnChange
+  EXPECT_EQ(tabs->TabIndex(), 1);
+}
+
+TEST_F(ControlsTest, PanelShapeAndImageDraw) {
+  TForm* f = NewForm();
+  auto* p = Place<TPanel>(f, 0, 0, 100, 40);
+  p->SetColor(clYellow);
+  auto* s = Place<TShape>(f, 110, 0, 40, 40);
+  s->Brush()->SetColor(clRed);
+  auto* img = Place<TImage>(f, 160, 0, 40, 40);
+  img->Canvas()->Brush()->SetColor(clBlue);
+  img->Canvas()->FillRect(TRect(0, 0, 20, 20));
+  f->Show();
+  TBitmap shot;
+  ui::GrabControl(f, shot);
+  TCanvas* c = shot.Canvas();
+  EXPECT_EQ(c->Pixel(50, 20), clYellow);
+  EXPECT_EQ(c->Pixel(0, 0), ColorToRGB(clBtnHighlight));  // raised bevel
+  EXPECT_EQ(c->Pixel(99, 39), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(c->Pixel(130, 20), clRed);
+  EXPECT_EQ(c->Pixel(110, 0), clBlack);  // the shape's pen
+  EXPECT_EQ(c->Pixel(165, 5), clBlue);
+  EXPECT_EQ(c->Pixel(195, 35), clWhite);
+}
