@@ -188,8 +188,10 @@ void TWriter::WriteProperties(TObject* Instance) {
 
 void TWriter::WriteProp(TObject* Instance, const TPropInfo& Prop) {
   if (Prop.Kind() == TPropKind::Object) {
+    // A nested object is written only when its property says so (a control's font
+    // only while it is not the parent's).
     TObject* obj = Prop.GetObject(Instance);
-    if (obj == nullptr) return;
+    if (obj == nullptr || !Prop.IsStored(Instance)) return;
     AnsiString saved = prefix_;
     prefix_ += Prop.Name() + ".";
     WriteProperties(obj);

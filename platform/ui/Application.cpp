@@ -242,7 +242,10 @@ AnsiString TApplication::ExeName() const {
   return ec ? AnsiString("corvaneq5") : cp1252::FromUtf8(p.string());
 }
 
-void TApplication::Initialize() { gfx::EnsureGuiApplication(); }
+void TApplication::Initialize() {
+  gfx::EnsureGuiApplication();
+  RegisterUiClasses();
+}
 
 void TApplication::RegisterForm(TForm* f) {
   if (!main_form_) main_form_ = f;

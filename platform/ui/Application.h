@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 #include "platform/ui/Forms.h"
+#include "platform/ui/UiStreaming.h"
 
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
 
@@ -16,13 +17,23 @@ class TApplication : public TComponent {
 
   // Creates the window-system application (done lazily by anything that needs it).
   void Initialize();
-  // Constructs a form owned by the application, stores it in `reference`, then fires
-  // its OnCreate. The first form created becomes the main form.
+  // Constructs a form owned by the application, stores it in `reference`, reads the
+  // form resource of its class (ui::LoadFormResource), then fires its OnCreate. The
+  // first form created becomes the main form. When the resource fails to read, the
+  // form is freed, `reference` is null again and the error passes on.
   template <typename T>
   void CreateForm(T*& reference) {
-    reference = new T(this);
-    RegisterForm(reference);
-    reference->AfterConstruction();
+    T* form = new T(this);
+    reference = form;
+    RegisterForm(form);
+    try {
+      ui::LoadFormResource(form);
+    } catch (...) {
+      reference = nullptr;
+      ui::detail::DiscardForm(form);
+      throw;
+    }
+    form->AfterConstruction();
   }
   TForm* MainForm() const { return main_form_; }
   bool ShowMainForm = true;

@@ -479,6 +479,9 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TControl::Resize() {
+  // Sizes set while a form is read are its layout, not a resize: handlers bound earlier
+  // in the resource would otherwise run before the form's fields exist.
+  if (HasState(csLoading)) return;
   if (OnResize) OnResize(this);
 }
 
@@ -570,12 +573,33 @@ int TWinControl::TabOrder() const {
 }
 
 void TWinControl::SetTabOrder(int v) {
+  // While a form is read, later siblings do not exist yet; the parent's Loaded sorts.
+  if (HasState(csReading)) {
+    read_tab_order_ = v;
+    return;
+  }
   if (!parent_) return;
   auto& l = parent_->tab_list_;
   l.erase(std::remove(l.begin(), l.end(), this), l.end());
   v = std::clamp(v, 0, static_cast<int>(l.size()));
   l.insert(l.begin() + v, this);
   parent_->UpdateTabOrder();
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  // Children given a TabOrder take that place, in ascending order so that each index
+  // is final; the others keep their order behind them.
+  std::vector<TWinControl*> ordered;
+  for (TWinControl* c : tab_list_)
+    if (c->read_tab_order_ >= 0) ordered.push_back(c);
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const TWinControl* a, const TWinControl* b) { return a->read_tab_order_ < b->read_tab_order_; });
+  for (TWinControl* c : ordered) {
+    const int v = c->read_tab_order_;
+    c->read_tab_order_ = -1;
+    c->SetTabOrder(v);
+  }
 }
 
 void TWinControl::UpdateTabOrder() {

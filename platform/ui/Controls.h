@@ -227,6 +227,8 @@ class TWinControl : public TControl {
   virtual void KeyUp(WORD& Key, TShiftState Shift);
   virtual void DoEnter();
   virtual void DoExit();
+  // Puts the children read from a form resource into the tab order they were given.
+  void Loaded() override;
 
  protected:
   void FontChanged() override;
@@ -242,6 +244,7 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tab_list_;
   bool tab_stop_ = false;
+  int read_tab_order_ = -1;  // TabOrder as read, until Loaded
   int align_disabled_ = 0;
   int last_client_w_ = -1, last_client_h_ = -1;
   bool aligning_ = false;

@@ -31,6 +31,10 @@ void TForm::AfterConstruction() {
   if (created_) return;
   created_ = true;
   if (OnCreate) OnCreate(this);
+  if (show_after_create_) {
+    show_after_create_ = false;
+    Show();
+  }
 }
 
 void TForm::BeforeDestruction() {
@@ -181,9 +185,15 @@ void TForm::PlaceOnScreen() {
 }
 
 void TForm::SetVisible(bool v) {
+  // A form being read shows once it is complete and has had its OnCreate.
+  if (HasState(csReading)) {
+    show_after_create_ = v;
+    return;
+  }
   if (v == Visible()) return;
   if (v) {
     AfterConstruction();
+    if (Visible()) return;  // shown by AfterConstruction (Visible = True in its resource)
     HandleNeeded();
     PlaceOnScreen();
     SetVisibleField(true);

@@ -119,6 +119,7 @@ class TForm : public TWinControl {
   bool modal_ = false;
   TModalResult modal_result_ = mrNone;
   bool created_ = false;
+  bool show_after_create_ = false;  // Visible = True read from the form resource
   bool placed_ = false;
   bool destroyed_event_ = false;
   TForm* modal_previous_ = nullptr;
