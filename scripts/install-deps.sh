@@ -11,7 +11,7 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   python3 python3-xlrd python3-olefile
   lhasa libarchive-tools srecord poppler-utils
-  clang
+  clang libclang-rt-14-dev
   xvfb xauth
 )
 
