@@ -4,7 +4,9 @@
 #include <QFontMetrics>
 #include <QPainterPath>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 #include "platform/graphics/Bitmap.h"
@@ -497,10 +499,52 @@ void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int 
 
 namespace {
 
-struct TextLayout {
+// Building a QFont and its metrics is far dearer than drawing a short run of text, and a
+// grid repaint draws hundreds of runs in one or two fonts. The last few fonts are kept,
+// keyed by everything in a TFont that shapes the glyphs (colour and orientation do
+// not), so a changed font simply misses and a font set back hits again.
+struct FontKey {
+  AnsiString name;
+  int height = 0;
+  TFontPitch pitch = fpDefault;
+  TFontStyles style;
+  bool operator==(const FontKey& o) const {
+    return height == o.height && pitch == o.pitch && style == o.style && name == o.name;
+  }
+};
+
+struct CachedFont {
+  FontKey key;
   QFont font;
   QFontMetrics fm;
-  explicit TextLayout(TFont& f) : font(gfx::ToQFont(f)), fm(font) {}
+};
+
+const CachedFont& LookupFont(const TFont& f) {
+  constexpr size_t kSlots = 8;
+  // One cache per thread: QFont is not shared across threads (printing may run apart
+  // from the screen).
+  thread_local std::vector<std::unique_ptr<CachedFont>> cache;
+  FontKey key{f.Name(), f.Height(), f.Pitch(), f.Style()};
+  for (size_t i = 0; i < cache.size(); ++i) {
+    if (cache[i]->key == key) {
+      // Move to the front so that the fonts in use stay and old ones fall off the end.
+      if (i > 0) std::rotate(cache.begin(), cache.begin() + static_cast<std::ptrdiff_t>(i),
+                             cache.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      return *cache.front();
+    }
+  }
+  QFont q = gfx::ToQFont(f);
+  auto entry = std::make_unique<CachedFont>(CachedFont{std::move(key), q, QFontMetrics(q)});
+  if (cache.size() >= kSlots) cache.pop_back();
+  cache.insert(cache.begin(), std::move(entry));
+  return *cache.front();
+}
+
+struct TextLayout {
+  const QFont& font;
+  const QFontMetrics& fm;
+  explicit TextLayout(const CachedFont& c) : font(c.font), fm(c.fm) {}
+  explicit TextLayout(TFont& f) : TextLayout(LookupFont(f)) {}
 };
 
 // Draws one run of text whose cell's top-left corner is at (x, y) in the painter's

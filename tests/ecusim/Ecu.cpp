@@ -491,12 +491,35 @@ std::string Ecu::SlowData() const {
 std::string Ecu::StatusData() const { return EncodeStatus(state_.identity, state_.telltale.maxRpm); }
 
 void Ecu::SendFast() {
+  if (engine_) engine_->Step(timing_.fastIntervalMs, state_.fast, state_.slow);
   auto& t = state_.telltale;
   if (t.capture && state_.fast.rpm > t.maxRpm) t.maxRpm = state_.fast.rpm;
   SendPacket(kFastLive, 0, FastData(), 0);
 }
 
 void Ecu::SendSlow() { SendPacket(kSlowLive, 0, SlowData(), 0); }
+
+void Ecu::SendFault(LineFault fault) {
+  const std::string data = FastData();
+  switch (fault) {
+    case LineFault::BadStuffing: {
+      // An escape DB before the ordinary byte 41 in the middle of the data, and a lone DB
+      // where the data ends.
+      const std::string_view d(data);
+      output_ += std::string("\xDB\xC0", 2) + static_cast<char>(kFastLive) + '\0' + Stuff(d.substr(0, 10)) +
+                 "\xDB\x41" + Stuff(d.substr(10)) + "\xDB" + '\0' + "\xC0";
+      break;
+    }
+    case LineFault::Truncated: {
+      const std::string good = EncodePacket(kFastLive, 0, data, 0);
+      output_ += good.substr(0, good.size() / 2);
+      break;
+    }
+    case LineFault::OverLong:
+      output_ += EncodePacket(kFastLive, 0, std::string(300, '\x55'), 0);
+      break;
+  }
+}
 
 void Ecu::Tick(std::uint64_t nowMs) {
   if (!powered_) return;
@@ -530,6 +553,9 @@ void Ecu::Tick(std::uint64_t nowMs) {
   } else if (firmwareStage_ == FirmwareStage::Restarting && nowMs >= firmwareDueMs_) {
     Restart(nowMs);
   }
+
+  for (const LineFault f : faults_) SendFault(f);
+  faults_.clear();
 
   if (!timersStarted_) {
     timersStarted_ = true;

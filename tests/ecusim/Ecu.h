@@ -53,12 +53,20 @@
 //   silence for `Timing::restartDelayMs` and a restart: streaming resumes, the wrong-code
 //   bit clears. Bytes sent beyond the announced length are taken as stray bytes. A download
 //   that stops for 5 s is answered "E", so the PC's update does not wait for ever.
+// - Engine. With RunEngine(seed) an engine model moves the live values smoothly, stepped
+//   once per fast packet; without it the live values stay as tests set them.
+// - Line faults. InjectFault sends one damaged packet on the next Tick, between the
+//   ordinary ones: a fast packet with bad stuffing, a packet cut off before its end, or a
+//   packet longer than the PC's 252-byte limit.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "ecusim/EngineModel.h"
 #include "ecusim/LiveData.h"
 
 namespace ecusim {
@@ -93,6 +101,18 @@ struct Counters {
 };
 
 enum class FirmwareStage { Idle, Receiving, Verifying, Restarting };
+
+// Damage the ECU can put on the line on request.
+enum class LineFault {
+  // A fast packet whose data holds an escape DB before an ordinary byte and ends in a lone
+  // DB: framing intact, stuffing wrong.
+  BadStuffing,
+  // The first half of a fast packet, DB C0 included, and no end: the next packet's start
+  // ends it.
+  Truncated,
+  // A well-framed packet of type 0 whose body is 303 bytes long.
+  OverLong,
+};
 
 // The ECU's state. Tests read and change it freely between calls into the Ecu.
 struct EcuState {
@@ -144,6 +164,13 @@ class Ecu {
   void SetPowered(bool on);
   bool Powered() const { return powered_; }
 
+  // Lets the engine model drive the live values from now on (a new seed starts it afresh);
+  // StopEngine leaves the last values standing.
+  void RunEngine(std::uint32_t seed) { engine_.emplace(seed); }
+  void StopEngine() { engine_.reset(); }
+  // Sends one damaged packet on the next Tick (while powered).
+  void InjectFault(LineFault fault) { faults_.push_back(fault); }
+
   EcuState& State() { return state_; }
   const EcuState& State() const { return state_; }
   const Counters& GetCounters() const { return counters_; }
@@ -186,6 +213,7 @@ class Ecu {
   void SendFast();
   void SendSlow();
   void Restart(std::uint64_t nowMs);
+  void SendFault(LineFault fault);
 
   Timing timing_;
   EcuState state_;
@@ -206,6 +234,8 @@ class Ecu {
   bool timersStarted_ = false;
   std::uint64_t nextFastMs_ = 0;
   std::uint64_t nextSlowMs_ = 0;
+  std::optional<EngineModel> engine_;
+  std::vector<LineFault> faults_;
 };
 
 }  // namespace ecusim

@@ -24,6 +24,9 @@ class PtyEcu {
   // Opens the pseudo-terminal (raw, 8 bits) and starts the ECU. Throws std::runtime_error
   // when no terminal can be had. Harmless when already started.
   void Start();
+  // Drops the line: the thread stops and the terminal closes, so the program's port sees a
+  // hang-up. The ECU keeps its state; Start brings the line back on a fresh terminal (with
+  // a path of its own, to be exported again).
   void Stop();
   bool Running() const { return thread_.joinable(); }
 

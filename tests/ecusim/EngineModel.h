@@ -1,0 +1,36 @@
+#pragma once
+// A simple engine for the simulated ECU, so the live displays have something plausible to
+// show: a driver who moves the throttle now and then, engine speed and manifold pressure
+// following it smoothly, the coolant warming up to its thermostat. It is stepped once per
+// fast live packet with a fixed step, and its only randomness comes from the seed, so the
+// same seed always gives the same sequence of packets.
+#include <cstdint>
+
+#include "ecusim/LiveData.h"
+
+namespace ecusim {
+
+class EngineModel {
+ public:
+  explicit EngineModel(std::uint32_t seed);
+
+  // Advances the engine by `dtMs` and writes its readings into the live data. Fields the
+  // engine does not model are left as they are.
+  void Step(std::uint32_t dtMs, FastLive& fast, SlowLive& slow);
+
+ private:
+  std::uint32_t Random();              // xorshift32
+  double Uniform(double lo, double hi);
+
+  std::uint32_t rng_;
+  double throttle_ = 0;        // %
+  double targetThrottle_ = 0;  // %
+  std::uint32_t holdMs_ = 0;   // time until the driver picks a new throttle
+  double rpm_ = 850;
+  double map_ = 35;            // kPa absolute
+  double coolant_ = 20;        // degrees C
+  double air_ = 20;
+  double roadSpeed_ = 0;       // raw counts
+};
+
+}  // namespace ecusim
