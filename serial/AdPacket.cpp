@@ -14,8 +14,8 @@ uint8_t UpCase(uint8_t b) { return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>
 
 constexpr int kBufferStep = 8192;
 
-std::vector<TApdDataPacketManager*>& Managers() {
-  static std::vector<TApdDataPacketManager*> list;
+std::vector<std::shared_ptr<TApdDataPacketManager>>& Managers() {
+  static std::vector<std::shared_ptr<TApdDataPacketManager>> list;
   return list;
 }
 
@@ -56,13 +56,21 @@ void TApdDataPacketManager::Unlock() {
 TApdDataPacketManager::TApdDataPacketManager(TApdCustomComPort* Port) : port_(Port) {
   if (port_ == nullptr) return;
   port_callback_ = port_->RegisterUserCallback([this](TApdCustomComPort*, bool Opening) { PortNotice(Opening); });
-  if (port_->PortState() == 2) StartListening();
 }
 
-TApdDataPacketManager::~TApdDataPacketManager() {
+TApdDataPacketManager::~TApdDataPacketManager() { Shutdown(); }
+
+void TApdDataPacketManager::Shutdown() {
+  Guard guard(this);
   StopListening();
   if (port_ != nullptr) port_->DeregisterUserCallback(port_callback_);
+  port_ = nullptr;
   for (TApdDataPacket* p : packets_) p->manager_ = nullptr;
+  packets_.clear();
+}
+
+bool TApdDataPacketManager::Has(const TApdDataPacket* Packet) const {
+  return std::find(packets_.begin(), packets_.end(), Packet) != packets_.end();
 }
 
 void TApdDataPacketManager::PortNotice(bool Opening) {
@@ -103,16 +111,20 @@ void TApdDataPacketManager::StartListening() {
   if (port_ != nullptr) {
     TApdPortDispatcher* dispatcher = port_->Dispatcher();
     if (dispatcher == nullptr) return;
+    // The handler holds the manager for the time of a notice: the last packet may go (and the
+    // list let go of its manager) while a delivery waits for the GUI thread.
+    std::weak_ptr<TApdDataPacketManager> weak = weak_from_this();
     client_id_ = dispatcher->RegisterMethodClient(
-        [this](uint32_t Msg, uint32_t WParam, uint32_t) {
-          TApdPortDispatcher* d = port_->Dispatcher();
-          if (d == nullptr) return;
+        [weak, dispatcher](uint32_t Msg, uint32_t WParam, uint32_t) {
+          const std::shared_ptr<TApdDataPacketManager> self = weak.lock();
+          if (self == nullptr) return;
           if (Msg == APW_TRIGGERAVAIL) {
             std::vector<uint8_t> bytes(WParam);
-            if (d->GetBlock(bytes.data(), static_cast<int>(WParam)) == static_cast<int>(WParam))
-              Receive(bytes.data(), static_cast<int>(WParam));
-          } else if (Msg == APW_TRIGGERTIMER && WParam == timer_handle_) {
-            TimerExpired();
+            if (dispatcher->GetBlock(bytes.data(), static_cast<int>(WParam)) == static_cast<int>(WParam))
+              self->Receive(bytes.data(), static_cast<int>(WParam));
+          } else if (Msg == APW_TRIGGERTIMER) {
+            Guard guard(self.get());
+            if (self->listening_ && WParam == self->timer_handle_) self->TimerExpired();
           }
         },
         false);
@@ -249,7 +261,15 @@ void TApdDataPacketManager::RunEvent(TApdDataPacket* Packet, const std::function
     }
   } relock{this, depth};
   if (viaGui) {
-    dispatcher->SyncCall(Event);
+    // The packet may have been freed on the GUI thread before this call got there.
+    dispatcher->SyncCall([this, Packet, &Event] {
+      bool attached;
+      {
+        Guard guard(this);
+        attached = Has(Packet);
+      }
+      if (attached) Event();
+    });
   } else {
     Event();
   }
@@ -278,24 +298,27 @@ void TApdDataPacketManager::TimerExpired() {
 // ================================================================ manager list
 
 TApdDataPacketManager* TApdDataPacketManagerList::Find(TApdCustomComPort* Port) {
-  for (TApdDataPacketManager* m : Managers())
-    if (m->Port() == Port) return m;
+  for (const auto& m : Managers())
+    if (m->Port() == Port) return m.get();
   return nullptr;
 }
 
 TApdDataPacketManager* TApdDataPacketManagerList::GetOrCreate(TApdCustomComPort* Port) {
   if (TApdDataPacketManager* m = Find(Port)) return m;
-  auto* m = new TApdDataPacketManager(Port);
+  auto m = std::make_shared<TApdDataPacketManager>(Port);
   Managers().push_back(m);
-  return m;
+  if (Port != nullptr && Port->PortState() == 2) m->StartListening();
+  return m.get();
 }
 
 void TApdDataPacketManagerList::Release(TApdDataPacketManager* Manager) {
   auto& list = Managers();
-  auto it = std::find(list.begin(), list.end(), Manager);
+  auto it = std::find_if(list.begin(), list.end(), [Manager](const auto& m) { return m.get() == Manager; });
   if (it == list.end() || Manager->PacketCount() > 0) return;
+  const std::shared_ptr<TApdDataPacketManager> held = std::move(*it);
   list.erase(it);
-  delete Manager;
+  // Off the port now; a delivery still in progress keeps the memory until it returns.
+  held->Shutdown();
 }
 
 void TApdDataPacketManagerList::PortCreated(TApdCustomComPort* Port) {
@@ -591,9 +614,11 @@ void TApdDataPacket::Deliver(int Size, bool BySize) {
   SetEnabled(false);
   auto finish = [this, m, packetEnd] {
     m->RemoveBytes(packetEnd);
+    // The handler may have freed the packet or moved it to another port.
+    const bool attached = m->Has(this);
     for (TApdDataPacket* other : m->packets_)
       if (other != this) other->ResetMatch();
-    if (auto_enable_ && m == manager_) SetEnabled(true);
+    if (attached && auto_enable_ && m == manager_) SetEnabled(true);
     // What follows the packet is matched afresh from the start of the buffer.
     m->pending_check_ = true;
     m->pending_pos_ = 0;

@@ -8,6 +8,7 @@
 // between arrivals.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -121,10 +122,12 @@ class TApdDataPacket : public TApdBaseComponent {
   bool collect_pending_ = false;  // collect once the manager's other packet is done
 };
 
-class TApdDataPacketManager {
+class TApdDataPacketManager : public std::enable_shared_from_this<TApdDataPacketManager> {
  public:
   // Port may be null: then bytes come only through Receive and the timer is only recorded
-  // (TimerArmed/TimerExpired), which is how matching is exercised without a device.
+  // (TimerArmed/TimerExpired), which is how matching is exercised without a device. A manager
+  // on a port is made by TApdDataPacketManagerList, which owns it through a shared_ptr that
+  // the port's notices borrow.
   explicit TApdDataPacketManager(TApdCustomComPort* Port);
   ~TApdDataPacketManager();
   TApdDataPacketManager(const TApdDataPacketManager&) = delete;
@@ -167,6 +170,10 @@ class TApdDataPacketManager {
   void RemoveBytes(int Count);
   void RunEvent(TApdDataPacket* Packet, const std::function<void()>& Event);
   void PortNotice(bool Opening);
+  // Stops listening, leaves the port and drops the packets; the destructor's work, done
+  // early when a delivery may still hold the manager.
+  void Shutdown();
+  bool Has(const TApdDataPacket* Packet) const;
 
   TApdCustomComPort* port_;
   int port_callback_ = 0;

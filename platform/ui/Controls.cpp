@@ -83,6 +83,10 @@ void InstallWidget(TControl* c, QWidget* w) {
   }
   d.widget = w;
   WidgetMap().insert(w, c);
+  // The widget may die without its control: a parent widget deletes its children with it,
+  // and a child control can outlive its parent. Its entry must go with it, or a later
+  // widget at the same address would be routed to the control that had this one.
+  QObject::connect(w, &QObject::destroyed, [w] { WidgetMap().remove(w); });
   w->setMouseTracking(true);
   c->InitWidget();
 }
