@@ -1,0 +1,818 @@
+#include "controls/AdvEdit.h"
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include "platform/rtl/Numbers.h"
+#include "platform/stdctrls/Clipboard.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+// Number text is written and read with the runtime's fixed separators.
+constexpr char kDecimal = '.';
+constexpr char kThousand = ',';
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+AnsiString WithoutThousands(const AnsiString& s) {
+  AnsiString r;
+  for (char c : s)
+    if (c != kThousand) r += c;
+  return r;
+}
+
+AnsiString FormatPrec(double v, int precision, bool thousands) {
+  if (precision < 0) return FloatToStr(v);
+  return FloatToStrF(v, thousands ? ffNumber : ffFixed, 15, precision);
+}
+
+AnsiString Hex(int64_t v) { return v < 0 ? "-" + IntToHex(-v, 1) : IntToHex(v, 1); }
+}  // namespace
+
+TTextKind ClassifyText(const AnsiString& s) {
+  if (s.empty()) return tkText;
+  bool isInt = true, isDec = true, isHex = true;
+  int minus = 0, decimals = 0, lastThousand = -1;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '-') ++minus;
+    if (c == kDecimal) ++decimals;
+    if (!(IsDigit(c) || c == '-')) isInt = false;
+    if (!(IsDigit(c) || c == ',' || c == '-' || c == '.')) isDec = false;
+    if (!(IsDigit(c) || c == '-' || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) isHex = false;
+    if (c == kThousand) {
+      if (i == 0 || (lastThousand >= 0 && static_cast<int>(i) - lastThousand - 1 < 3)) isDec = false;
+      lastThousand = static_cast<int>(i);
+    }
+  }
+  if (minus >= 2 || decimals >= 2) return tkText;
+  if (isInt) return tkInteger;
+  if (isDec) return tkDecimal;
+  if (isHex) return tkHex;
+  return tkText;
+}
+
+AnsiString MixedCase(const AnsiString& s) {
+  static const AnsiString separators = " \"$()*,-./:[\\]";
+  AnsiString r = s;
+  bool wordStart = true;
+  for (size_t i = 0; i < r.size(); ++i) {
+    char c = r[i];
+    if (separators.find(c) != AnsiString::npos) {
+      wordStart = true;
+      continue;
+    }
+    bool mcStart = (i == 2 && r.compare(0, 2, "Mc") == 0) || (i == 3 && r.compare(0, 3, "Mac") == 0) ||
+                   (i >= 3 && r.compare(i - 3, 3, " Mc") == 0);
+    if (wordStart || mcStart)
+      r[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    else if (c >= 'A' && c <= 'Z')
+      r[i] = static_cast<char>(c - 'A' + 'a');
+    wordStart = false;
+  }
+  // Roman numerals II and III stay capital at the end of the text.
+  for (size_t i = r.size() >= 3 ? r.size() - 3 : 0; i < r.size(); ++i) {
+    bool afterI = (i >= 2 && r.compare(i - 2, 2, " I") == 0) || (i >= 3 && r.compare(i - 3, 3, " II") == 0);
+    if (afterI) r[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(r[i])));
+  }
+  return r;
+}
+
+TAdvEdit::TAdvEdit(TComponent* AOwner) : TCustomEdit(AOwner), label_(this) {
+  SetColor(clWindow);
+  normal_color_ = clWindow;
+}
+
+TAdvEdit::~TAdvEdit() = default;
+
+AnsiString TAdvEdit::Text() const {
+  AnsiString t = WindowText();
+  if (!prefix_.empty() && t.compare(0, prefix_.size(), prefix_) == 0) t.erase(0, prefix_.size());
+  if (!suffix_.empty()) t.resize(t.size() >= suffix_.size() ? t.size() - suffix_.size() : 0);
+  return t;
+}
+
+void TAdvEdit::SetWindowText(const AnsiString& value) { TCustomEdit::SetText(prefix_ + value + suffix_); }
+
+void TAdvEdit::SetText(const AnsiString& v) {
+  AnsiString value = v;
+  const bool numeric = edit_type_ == etNumeric || edit_type_ == etFloat || edit_type_ == etMoney || edit_type_ == etHex;
+  if (value.empty() && numeric) value = "0";
+  if (precision_ >= 1 && !value.empty()) {
+    if (edit_type_ == etMoney) value = FormatPrec(StrToFloat(WithoutThousands(value)), precision_, true);
+    if (edit_type_ == etFloat) value = FormatPrec(StrToFloat(WithoutThousands(value)), precision_, false);
+  }
+  if (edit_type_ == etHex)
+    for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  SetWindowText(value);
+  TCustomEdit::SetModified(false);
+  own_modified_ = false;
+  ApplyURLLook();
+}
+
+double TAdvEdit::FloatValue() const {
+  AnsiString t = Text();
+  switch (edit_type_) {
+    case etString: {
+      double v = 0;
+      int code = 0;
+      Val(t, v, code);
+      return code == 0 ? v : 0;
+    }
+    case etMoney:
+      if (!t.empty() && t.back() == kDecimal) t.pop_back();
+      [[fallthrough]];
+    case etNumeric:
+    case etFloat:
+      if (t.empty() || t == "-") return 0;
+      return StrToFloat(WithoutThousands(t));
+    case etHex: {
+      int64_t v = 0;
+      for (char c : t) {
+        int d = IsDigit(c) ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : 0;
+        v = (v * 16 + d) & 0xFFFFFFFFFFFFLL;
+      }
+      return static_cast<double>(v);
+    }
+    default: return 0;
+  }
+}
+
+void TAdvEdit::SetFloatValue(double v) {
+  switch (edit_type_) {
+    case etString:
+    case etFloat: SetWindowText(FormatPrec(v, precision_, false)); break;
+    case etNumeric: SetWindowText(FormatPrec(v, precision_, true)); break;
+    case etMoney:
+      SetWindowText(FormatPrec(v, precision_, false));
+      MoneyFormat();
+      break;
+    case etHex: SetWindowText(Hex(Round(v))); break;
+    default: return;
+  }
+  SetModified(true);
+}
+
+int TAdvEdit::IntValue() const {
+  double v = FloatValue();
+  if (!(v > -2147483649.0 && v < 2147483648.0)) throw EConvertError("'" + Text() + "' is not a valid integer value");
+  return static_cast<int>(Round(v));
+}
+
+void TAdvEdit::SetIntValue(int v) {
+  switch (edit_type_) {
+    case etNumeric: SetText(IntToStr(v)); break;
+    case etFloat: SetText(IntToStr(v)); break;
+    case etMoney:
+      SetText(IntToStr(v));
+      MoneyFormat();
+      break;
+    case etHex: SetText(Hex(v)); break;
+    default: return;
+  }
+  SetModified(true);
+}
+
+void TAdvEdit::SetEditType(TAdvEditType v) {
+  edit_type_ = v;
+  if (v == etPassword) {
+    SetPasswordChar('*');
+    can_undo_ = false;
+  } else {
+    SetPasswordChar(0);
+  }
+  TTextKind k = ClassifyText(Text());
+  if (v == etNumeric && k != tkInteger) SetWindowText("0");
+  if ((v == etFloat || v == etMoney) && (k == tkText || k == tkHex)) SetFloatValue(0);
+  if (v == etHex && k != tkInteger && k != tkHex) SetWindowText("0");
+}
+
+void TAdvEdit::SetPrecision(int v) {
+  if (edit_type_ != etString && edit_type_ != etFloat && edit_type_ != etMoney) return;
+  if (precision_ == v) return;
+  precision_ = v;
+  TTextKind k = ClassifyText(Text());
+  SetFloatValue(k == tkInteger || k == tkDecimal ? FloatValue() : 0.0);
+}
+
+void TAdvEdit::SetAutoThousandSeparator(bool v) {
+  auto_thousand_ = v;
+  if (edit_type_ == etMoney) MoneyFormat();
+}
+
+void TAdvEdit::SetPrefix(const AnsiString& v) {
+  AnsiString value = Text();
+  prefix_ = v;
+  SetWindowText(value);
+}
+
+void TAdvEdit::SetSuffix(const AnsiString& v) {
+  AnsiString value = Text();
+  suffix_ = v;
+  SetWindowText(value);
+}
+
+void TAdvEdit::SetEditAlign(TEditAlign v) {
+  edit_align_ = v;
+  SetAlignment(v == eaRight ? taRightJustify : v == eaCenter ? taCenter : taLeftJustify);
+}
+
+void TAdvEdit::SetDisabledColor(TColor v) {
+  disabled_color_ = v;
+  if (!Enabled()) SetColor(v);
+}
+
+void TAdvEdit::SetShowError(bool v) {
+  show_error_ = v;
+  if (v && !(ComponentState() & csLoading)) SetErrorState(!DoValidate(Text()));
+}
+
+void TAdvEdit::SetErrorState(bool v) {
+  if (v == error_) return;
+  error_ = v;
+  if (!show_error_ || (ComponentState() & csLoading)) return;
+  if (v) {
+    SetColor(error_color_);
+    Font()->SetColor(error_font_color_);
+  } else if (focused_) {
+    if (focus_color_ != clNone) SetColor(focus_color_);
+    if (focus_font_color_ != clNone) Font()->SetColor(focus_font_color_);
+  } else {
+    SetColor(normal_color_);
+    Font()->SetColor(normal_font_color_);
+  }
+}
+
+void TAdvEdit::SetFlat(bool v) {
+  if (v == flat_) return;
+  flat_ = v;
+  if (ComponentState() & csLoading) return;
+  if (v) {
+    normal_color_ = Color();
+    if (flat_parent_color_ && Parent()) {
+      SetColor(Parent()->Color());
+      focus_color_ = Parent()->Color();
+    }
+    flat_saved_border_ = BorderStyle();
+    SetBorderStyle(bsNoBorder);
+    SetMargins(LeftMargin() + 2, RightMargin() + 2);
+  } else {
+    SetColor(normal_color_);
+    SetBorderStyle(flat_saved_border_);
+    SetMargins(std::max(0, LeftMargin() - 2), std::max(0, RightMargin() - 2));
+  }
+}
+
+bool TAdvEdit::ShowsEmptyText() const { return !empty_text_.empty() && Text().empty() && !focused_; }
+
+void TAdvEdit::SetShowURL(bool v) {
+  show_url_ = v;
+  ApplyURLLook();
+}
+
+bool TAdvEdit::IsURL() const {
+  AnsiString t = Text();
+  AnsiString lower = t;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  size_t at = t.find('@');
+  return t.find("://") != AnsiString::npos || (at != AnsiString::npos && at >= 1) || lower.compare(0, 4, "www.") == 0;
+}
+
+void TAdvEdit::ApplyURLLook() {
+  bool look = show_url_ && IsURL();
+  if (look == url_look_) return;
+  url_look_ = look;
+  TFontStyles s = Font()->Style();
+  if (look) {
+    s << fsUnderline;
+    Font()->SetColor(url_color_);
+    SetCursor(crHandPoint);
+  } else {
+    s >> fsUnderline;
+    Font()->SetColor(normal_font_color_);
+    SetCursor(crDefault);
+  }
+  Font()->SetStyle(s);
+}
+
+bool TAdvEdit::DoValidate(const AnsiString& Value) {
+  if (validating_) return true;
+  validating_ = true;
+  bool valid = true;
+  try {
+    ValueValidate(Value, valid);
+  } catch (...) {
+    validating_ = false;
+    throw;
+  }
+  validating_ = false;
+  return valid;
+}
+
+void TAdvEdit::ValueValidate(const AnsiString& Value, bool& IsValid) {
+  if (OnValueValidate) OnValueValidate(this, Value, IsValid);
+}
+
+void TAdvEdit::SetModified(bool v) {
+  if ((ComponentState() & csLoading) || ReadOnly()) return;
+  TCustomEdit::SetModified(v);
+  own_modified_ = v;
+  if (show_modified_) Font()->SetColor(v ? modified_color_ : normal_font_color_);
+}
+
+void TAdvEdit::Change() {
+  if (swallow_change_) {
+    swallow_change_ = false;
+    return;
+  }
+  TCustomEdit::Change();
+  if (show_error_ && !(ComponentState() & csLoading)) SetErrorState(!DoValidate(Text()));
+  ApplyURLLook();
+}
+
+// ---- typing ----
+
+int TAdvEdit::IntegerPartLength(const AnsiString& value) const {
+  int n = 0;
+  for (char c : value) {
+    if (c == kDecimal) break;
+    if (IsDigit(c)) ++n;
+  }
+  return n;
+}
+
+void TAdvEdit::TypeChar(char Key) {
+  if (Key == 8) {
+    if (SelLength() == 0) {
+      if (SelStart() <= static_cast<int>(prefix_.size())) return;
+      SetSelStart(SelStart() - 1);
+      SetSelLength(1);
+    }
+    SetSelText("");
+  } else {
+    if (ReadOnly()) return;
+    if (MaxLength() > 0 && static_cast<int>(Text().size()) - SelLength() >= MaxLength()) return;
+    SetSelText(AnsiString(1, Key));
+  }
+  TCustomEdit::SetModified(true);
+  own_modified_ = true;
+}
+
+void TAdvEdit::MoneyFormat() {
+  AnsiString v = Text();
+  if (v.empty() || v == "-") return;
+  const int fromEnd = static_cast<int>(WindowText().size()) - SelStart();
+  AnsiString sign = v[0] == '-' ? "-" : "";
+  size_t dp = v.find(kDecimal);
+  AnsiString fraction = dp == AnsiString::npos ? AnsiString() : v.substr(dp);
+  AnsiString intText = WithoutThousands(v.substr(sign.size(), dp == AnsiString::npos ? AnsiString::npos : dp - sign.size()));
+  double whole = 0;
+  if (!intText.empty() && !TryStrToFloat(intText, whole)) return;
+  AnsiString intPart = FloatToStrF(std::trunc(std::fabs(whole)), auto_thousand_ ? ffNumber : ffFixed, 15, 0);
+  AnsiString shown = prefix_ + sign + intPart + fraction + suffix_;
+  if (shown == WindowText()) return;
+  swallow_change_ = true;
+  TCustomEdit::SetText(shown);
+  swallow_change_ = false;
+  SetSelStart(std::max(0, static_cast<int>(shown.size()) - fromEnd));
+  SetSelLength(0);
+}
+
+void TAdvEdit::ToggleSign(bool keepPrecision) {
+  AnsiString v = Text();
+  int caret = SelStart();
+  const int pre = static_cast<int>(prefix_.size());
+  if (!v.empty() && v[0] == '-') {
+    v.erase(0, 1);
+    caret = std::max(pre, caret - 1);
+  } else {
+    v = "-" + v;
+    ++caret;
+  }
+  int saved = precision_;
+  if (!keepPrecision) precision_ = 0;
+  SetWindowText(v);
+  precision_ = saved;
+  SetSelStart(caret);
+  SetModified(true);
+}
+
+// The float and money rules; false when the key was consumed and processing ends.
+bool TAdvEdit::FloatKey(char& Key) {
+  AnsiString value = Text();
+  const int pre = static_cast<int>(prefix_.size());
+  const int caret = SelStart() - pre;
+  const int sel = SelLength();
+  if (Key == ',' && kDecimal != ',' && kThousand != ',') { Key = 0; return false; }
+  if (!(Key == 8 || Key == 9 || Key == 13 || Key == ',' || Key == '-' || Key == '.' || IsDigit(Key))) {
+    Key = 0;
+    return false;
+  }
+  const size_t dp = value.find(kDecimal);
+  if (Key == kDecimal) {
+    const bool inSelection = dp != AnsiString::npos && static_cast<int>(dp) >= caret && static_cast<int>(dp) < caret + sel;
+    if ((dp != AnsiString::npos && !inSelection) || precision_ == 0) {
+      if (edit_type_ == etMoney && sel > 0 && sel == static_cast<int>(value.size())) SetWindowText("0,0");
+      if (precision_ > 0 && dp != AnsiString::npos) SetSelStart(pre + static_cast<int>(Text().find(kDecimal)) + 1);
+      Key = 0;
+      return false;
+    }
+    if (value.empty() && caret == 0) {
+      SetWindowText(AnsiString("0") + kDecimal);
+      SetSelStart(pre + 2);
+      SetModified(true);
+      Key = 0;
+      return false;
+    }
+  }
+  if (Key == '-' && sel == 0) {
+    ToggleSign(false);
+    Key = 0;
+    return false;
+  }
+  if (dp != AnsiString::npos && caret > static_cast<int>(dp) && precision_ > 0 && sel == 0 &&
+      static_cast<int>(value.size() - dp - 1) >= precision_) {
+    if (IsDigit(Key) && caret < static_cast<int>(value.size())) {
+      SetSelLength(1);  // overwrite the next digit
+      return true;
+    }
+    if (Key != 8) {
+      Key = 0;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TAdvEdit::RangeKeyAllowed(char Key) const {
+  if (Key == 8 || Key == 9 || Key == 13 || IsDigit(Key)) return true;
+  if (Key != ',' && Key != '-' && Key != ';') return false;
+  AnsiString v = Text();
+  const int caret = SelStart() - static_cast<int>(prefix_.size());
+  auto isSep = [](char c) { return c == ',' || c == '-' || c == ';'; };
+  if (caret <= 0) return false;
+  if (isSep(v[static_cast<size_t>(caret - 1)])) return false;
+  if (caret < static_cast<int>(v.size()) && isSep(v[static_cast<size_t>(caret)])) return false;
+  return true;
+}
+
+void TAdvEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  keypad_decimal_ = Key == VK_DECIMAL;
+  TCustomEdit::KeyDown(Key, Shift);
+  if (Key == 0) return;
+  const bool ctrl = Shift.Contains(ssCtrl);
+  if (ctrl && (Key == VK_TAB || Key == VK_RETURN)) return;
+  if (ctrl && (Key == 'V' || Key == 'X')) {
+    // Clipboard edits go through the veto events.
+    if (Key == 'V') PasteFromClipboard(); else CutToClipboard();
+    Key = 0;
+    return;
+  }
+  if (ctrl && Key == 'C') {
+    CopyToClipboard();
+    Key = 0;
+    return;
+  }
+  if (Key == VK_RETURN && return_is_tab_) {
+    FocusNext();
+    Key = 0;
+    return;
+  }
+  if (Key == VK_ESCAPE && can_undo_) {
+    SetWindowText(undo_text_);
+    TCustomEdit::SetModified(false);
+    own_modified_ = false;
+    if (focus_font_color_ != clNone) Font()->SetColor(focus_font_color_);
+    SelectAll();
+    return;
+  }
+  const int pre = static_cast<int>(prefix_.size());
+  const int end = pre + static_cast<int>(Text().size());
+  if (Key == VK_LEFT && SelStart() <= pre && !Shift.Contains(ssShift)) { Key = 0; return; }
+  if (Key == VK_RIGHT && SelStart() >= end && !Shift.Contains(ssShift)) { Key = 0; return; }
+  if (Key == VK_HOME) {
+    if (Shift.Contains(ssShift)) { SetSelStart(pre); SetSelLength(end - pre); }
+    else SetSelStart(pre);
+    Key = 0;
+    return;
+  }
+  if (Key == VK_END) {
+    int from = SelStart();
+    if (Shift.Contains(ssShift)) { SetSelStart(from); SetSelLength(end - from); }
+    else SetSelStart(end);
+    Key = 0;
+    return;
+  }
+  if (Key == VK_DELETE) {
+    Key = 0;
+    if (ReadOnly() || (SelLength() == 0 && SelStart() >= end)) return;
+    AnsiString v = Text();
+    int at = SelStart() - pre, len = std::max(1, SelLength());
+    AnsiString after = v.substr(0, static_cast<size_t>(at)) + v.substr(std::min(v.size(), static_cast<size_t>(at + len)));
+    if (length_limit_ > 0 && IntegerPartLength(after) > length_limit_) return;
+    SetSelLength(len);
+    SetSelText("");
+    SetModified(true);
+    if (edit_type_ == etMoney) MoneyFormat();
+  }
+}
+
+void TAdvEdit::KeyPress(char& Key) {
+  const bool ctrl = (Key == 10);  // Ctrl+Enter's line feed
+  if (Key == 13) {
+    TWinControl::KeyPress(Key);
+    Key = 0;
+    return;
+  }
+  if (Key == 27 && !can_undo_) return;
+  if (Key == 3 || Key == 22 || Key == 24) return;
+  TWinControl::KeyPress(Key);
+  if (Key == 0) return;
+  if (excel_decimal_ && keypad_decimal_ && (Key == '.' || Key == ',')) Key = kDecimal;
+  keypad_decimal_ = false;
+  const int pre = static_cast<int>(prefix_.size());
+  if (Key == 8 && !prefix_.empty() && SelStart() <= pre && SelLength() == 0) { Key = 0; return; }
+  AnsiString value = Text();
+  if (length_limit_ > 0 && IntegerPartLength(value) >= length_limit_ && SelLength() == 0) {
+    size_t dp = value.find(kDecimal);
+    int caret = SelStart() - pre;
+    if ((dp == AnsiString::npos || caret <= static_cast<int>(dp)) && Key != 8 && Key != kDecimal) { Key = 0; return; }
+  }
+  if (Key == 8 && length_limit_ > 0) {
+    int at = SelStart() - pre, len = SelLength();
+    if (len == 0 && at > 0) { --at; len = 1; }
+    AnsiString after = value.substr(0, static_cast<size_t>(std::max(0, at))) + value.substr(std::min(value.size(), static_cast<size_t>(std::max(0, at) + len)));
+    if (IntegerPartLength(after) > length_limit_) { Key = 0; return; }
+  }
+  if (ctrl) { Key = 0; return; }
+  if (Key == '-' && !signed_ && (edit_type_ == etNumeric || edit_type_ == etFloat || edit_type_ == etMoney)) { Key = 0; return; }
+  bool take = true;
+  switch (edit_type_) {
+    case etString:
+    case etPassword: break;
+    case etNumeric:
+      if (Key == '-') {
+        if (SelLength() > 0 && SelLength() >= static_cast<int>(value.size())) {
+          SetWindowText("-");
+          SetSelStart(pre + 1);
+          Key = 0;
+          return;
+        }
+        ToggleSign(true);
+        Key = 0;
+        break;
+      }
+      take = Key == 8 || Key == 9 || IsDigit(Key);
+      break;
+    case etFloat:
+    case etMoney:
+      if (!FloatKey(Key)) return;
+      break;
+    case etUppercase: Key = static_cast<char>(std::toupper(static_cast<unsigned char>(Key))); break;
+    case etLowerCase: Key = static_cast<char>(std::tolower(static_cast<unsigned char>(Key))); break;
+    case etMixedCase: break;
+    case etRange: take = RangeKeyAllowed(Key); break;
+    case etHex: take = Key == 8 || Key == 9 || Key == '-' || std::isxdigit(static_cast<unsigned char>(Key)); break;
+    case etAlphaNumeric: take = Key == 8 || Key == 9 || std::isalnum(static_cast<unsigned char>(Key)); break;
+    case etValidChars: take = Key == 8 || valid_chars_.find(Key) != AnsiString::npos; break;
+  }
+  if (take && Key != 0 && Key != 9) {
+    TypeChar(Key);
+    if (edit_type_ == etMixedCase) {
+      int caret = SelStart();
+      SetWindowText(MixedCase(Text()));
+      SetSelStart(caret);
+    }
+    if (edit_type_ == etMoney && Key != kDecimal) MoneyFormat();
+  }
+  if (Key != 9) Key = 0;
+  AfterKey();
+}
+
+void TAdvEdit::AfterKey() {
+  AnsiString value = Text();
+  if (tab_on_full_ && length_limit_ > 0 && IntegerPartLength(value) >= length_limit_ && SelLength() == 0 &&
+      SelStart() - static_cast<int>(prefix_.size()) == length_limit_)
+    FocusNext();
+  if (Modified() && show_modified_) Font()->SetColor(modified_color_);
+}
+
+void TAdvEdit::FocusNext() {
+  TForm* form = ParentForm();
+  if (!form) return;
+  // Walk the form's focusable controls in tab order and take the one after this edit.
+  std::vector<TWinControl*> order;
+  std::function<void(TWinControl*)> walk = [&](TWinControl* w) {
+    std::vector<TWinControl*> kids;
+    for (int i = 0; i < w->ControlCount(); ++i)
+      if (auto* c = dynamic_cast<TWinControl*>(w->Controls(i))) kids.push_back(c);
+    std::stable_sort(kids.begin(), kids.end(), [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+    for (TWinControl* c : kids) {
+      order.push_back(c);
+      walk(c);
+    }
+  };
+  walk(form);
+  auto self = std::find(order.begin(), order.end(), static_cast<TWinControl*>(this));
+  if (self == order.end()) return;
+  for (size_t n = 1; n < order.size(); ++n) {
+    TWinControl* c = order[(static_cast<size_t>(self - order.begin()) + n) % order.size()];
+    if (c->TabStop() && c->CanFocus()) {
+      c->SetFocus();
+      return;
+    }
+  }
+}
+
+// ---- clipboard ----
+
+void TAdvEdit::CopyToClipboard() {
+  bool allow = true;
+  if (OnClipboardCopy) OnClipboardCopy(this, SelText(), allow);
+  if (allow && SelLength() > 0) Clipboard()->SetAsText(SelText());
+}
+
+void TAdvEdit::CutToClipboard() {
+  bool allow = true;
+  if (OnClipboardCut) OnClipboardCut(this, SelText(), allow);
+  if (!allow || ReadOnly() || SelLength() == 0) return;
+  Clipboard()->SetAsText(SelText());
+  SetSelText("");
+  SetModified(true);
+}
+
+void TAdvEdit::PasteFromClipboard() { PasteText(Clipboard()->AsText()); }
+
+void TAdvEdit::PasteText(const AnsiString& Pasted) {
+  if (ReadOnly()) return;
+  const int pre = static_cast<int>(prefix_.size());
+  AnsiString value = Text();
+  const int at = std::clamp(SelStart() - pre, 0, static_cast<int>(value.size()));
+  const int len = std::min(SelLength(), static_cast<int>(value.size()) - at);
+  AnsiString merged = value.substr(0, static_cast<size_t>(at)) + Pasted + value.substr(static_cast<size_t>(at + len));
+  bool allow = true;
+  if (OnClipboardPaste) OnClipboardPaste(this, Pasted, allow);
+  if (!allow) return;
+  if (MaxLength() > 0 && static_cast<int>(merged.size()) > MaxLength()) return;
+  TTextKind k = ClassifyText(merged);
+  auto every = [&](auto pred) { return std::all_of(merged.begin(), merged.end(), pred); };
+  switch (edit_type_) {
+    case etString:
+    case etPassword: break;
+    case etNumeric:
+      if (k != tkInteger || (!signed_ && merged.find('-') != AnsiString::npos)) return;
+      break;
+    case etFloat:
+    case etMoney: {
+      if (k != tkInteger && k != tkDecimal) return;
+      if (precision_ == 0 && merged.find(kDecimal) != AnsiString::npos) return;
+      if (!signed_ && merged.find('-') != AnsiString::npos) return;
+      double v = 0;
+      if (!TryStrToFloat(WithoutThousands(merged), v)) return;  // "1-2" and the like
+      SetFloatValue(v);
+      return;
+    }
+    case etUppercase:
+      for (char& c : merged) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      break;
+    case etLowerCase:
+      for (char& c : merged) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      break;
+    case etMixedCase: merged = MixedCase(merged); break;
+    case etAlphaNumeric:
+      if (!every([](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) return;
+      break;
+    case etValidChars:
+      if (!every([this](char c) { return valid_chars_.find(c) != AnsiString::npos; })) return;
+      break;
+    case etRange:
+    case etHex: return;
+  }
+  SetWindowText(merged);
+  SetSelStart(pre + at + static_cast<int>(Pasted.size()));
+  SetModified(true);
+  if (tab_on_full_ && length_limit_ > 0 && static_cast<int>(merged.size()) == length_limit_) FocusNext();
+}
+
+// ---- focus, state ----
+
+void TAdvEdit::DoEnter() {
+  focused_ = true;
+  if (!(ComponentState() & csLoading)) {
+    undo_text_ = Text();
+    if (focus_color_ != clNone && !(error_ && show_error_)) SetColor(focus_color_);
+    if (!(error_ && show_error_) && !show_modified_) {
+      normal_font_color_ = Font()->Color();
+      if (focus_font_color_ != clNone && !url_look_) Font()->SetColor(focus_font_color_);
+    }
+    if (focus_label_) label_.SetBold(true);
+    if (focus_width_inc_ >= 1) SetBounds(Left(), Top(), Width() + focus_width_inc_, Height());
+    saved_align_ = edit_align_;
+    if (focus_align_ != eaDefault) {
+      SetEditAlign(focus_align_);
+      edit_align_ = saved_align_;
+    }
+  }
+  TWinControl::DoEnter();
+  if (ComponentState() & csLoading) return;
+  const int pre = static_cast<int>(prefix_.size());
+  AnsiString value = Text();
+  if (AutoSelect()) {
+    int from = 0;
+    if (show_url_) {
+      size_t p = value.find("://");
+      if (p != AnsiString::npos) from = static_cast<int>(p) + 3;
+      else if (value.compare(0, 7, "mailto:") == 0) from = 7;
+    }
+    SetSelStart(pre + from);
+    SetSelLength(static_cast<int>(value.size()) - from);
+  } else if (edit_type_ == etFloat || edit_type_ == etMoney) {
+    size_t dp = value.find(kDecimal);
+    SetSelStart(pre + (dp == AnsiString::npos ? 0 : static_cast<int>(dp)));
+  }
+}
+
+void TAdvEdit::DoExit() {
+  focused_ = false;
+  if (!(ComponentState() & csLoading)) {
+    if (!(error_ && show_error_)) {
+      SetColor(Enabled() ? normal_color_ : disabled_color_);
+      if (!(own_modified_ && show_modified_) && !url_look_) Font()->SetColor(normal_font_color_);
+    }
+    if (focus_label_) label_.SetBold(false);
+    AnsiString value = Text();
+    const bool keepModified = Modified();
+    if (precision_ > 0 && (edit_type_ == etFloat || edit_type_ == etMoney) && !(value.empty() && allow_null_)) {
+      double v = 0;
+      // A text that is no number is left as it is rather than raising out of a focus change.
+      if (value.empty() || TryStrToFloat(WithoutThousands(value.back() == kDecimal ? value.substr(0, value.size() - 1) : value), v)) {
+        SetFloatValue(v);
+        TCustomEdit::SetModified(keepModified);
+        own_modified_ = keepModified;
+      }
+    } else if (value.empty() && !allow_null_) {
+      if (edit_type_ == etNumeric) SetWindowText("0");
+      if (edit_type_ == etFloat || edit_type_ == etMoney) SetWindowText(FormatPrec(0, precision_, edit_type_ == etMoney));
+    }
+    DoValidate(Text());
+    if (focus_width_inc_ >= 1) SetBounds(Left(), Top(), Width() - focus_width_inc_, Height());
+    if (focus_align_ != eaDefault) SetEditAlign(saved_align_);
+  }
+  TWinControl::DoExit();
+}
+
+void TAdvEdit::Loaded() {
+  TCustomEdit::Loaded();
+  normal_color_ = Color();
+  normal_font_color_ = Font()->Color();
+  if (flat_) {
+    flat_ = false;
+    SetFlat(true);
+  }
+  if (!Enabled()) SetColor(disabled_color_);
+  label_.ParentChanged();
+  label_.EnabledChanged();
+}
+
+void TAdvEdit::SetParent(TWinControl* AParent) {
+  TCustomEdit::SetParent(AParent);
+  label_.ParentChanged();
+}
+
+void TAdvEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+  label_.Place();
+}
+
+void TAdvEdit::SetVisible(bool v) {
+  TCustomEdit::SetVisible(v);
+  label_.VisibleChanged();
+}
+
+void TAdvEdit::SetEnabled(bool v) {
+  if (v != Enabled() && !(ComponentState() & csLoading)) {
+    if (!v) {
+      normal_color_ = Color();
+      SetColor(disabled_color_);
+    } else {
+      SetColor(normal_color_);
+    }
+  }
+  TCustomEdit::SetEnabled(v);
+  label_.EnabledChanged();
+}
+
+void TAdvEdit::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomEdit::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove) label_.Forget(AComponent);
+}
+
+void TAdvEdit::MouseEnter() {
+  hovered_ = true;
+  if (auto_focus_ && CanFocus()) SetFocus();
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TAdvEdit::MouseLeave() {
+  hovered_ = false;
+  if (OnMouseLeave) OnMouseLeave(this);
+}

@@ -1,0 +1,236 @@
+#pragma once
+// TAdvEdit: a one-line edit whose accepted input depends on EditType (text, integers,
+// fixed-point decimals, money, hex, ranges, letter case, ...), with a prefix and suffix
+// kept out of the value, focus/modified/error colours, a flat look and an attached
+// label. RegisterAdvEditClasses publishes it, the mask edit and the spin edit for form
+// resources.
+#include <functional>
+#include "controls/AdvEditLabel.h"
+#include "platform/stdctrls/Edits.h"
+
+enum TAdvEditType {
+  etString, etNumeric, etFloat, etUppercase, etMixedCase, etLowerCase, etPassword,
+  etMoney, etRange, etHex, etAlphaNumeric, etValidChars
+};
+enum TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
+
+using TValueValidateEvent = std::function<void(TObject* Sender, const AnsiString& Value, bool& IsValid)>;
+using TClipboardEvent = std::function<void(TObject* Sender, const AnsiString& Value, bool& Allow)>;
+using TURLClickEvent = std::function<void(TObject* Sender, const AnsiString& URL, bool& Show)>;
+
+// Text classification used by the value setters.
+enum TTextKind { tkInteger = 0, tkDecimal = 1, tkText = 2, tkHex = 5 };
+TTextKind ClassifyText(const AnsiString& s);
+// Mixed case: the first letter of each word upper case, the rest lower case.
+AnsiString MixedCase(const AnsiString& s);
+
+// Registers TAdvEdit, TAdvMaskEdit and TAdvSpinEdit (and the edit classes they build
+// on, when nobody registered those yet); later calls do nothing.
+void RegisterAdvEditClasses();
+
+class TAdvEdit : public TCustomEdit {
+ public:
+  explicit TAdvEdit(TComponent* AOwner);
+  ~TAdvEdit() override;
+  const char* ClassName() const override { return "TAdvEdit"; }
+
+  // The value: the window text without Prefix and Suffix.
+  AnsiString Text() const;
+  void SetText(const AnsiString& v) override;
+  // Raises EConvertError for a text that is no number (etNumeric/etFloat/etMoney).
+  double FloatValue() const;
+  void SetFloatValue(double v);
+  int IntValue() const;
+  void SetIntValue(int v);
+
+  TAdvEditType EditType() const { return edit_type_; }
+  void SetEditType(TAdvEditType v);
+  int Precision() const { return precision_; }
+  void SetPrecision(int v);
+  bool Signed() const { return signed_; }
+  void SetSigned(bool v) { signed_ = v; }
+  bool ExcelStyleDecimalSeparator() const { return excel_decimal_; }
+  void SetExcelStyleDecimalSeparator(bool v) { excel_decimal_ = v; }
+  bool AllowNumericNullValue() const { return allow_null_; }
+  void SetAllowNumericNullValue(bool v) { allow_null_ = v; }
+  bool AutoThousandSeparator() const { return auto_thousand_; }
+  void SetAutoThousandSeparator(bool v);
+  int LengthLimit() const { return length_limit_; }
+  void SetLengthLimit(int v) { length_limit_ = v; }
+  bool TabOnFullLength() const { return tab_on_full_; }
+  void SetTabOnFullLength(bool v) { tab_on_full_ = v; }
+  AnsiString ValidChars() const { return valid_chars_; }
+  void SetValidChars(const AnsiString& v) { valid_chars_ = v; }
+  AnsiString Prefix() const { return prefix_; }
+  void SetPrefix(const AnsiString& v);
+  AnsiString Suffix() const { return suffix_; }
+  void SetSuffix(const AnsiString& v);
+  TEditAlign EditAlign() const { return edit_align_; }
+  void SetEditAlign(TEditAlign v);
+  TEditAlign FocusAlign() const { return focus_align_; }
+  void SetFocusAlign(TEditAlign v) { focus_align_ = v; }
+
+  TColor FocusColor() const { return focus_color_; }
+  void SetFocusColor(TColor v) { focus_color_ = v; }
+  TColor FocusFontColor() const { return focus_font_color_; }
+  void SetFocusFontColor(TColor v) { focus_font_color_ = v; }
+  bool FocusBorder() const { return focus_border_; }
+  void SetFocusBorder(bool v) { focus_border_ = v; }
+  TColor FocusBorderColor() const { return focus_border_color_; }
+  void SetFocusBorderColor(TColor v) { focus_border_color_ = v; }
+  bool FocusLabel() const { return focus_label_; }
+  void SetFocusLabel(bool v) { focus_label_ = v; }
+  int FocusWidthInc() const { return focus_width_inc_; }
+  void SetFocusWidthInc(int v) { focus_width_inc_ = v; }
+  TColor ModifiedColor() const { return modified_color_; }
+  void SetModifiedColor(TColor v) { modified_color_ = v; }
+  bool ShowModified() const { return show_modified_; }
+  void SetShowModified(bool v) { show_modified_ = v; }
+  TColor ErrorColor() const { return error_color_; }
+  void SetErrorColor(TColor v) { error_color_ = v; }
+  TColor ErrorFontColor() const { return error_font_color_; }
+  void SetErrorFontColor(TColor v) { error_font_color_ = v; }
+  bool ShowError() const { return show_error_; }
+  void SetShowError(bool v);
+  bool IsError() const { return error_; }
+  int ErrorMarkerPos() const { return error_marker_pos_; }
+  void SetErrorMarkerPos(int v) { error_marker_pos_ = v; }
+  int ErrorMarkerLen() const { return error_marker_len_; }
+  void SetErrorMarkerLen(int v) { error_marker_len_ = v; }
+  TColor DisabledColor() const { return disabled_color_; }
+  void SetDisabledColor(TColor v);
+  bool DisabledBorder() const { return disabled_border_; }
+  void SetDisabledBorder(bool v) { disabled_border_ = v; }
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
+  TColor FlatLineColor() const { return flat_line_color_; }
+  void SetFlatLineColor(TColor v) { flat_line_color_ = v; }
+  bool FlatParentColor() const { return flat_parent_color_; }
+  void SetFlatParentColor(bool v) { flat_parent_color_ = v; }
+  bool SoftBorder() const { return soft_border_; }
+  void SetSoftBorder(bool v) { soft_border_ = v; }
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool v) { transparent_ = v; }
+  AnsiString EmptyText() const { return empty_text_; }
+  void SetEmptyText(const AnsiString& v) { empty_text_ = v; }
+  // Whether the grey placeholder shows now: empty value, no focus.
+  bool ShowsEmptyText() const;
+  bool ShowURL() const { return show_url_; }
+  void SetShowURL(bool v);
+  TColor URLColor() const { return url_color_; }
+  void SetURLColor(TColor v) { url_color_ = v; }
+  bool ReturnIsTab() const { return return_is_tab_; }
+  void SetReturnIsTab(bool v) { return_is_tab_ = v; }
+  bool AutoFocus() const { return auto_focus_; }
+  void SetAutoFocus(bool v) { auto_focus_ = v; }
+  bool CanUndo() const { return can_undo_; }
+  void SetCanUndo(bool v) { can_undo_ = v; }
+  bool HintShowLargeText() const { return hint_large_; }
+  void SetHintShowLargeText(bool v) { hint_large_ = v; }
+  // Persistence and drag and drop are not offered here; the flags are kept so form
+  // resources that store them read back unchanged.
+  bool OleDropSource() const { return ole_source_; }
+  void SetOleDropSource(bool v) { ole_source_ = v; }
+  bool OleDropTarget() const { return ole_target_; }
+  void SetOleDropTarget(bool v) { ole_target_ = v; }
+  AnsiString Version() const { return "2.7.3.4"; }
+  void SetVersion(const AnsiString&) {}
+
+  // The attached label.
+  TEditLabelLink& EditLabel() { return label_; }
+  AnsiString LabelCaption() const { return label_.Caption(); }
+  void SetLabelCaption(const AnsiString& v) { label_.SetCaption(v); }
+  TLabelPosition LabelPosition() const { return label_.Position(); }
+  void SetLabelPosition(TLabelPosition v) { label_.SetPosition(v); }
+  int LabelMargin() const { return label_.Margin(); }
+  void SetLabelMargin(int v) { label_.SetMargin(v); }
+  bool LabelTransparent() const { return label_.Transparent(); }
+  void SetLabelTransparent(bool v) { label_.SetTransparent(v); }
+  bool LabelAlwaysEnabled() const { return label_.AlwaysEnabled(); }
+  void SetLabelAlwaysEnabled(bool v) { label_.SetAlwaysEnabled(v); }
+  TFont* LabelFont() { return label_.Font(); }
+
+  // Whether the value looks like a URL ("://", "@" after the first character, "www.").
+  bool IsURL() const;
+  // Fires OnValueValidate (IsValid starts True); guarded against re-entry.
+  virtual bool DoValidate(const AnsiString& Value);
+  virtual void ValueValidate(const AnsiString& Value, bool& IsValid);
+  // Sets the modified state and, with ShowModified, the modified font colour.
+  void SetModified(bool v);
+
+  // Clipboard with veto events. Paste takes the text to paste (the clipboard's text in
+  // the window system's paste).
+  void CutToClipboard();
+  void CopyToClipboard();
+  void PasteText(const AnsiString& Pasted);
+  void PasteFromClipboard();
+
+  TValueValidateEvent OnValueValidate;
+  TClipboardEvent OnClipboardCopy;
+  TClipboardEvent OnClipboardCut;
+  TClipboardEvent OnClipboardPaste;
+  TURLClickEvent OnURLClick;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void Loaded() override;
+  void SetParent(TWinControl* AParent) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetVisible(bool v) override;
+  void SetEnabled(bool v) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void MouseEnter();
+  void MouseLeave();
+
+ protected:
+  void Change() override;
+
+ private:
+  AnsiString WindowText() const { return TCustomEdit::Text(); }
+  void SetWindowText(const AnsiString& value);
+  // Inserts a character (or deletes backwards for #8) at the selection, as the window does.
+  void TypeChar(char Key);
+  void MoneyFormat();
+  int IntegerPartLength(const AnsiString& value) const;
+  void ToggleSign(bool keepPrecision);
+  bool FloatKey(char& Key);
+  bool RangeKeyAllowed(char Key) const;
+  void AfterKey();
+  void ApplyURLLook();
+  void SetErrorState(bool v);
+  void FocusNext();
+
+  TAdvEditType edit_type_ = etString;
+  int precision_ = 0;
+  bool signed_ = false, excel_decimal_ = false, allow_null_ = false, auto_thousand_ = true;
+  int length_limit_ = 0;
+  bool tab_on_full_ = false;
+  AnsiString valid_chars_, prefix_, suffix_, empty_text_;
+  TEditAlign edit_align_ = eaLeft, focus_align_ = eaDefault, saved_align_ = eaLeft;
+  TColor focus_color_ = clNone, focus_font_color_ = clWindowText, focus_border_color_ = clNone;
+  bool focus_border_ = false, focus_label_ = false;
+  int focus_width_inc_ = 0;
+  TColor modified_color_ = clHighlight, error_color_ = clRed, error_font_color_ = clWhite;
+  bool show_modified_ = false, show_error_ = false, error_ = false;
+  int error_marker_pos_ = 0, error_marker_len_ = 0;
+  TColor disabled_color_ = clSilver, normal_color_ = clWindow, normal_font_color_ = clWindowText;
+  bool disabled_border_ = true;
+  bool flat_ = false, flat_parent_color_ = true, soft_border_ = false, transparent_ = false;
+  TColor flat_line_color_ = clBlack;
+  TBorderStyle flat_saved_border_ = bsSingleBorder;
+  bool show_url_ = false, url_look_ = false;
+  TColor url_color_ = clBlue;
+  bool return_is_tab_ = false, auto_focus_ = false, can_undo_ = true, hint_large_ = false;
+  bool ole_source_ = false, ole_target_ = false;
+  AnsiString undo_text_;
+  bool own_modified_ = false;
+  bool validating_ = false;
+  bool swallow_change_ = false;
+  bool keypad_decimal_ = false;
+  bool focused_ = false, hovered_ = false;
+  TEditLabelLink label_;
+};

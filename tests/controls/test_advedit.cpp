@@ -1,0 +1,203 @@
+// The typed edit and the mask edit: key filtering, value conversions, focus exit, label
+// placement and the form-resource registration.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include "controls/AdvEdit.h"
+#include "controls/AdvMaskEdit.h"
+#include "controls/AdvSpin.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/streaming/ClassRegistry.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+class AdvEditTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    edit = new TAdvEdit(form.get());
+    edit->SetParent(form.get());
+  }
+  void Type(const char* keys) {
+    for (const char* p = keys; *p; ++p) {
+      char k = *p;
+      edit->KeyPress(k);
+    }
+  }
+  std::unique_ptr<TForm> form;
+  TAdvEdit* edit = nullptr;
+};
+
+TEST_F(AdvEditTest, ClassifiesText) {
+  struct { const char* text; TTextKind kind; } cases[] = {
+      {"123", tkInteger}, {"-12", tkInteger}, {"1.5", tkDecimal}, {"1,234.5", tkDecimal}, {",123", tkText},
+      {"1,23,456", tkText}, {"1F", tkHex}, {"1.2.3", tkText}, {"--1", tkText}, {"", tkText}, {"abc", tkHex}, {"xyz", tkText}};
+  for (auto& c : cases) EXPECT_EQ(ClassifyText(c.text), c.kind) << c.text;
+}
+
+TEST_F(AdvEditTest, NumericKeysAndSign) {
+  edit->SetEditType(etNumeric);
+  edit->SetText("");
+  EXPECT_EQ(edit->Text(), "0");
+  edit->SetText("12");
+  edit->SetSelStart(2);
+  Type("a3-");
+  EXPECT_EQ(edit->Text(), "123");  // letters and the unsigned minus are discarded
+  edit->SetSigned(true);
+  edit->SetSelStart(1);
+  Type("-");
+  EXPECT_EQ(edit->Text(), "-123");
+  Type("-");
+  EXPECT_EQ(edit->Text(), "123");
+}
+
+TEST_F(AdvEditTest, FloatPrecisionAndSeparator) {
+  edit->SetEditType(etFloat);
+  edit->SetPrecision(1);
+  edit->SetText("12.3");
+  edit->SetSelStart(4);
+  Type("4");
+  EXPECT_EQ(edit->Text(), "12.3");
+  edit->SetSelStart(3);
+  Type("4");
+  EXPECT_EQ(edit->Text(), "12.4");  // overwrites the decimal
+  Type(".");
+  EXPECT_EQ(edit->Text(), "12.4");  // a second separator is refused
+
+  edit->SetPrecision(0);
+  edit->SetText("7");
+  edit->SetSelStart(1);
+  Type(".");
+  EXPECT_EQ(edit->Text(), "7");
+
+  edit->SetPrecision(2);
+  edit->TCustomEdit::SetText("");
+  edit->SetSelStart(0);
+  Type(".");
+  EXPECT_EQ(edit->Text(), "0.");
+  EXPECT_EQ(edit->SelStart(), 2);
+}
+
+TEST_F(AdvEditTest, ValueWritesFormatAndSetModified) {
+  edit->SetEditType(etFloat);
+  edit->SetPrecision(1);
+  struct { double v; const char* text; } cases[] = {{1.25, "1.3"}, {0, "0.0"}, {-2.04, "-2.0"}, {1234.56, "1234.6"}};
+  for (auto& c : cases) {
+    edit->SetModified(false);
+    edit->SetFloatValue(c.v);
+    EXPECT_EQ(edit->Text(), c.text);
+    EXPECT_TRUE(edit->Modified());
+  }
+  edit->SetIntValue(12);
+  EXPECT_EQ(edit->Text(), "12.0");
+  EXPECT_TRUE(edit->Modified());
+  edit->SetEditType(etHex);
+  edit->SetFloatValue(255);
+  EXPECT_EQ(edit->Text(), "FF");
+  EXPECT_DOUBLE_EQ(edit->FloatValue(), 255);
+  edit->SetPrecision(0);  // ignored by hex and numeric edits
+  edit->SetEditType(etFloat);
+  edit->SetPrecision(0);
+  edit->SetEditType(etNumeric);
+  edit->SetFloatValue(1234567);
+  EXPECT_EQ(edit->Text(), "1,234,567");
+  EXPECT_DOUBLE_EQ(edit->FloatValue(), 1234567);
+}
+
+TEST_F(AdvEditTest, ExitFillsEmptyNumericUnlessNullAllowed) {
+  edit->SetEditType(etNumeric);
+  edit->TCustomEdit::SetText("");
+  edit->DoExit();
+  EXPECT_EQ(edit->Text(), "0");
+  edit->SetAllowNumericNullValue(true);
+  edit->TCustomEdit::SetText("");
+  edit->DoExit();
+  EXPECT_EQ(edit->Text(), "");
+}
+
+TEST_F(AdvEditTest, ValidateFiresOnExit) {
+  edit->SetEditType(etNumeric);
+  edit->SetText("5");
+  AnsiString seen;
+  edit->OnValueValidate = [&](TObject*, const AnsiString& v, bool&) { seen = v; };
+  edit->DoExit();
+  EXPECT_EQ(seen, "5");
+}
+
+TEST_F(AdvEditTest, LengthLimitStopsIntegerDigits) {
+  edit->SetEditType(etNumeric);
+  edit->SetLengthLimit(3);
+  edit->SetText("12");
+  edit->SetSelStart(2);
+  Type("34");
+  EXPECT_EQ(edit->Text(), "123");
+}
+
+TEST_F(AdvEditTest, MixedCaseAndUrl) {
+  struct { const char* in; const char* out; } cases[] = {
+      {"hello world", "Hello World"}, {"mcdonald", "McDonald"}, {"o'neil-smith", "O'neil-Smith"}, {"henry ii", "Henry II"}};
+  for (auto& c : cases) EXPECT_EQ(MixedCase(c.in), c.out) << c.in;
+  struct { const char* text; bool url; } urls[] = {{"a@b.c", true}, {"@b", false}, {"WWW.x", true}, {"http://x", true}, {"x", false}};
+  for (auto& u : urls) {
+    edit->SetText(u.text);
+    EXPECT_EQ(edit->IsURL(), u.url) << u.text;
+  }
+}
+
+TEST_F(AdvEditTest, PrefixAndSuffixStayOutOfTheValue) {
+  edit->SetPrefix("$");
+  edit->SetSuffix(" kg");
+  edit->SetText("12");
+  EXPECT_EQ(edit->Text(), "12");
+  EXPECT_EQ(static_cast<const TControl*>(edit)->Text(), "$12 kg");
+}
+
+TEST(EditLabel, PlacementTable) {
+  // Edit at (100, 50), 80 x 20; label 30 x 13; margin 4.
+  struct { TLabelPosition p; int x, y; } cases[] = {
+      {lpLeftTop, 66, 50}, {lpLeftCenter, 66, 53}, {lpLeftBottom, 66, 57}, {lpTopLeft, 100, 33},
+      {lpBottomLeft, 100, 74}, {lpLeftTopLeft, 96, 50}, {lpTopCenter, 125, 33}, {lpBottomCenter, 125, 74}};
+  for (auto& c : cases) {
+    TPoint pt = EditLabelOrigin(c.p, 100, 50, 80, 20, 30, 13, 4);
+    EXPECT_EQ(pt.x, c.x) << c.p;
+    EXPECT_EQ(pt.y, c.y) << c.p;
+  }
+}
+
+TEST_F(AdvEditTest, MaskCompleteEventCanVetoTab) {
+  auto* mask = new TAdvMaskEdit(form.get());
+  mask->SetParent(form.get());
+  mask->SetEditMask("!9999;0;_");
+  int fired = 0;
+  mask->OnMaskComplete = [&](TObject*, const AnsiString& v, bool& accept) {
+    ++fired;
+    EXPECT_EQ(v, "1234");
+    accept = false;
+  };
+  mask->SetSelStart(0);
+  WORD up = '1';
+  for (char c : AnsiString("1234")) {
+    char k = c;
+    mask->KeyPress(k);
+    mask->KeyUp(up, {});
+  }
+  EXPECT_EQ(fired, 1);
+  char enter = 13;
+  mask->KeyPress(enter);
+  EXPECT_EQ(enter, 0);  // Enter as Tab never reaches the text
+}
+
+TEST(AdvEditRegistration, ClassesAreRegistered) {
+  RegisterAdvEditClasses();
+  RegisterAdvEditClasses();  // a second call does nothing
+  for (const char* n : {"TAdvEdit", "TAdvMaskEdit", "TAdvSpinEdit", "TEdit", "TMaskEdit"})
+    EXPECT_NE(FindClass(n), nullptr) << n;
+}
+
+}  // namespace

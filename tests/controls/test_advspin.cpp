@@ -1,0 +1,165 @@
+// The spin edit: value reading and writing per type, clamping, stepping (plain, page,
+// caret-dependent), the character filter; and the spin button pair's layout and repeat.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include "controls/AdvSpin.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+class AdvSpinTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    spin = new TAdvSpinEdit(form.get());
+    spin->SetParent(form.get());
+  }
+  void Type(char c) { spin->KeyPress(c); }
+  std::unique_ptr<TForm> form;
+  TAdvSpinEdit* spin = nullptr;
+};
+
+TEST_F(AdvSpinTest, IntegerReadClampAndNoRange) {
+  EXPECT_EQ(spin->Text(), "0");
+  spin->SetValue(-500);
+  EXPECT_EQ(spin->Value(), -500);  // 0..0 is no range
+  spin->SetMinValue(-10);
+  spin->SetMaxValue(10);
+  struct { int in, out; } cases[] = {{-11, -10}, {11, 10}, {3, 3}};
+  for (auto& c : cases) {
+    spin->SetValue(c.in);
+    EXPECT_EQ(spin->Value(), c.out);
+  }
+  spin->SetText("abc");
+  EXPECT_EQ(spin->Value(), -10);  // no integer: the minimum
+}
+
+TEST_F(AdvSpinTest, FloatFormatting) {
+  spin->SetSpinType(sptFloat);
+  struct { int prec; double v; const char* text; } cases[] = {
+      {2, 1.005, "1.01"}, {0, 1.005, "1.005"}, {3, 0.5, "0.500"}, {-1, 1234.5678, "1235"}, {0, 0.1 + 0.2, "0.3"}};
+  for (auto& c : cases) {
+    spin->SetPrecision(c.prec);
+    spin->SetFloatValue(c.v);
+    EXPECT_EQ(spin->Text(), c.text) << c.prec << " " << c.v;
+  }
+}
+
+TEST_F(AdvSpinTest, FloatStepsWithSmallIncrements) {
+  spin->SetSpinType(sptFloat);
+  spin->SetPrecision(6);
+  spin->SetIncrementFloat(1.0 / 255);
+  spin->SetMinFloatValue(0);
+  spin->SetMaxFloatValue(1);
+  spin->SetFloatValue(0);
+  for (int i = 0; i < 255; ++i) spin->UpClick();
+  EXPECT_EQ(spin->Text(), "1.000000");
+  spin->UpClick();
+  EXPECT_EQ(spin->Text(), "1.000000");  // clamped at the maximum
+  WORD page = VK_NEXT;
+  spin->KeyDown(page, {});
+  EXPECT_EQ(spin->Text(), "0.000000");
+}
+
+TEST_F(AdvSpinTest, SmartIncrementFollowsTheCaret) {
+  spin->SetSpinType(sptFloat);
+  spin->SetPrecision(2);
+  spin->SetIncrementSmart(true);
+  struct { int caret; const char* after; } cases[] = {{4, "12.44"}, {2, "13.34"}, {1, "22.34"}, {0, "12.44"}};
+  for (auto& c : cases) {
+    spin->SetText("12.34");
+    spin->SetSelStart(c.caret);
+    spin->SetSelLength(0);
+    spin->UpClick();
+    EXPECT_EQ(spin->Text(), c.after) << c.caret;
+  }
+}
+
+TEST_F(AdvSpinTest, HexReadAndWrite) {
+  spin->SetSpinType(sptHex);
+  spin->SetHexValue(255);
+  EXPECT_EQ(spin->Text(), "0xFF");
+  spin->SetText("0x1F3");
+  EXPECT_EQ(spin->HexValue(), 0x1F3);
+  spin->UpClick();
+  EXPECT_EQ(spin->Text(), "0x1F4");
+}
+
+TEST_F(AdvSpinTest, CharacterFilter) {
+  spin->SetSpinType(sptFloat);
+  spin->SetPrecision(2);
+  spin->SetText("1.5");
+  spin->SetSelStart(3);
+  Type('.');
+  EXPECT_EQ(spin->Text(), "1.5");
+  spin->SetText("15");
+  spin->SetSelStart(1);
+  Type(',');
+  EXPECT_EQ(spin->Text(), "1.5");  // the thousands separator types the decimal one
+  Type('x');
+  Type('+');
+  Type('-');
+  EXPECT_EQ(spin->Text(), "1.5");  // unsigned: the minus never changes the text
+  spin->SetSigned(true);
+  Type('-');
+  EXPECT_EQ(spin->Text(), "-1.5");
+  spin->SetSpinType(sptNormal);
+  spin->SetText("12");
+  spin->SetSelStart(2);
+  Type('.');
+  Type('7');
+  EXPECT_EQ(spin->Text(), "127");
+}
+
+TEST_F(AdvSpinTest, ExitWritesMinimumForEmptyText) {
+  spin->SetAllowNullValue(false);
+  spin->SetMinValue(5);
+  spin->SetMaxValue(9);
+  spin->SetText("");
+  spin->DoExit();
+  EXPECT_EQ(spin->Text(), "5");
+  spin->SetText("42");
+  spin->DoExit();
+  EXPECT_EQ(spin->Text(), "9");
+}
+
+TEST_F(AdvSpinTest, TimeStepNeverGoesBelowMidnight) {
+  spin->SetSpinType(sptTime);
+  spin->SetTimeValue(0.5 / 24);  // 0:30:00
+  EXPECT_EQ(spin->Text(), "0:30:00");
+  spin->SetSelStart(0);
+  spin->DownClick();
+  EXPECT_EQ(spin->Text(), "0:30:00");
+  spin->SetSelStart(3);
+  spin->UpClick();
+  EXPECT_EQ(spin->Text(), "0:31:00");
+}
+
+TEST_F(AdvSpinTest, ButtonPairLayoutAndRepeat) {
+  TAdvSpinButton* pair = new TAdvSpinButton(form.get());
+  pair->SetParent(form.get());
+  EXPECT_EQ(pair->Width(), 15);
+  EXPECT_EQ(pair->Height(), 25);
+  EXPECT_EQ(pair->UpButton()->Height(), 12);
+  EXPECT_EQ(pair->DownButton()->Top(), 11);
+  EXPECT_EQ(pair->DownButton()->Height(), 14);
+  int ups = 0;
+  pair->OnUpClick = [&](TObject*) { ++ups; };
+  pair->UpButton()->MouseDown(mbLeft, {}, 1, 1);
+  ASSERT_NE(pair->UpButton()->RepeatTimer(), nullptr);
+  EXPECT_EQ(pair->UpButton()->RepeatTimer()->Interval(), 400u);
+  pair->UpButton()->RepeatTimer()->Tick();
+  EXPECT_EQ(pair->UpButton()->RepeatTimer()->Interval(), 100u);
+  pair->UpButton()->RepeatTimer()->Tick();
+  EXPECT_EQ(ups, 2);
+  pair->UpButton()->MouseUp(mbLeft, {}, 1, 1);
+  EXPECT_FALSE(pair->UpButton()->RepeatTimer()->Enabled());
+}
+
+}  // namespace
