@@ -1,4 +1,6 @@
 #include "controls/AdvEdit.h"
+
+#include "platform/ui/FocusOrder.h"
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -596,32 +598,7 @@ void TAdvEdit::AfterKey() {
   if (Modified() && show_modified_) Font()->SetColor(modified_color_);
 }
 
-void TAdvEdit::FocusNext() {
-  TForm* form = ParentForm();
-  if (!form) return;
-  // Walk the form's focusable controls in tab order and take the one after this edit.
-  std::vector<TWinControl*> order;
-  std::function<void(TWinControl*)> walk = [&](TWinControl* w) {
-    std::vector<TWinControl*> kids;
-    for (int i = 0; i < w->ControlCount(); ++i)
-      if (auto* c = dynamic_cast<TWinControl*>(w->Controls(i))) kids.push_back(c);
-    std::stable_sort(kids.begin(), kids.end(), [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
-    for (TWinControl* c : kids) {
-      order.push_back(c);
-      walk(c);
-    }
-  };
-  walk(form);
-  auto self = std::find(order.begin(), order.end(), static_cast<TWinControl*>(this));
-  if (self == order.end()) return;
-  for (size_t n = 1; n < order.size(); ++n) {
-    TWinControl* c = order[(static_cast<size_t>(self - order.begin()) + n) % order.size()];
-    if (c->TabStop() && c->CanFocus()) {
-      c->SetFocus();
-      return;
-    }
-  }
-}
+void TAdvEdit::FocusNext() { ui::FocusNextControl(this); }
 
 // ---- clipboard ----
 

@@ -1,36 +1,8 @@
 #include "controls/AdvMaskEdit.h"
+#include "platform/ui/FocusOrder.h"
 #include <algorithm>
 #include <functional>
 #include "platform/ui/Forms.h"
-
-namespace {
-// The next focusable control after From in its form's tab order.
-void FocusNextAfter(TWinControl* From) {
-  TForm* form = From->ParentForm();
-  if (!form) return;
-  std::vector<TWinControl*> order;
-  std::function<void(TWinControl*)> walk = [&](TWinControl* w) {
-    std::vector<TWinControl*> kids;
-    for (int i = 0; i < w->ControlCount(); ++i)
-      if (auto* c = dynamic_cast<TWinControl*>(w->Controls(i))) kids.push_back(c);
-    std::stable_sort(kids.begin(), kids.end(), [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
-    for (TWinControl* c : kids) {
-      order.push_back(c);
-      walk(c);
-    }
-  };
-  walk(form);
-  auto self = std::find(order.begin(), order.end(), From);
-  if (self == order.end()) return;
-  for (size_t n = 1; n < order.size(); ++n) {
-    TWinControl* c = order[(static_cast<size_t>(self - order.begin()) + n) % order.size()];
-    if (c->TabStop() && c->CanFocus()) {
-      c->SetFocus();
-      return;
-    }
-  }
-}
-}  // namespace
 
 TAdvMaskEdit::TAdvMaskEdit(TComponent* AOwner) : TMaskEdit(AOwner), label_(this) {
   SetColor(clWindow);
@@ -71,7 +43,7 @@ bool TAdvMaskEdit::MaskFilled() const {
 
 void TAdvMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
   if (Key == VK_RETURN && return_is_tab_) {
-    FocusNextAfter(this);
+    ui::FocusNextControl(this);
     Key = 0;
     return;
   }
@@ -96,7 +68,7 @@ void TAdvMaskEdit::KeyUp(WORD& Key, TShiftState Shift) {
   if (!MaskFilled()) return;
   bool accept = true;
   if (OnMaskComplete) OnMaskComplete(this, Text(), accept);
-  if (auto_tab_ && accept) FocusNextAfter(this);
+  if (auto_tab_ && accept) ui::FocusNextControl(this);
 }
 
 void TAdvMaskEdit::DoEnter() {

@@ -1,4 +1,5 @@
 #include "controls/AdvSpin.h"
+#include "platform/ui/FocusOrder.h"
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -53,31 +54,6 @@ bool ParseTime(const AnsiString& s, TDateTime& out) {
   return TryEncodeTime(static_cast<Word>(parts[0]), static_cast<Word>(parts[1]), static_cast<Word>(parts[2]), 0, out);
 }
 
-void FocusNextAfter(TWinControl* From) {
-  TForm* form = From->ParentForm();
-  if (!form) return;
-  std::vector<TWinControl*> order;
-  std::function<void(TWinControl*)> walk = [&](TWinControl* w) {
-    std::vector<TWinControl*> kids;
-    for (int i = 0; i < w->ControlCount(); ++i)
-      if (auto* c = dynamic_cast<TWinControl*>(w->Controls(i))) kids.push_back(c);
-    std::stable_sort(kids.begin(), kids.end(), [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
-    for (TWinControl* c : kids) {
-      order.push_back(c);
-      walk(c);
-    }
-  };
-  walk(form);
-  auto self = std::find(order.begin(), order.end(), From);
-  if (self == order.end()) return;
-  for (size_t n = 1; n < order.size(); ++n) {
-    TWinControl* c = order[(static_cast<size_t>(self - order.begin()) + n) % order.size()];
-    if (c->TabStop() && c->CanFocus()) {
-      c->SetFocus();
-      return;
-    }
-  }
-}
 }  // namespace
 
 // ---- TAdvTimerSpeedButton ----
@@ -537,7 +513,7 @@ void TAdvSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
       if (Shift.Contains(ssCtrl)) {
         UpClick();
       } else if (return_is_tab_) {
-        FocusNextAfter(this);
+        ui::FocusNextControl(this);
       }
       break;
     default: return;
@@ -730,4 +706,4 @@ void TAdvSpinEdit::Notification(TComponent* AComponent, TOperation Operation) {
   }
 }
 
-void TAdvSpinEdit::FocusNext() { FocusNextAfter(this); }
+void TAdvSpinEdit::FocusNext() { ui::FocusNextControl(this); }

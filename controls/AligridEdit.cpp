@@ -1,6 +1,7 @@
 // In-place editing on the aligned grid: its editor, the begin/validate/after/cancel
 // messages, the next-cell walk for Enter and Tab, and the grid's keys and mouse.
 #include <algorithm>
+#include "platform/ui/FocusOrder.h"
 
 #include "controls/Aligrid.h"
 #include "platform/ui/Forms.h"
@@ -54,23 +55,6 @@ T_nextcell ReverseDirection(T_nextcell Dir) {
   return Dir;
 }
 
-namespace {
-// Hands the focus to the next tab stop after `c` among its siblings.
-void FocusNextControl(TWinControl* c) {
-  TWinControl* parent = c->Parent();
-  if (!parent) return;
-  std::vector<TWinControl*> stops;
-  for (int i = 0; i < parent->ControlCount(); ++i)
-    if (auto* w = dynamic_cast<TWinControl*>(parent->Controls(i)); w && (w == c || (w->TabStop() && w->CanFocus())))
-      stops.push_back(w);
-  std::stable_sort(stops.begin(), stops.end(), [](auto* a, auto* b) { return a->TabOrder() < b->TabOrder(); });
-  auto it = std::find(stops.begin(), stops.end(), c);
-  if (it == stops.end() || stops.size() < 2) return;
-  ++it;
-  (it == stops.end() ? stops.front() : *it)->SetFocus();
-}
-}  // namespace
-
 TGridCoord TStringAlignGrid::NextCell(TGridCoord From, T_nextcell Dir, T_lastcell AfterLast) {
   const int FC = FixedCols(), FR = FixedRows();
   TGridCoord p = NextCellStep(Dir, From, FC, FR, ColCount(), RowCount());
@@ -96,7 +80,7 @@ TGridCoord TStringAlignGrid::NextCell(TGridCoord From, T_nextcell Dir, T_lastcel
         case nc_rightup: case nc_upright: return {FC, RowCount() - 1};
       }
       break;
-    case lc_exit: FocusNextControl(this); break;
+    case lc_exit: ui::FocusNextControl(this); break;
     case lc_stop: break;
   }
   return {-1, -1};
