@@ -57,7 +57,9 @@ class TReader : public TFiler {
 
   TValueType ReadValue();
   TValueType NextValue();
-  bool EndOfList() { return NextValue() == vaNull; }
+  // True at the 0 that closes a list. Only that byte is looked at: before a property the
+  // next byte is the length of its name, which is not a value type.
+  bool EndOfList();
   void ReadListBegin();
   void ReadListEnd();
   void ReadSignature();

@@ -95,6 +95,11 @@ TValueType TReader::ReadValue() {
   return static_cast<TValueType>(b);
 }
 
+bool TReader::EndOfList() {
+  if (pos_ >= size_) throw EReadError("Unexpected end of component stream");
+  return data_[pos_] == 0;
+}
+
 TValueType TReader::NextValue() {
   TValueType t = ReadValue();
   --pos_;

@@ -253,3 +253,18 @@ TEST(ComponentStream, ReaderOnAStreamLeavesItAfterTheValuesRead) {
 }
 
 }  // namespace
+
+TEST(ComponentStream, EndOfListLooksOnlyForTheClosingZero) {
+  // Before a property the next byte is the length of its name; names longer than the
+  // highest value-type code must not be taken for a bad value.
+  const AnsiString name = "DesignFormClientWidth";
+  std::string bytes(1, static_cast<char>(name.size()));
+  bytes += name;
+  bytes += '\0';
+  TReader r(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  EXPECT_FALSE(r.EndOfList());
+  EXPECT_EQ(r.ReadStr(), name);
+  EXPECT_TRUE(r.EndOfList());
+  r.ReadValue();
+  EXPECT_THROW(r.EndOfList(), EReadError);
+}
