@@ -26,9 +26,13 @@ class TPanel : public TCustomControl {
   // Where the caption sits (centred by default).
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment v) { alignment_ = v; Invalidate(); }
+  // A single line around the bevels.
+  TBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TBorderStyle v) { border_style_ = v; Invalidate(); }
   void Paint() override;
 
  private:
+  TBorderStyle border_style_ = bsNoBorder;
   TPanelBevel bevel_inner_ = bvNone, bevel_outer_ = bvRaised;
   int bevel_width_ = 1, border_width_ = 0;
   TAlignment alignment_ = taCenter;

@@ -282,6 +282,15 @@ void TCustomGrid::SetTopLeft(int col, int row) {
 }
 
 void TCustomGrid::SetTopRow(int v) { SetTopLeft(cols_.first, v); }
+
+bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  wheel_rest_ += WheelDelta;
+  const int notches = wheel_rest_ / WHEEL_DELTA;
+  wheel_rest_ %= WHEEL_DELTA;
+  if (notches != 0) SetTopRow(rows_.first - notches * 3);
+  return true;
+}
 void TCustomGrid::SetLeftCol(int v) { SetTopLeft(v, rows_.first); }
 
 void TCustomGrid::TopLeftChanged() {

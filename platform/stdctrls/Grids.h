@@ -128,6 +128,8 @@ class TCustomGrid : public TCustomControl {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DoExit() override;
+  // Three rows per notch of the wheel; the grid keeps the turn even at its ends.
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   void Paint() override;
 
   // The state a cell is drawn in, as Paint works it out.
@@ -192,6 +194,7 @@ class TCustomGrid : public TCustomControl {
   TGridCoord cur_{1, 1};
   TGridCoord anchor_{1, 1};
   bool editor_mode_ = false;
+  int wheel_rest_ = 0;  // a part of a notch from fine-grained wheels
   TInplaceEdit* editor_ = nullptr;
   TGridCoord editor_cell_{-1, -1};
   // Mouse: 0 idle, 1 selecting, 2 sizing a column, 3 sizing a row.

@@ -358,12 +358,41 @@ TMenuItem* TMenu::FindAccel(char Key) const {
 
 // ---- TMainMenu ----
 
-TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
+namespace {
+
+// A form's Menu changed: the old bar goes, the new one shows once the form has a window.
+TComponent* SwapFormMenu(TForm* Form, TMainMenu* Old, TMainMenu* New) {
+  if (New != nullptr && New->Owner() != Form)
+    throw EInvalidOperation("Menu " + New->Name() + " belongs to another form");
+  if (Old != nullptr) {
+    Old->RemoveFreeNotification(Form);
+    Old->HideBar();
+  }
+  if (New == nullptr) return nullptr;
+  New->FreeNotification(Form);
+  if (Form->HandleAllocated() && !New->HasState(csLoading)) New->AttachToForm();
+  return New;
+}
+
+}  // namespace
+
+TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) { ui::SetMainMenuHook(&SwapFormMenu); }
 TMainMenu::~TMainMenu() = default;
+
+void TMainMenu::HideBar() {
+  if (impl_->bar) impl_->bar->hide();
+}
 
 void TMainMenu::AttachToForm() {
   auto* form = dynamic_cast<TForm*>(Owner());
   if (!form) return;
+  // A form without a menu takes its first main menu as its bar; another form's menu
+  // stays hidden.
+  if (form->Menu() != this) {
+    if (form->Menu() == nullptr) form->SetMenu(this);
+    if (form->Menu() == this && !HasState(csLoading)) AttachToForm();
+    return;
+  }
   form->HandleNeeded();
   QWidget* w = ui::detail::WidgetOf(form);
   if (!w) return;
@@ -381,6 +410,7 @@ void TMainMenu::MenuChanged() {
   BuildInto(bar, items_.get());
   bar->setGeometry(0, 0, bar->parentWidget()->width(), bar->sizeHint().height());
   bar->show();
+  if (auto* form = dynamic_cast<TForm*>(Owner()); form && form->Menu() == this) form->SetMenuBarHeight(bar->height());
 }
 
 int TMainMenu::BarHeight() const { return impl_->bar && impl_->bar->isVisible() ? impl_->bar->height() : 0; }

@@ -120,6 +120,8 @@ class TMainMenu : public TMenu {
   const char* ClassName() const override { return "TMainMenu"; }
   // Puts the bar on the owning form's window (called when the form is shown or loaded).
   void AttachToForm();
+  // Takes the bar off the form (it is no longer the form's Menu).
+  void HideBar();
   // Height of the bar when shown, 0 otherwise.
   int BarHeight() const;
   void MenuChanged() override;

@@ -10,9 +10,11 @@ enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
 
 class TStatusPanels;
 
-class TStatusPanel {
+// A persistent so that form resources can store the panels as a collection.
+class TStatusPanel : public TPersistent {
  public:
   explicit TStatusPanel(TStatusPanels* owner) : owner_(owner) {}
+  const char* ClassName() const override { return "TStatusPanel"; }
   const AnsiString& Text() const { return text_; }
   void SetText(const AnsiString& v);
   int Width() const { return width_; }

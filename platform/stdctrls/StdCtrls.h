@@ -184,6 +184,9 @@ class TListBox : public TWinControl {
   void SetTopIndex(int v);
   int ItemHeight() const { return item_height_; }
   void SetItemHeight(int v) { item_height_ = v; }
+  // Kept for form resources; selection stays single.
+  bool MultiSelect() const { return multi_select_; }
+  void SetMultiSelect(bool v) { multi_select_ = v; }
   void Clear() { items_->Clear(); }
   // A user's choice: ItemIndex, then OnClick.
   void UserSelect(int index);
@@ -200,4 +203,5 @@ class TListBox : public TWinControl {
   int top_index_ = 0;
   int item_height_ = 13;
   bool pushing_ = false;
+  bool multi_select_ = false;
 };

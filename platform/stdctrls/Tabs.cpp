@@ -130,3 +130,44 @@ void TNotebook::Paint() {
   Canvas()->Brush()->SetColor(Color());
   Canvas()->FillRect(ClientRect());
 }
+
+void TNotebook::AdoptPage(TPage* Page) {
+  if (Page == nullptr || IndexOfPage(Page) >= 0) return;
+  syncing_ = true;
+  if (HasState(csReading)) {
+    // Pages the notebook made itself (the "Default" one) give way to the stored ones.
+    for (size_t i = pages_.size(); i-- > 0;)
+      if (pages_[i]->Owner() == this) {
+        delete pages_[i];
+        pages_.erase(pages_.begin() + static_cast<std::ptrdiff_t>(i));
+        names_->Delete(static_cast<int>(i));
+      }
+  }
+  if (Page->Parent() != this) Page->SetParent(this);
+  Page->SetVisible(false);
+  pages_.push_back(Page);
+  names_->Add(Page->Caption());
+  syncing_ = false;
+  const int want = page_index_ < 0 ? 0 : std::min(page_index_, PageCount() - 1);
+  page_index_ = -2;
+  SetPageIndex(want);
+}
+
+int TNotebook::IndexOfPage(const TPage* Page) const {
+  for (size_t i = 0; i < pages_.size(); ++i)
+    if (pages_[i] == Page) return static_cast<int>(i);
+  return -1;
+}
+
+void TNotebook::SetPageName(const TPage* Page, const AnsiString& Name) {
+  const int i = IndexOfPage(Page);
+  if (i >= 0) names_->SetString(i, Name);
+}
+
+void TNotebook::Loaded() {
+  TCustomControl::Loaded();
+  if (streamed_index_ >= 0) SetPageIndex(streamed_index_);
+  if (!streamed_name_.empty()) SetActivePage(streamed_name_);
+  streamed_index_ = -1;
+  streamed_name_.clear();
+}

@@ -60,6 +60,16 @@ class TNotebook : public TCustomControl {
   void SetActivePage(const AnsiString& name);
   TNotifyEvent OnPageChanged;
   void Paint() override;
+  // Form resources store the pages as children: a page read into the notebook joins it,
+  // the first one replacing the pages the notebook made for itself.
+  void AdoptPage(TPage* Page);
+  int IndexOfPage(const TPage* Page) const;
+  // Renames a page (its entry in Pages).
+  void SetPageName(const TPage* Page, const AnsiString& Name);
+  // A resource names the page before the pages themselves: it is chosen once loaded.
+  void SetStreamedPage(int Index) { streamed_index_ = Index; }
+  void SetStreamedPage(const AnsiString& Name) { streamed_name_ = Name; }
+  void Loaded() override;
 
  private:
   void NamesChanged();
@@ -67,4 +77,7 @@ class TNotebook : public TCustomControl {
   std::vector<TPage*> pages_;
   int page_index_ = -1;
   bool syncing_ = false;
+  // The page chosen by a resource, turned to once the pages are read too.
+  int streamed_index_ = -1;
+  AnsiString streamed_name_;
 };

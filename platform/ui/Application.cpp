@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScreen>
 #include <QWidget>
 #include <cstdio>
@@ -155,6 +156,28 @@ bool RouteMouse(QWidget* receiver, QMouseEvent* e) {
   return false;
 }
 
+// The wheel turned over a widget. Qt hands the event to the deepest widget under the
+// mouse once; the control there and then its parents are offered it until one uses it.
+// A control with a ready-made widget that does not use it leaves it to that widget
+// (a memo scrolls its text).
+bool RouteWheel(QWidget* receiver, QWheelEvent* e) {
+  TControl* c = ui::detail::ControlFromWidget(receiver);
+  if (!c) return false;
+  const QPoint angle = e->angleDelta();
+  const int delta = angle.y() != 0 ? angle.y() : angle.x();
+  if (delta == 0) return false;
+  const TShiftState shift = ui::detail::ShiftFromQt(e->modifiers(), e->buttons());
+  const QPoint g = e->globalPosition().toPoint();
+  const TPoint pos{g.x(), g.y()};
+  const bool native = dynamic_cast<ui::detail::ControlWidget*>(WidgetOf(c)) == nullptr;
+  for (TControl* t = c; t; t = t->Parent()) {
+    if (!t->Enabled()) continue;
+    if (t->DoMouseWheel(shift, delta, pos)) return true;
+    if (t == c && native) return false;
+  }
+  return false;
+}
+
 // The window system moved or resized a control's widget (the user dragged a window
 // edge): take the new bounds over and tell the control.
 void SyncGeometry(QWidget* w) {
@@ -168,7 +191,11 @@ void SyncGeometry(QWidget* w) {
     f->SetBounds(fg.x(), fg.y(), fg.width(), fg.height());
     return;
   }
-  const QRect g = w->geometry();
+  QRect g = w->geometry();
+  if (it->Parent()) {
+    const TPoint offset = it->Parent()->ClientOffset();
+    g.translate(-offset.x, -offset.y);
+  }
   if (g.x() != it->Left() || g.y() != it->Top() || g.width() != it->Width() || g.height() != it->Height())
     it->SetBounds(g.x(), g.y(), g.width(), g.height());
 }
@@ -198,6 +225,8 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
       return RouteMouse(w, static_cast<QMouseEvent*>(event));
+    case QEvent::Wheel:
+      return RouteWheel(w, static_cast<QWheelEvent*>(event));
     case QEvent::FocusIn: {
       TWinControl* c = WinControlFromWidget(w);
       if (TForm* f = c ? c->ParentForm() : nullptr; f && f != static_cast<TControl*>(c)) f->SetFocusedControl(c);

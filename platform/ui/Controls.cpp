@@ -286,7 +286,8 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TControl::ApplyBounds() {
   if (QWidget* w = impl_->widget) {
     impl_->applyingBounds = true;
-    w->setGeometry(left_, top_, width_, height_);
+    const TPoint offset = parent_ ? parent_->ClientOffset() : TPoint{0, 0};
+    w->setGeometry(left_ + offset.x, top_ + offset.y, width_, height_);
     impl_->applyingBounds = false;
   }
 }
@@ -474,6 +475,12 @@ void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
 }
 
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  return handled;
+}
+
 void TControl::MouseMove(TShiftState Shift, int X, int Y) {
   if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
 }
@@ -486,7 +493,23 @@ void TControl::Resize() {
   // Sizes set while a form is read are its layout, not a resize: handlers bound earlier
   // in the resource would otherwise run before the form's fields exist.
   if (HasState(csLoading)) return;
+  NotifyObservers(TNotice::Resized);
   if (OnResize) OnResize(this);
+}
+
+void TControl::AddObserver(const void* Key, TObserver Fn) {
+  RemoveObserver(Key);
+  observers_.emplace_back(Key, std::move(Fn));
+}
+
+void TControl::RemoveObserver(const void* Key) {
+  std::erase_if(observers_, [Key](const auto& o) { return o.first == Key; });
+}
+
+void TControl::NotifyObservers(TNotice Notice) {
+  // A copy: an observer may remove itself or another while being told.
+  const auto observers = observers_;
+  for (const auto& o : observers) o.second(this, Notice);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -634,6 +657,10 @@ void TWinControl::SetFocus() {
 bool TWinControl::Focused() const {
   TForm* f = ParentForm();
   return f && Screen->ActiveForm() == f && f->ActiveControl() == this;
+}
+
+void TWinControl::ApplyChildBounds() {
+  for (TControl* c : controls_) c->ApplyBounds();
 }
 
 void TWinControl::EnableAlign() {

@@ -29,6 +29,10 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// WheelDelta: 120 per notch, positive away from the user; MousePos in screen coordinates.
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+constexpr int WHEEL_DELTA = 120;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 using TMessageHandler = std::function<void(TMessage& Message)>;
@@ -60,6 +64,8 @@ class TControl : public TComponent {
   void SetClientHeight(int v) { SetClientSize(ClientWidth(), v); }
   virtual void SetClientSize(int w, int h);
   TRect ClientRect() const { return Rect(0, 0, ClientWidth(), ClientHeight()); }
+  // Where the client area starts inside the control's window (below a form's menu bar).
+  virtual TPoint ClientOffset() const { return {0, 0}; }
   TPoint ClientToScreen(TPoint p) const;
   TPoint ScreenToClient(TPoint p) const;
 
@@ -123,6 +129,15 @@ class TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
   TNotifyEvent OnResize;
+  TMouseWheelEvent OnMouseWheel;
+
+  // Components that manage a control from outside (proportional scaling of a form) are
+  // told of its resizes and of its showing without taking OnResize or OnShow from the
+  // program. Key identifies the observer for removal.
+  enum class TNotice { Resized, Shown };
+  using TObserver = std::function<void(TControl* Sender, TNotice Notice)>;
+  void AddObserver(const void* Key, TObserver Fn);
+  void RemoveObserver(const void* Key);
 
   // The window-system side (private to the platform).
   struct Impl;
@@ -137,6 +152,9 @@ class TControl : public TComponent {
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  // The wheel turned over the control: OnMouseWheel, then the control's own scrolling.
+  // Returns whether it was used; an unused turn goes on to the parent.
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
   virtual void Resize();
   // Whether a left press and release on the control make a Click. Controls whose
   // widget reports clicks itself (buttons) answer false.
@@ -163,6 +181,7 @@ class TControl : public TComponent {
   virtual void ApplyBounds();
   void SetBoundsFields(int l, int t, int w, int h) { left_ = l; top_ = t; width_ = w; height_ = h; }
   void SetVisibleField(bool v) { visible_ = v; }
+  void NotifyObservers(TNotice Notice);
 
   TWinControl* parent_ = nullptr;
 
@@ -184,6 +203,7 @@ class TControl : public TComponent {
   TPopupMenu* popup_menu_ = nullptr;
   TCursor cursor_ = crDefault;
   std::map<UINT, TMessageHandler> handlers_;
+  std::vector<std::pair<const void*, TObserver>> observers_;
   std::unique_ptr<Impl> impl_;
 };
 
@@ -210,6 +230,8 @@ class TWinControl : public TControl {
   // Lays out children by Align (top, bottom, left, right, then client), and moves
   // anchored ones when the client area changes size.
   void Realign();
+  // Places the children's windows again after ClientOffset changed.
+  void ApplyChildBounds();
   void DisableAlign() { ++align_disabled_; }
   // The focus policy a widget gets: tab stops take the tab key, others clicks only.
   void ApplyTabStop();

@@ -103,8 +103,46 @@ int TForm::ClientWidth() const {
 
 int TForm::ClientHeight() const {
   QWidget* w = impl().widget;
-  if (w && w->isWindow()) return w->isVisible() ? w->height() : Height() - (w->frameGeometry().height() - w->height());
-  return Height();
+  int h = Height();
+  if (w && w->isWindow()) h = w->isVisible() ? w->height() : Height() - (w->frameGeometry().height() - w->height());
+  return std::max(0, h - menu_bar_height_);
+}
+
+namespace {
+ui::TMainMenuHook g_menu_hook = nullptr;
+}  // namespace
+
+void ui::SetMainMenuHook(TMainMenuHook Hook) { g_menu_hook = Hook; }
+
+void TForm::SetMenu(TMainMenu* m) {
+  if (m == menu_) return;
+  if (g_menu_hook == nullptr) throw EInvalidOperation("No menus are available to show on a form");
+  TMainMenu* old = menu_;
+  menu_ = m;
+  try {
+    menu_component_ = g_menu_hook(this, old, m);
+  } catch (...) {
+    menu_ = old;
+    throw;
+  }
+  if (m == nullptr) SetMenuBarHeight(0);
+}
+
+void TForm::SetMenuBarHeight(int h) {
+  h = std::max(0, h);
+  if (h == menu_bar_height_) return;
+  menu_bar_height_ = h;
+  ApplyChildBounds();
+  Realign();
+}
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent != nullptr && AComponent == menu_component_) {
+    menu_ = nullptr;
+    menu_component_ = nullptr;
+    SetMenuBarHeight(0);
+  }
 }
 
 void TForm::SetClientSize(int cw, int ch) {
@@ -240,6 +278,7 @@ void TForm::Show() {
 }
 
 void TForm::DoShow() {
+  NotifyObservers(TNotice::Shown);
   if (OnShow) OnShow(this);
 }
 

@@ -17,6 +17,8 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = SmallSet<TBorderIcon>;
 
+class TMainMenu;  // provided by the menus
+
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
@@ -45,8 +47,18 @@ class TForm : public TWinControl {
   bool Active() const;
 
   int ClientWidth() const override;
+  // Below the menu bar, when the form shows one.
   int ClientHeight() const override;
   void SetClientSize(int w, int h) override;
+  TPoint ClientOffset() const override { return {0, menu_bar_height_}; }
+
+  // The menu bar shown at the top of the window; it must belong to this form.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* m);
+  // The height the shown menu bar takes, as the menu reports it.
+  int MenuBarHeight() const { return menu_bar_height_; }
+  void SetMenuBarHeight(int h);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
   TCanvas* Canvas() { return canvas_.get(); }
   TCanvas* PaintCanvas() override { return canvas_.get(); }
@@ -116,6 +128,9 @@ class TForm : public TWinControl {
   bool key_preview_ = false;
   TWinControl* active_control_ = nullptr;
   TWindowState window_state_ = wsNormal;
+  TMainMenu* menu_ = nullptr;
+  TComponent* menu_component_ = nullptr;  // the same menu, for its free notification
+  int menu_bar_height_ = 0;
   bool modal_ = false;
   TModalResult modal_result_ = mrNone;
   bool created_ = false;
@@ -124,3 +139,10 @@ class TForm : public TWinControl {
   bool destroyed_event_ = false;
   TForm* modal_previous_ = nullptr;
 };
+
+namespace ui {
+// The menus library shows and hides the bar when a form's Menu changes (Old or New may
+// be nullptr); it returns New as a component so that the form hears of its destruction.
+using TMainMenuHook = TComponent* (*)(TForm* Form, TMainMenu* Old, TMainMenu* New);
+void SetMainMenuHook(TMainMenuHook Hook);
+}  // namespace ui

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPixmap>
 
 #include "platform/ui/Application.h"
@@ -111,6 +112,18 @@ void SimulateDblClick(TControl* target, int x, int y) {
   SimulateClick(target, x, y);
   SendMouse(target, QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, x, y, {});
   SimulateMouseUp(target, mbLeft, x, y);
+}
+
+void SimulateMouseWheel(TControl* target, int delta, int x, int y, TShiftState shift) {
+  QWidget* w = ReadyWidget(target);
+  Qt::KeyboardModifiers mods;
+  if (shift.Contains(ssShift)) mods |= Qt::ShiftModifier;
+  if (shift.Contains(ssCtrl)) mods |= Qt::ControlModifier;
+  if (shift.Contains(ssAlt)) mods |= Qt::AltModifier;
+  const QPointF local(x, y);
+  QWheelEvent e(local, w->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w, &e);
+  DialogService::RethrowFailure();
 }
 
 void GrabControl(TControl* target, TBitmap& into) {

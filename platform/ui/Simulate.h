@@ -17,6 +17,8 @@ void SimulateMouseUp(TControl* target, TMouseButton button, int x, int y, TShift
 void SimulateMouseMove(TControl* target, int x, int y, TShiftState shift = {});
 void SimulateClick(TControl* target, int x, int y);
 void SimulateDblClick(TControl* target, int x, int y);
+// Turns the wheel over client point (x, y) by delta (120 per notch, positive away from the user).
+void SimulateMouseWheel(TControl* target, int delta, int x, int y, TShiftState shift = {});
 // Renders the control (with its children) into a bitmap of its size.
 void GrabControl(TControl* target, TBitmap& into);
 // Renders the control and writes it to a PNG file.

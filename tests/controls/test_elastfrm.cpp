@@ -1,0 +1,335 @@
+// Proportional scaling of a form: positions, sizes and fonts after resizes, excluded
+// controls, the small-change threshold, size limits and the form resource.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include "controls/ElastFrm.h"
+#include "controls/LblEffct.h"
+#include "platform/stdctrls/StringGrid.h"
+#include "platform/stdctrls/StatusBar.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/streaming/FormResources.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+class ElasticFormTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+    RegisterLabelStatusElasticClasses();
+  }
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetClientSize(400, 300);
+    form->Font()->SetSize(10);
+    ef = new TElasticForm(form.get());
+    ef->SetResolutionIndependence(false);
+    ef->SetDesignFormClientWidth(form->ClientWidth());
+    ef->SetDesignFormClientHeight(form->ClientHeight());
+    a = Add("A", 5, 13, 11, 20);
+    b = Add("B", 100, 50, 33, 41);
+    c = Add("C", 7, 200, 50, 9);
+  }
+  TLabel* Add(const char* name, int l, int t, int w, int h) {
+    auto* x = new TLabel(form.get());
+    x->SetName(name);
+    x->SetAutoSize(false);
+    x->SetParent(form.get());
+    x->SetBounds(l, t, w, h);
+    x->Font()->SetSize(10);
+    return x;
+  }
+  // Resizes the client area and rescales as a resize of the window would.
+  void Resize(int w, int h) {
+    form->SetClientSize(w, h);
+    ef->Rescale();
+  }
+  std::unique_ptr<TForm> form;
+  TElasticForm* ef = nullptr;
+  TLabel *a = nullptr, *b = nullptr, *c = nullptr;
+};
+
+TEST(ElasticRoundTest, HalfAndBelowTowardZero) {
+  struct Row {
+    double x;
+    int want;
+  } rows[] = {{12.5, 12}, {12.51, 13}, {-2.7, -2}, {0.5, 0}, {1.5, 1}, {2.6, 3}, {-0.5, 0}, {7.0, 7}};
+  for (const Row& r : rows) EXPECT_EQ(ElasticRound(r.x), r.want) << r.x;
+}
+
+TEST_F(ElasticFormTest, OwnerMustBeOneForm) {
+  try {
+    TElasticForm bad(nullptr);
+    FAIL();
+  } catch (const EComponentError& e) {
+    EXPECT_STREQ(e.what(), "Owner of TElasticForm component must be a form");
+  }
+  TComponent plain(nullptr);
+  EXPECT_THROW(TElasticForm{&plain}, EComponentError);
+  form->SetName("Main");
+  try {
+    new TElasticForm(form.get());
+    FAIL();
+  } catch (const EComponentError& e) {
+    EXPECT_STREQ(e.what(), "A TElasticForm component already exists in Main");
+  }
+  EXPECT_EQ(form->ComponentCount(), 4) << "the refused component left the form";
+}
+
+TEST_F(ElasticFormTest, ScalesEachEdgeHalfToEven) {
+  Resize(600, 450);  // ratio 1.5 both ways
+  struct Row {
+    TControl* ctl;
+    int l, t, w, h;
+  } rows[] = {
+      {a, 8, 20, 16, 30},    // 7.5 -> 8, 19.5 -> 20, 16.5 -> 16
+      {b, 150, 75, 50, 62},  // 49.5 -> 50, 61.5 -> 62
+      {c, 10, 300, 75, 14},  // 10.5 -> 10, 13.5 -> 14
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(r.ctl->Left(), r.l) << r.ctl->Name();
+    EXPECT_EQ(r.ctl->Top(), r.t) << r.ctl->Name();
+    EXPECT_EQ(r.ctl->Width(), r.w) << r.ctl->Name();
+    EXPECT_EQ(r.ctl->Height(), r.h) << r.ctl->Name();
+  }
+  EXPECT_EQ(ef->ControlListCount(), 3);
+}
+
+TEST_F(ElasticFormTest, FontsFollowTheSmallerRatio) {
+  // Width ratio 2, height ratio 1.25: fonts use 1.25 (of the outer size over the client base).
+  Resize(800, 375);
+  const double ratio = std::min(double(form->Width()) / 400, double(form->Height()) / 300);
+  EXPECT_DOUBLE_EQ(ef->FontRatio(), ratio);
+  EXPECT_EQ(a->Font()->Size(), ElasticRound(10 * ratio));
+  EXPECT_EQ(ef->Font()->Size(), static_cast<int>(Round(10 * ratio)));
+  EXPECT_EQ(form->Font()->Size(), ef->Font()->Size()) << "the form shows the scaled font";
+  ef->SetElasticFont(false);
+  Resize(1600, 1200);
+  EXPECT_EQ(a->Font()->Size(), ElasticRound(10 * ratio)) << "fonts left alone";
+}
+
+TEST_F(ElasticFormTest, RepeatedResizesDoNotDrift) {
+  const int sizes[][2] = {{413, 287}, {777, 301}, {401, 299}, {1000, 900}, {211, 163}, {599, 451}};
+  for (auto& s : sizes) Resize(s[0], s[1]);
+  Resize(400, 300);
+  EXPECT_EQ(a->BoundsRect(), Bounds(5, 13, 11, 20));
+  EXPECT_EQ(b->BoundsRect(), Bounds(100, 50, 33, 41));
+  EXPECT_EQ(c->BoundsRect(), Bounds(7, 200, 50, 9));
+  EXPECT_EQ(a->Font()->Size(), 10);
+}
+
+TEST_F(ElasticFormTest, ExcludedControlsKeepTheirRecordedBounds) {
+  // Excluded before the list exists: scaled by the first rescale, fixed from the second.
+  ef->ExcludeControl(a);
+  Resize(800, 600);
+  EXPECT_EQ(a->BoundsRect(), Bounds(10, 26, 22, 40));
+  a->SetBounds(1, 2, 3, 4);  // the program places it itself
+  Resize(600, 450);
+  EXPECT_EQ(a->BoundsRect(), Bounds(5, 13, 11, 20)) << "back to its record, not scaled";
+  EXPECT_EQ(b->Left(), 150);
+  // Excluded once the list exists: fixed from the next rescale on.
+  ef->ExcludeControl(b);
+  Resize(800, 600);
+  EXPECT_EQ(b->BoundsRect(), Bounds(100, 50, 33, 41));
+  EXPECT_EQ(c->Left(), 14);
+  // Controls of another form are not taken.
+  TForm other(nullptr);
+  TLabel stranger(&other);
+  ef->ExcludeControl(&stranger);
+  ef->ExcludeControl(nullptr);
+}
+
+TEST_F(ElasticFormTest, SwitchesAndFreedControls) {
+  ef->SetElasticVertical(false);
+  Resize(800, 600);
+  EXPECT_EQ(b->BoundsRect(), Bounds(200, 50, 66, 41));
+  delete b;  // a freed control drops out of the list
+  EXPECT_EQ(ef->ControlListCount(), 2);
+  Resize(400, 300);
+  EXPECT_EQ(a->Left(), 5);
+}
+
+TEST_F(ElasticFormTest, GridsKeepCellsWhenGridResizingIsOff) {
+  auto* g = new TStringGrid(form.get());
+  g->SetName("G");
+  g->SetParent(form.get());
+  g->SetBounds(10, 10, 200, 100);
+  g->SetColCount(3);
+  g->SetColWidths(0, 30);
+  g->SetDefaultRowHeight(18);
+  auto* two = new TStringGrid(form.get());
+  two->SetName("Two");
+  two->SetParent(form.get());
+  two->SetColCount(2);
+  two->SetBounds(0, 150, 140, 50);
+  ef->SetGridColumnWidthResize(false);
+  ef->SetGridRowHeightResize(false);
+  ef->SetGridFontResize(false);
+  Resize(800, 600);
+  EXPECT_EQ(g->BoundsRect(), Bounds(20, 20, 400, 200));
+  EXPECT_EQ(g->ColWidths(0), 30);
+  EXPECT_EQ(g->DefaultRowHeight(), 18);
+  EXPECT_EQ(g->Font()->Size(), form->Font()->Size() == 10 ? 10 : g->Font()->Size());
+  ef->SetGridColumnWidthResize(true);
+  ef->SetGridRowHeightResize(true);
+  Resize(400, 300);
+  Resize(800, 600);
+  EXPECT_GT(g->ColWidths(0), 30);
+  EXPECT_EQ(g->DefaultRowHeight(), 36);
+  EXPECT_EQ(two->ColWidths(0), 64) << "two default columns are never resized";
+}
+
+TEST_F(ElasticFormTest, ShowingAndResizingTheWindowRescales) {
+  int fired = 0;
+  ef->OnAfterResize = [&](TObject* s) {
+    EXPECT_EQ(s, ef);
+    ++fired;
+  };
+  form->Show();
+  EXPECT_TRUE(ef->Initialised());
+  EXPECT_EQ(fired, 1);
+  const int w = form->ClientWidth(), h = form->ClientHeight();
+  form->SetClientSize(w + 5, h - 5);
+  EXPECT_EQ(fired, 1) << "five pixels or less: no rescale";
+  form->SetClientSize(w + 6, h);
+  EXPECT_EQ(fired, 2);
+  form->SetWindowState(wsMinimized);
+  form->SetClientSize(w + 50, h);
+  EXPECT_EQ(fired, 2) << "minimised";
+  form->SetWindowState(wsNormal);
+  ef->SetActive(false);
+  form->SetClientSize(w + 100, h + 100);
+  EXPECT_EQ(fired, 2) << "inactive";
+  form->Hide();
+}
+
+TEST_F(ElasticFormTest, OpensAtTheDesignPlaceAndClientSize) {
+  ef->SetDesignFormLeft(10);
+  ef->SetDesignFormTop(20);
+  ef->SetDesignFormWidth(300);
+  ef->SetDesignFormHeight(200);
+  ef->SetDesignFormClientWidth(292);
+  ef->SetDesignFormClientHeight(170);
+  form->Show();
+  EXPECT_EQ(form->Left(), 10);
+  EXPECT_EQ(form->Top(), 20);
+  EXPECT_EQ(form->ClientWidth(), 292);
+  EXPECT_EQ(form->ClientHeight(), 170);
+  EXPECT_EQ(a->BoundsRect(), Bounds(5, 13, 11, 20)) << "at the design client size nothing moves";
+  form->Hide();
+}
+
+TEST_F(ElasticFormTest, ResolutionFactorsAreOneWithoutIndependence) {
+  ef->SetDesignScreenWidth(123);
+  ef->SetDesignScreenHeight(4567);
+  Resize(400, 300);
+  EXPECT_EQ(ef->HorizontalResolution(), 1.0);
+  EXPECT_EQ(ef->VerticalResolution(), 1.0);
+  EXPECT_EQ(a->BoundsRect(), Bounds(5, 13, 11, 20));
+}
+
+TEST_F(ElasticFormTest, TrackLimitsAndProportions) {
+  ef->SetMinimumTrackWidth(-50);
+  ef->SetMinimumTrackHeight(300);
+  ef->SetMaximizedPosX(-10);
+  auto lim = ef->TrackLimits(1000, 800);
+  EXPECT_EQ(lim.MinTrackWidth, 500);
+  EXPECT_EQ(lim.MinTrackHeight, 300);
+  EXPECT_EQ(lim.MaxPosX, 100);
+  EXPECT_EQ(lim.MaxTrackWidth, 0);
+  ef->SetDesignFormWidth(640);
+  ef->SetDesignFormHeight(480);
+  ef->SetMaintainProportions(true);
+  lim = ef->TrackLimits(1288, 1004);  // 640/1288 >= 480/1004: the width limits
+  EXPECT_EQ(lim.MaxTrackWidth, 1282);
+  EXPECT_EQ(lim.MaxTrackHeight, 962);  // 961.5 to even
+  EXPECT_EQ(lim.MaxWidth, 1282);
+  lim = ef->TrackLimits(1000, 500);  // the height limits
+  EXPECT_EQ(lim.MaxTrackHeight, 495);
+  EXPECT_EQ(lim.MaxTrackWidth, 660);
+
+  struct Row {
+    int w0, h0, w, h, ww, wh;
+  } rows[] = {
+      {400, 300, 500, 320, 500, 375},  // grew, width more: height follows
+      {400, 300, 420, 400, 533, 400},  // grew, height more: width follows
+      {400, 300, 300, 290, 387, 290},  // shrank, width more: width follows the height
+      {400, 300, 390, 200, 390, 292},  // 292.5 to even
+       // shrank, height more: height follows the width
+      {400, 300, 410, 310, 410, 310},  // equal changes
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(TElasticForm::KeepProportions(r.w0, r.h0, r.w, r.h), TSize(r.ww, r.wh)) << r.w << "x" << r.h;
+}
+
+class ResourceForm : public TForm {
+ public:
+  using TForm::TForm;
+  const char* ClassName() const override { return "TResourceForm"; }
+};
+
+TEST_F(ElasticFormTest, ReadFromAFormResource) {
+  RegisterClass<ResourceForm, TForm>("TResourceForm");
+  ResourceForm f(nullptr);
+  ReadFormText(&f, R"(object ResourceForm: TResourceForm
+  Left = 0
+  Top = 0
+  Width = 640
+  Height = 480
+  object LabelEffect1: TLabelEffect
+    Left = 8
+    Top = 8
+    Width = 300
+    Height = 33
+    Caption = 'Load Sites'
+    EffectStyle = esCustom
+    DirectionHighlight = edNone
+    DirectionShadow = edNone
+    Angle = 90
+  end
+  object ElasticForm1: TElasticForm
+    DesignScreenWidth = 1288
+    DesignScreenHeight = 1004
+    DesignPixelsPerInch = 96
+    DesignFormWidth = 640
+    DesignFormHeight = 480
+    DesignFormLeft = 530
+    DesignFormTop = 254
+    MaintainProportions = True
+    Font.Height = -13
+    Font.Name = 'Arial'
+    Version = 123.0
+    GridFontResize = False
+  end
+end
+)",
+               "test.form");
+  auto* e = dynamic_cast<TElasticForm*>(f.FindComponent("ElasticForm1"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->DesignFormWidth(), 640);
+  // Names of 21 characters and more are checked through the registry.
+  const TStreamClass* cls = FindClass("TElasticForm");
+  ASSERT_NE(cls, nullptr);
+  for (const char* name : {"DesignFormClientWidth", "DesignFormClientHeight", "GridColumnWidthResize", "ResolutionIndependence"})
+    EXPECT_NE(cls->FindProp(name), nullptr) << name;
+  cls->FindProp("DesignFormClientWidth")->SetOrd(e, 632);
+  EXPECT_EQ(e->DesignFormClientWidth(), 632);
+  EXPECT_EQ(e->DesignFormTop(), 254);
+  EXPECT_TRUE(e->MaintainProportions());
+  EXPECT_FALSE(e->GridFontResize());
+  EXPECT_EQ(e->Font()->Name(), "Arial");
+  EXPECT_FLOAT_EQ(e->Version(), 700.0f);
+  auto* l = dynamic_cast<TLabelEffect*>(f.FindComponent("LabelEffect1"));
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->Angle(), 90);
+  EXPECT_EQ(l->EffectStyle(), esCustom);
+  EXPECT_EQ(l->DirectionShadow(), edNone);
+  EXPECT_EQ(l->Caption(), "Load Sites");
+  EXPECT_THROW(ReadFormText(&f, "object ResourceForm: TResourceForm\n object X: TLabelEffect\n DepthShadow = 300\n end\nend\n", "bad.form"),
+               EReadError);
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// The status bar with per-panel colours: part layout, texts as sent to the bar, panel
+// drawing, clicks, hints and the form resource.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include "controls/LblEffct.h"
+#include "controls/SBPro.h"
+#include "platform/streaming/FormResources.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Simulate.h"
+
+namespace {
+
+class StatusBarProTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+    RegisterLabelStatusElasticClasses();
+  }
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetClientSize(600, 100);
+    bar = new TStatusBarPro(form.get());
+    bar->SetParent(form.get());
+  }
+  TStatusPanelPro* AddPanel(int width, const char* text = "", TAlignment a = taLeftJustify) {
+    TStatusPanelPro* p = bar->Panels()->Add();
+    p->SetWidth(width);
+    p->SetText(text);
+    p->SetAlignment(a);
+    return p;
+  }
+  std::unique_ptr<TForm> form;
+  TStatusBarPro* bar = nullptr;
+};
+
+TEST_F(StatusBarProTest, BottomAlignedWithSystemFont) {
+  EXPECT_EQ(bar->Height(), 19);
+  EXPECT_EQ(bar->Width(), 600) << "aligned to the bottom of the form";
+  EXPECT_TRUE(bar->UseSystemFont());
+  EXPECT_FALSE(bar->ParentFont());
+  EXPECT_THROW(bar->Panels()->Items(0), EListError);
+}
+
+TEST_F(StatusBarProTest, PartLayout) {
+  EXPECT_EQ(bar->Parts(), std::vector<int>{-1}) << "no panels: one full-width part";
+  AddPanel(150);
+  AddPanel(250);
+  AddPanel(50);
+  EXPECT_EQ(bar->Parts(), (std::vector<int>{150, 400, -1}));
+  EXPECT_EQ(bar->PanelRect(2).Right, 600) << "the last panel reaches the right edge";
+  EXPECT_EQ(bar->PanelRect(1).Left, 150);
+  bar->Panels()->Items(2)->SetWidth(1000);
+  EXPECT_EQ(bar->PanelRect(2).Right, 600);
+  EXPECT_EQ(bar->PanelAtPos(160, 5), 1);
+  EXPECT_EQ(bar->PanelAtPos(599, 5), 2);
+  bar->Panels()->Clear();
+  for (int i = 0; i < 130; ++i) AddPanel(3);
+  EXPECT_EQ(bar->Parts().size(), 128u);
+  EXPECT_EQ(bar->Parts().back(), -1);
+  EXPECT_TRUE(bar->PanelRect(129).IsEmpty());
+}
+
+TEST_F(StatusBarProTest, ChangedTextWaitsForThePaint) {
+  AddPanel(150);
+  AddPanel(250, "Default ECU settings displayed", taCenter);
+  AddPanel(50);
+  TStatusPanelPro* p = (*bar->Panels())[1];
+  EXPECT_FALSE(p->NeedsSending());
+  p->SetText("Loaded");
+  EXPECT_TRUE(p->NeedsSending());
+  EXPECT_EQ(bar->LastInvalidRect(), bar->PanelRect(1)) << "only that panel is repainted";
+  EXPECT_FALSE((*bar->Panels())[0]->NeedsSending());
+  TBitmap shot;
+  ui::GrabControl(bar, shot);
+  EXPECT_FALSE(p->NeedsSending());
+}
+
+TEST_F(StatusBarProTest, SentTextsAndFlags) {
+  struct Row {
+    TAlignment a;
+    TStatusPanelBevel bevel;
+    TBiDiMode mode;
+    const char* text;
+    unsigned flags;
+  } rows[] = {
+      {taLeftJustify, pbLowered, bdLeftToRight, "x", 0x1000},
+      {taCenter, pbNone, bdLeftToRight, "\tx", 0x1100},
+      {taRightJustify, pbRaised, bdLeftToRight, "\t\tx", 0x1200},
+      {taLeftJustify, pbLowered, bdRightToLeft, "\t\tx", 0x1000},
+      {taRightJustify, pbLowered, bdRightToLeft, "x", 0x1000},
+  };
+  TStatusPanelPro* p = AddPanel(100, "x");
+  for (const Row& r : rows) {
+    p->SetAlignment(r.a);
+    p->SetBevel(r.bevel);
+    p->SetBiDiMode(r.mode);
+    EXPECT_EQ(bar->PanelSendText(0), r.text) << int(r.a) << " " << int(r.mode);
+    EXPECT_EQ(bar->PanelSendFlags(0), r.flags) << int(r.bevel);
+  }
+  p->SetParentBiDiMode(true);
+  bar->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(p->BiDiMode(), bdRightToLeft);
+}
+
+TEST_F(StatusBarProTest, PanelsDrawTheirColourOrAreOwnerDrawn) {
+  AddPanel(150)->SetColor(clYellow);
+  TStatusPanelPro* drawn = AddPanel(250, "owner");
+  drawn->SetStyle(psOwnerDraw);
+  AddPanel(50)->SetColor(clAqua);
+  int calls = 0;
+  bar->OnDrawPanel = [&](TStatusBarPro* s, TStatusPanelPro* p, const TRect& r) {
+    EXPECT_EQ(s, bar);
+    EXPECT_EQ(p, drawn);
+    s->Canvas()->Brush()->SetColor(clLime);
+    s->Canvas()->FillRect(r);
+    ++calls;
+  };
+  TBitmap shot;
+  ui::GrabControl(bar, shot);
+  EXPECT_GE(calls, 1);
+  EXPECT_EQ(shot.Canvas()->Pixel(140, 10), clYellow);
+  EXPECT_EQ(shot.Canvas()->Pixel(300, 10), clLime);
+  EXPECT_EQ(shot.Canvas()->Pixel(580, 10), clAqua);
+}
+
+TEST_F(StatusBarProTest, ClicksGoToThePanelUnderTheMouse) {
+  AddPanel(150);
+  TStatusPanelPro* second = AddPanel(250);
+  TObject* panelSender = nullptr;
+  int barClicks = 0;
+  second->OnClick = [&](TObject* s) { panelSender = s; };
+  bar->OnClick = [&](TObject*) { ++barClicks; };
+  bar->MouseDown(mbLeft, TShiftState{ssLeft}, 200, 5);
+  bar->Click();
+  EXPECT_EQ(panelSender, second);
+  EXPECT_EQ(barClicks, 0);
+  bar->MouseDown(mbLeft, TShiftState{ssLeft}, 20, 5);
+  bar->Click();
+  EXPECT_EQ(barClicks, 1) << "a panel without its own event falls back to the bar's";
+  bar->Panels()->Delete(0);
+  bar->SetHint("bar");
+  second->SetHint("");
+  EXPECT_EQ(bar->CurrentHint(), "bar");
+}
+
+TEST_F(StatusBarProTest, AutoHintFillsFirstPanelOrSimpleText) {
+  bar->ShowApplicationHint("ignored");
+  EXPECT_EQ(bar->SimpleText(), "");
+  bar->SetAutoHint(true);
+  bar->ShowApplicationHint("simple");
+  EXPECT_EQ(bar->SimpleText(), "simple");
+  AddPanel(100);
+  bar->ShowApplicationHint("first");
+  EXPECT_EQ((*bar->Panels())[0]->Text(), "first");
+  int hints = 0;
+  bar->OnHint = [&](TObject*) { ++hints; };
+  bar->ShowApplicationHint("handled");
+  EXPECT_EQ(hints, 1);
+  EXPECT_EQ((*bar->Panels())[0]->Text(), "first");
+}
+
+TEST_F(StatusBarProTest, FlipReversesAndLastTakesTheRest) {
+  AddPanel(100, "a");
+  AddPanel(200, "b");
+  AddPanel(50, "c");
+  bar->FlipChildren();
+  EXPECT_EQ((*bar->Panels())[0]->Text(), "c");
+  EXPECT_EQ((*bar->Panels())[2]->Text(), "a");
+  EXPECT_EQ((*bar->Panels())[2]->Width(), 600 - 50 - 200);
+}
+
+TEST_F(StatusBarProTest, ReadFromAFormResource) {
+  TForm f(nullptr);
+  ReadFormText(&f, R"(object Form1: TForm
+  Width = 500
+  Height = 300
+  object StatusBarPro1: TStatusBarPro
+    Height = 19
+    Font.Height = -11
+    Font.Name = 'Tahoma'
+    Panels = <
+      item
+        Alignment = taCenter
+        Width = 150
+      end
+      item
+        Alignment = taCenter
+        Text = 'Default ECU settings displayed'
+        Width = 250
+      end
+      item
+        Alignment = taCenter
+        Width = 50
+      end>
+    UseSystemFont = False
+  end
+end
+)",
+               "sb.form");
+  auto* sb = dynamic_cast<TStatusBarPro*>(f.FindComponent("StatusBarPro1"));
+  ASSERT_NE(sb, nullptr);
+  ASSERT_EQ(sb->Panels()->Count(), 3);
+  EXPECT_EQ(sb->Panels()->Items(1)->Text(), "Default ECU settings displayed");
+  EXPECT_EQ(sb->Panels()->Items(2)->Alignment(), taCenter);
+  EXPECT_EQ(sb->Parts(), (std::vector<int>{150, 400, -1}));
+  EXPECT_FALSE(sb->UseSystemFont());
+  EXPECT_EQ(sb->Font()->Name(), "Tahoma");
+}
+
+}  // namespace
