@@ -1,9 +1,5 @@
 // CorvaneQ5 program entry.
-#include <cstdio>
+#include "app/Main.h"
+#include "platform/ui/Application.h"
 
-int main(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
-  std::puts("CorvaneQ5: the program's windows are not built yet.");
-  return 0;
-}
+int main() { return Application->RunProgram(StartProgram); }

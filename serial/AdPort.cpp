@@ -85,10 +85,10 @@ void TApdCustomComPort::EnsureComNumber() {
 }
 
 void TApdCustomComPort::OpenPort() {
-  if (tapi_mode_ != tmOn) EnsureComNumber();
+  if (tapi_mode_ != TTapiMode::tmOn) EnsureComNumber();
   if (device_layer_ != dlWin32) Check(ecodes::ecNullApi);
   // No telephony layer hands this program an open device.
-  if (tapi_mode_ == tmOn) Check(-2012);
+  if (tapi_mode_ == TTapiMode::tmOn) Check(-2012);
 
   auto dispatcher = std::make_unique<TApdPortDispatcher>(this);
   uint32_t flags = 0;

@@ -24,7 +24,8 @@ enum THWFlowOption : uint8_t {
 using THWFlowOptionSet = uint8_t;  // a set of THWFlowOption bits
 enum TSWFlowOptions { swfNone, swfReceive, swfTransmit, swfBoth };
 enum TTraceLogState { tlOff, tlOn, tlDump, tlAppend, tlClear, tlPause };
-enum TTapiMode { tmNone, tmAuto, tmOn, tmOff };
+// Scoped: the bitmap's transparent mode also has a tmAuto.
+enum class TTapiMode { tmNone, tmAuto, tmOn, tmOff };
 
 class TApdCustomComPort;
 
@@ -213,7 +214,7 @@ class TApdCustomComPort : public TApdBaseComponent {
   uint16_t buffer_full_ = 0;
   uint16_t buffer_resume_ = 0;
   bool rs485_ = false;
-  TTapiMode tapi_mode_ = tmAuto;
+  TTapiMode tapi_mode_ = TTapiMode::tmAuto;
   bool use_msr_shadow_ = true;
   bool use_event_word_ = true;
   uint16_t comm_notification_level_ = 10;

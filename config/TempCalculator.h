@@ -1,0 +1,28 @@
+#pragma once
+// The temperature calculator: three measured points of a thermistor give the 14-point sensor table.
+#include "platform/streaming/ClassProps.h"
+#include "platform/ui/Forms.h"
+
+class TAdvSpinEdit;
+class TBitBtn;
+class TLabel;
+
+class TTempCalc : public TForm {
+ public:
+  using TForm::TForm;
+  const char* ClassName() const override { return "TTempCalc"; }
+  static void Publish(TClassProps<TTempCalc>& P);
+
+  TLabel* SensorCaption = nullptr;
+  TLabel* SensorVoltage = nullptr;
+  TAdvSpinEdit* Measure1 = nullptr;
+  TAdvSpinEdit* Measure2 = nullptr;
+  TAdvSpinEdit* Measure3 = nullptr;
+  TAdvSpinEdit* Temp1 = nullptr;
+  TAdvSpinEdit* Temp2 = nullptr;
+  TAdvSpinEdit* Temp3 = nullptr;
+  TBitBtn* OKBtn = nullptr;
+  TBitBtn* CancelBtn = nullptr;
+};
+
+extern TTempCalc* TempCalc;

@@ -1,0 +1,34 @@
+#pragma once
+// The map-file options panel docked beside the map open and save dialogs; Tag 1 while saving, 0 while loading.
+#include "platform/streaming/ClassProps.h"
+#include "platform/ui/Forms.h"
+
+class TCheckBox;
+class TGroupBox;
+class TLabel;
+class TRadioGroup;
+
+class TForm1 : public TForm {
+ public:
+  using TForm::TForm;
+  const char* ClassName() const override { return "TForm1"; }
+  static void Publish(TClassProps<TForm1>& P);
+
+  TGroupBox* GroupBox1 = nullptr;
+  TCheckBox* CheckBox1 = nullptr;
+  TCheckBox* CheckBox2 = nullptr;
+  TCheckBox* CheckBox3 = nullptr;
+  TLabel* Label1 = nullptr;
+  TLabel* Label2 = nullptr;
+  TLabel* Label3 = nullptr;
+  TRadioGroup* RadioGroup1 = nullptr;
+  TRadioGroup* RadioGroup2 = nullptr;
+
+  void RadioGroup1Click(TObject* Sender);
+  void RadioGroup2Click(TObject* Sender);
+  void CheckBox1Click(TObject* Sender);
+  void CheckBox2Click(TObject* Sender);
+  void CheckBox3Click(TObject* Sender);
+};
+
+extern TForm1* Form1;

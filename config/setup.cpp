@@ -1,0 +1,51 @@
+#include "config/setup.h"
+
+#include "config/ConfigBlock.h"
+#include "controls/Aligrid.h"
+#include "controls/SBPro.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+
+TSetupForm* SetupForm = nullptr;
+
+void TSetupForm::Publish(TClassProps<TSetupForm>& P) {
+  P.Field("SetupBook", &TSetupForm::SetupBook)
+      .Field("ATS_type", &TSetupForm::ATS_type)
+      .Field("ATStable", &TSetupForm::ATStable)
+      .Field("CTS_type", &TSetupForm::CTS_type)
+      .Field("CTStable", &TSetupForm::CTStable)
+      .Field("XTS_type", &TSetupForm::XTS_type)
+      .Field("XTStable", &TSetupForm::XTStable)
+      .Field("AFRinput_table", &TSetupForm::AFRinput_table)
+      .Field("TabSet", &TSetupForm::TabSet)
+      .Field("StatusBarPro1", &TSetupForm::StatusBarPro1)
+      .Handler("FormCreate", &TSetupForm::FormCreate)
+      .Handler("TabSetClick", &TSetupForm::TabSetClick)
+      .Handler("ATS_typeClick", &TSetupForm::ATS_typeClick)
+      .Handler("CTS_typeClick", &TSetupForm::CTS_typeClick)
+      .Handler("XTS_typeClick", &TSetupForm::XTS_typeClick);
+}
+
+// The tab strip names the notebook pages, in page order.
+void TSetupForm::FormCreate(TObject*) {
+  TabSet->Tabs()->Assign(SetupBook->Pages());
+  TabSet->SetTabIndex(SetupBook->PageIndex());
+}
+
+// The window caption names the page shown.
+void TSetupForm::TabSetClick(TObject*) {
+  SetupBook->SetPageIndex(TabSet->TabIndex());
+  if (SetupBook->PageIndex() >= 0) SetCaption(SetupBook->ActivePage());
+}
+
+void TSetupForm::ATS_typeClick(TObject*) {}
+
+void TSetupForm::CTS_typeClick(TObject*) {}
+
+void TSetupForm::XTS_typeClick(TObject*) {}
+
+void TSetupForm::ConfigDefault() {
+  config::ApplyConfigDefaults(ConfigBlock);
+}
+
+void TSetupForm::RefreshConfigDisplay() {}

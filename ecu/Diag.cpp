@@ -1,0 +1,20 @@
+#include "ecu/Diag.h"
+
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Timer.h"
+
+TDiagForm* DiagForm = nullptr;
+
+void TDiagForm::Publish(TClassProps<TDiagForm>& P) {
+  P.Field("Memo1", &TDiagForm::Memo1)
+      .Field("TelltaleBox", &TDiagForm::TelltaleBox)
+      .Field("TelltaleLock", &TDiagForm::TelltaleLock)
+      .Field("TelltaleClear", &TDiagForm::TelltaleClear)
+      .Field("BitBtn1", &TDiagForm::BitBtn1)
+      .Field("Timer1", &TDiagForm::Timer1)
+      .Handler("Timer1Timer", &TDiagForm::Timer1Timer);
+}
+
+void TDiagForm::Timer1Timer(TObject*) {}

@@ -1,0 +1,28 @@
+#pragma once
+// The diagnostics window: raw ECU values, the ECU times and the telltale memory with its lock.
+#include "platform/streaming/ClassProps.h"
+#include "platform/ui/Forms.h"
+
+class TBitBtn;
+class TButton;
+class TGroupBox;
+class TMemo;
+class TTimer;
+
+class TDiagForm : public TForm {
+ public:
+  using TForm::TForm;
+  const char* ClassName() const override { return "TDiagForm"; }
+  static void Publish(TClassProps<TDiagForm>& P);
+
+  TMemo* Memo1 = nullptr;
+  TGroupBox* TelltaleBox = nullptr;
+  TButton* TelltaleLock = nullptr;
+  TButton* TelltaleClear = nullptr;
+  TBitBtn* BitBtn1 = nullptr;
+  TTimer* Timer1 = nullptr;
+
+  void Timer1Timer(TObject* Sender);
+};
+
+extern TDiagForm* DiagForm;
