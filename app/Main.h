@@ -98,6 +98,19 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void Send(const AnsiString& bytes) override;
   void ArmLinkWatchdog() override;
 
+  // The window's concerns live in files of their own; each publishes its controls and
+  // handlers for the form resource from its own Publish* function.
+  // --- table display and re-layout (MainTables.cpp, MainLayout.cpp) ---
+  static void PublishTables(TClassProps<TR7Tform1>& P);
+  // --- live cells, keyboard and block editing, interpolation (MainEditing.cpp) ---
+  static void PublishEditing(TClassProps<TR7Tform1>& P);
+  // --- map fields (MainFields.cpp) ---
+  static void PublishFields(TClassProps<TR7Tform1>& P);
+  // --- menus and navigation (MainMenus.cpp) ---
+  static void PublishMenus(TClassProps<TR7Tform1>& P);
+  // --- map files: open, save, preview (MainFiles.cpp) ---
+  static void PublishFiles(TClassProps<TR7Tform1>& P);
+
  private:
   void FirstActivation();
   void CreateLinkComponents();

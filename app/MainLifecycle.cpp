@@ -97,6 +97,12 @@ void TR7Tform1::Publish(TClassProps<TR7Tform1>& P) {
       .Handler("Timer2Timer", &TR7Tform1::Timer2Timer)
       .Handler("IdleControlModeChange", &TR7Tform1::IdleControlModeChange)
       .Handler("SeqTypeChange", &TR7Tform1::SeqTypeChange);
+  // Each concern of the window names its own controls and handlers.
+  PublishTables(P);
+  PublishEditing(P);
+  PublishFields(P);
+  PublishMenus(P);
+  PublishFiles(P);
 }
 
 namespace {

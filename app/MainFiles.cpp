@@ -1,0 +1,3 @@
+#include "app/Main.h"
+
+void TR7Tform1::PublishFiles(TClassProps<TR7Tform1>& P) { (void)P; }
