@@ -87,6 +87,11 @@ void TStringAlignGrid::SetFixedColor(TColor v) {
   fixed_brush_.SetColor(v);
 }
 
+void TStringAlignGrid::SetGridLineWidth(int v) {
+  TStringGrid::SetGridLineWidth(v);
+  AdjustLastCol();
+}
+
 void TStringAlignGrid::SetSelectedCellColor(TColor v) {
   selected_cell_color_ = v;
   Invalidate();

@@ -103,10 +103,6 @@ using TColEvent = std::function<void(TObject* Sender, int ACol)>;
 using TRowEvent = std::function<void(TObject* Sender, int ARow)>;
 // 0: compare1 sorts before compare2, 1: equal, 2: after.
 using TCompareFunction = std::function<int(TObject* Sender, int ColRow, int Compare1, int Compare2)>;
-struct THintInfo {
-  TPoint HintPos;
-  TRect CursorRect;
-};
 using TShowHintCellProc =
     std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 using TSortLinesProc = std::function<void(TStringAlignGrid* Grid, int KeyLine, int First, int Last, bool Ascending, bool ByColumn)>;
@@ -145,7 +141,8 @@ class TStringAlignGrid : public TStringGrid {
   void SetWordwrap(T_Wordwrap v);
   bool Editable = true;
   TColor FixedColor() const { return TCustomGrid::FixedColor(); }
-  void SetFixedColor(TColor v);
+  void SetFixedColor(TColor v) override;
+  void SetGridLineWidth(int v) override;
   TColor SelectedCellColor() const { return selected_cell_color_; }
   void SetSelectedCellColor(TColor v);
   TColor SelectedFontColor() const { return selected_font_color_; }
@@ -260,6 +257,9 @@ class TStringAlignGrid : public TStringGrid {
   // ---- hints ----
   // The hint for the cell under a client point: false when there is none to show.
   bool CellHintAt(int X, int Y, AnsiString& HintStr, THintInfo& Info);
+  // With ShowCellHints, the hint is that of the cell under Pos and holds while the mouse
+  // stays in that cell.
+  bool GetHintInfo(TPoint Pos, THintInfo& Info) override;
   TGridCoord HintCellPos{-1, -1};
 
   // ---- events ----
@@ -297,6 +297,7 @@ class TStringAlignGrid : public TStringGrid {
   virtual void PrepareCellCanvas(int ACol, int ARow, TGridDrawState AState, TRect& ARect);
   virtual void DrawCellText(int ACol, int ARow, const TRect& ARect);
   void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState) override;
+  bool DrawsCellBackground() const override { return true; }
   TInplaceEdit* CreateEditor() override;
   bool CanEditShow() override;
   void ColumnMoved(int FromIndex, int ToIndex) override;

@@ -198,6 +198,7 @@ bool TStringAlignGrid::CanEditShow() {
   if (!ed) return result;
   if (result) {
     ed->SetAlignment(CellAlignment(c, r));
+    ed->Font()->Assign(const_cast<TFont*>(CellFont(c, r)));
     ed->SetColor(ColorCell(c, r));
     ed->Col = c;
     ed->Row = r;

@@ -27,6 +27,24 @@ void TStringAlignGrid::PrepareCellCanvas(int ACol, int ARow, TGridDrawState ASta
     }
   }
   if (!DefaultDrawing()) return;
+  if (c->Brush()->Style() != bsSolid) {
+    // A hatched or clear cell brush shows the grid's own background under it.
+    const TGridOptions o = Options();
+    const bool focusSelected = o.Contains(goDrawFocusSelected) || o.Contains(goRowSelect);
+    TColor back = Color();
+    if (IsFixedCell(ACol, ARow))
+      back = FixedColor();
+    else if (AState.Contains(gdSelected) && (!AState.Contains(gdFocused) || focusSelected))
+      back = clHighlight;
+    TBrush* b = c->Brush();
+    const TColor color = b->Color();
+    const TBrushStyle style = b->Style();
+    b->SetColor(back);
+    b->SetStyle(bsSolid);
+    c->FillRect(ARect);
+    b->SetColor(color);
+    b->SetStyle(style);
+  }
   c->FillRect(ARect);
   // Where grid lines are off, the cell takes over the line's strip towards them.
   const TGridOptions o = Options();
@@ -71,9 +89,14 @@ bool TStringAlignGrid::CellHintAt(int X, int Y, AnsiString& HintStr, THintInfo& 
   return canShow;
 }
 
+bool TStringAlignGrid::GetHintInfo(TPoint Pos, THintInfo& Info) {
+  return CellHintAt(Pos.x, Pos.y, Info.HintStr, Info);
+}
+
 void TStringAlignGrid::MouseMove(TShiftState Shift, int X, int Y) {
   if (HintCellPos.X >= 0 && MouseCoord(X, Y) != HintCellPos) {
-    // The next hint belongs to the new cell.
+    // The hint spoke of the cell just left; the next one belongs to the new cell.
+    ui::CancelHint();
     HintCellPos = {-1, -1};
   }
   TStringGrid::MouseMove(Shift, X, Y);

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QPainterPath>
 #include <QPolygon>
 #include <algorithm>
@@ -11,6 +15,54 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/detail/QtGraphics.h"
+
+// ---------------------------------------------------------------------------------------
+// The painter a canvas keeps open between HoldPainter and ReleasePainter.
+
+struct TCanvas::Held {
+  QPainter painter;
+  QImage* on = nullptr;  // the image the painter is open on
+  int depth = 0;
+};
+
+struct CanvasHold {
+  // The held painter on the canvas's image, opened on first use; nullptr when the
+  // canvas is not held or has no image of its own.
+  static QPainter* Get(TCanvas& c) {
+    TCanvas::Held* h = c.held_.get();
+    if (!h || h->depth == 0) return nullptr;
+    QImage* img = c.impl_->image;
+    if (!img || img->isNull() || c.impl_->external) {
+      Drop(c);
+      return nullptr;
+    }
+    if (h->painter.isActive() && h->on == img) return &h->painter;
+    Drop(c);
+    if (!h->painter.begin(img)) return nullptr;
+    h->on = img;
+    h->painter.setRenderHint(QPainter::Antialiasing, false);
+    h->painter.setRenderHint(QPainter::TextAntialiasing, false);
+    return &h->painter;
+  }
+  // Closes the held painter, so that someone else may paint on the image; the next
+  // drawing call opens it again.
+  static void Drop(TCanvas& c) {
+    TCanvas::Held* h = c.held_.get();
+    if (!h) return;
+    if (h->painter.isActive()) h->painter.end();
+    h->on = nullptr;
+  }
+};
+
+void TCanvas::HoldPainter() {
+  if (!held_) held_ = std::make_unique<Held>();
+  ++held_->depth;
+}
+
+void TCanvas::ReleasePainter() {
+  if (!held_ || held_->depth == 0) return;
+  if (--held_->depth == 0) CanvasHold::Drop(*this);
+}
 
 // ---------------------------------------------------------------------------------------
 // Qt glue shared by the drawing classes.
@@ -96,11 +148,13 @@ QFont ToQFont(const TFont& f) {
 }
 
 void AttachImage(TCanvas& canvas, QImage* image) {
+  CanvasHold::Drop(canvas);
   canvas.impl().image = image;
   canvas.impl().external = nullptr;
 }
 
 void AttachPainter(TCanvas& canvas, QPainter* painter) {
+  CanvasHold::Drop(canvas);
   canvas.impl().external = painter;
   canvas.impl().image = nullptr;
 }
@@ -179,14 +233,26 @@ uint32_t QRgbOf(TColor c) {
   return static_cast<uint32_t>((GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb));
 }
 
-// Opens a painter on the canvas's surface for the length of one drawing call.
+// Opens a painter on the canvas's surface for the length of one drawing call, or takes
+// the one the canvas holds open.
 class Painter {
  public:
-  explicit Painter(TCanvas::Impl& d) {
+  explicit Painter(TCanvas& c) {
+    TCanvas::Impl& d = c.impl();
     if (d.external) {
       p_ = d.external;
       p_->save();
       external_ = true;
+    } else if (QPainter* held = CanvasHold::Get(c)) {
+      // A fresh frame for this call, whatever the previous one left behind.
+      // (Its render hints were set when it was opened.)
+      p_ = held;
+      if (!p_->worldTransform().isIdentity()) p_->resetTransform();
+      if (p_->compositionMode() != QPainter::CompositionMode_SourceOver)
+        p_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+      if (p_->hasClipping()) p_->setClipping(false);
+      if (d.hasClip) p_->setClipRegion(d.clip);
+      return;
     } else if (d.image && !d.image->isNull()) {
       own_.emplace(d.image);
       p_ = &*own_;
@@ -329,7 +395,7 @@ static void DrawFigure(TCanvas& c, TPen& pen, TBrush& brush, QRect bounds, bool 
   const QPen qpen = usePen ? MakePen(pen) : QPen(Qt::NoPen);
   const QBrush qbrush = useBrush ? MakeBrush(brush) : QBrush(Qt::NoBrush);
   if (mode == pmCopy || !d.image) {
-    Painter p(d);
+    Painter p(c);
     p->setPen(qpen);
     p->setBrush(qbrush);
     fn(*p);
@@ -400,14 +466,14 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 
 void TCanvas::FillRect(const TRect& r) {
   if (r.IsEmpty() || brush_.Style() == bsClear) return;
-  Painter p(*impl_);
+  Painter p(*this);
   p->fillRect(gfx::ToQRect(r), MakeBrush(brush_));
   Changed();
 }
 
 void TCanvas::FrameRect(const TRect& r) {
   if (r.IsEmpty() || brush_.Style() == bsClear) return;
-  Painter p(*impl_);
+  Painter p(*this);
   const QBrush b = MakeBrush(brush_);
   const QRect q = gfx::ToQRect(r);
   p->fillRect(QRect(q.left(), q.top(), q.width(), 1), b);
@@ -445,7 +511,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
 
 void TCanvas::FillRgn(const TRegion& region) {
   if (brush_.Style() == bsClear || region.IsEmpty()) return;
-  Painter p(*impl_);
+  Painter p(*this);
   QPainterPath path;
   path.addRegion(region.impl().region);
   p->fillPath(path, MakeBrush(brush_));
@@ -513,11 +579,79 @@ struct FontKey {
   }
 };
 
+// A shaped run of text: shaping is the dearest part of drawing a short text, and a
+// grid repaints the same few hundred texts again and again.
+struct TextRun {
+  QList<QGlyphRun> glyphs;
+  int width = 0;
+  bool shaped = false;  // false: drawn through the painter's own text call
+  QRect ink;            // around every glyph pixel, relative to the baseline origin
+  // The run drawn once in one colour on a transparent image: copying that is cheaper
+  // than setting out each glyph again, and the pixels are the same, as the glyphs
+  // are drawn unsmoothed at whole-pixel positions either way.
+  mutable QImage image;
+  mutable QRgb imageColor = 0;
+};
+
 struct CachedFont {
   FontKey key;
   QFont font;
   QFontMetrics fm;
+  mutable QHash<QString, TextRun> runs;
 };
+
+// Glyph runs are kept only for plain one-line texts: decorations and control
+// characters take the painter's own text call, which draws them as it always did.
+bool Shapeable(const QFont& f, const QString& s) {
+  if (f.underline() || f.strikeOut() || s.isEmpty()) return false;
+  for (const QChar ch : s)
+    if (ch.unicode() < 0x20 || ch.unicode() == 0x7F) return false;
+  return true;
+}
+
+const TextRun& RunOf(const CachedFont& f, const QString& s) {
+  auto it = f.runs.constFind(s);
+  if (it != f.runs.cend()) return *it;
+  constexpr qsizetype kMaxRuns = 2048;  // a few screens of cells; then start afresh
+  if (f.runs.size() >= kMaxRuns) f.runs.clear();
+  TextRun r;
+  r.width = f.fm.horizontalAdvance(s);
+  if (Shapeable(f.font, s)) {
+    QTextLayout layout(s, f.font);
+    QTextOption opt;
+    opt.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(opt);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+      line.setLineWidth(1e6);
+      line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    if (line.isValid()) {
+      // Glyph positions relative to the baseline, as the painter's text call places them.
+      const qreal base = line.ascent();
+      for (QGlyphRun g : layout.glyphRuns()) {
+        QList<QPointF> pos = g.positions();
+        for (QPointF& pt : pos) pt.ry() -= base;
+        g.setPositions(pos);
+        r.glyphs << g;
+      }
+      r.shaped = true;
+      // Room for the whole line box and every glyph's ink, with a margin for hinting.
+      QRectF box(0, -f.fm.ascent(), r.width, f.fm.height());
+      for (const QGlyphRun& g : r.glyphs) {
+        const QRawFont raw = g.rawFont();
+        const QList<quint32> idx = g.glyphIndexes();
+        const QList<QPointF> pos = g.positions();
+        for (qsizetype i = 0; i < idx.size() && i < pos.size(); ++i)
+          box |= raw.boundingRect(idx[i]).translated(pos[i]);
+      }
+      r.ink = box.toAlignedRect().adjusted(-2, -2, 2, 2);
+    }
+  }
+  return *f.runs.insert(s, std::move(r));
+}
 
 const CachedFont& LookupFont(const TFont& f) {
   constexpr size_t kSlots = 8;
@@ -534,27 +668,53 @@ const CachedFont& LookupFont(const TFont& f) {
     }
   }
   QFont q = gfx::ToQFont(f);
-  auto entry = std::make_unique<CachedFont>(CachedFont{std::move(key), q, QFontMetrics(q)});
+  auto entry = std::make_unique<CachedFont>(CachedFont{std::move(key), q, QFontMetrics(q), {}});
   if (cache.size() >= kSlots) cache.pop_back();
   cache.insert(cache.begin(), std::move(entry));
   return *cache.front();
 }
 
 struct TextLayout {
+  const CachedFont& cached;
   const QFont& font;
   const QFontMetrics& fm;
-  explicit TextLayout(const CachedFont& c) : font(c.font), fm(c.fm) {}
+  explicit TextLayout(const CachedFont& c) : cached(c), font(c.font), fm(c.fm) {}
   explicit TextLayout(TFont& f) : TextLayout(LookupFont(f)) {}
+  int Width(const QString& s) const { return RunOf(cached, s).width; }
 };
 
 // Draws one run of text whose cell's top-left corner is at (x, y) in the painter's
 // current (possibly rotated) frame.
 void DrawRun(QPainter& p, const TextLayout& t, int x, int y, const QString& s, bool opaque,
              const QColor& back, const QColor& fore) {
-  const int w = t.fm.horizontalAdvance(s);
-  if (opaque) p.fillRect(QRect(x, y, w, t.fm.height()), back);
+  const TextRun& run = RunOf(t.cached, s);
+  if (opaque) p.fillRect(QRect(x, y, run.width, t.fm.height()), back);
   p.setPen(fore);
-  p.drawText(QPoint(x, y + t.fm.ascent()), s);
+  // Rotated text keeps the painter's text call, which renders turned glyphs its own way.
+  if (run.shaped && p.worldTransform().type() <= QTransform::TxTranslate) {
+    if (run.image.isNull() || run.imageColor != fore.rgba()) {
+      run.image = QImage(run.ink.size(), QImage::Format_ARGB32_Premultiplied);
+      run.image.fill(0);
+      QPainter ip(&run.image);
+      ip.setRenderHint(QPainter::TextAntialiasing, false);
+      ip.setPen(fore);
+      for (const QGlyphRun& g : run.glyphs) ip.drawGlyphRun(QPointF(-run.ink.left(), -run.ink.top()), g);
+      run.imageColor = fore.rgba();
+    }
+    p.drawImage(QPoint(x + run.ink.left(), y + t.fm.ascent() + run.ink.top()), run.image);
+  } else {
+    if (p.font() != t.font) p.setFont(t.font);
+    p.drawText(QPoint(x, y + t.fm.ascent()), s);
+  }
+}
+
+// True when everything DrawRun paints for s at (x, y) lies inside r, so that clipping
+// to r changes nothing.
+bool RunInside(const TextLayout& t, const QString& s, int x, int y, bool opaque, const QRect& r) {
+  const TextRun& run = RunOf(t.cached, s);
+  if (!run.shaped) return false;
+  if (opaque && !r.contains(QRect(x, y, run.width, t.fm.height()))) return false;
+  return r.contains(run.ink.translated(x, y + t.fm.ascent()));
 }
 
 QString Ellipsize(const QFontMetrics& fm, const QString& s, int width) {
@@ -592,9 +752,8 @@ QStringList WrapWords(const QFontMetrics& fm, const QString& para, int width) {
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   TextLayout t(font_);
   const QString s = ToQString(text);
-  Painter p(*impl_);
-  p->setFont(t.font);
-  const int w = t.fm.horizontalAdvance(s);
+  Painter p(*this);
+  const int w = t.Width(s);
   int dx = 0, dy = 0;
   if ((text_align_ & TA_CENTER) == TA_CENTER) dx = -w / 2;
   else if (text_align_ & TA_RIGHT) dx = -w;
@@ -608,18 +767,17 @@ void TCanvas::TextOut(int x, int y, const AnsiString& text) {
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const AnsiString& text) {
   TextLayout t(font_);
-  Painter p(*impl_);
+  Painter p(*this);
   p->setClipRect(gfx::ToQRect(r), impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
   const bool opaque = BkMode() == OPAQUE;
   if (opaque) p->fillRect(gfx::ToQRect(r), ToQColor(brush_.Color()));
-  p->setFont(t.font);
   DrawRun(*p, t, x, y, ToQString(text), false, QColor(), ToQColor(font_.Color()));
   Changed();
 }
 
 TSize TCanvas::TextExtent(const AnsiString& text) {
   TextLayout t(font_);
-  return {t.fm.horizontalAdvance(ToQString(text)), t.fm.height()};
+  return {t.Width(ToQString(text)), t.fm.height()};
 }
 
 int TCanvas::TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
@@ -628,10 +786,13 @@ int TCanvas::TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
 int TCanvas::DrawText(const AnsiString& text, TRect& r, unsigned flags) {
   TextLayout t(font_);
   QString s = ToQString(text);
-  if (!(flags & DT_NOPREFIX)) s = StripPrefix(s);
+  if (!(flags & DT_NOPREFIX) && s.contains(QLatin1Char('&'))) s = StripPrefix(s);
   const int width = r.Width();
   QStringList lines;
-  if (flags & DT_SINGLELINE) {
+  const bool breaks = s.contains(QLatin1Char('\r')) || s.contains(QLatin1Char('\n'));
+  if (!breaks && !(flags & DT_WORDBREAK)) {
+    lines << s;  // the common case of a cell's value: one line as it is
+  } else if (flags & DT_SINGLELINE) {
     s.remove(QLatin1Char('\r'));
     s.remove(QLatin1Char('\n'));
     lines << s;
@@ -658,19 +819,27 @@ int TCanvas::DrawText(const AnsiString& text, TRect& r, unsigned flags) {
     if (flags & DT_VCENTER) y = r.Top + (r.Height() - lh) / 2;
     else if (flags & DT_BOTTOM) y = r.Bottom - lh;
   }
-  Painter p(*impl_);
-  if (!(flags & DT_NOCLIP))
-    p->setClipRect(gfx::ToQRect(r), impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
-  p->setFont(t.font);
   const bool opaque = BkMode() == OPAQUE;
-  const QColor back = ToQColor(brush_.Color()), fore = ToQColor(font_.Color());
+  const QColor back = opaque ? ToQColor(brush_.Color()) : QColor(), fore = ToQColor(font_.Color());
   const int top = y;
+  const QRect qr = gfx::ToQRect(r);
+  std::vector<int> xs;
+  xs.reserve(static_cast<size_t>(lines.size()));
+  // Text that stays inside the rectangle needs no clip (the usual cell value that fits).
+  bool clip = false;
   for (const QString& l : lines) {
-    const int lw = t.fm.horizontalAdvance(l);
+    const int lw = t.Width(l);
     int x = r.Left;
     if (flags & DT_CENTER) x = r.Left + (width - lw) / 2;
     else if (flags & DT_RIGHT) x = r.Right - lw;
-    DrawRun(*p, t, x, y, l, opaque, back, fore);
+    const int ly = y + lh * static_cast<int>(xs.size());
+    xs.push_back(x);
+    if (!(flags & DT_NOCLIP) && !clip) clip = !RunInside(t, l, x, ly, opaque, qr);
+  }
+  Painter p(*this);
+  if (clip) p->setClipRect(qr, impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    DrawRun(*p, t, xs[static_cast<size_t>(i)], y, lines[i], opaque, back, fore);
     y += lh;
   }
   Changed();
@@ -695,7 +864,7 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
     if (impl_->hasClip && !impl_->clip.contains(QPoint(x, y))) return;
     WriteRgb(*img, x, y, QRgbOf(color));
   } else if (impl_->external) {
-    Painter p(*impl_);
+    Painter p(*this);
     p->fillRect(QRect(x, y, 1, 1), ToQColor(color));
   } else {
     return;
@@ -705,11 +874,13 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
 
 void TCanvas::Draw(int x, int y, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
+  CanvasHold::Drop(*this);  // the graphic paints on the image itself
   graphic->Draw(this, Bounds(x, y, graphic->Width(), graphic->Height()));
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
+  CanvasHold::Drop(*this);
   graphic->Draw(this, r);
 }
 
@@ -722,7 +893,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
     part = part.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
   QImage* dimg = impl_->image;
   if (copy_mode_ == cmSrcCopy || !dimg) {
-    Painter p(*impl_);
+    Painter p(*this);
     p->setCompositionMode(QPainter::CompositionMode_Source);
     p->drawImage(QPoint(dest.Left, dest.Top), part);
     Changed();

@@ -111,6 +111,14 @@ class TCanvas : public TPersistent {
   bool HasClip() const;
   TRect ClipRect() const;  // the clip's bounding box, or the whole surface
 
+  // Keeps one painter open on the canvas's image from HoldPainter to the matching
+  // ReleasePainter (calls nest), instead of opening one per drawing call: a repaint
+  // of hundreds of cells is mostly painter set-up otherwise. Drawing that needs the
+  // image to itself (drawing a graphic, attaching another surface) closes it, and the
+  // next call opens it again.
+  void HoldPainter();
+  void ReleasePainter();
+
   // Tells the owner that something was drawn (control buffers schedule a repaint).
   TNotifyEvent OnChange;
 
@@ -118,6 +126,8 @@ class TCanvas : public TPersistent {
   Impl& impl() const { return *impl_; }
 
  private:
+  friend struct CanvasHold;
+  struct Held;
   void Changed();
   void BrushChanged();
 
@@ -129,4 +139,21 @@ class TCanvas : public TPersistent {
   unsigned text_align_ = TA_LEFT | TA_TOP;
   int bk_mode_override_ = 0;
   std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Held> held_;
+};
+
+// Holds the canvas's painter open for a scope (a whole Paint).
+class TCanvasPainterHold {
+ public:
+  explicit TCanvasPainterHold(TCanvas* c) : c_(c) {
+    if (c_) c_->HoldPainter();
+  }
+  ~TCanvasPainterHold() {
+    if (c_) c_->ReleasePainter();
+  }
+  TCanvasPainterHold(const TCanvasPainterHold&) = delete;
+  TCanvasPainterHold& operator=(const TCanvasPainterHold&) = delete;
+
+ private:
+  TCanvas* c_;
 };

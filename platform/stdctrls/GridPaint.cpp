@@ -2,7 +2,6 @@
 // the area past the last line.
 #include <algorithm>
 
-#include "platform/graphics/detail/QtGraphics.h"
 #include "platform/stdctrls/Grids.h"
 
 TGridDrawState TCustomGrid::CellDrawState(int ACol, int ARow) const {
@@ -37,32 +36,6 @@ void ForVisible(const grid::Axis& a, int extent, F&& fn) {
   }
 }
 
-// Holds one painter open on the canvas's image for a whole paint: hundreds of cells
-// would otherwise each open and close their own.
-class HeldPainter {
- public:
-  explicit HeldPainter(TCanvas* c) : canvas_(c), image_(c->impl().image) {
-    if (!image_ || image_->isNull() || c->impl().external) {
-      image_ = nullptr;
-      return;
-    }
-    painter_.begin(image_);
-    gfx::AttachPainter(*canvas_, &painter_);
-  }
-  ~HeldPainter() {
-    if (!image_) return;
-    painter_.end();
-    gfx::AttachImage(*canvas_, image_);
-  }
-  HeldPainter(const HeldPainter&) = delete;
-  HeldPainter& operator=(const HeldPainter&) = delete;
-
- private:
-  TCanvas* canvas_;
-  QImage* image_;
-  QPainter painter_;
-};
-
 void SetBrushColor(TCanvas* c, TColor color) {
   if (c->Brush()->Color() != color) c->Brush()->SetColor(color);
   if (c->Brush()->Style() != bsSolid) c->Brush()->SetStyle(bsSolid);
@@ -73,7 +46,10 @@ void SetBrushColor(TCanvas* c, TColor color) {
 void TCustomGrid::Paint() {
   TCanvas* c = Canvas();
   if (!c) return;
-  HeldPainter held(c);
+  // One painter for the whole paint: hundreds of cells would otherwise each open and
+  // close their own.
+  TCanvasPainterHold held(c);
+  const bool ownBackground = DrawsCellBackground();
   const int w = ClientWidth(), h = ClientHeight();
   const bool editorShown = editor_ && editor_->Visible() && editor_mode_;
   const bool focusSelected = options_.Contains(goDrawFocusSelected) || options_.Contains(goRowSelect);
@@ -98,7 +74,7 @@ void TCustomGrid::Paint() {
         if (sel.Contains(col, row)) state << gdSelected;
         if (active && col == cur_.X && row == cur_.Y) state << gdFocused;
       }
-      if (default_drawing_) {
+      if (default_drawing_ && !ownBackground) {
         if (!c->Font()->SameAs(*Font())) c->Font()->Assign(Font());
         TColor back = Color();
         if (fixed) {

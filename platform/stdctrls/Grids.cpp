@@ -500,6 +500,8 @@ void TCustomGrid::PlaceEditor() {
     editor_ = CreateEditor();
     editor_->SetParent(this);
   }
+  // The grid's font first: CanEditShow may give the editor the look of its cell.
+  editor_->Font()->Assign(Font());
   if (!CanEditShow()) {
     if (editor_ && editor_->Visible()) editor_->SetVisible(false);
     return;
@@ -521,7 +523,6 @@ void TCustomGrid::PlaceEditor() {
     editor_->SetVisible(false);
     return;
   }
-  editor_->Font()->Assign(Font());
   editor_->ShowAt(r);
   if (IsActiveControl() && editor_->CanFocus()) editor_->SetFocus();
 }

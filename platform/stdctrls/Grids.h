@@ -64,11 +64,14 @@ class TCustomGrid : public TCustomControl {
   int RowHeights(int i) const { return rows_.Size(i); }
   void SetRowHeights(int i, int v);
   int GridLineWidth() const { return line_width_; }
-  void SetGridLineWidth(int v);
+  // Virtual so that grids which size lines from the line width (a last column that
+  // fills the client area) follow a change.
+  virtual void SetGridLineWidth(int v);
   TGridOptions Options() const { return options_; }
   virtual void SetOptions(TGridOptions v);
   TColor FixedColor() const { return fixed_color_; }
-  void SetFixedColor(TColor v);
+  // Virtual so that grids keeping their own heading brush follow a change.
+  virtual void SetFixedColor(TColor v);
   bool DefaultDrawing() const { return default_drawing_; }
   void SetDefaultDrawing(bool v);
   TScrollStyle ScrollBars() const { return scroll_bars_; }
@@ -139,6 +142,9 @@ class TCustomGrid : public TCustomControl {
   // Draws one cell into `ARect` of Canvas; the canvas arrives with the cell's font and
   // brush and (with DefaultDrawing) the rectangle filled. The base fires OnDrawCell.
   virtual void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState);
+  // True when DrawCell sets the cell's font and brush and fills it itself, so that Paint
+  // leaves the canvas as it is instead of filling every cell twice.
+  virtual bool DrawsCellBackground() const { return false; }
   virtual TInplaceEdit* CreateEditor();
   virtual bool CanEditShow();
   virtual bool CanEditModify();

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QScreen>
+#include <QToolTip>
 #include <QWidget>
 #include <cstdio>
 #include <filesystem>
@@ -108,6 +109,29 @@ bool RouteKey(QWidget* receiver, QKeyEvent* e) {
     return true;
   }
   return false;
+}
+
+// The hint about to show over a control: the control answers text, place and the
+// rectangle it holds for; the tooltip goes down when the mouse leaves that rectangle.
+bool RouteHint(QWidget* receiver, QHelpEvent* e) {
+  TControl* c = ui::detail::ControlFromWidget(receiver);
+  if (!c) return false;
+  QWidget* cw = WidgetOf(c);
+  if (!cw) return false;
+  const QPoint p = receiver == cw ? e->pos() : receiver->mapTo(cw, e->pos());
+  THintInfo info;
+  if (!ui::HintInfoAt(c, TPoint{p.x(), p.y()}, info)) {
+    QToolTip::hideText();
+    e->ignore();
+    return true;
+  }
+  const TRect& r = info.CursorRect;
+  // The tooltip puts itself below and right of the point it is given (by 2, 16 here);
+  // the hint's top-left corner is to be at HintPos.
+  const QPoint at(info.HintPos.x - 2, info.HintPos.y - 16);
+  QToolTip::showText(at, gfx::ToQString(info.HintStr), cw,
+                     QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top));
+  return true;
 }
 
 TMouseButton ButtonOf(Qt::MouseButton b) {
@@ -227,6 +251,8 @@ bool RouteInput(QObject* receiver, QEvent* event) {
       return RouteMouse(w, static_cast<QMouseEvent*>(event));
     case QEvent::Wheel:
       return RouteWheel(w, static_cast<QWheelEvent*>(event));
+    case QEvent::ToolTip:
+      return RouteHint(w, static_cast<QHelpEvent*>(event));
     case QEvent::FocusIn: {
       TWinControl* c = WinControlFromWidget(w);
       if (TForm* f = c ? c->ParentForm() : nullptr; f && f != static_cast<TControl*>(c)) f->SetFocusedControl(c);

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QHash>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -394,6 +395,28 @@ void TControl::SetShowHint(bool v) {
   show_hint_ = v;
   SetHint(hint_);
 }
+
+bool TControl::GetHintInfo(TPoint, THintInfo&) { return true; }
+
+namespace ui {
+
+bool HintInfoAt(TControl* Control, TPoint Pos, THintInfo& Info) {
+  if (!Control || !Control->ShowHint() || !Application->ShowHint()) return false;
+  const AnsiString& hint = Control->Hint();
+  Info.HintControl = Control;
+  Info.CursorPos = Pos;
+  Info.CursorRect = TRect(0, 0, Control->ClientWidth(), Control->ClientHeight());
+  // Below the mouse pointer, as the usual cursor is about 20 pixels high.
+  Info.HintPos = Control->ClientToScreen(TPoint{Pos.x, Pos.y + 20});
+  Info.HintStr = hint.substr(0, hint.find('|'));
+  return Control->GetHintInfo(Pos, Info) && !Info.HintStr.empty();
+}
+
+void CancelHint() {
+  if (QCoreApplication::instance()) QToolTip::hideText();
+}
+
+}  // namespace ui
 
 void TControl::SetCursor(TCursor c) {
   cursor_ = c;

@@ -37,6 +37,18 @@ using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shi
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 using TMessageHandler = std::function<void(TMessage& Message)>;
 
+class TControl;
+// The hint the application is about to show over a control: its text, where it shows
+// (screen coordinates) and the client rectangle the mouse may move in while it stays up.
+// Leaving the rectangle takes the hint down, so the next one is asked for afresh.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  TPoint CursorPos;  // client coordinates
+  TRect CursorRect;  // client coordinates
+  TPoint HintPos;    // screen coordinates
+  AnsiString HintStr;
+};
+
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
@@ -100,6 +112,10 @@ class TControl : public TComponent {
   void SetHint(const AnsiString& v);
   bool ShowHint() const { return show_hint_; }
   void SetShowHint(bool v);
+  // Asked when the application is about to show a hint over the client point Pos, with
+  // Info already holding the short Hint at the mouse; a control may change the text,
+  // the position and the rectangle. False shows no hint.
+  virtual bool GetHintInfo(TPoint Pos, THintInfo& Info);
   TPopupMenu* PopupMenu() const { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* m) { popup_menu_ = m; }
   TCursor Cursor() const { return cursor_; }
@@ -297,3 +313,11 @@ class TCustomControl : public TWinControl {
  private:
   std::unique_ptr<TCanvas> canvas_;
 };
+
+namespace ui {
+// The hint the application shows over a control's client point, as the control answers
+// it; false when none shows (hints off, no text, or the control declines).
+bool HintInfoAt(TControl* Control, TPoint Pos, THintInfo& Info);
+// Takes down the hint on show, so that the next one is asked for afresh.
+void CancelHint();
+}  // namespace ui

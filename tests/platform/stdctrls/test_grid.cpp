@@ -259,6 +259,41 @@ TEST_F(GridPaintTest, DrawStatesAndColours) {
   EXPECT_EQ(shot.Canvas()->Pixel(g->CellRect(3, 3).Right, g->CellRect(3, 3).Top + 5), ColorToRGB(clWindow));
 }
 
+TEST_F(GridPaintTest, OwnerDrawingReadsPixelsDrawsBitmapsAndXorsDuringPaint) {
+  // The grid keeps one painter open while it paints; drawing that needs the image
+  // itself must still work from OnDrawCell.
+  TForm* f = NewForm();
+  auto* g = Place<TStringGrid>(f, 0, 0, 300, 150);
+  g->SetScrollBars(ssNone);
+  TBitmap stamp;
+  stamp.SetSize(4, 4);
+  stamp.Canvas()->Brush()->SetColor(clRed);
+  stamp.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  TColor underText = CLR_INVALID;
+  g->OnDrawCell = [&](TObject*, int c, int r, TRect rc, TGridDrawState) {
+    TCanvas* cv = g->Canvas();
+    if (c == 1 && r == 1) underText = cv->Pixel(rc.Left + 1, rc.Top + 1);
+    if (c == 2 && r == 1) cv->Draw(rc.Left, rc.Top, &stamp);
+    if (c == 3 && r == 1) {
+      cv->Pen()->SetMode(pmXor);
+      cv->Pen()->SetColor(clWhite);
+      cv->MoveTo(rc.Left, rc.Top + 2);
+      cv->LineTo(rc.Right, rc.Top + 2);
+      cv->Pen()->SetMode(pmCopy);
+    }
+    cv->TextOut(rc.Left + 2, rc.Top + 2, "");  // drawing goes on after each of them
+  };
+  f->Show();
+  TBitmap shot;
+  ui::GrabControl(g, shot);
+  EXPECT_EQ(underText, ColorToRGB(clWindow));
+  const TRect a = g->CellRect(2, 1), b = g->CellRect(3, 1);
+  EXPECT_EQ(shot.Canvas()->Pixel(a.Left + 1, a.Top + 1), clRed);
+  EXPECT_EQ(shot.Canvas()->Pixel(a.Left + 5, a.Top + 5), ColorToRGB(clWindow));
+  const TColor window = ColorToRGB(clWindow);
+  EXPECT_EQ(shot.Canvas()->Pixel(b.Left + 3, b.Top + 2), window ^ 0xFFFFFF);
+}
+
 TEST_F(GridPaintTest, ScrollBarsAppearWhenCellsDoNotFit) {
   TForm* f = NewForm();
   auto* g = Place<TStringGrid>(f, 0, 0, 200, 100);
