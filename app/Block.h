@@ -16,10 +16,16 @@ class Tmap_function : public TForm {
 
   TLabel* Label1 = nullptr;
   TComboBox* operation = nullptr;
-  TLabel* Label2 = nullptr;
+  TLabel* do_what = nullptr;
   TEdit* Value = nullptr;
+  TLabel* percent = nullptr;
   TBitBtn* OKBtn = nullptr;
   TBitBtn* CancelBtn = nullptr;
+
+  // Every showing starts at "Fill".
+  void FormActivate(TObject* Sender);
+  // "With" for Fill, nothing for Add and Subtract, "By" ... "%" for Increase and Decrease.
+  void operationChange(TObject* Sender);
 };
 
 extern Tmap_function* map_function;

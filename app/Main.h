@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/MapEditing.h"
 #include "ecu/PacketHandler.h"
+#include "platform/stdctrls/GridTypes.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
@@ -21,6 +23,14 @@ class TElasticForm;
 class TImage;
 class TLabel;
 class TLabelEffect;
+class TCheckBox;
+class TEdit;
+class TMemo;
+class TAbNumSpin;
+class TShape;
+class TMainMenu;
+class TPopupMenu;
+class TMenuItem;
 class TNotebook;
 class TPanel;
 class TStringAlignGrid;
@@ -102,14 +112,164 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // handlers for the form resource from its own Publish* function.
   // --- table display and re-layout (MainTables.cpp, MainLayout.cpp) ---
   static void PublishTables(TClassProps<TR7Tform1>& P);
+  // Main-window controls filled from the map record.
+  TEdit *DetailsDateEdit = nullptr, *DetailsOwnerEdit = nullptr, *DetailsEngineEdit = nullptr,
+        *DetailsInductionEdit = nullptr, *DetailsPressureEdit = nullptr, *DetailsInjectorsEdit = nullptr,
+        *DetailsInjectionTypeEdit = nullptr, *DetailsExhaustEdit = nullptr;
+  TMemo* details = nullptr;
+  TLabel* map_comments = nullptr;
+  TAdvSpinEdit *soft_limit = nullptr, *hard_limit = nullptr, *shiftlight = nullptr, *startup_timing = nullptr;
+  TAdvSpinEdit *IACVRateValue = nullptr, *IACVoff = nullptr, *CutOffRpm = nullptr, *CutOffPot = nullptr;
+  TAdvSpinEdit *IdleRpmSw = nullptr, *IdlePotSw = nullptr, *IdleIgnTrim = nullptr, *IdleIgnRate = nullptr;
+  TAdvSpinEdit *Idleuprpm = nullptr, *idleupv = nullptr, *SeqStart = nullptr, *SeqDown = nullptr;
+  TAdvSpinEdit *Lam_StartDelay = nullptr, *Lam_Warmupdelay = nullptr, *Lam_Coolant = nullptr, *Lam_Decel = nullptr,
+               *Lam_accel = nullptr, *Lam_deceldelay = nullptr, *Lam_Load = nullptr, *Lam_Speed = nullptr,
+               *Lam_Response = nullptr, *Lam_mapRes = nullptr, *Lam_MaxCorr = nullptr, *Lam_MinCorr = nullptr,
+               *Lam_LockTimer = nullptr, *Lam_Rate = nullptr;
+  TCheckBox *CutOffEnabled = nullptr, *FineEnabled = nullptr, *SeqEnabled = nullptr;
+  TLabel *cutoffpotlabel = nullptr, *cutoffrpmlabel = nullptr, *FineLabel = nullptr, *UpdateLabel = nullptr;
+  TLabel *SeqLabel1 = nullptr, *SeqLabel2 = nullptr, *SeqLabel3 = nullptr;
+  TLabel *IdleNote1 = nullptr, *IdleNote2 = nullptr, *IdleNote3 = nullptr;
+  TComboBox *ComboBox1 = nullptr, *Lam_Sensor = nullptr;
+  TAbNumSpin *NSOn = nullptr, *NSoff = nullptr, *NS2On = nullptr, *NS2Off = nullptr, *EGTwarning = nullptr;
+  TAbNumSpin *BoostCut = nullptr, *AbNumEdit1 = nullptr, *AbNumEdit2 = nullptr;
+  TLabel *Label54 = nullptr, *Label17 = nullptr, *Label53 = nullptr, *Label50 = nullptr, *Label15 = nullptr,
+         *Label29 = nullptr, *Label31 = nullptr, *Label42 = nullptr, *Label60 = nullptr, *AirTempLabel2 = nullptr,
+         *CoolantTempLabel2 = nullptr;
+  TLabel *UserLabel1 = nullptr, *UserLabel2 = nullptr, *UserLabel3 = nullptr, *UserLabel4 = nullptr;
+  TStringAlignGrid *airign_table = nullptr, *airinj_table = nullptr, *coolantign_table = nullptr,
+                   *coolantinj_table = nullptr, *CrankPrime_table = nullptr, *idlerpm_table = nullptr;
+  TPanel *ECUmap_panel = nullptr, *PCmap_panel = nullptr, *info_panel = nullptr, *AFRsettingspanel = nullptr;
+  TPanel *TelltaleStatus = nullptr, *TellTaleMax = nullptr, *speed_site = nullptr;
+  TTabSet* TabSet2 = nullptr;
+  TLabel *page4_label = nullptr, *Label79 = nullptr, *Label81 = nullptr, *Label16 = nullptr;
+  TShape *RichBrush = nullptr, *LeanBrush = nullptr, *Shape62 = nullptr, *Shape2 = nullptr;
+  TMainMenu* MainMenu1 = nullptr;
+  TPopupMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr, *PopupMenu3 = nullptr;
+  TMenuItem *PopUpTPS1 = nullptr, *PopUpMAP1 = nullptr;
+
+  // Results of the last ConvertUnits call; other windows read them directly.
+  double ConvertedValue = 0;
+  AnsiString ConvertedText;
+  // Which table the injection page shows: 0 injection, 1 AFR target, 2 AFR correction,
+  // 3 AFR mode.
+  int InjectionPageTable = 0;
+
+  // Writes the five cranking turn positions into the cranking table's first column.
+  void UpdateTurnPositions();
+  // Shows map `map` (1..3) on the map panels asked for and makes it current.
+  void ShowMapChoice(int map, bool ecuSide, bool pcSide);
+  // Colours one cell between the colour below (at low), white (at mid) and the colour above
+  // (at high).
+  void SetCellColour(TStringAlignGrid* grid, int col, int row, TColor below, TColor above, int low, int mid,
+                     int high, int value);
+  // Display conversion: kind 0 temperature, 1 pressure (absolute kPa), 2 road speed (the
+  // live road speed; raw is ignored). Returns the text, also left in `text`.
+  AnsiString ConvertUnits(int kind, int32_t raw, AnsiString& text);
+  void TabSet1Click(TObject* Sender);
+  void TabSet2Click(TObject* Sender);
+  void AFRModeTableDrawCell(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State);
+  // Writes the load-site headings of the main grids: MAP sites or throttle sites.
+  void ShowLoadAxis(bool mapSites);
+  // Fills the additional-tables window's controls from the current map.
+  void RefreshAdditionalMaps();
+  // Unit captions of the additional-tables window.
+  void ShowAdditionalUnitTexts(const AnsiString& temperature, const AnsiString& pressure);
+  // Keeps the window at least 640 x 480.
+  void FormResize(TObject* Sender);
+  // Corrects what proportional scaling gets wrong: whole grid cells, equal geometry of grids
+  // that belong together, fields centred on their labels.
+  void ElasticForm1AfterResize(TObject* Sender);
+  // A control of this window by name, for labels the code touches only when laying out.
+  TControl* LayoutControl(const char* name) const;
   // --- live cells, keyboard and block editing, interpolation (MainEditing.cpp) ---
   static void PublishEditing(TClassProps<TR7Tform1>& P);
+  // The form previews keys: live trims, cell writes, page and map keys.
+  void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void FormKeyUp(TObject* Sender, WORD& Key, TShiftState Shift);
+  void ignitiontableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void injectiontableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void AFRTargetTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void AFRCorrectionTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void CrankingTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void AFRModeTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void Applycorrectionstoinjectionmap1Click(TObject* Sender);
+  // Live boxes: the next item (or the reset item) of box 1 / box 2.
+  void CycleIgnitionBox(bool advance);
+  void CycleInjectionBox(bool advance);
+  // Writes item k's live value with its trim into the ECU bank (and the PC map when the
+  // settings say so) and clears the trim.
+  void UpdateCell(int k);
+  // One trim step of item k: +1, -1, or 0 for a reset.
+  void TrimLiveItem(int k, int step);
+  // The grid that shows a table.
+  TStringAlignGrid* TableGrid(TableId id) const;
+  // Rewrites the written cells of a table from the map record.
+  void ShowCellWrites(TableId id, const TCellWrites& writes);
+  // Runs the key family of the main grids on one table.
+  void TableKeyDown(TableId id, WORD& Key);
+  // Right-clicks on the map grids: the load-axis menu over the load column, the
+  // speed-site menu over the heading row, the corrections menu elsewhere on the AFR
+  // correction and mode tables, the turns menu over the cranking turns.
+  void MapGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  TPopupMenu* PopupMenu4 = nullptr;
+  TMenuItem* Applycorrectionstoinjectionmap1 = nullptr;
   // --- map fields (MainFields.cpp) ---
   static void PublishFields(TClassProps<TR7Tform1>& P);
+  // One of the nine details texts changed: shares the 248-character budget among them
+  // and writes the text into its record field.
+  void DetailsChange(TObject* Sender);
+  // Counts the nine details texts with `text` standing for the one being edited; text
+  // that would exceed the budget is cut (never below empty) and the system beeps.
+  // Returns the total after the cut.
+  int DetailsCharsUsed(TObject* Sender, AnsiString& text);
+  // Rev limits and shift light, applied when the entry is complete.
+  void soft_limitExit(TObject* Sender);
+  void hard_limitExit(TObject* Sender);
+  void shiftlightExit(TObject* Sender);
+  // Plain and scaled numeric fields, found by the control that changed.
+  void NumberFieldChange(TObject* Sender);
+  void Lam_CorrExit(TObject* Sender);
+  void CutOffEnabledClick(TObject* Sender);
+  void FineEnabledClick(TObject* Sender);
+  void SeqEnabledClick(TObject* Sender);
+  void Lam_SensorChange(TObject* Sender);
+  void ComboBox1Change(TObject* Sender);
+  void FanThresholdChanged(TObject* Sender);
+  void TellTaleClearClick(TObject* Sender);
+  void TelltaleToggleClick(TObject* Sender);
+  void UserPanelClick(TObject* Sender);
+  void UserSelectionChange(TObject* Sender);
   // --- menus and navigation (MainMenus.cpp) ---
   static void PublishMenus(TClassProps<TR7Tform1>& P);
+  // Opens the additional-tables window / configuration editor at the page already chosen
+  // in its notebook, modally, with this window's tab row hidden meanwhile.
+  void CallUpAdditionalMap();
+  void CallUpSetup();
+  template <int Page> void AdditionalPageClick(TObject*);
+  template <int Page> void SetupPageClick(TObject*);
+  void Exit1Click(TObject* Sender);
+  void SelectMAP1Click(TObject* Sender);
+  void Commsport1Click(TObject* Sender);
+  void DataLogger1Click(TObject* Sender);
+  void Plotgraph1Click(TObject* Sender);
+  void Ignitionalignment1Click(TObject* Sender);
+  void ThrottlePositionSensor2Click(TObject* Sender);
+  void Immobiliser1Click(TObject* Sender);
+  void MapLock1Click(TObject* Sender);
+  void Displayunits1Click(TObject* Sender);
+  void Diagdata1Click(TObject* Sender);
+  void About1Click(TObject* Sender);
+  void TractionControl1Click(TObject* Sender);
+  void PopUpTPS1Click(TObject* Sender);
+  void PopUpMAP1Click(TObject* Sender);
+  void PopUpLoadsitepositions1Click(TObject* Sender);
+  void Speedsitepositions1Click(TObject* Sender);
+  void Adjustturns1Click(TObject* Sender);
   // --- map files: open, save, preview (MainFiles.cpp) ---
   static void PublishFiles(TClassProps<TR7Tform1>& P);
+  void Open1Click(TObject* Sender);
+  void Save1Click(TObject* Sender);
 
  private:
   void FirstActivation();
@@ -131,6 +291,12 @@ extern TR7Tform1* R7Tform1;
 extern bool MainWindowActivated;
 extern int32_t MapBoxItem1, MapBoxItem2;  // live-adjust item shown in each live box
 extern std::array<int32_t, 7> LiveCellTrim;  // [1..6]
+// Range of live value + trim per item [1..6]; RefreshMapTables moves item 6 with the
+// map's VVT offset.
+extern std::array<int32_t, 7> LiveCellMin, LiveCellMax;
+// Bit 0: an ignition trim key was used, bit 1: an injection trim key; the cell written
+// by the next Enter is then marked red.
+extern int32_t LiveEditMarks;
 extern bool LogNewDataShown;
 extern uint16_t LinkWatchdogHandle;
 extern int32_t TempPointerScale, TempPointerOffset;

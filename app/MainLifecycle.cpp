@@ -260,20 +260,6 @@ void TR7Tform1::ReadIniFile() { ReadSettingsFile(SettingsFileName); }
 
 void TR7Tform1::WriteInifile() { WriteSettingsFile(SettingsFileName); }
 
-void TR7Tform1::UpdateRPMsites() {
-  const TMapRecord& map = MapSlots[CurrentMap];
-  for (TStringAlignGrid* grid : {ignitiontable, injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable})
-    for (int col = 2; col < grid->ColCount() && col - 2 < 32; ++col)
-      grid->SetCells(col, 0, IntToStr(static_cast<int>(map.SpeedSites[col - 2])));
-}
-
-void TR7Tform1::RefreshMapTables() { UpdateRPMsites(); }
-
-void TR7Tform1::UpdateLoggerUnits() {
-  ApplyChannelFunctionUnits(Settings);
-  RefreshLoggerChannels();
-}
-
 void TR7Tform1::IdleControlModeChange(TObject*) {
   if (IdleControlMode->ItemIndex() >= 0)
     MapSlots[CurrentMap].IdleControlMode = static_cast<int16_t>(IdleControlMode->ItemIndex());

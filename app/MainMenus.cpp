@@ -1,3 +1,328 @@
+// The main window's menu bar and the grids' context menus: which window and page each
+// command opens, what is prepared before, and the load axis of the main tables.
+#include "app/About.h"
 #include "app/Main.h"
+#include "app/MapInterp.h"
+#include "app/MapRecord.h"
+#include "app/Settings.h"
+#include "chart/Graphs.h"
+#include "config/Additonl.h"
+#include "config/Align.h"
+#include "config/DisplayUnits.h"
+#include "config/LoadSiteAdjU.h"
+#include "config/SelectMap.h"
+#include "config/SitePos.h"
+#include "config/SpeedSiteAdj.h"
+#include "config/TCSetup.h"
+#include "config/setup.h"
+#include "controls/Aligrid.h"
+#include "ecu/Diag.h"
+#include "ecu/IgnAlign.h"
+#include "ecu/Immobiliser.h"
+#include "ecu/LiveData.h"
+#include "ecu/MapLock.h"
+#include "logger/logger.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/TextUtils.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Timer.h"
 
-void TR7Tform1::PublishMenus(TClassProps<TR7Tform1>& P) { (void)P; }
+namespace {
+
+// Hides the main window's tab row while another window is shown modally over it, and
+// shows it again however that window ends.
+class TabRowHidden {
+ public:
+  explicit TabRowHidden(TTabSet* tabs) : tabs_(tabs) { tabs_->SetVisible(false); }
+  ~TabRowHidden() { tabs_->SetVisible(true); }
+  TabRowHidden(const TabRowHidden&) = delete;
+  TabRowHidden& operator=(const TabRowHidden&) = delete;
+
+ private:
+  TTabSet* tabs_;
+};
+
+AnsiString Byte(uint8_t b) { return AnsiString(reinterpret_cast<const char*>(&b), 1); }
+
+constexpr const char* kSitesMustRise = "Each site must be a whole number above the one before it";
+
+// Reads edited sites from row (inRow) or column `line` of a site editor's grid, from
+// index 1 on. Every site must be a whole number within min..max and above the one before,
+// as the tables' interpolation needs; otherwise the user is told and nothing is taken.
+template <size_t N>
+bool ReadRisingSites(TStringAlignGrid* grid, int line, bool inRow, int min, int max, std::array<int, N>& out) {
+  for (size_t i = 0; i < N; ++i) {
+    const int at = static_cast<int>(i) + 1;
+    const AnsiString text = inRow ? grid->Cells(at, line) : grid->Cells(line, at);
+    int v = 0;
+    if (!TryStrToInt(Trim(text), v) || v < min || v > max || (i > 0 && v <= out[i - 1])) {
+      ShowMessage(kSitesMustRise);
+      return false;
+    }
+    out[i] = v;
+  }
+  return true;
+}
+
+const char* const kLoadHeadingGrids[] = {"ignitiontable", "injectiontable", "AFRTargetTable",
+                                         "AFRCorrectionTable", "AFRModeTable"};
+
+}  // namespace
+
+template <int Page>
+void TR7Tform1::AdditionalPageClick(TObject*) {
+  AdditionalMaps->AdditionalBook->SetPageIndex(Page);
+  CallUpAdditionalMap();
+}
+
+template <int Page>
+void TR7Tform1::SetupPageClick(TObject*) {
+  SetupForm->SetupBook->SetPageIndex(Page);
+  CallUpSetup();
+}
+
+void TR7Tform1::PublishMenus(TClassProps<TR7Tform1>& P) {
+  P.Handler("AccelFuelling1Click", &TR7Tform1::AdditionalPageClick<0>)
+      .Handler("Airconditioningcontrol1Click", &TR7Tform1::AdditionalPageClick<1>)
+      .Handler("Batteryvoltagecompensation1Click", &TR7Tform1::AdditionalPageClick<2>)
+      .Handler("BoostControl1Click", &TR7Tform1::AdditionalPageClick<3>)
+      .Handler("Coilontime1Click", &TR7Tform1::AdditionalPageClick<4>)
+      .Handler("Cylindertrims1Click", &TR7Tform1::AdditionalPageClick<5>)
+      .Handler("DoubleInjectorControl1Click", &TR7Tform1::AdditionalPageClick<6>)
+      .Handler("EGTfeedback1Click", &TR7Tform1::AdditionalPageClick<7>)
+      .Handler("Fullthrottlegearchange1Click", &TR7Tform1::AdditionalPageClick<8>)
+      .Handler("IdleAirControl1Click", &TR7Tform1::AdditionalPageClick<9>)
+      .Handler("IACV1Click", &TR7Tform1::AdditionalPageClick<9>)
+      .Handler("InjectionScaling1Click", &TR7Tform1::AdditionalPageClick<10>)
+      .Handler("InjectorTiming1Click", &TR7Tform1::AdditionalPageClick<11>)
+      .Handler("MAPcompensation1Click", &TR7Tform1::AdditionalPageClick<12>)
+      .Handler("BAROcompensation1Click", &TR7Tform1::AdditionalPageClick<13>)
+      .Handler("RPMCorrectionforCoolantEnrichment1Click", &TR7Tform1::AdditionalPageClick<14>)
+      .Handler("UserOutput1PWMControl1Click", &TR7Tform1::AdditionalPageClick<15>)
+      .Handler("VTECswitch1Click", &TR7Tform1::AdditionalPageClick<16>)
+      .Handler("VVT1Click", &TR7Tform1::AdditionalPageClick<17>)
+      .Handler("ECUversioninfo1Click", &TR7Tform1::SetupPageClick<0>)
+      .Handler("CrankCamDistributorsensors1Click", &TR7Tform1::SetupPageClick<1>)
+      .Handler("Ignitionoutputs1Click", &TR7Tform1::SetupPageClick<2>)
+      .Handler("Injectoroutputs1Click", &TR7Tform1::SetupPageClick<3>)
+      .Handler("AirTemperatureSensor1Click", &TR7Tform1::SetupPageClick<4>)
+      .Handler("CoolantTemperatureSensor1Click", &TR7Tform1::SetupPageClick<5>)
+      .Handler("AuxTemperatureSensor1Click", &TR7Tform1::SetupPageClick<6>)
+      .Handler("EGTsensor1Click", &TR7Tform1::SetupPageClick<7>)
+      .Handler("ThrottlePositionSensor1Click", &TR7Tform1::SetupPageClick<8>)
+      .Handler("MAPSensor1Click", &TR7Tform1::SetupPageClick<9>)
+      .Handler("BAROSensor1Click", &TR7Tform1::SetupPageClick<10>)
+      .Handler("AFRLambdainput1Click", &TR7Tform1::SetupPageClick<11>)
+      .Handler("AFRInput1Click", &TR7Tform1::SetupPageClick<11>)
+      .Handler("MapSwitching1Click", &TR7Tform1::SetupPageClick<12>)
+      .Handler("Boostdashcontrol1Click", &TR7Tform1::SetupPageClick<13>)
+      .Handler("Idleaircontrolvalve1Click", &TR7Tform1::SetupPageClick<14>)
+      .Handler("WheelSpeedSensors1Click", &TR7Tform1::SetupPageClick<15>)
+      .Handler("RoadSpeed1Click", &TR7Tform1::SetupPageClick<15>)
+      .Handler("Inputchannels1Click", &TR7Tform1::SetupPageClick<16>)
+      .Handler("Outputchannels1Click", &TR7Tform1::SetupPageClick<17>)
+      .Handler("Gearposition1Click", &TR7Tform1::SetupPageClick<18>)
+      .Handler("CANdatalink1Click", &TR7Tform1::SetupPageClick<19>)
+      .Handler("Exit1Click", &TR7Tform1::Exit1Click)
+      .Handler("SelectMAP1Click", &TR7Tform1::SelectMAP1Click)
+      .Handler("Commsport1Click", &TR7Tform1::Commsport1Click)
+      .Handler("DataLogger1Click", &TR7Tform1::DataLogger1Click)
+      .Handler("Plotgraph1Click", &TR7Tform1::Plotgraph1Click)
+      .Handler("Ignitionalignment1Click", &TR7Tform1::Ignitionalignment1Click)
+      .Handler("ThrottlePositionSensor2Click", &TR7Tform1::ThrottlePositionSensor2Click)
+      .Handler("Immobiliser1Click", &TR7Tform1::Immobiliser1Click)
+      .Handler("MapLock1Click", &TR7Tform1::MapLock1Click)
+      .Handler("Displayunits1Click", &TR7Tform1::Displayunits1Click)
+      .Handler("Diagdata1Click", &TR7Tform1::Diagdata1Click)
+      .Handler("About1Click", &TR7Tform1::About1Click)
+      .Handler("TractionControl1Click", &TR7Tform1::TractionControl1Click)
+      .Handler("PopUpTPS1Click", &TR7Tform1::PopUpTPS1Click)
+      .Handler("PopUpMAP1Click", &TR7Tform1::PopUpMAP1Click)
+      .Handler("PopUpLoadsitepositions1Click", &TR7Tform1::PopUpLoadsitepositions1Click)
+      .Handler("Speedsitepositions1Click", &TR7Tform1::Speedsitepositions1Click)
+      .Handler("Adjustturns1Click", &TR7Tform1::Adjustturns1Click);
+}
+
+void TR7Tform1::CallUpAdditionalMap() {
+  AdditionalMaps->TabSet->SetTabIndex(AdditionalMaps->AdditionalBook->PageIndex());
+  AdditionalMaps->TabSetClick(AdditionalMaps->TabSet);
+  TabRowHidden hidden(TabSet1);
+  AdditionalMaps->ShowModal();
+}
+
+void TR7Tform1::CallUpSetup() {
+  SetupForm->TabSet->SetTabIndex(SetupForm->SetupBook->PageIndex());
+  SetupForm->TabSetClick(SetupForm->TabSet);
+  TabRowHidden hidden(TabSet1);
+  SetupForm->ShowModal();
+}
+
+void TR7Tform1::Exit1Click(TObject*) { Close(); }
+
+void TR7Tform1::SelectMAP1Click(TObject*) {
+  // Switching maps is offered only while the ECU is linked.
+  SelectMapForm->SelectedMap->SetEnabled(ECUConnected);
+  int result;
+  {
+    TabRowHidden hidden(TabSet1);
+    result = SelectMapForm->ShowModal();
+  }
+  if (result != mrOk || !SelectMapForm->SelectedMap->Enabled()) return;
+  const int map = SelectMapForm->SelectedMap->ItemIndex() + 1;
+  if (map < 1 || map > 3 || map == CurrentMap) return;
+  ShowMapChoice(map, false, true);
+  RefreshMapTables();
+}
+
+void TR7Tform1::Commsport1Click(TObject*) { SelectComPort(); }
+
+void TR7Tform1::DataLogger1Click(TObject*) {
+  LoggerForm->SetCaption("Data Logger");
+  LoggerForm->Show();
+}
+
+void TR7Tform1::Plotgraph1Click(TObject*) { Graph->Show(); }
+
+void TR7Tform1::Ignitionalignment1Click(TObject*) {
+  Send("$c");
+  TabRowHidden hidden(TabSet1);
+  IgnAlignForm->ShowModal();
+}
+
+void TR7Tform1::ThrottlePositionSensor2Click(TObject*) {
+  Alignment->SetCaption("Throttle position sensor setup");
+  TabRowHidden hidden(TabSet1);
+  Alignment->ShowModal();
+}
+
+void TR7Tform1::Immobiliser1Click(TObject*) {
+  TabRowHidden hidden(TabSet1);
+  ImmobForm->ShowModal();
+}
+
+void TR7Tform1::MapLock1Click(TObject*) {
+  // "$" "B" 05 95: the four bytes sum to 0 modulo 256.
+  Send("$");
+  Send("B");
+  Send(Byte(0x05));
+  Send(Byte(0x95));
+  TabRowHidden hidden(TabSet1);
+  MapLockForm->ShowModal();
+}
+
+void TR7Tform1::Displayunits1Click(TObject*) {
+  TabRowHidden hidden(TabSet1);
+  UnitsForm->ShowModal();
+}
+
+void TR7Tform1::Diagdata1Click(TObject*) {
+  // The diagnostics window keeps the tab row visible.
+  DiagForm->Timer1->SetEnabled(true);
+  DiagForm->ShowModal();
+}
+
+void TR7Tform1::About1Click(TObject*) {
+  TabRowHidden hidden(TabSet1);
+  AboutBox->ShowModal();
+}
+
+void TR7Tform1::TractionControl1Click(TObject*) {
+  TabRowHidden hidden(TabSet1);
+  TCSetupForm->ShowModal();
+}
+
+void TR7Tform1::PopUpTPS1Click(TObject*) {
+  if (PopUpTPS1->Checked()) return;
+  PopUpTPS1->SetChecked(true);
+  PopUpMAP1->SetChecked(false);
+  TMapRecord& map = MapSlots[CurrentMap];
+  map.LoadOptions = static_cast<int16_t>(map.LoadOptions & ~1);
+  for (const char* name : kLoadHeadingGrids) {
+    auto* grid = dynamic_cast<TStringAlignGrid*>(FindComponent(name));
+    if (grid == nullptr) continue;
+    grid->SetCells(0, 0, "TPS%");
+    for (int r = 1; r <= kMainLoadSites; ++r) grid->SetCells(0, r, IntToStr(map.MainThrottleSites[r - 1]));
+  }
+}
+
+void TR7Tform1::PopUpMAP1Click(TObject*) {
+  if (PopUpMAP1->Checked()) return;
+  PopUpMAP1->SetChecked(true);
+  PopUpTPS1->SetChecked(false);
+  TMapRecord& map = MapSlots[CurrentMap];
+  map.LoadOptions = static_cast<int16_t>(map.LoadOptions | 1);
+  for (const char* name : kLoadHeadingGrids) {
+    auto* grid = dynamic_cast<TStringAlignGrid*>(FindComponent(name));
+    if (grid == nullptr) continue;
+    grid->SetCells(0, 0, "MAP");
+    for (int r = 1; r <= kMainLoadSites; ++r) {
+      AnsiString text;
+      grid->SetCells(0, r, ConvertUnits(1, map.MainMAPSites[r - 1], text));
+    }
+  }
+}
+
+void TR7Tform1::PopUpLoadsitepositions1Click(TObject*) {
+  SitePosFrm->ReCalcMaps->SetChecked(Settings.ReCalcPos);
+  const TMapRecord& map = MapSlots[CurrentMap];
+  const bool pressure = (map.LoadOptions & 1) != 0;
+  SitePosFrm->Tag = pressure ? 1 : 0;
+  TStringAlignGrid* grid = SitePosFrm->SitePosGrid;
+  for (int r = 1; r <= kMainLoadSites; ++r) {
+    AnsiString text;
+    const AnsiString site = pressure ? ConvertUnits(1, map.MainMAPSites[r - 1], text)
+                                     : IntToStr(map.MainThrottleSites[r - 1]);
+    if (grid != nullptr && grid->ColCount() > 2 && grid->RowCount() > r) {
+      grid->SetCells(1, r, site);
+      grid->SetCells(2, r, site);
+    }
+  }
+  TabRowHidden hidden(TabSet1);
+  SitePosFrm->ShowModal();
+}
+
+void TR7Tform1::Speedsitepositions1Click(TObject*) {
+  // Row 1 shows the current sites, row 2 the sites being edited; OK stores row 2 and,
+  // when asked, re-samples the main tables onto it.
+  TMapRecord& map = MapSlots[CurrentMap];
+  TStringAlignGrid* grid = SpeedSiteForm->SitePosGrid;
+  SpeedSiteForm->ReCalcMaps->SetChecked(Settings.ReCalcPos);
+  for (int s = 0; s < kMainSpeedSites; ++s) {
+    grid->SetCells(s + 1, 1, IntToStr(map.SpeedSites[s]));
+    grid->SetCells(s + 1, 2, IntToStr(map.SpeedSites[s]));
+  }
+  int result;
+  {
+    TabRowHidden hidden(TabSet1);
+    result = SpeedSiteForm->ShowModal();
+  }
+  if (result != mrOk) return;
+  std::array<int, 32> sites{};
+  if (!ReadRisingSites(grid, 2, true, 0, 65535, sites)) return;
+  ChangeSpeedSites(map, sites, SpeedSiteForm->ReCalcMaps->Checked());
+  RefreshMapTables();
+}
+
+void TR7Tform1::Adjustturns1Click(TObject*) {
+  // Column 1 shows the current turns, column 2 the turns being edited.
+  TMapRecord& map = MapSlots[CurrentMap];
+  TStringAlignGrid* grid = LoadSiteAdj->SitePosGrid;
+  LoadSiteAdj->Tag = 4;  // the cranking turns
+  for (int r = 0; r < kAdditionalLoadRows; ++r) {
+    grid->SetCells(1, r + 1, IntToStr(map.CrankTurns[r]));
+    grid->SetCells(2, r + 1, IntToStr(map.CrankTurns[r]));
+  }
+  int result;
+  {
+    TabRowHidden hidden(TabSet1);
+    result = LoadSiteAdj->ShowModal();
+  }
+  if (result != mrOk) return;
+  std::array<int, 5> turns{};
+  if (!ReadRisingSites(grid, 2, false, 0, 32767, turns)) return;
+  for (int r = 0; r < kAdditionalLoadRows; ++r) map.CrankTurns[r] = static_cast<int16_t>(turns[static_cast<size_t>(r)]);
+  UpdateTurnPositions();
+}

@@ -46,10 +46,12 @@ constexpr Codec kMapCompPressure{[](int v) { return 10 * v; },
                                  [](int w) { return std::min(w, 6000) / 10; }};
 constexpr Codec kCompSigned{[](int v) { return v; },
                             [](int w) { return Limit(Signed16(w), -100, 999); }};
+// The MAP and BARO ignition corrections: the editors allow -50 .. 60 degrees, so the
+// reader keeps that whole range.
 constexpr Codec kMapComp3{[](int v) { return 132 - 2 * v; },
-                          [](int b) { return Limit((132 - b) / 2, -30, 60); }};
+                          [](int b) { return Limit((132 - b) / 2, -50, 60); }};
 constexpr Codec kBaroComp3{[](int v) { return 2 * v; },
-                           [](int b) { return Limit(Signed8(b) / 2, -30, 60); }};
+                           [](int b) { return Limit(Signed8(b) / 2, -50, 60); }};
 constexpr Codec kBaroPressure{[](int v) { return v; }, [](int w) { return std::min(w, 1200); }};
 constexpr Codec kAtMost1{[](int v) { return v; }, [](int b) { return std::min(b, 1); }};
 constexpr Codec kAtMost25{[](int v) { return v; }, [](int b) { return std::min(b, 25); }};

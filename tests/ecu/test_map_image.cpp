@@ -147,7 +147,7 @@ TEST(MapImage, ReaderLimitsAndSignedValues) {
   img[3773] = 0;                        // battery compensation type: basic
   img[3840] = 0xFE;                     // only bit 0 counts
   img[4764] = 0x10, img[4765] = 0x00;   // BARO pressure at most 1200
-  img[4844] = 0x81;                     // signed -127 / 2 = -63, limited to -30
+  img[4844] = 0x81;                     // signed -127 / 2 = -63, limited to -50
   auto m = EmptyMap();
   DecodeMapImage(img, *m);
   EXPECT_EQ(m->IgnitionTable[1][1], 0);
@@ -167,7 +167,7 @@ TEST(MapImage, ReaderLimitsAndSignedValues) {
   EXPECT_EQ(m->BattCompType, 1);
   EXPECT_EQ(m->EGTEnabled, 0);
   EXPECT_EQ(m->BaroCompPressure[1], 1200);
-  EXPECT_EQ(m->BaroCompValue3[1], -30);
+  EXPECT_EQ(m->BaroCompValue3[1], -50);
 }
 
 TEST(MapImage, LoadAxisFollowsTheOptionWord) {

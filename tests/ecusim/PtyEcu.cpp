@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -66,13 +67,34 @@ void PtyEcu::ExportAsComPort(int n) const {
 void PtyEcu::Run() {
   std::string pending;
   char buf[4096];
+  // Paced line: byte allowances that grow with time at the line's rate, capped at a
+  // UART's small FIFO so that a pause never turns into a burst.
+  constexpr double kFifoBytes = 16;
+  double inAllowance = 0, outAllowance = 0;
+  auto lastPace = std::chrono::steady_clock::now();
   while (!stop_.load()) {
-    pollfd pfd{master_, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
-    const int ready = poll(&pfd, 1, kPollMs);
+    const std::uint32_t baud = pacedBaud_.load();
+    if (baud != 0) {
+      const auto now = std::chrono::steady_clock::now();
+      const double bytes = std::chrono::duration<double>(now - lastPace).count() * baud / 10.0;
+      lastPace = now;
+      inAllowance = std::min(inAllowance + bytes, kFifoBytes);
+      outAllowance = std::min(outAllowance + bytes, kFifoBytes);
+    }
+    auto allowed = [baud](double allowance, std::size_t want) {
+      return baud == 0 ? want : std::min(want, static_cast<std::size_t>(allowance));
+    };
+    const std::size_t readable = allowed(inAllowance, sizeof buf);
+    const bool canWrite = !pending.empty() && allowed(outAllowance, pending.size()) > 0;
+    pollfd pfd{master_, static_cast<short>((readable > 0 ? POLLIN : 0) | (canWrite ? POLLOUT : 0)), 0};
+    const int ready = poll(&pfd, 1, baud != 0 ? 1 : kPollMs);
     std::string in;
-    if (ready > 0 && (pfd.revents & POLLIN)) {
-      const ssize_t n = read(master_, buf, sizeof buf);
-      if (n > 0) in.assign(buf, static_cast<std::size_t>(n));
+    if (ready > 0 && (pfd.revents & POLLIN) && readable > 0) {
+      const ssize_t n = read(master_, buf, readable);
+      if (n > 0) {
+        in.assign(buf, static_cast<std::size_t>(n));
+        if (baud != 0) inAllowance -= static_cast<double>(n);
+      }
     }
     {
       std::lock_guard<std::mutex> guard(mutex_);
@@ -85,9 +107,12 @@ void PtyEcu::Run() {
       else dropped_.fetch_add(out.size());
     }
     while (!pending.empty()) {
-      const ssize_t n = write(master_, pending.data(), pending.size());
+      const std::size_t want = allowed(outAllowance, pending.size());
+      if (want == 0) break;
+      const ssize_t n = write(master_, pending.data(), want);
       if (n <= 0) break;  // the terminal's buffer is full: try again next round
       pending.erase(0, static_cast<std::size_t>(n));
+      if (baud != 0) outAllowance -= static_cast<double>(n);
     }
   }
 }

@@ -49,6 +49,9 @@ class PtyEcu {
   Counters GetCounters();
   void SetStreaming(bool on);
   void SetPowered(bool on);
+  // Paces the line at `baud` (8-N-1: ten bits a byte) in both directions, as a real
+  // serial line would; 0 (the default) passes bytes as fast as the terminal takes them.
+  void SetPacedBaud(std::uint32_t baud) { pacedBaud_.store(baud); }
   // Bytes dropped because the program did not read the line (backlog above 64 KiB).
   std::uint64_t DroppedBytes() const { return dropped_.load(); }
 
@@ -63,6 +66,7 @@ class PtyEcu {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> dropped_{0};
+  std::atomic<std::uint32_t> pacedBaud_{0};
 };
 
 }  // namespace ecusim

@@ -1,0 +1,310 @@
+// The main window's table keys, cell and block dialogs, interpolation key and live keys,
+// driven through the handlers with scripted dialogs.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <memory>
+
+#include "app/Block.h"
+#include "app/Main.h"
+#include "app/MapRecord.h"
+#include "app/Settings.h"
+#include "config/Insert.h"
+#include "controls/Aligrid.h"
+#include "ecu/LiveData.h"
+#include "gauges/AbNumEdit.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Keys.h"
+#include "platform/ui/Simulate.h"
+#include "serial/AdPort.h"
+
+namespace {
+
+class MainEditing : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+
+  void SetUp() override {
+    for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
+    saved_map_ = CurrentMap;
+    saved_settings_ = Settings;
+    CurrentMap = 1;
+    CreateProgramForms();
+    f_ = R7Tform1;
+  }
+
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+    for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
+    CurrentMap = saved_map_;
+    Settings = saved_settings_;
+    MapBoxItem1 = 1;
+    MapBoxItem2 = 2;
+    LiveCellTrim.fill(0);
+    LiveCellValue.fill(0);
+    ECUConnected = false;
+    ECUActiveMap = 1;
+    LiveSpeedSite = 0;
+    LiveLoadSite = 0;
+  }
+
+  static void Select(TStringAlignGrid* g, int l, int t, int r, int b) { g->SetSelection(TGridRect{l, t, r, b}); }
+
+  TMapRecord saved_[3];
+  int saved_map_ = 1;
+  TSettingsRecord saved_settings_;
+  TR7Tform1* f_ = nullptr;
+};
+
+// One key on one selected cell: the record word before, the key, the word after.
+TEST_F(MainEditing, TableKeysChangeTheSelectedCellsWithinTheirLimits) {
+  struct Case {
+    TableId id;
+    int col, row;  // grid cell
+    int before;
+    WORD key;
+    int after;
+    const char* text;
+  };
+  const Case cases[] = {
+      {TableId::Ignition, 2, 1, 10, VK_ADD, 11, "11"},
+      {TableId::Ignition, 2, 1, 60, 187, 60, "60"},
+      {TableId::Ignition, 5, 16, -50, VK_SUBTRACT, -50, "-50"},
+      {TableId::Injection, 33, 3, 0, 189, 0, "0"},
+      {TableId::Injection, 3, 3, 7, 'A', 7, nullptr},
+      {TableId::AFRTarget, 4, 2, 125, VK_ADD, 126, "12.6"},
+      {TableId::AFRCorrection, 2, 1, 0, VK_ADD, 32, "0.20"},
+      {TableId::Cranking, 3, 2, 100, 189, 99, "99"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text ? c.text : "no change");
+    const TTableInfo& t = TableInfo(c.id);
+    TStringAlignGrid* grid = f_->TableGrid(c.id);
+    const int col = c.col - t.GridColumnOffset;
+    TableWords(MapSlots[1], c.id)[col][c.row] = static_cast<int16_t>(c.before);
+    Select(grid, c.col, c.row, c.col, c.row);
+    WORD key = c.key;
+    f_->TableKeyDown(c.id, key);
+    EXPECT_EQ(TableWords(MapSlots[1], c.id)[col][c.row], c.after);
+    if (c.text) {
+      EXPECT_EQ(grid->Cells(c.col, c.row), c.text);
+    }
+  }
+}
+
+TEST_F(MainEditing, KeysReachTheGridHandlersThroughTheWindow) {
+  // The first activation asks for a port; no port is chosen.
+  f_->SettingsFileName = (std::filesystem::temp_directory_path() /
+                          ("editing-keys-" + std::to_string(getpid()) + ".ini")).string();
+  ui::DialogScript script;
+  script.AnswerForm([](TForm& form) { form.SetModalResult(mrCancel); });
+  script.Answer(mrOk);
+  f_->Show();
+  f_->Notebook1->SetPageIndex(2);
+  f_->ignitiontable->SetFocus();
+  Application->ProcessMessages();
+  MapSlots[1].IgnitionTable[1][1] = 5;
+  Select(f_->ignitiontable, 2, 1, 2, 1);
+  ui::SimulateKey(f_->ignitiontable, "+", true);
+  ui::SimulateKey(f_->ignitiontable, "+", true);
+  ui::SimulateKey(f_->ignitiontable, "-");
+  EXPECT_EQ(MapSlots[1].IgnitionTable[1][1], 6);
+}
+
+TEST_F(MainEditing, PlusOnACrankingBlockWithTheLastRowZeroesIt) {
+  auto& w = MapSlots[1].CrankingTable;
+  w[1][3] = 10;
+  w[1][4] = 10;
+  Select(f_->CrankingTable, 1, 3, 1, 4);
+  WORD key = VK_ADD;
+  f_->CrankingTableKeyDown(nullptr, key, {});
+  EXPECT_EQ(w[1][3], 11);
+  EXPECT_EQ(w[1][4], 0);
+}
+
+TEST_F(MainEditing, AFRModeKeysStopAtTheEnds) {
+  MapSlots[1].AFRModeTable[1][1] = 2;
+  MapSlots[1].AFRModeTable[2][1] = 0;
+  Select(f_->AFRModeTable, 2, 1, 2, 1);
+  WORD up = VK_ADD, down = VK_SUBTRACT;
+  f_->AFRModeTableKeyDown(nullptr, up, {});
+  EXPECT_EQ(MapSlots[1].AFRModeTable[1][1], 2);
+  Select(f_->AFRModeTable, 3, 1, 3, 1);
+  f_->AFRModeTableKeyDown(nullptr, down, {});
+  EXPECT_EQ(MapSlots[1].AFRModeTable[2][1], 0);
+}
+
+TEST_F(MainEditing, CellEntryOffersTheExactValueAndStoresTheAnswer) {
+  MapSlots[1].AFRTargetTable[3][2] = 125;
+  Select(f_->AFRTargetTable, 4, 2, 4, 2);
+  ui::DialogScript script;
+  double offered = 0;
+  script.AnswerForm([&](TForm&) {
+    offered = insertdata->newvalue->Value();
+    insertdata->newvalue->SetValue(13.0);
+    insertdata->SetModalResult(mrOk);
+  });
+  WORD key = VK_RETURN;
+  f_->AFRTargetTableKeyDown(nullptr, key, {});
+  EXPECT_DOUBLE_EQ(offered, 12.5);
+  EXPECT_EQ(insertdata->Caption(), "Insert AFR target");
+  EXPECT_EQ(MapSlots[1].AFRTargetTable[3][2], 130);
+
+  script.Answer(mrCancel);
+  f_->AFRTargetTableKeyDown(nullptr, key, {});
+  EXPECT_EQ(MapSlots[1].AFRTargetTable[3][2], 130);
+}
+
+TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
+  auto& inj = MapSlots[1].InjectionTable;
+  inj[1][1] = 200;
+  inj[2][1] = 10;
+  Select(f_->injectiontable, 2, 1, 3, 1);
+  ui::DialogScript script;
+  int items = 0;
+  script.AnswerForm([&](TForm&) {
+    items = map_function->operation->Items()->Count();
+    map_function->operation->SetItemIndex(3);  // Increase
+    map_function->Value->SetText("50");
+    map_function->SetModalResult(mrOk);
+  });
+  WORD key = VK_RETURN;
+  f_->injectiontableKeyDown(nullptr, key, {});
+  EXPECT_EQ(items, 5);
+  EXPECT_EQ(inj[1][1], 255);  // 300 capped
+  EXPECT_EQ(inj[2][1], 15);
+
+  // A value that is no number changes nothing and says so.
+  script.AnswerForm([&](TForm&) {
+    map_function->operation->SetItemIndex(0);
+    map_function->Value->SetText("abc");
+    map_function->SetModalResult(mrOk);
+  });
+  script.Answer(mrOk);
+  f_->injectiontableKeyDown(nullptr, key, {});
+  EXPECT_EQ(inj[1][1], 255);
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageBox) + script.Count(ui::DialogKind::MessageDlg), 1);
+}
+
+TEST_F(MainEditing, InterpolationKeyAsksForARowAndCancelKeepsTheMap) {
+  auto& ign = MapSlots[1].IgnitionTable;
+  for (int s = 1; s <= 5; ++s) ign[s][4] = 0;
+  ign[1][4] = 10;
+  ign[5][4] = 25;
+  Select(f_->ignitiontable, 2, 4, 6, 4);
+  ui::DialogScript script;
+  script.Answer(mrCancel);
+  WORD key = 'C';
+  f_->ignitiontableKeyDown(nullptr, key, {});
+  EXPECT_EQ(ign[2][4], 0);
+  script.Answer(mrOk);
+  f_->ignitiontableKeyDown(nullptr, key, {});
+  EXPECT_EQ(ign[2][4], 13);
+  EXPECT_EQ(ign[3][4], 17);
+  EXPECT_EQ(ign[4][4], 21);
+  EXPECT_EQ(f_->ignitiontable->Cells(4, 4), "17");
+}
+
+TEST_F(MainEditing, AltDigitsCycleTheBoxesWithoutTouchingTheTrims) {
+  f_->Notebook1->SetPageIndex(7);
+  ECUConnected = true;
+  MapBoxItem2 = 3;
+  LiveCellTrim[3] = 2;
+  LiveCellValue[3] = 100;
+  const int expected[] = {2, 4, 5, 6, 1};
+  for (int k : expected) {
+    WORD key = '1';
+    f_->FormKeyDown(nullptr, key, TShiftState{ssAlt});
+    EXPECT_EQ(MapBoxItem1, k);
+  }
+  EXPECT_EQ(LiveCellTrim[3], 2);
+  WORD key = '2';
+  f_->FormKeyDown(nullptr, key, TShiftState{ssAlt});
+  EXPECT_EQ(MapBoxItem2, 4);
+  EXPECT_EQ(LiveCellTrim[3], 2);
+}
+
+TEST_F(MainEditing, LiveEnterStoresTheTrimmedValueAndClearsTheTrim) {
+  f_->Notebook1->SetPageIndex(7);
+  ECUConnected = true;
+  Settings.LiveMapSave = true;
+  LiveSpeedSite = 3;
+  LiveLoadSite = 5;
+  LiveCellValue[1] = 10;
+  LiveCellTrim[1] = 2;
+  LiveCellValue[2] = 50;
+  LiveCellTrim[2] = 0;  // nothing to write for box 2
+  MapSlots[1].InjectionTable[4][6] = 77;
+  WORD key = VK_RETURN;
+  f_->FormKeyDown(nullptr, key, {});
+  EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], 12);
+  EXPECT_EQ(MapSlots[1].InjectionTable[4][6], 77);
+  EXPECT_EQ(LiveCellTrim[1], 0);
+
+  // A trim that would leave the item's range is kept and nothing is written.
+  LiveCellValue[1] = 60;
+  LiveCellTrim[1] = 1;
+  f_->FormKeyDown(nullptr, key, {});
+  EXPECT_EQ(LiveCellTrim[1], 1);
+  EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], 12);
+}
+
+// Reads what the port sent to the other end of a pseudo-terminal.
+std::string Drain(int fd) {
+  std::string got;
+  char buf[256];
+  pollfd p{fd, POLLIN, 0};
+  while (poll(&p, 1, 200) > 0) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  return got;
+}
+
+TEST_F(MainEditing, LiveEnterSendsTheCellFrame) {
+  int master = -1, slave = -1;
+  char name[128];
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  setenv("CORVANEQ5_COM77", name, 1);
+  f_->comms->SetComNumber(77);
+  f_->comms->SetOpen(true);
+  f_->Notebook1->SetPageIndex(7);
+  ECUConnected = true;
+  Settings.LiveMapSave = false;
+  ECUActiveMap = 2;
+  LiveSpeedSite = 3;
+  LiveLoadSite = 5;
+  LiveCellValue[1] = 10;
+  LiveCellTrim[1] = 2;
+  WORD key = VK_RETURN;
+  f_->FormKeyDown(nullptr, key, {});
+  EXPECT_EQ(Drain(master), std::string("\x24\x69\x1D\xC3\x07\x90\xFC", 7));
+  EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], saved_[0].IgnitionTable[4][6]);  // not saved to the PC map
+
+  // Without the live page's link nothing goes out.
+  LiveCellTrim[1] = 2;
+  ECUConnected = false;
+  f_->FormKeyDown(nullptr, key, {});
+  EXPECT_EQ(Drain(master), "");
+  EXPECT_EQ(LiveCellTrim[1], 2);
+  f_->comms->SetOpen(false);
+  unsetenv("CORVANEQ5_COM77");
+  close(master);
+  close(slave);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// The main window's menu commands open their windows at their pages; the load-axis
+// commands switch the main tables between throttle and MAP sites.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/Main.h"
+#include "app/MapRecord.h"
+#include "app/Settings.h"
+#include "config/Additonl.h"
+#include "config/LoadSiteAdjU.h"
+#include "config/SelectMap.h"
+#include "config/SpeedSiteAdj.h"
+#include "config/setup.h"
+#include "controls/Aligrid.h"
+#include "ecu/LiveData.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+class MainMenus : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+  void SetUp() override {
+    for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
+    saved_map_ = CurrentMap;
+    CurrentMap = 1;
+    CreateProgramForms();
+    f_ = R7Tform1;
+  }
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+    for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
+    CurrentMap = saved_map_;
+    ECUConnected = false;
+  }
+  TMenuItem* Item(const char* name) {
+    auto* item = dynamic_cast<TMenuItem*>(f_->FindComponent(name));
+    EXPECT_NE(item, nullptr) << name;
+    return item;
+  }
+  TMapRecord saved_[3];
+  int saved_map_ = 1;
+  TR7Tform1* f_ = nullptr;
+};
+
+TEST_F(MainMenus, TableAndConfigurationCommandsOpenTheirPages) {
+  struct Case {
+    const char* item;
+    bool additional;
+    int page;
+  };
+  const Case cases[] = {{"AccelFuelling1", true, 0},      {"BoostControl1", true, 3},
+                        {"IdleAirControl1", true, 9},     {"VVT1", true, 17},
+                        {"ECUversioninfo1", false, 0},    {"ThrottlePositionSensor1", false, 8},
+                        {"AFRLambdainput1", false, 11},   {"CANdatalink1", false, 19}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    TMenuItem* item = Item(c.item);
+    if (item == nullptr) continue;
+    ui::DialogScript script;
+    int page = -1;
+    bool tabsHidden = false;
+    TForm* shown = nullptr;
+    script.AnswerForm([&](TForm& form) {
+      shown = &form;
+      tabsHidden = !f_->TabSet1->Visible();
+      page = c.additional ? AdditionalMaps->AdditionalBook->PageIndex() : SetupForm->SetupBook->PageIndex();
+      form.SetModalResult(mrOk);
+    });
+    item->Click();
+    EXPECT_EQ(shown, c.additional ? static_cast<TForm*>(AdditionalMaps) : static_cast<TForm*>(SetupForm));
+    EXPECT_EQ(page, c.page);
+    EXPECT_TRUE(tabsHidden);
+    EXPECT_TRUE(f_->TabSet1->Visible());
+  }
+}
+
+TEST_F(MainMenus, LoadAxisSwitchesBetweenThrottleAndMAP) {
+  TMapRecord& map = MapSlots[1];
+  map.LoadOptions = 0x10;
+  for (int i = 0; i < 16; ++i) map.MainThrottleSites[i] = static_cast<int16_t>(i * 6);
+  f_->PopUpTPS1->SetChecked(false);
+  f_->PopUpTPS1Click(nullptr);
+  EXPECT_EQ(map.LoadOptions, 0x10);
+  EXPECT_TRUE(f_->PopUpTPS1->Checked());
+  EXPECT_EQ(f_->ignitiontable->Cells(0, 0), "TPS%");
+  EXPECT_EQ(f_->AFRModeTable->Cells(0, 3), "12");
+  f_->PopUpMAP1Click(nullptr);
+  EXPECT_EQ(map.LoadOptions, 0x11);
+  EXPECT_TRUE(f_->PopUpMAP1->Checked());
+  EXPECT_FALSE(f_->PopUpTPS1->Checked());
+  EXPECT_EQ(f_->injectiontable->Cells(0, 0), "MAP");
+}
+
+TEST_F(MainMenus, MapChoiceNeedsTheLinkToSwitch) {
+  ui::DialogScript script;
+  script.AnswerForm([](TForm& form) {
+    SelectMapForm->SelectedMap->SetItemIndex(1);
+    form.SetModalResult(mrOk);
+  });
+  f_->SelectMAP1Click(nullptr);
+  EXPECT_EQ(CurrentMap, 1);  // no link: the choice is disabled
+
+  ECUConnected = true;
+  script.AnswerForm([](TForm& form) {
+    SelectMapForm->SelectedMap->SetItemIndex(1);
+    form.SetModalResult(mrOk);
+  });
+  f_->SelectMAP1Click(nullptr);
+  EXPECT_EQ(CurrentMap, 2);
+}
+
+TEST_F(MainMenus, SiteEditorsStoreRisingSitesOnly) {
+  TMapRecord& map = MapSlots[1];
+  for (int i = 0; i < 33; ++i) map.SpeedSites[i] = static_cast<uint16_t>(i * 500);
+  for (int i = 0; i < 5; ++i) map.CrankTurns[i] = static_cast<int16_t>(i * 2);
+  ui::DialogScript script;
+  script.AnswerForm([](TForm& form) {
+    SpeedSiteForm->SitePosGrid->SetCells(3, 2, "1200");
+    SpeedSiteForm->ReCalcMaps->SetChecked(false);
+    form.SetModalResult(mrOk);
+  });
+  f_->Speedsitepositions1Click(nullptr);
+  EXPECT_EQ(map.SpeedSites[2], 1200);
+  EXPECT_EQ(map.SpeedSites[3], 1500);
+
+  // Turns that do not rise are refused with a message and the old ones stay.
+  script.AnswerForm([](TForm& form) {
+    LoadSiteAdj->SitePosGrid->SetCells(2, 3, "1");
+    form.SetModalResult(mrOk);
+  });
+  script.Answer(mrOk);
+  f_->Adjustturns1Click(nullptr);
+  EXPECT_EQ(map.CrankTurns[2], 4);
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageBox) + script.Count(ui::DialogKind::MessageDlg), 1);
+
+  script.AnswerForm([](TForm& form) {
+    LoadSiteAdj->SitePosGrid->SetCells(2, 3, "5");
+    form.SetModalResult(mrOk);
+  });
+  f_->Adjustturns1Click(nullptr);
+  EXPECT_EQ(map.CrankTurns[2], 5);
+}
+
+}  // namespace
