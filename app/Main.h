@@ -107,6 +107,14 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // ecu::PacketHost
   void Send(const AnsiString& bytes) override;
   void ArmLinkWatchdog() override;
+  // Map transfers and the map lock: the handler's calls go on to their windows.
+  void SlowLiveReceived() override;
+  void LockMessageReceived(const AnsiString& text) override;
+  bool MapTransferShown() override;
+  void MapProgressAdd(int bytes) override;
+  void ImportMap(int bank, const ecu::MapImage& image) override;
+  void MapReadNext(int bank) override;
+  void MapReadComplete() override;
 
   // The window's concerns live in files of their own; each publishes its controls and
   // handlers for the form resource from its own Publish* function.
@@ -242,6 +250,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void UserSelectionChange(TObject* Sender);
   // --- menus and navigation (MainMenus.cpp) ---
   static void PublishMenus(TClassProps<TR7Tform1>& P);
+  // "&Read MAP" and "&Program MAP" of the Comms menu.
+  TMenuItem *ReadECUdata1 = nullptr, *ProgramECU1 = nullptr;
+  void ReadECUdata1Click(TObject* Sender);
+  void ProgramECU1Click(TObject* Sender);
   // Opens the additional-tables window / configuration editor at the page already chosen
   // in its notebook, modally, with this window's tab row hidden meanwhile.
   void CallUpAdditionalMap();

@@ -5,6 +5,8 @@
 
 #include "app/ChannelFunctions.h"
 #include "app/Main.h"
+
+#include "ecu/MapLock.h"
 #include "app/MainWindows.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
@@ -297,6 +299,7 @@ void TR7Tform1::FormCloseQuery(TObject*, bool& CanClose) {
 void TR7Tform1::ShowLinkLost() {
   StatusPanel->Font()->SetColor(clRed);
   StatusPanel->SetCaption("Status - No ECU link");
+  if (MapLockForm != nullptr) MapLockForm->ResetStatus();
 }
 
 void TR7Tform1::FormClose(TObject*, TCloseAction&) {}

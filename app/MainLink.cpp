@@ -1,6 +1,9 @@
 // The main window's side of the ECU link: the port and packet components, the choice of
 // port, the link watchdog and the hand-over of every packet to the packet handler.
 #include "app/Main.h"
+
+#include "ecu/MapLock.h"
+#include "ecu/Progress.h"
 #include "app/MainWindows.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
@@ -121,4 +124,30 @@ void TR7Tform1::Send(const AnsiString& bytes) {
 
 void TR7Tform1::ArmLinkWatchdog() {
   if (comms->Open()) comms->ArmTimerTrigger(LinkWatchdogHandle, kWatchdogTicks, true);
+}
+
+void TR7Tform1::SlowLiveReceived() {
+  if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
+}
+
+void TR7Tform1::LockMessageReceived(const AnsiString& text) {
+  if (MapLockForm != nullptr) MapLockForm->ShowLockMessage(text);
+}
+
+bool TR7Tform1::MapTransferShown() { return CommsProgress != nullptr && CommsProgress->TransferShown(); }
+
+void TR7Tform1::MapProgressAdd(int bytes) {
+  if (CommsProgress != nullptr) CommsProgress->ProgressAdd(bytes);
+}
+
+void TR7Tform1::ImportMap(int bank, const ecu::MapImage& image) {
+  if (CommsProgress != nullptr) CommsProgress->ImportMap(bank, image);
+}
+
+void TR7Tform1::MapReadNext(int bank) {
+  if (CommsProgress != nullptr) CommsProgress->ReadNext(bank);
+}
+
+void TR7Tform1::MapReadComplete() {
+  if (CommsProgress != nullptr) CommsProgress->ReadComplete();
 }

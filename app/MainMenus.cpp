@@ -21,6 +21,8 @@
 #include "ecu/Immobiliser.h"
 #include "ecu/LiveData.h"
 #include "ecu/MapLock.h"
+#include "ecu/Progress.h"
+#include "serial/AdPort.h"
 #include "logger/logger.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/TextUtils.h"
@@ -129,6 +131,10 @@ void TR7Tform1::PublishMenus(TClassProps<TR7Tform1>& P) {
       .Handler("Exit1Click", &TR7Tform1::Exit1Click)
       .Handler("SelectMAP1Click", &TR7Tform1::SelectMAP1Click)
       .Handler("Commsport1Click", &TR7Tform1::Commsport1Click)
+      .Field("ReadECUdata1", &TR7Tform1::ReadECUdata1)
+      .Field("ProgramECU1", &TR7Tform1::ProgramECU1)
+      .Handler("ReadECUdata1Click", &TR7Tform1::ReadECUdata1Click)
+      .Handler("ProgramECU1Click", &TR7Tform1::ProgramECU1Click)
       .Handler("DataLogger1Click", &TR7Tform1::DataLogger1Click)
       .Handler("Plotgraph1Click", &TR7Tform1::Plotgraph1Click)
       .Handler("Ignitionalignment1Click", &TR7Tform1::Ignitionalignment1Click)
@@ -178,6 +184,16 @@ void TR7Tform1::SelectMAP1Click(TObject*) {
 }
 
 void TR7Tform1::Commsport1Click(TObject*) { SelectComPort(); }
+
+void TR7Tform1::ReadECUdata1Click(TObject*) {
+  TabRowHidden hidden(TabSet1);
+  ReadMapsFromEcu(*this, *comms);
+}
+
+void TR7Tform1::ProgramECU1Click(TObject*) {
+  TabRowHidden hidden(TabSet1);
+  ProgramMapsIntoEcu(*this, *comms);
+}
 
 void TR7Tform1::DataLogger1Click(TObject*) {
   LoggerForm->SetCaption("Data Logger");

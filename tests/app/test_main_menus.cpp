@@ -12,6 +12,9 @@
 #include "config/SelectMap.h"
 #include "config/SpeedSiteAdj.h"
 #include "config/setup.h"
+#include "ecu/LiveData.h"
+#include "ecu/Progress.h"
+#include "platform/stdctrls/Menus.h"
 #include "controls/Aligrid.h"
 #include "ecu/LiveData.h"
 #include "platform/stdctrls/Menus.h"
@@ -152,3 +155,15 @@ TEST_F(MainMenus, SiteEditorsStoreRisingSitesOnly) {
 }
 
 }  // namespace
+
+TEST_F(MainMenus, MapTransfersAreRefusedWithoutTheLink) {
+  ECUConnected = false;
+  ui::DialogScript script;
+  script.Answer(mrOk);
+  f_->ReadECUdata1Click(nullptr);
+  script.Answer(mrOk);
+  f_->ProgramECU1Click(nullptr);
+  ASSERT_EQ(script.Shown().size(), 2u);
+  for (const ui::DialogRequest& shown : script.Shown()) EXPECT_EQ(shown.Text, kEcuNotConnected);
+  EXPECT_EQ(f_->ReadECUdata1->ShortCut(), TextToShortCut("Ctrl+R"));
+}
