@@ -1,6 +1,7 @@
 // The aligned grid in form resources: its seven stream properties (hints, texts and the
 // five record stores), the older properties it still reads, and its class registration.
 #include <array>
+#include "platform/stdctrls/StdCtrlsRegistration.h"
 #include <cstring>
 
 #include "controls/Aligrid.h"
@@ -361,72 +362,10 @@ void TStringAlignGrid::Loaded() {
 
 // ---- registration ----
 
-namespace {
-
-const std::initializer_list<const char*> kGridOptions = {
-    "goFixedVertLine", "goFixedHorzLine", "goVertLine", "goHorzLine", "goRangeSelect",
-    "goDrawFocusSelected", "goRowSizing", "goColSizing", "goRowMoving", "goColMoving", "goEditing",
-    "goTabs", "goRowSelect", "goAlwaysShowEditor", "goThumbTracking"};
-constexpr int64_t kDefaultGridOptions = 0x1F;  // fixed and cell lines, range selection
-
-// The line sizes of a grid that has explicit ones, as "ColWidths = (64 64 ...)".
-void DefineSizes(TCustomGrid* G, TFiler& F) {
-  auto custom = [G](bool cols) {
-    const int n = cols ? G->ColCount() : G->RowCount();
-    const int def = cols ? G->DefaultColWidth() : G->DefaultRowHeight();
-    for (int i = 0; i < n; ++i)
-      if ((cols ? G->ColWidths(i) : G->RowHeights(i)) != def) return true;
-    return false;
-  };
-  auto reader = [G](bool cols) {
-    return [G, cols](TReader& R) {
-      R.ReadListBegin();
-      for (int i = 0; !R.EndOfList(); ++i) {
-        const int v = R.ReadInteger();
-        if (cols && i < G->ColCount()) G->SetColWidths(i, v);
-        if (!cols && i < G->RowCount()) G->SetRowHeights(i, v);
-      }
-      R.ReadListEnd();
-    };
-  };
-  auto writer = [G](bool cols) {
-    return [G, cols](TWriter& W) {
-      W.WriteListBegin();
-      const int n = cols ? G->ColCount() : G->RowCount();
-      for (int i = 0; i < n; ++i) W.WriteInteger(cols ? G->ColWidths(i) : G->RowHeights(i));
-      W.WriteListEnd();
-    };
-  };
-  F.DefineProperty("ColWidths", reader(true), writer(true), custom(true));
-  F.DefineProperty("RowHeights", reader(false), writer(false), custom(false));
-}
-
-void RegisterStringGrid() {
-  RegisterClass<TCustomGrid, TCustomControl>("TCustomGrid")
-      .Int("ColCount", &TCustomGrid::ColCount, &TCustomGrid::SetColCount, 5)
-      .Int("RowCount", &TCustomGrid::RowCount, &TCustomGrid::SetRowCount, 5)
-      .Int("FixedCols", &TCustomGrid::FixedCols, &TCustomGrid::SetFixedCols, 1)
-      .Int("FixedRows", &TCustomGrid::FixedRows, &TCustomGrid::SetFixedRows, 1)
-      .Int("DefaultColWidth", &TCustomGrid::DefaultColWidth, &TCustomGrid::SetDefaultColWidth, 64)
-      .Int("DefaultRowHeight", &TCustomGrid::DefaultRowHeight, &TCustomGrid::SetDefaultRowHeight, 24)
-      .Int("GridLineWidth", &TCustomGrid::GridLineWidth, &TCustomGrid::SetGridLineWidth, 1)
-      .Bool("DefaultDrawing", &TCustomGrid::DefaultDrawing, &TCustomGrid::SetDefaultDrawing, true)
-      .Enum("ScrollBars", &TCustomGrid::ScrollBars, &TCustomGrid::SetScrollBars,
-            {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"}, ssBoth)
-      .Set("Options", [](TCustomGrid* g) { return static_cast<int64_t>(g->Options().Bits()); },
-           [](TCustomGrid* g, int64_t v) { g->SetOptions(TGridOptions::FromBits(static_cast<uint32_t>(v))); },
-           kGridOptions, kDefaultGridOptions)
-      .DefineProperties(&DefineSizes);
-  RegisterClass<TStringGrid, TCustomGrid>("TStringGrid");
-}
-
-}  // namespace
-
 void RegisterAligridClasses() {
   static const bool done = [] {
-    RegisterUiClasses();
-    // The standard controls may register the string grid themselves; then theirs stands.
-    if (FindClass("TStringGrid") == nullptr) RegisterStringGrid();
+    // The string grid's own properties come with the standard controls.
+    RegisterStdCtrlsClasses();
     using G = TStringAlignGrid;
     RegisterClass<G, TStringGrid>("TStringAlignGrid")
         .Enum("Alignment", [](G* g) { return static_cast<int>(g->Alignment()); },
