@@ -31,12 +31,18 @@ void RegisterBaseEdits() {
 
 template <class T>
 void PublishLabel(TClassProps<T>& P) {
-  P.String("LabelCaption", &T::LabelCaption, &T::SetLabelCaption)
-      .Enum("LabelPosition", &T::LabelPosition, &T::SetLabelPosition, LABEL_POSITIONS, lpLeftTop)
-      .Int("LabelMargin", &T::LabelMargin, &T::SetLabelMargin, 4)
-      .Bool("LabelTransparent", &T::LabelTransparent, &T::SetLabelTransparent, false)
-      .Bool("LabelAlwaysEnabled", &T::LabelAlwaysEnabled, &T::SetLabelAlwaysEnabled, false)
-      .Object("LabelFont", &T::LabelFont)
+  // The caption label's properties, stored flat on the edit.
+  P.String("LabelCaption", [](T* e) { return e->EditLabel().Caption(); },
+           [](T* e, const AnsiString& v) { e->EditLabel().SetCaption(v); })
+      .Enum("LabelPosition", [](T* e) { return e->EditLabel().Position(); },
+            [](T* e, TLabelPosition v) { e->EditLabel().SetPosition(v); }, LABEL_POSITIONS, lpLeftTop)
+      .Int("LabelMargin", [](T* e) { return e->EditLabel().Margin(); },
+           [](T* e, int v) { e->EditLabel().SetMargin(v); }, 4)
+      .Bool("LabelTransparent", [](T* e) { return e->EditLabel().Transparent(); },
+            [](T* e, bool v) { e->EditLabel().SetTransparent(v); }, false)
+      .Bool("LabelAlwaysEnabled", [](T* e) { return e->EditLabel().AlwaysEnabled(); },
+            [](T* e, bool v) { e->EditLabel().SetAlwaysEnabled(v); }, false)
+      .Object("LabelFont", [](T* e) { return e->EditLabel().Font(); })
       .String("Version", &T::Version, &T::SetVersion);
 }
 

@@ -160,17 +160,6 @@ class TAdvSpinEdit : public TMaskEdit {
   void SetVersion(const AnsiString&) {}
 
   TEditLabelLink& EditLabel() { return label_; }
-  AnsiString LabelCaption() const { return label_.Caption(); }
-  void SetLabelCaption(const AnsiString& v) { label_.SetCaption(v); }
-  TLabelPosition LabelPosition() const { return label_.Position(); }
-  void SetLabelPosition(TLabelPosition v) { label_.SetPosition(v); }
-  int LabelMargin() const { return label_.Margin(); }
-  void SetLabelMargin(int v) { label_.SetMargin(v); }
-  bool LabelTransparent() const { return label_.Transparent(); }
-  void SetLabelTransparent(bool v) { label_.SetTransparent(v); }
-  bool LabelAlwaysEnabled() const { return label_.AlwaysEnabled(); }
-  void SetLabelAlwaysEnabled(bool v) { label_.SetAlwaysEnabled(v); }
-  TFont* LabelFont() { return label_.Font(); }
 
   TAdvSpinButton* Button() const { return button_; }
 

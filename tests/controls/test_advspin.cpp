@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <memory>
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
+#include "platform/streaming/ClassRegistry.h"
 #include "platform/ui/Application.h"
 
 namespace {
@@ -162,4 +164,17 @@ TEST_F(AdvSpinTest, ButtonPairLayoutAndRepeat) {
   EXPECT_FALSE(pair->UpButton()->RepeatTimer()->Enabled());
 }
 
+}  // namespace
+
+namespace {
+TEST_F(AdvSpinTest, CaptionLabelPropertiesReachTheLabelThroughTheRegistry) {
+  RegisterAdvEditClasses();
+  const TStreamClass* cls = FindClass("TAdvSpinEdit");
+  ASSERT_NE(cls, nullptr);
+  cls->FindProp("LabelCaption")->SetStr(spin, "Gain");
+  cls->FindProp("LabelMargin")->SetOrd(spin, 7);
+  EXPECT_EQ(spin->EditLabel().Caption(), "Gain");
+  EXPECT_EQ(spin->EditLabel().Margin(), 7);
+  EXPECT_EQ(cls->FindProp("LabelCaption")->GetStr(spin), "Gain");
+}
 }  // namespace
