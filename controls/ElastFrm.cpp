@@ -10,6 +10,7 @@
 #include "platform/stdctrls/Grids.h"
 #include "platform/stdctrls/PageControl.h"
 #include "platform/stdctrls/StatusBar.h"
+#include "platform/stdctrls/Tabs.h"
 #include "platform/streaming/ClassRegistry.h"
 #include "platform/ui/Application.h"
 
@@ -44,11 +45,6 @@ bool SameTextAny(const AnsiString& s, std::initializer_list<const char*> names) 
   for (const char* n : names)
     if (SameText(s, n)) return true;
   return false;
-}
-
-bool HasProp(const TObject* o, const char* name) {
-  const TStreamClass* c = ClassOf(o);
-  return c != nullptr && c->FindProp(name) != nullptr;
 }
 
 // The TFont objects published by o (skipping the names in Skip).
@@ -144,7 +140,7 @@ void TElasticForm::CollectControls(TWinControl* Parent, std::vector<TControl*>& 
   for (int i = 0; i < Parent->ControlCount(); ++i) {
     TControl* c = Parent->Controls(i);
     // Pages are skipped (their children are listed); so are unnamed controls.
-    const bool page = HasProp(c, "PageIndex") && !HasProp(c, "Pages");
+    const bool page = dynamic_cast<TPage*>(c) != nullptr || dynamic_cast<TTabSheet*>(c) != nullptr;
     if (!c->Name().empty() && !page) {
       if (dynamic_cast<TStatusBar*>(c) != nullptr) Bars.push_back(c);
       else Out.push_back(c);

@@ -1,6 +1,8 @@
 #include "platform/stdctrls/Menus.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -273,6 +275,22 @@ struct TMenu::Impl {
 
 namespace {
 
+// Keeps a form's menu bar as wide as the form: the bar is a child widget placed at the
+// top, so it must follow every resize of its window or its items fold into the
+// overflow button.
+class BarFollower : public QObject {
+ public:
+  explicit BarFollower(QMenuBar* bar) : QObject(bar), bar_(bar) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && bar_ && watched == bar_->parentWidget())
+      bar_->setGeometry(0, 0, bar_->parentWidget()->width(), bar_->sizeHint().height());
+    return false;
+  }
+
+ private:
+  QMenuBar* bar_;
+};
+
 // Fills a window-system menu from the visible children of `item`.
 void BuildInto(QWidget* menu, TMenuItem* item) {
   auto* asMenu = qobject_cast<QMenu*>(menu);
@@ -370,7 +388,9 @@ TComponent* SwapFormMenu(TForm* Form, TMainMenu* Old, TMainMenu* New) {
   }
   if (New == nullptr) return nullptr;
   New->FreeNotification(Form);
-  if (Form->HandleAllocated() && !New->HasState(csLoading)) New->AttachToForm();
+  // The bar is made now even when the window does not exist yet: nothing would attach
+  // it later, and the form would show without its menu.
+  if (!New->HasState(csLoading)) New->AttachToForm();
   return New;
 }
 
@@ -399,6 +419,10 @@ void TMainMenu::AttachToForm() {
   if (!impl_->bar) {
     impl_->bar = new QMenuBar(w);
     impl_->bar->setNativeMenuBar(false);
+    // The bar keeps the system menu font: the form's own font (which the window may
+    // scale with its size) is not meant for the menu.
+    impl_->bar->setFont(QApplication::font(impl_->bar));
+    w->installEventFilter(new BarFollower(impl_->bar));
   }
   MenuChanged();
 }
@@ -414,6 +438,8 @@ void TMainMenu::MenuChanged() {
 }
 
 int TMainMenu::BarHeight() const { return impl_->bar && impl_->bar->isVisible() ? impl_->bar->height() : 0; }
+
+int TMainMenu::BarWidth() const { return impl_->bar && impl_->bar->isVisible() ? impl_->bar->width() : 0; }
 
 void TMainMenu::Loaded() {
   TMenu::Loaded();

@@ -124,6 +124,8 @@ class TMainMenu : public TMenu {
   void HideBar();
   // Height of the bar when shown, 0 otherwise.
   int BarHeight() const;
+  // Width of the bar on its form (0 while it is not shown); it follows the form's width.
+  int BarWidth() const;
   void MenuChanged() override;
   void Loaded() override;
 };

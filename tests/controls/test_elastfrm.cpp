@@ -9,6 +9,8 @@
 #include "platform/stdctrls/StringGrid.h"
 #include "platform/stdctrls/StatusBar.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/StdCtrlsRegistration.h"
+#include "platform/stdctrls/Tabs.h"
 #include "platform/streaming/FormResources.h"
 #include "platform/ui/Application.h"
 
@@ -20,6 +22,7 @@ class ElasticFormTest : public ::testing::Test {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     Application->Initialize();
     RegisterLabelStatusElasticClasses();
+    RegisterStdCtrlsClasses();  // as in the program, where notebooks publish a page index
   }
   void SetUp() override {
     form = std::make_unique<TForm>(nullptr);
@@ -96,6 +99,25 @@ TEST_F(ElasticFormTest, ScalesEachEdgeHalfToEven) {
     EXPECT_EQ(r.ctl->Height(), r.h) << r.ctl->Name();
   }
   EXPECT_EQ(ef->ControlListCount(), 3);
+}
+
+// A notebook scales like any control; only its pages are left to it (they fill it),
+// while the controls on the pages are scaled.
+TEST_F(ElasticFormTest, NotebooksScaleAndTheirPagesChildrenToo) {
+  auto* book = new TNotebook(form.get());
+  book->SetName("Book");
+  book->SetParent(form.get());
+  book->SetBounds(10, 20, 200, 100);
+  TPage* page = book->Page(0);
+  auto* inner = new TLabel(form.get());
+  inner->SetName("Inner");
+  inner->SetAutoSize(false);
+  inner->SetParent(page);
+  inner->SetBounds(4, 6, 20, 10);
+  Resize(800, 600);  // ratio 2 both ways
+  EXPECT_EQ(book->BoundsRect(), (TRect{20, 40, 420, 240}));
+  EXPECT_EQ(inner->BoundsRect(), (TRect{8, 12, 48, 32}));
+  EXPECT_EQ(ef->ControlListCount(), 5);
 }
 
 TEST_F(ElasticFormTest, FontsFollowTheSmallerRatio) {

@@ -279,6 +279,29 @@ end
   EXPECT_EQ(dynamic_cast<TSplitter*>(form.FindComponent("Splitter1"))->MinSize(), 50);
 }
 
+// The bar spans its window at every size and keeps the menu font when the window's
+// font is scaled, so its items never fold away into the overflow button.
+TEST_F(ScrollToolTest, MenuBarFollowsItsWindow) {
+  TForm* f = NewForm(150, 200);
+  auto* menu = new TMainMenu(f);
+  for (const char* caption : {"&File", "&Maps", "&Tables", "&Configuration", "&Help"}) {
+    auto* item = new TMenuItem(f);
+    item->SetCaption(caption);
+    menu->Items()->Add(item);
+  }
+  f->SetMenu(menu);
+  f->Show();
+  const int height = menu->BarHeight();
+  EXPECT_GT(height, 0) << "a menu set before the window is shown still gets its bar";
+  EXPECT_EQ(menu->BarWidth(), f->ClientWidth());
+  f->Font()->SetSize(f->Font()->Size() * 3);
+  f->SetBounds(0, 0, 700, 200);
+  Application->ProcessMessages();
+  EXPECT_EQ(menu->BarWidth(), f->ClientWidth());
+  EXPECT_EQ(menu->BarHeight(), height);
+  EXPECT_EQ(f->MenuBarHeight(), height);
+}
+
 TEST_F(ScrollToolTest, FormClientAreaStartsBelowItsMenuBar) {
   TForm* f = NewForm(400, 300);
   auto* client = Place<TPanel>(f, 0, 0, 10, 10);
