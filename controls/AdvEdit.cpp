@@ -79,7 +79,7 @@ AnsiString MixedCase(const AnsiString& s) {
   return r;
 }
 
-TAdvEdit::TAdvEdit(TComponent* AOwner) : TCustomEdit(AOwner), label_(this) {
+TAdvEdit::TAdvEdit(TComponent* AOwner) : TLabelledEdit(AOwner) {
   SetColor(clWindow);
   normal_color_ = clWindow;
 }
@@ -750,21 +750,6 @@ void TAdvEdit::Loaded() {
   label_.EnabledChanged();
 }
 
-void TAdvEdit::SetParent(TWinControl* AParent) {
-  TCustomEdit::SetParent(AParent);
-  label_.ParentChanged();
-}
-
-void TAdvEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
-  label_.Place();
-}
-
-void TAdvEdit::SetVisible(bool v) {
-  TCustomEdit::SetVisible(v);
-  label_.VisibleChanged();
-}
-
 void TAdvEdit::SetEnabled(bool v) {
   if (v != Enabled() && !(ComponentState() & csLoading)) {
     if (!v) {
@@ -776,11 +761,6 @@ void TAdvEdit::SetEnabled(bool v) {
   }
   TCustomEdit::SetEnabled(v);
   label_.EnabledChanged();
-}
-
-void TAdvEdit::Notification(TComponent* AComponent, TOperation Operation) {
-  TCustomEdit::Notification(AComponent, Operation);
-  if (Operation == TOperation::opRemove) label_.Forget(AComponent);
 }
 
 void TAdvEdit::MouseEnter() {

@@ -28,7 +28,7 @@ AnsiString MixedCase(const AnsiString& s);
 // on, when nobody registered those yet); later calls do nothing.
 void RegisterAdvEditClasses();
 
-class TAdvEdit : public TCustomEdit {
+class TAdvEdit : public TLabelledEdit<TCustomEdit> {
  public:
   explicit TAdvEdit(TComponent* AOwner);
   ~TAdvEdit() override;
@@ -137,7 +137,6 @@ class TAdvEdit : public TCustomEdit {
   void SetVersion(const AnsiString&) {}
 
   // The attached label.
-  TEditLabelLink& EditLabel() { return label_; }
 
   // Whether the value looks like a URL ("://", "@" after the first character, "www.").
   bool IsURL() const;
@@ -167,11 +166,7 @@ class TAdvEdit : public TCustomEdit {
   void DoEnter() override;
   void DoExit() override;
   void Loaded() override;
-  void SetParent(TWinControl* AParent) override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetVisible(bool v) override;
   void SetEnabled(bool v) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseEnter();
   void MouseLeave();
 
@@ -221,5 +216,4 @@ class TAdvEdit : public TCustomEdit {
   bool swallow_change_ = false;
   bool keypad_decimal_ = false;
   bool focused_ = false, hovered_ = false;
-  TEditLabelLink label_;
 };

@@ -60,3 +60,34 @@ class TEditLabelLink {
   int margin_ = 4;
   bool transparent_ = false, always_enabled_ = false, centres_ = true, bold_ = false;
 };
+
+// An edit class with its caption label: the label follows the edit's parent, place and
+// visibility, and is forgotten when something else frees it. The edits add what else
+// their loading and enabling need.
+template <class Base>
+class TLabelledEdit : public Base {
+ public:
+  explicit TLabelledEdit(TComponent* AOwner) : Base(AOwner), label_(this) {}
+
+  TEditLabelLink& EditLabel() { return label_; }
+
+  void SetParent(TWinControl* AParent) override {
+    Base::SetParent(AParent);
+    label_.ParentChanged();
+  }
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override {
+    Base::SetBounds(ALeft, ATop, AWidth, AHeight);
+    label_.Place();
+  }
+  void SetVisible(bool v) override {
+    Base::SetVisible(v);
+    label_.VisibleChanged();
+  }
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    Base::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove) label_.Forget(AComponent);
+  }
+
+ protected:
+  TEditLabelLink label_;
+};

@@ -4,7 +4,7 @@
 #include <functional>
 #include "platform/ui/Forms.h"
 
-TAdvMaskEdit::TAdvMaskEdit(TComponent* AOwner) : TMaskEdit(AOwner), label_(this) {
+TAdvMaskEdit::TAdvMaskEdit(TComponent* AOwner) : TLabelledEdit(AOwner) {
   SetColor(clWindow);
   label_.SetCentresLabel(false);
 }
@@ -106,21 +106,6 @@ void TAdvMaskEdit::Loaded() {
   label_.EnabledChanged();
 }
 
-void TAdvMaskEdit::SetParent(TWinControl* AParent) {
-  TMaskEdit::SetParent(AParent);
-  label_.ParentChanged();
-}
-
-void TAdvMaskEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  TMaskEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
-  label_.Place();
-}
-
-void TAdvMaskEdit::SetVisible(bool v) {
-  TMaskEdit::SetVisible(v);
-  label_.VisibleChanged();
-}
-
 void TAdvMaskEdit::SetEnabled(bool v) {
   if (v != Enabled() && !(ComponentState() & csLoading)) {
     if (!v) {
@@ -132,11 +117,6 @@ void TAdvMaskEdit::SetEnabled(bool v) {
   }
   TMaskEdit::SetEnabled(v);
   label_.EnabledChanged();
-}
-
-void TAdvMaskEdit::Notification(TComponent* AComponent, TOperation Operation) {
-  TMaskEdit::Notification(AComponent, Operation);
-  if (Operation == TOperation::opRemove) label_.Forget(AComponent);
 }
 
 void TAdvMaskEdit::MouseEnter() {

@@ -7,7 +7,7 @@
 
 using TMaskCompleteEvent = std::function<void(TObject* Sender, const AnsiString& Value, bool& Accept)>;
 
-class TAdvMaskEdit : public TMaskEdit {
+class TAdvMaskEdit : public TLabelledEdit<TMaskEdit> {
  public:
   explicit TAdvMaskEdit(TComponent* AOwner);
   ~TAdvMaskEdit() override;
@@ -50,8 +50,6 @@ class TAdvMaskEdit : public TMaskEdit {
   AnsiString Version() const { return "2.7.3.4"; }
   void SetVersion(const AnsiString&) {}
 
-  TEditLabelLink& EditLabel() { return label_; }
-
   // The mask holds no blank and the caret stands at the end.
   bool MaskFilled() const;
 
@@ -65,11 +63,7 @@ class TAdvMaskEdit : public TMaskEdit {
   void DoEnter() override;
   void DoExit() override;
   void Loaded() override;
-  void SetParent(TWinControl* AParent) override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetVisible(bool v) override;
   void SetEnabled(bool v) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseEnter();
   void MouseLeave();
 
@@ -86,5 +80,4 @@ class TAdvMaskEdit : public TMaskEdit {
   TBorderStyle flat_saved_border_ = bsSingleBorder;
   AnsiString undo_text_;
   bool hovered_ = false;
-  TEditLabelLink label_;
 };

@@ -226,7 +226,7 @@ void TAdvSpinButton::Notification(TComponent* AComponent, TOperation Operation) 
 
 // ---- TAdvSpinEdit ----
 
-TAdvSpinEdit::TAdvSpinEdit(TComponent* AOwner) : TMaskEdit(AOwner), label_(this) {
+TAdvSpinEdit::TAdvSpinEdit(TComponent* AOwner) : TLabelledEdit(AOwner) {
   SetColor(clWindow);
   button_ = new TAdvSpinButton(this);
   button_->SetBounds(0, 0, 15, 17);
@@ -677,20 +677,9 @@ void TAdvSpinEdit::PlaceButton() {
   SetMargins(LeftMargin(), bw + 2);
 }
 
-void TAdvSpinEdit::SetParent(TWinControl* AParent) {
-  TMaskEdit::SetParent(AParent);
-  label_.ParentChanged();
-}
-
 void TAdvSpinEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  TMaskEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+  TLabelledEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
   PlaceButton();
-  label_.Place();
-}
-
-void TAdvSpinEdit::SetVisible(bool v) {
-  TMaskEdit::SetVisible(v);
-  label_.VisibleChanged();
 }
 
 void TAdvSpinEdit::SetEnabled(bool v) {
@@ -699,11 +688,8 @@ void TAdvSpinEdit::SetEnabled(bool v) {
 }
 
 void TAdvSpinEdit::Notification(TComponent* AComponent, TOperation Operation) {
-  TMaskEdit::Notification(AComponent, Operation);
-  if (Operation == TOperation::opRemove) {
-    label_.Forget(AComponent);
-    if (AComponent == button_) button_ = nullptr;
-  }
+  TLabelledEdit::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == button_) button_ = nullptr;
 }
 
 void TAdvSpinEdit::FocusNext() { ui::FocusNextControl(this); }

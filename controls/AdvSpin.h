@@ -79,7 +79,7 @@ class TAdvSpinButton : public TWinControl {
   int up_glyphs_ = 1, down_glyphs_ = 1;
 };
 
-class TAdvSpinEdit : public TMaskEdit {
+class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
  public:
   explicit TAdvSpinEdit(TComponent* AOwner);
   ~TAdvSpinEdit() override;
@@ -159,8 +159,6 @@ class TAdvSpinEdit : public TMaskEdit {
   AnsiString Version() const { return "1.4.3.0"; }
   void SetVersion(const AnsiString&) {}
 
-  TEditLabelLink& EditLabel() { return label_; }
-
   TAdvSpinButton* Button() const { return button_; }
 
   // One step up or down (the buttons, the arrow keys).
@@ -175,9 +173,7 @@ class TAdvSpinEdit : public TMaskEdit {
   void DoEnter() override;
   void DoExit() override;
   void Loaded() override;
-  void SetParent(TWinControl* AParent) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetVisible(bool v) override;
   void SetEnabled(bool v) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -212,5 +208,4 @@ class TAdvSpinEdit : public TMaskEdit {
   double date_time_ = 0;
   int hex_value_ = 0;
   TAdvSpinButton* button_ = nullptr;
-  TEditLabelLink label_;
 };
