@@ -168,7 +168,12 @@ TRadioGroup::TRadioGroup(TComponent* AOwner) : TGroupBox(AOwner), items_(std::ma
   items_->OnChange = [this](TObject*) { ItemsChanged(); };
 }
 
-TRadioGroup::~TRadioGroup() { items_->OnChange = nullptr; }
+TRadioGroup::~TRadioGroup() {
+  items_->OnChange = nullptr;
+  // The buttons have no owner: the group frees them.
+  for (TRadioButton* b : buttons_) delete b;
+  buttons_.clear();
+}
 
 void TRadioGroup::ItemsChanged() {
   // One button per item; buttons are children owned by the group.
