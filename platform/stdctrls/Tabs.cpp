@@ -11,6 +11,7 @@ TTabSet::TTabSet(TComponent* AOwner) : TCustomControl(AOwner), tabs_(std::make_u
   tabs_->OnChange = [this](TObject*) {
     if (tab_index_ >= tabs_->Count()) tab_index_ = tabs_->Count() - 1;
     if (tab_index_ < 0 && tabs_->Count() > 0) tab_index_ = 0;
+    first_index_ = std::clamp(first_index_, 0, std::max(0, tabs_->Count() - 1));
     Invalidate();
   };
 }
@@ -19,33 +20,81 @@ TTabSet::~TTabSet() { tabs_->OnChange = nullptr; }
 
 void TTabSet::SetTabIndex(int v) {
   if (v < -1 || v >= tabs_->Count()) v = -1;
-  if (v == tab_index_) return;
+  if (v == tab_index_) {
+    ShowTab(v);
+    return;
+  }
   bool allow = true;
   if (OnChange && !HasState(csLoading)) OnChange(this, v, allow);
   if (!allow) return;
   tab_index_ = v;
+  ShowTab(v);
   Invalidate();
 }
 
-TRect TTabSet::ItemRect(int i) {
-  if (i < 0 || i >= tabs_->Count()) return TRect();
+namespace {
+constexpr int kArrowWidth = 16;  // each of the two scroll buttons
+}
+
+int TTabSet::TabWidth(int i) {
   TCanvas* c = Canvas();
   c->Font()->Assign(Font());
+  return c->TextWidth(tabs_->Strings(i)) + 12;
+}
+
+bool TTabSet::Scrolling() {
   int x = 4;
-  for (int k = 0; k < i; ++k) x += c->TextWidth(tabs_->Strings(k)) + 12;
-  return TRect(x, 0, x + c->TextWidth(tabs_->Strings(i)) + 12, Height());
+  for (int k = 0; k < tabs_->Count(); ++k) x += TabWidth(k);
+  return x > Width();
+}
+
+int TTabSet::TabsRight() { return Scrolling() ? Width() - 2 * kArrowWidth : Width(); }
+
+void TTabSet::SetFirstIndex(int v) {
+  v = std::clamp(v, 0, std::max(0, tabs_->Count() - 1));
+  if (v == first_index_) return;
+  first_index_ = v;
+  Invalidate();
+}
+
+// Scrolls so that tab i lies whole between the left end and the arrow buttons.
+void TTabSet::ShowTab(int i) {
+  if (i < 0 || i >= tabs_->Count()) return;
+  if (i < first_index_) {
+    SetFirstIndex(i);
+    return;
+  }
+  while (first_index_ < i && ItemRect(i).Right > TabsRight()) SetFirstIndex(first_index_ + 1);
+}
+
+TRect TTabSet::ItemRect(int i) {
+  if (i < first_index_ || i >= tabs_->Count()) return TRect();
+  int x = 4;
+  for (int k = first_index_; k < i; ++k) x += TabWidth(k);
+  return TRect(x, 0, x + TabWidth(i), Height());
 }
 
 int TTabSet::ItemAtPos(TPoint p) {
-  for (int i = 0; i < tabs_->Count(); ++i)
+  if (p.x >= TabsRight()) return -1;
+  for (int i = first_index_; i < tabs_->Count(); ++i)
     if (ItemRect(i).Contains(p)) return i;
   return -1;
 }
 
 void TTabSet::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft) {
-    int i = ItemAtPos({X, Y});
-    if (i >= 0) SetTabIndex(i);
+    const int arrows = TabsRight();
+    if (X >= arrows && Scrolling()) {
+      if (X < arrows + kArrowWidth) {
+        SetFirstIndex(first_index_ - 1);
+      } else if (ItemRect(tabs_->Count() - 1).Right > arrows) {
+        // Further right only while the last tab is still cut off.
+        SetFirstIndex(first_index_ + 1);
+      }
+    } else {
+      int i = ItemAtPos({X, Y});
+      if (i >= 0) SetTabIndex(i);
+    }
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
@@ -60,13 +109,28 @@ void TTabSet::Paint() {
   c->Pen()->SetColor(clBlack);
   c->MoveTo(0, 0);
   c->LineTo(Width(), 0);
-  for (int i = 0; i < tabs_->Count(); ++i) {
+  const int right = TabsRight();
+  for (int i = first_index_; i < tabs_->Count(); ++i) {
     TRect r = ItemRect(i);
+    if (r.Left >= right) break;
+    r.Right = std::min(r.Right, right);
     c->Brush()->SetColor(i == tab_index_ ? selected_color_ : unselected_color_);
     c->Rectangle(r.Left, i == tab_index_ ? -1 : 0, r.Right, r.Bottom - 1);
     c->Brush()->SetStyle(bsClear);
     c->TextOut(r.Left + 6, 3, tabs_->Strings(i));
     c->Brush()->SetStyle(bsSolid);
+  }
+  if (right == Width()) return;
+  // The two scroll buttons: a left and a right pointing triangle.
+  for (int b = 0; b < 2; ++b) {
+    const int l = right + b * kArrowWidth;
+    c->Brush()->SetColor(clBtnFace);
+    c->Pen()->SetColor(clBlack);
+    c->Rectangle(l, 1, l + kArrowWidth, std::min(Height(), 18));
+    const int cx = l + kArrowWidth / 2, cy = std::min(Height(), 18) / 2;
+    c->Brush()->SetColor(clBlack);
+    if (b == 0) c->Polygon({{cx + 2, cy - 4}, {cx + 2, cy + 4}, {cx - 2, cy}});
+    else c->Polygon({{cx - 2, cy - 4}, {cx - 2, cy + 4}, {cx + 2, cy}});
   }
 }
 

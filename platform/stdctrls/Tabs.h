@@ -19,7 +19,14 @@ class TTabSet : public TCustomControl {
   void SetTabIndex(int v);
   // The tab under a client point, or -1.
   int ItemAtPos(TPoint p);
+  // A tab's place; empty for tabs scrolled off to the left.
   TRect ItemRect(int i);
+  // The first tab shown. When the tabs do not fit, two arrow buttons at the right end
+  // scroll them; choosing a tab brings it into view.
+  int FirstIndex() const { return first_index_; }
+  void SetFirstIndex(int v);
+  // The tabs do not all fit and the arrow buttons are shown.
+  bool Scrolling();
   TColor SelectedColor() const { return selected_color_; }
   void SetSelectedColor(TColor v) { selected_color_ = v; Invalidate(); }
   TColor UnselectedColor() const { return unselected_color_; }
@@ -29,8 +36,12 @@ class TTabSet : public TCustomControl {
   void Paint() override;
 
  private:
+  int TabWidth(int i);
+  // The left edge of the arrow buttons (the width when there are none).
+  int TabsRight();
+  void ShowTab(int i);
   std::unique_ptr<TStringList> tabs_;
-  int tab_index_ = -1;
+  int tab_index_ = -1, first_index_ = 0;
   TColor selected_color_ = clBtnFace, unselected_color_ = clWindow;
 };
 

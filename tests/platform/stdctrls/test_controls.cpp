@@ -166,6 +166,36 @@ TEST_F(ControlsTest, NotebookPagesByNameAndIndexWithTabSet) {
   EXPECT_EQ(tabs->TabIndex(), 1);
 }
 
+// Tabs that do not fit scroll with the two arrow buttons at the right end; choosing a
+// tab brings it into view; nothing past the arrows is clickable.
+TEST_F(ControlsTest, TabSetScrollsTabsThatDoNotFit) {
+  TForm* f = NewForm();
+  auto* tabs = Place<TTabSet>(f, 0, 200, 160, 21);
+  tabs->Tabs()->SetText("Accel Fuelling\rAirCon\rBatteryV Comp\rBoost Control\rCoil on-time\rCyl trims");
+  f->Show();
+  ASSERT_TRUE(tabs->Scrolling());
+  EXPECT_EQ(tabs->FirstIndex(), 0);
+  const int arrows = tabs->Width() - 32;
+  EXPECT_EQ(tabs->ItemAtPos({arrows + 2, 5}), -1);
+  ui::SimulateClick(tabs, arrows + 20, 5);  // right arrow
+  EXPECT_EQ(tabs->FirstIndex(), 1);
+  EXPECT_TRUE(tabs->ItemRect(0).IsEmpty());
+  EXPECT_EQ(tabs->ItemRect(1).Left, 4);
+  ui::SimulateClick(tabs, arrows + 4, 5);  // left arrow
+  ui::SimulateClick(tabs, arrows + 4, 5);  // stops at the first tab
+  EXPECT_EQ(tabs->FirstIndex(), 0);
+  for (int i = 0; i < 10; ++i) ui::SimulateClick(tabs, arrows + 20, 5);
+  EXPECT_LE(tabs->ItemRect(5).Right, arrows) << "stops once the last tab is in view";
+  EXPECT_GT(tabs->ItemRect(5).Right + tabs->ItemRect(tabs->FirstIndex()).Width(), arrows)
+      << "and no further";
+  tabs->SetTabIndex(0);
+  EXPECT_EQ(tabs->FirstIndex(), 0);
+  tabs->SetTabIndex(5);
+  EXPECT_LE(tabs->ItemRect(5).Right, arrows);
+  tabs->SetBounds(0, 200, 900, 21);
+  EXPECT_FALSE(tabs->Scrolling());
+}
+
 TEST_F(ControlsTest, PanelShapeAndImageDraw) {
   TForm* f = NewForm();
   auto* p = Place<TPanel>(f, 0, 0, 100, 40);
