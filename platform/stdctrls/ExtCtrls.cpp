@@ -227,7 +227,7 @@ void TRadioGroup::ArrangeButtons() {
   if (n == 0) return;
   // Items fill the columns top to bottom, as many rows as the longest column needs.
   const int rows = (n + columns_ - 1) / columns_;
-  const int top = 14, bottom = 4, side = 8;
+  const int top = std::max(14, FrameTop() + 2), bottom = 4, side = 8;
   const int colWidth = std::max(1, (Width() - side) / columns_);
   const int rowHeight = std::max(1, (Height() - top - bottom) / rows);
   for (int i = 0; i < n; ++i) {

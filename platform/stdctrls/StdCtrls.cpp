@@ -205,6 +205,12 @@ void TGroupBox::CreateHandle() {
   ui::detail::InstallWidget(this, new QGroupBox(ui::detail::ParentWidget(this)));
 }
 
+int TGroupBox::FrameTop() {
+  HandleNeeded();
+  auto* w = As<QGroupBox>(this);
+  return w ? w->contentsRect().top() : 14;
+}
+
 void TGroupBox::TextChanged() {
   if (auto* w = As<QGroupBox>(this)) w->setTitle(ToQString(Caption()));
 }

@@ -117,6 +117,8 @@ class TGroupBox : public TWinControl {
  public:
   explicit TGroupBox(TComponent* AOwner);
   const char* ClassName() const override { return "TGroupBox"; }
+  // Where the inside of the frame starts, below the caption.
+  int FrameTop();
 
  protected:
   void CreateHandle() override;

@@ -49,6 +49,12 @@ TEST_F(ControlsTest, RadioGroupItemsColumnsAndIndex) {
   // Two columns: the third item starts the second column.
   EXPECT_GT(rg->Buttons(2)->Left(), rg->Buttons(0)->Left());
   EXPECT_EQ(rg->Buttons(2)->Top(), rg->Buttons(0)->Top());
+  // The buttons start inside the frame, below the caption, whatever its font.
+  rg->SetCaption("Speed unit");
+  rg->Font()->SetSize(16);
+  rg->SetColumns(2);
+  EXPECT_GE(rg->Buttons(0)->Top(), rg->FrameTop());
+  EXPECT_GT(rg->FrameTop(), 14);
   int clicks = 0;
   rg->OnClick = [&](TObject*) { ++clicks; };
   rg->Buttons(2)->SetChecked(true);  // as a user's click does
