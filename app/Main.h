@@ -26,7 +26,10 @@ class TLabelEffect;
 class TCheckBox;
 class TEdit;
 class TMemo;
+class TAbBar;
+class TAbLED;
 class TAbNumSpin;
+class TGroupBox;
 class TShape;
 class TMainMenu;
 class TPopupMenu;
@@ -55,8 +58,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TLabelEffect *LabelEffect1 = nullptr, *LabelEffect3 = nullptr;
   TPanel* timepanel = nullptr;
   TAdvSpinEdit *Lam_Pgain = nullptr, *Lam_Igain = nullptr;
-  // The live information boxes' bar gauges; plain panels until the gauge family exists.
-  TPanel *BoxBar1 = nullptr, *BoxBar2 = nullptr;
+  // The live information boxes' bar gauges: where the operating point lies in the live cell.
+  TAbBar *BoxBar1 = nullptr, *BoxBar2 = nullptr;
   TStringAlignGrid *ignitiontable = nullptr, *injectiontable = nullptr;
   TStringAlignGrid *AFRTargetTable = nullptr, *AFRCorrectionTable = nullptr, *AFRModeTable = nullptr;
   TStringAlignGrid* CrankingTable = nullptr;
@@ -115,6 +118,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ImportMap(int bank, const ecu::MapImage& image) override;
   void MapReadNext(int bank) override;
   void MapReadComplete() override;
+  // After each fast live packet: the two live boxes and the target display.
+  void FastLiveReceived(const ecu::GridMarker& marker) override;
 
   // The window's concerns live in files of their own; each publishes its controls and
   // handlers for the form resource from its own Publish* function.
@@ -190,7 +195,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ElasticForm1AfterResize(TObject* Sender);
   // A control of this window by name, for labels the code touches only when laying out.
   TControl* LayoutControl(const char* name) const;
-  // --- live cells, keyboard and block editing, interpolation (MainEditing.cpp) ---
+  // --- keyboard and block editing, interpolation (MainEditing.cpp); live keys (MainLive.cpp) ---
   static void PublishEditing(TClassProps<TR7Tform1>& P);
   // The form previews keys: live trims, cell writes, page and map keys.
   void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
@@ -202,9 +207,35 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void CrankingTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void AFRModeTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void Applycorrectionstoinjectionmap1Click(TObject* Sender);
+  // --- live adjustments page: live boxes, target display, manual logging (MainLive.cpp) ---
+  static void PublishLive(TClassProps<TR7Tform1>& P);
+  // Box 1 and box 2: title, the captions of map value, trimmed value and trim, their
+  // value panels.
+  TGroupBox *ignition_box = nullptr, *injection_box = nullptr;
+  TLabel *Label22 = nullptr, *Label23 = nullptr, *Label21 = nullptr;
+  TLabel *Label26 = nullptr, *Label25 = nullptr, *Label24 = nullptr;
+  TPanel *map_advance = nullptr, *actual_advance = nullptr, *ignition_trim = nullptr;
+  TPanel *map_injection = nullptr, *actual_injection = nullptr, *injection_trim = nullptr;
+  // Lit while samples are being logged; clicked (or Space on the live page) to start and
+  // stop logging by hand.
+  TAbLED* TimeLogLED = nullptr;
+  // Redraw box 1 / box 2 from the live value and the trim of the item it shows.
+  void UpdateMapBox1();
+  void UpdateMapBox2();
   // Live boxes: the next item (or the reset item) of box 1 / box 2.
   void CycleIgnitionBox(bool advance);
   void CycleInjectionBox(bool advance);
+  // Centres each box caption over its value panel.
+  void CentreLiveBoxCaptions();
+  // Draws the operating point as a cross on the target display Image9.
+  void UpdateTarget();
+  // Manual logging toggle: stops unless a stop trigger is set; starts only with the link
+  // up, the logger enabled and no start trigger.
+  void TimeLogLEDClick(TObject* Sender);
+  void StartLogging();
+  void StopLogging();
+  // The logging lamp: lit with black text while logging, dark with grey text otherwise.
+  void ShowLoggingLED(bool on);
   // Writes item k's live value with its trim into the ECU bank (and the PC map when the
   // settings say so) and clears the trim.
   void UpdateCell(int k);

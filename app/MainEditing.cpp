@@ -1,8 +1,7 @@
 // The main window's editing: the key family of the map grids (cell entry, block
-// operations, "+" / "-" steps, interpolation), folding AFR corrections into the injection
-// table, and the live keys that trim the running ECU and write single cells into its
-// map bank. The arithmetic lives in MapEditing and MapInterp; this file maps grid
-// selections onto record cells, runs the dialogs and sends the frames.
+// operations, "+" / "-" steps, interpolation) and folding AFR corrections into the
+// injection table. The arithmetic lives in MapEditing and MapInterp; this file maps grid
+// selections onto record cells and runs the dialogs. The live keys are in MainLive.cpp.
 #include <algorithm>
 
 #include "app/Block.h"
@@ -12,11 +11,9 @@
 #include "config/Insert.h"
 #include "config/InterpolateBlock.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "logger/logger.h"
 #include "platform/rtl/Numbers.h"
-#include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -24,17 +21,11 @@
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Keys.h"
-#include "serial/AdTickTimer.h"
-
-std::array<int32_t, 7> LiveCellMin{0, -60, 0, 0, 0, 0, 0};
-std::array<int32_t, 7> LiveCellMax{0, 60, 255, 255, 180, 255, 720};
-int32_t LiveEditMarks = 0;
 
 namespace {
 
 constexpr WORD kKeyEquals = 187;  // "=" on the main keyboard, "+" with Shift
 constexpr WORD kKeyMinus = 189;   // "-" on the main keyboard
-constexpr int kLivePage = 7;      // "Live adjustments"
 
 const char* const kInterpolateRowQuestion = "Interpolate row\rPart of the map will be overwritten, Continue?";
 const char* const kInterpolateColumnQuestion =
@@ -43,13 +34,8 @@ const char* const kClearCorrectionsQuestion =
     "The corrections have been applied to the injection map.\rClear relevant cells in correction map?";
 const char* const kBlockOperationNames[] = {"Fill", "Add", "Subtract", "Increase", "Decrease"};
 
-// The trim code byte of items 3..6 (items 1 and 2 have their own letters).
-constexpr uint8_t kTrimCode[7] = {0, 0, 0, 0x90, 0x80, 0x98, 0x88};
-
 bool IsPlus(WORD key) { return key == VK_ADD || key == kKeyEquals; }
 bool IsMinus(WORD key) { return key == VK_SUBTRACT || key == kKeyMinus; }
-
-AnsiString Byte(uint8_t b) { return AnsiString(reinterpret_cast<const char*>(&b), 1); }
 
 // The grid selection cut to the table's map cells, in record terms; false when the
 // selection holds no map cell (fixed rows and columns only).
@@ -125,7 +111,8 @@ void TR7Tform1::TableKeyDown(TableId id, WORD& Key) {
 
   if (Key == VK_RETURN) {
     if (single && t.EntryCaption != nullptr) {
-      // The dialog starts from the cell exactly as shown, so OK without a change keeps it.
+      // The dialog starts from the cell exactly as shown, so OK without a change keeps it;
+      // the dialog itself stores the answer, and the cell is then redrawn from the record.
       const int s = cells.Left;
       insertdata->SetCaption(t.EntryCaption);
       insertdata->loadsite->SetText(IntToStr(cells.Top - 1));
@@ -133,29 +120,29 @@ void TR7Tform1::TableKeyDown(TableId id, WORD& Key) {
       const int from = map.SpeedSites[s - 1];
       const int to = s < kMainSpeedSites ? static_cast<int>(map.SpeedSites[s]) : from;
       insertdata->Speedinfo->SetCaption("(" + IntToStr(from) + " - " + IntToStr(to) + " rpm)");
-      const double now = CellEntryValue(map, id, cells.Left, cells.Top);
+      const AnsiString unit = id == TableId::Ignition ? "\xB0" : "";
+      insertdata->currentinfo->SetCaption(unit);
+      insertdata->newinfo->SetCaption(unit);
       insertdata->currentval->SetText(StoredText(id, TableWords(map, id)[cells.Left][cells.Top]));
       insertdata->newvalue->SetDigits(t.Decimals);
       insertdata->newvalue->SetMin(t.EntryMin);
       insertdata->newvalue->SetMax(t.EntryMax);
-      insertdata->newvalue->SetValue(now);
-      if (insertdata->ShowModal() == mrOk) {
-        ShowCellWrites(id, {StoreCellEntry(map, id, cells.Left, cells.Top, insertdata->newvalue->Value())});
-      }
+      insertdata->newvalue->SetValue(CellEntryValue(map, id, cells.Left, cells.Top));
+      insertdata->LastStore.reset();
+      if (insertdata->ShowModal() == mrOk && insertdata->LastStore) ShowCellWrites(id, {*insertdata->LastStore});
     } else if (!single && t.BlockOperations > 0) {
       map_function->operation->Items()->Clear();
       for (int i = 0; i < t.BlockOperations; ++i) map_function->operation->Items()->Add(kBlockOperationNames[i]);
       map_function->operation->SetItemIndex(0);
-      map_function->Value->SetText("0.0");
+      // Whole numbers for the integer tables, tenths for the AFR tables.
+      map_function->Value->SetDigits(t.Decimals == 0 ? 0 : 1);
+      map_function->Value->SetValue(0);
       if (map_function->ShowModal() != mrOk) return;
       const int op = map_function->operation->ItemIndex();
-      double value = 0;
-      if (op < 0 || op >= t.BlockOperations || !TryStrToFloat(map_function->Value->Text(), value)) {
-        ShowMessage("'" + map_function->Value->Text() + "' is not a valid number");
-        return;
-      }
+      if (op < 0 || op >= t.BlockOperations) return;
       const auto block = static_cast<TBlockOp>(op);
-      ShowCellWrites(id, ApplyBlockOperation(map, id, cells, block, BlockOperationValue(id, block, value)));
+      ShowCellWrites(id, ApplyBlockOperation(map, id, cells, block,
+                                             BlockOperationValue(id, block, map_function->Value->Value())));
     }
   } else if (IsPlus(Key) || IsMinus(Key)) {
     ShowCellWrites(id, StepCells(map, id, cells, IsPlus(Key)));
@@ -233,172 +220,4 @@ void TR7Tform1::MapGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState
   if (menu == nullptr) return;
   const TPoint at = grid->ClientToScreen(TPoint{X, Y});
   menu->Popup(at.x, at.y);
-}
-
-// ---- live boxes and keys ----
-
-namespace {
-
-struct TLiveItemText {
-  const char* Title;
-  const char* Quantity;
-};
-const TLiveItemText kLiveItems[7] = {{"", ""},
-                                     {"Ignition ", "advance"},
-                                     {"Injection ", "number"},
-                                     {"Boost PWM ", "%"},
-                                     {"INJ position ", "position"},
-                                     {"PWM ", "%"},
-                                     {"VVT position", "position"}};
-
-// The next item after k, skipping the item the other box shows.
-int NextLiveItem(int k, int other) {
-  k = k % 6 + 1;
-  if (k == other) k = k % 6 + 1;
-  return k;
-}
-
-int LiveRow(int k) { return k <= 2 ? LiveLoadSite : LiveCellRow[static_cast<size_t>(k)]; }
-
-}  // namespace
-
-void TR7Tform1::CycleIgnitionBox(bool advance) {
-  MapBoxItem1 = advance ? NextLiveItem(MapBoxItem1, MapBoxItem2) : 1;
-  if (BoxBar1 != nullptr) BoxBar1->SetVisible(MapBoxItem1 > 2);
-}
-
-void TR7Tform1::CycleInjectionBox(bool advance) {
-  MapBoxItem2 = advance ? NextLiveItem(MapBoxItem2, MapBoxItem1) : 2;
-  if (BoxBar2 != nullptr) BoxBar2->SetVisible(MapBoxItem2 > 2);
-}
-
-void TR7Tform1::UpdateCell(int k) {
-  if (k < 1 || k > 6) return;
-  const size_t i = static_cast<size_t>(k);
-  const int t = LiveCellTrim[i];
-  const int w = LiveCellValue[i] + t;
-  if (t == 0 || w < LiveCellMin[i] || w > LiveCellMax[i]) return;
-  TMapRecord& map = MapSlots[CurrentMap];
-  const int row = LiveRow(k);
-  const auto item = static_cast<TLiveItem>(k);
-  Send(LiveCellFrame(item, ECUActiveMap, LiveSpeedSite, row, w, map.VVTOffset));
-  MessageBeep(MB_BEEP_OK);
-  if (Settings.LiveMapSave) {
-    // The PC map takes the value just written to the ECU, so both hold the same cell.
-    const TCellWrite cell = StoreLiveCell(map, item, LiveSpeedSite, row, w);
-    if (k == 1 || k == 2) {
-      const TableId id = k == 1 ? TableId::Ignition : TableId::Injection;
-      TableGrid(id)->SetCells(cell.Col + TableInfo(id).GridColumnOffset, cell.Row, IntToStr(cell.NewValue));
-      Send("$");
-      Send(k == 1 ? "0" : "z");
-    } else {
-      Send("$");
-      WaitTicks(1, true);
-      Send(Byte(kTrimCode[k]));
-      Send(Byte(0x01));
-    }
-  }
-  LiveCellTrim[i] = 0;
-}
-
-void TR7Tform1::TrimLiveItem(int k, int step) {
-  const size_t i = static_cast<size_t>(k);
-  const int v = LiveCellValue[i], t = LiveCellTrim[i];
-  if (step > 0 && v + t >= LiveCellMax[i]) return;
-  if (step < 0 && v + t <= LiveCellMin[i]) return;
-  if (step == 0 && t == 0) return;
-  Send("$");
-  WaitTicks(1, true);
-  if (k == 1) {
-    Send(step > 0 ? "+" : step < 0 ? "-" : "0");
-    if (step != 0) LiveEditMarks |= 1;
-  } else if (k == 2) {
-    Send(step > 0 ? ">" : step < 0 ? "<" : "z");
-    if (step != 0) LiveEditMarks |= 2;
-  } else {
-    Send(Byte(kTrimCode[k]));
-    Send(Byte(step > 0 ? 0x03 : step < 0 ? 0x02 : 0x01));
-  }
-  MessageBeep(MB_BEEP_OK);
-  LiveCellTrim[i] = step == 0 ? 0 : t + step;
-}
-
-void TR7Tform1::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
-  const bool livePage = Notebook1 != nullptr && Notebook1->PageIndex() == kLivePage;
-  const bool live = livePage && ECUConnected;
-  if (Shift.Contains(ssAlt)) {
-    // Alt combinations choose what the boxes show; they never reach the trim keys
-    // ("2" and "1" would otherwise also lower or reset box 2's trim).
-    if (Key == 'M' || Key == VK_SUBTRACT) {
-      SelectMAP1Click(this);
-    } else if (livePage && Key == '1') {
-      CycleIgnitionBox(true);
-    } else if (livePage && Key == '2') {
-      CycleInjectionBox(true);
-    }
-    return;
-  }
-  if (Key >= VK_F1 && Key <= VK_F8) {
-    // F4 on the injection page steps through the four tables that page shows.
-    if (Key == VK_F4 && TabSet1->TabIndex() == 3) {
-      InjectionPageTable = (InjectionPageTable + 1) % 4;
-      if (TabSet2 != nullptr) TabSet2->SetTabIndex(InjectionPageTable);
-    }
-    TabSet1->SetTabIndex(Key - VK_F1);
-    TabSet1Click(TabSet1);
-    LiveEditMarks = 0;
-    return;
-  }
-  if (Key == VK_F12) {
-    if (LoggerForm != nullptr && LoggerForm->WindowState() == wsMinimized) {
-      LoggerForm->SetWindowState(wsNormal);
-      LoggerForm->SetFocus();
-    } else {
-      DataLogger1Click(this);
-    }
-    return;
-  }
-  if (!live) return;
-  const int box1 = MapBoxItem1, box2 = MapBoxItem2;
-  if (Key == VK_RETURN) {
-    UpdateCell(box1);
-    UpdateCell(box2);
-    const int c = LiveSpeedSite + 2, r = LiveLoadSite + 1;
-    if (LiveEditMarks & 1) ignitiontable->FontCell(c, r)->SetColor(clRed);
-    if (LiveEditMarks & 2) injectiontable->FontCell(c, r)->SetColor(clRed);
-    LiveEditMarks = 0;
-  } else if (IsPlus(Key)) {
-    TrimLiveItem(box1, +1);
-  } else if (IsMinus(Key)) {
-    TrimLiveItem(box1, -1);
-  } else if (Key == '3') {
-    TrimLiveItem(box2, +1);
-  } else if (Key == '2') {
-    TrimLiveItem(box2, -1);
-  } else if (Key == '0') {
-    TrimLiveItem(box1, 0);
-  } else if (Key == '1') {
-    TrimLiveItem(box2, 0);
-  }
-}
-
-void TR7Tform1::FormKeyUp(TObject*, WORD& Key, TShiftState Shift) {
-  if (Notebook1 == nullptr || Notebook1->PageIndex() != kLivePage || !ECUConnected) return;
-  uint8_t mode;
-  if (Key == VK_HOME || Key == 24) {
-    mode = 0x00;
-  } else if (Key == VK_PRIOR) {
-    mode = Shift.Contains(ssShift) ? 0x05 : 0x01;
-  } else if (Key == VK_NEXT) {
-    mode = Shift.Contains(ssShift) ? 0x06 : 0x02;
-  } else {
-    return;
-  }
-  MessageBeep(MB_BEEP_OK);
-  WaitTicks(1, true);
-  // "$" + "E" + mode + checksum sum to 0 modulo 256.
-  Send("$");
-  Send("E");
-  Send(Byte(mode));
-  Send(Byte(static_cast<uint8_t>(256 - ('$' + 'E' + mode))));
 }

@@ -100,7 +100,8 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
   {
     ignitiontable->SetLeft(40);
     injectiontable->SetLeft(40);
-    const int cell = ignitiontable->DefaultColWidth() + 1;
+    // The proportional scaling sizes each column; a map column's width is the cell.
+    const int cell = ignitiontable->ColWidths(2) + 1;
     const int n = std::max(1, (Notebook1->Width() - 55) / cell);
     const bool vscroll = ignitiontable->VisibleRowCount() + ignitiontable->FixedRows() < ignitiontable->RowCount();
     ignitiontable->SetWidth(n * cell + (vscroll ? 17 : 0));
@@ -157,4 +158,7 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
   if (TControl* anchor = LayoutControl("Label107"))
     for (const char* name : {"AirTempLabel2", "CoolantTempLabel2", "AirTempLabel", "CoolantTempLabel"})
       if (TControl* l = LayoutControl(name)) l->SetLeft(anchor->Left() + anchor->Width() + 3);
+  // Scaled fonts change the caption widths; keep the live box captions over their panels.
+  CentreLiveBoxCaptions();
+  UpdateTarget();
 }

@@ -16,6 +16,8 @@
 #include "controls/ElastFrm.h"
 #include "controls/LblEffct.h"
 #include "ecu/LiveData.h"
+#include "gauges/AbBar.h"
+#include "gauges/AbLED.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/graphics/Bitmap.h"
@@ -102,6 +104,7 @@ void TR7Tform1::Publish(TClassProps<TR7Tform1>& P) {
   // Each concern of the window names its own controls and handlers.
   PublishTables(P);
   PublishEditing(P);
+  PublishLive(P);
   PublishFields(P);
   PublishMenus(P);
   PublishFiles(P);

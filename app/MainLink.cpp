@@ -126,6 +126,12 @@ void TR7Tform1::ArmLinkWatchdog() {
   if (comms->Open()) comms->ArmTimerTrigger(LinkWatchdogHandle, kWatchdogTicks, true);
 }
 
+void TR7Tform1::FastLiveReceived(const ecu::GridMarker&) {
+  UpdateMapBox1();
+  UpdateMapBox2();
+  UpdateTarget();
+}
+
 void TR7Tform1::SlowLiveReceived() {
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gauges/AbBar.h"
+#include "gauges/AbLED.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/StdCtrlsRegistration.h"
 #include "platform/streaming/ClassProps.h"
@@ -75,6 +77,8 @@ void RegisterGaugeClasses() {
         .Int("Digits", &TAbNumSpin::Digits, &TAbNumSpin::SetDigits, 0)
         .Float("Value", &TAbNumSpin::Value, &TAbNumSpin::SetValue, 0)
         .Event("OnChange", &TAbNumSpin::OnChange);
+    RegisterBarClasses();
+    RegisterLEDClasses();
     return true;
   }();
   (void)done;

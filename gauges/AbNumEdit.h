@@ -33,5 +33,6 @@ class TAbNumSpin : public TCustomEdit {
   int digits_ = 0;
 };
 
-// Registers TAbNumSpin for form resources; later calls do nothing.
+// Registers the gauge classes (TAbNumSpin, TAbBar, TAbLED) for form resources; later
+// calls do nothing.
 void RegisterGaugeClasses();

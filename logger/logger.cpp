@@ -1,11 +1,15 @@
 #include "logger/logger.h"
 
+#include "app/Main.h"
+#include "app/Settings.h"
 #include "controls/AdvSpin.h"
+#include "ecu/LiveData.h"
 #include "logger/AbTrend.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 
 TLoggerForm* LoggerForm = nullptr;
+AnsiString LoggerCaption = "Data Logger";
 
 void TLoggerForm::Publish(TClassProps<TLoggerForm>& P) {
   P.Field("LoggerBook", &TLoggerForm::LoggerBook)
@@ -51,7 +55,18 @@ void TLoggerForm::TabSetClick(TObject*) {
   LoggerBook->SetPageIndex(TabSet->TabIndex());
 }
 
-void TLoggerForm::StartRecordingClick(TObject*) {}
+// "Enabled" switches the logger on and off. Clearing it while logging stops the
+// recorder as well, so the trend's own timer does not go on adding records once the
+// lamp says logging is off.
+void TLoggerForm::StartRecordingClick(TObject*) {
+  const bool enabled = StartRecording->Checked();
+  if (!enabled && LoggingActive) {
+    LoggingActive = false;
+    DataPlotter->SetStartRecording(false);
+    if (R7Tform1 != nullptr) R7Tform1->ShowLoggingLED(false);
+  }
+  LoggerSettings.Enabled = enabled;
+}
 
 void TLoggerForm::Chan1LabChange(TObject*) {}
 

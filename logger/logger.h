@@ -53,3 +53,7 @@ class TLoggerForm : public TForm {
 };
 
 extern TLoggerForm* LoggerForm;
+
+// The logger window's caption for the log in use ("Data Logger", or the file's name),
+// with " ...New Data!" once samples were recorded since it was cleared, saved or loaded.
+extern AnsiString LoggerCaption;

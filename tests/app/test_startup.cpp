@@ -19,6 +19,7 @@
 #include "app/Settings.h"
 #include "controls/Aligrid.h"
 #include "ecu/LiveData.h"
+#include "gauges/AbBar.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"

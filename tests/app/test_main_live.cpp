@@ -1,0 +1,254 @@
+// The live adjustments page: the two live boxes, the target display and logging by hand.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "app/Main.h"
+#include "app/MapRecord.h"
+#include "app/Settings.h"
+#include "ecu/LiveData.h"
+#include "gauges/AbBar.h"
+#include "gauges/AbLED.h"
+#include "logger/AbTrend.h"
+#include "logger/logger.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Keys.h"
+#include "platform/ui/Simulate.h"
+
+namespace {
+
+class MainLive : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+
+  void SetUp() override {
+    saved_map_ = CurrentMap;
+    saved_settings_ = Settings;
+    CurrentMap = 1;
+    CreateProgramForms();
+    f_ = R7Tform1;
+  }
+
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+    CurrentMap = saved_map_;
+    Settings = saved_settings_;
+    MapBoxItem1 = 1;
+    MapBoxItem2 = 2;
+    LiveCellTrim.fill(0);
+    LiveCellValue.fill(0);
+    LiveCellBar.fill(0);
+    ECUConnected = false;
+    LoggingActive = false;
+    LogNewDataShown = false;
+    LoggerCaption = "Data Logger";
+    LiveSpeedFraction = LiveLoadFraction = 127;
+  }
+
+  void PressOnLivePage(WORD key) {
+    f_->Notebook1->SetPageIndex(7);
+    f_->FormKeyDown(f_, key, {});
+  }
+
+  int saved_map_ = 1;
+  TSettingsRecord saved_settings_;
+  TR7Tform1* f_ = nullptr;
+};
+
+TEST_F(MainLive, FastPacketsShowTheBoxesItemsScaledCutAndWithTheirUnits) {
+  struct Case {
+    int box, item, value, trim, bar;
+    const char *map, *trimmed, *trimText;
+  };
+  const Case cases[] = {
+      {1, 1, 10, 2, -20, "10\xB0", "12\xB0", "2\xB0"},
+      {1, 3, 255, -51, 64, "100.0", "80.0", "-20.0"},
+      {2, 5, 1, 0, 0, "0.4", "0.4", "0.0"},
+      {2, 4, 45, 1, 128, "180\xB0", "184\xB0", "4\xB0"},
+      {1, 6, 123456789, 0, 0, "12345678\xB0", "12345678\xB0", "0\xB0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.map);
+    (c.box == 1 ? MapBoxItem1 : MapBoxItem2) = c.item;
+    LiveCellValue[static_cast<size_t>(c.item)] = c.value;
+    LiveCellTrim[static_cast<size_t>(c.item)] = c.trim;
+    LiveCellBar[static_cast<size_t>(c.item)] = c.bar;
+    f_->FastLiveReceived({});
+    const std::array<TPanel*, 3> panels = c.box == 1
+        ? std::array<TPanel*, 3>{f_->map_advance, f_->actual_advance, f_->ignition_trim}
+        : std::array<TPanel*, 3>{f_->map_injection, f_->actual_injection, f_->injection_trim};
+    EXPECT_EQ(panels[0]->Caption(), c.map);
+    EXPECT_EQ(panels[1]->Caption(), c.trimmed);
+    EXPECT_EQ(panels[2]->Caption(), c.trimText);
+    EXPECT_EQ((c.box == 1 ? f_->BoxBar1 : f_->BoxBar2)->Value(), c.bar);
+  }
+}
+
+TEST_F(MainLive, CyclingCaptionsTheBoxCentredAndShowsTheBarForItemsThreeToSix) {
+  MapBoxItem2 = 3;
+  f_->Label22->SetWidth(50);
+  struct Step {
+    int item;
+    const char *title, *map, *trimmed, *trim, *zero;
+  };
+  const Step steps[] = {
+      {2, "Injection ", "Map number", "Trimmed number", "Injection trim", "0"},
+      {4, "INJ position ", "Map position", "Trimmed position", "INJ position trim", "0\xB0"},
+      {5, "PWM ", "Map %", "Trimmed %", "PWM trim", "0"},
+      {6, "VVT position", "Map position", "Trimmed position", "VVT positiontrim", "0\xB0"},
+      {1, "Ignition ", "Map advance", "Trimmed advance", "Ignition trim", "0\xB0"},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.item);
+    f_->CycleIgnitionBox(true);
+    EXPECT_EQ(MapBoxItem1, s.item);
+    EXPECT_EQ(f_->ignition_box->Caption(), s.title);
+    EXPECT_EQ(f_->Label22->Caption(), s.map);
+    EXPECT_EQ(f_->Label23->Caption(), s.trimmed);
+    EXPECT_EQ(f_->Label21->Caption(), s.trim);
+    EXPECT_EQ(f_->actual_advance->Caption(), s.zero);
+    EXPECT_EQ(f_->Label22->Left(), f_->map_advance->Left() + f_->map_advance->Width() / 2 - 25);
+    EXPECT_EQ(f_->BoxBar1->Visible(), s.item > 2);
+  }
+  f_->CycleInjectionBox(true);  // skips item 1 of box 1
+  EXPECT_EQ(MapBoxItem2, 4);
+  EXPECT_TRUE(f_->BoxBar2->Visible());
+  f_->CycleInjectionBox(false);
+  EXPECT_EQ(MapBoxItem2, 2);
+  EXPECT_EQ(f_->injection_box->Caption(), "Injection");
+  EXPECT_EQ(f_->Label26->Caption(), "Map number");
+  EXPECT_EQ(f_->Label25->Caption(), "Trimmed number");
+  EXPECT_EQ(f_->Label24->Caption(), "Injection trim");
+  EXPECT_FALSE(f_->BoxBar2->Visible());
+}
+
+TEST_F(MainLive, TargetCrossSitsOnePixelAboveAndLeftOfTheCentreAtHalfFractions) {
+  f_->TargetBitmap->SetSize(80, 80);
+  LiveSpeedFraction = LiveLoadFraction = 128;
+  f_->UpdateTarget();
+  TCanvas* c = f_->Image9->Picture()->Bitmap()->Canvas();
+  // Arms 10 long, 3 wide, centred on (39, 39); squares inset 13 (red) and 27 (yellow).
+  struct Probe {
+    int x, y;
+    TColor colour;
+  } const probes[] = {{39, 39, clBlack}, {45, 38, clBlack}, {45, 41, clYellow}, {38, 45, clBlack},
+                      {41, 45, clYellow}, {30, 39, clBlack}, {39, 30, clBlack},  {2, 2, clBlue},
+                      {15, 15, clRed},    {60, 60, clRed},   {50, 50, clYellow}};
+  for (const Probe& p : probes) EXPECT_EQ(c->Pixel(p.x, p.y), p.colour) << p.x << "," << p.y;
+}
+
+TEST_F(MainLive, SpaceOnTheLivePageTogglesLoggingOnlyWhenAllowed) {
+  struct Case {
+    bool connected, enabled;
+    int startChan;
+    bool starts;
+  } const cases[] = {
+      {true, true, 0, true}, {false, true, 0, false}, {true, false, 0, false}, {true, true, 2, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.connected << c.enabled << c.startChan);
+    f_->StopLogging();
+    ECUConnected = c.connected;
+    LoggerForm->StartRecording->SetChecked(c.enabled);
+    LoggerForm->StartChan->SetItemIndex(c.startChan);
+    PressOnLivePage(VK_SPACE);
+    EXPECT_EQ(LoggingActive, c.starts);
+    EXPECT_EQ(LoggerForm->DataPlotter->StartRecording(), c.starts);
+    EXPECT_EQ(f_->TimeLogLED->Checked(), c.starts);
+    EXPECT_EQ(f_->TimeLogLED->Font()->Color(), c.starts ? clBlack : TColor(0x808080));
+  }
+  // The caption is marked once, however often logging starts.
+  EXPECT_EQ(LoggerForm->Caption(), "Data Logger ...New Data!");
+  f_->StopLogging();
+  LoggerForm->StartChan->SetItemIndex(0);
+  PressOnLivePage(VK_SPACE);
+  EXPECT_TRUE(LoggingActive);
+  EXPECT_EQ(LoggerForm->Caption(), "Data Logger ...New Data!");
+
+  // A stop trigger keeps manual stops out; Space on another page does nothing.
+  LoggerForm->StopChan->SetItemIndex(1);
+  PressOnLivePage(VK_SPACE);
+  EXPECT_TRUE(LoggingActive);
+  LoggerForm->StopChan->SetItemIndex(0);
+  f_->Notebook1->SetPageIndex(2);
+  WORD key = VK_SPACE;
+  f_->FormKeyDown(f_, key, {});
+  EXPECT_TRUE(LoggingActive);
+  PressOnLivePage(VK_SPACE);
+  EXPECT_FALSE(LoggingActive);
+  EXPECT_FALSE(f_->TimeLogLED->Checked());
+}
+
+TEST_F(MainLive, ClearingEnabledWhileLoggingStopsTheRecorderAndTheLamp) {
+  ECUConnected = true;
+  LoggerForm->StartChan->SetItemIndex(0);
+  LoggerForm->StartRecording->SetChecked(true);
+  f_->TimeLogLEDClick(f_->TimeLogLED);
+  ASSERT_TRUE(LoggingActive);
+  LoggerForm->StartRecording->SetChecked(false);
+  LoggerForm->StartRecordingClick(LoggerForm->StartRecording);
+  EXPECT_FALSE(LoggingActive);
+  EXPECT_FALSE(LoggerForm->DataPlotter->StartRecording());
+  EXPECT_FALSE(f_->TimeLogLED->Checked());
+  EXPECT_FALSE(LoggerSettings.Enabled);
+}
+
+// The box bars run from the middle of their -128..128 range: up for positive offsets.
+TEST(AbBar, BarRunsFromZeroToTheValueClampedToTheRange) {
+  TAbBar bar(nullptr);
+  bar.SetBounds(0, 0, 16, 104);  // track 2..102, 100 pixels, zero at 52
+  bar.SetValueFrom(-128);
+  bar.SetValueTo(128);
+  struct Case {
+    double value;
+    int top, bottom;
+  } const cases[] = {{0, 52, 52}, {64, 27, 52}, {-64, 52, 77}, {500, 2, 52}, {-500, 52, 102}};
+  for (const Case& c : cases) {
+    bar.SetValue(c.value);
+    const TRect r = bar.BarRect();
+    EXPECT_EQ(r.Top, c.top) << c.value;
+    EXPECT_EQ(r.Bottom, c.bottom) << c.value;
+    EXPECT_EQ(r.Left, 2);
+    EXPECT_EQ(r.Right, 14);
+  }
+}
+
+// Screenshots of the live page for a look by eye: LIVE_SHOTS=<folder>.
+TEST_F(MainLive, Screenshots) {
+  const char* dir = std::getenv("LIVE_SHOTS");
+  if (dir == nullptr) GTEST_SKIP();
+  const bool activated = MainWindowActivated;
+  MainWindowActivated = true;
+  f_->Show();
+  MapBoxItem1 = 1;
+  MapBoxItem2 = 3;
+  f_->CycleInjectionBox(true);
+  LiveCellValue = {0, 24, 88, 140, 40, 20, 60};
+  LiveCellTrim = {0, -3, 0, 5, 0, 0, 0};
+  LiveCellBar = {0, 40, 40, -60, 90, 0, 0};
+  LiveSpeedFraction = 180;
+  LiveLoadFraction = 90;
+  LoggingActive = true;
+  f_->ShowLoggingLED(true);
+  for (const auto& [w, h] : {std::pair{1280, 800}, std::pair{640, 480}}) {
+    f_->SetBounds(0, 0, w, h);
+    Application->ProcessMessages();
+    f_->ElasticForm1AfterResize(f_);
+    f_->TabSet1->SetTabIndex(7);
+    f_->TabSet1Click(f_->TabSet1);
+    f_->FastLiveReceived({});
+    ui::GrabToPng(f_, AnsiString(dir) + "/live" + IntToStr(w) + ".png");
+  }
+  MainWindowActivated = activated;
+}
+
+}  // namespace
