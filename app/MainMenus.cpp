@@ -11,6 +11,7 @@
 #include "config/DisplayUnits.h"
 #include "config/LoadSiteAdjU.h"
 #include "config/SelectMap.h"
+#include "config/SiteEditing.h"
 #include "config/SitePos.h"
 #include "config/SpeedSiteAdj.h"
 #include "config/TCSetup.h"
@@ -48,26 +49,6 @@ class TabRowHidden {
 };
 
 AnsiString Byte(uint8_t b) { return AnsiString(reinterpret_cast<const char*>(&b), 1); }
-
-constexpr const char* kSitesMustRise = "Each site must be a whole number above the one before it";
-
-// Reads edited sites from row (inRow) or column `line` of a site editor's grid, from
-// index 1 on. Every site must be a whole number within min..max and above the one before,
-// as the tables' interpolation needs; otherwise the user is told and nothing is taken.
-template <size_t N>
-bool ReadRisingSites(TStringAlignGrid* grid, int line, bool inRow, int min, int max, std::array<int, N>& out) {
-  for (size_t i = 0; i < N; ++i) {
-    const int at = static_cast<int>(i) + 1;
-    const AnsiString text = inRow ? grid->Cells(at, line) : grid->Cells(line, at);
-    int v = 0;
-    if (!TryStrToInt(Trim(text), v) || v < min || v > max || (i > 0 && v <= out[i - 1])) {
-      ShowMessage(kSitesMustRise);
-      return false;
-    }
-    out[i] = v;
-  }
-  return true;
-}
 
 const char* const kLoadHeadingGrids[] = {"ignitiontable", "injectiontable", "AFRTargetTable",
                                          "AFRCorrectionTable", "AFRModeTable"};
@@ -282,63 +263,43 @@ void TR7Tform1::PopUpMAP1Click(TObject*) {
 }
 
 void TR7Tform1::PopUpLoadsitepositions1Click(TObject*) {
+  // Both columns start at the sites of the axis in use; the editor moves the new ones in
+  // SiteEditList and stores them on OK.
   SitePosFrm->ReCalcMaps->SetChecked(Settings.ReCalcPos);
   const TMapRecord& map = MapSlots[CurrentMap];
   const bool pressure = (map.LoadOptions & 1) != 0;
   SitePosFrm->Tag = pressure ? 1 : 0;
+  const AnsiString unit = pressure ? PressureUnitHeading() : AnsiString("%");
   TStringAlignGrid* grid = SitePosFrm->SitePosGrid;
+  grid->SetCells(1, 0, "Current pos\r(" + unit + ")");
+  grid->SetCells(2, 0, "New pos\r(" + unit + ")");
   for (int r = 1; r <= kMainLoadSites; ++r) {
-    AnsiString text;
-    const AnsiString site = pressure ? ConvertUnits(1, map.MainMAPSites[r - 1], text)
-                                     : IntToStr(map.MainThrottleSites[r - 1]);
-    if (grid != nullptr && grid->ColCount() > 2 && grid->RowCount() > r) {
-      grid->SetCells(1, r, site);
-      grid->SetCells(2, r, site);
-    }
+    const int site = pressure ? map.MainMAPSites[r - 1] : map.MainThrottleSites[r - 1];
+    SiteEditList[static_cast<size_t>(r - 1)] = site;
+    grid->SetCells(1, r, SitePositionText(site, pressure));
+    grid->SetCells(2, r, SitePositionText(site, pressure));
   }
   TabRowHidden hidden(TabSet1);
   SitePosFrm->ShowModal();
 }
 
 void TR7Tform1::Speedsitepositions1Click(TObject*) {
-  // Row 1 shows the current sites, row 2 the sites being edited; OK stores row 2 and,
-  // when asked, re-samples the main tables onto it.
-  TMapRecord& map = MapSlots[CurrentMap];
-  TStringAlignGrid* grid = SpeedSiteForm->SitePosGrid;
+  // The editor fills itself from the current map when shown and stores on OK.
   SpeedSiteForm->ReCalcMaps->SetChecked(Settings.ReCalcPos);
-  for (int s = 0; s < kMainSpeedSites; ++s) {
-    grid->SetCells(s + 1, 1, IntToStr(map.SpeedSites[s]));
-    grid->SetCells(s + 1, 2, IntToStr(map.SpeedSites[s]));
-  }
-  int result;
-  {
-    TabRowHidden hidden(TabSet1);
-    result = SpeedSiteForm->ShowModal();
-  }
-  if (result != mrOk) return;
-  std::array<int, 32> sites{};
-  if (!ReadRisingSites(grid, 2, true, 0, 65535, sites)) return;
-  ChangeSpeedSites(map, sites, SpeedSiteForm->ReCalcMaps->Checked());
-  RefreshMapTables();
+  TabRowHidden hidden(TabSet1);
+  SpeedSiteForm->ShowModal();
 }
 
 void TR7Tform1::Adjustturns1Click(TObject*) {
-  // Column 1 shows the current turns, column 2 the turns being edited.
-  TMapRecord& map = MapSlots[CurrentMap];
-  TStringAlignGrid* grid = LoadSiteAdj->SitePosGrid;
-  LoadSiteAdj->Tag = 4;  // the cranking turns
+  // The turns are edited as the fifth kind of site axis; OK stores them and redraws the
+  // turn column.
+  const TMapRecord& map = MapSlots[CurrentMap];
+  LoadSiteAdj->Tag = 4;
+  LoadSiteUnit = 2;
   for (int r = 0; r < kAdditionalLoadRows; ++r) {
-    grid->SetCells(1, r + 1, IntToStr(map.CrankTurns[r]));
-    grid->SetCells(2, r + 1, IntToStr(map.CrankTurns[r]));
+    LoadSiteCurrent[static_cast<size_t>(r)] = map.CrankTurns[r];
+    LoadSiteNew[static_cast<size_t>(r)] = map.CrankTurns[r];
   }
-  int result;
-  {
-    TabRowHidden hidden(TabSet1);
-    result = LoadSiteAdj->ShowModal();
-  }
-  if (result != mrOk) return;
-  std::array<int, 5> turns{};
-  if (!ReadRisingSites(grid, 2, false, 0, 32767, turns)) return;
-  for (int r = 0; r < kAdditionalLoadRows; ++r) map.CrankTurns[r] = static_cast<int16_t>(turns[static_cast<size_t>(r)]);
-  UpdateTurnPositions();
+  TabRowHidden hidden(TabSet1);
+  LoadSiteAdj->ShowModal();
 }

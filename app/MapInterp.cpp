@@ -193,9 +193,69 @@ void ChangeSpeedSites(TMapRecord& map, const std::array<int, 32>& newSites, bool
       const TTableInfo& t = TableInfo(id);
       RecalcTable16(TableWords(map, id), oldSites, newSites, t.Min, t.Max);
     }
+    // The additional tables have no limits of their own here; between two old sites a
+    // value stays between their values anyway.
+    for (TMainTable* table : {&map.BoostDutyTable, &map.BoostTargetTable, &map.UserPWMTable,
+                              &map.VVTTable, &map.FifthTable, &map.CoilOnTable,
+                              &map.InjTimingTable})
+      RecalcTable16(*table, oldSites, newSites, INT16_MIN, INT16_MAX);
   }
   for (int i = 0; i < kMainSpeedSites; ++i)
     map.SpeedSites[i] = static_cast<uint16_t>(std::clamp(newSites[i], 0, 65535));
+}
+
+void RecalcLoadTable(TMainTable& table, const std::array<int, 16>& oldSites,
+                     const std::array<int, 16>& newSites, int min, int max) {
+  for (int s = 1; s <= kMainSpeedSites; ++s) {
+    // t(i): the column's value at old load site i, which is table row i + 1.
+    auto t = [&table, s](int i) -> int64_t { return table[s][i + 1]; };
+    std::array<int64_t, kMainLoadSites> column{};
+    for (int k = 1; k < kMainLoadSites - 1; ++k) {
+      const int64_t n = newSites[static_cast<size_t>(k)];
+      int m = 1;
+      while (m < kMainLoadSites && oldSites[static_cast<size_t>(m)] < n) ++m;
+      if (m == kMainLoadSites) {
+        column[static_cast<size_t>(k)] = t(kMainLoadSites - 1);
+        continue;
+      }
+      const int64_t low = oldSites[static_cast<size_t>(m - 1)];
+      const int64_t width = oldSites[static_cast<size_t>(m)] - low;
+      column[static_cast<size_t>(k)] =
+          width <= 0 ? t(m) : RoundDivHalfEven(t(m - 1) * width + (t(m) - t(m - 1)) * (n - low), width);
+    }
+    for (int k = 1; k < kMainLoadSites - 1; ++k)
+      table[s][k + 1] = ToWord(std::clamp<int64_t>(column[static_cast<size_t>(k)], min, max));
+  }
+}
+
+TLoadSiteChange ChangeLoadSites(TMapRecord& map, const std::array<int, 16>& newSites,
+                                bool resample) {
+  const bool mapSites = (map.LoadOptions & 1) != 0;
+  le::I16* axis = mapSites ? map.MainMAPSites : map.MainThrottleSites;
+  TLoadSiteChange change;
+  if (resample) {
+    // The old sites are taken before the new ones are stored: re-sampling needs both.
+    std::array<int, 16> oldSites{};
+    for (int i = 0; i < kMainLoadSites; ++i) oldSites[static_cast<size_t>(i)] = axis[i];
+    auto resampled = [&](TableId id) {
+      const TTableInfo& t = TableInfo(id);
+      TMainTable& table = TableWords(map, id);
+      TMainTable before;
+      std::copy(&table[0][0], &table[0][0] + 34 * 17, &before[0][0]);
+      RecalcLoadTable(table, oldSites, newSites, t.Min, t.Max);
+      TCellWrites writes;
+      for (int s = 1; s <= kMainSpeedSites; ++s)
+        for (int l = 2; l < kMainLoadSites; ++l)
+          if (before[s][l] != table[s][l]) writes.push_back({s, l, before[s][l], table[s][l]});
+      return writes;
+    };
+    change.Ignition = resampled(TableId::Ignition);
+    change.Injection = resampled(TableId::Injection);
+    change.AFRTarget = resampled(TableId::AFRTarget);
+  }
+  for (int i = 0; i < kMainLoadSites; ++i)
+    axis[i] = ToWord(newSites[static_cast<size_t>(i)]);
+  return change;
 }
 
 TCellWrites ApplyCorrections(TMapRecord& map, const TCellRect& cells, bool clearCorrections) {

@@ -59,9 +59,29 @@ void RecalcTable16(TMainTable& table, const std::array<int, 33>& oldSites,
                    const std::array<int, 32>& newSites, int min, int max);
 
 // Stores new speed sites 0..31 into the map (the closing word stays) and, with
-// `resample`, re-samples the ignition, injection, AFR target and AFR correction tables
-// from the sites the map held before.
+// `resample`, first re-samples all eleven 34 x 17 tables of the map from the sites it held
+// before: the four main tables within their limits, the others within the word range.
 void ChangeSpeedSites(TMapRecord& map, const std::array<int, 32>& newSites, bool resample);
+
+// Re-samples one main table onto new load sites, each of the 32 speed columns separately.
+// Rows 1 and 16 (load sites 0 and 15) keep their values. For load sites 1..14 the value at
+// a new position is the line through the two old sites around it, rounded half to even:
+// old site m is the first of 1..15 at or above the new position, and the line runs from
+// site m - 1 to m (below old site 0 it extends that first interval). Beyond old site 15
+// the value at site 15 is taken, and where the old sites around a position do not rise
+// there is no slope and the value at site m is taken. Results are limited to min..max.
+void RecalcLoadTable(TMainTable& table, const std::array<int, 16>& oldSites,
+                     const std::array<int, 16>& newSites, int min, int max);
+
+// Stores 16 new load sites into the load axis the main tables use (MAP sites when bit 0 of
+// the load options is set, else throttle sites) and, with `resample`, first re-samples the
+// ignition, injection and AFR target tables from the sites the axis held before. Returns
+// the cells of those tables that changed, for the display (empty without `resample`).
+struct TLoadSiteChange {
+  TCellWrites Ignition, Injection, AFRTarget;
+};
+TLoadSiteChange ChangeLoadSites(TMapRecord& map, const std::array<int, 16>& newSites,
+                                bool resample);
 
 // Folds the AFR corrections of `cells` (speed sites by load sites) into the injection
 // table: injection += injection x correction / 16384, rounded half to even and limited to

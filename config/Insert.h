@@ -1,5 +1,12 @@
 #pragma once
-// The cell-entry dialog: takes a new value for one cell of a map table; the caption names the table.
+// The cell-entry dialog: takes a new value for one cell of a 32-column map table and
+// writes it into the current map. The caller sets the caption (which names the table and
+// so decides where and how the value is stored), the site edits, the texts, and newvalue
+// preset to the current value with its limits; after OK it redraws the cell from the
+// record (LastStore tells which word was written).
+#include <optional>
+
+#include "app/MapEditing.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
@@ -27,6 +34,29 @@ class Tinsertdata : public TForm {
   TLabel* newinfo = nullptr;
   TBitBtn* BitBtn1 = nullptr;
   TBitBtn* BitBtn2 = nullptr;
+
+  // The record word the last OK or Enter wrote; empty after Cancel or when the caption
+  // names no table.
+  std::optional<TCellWrite> LastStore;
+
+  void FormActivate(TObject* Sender);
+  // Enter stores the value and closes, unless the text is no number.
+  void newvalueKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void BitBtn1Click(TObject* Sender);
+  // Cancel: newvalue becomes 0 and nothing is stored.
+  void BitBtn2Click(TObject* Sender);
+
+ private:
+  // Takes the typed text into newvalue and stores it; false (nothing stored, the dialog
+  // stays open) when the text is no number.
+  bool Accept();
 };
+
+// Stores typed value `v` into the cell (speed site 0..31, load site 0..15) of the current
+// table that `caption` names, converted as that table keeps its words; the boost target
+// reads `v` in display pressure unit `pressureUnit` (0 kPa, 1 bar, 2 psi). Returns the
+// word written, or nothing for a caption that names no table or a cell outside it.
+std::optional<TCellWrite> StoreInsertData(TMapRecord& map, const AnsiString& caption, int speedSite,
+                                          int loadSite, double v, int pressureUnit);
 
 extern Tinsertdata* insertdata;

@@ -1,5 +1,7 @@
 #pragma once
-// Asks how a selected block is interpolated; the choice is kept in Tag (0 four corner, 1 rows, 2 columns).
+// Asks how a selected block is interpolated; the choice is kept in Tag (0 four corner, 1 rows,
+// 2 columns) and stays chosen for the next use. Each method has a picture of a block whose
+// known cells are dark and whose lines show the direction the cells between are filled in.
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
@@ -24,6 +26,8 @@ class TInterpBlock : public TForm {
   TBitBtn* BitBtn1 = nullptr;
   TBitBtn* BitBtn2 = nullptr;
 
+  // Draws the three method pictures.
+  void FormCreate(TObject* Sender);
   void RadioButton1Click(TObject* Sender);
   void RadioButton2Click(TObject* Sender);
   void RadioButton3Click(TObject* Sender);

@@ -18,6 +18,7 @@
 #include "controls/Aligrid.h"
 #include "ecu/LiveData.h"
 #include "gauges/AbNumEdit.h"
+#include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -155,7 +156,7 @@ TEST_F(MainEditing, CellEntryOffersTheExactValueAndStoresTheAnswer) {
   script.AnswerForm([&](TForm&) {
     offered = insertdata->newvalue->Value();
     insertdata->newvalue->SetValue(13.0);
-    insertdata->SetModalResult(mrOk);
+    insertdata->BitBtn1->Click();
   });
   WORD key = VK_RETURN;
   f_->AFRTargetTableKeyDown(nullptr, key, {});
@@ -179,7 +180,7 @@ TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
     items = map_function->operation->Items()->Count();
     map_function->operation->SetItemIndex(3);  // Increase
     map_function->Value->SetText("50");
-    map_function->SetModalResult(mrOk);
+    map_function->ok->Click();
   });
   WORD key = VK_RETURN;
   f_->injectiontableKeyDown(nullptr, key, {});
@@ -187,16 +188,15 @@ TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
   EXPECT_EQ(inj[1][1], 255);  // 300 capped
   EXPECT_EQ(inj[2][1], 15);
 
-  // A value that is no number changes nothing and says so.
+  // A value that is no number keeps the dialog open, and Cancel changes nothing.
   script.AnswerForm([&](TForm&) {
-    map_function->operation->SetItemIndex(0);
     map_function->Value->SetText("abc");
-    map_function->SetModalResult(mrOk);
+    map_function->ok->Click();
+    EXPECT_EQ(map_function->ModalResult(), mrNone);
+    map_function->cancel->Click();
   });
-  script.Answer(mrOk);
   f_->injectiontableKeyDown(nullptr, key, {});
   EXPECT_EQ(inj[1][1], 255);
-  EXPECT_EQ(script.Count(ui::DialogKind::MessageBox) + script.Count(ui::DialogKind::MessageDlg), 1);
 }
 
 TEST_F(MainEditing, InterpolationKeyAsksForARowAndCancelKeepsTheMap) {

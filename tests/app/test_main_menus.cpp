@@ -10,6 +10,8 @@
 #include "config/Additonl.h"
 #include "config/LoadSiteAdjU.h"
 #include "config/SelectMap.h"
+#include "config/SiteEditing.h"
+#include "config/SitePos.h"
 #include "config/SpeedSiteAdj.h"
 #include "config/setup.h"
 #include "ecu/LiveData.h"
@@ -34,6 +36,7 @@ class MainMenus : public ::testing::Test {
   void SetUp() override {
     for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
     saved_map_ = CurrentMap;
+    saved_settings_ = Settings;
     CurrentMap = 1;
     CreateProgramForms();
     f_ = R7Tform1;
@@ -43,6 +46,7 @@ class MainMenus : public ::testing::Test {
     Application->ProcessMessages();
     for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
     CurrentMap = saved_map_;
+    Settings = saved_settings_;
     ECUConnected = false;
   }
   TMenuItem* Item(const char* name) {
@@ -52,6 +56,7 @@ class MainMenus : public ::testing::Test {
   }
   TMapRecord saved_[3];
   int saved_map_ = 1;
+  TSettingsRecord saved_settings_;
   TR7Tform1* f_ = nullptr;
 };
 
@@ -122,36 +127,26 @@ TEST_F(MainMenus, MapChoiceNeedsTheLinkToSwitch) {
   EXPECT_EQ(CurrentMap, 2);
 }
 
-TEST_F(MainMenus, SiteEditorsStoreRisingSitesOnly) {
+TEST_F(MainMenus, LoadSiteEditorOpensOnTheAxisInUse) {
   TMapRecord& map = MapSlots[1];
-  for (int i = 0; i < 33; ++i) map.SpeedSites[i] = static_cast<uint16_t>(i * 500);
-  for (int i = 0; i < 5; ++i) map.CrankTurns[i] = static_cast<int16_t>(i * 2);
+  map.LoadOptions = 1;
+  for (int i = 0; i < 16; ++i) map.MainMAPSites[i] = static_cast<int16_t>(100 + i * 10);
+  Settings.PressureUnit = 1;
+  Settings.ReCalcPos = false;
   ui::DialogScript script;
-  script.AnswerForm([](TForm& form) {
-    SpeedSiteForm->SitePosGrid->SetCells(3, 2, "1200");
-    SpeedSiteForm->ReCalcMaps->SetChecked(false);
-    form.SetModalResult(mrOk);
+  bool tabsHidden = false;
+  script.AnswerForm([&](TForm& form) {
+    tabsHidden = !f_->TabSet1->Visible();
+    form.SetModalResult(mrCancel);
   });
-  f_->Speedsitepositions1Click(nullptr);
-  EXPECT_EQ(map.SpeedSites[2], 1200);
-  EXPECT_EQ(map.SpeedSites[3], 1500);
-
-  // Turns that do not rise are refused with a message and the old ones stay.
-  script.AnswerForm([](TForm& form) {
-    LoadSiteAdj->SitePosGrid->SetCells(2, 3, "1");
-    form.SetModalResult(mrOk);
-  });
-  script.Answer(mrOk);
-  f_->Adjustturns1Click(nullptr);
-  EXPECT_EQ(map.CrankTurns[2], 4);
-  EXPECT_EQ(script.Count(ui::DialogKind::MessageBox) + script.Count(ui::DialogKind::MessageDlg), 1);
-
-  script.AnswerForm([](TForm& form) {
-    LoadSiteAdj->SitePosGrid->SetCells(2, 3, "5");
-    form.SetModalResult(mrOk);
-  });
-  f_->Adjustturns1Click(nullptr);
-  EXPECT_EQ(map.CrankTurns[2], 5);
+  f_->PopUpLoadsitepositions1Click(nullptr);
+  EXPECT_TRUE(tabsHidden);
+  EXPECT_EQ(SitePosFrm->Tag, 1);
+  EXPECT_FALSE(SitePosFrm->ReCalcMaps->Checked());
+  EXPECT_EQ(SitePosFrm->SitePosGrid->Cells(2, 0), "New pos\r(Bar)");
+  EXPECT_EQ(SitePosFrm->SitePosGrid->Cells(1, 3), "0.20");
+  EXPECT_EQ(SiteEditList[2], 120);
+  EXPECT_EQ(map.MainMAPSites[2], 120);
 }
 
 }  // namespace

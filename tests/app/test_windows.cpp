@@ -102,7 +102,7 @@ TEST_F(WindowsTest, EveryWindowReadsItsResourceWithTheControlsStartUpUses) {
       {"Alignment", Creator<config::TAlignment>(),
        {{"AutoIdlePotNum", "TCheckBox"}, {"AutoCutPotNum", "TCheckBox"}, {"IdlePotNumOffset", "TAdvSpinEdit"},
         {"CutPotNumOffset", "TAdvSpinEdit"}, {"ComboBox1", "TComboBox"}}},
-      {"map_function", Creator<Tmap_function>(), {{"operation", "TComboBox"}, {"Value", "TEdit"}}},
+      {"map_function", Creator<Tmap_function>(), {{"operation", "TComboBox"}, {"Value", "TAbNumSpin"}}},
       {"DiagForm", Creator<TDiagForm>(), {{"Timer1", "TTimer"}, {"TelltaleLock", "TButton"}}},
       {"AdditionalMaps", Creator<TAdditionalMaps>(), {}},
       {"SetupForm", Creator<TSetupForm>(),
