@@ -9,13 +9,16 @@
 #include "app/MainWindows.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
+#include "chart/Chart.h"
 #include "chart/Graphs.h"
 #include "chart/Series.h"
 #include "config/Additonl.h"
+#include "config/TempCalculator.h"
 #include "config/setup.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/LblEffct.h"
+#include "ecu/Diag.h"
 #include "ecu/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/rtl/Numbers.h"
@@ -61,6 +64,7 @@ constexpr TColor kWhite = 0xFFFFFF, kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 
 const char* const kMapSourceText[3] = {"", "Disk: ", "ECU: "};
 const char* const kTemperatureUnits[2] = {"\xB0" "C", "\xB0" "F"};
 const char* const kPressureUnits[3] = {"KPa", "Bar", "PSI"};
+const char* const kSpeedUnits[2] = {"MPH", "KPH"};
 constexpr int kSiteHeadingsC[14] = {-30, -20, -10, 0, 10, 20, 30, 40, 50, 60, 70, 80, 100, 120};
 constexpr int kSiteHeadingsF[14] = {-22, -4, 14, 32, 50, 68, 86, 104, 122, 140, 158, 176, 212, 248};
 
@@ -91,6 +95,45 @@ template <class F>
 void FillFiveRows(TStringAlignGrid* g, const TMapRecord& m, size_t base, F show) {
   for (int c = 1; c <= 32; ++c)
     for (int r = 1; r <= 5; ++r) g->SetCells(c, r, show(RecWord(m, base + 34 * static_cast<size_t>(c) + 2 * static_cast<size_t>(r))));
+}
+
+// "(-30 to 120°C)": the range of the 14-point temperature tables in the unit shown.
+AnsiString TemperatureRangeText(TR7Tform1& f, const AnsiString& unit) {
+  AnsiString low, high;
+  f.ConvertUnits(0, -30, low);
+  f.ConvertUnits(0, 120, high);
+  return "(" + low + " to " + high + unit + ")";
+}
+
+// The configuration editor's sensor pages, the temperature calculator and the diagnostics
+// window show their temperatures, pressures and road speed in the display units.
+void ShowSensorWindowUnitTexts(const AnsiString& temperature, const AnsiString& pressure, const AnsiString& speed,
+                               const AnsiString& range) {
+  if (TSetupForm* s = SetupForm) {
+    for (TLabel* l : {s->ATSTempLabel, s->CTSTempLabel, s->XTSTempLabel})
+      if (l) l->SetCaption("Temp (" + temperature + ")");
+    for (TChart* c : {s->ATSChart, s->CTSChart, s->XTSChart})
+      if (c) c->BottomAxis()->Title()->SetCaption("Temperature (" + temperature + ")");
+  }
+  if (TTempCalc* c = TempCalc) {
+    for (TLabel* l : {c->TempUnit1, c->TempUnit2, c->TempUnit3})
+      if (l) l->SetCaption(temperature + " = ");
+    if (c->TempRange) c->TempRange->SetCaption(range);
+    // The three calibration temperatures stay within the sensor table's range.
+    const bool f = Settings.TemperatureUnit == 1;
+    for (TAdvSpinEdit* e : {c->Temp1, c->Temp2, c->Temp3}) {
+      if (!e) continue;
+      e->SetMinValue(f ? -22 : -30);
+      e->SetMaxValue(f ? 248 : 120);
+    }
+  }
+  if (TDiagForm* d = DiagForm) {
+    for (TLabel* l : {d->airtempUnit, d->coolanttempUnit, d->AuxTempUnit, d->EGTTempUnit})
+      if (l) l->SetCaption(temperature);
+    for (TLabel* l : {d->inletUnit, d->boostactualUnit, d->boosttargetUnit})
+      if (l) l->SetCaption(pressure);
+    if (d->TCSpeedUnit) d->TCSpeedUnit->SetCaption(speed);
+  }
 }
 
 }  // namespace
@@ -497,6 +540,7 @@ void TR7Tform1::RefreshMapTables() {
       if (g)
         for (int i = 0; i < 14 && i < g->ColCount(); ++i) g->SetCells(i, 0, Int(headings[i]));
     if (AdditionalMaps) ShowAdditionalUnitTexts(t, p);
+    ShowSensorWindowUnitTexts(t, p, kSpeedUnits[Settings.SpeedUnit == 1 ? 1 : 0], TemperatureRangeText(*this, t));
   }
 
   // 13. Boost cut and the two MAP limits in the pressure unit.
@@ -586,6 +630,11 @@ void TR7Tform1::RefreshAdditionalMaps() {
   auto integer = [](int v) { return Int(v); };
 
   FillFiveRows(a->BoostPWMTable, m, 5136, duty);
+  // The two boost tables share one throttle axis.
+  for (TStringAlignGrid* g : {a->BoostPWMTable, a->BoostTargetTable}) {
+    g->SetCells(0, 0, "Throttle %");
+    for (int l = 0; l < 5; ++l) g->SetCells(0, l + 1, Int(w(14158 + 2 * static_cast<size_t>(l))));
+  }
   FillFiveRows(a->BoostTargetTable, m, 6292, [this](int v) {
     AnsiString t;
     return ConvertUnits(1, v + 100, t);
@@ -640,14 +689,13 @@ void TR7Tform1::RefreshAdditionalMaps() {
   if (RecByte(m, 16676) == 0) {
     a->CompType->SetItemIndex(1);
     for (int r = 1; r <= 10; ++r) {
-      const double volts = w(16634 + 2 * static_cast<size_t>(r)) * 0.0122079;
+      const double inj = w(16634 + 2 * static_cast<size_t>(r)) * 0.0122079;
       const double ms = w(16654 + 2 * static_cast<size_t>(r)) * 0.05;
-      // The window lays the ten points out as columns: voltage in row 1, time in row 2.
-      a->BattCompTable->SetCells(r, 1, Str(volts, 4, 2));
-      a->BattCompTable->SetCells(r, 2, Str(ms, 4, 2));
+      a->BattCompTable->SetCells(1, r, Str(inj, 4, 2));
+      a->BattCompTable->SetCells(2, r, Str(ms, 4, 2));
       // The series hold seven leading points; the table's rows follow them.
       if (a->BattCompSeries1->YValues()->Count() > r + 6) {
-        a->BattCompSeries1->YValues()->SetValue(r + 6, volts);
+        a->BattCompSeries1->YValues()->SetValue(r + 6, inj);
         a->BattCompSeries2->YValues()->SetValue(r + 6, ms);
       }
     }
@@ -722,9 +770,9 @@ void TR7Tform1::RefreshAdditionalMaps() {
   a->CheckBox5->SetChecked((other & 2) != 0);
   a->CheckBox6->SetChecked((other & 4) != 0);
   a->AbNumSpin1->SetValue(RecByte(m, 17695));
-  a->AbNumSpin2->SetValue(RecByte(m, 17690));
+  a->AbNumSpin2->SetValue(w(17690));
   a->AbNumSpin3->SetValue(RecByte(m, 17694));
-  a->AbNumSpin4->SetValue(RecByte(m, 17692));
+  a->AbNumSpin4->SetValue(w(17692));
   a->AbNumSpin5->SetValue(RecByte(m, 17689) / 10.0);
   a->AbNumSpin6->SetValue(RecByte(m, 17696) / 10.0);
   a->ComboBox2->SetItemIndex(RecByte(m, 17687) & 1);
@@ -744,5 +792,12 @@ void TR7Tform1::RefreshAdditionalMaps() {
 void TR7Tform1::ShowAdditionalUnitTexts(const AnsiString& temperature, const AnsiString& pressure) {
   TAdditionalMaps* a = AdditionalMaps;
   a->MapTable->SetCells(0, 0, "Pressure\r(" + pressure + ")");
-  (void)temperature;
+  a->EGT_table->SetCells(0, 0, "EGT (" + temperature + ")");
+  for (TLabel* l : {a->AccelTempLabel, a->BoostTempLabel, a->IACVTempLabel, a->VVTTempLabel})
+    if (l) l->SetCaption("Temp (" + temperature + ")");
+  for (TLabel* l : {a->Func1UpperTempUnit, a->Func1LowerTempUnit})
+    if (l) l->SetCaption(temperature);
+  if (a->Func1TempRange) a->Func1TempRange->SetCaption(TemperatureRangeText(*this, temperature));
+  // The closed-loop boost caption names the pressure unit.
+  if (a->TabSet2 && a->AdditionalBook->PageIndex() == 3) a->TabSet2Click(a->TabSet2);
 }

@@ -152,8 +152,8 @@ void ShowBatteryCompensation(const std::array<double, 10>& volts) {
   }
   for (int i = 1; i <= 10; ++i) {
     const double v = volts[static_cast<size_t>(i - 1)];
-    SetCellText(a->BattCompTable, i, 1, Str(v, 4, 2));
-    SetCellText(a->BattCompTable, i, 2, "0");
+    SetCellText(a->BattCompTable, 1, i, Str(v, 4, 2));
+    SetCellText(a->BattCompTable, 2, i, "0");
     // The curve's points for the ten rows follow the seven zero points; they are
     // appended when missing instead of written past the end of the series.
     SetSeriesValue(a->BattCompSeries1, i + 6, v);

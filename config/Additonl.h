@@ -11,6 +11,7 @@ class TComboBox;
 class TFastLineSeries;
 class TLabel;
 class TNotebook;
+class TPanel;
 class TRadioGroup;
 class TStringAlignGrid;
 class TTabSet;
@@ -128,9 +129,25 @@ class TAdditionalMaps : public TForm {
   TAdvSpinEdit* TSVtecOFFTPS = nullptr;
   TAdvSpinEdit* VVT_mapoffset = nullptr;
   TAdvSpinEdit* VVTdelay = nullptr;
+  // The boost page's sub-panels and the tab strip that chooses one.
+  TTabSet* TabSet2 = nullptr;
+  TPanel* BoostPage0 = nullptr;
+  TPanel* BoostPage1 = nullptr;
+  TPanel* BoostPage2 = nullptr;
+  TPanel* BoostPage3 = nullptr;
+  TPanel* BoostPage4 = nullptr;
+  // Unit texts the main window sets for the display units.
+  TLabel* AccelTempLabel = nullptr;
+  TLabel* BoostTempLabel = nullptr;
+  TLabel* IACVTempLabel = nullptr;
+  TLabel* VVTTempLabel = nullptr;
+  TLabel* Func1UpperTempUnit = nullptr;
+  TLabel* Func1LowerTempUnit = nullptr;
+  TLabel* Func1TempRange = nullptr;
 
   void FormCreate(TObject* Sender);
   void TabSetClick(TObject* Sender);
+  void TabSet2Click(TObject* Sender);
   void BoostFunctionChange(TObject* Sender);
   void BoostMaxCBClick(TObject* Sender);
   void CheckBox1Click(TObject* Sender);

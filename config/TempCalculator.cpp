@@ -15,6 +15,13 @@ void TTempCalc::Publish(TClassProps<TTempCalc>& P) {
       .Field("Temp1", &TTempCalc::Temp1)
       .Field("Temp2", &TTempCalc::Temp2)
       .Field("Temp3", &TTempCalc::Temp3)
+      .Field("TempUnit1", &TTempCalc::TempUnit1)
+      .Field("TempUnit2", &TTempCalc::TempUnit2)
+      .Field("TempUnit3", &TTempCalc::TempUnit3)
+      .Field("TempRange", &TTempCalc::TempRange)
+      .Field("Label14", &TTempCalc::Label14)
+      .Field("Label18", &TTempCalc::Label18)
+      .Field("Label22", &TTempCalc::Label22)
       .Field("OKBtn", &TTempCalc::OKBtn)
       .Field("CancelBtn", &TTempCalc::CancelBtn);
 }

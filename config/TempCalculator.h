@@ -21,6 +21,14 @@ class TTempCalc : public TForm {
   TAdvSpinEdit* Temp1 = nullptr;
   TAdvSpinEdit* Temp2 = nullptr;
   TAdvSpinEdit* Temp3 = nullptr;
+  // Unit texts beside the entries; the temperature ones follow the display unit.
+  TLabel* TempUnit1 = nullptr;
+  TLabel* TempUnit2 = nullptr;
+  TLabel* TempUnit3 = nullptr;
+  TLabel* TempRange = nullptr;
+  TLabel* Label14 = nullptr;
+  TLabel* Label18 = nullptr;
+  TLabel* Label22 = nullptr;
   TBitBtn* OKBtn = nullptr;
   TBitBtn* CancelBtn = nullptr;
 };

@@ -1,9 +1,11 @@
 #include "config/setup.h"
 
+#include "chart/Chart.h"
 #include "config/ConfigBlock.h"
 #include "controls/Aligrid.h"
 #include "controls/SBPro.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 
 TSetupForm* SetupForm = nullptr;
@@ -17,6 +19,12 @@ void TSetupForm::Publish(TClassProps<TSetupForm>& P) {
       .Field("XTS_type", &TSetupForm::XTS_type)
       .Field("XTStable", &TSetupForm::XTStable)
       .Field("AFRinput_table", &TSetupForm::AFRinput_table)
+      .Field("ATSChart", &TSetupForm::ATSChart)
+      .Field("CTSChart", &TSetupForm::CTSChart)
+      .Field("XTSChart", &TSetupForm::XTSChart)
+      .Field("ATSTempLabel", &TSetupForm::ATSTempLabel)
+      .Field("CTSTempLabel", &TSetupForm::CTSTempLabel)
+      .Field("XTSTempLabel", &TSetupForm::XTSTempLabel)
       .Field("TabSet", &TSetupForm::TabSet)
       .Field("StatusBarPro1", &TSetupForm::StatusBarPro1)
       .Handler("FormCreate", &TSetupForm::FormCreate)

@@ -3,6 +3,8 @@
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
+class TChart;
+class TLabel;
 class TNotebook;
 class TRadioGroup;
 class TStatusBarPro;
@@ -23,6 +25,13 @@ class TSetupForm : public TForm {
   TRadioGroup* XTS_type = nullptr;
   TStringAlignGrid* XTStable = nullptr;
   TStringAlignGrid* AFRinput_table = nullptr;
+  // The sensor curves against temperature, and the unit texts of the sensor tables.
+  TChart* ATSChart = nullptr;
+  TChart* CTSChart = nullptr;
+  TChart* XTSChart = nullptr;
+  TLabel* ATSTempLabel = nullptr;
+  TLabel* CTSTempLabel = nullptr;
+  TLabel* XTSTempLabel = nullptr;
   TTabSet* TabSet = nullptr;
   TStatusBarPro* StatusBarPro1 = nullptr;
 

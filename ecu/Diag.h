@@ -6,6 +6,7 @@
 class TBitBtn;
 class TButton;
 class TGroupBox;
+class TLabel;
 class TMemo;
 class TTimer;
 
@@ -20,6 +21,11 @@ class TDiagForm : public TForm {
   TButton* TelltaleLock = nullptr;
   TButton* TelltaleClear = nullptr;
   TBitBtn* BitBtn1 = nullptr;
+  // Converted temperatures, pressures and road speed, each with its unit beside it.
+  TLabel *airtemp = nullptr, *coolanttemp = nullptr, *AuxTemp = nullptr, *EGTTemp = nullptr;
+  TLabel *inlet = nullptr, *boostactual = nullptr, *boosttarget = nullptr, *TCSpeed = nullptr;
+  TLabel *airtempUnit = nullptr, *coolanttempUnit = nullptr, *AuxTempUnit = nullptr, *EGTTempUnit = nullptr;
+  TLabel *inletUnit = nullptr, *boostactualUnit = nullptr, *boosttargetUnit = nullptr, *TCSpeedUnit = nullptr;
   TTimer* Timer1 = nullptr;
 
   void Timer1Timer(TObject* Sender);

@@ -10,7 +10,11 @@
 #include "app/Main.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
+#include "chart/Chart.h"
 #include "config/Additonl.h"
+#include "config/TempCalculator.h"
+#include "config/setup.h"
+#include "ecu/Diag.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "ecu/LiveData.h"
@@ -251,6 +255,12 @@ TEST_F(TableDisplay, RoundTripShowsEachOffsetInItsControl) {
                 {16882, 36, &TR7Tform1::Lam_deceldelay},   {16872, 37, &TR7Tform1::Lam_Load},
                 {16874, 38, &TR7Tform1::Lam_Speed},        {16880, 39, &TR7Tform1::Lam_Response}};
   for (const Field& f : fields) PutWord(1, f.off, f.value);
+  // Battery compensation from the user table: a row per voltage.
+  MapSlots[1].Bytes()[16676] = 0;
+  for (int r = 1; r <= 10; ++r) {
+    PutWord(1, 16634 + 2 * r, 100 * r);
+    PutWord(1, 16654 + 2 * r, -r);
+  }
   PutWord(1, 16826, 95);
   PutWord(1, 16868, 51);
   MapSlots[1].Date.Set("2026-12-06");
@@ -276,6 +286,11 @@ TEST_F(TableDisplay, RoundTripShowsEachOffsetInItsControl) {
   for (int c = 1; c <= 32; ++c)
     for (int r = 1; r <= 5; ++r) EXPECT_EQ(AdditionalMaps->InjTimingTable->Cells(c, r), IntToStr(c * 10 + r));
   for (const Field& f : fields) EXPECT_EQ((f_->*f.edit)->Value(), f.value) << f.off;
+  for (int r = 1; r <= 10; ++r) {
+    EXPECT_EQ(AdditionalMaps->BattCompTable->Cells(0, r), IntToStr(r + 6));
+    EXPECT_EQ(AdditionalMaps->BattCompTable->Cells(1, r), Str(100 * r * 0.0122079, 4, 2));
+    EXPECT_EQ(AdditionalMaps->BattCompTable->Cells(2, r), Str(-r * 0.05, 4, 2));
+  }
   EXPECT_EQ(f_->Idleuprpm->Value(), 950);
   EXPECT_DOUBLE_EQ(f_->Lam_Pgain->FloatValue(), 51 / 255.0);
   EXPECT_EQ(f_->DetailsDateEdit->Text(), "2026-12-06");
@@ -358,6 +373,110 @@ TEST_F(TableDisplay, RelayoutAlignsGridsThatBelongTogether) {
         f_->TabSet1Click(f_->TabSet1);
         ui::GrabToPng(f_, AnsiString(dir) + "/size" + IntToStr(w) + "-page" + IntToStr(page) + ".png");
       }
+  }
+  MainWindowActivated = activated;
+}
+
+}  // namespace
+
+namespace {
+
+// Every window's unit texts follow the display units right after a refresh, the chart axes
+// included, before any of those windows was shown.
+TEST_F(TableDisplay, UnitTextsFollowTheDisplayUnits) {
+  const struct {
+    int temperature, pressure, speed;
+    const char *t, *p, *s, *range, *map200;
+  } cases[] = {{0, 0, 0, "\xB0" "C", "KPa", "MPH", "(-30 to 120\xB0" "C)", "200"},
+               {1, 1, 1, "\xB0" "F", "Bar", "KPH", "(-22 to 248\xB0" "F)", "1.00"},
+               {0, 2, 0, "\xB0" "C", "PSI", "MPH", "(-30 to 120\xB0" "C)", "14.50"}};
+  // The coil on-time table's load axis is MAP (bit 2), the injector timing's throttle.
+  PutWord(1, 14294, 4);
+  PutWord(1, 13682, 200);
+  PutWord(1, 13478, 25);
+  PutWord(1, 16626, 1500);
+  for (const auto& c : cases) {
+    Settings.TemperatureUnit = c.temperature;
+    Settings.PressureUnit = c.pressure;
+    Settings.SpeedUnit = c.speed;
+    f_->RefreshMapTables();
+    const AnsiString t = c.t, p = c.p;
+    EXPECT_EQ(f_->Label54->Caption(), t);
+    EXPECT_EQ(f_->Label29->Caption(), p);
+    EXPECT_EQ(f_->Label60->Caption(), "Temp (" + t + ")");
+    TAdditionalMaps* a = AdditionalMaps;
+    EXPECT_EQ(a->AccelTempLabel->Caption(), "Temp (" + t + ")");
+    EXPECT_EQ(a->Func1LowerTempUnit->Caption(), t);
+    EXPECT_EQ(a->Func1TempRange->Caption(), c.range);
+    EXPECT_EQ(a->MapTable->Cells(0, 0), "Pressure\r(" + p + ")");
+    EXPECT_EQ(a->EGT_table->Cells(0, 0), "EGT (" + t + ")");
+    EXPECT_EQ(a->CoilOnTable->Cells(0, 0), p);
+    EXPECT_EQ(a->CoilOnTable->Cells(0, 1), c.map200);
+    EXPECT_EQ(a->InjTimingTable->Cells(0, 0), "%");
+    EXPECT_EQ(a->InjTimingTable->Cells(0, 1), "25");
+    EXPECT_EQ(a->CylTrims_table->Cells(1, 0), "1,500");
+    EXPECT_EQ(SetupForm->CTSTempLabel->Caption(), "Temp (" + t + ")");
+    for (TChart* chart : {SetupForm->ATSChart, SetupForm->CTSChart, SetupForm->XTSChart})
+      EXPECT_EQ(chart->BottomAxis()->Title()->Caption(), "Temperature (" + t + ")");
+    EXPECT_EQ(TempCalc->TempUnit2->Caption(), t + " = ");
+    EXPECT_EQ(TempCalc->TempRange->Caption(), c.range);
+    EXPECT_EQ(TempCalc->Temp3->MaxValue(), c.temperature == 1 ? 248 : 120);
+    EXPECT_EQ(DiagForm->coolanttempUnit->Caption(), t);
+    EXPECT_EQ(DiagForm->boosttargetUnit->Caption(), p);
+    EXPECT_EQ(DiagForm->TCSpeedUnit->Caption(), c.s);
+    a->TabSet->SetTabIndex(3);
+    a->TabSetClick(a->TabSet);
+    a->TabSet2->SetTabIndex(1);
+    a->TabSet2Click(a->TabSet2);
+    EXPECT_EQ(a->Caption(), "Boost Control - TARGET BOOST (" + p + ")");
+    EXPECT_TRUE(a->BoostPage1->Visible());
+    EXPECT_FALSE(a->BoostPage0->Visible());
+  }
+}
+
+// The air conditioning's engine speed limits are words: 6500 rpm is not cut to a byte.
+TEST_F(TableDisplay, AirConEngineSpeedsAreWords) {
+  PutWord(1, 17690, 6500);
+  PutWord(1, 17692, 1200);
+  f_->RefreshMapTables();
+  EXPECT_EQ(AdditionalMaps->AbNumSpin2->Value(), 6500);
+  EXPECT_EQ(AdditionalMaps->AbNumSpin4->Value(), 1200);
+}
+
+// Offscreen pictures of the boost sub-panels and the windows that show unit texts.
+TEST_F(TableDisplay, UnitWindowsRenderOffscreen) {
+  const char* dir = std::getenv("TABLES_SHOTS");
+  if (!dir) GTEST_SKIP() << "TABLES_SHOTS names no folder for the pictures";
+  for (int s = 0; s < 32; ++s) PutWord(1, 14090 + 2 * s, 500 + 500 * s);
+  Settings.TemperatureUnit = 1;
+  f_->RefreshMapTables();
+  TAdditionalMaps* a = AdditionalMaps;
+  a->TabSet->SetTabIndex(3);
+  a->TabSetClick(a->TabSet);
+  for (int tab = 0; tab < 5; ++tab) {
+    a->TabSet2->SetTabIndex(tab);
+    a->TabSet2Click(a->TabSet2);
+    ui::GrabToPng(a, AnsiString(dir) + "/boost" + IntToStr(tab) + ".png");
+  }
+  SetupForm->SetupBook->SetPageIndex(5);
+  ui::GrabToPng(SetupForm, AnsiString(dir) + "/setup5.png");
+  ui::GrabToPng(TempCalc, AnsiString(dir) + "/tempcalc.png");
+  ui::GrabToPng(DiagForm, AnsiString(dir) + "/diag.png");
+  // The main window's pages with the widest unit texts, at a large and the smallest size.
+  Settings.PressureUnit = 2;
+  f_->RefreshMapTables();
+  const bool activated = MainWindowActivated;
+  MainWindowActivated = true;
+  f_->Show();
+  for (const auto& [w, h] : {std::pair{1280, 800}, std::pair{640, 480}}) {
+    f_->SetBounds(0, 0, w, h);
+    Application->ProcessMessages();
+    f_->ElasticForm1AfterResize(f_);
+    for (int page = 0; page < 7; ++page) {
+      f_->TabSet1->SetTabIndex(page);
+      f_->TabSet1Click(f_->TabSet1);
+      ui::GrabToPng(f_, AnsiString(dir) + "/main" + IntToStr(w) + "-" + IntToStr(page) + ".png");
+    }
   }
   MainWindowActivated = activated;
 }
