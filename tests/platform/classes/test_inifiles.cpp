@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <cstdlib>
+#include <string>
 #include <unistd.h>
 
 #include "platform/classes/IniFiles.h"
@@ -16,6 +18,25 @@ class IniTest : public ::testing::Test {
   }
   AnsiString Path(const char* name) const { return dir_ + name; }
   AnsiString dir_;
+};
+
+// The registry lives in the configuration folder: each case gets a folder of its own,
+// so cases running side by side (and earlier runs) never see each other's keys.
+class RegistryTest : public IniTest {
+ protected:
+  void SetUp() override {
+    IniTest::SetUp();
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    had_old_ = old != nullptr;
+    if (had_old_) old_ = old;
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (had_old_) setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+  }
+  bool had_old_ = false;
+  std::string old_;
 };
 
 TEST_F(IniTest, MissingFileReadsDefaultsAndIsNotCreated) {
@@ -138,7 +159,7 @@ TEST_F(IniTest, BareNameLivesInTheConfigFolder) {
   EXPECT_EQ(TIniFile("R7TQ5-test.ini").ReadInteger("Units", "Pressure", 0), 2);
 }
 
-TEST(TRegistry, KeysAreSectionsOfRegistryIni) {
+TEST_F(RegistryTest, KeysAreSectionsOfRegistryIni) {
   {
     TRegistry reg;
     EXPECT_FALSE(reg.OpenKey("\\Software\\Test\\Places", false));
@@ -172,7 +193,7 @@ TEST(TRegistry, KeysAreSectionsOfRegistryIni) {
   EXPECT_TRUE(FileExists(ConfigFolder() + "registry.ini"));
 }
 
-TEST(TRegIniFile, SectionsBelowTheBaseKey) {
+TEST_F(RegistryTest, RegIniSectionsBelowTheBaseKey) {
   {
     TRegIniFile r("Software\\Test\\Edits");
     r.WriteInteger("Edit1", "LOOKUPCOUNT", 2);
