@@ -1,6 +1,8 @@
 // The main window's table keys, cell and block dialogs, interpolation key and live keys,
 // driven through the handlers with scripted dialogs.
 #include <gtest/gtest.h>
+
+#include "app/ProgramWindowsFixture.h"
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
@@ -30,44 +32,20 @@
 
 namespace {
 
-class MainEditing : public ::testing::Test {
+class MainEditing : public ProgramWindowsTest {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
-
-  void SetUp() override {
-    for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
-    saved_map_ = CurrentMap;
-    saved_settings_ = Settings;
-    CurrentMap = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
-  }
-
   void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
-    CurrentMap = saved_map_;
-    Settings = saved_settings_;
+    ProgramWindowsTest::TearDown();
     MapBoxItem1 = 1;
     MapBoxItem2 = 2;
     LiveCellTrim.fill(0);
     LiveCellValue.fill(0);
-    ECUConnected = false;
     ECUActiveMap = 1;
     LiveSpeedSite = 0;
     LiveLoadSite = 0;
   }
 
   static void Select(TStringAlignGrid* g, int l, int t, int r, int b) { g->SetSelection(TGridRect{l, t, r, b}); }
-
-  TMapRecord saved_[3];
-  int saved_map_ = 1;
-  TSettingsRecord saved_settings_;
-  TR7Tform1* f_ = nullptr;
 };
 
 // One key on one selected cell: the record word before, the key, the word after.
@@ -290,10 +268,11 @@ TEST_F(MainEditing, LiveEnterSendsTheCellFrame) {
   LiveLoadSite = 5;
   LiveCellValue[1] = 10;
   LiveCellTrim[1] = 2;
+  const int16_t before = MapSlots[1].IgnitionTable[4][6];
   WORD key = VK_RETURN;
   f_->FormKeyDown(nullptr, key, {});
   EXPECT_EQ(Drain(master), std::string("\x24\x69\x1D\xC3\x07\x90\xFC", 7));
-  EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], saved_[0].IgnitionTable[4][6]);  // not saved to the PC map
+  EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], before);  // not saved to the PC map
 
   // Without the live page's link nothing goes out.
   LiveCellTrim[1] = 2;

@@ -1,6 +1,8 @@
 // The main window's map fields write their record fields with their scaling and bounds.
 #include <gtest/gtest.h>
 
+#include "app/ProgramWindowsFixture.h"
+
 #include <cstdlib>
 
 #include "app/Main.h"
@@ -15,32 +17,7 @@
 
 namespace {
 
-class MainFields : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
-  void SetUp() override {
-    saved_ = MapSlots[1];
-    saved_map_ = CurrentMap;
-    saved_settings_ = Settings;
-    CurrentMap = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
-  }
-  void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    MapSlots[1] = saved_;
-    CurrentMap = saved_map_;
-    Settings = saved_settings_;
-  }
-  TMapRecord saved_;
-  int saved_map_ = 1;
-  TSettingsRecord saved_settings_;
-  TR7Tform1* f_ = nullptr;
-};
+class MainFields : public ProgramWindowsTest {};
 
 TEST_F(MainFields, RevLimitsAreHeldAndRoundedWhenTheEntryIsComplete) {
   struct Case {

@@ -1,6 +1,8 @@
 // The File menu's open and save through the platform's file dialog with the options
 // panel: what is saved, what is loaded back, and what a bad file does.
 #include <gtest/gtest.h>
+
+#include "app/ProgramWindowsFixture.h"
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,39 +22,22 @@
 
 namespace {
 
-class MainFiles : public ::testing::Test {
+class MainFiles : public ProgramWindowsTest {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
   void SetUp() override {
-    for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
-    saved_map_ = CurrentMap;
-    saved_settings_ = Settings;
-    CurrentMap = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
+    ProgramWindowsTest::SetUp();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::filesystem::temp_directory_path() /
            ("editing-files-" + std::to_string(getpid()) + "-" + info->name());
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
-    CurrentMap = saved_map_;
-    Settings = saved_settings_;
+    ProgramWindowsTest::TearDown();
     std::filesystem::remove_all(dir_);
   }
   AnsiString File(const char* name) const { return (dir_ / name).string(); }
 
-  TMapRecord saved_[3];
-  int saved_map_ = 1;
-  TSettingsRecord saved_settings_;
   std::filesystem::path dir_;
-  TR7Tform1* f_ = nullptr;
 };
 
 TEST_F(MainFiles, SavedMapsOpenAgain) {

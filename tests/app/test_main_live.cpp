@@ -1,6 +1,8 @@
 // The live adjustments page: the two live boxes, the target display and logging by hand.
 #include <gtest/gtest.h>
 
+#include "app/ProgramWindowsFixture.h"
+
 #include <array>
 #include <cstdlib>
 
@@ -23,32 +25,15 @@
 
 namespace {
 
-class MainLive : public ::testing::Test {
+class MainLive : public ProgramWindowsTest {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
-
-  void SetUp() override {
-    saved_map_ = CurrentMap;
-    saved_settings_ = Settings;
-    CurrentMap = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
-  }
-
   void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    CurrentMap = saved_map_;
-    Settings = saved_settings_;
+    ProgramWindowsTest::TearDown();
     MapBoxItem1 = 1;
     MapBoxItem2 = 2;
     LiveCellTrim.fill(0);
     LiveCellValue.fill(0);
     LiveCellBar.fill(0);
-    ECUConnected = false;
     LoggingActive = false;
     LogNewDataShown = false;
     LoggerCaption = "Data Logger";
@@ -59,10 +44,6 @@ class MainLive : public ::testing::Test {
     f_->Notebook1->SetPageIndex(7);
     f_->FormKeyDown(f_, key, {});
   }
-
-  int saved_map_ = 1;
-  TSettingsRecord saved_settings_;
-  TR7Tform1* f_ = nullptr;
 };
 
 TEST_F(MainLive, FastPacketsShowTheBoxesItemsScaledCutAndWithTheirUnits) {

@@ -2,6 +2,8 @@
 // commands switch the main tables between throttle and MAP sites.
 #include <gtest/gtest.h>
 
+#include "app/ProgramWindowsFixture.h"
+
 #include <cstdlib>
 
 #include "app/Main.h"
@@ -27,37 +29,13 @@
 
 namespace {
 
-class MainMenus : public ::testing::Test {
+class MainMenus : public ProgramWindowsTest {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
-  void SetUp() override {
-    for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
-    saved_map_ = CurrentMap;
-    saved_settings_ = Settings;
-    CurrentMap = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
-  }
-  void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
-    CurrentMap = saved_map_;
-    Settings = saved_settings_;
-    ECUConnected = false;
-  }
   TMenuItem* Item(const char* name) {
     auto* item = dynamic_cast<TMenuItem*>(f_->FindComponent(name));
     EXPECT_NE(item, nullptr) << name;
     return item;
   }
-  TMapRecord saved_[3];
-  int saved_map_ = 1;
-  TSettingsRecord saved_settings_;
-  TR7Tform1* f_ = nullptr;
 };
 
 TEST_F(MainMenus, TableAndConfigurationCommandsOpenTheirPages) {

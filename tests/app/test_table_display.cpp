@@ -2,6 +2,8 @@
 // showing (turn positions, sequential cut start), unit conversions, cell colours, captions.
 #include <gtest/gtest.h>
 
+#include "app/ProgramWindowsFixture.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -37,38 +39,17 @@ int GetWord(int slot, size_t off) {
   return w;
 }
 
-class TableDisplay : public ::testing::Test {
+class TableDisplay : public ProgramWindowsTest {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
-
-  void SetUp() override {
-    saved_slots_ = std::make_unique<TMapSlots>(MapSlots);
-    saved_settings_ = Settings;
-    saved_map_ = CurrentMap;
+  void BeforeWindows() override {
     saved_speed_ = LiveRoadSpeed;
     for (int n = 1; n <= 3; ++n) MapSlots[n] = TMapRecord{};
-    CurrentMap = 1;
     MapSlots[1].Source = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
   }
-
   void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    MapSlots = *saved_slots_;
-    Settings = saved_settings_;
-    CurrentMap = saved_map_;
+    ProgramWindowsTest::TearDown();
     LiveRoadSpeed = saved_speed_;
   }
-
-  TR7Tform1* f_ = nullptr;
-  std::unique_ptr<TMapSlots> saved_slots_;
-  TSettingsRecord saved_settings_;
-  int32_t saved_map_ = 1;
   int32_t saved_speed_ = 0;
 };
 

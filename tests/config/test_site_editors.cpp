@@ -3,6 +3,8 @@
 // handlers with scripted answers.
 #include <gtest/gtest.h>
 
+#include "app/ProgramWindowsFixture.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -141,32 +143,7 @@ TEST(SiteEditing, CellEntryStoresByCaption) {
 }
 
 // The dialogs, shown from the main window's commands and keys.
-class SiteDialogs : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-  }
-  void SetUp() override {
-    for (int i = 0; i < 3; ++i) saved_[i] = MapSlots[i + 1];
-    saved_map_ = CurrentMap;
-    saved_settings_ = Settings;
-    CurrentMap = 1;
-    CreateProgramForms();
-    f_ = R7Tform1;
-  }
-  void TearDown() override {
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    for (int i = 0; i < 3; ++i) MapSlots[i + 1] = saved_[i];
-    CurrentMap = saved_map_;
-    Settings = saved_settings_;
-  }
-  TMapRecord saved_[3];
-  int saved_map_ = 1;
-  TSettingsRecord saved_settings_;
-  TR7Tform1* f_ = nullptr;
-};
+class SiteDialogs : public ProgramWindowsTest {};
 
 TEST_F(SiteDialogs, LoadSitesMoveWithoutResamplingWhenTheBoxIsClear) {
   TMapRecord& map = MapSlots[1];

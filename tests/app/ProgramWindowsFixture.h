@@ -1,0 +1,53 @@
+#pragma once
+// A test case with the program's 32 windows created as at start-up (the main window as
+// `f_`), the current map set to slot 1, and the map slots, settings and link state put
+// back afterwards, so cases running in one process leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/Main.h"
+#include "app/MainWindows.h"
+#include "app/MapRecord.h"
+#include "app/Settings.h"
+#include "ecu/LiveData.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+
+class ProgramWindowsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+
+  void SetUp() override {
+    saved_slots_ = std::make_unique<TMapSlots>(MapSlots);
+    saved_settings_ = Settings;
+    saved_map_ = CurrentMap;
+    CurrentMap = 1;
+    BeforeWindows();
+    CreateProgramForms();
+    f_ = R7Tform1;
+  }
+
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+    MapSlots = *saved_slots_;
+    Settings = saved_settings_;
+    CurrentMap = saved_map_;
+    ECUConnected = false;
+  }
+
+  // Runs after the state is saved and before the windows are made.
+  virtual void BeforeWindows() {}
+
+  TR7Tform1* f_ = nullptr;
+
+ private:
+  std::unique_ptr<TMapSlots> saved_slots_;
+  TSettingsRecord saved_settings_;
+  int32_t saved_map_ = 1;
+};
