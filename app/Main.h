@@ -112,6 +112,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ArmLinkWatchdog() override;
   // Map transfers and the map lock: the handler's calls go on to their windows.
   void SlowLiveReceived() override;
+  // The ECU runs another bank: show that bank and refill the tables from it.
+  void ActiveMapDiffers(int32_t bank) override;
   void LockMessageReceived(const AnsiString& text) override;
   bool MapTransferShown() override;
   void MapProgressAdd(int bytes) override;

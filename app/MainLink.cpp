@@ -136,6 +136,11 @@ void TR7Tform1::SlowLiveReceived() {
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
 }
 
+void TR7Tform1::ActiveMapDiffers(int32_t bank) {
+  ShowMapChoice(bank, true, true);
+  RefreshMapTables();
+}
+
 void TR7Tform1::LockMessageReceived(const AnsiString& text) {
   if (MapLockForm != nullptr) MapLockForm->ShowLockMessage(text);
 }

@@ -1,0 +1,191 @@
+// The main window's live adjustments page against the simulated ECU, through the window's
+// own port, packet component and packet handler: the live boxes follow the operating point
+// the ECU sends, the trim keys trim the running ECU, and Enter writes the trimmed cell into
+// the bank the ECU runs.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/Main.h"
+#include "app/MapRecord.h"
+#include "app/Settings.h"
+#include "config/ConfigBlock.h"
+#include "controls/Aligrid.h"
+#include "e2e/EcuLink.h"
+#include "ecu/LiveData.h"
+#include "ecu/MapLock.h"
+#include "ecu/Progress.h"
+#include "ecusim/PtyEcu.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Keys.h"
+#include "serial/AdPort.h"
+
+namespace e2e {
+namespace {
+
+using ecusim::Ecu;
+
+// The saved port: within the settings' COM1..COM64, and used by no other test here.
+constexpr int kCom = 62;
+// The ECU runs bank 2 at speed site 3, load site 5.
+constexpr int kBank = 2;
+constexpr int kSpeedSite = 3, kLoadSite = 5;
+constexpr int kIgnition = 10;  // degrees; the fast packet carries it doubled
+constexpr int kInjection = 77;
+// The ignition cell of the operating point in the ECU's memory-write space.
+constexpr std::size_t kIgnitionCell = (kBank - 1) * ecusim::kBankSize + 1312 + kLoadSite * 32 + kSpeedSite;
+
+class LivePage : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+
+  void SetUp() override {
+    savedSlots_ = std::make_unique<TMapSlots>(MapSlots);
+    savedMap_ = CurrentMap;
+    savedSettings_ = Settings;
+    savedConfig_ = ConfigBlock;
+    ecu::ZeroLiveRawValues();
+    ECUConnected = ECUImmobilised = ECUMapsLocked = LoggingActive = false;
+    FlashState = 0;
+
+    sim.With([](Ecu& e) {
+      e.State().activeBank = kBank;
+      auto& f = e.State().fast;
+      f.rpm = 2500;
+      f.speedSite = kSpeedSite;
+      f.loadSite = kLoadSite;
+      f.ignitionMapValue = 2 * kIgnition;
+      f.injectionMapValue = kInjection;
+    });
+    sim.Start();
+    sim.ExportAsComPort(kCom);
+
+    // The first activation reads these settings and opens the saved port without asking.
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    ini_ = (std::filesystem::temp_directory_path() /
+            ("e2e-live-" + std::to_string(getpid()) + "-" + info->name() + ".ini")).string();
+    std::ofstream(ini_) << "[Comms]\nAuto=1\nPort=" << kCom << "\n[Main]\nLive map save=1\n";
+    CreateProgramForms();
+    f_ = R7Tform1;
+    f_->SettingsFileName = ini_;
+    f_->Show();
+    ASSERT_TRUE(f_->comms->Open());
+    ASSERT_TRUE(script.Shown().empty());
+  }
+
+  void TearDown() override {
+    // The program's own close: the exit question answered OK, the link shut down.
+    if (f_ != nullptr) {
+      script.Answer(mrOk);
+      EXPECT_TRUE(f_->CloseQuery());
+    }
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+    // The windows other tests of this program reach through their globals.
+    R7Tform1 = nullptr;
+    CommsProgress = nullptr;
+    MapLockForm = nullptr;
+    unsetenv(("CORVANEQ5_COM" + std::to_string(kCom)).c_str());
+    sim.Stop();
+    std::filesystem::remove(ini_);
+
+    MapSlots = *savedSlots_;
+    CurrentMap = savedMap_;
+    Settings = savedSettings_;
+    ConfigBlock = savedConfig_;
+    MapBoxItem1 = 1;
+    MapBoxItem2 = 2;
+    LiveCellTrim.fill(0);
+    LiveEditMarks = 0;
+    ecu::ZeroLiveRawValues();
+    ECUConnected = ECUImmobilised = ECUMapsLocked = false;
+    ECUActiveMap = 1;
+  }
+
+  // Waits until the link is up and box 1 shows `ignition` (box 2 the injection value).
+  bool BoxesShow(const AnsiString& ignition) {
+    return PumpUntil([&] {
+      return ECUConnected && f_->map_advance->Caption() == ignition &&
+             f_->map_injection->Caption() == IntToStr(kInjection);
+    });
+  }
+
+  void Press(WORD key) { f_->FormKeyDown(f_, key, {}); }
+
+  ecusim::PtyEcu sim;
+  ui::DialogScript script;  // any dialog of the window would be recorded, none is expected
+  TR7Tform1* f_ = nullptr;
+  std::string ini_;
+
+ private:
+  std::unique_ptr<TMapSlots> savedSlots_;
+  int32_t savedMap_ = 1;
+  TSettingsRecord savedSettings_;
+  TConfigBlock savedConfig_;
+};
+
+TEST_F(LivePage, BoxesFollowTheOperatingPointTheEcuSends) {
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  EXPECT_EQ(f_->actual_advance->Caption(), "10\xB0");
+  EXPECT_EQ(f_->ignition_trim->Caption(), "0\xB0");
+  EXPECT_EQ(f_->actual_injection->Caption(), "77");
+  EXPECT_EQ(f_->injection_trim->Caption(), "0");
+  EXPECT_EQ(LiveSpeedSite, kSpeedSite);
+  EXPECT_EQ(LiveLoadSite, kLoadSite);
+  // The window follows the bank the ECU runs.
+  ASSERT_TRUE(PumpUntil([] { return ECUActiveMap == kBank && CurrentMap == kBank; }));
+
+  // A new operating point reaches the boxes with the next fast packets (the ignition byte
+  // is halved toward zero).
+  sim.With([](Ecu& e) { e.State().fast.ignitionMapValue = -15; });
+  ASSERT_TRUE(BoxesShow("-7\xB0"));
+  EXPECT_EQ(f_->actual_advance->Caption(), "-7\xB0");
+}
+
+TEST_F(LivePage, TrimKeysTrimTheRunningEcuAndEnterWritesTheCellIntoItsBank) {
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  ASSERT_TRUE(PumpUntil([] { return CurrentMap == kBank; }));
+  const std::uint8_t before = sim.With([](Ecu& e) { return e.State().memory[kIgnitionCell]; });
+  ASSERT_NE(before, (kIgnition + 2) * 2 + 120);
+  f_->Notebook1->SetPageIndex(7);
+
+  Press(VK_ADD);
+  Press(VK_ADD);
+  ASSERT_TRUE(PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().trims[1]; }) == 2; }));
+  EXPECT_EQ(sim.FramesReceived('+'), 2u);
+  EXPECT_EQ(LiveCellTrim[1], 2);
+  // Later fast packets keep showing the ECU's value with the pending trim.
+  const auto fastBefore = sim.GetCounters().packets[0];
+  ASSERT_TRUE(PumpUntil([&] { return sim.GetCounters().packets[0] > fastBefore + 1; }));
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  EXPECT_EQ(f_->actual_advance->Caption(), "12\xB0");
+  EXPECT_EQ(f_->ignition_trim->Caption(), "2\xB0");
+
+  Press(VK_RETURN);
+  // One cell of the ECU's running bank, value x 2 + 120; the ECU's trim is reset with it.
+  ASSERT_TRUE(PumpUntil([&] {
+    return sim.With([](Ecu& e) { return e.State().memory[kIgnitionCell] == (kIgnition + 2) * 2 + 120 &&
+                                   e.State().trims[1] == 0; });
+  }));
+  const ecusim::Counters c = sim.GetCounters();
+  EXPECT_EQ(c.Frames('i'), 1u);
+  EXPECT_EQ(c.checksumErrors + c.rejectedFrames + c.unknownCommands + c.strayBytes, 0u);
+  EXPECT_EQ(LiveCellTrim[1], 0);
+  EXPECT_EQ(f_->ignition_trim->Caption(), "0\xB0");
+  // The PC map of that bank holds the same cell.
+  EXPECT_EQ(MapSlots[kBank].IgnitionTable[kSpeedSite + 1][kLoadSite + 1], kIgnition + 2);
+  EXPECT_EQ(f_->ignitiontable->Cells(kSpeedSite + 2, kLoadSite + 1), IntToStr(kIgnition + 2));
+}
+
+}  // namespace
+}  // namespace e2e
