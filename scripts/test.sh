@@ -22,7 +22,8 @@ fi
 if [ "${1:-}" = "--sanitize" ]; then
   export BUILD_DIR=build-asan
   bash scripts/build.sh -DCORVANEQ5_SANITIZE=ON -DCORVANEQ5_BENCH=OFF "${fuzz_args[@]}"
-  export ASAN_OPTIONS=detect_leaks=0
+  export ASAN_OPTIONS=detect_leaks=1
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 else
   export BUILD_DIR=build
