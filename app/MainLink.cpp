@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "ecu/LiveData.h"
 #include "platform/os/ComPorts.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "serial/AdPacket.h"
@@ -139,6 +140,16 @@ void TR7Tform1::SlowLiveReceived() {
 void TR7Tform1::ActiveMapDiffers(int32_t bank) {
   ShowMapChoice(bank, true, true);
   RefreshMapTables();
+}
+
+void TR7Tform1::ProtocolRejected(const AnsiString& message) {
+  MessageDlg(message, mtWarning, TMsgDlgButtons{mbOK});
+  ShutDownLink();
+  ECUConnected = false;
+  ECUImmobilised = false;
+  ECUMapsLocked = false;
+  StatusPanel->Font()->SetColor(clRed);
+  StatusPanel->SetCaption("Status - COMMS DISABLED");
 }
 
 void TR7Tform1::LockMessageReceived(const AnsiString& text) {

@@ -58,7 +58,7 @@ class LivePage : public ::testing::Test {
     ECUConnected = ECUImmobilised = ECUMapsLocked = LoggingActive = false;
     FlashState = 0;
 
-    sim.With([](Ecu& e) {
+    sim.With([this](Ecu& e) {
       e.State().activeBank = kBank;
       auto& f = e.State().fast;
       f.rpm = 2500;
@@ -66,6 +66,7 @@ class LivePage : public ::testing::Test {
       f.loadSite = kLoadSite;
       f.ignitionMapValue = 2 * kIgnition;
       f.injectionMapValue = kInjection;
+      Prepare(e);
     });
     sim.Start();
     sim.ExportAsComPort(kCom);
@@ -121,6 +122,8 @@ class LivePage : public ::testing::Test {
   }
 
   void Press(WORD key) { f_->FormKeyDown(f_, key, {}); }
+  // Sets up the simulated ECU further before it starts.
+  virtual void Prepare(Ecu&) {}
 
   ecusim::PtyEcu sim;
   ui::DialogScript script;  // any dialog of the window would be recorded, none is expected
@@ -185,6 +188,22 @@ TEST_F(LivePage, TrimKeysTrimTheRunningEcuAndEnterWritesTheCellIntoItsBank) {
   // The PC map of that bank holds the same cell.
   EXPECT_EQ(MapSlots[kBank].IgnitionTable[kSpeedSite + 1][kLoadSite + 1], kIgnition + 2);
   EXPECT_EQ(f_->ignitiontable->Cells(kSpeedSite + 2, kLoadSite + 1), IntToStr(kIgnition + 2));
+}
+
+// An ECU that speaks another protocol: the window says so once and closes the link.
+class LivePageOtherProtocol : public LivePage {
+ protected:
+  void Prepare(Ecu& e) override { e.State().identity.protocol = 30; }
+};
+
+TEST_F(LivePageOtherProtocol, IsReportedAndTheLinkIsClosed) {
+  script.Answer(mrOk);
+  ASSERT_TRUE(PumpUntil([&] { return !f_->comms->Open(); }));
+  ASSERT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(script.Shown()[0].Text,
+            "The ECU connected requires the R7T control software version 3.0\rCommunications have been disabled");
+  EXPECT_FALSE(ECUConnected);
+  EXPECT_EQ(f_->StatusPanel->Caption(), "Status - COMMS DISABLED");
 }
 
 }  // namespace
