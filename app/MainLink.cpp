@@ -6,6 +6,7 @@
 #include "ecu/Progress.h"
 #include "app/MainWindows.h"
 #include "app/MapRecord.h"
+#include "controls/Aligrid.h"
 #include "app/Settings.h"
 #include "ecu/LiveData.h"
 #include "platform/os/ComPorts.h"
@@ -127,7 +128,12 @@ void TR7Tform1::ArmLinkWatchdog() {
   if (comms->Open()) comms->ArmTimerTrigger(LinkWatchdogHandle, kWatchdogTicks, true);
 }
 
-void TR7Tform1::FastLiveReceived(const ecu::GridMarker&) {
+void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
+  // The operating point's cell of the two main tables stands out in silver.
+  for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {
+    if (marker.unmark) grid->SetColorCell(marker.unmark->column, marker.unmark->row, clWhite);
+    if (marker.mark) grid->SetColorCell(marker.mark->column, marker.mark->row, clSilver);
+  }
   UpdateMapBox1();
   UpdateMapBox2();
   UpdateTarget();

@@ -145,14 +145,22 @@ TEST_F(LivePage, BoxesFollowTheOperatingPointTheEcuSends) {
   EXPECT_EQ(f_->injection_trim->Caption(), "0");
   EXPECT_EQ(LiveSpeedSite, kSpeedSite);
   EXPECT_EQ(LiveLoadSite, kLoadSite);
+  // The operating point's cell is marked in both main tables.
+  EXPECT_EQ(f_->ignitiontable->ColorCell(kSpeedSite + 2, kLoadSite + 1), clSilver);
+  EXPECT_EQ(f_->injectiontable->ColorCell(kSpeedSite + 2, kLoadSite + 1), clSilver);
   // The window follows the bank the ECU runs.
   ASSERT_TRUE(PumpUntil([] { return ECUActiveMap == kBank && CurrentMap == kBank; }));
 
   // A new operating point reaches the boxes with the next fast packets (the ignition byte
   // is halved toward zero).
-  sim.With([](Ecu& e) { e.State().fast.ignitionMapValue = -15; });
+  sim.With([](Ecu& e) {
+    e.State().fast.ignitionMapValue = -15;
+    e.State().fast.speedSite = kSpeedSite + 1;
+  });
   ASSERT_TRUE(BoxesShow("-7\xB0"));
   EXPECT_EQ(f_->actual_advance->Caption(), "-7\xB0");
+  ASSERT_TRUE(PumpUntil([&] { return f_->ignitiontable->ColorCell(kSpeedSite + 3, kLoadSite + 1) == clSilver; }));
+  EXPECT_EQ(f_->ignitiontable->ColorCell(kSpeedSite + 2, kLoadSite + 1), clWhite);
 }
 
 TEST_F(LivePage, TrimKeysTrimTheRunningEcuAndEnterWritesTheCellIntoItsBank) {
