@@ -8,6 +8,7 @@
 #include "app/MapRecord.h"
 #include "controls/Aligrid.h"
 #include "app/Settings.h"
+#include "ecu/EcuPacket.h"
 #include "ecu/LiveData.h"
 #include "platform/os/ComPorts.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -33,19 +34,10 @@ void TR7Tform1::CreateLinkComponents() {
   comms->SetBaud(19200);
   comms->SetOnTriggerTimer([this](TObject* CP, uint16_t handle) { commsTriggerTimer(CP, handle); });
 
-  // Packets are "DB C0" <body> "C0"; a body that does not end within 40 ticks is dropped.
   SLIPpkt = new TApdDataPacket(this);
   SLIPpkt->SetName("SLIPpkt");
   SLIPpkt->SetComPort(comms);
-  SLIPpkt->SetStartCond(scString);
-  SLIPpkt->SetStartString("\xDB\xC0");
-  SLIPpkt->SetEndCond(ecString);
-  SLIPpkt->SetEndString("\xC0");
-  SLIPpkt->SetIgnoreCase(false);
-  SLIPpkt->SetIncludeStrings(false);
-  SLIPpkt->SetPacketSize(252);
-  SLIPpkt->SetTimeOut(40);
-  SLIPpkt->SetEnabled(true);
+  ecu::ShapeEcuPacket(*SLIPpkt);
   SLIPpkt->SetOnStringPacket([this](TObject* Sender, const AnsiString& body) { SLIPpktStringPacket(Sender, body); });
   SLIPpkt->SetOnTimeout([this](TObject* Sender) { SLIPpktTimeout(Sender); });
 

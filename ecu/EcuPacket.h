@@ -8,6 +8,8 @@
 
 #include "platform/rtl/AnsiString.h"
 
+class TApdDataPacket;
+
 namespace ecu {
 
 // The packet component's limit on a body; a longer one cannot be a real packet.
@@ -49,6 +51,11 @@ struct EcuPacket {
   uint8_t trailer = 0;
   PacketKind kind = PacketKind::Ignored;
 };
+
+// Shapes a packet component to cut the ECU's stream into bodies: "DB C0" <body> "C0",
+// case kept, markers left out, at most kMaxPacketBody bytes, a body that does not end
+// within 40 ticks dropped; detection is switched on.
+void ShapeEcuPacket(TApdDataPacket& packet);
 
 // Splits a delivered body into its parts. Returns nothing for a body the handler must
 // drop: shorter than its type's minimum (and never below 2 bytes) or longer than

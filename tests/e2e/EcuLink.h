@@ -15,6 +15,7 @@
 #include "app/ChannelFunctions.h"
 #include "app/Settings.h"
 #include "config/ConfigBlock.h"
+#include "ecu/EcuPacket.h"
 #include "ecu/LiveData.h"
 #include "ecu/PacketHandler.h"
 #include "ecusim/PtyEcu.h"
@@ -76,15 +77,7 @@ class EcuLink : public ::testing::Test {
     comms->SetOnTriggerTimer([this](TObject*, uint16_t handle) { OnTimer(handle); });
     SLIPpkt = new TApdDataPacket(&form);
     SLIPpkt->SetComPort(comms);
-    SLIPpkt->SetStartCond(scString);
-    SLIPpkt->SetStartString("\xDB\xC0");
-    SLIPpkt->SetEndCond(ecString);
-    SLIPpkt->SetEndString("\xC0");
-    SLIPpkt->SetIgnoreCase(false);
-    SLIPpkt->SetIncludeStrings(false);
-    SLIPpkt->SetPacketSize(252);
-    SLIPpkt->SetTimeOut(40);
-    SLIPpkt->SetEnabled(true);
+    ecu::ShapeEcuPacket(*SLIPpkt);
     SLIPpkt->SetOnStringPacket([this](TObject*, const AnsiString& body) { handler.HandlePacket(body); });
     SLIPpkt->SetOnTimeout([this](TObject*) {
       ++packetTimeouts;
