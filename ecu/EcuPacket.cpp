@@ -1,20 +1,6 @@
 #include "ecu/EcuPacket.h"
 
-#include "serial/AdPacket.h"
-
 namespace ecu {
-
-void ShapeEcuPacket(TApdDataPacket& packet) {
-  packet.SetStartCond(scString);
-  packet.SetStartString("\xDB\xC0");
-  packet.SetEndCond(ecString);
-  packet.SetEndString("\xC0");
-  packet.SetIgnoreCase(false);
-  packet.SetIncludeStrings(false);
-  packet.SetPacketSize(static_cast<int>(kMaxPacketBody));
-  packet.SetTimeOut(40);
-  packet.SetEnabled(true);
-}
 
 AnsiString UnstuffSlip(std::string_view stuffed) {
   constexpr char kEsc = static_cast<char>(0xDB);
