@@ -79,7 +79,7 @@ AnsiString MixedCase(const AnsiString& s) {
   return r;
 }
 
-TAdvEdit::TAdvEdit(TComponent* AOwner) : TLabelledEdit(AOwner) {
+TAdvEdit::TAdvEdit(TComponent* AOwner) : TFlatEdit(AOwner) {
   SetColor(clWindow);
   normal_color_ = clWindow;
 }
@@ -218,11 +218,6 @@ void TAdvEdit::SetEditAlign(TEditAlign v) {
   SetAlignment(v == eaRight ? taRightJustify : v == eaCenter ? taCenter : taLeftJustify);
 }
 
-void TAdvEdit::SetDisabledColor(TColor v) {
-  disabled_color_ = v;
-  if (!Enabled()) SetColor(v);
-}
-
 void TAdvEdit::SetShowError(bool v) {
   show_error_ = v;
   if (v && !(ComponentState() & csLoading)) SetErrorState(!DoValidate(Text()));
@@ -241,26 +236,6 @@ void TAdvEdit::SetErrorState(bool v) {
   } else {
     SetColor(normal_color_);
     Font()->SetColor(normal_font_color_);
-  }
-}
-
-void TAdvEdit::SetFlat(bool v) {
-  if (v == flat_) return;
-  flat_ = v;
-  if (ComponentState() & csLoading) return;
-  if (v) {
-    normal_color_ = Color();
-    if (flat_parent_color_ && Parent()) {
-      SetColor(Parent()->Color());
-      focus_color_ = Parent()->Color();
-    }
-    flat_saved_border_ = BorderStyle();
-    SetBorderStyle(bsNoBorder);
-    SetMargins(LeftMargin() + 2, RightMargin() + 2);
-  } else {
-    SetColor(normal_color_);
-    SetBorderStyle(flat_saved_border_);
-    SetMargins(std::max(0, LeftMargin() - 2), std::max(0, RightMargin() - 2));
   }
 }
 
@@ -735,41 +710,4 @@ void TAdvEdit::DoExit() {
     if (focus_align_ != eaDefault) SetEditAlign(saved_align_);
   }
   TWinControl::DoExit();
-}
-
-void TAdvEdit::Loaded() {
-  TCustomEdit::Loaded();
-  normal_color_ = Color();
-  normal_font_color_ = Font()->Color();
-  if (flat_) {
-    flat_ = false;
-    SetFlat(true);
-  }
-  if (!Enabled()) SetColor(disabled_color_);
-  label_.ParentChanged();
-  label_.EnabledChanged();
-}
-
-void TAdvEdit::SetEnabled(bool v) {
-  if (v != Enabled() && !(ComponentState() & csLoading)) {
-    if (!v) {
-      normal_color_ = Color();
-      SetColor(disabled_color_);
-    } else {
-      SetColor(normal_color_);
-    }
-  }
-  TCustomEdit::SetEnabled(v);
-  label_.EnabledChanged();
-}
-
-void TAdvEdit::MouseEnter() {
-  hovered_ = true;
-  if (auto_focus_ && CanFocus()) SetFocus();
-  if (OnMouseEnter) OnMouseEnter(this);
-}
-
-void TAdvEdit::MouseLeave() {
-  hovered_ = false;
-  if (OnMouseLeave) OnMouseLeave(this);
 }

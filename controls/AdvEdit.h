@@ -5,7 +5,7 @@
 // label. RegisterAdvEditClasses publishes it, the mask edit and the spin edit for form
 // resources.
 #include <functional>
-#include "controls/AdvEditLabel.h"
+#include "controls/AdvFlatEdit.h"
 #include "platform/stdctrls/Edits.h"
 
 enum TAdvEditType {
@@ -28,7 +28,7 @@ AnsiString MixedCase(const AnsiString& s);
 // on, when nobody registered those yet); later calls do nothing.
 void RegisterAdvEditClasses();
 
-class TAdvEdit : public TLabelledEdit<TCustomEdit> {
+class TAdvEdit : public TFlatEdit<TCustomEdit> {
  public:
   explicit TAdvEdit(TComponent* AOwner);
   ~TAdvEdit() override;
@@ -97,18 +97,6 @@ class TAdvEdit : public TLabelledEdit<TCustomEdit> {
   void SetErrorMarkerPos(int v) { error_marker_pos_ = v; }
   int ErrorMarkerLen() const { return error_marker_len_; }
   void SetErrorMarkerLen(int v) { error_marker_len_ = v; }
-  TColor DisabledColor() const { return disabled_color_; }
-  void SetDisabledColor(TColor v);
-  bool DisabledBorder() const { return disabled_border_; }
-  void SetDisabledBorder(bool v) { disabled_border_ = v; }
-  bool Flat() const { return flat_; }
-  void SetFlat(bool v);
-  TColor FlatLineColor() const { return flat_line_color_; }
-  void SetFlatLineColor(TColor v) { flat_line_color_ = v; }
-  bool FlatParentColor() const { return flat_parent_color_; }
-  void SetFlatParentColor(bool v) { flat_parent_color_ = v; }
-  bool SoftBorder() const { return soft_border_; }
-  void SetSoftBorder(bool v) { soft_border_ = v; }
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v) { transparent_ = v; }
   AnsiString EmptyText() const { return empty_text_; }
@@ -121,8 +109,6 @@ class TAdvEdit : public TLabelledEdit<TCustomEdit> {
   void SetURLColor(TColor v) { url_color_ = v; }
   bool ReturnIsTab() const { return return_is_tab_; }
   void SetReturnIsTab(bool v) { return_is_tab_ = v; }
-  bool AutoFocus() const { return auto_focus_; }
-  void SetAutoFocus(bool v) { auto_focus_ = v; }
   bool CanUndo() const { return can_undo_; }
   void SetCanUndo(bool v) { can_undo_ = v; }
   bool HintShowLargeText() const { return hint_large_; }
@@ -158,20 +144,16 @@ class TAdvEdit : public TLabelledEdit<TCustomEdit> {
   TClipboardEvent OnClipboardCut;
   TClipboardEvent OnClipboardPaste;
   TURLClickEvent OnURLClick;
-  TNotifyEvent OnMouseEnter;
-  TNotifyEvent OnMouseLeave;
 
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoEnter() override;
   void DoExit() override;
-  void Loaded() override;
-  void SetEnabled(bool v) override;
-  void MouseEnter();
-  void MouseLeave();
 
  protected:
   void Change() override;
+  // Focus takes the parent's colour too, so a flat edit never lights up.
+  void TookParentColor(TColor c) override { focus_color_ = c; }
 
  private:
   AnsiString WindowText() const { return TCustomEdit::Text(); }
@@ -201,19 +183,15 @@ class TAdvEdit : public TLabelledEdit<TCustomEdit> {
   TColor modified_color_ = clHighlight, error_color_ = clRed, error_font_color_ = clWhite;
   bool show_modified_ = false, show_error_ = false, error_ = false;
   int error_marker_pos_ = 0, error_marker_len_ = 0;
-  TColor disabled_color_ = clSilver, normal_color_ = clWindow, normal_font_color_ = clWindowText;
-  bool disabled_border_ = true;
-  bool flat_ = false, flat_parent_color_ = true, soft_border_ = false, transparent_ = false;
-  TColor flat_line_color_ = clBlack;
-  TBorderStyle flat_saved_border_ = bsSingleBorder;
+  bool transparent_ = false;
   bool show_url_ = false, url_look_ = false;
   TColor url_color_ = clBlue;
-  bool return_is_tab_ = false, auto_focus_ = false, can_undo_ = true, hint_large_ = false;
+  bool return_is_tab_ = false, can_undo_ = true, hint_large_ = false;
   bool ole_source_ = false, ole_target_ = false;
   AnsiString undo_text_;
   bool own_modified_ = false;
   bool validating_ = false;
   bool swallow_change_ = false;
   bool keypad_decimal_ = false;
-  bool focused_ = false, hovered_ = false;
+  bool focused_ = false;
 };

@@ -4,34 +4,12 @@
 #include <functional>
 #include "platform/ui/Forms.h"
 
-TAdvMaskEdit::TAdvMaskEdit(TComponent* AOwner) : TLabelledEdit(AOwner) {
+TAdvMaskEdit::TAdvMaskEdit(TComponent* AOwner) : TFlatEdit(AOwner) {
   SetColor(clWindow);
   label_.SetCentresLabel(false);
 }
 
 TAdvMaskEdit::~TAdvMaskEdit() = default;
-
-void TAdvMaskEdit::SetDisabledColor(TColor v) {
-  disabled_color_ = v;
-  if (!Enabled()) SetColor(v);
-}
-
-void TAdvMaskEdit::SetFlat(bool v) {
-  if (v == flat_) return;
-  flat_ = v;
-  if (ComponentState() & csLoading) return;
-  if (v) {
-    normal_color_ = Color();
-    if (flat_parent_color_ && Parent()) SetColor(Parent()->Color());
-    flat_saved_border_ = BorderStyle();
-    SetBorderStyle(bsNoBorder);
-    SetMargins(LeftMargin() + 2, RightMargin() + 2);
-  } else {
-    SetColor(normal_color_);
-    SetBorderStyle(flat_saved_border_);
-    SetMargins(std::max(0, LeftMargin() - 2), std::max(0, RightMargin() - 2));
-  }
-}
 
 bool TAdvMaskEdit::MaskFilled() const {
   if (EditMask().empty()) return false;
@@ -91,41 +69,4 @@ void TAdvMaskEdit::DoExit() {
   if (ComponentState() & csLoading) return;
   SetColor(normal_color_);
   Font()->SetColor(normal_font_color_);
-}
-
-void TAdvMaskEdit::Loaded() {
-  TMaskEdit::Loaded();
-  normal_color_ = Color();
-  normal_font_color_ = Font()->Color();
-  if (flat_) {
-    flat_ = false;
-    SetFlat(true);
-  }
-  if (!Enabled()) SetColor(disabled_color_);
-  label_.ParentChanged();
-  label_.EnabledChanged();
-}
-
-void TAdvMaskEdit::SetEnabled(bool v) {
-  if (v != Enabled() && !(ComponentState() & csLoading)) {
-    if (!v) {
-      normal_color_ = Color();
-      SetColor(disabled_color_);
-    } else {
-      SetColor(normal_color_);
-    }
-  }
-  TMaskEdit::SetEnabled(v);
-  label_.EnabledChanged();
-}
-
-void TAdvMaskEdit::MouseEnter() {
-  hovered_ = true;
-  if (auto_focus_ && CanFocus()) SetFocus();
-  if (OnMouseEnter) OnMouseEnter(this);
-}
-
-void TAdvMaskEdit::MouseLeave() {
-  hovered_ = false;
-  if (OnMouseLeave) OnMouseLeave(this);
 }
