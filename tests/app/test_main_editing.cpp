@@ -7,24 +7,16 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <memory>
 
 #include "app/Block.h"
-#include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
-#include "config/Insert.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Simulate.h"
@@ -103,50 +95,6 @@ TEST_F(MainEditing, KeysReachTheGridHandlersThroughTheWindow) {
   EXPECT_EQ(MapSlots[1].IgnitionTable[1][1], 6);
 }
 
-TEST_F(MainEditing, PlusOnACrankingBlockWithTheLastRowZeroesIt) {
-  auto& w = MapSlots[1].CrankingTable;
-  w[1][3] = 10;
-  w[1][4] = 10;
-  Select(f_->CrankingTable, 1, 3, 1, 4);
-  WORD key = VK_ADD;
-  f_->CrankingTableKeyDown(nullptr, key, {});
-  EXPECT_EQ(w[1][3], 11);
-  EXPECT_EQ(w[1][4], 0);
-}
-
-TEST_F(MainEditing, AFRModeKeysStopAtTheEnds) {
-  MapSlots[1].AFRModeTable[1][1] = 2;
-  MapSlots[1].AFRModeTable[2][1] = 0;
-  Select(f_->AFRModeTable, 2, 1, 2, 1);
-  WORD up = VK_ADD, down = VK_SUBTRACT;
-  f_->AFRModeTableKeyDown(nullptr, up, {});
-  EXPECT_EQ(MapSlots[1].AFRModeTable[1][1], 2);
-  Select(f_->AFRModeTable, 3, 1, 3, 1);
-  f_->AFRModeTableKeyDown(nullptr, down, {});
-  EXPECT_EQ(MapSlots[1].AFRModeTable[2][1], 0);
-}
-
-TEST_F(MainEditing, CellEntryOffersTheExactValueAndStoresTheAnswer) {
-  MapSlots[1].AFRTargetTable[3][2] = 125;
-  Select(f_->AFRTargetTable, 4, 2, 4, 2);
-  ui::DialogScript script;
-  double offered = 0;
-  script.AnswerForm([&](TForm&) {
-    offered = insertdata->newvalue->Value();
-    insertdata->newvalue->SetValue(13.0);
-    insertdata->BitBtn1->Click();
-  });
-  WORD key = VK_RETURN;
-  f_->AFRTargetTableKeyDown(nullptr, key, {});
-  EXPECT_DOUBLE_EQ(offered, 12.5);
-  EXPECT_EQ(insertdata->Caption(), "Insert AFR target");
-  EXPECT_EQ(MapSlots[1].AFRTargetTable[3][2], 130);
-
-  script.Answer(mrCancel);
-  f_->AFRTargetTableKeyDown(nullptr, key, {});
-  EXPECT_EQ(MapSlots[1].AFRTargetTable[3][2], 130);
-}
-
 TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
   auto& inj = MapSlots[1].InjectionTable;
   inj[1][1] = 200;
@@ -156,9 +104,15 @@ TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
   int items = 0;
   script.AnswerForm([&](TForm&) {
     items = map_function->operation->Items()->Count();
+    EXPECT_EQ(map_function->operation->ItemIndex(), 0);  // opens at Fill
+    EXPECT_FALSE(map_function->percent->Visible());
     map_function->operation->SetItemIndex(3);  // Increase
+    map_function->operationChange(nullptr);
+    EXPECT_EQ(map_function->do_what->Caption(), "By");
+    EXPECT_TRUE(map_function->percent->Visible());
     map_function->Value->SetText("50");
-    map_function->ok->Click();
+    WORD enter = VK_RETURN;  // Enter in the value accepts
+    map_function->ValueKeyDown(nullptr, enter, {});
   });
   WORD key = VK_RETURN;
   f_->injectiontableKeyDown(nullptr, key, {});

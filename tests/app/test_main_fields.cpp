@@ -3,17 +3,11 @@
 
 #include "app/ProgramWindowsFixture.h"
 
-#include <cstdlib>
-
-#include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
 #include "controls/AdvSpin.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
-#include "platform/ui/Application.h"
 
 namespace {
 

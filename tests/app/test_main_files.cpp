@@ -5,19 +5,14 @@
 #include "app/ProgramWindowsFixture.h"
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "app/Main.h"
 #include "app/MapFiles.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
 #include "config/savefiles.h"
 #include "controls/Aligrid.h"
 #include "platform/stdctrls/StdCtrls.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {

@@ -4,12 +4,7 @@
 #include "app/ProgramWindowsFixture.h"
 
 #include <array>
-#include <cstdlib>
 
-#include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
 #include "logger/AbTrend.h"
@@ -19,9 +14,7 @@
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Keys.h"
-#include "platform/ui/Simulate.h"
 
 namespace {
 
@@ -201,35 +194,6 @@ TEST(AbBar, BarRunsFromZeroToTheValueClampedToTheRange) {
     EXPECT_EQ(r.Left, 2);
     EXPECT_EQ(r.Right, 14);
   }
-}
-
-// Screenshots of the live page for a look by eye: LIVE_SHOTS=<folder>.
-TEST_F(MainLive, Screenshots) {
-  const char* dir = std::getenv("LIVE_SHOTS");
-  if (dir == nullptr) GTEST_SKIP();
-  const bool activated = MainWindowActivated;
-  MainWindowActivated = true;
-  f_->Show();
-  MapBoxItem1 = 1;
-  MapBoxItem2 = 3;
-  f_->CycleInjectionBox(true);
-  LiveCellValue = {0, 24, 88, 140, 40, 20, 60};
-  LiveCellTrim = {0, -3, 0, 5, 0, 0, 0};
-  LiveCellBar = {0, 40, 40, -60, 90, 0, 0};
-  LiveSpeedFraction = 180;
-  LiveLoadFraction = 90;
-  LoggingActive = true;
-  f_->ShowLoggingLED(true);
-  for (const auto& [w, h] : {std::pair{1280, 800}, std::pair{640, 480}}) {
-    f_->SetBounds(0, 0, w, h);
-    Application->ProcessMessages();
-    f_->ElasticForm1AfterResize(f_);
-    f_->TabSet1->SetTabIndex(7);
-    f_->TabSet1Click(f_->TabSet1);
-    f_->FastLiveReceived({});
-    ui::GrabToPng(f_, AnsiString(dir) + "/live" + IntToStr(w) + ".png");
-  }
-  MainWindowActivated = activated;
 }
 
 }  // namespace

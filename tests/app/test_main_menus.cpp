@@ -4,11 +4,6 @@
 
 #include "app/ProgramWindowsFixture.h"
 
-#include <cstdlib>
-
-#include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
 #include "config/Additonl.h"
 #include "config/LoadSiteAdjU.h"
 #include "config/SelectMap.h"
@@ -16,15 +11,11 @@
 #include "config/SitePos.h"
 #include "config/SpeedSiteAdj.h"
 #include "config/setup.h"
-#include "ecu/LiveData.h"
 #include "ecu/Progress.h"
 #include "platform/stdctrls/Menus.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
-#include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -127,8 +118,6 @@ TEST_F(MainMenus, LoadSiteEditorOpensOnTheAxisInUse) {
   EXPECT_EQ(map.MainMAPSites[2], 120);
 }
 
-}  // namespace
-
 TEST_F(MainMenus, MapTransfersAreRefusedWithoutTheLink) {
   ECUConnected = false;
   ui::DialogScript script;
@@ -140,3 +129,5 @@ TEST_F(MainMenus, MapTransfersAreRefusedWithoutTheLink) {
   for (const ui::DialogRequest& shown : script.Shown()) EXPECT_EQ(shown.Text, kEcuNotConnected);
   EXPECT_EQ(f_->ReadECUdata1->ShortCut(), TextToShortCut("Ctrl+R"));
 }
+
+}  // namespace

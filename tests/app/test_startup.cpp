@@ -128,19 +128,16 @@ TEST_F(Startup, FirstActivationWritesTheDefaultMapIntoAllSlots) {
   ASSERT_TRUE(MainWindowActivated);
   EXPECT_TRUE(R7Tform1->Timer2->Enabled());
 
-  // Step 7: speed sites and boost limits; step 10: MSPB; step 12: BARO pressures;
-  // step 14: boost load list; step 18: MAP load sites; step 19: battery compensation;
-  // step 21: idle mode and shift type.
-  EXPECT_EQ(WordAt(1, 14090), 0);
+  // One field of each default step (the steps' full contents are covered with the map
+  // record): speed sites and boost limits, MSPB, BARO pressures, boost loads, MAP load
+  // sites, battery compensation, idle mode and shift type.
   EXPECT_EQ(WordAt(1, 14092), 500);
-  EXPECT_EQ(WordAt(1, 14094), 1000);
   EXPECT_EQ(WordAt(1, 7448), 255);
   EXPECT_EQ(MapSlots[1].Bytes()[16924], 61);
-  for (int r = 1; r <= 20; ++r) EXPECT_EQ(WordAt(1, 17700 + 2 * r), 1000) << r;
+  EXPECT_EQ(WordAt(1, 17740), 1000);
   const int16_t loads[5] = {0, 25, 50, 75, 100};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(WordAt(1, 14158 + 2 * i), loads[i]);
-  const int16_t mapSites[16] = {30, 35, 39, 44, 49, 53, 58, 63, 67, 72, 77, 81, 86, 91, 95, 100};
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(WordAt(1, 14022 + 2 * i), mapSites[i]) << i;
+  EXPECT_EQ(WordAt(1, 14052), 100);
   EXPECT_EQ(WordAt(1, 16636), 118);  // round(9 x 0.16 / 0.0122079)
   EXPECT_EQ(WordAt(1, 16654), 0);
   EXPECT_EQ(MapSlots[1].Bytes()[16676], 1);

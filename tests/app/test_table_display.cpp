@@ -5,13 +5,8 @@
 #include "app/ProgramWindowsFixture.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
 #include "chart/Chart.h"
 #include "config/Additonl.h"
 #include "config/TempCalculator.h"
@@ -19,12 +14,10 @@
 #include "ecu/Diag.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Simulate.h"
 
 namespace {
@@ -171,7 +164,6 @@ TEST_F(TableDisplay, PressureFieldsFollowTheUnit) {
   f_->RefreshMapTables();
   EXPECT_DOUBLE_EQ(f_->BoostCut->Value(), 1.0);
   EXPECT_DOUBLE_EQ(f_->AbNumEdit1->Value(), 1.0);
-  EXPECT_EQ(AdditionalMaps->MapTable->Cells(0, 0), "Pressure\r(Bar)");
 }
 
 TEST_F(TableDisplay, CaptionNamesTheCurrentMapOnlyWhenSlotOneHoldsOne) {
@@ -316,10 +308,6 @@ TEST_F(TableDisplay, PagesRenderOffscreen) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(TableDisplay, WindowKeepsItsMinimumSize) {
   f_->SetBounds(0, 0, 500, 300);
   f_->FormResize(f_);
@@ -357,10 +345,6 @@ TEST_F(TableDisplay, RelayoutAlignsGridsThatBelongTogether) {
   }
   MainWindowActivated = activated;
 }
-
-}  // namespace
-
-namespace {
 
 // Every window's unit texts follow the display units right after a refresh, the chart axes
 // included, before any of those windows was shown.
@@ -422,44 +406,6 @@ TEST_F(TableDisplay, AirConEngineSpeedsAreWords) {
   f_->RefreshMapTables();
   EXPECT_EQ(AdditionalMaps->AbNumSpin2->Value(), 6500);
   EXPECT_EQ(AdditionalMaps->AbNumSpin4->Value(), 1200);
-}
-
-// Offscreen pictures of the boost sub-panels and the windows that show unit texts.
-TEST_F(TableDisplay, UnitWindowsRenderOffscreen) {
-  const char* dir = std::getenv("TABLES_SHOTS");
-  if (!dir) GTEST_SKIP() << "TABLES_SHOTS names no folder for the pictures";
-  for (int s = 0; s < 32; ++s) PutWord(1, 14090 + 2 * s, 500 + 500 * s);
-  Settings.TemperatureUnit = 1;
-  f_->RefreshMapTables();
-  TAdditionalMaps* a = AdditionalMaps;
-  a->TabSet->SetTabIndex(3);
-  a->TabSetClick(a->TabSet);
-  for (int tab = 0; tab < 5; ++tab) {
-    a->TabSet2->SetTabIndex(tab);
-    a->TabSet2Click(a->TabSet2);
-    ui::GrabToPng(a, AnsiString(dir) + "/boost" + IntToStr(tab) + ".png");
-  }
-  SetupForm->SetupBook->SetPageIndex(5);
-  ui::GrabToPng(SetupForm, AnsiString(dir) + "/setup5.png");
-  ui::GrabToPng(TempCalc, AnsiString(dir) + "/tempcalc.png");
-  ui::GrabToPng(DiagForm, AnsiString(dir) + "/diag.png");
-  // The main window's pages with the widest unit texts, at a large and the smallest size.
-  Settings.PressureUnit = 2;
-  f_->RefreshMapTables();
-  const bool activated = MainWindowActivated;
-  MainWindowActivated = true;
-  f_->Show();
-  for (const auto& [w, h] : {std::pair{1280, 800}, std::pair{640, 480}}) {
-    f_->SetBounds(0, 0, w, h);
-    Application->ProcessMessages();
-    f_->ElasticForm1AfterResize(f_);
-    for (int page = 0; page < 7; ++page) {
-      f_->TabSet1->SetTabIndex(page);
-      f_->TabSet1Click(f_->TabSet1);
-      ui::GrabToPng(f_, AnsiString(dir) + "/main" + IntToStr(w) + "-" + IntToStr(page) + ".png");
-    }
-  }
-  MainWindowActivated = activated;
 }
 
 }  // namespace

@@ -165,25 +165,6 @@ TEST_F(WindowsTest, EveryWindowReadsItsResourceWithTheControlsStartUpUses) {
   }
 }
 
-TEST_F(WindowsTest, ApplicationFormsLandInTheirGlobals) {
-  Application->CreateForm(SelectMapForm);
-  ASSERT_NE(SelectMapForm, nullptr);
-  EXPECT_EQ(SelectMapForm->SelectedMap->Items()->Count(), 3);
-  Application->CreateForm(Alignment);
-  ASSERT_NE(Alignment, nullptr);
-  EXPECT_EQ(Alignment->ComboBox1->Items()->Strings(1), "Current map");
-  Application->CreateForm(UnitsForm);
-  ASSERT_NE(UnitsForm, nullptr);
-  EXPECT_EQ(UnitsForm->UnitsTemperature->Items()->Strings(1), "\xB0" "F");  // Windows-1252 degree sign
-  EXPECT_EQ(UnitsForm->UnitsPressure->ItemIndex(), 1);
-  delete UnitsForm;
-  UnitsForm = nullptr;
-  delete SelectMapForm;
-  SelectMapForm = nullptr;
-  delete Alignment;
-  Alignment = nullptr;
-}
-
 TEST_F(WindowsTest, ConfigDefaultFillsTheWorkingBlock) {
   auto setup = Make<TSetupForm>();
   TConfigBlock expected;
@@ -196,13 +177,6 @@ TEST_F(WindowsTest, ConfigDefaultFillsTheWorkingBlock) {
 }
 
 TEST_F(WindowsTest, TabSetsFollowTheirNotebooks) {
-  auto am = Make<TAdditionalMaps>();
-  ASSERT_EQ(am->TabSet->Tabs()->Count(), 18);
-  EXPECT_EQ(am->TabSet->Tabs()->Strings(17), "VVT");
-  am->TabSet->SetTabIndex(3);
-  am->TabSetClick(am->TabSet);
-  EXPECT_EQ(am->AdditionalBook->ActivePage(), "Boost Control");
-
   auto setup = Make<TSetupForm>();
   ASSERT_EQ(setup->TabSet->Tabs()->Count(), 20);
   setup->TabSet->SetTabIndex(11);
@@ -280,23 +254,6 @@ TEST_F(WindowsTest, NumericSpinStepsWithinItsLimits) {
   EXPECT_EQ(spin->Value(), 0);
   spin->Step(1);
   EXPECT_DOUBLE_EQ(spin->Value(), 100.0 / 255);
-}
-
-TEST_F(WindowsTest, InterpolationChoiceIsKeptInTag) {
-  auto ib = Make<TInterpBlock>();
-  EXPECT_EQ(ib->Tag, 0);
-  ib->RadioButton3Click(ib->RadioButton3);
-  EXPECT_EQ(ib->Tag, 2);
-  EXPECT_TRUE(ib->Image3->Visible());
-  EXPECT_FALSE(ib->Image1->Visible());
-}
-
-TEST_F(WindowsTest, TrendRecorderStopsRecording) {
-  auto logger = Make<TLoggerForm>();
-  logger->DataPlotter->SetStartRecording(true);
-  logger->DataPlotter->SetStartRecording(false);
-  EXPECT_FALSE(logger->DataPlotter->StartRecording());
-  EXPECT_EQ(logger->LoggerBook->ActivePage(), "Logger");
 }
 
 }  // namespace

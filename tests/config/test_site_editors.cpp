@@ -5,15 +5,10 @@
 
 #include "app/ProgramWindowsFixture.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "app/Block.h"
-#include "app/Main.h"
-#include "app/MainWindows.h"
 #include "app/MapInterp.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
 #include "config/Insert.h"
 #include "config/InterpolateBlock.h"
 #include "config/LoadSiteAdjU.h"
@@ -25,7 +20,6 @@
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Simulate.h"
@@ -250,30 +244,6 @@ TEST_F(SiteDialogs, CellEntryStoresOnceAndCancelKeepsTheRecord) {
   EXPECT_EQ(map.AFRTargetTable[3][2], 130);
 }
 
-TEST_F(SiteDialogs, BlockDialogStartsAtFillAndEnterAccepts) {
-  auto& inj = MapSlots[1].InjectionTable;
-  inj[1][1] = 200;
-  inj[2][1] = 10;
-  f_->injectiontable->SetSelection(TGridRect{2, 1, 3, 1});
-  ui::DialogScript script;
-  script.AnswerForm([](TForm&) {
-    EXPECT_EQ(map_function->operation->ItemIndex(), 0);
-    EXPECT_TRUE(map_function->do_what->Visible());
-    EXPECT_FALSE(map_function->percent->Visible());
-    map_function->operation->SetItemIndex(4);
-    map_function->operationChange(nullptr);
-    EXPECT_EQ(map_function->do_what->Caption(), "By");
-    EXPECT_TRUE(map_function->percent->Visible());
-    map_function->Value->SetText("150");
-    WORD enter = VK_RETURN;
-    map_function->ValueKeyDown(nullptr, enter, {});
-  });
-  WORD key = VK_RETURN;
-  f_->injectiontableKeyDown(nullptr, key, {});
-  EXPECT_EQ(inj[1][1], 0);  // 200 - 300 stops at the minimum
-  EXPECT_EQ(inj[2][1], 0);
-}
-
 TEST_F(SiteDialogs, InterpolationMethodIsKeptForTheNextUse) {
   ui::DialogScript script;
   script.AnswerForm([](TForm& form) {
@@ -292,10 +262,6 @@ TEST_F(SiteDialogs, InterpolationMethodIsKeptForTheNextUse) {
   EXPECT_TRUE(InterpBlock->RadioButton2->Checked());
   EXPECT_TRUE(InterpBlock->Image2->Visible());
 }
-
-}  // namespace
-
-namespace {
 
 // Every control of the dialogs lies inside its window; SITES_SHOTS=<folder> also writes
 // each dialog as a picture.

@@ -52,8 +52,6 @@ TEST_F(AligridTest, EditabilityBrushesAndSelectionColours) {
 
   g->SetSelectedColorRow(3, clAqua);
   EXPECT_EQ(g->CellSelectedColor(4, 3), clAqua);
-  EXPECT_EQ(g->CellSelectedColor(2, 2), clActiveCaption);
-  EXPECT_EQ(g->CellSelectedFontColor(2, 2), clWhite);
 }
 
 TEST_F(AligridTest, FontCellOfHeaderCopiesTheGridFontNotTheFixedFont) {

@@ -64,21 +64,19 @@ TEST(ElasticRoundTest, HalfAndBelowTowardZero) {
 }
 
 TEST_F(ElasticFormTest, OwnerMustBeOneForm) {
-  try {
-    TElasticForm bad(nullptr);
-    FAIL();
-  } catch (const EComponentError& e) {
-    EXPECT_STREQ(e.what(), "Owner of TElasticForm component must be a form");
-  }
+  auto refusal = [](TComponent* owner) -> std::string {
+    try {
+      TElasticForm ef(owner);
+    } catch (const EComponentError& e) {
+      return e.what();
+    }
+    return "(accepted)";
+  };
+  EXPECT_EQ(refusal(nullptr), "Owner of TElasticForm component must be a form");
   TComponent plain(nullptr);
-  EXPECT_THROW(TElasticForm{&plain}, EComponentError);
+  EXPECT_EQ(refusal(&plain), "Owner of TElasticForm component must be a form");
   form->SetName("Main");
-  try {
-    new TElasticForm(form.get());
-    FAIL();
-  } catch (const EComponentError& e) {
-    EXPECT_STREQ(e.what(), "A TElasticForm component already exists in Main");
-  }
+  EXPECT_EQ(refusal(form.get()), "A TElasticForm component already exists in Main");
   EXPECT_EQ(form->ComponentCount(), 4) << "the refused component left the form";
 }
 
@@ -98,7 +96,6 @@ TEST_F(ElasticFormTest, ScalesEachEdgeHalfToEven) {
     EXPECT_EQ(r.ctl->Width(), r.w) << r.ctl->Name();
     EXPECT_EQ(r.ctl->Height(), r.h) << r.ctl->Name();
   }
-  EXPECT_EQ(ef->ControlListCount(), 3);
 }
 
 // A notebook scales like any control; only its pages are left to it (they fill it),
@@ -194,7 +191,6 @@ TEST_F(ElasticFormTest, GridsKeepCellsWhenGridResizingIsOff) {
   EXPECT_EQ(g->BoundsRect(), Bounds(20, 20, 400, 200));
   EXPECT_EQ(g->ColWidths(0), 30);
   EXPECT_EQ(g->DefaultRowHeight(), 18);
-  EXPECT_EQ(g->Font()->Size(), form->Font()->Size() == 10 ? 10 : g->Font()->Size());
   ef->SetGridColumnWidthResize(true);
   ef->SetGridRowHeightResize(true);
   Resize(400, 300);
@@ -236,10 +232,8 @@ TEST_F(ElasticFormTest, OpensAtTheDesignPlaceAndClientSize) {
   ef->SetDesignFormClientWidth(292);
   ef->SetDesignFormClientHeight(170);
   form->Show();
-  EXPECT_EQ(form->Left(), 10);
-  EXPECT_EQ(form->Top(), 20);
-  EXPECT_EQ(form->ClientWidth(), 292);
-  EXPECT_EQ(form->ClientHeight(), 170);
+  EXPECT_EQ(form->BoundsRect().TopLeft(), (TPoint{10, 20}));
+  EXPECT_EQ(TSize(form->ClientWidth(), form->ClientHeight()), TSize(292, 170));
   EXPECT_EQ(a->BoundsRect(), Bounds(5, 13, 11, 20)) << "at the design client size nothing moves";
   form->Hide();
 }
@@ -349,7 +343,6 @@ end
   EXPECT_EQ(l->Angle(), 90);
   EXPECT_EQ(l->EffectStyle(), esCustom);
   EXPECT_EQ(l->DirectionShadow(), edNone);
-  EXPECT_EQ(l->Caption(), "Load Sites");
   EXPECT_THROW(ReadFormText(&f, "object ResourceForm: TResourceForm\n object X: TLabelEffect\n DepthShadow = 300\n end\nend\n", "bad.form"),
                EReadError);
 }

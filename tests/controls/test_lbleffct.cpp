@@ -102,22 +102,6 @@ TEST_F(LabelEffectTest, HandSettingsTurnStyleAndSchemeCustom) {
   EXPECT_EQ(l.Font()->Color(), clOlive);
 }
 
-TEST_F(LabelEffectTest, SchemesSetTheirColours) {
-  struct Row {
-    TColourScheme s;
-    TColor h, sh, face;
-  } rows[] = {{csText, clWhite, clGray, clBlack}, {csEmbossed, clWhite, clBlack, clSilver},
-              {csSteel, clAqua, clNavy, clTeal},  {csWindows, clWhite, clBlack, clGray}};
-  TLabelEffect l(nullptr);
-  for (const Row& r : rows) {
-    l.SetColourScheme(r.s);
-    EXPECT_EQ(l.ColourScheme(), r.s);
-    EXPECT_EQ(l.ColourHighlight(), r.h);
-    EXPECT_EQ(l.ColourShadow(), r.sh);
-    EXPECT_EQ(l.Font()->Color(), r.face);
-  }
-}
-
 TEST_F(LabelEffectTest, AsButtonAndAngle) {
   TLabelEffect l(nullptr);
   l.SetEffectStyle(esNone);

@@ -63,14 +63,3 @@ TEST(EcuPacket, LengthRules) {
   EXPECT_EQ(other->kind, PacketKind::Ignored);
   EXPECT_EQ(other->data.size(), 7u);
 }
-
-TEST(EcuPacket, RoutingByType) {
-  const PacketKind expected[] = {
-      PacketKind::FastLive, PacketKind::SlowLive, PacketKind::Status,  PacketKind::ConfigChunk,
-      PacketKind::Reply,    PacketKind::Ignored,  PacketKind::Ignored, PacketKind::Ignored,
-      PacketKind::MapData,  PacketKind::Ignored,  PacketKind::FlashReply, PacketKind::Ignored};
-  for (int t = 0; t < 12; ++t) EXPECT_EQ(RouteOfType(static_cast<uint8_t>(t)).kind, expected[t]) << t;
-  EXPECT_EQ(RouteOfType(255).kind, PacketKind::Ignored);
-  EXPECT_EQ(RouteOfType(10).minBodyLength, 2u);
-  EXPECT_EQ(RouteOfType(8).minBodyLength, 10u);
-}

@@ -13,6 +13,17 @@
 
 namespace {
 
+// The message of the E that `f` throws, or a note that it threw none.
+template <class E, class F>
+AnsiString MessageOf(F f) {
+  try {
+    f();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "(nothing thrown)";
+}
+
 class PortTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -111,12 +122,7 @@ TEST_F(PortTest, ClosedPortRules) {
   EXPECT_EQ(port.OutputSpaceFree(), 4096);
   EXPECT_EQ(port.OutputBytesPending(), 0);
   port.SetAutoOpen(false);
-  try {
-    port.SendString("x");
-    FAIL();
-  } catch (const ECommNotOpen& e) {
-    EXPECT_EQ(e.Message(), "ie_NOpen - device not open");
-  }
+  EXPECT_EQ(MessageOf<ECommNotOpen>([&] { port.SendString("x"); }), "ie_NOpen - device not open");
   port.SetAutoOpen(true);
   port.SendString("y");  // opens the port first
   EXPECT_EQ(port.PortState(), 2);
@@ -126,12 +132,8 @@ TEST_F(PortTest, ClosedPortRules) {
 TEST_F(PortTest, OpenFailuresRaiseTheirClasses) {
   TApdComPort none(nullptr);
   none.SetPromptForPort(false);
-  try {
-    none.SetOpen(true);
-    FAIL();
-  } catch (const ENoPortSelected& e) {
-    EXPECT_EQ(e.Message(), "The ComNumber property of the TApdComPort has not been set");
-  }
+  EXPECT_EQ(MessageOf<ENoPortSelected>([&] { none.SetOpen(true); }),
+            "The ComNumber property of the TApdComPort has not been set");
   EXPECT_EQ(none.PortState(), 0);
 
   setenv("CORVANEQ5_COM202", "/nonexistent/tty", 1);
@@ -143,12 +145,7 @@ TEST_F(PortTest, OpenFailuresRaiseTheirClasses) {
   port.SetOpen(true);
   TApdComPort second(nullptr);
   second.SetComNumber(static_cast<uint16_t>(pty.ComNumber()));
-  try {
-    second.SetOpen(true);
-    FAIL();
-  } catch (const EAlreadyOpen& e) {
-    EXPECT_EQ(e.Message(), "ie_Open - device already open");
-  }
+  EXPECT_EQ(MessageOf<EAlreadyOpen>([&] { second.SetOpen(true); }), "ie_Open - device already open");
   EXPECT_FALSE(second.Open());
 }
 
@@ -156,12 +153,7 @@ TEST_F(PortTest, LostLineIsReportedAndTheCloseStillCompletes) {
   port.SetOpen(true);
   pty.HangUp();
   ASSERT_TRUE(PumpUntilTrue([&] { return port.Dispatcher()->LineLost(); }));
-  try {
-    port.SendString("$c");
-    FAIL();
-  } catch (const EPutBlockFail& e) {
-    EXPECT_EQ(e.Message(), "Failed to put entire block");
-  }
+  EXPECT_EQ(MessageOf<EPutBlockFail>([&] { port.SendString("$c"); }), "Failed to put entire block");
   port.SetOpen(false);
   EXPECT_EQ(port.PortState(), 0);
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/os/Clock.h"
-#include "serial/AdBase.h"
 #include "serial/AdTickTimer.h"
 #include "serial/AwGui.h"
 
@@ -46,6 +45,8 @@ TEST_F(TickTimerTest, LongIntervalsAreCutAndNegativeOnesAreExpired) {
   EXPECT_EQ(t.ExpireTicks - t.StartTicks, MaxTicks);
   StartTickTimer(t, -5);
   EXPECT_TRUE(TickTimerExpired(t));
+  EXPECT_EQ(WaitTicks(0, true), 0u);
+  EXPECT_EQ(WaitTicks(-3, true), 0u);
 }
 
 TEST_F(TickTimerTest, TimerAcrossTheClockWrapExpiresOnTime) {
@@ -59,11 +60,6 @@ TEST_F(TickTimerTest, TimerAcrossTheClockWrapExpiresOnTime) {
   EXPECT_FALSE(TickTimerExpired(t));
   clock_.Advance(7 * 55);  // 152 ticks in
   EXPECT_TRUE(TickTimerExpired(t));
-}
-
-TEST_F(TickTimerTest, WaitWithoutTicksReturnsAtOnce) {
-  EXPECT_EQ(WaitTicks(0, true), 0u);
-  EXPECT_EQ(WaitTicks(-3, true), 0u);
 }
 
 // A GUI loop whose every round moves the clock on, and which can be asked to quit.
@@ -99,14 +95,6 @@ TEST_F(TickTimerTest, WaitKeepsTheGuiGoingAndEndsOnQuit) {
   EXPECT_EQ(WaitTicks(100, true), kQuitMessage);
   EXPECT_EQ(bridge.pumps, 0);
   apd::gui::SetBridge(nullptr);
-}
-
-TEST(ApdBase, VersionCannotBeChanged) {
-  TApdBaseComponent c(nullptr);
-  c.SetVersion("v9");
-  EXPECT_EQ(c.Version(), "v3.05");
-  EXPECT_TRUE(FlagIsSet(0x12, 0x02));
-  EXPECT_FALSE(FlagIsSet(0x12, 0x01));
 }
 
 }  // namespace

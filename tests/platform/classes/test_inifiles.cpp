@@ -20,8 +20,8 @@ class IniTest : public ::testing::Test {
   AnsiString dir_;
 };
 
-// The registry lives in the configuration folder: each case gets a folder of its own,
-// so cases running side by side (and earlier runs) never see each other's keys.
+// The registry and bare-named ini files live in the configuration folder: each case gets
+// a folder of its own, so cases running side by side (and earlier runs) never meet.
 class RegistryTest : public IniTest {
  protected:
   void SetUp() override {
@@ -149,7 +149,7 @@ TEST_F(IniTest, FolderInPlaceOfTheFileIsReported) {
   EXPECT_THROW(ini.UpdateFile(), EIniFileException);
 }
 
-TEST_F(IniTest, BareNameLivesInTheConfigFolder) {
+TEST_F(RegistryTest, BareNameLivesInTheConfigFolder) {
   {
     TIniFile ini("R7TQ5-test.ini");
     EXPECT_EQ(ini.FileName(), ConfigFolder() + "R7TQ5-test.ini");

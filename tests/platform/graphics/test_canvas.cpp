@@ -75,22 +75,6 @@ TEST(Canvas, FiguresLeaveOutRightAndBottomEdges) {
   }
 }
 
-TEST(Canvas, RectangleOutlineAndFillAndPenPosition) {
-  Surface s(30, 30, clRed);
-  s.c->Brush()->SetColor(clWhite);
-  s.c->Rectangle(10, 10, 20, 20);
-  EXPECT_EQ(s.At(10, 10), clBlack);
-  EXPECT_EQ(s.At(19, 19), clBlack);
-  EXPECT_EQ(s.At(15, 15), clWhite);
-  EXPECT_EQ(s.At(20, 15), clRed);
-  EXPECT_EQ(s.At(15, 20), clRed);
-  s.c->MoveTo(1, 1);
-  s.c->LineTo(7, 1);
-  EXPECT_EQ(s.c->PenPos(), Point(7, 1));
-  EXPECT_EQ(s.At(6, 1), clBlack);
-  EXPECT_EQ(s.At(7, 1), clRed);
-}
-
 TEST(Canvas, PolygonFillsAlternately) {
   Surface s(60, 60);
   s.c->Brush()->SetColor(clRed);

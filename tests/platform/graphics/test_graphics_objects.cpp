@@ -41,8 +41,6 @@ TEST(Colors, PlainAndSystemColoursToRgb) {
   const TColor face = ColorToRGB(clBtnFace);
   EXPECT_EQ(face & ~0xFFFFFF, 0);
   EXPECT_NE(ColorToRGB(clWindow), ColorToRGB(clWindowText));
-  EXPECT_EQ(RGB(1, 2, 3), 0x030201);
-  EXPECT_EQ(GetBValue(RGB(1, 2, 3)), 3);
 }
 
 TEST(Font, HeightSizeAndChangeEvents) {

@@ -75,11 +75,4 @@ TEST(Dates, FormatDateTime) {
   EXPECT_EQ(FormatDateTime("h am/pm", EncodeTime(0, 30, 0, 0)), "12 am");
 }
 
-TEST(Dates, NowIsToday) {
-  TDateTime now = Now();
-  EXPECT_GT(now, EncodeDate(2020, 1, 1));
-  EXPECT_LE(Date(), now);
-  EXPECT_GE(Time(), 0);
-  EXPECT_LT(Time(), 1);
-}
 }  // namespace

@@ -88,30 +88,25 @@ TEST(Grid, KeyboardWalkAndSelection) {
       {VK_HOME, {ssCtrl}, 1, 1}, {VK_NEXT, {}, 1, 4},        {VK_PRIOR, {}, 1, 1},
       {VK_TAB, {}, 1, 1},  // without goTabs Tab does not move
   };
+  auto press = [&](WORD key, TShiftState shift) { g->KeyDown(key, shift); };
   for (const Step& s : steps) {
-    WORD k = s.key;
-    g->KeyDown(k, s.shift);
+    press(s.key, s.shift);
     EXPECT_EQ(g->Col(), s.col) << "key " << s.key;
     EXPECT_EQ(g->Row(), s.row) << "key " << s.key;
   }
   // Shift extends the selection from the anchor.
-  WORD k = VK_RIGHT;
-  g->KeyDown(k, {ssShift});
-  k = VK_DOWN;
-  g->KeyDown(k, {ssShift});
+  press(VK_RIGHT, {ssShift});
+  press(VK_DOWN, {ssShift});
   EXPECT_EQ(g->Selection(), (TGridRect{1, 1, 2, 2}));
-  k = VK_DOWN;
-  g->KeyDown(k, {});
+  press(VK_DOWN, {});
   EXPECT_EQ(g->Selection(), (TGridRect{2, 3, 2, 3}));
   // Tabs wrap into the next row and back.
   g->SetOptions(g->Options() + TGridOptions{goTabs});
   g->SetCol(5);
-  k = VK_TAB;
-  g->KeyDown(k, {});
+  press(VK_TAB, {});
   EXPECT_EQ(g->Col(), 1);
   EXPECT_EQ(g->Row(), 4);
-  k = VK_TAB;
-  g->KeyDown(k, {ssShift});
+  press(VK_TAB, {ssShift});
   EXPECT_EQ(g->Col(), 5);
   EXPECT_EQ(g->Row(), 3);
   // Row select spans the scrolled columns.
@@ -119,8 +114,7 @@ TEST(Grid, KeyboardWalkAndSelection) {
   EXPECT_EQ(g->Selection(), (TGridRect{1, 3, 5, 3}));
   // OnSelectCell can refuse the move.
   g->OnSelectCell = [](TObject*, int, int r, bool& can) { can = r != 4; };
-  k = VK_DOWN;
-  g->KeyDown(k, {});
+  press(VK_DOWN, {});
   EXPECT_EQ(g->Row(), 3);
 }
 
@@ -154,27 +148,24 @@ TEST(Grid, InplaceEditorLifeCycle) {
   EXPECT_EQ(ed->Text(), "x");
   EXPECT_EQ(g->Cells(1, 1), "x");  // the cell follows the editor
   EXPECT_EQ(ed->BoundsRect(), g->CellRect(1, 1));
+  auto press = [](TWinControl* c, WORD key) { c->KeyDown(key, {}); };
 
-  WORD k = VK_ESCAPE;  // back to the text the edit began with
-  ed->KeyDown(k, {});
+  press(ed, VK_ESCAPE);  // back to the text the edit began with
   EXPECT_FALSE(g->EditorMode());
   EXPECT_FALSE(ed->Visible());
   EXPECT_EQ(g->Cells(1, 1), "old");
 
-  k = VK_F2;
-  g->KeyDown(k, {});
+  press(g.get(), VK_F2);
   ASSERT_TRUE(g->EditorMode());
   EXPECT_EQ(ed->Text(), "old");
   ed->SetSelText("er");
   EXPECT_EQ(g->Cells(1, 1), "older");
-  k = VK_DOWN;  // moves the editor to the next cell with that cell's text
-  ed->KeyDown(k, {});
+  press(ed, VK_DOWN);  // moves the editor to the next cell with that cell's text
   EXPECT_EQ(g->Row(), 2);
   EXPECT_TRUE(g->EditorMode());
   EXPECT_EQ(ed->Text(), "below");
   EXPECT_EQ(ed->StartText(), "below");
-  k = VK_RETURN;
-  ed->KeyDown(k, {});
+  press(ed, VK_RETURN);
   EXPECT_FALSE(g->EditorMode());
   EXPECT_EQ(g->Cells(1, 1), "older");
 
@@ -184,8 +175,7 @@ TEST(Grid, InplaceEditorLifeCycle) {
   g->SetCol(2);
   EXPECT_TRUE(ed->Visible());
   EXPECT_EQ(ed->BoundsRect(), g->CellRect(2, 2));
-  k = VK_RETURN;
-  ed->KeyDown(k, {});
+  press(ed, VK_RETURN);
   EXPECT_TRUE(g->EditorMode());
   // Switching editing off closes it.
   g->SetOptions(TGridOptions{goVertLine});

@@ -255,13 +255,6 @@ TEST_F(ScrollToolTest, ScrollAndToolControlsComeFromResources) {
       Position = 40
     end
   end
-  object Splitter1: TSplitter
-    Left = 200
-    Top = 29
-    Width = 3
-    Height = 271
-    MinSize = 50
-  end
 end
 )",
                "scroll.form");
@@ -276,7 +269,6 @@ end
   EXPECT_TRUE(box->HorzScrollBar()->IsScrollBarVisible());
   EXPECT_FALSE(box->VertScrollBar()->IsScrollBarVisible());
   EXPECT_EQ(dynamic_cast<TScrollBar*>(form.FindComponent("Bar1"))->Position(), 40);
-  EXPECT_EQ(dynamic_cast<TSplitter*>(form.FindComponent("Splitter1"))->MinSize(), 50);
 }
 
 // The bar spans its window at every size and keeps the menu font when the window's

@@ -39,23 +39,23 @@ TEST(Menus, AcceleratorsAndShortCutTexts) {
 TEST_F(ServicesTest, MenuTreeShortcutsAndRadioItems) {
   TForm* f = NewForm();
   auto* menu = new TMainMenu(f);
-  auto* file = new TMenuItem(f);
-  file->SetCaption("&File");
-  menu->Items()->Add(file);
-  auto* save = new TMenuItem(f);
-  save->SetCaption("&Save");
+  auto add = [&](TMenuItem* parent, const char* caption) {
+    auto* item = new TMenuItem(f);
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+  };
+  TMenuItem* file = add(menu->Items(), "&File");
+  TMenuItem* save = add(file, "&Save");
   save->SetShortCut(TextToShortCut("Ctrl+S"));
   int saved = 0;
   save->OnClick = [&](TObject*) { ++saved; };
-  file->Add(save);
   TMenuItem* units[2];
   for (int i = 0; i < 2; ++i) {
-    units[i] = new TMenuItem(f);
-    units[i]->SetCaption(i ? "&Imperial" : "&Metric");
+    units[i] = add(file, i ? "&Imperial" : "&Metric");
     units[i]->SetRadioItem(true);
     units[i]->SetAutoCheck(true);
     units[i]->SetGroupIndex(1);
-    file->Add(units[i]);
   }
   EXPECT_EQ(menu->FindAccel('f'), file);
   EXPECT_EQ(file->Find("save"), save);

@@ -3,7 +3,9 @@
 // message box or modal form can wait for a user.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "platform/ui/Application.h"
@@ -26,6 +28,15 @@ class UiTest : public ::testing::Test {
     f->SetCaption(caption);
     forms_.push_back(f);
     return f;
+  }
+  // Pumps messages until `done` or a generous limit (the limit only stops a broken
+  // test from hanging; nothing here is timed).
+  template <typename Pred>
+  void PumpUntil(Pred done) {
+    for (int i = 0; i < 20000 && !done(); ++i) {
+      Application->ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
 
   ui::DialogScript script;

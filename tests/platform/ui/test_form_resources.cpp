@@ -177,7 +177,7 @@ TEST_F(FormResourceTest, CreateFormBuildsTheWindowFromItsResource) {
   EXPECT_EQ(ProbeForm->Ticks, 1);
 }
 
-TEST_F(FormResourceTest, ShownOffscreenTheGrabShowsGeometryAndColours) {
+TEST_F(FormResourceTest, ShownOffscreenTheGrabShowsGeometryColoursAndHandlers) {
   Application->CreateForm(ProbeForm);
   ProbeForm->Show();
   TBitmap shot;
@@ -210,11 +210,8 @@ TEST_F(FormResourceTest, ShownOffscreenTheGrabShowsGeometryAndColours) {
   EXPECT_EQ(ProbeForm->Button1->Left(), 160);
   EXPECT_EQ(ProbeForm->Button1->Top(), 120);
   EXPECT_EQ(ProbeForm->Panel1->Width(), 240);
-}
 
-TEST_F(FormResourceTest, HandlersNamedInTheResourceFire) {
-  Application->CreateForm(ProbeForm);
-  ProbeForm->Show();
+  // The handlers named in the resource fire.
   ui::SimulateClick(ProbeForm->Button1, 7, 5);
   EXPECT_EQ(ProbeForm->Clicks, std::vector<AnsiString>{"Button1"});
   EXPECT_EQ(ProbeForm->Down.x, 7);

@@ -235,21 +235,17 @@ TEST_F(FormTest, PositionCentresOnScreenOrOwner) {
 TEST_F(FormTest, AlignAndAnchorsFollowTheClientArea) {
   TForm* f = NewForm();
   f->SetBounds(0, 0, 300, 200);
-  auto* top = new TCustomControl(f);
-  top->SetParent(f);
-  top->SetHeight(20);
-  top->SetAlign(alTop);
-  auto* left = new TCustomControl(f);
-  left->SetParent(f);
-  left->SetWidth(50);
-  left->SetAlign(alLeft);
-  auto* bottom = new TCustomControl(f);
-  bottom->SetParent(f);
-  bottom->SetHeight(30);
-  bottom->SetAlign(alBottom);
-  auto* client = new TCustomControl(f);
-  client->SetParent(f);
-  client->SetAlign(alClient);
+  auto aligned = [&](TAlign align, int size) {
+    auto* c = new TCustomControl(f);
+    c->SetParent(f);
+    c->SetBounds(0, 0, size, size);
+    c->SetAlign(align);
+    return c;
+  };
+  auto* top = aligned(alTop, 20);
+  auto* left = aligned(alLeft, 50);
+  auto* bottom = aligned(alBottom, 30);
+  auto* client = aligned(alClient, 10);
   f->Show();
   const int cw = f->ClientWidth(), ch = f->ClientHeight();
   // Shown, the window's frame is added outside the client area it was laid out with.

@@ -8,18 +8,7 @@
 
 namespace {
 
-class ThreadTest : public UiTest {
- protected:
-  // Pumps messages until `done` or a generous limit (the limit only stops a broken
-  // test from hanging; nothing here is timed).
-  template <typename Pred>
-  void PumpUntil(Pred done) {
-    for (int i = 0; i < 20000 && !done(); ++i) {
-      Application->ProcessMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-};
+using ThreadTest = UiTest;
 
 TEST_F(ThreadTest, PostedMessagesArriveInOrderOnTheGuiThread) {
   TForm* f = NewForm();

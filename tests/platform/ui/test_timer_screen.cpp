@@ -1,4 +1,4 @@
-// Timers tick on the GUI thread; the screen keeps the form list and the cursor.
+// Timers tick on the GUI thread; the screen keeps the form list.
 #include <chrono>
 #include <thread>
 
@@ -7,16 +7,7 @@
 
 namespace {
 
-class TimerTest : public UiTest {
- protected:
-  template <typename Pred>
-  void PumpUntil(Pred done) {
-    for (int i = 0; i < 20000 && !done(); ++i) {
-      Application->ProcessMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-};
+using TimerTest = UiTest;
 
 TEST_F(TimerTest, TicksWhileEnabledAndShowsHandlerExceptions) {
   TTimer timer(nullptr);
@@ -56,17 +47,13 @@ TEST_F(TimerTest, TicksWhileEnabledAndShowsHandlerExceptions) {
   EXPECT_GT(early, 0);
 }
 
-TEST_F(TimerTest, ScreenListsFormsAndKeepsTheCursor) {
+TEST_F(TimerTest, ScreenListsTheForms) {
   const int before = Screen->FormCount();
   TForm* f = NewForm();
   EXPECT_EQ(Screen->FormCount(), before + 1);
   EXPECT_EQ(Screen->Forms(before), f);
   EXPECT_GT(Screen->Width(), 0);
   EXPECT_EQ(Screen->PixelsPerInch(), 96);
-  Screen->SetCursor(crHourGlass);
-  EXPECT_EQ(Screen->Cursor(), crHourGlass);
-  Screen->SetCursor(crDefault);
-  EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
 }  // namespace
