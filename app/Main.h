@@ -98,6 +98,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void UpdateRPMsites();
   // Fills the tables from the current map.
   void RefreshMapTables();
+  // Set while RefreshMapTables fills the controls; the field handlers then leave the
+  // record alone.
+  bool RefreshingTables = false;
   // Re-applies the display units to the channel functions and the logger's channels.
   void UpdateLoggerUnits();
 

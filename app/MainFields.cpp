@@ -25,7 +25,7 @@ constexpr int kDetailsBudget = 248;
 AnsiString Byte(uint8_t b) { return AnsiString(reinterpret_cast<const char*>(&b), 1); }
 
 // How a numeric control's value becomes its record word.
-enum class Scale { Word, Times10, Times255Rounded, Times100, PerIncrement };
+enum class Scale { Word, Tenths, Times10, Times255Rounded, Times100, PerIncrement };
 
 struct NumberField {
   const char* Name;
@@ -36,7 +36,8 @@ struct NumberField {
 
 const NumberField kNumberFields[] = {
     {"startup_timing", &TR7Tform1::startup_timing, &TMapRecord::StartupTiming, Scale::Word},
-    {"Idleuprpm", &TR7Tform1::Idleuprpm, &TMapRecord::IdleUpSpeed, Scale::Word},
+    // The idle-up speed is shown in rpm and kept in units of 10 rpm.
+    {"Idleuprpm", &TR7Tform1::Idleuprpm, &TMapRecord::IdleUpSpeed, Scale::Tenths},
     {"IdleRpmSw", &TR7Tform1::IdleRpmSw, &TMapRecord::IdleSpeedSwitch, Scale::Word},
     {"IdlePotSw", &TR7Tform1::IdlePotSw, &TMapRecord::IdleThrottleSwitch, Scale::Word},
     {"IACVRateValue", &TR7Tform1::IACVRateValue, &TMapRecord::IACVRate, Scale::Word},
@@ -74,6 +75,7 @@ int16_t StoredNumber(const TAdvSpinEdit* spin, Scale how) {
   const double v = spin->FloatValue();
   switch (how) {
     case Scale::Word: return ToRecordWord(spin->Value());
+    case Scale::Tenths: return ToRecordWord(spin->Value() / 10);
     case Scale::Times10: return ToRecordWord(std::trunc(v * 10));
     case Scale::Times255Rounded: return ToRecordWord(static_cast<double>(Round(v * 255)));
     case Scale::Times100: return ToRecordWord(std::trunc(v * 100));
@@ -158,6 +160,7 @@ int TR7Tform1::DetailsCharsUsed(TObject* Sender, AnsiString& text) {
 }
 
 void TR7Tform1::DetailsChange(TObject* Sender) {
+  if (RefreshingTables) return;
   static bool busy = false;  // putting the cut text back raises this event again
   if (busy) return;
   auto* control = dynamic_cast<TControl*>(Sender);
@@ -186,6 +189,7 @@ void TR7Tform1::hard_limitExit(TObject*) { ApplyRevLimit(hard_limit, MapSlots[Cu
 void TR7Tform1::shiftlightExit(TObject*) { ApplyRevLimit(shiftlight, MapSlots[CurrentMap].ShiftLightSpeed); }
 
 void TR7Tform1::NumberFieldChange(TObject* Sender) {
+  if (RefreshingTables) return;
   // The two unsigned words.
   if (Sender == SeqStart && SeqStart != nullptr) {
     MapSlots[CurrentMap].SeqShiftStart = static_cast<uint16_t>(std::clamp(SeqStart->Value(), 0, 65535));
@@ -213,6 +217,7 @@ void TR7Tform1::Lam_CorrExit(TObject* Sender) {
 }
 
 void TR7Tform1::CutOffEnabledClick(TObject*) {
+  if (RefreshingTables) return;
   const bool on = CutOffEnabled->Checked();
   MapSlots[CurrentMap].OverrunCutEnabled = on ? 1 : 0;
   for (TControl* c : {static_cast<TControl*>(CutOffPot), static_cast<TControl*>(cutoffpotlabel),
@@ -221,6 +226,7 @@ void TR7Tform1::CutOffEnabledClick(TObject*) {
 }
 
 void TR7Tform1::FineEnabledClick(TObject*) {
+  if (RefreshingTables) return;
   const bool on = FineEnabled->Checked();
   MapSlots[CurrentMap].IdleFineControl = on ? 1 : 0;
   for (TControl* c : {static_cast<TControl*>(IdleIgnTrim), static_cast<TControl*>(FineLabel),
@@ -229,6 +235,7 @@ void TR7Tform1::FineEnabledClick(TObject*) {
 }
 
 void TR7Tform1::SeqEnabledClick(TObject*) {
+  if (RefreshingTables) return;
   const bool on = SeqEnabled->Checked();
   MapSlots[CurrentMap].SeqShiftEnabled = on ? 1 : 0;
   for (TControl* c : {static_cast<TControl*>(SeqLabel1), static_cast<TControl*>(SeqLabel2),
@@ -238,6 +245,7 @@ void TR7Tform1::SeqEnabledClick(TObject*) {
 }
 
 void TR7Tform1::Lam_SensorChange(TObject*) {
+  if (RefreshingTables) return;
   // Bits 3 and 4 hold the sensor type; the other bits stay.
   const int index = std::max(0, Lam_Sensor->ItemIndex());
   uint8_t& options = MapSlots[CurrentMap].LambdaOptions;
@@ -245,10 +253,12 @@ void TR7Tform1::Lam_SensorChange(TObject*) {
 }
 
 void TR7Tform1::ComboBox1Change(TObject*) {
+  if (RefreshingTables) return;
   MapSlots[CurrentMap].MainOptionItem = static_cast<uint8_t>(std::max(0, ComboBox1->ItemIndex()));
 }
 
 void TR7Tform1::FanThresholdChanged(TObject* Sender) {
+  if (RefreshingTables) return;
   auto* spin = dynamic_cast<TAbNumSpin*>(Sender);
   if (spin == nullptr) return;
   const double v = spin->Value();

@@ -266,12 +266,12 @@ void TR7Tform1::ReadIniFile() { ReadSettingsFile(SettingsFileName); }
 void TR7Tform1::WriteInifile() { WriteSettingsFile(SettingsFileName); }
 
 void TR7Tform1::IdleControlModeChange(TObject*) {
-  if (IdleControlMode->ItemIndex() >= 0)
+  if (!RefreshingTables && IdleControlMode->ItemIndex() >= 0)
     MapSlots[CurrentMap].IdleControlMode = static_cast<int16_t>(IdleControlMode->ItemIndex());
 }
 
 void TR7Tform1::SeqTypeChange(TObject*) {
-  if (SeqType->ItemIndex() >= 0) MapSlots[CurrentMap].SeqShiftType = static_cast<uint8_t>(SeqType->ItemIndex());
+  if (!RefreshingTables && SeqType->ItemIndex() >= 0) MapSlots[CurrentMap].SeqShiftType = static_cast<uint8_t>(SeqType->ItemIndex());
 }
 
 void TR7Tform1::Timer1Timer(TObject*) { timepanel->SetCaption(FormatDateTime("hh:mm", Now())); }

@@ -357,6 +357,15 @@ void TR7Tform1::UpdateLoggerUnits() {
 }
 
 void TR7Tform1::RefreshMapTables() {
+  // The controls are filled from the record: their change handlers must not write the
+  // shown values back into it.
+  const bool wasRefreshing = RefreshingTables;
+  RefreshingTables = true;
+  struct Restore {
+    bool& flag;
+    bool value;
+    ~Restore() { flag = value; }
+  } restore{RefreshingTables, wasRefreshing};
   TMapRecord& m = MapSlots[CurrentMap];
   const TMapRecord& first = MapSlots[1];
   const int tu = TempUnit(), pu = PressUnit();

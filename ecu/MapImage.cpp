@@ -99,7 +99,6 @@ struct MapField {
   Codec codec;
   uint16_t mapRecord = 0;  // LoadAxis: the MAP form
   int8_t optionBit = 0;    // LoadAxis: bit of the option word that selects the MAP form
-  bool readBack = true;    // LoadAxis: false for the axis the reader skips
   uint8_t fixed = 0;       // Fixed
 };
 
@@ -130,11 +129,10 @@ constexpr MapField Special(uint16_t image, uint16_t count, uint8_t width, Kind k
   return {image, count, width, kind, Rec::Word, Place::List, 0, kPlain};
 }
 constexpr MapField Axis(uint16_t image, uint16_t count, int8_t bit, uint16_t throttle,
-                        uint16_t map, bool readBack = true) {
+                        uint16_t map) {
   MapField f{image, count, 2, Kind::LoadAxis, Rec::Word, Place::List, throttle, kPlain};
   f.mapRecord = map;
   f.optionBit = bit;
-  f.readBack = readBack;
   return f;
 }
 
@@ -255,7 +253,8 @@ constexpr MapField kMapImageFields[] = {
     Axis(4012, 5, 5, 13478, 13818),
     Axis(4022, 5, 2, 13342, 13682),
     Axis(4032, 5, 3, 13410, 13750),
-    Axis(4042, 5, 4, 13548, 13888, false),
+    // The five 5-site axes lie 68 bytes apart in the record (one 34-word column each).
+    Axis(4042, 5, 4, 13546, 13886),
     Fixed(4052, 10),
     Words(4062, 1, kVVTOffset, 2, kPlain),
     Words(4064, 1, 13246, 1, kPlain),
@@ -445,7 +444,6 @@ void DecodeField(const MapField& f, const uint8_t* in, TMapRecord& m) {
         break;
       }
       case Kind::LoadAxis:
-        if (!f.readBack) return;
         if (OptionBit(m, f.optionBit))
           PutWord(m, f.mapRecord + 2 * i, GetImage(at, 2) / 10);
         else

@@ -15,6 +15,7 @@
 #include "config/ConfigBlock.h"
 #include "controls/Aligrid.h"
 #include "e2e/EcuLink.h"
+#include "e2e/MainWindowLink.h"
 #include "ecu/LiveData.h"
 #include "ecu/MapLock.h"
 #include "ecu/Progress.h"
@@ -42,75 +43,27 @@ constexpr int kInjection = 77;
 // The ignition cell of the operating point in the ECU's memory-write space.
 constexpr std::size_t kIgnitionCell = (kBank - 1) * ecusim::kBankSize + 1312 + kLoadSite * 32 + kSpeedSite;
 
-class LivePage : public ::testing::Test {
+class LivePage : public MainWindowLink {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
+  LivePage() : MainWindowLink(kCom) {}
+
+  std::string IniText() override { return MainWindowLink::IniText() + "[Main]\nLive map save=1\n"; }
+
+  void Prepare(Ecu& e) override {
+    e.State().activeBank = kBank;
+    auto& f = e.State().fast;
+    f.rpm = 2500;
+    f.speedSite = kSpeedSite;
+    f.loadSite = kLoadSite;
+    f.ignitionMapValue = 2 * kIgnition;
+    f.injectionMapValue = kInjection;
+    PrepareMore(e);
   }
 
   void SetUp() override {
-    savedSlots_ = std::make_unique<TMapSlots>(MapSlots);
-    savedMap_ = CurrentMap;
-    savedSettings_ = Settings;
-    savedConfig_ = ConfigBlock;
-    ecu::ZeroLiveRawValues();
-    ECUConnected = ECUImmobilised = ECUMapsLocked = LoggingActive = false;
-    FlashState = 0;
-
-    sim.With([this](Ecu& e) {
-      e.State().activeBank = kBank;
-      auto& f = e.State().fast;
-      f.rpm = 2500;
-      f.speedSite = kSpeedSite;
-      f.loadSite = kLoadSite;
-      f.ignitionMapValue = 2 * kIgnition;
-      f.injectionMapValue = kInjection;
-      Prepare(e);
-    });
-    sim.Start();
-    sim.ExportAsComPort(kCom);
-
-    // The first activation reads these settings and opens the saved port without asking.
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    ini_ = (std::filesystem::temp_directory_path() /
-            ("e2e-live-" + std::to_string(getpid()) + "-" + info->name() + ".ini")).string();
-    std::ofstream(ini_) << "[Comms]\nAuto=1\nPort=" << kCom << "\n[Main]\nLive map save=1\n";
-    CreateProgramForms();
-    f_ = R7Tform1;
-    f_->SettingsFileName = ini_;
-    f_->Show();
+    MainWindowLink::SetUp();
     ASSERT_TRUE(f_->comms->Open());
     ASSERT_TRUE(script.Shown().empty());
-  }
-
-  void TearDown() override {
-    // The program's own close: the exit question answered OK, the link shut down.
-    if (f_ != nullptr) {
-      script.Answer(mrOk);
-      EXPECT_TRUE(f_->CloseQuery());
-    }
-    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-    Application->ProcessMessages();
-    // The windows other tests of this program reach through their globals.
-    R7Tform1 = nullptr;
-    CommsProgress = nullptr;
-    MapLockForm = nullptr;
-    unsetenv(("CORVANEQ5_COM" + std::to_string(kCom)).c_str());
-    sim.Stop();
-    std::filesystem::remove(ini_);
-
-    MapSlots = *savedSlots_;
-    CurrentMap = savedMap_;
-    Settings = savedSettings_;
-    ConfigBlock = savedConfig_;
-    MapBoxItem1 = 1;
-    MapBoxItem2 = 2;
-    LiveCellTrim.fill(0);
-    LiveEditMarks = 0;
-    ecu::ZeroLiveRawValues();
-    ECUConnected = ECUImmobilised = ECUMapsLocked = false;
-    ECUActiveMap = 1;
   }
 
   // Waits until the link is up and box 1 shows `ignition` (box 2 the injection value).
@@ -123,18 +76,7 @@ class LivePage : public ::testing::Test {
 
   void Press(WORD key) { f_->FormKeyDown(f_, key, {}); }
   // Sets up the simulated ECU further before it starts.
-  virtual void Prepare(Ecu&) {}
-
-  ecusim::PtyEcu sim;
-  ui::DialogScript script;  // any dialog of the window would be recorded, none is expected
-  TR7Tform1* f_ = nullptr;
-  std::string ini_;
-
- private:
-  std::unique_ptr<TMapSlots> savedSlots_;
-  int32_t savedMap_ = 1;
-  TSettingsRecord savedSettings_;
-  TConfigBlock savedConfig_;
+  virtual void PrepareMore(Ecu&) {}
 };
 
 TEST_F(LivePage, BoxesFollowTheOperatingPointTheEcuSends) {
@@ -201,7 +143,7 @@ TEST_F(LivePage, TrimKeysTrimTheRunningEcuAndEnterWritesTheCellIntoItsBank) {
 // An ECU that speaks another protocol: the window says so once and closes the link.
 class LivePageOtherProtocol : public LivePage {
  protected:
-  void Prepare(Ecu& e) override { e.State().identity.protocol = 30; }
+  void PrepareMore(Ecu& e) override { e.State().identity.protocol = 30; }
 };
 
 TEST_F(LivePageOtherProtocol, IsReportedAndTheLinkIsClosed) {

@@ -50,13 +50,11 @@ std::vector<std::uint8_t> ImageOf(const TMapRecord& m) {
 }
 
 // The offsets where two images differ (empty when equal), shorter to read than the bytes.
-// The reader leaves the slot's fifth 5-site load axis (image 4042..4051) as it was, so a
-// slot read into does not carry it.
 std::vector<size_t> Differences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
   std::vector<size_t> out;
   if (a.size() != b.size()) return {std::max(a.size(), b.size())};
   for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && (i < 4042 || i >= 4052)) out.push_back(i);
+    if (a[i] != b[i]) out.push_back(i);
   return out;
 }
 

@@ -1,0 +1,144 @@
+// Map transfers through the main window against the simulated ECU: "Read MAP" and
+// "Program MAP" from the Comms menu, the transfer window answered as a tuner answers it.
+// Reading every bank and programming it straight back must leave the ECU's banks as they
+// were, whatever the window shows in between.
+#include <cstring>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/MapRecord.h"
+#include "config/SelectMap.h"
+#include "controls/AdvSpin.h"
+#include "e2e/MainWindowLink.h"
+#include "ecu/MapImage.h"
+#include "ecu/Progress.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/ComCtrls.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Simulate.h"
+
+namespace e2e {
+namespace {
+
+using ecusim::Ecu;
+using Bytes = std::vector<std::uint8_t>;
+
+void PutBE16(Bytes& image, size_t at, int v) {
+  image[at] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+  image[at + 1] = static_cast<std::uint8_t>(v & 0xFF);
+}
+
+// A bank as a tuner's ECU holds it: a full map, with the idle-up speed and all the load
+// axes set, in the throttle or the MAP form by `options` (MAP values travel times 10).
+Bytes EcuBank(int bank, int options) {
+  TMapRecord m;
+  m.Clear();
+  SetMapSpeedSiteAndLimitDefaults(m, 500);
+  SetMapAdditionalDefaults(m);
+  SetMapBaroDefaults(m);
+  SetMapBoostLoadDefaults(m);
+  SetMapMainDefaults(m);
+  SetMapBattCompDefaults(m);
+  m.Source = 1;
+  m.MapName.Set(("Bank " + std::to_string(bank)).c_str());
+  m.IgnitionTable[3 + bank][4] = static_cast<int16_t>(10 + bank);
+  const ecu::MapImage encoded = ecu::EncodeMapImage(m);
+  Bytes image(encoded.begin(), encoded.end());
+  image[3640] = 120;  // idle-up speed 1,200 rpm
+  image[3969] = static_cast<std::uint8_t>(options);
+  // The main load axis in its form, and the five 5-site axes.
+  for (int i = 0; i < 16; ++i) PutBE16(image, 3970 + static_cast<size_t>(i) * 2, (options & 1) ? 10 * (20 + 10 * i) : 6 * i);
+  for (size_t axis = 0; axis < 5; ++axis)
+    for (int i = 0; i < 5; ++i) {
+      const int value = 25 * i + static_cast<int>(axis) + bank;
+      PutBE16(image, 4002 + axis * 10 + static_cast<size_t>(i) * 2, (options & 0x3E) != 0 ? 10 * value : value);
+    }
+  return image;
+}
+
+// The offsets where two images differ.
+std::vector<size_t> Differences(const Bytes& a, const Bytes& b) {
+  std::vector<size_t> out;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    if (a[i] != b[i]) out.push_back(i);
+  return out;
+}
+
+class MainMaps : public MainWindowLink {
+ protected:
+  MainMaps() : MainWindowLink(51) {}
+
+  void Prepare(Ecu& e) override {
+    const int options[3] = {0x00, 0x3F, 0x12};
+    for (int b = 1; b <= 3; ++b) {
+      banks_[b - 1] = EcuBank(b, options[b - 1]);
+      std::copy(banks_[b - 1].begin(), banks_[b - 1].end(), e.Bank(b).begin());
+    }
+  }
+
+  // Runs the transfer window as a tuner does: all maps (or the current one), OK, wait
+  // for the end, OK again to close.
+  void AnswerTransfer(bool allMaps) {
+    script.AnswerForm([this, allMaps](TForm&) {
+      TCommsProgress& w = *CommsProgress;
+      if (w.ComboBox1->Enabled()) {
+        w.ComboBox1->SetItemIndex(allMaps ? 1 : 0);
+        w.ComboBox1Change(w.ComboBox1);
+      }
+      w.ok->Click();
+      finished = PumpUntil([&] { return w.Tag == 0; }, 60000);
+      caption = w.Caption();
+      w.ok->Click();
+    });
+  }
+
+  TMenuItem* Menu(const char* name) { return dynamic_cast<TMenuItem*>(f_->FindComponent(name)); }
+
+  Bytes banks_[3];
+  bool finished = false;
+  AnsiString caption;
+};
+
+TEST_F(MainMaps, ReadThenProgramLeavesEveryBankAsItWas) {
+  ASSERT_TRUE(LinkUp());
+  AnswerTransfer(true);
+  ui::SimulateKey(f_, "Ctrl+R");
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kReadComplete);
+  for (int b = 1; b <= 3; ++b) {
+    EXPECT_EQ(MapSlots[b].IdleUpSpeed, 120) << "bank " << b;
+    EXPECT_EQ(MapSlots[b].MapName.Get().substr(0, 6), "Bank " + IntToStr(b));
+  }
+  EXPECT_EQ(MapSlots[1].AddThrottleSites[4][0], 4 + 1);
+  EXPECT_EQ(MapSlots[2].AddMAPSites[4][4], 100 + 4 + 2);
+
+  // Showing each map ten times, as switching between them does, changes no record byte.
+  const TMapSlots read = MapSlots;
+  for (int round = 0; round < 10; ++round) {
+    for (int n = 1; n <= 3; ++n) {
+      script.AnswerForm([n](TForm&) {
+        SelectMapForm->SelectedMap->SetItemIndex(n - 1);
+        SelectMapForm->OKBtn->Click();
+      });
+      Menu("SelectMAP1")->Click();
+      Application->ProcessMessages();
+      f_->RefreshMapTables();
+    }
+  }
+  for (int n = 1; n <= 3; ++n)
+    EXPECT_EQ(std::memcmp(MapSlots[n].Bytes(), read[n].Bytes(), sizeof(TMapRecord)), 0) << "map " << n;
+  EXPECT_EQ(f_->Idleuprpm->Value(), 1200);
+
+  finished = false;
+  AnswerTransfer(true);
+  ui::SimulateKey(f_, "Ctrl+P");
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kProgramComplete);
+  for (int b = 1; b <= 3; ++b) EXPECT_EQ(Differences(sim.BankBytes(b), banks_[b - 1]), std::vector<size_t>{}) << "bank " << b;
+}
+
+}  // namespace
+}  // namespace e2e
