@@ -89,8 +89,20 @@ TAdvEdit::~TAdvEdit() = default;
 AnsiString TAdvEdit::Text() const {
   AnsiString t = WindowText();
   if (!prefix_.empty() && t.compare(0, prefix_.size(), prefix_) == 0) t.erase(0, prefix_.size());
-  if (!suffix_.empty()) t.resize(t.size() >= suffix_.size() ? t.size() - suffix_.size() : 0);
+  // Only a suffix that is really there is cut: typing may have eaten into it.
+  if (!suffix_.empty() && t.size() >= suffix_.size() && t.compare(t.size() - suffix_.size(), suffix_.size(), suffix_) == 0)
+    t.resize(t.size() - suffix_.size());
   return t;
+}
+
+// Typing edits the window text as it is: the value setter would re-format a half-typed
+// number ("1." becoming "1.00").
+void TAdvEdit::ReplaceSel(const AnsiString& with) {
+  AnsiString t = WindowText();
+  const size_t start = std::min(static_cast<size_t>(SelStart()), t.size());
+  t.replace(start, std::min(static_cast<size_t>(SelLength()), t.size() - start), with);
+  TCustomEdit::SetText(t);
+  SetSelStart(static_cast<int>(start + with.size()));
 }
 
 void TAdvEdit::SetWindowText(const AnsiString& value) { TCustomEdit::SetText(prefix_ + value + suffix_); }
@@ -324,11 +336,11 @@ void TAdvEdit::TypeChar(char Key) {
       SetSelStart(SelStart() - 1);
       SetSelLength(1);
     }
-    SetSelText("");
+    ReplaceSel("");
   } else {
     if (ReadOnly()) return;
     if (MaxLength() > 0 && static_cast<int>(Text().size()) - SelLength() >= MaxLength()) return;
-    SetSelText(AnsiString(1, Key));
+    ReplaceSel(AnsiString(1, Key));
   }
   TCustomEdit::SetModified(true);
   own_modified_ = true;
@@ -386,9 +398,15 @@ bool TAdvEdit::FloatKey(char& Key) {
   }
   const size_t dp = value.find(kDecimal);
   if (Key == kDecimal) {
+    if (edit_type_ == etMoney && dp != AnsiString::npos && sel > 0 && sel == static_cast<int>(value.size())) {
+      // A separator over the whole money text starts again from zero.
+      SetWindowText(AnsiString("0") + kDecimal + "0");
+      SetSelStart(pre + 2);
+      Key = 0;
+      return false;
+    }
     const bool inSelection = dp != AnsiString::npos && static_cast<int>(dp) >= caret && static_cast<int>(dp) < caret + sel;
     if ((dp != AnsiString::npos && !inSelection) || precision_ == 0) {
-      if (edit_type_ == etMoney && sel > 0 && sel == static_cast<int>(value.size())) SetWindowText("0,0");
       if (precision_ > 0 && dp != AnsiString::npos) SetSelStart(pre + static_cast<int>(Text().find(kDecimal)) + 1);
       Key = 0;
       return false;
@@ -487,7 +505,7 @@ void TAdvEdit::KeyDown(WORD& Key, TShiftState Shift) {
     AnsiString after = v.substr(0, static_cast<size_t>(at)) + v.substr(std::min(v.size(), static_cast<size_t>(at + len)));
     if (length_limit_ > 0 && IntegerPartLength(after) > length_limit_) return;
     SetSelLength(len);
-    SetSelText("");
+    ReplaceSel("");
     SetModified(true);
     if (edit_type_ == etMoney) MoneyFormat();
   }
@@ -588,7 +606,7 @@ void TAdvEdit::CutToClipboard() {
   if (OnClipboardCut) OnClipboardCut(this, SelText(), allow);
   if (!allow || ReadOnly() || SelLength() == 0) return;
   Clipboard()->SetAsText(SelText());
-  SetSelText("");
+  ReplaceSel("");
   SetModified(true);
 }
 

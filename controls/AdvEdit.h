@@ -158,6 +158,7 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
  private:
   AnsiString WindowText() const { return TCustomEdit::Text(); }
   void SetWindowText(const AnsiString& value);
+  void ReplaceSel(const AnsiString& with);
   // Inserts a character (or deletes backwards for #8) at the selection, as the window does.
   void TypeChar(char Key);
   void MoneyFormat();

@@ -25,7 +25,7 @@ void TAdvMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (Key == VK_ESCAPE && can_undo_ && Alignment() != taLeftJustify) {
+  if (Key == VK_ESCAPE && can_undo_) {
     SetText(undo_text_);
     SelectAll();
   }
@@ -54,9 +54,10 @@ void TAdvMaskEdit::DoEnter() {
   if (ComponentState() & csLoading) return;
   normal_color_ = Color();
   normal_font_color_ = Font()->Color();
-  SetColor(focus_color_);
+  // clNone keeps the colour the edit has (the PIN field keeps its font colour).
+  if (focus_color_ != clNone) SetColor(focus_color_);
   undo_text_ = Text();
-  Font()->SetColor(focus_font_color_);
+  if (focus_font_color_ != clNone) Font()->SetColor(focus_font_color_);
   if (AutoSelect()) SelectAll();
   if (!EditMask().empty() && select_first_char_) {
     SetSelStart(0);

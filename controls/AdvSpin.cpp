@@ -268,13 +268,17 @@ void TAdvSpinEdit::SetValue(int v) {
 }
 
 double TAdvSpinEdit::FloatValue() const {
+  // While the text is empty or half typed ("-", "1e") the value stays what it was, so a
+  // change handler never stores a number the user did not enter.
   double v = 0;
-  return TryStrToFloat(Text(), v) ? v : min_value_;
+  if (TryStrToFloat(Text(), v) && std::isfinite(v)) last_float_ = v;
+  return last_float_;
 }
 
 void TAdvSpinEdit::SetFloatValue(double v) {
   if (!std::isfinite(v)) return;  // a non-number never reaches the text
   v = ClampFloat(v);
+  last_float_ = v;
   AnsiString s;
   if (precision_ > 0) s = FloatToStrF(v, ffFixed, 15, precision_);
   else if (precision_ == 0) s = FloatToStr(v);
@@ -314,14 +318,16 @@ void TAdvSpinEdit::SetTimeValue(double v) {
 
 int TAdvSpinEdit::HexValue() const {
   AnsiString t = Text();
-  if (t.size() <= 2) return 0;
+  // The digits follow "0x" when the text has it, else they start at once.
+  const size_t from = t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X') ? 2 : 0;
+  if (t.size() <= from) return 0;
   uint32_t v = 0;
   auto digit = [](char c) -> uint32_t {
     int d = std::toupper(static_cast<unsigned char>(c)) - 48;
     if (d > 10) d -= 7;
     return static_cast<uint32_t>(d) & 0xF;
   };
-  size_t i = 2;
+  size_t i = from;
   for (; i + 1 < t.size(); i += 2) v = v * 256 + digit(t[i]) * 16 + digit(t[i + 1]);
   if (i < t.size()) v = v * 16 + digit(t[i]);
   return static_cast<int>(v);
@@ -690,6 +696,11 @@ void TAdvSpinEdit::SetEnabled(bool v) {
 void TAdvSpinEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TLabelledEdit::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == button_) button_ = nullptr;
+}
+
+void TAdvSpinEdit::Change() {
+  if (spin_type_ == sptFloat) FloatValue();  // keeps the last number typed
+  TLabelledEdit::Change();
 }
 
 void TAdvSpinEdit::FocusNext() { ui::FocusNextControl(this); }

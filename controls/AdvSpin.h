@@ -177,6 +177,9 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
   void SetEnabled(bool v) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
+ protected:
+  void Change() override;
+
  private:
   bool Loading() const;
   int ClampInt(int v) const;
@@ -207,5 +210,7 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
   TBorderStyle flat_saved_border_ = bsSingleBorder;
   double date_time_ = 0;
   int hex_value_ = 0;
+  // The float value of the last text that was a number.
+  mutable double last_float_ = 0;
   TAdvSpinButton* button_ = nullptr;
 };

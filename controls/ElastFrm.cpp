@@ -13,6 +13,7 @@
 #include "platform/stdctrls/Tabs.h"
 #include "platform/streaming/ClassRegistry.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Timer.h"
 
 // One scaled control: its geometry and font sizes at the design size of the form (already
 // multiplied by the resolution factors), from which every rescale starts again.
@@ -315,6 +316,24 @@ void TElasticForm::FormResized() {
     FormShown();
     return;
   }
+  // A drag of the window frame reports many sizes in a row: the rescale waits until
+  // they stop for a moment, and then runs once for the size the window ended at.
+  if (!resize_timer_) {
+    resize_timer_ = new TTimer(this);
+    resize_timer_->SetEnabled(false);
+    resize_timer_->SetInterval(kResizeSettleMs);
+    resize_timer_->OnTimer = [this](TObject*) { FlushPendingResize(); };
+  }
+  resize_timer_->SetEnabled(false);
+  resize_timer_->SetEnabled(true);
+}
+
+bool TElasticForm::ResizePending() const { return resize_timer_ != nullptr && resize_timer_->Enabled(); }
+
+void TElasticForm::FlushPendingResize() {
+  if (resize_timer_) resize_timer_->SetEnabled(false);
+  TForm* form = Form();
+  if (!active_ || rescaling_ || form == nullptr || !form->Visible() || form->WindowState() == wsMinimized) return;
   // Small changes do not rescale. The client size is compared: the window frame becomes
   // known only after the window is shown, and would otherwise count as a change.
   if (std::abs(form->ClientWidth() - last_w_) <= 5 && std::abs(form->ClientHeight() - last_h_) <= 5) return;
@@ -336,10 +355,9 @@ void TElasticForm::ApplyFonts(TFrame& F, double FontRatio) {
 
 void TElasticForm::Apply(TFrame& F, int ClientW, int ClientH, double FontRatio) {
   TControl* c = F.control;
-  if (!F.enabled) {
-    c->SetBounds(F.left, F.top, F.width, F.height);
-    return;
-  }
+  // An excluded control is placed by the program itself: the rescale leaves it where it
+  // is, so it neither jumps back to a design place nor drifts.
+  if (!F.enabled) return;
   if (elastic_font_) ApplyFonts(F, FontRatio);
   const double hr = static_cast<double>(ClientW) / base_client_w_;
   const double vr = static_cast<double>(ClientH) / base_client_h_;
@@ -391,16 +409,17 @@ void TElasticForm::Rescale() {
   if (first_rescale_) {
     first_rescale_ = false;
     for (auto& f : frames_) Record(*f, hres_, vres_, font_factor_);
-  } else {
-    ApplyExclusions();
   }
+  // Controls excluded while the form was being made are left alone from the first
+  // rescale on, like those excluded later.
+  ApplyExclusions();
   if (base_client_w_ <= 0 || base_client_h_ <= 0) {
     rescaling_ = wasRescaling;
     return;
   }
-  // The outer size against the client bases, as the window was designed.
-  const double byW = static_cast<double>(form->Width()) / base_client_w_;
-  const double byH = static_cast<double>(form->Height()) / base_client_h_;
+  // Client size against client base, so the design size gives the design font exactly.
+  const double byW = static_cast<double>(form->ClientWidth()) / base_client_w_;
+  const double byH = static_cast<double>(form->ClientHeight()) / base_client_h_;
   font_ratio_ = base_font_size_ != 0
                     ? std::min(base_font_size_ * byW, base_font_size_ * byH) / base_font_size_
                     : std::min(byW, byH);

@@ -10,6 +10,7 @@
 #include "platform/ui/Forms.h"
 
 class TImage;
+class TTimer;
 
 // The scaling round used for font sizes and header widths: a fraction of exactly 0.5 or
 // less rounds toward zero, anything above it to the nearest integer.
@@ -95,8 +96,13 @@ class TElasticForm : public TComponent {
   TNotifyEvent OnAfterResize;
 
   // The form was resized or shown (called by the form's hooks; public for tests).
+  // A resize rescales once the window has kept its size for kResizeSettleMs.
   void FormResized();
   void FormShown();
+  bool ResizePending() const;
+  // Runs a waiting rescale now (when the size changed by more than 5 pixels).
+  void FlushPendingResize();
+  static constexpr unsigned kResizeSettleMs = 60;
   // Rescales every listed control from its record now.
   void Rescale();
 
@@ -157,5 +163,6 @@ class TElasticForm : public TComponent {
   int base_client_w_ = 0, base_client_h_ = 0, base_font_size_ = 0;
   double font_ratio_ = 1;
   int last_w_ = -1, last_h_ = -1;
+  TTimer* resize_timer_ = nullptr;
   bool initialised_ = false, first_rescale_ = true, rescaling_ = false;
 };

@@ -149,6 +149,57 @@ TEST_F(AdvEditTest, PrefixAndSuffixStayOutOfTheValue) {
   edit->SetText("12");
   EXPECT_EQ(edit->Text(), "12");
   EXPECT_EQ(static_cast<const TControl*>(edit)->Text(), "$12 kg");
+  // Only a suffix that is there is cut from the value.
+  edit->TCustomEdit::SetText("$12 k");
+  EXPECT_EQ(edit->Text(), "12 k");
+}
+
+TEST_F(AdvEditTest, FullFractionStillTakesBackspaceAndSignKeepsTheFraction) {
+  edit->SetEditType(etFloat);
+  edit->SetSigned(true);
+  edit->SetPrecision(2);
+  edit->SetText("1.25");
+  edit->SetSelStart(4);
+  Type("\b");
+  EXPECT_EQ(edit->Text(), "1.2");
+  edit->SetText("1.25");
+  edit->SetSelStart(2);
+  Type("-");
+  EXPECT_EQ(edit->Text(), "-1.25");
+  edit->SetPrecision(0);
+  edit->TCustomEdit::SetText("3.75");
+  edit->SetSelStart(0);
+  Type("-");
+  EXPECT_EQ(edit->Text(), "-3.75") << "the fraction stays with Precision 0";
+}
+
+TEST_F(AdvEditTest, MoneyUsesTheProgramsDecimalSeparator) {
+  edit->SetEditType(etMoney);
+  edit->SetPrecision(2);
+  edit->SetText("1234.5");
+  EXPECT_EQ(edit->Text(), "1,234.50");
+  edit->SelectAll();
+  Type(".");
+  EXPECT_EQ(edit->Text(), "0.0");
+}
+
+TEST_F(AdvEditTest, PasteKeepsOnlyWhatTheTypeConverts) {
+  struct { TAdvEditType type; bool sign; const char* start; const char* paste; const char* after; } cases[] = {
+      {etFloat, true, "", "1-2", ""},       {etFloat, true, "", "-1.5", "-1.50"}, {etFloat, false, "", "-1", ""},
+      {etNumeric, false, "", "12a", ""},    {etNumeric, false, "7", "12", "712"}, {etHex, false, "", "FF", ""},
+      {etUppercase, false, "a", "bc", "ABC"}, {etAlphaNumeric, false, "", "a b", ""}, {etString, false, "x", "y z", "xy z"}};
+  for (auto& c : cases) {
+    edit->SetEditType(c.type);
+    edit->SetSigned(c.sign);
+    edit->SetPrecision(2);
+    edit->TCustomEdit::SetText(c.start);
+    edit->SetSelStart(static_cast<int>(AnsiString(c.start).size()));
+    edit->PasteText(c.paste);
+    EXPECT_EQ(edit->Text(), c.after) << c.type << " " << c.paste;
+    if (c.type == etFloat) {
+      EXPECT_NO_THROW(edit->FloatValue());
+    }
+  }
 }
 
 TEST(EditLabel, PlacementTable) {

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
+#include "platform/rtl/DateUtils.h"
 #include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "platform/streaming/ClassRegistry.h"
@@ -85,8 +87,11 @@ TEST_F(AdvSpinTest, SmartIncrementFollowsTheCaret) {
 
 TEST_F(AdvSpinTest, HexReadAndWrite) {
   spin->SetSpinType(sptHex);
+  for (const char* t : {"0x1F3", "1F3", "0X1f3"}) {
+    spin->SetText(t);
+    EXPECT_EQ(spin->HexValue(), 499) << t;
+  }
   spin->SetText("0x1F3");
-  EXPECT_EQ(spin->HexValue(), 0x1F3);
   spin->UpClick();
   EXPECT_EQ(spin->Text(), "0x1F4");
 }
@@ -127,6 +132,39 @@ TEST_F(AdvSpinTest, ExitWritesMinimumForEmptyText) {
   spin->SetText("42");
   spin->DoExit();
   EXPECT_EQ(spin->Text(), "9");
+}
+
+TEST_F(AdvSpinTest, EmptyOrHalfTypedFloatKeepsTheLastValue) {
+  spin->SetSpinType(sptFloat);
+  spin->SetPrecision(1);
+  spin->SetMinValue(0);
+  spin->SetMinFloatValue(7.5);
+  spin->SetMaxFloatValue(20);
+  spin->SetFloatValue(12.5);
+  std::vector<double> seen;
+  spin->OnChange = [&](TObject*) { seen.push_back(spin->FloatValue()); };
+  for (const char* t : {"", "-", "1", "", "14"}) spin->SetText(t);
+  EXPECT_EQ(seen, (std::vector<double>{12.5, 12.5, 1, 1, 14})) << "never the integer minimum 0";
+  // With AllowNullValue an empty float stays empty on leaving; without, the minimum.
+  spin->SetText("");
+  spin->DoExit();
+  EXPECT_EQ(spin->Text(), "");
+  spin->SetAllowNullValue(false);
+  spin->DoExit();
+  EXPECT_EQ(spin->Text(), "7.5");
+}
+
+TEST_F(AdvSpinTest, YearStepFromLeapDayGivesTheLastOfFebruary) {
+  spin->SetSpinType(sptDate);
+  spin->SetDateValue(EncodeDate(2024, 2, 29));
+  spin->SetSelStart(static_cast<int>(spin->Text().size()));  // in the year field
+  spin->UpClick();
+  EXPECT_EQ(spin->Text(), "2/28/2025");
+  spin->DownClick();
+  EXPECT_EQ(spin->Text(), "2/28/2024");
+  spin->SetSelStart(0);  // month field
+  spin->UpClick();
+  EXPECT_EQ(spin->Text(), "3/28/2024");
 }
 
 TEST_F(AdvSpinTest, TimeStepNeverGoesBelowMidnight) {
