@@ -24,7 +24,12 @@ constexpr int kMaxCodeBits = 16;
 // The message of the ECorruptFile raised for a damaged bit stream.
 inline constexpr const char* kCorruptMessage = "Compressed file is corrupt";
 
-std::vector<uint8_t> Encode(const uint8_t* Data, size_t Size);
+// What one Encode used besides its input and output.
+struct EncoderStats {
+  size_t WorkingBytes = 0;  // the encoder's buffers, all of fixed size
+};
+
+std::vector<uint8_t> Encode(const uint8_t* Data, size_t Size, EncoderStats* Stats = nullptr);
 
 // Decodes exactly OutSize bytes from Bits. A stream that is damaged (bad code tables, a
 // match reaching before the start of the output) or that ends before OutSize bytes are

@@ -1,8 +1,14 @@
 // lh5 encoding: a hash-chain match search, a parse that picks the cheapest sequence of
 // literals and matches under estimated code lengths, then blocks of codes sent with
 // Huffman codes made from each block's own frequencies.
+//
+// The input is parsed in segments of a fixed number of positions, so the working memory
+// is a set of fixed-size buffers whatever the input's size. The search depth adapts: it
+// ends at a match long enough to take whole, searches less once it holds a good one, and
+// positions inside a long match are only entered into the chains, not searched.
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <queue>
 #include <vector>
 #include "app/Lh5Codec.h"
@@ -10,17 +16,23 @@
 namespace lh5 {
 namespace {
 
-// Search depth and block size trade speed against size; these keep the output at least
-// as small as the common LHA archivers' while a 64 KiB body still takes milliseconds.
-constexpr int kMaxChain = 256;
-constexpr int kNiceLength = 128;  // a match this long ends the search and is taken whole
+constexpr int kMaxChain = 256;      // chain candidates tried at one position
+constexpr int kGoodLength = 16;     // with a match this long, a quarter of the rest are tried
+constexpr int kNiceLength = 128;    // a match this long ends the search and is taken whole
 constexpr size_t kBlockCodes = 16384;  // codes per block (the block header counts 16 bits)
 constexpr int kHashBits = 15;
 constexpr int kRingMask = 2 * kDictSize - 1;
+constexpr size_t kSegment = 65536;          // positions parsed together
+constexpr size_t kMatchPool = 4 * kSegment;  // matches kept for one segment
 
 struct Token {
   uint16_t code;      // < 256 a literal, else 253 + match length
   uint16_t position;  // distance - 1 for a match
+};
+
+struct Match {
+  uint16_t length = 0;
+  uint16_t distance = 0;
 };
 
 class BitWriter {
@@ -112,38 +124,55 @@ int PositionClass(uint32_t p) {
   return c;
 }
 
+// Common prefix of a and b, at most limit bytes.
+inline int MatchLength(const uint8_t* a, const uint8_t* b, int limit) {
+  int len = 0;
+  while (len + 8 <= limit) {
+    uint64_t x, y;
+    std::memcpy(&x, a + len, 8);
+    std::memcpy(&y, b + len, 8);
+    if (const uint64_t diff = x ^ y) return len + (__builtin_ctzll(diff) >> 3);
+    len += 8;
+  }
+  while (len < limit && a[len] == b[len]) ++len;
+  return len;
+}
+
+// Hash chains over the last 8 KiB: the head of each 3-byte hash, and per position (in a
+// ring of twice the dictionary) the previous position with the same hash.
 class MatchFinder {
  public:
   MatchFinder(const uint8_t* data, size_t size)
       : d_(data), n_(size), head_(size_t{1} << kHashBits, -1), prev_(kRingMask + 1, -1) {}
 
-  struct Match {
-    int length = 0;
-    int distance = 0;
-  };
+  size_t Bytes() const { return head_.capacity() * sizeof(int32_t) + prev_.capacity() * sizeof(int32_t); }
 
-  // Appends the matches at pos: each longer than the last, at the nearest distance found
-  // for that length.
-  void FindAll(size_t pos, std::vector<Match>& out) const {
-    if (pos + kMinMatch > n_) return;
+  // Stores the matches at pos, each longer than the last, at the nearest distance found
+  // for that length; returns how many (at most `room`).
+  int FindAll(size_t pos, Match* out, int room) const {
+    if (pos + kMinMatch > n_) return 0;
     const int limit = static_cast<int>(std::min<size_t>(kMaxMatch, n_ - pos));
+    const int nice = std::min(limit, kNiceLength);
     const uint8_t* here = d_ + pos;
     int best = kMinMatch - 1;
+    int found = 0;
     int32_t cand = head_[Hash(pos)];
     int chain = kMaxChain;
     while (cand >= 0 && pos - static_cast<size_t>(cand) <= static_cast<size_t>(kDictSize) && chain-- > 0) {
       const uint8_t* there = d_ + cand;
       if (there[best] == here[best] && there[0] == here[0]) {
-        int len = 0;
-        while (len < limit && there[len] == here[len]) ++len;
+        const int len = MatchLength(there, here, limit);
         if (len > best) {
+          const bool wasGood = best >= kGoodLength;
           best = len;
-          out.push_back(Match{len, static_cast<int>(pos - static_cast<size_t>(cand))});
-          if (len >= std::min(limit, kNiceLength)) break;
+          out[found++] = Match{static_cast<uint16_t>(len), static_cast<uint16_t>(pos - static_cast<size_t>(cand))};
+          if (len >= nice || found == room) break;
+          if (!wasGood && len >= kGoodLength) chain /= 4;
         }
       }
       cand = prev_[static_cast<size_t>(cand) & kRingMask];
     }
+    return found;
   }
 
   void Insert(size_t pos) {
@@ -167,65 +196,99 @@ class MatchFinder {
 
 class Encoder {
  public:
-  std::vector<uint8_t> Run(const uint8_t* d, size_t n) {
-    CollectMatches(d, n);
-    // Price the choices with code lengths from a plain lazy parse, then again with those
-    // of the cheapest parse found; two rounds take nearly all of the gain.
-    std::vector<Token> tokens = LazyParse(d, n);
-    for (int round = 0; round < 2; ++round) {
-      SetPrices(tokens);
-      tokens = CheapestParse(d, n);
+  Encoder(const uint8_t* d, size_t n)
+      : d_(d), n_(n), finder_(d, n), first_match_(kSegment + 1), matches_(kMatchPool),
+        price_(kSegment + 1), step_(kSegment + 1), parse_(kSegment) {
+    tokens_.reserve(kBlockCodes);
+  }
+
+  size_t WorkingBytes() const {
+    return finder_.Bytes() + first_match_.capacity() * sizeof(uint32_t) + matches_.capacity() * sizeof(Match) +
+           price_.capacity() * sizeof(uint32_t) + step_.capacity() * sizeof(Token) +
+           parse_.capacity() * sizeof(Token) + tokens_.capacity() * sizeof(Token);
+  }
+
+  std::vector<uint8_t> Run() {
+    size_t pos = 0;
+    while (pos < n_) {
+      const size_t end = CollectMatches(pos);
+      // Price the choices with code lengths from the previous segment's parse (a plain
+      // lazy parse for the first), then again with those of the cheapest parse found; two
+      // rounds take nearly all of the gain.
+      if (pos == 0) last_count_ = LazyParse(pos, end);
+      size_t count = last_count_;
+      for (int round = 0; round < 2; ++round) {
+        SetPrices(count);
+        count = CheapestParse(pos, end);
+      }
+      last_count_ = count;
+      for (size_t i = 0; i < count; ++i) Push(parse_[i]);
+      pos = end;
     }
-    for (const Token& t : tokens) Push(t);
     if (!tokens_.empty()) SendBlock();
     return out_.Finish();
   }
 
  private:
-  // Every position's matches, each longer than the one before it, nearest first.
-  void CollectMatches(const uint8_t* d, size_t n) {
-    MatchFinder finder(d, n);
-    first_match_.assign(n + 1, 0);
-    matches_.clear();
-    for (size_t pos = 0; pos < n; ++pos) {
-      first_match_[pos] = static_cast<uint32_t>(matches_.size());
-      finder.FindAll(pos, matches_);
-      finder.Insert(pos);
+  // Finds the matches of the positions from `begin` on, each position's longer than the one
+  // before it and nearest first. Returns the segment's end: kSegment positions on, or
+  // earlier when the match buffer is full. The parses cut matches at the segment's end.
+  size_t CollectMatches(size_t begin) {
+    const size_t last = std::min(n_, begin + kSegment);
+    size_t used = 0;
+    size_t pos = begin;
+    // Positions inside a long match are not searched; a segment starts searching afresh.
+    size_t skip_to = begin;
+    for (; pos < last && used + kMaxMatch <= kMatchPool; ++pos) {
+      first_match_[pos - begin] = static_cast<uint32_t>(used);
+      if (pos >= skip_to) {
+        Match* at = &matches_[used];
+        const int found = finder_.FindAll(pos, at, kMaxMatch);
+        used += static_cast<size_t>(found);
+        if (found > 0 && at[found - 1].length >= kNiceLength) skip_to = pos + at[found - 1].length;
+      }
+      finder_.Insert(pos);
     }
-    first_match_[n] = static_cast<uint32_t>(matches_.size());
+    first_match_[pos - begin] = static_cast<uint32_t>(used);
+    return pos;
   }
 
-  MatchFinder::Match Longest(size_t pos) const {
-    if (first_match_[pos] == first_match_[pos + 1]) return {};
-    return matches_[first_match_[pos + 1] - 1];
+  // The longest match at pos that ends by `end`.
+  Match Longest(size_t begin, size_t pos, size_t end) const {
+    const uint32_t from = first_match_[pos - begin], to = first_match_[pos - begin + 1];
+    if (from == to) return {};
+    Match m = matches_[to - 1];
+    if (m.length > end - pos) m.length = static_cast<uint16_t>(end - pos);
+    return m;
   }
 
   // One step of lazy evaluation: a match is dropped for a literal when the next position
   // starts a longer one.
-  std::vector<Token> LazyParse(const uint8_t* d, size_t n) const {
-    std::vector<Token> tokens;
-    size_t pos = 0;
-    while (pos < n) {
-      MatchFinder::Match m = Longest(pos);
-      if (m.length >= kMinMatch && (pos + 1 >= n || Longest(pos + 1).length <= m.length)) {
-        tokens.push_back(MatchToken(m.length, m.distance));
-        pos += static_cast<size_t>(m.length);
+  size_t LazyParse(size_t begin, size_t end) {
+    size_t count = 0;
+    size_t pos = begin;
+    while (pos < end) {
+      const Match m = Longest(begin, pos, end);
+      if (m.length >= kMinMatch && (pos + 1 >= end || Longest(begin, pos + 1, end).length <= m.length)) {
+        parse_[count++] = MatchToken(m.length, m.distance);
+        pos += m.length;
       } else {
-        tokens.push_back(Token{d[pos], 0});
+        parse_[count++] = Token{d_[pos], 0};
         ++pos;
       }
     }
-    return tokens;
+    return count;
   }
 
   // Bits per code from the frequencies of a parse; every code gets a price, so that the
   // next parse may use codes the last one did not.
-  void SetPrices(const std::vector<Token>& tokens) {
+  void SetPrices(size_t count) {
     std::array<uint32_t, kNC> c_freq;
     std::array<uint32_t, kNP> p_freq;
     c_freq.fill(1);
     p_freq.fill(1);
-    for (const Token& t : tokens) {
+    for (size_t i = 0; i < count; ++i) {
+      const Token t = parse_[i];
       ++c_freq[t.code];
       if (t.code >= 256) ++p_freq[static_cast<size_t>(PositionClass(t.position))];
     }
@@ -237,44 +300,50 @@ class Encoder {
     for (size_t s = 0; s < kNP; ++s) p_price_[s] = p_len[s] + (s > 1 ? static_cast<uint32_t>(s - 1) : 0);
   }
 
-  // The parse of least total price (shortest path over the positions).
-  std::vector<Token> CheapestParse(const uint8_t* d, size_t n) const {
+  // The parse of least total price (shortest path over the segment's positions), stored in
+  // parse_; returns its length in codes.
+  size_t CheapestParse(size_t begin, size_t end) {
     constexpr uint32_t kNone = UINT32_MAX;
-    std::vector<uint32_t> price(n + 1, kNone);
-    std::vector<Token> step(n + 1, Token{0, 0});
-    price[0] = 0;
-    for (size_t pos = 0; pos < n; ++pos) {
-      const uint32_t here = price[pos];
-      if (here + c_price_[d[pos]] < price[pos + 1]) {
-        price[pos + 1] = here + c_price_[d[pos]];
-        step[pos + 1] = Token{d[pos], 0};
+    const size_t n = end - begin;
+    std::fill(price_.begin(), price_.begin() + static_cast<std::ptrdiff_t>(n + 1), kNone);
+    price_[0] = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const uint32_t here = price_[i];
+      const uint8_t literal = d_[begin + i];
+      if (here + c_price_[literal] < price_[i + 1]) {
+        price_[i + 1] = here + c_price_[literal];
+        step_[i + 1] = Token{literal, 0};
       }
+      const uint32_t from = first_match_[i], to = first_match_[i + 1];
+      if (from == to) continue;
       int len = kMinMatch;
-      MatchFinder::Match longest = Longest(pos);
-      for (uint32_t k = first_match_[pos]; k < first_match_[pos + 1]; ++k) {
-        const MatchFinder::Match& m = matches_[k];
-        // Within a very long match only its full length is worth pricing.
-        if (longest.length >= kNiceLength && m.length < longest.length) continue;
-        if (longest.length >= kNiceLength) len = m.length;
+      // Within a long match only its full length is worth pricing.
+      const bool whole = matches_[to - 1].length >= kNiceLength;
+      for (uint32_t k = whole ? to - 1 : from; k < to; ++k) {
+        const Match& m = matches_[k];
+        const int longest = static_cast<int>(std::min<size_t>(m.length, n - i));
+        if (longest < kMinMatch) break;  // cut at the segment's end below the shortest match
+        if (whole) len = longest;
         const uint32_t p_cost = p_price_[static_cast<size_t>(PositionClass(static_cast<uint32_t>(m.distance - 1)))];
-        for (; len <= m.length; ++len) {
+        for (; len <= longest; ++len) {
           const uint32_t total = here + c_price_[static_cast<size_t>(len + 256 - kMinMatch)] + p_cost;
-          const size_t to = pos + static_cast<size_t>(len);
-          if (total < price[to]) {
-            price[to] = total;
-            step[to] = MatchToken(len, m.distance);
+          const size_t to_pos = i + static_cast<size_t>(len);
+          if (total < price_[to_pos]) {
+            price_[to_pos] = total;
+            step_[to_pos] = MatchToken(len, m.distance);
           }
         }
       }
     }
-    std::vector<Token> tokens;
-    for (size_t pos = n; pos > 0;) {
-      const Token t = step[pos];
-      tokens.push_back(t);
-      pos -= t.code < 256 ? 1 : static_cast<size_t>(t.code - (256 - kMinMatch));
+    // Walk back from the end, then turn the codes round into their order.
+    size_t count = 0;
+    for (size_t i = n; i > 0;) {
+      const Token t = step_[i];
+      parse_[count++] = t;
+      i -= t.code < 256 ? 1 : static_cast<size_t>(t.code - (256 - kMinMatch));
     }
-    std::reverse(tokens.begin(), tokens.end());
-    return tokens;
+    std::reverse(parse_.begin(), parse_.begin() + static_cast<std::ptrdiff_t>(count));
+    return count;
   }
 
   static Token MatchToken(int length, int distance) {
@@ -409,19 +478,32 @@ class Encoder {
     }
   }
 
+  const uint8_t* d_;
+  size_t n_;
+  MatchFinder finder_;
+  std::vector<uint32_t> first_match_;  // per segment position: its first match in matches_
+  std::vector<Match> matches_;
+  std::vector<uint32_t> price_;        // per segment position: least price to reach it
+  std::vector<Token> step_;            // and the code that reaches it at that price
+  std::vector<Token> parse_;           // the segment's codes
   BitWriter out_;
-  std::vector<Token> tokens_;
-  std::vector<uint32_t> first_match_;
-  std::vector<MatchFinder::Match> matches_;
+  std::vector<Token> tokens_;          // the block's codes
   std::array<uint32_t, kNC> c_price_{};
   std::array<uint32_t, kNP> p_price_{};
+  size_t last_count_ = 0;             // codes of the last parse, still in parse_
 };
 
 }  // namespace
 
-std::vector<uint8_t> Encode(const uint8_t* Data, size_t Size) {
-  if (Size == 0) return {};
-  return Encoder().Run(Data, Size);
+std::vector<uint8_t> Encode(const uint8_t* Data, size_t Size, EncoderStats* Stats) {
+  if (Size == 0) {
+    if (Stats) Stats->WorkingBytes = 0;
+    return {};
+  }
+  Encoder encoder(Data, Size);
+  std::vector<uint8_t> out = encoder.Run();
+  if (Stats) Stats->WorkingBytes = encoder.WorkingBytes();
+  return out;
 }
 
 }  // namespace lh5

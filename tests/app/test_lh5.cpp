@@ -112,6 +112,11 @@ std::vector<Sample> Samples() {
   for (size_t i = 0; i < all_bytes.size(); ++i) all_bytes[i] = static_cast<uint8_t>(i * 7);
   Bytes runs;
   for (int r = 0; r < 400; ++r) runs.insert(runs.end(), static_cast<size_t>(1 + r * 37 % 700), static_cast<uint8_t>(r));
+  // A long match that starts two bytes before the encoder's first parse segment ends.
+  Bytes edge = Noise(65'533, 2);
+  edge.insert(edge.end(), 300, 0);
+  const Bytes tail = Noise(1000, 3);
+  edge.insert(edge.end(), tail.begin(), tail.end());
   return {
       {"one_byte", Bytes{0x41}},  // one-symbol literal/length and position codes
       {"two_bytes", Bytes{0x41, 0x41}},
@@ -121,6 +126,7 @@ std::vector<Sample> Samples() {
       {"noise", Noise(100'000, 1)},
       {"runs", runs},
       {"map_like", MapLike(25'728 * 3)},
+      {"segment_edge", edge},
   };
 }
 
@@ -131,6 +137,19 @@ TEST(Lh5Codec, RoundTripsEveryShape) {
   }
   EXPECT_TRUE(Encode({}).empty());
   EXPECT_TRUE(Decode({}, 0).empty());
+}
+
+TEST(Lh5Codec, WorkingMemoryStaysTheSameForAnyInputSize) {
+  // Long enough for many parse segments, with matches across every segment boundary.
+  const Bytes big = MapLike(16u << 20);
+  const Bytes small = MapLike(4096);
+  lh5::EncoderStats big_stats, small_stats;
+  const Bytes packed = lh5::Encode(big.data(), big.size(), &big_stats);
+  lh5::Encode(small.data(), small.size(), &small_stats);
+  EXPECT_GT(big_stats.WorkingBytes, 0u);
+  EXPECT_LT(big_stats.WorkingBytes, 16u << 20);
+  EXPECT_EQ(big_stats.WorkingBytes, small_stats.WorkingBytes);
+  EXPECT_EQ(Decode(packed, big.size()), big);
 }
 
 TEST(Lh5Codec, ReadsArchivesOfAnIndependentEncoderAndCompressesAtLeastAsWell) {
