@@ -65,7 +65,7 @@ void TAbNumSpin::DoExit() {
 
 void TAbNumSpin::ShowValue() { SetText(FloatToStrF(value_, ffFixed, 15, digits_)); }
 
-void RegisterGaugeClasses() {
+void RegisterNumSpinClass() {
   static const bool done = [] {
     RegisterUiClasses();
     RegisterStdCtrlsClasses();
@@ -77,8 +77,6 @@ void RegisterGaugeClasses() {
         .Int("Digits", &TAbNumSpin::Digits, &TAbNumSpin::SetDigits, 0)
         .Float("Value", &TAbNumSpin::Value, &TAbNumSpin::SetValue, 0)
         .Event("OnChange", &TAbNumSpin::OnChange);
-    RegisterBarClasses();
-    RegisterLEDClasses();
     return true;
   }();
   (void)done;

@@ -1,6 +1,7 @@
 #pragma once
 // A numeric entry with spin buttons: an edit that holds a number between Min and Max,
 // stepped by Increment with the Up and Down keys or the two buttons on its right.
+#include "gauges/GaugeClasses.h"
 #include "platform/stdctrls/Edits.h"
 
 class TAbNumSpin : public TCustomEdit {
@@ -33,6 +34,4 @@ class TAbNumSpin : public TCustomEdit {
   int digits_ = 0;
 };
 
-// Registers the gauge classes (TAbNumSpin, TAbBar, TAbLED) for form resources; later
-// calls do nothing.
-void RegisterGaugeClasses();
+void RegisterNumSpinClass();

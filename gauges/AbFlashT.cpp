@@ -1,0 +1,194 @@
+#include "gauges/AbFlashT.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/os/Clock.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+struct TFlashClient {
+  TControl* Control;
+  int64_t Mode;
+  int64_t Due;
+  bool LastState;
+};
+
+constexpr int64_t kOneSecondMode = 32;
+constexpr int64_t kOneSecondMs = 1000;
+constexpr int64_t kMaxLateness = 1000;
+
+// Touched on the GUI thread only.
+TAbFlashTimer* g_timer = nullptr;
+uint32_t g_counter = 0;
+int64_t g_next_second = 0;
+std::vector<std::unique_ptr<TFlashClient>> g_clients;
+int g_instances = 0;
+
+int64_t Ticks() { return static_cast<int64_t>(os::MonotonicMilliseconds()); }
+
+bool ApplicationEnding() { return Application == nullptr || Application->HasState(csDestroying); }
+
+void EnsureFlashTimer() {
+  if (g_timer != nullptr) return;
+  g_next_second = Ticks() + kOneSecondMs;
+  g_timer = new TAbFlashTimer(nullptr);
+}
+
+void FreeFlashTimer() {
+  delete g_timer;
+  g_timer = nullptr;
+}
+
+}  // namespace
+
+// --- TAbFlash ---------------------------------------------------------------------------
+
+TAbFlash::TAbFlash(TComponent* AOwner) : TComponent(AOwner) {
+  timer_ = std::make_unique<TTimer>(nullptr);
+  timer_->SetEnabled(false);
+  timer_->SetInterval(static_cast<unsigned>(interval_));
+  timer_->OnTimer = [this](TObject*) {
+    // One shot per pass: the next tick is counted from the end of this one.
+    timer_->SetEnabled(false);
+    Timer();
+    UpdateThread();
+  };
+}
+
+TAbFlash::~TAbFlash() {
+  enabled_ = false;
+  on_timer_ = nullptr;
+  timer_->SetEnabled(false);
+}
+
+void TAbFlash::SetEnabled(bool v) {
+  if (v == enabled_) return;
+  enabled_ = v;
+  UpdateThread();
+}
+
+void TAbFlash::SetInterval(int v) {
+  if (v == interval_ || v < 0) return;
+  interval_ = v;
+  UpdateThread();
+}
+
+void TAbFlash::SetThreadPriority(TThreadPriority v) {
+  if (v == priority_) return;
+  priority_ = v;
+  UpdateThread();
+}
+
+void TAbFlash::SetOnTimer(TNotifyEvent v) {
+  const bool was = static_cast<bool>(on_timer_);
+  on_timer_ = std::move(v);
+  if (was != static_cast<bool>(on_timer_)) UpdateThread();
+}
+
+bool TAbFlash::Running() const { return timer_->Enabled(); }
+
+void TAbFlash::UpdateThread() {
+  timer_->SetEnabled(false);
+  timer_->SetInterval(static_cast<unsigned>(interval_));
+  if (interval_ != 0 && enabled_ && on_timer_) timer_->SetEnabled(true);
+}
+
+void TAbFlash::Timer() {
+  if (enabled_ && !HasState(csDestroying) && on_timer_) on_timer_(this);
+}
+
+// --- TAbFlashTimer ----------------------------------------------------------------------
+
+TAbFlashTimer::TAbFlashTimer(TComponent* AOwner) : TAbFlash(AOwner) {
+  ++g_instances;
+  if (g_instances == 1)
+    SetOnTimer([](TObject*) { abflash::FlashTimerTick(); });
+  else
+    Application->MessageBox("Only one TAbFlashTimer per Application!\rRemove it...", "Error Message", MB_OK);
+}
+
+TAbFlashTimer::~TAbFlashTimer() { --g_instances; }
+
+int TAbFlashTimer::InstanceCount() { return g_instances; }
+
+// --- clients ----------------------------------------------------------------------------
+
+void AddFlashClient(TControl* Control, int64_t Mode) {
+  if (Control == nullptr) return;
+  const int64_t due = Ticks() + Mode;
+  bool found = false;
+  for (auto& c : g_clients)
+    if (c->Control == Control) {
+      c->Mode = Mode;
+      c->Due = due;
+      found = true;
+    }
+  if (!found) g_clients.push_back(std::make_unique<TFlashClient>(TFlashClient{Control, Mode, due, false}));
+  if (!g_clients.empty()) EnsureFlashTimer();
+}
+
+void RemoveFlashClient(TControl* Control) {
+  for (auto it = g_clients.begin(); it != g_clients.end(); ++it)
+    if ((*it)->Control == Control) {
+      g_clients.erase(it);
+      break;
+    }
+  if (ApplicationEnding() && g_clients.empty()) FreeFlashTimer();
+}
+
+namespace abflash {
+
+TAbFlashTimer* FlashTimer() { return g_timer; }
+uint32_t FlashCounter() { return g_counter; }
+void SetFlashCounter(uint32_t v) { g_counter = v; }
+int ClientCount() { return static_cast<int>(g_clients.size()); }
+
+bool IsClient(const TControl* Control) {
+  for (auto& c : g_clients)
+    if (c->Control == Control) return true;
+  return false;
+}
+
+void Reset() {
+  FreeFlashTimer();
+  g_clients.clear();
+  g_counter = 0;
+}
+
+void FlashTimerTick() {
+  g_counter = g_counter == 0xFFFFFFFFu ? 0 : g_counter + 1;
+  const int64_t ticks = Ticks();
+  bool second = false;
+  if (ticks >= g_next_second) {
+    // After a long stall the next second is counted from now, not caught up tick by tick.
+    g_next_second = ticks - g_next_second >= kOneSecondMs ? ticks + kOneSecondMs : g_next_second + kOneSecondMs;
+    second = true;
+  }
+  const size_t n = g_clients.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (ApplicationEnding() || i >= g_clients.size()) break;
+    TFlashClient& c = *g_clients[i];
+    LPARAM lparam = 0;
+    if (c.Mode >= 2 && c.Mode <= 6) {
+      const bool state = ((g_counter >> c.Mode) & 1u) != 0;
+      if (state == c.LastState) continue;
+      c.LastState = state;
+      lparam = state ? 1 : 0;
+    } else if (c.Mode == kOneSecondMode) {
+      if (!second) continue;
+    } else {
+      if (ticks < c.Due) continue;
+      int64_t late = std::llabs(ticks - c.Due);
+      if (late > kMaxLateness) late = 0;
+      c.Due = ticks + c.Mode - late;
+      lparam = static_cast<LPARAM>(late);
+    }
+    // The record may go away while the client handles the message; nothing of it is used after.
+    c.Control->Perform(WM_FLASH, g_counter, lparam);
+  }
+}
+
+}  // namespace abflash

@@ -1,0 +1,160 @@
+// The application-wide gauge timer under a manual clock: blink periods, interval clients
+// with their lateness, the one-second tick and clients that leave during a pass.
+#include <gtest/gtest.h>
+
+#include "gauges/AbFlashT.h"
+#include "platform/os/Clock.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+struct Probe : TGraphicControl {
+  explicit Probe(TComponent* o) : TGraphicControl(o) {}
+  std::vector<std::pair<uint64_t, LPARAM>> got;  // (time, lparam)
+  std::function<void()> on_message;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_FLASH) {
+      got.emplace_back(os::MonotonicMilliseconds(), m.LParam);
+      if (on_message) on_message();
+      return;
+    }
+    TGraphicControl::WndProc(m);
+  }
+  ~Probe() override { RemoveFlashClient(this); }
+};
+
+class FlashTimerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Application->Initialize(); }
+  void SetUp() override { abflash::Reset(); }
+  void TearDown() override { abflash::Reset(); }
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  // n ticks of 16 ms.
+  void Run(int n) {
+    for (int i = 0; i < n; ++i) {
+      clock.Advance(16);
+      abflash::FlashTimerTick();
+    }
+  }
+};
+
+TEST_F(FlashTimerTest, BlinkModesFlipEveryTwoToTheModeTicks) {
+  for (int mode = 2; mode <= 6; ++mode) {
+    abflash::Reset();
+    Probe p(nullptr);
+    AddFlashClient(&p, mode);
+    Run(4 << mode);
+    ASSERT_GE(p.got.size(), 3u) << mode;
+    // One on/off period is 2^(mode+1) ticks: 128 ms for mode 2 ... 2048 ms for mode 6.
+    EXPECT_EQ(p.got[2].first - p.got[0].first, (16u << (mode + 1))) << mode;
+    EXPECT_NE(p.got[0].second, p.got[1].second);
+  }
+  // Two clients of one mode blink in phase.
+  abflash::Reset();
+  Probe a(nullptr), b(nullptr);
+  AddFlashClient(&a, 5);
+  Run(40);
+  AddFlashClient(&b, 5);
+  Run(100);
+  ASSERT_FALSE(b.got.empty());
+  EXPECT_EQ(a.got.back(), b.got.back());
+}
+
+TEST_F(FlashTimerTest, IntervalClientsGetTheirLateness) {
+  Probe p(nullptr);
+  AddFlashClient(&p, 100);  // due at +100
+  clock.Advance(130);
+  abflash::FlashTimerTick();
+  ASSERT_EQ(p.got.size(), 1u);
+  EXPECT_EQ(p.got[0].second, 30);
+  clock.Advance(69);  // due again 30 ms early: at +70
+  abflash::FlashTimerTick();
+  EXPECT_EQ(p.got.size(), 1u);
+  clock.Advance(1);
+  abflash::FlashTimerTick();
+  ASSERT_EQ(p.got.size(), 2u);
+  EXPECT_EQ(p.got[1].second, 0);
+  clock.Advance(1600);  // far too late: counted as on time
+  abflash::FlashTimerTick();
+  EXPECT_EQ(p.got.back().second, 0);
+  clock.Advance(99);
+  abflash::FlashTimerTick();
+  EXPECT_EQ(p.got.size(), 3u);
+  clock.Advance(1);
+  abflash::FlashTimerTick();
+  EXPECT_EQ(p.got.size(), 4u);
+  // A second registration keeps one record and restarts the due time.
+  AddFlashClient(&p, 500);
+  EXPECT_EQ(abflash::ClientCount(), 1);
+}
+
+TEST_F(FlashTimerTest, OneSecondTickFollowsTheMonotonicClock) {
+  Probe p(nullptr);
+  AddFlashClient(&p, 32);
+  Run(62);  // 992 ms
+  EXPECT_TRUE(p.got.empty());
+  Run(1);
+  EXPECT_EQ(p.got.size(), 1u);
+  // Slow ticks still give one message per second.
+  for (int i = 0; i < 10; ++i) {
+    clock.Advance(250);
+    abflash::FlashTimerTick();
+  }
+  EXPECT_EQ(p.got.size(), 3u);
+}
+
+TEST_F(FlashTimerTest, ClientsLeavingDuringAPassStopItSafely) {
+  auto* a = new Probe(nullptr);
+  Probe b(nullptr), c(nullptr);
+  for (Probe* p : {a, &b, &c}) AddFlashClient(p, 16);
+  // a frees itself and b while handling its message; the pass goes on without touching them.
+  bool bGone = false;
+  a->on_message = [self = a, other = &b, flag = &bGone] {
+    Probe* s = self;  // the handler is freed with its control: work from copies
+    RemoveFlashClient(other);
+    *flag = true;
+    delete s;
+  };
+  Run(1);
+  EXPECT_TRUE(bGone);
+  EXPECT_FALSE(abflash::IsClient(&b));
+  EXPECT_TRUE(abflash::IsClient(&c));
+  EXPECT_TRUE(b.got.empty());
+  EXPECT_EQ(abflash::ClientCount(), 1);
+  Run(2);
+  EXPECT_FALSE(c.got.empty());
+}
+
+TEST_F(FlashTimerTest, TheTimerStartsWithTheFirstClientAndStaysAlone) {
+  EXPECT_EQ(abflash::FlashTimer(), nullptr);
+  Probe p(nullptr);
+  AddFlashClient(nullptr, 5);
+  EXPECT_EQ(abflash::FlashTimer(), nullptr);
+  AddFlashClient(&p, 5);
+  ASSERT_NE(abflash::FlashTimer(), nullptr);
+  EXPECT_TRUE(abflash::FlashTimer()->Running());
+  RemoveFlashClient(&p);
+  EXPECT_NE(abflash::FlashTimer(), nullptr);  // stays while the application runs
+  ui::DialogScript script;
+  script.Answer(IDOK);
+  {
+    TAbFlashTimer second(nullptr);
+    EXPECT_FALSE(second.Running());
+  }
+  ASSERT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(script.Last().Text, "Only one TAbFlashTimer per Application!\rRemove it...");
+  EXPECT_EQ(script.Last().Caption, "Error Message");
+  EXPECT_TRUE(abflash::FlashTimer()->Running());
+}
+
+TEST_F(FlashTimerTest, CounterWrapsToZero) {
+  Probe p(nullptr);
+  AddFlashClient(&p, 2);
+  abflash::SetFlashCounter(0xFFFFFFFFu);
+  abflash::FlashTimerTick();
+  EXPECT_EQ(abflash::FlashCounter(), 0u);
+}
+
+}  // namespace
