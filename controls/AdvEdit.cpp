@@ -614,32 +614,38 @@ void TAdvEdit::PasteFromClipboard() { PasteText(Clipboard()->AsText()); }
 
 void TAdvEdit::PasteText(const AnsiString& Pasted) {
   if (ReadOnly()) return;
+  bool allow = true;
+  if (OnClipboardPaste) OnClipboardPaste(this, Pasted, allow);
+  if (allow) InsertChecked(Pasted);
+}
+
+// Puts text in at the selection when the edit type takes the result (a paste, a drop).
+bool TAdvEdit::InsertChecked(const AnsiString& Pasted) {
+  if (ReadOnly()) return false;
   const int pre = static_cast<int>(prefix_.size());
   AnsiString value = Text();
   const int at = std::clamp(SelStart() - pre, 0, static_cast<int>(value.size()));
   const int len = std::min(SelLength(), static_cast<int>(value.size()) - at);
   AnsiString merged = value.substr(0, static_cast<size_t>(at)) + Pasted + value.substr(static_cast<size_t>(at + len));
-  bool allow = true;
-  if (OnClipboardPaste) OnClipboardPaste(this, Pasted, allow);
-  if (!allow) return;
-  if (MaxLength() > 0 && static_cast<int>(merged.size()) > MaxLength()) return;
+  if (MaxLength() > 0 && static_cast<int>(merged.size()) > MaxLength()) return false;
   TTextKind k = ClassifyText(merged);
   auto every = [&](auto pred) { return std::all_of(merged.begin(), merged.end(), pred); };
   switch (edit_type_) {
     case etString:
     case etPassword: break;
     case etNumeric:
-      if (k != tkInteger || (!signed_ && merged.find('-') != AnsiString::npos)) return;
+      if (k != tkInteger || (!signed_ && merged.find('-') != AnsiString::npos)) return false;
+      if (double v = 0; !TryStrToFloat(merged, v)) return false;  // "1-2" is no number
       break;
     case etFloat:
     case etMoney: {
-      if (k != tkInteger && k != tkDecimal) return;
-      if (precision_ == 0 && merged.find(kDecimal) != AnsiString::npos) return;
-      if (!signed_ && merged.find('-') != AnsiString::npos) return;
+      if (k != tkInteger && k != tkDecimal) return false;
+      if (precision_ == 0 && merged.find(kDecimal) != AnsiString::npos) return false;
+      if (!signed_ && merged.find('-') != AnsiString::npos) return false;
       double v = 0;
-      if (!TryStrToFloat(WithoutThousands(merged), v)) return;  // "1-2" and the like
+      if (!TryStrToFloat(WithoutThousands(merged), v)) return false;  // "1-2" and the like
       SetFloatValue(v);
-      return;
+      return true;
     }
     case etUppercase:
       for (char& c : merged) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -649,18 +655,19 @@ void TAdvEdit::PasteText(const AnsiString& Pasted) {
       break;
     case etMixedCase: merged = MixedCase(merged); break;
     case etAlphaNumeric:
-      if (!every([](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) return;
+      if (!every([](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) return false;
       break;
     case etValidChars:
-      if (!every([this](char c) { return valid_chars_.find(c) != AnsiString::npos; })) return;
+      if (!every([this](char c) { return valid_chars_.find(c) != AnsiString::npos; })) return false;
       break;
     case etRange:
-    case etHex: return;
+    case etHex: return false;
   }
   SetWindowText(merged);
   SetSelStart(pre + at + static_cast<int>(Pasted.size()));
   SetModified(true);
   if (tab_on_full_ && length_limit_ > 0 && static_cast<int>(merged.size()) == length_limit_) FocusNext();
+  return true;
 }
 
 // ---- focus, state ----

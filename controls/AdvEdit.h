@@ -6,6 +6,7 @@
 // resources.
 #include <functional>
 #include "controls/AdvFlatEdit.h"
+#include "platform/stdctrls/WidgetHooks.h"
 #include "platform/stdctrls/Edits.h"
 
 enum TAdvEditType {
@@ -113,16 +114,15 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   void SetCanUndo(bool v) { can_undo_ = v; }
   bool HintShowLargeText() const { return hint_large_; }
   void SetHintShowLargeText(bool v) { hint_large_ = v; }
-  // Persistence and drag and drop are not offered here; the flags are kept so form
-  // resources that store them read back unchanged.
+  // Drag and drop of text: the selection can be dragged out (moved, or copied with
+  // Ctrl), text dragged from anywhere dropped in at the mouse.
   bool OleDropSource() const { return ole_source_; }
   void SetOleDropSource(bool v) { ole_source_ = v; }
   bool OleDropTarget() const { return ole_target_; }
-  void SetOleDropTarget(bool v) { ole_target_ = v; }
+  void SetOleDropTarget(bool v);
   AnsiString Version() const { return "2.7.3.4"; }
   void SetVersion(const AnsiString&) {}
 
-  // The attached label.
 
   // Whether the value looks like a URL ("://", "@" after the first character, "www.").
   bool IsURL() const;
@@ -149,9 +149,29 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   void KeyPress(char& Key) override;
   void DoEnter() override;
   void DoExit() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool GetHintInfo(TPoint Pos, THintInfo& Info) override;
+
+  // Drop target side, as the window system calls it (client coordinates). DragOverAt
+  // answers the effect (deNone refuses); DropAt inserts the first line of the text.
+  int DragOverAt(const ui::TDragData& Data, TPoint At, bool Ctrl);
+  int DropAt(const ui::TDragData& Data, TPoint At, bool Ctrl);
+  void DragLeft();
+  // The drop caret (-1, -1 when none), in client coordinates.
+  TPoint DropCaret() const { return drop_caret_; }
+  bool DragPending() const { return drag_pending_; }
+
+  // Draws the flat line, the focus border, the drop caret, the placeholder and the error
+  // marker over what the window system drew.
+  void PaintDecoration(TCanvas& Canvas);
+  // Whether the mouse is over the edit.
+  bool Hovered() const { return hovered_; }
 
  protected:
   void Change() override;
+  void CreateHandle() override;
   // Focus takes the parent's colour too, so a flat edit never lights up.
   void TookParentColor(TColor c) override { focus_color_ = c; }
 
@@ -170,6 +190,10 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   void ApplyURLLook();
   void SetErrorState(bool v);
   void FocusNext();
+  void InstallHooks();
+  bool InsertChecked(const AnsiString& Pasted);
+  void KeepCaretInValue();
+  void ClickURL();
 
   TAdvEditType edit_type_ = etString;
   int precision_ = 0;
@@ -195,4 +219,11 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   bool swallow_change_ = false;
   bool keypad_decimal_ = false;
   bool focused_ = false;
+  bool drag_pending_ = false, self_drag_ = false, self_dropped_ = false;
+  TPoint drop_caret_{-1, -1};
 };
+
+// The address a URL text may be opened as: http, https and mailto addresses as they are,
+// "www." names as http, a bare e-mail address as mailto; empty for anything else (files,
+// programs, other schemes), which is never handed to the desktop.
+AnsiString SafeURL(const AnsiString& Text);

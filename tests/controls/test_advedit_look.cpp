@@ -1,0 +1,208 @@
+// The typed edit over the window system: drag and drop of text between and inside edits,
+// opening URL texts, the placeholder and flat line as drawn, hover and the long-text hint.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+#include "controls/AdvEdit.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Simulate.h"
+
+namespace {
+
+class AdvEditLookTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetClientSize(400, 200);
+    a = Make(10);
+    b = Make(60);
+    form->Show();
+  }
+  void TearDown() override {
+    ui::SetDragDropRunner({});
+    ui::SetURLOpener({});
+    form->Hide();
+  }
+  TAdvEdit* Make(int top) {
+    auto* e = new TAdvEdit(form.get());
+    e->SetParent(form.get());
+    e->SetBounds(10, top, 200, 24);
+    e->SetOleDropSource(true);
+    e->SetOleDropTarget(true);
+    return e;
+  }
+  // A client point on the gap before character `pos` of the window text.
+  static TPoint At(TAdvEdit* e, int pos) { return TPoint{ui::EditCharToX(e, pos) + 1, e->Height() / 2}; }
+  static ui::TDragData TextData(const char* t) {
+    ui::TDragData d;
+    d.HasText = true;
+    d.Text = t;
+    return d;
+  }
+  // Drags the selection of `from` (pressed on its first selected character) and drops it
+  // on `to` at character `pos`.
+  int DragTo(TAdvEdit* from, TAdvEdit* to, int pos, bool ctrl) {
+    int result = -1;
+    ui::SetDragDropRunner([&](TControl* src, const ui::TDragData& d, int allowed) {
+      EXPECT_EQ(src, from);
+      EXPECT_EQ(allowed, ui::deCopy | ui::deMove);
+      to->DragOverAt(d, At(to, pos), ctrl);
+      result = to->DropAt(d, At(to, pos), ctrl);
+      return static_cast<ui::TDropEffect>(result);
+    });
+    from->SetFocus();
+    const int start = from->SelStart(), len = from->SelLength();
+    const TPoint p = At(from, start);
+    from->MouseDown(mbLeft, {ssLeft}, p.x + 2, p.y);
+    EXPECT_TRUE(from->DragPending());
+    EXPECT_EQ(from->SelLength(), len) << "the press keeps the selection";
+    from->MouseMove({ssLeft}, p.x + 10, p.y);
+    return result;
+  }
+  std::unique_ptr<TForm> form;
+  TAdvEdit *a = nullptr, *b = nullptr;
+};
+
+TEST_F(AdvEditLookTest, DropsTakeTheFirstLineAtTheMouse) {
+  b->SetText("xy");
+  EXPECT_EQ(b->DragOverAt(TextData("abc\r\ndef"), At(b, 1), false), ui::deMove);
+  EXPECT_GE(b->DropCaret().x, 0) << "a drop caret follows the mouse";
+  EXPECT_EQ(b->DropAt(TextData("abc\r\ndef"), At(b, 1), true), ui::deCopy);
+  EXPECT_EQ(b->Text(), "xabcy");
+  EXPECT_EQ(b->DropCaret().x, -1);
+}
+
+TEST_F(AdvEditLookTest, RefusedDrops) {
+  ui::TDragData rich;
+  rich.HasRichText = true;
+  b->SetText("keep");
+  struct { const char* what; std::function<void()> setup; ui::TDragData data; } cases[] = {
+      {"rich text alone", [] {}, rich},
+      {"read-only", [this] { b->SetReadOnly(true); }, TextData("x")},
+      {"no drop target", [this] { b->SetOleDropTarget(false); }, TextData("x")},
+      {"numeric takes no letters", [this] { b->SetEditType(etNumeric); b->SetText("12"); }, TextData("ab")},
+  };
+  for (auto& c : cases) {
+    b->SetReadOnly(false);
+    b->SetOleDropTarget(true);
+    c.setup();
+    const AnsiString before = b->Text();
+    EXPECT_EQ(b->DragOverAt(c.data, At(b, 1), false) == ui::deNone, c.what != std::string("numeric takes no letters"))
+        << c.what;
+    EXPECT_EQ(b->DropAt(c.data, At(b, 1), false), ui::deNone) << c.what;
+    EXPECT_EQ(b->Text(), before) << c.what;
+  }
+}
+
+TEST_F(AdvEditLookTest, DragOutMovesOrCopiesWithCtrl) {
+  a->SetText("hello world");
+  a->SetSelStart(0);
+  a->SetSelLength(5);
+  b->SetText("");
+  EXPECT_EQ(DragTo(a, b, 0, false), ui::deMove);
+  EXPECT_EQ(b->Text(), "hello");
+  EXPECT_EQ(a->Text(), " world") << "moved out";
+  a->SetText("copy me");
+  a->SetSelStart(0);
+  a->SetSelLength(4);
+  EXPECT_EQ(DragTo(a, b, 5, true), ui::deCopy);
+  EXPECT_EQ(b->Text(), "hellocopy");
+  EXPECT_EQ(a->Text(), "copy me") << "Ctrl copies";
+}
+
+TEST_F(AdvEditLookTest, DragInsideTheEdit) {
+  a->SetText("hello world");
+  a->SetSelStart(0);
+  a->SetSelLength(5);
+  EXPECT_EQ(DragTo(a, a, 2, false), ui::deNone);
+  EXPECT_EQ(a->Text(), "hello world") << "a drop onto its own selection changes nothing";
+  a->SetSelStart(0);
+  a->SetSelLength(5);
+  DragTo(a, a, 11, false);
+  EXPECT_EQ(a->Text(), " worldhello") << "a move inside the edit";
+  a->SetSelStart(0);
+  a->SetSelLength(6);
+  DragTo(a, a, 11, true);
+  EXPECT_EQ(a->Text(), " worldhello world") << "Ctrl copies";
+}
+
+TEST_F(AdvEditLookTest, ReleaseWithoutDragPlacesTheCaret) {
+  a->SetText("hello");
+  a->SetFocus();
+  a->SetSelStart(0);
+  a->SetSelLength(5);
+  const TPoint p = At(a, 3);
+  a->MouseDown(mbLeft, {ssLeft}, p.x, p.y);
+  a->MouseUp(mbLeft, {}, p.x, p.y);
+  EXPECT_EQ(a->SelLength(), 0);
+  EXPECT_EQ(a->SelStart(), 3);
+}
+
+TEST(SafeURLTest, OnlyWebAndMailAddressesOpen) {
+  struct { const char* text; const char* url; } cases[] = {
+      {"http://example.com/x", "http://example.com/x"}, {"HTTPS://a.b", "HTTPS://a.b"},
+      {"www.example.com", "http://www.example.com"},    {"mailto:a@b.com", "mailto:a@b.com"},
+      {"tuner@example.com", "mailto:tuner@example.com"}, {"file:///usr/bin/xterm", ""},
+      {"a@b", ""},                                       {"ftp://x.y", ""},
+      {"javascript://x", ""},                            {"http://a b", ""},
+      {"www.x://evil", ""},                              {"@b.com", ""}};
+  for (auto& c : cases) EXPECT_EQ(SafeURL(c.text), c.url) << c.text;
+}
+
+TEST_F(AdvEditLookTest, UrlClickOpensOnlySafeAddresses) {
+  std::vector<AnsiString> opened;
+  ui::SetURLOpener([&](const AnsiString& u) {
+    opened.push_back(u);
+    return true;
+  });
+  a->SetShowURL(true);
+  a->SetFocus();
+  for (const char* t : {"www.corvane.example", "file://x@y/etc/passwd"}) {
+    a->SetText(t);
+    a->MouseUp(mbLeft, {}, 5, 5);
+  }
+  EXPECT_EQ(opened, (std::vector<AnsiString>{"http://www.corvane.example"}));
+  a->OnURLClick = [](TObject*, const AnsiString&, bool& show) { show = false; };
+  a->SetText("http://x.example");
+  a->MouseUp(mbLeft, {}, 5, 5);
+  EXPECT_EQ(opened.size(), 1u) << "the event can keep it from opening";
+}
+
+TEST_F(AdvEditLookTest, PlaceholderAndFlatLineAreDrawn) {
+  b->SetEmptyText("type here");
+  b->SetText("");
+  b->SetFlat(true);
+  b->SetFlatLineColor(clRed);
+  TBitmap shot;
+  ui::GrabControl(b, shot);
+  int grey = 0;
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x)
+      if (shot.Canvas()->Pixel(x, y) == static_cast<TColor>(0x808080)) ++grey;
+  EXPECT_GT(grey, 10) << "grey placeholder text";
+  EXPECT_EQ(shot.Canvas()->Pixel(100, b->Height() - 1), clRed) << "the flat underline";
+  b->SetFocus();
+  EXPECT_FALSE(b->ShowsEmptyText()) << "focus hides the placeholder";
+}
+
+TEST_F(AdvEditLookTest, LongTextHint) {
+  a->SetHintShowLargeText(true);
+  THintInfo info;
+  a->SetText("short");
+  info.HintStr = "";
+  a->GetHintInfo({1, 1}, info);
+  EXPECT_EQ(info.HintStr, "");
+  a->SetText(AnsiString(80, 'W'));
+  a->GetHintInfo({1, 1}, info);
+  EXPECT_EQ(info.HintStr, AnsiString(80, 'W'));
+  EXPECT_EQ(info.HintPos, a->ClientToScreen({0, 0}));
+}
+
+}  // namespace
