@@ -5,6 +5,8 @@
 // port); its close query saves the settings and shuts the link down.
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 
 #include "app/MapEditing.h"
@@ -248,6 +250,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void UpdateCell(int k);
   // One trim step of item k: +1, -1, or 0 for a reset.
   void TrimLiveItem(int k, int step);
+  // Runs one live key's frames after those of the keys pressed before it. A trim waits a
+  // tick between its frames while messages are handled, so a quick press arrives in the
+  // middle; it is queued and runs next, and every press counts.
+  void RunLiveAction(std::function<void()> action);
   // The grid that shows a table.
   TStringAlignGrid* TableGrid(TableId id) const;
   // Rewrites the written cells of a table from the map record.
@@ -333,6 +339,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ShutDownLink();
 
   std::unique_ptr<ecu::PacketHandler> packets_;
+  std::deque<std::function<void()>> live_actions_;
+  bool live_action_running_ = false;
 };
 
 extern TR7Tform1* R7Tform1;

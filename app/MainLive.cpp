@@ -302,9 +302,26 @@ void TR7Tform1::TrimLiveItem(int k, int step) {
   if (k == MapBoxItem2) UpdateMapBox2();
 }
 
+void TR7Tform1::RunLiveAction(std::function<void()> action) {
+  live_actions_.push_back(std::move(action));
+  if (live_action_running_) return;
+  live_action_running_ = true;
+  while (!live_actions_.empty()) {
+    std::function<void()> next = std::move(live_actions_.front());
+    live_actions_.pop_front();
+    try {
+      next();
+    } catch (...) {
+      live_actions_.clear();
+      live_action_running_ = false;
+      throw;
+    }
+  }
+  live_action_running_ = false;
+}
+
 void TR7Tform1::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
   const bool livePage = Notebook1 != nullptr && Notebook1->PageIndex() == kLivePage;
-  const bool live = livePage && ECUConnected;
   if (Shift.Contains(ssAlt)) {
     // Alt combinations choose what the boxes show; they never reach the trim keys
     // ("2" and "1" would otherwise also lower or reset box 2's trim).
@@ -337,34 +354,45 @@ void TR7Tform1::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
     }
     return;
   }
-  if (livePage && Key == VK_SPACE) {
+  if (!livePage) return;
+  const bool liveKey = Key == VK_SPACE || Key == VK_RETURN || IsPlus(Key) || IsMinus(Key) ||
+                       (Key >= '0' && Key <= '3');
+  if (!liveKey) return;
+  // The live page's keys are the page's own: no control behind it (a table of another
+  // page that kept the focus) takes them as well.
+  const WORD key = Key;
+  Key = 0;
+  if (key == VK_SPACE) {
     TimeLogLEDClick(this);
     return;
   }
-  if (!live) return;
-  const int box1 = MapBoxItem1, box2 = MapBoxItem2;
-  if (Key == VK_RETURN) {
-    UpdateCell(box1);
-    UpdateMapBox1();
-    UpdateCell(box2);
-    UpdateMapBox2();
-    const int c = LiveSpeedSite + 2, r = LiveLoadSite + 1;
-    if (LiveEditMarks & 1) ignitiontable->FontCell(c, r)->SetColor(clRed);
-    if (LiveEditMarks & 2) injectiontable->FontCell(c, r)->SetColor(clRed);
-    LiveEditMarks = 0;
-  } else if (IsPlus(Key)) {
-    TrimLiveItem(box1, +1);
-  } else if (IsMinus(Key)) {
-    TrimLiveItem(box1, -1);
-  } else if (Key == '3') {
-    TrimLiveItem(box2, +1);
-  } else if (Key == '2') {
-    TrimLiveItem(box2, -1);
-  } else if (Key == '0') {
-    TrimLiveItem(box1, 0);
-  } else if (Key == '1') {
-    TrimLiveItem(box2, 0);
-  }
+  if (!ECUConnected) return;
+  RunLiveAction([this, key] {
+    if (!ECUConnected) return;
+    const int box1 = MapBoxItem1, box2 = MapBoxItem2;
+    if (key == VK_RETURN) {
+      UpdateCell(box1);
+      UpdateMapBox1();
+      UpdateCell(box2);
+      UpdateMapBox2();
+      const int c = LiveSpeedSite + 2, r = LiveLoadSite + 1;
+      if (LiveEditMarks & 1) ignitiontable->FontCell(c, r)->SetColor(clRed);
+      if (LiveEditMarks & 2) injectiontable->FontCell(c, r)->SetColor(clRed);
+      LiveEditMarks = 0;
+    } else if (IsPlus(key)) {
+      TrimLiveItem(box1, +1);
+    } else if (IsMinus(key)) {
+      TrimLiveItem(box1, -1);
+    } else if (key == '3') {
+      TrimLiveItem(box2, +1);
+    } else if (key == '2') {
+      TrimLiveItem(box2, -1);
+    } else if (key == '0') {
+      TrimLiveItem(box1, 0);
+    } else if (key == '1') {
+      TrimLiveItem(box2, 0);
+    }
+  });
 }
 
 void TR7Tform1::FormKeyUp(TObject*, WORD& Key, TShiftState Shift) {
@@ -379,11 +407,13 @@ void TR7Tform1::FormKeyUp(TObject*, WORD& Key, TShiftState Shift) {
   } else {
     return;
   }
-  MessageBeep(MB_BEEP_OK);
-  WaitTicks(1, true);
-  // "$" + "E" + mode + checksum sum to 0 modulo 256.
-  Send("$");
-  Send("E");
-  Send(Byte(mode));
-  Send(Byte(static_cast<uint8_t>(256 - ('$' + 'E' + mode))));
+  RunLiveAction([this, mode] {
+    MessageBeep(MB_BEEP_OK);
+    WaitTicks(1, true);
+    // "$" + "E" + mode + checksum sum to 0 modulo 256.
+    Send("$");
+    Send("E");
+    Send(Byte(mode));
+    Send(Byte(static_cast<uint8_t>(256 - ('$' + 'E' + mode))));
+  });
 }

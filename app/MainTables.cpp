@@ -599,6 +599,8 @@ void TR7Tform1::TabSet2Click(TObject*) {
   static const char* const captions[5] = {"Injection map", "AFR target", "AFR corrections", "Control mode",
                                           "Closed loop settings"};
   if (tab < 0 || tab > 4) return;
+  // A table chosen by its tab is where F4 goes on from.
+  if (tab <= 3) InjectionPageTable = tab;
   for (int i = 0; i < 4; ++i) grids[i]->SetVisible(i == tab);
   AFRsettingspanel->SetVisible(tab == 4);
   page4_label->SetCaption(captions[tab]);

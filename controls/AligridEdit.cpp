@@ -299,6 +299,12 @@ void TStringAlignGrid::WndProc(TMessage& M) {
 // ---- keys, mouse, focus ----
 
 void TStringAlignGrid::KeyDown(WORD& Key, TShiftState Shift) {
+  // A grid that is not on the screen (its page put away) may still hold the focus; it
+  // never acts on keys the user meant for what is shown.
+  if (!Showing()) {
+    Key = 0;
+    return;
+  }
   const bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
   if (Key == VK_INSERT && shift) Perform(WM_PASTE);
   if (Key == VK_INSERT && ctrl) Perform(WM_COPY);
@@ -312,7 +318,7 @@ void TStringAlignGrid::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TStringAlignGrid::KeyPress(char& Key) {
-  if (Key == '\r' && EditMultiline) {
+  if (!Showing() || (Key == '\r' && EditMultiline)) {
     Key = 0;
     return;
   }

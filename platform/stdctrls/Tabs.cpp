@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Forms.h"
 
 // ---- TTabSet ----
 
@@ -30,6 +31,8 @@ void TTabSet::SetTabIndex(int v) {
   tab_index_ = v;
   ShowTab(v);
   Invalidate();
+  // A new tab, chosen by the mouse or set from code, runs the same click handler.
+  if (!HasState(csLoading)) Click();
 }
 
 namespace {
@@ -176,6 +179,13 @@ void TNotebook::SetPageIndex(int v) {
     v = -1;
   }
   if (v == page_index_) return;
+  // The focus never stays on a page that is put away: the notebook itself takes it, so
+  // no hidden control goes on taking keys.
+  if (TForm* form = ParentForm(); form && !HasState(csLoading) && form->ActiveControl() != nullptr &&
+                                          form->ActiveControl() != this && ContainsControl(form->ActiveControl())) {
+    if (form->Visible() && CanFocus()) form->SetActiveControl(this);
+    else form->SetFocusedControl(this);
+  }
   page_index_ = v;
   for (int i = 0; i < PageCount(); ++i) pages_[static_cast<size_t>(i)]->SetVisible(i == v);
   if (OnPageChanged && !HasState(csLoading)) OnPageChanged(this);

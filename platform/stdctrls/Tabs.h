@@ -15,7 +15,7 @@ class TTabSet : public TCustomControl {
   const char* ClassName() const override { return "TTabSet"; }
   TStrings* Tabs() { return tabs_.get(); }
   int TabIndex() const { return tab_index_; }
-  // Asks OnChange first; out of range gives -1.
+  // Asks OnChange first; out of range gives -1. A change runs OnClick.
   void SetTabIndex(int v);
   // The tab under a client point, or -1.
   int ItemAtPos(TPoint p);
@@ -34,6 +34,8 @@ class TTabSet : public TCustomControl {
   TTabChangeEvent OnChange;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Paint() override;
+  // OnClick runs when the tab index changes (SetTabIndex), not on every mouse release.
+  bool ClicksOnMouseUp() const override { return false; }
 
  private:
   int TabWidth(int i);

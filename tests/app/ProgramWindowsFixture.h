@@ -4,8 +4,12 @@
 // back afterwards, so cases running in one process leave nothing behind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/Main.h"
 #include "app/MainWindows.h"
@@ -13,6 +17,7 @@
 #include "app/Settings.h"
 #include "ecu/LiveData.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 
 class ProgramWindowsTest : public ::testing::Test {
@@ -43,6 +48,17 @@ class ProgramWindowsTest : public ::testing::Test {
 
   // Runs after the state is saved and before the windows are made.
   virtual void BeforeWindows() {}
+
+  // Shows the main window as at start-up; its first activation asks for a port, and none
+  // is chosen. Dialogs after that are answered by `script`.
+  void ShowMainWindow(ui::DialogScript& script) {
+    f_->SettingsFileName = (std::filesystem::temp_directory_path() /
+                            ("main-window-" + std::to_string(getpid()) + ".ini")).string();
+    script.AnswerForm([](TForm& form) { form.SetModalResult(mrCancel); });
+    script.Answer(mrOk);
+    f_->Show();
+    Application->ProcessMessages();
+  }
 
   TR7Tform1* f_ = nullptr;
 

@@ -95,6 +95,31 @@ TEST_F(MainEditing, KeysReachTheGridHandlersThroughTheWindow) {
   EXPECT_EQ(MapSlots[1].IgnitionTable[1][1], 6);
 }
 
+TEST_F(MainEditing, F4StepsTheInjectionPageThroughItsTables) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  ui::SimulateKey(f_, "F4");
+  ASSERT_EQ(f_->Notebook1->PageIndex(), 3);
+  TStringAlignGrid* const grids[4] = {f_->injectiontable, f_->AFRTargetTable, f_->AFRCorrectionTable,
+                                      f_->AFRModeTable};
+  const char* const labels[4] = {"Injection map", "AFR target", "AFR corrections", "Control mode"};
+  for (int expected : {1, 2, 3, 0, 1}) {
+    SCOPED_TRACE(expected);
+    ui::SimulateKey(f_, "F4");
+    EXPECT_EQ(f_->InjectionPageTable, expected);
+    EXPECT_EQ(f_->TabSet2->TabIndex(), expected);
+    for (int g = 0; g < 4; ++g) EXPECT_EQ(grids[g]->Visible(), g == expected);
+    EXPECT_EQ(f_->page4_label->Caption(), labels[expected]);
+    EXPECT_EQ(f_->ActiveControl(), grids[expected]);
+  }
+  // A tab clicked by the user is where the next F4 starts from.
+  ui::SimulateClick(f_->TabSet2, f_->TabSet2->ItemRect(3).Left + 3, 5);
+  EXPECT_TRUE(f_->AFRModeTable->Visible());
+  ui::SimulateKey(f_, "F4");
+  EXPECT_EQ(f_->InjectionPageTable, 0);
+  EXPECT_TRUE(f_->injectiontable->Visible());
+}
+
 TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
   auto& inj = MapSlots[1].InjectionTable;
   inj[1][1] = 200;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Main.h"
 #include "app/MapRecord.h"
@@ -26,6 +27,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Keys.h"
+#include "platform/ui/Timer.h"
+#include "platform/ui/Simulate.h"
 #include "serial/AdPort.h"
 
 namespace e2e {
@@ -138,6 +141,55 @@ TEST_F(LivePage, TrimKeysTrimTheRunningEcuAndEnterWritesTheCellIntoItsBank) {
   // The PC map of that bank holds the same cell.
   EXPECT_EQ(MapSlots[kBank].IgnitionTable[kSpeedSite + 1][kLoadSite + 1], kIgnition + 2);
   EXPECT_EQ(f_->ignitiontable->Cells(kSpeedSite + 2, kLoadSite + 1), IntToStr(kIgnition + 2));
+}
+
+TEST_F(LivePage, KeysOnTheLivePageNeverReachTheTableOfAnotherPage) {
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  ASSERT_TRUE(PumpUntil([] { return CurrentMap == kBank; }));
+  // A block chosen on the ignition page, whose table keeps the focus when F8 turns the page.
+  ui::SimulateKey(f_, "F3");
+  f_->ignitiontable->SetFocus();
+  f_->ignitiontable->SetSelection(TGridRect{2, 1, 4, 3});
+  const TMapRecord before = MapSlots[kBank];
+  ui::SimulateKey(f_, "F8");
+  ASSERT_EQ(f_->Notebook1->PageIndex(), 7);
+  ui::SimulateKey(f_, "=");
+  ui::SimulateKey(f_, "+", true);
+  ASSERT_TRUE(PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().trims[1]; }) == 2; }));
+  ui::SimulateKey(f_, "Return");
+  ASSERT_TRUE(PumpUntil([&] { return sim.GetCounters().Frames('i') == 1u; }));
+  // No block dialog over the live boxes, and the block keeps its cells and colours.
+  EXPECT_TRUE(script.Shown().empty());
+  for (int s = 1; s <= 3; ++s)
+    for (int l = 1; l <= 3; ++l) {
+      EXPECT_EQ(MapSlots[kBank].IgnitionTable[s][l], before.IgnitionTable[s][l]);
+      EXPECT_NE(f_->ignitiontable->FontCell(s + 1, l)->Color(), clBlue);
+    }
+  // Only the written cell of the operating point changed.
+  EXPECT_EQ(MapSlots[kBank].IgnitionTable[kSpeedSite + 1][kLoadSite + 1], kIgnition + 2);
+}
+
+TEST_F(LivePage, QuickTrimPressesAllCount) {
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  ui::SimulateKey(f_, "F8");
+  // Three presses 12 ms apart: each arrives while the one before still waits between its
+  // frames.
+  // (A timer never fires inside its own handler, so each press has its own.)
+  std::vector<std::unique_ptr<TTimer>> presses;
+  for (unsigned i = 0; i < 3; ++i) {
+    TTimer* t = presses.emplace_back(std::make_unique<TTimer>(nullptr)).get();
+    t->SetInterval(1 + 12 * i);
+    t->OnTimer = [this, t](TObject*) {
+      t->SetEnabled(false);
+      ui::SimulateKey(f_, "=");
+    };
+  }
+  ASSERT_TRUE(PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().trims[1]; }) == 3; }));
+  EXPECT_EQ(LiveCellTrim[1], 3);
+  EXPECT_EQ(sim.FramesReceived('+'), 3u);
+  const ecusim::Counters c = sim.GetCounters();
+  EXPECT_EQ(c.checksumErrors + c.rejectedFrames + c.unknownCommands + c.strayBytes, 0u);
+  ASSERT_TRUE(PumpUntil([&] { return f_->ignition_trim->Caption() == "3\xB0"; }));
 }
 
 // An ECU that speaks another protocol: the window says so once and closes the link.

@@ -172,6 +172,35 @@ TEST_F(ControlsTest, NotebookPagesByNameAndIndexWithTabSet) {
   EXPECT_EQ(tabs->TabIndex(), 1);
 }
 
+// A tab chosen from code runs the same click handler as a mouse click, once; and a
+// page put away takes the focus from its controls, so they take no more keys.
+TEST_F(ControlsTest, TabIndexFromCodeClicksAndPutAwayPagesLoseTheFocus) {
+  TForm* f = NewForm();
+  auto* tabs = Place<TTabSet>(f, 0, 200, 300, 21);
+  auto* nb = Place<TNotebook>(f, 0, 0, 300, 200);
+  nb->Pages()->SetText("One\rTwo");
+  tabs->Tabs()->SetText("One\rTwo");
+  auto* edit = new TEdit(f);
+  edit->SetParent(nb->Page(0));
+  int clicks = 0;
+  tabs->OnClick = [&](TObject*) {
+    ++clicks;
+    nb->SetPageIndex(tabs->TabIndex());
+  };
+  f->Show();
+  edit->SetFocus();
+  ASSERT_EQ(f->ActiveControl(), edit);
+  tabs->SetTabIndex(1);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(nb->PageIndex(), 1);
+  EXPECT_NE(f->ActiveControl(), edit);
+  EXPECT_EQ(f->ActiveControl(), nb);
+  tabs->SetTabIndex(1);  // no change, no click
+  ui::SimulateClick(tabs, tabs->ItemRect(0).Left + 3, 5);
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(nb->PageIndex(), 0);
+}
+
 // Tabs that do not fit scroll with the two arrow buttons at the right end; choosing a
 // tab brings it into view; nothing past the arrows is clickable.
 TEST_F(ControlsTest, TabSetScrollsTabsThatDoNotFit) {
