@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Clipboard.h"
 #include "platform/ui/Forms.h"
@@ -79,12 +80,21 @@ AnsiString MixedCase(const AnsiString& s) {
   return r;
 }
 
-TAdvEdit::TAdvEdit(TComponent* AOwner) : TFlatEdit(AOwner) {
+TAdvEdit::TAdvEdit(TComponent* AOwner)
+    : TFlatEdit(AOwner), lookup_(std::make_unique<TLookupSettings>()), persistence_(std::make_unique<TPersistence>()) {
   SetColor(clWindow);
   normal_color_ = clWindow;
 }
 
-TAdvEdit::~TAdvEdit() = default;
+TAdvEdit::~TAdvEdit() {
+  // The text and lists are kept as the edit goes; a store that cannot be written is
+  // reported and the edit still goes.
+  try {
+    SavePersist();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: the edit's text was not kept: %s\n", Name().c_str(), e.what());
+  }
+}
 
 AnsiString TAdvEdit::Text() const {
   AnsiString t = WindowText();
@@ -456,6 +466,10 @@ void TAdvEdit::KeyDown(WORD& Key, TShiftState Shift) {
   if (Key == 0) return;
   const bool ctrl = Shift.Contains(ssCtrl);
   if (ctrl && (Key == VK_TAB || Key == VK_RETURN)) return;
+  if (LookupShowing() && LookupKey(Key)) {
+    Key = 0;
+    return;
+  }
   if (ctrl && (Key == 'V' || Key == 'X')) {
     // Clipboard edits go through the veto events.
     if (Key == 'V') PasteFromClipboard(); else CutToClipboard();
@@ -589,6 +603,7 @@ void TAdvEdit::AfterKey() {
       SelStart() - static_cast<int>(prefix_.size()) == length_limit_)
     FocusNext();
   if (Modified() && show_modified_) Font()->SetColor(modified_color_);
+  UpdateLookup();
 }
 
 void TAdvEdit::FocusNext() { ui::FocusNextControl(this); }
@@ -666,6 +681,7 @@ bool TAdvEdit::InsertChecked(const AnsiString& Pasted) {
   SetWindowText(merged);
   SetSelStart(pre + at + static_cast<int>(Pasted.size()));
   SetModified(true);
+  UpdateLookup();
   if (tab_on_full_ && length_limit_ > 0 && static_cast<int>(merged.size()) == length_limit_) FocusNext();
   return true;
 }
@@ -710,6 +726,7 @@ void TAdvEdit::DoEnter() {
 
 void TAdvEdit::DoExit() {
   focused_ = false;
+  HideLookup();
   if (!(ComponentState() & csLoading)) {
     if (!(error_ && show_error_)) {
       SetColor(Enabled() ? normal_color_ : disabled_color_);
@@ -733,6 +750,7 @@ void TAdvEdit::DoExit() {
     DoValidate(Text());
     if (focus_width_inc_ >= 1) SetBounds(Left(), Top(), Width() - focus_width_inc_, Height());
     if (focus_align_ != eaDefault) SetEditAlign(saved_align_);
+    if (lookup_->Enabled() && lookup_->History()) lookup_->AddHistory(Text());
   }
   TWinControl::DoExit();
 }

@@ -6,6 +6,7 @@
 // resources.
 #include <functional>
 #include "controls/AdvFlatEdit.h"
+#include "controls/AdvLookup.h"
 #include "platform/stdctrls/WidgetHooks.h"
 #include "platform/stdctrls/Edits.h"
 
@@ -18,6 +19,10 @@ enum TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
 using TValueValidateEvent = std::function<void(TObject* Sender, const AnsiString& Value, bool& IsValid)>;
 using TClipboardEvent = std::function<void(TObject* Sender, const AnsiString& Value, bool& Allow)>;
 using TURLClickEvent = std::function<void(TObject* Sender, const AnsiString& URL, bool& Show)>;
+using TLookupSelectEvent = std::function<void(TObject* Sender, AnsiString& Value)>;
+using TLookupIndexSelectEvent = std::function<void(TObject* Sender, int Index, AnsiString& Value)>;
+
+class TListBox;
 
 // Text classification used by the value setters.
 enum TTextKind { tkInteger = 0, tkDecimal = 1, tkText = 2, tkHex = 5 };
@@ -123,6 +128,20 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   AnsiString Version() const { return "2.7.3.4"; }
   void SetVersion(const AnsiString&) {}
 
+  // The auto-complete list and the persistence of the text and lists.
+  TLookupSettings* Lookup() const { return lookup_.get(); }
+  TPersistence* Persistence() const { return persistence_.get(); }
+  virtual void LoadPersist();
+  virtual void SavePersist();
+  // The list as shown: DisplayList indexes of the rows, the selected row (-1 hidden).
+  bool LookupShowing() const;
+  const std::vector<int>& LookupRows() const { return lookup_rows_; }
+  int LookupRow() const { return lookup_row_; }
+  TListBox* LookupList() const { return lookup_list_; }
+  // Puts the value of the selected row into the edit and closes the list.
+  void PickLookup();
+  void HideLookup();
+
 
   // Whether the value looks like a URL ("://", "@" after the first character, "www.").
   bool IsURL() const;
@@ -144,11 +163,15 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   TClipboardEvent OnClipboardCut;
   TClipboardEvent OnClipboardPaste;
   TURLClickEvent OnURLClick;
+  TLookupSelectEvent OnLookupSelect;
+  TLookupIndexSelectEvent OnLookupIndexSelect;
 
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoEnter() override;
   void DoExit() override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -194,6 +217,8 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   bool InsertChecked(const AnsiString& Pasted);
   void KeepCaretInValue();
   void ClickURL();
+  void UpdateLookup();
+  bool LookupKey(WORD Key);
 
   TAdvEditType edit_type_ = etString;
   int precision_ = 0;
@@ -221,6 +246,11 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   bool focused_ = false;
   bool drag_pending_ = false, self_drag_ = false, self_dropped_ = false;
   TPoint drop_caret_{-1, -1};
+  std::unique_ptr<TLookupSettings> lookup_;
+  std::unique_ptr<TPersistence> persistence_;
+  TListBox* lookup_list_ = nullptr;
+  std::vector<int> lookup_rows_;
+  int lookup_row_ = -1, lookup_offset_ = 0;
 };
 
 // The address a URL text may be opened as: http, https and mailto addresses as they are,

@@ -56,6 +56,24 @@ void RegisterAdvEditClasses() {
   RegisterUiClasses();
   RegisterBaseEdits();
 
+  RegisterClass<TLookupSettings, TPersistent>("TLookupSettings")
+      .Bool("CaseSensitive", &TLookupSettings::CaseSensitive, &TLookupSettings::SetCaseSensitive, false)
+      .Int("Color", &TLookupSettings::Color, &TLookupSettings::SetColor, clWindow, Colors())
+      .Int("DisplayCount", &TLookupSettings::DisplayCount, &TLookupSettings::SetDisplayCount, 4)
+      .Strings("DisplayList", [](TLookupSettings* l) -> TStrings* { return l->DisplayList(); })
+      .Bool("Enabled", &TLookupSettings::Enabled, &TLookupSettings::SetEnabled, false)
+      .Bool("History", &TLookupSettings::History, &TLookupSettings::SetHistory, false)
+      .Int("NumChars", &TLookupSettings::NumChars, &TLookupSettings::SetNumChars, 2)
+      .Strings("ValueList", [](TLookupSettings* l) -> TStrings* { return l->ValueList(); })
+      .Bool("Multi", &TLookupSettings::Multi, &TLookupSettings::SetMulti, false)
+      .Int("Separator", [](TLookupSettings* l) { return static_cast<int>(static_cast<unsigned char>(l->Separator())); },
+           [](TLookupSettings* l, int v) { l->SetSeparator(static_cast<char>(v)); }, ';');
+  RegisterClass<TPersistence, TPersistent>("TPersistence")
+      .Bool("Enable", &TPersistence::Enable, &TPersistence::SetEnable, false)
+      .String("Key", &TPersistence::Key, &TPersistence::SetKey)
+      .String("Section", &TPersistence::Section, &TPersistence::SetSection)
+      .Enum("Location", &TPersistence::Location, &TPersistence::SetLocation, {"plInifile", "plRegistry"}, plInifile);
+
   auto edit = RegisterClass<TAdvEdit, TCustomEdit>("TAdvEdit");
   ui::PublishColor(edit.Class(), clWindow);
   edit.Enum("EditType", &TAdvEdit::EditType, &TAdvEdit::SetEditType,
@@ -108,6 +126,14 @@ void RegisterAdvEditClasses() {
       .Event("OnClipboardCut", &TAdvEdit::OnClipboardCut)
       .Event("OnClipboardPaste", &TAdvEdit::OnClipboardPaste)
       .Event("OnURLClick", &TAdvEdit::OnURLClick)
+      .Event("OnLookupSelect", &TAdvEdit::OnLookupSelect)
+      .Event("OnLookupIndexSelect", &TAdvEdit::OnLookupIndexSelect)
+      .Event("OnLabelClick", [](TAdvEdit* e) { return e->EditLabel().OnLabelClick; },
+             [](TAdvEdit* e, const TNotifyEvent& v) { e->EditLabel().OnLabelClick = v; })
+      .Event("OnLabelDblClick", [](TAdvEdit* e) { return e->EditLabel().OnLabelDblClick; },
+             [](TAdvEdit* e, const TNotifyEvent& v) { e->EditLabel().OnLabelDblClick = v; })
+      .Object("Lookup", [](TAdvEdit* e) -> TPersistent* { return e->Lookup(); })
+      .Object("Persistence", [](TAdvEdit* e) -> TPersistent* { return e->Persistence(); })
       .Event("OnMouseEnter", &TAdvEdit::OnMouseEnter)
       .Event("OnMouseLeave", &TAdvEdit::OnMouseLeave);
   PublishLabel(edit);

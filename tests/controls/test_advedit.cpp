@@ -206,7 +206,8 @@ TEST(EditLabel, PlacementTable) {
   // Edit at (100, 50), 80 x 20; label 30 x 13; margin 4.
   struct { TLabelPosition p; int x, y; } cases[] = {
       {lpLeftTop, 66, 50}, {lpLeftCenter, 66, 53}, {lpLeftBottom, 66, 57}, {lpTopLeft, 100, 33},
-      {lpBottomLeft, 100, 74}, {lpLeftTopLeft, 96, 50}, {lpTopCenter, 125, 33}, {lpBottomCenter, 125, 74}};
+      {lpBottomLeft, 100, 74}, {lpLeftTopLeft, 96, 50}, {lpLeftCenterLeft, 96, 53}, {lpLeftBottomLeft, 96, 57},
+      {lpTopCenter, 125, 33}, {lpBottomCenter, 125, 74}};
   for (auto& c : cases) {
     TPoint pt = EditLabelOrigin(c.p, 100, 50, 80, 20, 30, 13, 4);
     EXPECT_EQ(pt.x, c.x) << c.p;
@@ -235,6 +236,55 @@ TEST_F(AdvEditTest, MaskCompleteEventCanVetoTab) {
   char enter = 13;
   mask->KeyPress(enter);
   EXPECT_EQ(enter, 0);  // Enter as Tab never reaches the text
+}
+
+TEST_F(AdvEditTest, MaskAutoTabMovesOnAndEscapeUndoes) {
+  form->SetClientSize(300, 200);
+  form->Show();
+  struct { bool autoTab; TAlignment align; bool movesOn; } cases[] = {
+      {true, taLeftJustify, true}, {false, taLeftJustify, false}, {true, taRightJustify, true}};
+  for (auto& c : cases) {
+    auto* mask = new TAdvMaskEdit(form.get());
+    mask->SetParent(form.get());
+    auto* next = new TAdvMaskEdit(form.get());
+    next->SetParent(form.get());
+    mask->SetEditMask("!9999;0;_");
+    mask->SetAutoTab(c.autoTab);
+    mask->SetAlignment(c.align);
+    mask->SetCanUndo(true);
+    mask->SetFocus();
+    mask->SetText("");
+    mask->SetSelStart(0);
+    WORD up = '1';
+    for (char ch : AnsiString("4321")) {
+      char k = ch;
+      mask->KeyPress(k);
+      mask->KeyUp(up, {});
+    }
+    EXPECT_EQ(next->Focused(), c.movesOn) << c.autoTab;
+    next->SetFocus();
+    mask->SetFocus();
+    const AnsiString entry = mask->Text();
+    mask->SetText("99");
+    WORD esc = VK_ESCAPE;
+    mask->KeyDown(esc, {});
+    EXPECT_EQ(mask->Text(), entry) << "Escape restores the text of focus entry whatever the alignment";
+  }
+  form->Hide();
+}
+
+TEST_F(AdvEditTest, PinFieldKeepsItsFontColourWithFocusFontColorNone) {
+  auto* pin = new TAdvMaskEdit(form.get());
+  pin->SetParent(form.get());
+  pin->Font()->SetColor(clNavy);
+  pin->SetFocusFontColor(clNone);
+  pin->DoEnter();
+  EXPECT_EQ(pin->Font()->Color(), clNavy);
+  auto* field = new TAdvEdit(form.get());
+  field->SetFocusFontColor(clNone);
+  field->Font()->SetColor(clNavy);
+  field->DoEnter();
+  EXPECT_EQ(field->Font()->Color(), clNavy);
 }
 
 TEST(AdvEditRegistration, ClassesAreRegistered) {
