@@ -6,6 +6,8 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Beep.h"
+#include "platform/stdctrls/Themes.h"
+#include "platform/stdctrls/WidgetHooks.h"
 #include "platform/ui/Forms.h"
 
 namespace {
@@ -100,25 +102,55 @@ void TAdvTimerSpeedButton::TimerTick() {
   if (down_) Click();
 }
 
+void TAdvTimerSpeedButton::SetGlyph(TBitmap* v) {
+  if (v == nullptr) {
+    glyph_.reset();
+  } else {
+    if (!glyph_) glyph_ = std::make_unique<TBitmap>();
+    glyph_->Assign(v);
+  }
+  Invalidate();
+}
+
+void TAdvTimerSpeedButton::SetFlat(bool v) {
+  flat_ = v;
+  Invalidate();
+}
+
+void TAdvTimerSpeedButton::SetMouseOver(bool v) {
+  if (mouse_over_ == v) return;
+  mouse_over_ = v;
+  Invalidate();
+}
+
+void TAdvTimerSpeedButton::CreateHandle() {
+  TCustomControl::CreateHandle();
+  ui::TWidgetHooks h;
+  h.MouseEnter = [this] { SetMouseOver(true); };
+  h.MouseLeave = [this] { SetMouseOver(false); };
+  ui::InstallWidgetHooks(this, std::move(h));
+}
+
 void TAdvTimerSpeedButton::Paint() {
   TCanvas* c = Canvas();
-  const int w = Width(), h = Height();
-  c->Brush()->SetColor(clBtnFace);
-  c->Pen()->SetColor(down_ ? clBtnShadow : clBtnHighlight);
-  c->Rectangle(0, 0, w, h);
-  // A small filled triangle pointing in the button's direction.
-  c->Brush()->SetColor(Enabled() ? clBtnText : clGrayText);
-  c->Pen()->SetColor(Enabled() ? clBtnText : clGrayText);
-  const int cx = w / 2 + (down_ ? 1 : 0), cy = h / 2 + (down_ ? 1 : 0), s = std::max(1, std::min(w, h) / 4);
-  std::vector<TPoint> tri;
-  switch (kind_) {
-    case bkUp: tri = {{cx - s, cy + s / 2}, {cx + s, cy + s / 2}, {cx, cy - s / 2 - 1}}; break;
-    case bkDown: tri = {{cx - s, cy - s / 2}, {cx + s, cy - s / 2}, {cx, cy + s / 2 + 1}}; break;
-    case bkHorUp: tri = {{cx - s / 2, cy - s}, {cx - s / 2, cy + s}, {cx + s / 2 + 1, cy}}; break;
-    case bkHorDown: tri = {{cx + s / 2, cy - s}, {cx + s / 2, cy + s}, {cx - s / 2 - 1, cy}}; break;
+  const TRect r(0, 0, Width(), Height());
+  static constexpr ui::TThemeSpinPart kParts[] = {ui::tspUp, ui::tspDown, ui::tspUpHorz, ui::tspDownHorz};
+  static constexpr ui::TArrowDirection kArrows[] = {ui::adUp, ui::adDown, ui::adRight, ui::adLeft};
+  const ui::TThemeState state = down_ ? ui::tstPressed : mouse_over_ ? ui::tstHot : ui::tstNormal;
+  if (glyph_ && !glyph_->Empty()) {
+    // A picture of the caller's: a plain button face with the picture centred.
+    ui::DrawClassicArrowButton(*c, r, kArrows[kind_], down_, flat_, Enabled());
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(TRect(1, 1, r.Right - 1, r.Bottom - 1));
+    const int gw = glyph_->Width() / num_glyphs_;
+    c->Draw((r.Width() - gw) / 2 + (down_ ? 1 : 0), (r.Height() - glyph_->Height()) / 2 + (down_ ? 1 : 0), glyph_.get());
+  } else if (!ui::DrawThemeSpinPart(*c, r, kParts[kind_], state, Enabled())) {
+    ui::DrawClassicArrowButton(*c, r, kArrows[kind_], down_, flat_, Enabled());
   }
-  c->Polygon(tri);
-  if (focused_) c->FrameRect(Rect(2, 2, w - 2, h - 2));
+  if (focused_) {
+    c->Brush()->SetColor(clBtnText);
+    c->FrameRect(TRect(2, 2, r.Right - 2, r.Bottom - 2));
+  }
 }
 
 // ---- TAdvSpinButton ----
@@ -696,6 +728,49 @@ void TAdvSpinEdit::SetEnabled(bool v) {
 void TAdvSpinEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TLabelledEdit::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == button_) button_ = nullptr;
+}
+
+void TAdvSpinEdit::SetSpinFlat(bool v) {
+  spin_flat_ = v;
+  if (button_) {
+    button_->UpButton()->SetFlat(v);
+    button_->DownButton()->SetFlat(v);
+  }
+}
+
+bool TAdvSpinEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  if (TLabelledEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (WheelDelta == 0 || !Enabled()) return false;
+  if (WheelDelta > 0) UpClick();
+  else DownClick();
+  return true;
+}
+
+void TAdvSpinEdit::CreateHandle() {
+  TLabelledEdit::CreateHandle();
+  ui::TWidgetHooks h;
+  h.PaintOver = [this](TCanvas& c) { PaintDecoration(c); };
+  h.Background = [this] { return transparent_ ? clNone : Color(); };
+  h.TextColor = [this] { return Font()->Color(); };
+  h.MouseEnter = [this] {
+    if (auto_focus_ && CanFocus() && !Focused()) SetFocus();
+  };
+  ui::InstallWidgetHooks(this, std::move(h));
+}
+
+void TAdvSpinEdit::PaintDecoration(TCanvas& c) {
+  const int w = Width() - (button_ ? button_->Width() : 0), h = Height();
+  if (flat_) {
+    c.Pen()->SetWidth(1);
+    c.Pen()->SetColor(Enabled() ? flat_line_color_ : clGray);
+    c.MoveTo(0, h - 1);
+    c.LineTo(w, h - 1);
+  }
+  if (focus_border_color_ != clNone && Focused()) {
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(focus_border_color_);
+    c.FrameRect(TRect(0, 0, Width(), Height()));
+  }
 }
 
 void TAdvSpinEdit::Change() {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include "controls/AdvEdit.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/ui/Timer.h"
 
 enum TSpinDirection { spVertical, spHorizontal };
@@ -27,17 +28,32 @@ class TAdvTimerSpeedButton : public TCustomControl {
   void SetFocusedLook(bool v);
   // The repeat timer (nullptr before the first press).
   TTimer* RepeatTimer() const { return timer_; }
+  // A picture drawn instead of the arrow; nullptr brings the built-in arrow back.
+  TBitmap* Glyph() const { return glyph_.get(); }
+  void SetGlyph(TBitmap* v);
+  bool BuiltInGlyph() const { return !glyph_; }
+  int NumGlyphs() const { return num_glyphs_; }
+  void SetNumGlyphs(int v) { num_glyphs_ = v < 1 ? 1 : v; }
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
+  bool MouseOver() const { return mouse_over_; }
+  void SetMouseOver(bool v);
   TNotifyEvent OnPress;  // left button down, before repeating starts
 
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Paint() override;
 
+ protected:
+  void CreateHandle() override;
+
  private:
   void TimerTick();
   TButtonKind kind_ = bkUp;
-  bool allow_timer_ = false, down_ = false, focused_ = false;
+  bool allow_timer_ = false, down_ = false, focused_ = false, flat_ = false, mouse_over_ = false;
   TTimer* timer_ = nullptr;
+  std::unique_ptr<TBitmap> glyph_;
+  int num_glyphs_ = 1;
 };
 
 class TAdvSpinButton : public TWinControl {
@@ -52,10 +68,15 @@ class TAdvSpinButton : public TWinControl {
   TAdvTimerSpeedButton* UpButton() const { return up_; }
   TAdvTimerSpeedButton* DownButton() const { return down_; }
   TAdvTimerSpeedButton* FocusedButton() const { return focused_button_; }
-  int UpNumGlyphs() const { return up_glyphs_; }
-  void SetUpNumGlyphs(int v) { up_glyphs_ = v; }
-  int DownNumGlyphs() const { return down_glyphs_; }
-  void SetDownNumGlyphs(int v) { down_glyphs_ = v; }
+  int UpNumGlyphs() const { return up_->NumGlyphs(); }
+  void SetUpNumGlyphs(int v) { up_->SetNumGlyphs(v); }
+  int DownNumGlyphs() const { return down_->NumGlyphs(); }
+  void SetDownNumGlyphs(int v) { down_->SetNumGlyphs(v); }
+  // Pictures on the buttons; nullptr restores the built-in arrows.
+  TBitmap* UpGlyph() const { return up_->Glyph(); }
+  void SetUpGlyph(TBitmap* v) { up_->SetGlyph(v); }
+  TBitmap* DownGlyph() const { return down_->Glyph(); }
+  void SetDownGlyph(TBitmap* v) { down_->SetGlyph(v); }
 
   TNotifyEvent OnUpClick;
   TNotifyEvent OnDownClick;
@@ -76,7 +97,6 @@ class TAdvSpinButton : public TWinControl {
   TAdvTimerSpeedButton* focused_button_ = nullptr;
   TWinControl* focus_control_ = nullptr;
   TSpinDirection direction_ = spVertical;
-  int up_glyphs_ = 1, down_glyphs_ = 1;
 };
 
 class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
@@ -147,7 +167,7 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
   TColor FlatLineColor() const { return flat_line_color_; }
   void SetFlatLineColor(TColor v) { flat_line_color_ = v; }
   bool SpinFlat() const { return spin_flat_; }
-  void SetSpinFlat(bool v) { spin_flat_ = v; }
+  void SetSpinFlat(bool v);
   bool SpinTransparent() const { return spin_transparent_; }
   void SetSpinTransparent(bool v) { spin_transparent_ = v; }
   bool Transparent() const { return transparent_; }
@@ -175,10 +195,15 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
   void Loaded() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetEnabled(bool v) override;
+  // The wheel steps the value like the arrow keys.
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+  // Draws the flat underline and the focus border colour over the window system's edit.
+  void PaintDecoration(TCanvas& Canvas);
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  protected:
   void Change() override;
+  void CreateHandle() override;
 
  private:
   bool Loading() const;

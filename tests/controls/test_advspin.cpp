@@ -6,6 +6,9 @@
 #include <memory>
 #include <vector>
 #include "platform/rtl/DateUtils.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/stdctrls/Themes.h"
+#include "platform/ui/Simulate.h"
 #include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "platform/streaming/ClassRegistry.h"
@@ -193,6 +196,62 @@ TEST_F(AdvSpinTest, ButtonPairLayoutAndRepeat) {
   EXPECT_EQ(ups, 2);
   pair->UpButton()->MouseUp(mbLeft, {}, 1, 1);
   EXPECT_FALSE(pair->UpButton()->RepeatTimer()->Enabled());
+}
+
+TEST_F(AdvSpinTest, ButtonRectanglesBothDirections) {
+  TAdvSpinButton* pair = new TAdvSpinButton(form.get());
+  pair->SetParent(form.get());
+  EXPECT_EQ(pair->BoundsRect(), Bounds(0, 0, 15, 25));
+  EXPECT_EQ(pair->UpButton()->BoundsRect(), Bounds(0, 0, 15, 12));
+  EXPECT_EQ(pair->DownButton()->BoundsRect(), Bounds(0, 11, 15, 14)) << "the two share one pixel row";
+  pair->SetBounds(0, 0, 10, 25);
+  EXPECT_EQ(pair->Width(), 15) << "never narrower than 15";
+  pair->SetDirection(spHorizontal);
+  EXPECT_EQ(pair->Width(), 20);
+  EXPECT_EQ(pair->DownButton()->BoundsRect(), Bounds(0, 0, 10, 25));
+  EXPECT_EQ(pair->UpButton()->BoundsRect(), Bounds(11, 0, 10, 25));
+  EXPECT_EQ(pair->UpButton()->Kind(), TAdvTimerSpeedButton::bkHorUp);
+}
+
+TEST_F(AdvSpinTest, GlyphsAndThemedOrClassicDrawing) {
+  TAdvSpinButton* pair = new TAdvSpinButton(form.get());
+  pair->SetParent(form.get());
+  TBitmap picture;
+  picture.SetSize(5, 3);
+  pair->SetUpGlyph(&picture);
+  EXPECT_FALSE(pair->UpButton()->BuiltInGlyph());
+  EXPECT_EQ(pair->UpGlyph()->Width(), 5);
+  pair->SetUpGlyph(nullptr);
+  EXPECT_TRUE(pair->UpButton()->BuiltInGlyph()) << "nil brings the built-in arrow back";
+  EXPECT_TRUE(ui::ThemesAvailable());
+  // Both looks draw something other than the face colour in the middle (the arrow).
+  for (bool themed : {true, false}) {
+    ui::SetThemesEnabled(themed);
+    EXPECT_EQ(ui::ThemeActive(), themed);
+    TBitmap shot;
+    ui::GrabControl(pair->DownButton(), shot);
+    bool ink = false;
+    for (int x = 3; x < 12; ++x)
+      for (int y = 4; y < 10; ++y) ink = ink || shot.Canvas()->Pixel(x, y) != shot.Canvas()->Pixel(1, 1);
+    EXPECT_TRUE(ink) << (themed ? "themed" : "classic");
+  }
+  ui::SetThemesEnabled(true);
+}
+
+TEST_F(AdvSpinTest, PairKeysAndEditWheel) {
+  TAdvSpinButton* pair = new TAdvSpinButton(form.get());
+  pair->SetParent(form.get());
+  int ups = 0, downs = 0;
+  pair->OnUpClick = [&](TObject*) { ++ups; };
+  pair->OnDownClick = [&](TObject*) { ++downs; };
+  for (WORD k : {WORD(VK_UP), WORD(VK_SPACE), WORD(VK_DOWN), WORD(VK_SPACE)}) pair->KeyDown(k, {});
+  EXPECT_EQ(ups, 2);
+  EXPECT_EQ(downs, 2);
+  spin->SetValue(5);
+  spin->DoMouseWheel({}, 120, {0, 0});
+  spin->DoMouseWheel({}, 120, {0, 0});
+  spin->DoMouseWheel({}, -120, {0, 0});
+  EXPECT_EQ(spin->Value(), 6);
 }
 
 TEST_F(AdvSpinTest, CaptionLabelPropertiesReachTheLabelThroughTheRegistry) {
