@@ -710,8 +710,11 @@ void TAdvSpinEdit::Loaded() {
 void TAdvSpinEdit::PlaceButton() {
   if (!button_) return;
   const int bw = button_->Width(), w = Width(), h = Height();
-  const int b = BorderStyle() == bsSingleBorder ? 5 : 1;
-  button_->SetBounds(std::max(0, w - bw - b), 0, bw, std::max(1, h - b));
+  // Inside the border: the pair's place is counted from the client area, which starts
+  // two pixels into a bordered edit's window.
+  const bool bordered = BorderStyle() == bsSingleBorder;
+  const int b = bordered ? 5 : 1, inset = bordered ? 2 : 0;
+  button_->SetBounds(std::max(0, w - bw - b + inset), inset, bw, std::max(1, h - b + (bordered ? 1 : 0)));
   SetMargins(LeftMargin(), bw + 2);
 }
 

@@ -6,6 +6,9 @@
 #include <memory>
 #include <vector>
 #include "controls/AdvEdit.h"
+#include "controls/AdvMaskEdit.h"
+#include "controls/AdvSpin.h"
+#include "platform/rtl/DateUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Simulate.h"
@@ -203,6 +206,96 @@ TEST_F(AdvEditLookTest, LongTextHint) {
   a->GetHintInfo({1, 1}, info);
   EXPECT_EQ(info.HintStr, AnsiString(80, 'W'));
   EXPECT_EQ(info.HintPos, a->ClientToScreen({0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// With EDITS_SHOTS=<folder>, a window of edits and spin edits in their looks is saved
+// as a picture (for a look under a real window system).
+TEST(EditDemo, Picture) {
+  const char* dir = std::getenv("EDITS_SHOTS");
+  if (dir == nullptr) GTEST_SKIP() << "EDITS_SHOTS not set";
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application->Initialize();
+  TForm form(nullptr);
+  form.SetClientSize(560, 330);
+  form.SetCaption("Edits");
+  int row = 0;
+  auto next = [&](TWinControl* e, const char* caption, TLabelPosition pos = lpLeftCenter) {
+    e->SetParent(&form);
+    e->SetBounds(140, 14 + 34 * row++, 150, 24);
+    if (auto* a = dynamic_cast<TAdvEdit*>(e)) {
+      a->EditLabel().SetPosition(pos);
+      a->EditLabel().SetCaption(caption);
+    }
+  };
+  auto* plain = new TAdvEdit(&form);
+  next(plain, "Float, 2 places");
+  plain->SetEditType(etFloat);
+  plain->SetPrecision(2);
+  plain->SetFloatValue(12.345);
+  auto* money = new TAdvEdit(&form);
+  next(money, "Money");
+  money->SetEditType(etMoney);
+  money->SetPrecision(2);
+  money->SetPrefix("$ ");
+  money->SetText("1234567.5");
+  auto* flat = new TAdvEdit(&form);
+  next(flat, "Flat");
+  flat->SetFlat(true);
+  flat->SetFlatLineColor(clNavy);
+  flat->SetText("underlined");
+  auto* empty = new TAdvEdit(&form);
+  next(empty, "Placeholder");
+  empty->SetEmptyText("type a name");
+  empty->SetText("");
+  auto* error = new TAdvEdit(&form);
+  next(error, "Error marker");
+  error->SetText("Corvane Q5 tunr");
+  error->SetErrorMarkerPos(11);
+  error->SetErrorMarkerLen(4);
+  auto* url = new TAdvEdit(&form);
+  next(url, "URL");
+  url->SetShowURL(true);
+  url->SetText("www.example.com");
+  auto* border = new TAdvEdit(&form);
+  next(border, "Focus border");
+  border->SetFocusBorder(true);
+  border->SetFocusBorderColor(clRed);
+  border->SetText("focused");
+  border->SetFocusColor(clInfoBk);
+  row = 0;
+  auto spin = [&](TAdvSpinType t, const char* caption, TSpinDirection d = spVertical) {
+    auto* s = new TAdvSpinEdit(&form);
+    s->SetParent(&form);
+    s->SetBounds(420, 14 + 34 * row++, 120, 24);
+    s->SetSpinType(t);
+    s->SetDirection(d);
+    s->EditLabel().SetPosition(lpLeftCenter);
+    s->EditLabel().SetCaption(caption);
+    return s;
+  };
+  spin(sptNormal, "Integer")->SetValue(6500);
+  auto* f = spin(sptFloat, "Float");
+  f->SetPrecision(3);
+  f->SetFloatValue(0.015625);
+  spin(sptDate, "Date")->SetDateValue(EncodeDate(2024, 2, 29));
+  spin(sptTime, "Time")->SetTimeValue(EncodeTime(13, 5, 0, 0));
+  spin(sptHex, "Hex")->SetHexValue(499);
+  spin(sptNormal, "Horizontal", spHorizontal)->SetValue(42);
+  auto* mask = new TAdvMaskEdit(&form);
+  mask->SetParent(&form);
+  mask->SetBounds(420, 14 + 34 * row++, 120, 24);
+  mask->SetEditMask("!9999;0;_");
+  mask->EditLabel().SetPosition(lpLeftCenter);
+  mask->EditLabel().SetCaption("Code");
+  form.Show();
+  border->SetFocus();
+  Application->ProcessMessages();
+  ui::GrabToPng(&form, AnsiString(dir) + "/edits.png");
+  form.Hide();
 }
 
 }  // namespace
