@@ -111,6 +111,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void commsTriggerTimer(TObject* CP, uint16_t TriggerHandle);
   void SLIPpktTimeout(TObject* Sender);
   void SelectComPort();
+  // Opens Settings.CommsPort with a new watchdog trigger and packet detection on.
+  void OpenLink();
 
   // ecu::PacketHost
   void Send(const AnsiString& bytes) override;
@@ -336,6 +338,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void FillMainGridAxes();
   void FillChannelSelectors();
   void ShowLinkLost();
+  // The link was lost: placeholders in every live text instead of the last values.
+  void ShowLivePlaceholders();
+  // The immobiliser state of the slow packet's lock bits (ECUImmobilised).
+  void UpdateImmobiliser();
   void ShutDownLink();
 
   std::unique_ptr<ecu::PacketHandler> packets_;

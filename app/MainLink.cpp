@@ -2,14 +2,21 @@
 // port, the link watchdog and the hand-over of every packet to the packet handler.
 #include "app/Main.h"
 
+#include "config/SelectMap.h"
+#include "ecu/Diag.h"
+#include "ecu/FlashUpdate.h"
+#include "ecu/Immobiliser.h"
 #include "ecu/MapLock.h"
 #include "ecu/Progress.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "app/MainWindows.h"
 #include "app/MapRecord.h"
 #include "controls/Aligrid.h"
 #include "app/Settings.h"
 #include "ecu/EcuPacket.h"
 #include "ecu/LiveData.h"
+#include "platform/os/Clock.h"
 #include "platform/os/ComPorts.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/ui/Application.h"
@@ -29,7 +36,6 @@ void TR7Tform1::CreateLinkComponents() {
   comms = new TApdComPort(this);
   comms->SetName("comms");
   comms->SetPromptForPort(false);
-  comms->SetAutoOpen(false);
   comms->SetDTR(false);
   comms->SetBaud(19200);
   comms->SetOnTriggerTimer([this](TObject* CP, uint16_t handle) { commsTriggerTimer(CP, handle); });
@@ -50,17 +56,31 @@ void TR7Tform1::OpenSavedPort() {
     return;
   }
   try {
-    comms->SetComNumber(static_cast<uint16_t>(Settings.CommsPort));
-    comms->SetOpen(true);
-    LinkWatchdogHandle = comms->NewTimerTrigger();
+    OpenLink();
   } catch (const Exception&) {
     // The saved port is gone or busy: no error box, the user picks another port and
     // the next start asks again.
-    comms->RemoveAllTriggers();
     comms->SetOpen(false);
     Settings.CommsAuto = false;
     SelectComPort();
   }
+}
+
+void TR7Tform1::OpenLink() {
+  // A close asked for from inside a packet event (communications disabled) completes a
+  // moment later, once that event has returned; opening before then would leave the open
+  // pending and the watchdog trigger unmade.
+  for (int i = 0; comms->PortState() == 1 && i < 3000; ++i) {
+    Application->ProcessMessages();
+    os::Sleep(1);
+  }
+  comms->SetComNumber(static_cast<uint16_t>(Settings.CommsPort));
+  comms->SetOpen(true);
+  LinkWatchdogHandle = comms->NewTimerTrigger();
+  // After communications were disabled the packets were switched off and the handler
+  // ignored everything; a port chosen again starts a fresh link.
+  packets_->Resume();
+  SLIPpkt->SetEnabled(true);
 }
 
 void TR7Tform1::SelectComPort() {
@@ -72,14 +92,11 @@ void TR7Tform1::SelectComPort() {
     // device: treat that like no choice instead of opening whatever port it names.
     if (os::PortExists(Settings.CommsPort)) {
       try {
-        comms->SetComNumber(static_cast<uint16_t>(Settings.CommsPort));
-        comms->SetOpen(true);
-        LinkWatchdogHandle = comms->NewTimerTrigger();
+        OpenLink();
         return;
       } catch (...) {
         // Shown here rather than passed on, so the caller's work (the first
         // activation's map copies) still completes.
-        comms->RemoveAllTriggers();
         comms->SetOpen(false);
         Application->HandleException(this, std::current_exception());
       }
@@ -94,8 +111,15 @@ void TR7Tform1::SLIPpktTimeout(TObject*) { SLIPpkt->SetEnabled(true); }
 
 void TR7Tform1::commsTriggerTimer(TObject*, uint16_t TriggerHandle) {
   if (TriggerHandle != LinkWatchdogHandle) return;
-  if (ECUConnected) ecu::ZeroLiveRawValues();
+  // While a firmware update runs its window reads the ECU's state itself: the live texts
+  // and the identity stay as they are.
+  const bool updating = FlashUpdateForm != nullptr && FlashUpdateForm->Visible();
+  if (ECUConnected && !updating) {
+    ecu::ZeroLiveRawValues();
+    ShowLivePlaceholders();
+  }
   ECUConnected = false;
+  LiveEditMarks = 0;
   ECUImmobilised = false;
   ECUMapsLocked = false;
   for (int i = 1; i <= 6; ++i) {
@@ -103,17 +127,32 @@ void TR7Tform1::commsTriggerTimer(TObject*, uint16_t TriggerHandle) {
     LiveCellTrim[static_cast<size_t>(i)] = 0;
   }
   ShowLinkLost();
+  if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
+}
+
+void TR7Tform1::ShowLivePlaceholders() {
+  // No stale engine value stays on screen once the ECU is silent.
+  for (TPanel* p : {map_advance, actual_advance, ignition_trim, map_injection, actual_injection, injection_trim})
+    if (p != nullptr) p->SetCaption("0");
+  if (speed_site != nullptr) speed_site->SetCaption("XX");
+  for (const char* name : {"TelltaleToggle", "TellTaleClear"})
+    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(false);
+  if (TelltaleStatus != nullptr) TelltaleStatus->SetCaption("Unknown");
+  if (TellTaleMax != nullptr) TellTaleMax->SetCaption("Unknown");
+  if (DiagForm != nullptr && DiagForm->Visible() && DiagForm->TelltaleLock != nullptr)
+    DiagForm->TelltaleLock->SetCaption("Unlock");
 }
 
 void TR7Tform1::ShutDownLink() {
+  // The triggers stay with the closed port; choosing a port again starts from them.
   SLIPpkt->SetEnabled(false);
   SLIPpkt->Disable();
-  comms->RemoveAllTriggers();
   comms->SetOpen(false);
 }
 
 void TR7Tform1::Send(const AnsiString& bytes) {
-  if (comms->Open()) comms->SendString(bytes);
+  // A closed port opens itself (AutoOpen); one that cannot raises, and the message says why.
+  comms->SendString(bytes);
 }
 
 void TR7Tform1::ArmLinkWatchdog() {
@@ -121,6 +160,12 @@ void TR7Tform1::ArmLinkWatchdog() {
 }
 
 void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
+  StatusPanel->Font()->SetColor(clBlack);
+  StatusPanel->SetCaption(ECUImmobilised   ? "ECU IMMOBILISED"
+                          : ECUMapsLocked ? "ECU LOCKED"
+                                          : "Status - ECU connected");
+  if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
+  if (speed_site != nullptr) speed_site->SetCaption(IntToStr(LiveSpeedSite));
   // The operating point's cell of the two main tables stands out in silver.
   for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {
     if (marker.unmark) grid->SetColorCell(marker.unmark->column, marker.unmark->row, clWhite);
@@ -132,7 +177,21 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
 }
 
 void TR7Tform1::SlowLiveReceived() {
+  // The telltale memory: capture on or off, and the highest engine speed it holds.
+  if (TelltaleStatus != nullptr) {
+    TelltaleStatus->Font()->SetColor(clBlue);
+    TelltaleStatus->SetCaption(TelltaleOn ? "ON" : "OFF");
+  }
+  for (const char* name : {"TelltaleToggle", "TellTaleClear"})
+    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(true);
+  if (TellTaleMax != nullptr)
+    TellTaleMax->SetCaption(LiveSlow.TelltaleMaximum > 16000 ? AnsiString("16000+") : IntToStr(LiveSlow.TelltaleMaximum));
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
+  UpdateImmobiliser();
+}
+
+void TR7Tform1::UpdateImmobiliser() {
+  if (ImmobForm != nullptr) ImmobForm->UpdateImmobiliser(static_cast<uint8_t>(LiveSlow.LockBits));
 }
 
 void TR7Tform1::ActiveMapDiffers(int32_t bank) {

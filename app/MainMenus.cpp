@@ -48,8 +48,6 @@ class TabRowHidden {
   TTabSet* tabs_;
 };
 
-AnsiString Byte(uint8_t b) { return AnsiString(reinterpret_cast<const char*>(&b), 1); }
-
 const char* const kLoadHeadingGrids[] = {"ignitiontable", "injectiontable", "AFRTargetTable",
                                          "AFRCorrectionTable", "AFRModeTable"};
 
@@ -201,13 +199,10 @@ void TR7Tform1::Immobiliser1Click(TObject*) {
 }
 
 void TR7Tform1::MapLock1Click(TObject*) {
-  // "$" "B" 05 95: the four bytes sum to 0 modulo 256.
-  Send("$");
-  Send("B");
-  Send(Byte(0x05));
-  Send(Byte(0x95));
+  // Asks the ECU for its lock message ("$B" 05 95) and shows the window, whose Lock/UnLock
+  // button sends through this window's port.
   TabRowHidden hidden(TabSet1);
-  MapLockForm->ShowModal();
+  ShowMapLock(*this);
 }
 
 void TR7Tform1::Displayunits1Click(TObject*) {

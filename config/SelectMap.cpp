@@ -1,5 +1,8 @@
 #include "config/SelectMap.h"
 
+#include "app/MapRecord.h"
+#include "ecu/LiveData.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -14,5 +17,48 @@ void TSelectMapForm::Publish(TClassProps<TSelectMapForm>& P) {
       .Field("Label1", &TSelectMapForm::Label1)
       .Field("Memo1", &TSelectMapForm::Memo1)
       .Field("OKBtn", &TSelectMapForm::OKBtn)
-      .Field("CancelBtn", &TSelectMapForm::CancelBtn);
+      .Field("CancelBtn", &TSelectMapForm::CancelBtn)
+      .Field("GroupBox2", &TSelectMapForm::GroupBox2)
+      .Field("Map1Name", &TSelectMapForm::Map1Name)
+      .Field("Map2Name", &TSelectMapForm::Map2Name)
+      .Field("Map3Name", &TSelectMapForm::Map3Name)
+      .Handler("SelectedMapChange", &TSelectMapForm::SelectedMapChange)
+      .Handler("FormShow", &TSelectMapForm::FormShow);
+}
+
+void TSelectMapForm::ShowChoice(int n) {
+  static const TColor kColours[3] = {clLime, clRed, clYellow};
+  if (n < 1 || n > 3) return;
+  SelectedMap_panel->SetCaption("PC Map " + IntToStr(n));
+  SelectedMap_panel->SetColor(kColours[n - 1]);
+}
+
+void TSelectMapForm::SelectedMapChange(TObject*) { ShowChoice(SelectedMap->ItemIndex() + 1); }
+
+void TSelectMapForm::UpdateOptions() {
+  TLabel* names[3] = {Map1Name, Map2Name, Map3Name};
+  for (int n = 1; n <= 3; ++n)
+    if (names[n - 1] != nullptr)
+      names[n - 1]->SetCaption(IntToStr(n) + ": " + (MapSlots.Present(n) ? MapSlots[n].MapName.Get() : AnsiString("empty")));
+  if (ECUConnected && SelectedMap->Enabled()) {
+    SelectedMap->SetEnabled(false);
+    if (Visible() && OKBtn->Visible()) SetActiveControl(OKBtn);
+    Label1->SetCaption("ECU : CONNECTED");
+    Memo1->SetText("The map selection is set by the ECU.\r\nUser map selection is not possible.");
+    SelectedMap->SetItemIndex(CurrentMap - 1);
+    ShowChoice(CurrentMap);
+  } else if (!ECUConnected && !SelectedMap->Enabled()) {
+    SelectedMap->SetEnabled(true);
+    if (Visible() && SelectedMap->Visible()) SetActiveControl(SelectedMap);
+    Label1->SetCaption("ECU : No connection");
+    Memo1->SetText("Select the map you wish to display/edit.");
+  }
+}
+
+void TSelectMapForm::FormShow(TObject*) {
+  SelectedMap->SetItemIndex(CurrentMap - 1);
+  ShowChoice(CurrentMap);
+  UpdateOptions();
+  if (ECUConnected) SetActiveControl(OKBtn);
+  else if (SelectedMap->Enabled()) SetActiveControl(SelectedMap);
 }

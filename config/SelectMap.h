@@ -23,6 +23,16 @@ class TSelectMapForm : public TForm {
   TMemo* Memo1 = nullptr;
   TBitBtn* OKBtn = nullptr;
   TBitBtn* CancelBtn = nullptr;
+  TGroupBox* GroupBox2 = nullptr;
+  TLabel *Map1Name = nullptr, *Map2Name = nullptr, *Map3Name = nullptr;
+
+  // The panel shows "PC Map n" in the slot's colour.
+  void ShowChoice(int n);
+  void SelectedMapChange(TObject* Sender);
+  // While the ECU is linked it runs one bank and the choice is its own: the list is locked
+  // to CurrentMap. Without a link the tuner chooses. Also names the maps in the slots.
+  void UpdateOptions();
+  void FormShow(TObject* Sender);
 };
 
 extern TSelectMapForm* SelectMapForm;

@@ -1,5 +1,7 @@
 #pragma once
 // Switches the ECU immobiliser and makes it relearn its code.
+#include <cstdint>
+
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
@@ -20,6 +22,10 @@ class TImmobForm : public TForm {
   TButton* ImmobiliserChangeStatus = nullptr;
   TButton* ResetImmobilser = nullptr;
   TBitBtn* BitBtn1 = nullptr;
+
+  // Follows the immobiliser bits of the slow packet's lock byte (7 active, 6 immobilised,
+  // 5 learning) through the status text, and keeps ECUImmobilised.
+  void UpdateImmobiliser(uint8_t lockBits);
 };
 
 extern TImmobForm* ImmobForm;

@@ -89,8 +89,13 @@ class PacketHandler {
 
   // Data of the configuration chunks received so far of an unfinished reply.
   const AnsiString& ConfigReplyBuffer() const { return configReply_; }
-  // Set once the ECU reported another protocol; every later packet is ignored.
+  // Set once the ECU reported another protocol; every later packet is ignored until
+  // Resume (a port chosen again).
   bool CommsDisabled() const { return disabled_; }
+  void Resume() {
+    disabled_ = false;
+    configReply_.clear();
+  }
 
  private:
   void Fast(std::string_view data);

@@ -338,8 +338,11 @@ void TApdCustomComPort::RemoveTrigger(uint16_t Handle) {
 
 void TApdCustomComPort::RemoveAllTriggers() {
   if (state_ != 2) return;
+  // Timer, data and status triggers go; the data-available level is the port's own
+  // setting and stays, or no received byte would ever be reported again (not even after
+  // the port is closed and opened again).
   dispatcher_->RemoveAllTriggers();
-  avail_level_ = 0;
+  dispatcher_->SetAvailLevel(avail_level_);
 }
 
 int TApdCustomComPort::OutputBytesPending() { return state_ == 2 ? dispatcher_->OutBuffUsed() : 0; }

@@ -195,6 +195,13 @@ TEST_F(MainEditing, AltDigitsCycleTheBoxesWithoutTouchingTheTrims) {
 }
 
 TEST_F(MainEditing, LiveEnterStoresTheTrimmedValueAndClearsTheTrim) {
+  // The link is up, so the port is open: the cell frames have somewhere to go.
+  int master = -1, slave = -1;
+  char name[128];
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  setenv("CORVANEQ5_COM78", name, 1);
+  f_->comms->SetComNumber(78);
+  f_->comms->SetOpen(true);
   f_->Notebook1->SetPageIndex(7);
   ECUConnected = true;
   Settings.LiveMapSave = true;
@@ -217,6 +224,10 @@ TEST_F(MainEditing, LiveEnterStoresTheTrimmedValueAndClearsTheTrim) {
   f_->FormKeyDown(nullptr, key, {});
   EXPECT_EQ(LiveCellTrim[1], 1);
   EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], 12);
+  f_->comms->SetOpen(false);
+  unsetenv("CORVANEQ5_COM78");
+  close(master);
+  close(slave);
 }
 
 // Reads what the port sent to the other end of a pseudo-terminal.

@@ -78,16 +78,19 @@ TEST_F(MainMenus, LoadAxisSwitchesBetweenThrottleAndMAP) {
   EXPECT_EQ(f_->injectiontable->Cells(0, 0), "MAP");
 }
 
-TEST_F(MainMenus, MapChoiceNeedsTheLinkToSwitch) {
+TEST_F(MainMenus, MapChoiceIsTheEcusWhileLinked) {
   ui::DialogScript script;
+  // Linked, the ECU's bank is shown: the list is locked to the current map.
+  ECUConnected = true;
   script.AnswerForm([](TForm& form) {
+    EXPECT_FALSE(SelectMapForm->SelectedMap->Enabled());
     SelectMapForm->SelectedMap->SetItemIndex(1);
     form.SetModalResult(mrOk);
   });
   f_->SelectMAP1Click(nullptr);
-  EXPECT_EQ(CurrentMap, 1);  // no link: the choice is disabled
+  EXPECT_EQ(CurrentMap, 1);
 
-  ECUConnected = true;
+  ECUConnected = false;
   script.AnswerForm([](TForm& form) {
     SelectMapForm->SelectedMap->SetItemIndex(1);
     form.SetModalResult(mrOk);

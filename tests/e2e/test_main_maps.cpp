@@ -115,7 +115,10 @@ TEST_F(MainMaps, ReadThenProgramLeavesEveryBankAsItWas) {
   EXPECT_EQ(MapSlots[2].AddMAPSites[4][4], 100 + 4 + 2);
 
   // Showing each map ten times, as switching between them does, changes no record byte.
+  // The tuner switches while the ECU is silent; with the link up the ECU's bank is shown.
   const TMapSlots read = MapSlots;
+  sim.SetStreaming(false);
+  ASSERT_TRUE(PumpUntil([] { return !ECUConnected; }));
   for (int round = 0; round < 10; ++round) {
     for (int n = 1; n <= 3; ++n) {
       script.AnswerForm([n](TForm&) {
@@ -124,12 +127,15 @@ TEST_F(MainMaps, ReadThenProgramLeavesEveryBankAsItWas) {
       });
       Menu("SelectMAP1")->Click();
       Application->ProcessMessages();
+      ASSERT_EQ(CurrentMap, n);
       f_->RefreshMapTables();
     }
   }
   for (int n = 1; n <= 3; ++n)
     EXPECT_EQ(std::memcmp(MapSlots[n].Bytes(), read[n].Bytes(), sizeof(TMapRecord)), 0) << "map " << n;
   EXPECT_EQ(f_->Idleuprpm->Value(), 1200);
+  sim.SetStreaming(true);
+  ASSERT_TRUE(LinkUp());
 
   finished = false;
   AnswerTransfer(true);

@@ -118,6 +118,22 @@ TEST_F(PortTest, SendsAndReceives) {
   EXPECT_EQ(received, "hello");
 }
 
+TEST_F(PortTest, ReceivingGoesOnAfterAllTriggersWereRemovedAndThePortReopened) {
+  std::string received;
+  port.SetOnTriggerAvail([&](TObject*, uint16_t count) {
+    std::string chunk(count, '\0');
+    port.GetBlock(chunk.data(), count);
+    received += chunk;
+  });
+  port.SetOpen(true);
+  port.RemoveAllTriggers();
+  port.SetOpen(false);
+  port.SetOpen(true);
+  pty.Write("again");
+  EXPECT_TRUE(PumpUntilTrue([&] { return received.size() >= 5; }));
+  EXPECT_EQ(received, "again");
+}
+
 TEST_F(PortTest, ClosedPortRules) {
   EXPECT_EQ(port.OutputSpaceFree(), 4096);
   EXPECT_EQ(port.OutputBytesPending(), 0);

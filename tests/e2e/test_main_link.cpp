@@ -1,0 +1,211 @@
+// The ECU link as the tuner sees it in the main window, against the simulated ECU: the
+// port choice and its keeping, the status panel through connect, lock, immobiliser and
+// silence, the placeholders after silence, and the map lock from the menu.
+#include <algorithm>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/Settings.h"
+#include "e2e/MainWindowLink.h"
+#include "ecu/MapLock.h"
+#include "ecu/NewComPort.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/StdCtrls.h"
+
+namespace e2e {
+namespace {
+
+using ecusim::Ecu;
+
+TMenuItem* Menu(TR7Tform1* f, const char* name) { return dynamic_cast<TMenuItem*>(f->FindComponent(name)); }
+
+// ---- Port choice ----
+
+class PortChoice : public MainWindowLink {
+ protected:
+  PortChoice() : MainWindowLink(57) {}
+  // A first start: no port saved, so the window asks.
+  std::string IniText() override { return "[Comms]\nAuto=0\nPort=1\n"; }
+  void BeforeShow() override {
+    script.AnswerForm([this](TForm&) {
+      TSelectPort& w = *SelectPort;
+      for (int i = 0; i < w.ComboBox1->Items()->Count(); ++i) listed.push_back(w.ComboBox1->Items()->Strings(i));
+      const int at = w.ComboBox1->Items()->IndexOf("COM" + IntToStr(com_));
+      w.ComboBox1->SetItemIndex(at);
+      w.ComboBox1Change(w.ComboBox1);
+      w.CheckBox1->SetChecked(true);
+      w.OKBtn->Click();
+    });
+  }
+  std::vector<AnsiString> listed;
+};
+
+TEST_F(PortChoice, ListsTheEcusPortAndKeepsTheChoiceForTheNextStart) {
+  ASSERT_EQ(script.Count(ui::DialogKind::ModalForm), 1);
+  EXPECT_NE(std::find(listed.begin(), listed.end(), "COM" + IntToStr(com_)), listed.end());
+  ASSERT_TRUE(LinkUp());
+  EXPECT_EQ(Settings.CommsPort, com_);
+  EXPECT_TRUE(Settings.CommsAuto);
+
+  // The program ends (the settings are written) and starts again: no question, the link
+  // comes up on the port chosen.
+  script.Answer(mrOk);
+  ASSERT_TRUE(f_->CloseQuery());
+  DestroyWindows();
+  ECUConnected = false;
+  Settings = TSettingsRecord{};
+  const size_t asked = script.Shown().size();
+  CreateProgramForms();
+  f_ = R7Tform1;
+  f_->SettingsFileName = ini_;
+  f_->Show();
+  EXPECT_EQ(script.Shown().size(), asked);
+  ASSERT_TRUE(LinkUp());
+  EXPECT_EQ(f_->comms->ComNumber(), com_);
+}
+
+TEST_F(PortChoice, RefreshListsThePortsAgainAndCancelLeavesThePortClosed) {
+  ASSERT_TRUE(LinkUp());
+  // While the link runs the list is not offered; chosen again after the ECU went silent,
+  // "&Refresh" lists the port, and Cancel leaves no port open.
+  sim.SetStreaming(false);
+  ASSERT_TRUE(PumpUntil([] { return !ECUConnected; }));
+  int count = -1;
+  script.AnswerForm([&](TForm&) {
+    TSelectPort& w = *SelectPort;
+    w.ComboBox1->Items()->Clear();
+    w.BitBtn1->Click();
+    count = w.ComboBox1->Items()->IndexOf("COM" + IntToStr(com_));
+    w.CancelBtn->Click();
+  });
+  script.Answer(mrOk);
+  Menu(f_, "Commsport1")->Click();
+  Application->ProcessMessages();
+  EXPECT_GE(count, 0);
+  EXPECT_EQ(script.Last().Text, "No port selected, no ECU communications possible!");
+  EXPECT_FALSE(f_->comms->Open());
+}
+
+// ---- Status panel, placeholders and the map lock ----
+
+class LinkStatus : public MainWindowLink {
+ protected:
+  LinkStatus() : MainWindowLink(58) {}
+  void Prepare(Ecu& e) override {
+    e.State().fast.rpm = 3000;
+    e.State().fast.speedSite = 7;
+    e.State().telltale.capture = true;
+  }
+  // Pumps until the status panel reads `text`, noting every distinct text on the way.
+  bool StatusBecomes(const AnsiString& text) {
+    return PumpUntil([&] {
+      const AnsiString now = f_->StatusPanel->Caption();
+      if (texts.empty() || texts.back() != now) texts.push_back(now);
+      return now == text;
+    });
+  }
+  std::vector<AnsiString> texts;
+  bool reached = false;
+  AnsiString button;
+};
+
+TEST_F(LinkStatus, FollowsConnectLockImmobiliserAndSilence) {
+  ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
+  ASSERT_TRUE(PumpUntil([&] { return f_->TelltaleStatus->Caption() == "ON"; }));
+  EXPECT_EQ(f_->speed_site->Caption(), "7");
+  ASSERT_TRUE(PumpUntil([&] { return f_->TellTaleMax->Caption() == "3000"; }));
+
+  sim.With([](Ecu& e) { e.State().lock.locked = true; });
+  ASSERT_TRUE(StatusBecomes("ECU LOCKED"));
+  EXPECT_TRUE(ECUMapsLocked);
+  sim.With([](Ecu& e) { e.State().immobiliser = {true, true, false}; });
+  ASSERT_TRUE(StatusBecomes("ECU IMMOBILISED"));
+  EXPECT_TRUE(ECUImmobilised);
+
+  sim.SetStreaming(false);
+  ASSERT_TRUE(StatusBecomes("Status - No ECU link"));
+  const std::vector<AnsiString> expected = {"Status - ECU connected", "ECU LOCKED", "ECU IMMOBILISED",
+                                            "Status - No ECU link"};
+  // The start may show the no-link text before the first packet.
+  const auto first = std::find(texts.begin(), texts.end(), expected[0]);
+  EXPECT_EQ(std::vector<AnsiString>(first, texts.end()), expected);
+  EXPECT_FALSE(ECUMapsLocked || ECUImmobilised || ECUConnected);
+
+  // Nothing of the engine stays on screen.
+  for (TPanel* p : {f_->map_advance, f_->actual_advance, f_->ignition_trim, f_->map_injection, f_->actual_injection,
+                    f_->injection_trim})
+    EXPECT_EQ(p->Caption(), "0") << p->Name();
+  EXPECT_EQ(f_->speed_site->Caption(), "XX");
+  EXPECT_EQ(f_->TelltaleStatus->Caption(), "Unknown");
+  EXPECT_EQ(f_->TellTaleMax->Caption(), "Unknown");
+  EXPECT_FALSE(dynamic_cast<TControl*>(f_->FindComponent("TelltaleToggle"))->Enabled());
+  EXPECT_EQ(LiveFast.RPM, 0);
+  EXPECT_EQ(LiveEditMarks, 0);
+}
+
+TEST_F(LinkStatus, MapLockFromTheMenuLocksAndUnlocksTheEcu) {
+  ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
+  ASSERT_TRUE(PumpUntil([] { return ECUIdentity.MapLockKey != 0; }));
+  auto lockWith = [&](const char* pin, const char* message, bool wantLocked) {
+    script.AnswerForm([=, this](TForm&) {
+      TMapLockForm& w = *MapLockForm;
+      if (message != nullptr) w.LockMessage->SetText(message);
+      w.pincode->SetText(pin);
+      w.lockbutton->Click();
+      reached = PumpUntil([&] {
+        return sim.With([](Ecu& e) { return e.State().lock.locked; }) == wantLocked &&
+               w.maplockstatus->Caption() == (wantLocked ? "Map Locked" : "Map UnLocked");
+      });
+      button = w.lockbutton->Caption();
+      w.BitBtn1->Click();
+    });
+    Menu(f_, "MapLock1")->Click();
+    Application->ProcessMessages();
+  };
+  lockWith("4321", "call me", true);
+  EXPECT_TRUE(reached);
+  EXPECT_EQ(button, "UnLock");
+  EXPECT_EQ(sim.With([](Ecu& e) { return std::string(e.State().lock.message.begin(), e.State().lock.message.begin() + 7); }),
+            "call me");
+  ASSERT_TRUE(StatusBecomes("ECU LOCKED"));
+
+  lockWith("4321", nullptr, false);
+  EXPECT_TRUE(reached);
+  EXPECT_EQ(button, "Lock");
+  ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
+  // The menu asked the ECU for its message each time.
+  EXPECT_EQ(sim.FramesReceived('B'), 2u);
+}
+
+// ---- A link shut down for another protocol comes back when the port is chosen again ----
+
+class OtherProtocol : public MainWindowLink {
+ protected:
+  OtherProtocol() : MainWindowLink(59) {}
+  void Prepare(Ecu& e) override { e.State().identity.protocol = 30; }
+};
+
+TEST_F(OtherProtocol, ChoosingThePortAgainBringsTheLinkBack) {
+  script.Answer(mrOk);
+  ASSERT_TRUE(PumpUntil([&] { return !f_->comms->Open(); }));
+  EXPECT_EQ(f_->StatusPanel->Caption(), "Status - COMMS DISABLED");
+
+  // The ECU is swapped for one of this protocol and the port chosen again.
+  sim.With([](Ecu& e) { e.State().identity.protocol = 3; });
+  script.AnswerForm([this](TForm&) {
+    SelectPort->ComboBox1->SetItemIndex(SelectPort->ComboBox1->Items()->IndexOf("COM" + IntToStr(com_)));
+    SelectPort->ComboBox1Change(nullptr);
+    SelectPort->OKBtn->Click();
+  });
+  Menu(f_, "Commsport1")->Click();
+  Application->ProcessMessages();
+  ASSERT_TRUE(PumpUntil([&] { return f_->StatusPanel->Caption() == "Status - ECU connected"; }));
+  ASSERT_TRUE(PumpUntil([] { return ECUIdentity.Protocol == 3; }));
+  EXPECT_TRUE(ECUConnected);
+}
+
+}  // namespace
+}  // namespace e2e
