@@ -189,8 +189,6 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   // Draws the flat line, the focus border, the drop caret, the placeholder and the error
   // marker over what the window system drew.
   void PaintDecoration(TCanvas& Canvas);
-  // Whether the mouse is over the edit.
-  bool Hovered() const { return hovered_; }
 
  protected:
   void Change() override;

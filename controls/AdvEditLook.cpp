@@ -71,49 +71,9 @@ void TAdvEdit::SetOleDropTarget(bool v) {
 // ---- painting ----
 
 void TAdvEdit::PaintDecoration(TCanvas& c) {
-  const int w = Width(), h = Height();
-  const int left = LeftMargin(), right = RightMargin();
-  if (flat_ && !focus_border_) {
-    c.Pen()->SetColor(Enabled() ? flat_line_color_ : clGray);
-    c.Pen()->SetWidth(1);
-    if (soft_border_) {
-      c.Brush()->SetStyle(bsClear);
-      c.Rectangle(std::max(0, left - 2), h - 4, w, h);
-    } else {
-      c.MoveTo(std::max(0, left - 2), h - 1);
-      c.LineTo(w - right, h - 1);
-    }
-  }
-  if (focus_border_) {
-    const TRect r(0, 0, w, h);
-    c.Brush()->SetStyle(bsSolid);
-    if (!Enabled()) {
-      if (disabled_border_) {
-        c.Brush()->SetColor(clSilver);
-        c.FrameRect(r);
-      }
-    } else if (focused_ && focus_border_color_ != clNone) {
-      c.Brush()->SetColor(focus_border_color_);
-      c.FrameRect(r);
-    } else if (focused_ || hovered_) {
-      // A sunken edge inside a button-face frame.
-      c.Brush()->SetColor(clBtnFace);
-      c.FrameRect(r);
-      c.Pen()->SetColor(clBtnShadow);
-      c.MoveTo(1, h - 2);
-      c.LineTo(1, 1);
-      c.LineTo(w - 1, 1);
-      c.Pen()->SetColor(clBtnHighlight);
-      c.MoveTo(1, h - 2);
-      c.LineTo(w - 2, h - 2);
-      c.LineTo(w - 2, 0);
-    } else {
-      const TColor pc = Parent() ? Parent()->Color() : clBtnFace;
-      c.Brush()->SetColor(pc);
-      c.FrameRect(r);
-      c.FrameRect(TRect(1, 1, w - 1, h - 1));
-    }
-  }
+  const int h = Height();
+  const int left = LeftMargin();
+  PaintFlatLook(c, focused_, focus_border_, focus_border_color_);
   c.Font()->Assign(Font());
   if (drop_caret_.x >= 0) {
     c.Pen()->SetColor(Font()->Color());

@@ -4,6 +4,7 @@
 // leaving (with focus on entering when asked).
 #include <algorithm>
 #include "controls/AdvEditLabel.h"
+#include "platform/graphics/Canvas.h"
 
 template <class Base>
 class TFlatEdit : public TLabelledEdit<Base> {
@@ -81,6 +82,52 @@ class TFlatEdit : public TLabelledEdit<Base> {
   void MouseLeave() {
     hovered_ = false;
     if (OnMouseLeave) OnMouseLeave(this);
+  }
+  bool Hovered() const { return hovered_; }
+
+  // The flat underline (or soft border) and the focus border, drawn over the edit.
+  void PaintFlatLook(TCanvas& c, bool Focused, bool FocusBorder, TColor FocusBorderColor) {
+    const int w = this->Width(), h = this->Height();
+    const int left = this->LeftMargin(), right = this->RightMargin();
+    if (flat_ && !FocusBorder) {
+      c.Pen()->SetColor(this->Enabled() ? flat_line_color_ : clGray);
+      c.Pen()->SetWidth(1);
+      if (soft_border_) {
+        c.Brush()->SetStyle(bsClear);
+        c.Rectangle(std::max(0, left - 2), h - 4, w, h);
+      } else {
+        c.MoveTo(std::max(0, left - 2), h - 1);
+        c.LineTo(w - right, h - 1);
+      }
+    }
+    if (!FocusBorder) return;
+    const TRect r(0, 0, w, h);
+    c.Brush()->SetStyle(bsSolid);
+    if (!this->Enabled()) {
+      if (disabled_border_) {
+        c.Brush()->SetColor(clSilver);
+        c.FrameRect(r);
+      }
+    } else if (Focused && FocusBorderColor != clNone) {
+      c.Brush()->SetColor(FocusBorderColor);
+      c.FrameRect(r);
+    } else if (Focused || hovered_) {
+      // A sunken edge inside a button-face frame.
+      c.Brush()->SetColor(clBtnFace);
+      c.FrameRect(r);
+      c.Pen()->SetColor(clBtnShadow);
+      c.MoveTo(1, h - 2);
+      c.LineTo(1, 1);
+      c.LineTo(w - 1, 1);
+      c.Pen()->SetColor(clBtnHighlight);
+      c.MoveTo(1, h - 2);
+      c.LineTo(w - 2, h - 2);
+      c.LineTo(w - 2, 0);
+    } else {
+      c.Brush()->SetColor(this->Parent() ? this->Parent()->Color() : clBtnFace);
+      c.FrameRect(r);
+      c.FrameRect(TRect(1, 1, w - 1, h - 1));
+    }
   }
 
  protected:

@@ -2,6 +2,7 @@
 #include "platform/ui/FocusOrder.h"
 #include <algorithm>
 #include <functional>
+#include "platform/stdctrls/WidgetHooks.h"
 #include "platform/ui/Forms.h"
 
 TAdvMaskEdit::TAdvMaskEdit(TComponent* AOwner) : TFlatEdit(AOwner) {
@@ -49,7 +50,26 @@ void TAdvMaskEdit::KeyUp(WORD& Key, TShiftState Shift) {
   if (auto_tab_ && accept) ui::FocusNextControl(this);
 }
 
+void TAdvMaskEdit::CreateHandle() {
+  TFlatEdit::CreateHandle();
+  ui::TWidgetHooks h;
+  h.PaintOver = [this](TCanvas& c) { PaintFlatLook(c, focused_, focus_border_, focus_border_color_); };
+  h.Background = [this] { return Color(); };
+  h.TextColor = [this] { return Font()->Color(); };
+  // Pointing at the edit focuses it with AutoFocus (the keycode fields).
+  h.MouseEnter = [this] {
+    MouseEnter();
+    if (focus_border_) Invalidate();
+  };
+  h.MouseLeave = [this] {
+    MouseLeave();
+    if (focus_border_) Invalidate();
+  };
+  ui::InstallWidgetHooks(this, std::move(h));
+}
+
 void TAdvMaskEdit::DoEnter() {
+  focused_ = true;
   TMaskEdit::DoEnter();
   if (ComponentState() & csLoading) return;
   normal_color_ = Color();
@@ -59,6 +79,7 @@ void TAdvMaskEdit::DoEnter() {
   undo_text_ = Text();
   if (focus_font_color_ != clNone) Font()->SetColor(focus_font_color_);
   if (AutoSelect()) SelectAll();
+  if (focus_border_ || focus_border_color_ != clNone) Invalidate();
   if (!EditMask().empty() && select_first_char_) {
     SetSelStart(0);
     SetSelLength(1);
@@ -66,8 +87,10 @@ void TAdvMaskEdit::DoEnter() {
 }
 
 void TAdvMaskEdit::DoExit() {
+  focused_ = false;
   TMaskEdit::DoExit();
   if (ComponentState() & csLoading) return;
   SetColor(normal_color_);
   Font()->SetColor(normal_font_color_);
+  if (focus_border_ || focus_border_color_ != clNone) Invalidate();
 }

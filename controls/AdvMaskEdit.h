@@ -47,7 +47,11 @@ class TAdvMaskEdit : public TFlatEdit<TMaskEdit> {
   void DoEnter() override;
   void DoExit() override;
 
+ protected:
+  void CreateHandle() override;
+
  private:
+  bool focused_ = false;
   bool auto_tab_ = true, return_is_tab_ = true, can_undo_ = false;
   TColor focus_color_ = clWindow, focus_font_color_ = clBlack, focus_border_color_ = clNone;
   bool focus_border_ = false;

@@ -195,6 +195,24 @@ TEST_F(AdvEditLookTest, PlaceholderAndFlatLineAreDrawn) {
   EXPECT_FALSE(b->ShowsEmptyText()) << "focus hides the placeholder";
 }
 
+TEST_F(AdvEditLookTest, MaskEditSharesTheLooksAndAutoFocus) {
+  auto* code = new TAdvMaskEdit(form.get());
+  code->SetParent(form.get());
+  code->SetBounds(10, 120, 100, 24);
+  code->SetEditMask("!9999;0;_");
+  code->SetFlat(true);
+  code->SetFlatLineColor(clRed);
+  code->SetAutoFocus(true);
+  a->SetFocus();
+  code->MouseEnter();
+  EXPECT_TRUE(code->Focused()) << "pointing at it focuses it";
+  EXPECT_TRUE(code->Hovered());
+  Application->ProcessMessages();
+  TBitmap shot;
+  ui::GrabControl(code, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(50, code->Height() - 1), clRed) << "the flat underline";
+}
+
 TEST_F(AdvEditLookTest, LongTextHint) {
   a->SetHintShowLargeText(true);
   THintInfo info;
