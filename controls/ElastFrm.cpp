@@ -306,6 +306,8 @@ void TElasticForm::FormShown() {
   Rescale();
   last_w_ = form->ClientWidth();
   last_h_ = form->ClientHeight();
+  last_outer_w_ = form->Width();
+  last_outer_h_ = form->Height();
 }
 
 void TElasticForm::FormResized() {
@@ -334,12 +336,24 @@ void TElasticForm::FlushPendingResize() {
   if (resize_timer_) resize_timer_->SetEnabled(false);
   TForm* form = Form();
   if (!active_ || rescaling_ || form == nullptr || !form->Visible() || form->WindowState() == wsMinimized) return;
+  // At the end of a drag, the window takes the proportion it had before it (the side that
+  // changed more decides); maximised windows keep the size the window system gave them.
+  if (maintain_proportions_ && form->WindowState() == wsNormal && last_outer_w_ > 0 && last_outer_h_ > 0) {
+    const TSize kept = KeepProportions(last_outer_w_, last_outer_h_, form->Width(), form->Height());
+    if (kept.cx != form->Width() || kept.cy != form->Height()) {
+      rescaling_ = true;
+      form->SetBounds(form->Left(), form->Top(), kept.cx, kept.cy);
+      rescaling_ = false;
+    }
+  }
   // Small changes do not rescale. The client size is compared: the window frame becomes
   // known only after the window is shown, and would otherwise count as a change.
   if (std::abs(form->ClientWidth() - last_w_) <= 5 && std::abs(form->ClientHeight() - last_h_) <= 5) return;
   Rescale();
   last_w_ = form->ClientWidth();
   last_h_ = form->ClientHeight();
+  last_outer_w_ = form->Width();
+  last_outer_h_ = form->Height();
 }
 
 void TElasticForm::ApplyFonts(TFrame& F, double FontRatio) {

@@ -162,7 +162,7 @@ class TElasticForm : public TComponent {
   double hres_ = 1, vres_ = 1, font_factor_ = 1;
   int base_client_w_ = 0, base_client_h_ = 0, base_font_size_ = 0;
   double font_ratio_ = 1;
-  int last_w_ = -1, last_h_ = -1;
+  int last_w_ = -1, last_h_ = -1, last_outer_w_ = -1, last_outer_h_ = -1;
   TTimer* resize_timer_ = nullptr;
   bool initialised_ = false, first_rescale_ = true, rescaling_ = false;
 };

@@ -241,6 +241,19 @@ TEST_F(ElasticFormTest, ShowingAndResizingTheWindowRescales) {
   form->Hide();
 }
 
+TEST_F(ElasticFormTest, DragEndKeepsTheProportion) {
+  ef->SetMaintainProportions(true);
+  form->Show();
+  const int w0 = form->Width(), h0 = form->Height();
+  for (int d = 10; d <= 200; d += 10) form->SetBounds(form->Left(), form->Top(), w0 + d, h0 + d / 4);
+  ef->FlushPendingResize();
+  EXPECT_EQ(form->Width(), w0 + 200) << "the width changed more and leads";
+  // The window system may give the frame a pixel of its own.
+  EXPECT_NEAR(form->Height(), Round(double(w0 + 200) * h0 / w0), 1);
+  EXPECT_GT(form->Height(), h0 + 50);
+  form->Hide();
+}
+
 TEST_F(ElasticFormTest, OpensAtTheDesignPlaceAndClientSize) {
   ef->SetDesignFormLeft(10);
   ef->SetDesignFormTop(20);
