@@ -124,9 +124,10 @@ void TR7Tform1::TableKeyDown(TableId id, WORD& Key) {
       insertdata->currentinfo->SetCaption(unit);
       insertdata->newinfo->SetCaption(unit);
       insertdata->currentval->SetText(StoredText(id, TableWords(map, id)[cells.Left][cells.Top]));
-      insertdata->newvalue->SetDigits(t.Decimals);
-      insertdata->newvalue->SetMin(t.EntryMin);
-      insertdata->newvalue->SetMax(t.EntryMax);
+      insertdata->newvalue->SetEditBase(ebFloat);
+      insertdata->newvalue->SetFormatStr(t.Decimals == 0 ? AnsiString("0") : "0." + AnsiString(t.Decimals, '0'));
+      insertdata->newvalue->SetMinValue(t.EntryMin);
+      insertdata->newvalue->SetMaxValue(t.EntryMax);
       insertdata->newvalue->SetValue(CellEntryValue(map, id, cells.Left, cells.Top));
       insertdata->LastStore.reset();
       if (insertdata->ShowModal() == mrOk && insertdata->LastStore) ShowCellWrites(id, {*insertdata->LastStore});
@@ -135,7 +136,7 @@ void TR7Tform1::TableKeyDown(TableId id, WORD& Key) {
       for (int i = 0; i < t.BlockOperations; ++i) map_function->operation->Items()->Add(kBlockOperationNames[i]);
       map_function->operation->SetItemIndex(0);
       // Whole numbers for the integer tables, tenths for the AFR tables.
-      map_function->Value->SetDigits(t.Decimals == 0 ? 0 : 1);
+      map_function->Value->SetFormatStr(t.Decimals == 0 ? "0" : "0.0");
       map_function->Value->SetValue(0);
       if (map_function->ShowModal() != mrOk) return;
       const int op = map_function->operation->ItemIndex();

@@ -388,8 +388,8 @@ void TR7Tform1::RefreshMapTables() {
     const bool f = tu == 1;
     const double lo = f ? -22 : -30, hi = f ? 248 : 120, inc = f ? 1.8 : 1.0;
     auto show = [&](TAbNumSpin* e, int raw) {
-      e->SetMin(lo);
-      e->SetMax(hi);
+      e->SetMinValue(lo);
+      e->SetMaxValue(hi);
       e->SetIncrement(inc);
       e->SetValue(f ? raw * 9.0 / 5.0 + 32 : raw);
     };
@@ -398,8 +398,8 @@ void TR7Tform1::RefreshMapTables() {
       show(AdditionalMaps->Func1UpperTemp, RecWord(m, 13258));
       show(AdditionalMaps->Func1LowerTemp, RecWord(m, 13260));
     }
-    EGTwarning->SetMin(f ? 32 : 0);
-    EGTwarning->SetMax(f ? 2282 : 1250);
+    EGTwarning->SetMinValue(f ? 32 : 0);
+    EGTwarning->SetMaxValue(f ? 2282 : 1250);
     EGTwarning->SetValue(f ? static_cast<double>(Round(Settings.EGTWarning * 9.0 / 5.0) + 32) : Settings.EGTWarning);
   }
 
@@ -556,9 +556,10 @@ void TR7Tform1::RefreshMapTables() {
   {
     const int cut = RecWord(m, 16970), b1 = RecByte(m, 17665), b2 = RecByte(m, 17664);
     for (TAbNumSpin* e : {BoostCut, AbNumEdit1, AbNumEdit2}) {
-      e->SetDigits(pu == 0 ? 0 : 2);
-      e->SetMin(pu == 0 ? 0 : -1000);
-      e->SetMax(pu == 0 ? 65535 : 1000);
+      e->SetEditBase(pu == 0 ? ebInt : ebFloat);
+      e->SetFormatStr("0.00");
+      e->SetMinValue(pu == 0 ? 0 : -1000);
+      e->SetMaxValue(pu == 0 ? 65535 : 1000);
     }
     if (pu == 0) {
       BoostCut->SetValue(cut);

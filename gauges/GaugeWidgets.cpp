@@ -4,7 +4,7 @@
 #include "gauges/AbNumEdit.h"
 
 void RegisterGaugeControls() {
-  RegisterNumSpinClass();
+  RegisterNumEditClasses();
   RegisterBarClasses();
   RegisterLEDClasses();
 }

@@ -57,7 +57,7 @@ TEST_F(MainFields, ScaledAndBitFieldsKeepTheirRules) {
   EXPECT_EQ(MapSlots[1].LambdaOptions, 0xEF);  // bit 3 set, bit 4 clear, others kept
 
   Settings.TemperatureUnit = 1;
-  f_->NS2On->SetMax(300);
+  f_->NS2On->SetMaxValue(300);
   f_->NS2On->SetValue(212);
   f_->FanThresholdChanged(f_->NS2On);
   EXPECT_EQ(MapSlots[1].Fan2OnTemp, 100);

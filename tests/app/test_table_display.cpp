@@ -120,7 +120,7 @@ TEST_F(TableDisplay, DegreesFahrenheitForFansAndEgtWarning) {
   f_->RefreshMapTables();
   EXPECT_DOUBLE_EQ(f_->NSOn->Value(), 212);
   EXPECT_DOUBLE_EQ(f_->NS2On->Value(), -22);
-  EXPECT_DOUBLE_EQ(f_->NS2On->Increment(), 1.8);
+  EXPECT_FLOAT_EQ(f_->NS2On->Increment(), 1.8f);
   EXPECT_DOUBLE_EQ(f_->EGTwarning->Value(), 2282);
   EXPECT_EQ(f_->StringAlignGrid1->Cells(13, 0), "248");
   Settings.TemperatureUnit = 0;

@@ -245,15 +245,15 @@ TEST_F(WindowsTest, NumericSpinStepsWithinItsLimits) {
   auto am = Make<TAdditionalMaps>();
   TAbNumSpin* spin = am->BoostMaxDuty;
   spin->SetIncrement(100.0 / 255);
-  spin->SetDigits(1);
+  spin->SetFormatStr("0.0");
   spin->SetValue(99.9);
-  spin->Step(1);
+  spin->Up();
   EXPECT_EQ(spin->Value(), 100);
   EXPECT_EQ(spin->Text(), "100.0");
   spin->SetValue(-5);
   EXPECT_EQ(spin->Value(), 0);
-  spin->Step(1);
-  EXPECT_DOUBLE_EQ(spin->Value(), 100.0 / 255);
+  spin->Up();
+  EXPECT_FLOAT_EQ(spin->Value(), 100.0f / 255);
 }
 
 }  // namespace
