@@ -407,6 +407,17 @@ bool TAdvEdit::FloatKey(char& Key) {
     return false;
   }
   const size_t dp = value.find(kDecimal);
+  if ((Key == kDecimal || Key == kThousand) && value.find(kThousand) != AnsiString::npos && sel == 0) {
+    // Among thousand separators a separator fits only where a whole group of three
+    // digits lies between it and the nearest one.
+    const size_t before = caret > 0 ? value.rfind(kThousand, static_cast<size_t>(caret - 1)) : AnsiString::npos;
+    const int gap = before != AnsiString::npos ? caret - static_cast<int>(before) - 1
+                                               : static_cast<int>(value.find(kThousand, static_cast<size_t>(caret))) - caret;
+    if (gap != 3) {
+      Key = 0;
+      return false;
+    }
+  }
   if (Key == kDecimal) {
     if (edit_type_ == etMoney && dp != AnsiString::npos && sel > 0 && sel == static_cast<int>(value.size())) {
       // A separator over the whole money text starts again from zero.

@@ -173,6 +173,20 @@ TEST_F(AdvEditTest, FullFractionStillTakesBackspaceAndSignKeepsTheFraction) {
   EXPECT_EQ(edit->Text(), "-3.75") << "the fraction stays with Precision 0";
 }
 
+TEST_F(AdvEditTest, SeparatorsAmongThousandsOnlyAtWholeGroups) {
+  edit->SetEditType(etFloat);
+  edit->SetPrecision(2);
+  struct { int caret; char key; const char* after; } cases[] = {
+      {5, '.', "1,234."}, {4, '.', "1,234"}, {1, ',', "1,234"}, {5, ',', "1,234,"}};
+  for (auto& c : cases) {
+    edit->TCustomEdit::SetText("1,234");
+    edit->SetSelStart(c.caret);
+    char k = c.key;
+    edit->KeyPress(k);
+    EXPECT_EQ(edit->Text(), c.after) << c.caret << c.key;
+  }
+}
+
 TEST_F(AdvEditTest, MoneyUsesTheProgramsDecimalSeparator) {
   edit->SetEditType(etMoney);
   edit->SetPrecision(2);
