@@ -545,6 +545,9 @@ void TAdvEdit::KeyPress(char& Key) {
   }
   if (Key == 27 && !can_undo_) return;
   if (Key == 3 || Key == 22 || Key == 24) return;
+  // Other control characters (Ctrl+A, Ctrl+Z, ...) are editing commands of the window
+  // system's edit, never text.
+  if (static_cast<unsigned char>(Key) < 32 && Key != 8 && Key != 9 && Key != 10 && Key != 27) return;
   TWinControl::KeyPress(Key);
   if (Key == 0) return;
   if (excel_decimal_ && keypad_decimal_ && (Key == '.' || Key == ',')) Key = kDecimal;

@@ -123,6 +123,17 @@ TEST_F(AdvEditTest, ExitFillsEmptyNumericUnlessNullAllowed) {
   EXPECT_EQ(edit->Text(), "");
 }
 
+TEST_F(AdvEditTest, ControlCharactersAreNeverTyped) {
+  for (TAdvEditType t : {etString, etFloat, etMixedCase, etValidChars}) {
+    edit->SetEditType(t);
+    edit->SetValidChars("\x01\x1A");
+    edit->SetText("12");
+    edit->SelectAll();
+    Type("\x01\x1A");  // Ctrl+A, Ctrl+Z
+    EXPECT_EQ(edit->Text(), "12") << t;
+  }
+}
+
 TEST_F(AdvEditTest, LengthLimitStopsIntegerDigits) {
   edit->SetEditType(etNumeric);
   edit->SetLengthLimit(3);

@@ -2,6 +2,8 @@
 // opening URL texts, the placeholder and flat line as drawn, hover and the long-text hint.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -309,10 +311,22 @@ TEST(EditDemo, Picture) {
   mask->SetEditMask("!9999;0;_");
   mask->EditLabel().SetPosition(lpLeftCenter);
   mask->EditLabel().SetCaption("Code");
+  for (TAdvEdit* e : {plain, money, flat, empty, error, url, border}) {
+    e->SetOleDropSource(true);
+    e->SetOleDropTarget(true);
+  }
   form.Show();
   border->SetFocus();
   Application->ProcessMessages();
   ui::GrabToPng(&form, AnsiString(dir) + "/edits.png");
+  // EDITS_LINGER=<seconds> keeps the window open to try it by hand (or by a script).
+  if (const char* linger = std::getenv("EDITS_LINGER")) {
+    for (int i = 0; i < std::atoi(linger) * 50; ++i) {
+      Application->ProcessMessages();
+      usleep(20000);
+    }
+    ui::GrabToPng(&form, AnsiString(dir) + "/edits-after.png");
+  }
   form.Hide();
 }
 
