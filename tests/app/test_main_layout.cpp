@@ -47,7 +47,7 @@ class MainLayout : public ProgramWindowsTest {
 
 TEST_F(MainLayout, GridsHoldWholeCellsAtEverySize) {
   ShowMainWindow(script);
-  for (const auto& [w, h] : {std::pair{1024, 768}, std::pair{1280, 800}, std::pair{1920, 1080}, std::pair{700, 520}}) {
+  for (const auto& [w, h] : {std::pair{1024, 768}, std::pair{1280, 800}, std::pair{1280, 1024}, std::pair{1920, 1080}, std::pair{700, 520}}) {
     ResizeTo(w, h);
     TStringAlignGrid* ign = f_->ignitiontable;
     const int cell = ign->ColWidths(2) + 1;
