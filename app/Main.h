@@ -260,6 +260,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TStringAlignGrid* TableGrid(TableId id) const;
   // Rewrites the written cells of a table from the map record.
   void ShowCellWrites(TableId id, const TCellWrites& writes);
+  // Removes the blue and red edit marks and the block selections of the main tables (a
+  // newly loaded or read map has no edits yet).
+  void ClearEditMarks();
   // Runs the key family of the main grids on one table.
   void TableKeyDown(TableId id, WORD& Key);
   // Right-clicks on the map grids: the load-axis menu over the load column, the

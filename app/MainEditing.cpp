@@ -90,6 +90,22 @@ void TR7Tform1::ShowCellWrites(TableId id, const TCellWrites& writes) {
     const int col = w.Col + t.GridColumnOffset;
     grid->SetCells(col, w.Row, StoredText(id, w.NewValue));
     if (t.MarkBlue) grid->FontCell(col, w.Row)->SetColor(clBlue);
+    // The AFR tables show their values by colour as well.
+    if (id == TableId::AFRTarget) SetCellColour(grid, col, w.Row, clRed, clBlue, 110, 147, 160, w.NewValue);
+    if (id == TableId::AFRCorrection) SetCellColour(grid, col, w.Row, clBlue, clRed, -16384, 0, 16384, w.NewValue);
+  }
+}
+
+void TR7Tform1::ClearEditMarks() {
+  LiveEditMarks = 0;
+  for (TStringAlignGrid* grid : {ignitiontable, injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable}) {
+    if (grid == nullptr) continue;
+    const TColor plain = grid->Font()->Color();
+    for (int c = grid->FixedCols(); c < grid->ColCount(); ++c)
+      for (int r = grid->FixedRows(); r < grid->RowCount(); ++r)
+        if (const TCellProperties* p = grid->PropCell(c, r); p != nullptr && p->Font != nullptr)
+          grid->FontCell(c, r)->SetColor(plain);
+    grid->SetSelection(TGridRect{grid->Col(), grid->Row(), grid->Col(), grid->Row()});
   }
 }
 

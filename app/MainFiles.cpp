@@ -1,12 +1,19 @@
-// The File menu's open and save of map files. The platform's file dialog picks the file;
-// the options panel (which maps, how to load) and the comments panel beside it show
-// what the file or memory holds, and the choices go to the map-file functions. The
-// tables are refreshed afterwards.
+// The File menu's open and save of map files. The platform's file dialog picks the file
+// with the options panel (which maps, how to load or save) docked below it and the
+// comments panel at its right; selecting a file in the open dialog shows what it holds.
+// The ticks and options chosen there go to the map-file functions, and the tables are
+// refreshed afterwards.
+#include <fstream>
+#include <string>
+
 #include "app/Main.h"
 #include "app/MapFiles.h"
+#include "app/MapRecord.h"
 #include "app/Settings.h"
 #include "config/loadfiles.h"
 #include "config/savefiles.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -14,17 +21,75 @@
 
 namespace {
 
-constexpr const char* kMapFileFilter = "Map files (*.map)|*.map|Old map files (*.fig)|*.fig|All files (*.*)|*.*";
+constexpr const char* kMapOpenFilter = "R7T map files (*.map)|*.map|Old R7T files (*.fig) |*.fig";
+constexpr const char* kMapSaveFilter = "R7T map files|*.fig,*.map";
 
-TCheckBox* MapBox(int k) { return k == 0 ? Form1->CheckBox1 : k == 1 ? Form1->CheckBox2 : Form1->CheckBox3; }
-TLabel* MapLabel(int k) { return k == 0 ? Form1->Label1 : k == 1 ? Form1->Label2 : Form1->Label3; }
+TLabel* MapLabel(int k) { return k == 1 ? Form1->Label1 : k == 2 ? Form1->Label2 : Form1->Label3; }
 
+// Fills the boxes with the panel's rules muted; the user's clicks run them afterwards.
 void ShowBoxes(const TMapFileBoxes& boxes) {
-  for (int k = 0; k < 3; ++k) {
-    MapBox(k)->SetEnabled(boxes[static_cast<size_t>(k)].Enabled);
-    MapBox(k)->SetChecked(boxes[static_cast<size_t>(k)].Ticked);
-    MapLabel(k)->SetCaption(boxes[static_cast<size_t>(k)].Label);
+  Form1->Tag = 1;
+  for (int k = 1; k <= 3; ++k) {
+    const TMapFileBox& b = boxes[static_cast<size_t>(k - 1)];
+    Form1->MapBox(k)->SetVisible(true);
+    Form1->MapBox(k)->SetEnabled(b.Enabled);
+    Form1->MapBox(k)->SetChecked(b.Ticked);
+    MapLabel(k)->SetCaption(b.Label);
   }
+  Form1->Tag = 0;
+}
+
+// The load group shown again with the choice it had before an old text file hid it.
+void ShowLoadOptions() {
+  if (Form1->RadioGroup2->Visible()) return;
+  Form1->RadioGroup2->SetVisible(true);
+  Form1->RadioGroup2->SetItemIndex(Form1->RadioGroup2->Tag);
+}
+
+// The comments an old text file holds: every line after the one with "Details:".
+AnsiString FigComments(const AnsiString& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::string line;
+  AnsiString text;
+  bool details = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (details) text += line + "\r\n";
+    else details = line.find("Details:") != std::string::npos;
+  }
+  return text;
+}
+
+// What the open dialog shows of the file the user selects.
+void PreviewSelectedFile(const AnsiString& fileName) {
+  if (!FileExists(fileName)) return;
+  if (IsMapFileName(fileName)) {
+    const std::optional<TMapFilePreview> preview = PreviewMapFile(fileName);
+    if (!preview) {
+      ShowMessage(kMapFileCorruptMessage);
+      return;
+    }
+    ShowLoadOptions();
+    ShowBoxes(preview->Boxes);
+    Form2->Memo1->SetText(preview->Comments);
+    // The load option chosen applies its ticks to the maps this file holds.
+    Form1->RadioGroup2Click(Form1->RadioGroup2);
+    return;
+  }
+  // An old text file holds one map, always read into the current slot.
+  Form1->Tag = 1;
+  for (int k = 1; k <= 3; ++k) {
+    MapLabel(k)->SetCaption("");
+    Form1->MapBox(k)->SetChecked(false);
+    Form1->MapBox(k)->SetVisible(false);
+  }
+  if (Form1->RadioGroup2->Visible()) {
+    Form1->RadioGroup2->Tag = Form1->RadioGroup2->ItemIndex();
+    Form1->RadioGroup2->SetVisible(false);
+    Form1->RadioGroup2->SetItemIndex(mlImportIntoCurrentSlot);
+  }
+  Form1->Tag = 0;
+  Form2->Memo1->SetText(FigComments(fileName));
 }
 
 }  // namespace
@@ -36,52 +101,62 @@ void TR7Tform1::PublishFiles(TClassProps<TR7Tform1>& P) {
 void TR7Tform1::Open1Click(TObject*) {
   ui::DialogRequest request;
   request.Kind = ui::DialogKind::OpenFile;
-  request.Filter = kMapFileFilter;
+  request.Filter = kMapOpenFilter;
   request.InitialDir = Settings.MapPath;
   request.DefaultExt = "map";
+  request.BottomPanel = Form1;
+  request.RightPanel = Form2;
+  request.OnSelectFile = PreviewSelectedFile;
+  Form2->Memo1->Clear();
+  Form1->GroupBox1->SetCaption("Maps in selected file");
+  ShowBoxes({});
+  for (int k = 1; k <= 3; ++k) MapLabel(k)->SetCaption("");
+  Form1->RadioGroup1->SetVisible(false);
+  ShowLoadOptions();
   if (!ui::DialogService::ExecuteFileDialog(request)) return;
   const AnsiString file = request.FileName;
 
   TMapFileOpenOptions options;
-  if (IsMapFileName(file)) {
-    // The panels show what the file holds; every map it holds is taken unless the
-    // user unticks it.
-    Form1->Tag = 0;
-    const std::optional<TMapFilePreview> preview = PreviewMapFile(file);
-    if (!preview) {
-      ShowMessage(kMapFileCorruptMessage);
-      return;
-    }
-    ShowBoxes(preview->Boxes);
-    Form2->Memo1->SetText(preview->Comments);
-    for (int k = 0; k < 3; ++k) options.Maps[k] = MapBox(k)->Enabled() && MapBox(k)->Checked();
-    if (Form1->RadioGroup1 != nullptr && Form1->RadioGroup1->ItemIndex() == mlImportIntoCurrentSlot)
-      options.LoadOption = mlImportIntoCurrentSlot;
-  }
+  for (int k = 1; k <= 3; ++k) options.Maps[k - 1] = Form1->MapBox(k)->Enabled() && Form1->MapBox(k)->Checked();
+  options.LoadOption =
+      Form1->RadioGroup2->ItemIndex() == mlImportIntoCurrentSlot ? mlImportIntoCurrentSlot : mlLoadAll;
+  if (!Form1->RadioGroup2->Visible()) ShowLoadOptions();
   try {
     const TMapOpenResult result = OpenMapFile(file, options);
-    if (!result.Ok) ShowMessage(result.Message);
+    if (!result.Ok) {
+      ShowMessage(result.Message);
+      return;
+    }
   } catch (const Exception& e) {
     ShowMessage(e.Message());
+    return;
   }
+  // Marks of edits made to the map shown before mean nothing on the one loaded now.
+  ClearEditMarks();
+  UpdateRPMsites();
   RefreshMapTables();
 }
 
 void TR7Tform1::Save1Click(TObject*) {
   if (!AnyMapPresent()) {
-    if (MessageDlg(kNoMapsToSaveQuestion, mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) return;
+    if (MessageDlg(kNoMapsToSaveQuestion, mtWarning, TMsgDlgButtons{mbYes, mbNo}) != mrYes) return;
     StartBlankMap();
   }
+  Form1->GroupBox1->SetCaption("Maps in memory");
+  Form1->RadioGroup2->SetVisible(false);
+  Form1->RadioGroup1->SetVisible(true);
   Form1->Tag = 1;
+  Form1->RadioGroup1->SetItemIndex(0);
   ShowBoxes(MapFileSaveBoxes());
   ui::DialogRequest request;
   request.Kind = ui::DialogKind::SaveFile;
-  request.Filter = kMapFileFilter;
+  request.Filter = kMapSaveFilter;
   request.InitialDir = Settings.MapPath;
   request.DefaultExt = "map";
+  request.BottomPanel = Form1;
   if (!ui::DialogService::ExecuteFileDialog(request)) return;
   TMapFileSaveOptions options;
-  for (int k = 0; k < 3; ++k) options.Maps[k] = MapBox(k)->Enabled() && MapBox(k)->Checked();
+  for (int k = 1; k <= 3; ++k) options.Maps[k - 1] = Form1->MapBox(k)->Enabled() && Form1->MapBox(k)->Checked();
   try {
     SaveMapFile(request.FileName, options);
   } catch (const Exception& e) {

@@ -22,6 +22,7 @@
 #include "ecu/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/TextUtils.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -61,7 +62,7 @@ constexpr TColor kWhite = 0xFFFFFF, kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 
                  kYellow = 0x00FFFF;
 
 // Texts put before slot 1's name in the caption, by source byte.
-const char* const kMapSourceText[3] = {"", "Disk: ", "ECU: "};
+const char* const kMapSourceText[3] = {"", "FILE - ", "ECU - "};
 const char* const kTemperatureUnits[2] = {"\xB0" "C", "\xB0" "F"};
 const char* const kPressureUnits[3] = {"KPa", "Bar", "PSI"};
 const char* const kSpeedUnits[2] = {"MPH", "KPH"};
@@ -374,8 +375,9 @@ void TR7Tform1::RefreshMapTables() {
   {
     AnsiString prefix, name = "empty";
     if (first.Source != 0) {
-      prefix = AnsiString(kMapSourceText[first.Source <= 2 ? first.Source : 0]) + first.MapName.Get() + ",  ";
-      if (m.Source != 0) name = m.MapName.Get();
+      // Names are kept padded with spaces in the record; the caption shows them without.
+      prefix = AnsiString(kMapSourceText[first.Source <= 2 ? first.Source : 0]) + TrimRight(first.MapName.Get()) + ",  ";
+      if (m.Source != 0) name = TrimRight(m.MapName.Get());
     }
     SetCaption(prefix + "Map " + IntToStr(CurrentMap) + " - " + name);
     ComboBox1->SetItemIndex(RecByte(m, 17686));

@@ -2,6 +2,7 @@
 
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "app/MapRecord.h"
 
 TForm1* Form1 = nullptr;
 
@@ -22,12 +23,55 @@ void TForm1::Publish(TClassProps<TForm1>& P) {
       .Handler("CheckBox3Click", &TForm1::CheckBox3Click);
 }
 
-void TForm1::RadioGroup1Click(TObject*) {}
+TCheckBox* TForm1::MapBox(int k) const { return k == 1 ? CheckBox1 : k == 2 ? CheckBox2 : CheckBox3; }
 
-void TForm1::RadioGroup2Click(TObject*) {}
+bool TForm1::Saving() const { return RadioGroup1 != nullptr && RadioGroup1->Visible(); }
 
-void TForm1::CheckBox1Click(TObject*) {}
+void TForm1::Tick(int k, bool on) {
+  busy_ = true;
+  MapBox(k)->SetChecked(on);
+  busy_ = false;
+}
 
-void TForm1::CheckBox2Click(TObject*) {}
+void TForm1::RadioGroup1Click(TObject*) {
+  if (Tag != 0 || busy_) return;
+  const bool current = RadioGroup1->ItemIndex() == 1;
+  for (int k = 1; k <= 3; ++k) Tick(k, current ? k == CurrentMap : MapSlots.Present(k));
+}
 
-void TForm1::CheckBox3Click(TObject*) {}
+void TForm1::RadioGroup2Click(TObject*) {
+  if (Tag != 0 || busy_) return;
+  if (RadioGroup2->ItemIndex() == 1) {
+    // The current map's box when the file holds that map, else the lowest map it holds.
+    int pick = MapBox(CurrentMap)->Enabled() ? CurrentMap : 0;
+    for (int k = 1; k <= 3 && pick == 0; ++k)
+      if (MapBox(k)->Enabled()) pick = k;
+    for (int k = 1; k <= 3; ++k) Tick(k, k == pick);
+  } else {
+    for (int k = 1; k <= 3; ++k) Tick(k, MapBox(k)->Enabled());
+  }
+}
+
+void TForm1::MapBoxClick(int k) {
+  if (Tag != 0 || busy_) return;
+  const bool saving = Saving();
+  const TRadioGroup* options = saving ? RadioGroup1 : RadioGroup2;
+  const bool single = options != nullptr && options->ItemIndex() == 1;
+  if (MapBox(k)->Checked()) {
+    if (single)
+      for (int j = 1; j <= 3; ++j)
+        if (j != k) Tick(j, false);
+    return;
+  }
+  // Loading keeps at least one map chosen.
+  if (saving) return;
+  for (int j = 1; j <= 3; ++j)
+    if (j != k && MapBox(j)->Checked()) return;
+  Tick(k, true);
+}
+
+void TForm1::CheckBox1Click(TObject*) { MapBoxClick(1); }
+
+void TForm1::CheckBox2Click(TObject*) { MapBoxClick(2); }
+
+void TForm1::CheckBox3Click(TObject*) { MapBoxClick(3); }

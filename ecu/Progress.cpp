@@ -292,7 +292,10 @@ void TCommsProgress::ImportMap(int bank, const ecu::MapImage& image) {
     MessageDlg(kCommunicationProblems, mtError, {mbOK});
     return;
   }
-  if (R7Tform1 != nullptr) R7Tform1->RefreshMapTables();
+  if (R7Tform1 != nullptr) {
+    R7Tform1->ClearEditMarks();
+    R7Tform1->RefreshMapTables();
+  }
 }
 
 bool TCommsProgress::TransferShown() const { return Visible(); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
@@ -33,10 +34,12 @@ void RefuseUnanswerable(const ui::DialogRequest& r) {
 
 QString QtFilter(const AnsiString& filter) {
   // "Map files (*.map)|*.map|All files|*.*" -> "Map files (*.map) (*.map);;All files (*.*)"
+  // Patterns of one entry may be separated by ";" or ",".
   QStringList parts = gfx::ToQString(filter).split(QLatin1Char('|'));
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2)
-    out << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+    out << parts[i].trimmed() + QStringLiteral(" (") +
+               QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')).replace(QLatin1Char(','), QLatin1Char(' ')) +
                QStringLiteral(")");
   return out.join(QStringLiteral(";;"));
 }
@@ -131,6 +134,11 @@ DialogScript& DialogScript::Answer(int result) {
 
 DialogScript& DialogScript::AnswerFile(const AnsiString& name) {
   answers_.push_back({mrOk, name, {}});
+  return *this;
+}
+
+DialogScript& DialogScript::AnswerFile(const AnsiString& name, std::function<void(TForm&)> onPanel) {
+  answers_.push_back({mrOk, name, std::move(onPanel)});
   return *this;
 }
 
@@ -244,22 +252,101 @@ int DialogService::ShowModalForm(TForm& form) {
   return result;
 }
 
+namespace {
+
+// The chosen name with "." + ext added when its last component has no extension.
+AnsiString WithDefaultExt(const AnsiString& name, const AnsiString& ext) {
+  if (ext.empty() || name.empty()) return name;
+  const size_t slash = name.find_last_of("/\\");
+  const size_t base = slash == AnsiString::npos ? 0 : slash + 1;
+  if (name.find('.', base) != AnsiString::npos || base >= name.size()) return name;
+  return name + "." + ext;
+}
+
+// Docks the panel forms into a file dialog while it shows and gives them back after.
+class DockedPanels {
+ public:
+  DockedPanels(QFileDialog& dialog, TForm* bottom, TForm* right) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (grid == nullptr) return;
+    const int rows = grid->rowCount(), cols = grid->columnCount();
+    Dock(grid, right, 0, cols, rows, 1);
+    Dock(grid, bottom, rows, 0, 1, cols);
+  }
+  ~DockedPanels() {
+    for (const Docked& d : docked_) {
+      d.widget->hide();
+      d.widget->setParent(d.parent, d.flags);
+    }
+  }
+  DockedPanels(const DockedPanels&) = delete;
+  DockedPanels& operator=(const DockedPanels&) = delete;
+
+ private:
+  struct Docked {
+    QWidget* widget;
+    QWidget* parent;
+    Qt::WindowFlags flags;
+  };
+  void Dock(QGridLayout* grid, TForm* form, int row, int col, int rows, int cols) {
+    if (form == nullptr) return;
+    form->HandleNeeded();
+    QWidget* w = ui::detail::WidgetOf(form);
+    if (w == nullptr) return;
+    docked_.push_back({w, w->parentWidget(), w->windowFlags()});
+    w->setParent(nullptr);
+    w->setWindowFlags(Qt::Widget);
+    w->setMinimumSize(form->Width(), form->Height());
+    grid->addWidget(w, row, col, rows, cols);
+    w->show();
+  }
+  std::vector<Docked> docked_;
+};
+
+}  // namespace
+
 bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   if (g_script) {
     const DialogAnswer a = NextAnswer(request);
     if (a.Result != mrOk) return false;
-    request.FileName = a.FileName;
+    if (request.OnSelectFile) request.OnSelectFile(a.FileName);
+    if (a.OnForm) {
+      TForm* panel = request.BottomPanel ? request.BottomPanel : request.RightPanel;
+      if (panel == nullptr) throw EUnscriptedDialog("Scripted panel action, but " + Describe(request) + " has no panel");
+      a.OnForm(*panel);
+    }
+    request.FileName = WithDefaultExt(a.FileName, request.DefaultExt);
     return true;
   }
   RefuseUnanswerable(request);
   QString start = gfx::ToQString(request.InitialDir);
   if (!request.FileName.empty()) start = start.isEmpty() ? gfx::ToQString(request.FileName) : start + QLatin1Char('/') + gfx::ToQString(request.FileName);
   const QString caption = gfx::ToQString(request.Caption), filter = QtFilter(request.Filter);
-  const QString chosen = request.Kind == DialogKind::SaveFile
-                             ? QFileDialog::getSaveFileName(ActiveWindowWidget(), caption, start, filter)
-                             : QFileDialog::getOpenFileName(ActiveWindowWidget(), caption, start, filter);
-  if (chosen.isEmpty()) return false;
-  request.FileName = gfx::FromQString(chosen);
+  const bool save = request.Kind == DialogKind::SaveFile;
+  QFileDialog dialog(ActiveWindowWidget(), caption, start, filter);
+  // Our own dialog, so that panels can be docked into it.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (request.OnSelectFile) {
+    const auto select = request.OnSelectFile;
+    QObject::connect(&dialog, &QFileDialog::currentChanged, [select](const QString& path) {
+      try {
+        select(gfx::FromQString(path));
+      } catch (...) {
+        DialogService::RecordFailure(std::current_exception());
+      }
+    });
+  }
+  QStringList chosen;
+  {
+    DockedPanels panels(dialog, request.BottomPanel, request.RightPanel);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosen = dialog.selectedFiles();
+  }
+  RethrowFailure();
+  if (chosen.isEmpty() || chosen.front().isEmpty()) return false;
+  request.FileName = WithDefaultExt(gfx::FromQString(chosen.front()), request.DefaultExt);
   return true;
 }
 

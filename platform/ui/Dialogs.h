@@ -51,12 +51,18 @@ struct DialogRequest {
   // and on return the chosen file.
   AnsiString Filter;
   AnsiString InitialDir;
-  AnsiString DefaultExt;
+  AnsiString DefaultExt;  // added to a chosen name that has no extension
   AnsiString FileName;
+  // File dialogs: forms docked below and right of the dialog while it shows (option and
+  // preview panels), and what runs when the user selects a file in it, before choosing.
+  TForm* BottomPanel = nullptr;
+  TForm* RightPanel = nullptr;
+  std::function<void(const AnsiString&)> OnSelectFile;
 };
 
 // One scripted answer: a result, a file name for file dialogs, or an action run on a
-// modal form while it is showing (it normally sets ModalResult).
+// modal form while it is showing (it normally sets ModalResult). For a file dialog the
+// action runs on its bottom panel, after the file was selected and before it is chosen.
 struct DialogAnswer {
   int Result = 0;
   AnsiString FileName;
@@ -73,6 +79,8 @@ class DialogScript {
 
   DialogScript& Answer(int result);                   // next box or modal form returns this
   DialogScript& AnswerFile(const AnsiString& name);   // next file dialog picks this file
+  // Selects the file, lets `onPanel` work the dialog's bottom panel, then picks the file.
+  DialogScript& AnswerFile(const AnsiString& name, std::function<void(TForm&)> onPanel);
   DialogScript& CancelFile();                         // next file dialog is cancelled
   DialogScript& AnswerForm(std::function<void(TForm&)> action);
 
@@ -93,7 +101,8 @@ class DialogService {
   static int ShowMessageBox(DialogRequest request);
   // Runs a modal form until its ModalResult is set and it may close.
   static int ShowModalForm(TForm& form);
-  // Shows an open or save dialog; true and request.FileName set when a file was chosen.
+  // Shows an open or save dialog; true and request.FileName set when a file was chosen
+  // (with "." + DefaultExt added when its name has no extension).
   static bool ExecuteFileDialog(DialogRequest& request);
   // Whether dialogs are being answered from a script.
   static bool Scripted();

@@ -167,19 +167,19 @@ TEST_F(TableDisplay, PressureFieldsFollowTheUnit) {
 }
 
 TEST_F(TableDisplay, CaptionNamesTheCurrentMapOnlyWhenSlotOneHoldsOne) {
-  MapSlots[1].MapName.Set("Track");
+  MapSlots[1].MapName.Set("Track   ");
   MapSlots[2].Source = 1;
-  MapSlots[2].MapName.Set("Road");
+  MapSlots[2].MapName.Set("Road  ");
   CurrentMap = 2;
   f_->RefreshMapTables();
-  EXPECT_EQ(f_->Caption(), "Disk: Track,  Map 2 - Road");
+  EXPECT_EQ(f_->Caption(), "FILE - Track,  Map 2 - Road");
   MapSlots[1].Source = 0;
   f_->RefreshMapTables();
   EXPECT_EQ(f_->Caption(), "Map 2 - empty");
   MapSlots[1].Source = 2;
   MapSlots[2].Source = 0;
   f_->RefreshMapTables();
-  EXPECT_EQ(f_->Caption(), "ECU: Track,  Map 2 - empty");
+  EXPECT_EQ(f_->Caption(), "ECU - Track,  Map 2 - empty");
 }
 
 TEST_F(TableDisplay, ShowMapChoiceSwitchesOnlyToAnotherMap) {
