@@ -1,35 +1,36 @@
 #pragma once
-// A lamp with its caption beside it: the lamp is lit in ColorOn while Checked, dark in
-// ColorOff otherwise; the caption is written in the control's font to the lamp's right.
-// Clicks reach OnClick; the lamp does not switch itself, its owner decides what it shows.
-#include "platform/ui/Controls.h"
+// A lamp with its caption beside it (left, right, above or below). It shows Checked, or
+// while Checked and Flashing the blink phase of the gauge timer. Clicks reach OnClick;
+// in the indicator mode (the default) the mouse does not switch the lamp.
+#include "gauges/_GBinCtrl.h"
+#include "gauges/_GClass.h"
 
-class TAbLED : public TGraphicControl {
+enum TLEDPos { lpLeft, lpRight, lpTop, lpBottom };
+
+class TAbLED : public TAbBinGControl {
  public:
   explicit TAbLED(TComponent* AOwner);
+  ~TAbLED() override;
   const char* ClassName() const override { return "TAbLED"; }
-
-  bool Checked() const { return checked_; }
-  void SetChecked(bool v);
-  TColor ColorOn() const { return color_on_; }
-  void SetColorOn(TColor v);
-  TColor ColorOff() const { return color_off_; }
-  void SetColorOff(TColor v);
-  // Gap between lamp and caption.
+  TLED* LED() { return &led_; }
+  TLEDPos LED_Position() const { return position_; }
+  void SetLED_Position(TLEDPos v);
   int Spacing() const { return spacing_; }
   void SetSpacing(int v);
+  // Whether the lamp shows lit now (Checked, or the blink phase while flashing).
+  bool LampLit() const { return lit_; }
+  // The lamp's rectangle for the current size and position.
+  TRect LampRect();
 
-  // The lamp's rectangle: a circle at the left edge, centred vertically.
-  TRect LampRect() const;
   void Paint() override;
-
-  static constexpr int kLampSize = 13;
+  void TextChangedHook() override { Invalidate(); }
+  void StateChanged() override;
+  void BlinkPhase(bool On) override;
 
  private:
-  bool checked_ = false;
-  TColor color_on_ = clRed, color_off_ = clMaroon;
+  TLED led_;
+  TLEDPos position_ = lpLeft;
   int spacing_ = 5;
+  bool lit_ = false;
+  bool painting_ = false;
 };
-
-// Registers TAbLED for form resources; later calls do nothing.
-void RegisterLEDClasses();

@@ -2,9 +2,62 @@
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
 #include "gauges/AbNumEdit.h"
+#include "gauges/AbSwitch.h"
+#include "platform/streaming/ClassProps.h"
+#include "platform/ui/UiStreaming.h"
+
+namespace {
+
+const TIdentMap* Colors() { return &ui::ColorIdents(); }
+
+void RegisterBinaryControls() {
+  RegisterClass<TAbBinGControl, TGraphicControl>("TAbBinGControl")
+      .Bool("Checked", &TAbBinGControl::Checked, &TAbBinGControl::SetChecked, false)
+      .Bool("Flashing", &TAbBinGControl::Flashing, &TAbBinGControl::SetFlashing, false)
+      .Enum("Frequency", &TAbBinGControl::Frequency, &TAbBinGControl::SetFrequency,
+            {"ff8Hz", "ff4Hz", "ff2Hz", "ff1Hz", "ff05Hz"}, ff1Hz)
+      .Int("StatusInt", &TAbBinGControl::StatusInt, &TAbBinGControl::SetStatusInt, 0)
+      .Int("StatusBit", &TAbBinGControl::StatusBit, &TAbBinGControl::SetStatusBit, 0)
+      .Int("GroupIndex", &TAbBinGControl::GroupIndex, &TAbBinGControl::SetGroupIndex, 0)
+      .Enum("Mode", &TAbBinGControl::Mode, &TAbBinGControl::SetMode,
+            {"mButton", "mSwitch", "mIndicator", "mRadioButton"}, mIndicator)
+      .Event("OnStatusChanged", &TAbBinGControl::OnStatusChanged)
+      .Event("OnStatusIntChanged", &TAbBinGControl::OnStatusIntChanged);
+  RegisterClass<TAbLED, TAbBinGControl>("TAbLED")
+      .Object("LED", &TAbLED::LED)
+      .Enum("LED_Position", &TAbLED::LED_Position, &TAbLED::SetLED_Position, {"lpLeft", "lpRight", "lpTop", "lpBottom"},
+            lpLeft)
+      .Int("Spacing", &TAbLED::Spacing, &TAbLED::SetSpacing, 5);
+  RegisterClass<TAbSwitch, TAbBinGControl>("TAbSwitch")
+      .Object("BevelOuter", &TAbSwitch::BevelOuter)
+      .Int("BtnColorHighlight", &TAbSwitch::BtnColorHighlight, &TAbSwitch::SetBtnColorHighlight, clBtnHighlight,
+           Colors())
+      .Int("BtnColorShadow", &TAbSwitch::BtnColorShadow, &TAbSwitch::SetBtnColorShadow, clBtnShadow, Colors())
+      .Int("BtnColorFace", &TAbSwitch::BtnColorFace, &TAbSwitch::SetBtnColorFace, clBtnFace, Colors())
+      .Int("BtnBevelWidth", &TAbSwitch::BtnBevelWidth, &TAbSwitch::SetBtnBevelWidth, 2)
+      .Enum("Mode", &TAbBinGControl::Mode, &TAbBinGControl::SetMode,
+            {"mButton", "mSwitch", "mIndicator", "mRadioButton"}, mSwitch);
+  RegisterClass<TAbToggleSwitch, TAbSwitch>("TAbToggleSwitch")
+      .Enum("Orientation", &TAbSwitch::Orientation, &TAbSwitch::SetOrientation, {"boHorizontal", "boVertical"},
+            boVertical)
+      .Bool("SwapGraphic", &TAbSwitch::SwapGraphic, &TAbSwitch::SetSwapGraphic, false)
+      .String("TextOff", &TAbToggleSwitch::TextOff, &TAbToggleSwitch::SetTextOff, "0")
+      .String("TextOn", &TAbToggleSwitch::TextOn, &TAbToggleSwitch::SetTextOn, "1")
+      .Int("ColorOn", &TAbToggleSwitch::ColorOn, &TAbToggleSwitch::SetColorOn, clLime, Colors())
+      .Int("ColorOff", &TAbToggleSwitch::ColorOff, &TAbToggleSwitch::SetColorOff, clRed, Colors());
+}
+
+void RegisterAnalogWidgets() {
+  RegisterClass<TAbBar, TAbAnalogGControl>("TAbBar")
+      .Bool("LogScale", &TAbAnalogGControl::LogScale, &TAbAnalogGControl::SetLogScale, false)
+      .Object("BarSettings", &TAbBar::BarSettings)
+      .Object("BevelOuter", &TAbBar::BevelOuter);
+}
+
+}  // namespace
 
 void RegisterGaugeControls() {
   RegisterNumEditClasses();
-  RegisterBarClasses();
-  RegisterLEDClasses();
+  RegisterBinaryControls();
+  RegisterAnalogWidgets();
 }

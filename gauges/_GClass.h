@@ -7,6 +7,7 @@
 #include <memory>
 #include "gauges/_AbProc.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/stdctrls/ExtCtrls.h"  // TBevelStyle
 #include "platform/ui/Controls.h"
 
 class TAbPersistent : public TPersistent {
@@ -116,7 +117,6 @@ class TAbGradSettings : public TAbPersistent {
   TGradientStyle style_ = gsHorizontal1;
 };
 
-enum TBevelStyle { bsLowered, bsRaised };
 enum TBevelLine { blNone, blOuter, blInner, blBoth };
 
 // A bevel frame with an optional gradient surface.

@@ -176,24 +176,4 @@ TEST_F(MainLive, ClearingEnabledWhileLoggingStopsTheRecorderAndTheLamp) {
   EXPECT_FALSE(LoggerSettings.Enabled);
 }
 
-// The box bars run from the middle of their -128..128 range: up for positive offsets.
-TEST(AbBar, BarRunsFromZeroToTheValueClampedToTheRange) {
-  TAbBar bar(nullptr);
-  bar.SetBounds(0, 0, 16, 104);  // track 2..102, 100 pixels, zero at 52
-  bar.SetValueFrom(-128);
-  bar.SetValueTo(128);
-  struct Case {
-    double value;
-    int top, bottom;
-  } const cases[] = {{0, 52, 52}, {64, 27, 52}, {-64, 52, 77}, {500, 2, 52}, {-500, 52, 102}};
-  for (const Case& c : cases) {
-    bar.SetValue(c.value);
-    const TRect r = bar.BarRect();
-    EXPECT_EQ(r.Top, c.top) << c.value;
-    EXPECT_EQ(r.Bottom, c.bottom) << c.value;
-    EXPECT_EQ(r.Left, 2);
-    EXPECT_EQ(r.Right, 14);
-  }
-}
-
 }  // namespace
