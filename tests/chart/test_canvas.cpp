@@ -1,0 +1,229 @@
+// The chart canvas: projection and its inverse, gradients, blending, the closed 3-D
+// ellipse and far-away coordinates, drawn on off-screen images.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "chart/TeCanvas.h"
+
+namespace {
+
+struct CanvasFixture {
+  TBitmap bmp;
+  TTeeCanvas3D c;
+  TView3DOptions o;
+  CanvasFixture(int w = 400, int h = 300) {
+    bmp.SetSize(w, h);
+    c.SetBufferedDisplay(false);
+  }
+  void Init(bool is3D, int depth = 100) {
+    c.InitWindow(bmp.Canvas(), &o, clWhite, is3D, TRect(0, 0, bmp.Width(), bmp.Height()));
+    c.Projection(depth, TRect(0, 0, bmp.Width(), bmp.Height()));
+  }
+};
+
+}  // namespace
+
+TEST(ChartProjection, AllAnglesZeroIsAPureShiftForEveryDepth) {
+  CanvasFixture f;
+  f.o.SetOrthogonal(false);
+  f.o.SetRotation(0);
+  f.o.SetElevation(0);
+  f.o.SetPerspective(0);
+  f.o.SetHorizOffset(7);
+  f.o.SetVertOffset(-3);
+  f.Init(true);
+  for (int z : {-50, 0, 30, 400}) EXPECT_EQ(f.c.Calculate3DPosition(40, 60, z), TPoint(47, 57)) << z;
+}
+
+TEST(ChartProjection, OrthogonalAnglesShiftPerUnitOfDepth) {
+  struct Case {
+    int angle, dx, dy;
+  } cases[] = {{45, 1, -1}, {135, -1, -1}, {90, 1, -1}};
+  for (const Case& k : cases) {
+    CanvasFixture f;
+    f.o.SetOrthoAngle(k.angle);
+    f.Init(true);
+    const TPoint a = f.c.Calculate3DPosition(100, 100, 0), b = f.c.Calculate3DPosition(100, 100, 10);
+    EXPECT_EQ(b.x - a.x, 10 * k.dx) << k.angle;
+    EXPECT_EQ(b.y - a.y, 10 * k.dy) << k.angle;
+  }
+  CanvasFixture zoomed;
+  zoomed.o.SetZoom(200);
+  zoomed.Init(true);
+  const TPoint a = zoomed.c.Calculate3DPosition(100, 100, 0), b = zoomed.c.Calculate3DPosition(100, 100, 10);
+  EXPECT_EQ(b.x - a.x, 20);
+}
+
+TEST(ChartProjection, InverseRoundTripsWithinOnePixelOverAGridOfAngles) {
+  int checked = 0;
+  for (int rotation = 0; rotation < 360; rotation += 15)
+    for (int elevation = 0; elevation < 360; elevation += 30)
+      for (int tilt : {0, 20})
+        for (int perspective : {0, 15}) {
+          const double cr = std::cos(rotation * M_PI / 180), ce = std::cos(elevation * M_PI / 180);
+          // The screen pixel is rounded; seen at a slant, the inverse spreads that half
+          // pixel by 1 / (cos rotation x cos elevation), so the grid keeps to views where
+          // that stays within a pixel (edge-on views have no inverse at all).
+          if (std::fabs(cr * ce) < 0.75) continue;
+          CanvasFixture f;
+          f.o.SetOrthogonal(false);
+          f.o.SetRotation(rotation);
+          f.o.SetElevation(elevation);
+          f.o.SetTilt(tilt);
+          f.o.SetPerspective(perspective);
+          f.Init(true);
+          for (int x = 20; x <= 380; x += 60)
+            for (int y = 20; y <= 280; y += 65)
+              for (int z : {0, 50, 100}) {
+                const TPoint p = f.c.Calculate3DPosition(x, y, z);
+                int bx = p.x, by = p.y;
+                f.c.Calculate2DPosition(bx, by, z);
+                ASSERT_NEAR(bx, x, 1) << rotation << "/" << elevation << "/" << tilt << "/" << perspective;
+                ASSERT_NEAR(by, y, 1) << rotation << "/" << elevation << "/" << tilt << "/" << perspective;
+                ++checked;
+              }
+        }
+  EXPECT_GT(checked, 500);
+  // Orthogonal views invert exactly too.
+  CanvasFixture f;
+  f.o.SetOrthoAngle(135);
+  f.Init(true);
+  const TPoint p = f.c.Calculate3DPosition(123, 45, 30);
+  int x = p.x, y = p.y;
+  f.c.Calculate2DPosition(x, y, 30);
+  EXPECT_EQ(TPoint(x, y), TPoint(123, 45));
+}
+
+TEST(ChartGradient, BandsFollowTheHeightUpTo256) {
+  CanvasFixture f(20, 320);
+  f.Init(false);
+  f.c.GradientFill(TRect(0, 0, 10, 300), clBlack, clWhite, gdTopBottom, 50);
+  std::set<TColor> colours;
+  for (int y = 0; y < 300; ++y) colours.insert(f.bmp.Canvas()->Pixel(5, y));
+  EXPECT_EQ(colours.size(), 256u);
+  // The first colour lies at the bottom edge.
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(5, 299), clBlack);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(5, 0), clWhite);
+  // One pixel high: nothing is painted.
+  f.c.GradientFill(TRect(12, 310, 18, 311), clBlack, clRed, gdTopBottom, 50);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(14, 310), clWhite);
+}
+
+TEST(ChartGradient, MiddleColourSwitchesOnAndOffAndSitsOnTheDivide) {
+  TTeeGradient g;
+  EXPECT_EQ(g.MidColor(), clNone);
+  g.SetMidColor(clRed);
+  EXPECT_TRUE(g.UseMiddleColor());
+  EXPECT_EQ(g.MidColor(), clRed);
+  g.SetMidColor(clNone);
+  EXPECT_FALSE(g.UseMiddleColor());
+  g.SetMidColor(clRed);
+  g.SetStartColor(clBlack);
+  g.SetEndColor(clBlue);
+  g.SetVisible(true);
+  CanvasFixture f(20, 200);
+  f.Init(false);
+  g.Draw(&f.c, TRect(0, 0, 10, 200));
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(5, 199), clBlack);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(5, 0), clBlue);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(5, 100), clRed);
+}
+
+TEST(ChartBlend, NoneKeepsTheNewDrawingAndFullRestoresTheOld) {
+  for (int transparency : {0, 100, 50}) {
+    CanvasFixture f(40, 40);
+    f.Init(false);
+    f.c.Brush()->SetColor(clRed);
+    f.c.FillRect(TRect(0, 0, 40, 40));
+    f.c.Bounds = TRect(0, 0, 40, 40);
+    TTeeBlend* b = f.c.BeginBlending(TRect(10, 10, 30, 30), transparency);
+    f.c.Brush()->SetColor(clBlue);
+    f.c.FillRect(TRect(0, 0, 40, 40));
+    f.c.EndBlending(b);
+    const TColor inside = f.bmp.Canvas()->Pixel(20, 20);
+    const TColor expected = transparency == 0 ? clBlue : transparency == 100 ? clRed : RGB(127, 0, 128);
+    EXPECT_EQ(inside, expected) << transparency;
+    EXPECT_EQ(f.bmp.Canvas()->Pixel(5, 5), clBlue);  // outside the area
+  }
+}
+
+TEST(ChartCanvas3D, EllipseWithDepthIsFilledAllRound) {
+  CanvasFixture f;
+  f.o.SetOrthogonal(false);
+  f.o.SetRotation(0);
+  f.o.SetElevation(0);
+  f.o.SetPerspective(0);
+  f.Init(true);
+  f.c.Pen()->SetStyle(psClear);
+  f.c.Brush()->SetColor(clRed);
+  f.c.EllipseWithZ(100, 100, 180, 180, 0);
+  // Just above the start point (angle 0) lies the last wedge of the fill.
+  for (double deg = 0.5; deg < 360; deg += 1.0) {
+    const double a = -deg * M_PI / 180;
+    const int x = static_cast<int>(std::lround(140 + 30 * std::cos(a))), y = static_cast<int>(std::lround(140 + 30 * std::sin(a)));
+    ASSERT_EQ(f.bmp.Canvas()->Pixel(x, y), clRed) << deg;
+  }
+}
+
+TEST(ChartCanvas, FarAwayLinesKeepTheirSlope) {
+  CanvasFixture f(200, 200);
+  f.Init(false);
+  f.c.Pen()->SetColor(clRed);
+  f.c.Line(10, 50, 2000000000, 50);
+  f.c.Line(0, 0, 1500000000, 1500000000);
+  f.c.Line(-2000000000, 150, 2000000000, 150);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(150, 50), clRed);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(120, 120), clRed);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(100, 150), clRed);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(120, 121), clWhite);
+}
+
+TEST(ChartCanvas, ClipStackRestoresEachLevel) {
+  CanvasFixture f(100, 100);
+  f.Init(false);
+  f.c.ClipRectangle(TRect(0, 0, 50, 100));
+  f.c.ClipRectangle(TRect(0, 0, 100, 50));
+  f.c.Brush()->SetColor(clRed);
+  f.c.FillRect(TRect(0, 0, 100, 100));
+  f.c.UnClipRectangle();
+  f.c.Brush()->SetColor(clBlue);
+  f.c.FillRect(TRect(0, 60, 100, 100));
+  f.c.UnClipRectangle();
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(10, 10), clRed);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(70, 10), clWhite);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(10, 70), clBlue);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(70, 70), clWhite);
+  EXPECT_EQ(f.c.ClipDepth(), 0);
+}
+
+TEST(ChartShadow, SmoothShadowLightensOutwardAndTransparencyKeepsTheBackground) {
+  CanvasFixture f(100, 100);
+  f.Init(false);
+  TTeeShadow s({}, clBlack, 4);
+  s.Draw(&f.c, TRect(10, 10, 50, 50));
+  const TColor inner = f.bmp.Canvas()->Pixel(30, 50), outer = f.bmp.Canvas()->Pixel(33, 53);
+  EXPECT_EQ(inner, clBlack);
+  EXPECT_GT(GetRValue(outer), GetRValue(inner));
+  CanvasFixture g(100, 100);
+  g.Init(false);
+  g.c.Bounds = TRect(0, 0, 100, 100);
+  TTeeShadow t({}, clBlack, 2);
+  t.SetTransparency(100);
+  t.Draw(&g.c, TRect(10, 10, 50, 50));
+  EXPECT_EQ(g.bmp.Canvas()->Pixel(30, 51), clWhite);
+}
+
+TEST(ChartFont, ShadowWidensTheTextAndZoomedTextNeverVanishes) {
+  CanvasFixture f(100, 100);
+  f.Init(false);
+  TTeeFont font;
+  f.c.AssignFont(&font);
+  const int plain = f.c.TextWidth("Volts");
+  font.Shadow()->SetHorizSize(-3);
+  f.c.AssignFont(&font);
+  EXPECT_EQ(f.c.TextWidth("Volts"), plain + 3);
+  font.SetInterCharSize(2);
+  EXPECT_EQ(f.c.TextWidth("Volts"), plain + 3 + 10);
+}
