@@ -1,70 +1,280 @@
 #pragma once
-// A chart panel that draws its series as simple lines between titled axes. It holds
-// only what the program's windows use so far: axis titles, the chart title and the
-// list of series that name it as their parent.
+// The chart control that forms place: the axis panel completed with titles, legend and
+// walls, the legend itself, the series and tool registries and the colour palettes.
+#include <memory>
 #include <vector>
+#include "chart/TeEngine.h"
 #include "platform/classes/Lists.h"
-#include "platform/ui/Controls.h"
 
-class TChartSeries;
+class TCustomChart;
 
-class TChartAxisTitle : public TPersistent {
+CQ5_DECLARE_EXCEPTION(LegendException, Exception)
+
+#include "platform/stdctrls/Edits.h"
+
+class TTeeCustomShapePosition : public TTeeCustomShape {
  public:
-  const char* ClassName() const override { return "TChartAxisTitle"; }
-  const AnsiString& Caption() const { return caption_; }
-  void SetCaption(const AnsiString& v) { caption_ = v; }
+  using TTeeCustomShape::TTeeCustomShape;
+  bool CustomPosition() const { return custom_position_; }
+  void SetCustomPosition(bool v) { Set(custom_position_, v); }
+  int Left() const { return ShapeBounds.Left; }
+  void SetLeft(int v);
+  int Top() const { return ShapeBounds.Top; }
+  void SetTop(int v);
 
- private:
-  AnsiString caption_;
+ protected:
+  bool custom_position_ = false;
 };
 
-class TChartAxis : public TPersistent {
+class TChartTitle : public TTeeCustomShapePosition {
  public:
-  const char* ClassName() const override { return "TChartAxis"; }
-  TChartAxisTitle* Title() { return &title_; }
-  bool Inverted() const { return inverted_; }
-  void SetInverted(bool v) { inverted_ = v; }
-
- private:
-  TChartAxisTitle title_;
-  bool inverted_ = false;
-};
-
-// The chart title: lines of text above the plot.
-class TChartTitle : public TPersistent {
- public:
+  explicit TChartTitle(TCustomChart* AOwner, bool Foot = false);
   const char* ClassName() const override { return "TChartTitle"; }
+  void Assign(TPersistent* Source) override;
+  bool AdjustFrame() const { return adjust_frame_; }
+  void SetAdjustFrame(bool v) { Set(adjust_frame_, v); }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v) { Set(alignment_, v); }
   TStrings* Text() { return &text_; }
+  bool IsFoot() const { return foot_; }
+  // Draws the title and, unless custom-positioned, takes its room from the chart rectangle.
+  void DrawTitle();
+  bool Clicked(int X, int Y) const;
+  TRect TitleRect;
 
  private:
+  bool foot_;
+  bool adjust_frame_ = true;
+  TAlignment alignment_ = taCenter;
   TStringList text_;
 };
 
-class TChart : public TCustomControl {
+class TCustomChartWall : public TTeeCustomShape {
  public:
-  explicit TChart(TComponent* AOwner);
-  ~TChart() override;
-  const char* ClassName() const override { return "TChart"; }
+  TCustomChartWall(TCustomChart* AOwner, TColor DefaultColor);
+  const char* ClassName() const override { return "TCustomChartWall"; }
+  void Assign(TPersistent* Source) override;
+  bool AutoHide() const { return auto_hide_; }
+  void SetAutoHide(bool v) { Set(auto_hide_, v); }
+  bool Dark3D() const { return dark3d_; }
+  void SetDark3D(bool v) { Set(dark3d_, v); }
+  int Size() const { return size_; }
+  void SetSize(int v) { Set(size_, v); }
+  TColor DefaultColor() const { return default_color_; }
 
-  TChartTitle* Title() { return &title_; }
-  TChartAxis* LeftAxis() { return &left_; }
-  TChartAxis* BottomAxis() { return &bottom_; }
-  TChartAxis* DepthAxis() { return &depth_; }
+ protected:
+  bool auto_hide_ = false, dark3d_ = true;
+  int size_ = 0;
+  TColor default_color_;
+};
 
-  int SeriesCount() const { return static_cast<int>(series_.size()); }
-  TChartSeries* Series(int i) const { return series_.at(static_cast<size_t>(i)); }
+class TChartWall : public TCustomChartWall {
+ public:
+  using TCustomChartWall::TCustomChartWall;
+  const char* ClassName() const override { return "TChartWall"; }
+};
+class TChartBackWall : public TChartWall {
+ public:
+  explicit TChartBackWall(TCustomChart* AOwner);
+  const char* ClassName() const override { return "TChartBackWall"; }
+};
+class TChartRightWall : public TChartWall {
+ public:
+  explicit TChartRightWall(TCustomChart* AOwner);
+  const char* ClassName() const override { return "TChartRightWall"; }
+};
 
-  void Paint() override;
+// ---- legend ----
+
+enum TLegendAlignment { laLeft, laRight, laTop, laBottom };
+enum TLegendStyle { lsAuto, lsSeries, lsValues, lsLastValues };
+enum TCheckBoxesStyle { cbsCheck, cbsRadio };
+enum TLegendSymbolPosition { spLeft, spRight };
+enum TLegendSymbolSize { lcsPercent, lcsPixels };
+
+class TLegendSymbol : public TPersistent {
+ public:
+  explicit TLegendSymbol(TTeeCustomShapeBrushPen* Legend);
+  const char* ClassName() const override { return "TLegendSymbol"; }
+  bool Continuous = false, DefaultPen = true, Squared = false, Visible = true;
+  TLegendSymbolPosition Position = spLeft;
+  int Width = 20;
+  TLegendSymbolSize WidthUnits = lcsPercent;
+  TChartPen* Pen() { return &pen_; }
+  std::function<void(TObject* Sender, TChartSeries* Series, int ValueIndex, const TRect& R)> OnDraw;
 
  private:
-  friend class TChartSeries;  // series add and remove themselves
-  void AddSeries(TChartSeries* s);
-  void RemoveSeries(TChartSeries* s);
-
-  TChartTitle title_;
-  TChartAxis left_, bottom_, depth_;
-  std::vector<TChartSeries*> series_;
+  TChartPen pen_;
 };
+
+class TLegendTitle : public TTeeShape {
+ public:
+  explicit TLegendTitle(TCustomTeePanel* AOwner);
+  const char* ClassName() const override { return "TLegendTitle"; }
+  void Assign(TPersistent* Source) override;
+  TStrings* Text() { return &text_; }
+  TAlignment TextAlignment() const { return text_alignment_; }
+  void SetTextAlignment(TAlignment v) { Set(text_alignment_, v); }
+  int TitleHeight();
+  int TitleWidth();
+  void DrawTitle(const TRect& LegendRect);
+
+ private:
+  TStringList text_;
+  TAlignment text_alignment_ = taLeftJustify;
+};
+
+class TChartLegendGradient : public TTeeGradient {
+ public:
+  explicit TChartLegendGradient(TNotifyEvent OnChange = {});
+  const char* ClassName() const override { return "TChartLegendGradient"; }
+};
+
+class TChartLegend : public TTeeCustomShapePosition {
+ public:
+  explicit TChartLegend(TCustomChart* AOwner);
+  ~TChartLegend() override;
+  const char* ClassName() const override { return "TChartLegend"; }
+
+  TLegendAlignment Alignment = laRight;
+  bool CheckBoxes = false;
+  TCheckBoxesStyle CheckBoxesStyle = cbsCheck;
+  int ColorWidth() const { return symbol_.Width; }
+  void SetColorWidth(int v) { symbol_.Width = v; Repaint(); }
+  bool CurrentPage = true;
+  TChartHiddenPen* DividingLines() { return &dividing_lines_; }
+  int FirstValue() const { return first_value_; }
+  void SetFirstValue(int v);
+  bool FontSeriesColor = false, Inverted = false, ResizeChart = true;
+  int HorizMargin = 0, VertMargin = 0, MaxNumRows = 10, TopPos = 10, VertSpacing = 0;
+  TLegendStyle LegendStyle = lsAuto;
+  TLegendTextStyle TextStyle = ltsLeftValue;
+  TLegendSymbol* Symbol() { return &symbol_; }
+  TLegendTitle* Title() { return &title_; }
+  TChartSeries* Series = nullptr;  // the series whose points are listed (the first active one when none)
+  // A tool may reserve room inside the legend through this hook.
+  std::function<void(TChartLegend* Sender, int& Size)> OnSizeHook;
+
+  bool Vertical() const { return Alignment == laLeft || Alignment == laRight; }
+  TLegendStyle ResolvedStyle();
+  bool ShowCheckBoxes();
+  bool ShouldDraw();
+  int CalcItemHeight();
+  AnsiString ItemText(int Index);
+  void Draw();
+  int Clicked(int X, int Y);
+  bool DoMouseCheckBox(int X, int Y);
+  AnsiString FormattedValue(TChartSeries* S, int ValueIndex);
+  TChartSeries* LegendSeriesOfValues();
+
+  // Layout of the last draw.
+  int Columns = 0, Rows = 0, ItemHeight = 0, ItemsTop = 0, LastIndex = -1, TotalItems = 0;
+  int SymbolWidth = 0, TextWidth = 0, ColumnWidths[2] = {0, 0}, ItemLeft = 0, CheckBoxLeft = 0, SymbolLeft = 0,
+      TextLeft = 0, SpaceWidth = 0;
+
+ private:
+  int CalcSymbolWidth(int Base);
+  TCustomChart* chart_;
+  TChartHiddenPen dividing_lines_;
+  int first_value_ = 0;
+  TLegendSymbol symbol_;
+  TLegendTitle title_;
+  std::vector<AnsiString> texts_;
+};
+
+using TOnGetLegendText = std::function<void(TCustomChart* Sender, TLegendStyle Style, int Index, AnsiString& Text)>;
+using TOnGetLegendRect = std::function<void(TCustomChart* Sender, TRect& Rect)>;
+using TOnGetLegendPos = std::function<void(TCustomChart* Sender, int Index, int& X, int& Y, int& XColor)>;
+
+enum TChartClickedPartStyle { cpNone, cpLegend, cpAxis, cpSeries, cpTitle, cpFoot, cpChartRect, cpSeriesMarks, cpSubTitle, cpSubFoot };
+struct TChartClickedPart {
+  TChartClickedPartStyle Part = cpNone;
+  int PointIndex = -1;
+  TChartSeries* ASeries = nullptr;
+  TChartAxis* AAxis = nullptr;
+};
+
+class TCustomChart : public TCustomAxisPanel {
+ public:
+  explicit TCustomChart(TComponent* AOwner);
+  ~TCustomChart() override;
+  const char* ClassName() const override { return "TCustomChart"; }
+  void Assign(TPersistent* Source) override;
+
+  TChartTitle* Title() { return title_.get(); }
+  TChartTitle* SubTitle() { return sub_title_.get(); }
+  TChartTitle* Foot() { return foot_.get(); }
+  TChartTitle* SubFoot() { return sub_foot_.get(); }
+  TChartLegend* Legend() { return legend_.get(); }
+  TChartBackWall* BackWall() { return back_wall_.get(); }
+  TChartWall* BottomWall() { return bottom_wall_.get(); }
+  TChartWall* LeftWall() { return left_wall_.get(); }
+  TChartRightWall* RightWall() { return right_wall_.get(); }
+  TChartPen* Frame() { return back_wall_->Pen(); }
+  TMouseButton ScrollMouseButton = mbRight;
+  void SetBackColor(TColor Color);
+  TColor GetBackColor() override;
+  bool IsFreeSeriesColor(TColor Color, bool CheckBackground, TChartSeries* Series) override;
+  AnsiString LegendTextOfValue(TChartSeries* Series, int Index) override;
+  TChartClickedPart CalcClickedPart(int X, int Y, bool OnlySeriesWithClick = false);
+  bool SeriesUseAxes() const;
+  bool WallFacesViewer(bool Left);
+  void DefineChartProperties(TFiler& Filer);
+
+  TOnGetLegendText OnGetLegendText;
+  TOnGetLegendRect OnGetLegendRect;
+  TOnGetLegendPos OnGetLegendPos;
+
+ protected:
+  void CalcWallsRect() override;
+  int CalcWallSize(TChartAxis* Axis) override;
+  void DrawTitlesAndLegend(bool BeforeSeries) override;
+  void DrawWalls() override;
+
+ private:
+  void PrepareWall(TCustomChartWall* W);
+  void DrawLeftWall();
+  void DrawRightWall();
+  void DrawBottomWall();
+  void DrawBackWall();
+  void FillWallPlane(TCustomChartWall* W, const std::vector<TPoint>& Plane, TTeeBlend*& Blend);
+  std::unique_ptr<TChartTitle> title_, sub_title_, foot_, sub_foot_;
+  std::unique_ptr<TChartBackWall> back_wall_;
+  std::unique_ptr<TChartWall> bottom_wall_, left_wall_;
+  std::unique_ptr<TChartRightWall> right_wall_;
+  std::unique_ptr<TChartLegend> legend_;
+};
+
+class TChart : public TCustomChart {
+ public:
+  using TCustomChart::TCustomChart;
+  const char* ClassName() const override { return "TChart"; }
+};
+
+// ---- registries and palettes ----
+
+struct TTeeSeriesType {
+  const char* SeriesClass = nullptr;    // class name, or none
+  const char* FunctionClass = nullptr;  // class name, or none
+  AnsiString* Description = nullptr;
+  AnsiString* GalleryPage = nullptr;
+  int NumGallerySeries = 1;
+};
+std::vector<TTeeSeriesType>& TeeSeriesTypes();
+std::vector<AnsiString>& TeeToolTypes();
+void RegisterSeriesType(const char* SeriesClass, const char* FunctionClass, AnsiString* Description,
+                        AnsiString* GalleryPage, int NumGallerySeries);
+void RegisterChartSeries(const char* SeriesClass, AnsiString* Description, AnsiString* GalleryPage, int NumGallerySeries);
+void RegisterChartFunction(const char* FunctionClass, AnsiString* Description, AnsiString* GalleryPage, int NumGallerySeries);
+void UnregisterSeriesType(const char* Class, bool BySeries);
+void RegisterChartTools(std::initializer_list<const char*> Tools);
+void UnregisterChartTools(std::initializer_list<const char*> Tools);
+
+// Palette names (index 0 the default palette) and their colours.
+const std::vector<AnsiString>& ColorPalettes();
+const std::vector<TColor>& PaletteColors(int Index);
+const std::vector<TColor>& RainbowPalette();
+void ApplyChartPalette(TCustomAxisPanel* Chart, int Index);
 
 // Registers the chart and series classes for form resources; later calls do nothing.
 void RegisterChartClasses();

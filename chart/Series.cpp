@@ -1,69 +1,171 @@
 #include "chart/Series.h"
 
-#include <algorithm>
+#include "chart/TeeConst.h"
 
-#include "chart/Chart.h"
-#include "platform/rtl/SysUtils.h"
+TFastLineSeries::TFastLineSeries(TComponent* AOwner) : TCustomLineSeries(AOwner) {}
 
-void TChartValueList::SetValue(int Index, double Value) {
-  if (Index < 0 || Index >= Count())
-    throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
-  values_[static_cast<size_t>(Index)] = Value;
-  modified_ = true;
-  owner_->Repaint();
+void TFastLineSeries::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TFastLineSeries*>(Source)) {
+    auto_repaint_ = s->auto_repaint_;
+    draw_all_points_ = s->draw_all_points_;
+    ignore_nulls_ = s->ignore_nulls_;
+    inverted_stairs_ = s->inverted_stairs_;
+    stairs_ = s->stairs_;
+  }
+  TCustomLineSeries::Assign(Source);
 }
 
-double TChartValueList::MinValue() const {
-  return values_.empty() ? 0 : *std::min_element(values_.begin(), values_.end());
+void TFastLineSeries::SetPen(TChartPen* p) {
+  TCustomLineSeries::SetPen(p);
+  SetSeriesColor(Pen()->Color());
 }
 
-double TChartValueList::MaxValue() const {
-  return values_.empty() ? 0 : *std::max_element(values_.begin(), values_.end());
+void TFastLineSeries::SetSeriesColor(TColor C) {
+  TCustomLineSeries::SetSeriesColor(C);
+  Pen()->SetColor(C);
 }
 
-TChartSeries::TChartSeries(TComponent* AOwner) : TComponent(AOwner) {}
-
-TChartSeries::~TChartSeries() { SetParentChart(nullptr); }
-
-void TChartSeries::SetParentChart(TChart* Chart) {
-  if (Chart == chart_) return;
-  if (chart_ != nullptr) chart_->RemoveSeries(this);
-  chart_ = Chart;
-  if (chart_ != nullptr) chart_->AddSeries(this);
+// The colour the chart hands out becomes the line's colour while the series has none of its own.
+void TFastLineSeries::SetDefaultColor(TColor C) {
+  TCustomLineSeries::SetDefaultColor(C);
+  if (OwnColor() == clTeeColor) Pen()->SetColor(C);
 }
 
-void TChartSeries::SetSeriesColor(TColor v) {
-  color_ = v;
-  Repaint();
+void TFastLineSeries::CalcHorizMargins(int& LeftMargin, int& RightMargin) {
+  TCustomLineSeries::CalcHorizMargins(LeftMargin, RightMargin);
+  const int m = PenMargin(Pen()->Width());
+  LeftMargin += m;
+  RightMargin += m;
 }
 
-TColor TChartSeries::ValueColor(int Index) const {
-  const TColor c = colors_.at(static_cast<size_t>(Index));
-  return c == clTeeColor ? color_ : c;
+void TFastLineSeries::CalcVerticalMargins(int& TopMargin, int& BottomMargin) {
+  TCustomLineSeries::CalcVerticalMargins(TopMargin, BottomMargin);
+  const int m = PenMargin(Pen()->Width());
+  TopMargin += m;
+  BottomMargin += m;
 }
 
-void TChartSeries::Clear() {
-  x_.values_.clear();
-  y_.values_.clear();
-  labels_.clear();
-  colors_.clear();
-  x_.modified_ = y_.modified_ = true;
-  Repaint();
+std::vector<AnsiString> TFastLineSeries::CreateSubGallery() const { return {TeeMsg_Normal, TeeMsg_Marks, TeeMsg_Dotted, TeeMsg_Stairs}; }
+
+void TFastLineSeries::SetSubGallery(int Index) {
+  switch (Index) {
+    case 1: Marks()->SetVisible(true); break;
+    case 2: Pen()->SetSmallDots(true); break;
+    case 3: SetStairs(true); break;
+    default: break;
+  }
 }
 
-int TChartSeries::Add(double Value, const AnsiString& Label, TColor Color) {
-  return AddXY(Count(), Value, Label, Color);
+bool TFastLineSeries::Is3D() const { return parent_ && parent_->View3D(); }
+
+void TFastLineSeries::PrepareCanvas() {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  TColor color = Pen()->Color();
+  if (color == clTeeColor) color = SeriesColor();
+  c->AssignVisiblePenColor(Pen(), color);
+  c->Brush()->SetStyle(bsClear);
+  c->SetBackMode(TRANSPARENT);
 }
 
-int TChartSeries::AddXY(double X, double Y, const AnsiString& Label, TColor Color) {
-  x_.values_.push_back(X);
-  y_.values_.push_back(Y);
-  labels_.push_back(Label);
-  colors_.push_back(Color);
-  Repaint();
-  return Count() - 1;
+void TFastLineSeries::MoveTo(int X, int Y) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  if (Is3D())
+    c->MoveTo3D(X, Y, MiddleZ);
+  else
+    c->MoveTo(X, Y);
 }
 
-void TChartSeries::Repaint() {
-  if (chart_ != nullptr) chart_->Invalidate();
+void TFastLineSeries::LineTo(int X, int Y) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  if (Is3D())
+    c->LineTo3D(X, Y, MiddleZ);
+  else
+    c->LineTo(X, Y);
+}
+
+void TFastLineSeries::DrawAllValues() {
+  if (!parent_ || FirstValueIndex < 0) return;
+  PrepareCanvas();
+  const int f = FirstValueIndex;
+  const int start = f >= 1 ? f - 1 : f;
+  last_x_ = CalcXPos(start);
+  last_y_ = CalcYPos(start);
+  MoveTo(last_x_, last_y_);
+  if (f > 0) DrawValue(f);
+  for (int i = f + 1; i <= LastValueIndex; ++i) DrawValue(i);
+}
+
+void TFastLineSeries::DrawValue(int ValueIndex) {
+  const int x = CalcXPos(ValueIndex), y = CalcYPos(ValueIndex);
+  if (x == last_x_ && (!draw_all_points_ || y == last_y_)) return;
+  // A null point (with nulls not ignored) breaks the line: no segment into it and none
+  // out of it, which the skipped previous point below takes care of.
+  const bool null = IsNull(ValueIndex);
+  if (null && !ignore_nulls_) {
+    MoveTo(x, y);
+    last_x_ = x;
+    last_y_ = y;
+    return;
+  }
+  if (!ignore_nulls_ && ValueIndex > 0 && IsNull(ValueIndex - 1)) {
+    MoveTo(x, y);
+    last_x_ = x;
+    last_y_ = y;
+    return;
+  }
+  if (stairs_) {
+    if (inverted_stairs_)
+      LineTo(last_x_, y);
+    else
+      LineTo(x, last_y_);
+  }
+  LineTo(x, y);
+  last_x_ = x;
+  last_y_ = y;
+}
+
+void TFastLineSeries::DrawLegendShape(int, const TRect& Rect) {
+  const int y = (Rect.Top + Rect.Bottom) / 2;
+  parent_->ChartCanvas()->DoHorizLine(Rect.Left, Rect.Right, y);
+}
+
+void TFastLineSeries::PrepareLegendCanvas(int, TColor&, TBrushStyle& BrushStyle) {
+  PrepareCanvas();
+  BrushStyle = bsClear;
+}
+
+void TFastLineSeries::NotifyNewValue(TChartSeries* Sender, int ValueIndex) {
+  if (auto_repaint_ || !parent_) return TCustomLineSeries::NotifyNewValue(Sender, ValueIndex);
+  if (OnAfterAdd) OnAfterAdd(Sender, ValueIndex);
+  NotifyValue(veAdd, ValueIndex);
+  // The new segment goes straight into the chart's back buffer (when it holds the chart)
+  // and the window is asked to show it, so that the next expose keeps it.
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  TBitmap* buffer = c->GetBufferedDisplay() && !c->BufferInvalid ? c->Bitmap() : nullptr;
+  TCanvas* saved = c->Canvas();
+  if (buffer) c->SetCanvas(buffer->Canvas());
+  const int prev = ValueIndex > 0 ? ValueIndex - 1 : 0;
+  last_x_ = CalcXPos(prev);
+  last_y_ = CalcYPos(prev);
+  PrepareCanvas();
+  MoveTo(last_x_, last_y_);
+  DrawValue(ValueIndex);
+  if (buffer) c->SetCanvas(saved);
+  parent_->TControl::Invalidate();
+}
+
+int TFastLineSeries::Clicked(int X, int Y) {
+  if (!parent_) return -1;
+  CalcFirstLastVisibleIndex();
+  if (FirstValueIndex < 0) return -1;
+  if (Is3D()) parent_->ChartCanvas()->Calculate2DPosition(X, Y, MiddleZ);
+  const TPoint p{X, Y};
+  TPoint prev;
+  for (int i = FirstValueIndex; i <= LastValueIndex; ++i) {
+    const TPoint q{CalcXPos(i), CalcYPos(i)};
+    if (q == p) return i;
+    if (i > FirstValueIndex && PointInLine(p, prev, q)) return i - 1;
+    prev = q;
+  }
+  return -1;
 }

@@ -1,0 +1,300 @@
+// Stream registration of the chart component's classes, so that form resources can hold
+// charts, their axes, titles, walls and legend, and their series with stored points.
+#include "chart/Chart.h"
+#include "chart/Series.h"
+#include "chart/TeeConst.h"
+#include "chart/TeeProCo.h"
+#include "chart/TeeSurfa.h"
+#include "platform/stdctrls/StdCtrlsRegistration.h"
+#include "platform/streaming/ClassProps.h"
+#include "platform/ui/UiStreaming.h"
+
+namespace {
+
+const TIdentMap* Colors() { return &ui::ColorIdents(); }
+
+void RegisterOptionObjects() {
+  RegisterClass<TChartPen, TPen>("TChartPen")
+      .Bool("Visible", &TChartPen::Visible, &TChartPen::SetVisible, true)
+      .Bool("SmallDots", &TChartPen::SmallDots, &TChartPen::SetSmallDots, false)
+      .Enum("EndStyle", &TChartPen::EndStyle, &TChartPen::SetEndStyle, {"esRound", "esSquare", "esFlat"}, esRound);
+  RegisterClass<TChartHiddenPen, TChartPen>("TChartHiddenPen")
+      .Bool("Visible", &TChartPen::Visible, &TChartPen::SetVisible, false);
+  RegisterClass<TDottedGrayPen, TChartPen>("TDottedGrayPen");
+  RegisterClass<TDarkGrayPen, TChartPen>("TDarkGrayPen");
+  RegisterClass<TWhitePen, TChartPen>("TWhitePen");
+  RegisterClass<TChartAxisPen, TChartPen>("TChartAxisPen");
+  RegisterClass<TAxisGridPen, TDottedGrayPen>("TAxisGridPen")
+      .Float("ZPosition", &TAxisGridPen::ZPosition, 0)
+      .Bool("Centered", &TAxisGridPen::Centered, false);
+  RegisterClass<TTeeZoomPen, TChartPen>("TTeeZoomPen");
+  RegisterClass<TChartBrush, TBrush>("TChartBrush").Int("Color", &TBrush::Color, &TBrush::SetColor, clTeeColor, Colors());
+  RegisterClass<TTeeZoomBrush, TChartBrush>("TTeeZoomBrush");
+  RegisterClass<TTeeShadow, TPersistent>("TTeeShadow")
+      .Int("Color", &TTeeShadow::Color, &TTeeShadow::SetColor, clSilver, Colors())
+      .Int("HorizSize", &TTeeShadow::HorizSize, &TTeeShadow::SetHorizSize, 0)
+      .Int("VertSize", &TTeeShadow::VertSize, &TTeeShadow::SetVertSize, 0)
+      .Bool("Smooth", &TTeeShadow::Smooth, &TTeeShadow::SetSmooth, true)
+      .Int("Transparency", &TTeeShadow::Transparency, &TTeeShadow::SetTransparency, 0);
+  const std::initializer_list<const char*> directions = {"gdTopBottom",   "gdBottomTop",      "gdLeftRight", "gdRightLeft",
+                                                         "gdFromCenter",  "gdFromTopLeft",    "gdFromBottomLeft",
+                                                         "gdRadial",      "gdDiagonalUp",     "gdDiagonalDown"};
+  RegisterClass<TCustomTeeGradient, TPersistent>("TCustomTeeGradient")
+      .Int("Balance", &TCustomTeeGradient::Balance, &TCustomTeeGradient::SetBalance, 50)
+      .Enum("Direction", &TCustomTeeGradient::Direction, &TCustomTeeGradient::SetDirection, directions, gdTopBottom)
+      .Int("EndColor", &TCustomTeeGradient::EndColor, &TCustomTeeGradient::SetEndColor, 0x00FFFF, Colors())
+      .Int("MidColor", &TCustomTeeGradient::MidColor, &TCustomTeeGradient::SetMidColor, clNone, Colors())
+      .Int("RadialX", &TCustomTeeGradient::RadialX, &TCustomTeeGradient::SetRadialX, 0)
+      .Int("RadialY", &TCustomTeeGradient::RadialY, &TCustomTeeGradient::SetRadialY, 0)
+      .Int("StartColor", &TCustomTeeGradient::StartColor, &TCustomTeeGradient::SetStartColor, 0xFFFFFF, Colors())
+      .Bool("Visible", &TCustomTeeGradient::Visible, &TCustomTeeGradient::SetVisible, false);
+  RegisterClass<TTeeGradient, TCustomTeeGradient>("TTeeGradient");
+  RegisterClass<TTeeFontGradient, TTeeGradient>("TTeeFontGradient")
+      .Bool("Outline", &TTeeFontGradient::Outline, &TTeeFontGradient::SetOutline, false);
+  RegisterClass<TChartLegendGradient, TTeeGradient>("TChartLegendGradient");
+  RegisterClass<TTeeFont, TFont>("TTeeFont")
+      .Int("Color", &TFont::Color, &TFont::SetColor, clBlack, Colors())
+      .String("Name", &TFont::Name, &TFont::SetName, "Arial")
+      .Int("Height", &TFont::Height, &TFont::SetHeight, -11)
+      .Int("InterCharSize", &TTeeFont::InterCharSize, &TTeeFont::SetInterCharSize, 0)
+      .Object("Gradient", &TTeeFont::Gradient)
+      .Object("OutLine", &TTeeFont::OutLine)
+      .Object("Shadow", &TTeeFont::Shadow);
+  RegisterClass<TView3DOptions, TPersistent>("TView3DOptions")
+      .Int("Elevation", &TView3DOptions::Elevation, &TView3DOptions::SetElevation, 345)
+      .Int("FontZoom", &TView3DOptions::FontZoom, &TView3DOptions::SetFontZoom, 100)
+      .Int("HorizOffset", &TView3DOptions::HorizOffset, &TView3DOptions::SetHorizOffset, 0)
+      .Bool("Orthogonal", &TView3DOptions::Orthogonal, &TView3DOptions::SetOrthogonal, true)
+      .Int("OrthoAngle", &TView3DOptions::OrthoAngle, &TView3DOptions::SetOrthoAngle, 45)
+      .Int("Perspective", &TView3DOptions::Perspective, &TView3DOptions::SetPerspective, 15)
+      .Int("Rotation", &TView3DOptions::Rotation, &TView3DOptions::SetRotation, 345)
+      .Int("Tilt", &TView3DOptions::Tilt, &TView3DOptions::SetTilt, 0)
+      .Int("VertOffset", &TView3DOptions::VertOffset, &TView3DOptions::SetVertOffset, 0)
+      .Int("Zoom", &TView3DOptions::Zoom, &TView3DOptions::SetZoom, 100)
+      .Bool("ZoomText", &TView3DOptions::ZoomText, &TView3DOptions::SetZoomText, true);
+}
+
+const std::initializer_list<const char*> kBevels = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
+
+template <class T>
+void ShapeProps(TClassProps<T> p, bool defaultTransparent = false, TColor defaultColor = clWhite) {
+  p.Enum("Bevel", &T::Bevel, &T::SetBevel, kBevels, bvNone)
+      .Int("BevelWidth", &T::BevelWidth, &T::SetBevelWidth, 2)
+      .Object("Brush", &T::Brush)
+      .Int("Color", &T::Color, &T::SetColor, defaultColor, Colors())
+      .Object("Font", &T::Font)
+      .Object("Frame", &T::Frame)
+      .Object("Pen", &T::Pen)
+      .Object("Gradient", &T::Gradient)
+      .Object("Shadow", &T::Shadow)
+      .Enum("ShapeStyle", &T::ShapeStyle, &T::SetShapeStyle, {"fosRectangle", "fosRoundRectangle"}, fosRectangle)
+      .Bool("Transparent", &T::Transparent, &T::SetTransparent, defaultTransparent)
+      .Int("Transparency", &T::Transparency, &T::SetTransparency, 0)
+      .Bool("Visible", &T::Visible, &T::SetVisible, true);
+}
+
+void RegisterShapes() {
+  ShapeProps(RegisterClass<TTeeCustomShape, TPersistent>("TTeeCustomShape"));
+  RegisterClass<TTeeShape, TTeeCustomShape>("TTeeShape");
+  ShapeProps(RegisterClass<TChartAxisTitle, TTeeCustomShape>("TChartAxisTitle"), true);
+  RegisterClass<TChartAxisTitle, TTeeCustomShape>("TChartAxisTitle")
+      .Int("Angle", &TChartAxisTitle::Angle, &TChartAxisTitle::SetAngle, 0)
+      .String("Caption", &TChartAxisTitle::Caption, &TChartAxisTitle::SetCaption);
+  ShapeProps(RegisterClass<TChartTitle, TTeeCustomShape>("TChartTitle"), true);
+  RegisterClass<TChartTitle, TTeeCustomShape>("TChartTitle")
+      .Bool("AdjustFrame", &TChartTitle::AdjustFrame, &TChartTitle::SetAdjustFrame, true)
+      .Enum("Alignment", &TChartTitle::Alignment, &TChartTitle::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"}, taCenter)
+      .Bool("CustomPosition", &TChartTitle::CustomPosition, &TChartTitle::SetCustomPosition, false)
+      .Strings("Text", &TChartTitle::Text);
+  ShapeProps(RegisterClass<TChartWall, TTeeCustomShape>("TChartWall"), false, clTeeColor);
+  RegisterClass<TChartWall, TTeeCustomShape>("TChartWall")
+      .Bool("AutoHide", &TChartWall::AutoHide, &TChartWall::SetAutoHide, false)
+      .Bool("Dark3D", &TChartWall::Dark3D, &TChartWall::SetDark3D, true)
+      .Int("Size", &TChartWall::Size, &TChartWall::SetSize, 0);
+  RegisterClass<TChartBackWall, TChartWall>("TChartBackWall");
+  RegisterClass<TChartRightWall, TChartWall>("TChartRightWall");
+  ShapeProps(RegisterClass<TChartLegend, TTeeCustomShape>("TChartLegend"));
+  RegisterClass<TChartLegend, TTeeCustomShape>("TChartLegend")
+      .Enum("Alignment", &TChartLegend::Alignment, {"laLeft", "laRight", "laTop", "laBottom"}, laRight)
+      .Bool("CheckBoxes", &TChartLegend::CheckBoxes, false)
+      .Bool("CustomPosition", &TChartLegend::CustomPosition, &TChartLegend::SetCustomPosition, false)
+      .Bool("FontSeriesColor", &TChartLegend::FontSeriesColor, false)
+      .Bool("Inverted", &TChartLegend::Inverted, false)
+      .Enum("LegendStyle", &TChartLegend::LegendStyle, {"lsAuto", "lsSeries", "lsValues", "lsLastValues"}, lsAuto)
+      .Int("MaxNumRows", &TChartLegend::MaxNumRows, 10)
+      .Bool("ResizeChart", &TChartLegend::ResizeChart, true)
+      .Enum("TextStyle", &TChartLegend::TextStyle,
+            {"ltsPlain", "ltsLeftValue", "ltsRightValue", "ltsLeftPercent", "ltsRightPercent", "ltsXValue", "ltsValue",
+             "ltsPercent", "ltsXAndValue", "ltsXAndPercent"},
+            ltsLeftValue)
+      .Int("TopPos", &TChartLegend::TopPos, 10)
+      .Int("VertSpacing", &TChartLegend::VertSpacing, 0)
+      .Object("DividingLines", &TChartLegend::DividingLines);
+  ShapeProps(RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks"));
+  RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks")
+      .Enum("Style", &TSeriesMarks::Style, &TSeriesMarks::SetStyle,
+            {"smsValue", "smsPercent", "smsLabel", "smsLabelPercent", "smsLabelValue", "smsLegend", "smsPercentTotal",
+             "smsLabelPercentTotal", "smsXValue", "smsXY"},
+            smsLabel)
+      .Int("ArrowLength", &TSeriesMarks::ArrowLength, &TSeriesMarks::SetArrowLength, 8)
+      .Bool("MultiLine", &TSeriesMarks::MultiLine, &TSeriesMarks::SetMultiLine, false)
+      .Bool("Clip", &TSeriesMarks::Clip, &TSeriesMarks::SetClip, false);
+}
+
+void RegisterAxes() {
+  RegisterClass<TChartAxis, TPersistent>("TChartAxis")
+      .Bool("Automatic", &TChartAxis::Automatic, &TChartAxis::SetAutomatic, true)
+      .Bool("AutomaticMaximum", &TChartAxis::AutomaticMaximum, &TChartAxis::SetAutomaticMaximum, true)
+      .Bool("AutomaticMinimum", &TChartAxis::AutomaticMinimum, &TChartAxis::SetAutomaticMinimum, true)
+      .Object("Axis", &TChartAxis::Axis)
+      .String("AxisValuesFormat", &TChartAxis::AxisValuesFormat, "#,##0.###")
+      .String("DateTimeFormat", &TChartAxis::DateTimeFormat)
+      .Bool("ExactDateTime", &TChartAxis::ExactDateTime, true)
+      .Object("Grid", &TChartAxis::Grid)
+      .Bool("GridCentered", &TChartAxis::GridCentered, false)
+      .Float("Increment", &TChartAxis::Increment, &TChartAxis::SetIncrement, 0)
+      .Bool("Inverted", &TChartAxis::Inverted, &TChartAxis::SetInverted, false)
+      .Bool("Labels", &TChartAxis::Labels, &TChartAxis::SetLabels, true)
+      .Int("LabelsAngle", &TChartAxis::LabelsAngle, &TChartAxis::SetLabelsAngle, 0)
+      .Object("LabelsFont", &TChartAxis::LabelsFont)
+      .Bool("LabelsMultiLine", &TChartAxis::LabelsMultiLine, false)
+      .Bool("LabelsOnAxis", &TChartAxis::LabelsOnAxis, true)
+      .Int("LabelsSeparation", &TChartAxis::LabelsSeparation, &TChartAxis::SetLabelsSeparation, 10)
+      .Int("LabelsSize", &TChartAxis::LabelsSize, 0)
+      .Enum("LabelStyle", &TChartAxis::LabelStyle, &TChartAxis::SetLabelStyle, {"talAuto", "talNone", "talValue", "talMark", "talText"}, talAuto)
+      .Bool("Logarithmic", &TChartAxis::Logarithmic, &TChartAxis::SetLogarithmic, false)
+      .Float("LogarithmicBase", &TChartAxis::LogarithmicBase, &TChartAxis::SetLogarithmicBase, 10)
+      .Float("Maximum", &TChartAxis::Maximum, &TChartAxis::SetMaximum, 0)
+      .Float("Minimum", &TChartAxis::Minimum, &TChartAxis::SetMinimum, 0)
+      .Int("MaximumOffset", &TChartAxis::MaximumOffset, 0)
+      .Int("MinimumOffset", &TChartAxis::MinimumOffset, 0)
+      .Object("MinorGrid", &TChartAxis::MinorGrid)
+      .Int("MinorTickCount", &TChartAxis::MinorTickCount, 3)
+      .Int("MinorTickLength", &TChartAxis::MinorTickLength, 2)
+      .Object("MinorTicks", &TChartAxis::MinorTicks)
+      .Float("StartPosition", &TChartAxis::StartPosition, 0)
+      .Float("EndPosition", &TChartAxis::EndPosition, 100)
+      .Float("PositionPercent", &TChartAxis::PositionPercent, 0)
+      .Bool("RoundFirstLabel", &TChartAxis::RoundFirstLabel, true)
+      .Int("TickInnerLength", &TChartAxis::TickInnerLength, 0)
+      .Int("TickLength", &TChartAxis::TickLength, 4)
+      .Object("Ticks", &TChartAxis::Ticks)
+      .Object("TicksInner", &TChartAxis::TicksInner)
+      .Bool("TickOnLabelsOnly", &TChartAxis::TickOnLabelsOnly, true)
+      .Object("Title", &TChartAxis::Title)
+      .Int("TitleSize", &TChartAxis::TitleSize, 0)
+      .Bool("Visible", &TChartAxis::Visible, &TChartAxis::SetVisible, true)
+      .Float("ZPosition", &TChartAxis::ZPosition, &TChartAxis::SetZPosition, 0.01);
+  RegisterClass<TChartDepthAxis, TChartAxis>("TChartDepthAxis")
+      .Bool("Visible", &TChartAxis::Visible, &TChartAxis::SetVisible, false);
+}
+
+void RegisterChart() {
+  RegisterClass<TCustomTeePanel, TCustomControl>("TCustomTeePanel")
+      .Object("Border", &TCustomTeePanel::Border)
+      .Int("BorderRound", &TCustomTeePanel::BorderRound, &TCustomTeePanel::SetBorderRound, 0)
+      .Enum("BevelInner", &TCustomTeePanel::BevelInner, &TCustomTeePanel::SetBevelInner, kBevels, bvNone)
+      .Enum("BevelOuter", &TCustomTeePanel::BevelOuter, &TCustomTeePanel::SetBevelOuter, kBevels, bvNone)
+      .Int("BevelWidth", &TCustomTeePanel::BevelWidth, &TCustomTeePanel::SetBevelWidth, 1)
+      .Int("BorderWidth", &TCustomTeePanel::BorderWidth, &TCustomTeePanel::SetBorderWidth, 0)
+      .Bool("BufferedDisplay", &TCustomTeePanel::BufferedDisplay, &TCustomTeePanel::SetBufferedDisplay, true)
+      .Int("MarginLeft", &TCustomTeePanel::MarginLeft, &TCustomTeePanel::SetMarginLeft, 3)
+      .Int("MarginTop", &TCustomTeePanel::MarginTop, &TCustomTeePanel::SetMarginTop, 4)
+      .Int("MarginRight", &TCustomTeePanel::MarginRight, &TCustomTeePanel::SetMarginRight, 3)
+      .Int("MarginBottom", &TCustomTeePanel::MarginBottom, &TCustomTeePanel::SetMarginBottom, 4)
+      .Enum("MarginUnits", &TCustomTeePanel::MarginUnits, &TCustomTeePanel::SetMarginUnits, {"muPercent", "muPixels"}, muPercent)
+      .Bool("Monochrome", &TCustomTeePanel::Monochrome, &TCustomTeePanel::SetMonochrome, false)
+      .Bool("PrintProportional", &TCustomTeePanel::PrintProportional, &TCustomTeePanel::SetPrintProportional, true)
+      .Object("Shadow", &TCustomTeePanel::Shadow)
+      .Bool("View3D", &TCustomTeePanel::View3D, &TCustomTeePanel::SetView3D, true)
+      .Object("View3DOptions", &TCustomTeePanel::View3DOptions)
+      .DefineProperties(&TCustomTeePanel::DefineProperties);
+  RegisterClass<TCustomTeePanelExtended, TCustomTeePanel>("TCustomTeePanelExtended")
+      .Enum("AllowPanning", &TCustomTeePanelExtended::AllowPanning, &TCustomTeePanelExtended::SetAllowPanning,
+            {"pmNone", "pmHorizontal", "pmVertical", "pmBoth"}, pmBoth)
+      .Object("Gradient", &TCustomTeePanelExtended::Gradient);
+  RegisterClass<TCustomAxisPanel, TCustomTeePanelExtended>("TCustomAxisPanel")
+      .Bool("AxisBehind", &TCustomAxisPanel::AxisBehind, true)
+      .Bool("AxisVisible", &TCustomAxisPanel::AxisVisible, true)
+      .Int("Chart3DPercent", &TCustomAxisPanel::Chart3DPercent, &TCustomAxisPanel::SetChart3DPercent, 15)
+      .Bool("ClipPoints", &TCustomAxisPanel::ClipPoints, true)
+      .Object("LeftAxis", &TCustomAxisPanel::LeftAxis)
+      .Object("RightAxis", &TCustomAxisPanel::RightAxis)
+      .Object("TopAxis", &TCustomAxisPanel::TopAxis)
+      .Object("BottomAxis", &TCustomAxisPanel::BottomAxis)
+      .Object("DepthAxis", &TCustomAxisPanel::DepthAxis)
+      .Object("DepthTopAxis", &TCustomAxisPanel::DepthTopAxis)
+      .Int("MaxPointsPerPage", &TCustomAxisPanel::MaxPointsPerPage, &TCustomAxisPanel::SetMaxPointsPerPage, 0)
+      .Int("Page", &TCustomAxisPanel::Page, &TCustomAxisPanel::SetPage, 1)
+      .Bool("ScaleLastPage", &TCustomAxisPanel::ScaleLastPage, true)
+      .Bool("View3DWalls", &TCustomAxisPanel::View3DWalls, true);
+  RegisterClass<TCustomChart, TCustomAxisPanel>("TCustomChart")
+      .Object("BackWall", &TCustomChart::BackWall)
+      .Object("BottomWall", &TCustomChart::BottomWall)
+      .Object("LeftWall", &TCustomChart::LeftWall)
+      .Object("RightWall", &TCustomChart::RightWall)
+      .Object("Foot", &TCustomChart::Foot)
+      .Object("Frame", &TCustomChart::Frame)
+      .Object("Legend", &TCustomChart::Legend)
+      .Object("SubFoot", &TCustomChart::SubFoot)
+      .Object("SubTitle", &TCustomChart::SubTitle)
+      .Object("Title", &TCustomChart::Title)
+      .DefineProperties(&TCustomChart::DefineChartProperties);
+  RegisterClass<TChart, TCustomChart>("TChart");
+}
+
+void RegisterSeries() {
+  RegisterClass<TChartValueList, TPersistent>("TChartValueList")
+      .Bool("DateTime", &TChartValueList::DateTime, &TChartValueList::SetDateTime, false)
+      .String("Name", &TChartValueList::Name, &TChartValueList::SetName)
+      .Enum("Order", &TChartValueList::Order, &TChartValueList::SetOrder, {"loNone", "loAscending", "loDescending"}, loNone)
+      .String("ValueSource", &TChartValueList::ValueSource, &TChartValueList::SetValueSource)
+      .DefineProperties(&TChartValueList::DefineProperties);
+  RegisterClass<TChartSeries, TComponent>("TChartSeries")
+      .Bool("Active", &TChartSeries::Active, &TChartSeries::SetActive, true)
+      .Bool("ColorEachPoint", &TChartSeries::ColorEachPoint, &TChartSeries::SetColorEachPoint, false)
+      .Enum("HorizAxis", &TChartSeries::HorizAxis, &TChartSeries::SetHorizAxis,
+            {"aTopAxis", "aBottomAxis", "aBothHorizAxis", "aCustomHorizAxis"}, aBottomAxis)
+      .Object("Marks", &TChartSeries::Marks)
+      .Component("ParentChart", &TChartSeries::ParentChart, &TChartSeries::SetParentChart)
+      .String("PercentFormat", &TChartSeries::PercentFormat, "##0.## %")
+      .Int("SeriesColor", &TChartSeries::OwnColor, &TChartSeries::SetSeriesColor, clTeeColor, Colors())
+      .Bool("ShowInLegend", &TChartSeries::ShowInLegend, &TChartSeries::SetShowInLegend, true)
+      .String("Title", &TChartSeries::Title, &TChartSeries::SetTitle)
+      .String("ValueFormat", &TChartSeries::ValueFormat, "#,##0.###")
+      .Enum("VertAxis", &TChartSeries::VertAxis, &TChartSeries::SetVertAxis,
+            {"aLeftAxis", "aRightAxis", "aBothVertAxis", "aCustomVertAxis"}, aLeftAxis)
+      .Object("XValues", &TChartSeries::XValues)
+      .Object("YValues", &TChartSeries::YValues)
+      .DefineProperties(&TChartSeries::DefineProperties);
+  RegisterClass<TCustomLineSeries, TChartSeries>("TCustomLineSeries");
+  RegisterClass<TFastLineSeries, TCustomLineSeries>("TFastLineSeries")
+      .Bool("AutoRepaint", &TFastLineSeries::AutoRepaint, &TFastLineSeries::SetAutoRepaint, true)
+      .Bool("DrawAllPoints", &TFastLineSeries::DrawAllPoints, &TFastLineSeries::SetDrawAllPoints, true)
+      .Bool("IgnoreNulls", &TFastLineSeries::IgnoreNulls, &TFastLineSeries::SetIgnoreNulls, true)
+      .Bool("InvertedStairs", &TFastLineSeries::InvertedStairs, &TFastLineSeries::SetInvertedStairs, false)
+      .Bool("Stairs", &TFastLineSeries::Stairs, &TFastLineSeries::SetStairs, false)
+      .Object("LinePen", &TFastLineSeries::LinePen);
+  RegisterClass<TSurfaceSeries, TChartSeries>("TSurfaceSeries")
+      .Int("NumXValues", &TSurfaceSeries::NumXValues, &TSurfaceSeries::SetNumXValues, 10)
+      .Int("NumZValues", &TSurfaceSeries::NumZValues, &TSurfaceSeries::SetNumZValues, 10)
+      .Event("OnGetYValue", &TSurfaceSeries::OnGetYValue);
+}
+
+}  // namespace
+
+void RegisterChartClasses() {
+  static const bool done = [] {
+    RegisterUiClasses();
+    RegisterStdCtrlsClasses();
+    RegisterOptionObjects();
+    RegisterShapes();
+    RegisterAxes();
+    RegisterChart();
+    RegisterSeries();
+    RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
+    RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
+    return true;
+  }();
+  (void)done;
+}
