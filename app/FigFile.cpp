@@ -386,6 +386,6 @@ void ReadFigText(const AnsiString& Text, const AnsiString& FileName, TMapRecord&
 }
 
 void ReadFigFile(const AnsiString& FileName, TMapRecord& Map) {
-  const AnsiString text = safefile::ReadFile(FileName);
+  const AnsiString text = safefile::ReadFile(FileName, kMaxFigFileSize);
   ReadFigText(text, FileName, Map, Settings.LoadSites, SpeedSiteList);
 }

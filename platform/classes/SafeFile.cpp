@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -38,16 +39,66 @@ std::string TempSuffix() {
   for (int i = 0; i < 8; ++i, v >>= 4) s += kHex[v & 15];
   return s;
 }
+// The file a name stands for once symbolic links are followed: the name itself when it
+// is no link (it need not exist), else the link's target, resolved against the link's
+// folder when relative. 0 or errno (ELOOP for a cycle).
+int FollowLinks(std::string& path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) return errno;
+    target.resize(static_cast<size_t>(n));
+    if (target.empty()) return ENOENT;
+    if (target[0] != '/') {
+      const size_t slash = path.rfind('/');
+      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+    }
+    path = target;
+  }
+  return ELOOP;
+}
+
+// Whether this process may replace the existing file st describes at path: its own
+// permission decides, as it would for a direct write. The superuser passes every
+// permission check, so for it a file without any write bit is what marks it read-only.
+int MayWrite(const std::string& path, const struct stat& st) {
+  if (::geteuid() == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 ? 0 : EACCES;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+const char* const kNotRegular = "It is not a regular file (a pipe, device or socket).";
 }  // namespace
 
+AnsiString SizeText(uint64_t Bytes) {
+  constexpr uint64_t kKiB = 1024, kMiB = kKiB * kKiB;
+  if (Bytes >= kMiB && Bytes % kMiB == 0) return IntToStr(static_cast<int64_t>(Bytes / kMiB)) + " MiB";
+  if (Bytes >= kKiB && Bytes % kKiB == 0) return IntToStr(static_cast<int64_t>(Bytes / kKiB)) + " KiB";
+  return IntToStr(static_cast<int64_t>(Bytes)) + (Bytes == 1 ? " byte" : " bytes");
+}
+
 void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
-  const std::string target = cp1252::ToUtf8(FileName);
+  std::string target = cp1252::ToUtf8(FileName);
+  if (int err = FollowLinks(target))
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
   // The temporary file sits next to the target so the final rename stays on one file
   // system and is atomic. It is hidden and unique so concurrent saves do not collide.
   const size_t slash = target.rfind('/');
   const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.empty()) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". No file name");
+
+  // Renaming would replace a file whatever its own permission says, and would put a
+  // plain file in place of a pipe or a device: both are refused before anything is made.
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + kNotRegular);
+  if (exists && S_ISREG(st.st_mode))
+    if (int err = MayWrite(target, st))
+      throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
+
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -58,8 +109,7 @@ void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
   if (fd < 0) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(errno));
 
   // Keep the permissions of the file being replaced.
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
+  if (exists) (void)::fchmod(fd, st.st_mode & 07777);
 
   int err = WriteAll(fd, Bytes.data(), Bytes.size());
   if (err == 0 && ::fsync(fd) != 0) err = errno;
@@ -77,15 +127,22 @@ void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
   }
 }
 
-AnsiString ReadFile(const AnsiString& FileName) {
+AnsiString ReadFile(const AnsiString& FileName, size_t MaxBytes) {
   const std::string path = cp1252::ToUtf8(FileName);
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + Reason(errno));
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool dir = S_ISDIR(st.st_mode);
     ::close(fd);
-    throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + Reason(EISDIR));
+    throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + (dir ? Reason(EISDIR) : AnsiString(kNotRegular)));
   }
+  auto tooLarge = [&] {
+    ::close(fd);
+    return EReadError("Cannot read file " + Quoted(FileName) + ". It is larger than " + SizeText(MaxBytes) + ".");
+  };
+  if (static_cast<uint64_t>(st.st_size) > MaxBytes) throw tooLarge();
   AnsiString data;
   char buf[65536];
   for (;;) {
@@ -97,6 +154,8 @@ AnsiString ReadFile(const AnsiString& FileName) {
       throw EReadError("Cannot read file " + Quoted(FileName) + ". " + Reason(err));
     }
     if (r == 0) break;
+    // The file may have grown since it was measured.
+    if (static_cast<size_t>(r) > MaxBytes - data.size()) throw tooLarge();
     data.append(buf, static_cast<size_t>(r));
   }
   ::close(fd);

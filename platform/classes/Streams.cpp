@@ -114,28 +114,41 @@ void TMemoryStream::SaveToFile(const AnsiString& FileName) {
 
 TFileStream::TFileStream(const AnsiString& FileName, uint16_t Mode) : file_name_(FileName) {
   const std::string path = cp1252::ToUtf8(FileName);
-  if ((Mode & 0xFF00) == fmCreate) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw EFCreateError("Cannot create file \"" + FileName + "\". " + Reason(errno));
-    return;
+  const bool create = (Mode & 0xFF00) == fmCreate;
+  // Only regular files are streamed. O_NONBLOCK keeps open() from waiting for the other
+  // end of a named pipe; a pipe, device or socket is then refused at once.
+  int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  if (create) {
+    flags |= O_RDWR | O_CREAT;
+  } else {
+    switch (Mode & 0x0003) {
+      case fmOpenWrite: flags |= O_WRONLY; break;
+      case fmOpenReadWrite: flags |= O_RDWR; break;
+      default: flags |= O_RDONLY; break;
+    }
   }
-  int flags = O_CLOEXEC;
-  switch (Mode & 0x0003) {
-    case fmOpenWrite: flags |= O_WRONLY; break;
-    case fmOpenReadWrite: flags |= O_RDWR; break;
-    default: flags |= O_RDONLY; break;
-  }
-  fd_ = ::open(path.c_str(), flags);
+  fd_ = ::open(path.c_str(), flags, 0666);
   int err = errno;
   if (fd_ >= 0) {
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      err = S_ISDIR(st.st_mode) ? EISDIR : -1;
       ::close(fd_);
       fd_ = -1;
-      err = EISDIR;
+    } else {
+      (void)::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+      if (create && ::ftruncate(fd_, 0) != 0) {
+        err = errno;
+        ::close(fd_);
+        fd_ = -1;
+      }
     }
   }
-  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + FileName + "\". " + Reason(err));
+  if (fd_ < 0) {
+    const AnsiString reason = err == -1 ? AnsiString("It is not a regular file (a pipe, device or socket).") : Reason(err);
+    if (create) throw EFCreateError("Cannot create file \"" + FileName + "\". " + reason);
+    throw EFOpenError("Cannot open file \"" + FileName + "\". " + reason);
+  }
 }
 
 TFileStream::~TFileStream() {

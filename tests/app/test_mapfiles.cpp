@@ -1,10 +1,14 @@
 // Map files: opening into and saving from the three PC map slots.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "app/FigFile.h"
 #include "app/HKStreamCol.h"
 #include "app/MapFiles.h"
 #include "app/MapRecord.h"
@@ -188,6 +192,36 @@ TEST_F(MapFileTest, DamagedFilesLeaveEveryMapAsItWas) {
   krup.OnCorrupt = [&](TObject*) { ++corruptEvents; };
   EXPECT_FALSE(OpenMapFile(dir + "text.map", Boxes(true, true, true), &krup).Ok);
   EXPECT_EQ(corruptEvents, 1);
+}
+
+// Names that are no ordinary map file: a pipe is refused at once (never waited on), an old
+// text file beyond its size limit is refused with the limit named, and a read-only file
+// is not saved over. No slot changes.
+TEST_F(MapFileTest, PipesOversizedAndReadOnlyFilesAreRefused) {
+  for (int k = 1; k <= 3; ++k) Fill(k);
+  ASSERT_EQ(mkfifo((dir + "pipe.map").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((dir + "pipe.fig").c_str(), 0644), 0);
+  safefile::WriteFile(dir + "huge.fig", "MapVersion : 10\r\n" + std::string(kMaxFigFileSize, ' '));
+  const Snapshot before = Take();
+  alarm(10);  // a blocking open would hang; the alarm ends the test instead
+  EXPECT_FALSE(OpenMapFile(dir + "pipe.map", Boxes(true, true, true)).Ok);
+  EXPECT_FALSE(PreviewMapFile(dir + "pipe.map"));
+  EXPECT_THROW(OpenMapFile(dir + "pipe.fig", Boxes(false, false, false)), EFOpenError);
+  alarm(0);
+  try {
+    OpenMapFile(dir + "huge.fig", Boxes(false, false, false));
+    ADD_FAILURE() << "an oversized old map file was read";
+  } catch (const EReadError& e) {
+    EXPECT_NE(e.Message().find("It is larger than 1 MiB."), AnsiString::npos) << e.Message();
+  }
+  for (int k = 1; k <= 3; ++k) EXPECT_TRUE(Same(MapSlots[k], before[k - 1])) << "map " << k;
+
+  SaveMapFile(dir + "locked.map", TMapFileSaveOptions{});
+  const AnsiString kept = safefile::ReadFile(dir + "locked.map");
+  ASSERT_EQ(chmod((dir + "locked.map").c_str(), 0444), 0);
+  MapSlots[2].Clear();
+  EXPECT_THROW(SaveMapFile(dir + "locked.map", TMapFileSaveOptions{}), EFCreateError);
+  EXPECT_EQ(safefile::ReadFile(dir + "locked.map"), kept);
 }
 
 TEST_F(MapFileTest, ExtensionDecidesTheFormatInAnyCase) {

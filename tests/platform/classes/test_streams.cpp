@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <functional>
 #include <unistd.h>
 
 #include "platform/classes/SafeFile.h"
@@ -135,5 +136,100 @@ TEST(SafeFile, FailedWriteLeavesTheOldFileIntact) {
   EXPECT_EQ(safefile::ReadFile(name), "new contents");
   EXPECT_THROW(safefile::ReadFile(dir + "absent"), EFOpenError);
   EXPECT_THROW(safefile::ReadFile(dir), EFOpenError);
+}
+
+// Targets that are not plain writable files: each is refused at once, or written where it
+// belongs, and nothing is left half-done.
+TEST(SafeFile, ReadOnlyTargetIsRefusedAndKept) {
+  const AnsiString dir = TempDir() + "ro/";
+  ASSERT_TRUE(ForceDirectories(dir));
+  const AnsiString name = dir + "locked.map";
+  safefile::WriteFile(name, "old");
+  ASSERT_EQ(chmod(name.c_str(), 0444), 0);
+  try {
+    safefile::WriteFile(name, "new");
+    FAIL() << "a read-only file was replaced";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message(), "Cannot create file \"" + name + "\". Permission denied");
+  }
+  struct stat st {};
+  ASSERT_EQ(stat(name.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  EXPECT_EQ(safefile::ReadFile(name), "old");
+  EXPECT_FALSE(HasTemporaryFile(dir));
+}
+
+TEST(SafeFile, LinkTargetIsWrittenAndTheLinkKept) {
+  const AnsiString dir = TempDir() + "links/";
+  ASSERT_TRUE(ForceDirectories(dir + "real/"));
+  ASSERT_TRUE(ForceDirectories(dir + "view/"));
+  safefile::WriteFile(dir + "real/settings.ini", "old");
+  // A relative link in another folder, and a link to a link.
+  ASSERT_EQ(symlink("../real/settings.ini", (dir + "view/settings.ini").c_str()), 0);
+  ASSERT_EQ(symlink("view/settings.ini", (dir + "chain.ini").c_str()), 0);
+  safefile::WriteFile(dir + "view/settings.ini", "via link");
+  EXPECT_EQ(safefile::ReadFile(dir + "real/settings.ini"), "via link");
+  safefile::WriteFile(dir + "chain.ini", "via chain");
+  EXPECT_EQ(safefile::ReadFile(dir + "real/settings.ini"), "via chain");
+  for (const char* link : {"view/settings.ini", "chain.ini"}) {
+    struct stat st {};
+    ASSERT_EQ(lstat((dir + link).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+  }
+  EXPECT_FALSE(HasTemporaryFile(dir) || HasTemporaryFile(dir + "real/") || HasTemporaryFile(dir + "view/"));
+  // A link to a file not made yet makes the file.
+  ASSERT_EQ(symlink("real/new.map", (dir + "dangling.map").c_str()), 0);
+  safefile::WriteFile(dir + "dangling.map", "made");
+  EXPECT_EQ(safefile::ReadFile(dir + "real/new.map"), "made");
+  // A loop of links is refused.
+  ASSERT_EQ(symlink("loop2", (dir + "loop1").c_str()), 0);
+  ASSERT_EQ(symlink("loop1", (dir + "loop2").c_str()), 0);
+  EXPECT_THROW(safefile::WriteFile(dir + "loop1", "x"), EFCreateError);
+}
+
+TEST(SafeFile, PipesAndDevicesAreRefusedAtOnce) {
+  const AnsiString dir = TempDir() + "special/";
+  ASSERT_TRUE(ForceDirectories(dir));
+  const AnsiString fifo = dir + "pipe.map";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  alarm(10);  // a blocking open would hang here; the alarm ends the test instead
+  struct Case {
+    const char* what;
+    std::function<void()> run;
+  } cases[] = {
+      {"read a pipe", [&] { safefile::ReadFile(fifo); }},
+      {"stream a pipe", [&] { TFileStream f(fifo, fmOpenRead); }},
+      {"create over a pipe", [&] { TFileStream f(fifo, fmCreate); }},
+      {"read a device", [&] { safefile::ReadFile("/dev/zero", 1024); }},
+      {"stream a device", [&] { TFileStream f("/dev/zero", fmOpenRead); }},
+      {"replace a pipe", [&] { safefile::WriteFile(fifo, "data"); }},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.run();
+      ADD_FAILURE() << c.what << ": accepted";
+    } catch (const EStreamError& e) {
+      EXPECT_NE(e.Message().find("not a regular file"), AnsiString::npos) << c.what << ": " << e.Message();
+    }
+  }
+  alarm(0);
+  struct stat st {};
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_FALSE(HasTemporaryFile(dir));
+}
+
+TEST(SafeFile, ReadIsBoundedAndTheMessageNamesTheLimit) {
+  const AnsiString name = TempDir() + "big.fig";
+  safefile::WriteFile(name, std::string(2048, 'x'));
+  EXPECT_EQ(safefile::ReadFile(name, 2048).size(), 2048u);
+  try {
+    safefile::ReadFile(name, 1024);
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "Cannot read file \"" + name + "\". It is larger than 1 KiB.");
+  }
+  EXPECT_EQ(safefile::SizeText(1024 * 1024), "1 MiB");
+  EXPECT_EQ(safefile::SizeText(1000), "1000 bytes");
 }
 }  // namespace
