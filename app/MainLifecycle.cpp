@@ -2,6 +2,7 @@
 // working state, later activations, and the close query that saves the settings and shuts
 // the link down.
 #include <algorithm>
+#include <utility>
 
 #include "app/ChannelFunctions.h"
 #include "app/Main.h"
@@ -28,6 +29,12 @@
 #include "platform/ui/Timer.h"
 
 TR7Tform1* R7Tform1 = nullptr;
+
+namespace {
+// Why the settings file could not be read, shown once the first activation is done:
+// a box shown during it would activate the window again and repeat it.
+AnsiString g_settingsProblem;
+}  // namespace
 
 bool MainWindowActivated = false;
 int32_t MapBoxItem1 = 1, MapBoxItem2 = 2;
@@ -205,6 +212,7 @@ void TR7Tform1::FirstActivation() {
   FillChannelSelectors();
 
   MainWindowActivated = true;
+  if (!g_settingsProblem.empty()) MessageDlg(std::exchange(g_settingsProblem, {}), mtWarning, TMsgDlgButtons{mbOK});
   OpenSavedPort();
   if (Visible() && Enabled()) SetFocus();
   CopyMap1ToMaps2And3();
@@ -261,7 +269,7 @@ void FillChannelItems(TComboBox* selector) {
   items->EndUpdate();
 }
 
-void TR7Tform1::ReadIniFile() { ReadSettingsFile(SettingsFileName); }
+void TR7Tform1::ReadIniFile() { g_settingsProblem = ReadSettingsFile(SettingsFileName); }
 
 void TR7Tform1::WriteInifile() { WriteSettingsFile(SettingsFileName); }
 

@@ -45,12 +45,22 @@ AnsiString VarKey(const char* prefix, int n, const char* suffix = "") {
   return AnsiString(prefix) + IntToStr(n) + suffix;
 }
 
+AnsiString Sentence(AnsiString text) {
+  if (!text.empty() && text.back() != '.') text += '.';
+  return text;
+}
+
+// The settings file that could not be read when the settings were last read; it is not
+// written over at exit.
+AnsiString g_unreadFile;
+
 }  // namespace
 
-void ReadSettingsFile(const AnsiString& FileName) {
+AnsiString ReadSettingsFile(const AnsiString& FileName) {
   const TIniFile ini(FileName);
   TSettingsRecord s;  // defaults
   TLoggerSettings g;
+  g_unreadFile = ini.LoadError().empty() ? AnsiString() : ini.FileName();
 
   s.LoadSites = ReadRange(ini, "Main", "Load Sites", s.LoadSites, 1, 16);
   // Speed sites are unsigned 16-bit words: 500 + 31 steps must stay below 65536, and a
@@ -95,9 +105,13 @@ void ReadSettingsFile(const AnsiString& FileName) {
 
   Settings = s;
   LoggerSettings = g;
+  if (g_unreadFile.empty()) return {};
+  return "The settings file \"" + ini.FileName() + "\" could not be read: " + Sentence(ini.LoadError()) +
+         "\n\nThe default settings are used, and the file is left as it is.";
 }
 
-void WriteSettingsFile(const AnsiString& FileName) {
+bool WriteSettingsFile(const AnsiString& FileName) {
+  if (!g_unreadFile.empty() && ConfigFilePath(FileName) == g_unreadFile) return false;
   TIniFile ini(FileName);
   const TSettingsRecord& s = Settings;
   const TLoggerSettings& g = LoggerSettings;
@@ -138,4 +152,5 @@ void WriteSettingsFile(const AnsiString& FileName) {
   for (int n = 1; n <= 4; ++n) ini.WriteInteger("UserView", VarKey("Var", n), s.UserViewVar[n]);
 
   ini.UpdateFile();
+  return true;
 }

@@ -55,7 +55,12 @@ AnsiString ProgramFolder();
 
 // Fills Settings and LoggerSettings from the file. A missing file or key, a value that
 // is not a number and a value outside what the program can use all give the default.
-void ReadSettingsFile(const AnsiString& FileName = kSettingsFileName);
+// A file that exists but cannot be read (no regular file, no permission, larger than
+// kMaxIniFileSize) gives all defaults too; the result is then the message for the user
+// (empty otherwise), and WriteSettingsFile leaves that file alone.
+AnsiString ReadSettingsFile(const AnsiString& FileName = kSettingsFileName);
 // Writes every key of both records. Raises the file error when the file cannot be
-// written; the old file is then left as it was.
-void WriteSettingsFile(const AnsiString& FileName = kSettingsFileName);
+// written; the old file is then left as it was. Writes nothing, and returns false, for
+// the file the last ReadSettingsFile could not read: saving the defaults over it would
+// lose settings nobody has seen.
+bool WriteSettingsFile(const AnsiString& FileName = kSettingsFileName);

@@ -1,5 +1,7 @@
 #include "platform/classes/IniFiles.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/classes/SafeFile.h"
@@ -33,6 +35,24 @@ Line ParseLine(const AnsiString& text) {
 }
 
 bool HasLineBreak(const AnsiString& s) { return s.find_first_of("\r\n") != AnsiString::npos; }
+
+// The shortest text that reads back as exactly Value. FloatToStr's 15 digits are kept
+// where they are exact (95.5 stays "95.5"); otherwise up to 17 digits are written, in the
+// same form ("1.7976931348623157E308").
+AnsiString RoundTripFloatText(double Value) {
+  AnsiString text = FloatToStr(Value);
+  double back;
+  if (!std::isfinite(Value) || (TryStrToFloat(text, back) && back == Value)) return text;
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, Value);
+  text.assign(buf, r.ptr);
+  const size_t e = text.find('e');
+  if (e != AnsiString::npos) {
+    text[e] = 'E';
+    if (e + 1 < text.size() && text[e + 1] == '+') text.erase(e + 1, 1);
+  }
+  return text;
+}
 }  // namespace
 
 struct TIniFile::Impl {
@@ -40,7 +60,8 @@ struct TIniFile::Impl {
   bool inConfigFolder = false;
   std::vector<Section> sections;
   bool dirty = false;
-  AnsiString loadError;  // set when an existing file could not be read
+  bool saveFailed = false;  // the last UpdateFile raised; the destructor does not repeat it
+  AnsiString loadError;     // set when an existing file could not be read
 
   void Parse(const AnsiString& text) {
     sections.clear();
@@ -107,7 +128,7 @@ TIniFile::TIniFile(const AnsiString& FileName) : d_(std::make_unique<Impl>()) {
     return;
   }
   try {
-    d_->Parse(safefile::ReadFile(d_->fileName));
+    d_->Parse(safefile::ReadFile(d_->fileName, kMaxIniFileSize));
   } catch (const Exception& e) {
     // Reads give their defaults, but the file is not overwritten later: doing so would
     // replace settings we could not see.
@@ -116,7 +137,8 @@ TIniFile::TIniFile(const AnsiString& FileName) : d_(std::make_unique<Impl>()) {
 }
 
 TIniFile::~TIniFile() {
-  if (!d_->dirty) return;
+  // A save that already failed was reported by UpdateFile's exception.
+  if (!d_->dirty || d_->saveFailed) return;
   try {
     UpdateFile();
   } catch (const std::exception& e) {
@@ -125,6 +147,8 @@ TIniFile::~TIniFile() {
 }
 
 const AnsiString& TIniFile::FileName() const { return d_->fileName; }
+
+const AnsiString& TIniFile::LoadError() const { return d_->loadError; }
 
 AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) const {
   const Line* l = d_->FindKey(Section, Ident);
@@ -167,6 +191,7 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
       if (l.value != value) {
         l.value = value;
         d_->dirty = true;
+        d_->saveFailed = false;
       }
       return;
     }
@@ -179,6 +204,7 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
   l.value = value;
   s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(pos), l);
   d_->dirty = true;
+  d_->saveFailed = false;
 }
 
 void TIniFile::WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value) {
@@ -190,7 +216,7 @@ void TIniFile::WriteBool(const AnsiString& Section, const AnsiString& Ident, boo
 }
 
 void TIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value) {
-  WriteString(Section, Ident, FloatToStr(Value));
+  WriteString(Section, Ident, RoundTripFloatText(Value));
 }
 
 bool TIniFile::SectionExists(const AnsiString& Section) const {
@@ -266,9 +292,11 @@ void TIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
 
 void TIniFile::UpdateFile() {
   if (!d_->dirty) return;
+  d_->saveFailed = true;
   if (!d_->loadError.empty())
     throw EIniFileException("Cannot update \"" + d_->fileName + "\": it could not be read (" + d_->loadError + ")");
   if (d_->inConfigFolder) ForceDirectories(ExtractFilePath(d_->fileName));
   safefile::WriteFile(d_->fileName, d_->Serialise());
   d_->dirty = false;
+  d_->saveFailed = false;
 }

@@ -7,19 +7,28 @@
 #include <memory>
 #include "platform/classes/Lists.h"
 
+// A larger file is no INI file of ours: it is refused (LoadError says so) rather than
+// read whole into memory.
+inline constexpr size_t kMaxIniFileSize = 1024 * 1024;
+
 class TIniFile : public TObject {
  public:
   // A name without a folder lives in ConfigFolder(), which is created on write. A missing
-  // or unreadable file reads as empty (every Read returns its default).
+  // or unreadable file reads as empty (every Read returns its default); an unreadable one
+  // (also one over kMaxIniFileSize, or no regular file) is then never overwritten.
   explicit TIniFile(const AnsiString& FileName);
   // Writes pending changes; a failure here is reported on stderr because a destructor
-  // cannot raise. Call UpdateFile to get the exception.
+  // cannot raise. Call UpdateFile to get the exception; after it failed the destructor
+  // does not try (and report) again unless something changed since.
   ~TIniFile() override;
   TIniFile(const TIniFile&) = delete;
   TIniFile& operator=(const TIniFile&) = delete;
   const char* ClassName() const override { return "TIniFile"; }
 
   const AnsiString& FileName() const;
+  // Why an existing file could not be read (the file error's message); empty when it was
+  // read or did not exist.
+  const AnsiString& LoadError() const;
 
   AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) const;
   // Decimal or "$"/"0x" hexadecimal; anything else gives Default.
@@ -33,7 +42,8 @@ class TIniFile : public TObject {
   void WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value);
   // "1" / "0".
   void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value);
-  // FloatToStr form, so 95.5 is written "95.5".
+  // FloatToStr form, so 95.5 is written "95.5"; where 15 digits would not read back as
+  // the same value, the shortest text that does (up to 17 digits).
   void WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value);
 
   bool SectionExists(const AnsiString& Section) const;

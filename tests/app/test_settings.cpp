@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "app/Settings.h"
 #include "platform/classes/IniFiles.h"
@@ -154,6 +155,63 @@ TEST_F(SettingsTest, FailedWriteRaises) {
   ASSERT_TRUE(ForceDirectories(path + "/"));
   EXPECT_THROW(WriteSettingsFile(IniName()), Exception);
   std::filesystem::remove(path);
+}
+
+// Every numeric setting at both ends of what it may hold comes back from the file as it
+// went in (the doubles also at the ends of what a double holds).
+TEST_F(SettingsTest, ExtremesOfEveryNumericSettingSurviveTheFile) {
+  struct IntSetting {
+    int32_t* field;
+    int lo, hi;
+  };
+  TSettingsRecord& s = Settings;
+  TLoggerSettings& g = LoggerSettings;
+  std::vector<IntSetting> ints = {
+      {&s.LoadSites, 1, 16},         {&s.SpeedSiteStep, 1, 2097},  {&s.AutoIdlePotNum, 0, 1023},
+      {&s.AutoCutPotNum, 0, 1023},   {&s.AutoSetMaps, 0, 1},       {&s.EGTWarning, 0, 1250},
+      {&s.CommsPort, 1, 64},         {&s.TemperatureUnit, 0, 1},   {&s.PressureUnit, 0, 2},
+      {&s.SpeedUnit, 0, 1},          {&s.DistanceUnit, 0, 1},      {&s.O2Unit, 0, 1},
+      {&g.StartChan, 0, 8},          {&g.StartLogic, 0, 1},        {&g.StopChan, 0, 8},
+      {&g.StopLogic, 0, 1},          {&g.ExportSamples, 5, 100}};
+  for (int n = 1; n <= 4; ++n) ints.push_back({&s.UserViewVar[n], 0, 50});
+  for (int n = 1; n <= 8; ++n) ints.push_back({&g.Channels[n], 0, 50});
+  const double doubles[][2] = {{1.7976931348623157e308, -1.7976931348623157e308},
+                               {2.2250738585072014e-308, -4.9406564584124654e-324},
+                               {95.5, 1.0 / 3},
+                               {0.1, -0.30000000000000004}};
+  for (int end = 0; end < 2; ++end) {
+    for (const double* pair : doubles) {
+      for (const IntSetting& i : ints) *i.field = end == 0 ? i.lo : i.hi;
+      g.StartValue = pair[0];
+      g.StopValue = pair[1];
+      ASSERT_TRUE(WriteSettingsFile(IniName()));
+      Settings = TSettingsRecord();
+      LoggerSettings = TLoggerSettings();
+      ASSERT_EQ(ReadSettingsFile(IniName()), "");
+      // The records are read back into the same globals, so each field is where it was.
+      for (const IntSetting& i : ints)
+        EXPECT_EQ(*i.field, end == 0 ? i.lo : i.hi) << "range " << i.lo << ".." << i.hi;
+      EXPECT_EQ(g.StartValue, pair[0]);
+      EXPECT_EQ(g.StopValue, pair[1]);
+    }
+  }
+}
+
+TEST_F(SettingsTest, OversizedFileGivesDefaultsAMessageAndIsKept) {
+  const std::string big = "[Comms]\r\nAuto=1\r\n[Junk]\r\n" + std::string(kMaxIniFileSize, 'x');
+  WriteText(big);
+  Settings.CommsAuto = true;
+  const AnsiString message = ReadSettingsFile(IniName());
+  EXPECT_NE(message.find("larger than 1 MiB"), AnsiString::npos) << message;
+  EXPECT_NE(message.find("The default settings are used, and the file is left as it is."), AnsiString::npos);
+  EXPECT_FALSE(Settings.CommsAuto);
+  EXPECT_FALSE(WriteSettingsFile(IniName()));
+  EXPECT_EQ(safefile::ReadFile(ConfigFilePath(IniName())), big);
+  // Once the file is readable again it is read and written as usual.
+  WriteText("[Comms]\r\nAuto=1\r\n");
+  EXPECT_EQ(ReadSettingsFile(IniName()), "");
+  EXPECT_TRUE(Settings.CommsAuto);
+  EXPECT_TRUE(WriteSettingsFile(IniName()));
 }
 
 }  // namespace

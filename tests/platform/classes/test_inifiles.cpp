@@ -141,6 +141,55 @@ TEST_F(IniTest, UnreadableFileIsNotOverwritten) {
   EXPECT_EQ(safefile::ReadFile(Path("locked.ini")), "[Main]\r\nx=1\r\n");
 }
 
+TEST_F(IniTest, OversizedFileIsRefusedAndKept) {
+  const std::string big = "[Main]\r\nx=1\r\n" + std::string(kMaxIniFileSize, ';');
+  safefile::WriteFile(Path("big.ini"), big);
+  {
+    TIniFile ini(Path("big.ini"));
+    EXPECT_NE(ini.LoadError().find("larger than 1 MiB"), AnsiString::npos) << ini.LoadError();
+    EXPECT_EQ(ini.ReadInteger("Main", "x", 7), 7);
+    ini.WriteInteger("Main", "x", 2);
+    EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+  }
+  EXPECT_EQ(safefile::ReadFile(Path("big.ini")), big);
+  EXPECT_EQ(TIniFile(Path("small.ini")).LoadError(), "");  // a missing file is no error
+}
+
+TEST_F(IniTest, FailedSaveIsReportedOnce) {
+  ASSERT_TRUE(ForceDirectories(Path("taken.ini")));
+  ::testing::internal::CaptureStderr();
+  {
+    TIniFile ini(Path("taken.ini"));
+    ini.WriteString("A", "b", "c");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+  }  // the destructor does not try again
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(IniTest, FloatsAreWrittenWithTheShortestExactText) {
+  struct Case {
+    double value;
+    const char* text;
+  } cases[] = {
+      {95.5, "95.5"},
+      {-12.25, "-12.25"},
+      {0.1, "0.1"},
+      {1e-5, "1E-5"},
+      {1.7976931348623157e308, "1.7976931348623157E308"},
+      {-1.7976931348623157e308, "-1.7976931348623157E308"},
+      {2.2250738585072014e-308, "2.2250738585072014E-308"},
+      {4.9406564584124654e-324, "4.94065645841247E-324"},  // 15 digits are exact here
+      {1.0 / 3, "0.3333333333333333"},
+      {0.30000000000000004, "0.30000000000000004"},
+  };
+  TIniFile ini(Path("f.ini"));
+  for (const Case& c : cases) {
+    ini.WriteFloat("F", "v", c.value);
+    EXPECT_EQ(ini.ReadString("F", "v", ""), c.text);
+    EXPECT_EQ(ini.ReadFloat("F", "v", 0), c.value) << c.text;
+  }
+}
+
 TEST_F(IniTest, FolderInPlaceOfTheFileIsReported) {
   ASSERT_TRUE(ForceDirectories(Path("dir.ini")));
   TIniFile ini(Path("dir.ini"));
