@@ -125,7 +125,8 @@ TGridCoord NextCellStep(T_nextcell Dir, TGridCoord From, int FixedCols, int Fixe
 T_nextcell ReverseDirection(T_nextcell Dir);
 // The tab-separated text of a block of cells, one line per row ending in Tab, CR, LF.
 AnsiString CellsToClipboardText(const std::vector<std::vector<AnsiString>>& Rows);
-// Clipboard text as rows of cells: up to the first NUL, split at CR LF (or LF) and Tab.
+// Clipboard text as rows of cells: up to the first NUL, split at CR LF, LF or a lone CR,
+// and at Tab. Linear in the length of the text.
 std::vector<std::vector<AnsiString>> ClipboardTextToCells(const AnsiString& Text);
 
 class TStringAlignGrid : public TStringGrid {

@@ -19,21 +19,29 @@ AnsiString CellsToClipboardText(const std::vector<std::vector<AnsiString>>& Rows
 
 std::vector<std::vector<AnsiString>> ClipboardTextToCells(const AnsiString& Text) {
   // A clipboard block is text up to its terminator; anything after it is not ours.
-  const AnsiString text = Text.substr(0, Text.find('\0'));
+  const size_t end = std::min(Text.find('\0'), Text.size());
   std::vector<std::vector<AnsiString>> rows;
+  // One pass over the text: each field is copied once, so the cost grows with its length
+  // however many cells it holds.
   size_t pos = 0;
-  while (pos < text.size()) {
-    size_t eol = text.find('\n', pos);
-    const size_t next = eol == AnsiString::npos ? text.size() : eol + 1;
-    if (eol == AnsiString::npos) eol = text.size();
-    if (eol > pos && text[eol - 1] == '\r') --eol;
-    // A Tab closes the last field; a field is taken while more than the closing Tab remains.
-    AnsiString rest = text.substr(pos, eol - pos) + '\t';
+  while (pos < end) {
+    // A line ends at CR LF, LF or a lone CR (as older programs end their lines).
+    size_t eol = Text.find_first_of("\r\n", pos);
+    if (eol == AnsiString::npos || eol > end) eol = end;
+    size_t next = eol + 1;
+    if (eol < end && Text[eol] == '\r' && next < end && Text[next] == '\n') ++next;
+    // Every Tab closes a field; the text after the last Tab is a field only when it is
+    // not empty (a line ending in Tab has no empty cell after it).
     std::vector<AnsiString> cells;
-    while (rest.size() > 1) {
-      const size_t tab = rest.find('\t');
-      cells.push_back(rest.substr(0, tab));
-      rest.erase(0, tab + 1);
+    size_t field = pos;
+    for (;;) {
+      const size_t tab = Text.find('\t', field);
+      if (tab == AnsiString::npos || tab >= eol) {
+        if (field < eol) cells.push_back(Text.substr(field, eol - field));
+        break;
+      }
+      cells.push_back(Text.substr(field, tab - field));
+      field = tab + 1;
     }
     rows.push_back(std::move(cells));
     pos = next;

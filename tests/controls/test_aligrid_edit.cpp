@@ -155,6 +155,8 @@ TEST_F(AligridTest, ClipboardTextIsTabSeparatedWithTabAfterEveryCell) {
       {"a\tb\t\r\n", {{"a", "b"}}},
       {"1\t2\r\n3\t4", {{"1", "2"}, {"3", "4"}}},
       {"\tx\n", {{"", "x"}}},
+      {"a\rb\rc", {{"a"}, {"b"}, {"c"}}},             // lone CR ends a line, as older programs write
+      {"1\t\t\r\r\n2", {{"1", ""}, {}, {"2"}}},      // CR, then CR LF: an empty line between
       {AnsiString("z\t\r\n\0\0garbage", 14), {{"z"}}},  // stops at the terminator
       {"", {}},
   };
