@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -226,13 +227,35 @@ void SyncGeometry(QWidget* w) {
 
 }  // namespace
 
+namespace {
+// While the application object is made, a fatal message means that no window system
+// could be reached (no display, or none the platform can use). That is said plainly and
+// the program ends with exit code 1, rather than aborting; nothing has been written yet.
+QtMessageHandler g_outerHandler = nullptr;
+
+void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fprintf(stderr, "%s: cannot start: no display to show its windows on.\n%s\n",
+                 QCoreApplication::applicationName().isEmpty() ? "corvaneq5"
+                                                                 : qPrintable(QCoreApplication::applicationName()),
+                 qPrintable(message));
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  if (g_outerHandler != nullptr) g_outerHandler(type, context, message);
+  else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+}  // namespace
+
 namespace ui::detail {
 
 void CreateApplication() {
   static int argc = 1;
   static char arg0[] = "corvaneq5";
   static char* argv[] = {arg0, nullptr};
+  g_outerHandler = qInstallMessageHandler(StartupMessageHandler);
   auto* app = new CQ5Application(argc, argv);
+  qInstallMessageHandler(g_outerHandler);
   app->setQuitOnLastWindowClosed(false);
   CreateDispatcher();
 }
@@ -363,12 +386,22 @@ int TApplication::RunProgram(const std::function<void()>& body) {
       msg = e.what();
     } catch (...) {
     }
+    const AnsiString module = std::filesystem::path(ExeName()).filename().string();
+    const bool scripted = ui::DialogService::Scripted();
+    if (cls == "EUnscriptedDialog" && !scripted) {
+      // A window asked for an answer where nobody can see it (for example on the offscreen
+      // platform): the program cannot be used, and nothing has been saved.
+      std::fprintf(stderr, "%s: cannot run without a display that can show its windows: %s\n",
+                   cp1252::ToUtf8(module).c_str(), cp1252::ToUtf8(WithFullStop(msg)).c_str());
+      return 1;
+    }
     char address[32];
     std::snprintf(address, sizeof address, "%08X",
                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(&body) & 0xFFFFFFFFu));
-    const AnsiString module = std::filesystem::path(ExeName()).filename().string();
     const AnsiString text = "Exception " + cls + " in module " + module + " at " + address + ".\n" + WithFullStop(msg);
     std::fprintf(stderr, "%s\n", cp1252::ToUtf8(text).c_str());
+    // Without a user to read the box, standard error is where the message went.
+    if (!scripted && !ui::DialogService::Interactive()) return 1;
     try {
       MessageBox(text, "Application Error", MB_OK | MB_ICONSTOP);
     } catch (const EUnscriptedDialog&) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <pty.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
+#include "platform/classes/IniFiles.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Timer.h"
@@ -290,6 +292,42 @@ TEST_F(Startup, CloseQueryKeepsTheWindowOpenWhenTheSettingsCannotBeWritten) {
   EXPECT_FALSE(R7Tform1->CloseQuery());
   EXPECT_TRUE(R7Tform1->Timer2->Enabled());
   EXPECT_EQ(script.Pending(), 0u);
+}
+
+TEST_F(Startup, OversizedSettingsFileIsReportedUsedAsDefaultsAndKept) {
+  const std::string big = "[Main]\nSpeed Sites=250\n" + std::string(kMaxIniFileSize, ';');
+  WriteIni(big);
+  CreateForms();
+  script.Answer(mrOk);  // the settings warning
+  StartWithoutPort();
+  ASSERT_GE(script.Shown().size(), 1u);
+  EXPECT_EQ(script.Shown()[0].Kind, ui::DialogKind::MessageDlg);
+  EXPECT_NE(script.Shown()[0].Text.find("larger than 1 MiB"), AnsiString::npos) << script.Shown()[0].Text;
+  EXPECT_EQ(Settings.SpeedSiteStep, 500);
+  script.Answer(mrOk);  // the exit question
+  EXPECT_TRUE(R7Tform1->CloseQuery());  // closes without writing over the file
+  std::ifstream in(ini_);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), big);
+}
+
+// The real program on the offscreen platform, with no port stored: its first question has
+// nobody to answer it, so it says so on standard error and ends, having written nothing.
+TEST(ProgramStart, OffscreenWithoutAStoredPortExitsWithItsMessage) {
+  char tmpl[] = "/tmp/cq5-start-XXXXXX";
+  const std::string home = mkdtemp(tmpl);
+  const std::string err = home + "/stderr.txt";
+  const std::string command = "env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + home + "/config' '" CQ5_PROGRAM
+                              "' </dev/null >/dev/null 2>'" + err + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << "the program died of a signal: " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  std::ifstream in(err);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("corvaneq5: cannot run without a display that can show its windows: "), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Select Port"), std::string::npos) << text;
+  EXPECT_FALSE(std::filesystem::exists(home + "/config"));
+  std::filesystem::remove_all(home);
 }
 
 TEST_F(Startup, WatchdogDropsTheLinkOnlyForItsOwnTrigger) {
