@@ -218,6 +218,28 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void CrankingTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void AFRModeTableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void Applycorrectionstoinjectionmap1Click(TObject* Sender);
+  // The one-row correction tables: Up, "+" and "=" raise, Down and "-" lower each
+  // selected cell by one within the table's limits; "C" interpolates the selected run.
+  void airign_tableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void coolantign_tableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void airinj_tableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void coolantinj_tableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void CrankPrime_tableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void idlerpm_tableKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  // A one-row table shows its selection only while it has the focus, so the page shows
+  // one selected cell.
+  void OneRowTableEnter(TObject* Sender);
+  void OneRowTableExit(TObject* Sender);
+  // Clicks on the main tables show the clicked column's speed site in info_panel.
+  void ignitiontableClick(TObject* Sender);
+  void injectiontableClick(TObject* Sender);
+  void AFRTargetTableClick(TObject* Sender);
+  void AFRCorrectionTableClick(TObject* Sender);
+  // info_panel: "Speed site : n (from - to rpm)" for the current column of `grid`.
+  void ShowSpeedSiteInfo(const TStringAlignGrid* grid);
+  // Re-creates the map graph's surface: 16 load sites by (hard limit div speed-site step
+  // + 2) speed sites, within 8..32.
+  void PrepareGraphSurface();
   // --- live adjustments page: live boxes, target display, manual logging (MainLive.cpp) ---
   static void PublishLive(TClassProps<TR7Tform1>& P);
   // Box 1 and box 2: title, the captions of map value, trimmed value and trim, their

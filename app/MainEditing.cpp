@@ -3,10 +3,14 @@
 // injection table. The arithmetic lives in MapEditing and MapInterp; this file maps grid
 // selections onto record cells and runs the dialogs. The live keys are in MainLive.cpp.
 #include <algorithm>
+#include <span>
 
 #include "app/Block.h"
 #include "app/Main.h"
 #include "app/MapInterp.h"
+#include "app/MapRecord.h"
+#include "chart/Graphs.h"
+#include "chart/TeeSurfa.h"
 #include "app/Settings.h"
 #include "config/Insert.h"
 #include "config/InterpolateBlock.h"
@@ -67,6 +71,18 @@ void TR7Tform1::PublishEditing(TClassProps<TR7Tform1>& P) {
       .Handler("AFRModeTableKeyDown", &TR7Tform1::AFRModeTableKeyDown)
       .Handler("Applycorrectionstoinjectionmap1Click", &TR7Tform1::Applycorrectionstoinjectionmap1Click)
       .Handler("MapGridMouseUp", &TR7Tform1::MapGridMouseUp)
+      .Handler("airign_tableKeyDown", &TR7Tform1::airign_tableKeyDown)
+      .Handler("coolantign_tableKeyDown", &TR7Tform1::coolantign_tableKeyDown)
+      .Handler("airinj_tableKeyDown", &TR7Tform1::airinj_tableKeyDown)
+      .Handler("coolantinj_tableKeyDown", &TR7Tform1::coolantinj_tableKeyDown)
+      .Handler("CrankPrime_tableKeyDown", &TR7Tform1::CrankPrime_tableKeyDown)
+      .Handler("idlerpm_tableKeyDown", &TR7Tform1::idlerpm_tableKeyDown)
+      .Handler("OneRowTableEnter", &TR7Tform1::OneRowTableEnter)
+      .Handler("OneRowTableExit", &TR7Tform1::OneRowTableExit)
+      .Handler("ignitiontableClick", &TR7Tform1::ignitiontableClick)
+      .Handler("injectiontableClick", &TR7Tform1::injectiontableClick)
+      .Handler("AFRTargetTableClick", &TR7Tform1::AFRTargetTableClick)
+      .Handler("AFRCorrectionTableClick", &TR7Tform1::AFRCorrectionTableClick)
       .Field("PopupMenu4", &TR7Tform1::PopupMenu4)
       .Field("Applycorrectionstoinjectionmap1", &TR7Tform1::Applycorrectionstoinjectionmap1);
 }
@@ -109,8 +125,14 @@ void TR7Tform1::ClearEditMarks() {
   }
 }
 
-void TR7Tform1::ignitiontableKeyDown(TObject*, WORD& Key, TShiftState) { TableKeyDown(TableId::Ignition, Key); }
-void TR7Tform1::injectiontableKeyDown(TObject*, WORD& Key, TShiftState) { TableKeyDown(TableId::Injection, Key); }
+void TR7Tform1::ignitiontableKeyDown(TObject*, WORD& Key, TShiftState) {
+  TableKeyDown(TableId::Ignition, Key);
+  if (Graph != nullptr && Graph->Visible()) PrepareGraphSurface();
+}
+void TR7Tform1::injectiontableKeyDown(TObject*, WORD& Key, TShiftState) {
+  TableKeyDown(TableId::Injection, Key);
+  if (Graph != nullptr && Graph->Visible()) PrepareGraphSurface();
+}
 void TR7Tform1::AFRTargetTableKeyDown(TObject*, WORD& Key, TShiftState) { TableKeyDown(TableId::AFRTarget, Key); }
 void TR7Tform1::AFRCorrectionTableKeyDown(TObject*, WORD& Key, TShiftState) {
   TableKeyDown(TableId::AFRCorrection, Key);
@@ -178,6 +200,81 @@ void TR7Tform1::TableKeyDown(TableId id, WORD& Key) {
       ShowCellWrites(id, MapInterpolate(map, id, cells, static_cast<TInterpMode>(mode)));
     }
   }
+}
+
+namespace {
+
+// A one-row table of 14 words and how its grid shows them.
+struct TOneRowTable {
+  le::I16* Words;
+  int Min, Max;
+  int Scale;  // shown value = word x Scale
+};
+
+void OneRowKeyDown(TStringAlignGrid* grid, const TOneRowTable& t, WORD& Key) {
+  if (grid == nullptr) return;
+  const TGridRect sel = grid->Selection();
+  const int left = std::clamp(sel.Left, 0, 13), right = std::clamp(sel.Right, 0, 13);
+  auto show = [&](int i) { grid->SetCells(i, 0, IntToStr(static_cast<int>(t.Words[i]) * t.Scale)); };
+  const bool up = Key == VK_UP || IsPlus(Key), down = Key == VK_DOWN || IsMinus(Key);
+  if (up || down) {
+    for (int i = left; i <= right; ++i) {
+      const int v = std::clamp(t.Words[i] + (up ? 1 : -1), t.Min, t.Max);
+      // A value outside the limits (from a file) only ever moves toward them.
+      if ((up && v > t.Words[i]) || (down && v < t.Words[i])) t.Words[i] = static_cast<int16_t>(v);
+      show(i);
+    }
+    Key = 0;
+  } else if (Key == 'C') {
+    Key = 0;
+    if (right <= left + 1) return;
+    if (MessageDlg(kInterpolateRowQuestion, mtConfirmation, mbOKCancel) != mrOk) return;
+    MapInterpSmall(std::span<le::I16>(t.Words, 14), left, right, 1, t.Max);
+    for (int i = left; i <= right; ++i) show(i);
+  }
+}
+
+}  // namespace
+
+void TR7Tform1::airign_tableKeyDown(TObject*, WORD& Key, TShiftState) {
+  OneRowKeyDown(airign_table, {MapSlots[CurrentMap].AirIgnCorrection, -10, 10, 1}, Key);
+}
+void TR7Tform1::coolantign_tableKeyDown(TObject*, WORD& Key, TShiftState) {
+  OneRowKeyDown(coolantign_table, {MapSlots[CurrentMap].CoolantIgnCorrection, -10, 10, 1}, Key);
+}
+void TR7Tform1::airinj_tableKeyDown(TObject*, WORD& Key, TShiftState) {
+  OneRowKeyDown(airinj_table, {MapSlots[CurrentMap].AirFuelCorrection, -10, 10, 1}, Key);
+}
+void TR7Tform1::coolantinj_tableKeyDown(TObject*, WORD& Key, TShiftState) {
+  OneRowKeyDown(coolantinj_table, {MapSlots[CurrentMap].CoolantFuelCorrection, 0, 255, 1}, Key);
+}
+void TR7Tform1::CrankPrime_tableKeyDown(TObject*, WORD& Key, TShiftState) {
+  OneRowKeyDown(CrankPrime_table, {MapSlots[CurrentMap].CrankingPrime, 0, 255, 1}, Key);
+}
+void TR7Tform1::idlerpm_tableKeyDown(TObject*, WORD& Key, TShiftState) {
+  OneRowKeyDown(idlerpm_table, {MapSlots[CurrentMap].IdleSpeedByCoolant, 0, 255, 10}, Key);
+}
+
+void TR7Tform1::OneRowTableEnter(TObject* Sender) {
+  if (auto* g = dynamic_cast<TStringAlignGrid*>(Sender)) g->SetDrawSelection(true);
+}
+
+void TR7Tform1::OneRowTableExit(TObject* Sender) {
+  if (auto* g = dynamic_cast<TStringAlignGrid*>(Sender)) g->SetDrawSelection(false);
+}
+
+void TR7Tform1::ignitiontableClick(TObject*) { ShowSpeedSiteInfo(ignitiontable); }
+void TR7Tform1::injectiontableClick(TObject*) { ShowSpeedSiteInfo(injectiontable); }
+void TR7Tform1::AFRTargetTableClick(TObject*) { ShowSpeedSiteInfo(AFRTargetTable); }
+void TR7Tform1::AFRCorrectionTableClick(TObject*) { ShowSpeedSiteInfo(AFRCorrectionTable); }
+
+void TR7Tform1::PrepareGraphSurface() {
+  if (Graph == nullptr || Graph->Series1 == nullptr) return;
+  const int step = Settings.SpeedSiteStep;
+  const int hardLimit = MapSlots[CurrentMap].HardRevLimit;
+  // A step of 0 (a damaged settings file) gives the most columns instead of a division by 0.
+  const int columns = step > 0 ? std::clamp(hardLimit / step + 2, 8, 32) : 32;
+  Graph->Series1->CreateValues(16, columns);
 }
 
 void TR7Tform1::AFRModeTableKeyDown(TObject*, WORD& Key, TShiftState) {

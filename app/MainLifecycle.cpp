@@ -223,6 +223,10 @@ void TR7Tform1::ShapeGrids() {
     grid->SetColCount(34);
     grid->SetRowCount(17);
   }
+  // The one-row tables start on their first cell.
+  for (TStringAlignGrid* grid :
+       {airign_table, coolantign_table, airinj_table, coolantinj_table, CrankPrime_table, idlerpm_table})
+    grid->SetSelection(TGridRect{0, 0, 0, 0});
   ShapeOtherWindowGrids();
 }
 

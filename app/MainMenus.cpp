@@ -5,6 +5,7 @@
 #include "app/MapInterp.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
+#include "chart/Chart.h"
 #include "chart/Graphs.h"
 #include "config/Additonl.h"
 #include "config/Align.h"
@@ -27,6 +28,9 @@
 #include "logger/logger.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/TextUtils.h"
+#include "controls/AdvSpin.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -176,12 +180,26 @@ void TR7Tform1::ProgramECU1Click(TObject*) {
 
 void TR7Tform1::DataLogger1Click(TObject*) {
   LoggerForm->SetCaption("Data Logger");
+  LoggerForm->LoggerBook->SetActivePage("Logger");
+  LoggerForm->TabSet->SetTabIndex(LoggerForm->LoggerBook->PageIndex());
   LoggerForm->Show();
 }
 
-void TR7Tform1::Plotgraph1Click(TObject*) { Graph->Show(); }
+void TR7Tform1::Plotgraph1Click(TObject*) {
+  Graph->Chart1->Title()->Text()->SetText("Ignition Map");
+  Graph->Chart1->DepthAxis()->Title()->SetCaption("Load site");
+  Graph->Chart1->BottomAxis()->Title()->SetCaption("Speed Site");
+  Graph->Chart1->LeftAxis()->Title()->SetCaption("Ignition Advance");
+  Graph->Chart1->LeftAxis()->SetInverted(false);
+  Graph->Chart1->BottomAxis()->SetInverted(false);
+  PrepareGraphSurface();
+  Graph->Show();
+}
 
 void TR7Tform1::Ignitionalignment1Click(TObject*) {
+  // The two angles are changed only by the window's step buttons.
+  IgnAlignForm->ReferenceAdvance->SetEnabled(false);
+  IgnAlignForm->LockAdvance->SetEnabled(false);
   Send("$c");
   TabRowHidden hidden(TabSet1);
   IgnAlignForm->ShowModal();
@@ -189,6 +207,11 @@ void TR7Tform1::Ignitionalignment1Click(TObject*) {
 
 void TR7Tform1::ThrottlePositionSensor2Click(TObject*) {
   Alignment->SetCaption("Throttle position sensor setup");
+  Alignment->sensorbox->SetCaption("Throttle-pot number");
+  Alignment->alignment_info->Lines()->Clear();
+  Alignment->alignment_info->Lines()->Add("Ensure that the throttle has full travel and the pot is operating correctly");
+  Alignment->alignment_info->Lines()->Add("");
+  Alignment->alignment_info->Lines()->Add("Select OK to proceed");
   TabRowHidden hidden(TabSet1);
   Alignment->ShowModal();
 }

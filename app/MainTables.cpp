@@ -589,6 +589,11 @@ void TR7Tform1::TabSet1Click(TObject*) {
     info_panel->SetCaption("");
     return;
   }
+  ShowSpeedSiteInfo(grid);
+}
+
+void TR7Tform1::ShowSpeedSiteInfo(const TStringAlignGrid* grid) {
+  if (grid == nullptr || info_panel == nullptr) return;
   const int c = std::clamp(grid->Col() - 1, 1, 32);
   const TMapRecord& m = MapSlots[CurrentMap];
   info_panel->SetCaption("Speed site : " + IntToStr(c - 1) + " (" +

@@ -11,6 +11,9 @@
 #include <string>
 
 #include "app/Block.h"
+#include "chart/Graphs.h"
+#include "chart/TeeSurfa.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/Buttons.h"
@@ -118,6 +121,76 @@ TEST_F(MainEditing, F4StepsTheInjectionPageThroughItsTables) {
   ui::SimulateKey(f_, "F4");
   EXPECT_EQ(f_->InjectionPageTable, 0);
   EXPECT_TRUE(f_->injectiontable->Visible());
+}
+
+TEST_F(MainEditing, OneRowTablesTakeTheirKeysThroughTheWindow) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  TMapRecord& m = MapSlots[1];
+  struct Case {
+    TStringAlignGrid* grid;
+    le::I16* words;
+    int page;
+    const char* key;
+    int before, after;
+    const char* text;
+  };
+  const Case cases[] = {
+      {f_->airign_table, m.AirIgnCorrection, 5, "Up", 9, 10, "10"},
+      {f_->airign_table, m.AirIgnCorrection, 5, "=", 10, 10, "10"},
+      {f_->coolantign_table, m.CoolantIgnCorrection, 5, "Down", -10, -10, "-10"},
+      {f_->airinj_table, m.AirFuelCorrection, 6, "-", 3, 2, "2"},
+      {f_->coolantinj_table, m.CoolantFuelCorrection, 6, "Up", 254, 255, "255"},
+      {f_->CrankPrime_table, m.CrankingPrime, 6, "Down", 0, 0, "0"},
+      {f_->idlerpm_table, m.IdleSpeedByCoolant, 4, "=", 90, 91, "910"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    f_->TabSet1->SetTabIndex(c.page);
+    c.words[2] = static_cast<int16_t>(c.before);
+    c.words[3] = static_cast<int16_t>(c.before);
+    c.grid->SetFocus();
+    c.grid->SetSelection(TGridRect{2, 0, 3, 0});
+    ui::SimulateKey(f_, c.key);
+    EXPECT_EQ(c.words[2], c.after);
+    EXPECT_EQ(c.words[3], c.after);
+    EXPECT_EQ(c.grid->Cells(3, 0), c.text);
+  }
+  // Only the table with the focus shows its selection.
+  EXPECT_TRUE(f_->idlerpm_table->DrawSelection());
+  EXPECT_FALSE(f_->airign_table->DrawSelection());
+
+  // "C" interpolates the run after the question, in the record's units.
+  f_->TabSet1->SetTabIndex(4);
+  for (int i = 0; i < 14; ++i) m.IdleSpeedByCoolant[i] = static_cast<int16_t>(i == 4 ? 120 : 80);
+  f_->idlerpm_table->SetFocus();
+  f_->idlerpm_table->SetSelection(TGridRect{0, 0, 4, 0});
+  script.Answer(mrOk);
+  ui::SimulateKey(f_, "C");
+  EXPECT_EQ(script.Last().Text, "Interpolate row\rPart of the map will be overwritten, Continue?");
+  const int expected[5] = {80, 90, 100, 110, 120};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(m.IdleSpeedByCoolant[i], expected[i]);
+  EXPECT_EQ(f_->idlerpm_table->Cells(1, 0), "900");
+}
+
+TEST_F(MainEditing, TableClicksShowTheSpeedSiteAndEditsRedrawAVisibleGraph) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  for (int i = 0; i < 33; ++i) MapSlots[1].SpeedSites[i] = static_cast<int16_t>(500 * (i + 1));
+  MapSlots[1].HardRevLimit = 6000;
+  ui::SimulateKey(f_, "F3");
+  const TRect cell = f_->ignitiontable->CellRect(5, 3);
+  ui::SimulateClick(f_->ignitiontable, cell.Left + 3, cell.Top + 3);
+  EXPECT_EQ(f_->info_panel->Caption(), "Speed site : 3 (2000 - 2500 rpm)");
+
+  Graph->Show();
+  f_->ignitiontable->SetFocus();
+  ui::SimulateKey(f_, "=");
+  EXPECT_EQ(Graph->Series1->NumXValues(), 16);
+  EXPECT_EQ(Graph->Series1->NumZValues(), 14);  // 6000 div 500 + 2
+  Settings.SpeedSiteStep = 100;
+  ui::SimulateKey(f_, "=");
+  EXPECT_EQ(Graph->Series1->NumZValues(), 32);
 }
 
 TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {

@@ -4,7 +4,16 @@
 
 #include "app/ProgramWindowsFixture.h"
 
+#include "chart/Chart.h"
+#include "chart/Graphs.h"
+#include "chart/TeeSurfa.h"
 #include "config/Additonl.h"
+#include "config/Align.h"
+#include "controls/AdvSpin.h"
+#include "ecu/IgnAlign.h"
+#include "logger/logger.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "config/LoadSiteAdjU.h"
 #include "config/SelectMap.h"
 #include "config/SiteEditing.h"
@@ -131,6 +140,48 @@ TEST_F(MainMenus, MapTransfersAreRefusedWithoutTheLink) {
   ASSERT_EQ(script.Shown().size(), 2u);
   for (const ui::DialogRequest& shown : script.Shown()) EXPECT_EQ(shown.Text, kEcuNotConnected);
   EXPECT_EQ(f_->ReadECUdata1->ShortCut(), TextToShortCut("Ctrl+R"));
+}
+
+TEST_F(MainMenus, GraphLoggerAndSensorCommandsPrepareTheirWindows) {
+  MapSlots[1].HardRevLimit = 7000;
+  Settings.SpeedSiteStep = 1000;
+  Item("Plotgraph1")->Click();
+  EXPECT_TRUE(Graph->Visible());
+  EXPECT_EQ(Graph->Chart1->Title()->Text()->Text(), "Ignition Map\r\n");
+  EXPECT_EQ(Graph->Chart1->DepthAxis()->Title()->Caption(), "Load site");
+  EXPECT_EQ(Graph->Chart1->BottomAxis()->Title()->Caption(), "Speed Site");
+  EXPECT_EQ(Graph->Chart1->LeftAxis()->Title()->Caption(), "Ignition Advance");
+  EXPECT_EQ(Graph->Series1->NumXValues(), 16);
+  EXPECT_EQ(Graph->Series1->NumZValues(), 9);  // 7000 div 1000 + 2
+  Settings.SpeedSiteStep = 2000;
+  Item("Plotgraph1")->Click();
+  EXPECT_EQ(Graph->Series1->NumZValues(), 8);  // 5, raised to the smallest surface
+
+  Item("DataLogger1")->Click();
+  EXPECT_EQ(LoggerForm->LoggerBook->ActivePage(), "Logger");
+  EXPECT_EQ(LoggerForm->TabSet->TabIndex(), LoggerForm->LoggerBook->PageIndex());
+  EXPECT_EQ(LoggerForm->Caption(), "Data Logger");
+
+  ui::DialogScript script;
+  script.AnswerForm([](TForm& form) {
+    form.SetModalResult(mrCancel);
+    EXPECT_EQ(Alignment->Caption(), "Throttle position sensor setup");
+    EXPECT_EQ(Alignment->sensorbox->Caption(), "Throttle-pot number");
+    const AnsiString info = Alignment->alignment_info->Text();
+    EXPECT_NE(info.find("Ensure that the throttle has full travel and the pot is operating correctly"),
+              AnsiString::npos);
+    EXPECT_NE(info.find("Select OK to proceed"), AnsiString::npos);
+  });
+  Item("ThrottlePositionSensor2")->Click();
+  EXPECT_EQ(script.Count(ui::DialogKind::ModalForm), 1);
+
+  // Without a port the poll cannot go out; the fields are disabled before it is sent.
+  try {
+    Item("Ignitionalignment1")->Click();
+  } catch (const Exception&) {
+  }
+  EXPECT_FALSE(IgnAlignForm->ReferenceAdvance->Enabled());
+  EXPECT_FALSE(IgnAlignForm->LockAdvance->Enabled());
 }
 
 }  // namespace
