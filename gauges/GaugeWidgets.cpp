@@ -2,6 +2,7 @@
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
 #include "gauges/AbNumEdit.h"
+#include "gauges/AbRMeter.h"
 #include "gauges/AbSwitch.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
@@ -52,6 +53,18 @@ void RegisterAnalogWidgets() {
       .Bool("LogScale", &TAbAnalogGControl::LogScale, &TAbAnalogGControl::SetLogScale, false)
       .Object("BarSettings", &TAbBar::BarSettings)
       .Object("BevelOuter", &TAbBar::BevelOuter);
+  RegisterClass<TAbRMeter, TAbAnalogGControl>("TAbRMeter")
+      .Bool("LogScale", &TAbAnalogGControl::LogScale, &TAbAnalogGControl::SetLogScale, false)
+      .Bool("AutoSize", &TAbRMeter::AutoSize, &TAbRMeter::SetAutoSize, true)
+      .Object("ArrowSettings", &TAbRMeter::ArrowSettings)
+      .Object("FontUnit", &TAbRMeter::FontUnit)
+      .Object("BevelInner", &TAbRMeter::BevelInner)
+      .Object("BevelOuter", &TAbRMeter::BevelOuter)
+      .Set("Options", [](TAbRMeter* m) { return m->Options().Bits(); },
+           [](TAbRMeter* m, uint32_t v) { m->SetOptions(TRMeterOptions::FromBits(v)); },
+           {"opBevelInner", "opBevelOuter", "opName1", "opName2", "opOverflow", "opLimit", "opSector", "opUnit"}, 0xFF)
+      .Object("ScaleSettings", &TAbRMeter::ScaleSettings);
+  RegisterClass<TAb270Meter, TAbRMeter>("TAb270Meter");
 }
 
 }  // namespace

@@ -1,0 +1,175 @@
+// The round meter: layout, needle angle, sectors, alerts; and pictures of the gauges
+// (written when GAUGE_SHOTS names a folder) to look at.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "gauges/AbBar.h"
+#include "gauges/AbLED.h"
+#include "gauges/AbNumEdit.h"
+#include "gauges/AbRMeter.h"
+#include "gauges/AbSwitch.h"
+#include "gauges/GaugeClasses.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Simulate.h"
+
+namespace {
+
+class MeterTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Application->Initialize();
+    RegisterGaugeClasses();
+  }
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetClientSize(700, 500);
+  }
+  void TearDown() override { abflash::Reset(); }
+  TAb270Meter* Speedo() {
+    auto* m = new TAb270Meter(form.get());
+    m->SetParent(form.get());
+    m->SetLeft(10);
+    m->SetTop(10);
+    m->SignalSettings()->SetValueTo(140);
+    m->SignalSettings()->SetValueUnit("mph");
+    m->ScaleSettings()->SetSteps(14);
+    m->ArrowSettings()->SetShape(5);
+    return m;
+  }
+  std::unique_ptr<TForm> form;
+  TBitmap shot;
+};
+
+TEST_F(MeterTest, NeedlePointsAtStartPlusRangeTimesPerMille) {
+  TAb270Meter* m = Speedo();
+  m->SetOptions(TRMeterOptions{TRMeterOption::opBevelOuter});  // a bare dial: no sectors or unit
+  m->MinMax()->SetMinVisible(false);
+  m->MinMax()->SetMaxVisible(false);
+  EXPECT_NE(m->Width(), 252);  // sized by its layout
+  struct {
+    float value;
+    double angle;
+  } cases[] = {{0, 225}, {35, 292.5}, {70, 360}, {140, 495}, {200, 495}};
+  for (auto& c : cases) {
+    m->SetValue(c.value);
+    EXPECT_DOUBLE_EQ(m->NeedleAngle(), c.angle) << c.value;
+    ui::GrabControl(m, shot);
+    const TPoint pivot = m->Needle()[1];
+    const double r = m->NeedleRect().Width() / 2.0, a = c.angle * M_PI / 180;
+    auto at = [&](double dist, double turn) {
+      return shot.Canvas()->Pixel(pivot.x + AbRound(std::sin(a + turn) * dist),
+                                  pivot.y - AbRound(std::cos(a + turn) * dist));
+    };
+    EXPECT_EQ(at(r * 0.6, 0), clLime) << c.value;
+    EXPECT_NE(at(r * 0.6, M_PI / 2), clLime) << c.value;
+  }
+}
+
+TEST_F(MeterTest, OverflowBlinksTheNeedleAtTheScaleEnd) {
+  TAb270Meter* m = Speedo();
+  m->SetValue(150);
+  EXPECT_TRUE(m->Blinking());
+  EXPECT_TRUE(abflash::IsClient(m));
+  EXPECT_EQ(m->PPT(), 1000);
+  m->Perform(WM_FLASH, 0, 1);
+  EXPECT_EQ(m->AlertColor(), clRed);
+  m->Perform(WM_FLASH, 0, 0);
+  EXPECT_EQ(m->AlertColor(), clYellow);
+  m->SetValue(60);  // back in range, and below the upper limit of 90
+  m->SetLimitUpper(130);
+  EXPECT_FALSE(m->Blinking());
+  EXPECT_FALSE(abflash::IsClient(m));
+}
+
+TEST_F(MeterTest, SectorRingColoursItsSpanOnly) {
+  TAb270Meter* m = Speedo();
+  m->SetValue(0);
+  m->MinMax()->SetMinVisible(false);  // the marks take sector colours too
+  m->MinMax()->SetMaxVisible(false);
+  TSectorSettings* s = m->SectorSettings();
+  for (int k = 1; k <= 3; ++k) s->SetSectorColor(k, clWhite);
+  s->SetSectorFrom(3, 500);
+  s->SetSectorTo(3, 1000);
+  s->SetSectorColor(3, clAqua);
+  s->SetSectorFrom(1, 0);
+  s->SetSectorTo(1, 3);  // 4 or less: not drawn
+  s->SetSectorColor(1, clFuchsia);
+  ui::GrabControl(m, shot);
+  int aqua = 0, fuchsia = 0, aquaLeft = 0;
+  const int cx = m->Needle()[1].x;
+  for (int y = 0; y < m->Height(); ++y)
+    for (int x = 0; x < m->Width(); ++x) {
+      const TColor p = shot.Canvas()->Pixel(x, y);
+      if (p == clAqua) ++aqua, aquaLeft += x < cx - 5;
+      if (p == clFuchsia) ++fuchsia;
+    }
+  EXPECT_GT(aqua, 100);       // the upper half of the range: from 12 o'clock clockwise
+  EXPECT_EQ(aquaLeft, 0);
+  EXPECT_EQ(fuchsia, 0);
+}
+
+TEST_F(MeterTest, NeedleShapesAndTinyDials) {
+  for (int shape : {0, 1, 3, 6, 9}) {
+    const auto n = TAbRMeter::BuildNeedle(shape, 200);
+    const int count = n[0].x & 0xFF;
+    EXPECT_EQ(static_cast<int>(n.size()), count + 1) << shape;
+    EXPECT_EQ(n[1], TPoint(100, 100));
+  }
+  EXPECT_EQ(TAbRMeter::BuildNeedle(9, 200), TAbRMeter::BuildNeedle(0, 200));
+  TAb270Meter* m = Speedo();
+  m->SetAutoSize(false);
+  m->SetBounds(10, 10, 40, 40);
+  m->SetOptions(TRMeterOptions{TRMeterOption::opBevelOuter, TRMeterOption::opBevelInner, TRMeterOption::opName1,
+                               TRMeterOption::opName2});
+  ui::GrabControl(m, shot);
+  EXPECT_TRUE(m->TooSmall());
+  m->SetValue(33);
+  m->Perform(WM_FLASH, 0, 1);  // nothing to draw, nothing breaks
+}
+
+// Pictures of the gauges for a look by eye: GAUGE_SHOTS=<folder>.
+TEST_F(MeterTest, Pictures) {
+  const char* dir = std::getenv("GAUGE_SHOTS");
+  if (dir == nullptr) GTEST_SKIP() << "GAUGE_SHOTS not set";
+  TAb270Meter* m = Speedo();
+  m->ArrowSettings()->SetShape(3);
+  m->SetOptions(TRMeterOptions{TRMeterOption::opSector, TRMeterOption::opUnit});
+  TSectorSettings* s = m->SectorSettings();
+  for (int k : {1, 2}) s->SetSectorTo(k, 0);
+  s->SetSectorFrom(3, 700);
+  s->SetSectorTo(3, 1000);
+  s->SetSectorColor(3, clAqua);
+  m->SetValue(30);
+  m->SetValue(80);
+  m->SetValue(57);
+  auto* full = new TAb270Meter(form.get());
+  full->SetParent(form.get());
+  full->SetLeft(260);
+  full->SetTop(10);
+  full->SetValue(95);
+  auto* led = new TAbLED(form.get());
+  led->SetParent(form.get());
+  led->SetBounds(10, 300, 72, 26);
+  led->SetCaption("Rec");
+  led->LED()->SetColorOn(clRed);
+  led->SetChecked(true);
+  auto* sw = new TAbToggleSwitch(form.get());
+  sw->SetParent(form.get());
+  sw->SetBounds(100, 300, 25, 57);
+  sw->SetTextOn("On");
+  sw->SetTextOff("Off");
+  auto* bar = new TAbBar(form.get());
+  bar->SetParent(form.get());
+  bar->SetBounds(150, 300, 164, 28);
+  bar->SetValue(63);
+  auto* spin = new TAbNumSpin(form.get());
+  spin->SetParent(form.get());
+  spin->SetBounds(150, 340, 80, 22);
+  spin->SetValue(12.5);
+  form->Show();
+  ui::GrabToPng(form.get(), AnsiString(dir) + "/gauges.png");
+}
+
+}  // namespace
