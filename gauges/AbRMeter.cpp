@@ -341,4 +341,5 @@ TAb270Meter::TAb270Meter(TComponent* AOwner) : TAbRMeter(AOwner) {
   DialKind = 1;
   SetBounds(Left(), Top(), 252, 252);
   ScaleSettings()->SetSteps(10);
+  ParamChange();  // lays out a control made in code; one read from a resource does it when loaded
 }

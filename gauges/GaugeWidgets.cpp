@@ -4,6 +4,8 @@
 #include "gauges/AbNumEdit.h"
 #include "gauges/AbRMeter.h"
 #include "gauges/AbSwitch.h"
+#include "gauges/AbVMeter.h"
+#include "gauges/AbValInd.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
 
@@ -65,6 +67,39 @@ void RegisterAnalogWidgets() {
            {"opBevelInner", "opBevelOuter", "opName1", "opName2", "opOverflow", "opLimit", "opSector", "opUnit"}, 0xFF)
       .Object("ScaleSettings", &TAbRMeter::ScaleSettings);
   RegisterClass<TAb270Meter, TAbRMeter>("TAb270Meter");
+  RegisterClass<TAbVMeter, TAbAnalogGControl>("TAbVMeter")
+      .Bool("LogScale", &TAbAnalogGControl::LogScale, &TAbAnalogGControl::SetLogScale, false)
+      .Bool("AutoSize", &TAbVMeter::AutoSize, &TAbVMeter::SetAutoSize, true)
+      .Object("FontValue", &TAbVMeter::FontValue)
+      .Object("BevelInner", &TAbVMeter::BevelInner)
+      .Object("BevelOuter", &TAbVMeter::BevelOuter)
+      .Object("BevelValue", &TAbVMeter::BevelValue)
+      .Set("Options", [](TAbVMeter* m) { return m->Options().Bits(); },
+           [](TAbVMeter* m, uint32_t v) { m->SetOptions(TVMeterOptions::FromBits(v)); },
+           {"opBevelInner", "opBevelOuter", "opValue", "opName1", "opName2", "opOverflow", "opLimit", "opSector",
+            "opUnit"},
+           511)
+      .Object("ScaleSettings", &TAbVMeter::ScaleSettings);
+  RegisterClass<TAbValueInd, TAbAnalogGControl>("TAbValueInd")
+      .Bool("AutoSize", &TAbValueInd::AutoSize, &TAbValueInd::SetAutoSize, true)
+      .Object("FontValue", &TAbValueInd::FontValue)
+      .Object("BevelInner", &TAbValueInd::BevelInner)
+      .Object("BevelOuter", &TAbValueInd::BevelOuter)
+      .Object("BevelValue", &TAbValueInd::BevelValue)
+      .Set("Options", [](TAbValueInd* m) { return m->Options().Bits(); },
+           [](TAbValueInd* m, uint32_t v) { m->SetOptions(TValueIndOptions::FromBits(v)); },
+           {"opBevelInner", "opBevelOuter", "opName1", "opName2", "opUnit"}, 28);
+  RegisterClass<TAbHBar, TAbAnalogGControl>("TAbHBar")
+      .Bool("LogScale", &TAbAnalogGControl::LogScale, &TAbAnalogGControl::SetLogScale, false)
+      .Bool("AutoSize", &TAbHBar::AutoSize, &TAbHBar::SetAutoSize, true)
+      .Object("FontValue", &TAbHBar::FontValue)
+      .Object("BarSettings", &TAbHBar::BarSettings)
+      .Object("BevelInner", &TAbHBar::BevelInner)
+      .Object("BevelOuter", &TAbHBar::BevelOuter)
+      .Object("BevelValue", &TAbHBar::BevelValue)
+      .Set("Options", [](TAbHBar* m) { return m->Options().Bits(); },
+           [](TAbHBar* m, uint32_t v) { m->SetOptions(THBarOptions::FromBits(v)); },
+           {"opBevelInner", "opBevelOuter", "opValue", "opName1", "opName2", "opOverflow", "opUnit"}, 124);
 }
 
 }  // namespace

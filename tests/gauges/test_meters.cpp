@@ -10,6 +10,8 @@
 #include "gauges/AbNumEdit.h"
 #include "gauges/AbRMeter.h"
 #include "gauges/AbSwitch.h"
+#include "gauges/AbVMeter.h"
+#include "gauges/AbValInd.h"
 #include "gauges/GaugeClasses.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Simulate.h"
@@ -129,6 +131,94 @@ TEST_F(MeterTest, NeedleShapesAndTinyDials) {
   m->Perform(WM_FLASH, 0, 1);  // nothing to draw, nothing breaks
 }
 
+TEST_F(MeterTest, LinearPointerAtMinMidMaxAndUprightSectorBars) {
+  auto* m = new TAbVMeter(form.get());
+  m->SetParent(form.get());
+  m->SetLeft(10);
+  m->SetTop(10);
+  m->SignalSettings()->SetValueFrom(-250);
+  m->SignalSettings()->SetValueTo(250);
+  m->SetLimitUpper(1000);
+  m->SetLimitLower(-1000);
+  ui::GrabControl(m, shot);
+  int y[3];
+  const float values[3] = {-250, 0, 250};
+  for (int i = 0; i < 3; ++i) {
+    m->SetValue(values[i]);
+    ui::GrabControl(m, shot);
+    y[i] = m->PointerOnCanvas()[2].y;  // the tip
+    EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, y[i]), clLime) << values[i];
+  }
+  EXPECT_GT(y[0], y[1]);  // higher values stand higher
+  EXPECT_GT(y[1], y[2]);
+  EXPECT_LE(std::abs((y[0] + y[2]) / 2 - y[1]), 1);
+  // The sector bars stand upright beside the scale: sector 1 (yellow) at the bottom.
+  int yellowTop = 9999, redBottom = -1;
+  for (int yy = 0; yy < m->Height(); ++yy)
+    for (int xx = 0; xx < m->Width(); ++xx) {
+      const TColor p = shot.Canvas()->Pixel(xx, yy);
+      if (p == clYellow) yellowTop = std::min(yellowTop, yy);
+      if (p == clRed) redBottom = std::max(redBottom, yy);
+    }
+  EXPECT_GT(yellowTop, redBottom);
+}
+
+TEST_F(MeterTest, LinearMeterBlinksOnAPassedLimitWithOnlyTheLimitOption) {
+  auto* m = new TAbVMeter(form.get());
+  m->SetParent(form.get());
+  m->SetOptions(TVMeterOptions{TVMeterOption::opBevelInner, TVMeterOption::opBevelOuter, TVMeterOption::opLimit,
+                               TVMeterOption::opUnit});
+  m->SetValue(50);
+  EXPECT_FALSE(m->Blinking());
+  m->SetValue(95);  // above the upper limit of 90
+  EXPECT_TRUE(m->Blinking());
+  EXPECT_TRUE(abflash::IsClient(m));
+  ui::GrabControl(m, shot);
+  m->Perform(WM_FLASH, 0, 0);
+  EXPECT_EQ(m->AlertColor(), clYellow);
+  ui::GrabControl(m, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, m->PointerOnCanvas()[2].y), clYellow);
+  m->SetValue(50);
+  EXPECT_FALSE(m->Blinking());
+  EXPECT_FALSE(abflash::IsClient(m));
+}
+
+TEST_F(MeterTest, ValueIndicatorShowsFormattedTextsAndNeverShrinks) {
+  auto* v = new TAbValueInd(form.get());
+  v->SetParent(form.get());
+  struct {
+    const char* format;
+    float value;
+    const char* text;
+  } cases[] = {{"##0.0", 37.24f, "37.2"}, {"0.00", 5, "5.00"}, {"#0", -3.6f, "-4"}, {"0.0;-0.00", -1.5f, "-1.50"}};
+  for (auto& c : cases) {
+    v->SignalSettings()->SetValueFormat(c.format);
+    v->SetValue(c.value);
+    EXPECT_EQ(v->ValueText(), c.text) << c.format;
+  }
+  v->SetAutoSize(false);
+  v->SetBounds(0, 0, 200, 100);
+  v->SignalSettings()->SetValueFormat("0");
+  EXPECT_EQ(v->Width(), 200);
+  EXPECT_EQ(v->Height(), 100);
+}
+
+TEST_F(MeterTest, HorizontalBarBlinksTheArrowOfTheSidePassed) {
+  auto* h = new TAbHBar(form.get());
+  h->SetParent(form.get());
+  h->SetValue(-20);
+  EXPECT_TRUE(h->Underflow());
+  EXPECT_TRUE(abflash::IsClient(h));
+  h->Perform(WM_FLASH, 0, 1);
+  EXPECT_EQ(h->UnderflowArrowColor(), clRed);
+  EXPECT_EQ(h->OverflowArrowColor(), clBtnFace);
+  h->Perform(WM_FLASH, 0, 0);
+  EXPECT_EQ(h->UnderflowArrowColor(), clYellow);
+  h->SetValue(50);
+  EXPECT_FALSE(abflash::IsClient(h));
+  EXPECT_EQ(h->UnderflowArrowColor(), clBtnFace);
+}
+
 // Pictures of the gauges for a look by eye: GAUGE_SHOTS=<folder>.
 TEST_F(MeterTest, Pictures) {
   const char* dir = std::getenv("GAUGE_SHOTS");
@@ -168,6 +258,28 @@ TEST_F(MeterTest, Pictures) {
   spin->SetParent(form.get());
   spin->SetBounds(150, 340, 80, 22);
   spin->SetValue(12.5);
+  auto* vm = new TAbVMeter(form.get());
+  vm->SetParent(form.get());
+  vm->SetLeft(520);
+  vm->SetTop(10);
+  vm->SignalSettings()->SetValueFrom(-250);
+  vm->SignalSettings()->SetValueTo(250);
+  vm->SignalSettings()->SetValueUnit("%");
+  vm->SetValue(-40);
+  vm->SetValue(120);
+  vm->SetValue(60);
+  auto* vi = new TAbValueInd(form.get());
+  vi->SetParent(form.get());
+  vi->SetLeft(10);
+  vi->SetTop(380);
+  vi->SetValue(37.5f);
+  auto* hb = new TAbHBar(form.get());
+  hb->SetParent(form.get());
+  hb->SetLeft(150);
+  hb->SetTop(380);
+  hb->SetValue(20);
+  hb->SetValue(80);
+  hb->SetValue(45);
   form->Show();
   ui::GrabToPng(form.get(), AnsiString(dir) + "/gauges.png");
 }
