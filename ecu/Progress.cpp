@@ -12,6 +12,7 @@
 #include "platform/stdctrls/ComCtrls.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/ui/Dialogs.h"
 #include "serial/AdPort.h"
 #include "serial/AdTickTimer.h"
@@ -20,8 +21,9 @@ TCommsProgress* CommsProgress = nullptr;
 
 namespace {
 
-// The link watchdog's time: 18 ticks of 55 ms without a live packet.
-constexpr auto kLinkLostTime = std::chrono::milliseconds(18 * 55);
+// How long the ECU may stay silent after the last programmed bank before the programming
+// counts as failed: it writes the bank and then resumes its live packets.
+constexpr auto kAnswerAfterProgramming = std::chrono::seconds(5);
 // Progress steps of one programmed bank: the image sections and the time stamp.
 constexpr int kProgramSteps = 60;
 constexpr size_t kNameSize = 32;
@@ -196,23 +198,38 @@ void TCommsProgress::ProgramMaps() {
   Panel1->Hide();
   ComboBox1->SetEnabled(false);
   ok->SetEnabled(false);
-  // The link was up when the command started; from here on a live packet has to come
-  // within the watchdog time, since the re-arms below keep the watchdog itself quiet.
-  NoteLivePackets();
-  liveAt_ = std::chrono::steady_clock::now();
-  bool programmed = link_ != nullptr && port_ != nullptr;
+  // The ECU may stay silent while it writes a bank, so nothing is expected of it until
+  // the last bank is through; only the line itself failing ends the programming early.
   const int count = MapReadRemaining;
-  for (int i = 0; programmed && i < count; ++i) {
+  const int first = MapReadNumber;
+  bool lineOk = link_ != nullptr && port_ != nullptr;
+  int done = 0;
+  for (; lineOk && done < count; ++done) {
     UpdateMapProgress();
-    programmed = SendMap(MapReadNumber);
-    if (programmed) ++MapReadNumber;
+    try {
+      lineOk = SendMap(MapReadNumber);
+    } catch (const Exception&) {
+      lineOk = false;  // the port refused the bytes: the line is gone
+    }
+    if (!lineOk) break;
+    ++MapReadNumber;
   }
+  // Everything is on the line: the ECU shows it is running again by its live packets.
+  const bool answered = lineOk && WaitForLivePacket();
   ok->SetEnabled(true);
   if (ok->Visible()) SetActiveControl(ok);
   cancel->SetEnabled(false);
-  SetCaption(programmed ? kProgramComplete : kProgramFailed);
+  SetCaption(answered ? kProgramComplete : kProgramFailed);
   Tag = 0;
-  if (!programmed) MessageDlg(kProgramLinkLost, mtError, {mbOK});
+  if (answered) return;
+  if (!lineOk) {
+    AnsiString missing;
+    for (int i = done; i < count; ++i) missing += (missing.empty() ? "map " : ", map ") + IntToStr(first + i);
+    MessageDlg(AnsiString(kProgramLineLost) + missing + "\rCheck the connection and program them again.", mtError,
+               {mbOK});
+  } else {
+    MessageDlg(kProgramNoAnswer, mtError, {mbOK});
+  }
 }
 
 bool TCommsProgress::SendMap(int bank) {
@@ -245,27 +262,18 @@ bool TCommsProgress::SendMap(int bank) {
   map_gauge->StepBy(1);
   if (!WaitCommsFree()) return false;
   map_gauge->SetPosition(map_gauge->Max());
-  // The bank counts as programmed only when the ECU is still heard from after it.
-  return WaitForLivePacket();
+  return true;
 }
 
-void TCommsProgress::NoteLivePackets() {
-  const int64_t seen = int64_t{PacketCountsA[0]} + PacketCountsA[1] + PacketCountsB[0] + PacketCountsB[1];
-  if (seen != liveSeen_) {
-    liveSeen_ = seen;
-    liveAt_ = std::chrono::steady_clock::now();
-  }
+int64_t TCommsProgress::LivePacketsSeen() const {
+  return int64_t{PacketCountsA[0]} + PacketCountsA[1];
 }
 
-bool TCommsProgress::LinkAlive() {
-  if (port_ == nullptr || !port_->Open()) return false;
-  NoteLivePackets();
-  return std::chrono::steady_clock::now() - liveAt_ <= kLinkLostTime;
-}
+bool TCommsProgress::LineUsable() const { return port_ != nullptr && port_->Open() && !port_->LineLost(); }
 
 bool TCommsProgress::WaitCommsFree() {
   for (;;) {
-    if (!LinkAlive()) return false;
+    if (!LineUsable()) return false;
     if (port_->OutputBytesPending() == 0) return true;
     const uint32_t pumped = PumpOneMessage();
     if (pumped == kQuitMessage) return false;
@@ -274,10 +282,11 @@ bool TCommsProgress::WaitCommsFree() {
 }
 
 bool TCommsProgress::WaitForLivePacket() {
-  const int64_t before = liveSeen_;
+  const int64_t before = LivePacketsSeen();
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerAfterProgramming;
   for (;;) {
-    if (!LinkAlive()) return false;
-    if (liveSeen_ != before) return true;
+    if (LivePacketsSeen() != before) return true;
+    if (!LineUsable() || std::chrono::steady_clock::now() > deadline) return false;
     const uint32_t pumped = PumpOneMessage();
     if (pumped == kQuitMessage) return false;
     if (pumped == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -66,13 +66,14 @@ class TCommsProgress : public TForm {
   void cancelClick(TObject* Sender);
 
   void UpdateMapProgress();
-  // Programs slot `bank` into ECU bank `bank`; false when the ECU stopped answering or the
-  // port closed on the way.
+  // Programs slot `bank` into ECU bank `bank`; false when the line failed (hang-up,
+  // write error) or the port closed on the way.
   bool SendMap(int bank);
   // Stores a received bank into slot `bank` and refreshes the tables.
   void ImportMap(int bank, const ecu::MapImage& image);
-  // Waits for an empty output buffer, handling messages meanwhile; false when the link
-  // counts as lost (no live packet within the watchdog time) or the port closed.
+  // Waits until every byte written has left on the line (the output buffer and the
+  // device's queue are empty), handling messages meanwhile; false when the line failed or
+  // the port closed.
   bool WaitCommsFree();
 
   // The packet handler's calls, through the main window.
@@ -83,14 +84,13 @@ class TCommsProgress : public TForm {
 
  private:
   void ProgramMaps();
-  bool LinkAlive();
-  void NoteLivePackets();
+  bool LineUsable() const;
+  int64_t LivePacketsSeen() const;
+  // After the last bank: true when a live packet comes within a few seconds.
   bool WaitForLivePacket();
 
   ecu::PacketHost* link_ = nullptr;
   TApdCustomComPort* port_ = nullptr;
-  int64_t liveSeen_ = -1;
-  std::chrono::steady_clock::time_point liveAt_{};
 };
 
 extern TCommsProgress* CommsProgress;
@@ -112,6 +112,10 @@ inline constexpr const char* kMapsEmpty = "One or more maps are EMPTY!\rContinue
 inline constexpr const char* kReadComplete = "Read ECU - COMPLETE";
 inline constexpr const char* kProgramComplete = "Program ECU - COMPLETE";
 inline constexpr const char* kProgramFailed = "Program ECU - FAILED";
-inline constexpr const char* kProgramLinkLost =
-    "The ECU stopped answering while the maps were programmed.  Check the connection and program the maps again.";
+// Followed by the maps not written ("map 2, map 3") and what to do.
+inline constexpr const char* kProgramLineLost =
+    "The connection to the ECU was lost while the maps were programmed.\rNot programmed: ";
+inline constexpr const char* kProgramNoAnswer =
+    "The ECU did not answer after it was programmed.\rCheck the connection and read the maps back to see what "
+    "the ECU holds.";
 inline constexpr const char* kCommunicationProblems = "Communication problems";

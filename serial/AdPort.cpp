@@ -345,7 +345,13 @@ void TApdCustomComPort::RemoveAllTriggers() {
   dispatcher_->SetAvailLevel(avail_level_);
 }
 
-int TApdCustomComPort::OutputBytesPending() { return state_ == 2 ? dispatcher_->OutBuffUsed() : 0; }
+int TApdCustomComPort::OutputBytesPending() {
+  // The program's buffer and what the device has yet to put on the line: 0 means the
+  // bytes have left.
+  return state_ == 2 ? dispatcher_->OutBuffUsed() + dispatcher_->DeviceOutputQueued() : 0;
+}
+
+bool TApdCustomComPort::LineLost() const { return state_ == 2 && dispatcher_->LineLost(); }
 
 uint16_t TApdCustomComPort::OutputSpaceFree() {
   return state_ == 2 ? static_cast<uint16_t>(dispatcher_->OutBuffFree()) : out_size_;

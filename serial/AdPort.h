@@ -146,8 +146,11 @@ class TApdCustomComPort : public TApdBaseComponent {
   uint16_t AddDataTrigger(const AnsiString& Data, bool IgnoreCase);
   void RemoveTrigger(uint16_t Handle);
   void RemoveAllTriggers();
+  // Bytes written and not yet sent on the line: the output buffer and the device's queue.
   int OutputBytesPending();
   uint16_t OutputSpaceFree();
+  // True once the open port's device went away or failed a write (unplugged, hung up).
+  bool LineLost() const;
   int GetLineError();
   bool CheckLineBreak();
   // Modem lines in the high nibble, changed-since-last-read in the low nibble.

@@ -123,6 +123,12 @@ TLineState TApdPortDispatcher::Line() const {
   return line_;
 }
 
+int TApdPortDispatcher::DeviceOutputQueued() {
+  os::QueueCounts counts;
+  if (device_.GetQueueCounts(counts) != os::SerialError::None) return 0;
+  return static_cast<int>(std::min<std::size_t>(counts.output, 1 << 30));
+}
+
 void TApdPortDispatcher::DrainOutput() {
   for (int i = 0; i < 5000 && OutBuffUsed() > 0 && !LineLost(); ++i) os::Sleep(2);
   // Let the UART's own queue go out too: 18 characters (36 when that is under 1 ms).

@@ -84,6 +84,7 @@ class TApdPortDispatcher : public TApdBaseDispatcher {
   bool DtrState() const { return dtr_state_; }
   bool RtsState() const { return rts_state_; }
   const AnsiString& DeviceName() const { return device_name_; }
+  int DeviceOutputQueued() override;
 
  protected:
   int DeviceRead(uint8_t* Buffer, int Size) override;

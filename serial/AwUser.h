@@ -91,6 +91,8 @@ class TApdBaseDispatcher {
   int InBuffFree() const;
   int OutBuffUsed() const;
   int OutBuffFree() const;
+  // Bytes the device itself still holds to send (its transmit queue), beyond the ring.
+  virtual int DeviceOutputQueued() { return 0; }
   int OutSize() const { return out_size_; }
   // Discards queued output (Input false) or buffered input (Input true).
   int PurgeBuffers(bool Input);

@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -203,6 +204,12 @@ SerialError SerialDevice::SetLine(const LineSettings& line) {
   const double rateError = std::abs(static_cast<double>(applied.baud) - line.baud) / line.baud;
   if (!sameFrame || !sameStop || rateError > 0.03)
     return Fail(SerialError::BadArgument, EINVAL);
+  {
+    // A start bit, the data, the parity bit and the stop bits go out for every byte.
+    const int bits = 1 + line.dataBits + (line.parity != Parity::None ? 1 : 0) + (line.stopBits == StopBits::One ? 1 : 2);
+    std::lock_guard<std::mutex> guard(lineModel_);
+    lineBytesPerSecond_ = static_cast<double>(line.baud) / bits;
+  }
   return Ok();
 }
 
@@ -296,6 +303,11 @@ SerialError SerialDevice::GetQueueCounts(QueueCounts& counts) {
   if (ioctl(fd_, TIOCOUTQ, &out) != 0) return FailFromErrno();
   counts.input = in > 0 ? static_cast<std::size_t>(in) : 0;
   counts.output = out > 0 ? static_cast<std::size_t>(out) : 0;
+  if (pseudoTerminal_) {
+    std::lock_guard<std::mutex> guard(lineModel_);
+    const double left = std::chrono::duration<double>(lineFreeAt_ - std::chrono::steady_clock::now()).count();
+    counts.output = left > 0 ? static_cast<std::size_t>(std::ceil(left * lineBytesPerSecond_)) : 0;
+  }
   return Ok();
 }
 
@@ -304,6 +316,10 @@ SerialError SerialDevice::Purge(bool input, bool output) {
   if (!input && !output) return Ok();
   const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
   if (tcflush(fd_, which) != 0) return FailFromErrno();
+  if (output) {
+    std::lock_guard<std::mutex> guard(lineModel_);
+    lineFreeAt_ = std::chrono::steady_clock::now();
+  }
   return Ok();
 }
 
@@ -356,6 +372,13 @@ long SerialDevice::Write(const void* data, std::size_t size) {
   for (;;) {
     const ssize_t n = ::write(fd_, data, size);
     if (n >= 0) {
+      if (pseudoTerminal_ && n > 0) {
+        std::lock_guard<std::mutex> guard(lineModel_);
+        const auto now = std::chrono::steady_clock::now();
+        const auto start = std::max(now, lineFreeAt_);
+        lineFreeAt_ = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                  std::chrono::duration<double>(static_cast<double>(n) / lineBytesPerSecond_));
+      }
       Ok();
       return static_cast<long>(n);
     }

@@ -5,8 +5,10 @@
 //
 // Operations report failure as a SerialError (never by exception), so that a driver can turn
 // them into its own result codes; Win32ErrorNumber gives the matching Windows error number.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "platform/os/Event.h"
@@ -99,6 +101,9 @@ class SerialDevice {
   // Line errors (kLine* bits) seen since the last call; 0 on devices that do not count them.
   std::uint32_t TakeLineErrors();
 
+  // On a pseudo-terminal, whose other end takes any amount at once, the output count is
+  // what a serial line at the set rate would still be sending of the bytes written, so a
+  // wait for an empty queue takes as long as on a real line.
   SerialError GetQueueCounts(QueueCounts& counts);
   // Discards received and/or unsent bytes in the system's queues.
   SerialError Purge(bool input, bool output);
@@ -142,6 +147,11 @@ class SerialDevice {
   int lastErrno_ = 0;
   bool hasLineCounters_ = true;
   bool pseudoTerminal_ = false;
+  // The modelled line of a pseudo-terminal: bits per byte at the set rate, and when the
+  // last byte written will have left.
+  mutable std::mutex lineModel_;
+  double lineBytesPerSecond_ = 1920;
+  std::chrono::steady_clock::time_point lineFreeAt_{};
   struct Counters {
     long rxOverflow = 0, overrun = 0, parity = 0, framing = 0, brk = 0;
   } counters_;

@@ -2,7 +2,9 @@
 // "Program MAP" from the Comms menu, the transfer window answered as a tuner answers it.
 // Reading every bank and programming it straight back must leave the ECU's banks as they
 // were, whatever the window shows in between.
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "app/Main.h"
@@ -144,6 +146,103 @@ TEST_F(MainMaps, ReadThenProgramLeavesEveryBankAsItWas) {
   ASSERT_TRUE(finished);
   EXPECT_EQ(caption, kProgramComplete);
   for (int b = 1; b <= 3; ++b) EXPECT_EQ(Differences(sim.BankBytes(b), banks_[b - 1]), std::vector<size_t>{}) << "bank " << b;
+}
+
+// The ECU streams on while it is programmed: the same result.
+TEST_F(MainMaps, ProgrammingWithTheStreamGoingOnCompletes) {
+  sim.SetPauseWhileProgrammed(false);
+  ASSERT_TRUE(LinkUp());
+  AnswerTransfer(true);
+  Menu("ReadECUdata1")->Click();
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  finished = false;
+  AnswerTransfer(false);
+  Menu("ProgramECU1")->Click();
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kProgramComplete);
+  EXPECT_EQ(Differences(sim.BankBytes(CurrentMap), banks_[CurrentMap - 1]), std::vector<size_t>{});
+}
+
+// The line paced at 19,200 baud as a real one: the window says COMPLETE only once every
+// bank has reached the ECU, and no sooner than the bytes can pass.
+TEST_F(MainMaps, CompleteComesNoEarlierThanTheLineAllows) {
+  ASSERT_TRUE(LinkUp());
+  AnswerTransfer(true);
+  Menu("ReadECUdata1")->Click();
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  for (int b = 1; b <= 3; ++b) MapSlots[b].IgnitionTable[1][1] = static_cast<int16_t>(20 + b);
+
+  sim.SetPacedBaud(19200);
+  finished = false;
+  std::vector<Bytes> atComplete;
+  const auto start = std::chrono::steady_clock::now();
+  script.AnswerForm([&](TForm&) {
+    TCommsProgress& w = *CommsProgress;
+    w.ComboBox1->SetItemIndex(1);
+    w.ComboBox1Change(w.ComboBox1);
+    w.ok->Click();  // programs all three banks before it returns
+    caption = w.Caption();
+    for (int b = 1; b <= 3; ++b) atComplete.push_back(sim.BankBytes(b));
+    finished = true;
+    w.ok->Click();
+  });
+  Menu("ProgramECU1")->Click();
+  Application->ProcessMessages();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kProgramComplete);
+  // Three times the command, the image and the time stamp, ten bits a byte.
+  EXPECT_GE(seconds, 3 * (4 + 6144 + 11) * 10 / 19200.0);
+  for (int b = 1; b <= 3; ++b) {
+    const ecu::MapImage image = ecu::EncodeMapImage(MapSlots[b]);
+    EXPECT_EQ(Differences(atComplete[static_cast<size_t>(b - 1)], Bytes(image.begin(), image.end())),
+              std::vector<size_t>{})
+        << "bank " << b;
+  }
+}
+
+// The adapter is pulled out while bank 2 goes over: the window reports failure and names
+// the maps that were not written; the ECU's banks 2 and 3 are as they were.
+TEST_F(MainMaps, HangUpDuringProgrammingNamesTheMapsNotWritten) {
+  ASSERT_TRUE(LinkUp());
+  AnswerTransfer(true);
+  Menu("ReadECUdata1")->Click();
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  for (int b = 1; b <= 3; ++b) MapSlots[b].IgnitionTable[1][1] = static_cast<int16_t>(30 + b);
+
+  sim.SetPacedBaud(19200);
+  std::thread unplug([this] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (sim.FramesReceived('*') < 2 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    sim.Stop();
+  });
+  finished = false;
+  script.AnswerForm([&](TForm&) {
+    TCommsProgress& w = *CommsProgress;
+    w.ComboBox1->SetItemIndex(1);
+    w.ComboBox1Change(w.ComboBox1);
+    w.ok->Click();
+    caption = w.Caption();
+    finished = true;
+    w.ok->Click();
+  });
+  script.Answer(mrOk);  // the failure message
+  Menu("ProgramECU1")->Click();
+  Application->ProcessMessages();
+  unplug.join();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kProgramFailed);
+  EXPECT_EQ(script.Last().Text, AnsiString(kProgramLineLost) + "map 2, map 3\rCheck the connection and program them again.");
+  EXPECT_EQ(Differences(sim.BankBytes(2), banks_[1]), std::vector<size_t>{});
+  EXPECT_EQ(Differences(sim.BankBytes(3), banks_[2]), std::vector<size_t>{});
+  // Bank 1 was written: its first ignition cell (speed and load site 0) holds 31 degrees.
+  EXPECT_EQ(sim.BankBytes(1)[288], static_cast<std::uint8_t>(2 * 31 + 120));
 }
 
 }  // namespace

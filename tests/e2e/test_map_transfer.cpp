@@ -175,6 +175,7 @@ TEST_F(MapProgram, ProgramsAChangedMapAndReadsItBackIdentical) {
   EXPECT_EQ(MapSlots[2].Source, 2);
 }
 
+// An ECU that takes the bytes but never speaks again.
 TEST_F(MapProgramLinkLost, IsReportedNotCompleted) {
   CurrentMap = 1;
   MapSlots[1] = *MarkedMap("lost", 5);
@@ -189,7 +190,7 @@ TEST_F(MapProgramLinkLost, IsReportedNotCompleted) {
   ProgramMapsIntoEcu(transfer, *comms);
   EXPECT_TRUE(finished);
   EXPECT_EQ(caption, kProgramFailed);
-  EXPECT_EQ(script.Last().Text, kProgramLinkLost);
+  EXPECT_EQ(script.Last().Text, kProgramNoAnswer);
   sim.SetPowered(true);
 }
 

@@ -561,8 +561,10 @@ void Ecu::Tick(std::uint64_t nowMs) {
     timersStarted_ = true;
     nextFastMs_ = nextSlowMs_ = nowMs;
   }
-  // The running firmware streams; the loader (any firmware stage) does not.
+  // The running firmware streams; the loader (any firmware stage) does not, nor (by
+  // choice) the firmware while it takes a map image.
   if (!streaming_ || firmwareStage_ != FirmwareStage::Idle) return;
+  if (pauseWhileProgrammed_ && mode_ == Mode::MapImage) return;
   if (nowMs >= nextFastMs_) {
     SendFast();
     nextFastMs_ += timing_.fastIntervalMs;

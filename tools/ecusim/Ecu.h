@@ -27,6 +27,8 @@
 //   only when all bytes have come, so a transfer that stops for 5 s leaves the bank as it
 //   was.
 //   Programming a bank unlocks locked maps (the PC warns that reprogramming unlocks).
+//   While the image comes in the live stream pauses (SetPauseWhileProgrammed, on by
+//   default), as an ECU busy writing its memory does; it resumes once the bank is written.
 //   The time-stamp frame ("$S" 00) sets the programmed date of the status packet.
 // - Map lock. Lock ("$S" 0A) stores PIN and message and locks (refused while locked);
 //   unlock ("$S" 80) with the right PIN unlocks, with a wrong one sets the wrong-code bit,
@@ -160,6 +162,8 @@ class Ecu {
   std::string TakeOutput();
 
   void SetStreaming(bool on) { streaming_ = on; }
+  // Whether the live stream pauses while a map image is received (default on).
+  void SetPauseWhileProgrammed(bool on) { pauseWhileProgrammed_ = on; }
   bool Streaming() const { return streaming_; }
   void SetPowered(bool on);
   bool Powered() const { return powered_; }
@@ -220,6 +224,7 @@ class Ecu {
   Counters counters_;
   std::string output_;
   bool streaming_ = true;
+  bool pauseWhileProgrammed_ = true;
   bool powered_ = true;
 
   Mode mode_ = Mode::Idle;

@@ -143,6 +143,10 @@ void PtyEcu::SetStreaming(bool on) {
   With([on](Ecu& e) { e.SetStreaming(on); });
 }
 
+void PtyEcu::SetPauseWhileProgrammed(bool on) {
+  With([on](Ecu& e) { e.SetPauseWhileProgrammed(on); });
+}
+
 void PtyEcu::SetPowered(bool on) {
   With([on](Ecu& e) { e.SetPowered(on); });
 }

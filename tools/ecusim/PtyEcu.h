@@ -49,6 +49,7 @@ class PtyEcu {
   Counters GetCounters();
   void SetStreaming(bool on);
   void SetPowered(bool on);
+  void SetPauseWhileProgrammed(bool on);
   // Paces the line at `baud` (8-N-1: ten bits a byte) in both directions, as a real
   // serial line would; 0 (the default) passes bytes as fast as the terminal takes them.
   void SetPacedBaud(std::uint32_t baud) { pacedBaud_.store(baud); }

@@ -208,6 +208,28 @@ TEST_F(SerialPty, QueueCountsAndPurge) {
   EXPECT_EQ(dev.Purge(true, true), SerialError::None);
 }
 
+TEST_F(SerialPty, OutputCountFollowsTheLineRate) {
+  // The terminal takes the bytes at once; the count is what a line at 9,600 baud (960
+  // bytes a second) would still be sending.
+  SerialDevice dev;
+  ASSERT_EQ(dev.Open(3), SerialError::None);
+  ASSERT_EQ(dev.SetLine({9600, 8, Parity::None, StopBits::One}), SerialError::None);
+  const std::string bytes(480, 'x');
+  ASSERT_EQ(dev.Write(bytes.data(), bytes.size()), 480);
+  os::QueueCounts counts;
+  ASSERT_EQ(dev.GetQueueCounts(counts), SerialError::None);
+  EXPECT_GT(counts.output, 400u);
+  EXPECT_LE(counts.output, 480u);
+  usleep(600000);  // more than the half second the bytes take
+  ASSERT_EQ(dev.GetQueueCounts(counts), SerialError::None);
+  EXPECT_EQ(counts.output, 0u);
+  // Purging the output empties the line at once.
+  ASSERT_EQ(dev.Write(bytes.data(), bytes.size()), 480);
+  ASSERT_EQ(dev.Purge(false, true), SerialError::None);
+  ASSERT_EQ(dev.GetQueueCounts(counts), SerialError::None);
+  EXPECT_EQ(counts.output, 0u);
+}
+
 TEST_F(SerialPty, SecondOpenIsRefusedAsInUse) {
   SerialDevice first, second;
   ASSERT_EQ(first.Open(3), SerialError::None);
