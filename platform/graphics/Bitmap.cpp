@@ -128,20 +128,20 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r) {
         if ((line[x] | 0xFF000000u) == (key | 0xFF000000u)) line[x] = 0;
     }
   }
+  gfx::EnsureSurface(*canvas);
   TCanvas::Impl& d = canvas->impl();
   std::optional<QPainter> own;
   QPainter* p = d.external;
   if (p) {
-    p->save();
+    gfx::PrepareExternal(*canvas);
   } else if (d.image) {
     own.emplace(d.image);
     p = &*own;
+    if (d.hasClip) p->setClipRegion(d.clip);
   } else {
     throw EInvalidOperation("Canvas does not allow drawing");
   }
-  if (d.hasClip) p->setClipRegion(d.clip);
   p->drawImage(gfx::ToQRect(r), src);
-  if (d.external) p->restore();
   if (canvas->OnChange) canvas->OnChange(canvas);
 }
 

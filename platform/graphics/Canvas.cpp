@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QHash>
 #include <QRawFont>
 #include <QTextLayout>
@@ -51,6 +52,52 @@ struct CanvasHold {
     if (!h) return;
     if (h->painter.isActive()) h->painter.end();
     h->on = nullptr;
+  }
+};
+
+struct CanvasState {
+  static void Preserving(TCanvas& c, const std::function<void()>& fn) {
+    TFont font;
+    TPen pen;
+    TBrush brush;
+    font.Assign(&c.font_);
+    pen.Assign(&c.pen_);
+    brush.Assign(&c.brush_);
+    const TPoint penPos = c.pen_pos_;
+    const TCopyMode copyMode = c.copy_mode_;
+    const unsigned textAlign = c.text_align_;
+    const int bkMode = c.bk_mode_override_;
+    const bool hasClip = c.impl_->hasClip;
+    const QRegion clip = c.impl_->clip;
+    auto restore = [&] {
+      c.font_.Assign(&font);
+      c.pen_.Assign(&pen);
+      c.brush_.Assign(&brush);
+      c.pen_pos_ = penPos;
+      c.copy_mode_ = copyMode;
+      c.text_align_ = textAlign;
+      c.bk_mode_override_ = bkMode;
+      c.impl_->hasClip = hasClip;
+      c.impl_->clip = clip;
+    };
+    // The run starts from a fresh canvas, as a paint does.
+    TPen freshPen;
+    TBrush freshBrush;
+    c.pen_.Assign(&freshPen);
+    c.brush_.Assign(&freshBrush);
+    c.pen_pos_ = {};
+    c.copy_mode_ = cmSrcCopy;
+    c.text_align_ = TA_LEFT | TA_TOP;
+    c.bk_mode_override_ = 0;
+    c.impl_->hasClip = false;
+    c.impl_->clip = QRegion();
+    try {
+      fn();
+    } catch (...) {
+      restore();
+      throw;
+    }
+    restore();
   }
 };
 
@@ -153,11 +200,41 @@ void AttachImage(TCanvas& canvas, QImage* image) {
   canvas.impl().external = nullptr;
 }
 
-void AttachPainter(TCanvas& canvas, QPainter* painter) {
+void AttachPainter(TCanvas& canvas, QPainter* painter, QSize size) {
   CanvasHold::Drop(canvas);
-  canvas.impl().external = painter;
-  canvas.impl().image = nullptr;
+  TCanvas::Impl& d = canvas.impl();
+  d.external = painter;
+  d.externalSize = painter ? size : QSize();
+  d.externalClipped = painter != nullptr;  // the first call sets the clip
+  d.image = nullptr;
 }
+
+void PrepareExternal(TCanvas& canvas) {
+  TCanvas::Impl& d = canvas.impl();
+  QPainter* p = d.external;
+  if (!p) return;
+  if (!p->worldTransform().isIdentity()) p->resetTransform();
+  if (p->compositionMode() != QPainter::CompositionMode_SourceOver)
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (p->renderHints() & (QPainter::Antialiasing | QPainter::TextAntialiasing))
+    p->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing, false);
+  if (d.hasClip || d.externalClipped) {
+    if (d.externalSize.isValid())
+      p->setClipRect(QRect(QPoint(0, 0), d.externalSize));
+    else
+      p->setClipping(false);
+    if (d.hasClip) p->setClipRegion(d.clip, Qt::IntersectClip);
+    d.externalClipped = d.hasClip;
+  }
+}
+
+void EnsureSurface(TCanvas& canvas) {
+  TCanvas::Impl& d = canvas.impl();
+  if (d.external || (d.image && !d.image->isNull()) || !d.needSurface) return;
+  d.needSurface();
+}
+
+void PreservingState(TCanvas& canvas, const std::function<void()>& fn) { CanvasState::Preserving(canvas, fn); }
 
 }  // namespace gfx
 
@@ -233,16 +310,61 @@ uint32_t QRgbOf(TColor c) {
   return static_cast<uint32_t>((GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb));
 }
 
+// The raster image under an external painter (a window's backing store while a control
+// paints straight into it), and where the canvas's origin lies in it. Empty when the
+// painter draws on something else (a printer) or through more than a translation.
+struct RasterTarget {
+  QImage* image = nullptr;
+  QPoint origin;
+  explicit operator bool() const { return image && !image->isNull(); }
+};
+
+RasterTarget RasterOf(const TCanvas::Impl& d) {
+  QPainter* p = d.external;
+  if (!p || !p->isActive()) return {};
+  if (!p->worldTransform().isIdentity()) p->resetTransform();
+  QPaintEngine* engine = p->paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  if (!device || device->devType() != QInternal::Image) return {};
+  const QTransform t = p->deviceTransform();
+  if (t.type() > QTransform::TxTranslate) return {};
+  return {static_cast<QImage*>(device), QPoint(qRound(t.dx()), qRound(t.dy()))};
+}
+
+// The canvas's own pixels in r (canvas coordinates) as an RGB32 image; pixels off the
+// surface read as black.
+QImage ReadSurface(TCanvas& c, const QRect& r) {
+  TCanvas::Impl& d = c.impl();
+  const QSize size(c.SurfaceSize().cx, c.SurfaceSize().cy);
+  QImage out(r.size(), QImage::Format_RGB32);
+  out.fill(Qt::black);
+  const QRect inside = r.intersected(QRect(QPoint(0, 0), size));
+  if (inside.isEmpty()) return out;
+  const QImage* from = d.image;
+  QPoint origin;
+  if (!from) {
+    const RasterTarget t = RasterOf(d);
+    if (!t) return out;
+    from = t.image;
+    origin = t.origin;
+  }
+  QPainter p(&out);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.drawImage(inside.topLeft() - r.topLeft(), *from, inside.translated(origin));
+  return out;
+}
+
 // Opens a painter on the canvas's surface for the length of one drawing call, or takes
 // the one the canvas holds open.
 class Painter {
  public:
   explicit Painter(TCanvas& c) {
+    gfx::EnsureSurface(c);
     TCanvas::Impl& d = c.impl();
     if (d.external) {
+      gfx::PrepareExternal(c);
       p_ = d.external;
-      p_->save();
-      external_ = true;
+      return;
     } else if (QPainter* held = CanvasHold::Get(c)) {
       // A fresh frame for this call, whatever the previous one left behind.
       // (Its render hints were set when it was opened.)
@@ -263,9 +385,7 @@ class Painter {
     p_->setRenderHint(QPainter::TextAntialiasing, false);
     if (d.hasClip) p_->setClipRegion(d.clip);
   }
-  ~Painter() {
-    if (external_) p_->restore();
-  }
+  ~Painter() = default;
   Painter(const Painter&) = delete;
   Painter& operator=(const Painter&) = delete;
   QPainter& operator*() { return *p_; }
@@ -274,7 +394,6 @@ class Painter {
  private:
   QPainter* p_ = nullptr;
   std::optional<QPainter> own_;
-  bool external_ = false;
 };
 
 QPen MakePen(TPen& pen) {
@@ -370,6 +489,8 @@ bool TCanvas::HandleAllocated() const {
 
 TSize TCanvas::SurfaceSize() const {
   if (impl_->image) return {impl_->image->width(), impl_->image->height()};
+  if (impl_->external && impl_->externalSize.isValid())
+    return {impl_->externalSize.width(), impl_->externalSize.height()};
   if (impl_->external && impl_->external->device())
     return {impl_->external->device()->width(), impl_->external->device()->height()};
   return {};
@@ -394,7 +515,11 @@ static void DrawFigure(TCanvas& c, TPen& pen, TBrush& brush, QRect bounds, bool 
   if (mode == pmNop) return;
   const QPen qpen = usePen ? MakePen(pen) : QPen(Qt::NoPen);
   const QBrush qbrush = useBrush ? MakeBrush(brush) : QBrush(Qt::NoBrush);
-  if (mode == pmCopy || !d.image) {
+  if (mode != pmCopy) gfx::EnsureSurface(c);
+  // Straight into a window's backing store the figure is combined with what the
+  // surface shows there and the result painted back in one piece.
+  const bool readBack = mode != pmCopy && !d.image && RasterOf(d);
+  if (mode == pmCopy || (!d.image && !readBack)) {
     Painter p(c);
     p->setPen(qpen);
     p->setBrush(qbrush);
@@ -402,7 +527,8 @@ static void DrawFigure(TCanvas& c, TPen& pen, TBrush& brush, QRect bounds, bool 
     return;
   }
   const int grow = std::max(2, pen.Width() + 2);
-  bounds = bounds.adjusted(-grow, -grow, grow, grow).intersected(d.image->rect());
+  const TSize surface = c.SurfaceSize();
+  bounds = bounds.adjusted(-grow, -grow, grow, grow).intersected(QRect(0, 0, surface.cx, surface.cy));
   if (d.hasClip) bounds = bounds.intersected(d.clip.boundingRect());
   if (bounds.isEmpty()) return;
   QImage layer(bounds.size(), QImage::Format_ARGB32_Premultiplied);
@@ -415,6 +541,19 @@ static void DrawFigure(TCanvas& c, TPen& pen, TBrush& brush, QRect bounds, bool 
     lp.setPen(qpen);
     lp.setBrush(qbrush);
     fn(lp);
+  }
+  if (readBack) {
+    const QImage under = ReadSurface(c, bounds);
+    for (int y = 0; y < layer.height(); ++y) {
+      auto* px = reinterpret_cast<uint32_t*>(layer.scanLine(y));
+      const auto* dst = reinterpret_cast<const uint32_t*>(under.constScanLine(y));
+      for (int x = 0; x < layer.width(); ++x)
+        if ((px[x] >> 24) != 0) px[x] = 0xFF000000u | (Rop2(mode, px[x] & 0xFFFFFF, dst[x] & 0xFFFFFF) & 0xFFFFFF);
+    }
+    Painter p(c);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->drawImage(bounds.topLeft(), layer);
+    return;
   }
   for (int y = 0; y < layer.height(); ++y) {
     const auto* src = reinterpret_cast<const uint32_t*>(layer.constScanLine(y));
@@ -768,7 +907,8 @@ void TCanvas::TextOut(int x, int y, const AnsiString& text) {
 void TCanvas::TextRect(const TRect& r, int x, int y, const AnsiString& text) {
   TextLayout t(font_);
   Painter p(*this);
-  p->setClipRect(gfx::ToQRect(r), impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  p->setClipRect(gfx::ToQRect(r), impl_->hasClip || impl_->external ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (impl_->external) impl_->externalClipped = true;
   const bool opaque = BkMode() == OPAQUE;
   if (opaque) p->fillRect(gfx::ToQRect(r), ToQColor(brush_.Color()));
   DrawRun(*p, t, x, y, ToQString(text), false, QColor(), ToQColor(font_.Color()));
@@ -837,7 +977,10 @@ int TCanvas::DrawText(const AnsiString& text, TRect& r, unsigned flags) {
     if (!(flags & DT_NOCLIP) && !clip) clip = !RunInside(t, l, x, ly, opaque, qr);
   }
   Painter p(*this);
-  if (clip) p->setClipRect(qr, impl_->hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (clip) {
+    p->setClipRect(qr, impl_->hasClip || impl_->external ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (impl_->external) impl_->externalClipped = true;
+  }
   for (qsizetype i = 0; i < lines.size(); ++i) {
     DrawRun(*p, t, xs[static_cast<size_t>(i)], y, lines[i], opaque, back, fore);
     y += lh;
@@ -852,13 +995,25 @@ int TCanvas::DrawText(const AnsiString& text, TRect& r, unsigned flags) {
 // --- pixels and images -------------------------------------------------------------------
 
 TColor TCanvas::Pixel(int x, int y) const {
+  auto& self = const_cast<TCanvas&>(*this);
+  gfx::EnsureSurface(self);
   const QImage* img = impl_->image;
-  if (!img || !img->valid(x, y)) return CLR_INVALID;
-  const uint32_t v = ReadRgb(*img, x, y);
+  uint32_t v = 0;
+  if (img) {
+    if (!img->valid(x, y)) return CLR_INVALID;
+    v = ReadRgb(*img, x, y);
+  } else {
+    const TSize size = SurfaceSize();
+    const RasterTarget t = RasterOf(*impl_);
+    if (!t || x < 0 || y < 0 || x >= size.cx || y >= size.cy || !t.image->valid(t.origin + QPoint(x, y)))
+      return CLR_INVALID;
+    v = ReadRgb(*t.image, t.origin.x() + x, t.origin.y() + y);
+  }
   return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color) {
+  gfx::EnsureSurface(*this);
   QImage* img = impl_->image;
   if (img && img->valid(x, y)) {
     if (impl_->hasClip && !impl_->clip.contains(QPoint(x, y))) return;
@@ -886,12 +1041,31 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
   if (!source || dest.IsEmpty() || src.IsEmpty()) return;
-  const QImage* simg = source->impl_->image;
-  if (!simg) throw EInvalidOperation("Canvas does not allow drawing");
-  QImage part = simg->copy(gfx::ToQRect(src)).convertToFormat(QImage::Format_RGB32);
+  gfx::EnsureSurface(*source);
+  QImage part;
+  if (const QImage* simg = source->impl_->image)
+    part = simg->copy(gfx::ToQRect(src)).convertToFormat(QImage::Format_RGB32);
+  else if (RasterOf(*source->impl_))
+    part = ReadSurface(*source, gfx::ToQRect(src));
+  else
+    throw EInvalidOperation("Canvas does not allow drawing");
   if (part.size() != QSize(dest.Width(), dest.Height()))
     part = part.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  gfx::EnsureSurface(*this);
   QImage* dimg = impl_->image;
+  if (copy_mode_ != cmSrcCopy && !dimg && RasterOf(*impl_)) {
+    // Straight into a window's backing store: combined with what it shows there.
+    const QRect target = gfx::ToQRect(dest);
+    const QImage under = ReadSurface(*this, target);
+    const uint32_t pat = QRgbOf(brush_.Color());
+    for (int y = 0; y < part.height(); ++y) {
+      auto* px = reinterpret_cast<uint32_t*>(part.scanLine(y));
+      const auto* dst = reinterpret_cast<const uint32_t*>(under.constScanLine(y));
+      for (int x = 0; x < part.width(); ++x)
+        px[x] = 0xFF000000u | (Rop3(copy_mode_, px[x] & 0xFFFFFF, dst[x] & 0xFFFFFF, pat) & 0xFFFFFF);
+    }
+    dimg = nullptr;
+  }
   if (copy_mode_ == cmSrcCopy || !dimg) {
     Painter p(*this);
     p->setCompositionMode(QPainter::CompositionMode_Source);

@@ -127,6 +127,7 @@ class TCanvas : public TPersistent {
 
  private:
   friend struct CanvasHold;
+  friend struct CanvasState;
   struct Held;
   void Changed();
   void BrushChanged();

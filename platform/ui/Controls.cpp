@@ -126,6 +126,11 @@ void ControlWidget::paintEvent(QPaintEvent*) {
   PaintControl(owner_, p);
 }
 
+void ControlWidget::hideEvent(QHideEvent* e) {
+  if (owner_) ReleaseOwnImage(owner_);
+  QWidget::hideEvent(e);
+}
+
 void ControlWidget::closeEvent(QCloseEvent* e) {
   // A window closed by the window system goes through the form's own Close, which asks
   // OnCloseQuery and decides whether the window only hides.
@@ -139,22 +144,68 @@ void ControlWidget::closeEvent(QCloseEvent* e) {
   }
 }
 
-static void EnsureBuffer(TControl* c) {
+namespace {
+
+bool OverParent(const TControl* c) { return dynamic_cast<const TWinControl*>(c) == nullptr; }
+
+QSize ClientSize(const TControl* c) { return QSize(std::max(0, c->ClientWidth()), std::max(0, c->ClientHeight())); }
+
+// Runs the control's Paint on its canvas, whatever surface that has now.
+void RunPaint(TControl* c, TCanvas* canvas) {
+  auto& d = c->impl();
+  d.needsPaint = false;
+  canvas->Font()->Assign(c->Font());
+  canvas->Brush()->SetColor(c->Color());
+  canvas->SetClipRegion(nullptr);
+  d.inPaint = true;
+  try {
+    c->Paint();
+  } catch (...) {
+    d.inPaint = false;
+    Application->HandleException(c, std::current_exception());
+  }
+  d.inPaint = false;
+}
+
+// Paints the control afresh into its own image: graphic controls draw over their
+// parent, so theirs starts clear; windowed ones fill their own background.
+void PaintOwnImage(TControl* c, TCanvas* canvas) {
+  auto& d = c->impl();
+  d.buffer.fill(OverParent(c) ? QColor(Qt::transparent) : gfx::ToQColor(c->Color()));
+  RunPaint(c, canvas);
+}
+
+// The canvas is drawn on between paints and has no surface.
+void ProvideSurface(TControl* c) {
   auto& d = c->impl();
   TCanvas* canvas = c->PaintCanvas();
-  if (!canvas || !d.widget) return;
-  const QSize size(std::max(0, c->ClientWidth()), std::max(0, c->ClientHeight()));
-  if (d.buffer.size() == size) return;
-  if (size.isEmpty()) {
-    d.buffer = QImage();
-    gfx::AttachImage(*canvas, nullptr);
-  } else {
-    // Graphic controls draw over their parent; windowed ones fill their own background.
-    const bool overParent = dynamic_cast<TWinControl*>(c) == nullptr;
-    d.buffer = QImage(size, overParent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    d.buffer.fill(overParent ? QColor(Qt::transparent) : gfx::ToQColor(c->Color()));
-    gfx::AttachImage(*canvas, &d.buffer);
+  QWidget* w = d.widget;
+  const QSize size = ClientSize(c);
+  if (!canvas || d.inPaint) return;
+  if (!w || !w->isVisible() || size.isEmpty()) {
+    // Nobody sees it; its next paint draws it whole anyway.
+    if (d.sink.isNull()) d.sink = QImage(1, 1, QImage::Format_RGB32);
+    gfx::AttachImage(*canvas, &d.sink);
+    return;
   }
+  d.buffer = QImage(size, OverParent(c) ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  gfx::AttachImage(*canvas, &d.buffer);
+  // What the control shows now is the ground the drawing goes on.
+  gfx::PreservingState(*canvas, [&] { PaintOwnImage(c, canvas); });
+}
+
+}  // namespace
+
+void InstallSurfaceProvider(TControl* c) {
+  if (TCanvas* canvas = c->PaintCanvas()) canvas->impl().needSurface = [c] { ProvideSurface(c); };
+}
+
+void ReleaseOwnImage(TControl* c) {
+  auto& d = c->impl();
+  if (d.buffer.isNull() && d.sink.isNull()) return;
+  if (TCanvas* canvas = c->PaintCanvas(); canvas && !canvas->impl().external) gfx::AttachImage(*canvas, nullptr);
+  d.buffer = QImage();
+  d.sink = QImage();
   d.needsPaint = true;
 }
 
@@ -165,25 +216,20 @@ void PaintControl(TControl* c, QPainter& p) {
     p.fillRect(QRect(0, 0, c->Width(), c->Height()), gfx::ToQColor(c->Color()));
     return;
   }
-  EnsureBuffer(c);
-  if (d.buffer.isNull()) return;
-  if (d.needsPaint) {
-    d.needsPaint = false;
-    const bool overParent = dynamic_cast<TWinControl*>(c) == nullptr;
-    d.buffer.fill(overParent ? QColor(Qt::transparent) : gfx::ToQColor(c->Color()));
-    canvas->Font()->Assign(c->Font());
-    canvas->Brush()->SetColor(c->Color());
-    canvas->SetClipRegion(nullptr);
-    d.inPaint = true;
-    try {
-      c->Paint();
-    } catch (...) {
-      d.inPaint = false;
-      Application->HandleException(c, std::current_exception());
-    }
-    d.inPaint = false;
+  const QSize size = ClientSize(c);
+  if (!d.buffer.isNull() && d.buffer.size() != size) ReleaseOwnImage(c);
+  if (!d.buffer.isNull()) {
+    if (d.needsPaint) PaintOwnImage(c, canvas);
+    p.drawImage(0, 0, d.buffer);
+    return;
   }
-  p.drawImage(0, 0, d.buffer);
+  if (size.isEmpty()) return;
+  const QRect client(QPoint(0, 0), size);
+  if (!OverParent(c)) p.fillRect(client, gfx::ToQColor(c->Color()));
+  p.setClipRect(client);
+  gfx::AttachPainter(*canvas, &p, size);
+  RunPaint(c, canvas);
+  gfx::AttachPainter(*canvas, nullptr);
 }
 
 }  // namespace ui::detail
@@ -250,7 +296,7 @@ void TControl::InitWidget() {
   SetHint(hint_);
   if (cursor_ != crDefault) w->setCursor(ShapeOf(cursor_));
   TextChanged();
-  ui::detail::EnsureBuffer(this);
+  ui::detail::InstallSurfaceProvider(this);
   if (!w->isWindow()) w->setVisible(visible_);
 }
 
@@ -278,7 +324,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   height_ = AHeight;
   ApplyBounds();
   if (resized) {
-    ui::detail::EnsureBuffer(this);
+    ui::detail::ReleaseOwnImage(this);
     Resize();
   }
   if (parent_ && align_ != alNone && !parent_->aligning_) parent_->Realign();
@@ -788,6 +834,7 @@ void TWinControl::DoExit() {
 TGraphicControl::TGraphicControl(TComponent* AOwner)
     : TControl(AOwner), canvas_(std::make_unique<TCanvas>()) {
   SetParentColor(true);
+  ui::detail::InstallSurfaceProvider(this);
   canvas_->OnChange = [this](TObject*) {
     if (!impl().inPaint)
       if (QWidget* w = impl().widget) w->update();
@@ -798,6 +845,7 @@ TGraphicControl::~TGraphicControl() = default;
 
 TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner), canvas_(std::make_unique<TCanvas>()) {
+  ui::detail::InstallSurfaceProvider(this);
   canvas_->OnChange = [this](TObject*) {
     if (!impl().inPaint)
       if (QWidget* w = impl().widget) w->update();

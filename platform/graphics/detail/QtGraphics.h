@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QString>
+#include <functional>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
@@ -20,8 +21,14 @@ struct TRegion::Impl {
 struct TCanvas::Impl {
   QImage* image = nullptr;      // drawing on a raster image
   QPainter* external = nullptr; // drawing into a painter someone else holds open
+  QSize externalSize;           // the part of the painter's device that is the surface
+  // A drawing call left the external painter clipped by more than the surface.
+  bool externalClipped = false;
   bool hasClip = false;
   QRegion clip;
+  // Called when something is to be drawn or read while the canvas has no surface; the
+  // owner may attach one (a control attaches an image of its own between paints).
+  std::function<void()> needSurface;
 };
 
 struct TBitmap::Impl {
@@ -50,7 +57,19 @@ AnsiString MapFontFamily(const AnsiString& name);
 
 // Points a canvas at a surface; passing nullptr detaches it.
 void AttachImage(TCanvas& canvas, QImage* image);
-void AttachPainter(TCanvas& canvas, QPainter* painter);
+// With a size, only that much of the painter's device (from its origin) is the surface.
+void AttachPainter(TCanvas& canvas, QPainter* painter, QSize size = QSize());
 inline QImage& ImageOf(TBitmap& bitmap) { return bitmap.impl().image; }
+// Readies an external painter for one drawing call: no transform, plain composition,
+// no smoothing, clipped to the surface and the canvas's clip. The painter is not saved
+// and restored around each call (that is most of the cost of a cell's text); the calls
+// that change its clip set externalClipped.
+void PrepareExternal(TCanvas& canvas);
+// Asks the canvas's owner for a surface when it has none (see TCanvas::Impl::needSurface).
+void EnsureSurface(TCanvas& canvas);
+// Runs fn with the canvas's drawing state (pen, brush, font, pen position, modes, clip)
+// put back afterwards, so that a paint run in the middle of someone's drawing leaves
+// their settings as they were.
+void PreservingState(TCanvas& canvas, const std::function<void()>& fn);
 
 }  // namespace gfx

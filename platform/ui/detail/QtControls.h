@@ -26,11 +26,15 @@ struct TControl::Impl {
   // Our own geometry change is under way: the window system's intermediate move and
   // resize reports are not new bounds.
   bool applyingBounds = false;
-  // Painted controls draw into this buffer through their canvas; the widget shows it.
+  // Painted controls paint straight into their window's backing store. A control that
+  // draws on its canvas between paints gets an image of its own for that, which its
+  // widget then shows; it lasts until the control is hidden or resized.
   QImage buffer;
+  // Where drawing between paints goes while the control cannot be seen.
+  QImage sink;
   bool inPaint = false;
-  // Paint must run before the buffer is shown again (Invalidate, resize). Drawing on
-  // the canvas outside Paint only asks for the buffer to be shown.
+  // Paint must run before the own image is shown again (Invalidate). Drawing on the
+  // canvas outside Paint only asks for the image to be shown.
   bool needsPaint = true;
   // Mouse state for Click: a left press on the control that has not been released.
   bool pressed = false;
@@ -63,6 +67,7 @@ class ControlWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
 
  private:
   TControl* owner_;
@@ -70,8 +75,13 @@ class ControlWidget : public QWidget {
 
 Qt::CursorShape CursorShapeOf(TCursor c);
 
-// Runs Paint into the buffer when needed and draws the buffer with `p`.
+// Runs the control's Paint into `p` (its widget's painter), or shows its own image,
+// painted first when needed.
 void PaintControl(TControl* c, QPainter& p);
+// Lets the control's canvas ask for an image of its own when drawn on between paints.
+void InstallSurfaceProvider(TControl* c);
+// Frees the control's own image (it is hidden or changes size).
+void ReleaseOwnImage(TControl* c);
 
 // Translation of window-system input into the controls' vocabulary.
 WORD VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers mods);

@@ -106,4 +106,72 @@ TEST_F(PaintTest, DrawingOutsidePaintStaysUntilTheNextInvalidate) {
   EXPECT_EQ(shot.Canvas()->Pixel(50, 40), clRed);
 }
 
+// A control that, while it paints, reads what lies under it and draws in XOR mode.
+class Reader : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  TColor under = CLR_INVALID;
+  void Paint() override {
+    TCanvas* c = Canvas();
+    under = c->Pixel(2, 2);
+    c->Pen()->SetMode(pmXor);
+    c->Pen()->SetColor(clWhite);
+    c->MoveTo(0, 5);
+    c->LineTo(Width(), 5);
+    c->Pen()->SetMode(pmCopy);
+  }
+};
+
+TEST_F(PaintTest, PaintReadsAndXorsWhatTheWindowShowsAtTheControlsPlace) {
+  // Controls paint straight into their window: pixels read and combined during Paint are
+  // the window's own at the control's offset, under it and nowhere else.
+  TForm* f = NewForm();
+  f->SetColor(clTeal);
+  f->SetBounds(0, 0, 160, 120);
+  auto* r = new Reader(f);
+  r->SetParent(f);
+  r->SetBounds(30, 40, 50, 20);
+  f->Show();
+  TBitmap shot;
+  ui::GrabControl(f, shot);
+  EXPECT_EQ(r->under, clTeal);
+  EXPECT_EQ(shot.Canvas()->Pixel(50, 45), ColorToRGB(clTeal) ^ 0xFFFFFF);  // the line
+  EXPECT_EQ(shot.Canvas()->Pixel(50, 44), clTeal);
+  EXPECT_EQ(shot.Canvas()->Pixel(20, 45), clTeal);  // left of the control
+  EXPECT_EQ(shot.Canvas()->Pixel(85, 45), clTeal);  // right of it: clipped to the control
+}
+
+TEST_F(PaintTest, DrawingBetweenPaintsLastsUntilHiddenOrResized) {
+  TForm* f = NewForm();
+  f->SetBounds(0, 0, 120, 100);
+  auto* t = new Target(f);
+  t->SetParent(f);
+  t->SetBounds(0, 0, 100, 80);
+  TCanvas* c = t->Canvas();
+  auto mark = [&] {
+    c->Brush()->SetColor(clYellow);
+    c->FillRect(Rect(40, 30, 60, 50));
+  };
+  auto centre = [&] {
+    TBitmap shot;
+    ui::GrabControl(t, shot);
+    return shot.Canvas()->Pixel(50, 40);
+  };
+  // Drawn while nobody sees the control: nothing fails, and its first paint is whole.
+  mark();
+  f->Show();
+  EXPECT_EQ(centre(), clRed);
+  const int paints = t->paints;
+  mark();
+  EXPECT_EQ(centre(), clYellow);
+  EXPECT_EQ(centre(), clYellow);  // shown again without running Paint
+  EXPECT_EQ(t->paints, paints + 1);  // once, under the drawing
+  f->Hide();
+  f->Show();
+  EXPECT_EQ(centre(), clRed);
+  mark();
+  t->SetBounds(0, 0, 90, 80);
+  EXPECT_EQ(centre(), clRed);
+}
+
 }  // namespace
