@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "config/ConfigBlock.h"
 #include "ecu/EcuPacket.h"
+#include "ecu/FlashFile.h"
 #include "ecu/Frames.h"
 #include "platform/rtl/Numbers.h"
 
@@ -221,7 +222,7 @@ void PacketHandler::Slow(std::string_view data) {
   const Bytes d(data);
   CountPacket(1);
   // A slow packet during the last steps of an update means the ECU has restarted.
-  if (FlashState > 3) FlashState = 0;
+  FlashState = FlashStateAfterRestart(FlashState);
 
   TSlowLiveRaw& s = LiveSlow;
   s.AirTemp = d.B(0) - 40;
@@ -374,14 +375,6 @@ void PacketHandler::MapChunk(std::string_view data) {
   host_.Send(ReadMapFrame(MapReadNumber));
 }
 
-void PacketHandler::FlashReply(uint8_t subCode) {
-  switch (subCode) {
-    case 'S': FlashState = 3; break;
-    case 'I': FlashState = 5; break;
-    case 'V': FlashState = 7; break;
-    case 'E': FlashState = 10; break;
-    default: break;
-  }
-}
+void PacketHandler::FlashReply(uint8_t subCode) { FlashState = FlashStateAfterReply(FlashState, subCode); }
 
 }  // namespace ecu

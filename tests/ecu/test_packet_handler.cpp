@@ -123,7 +123,7 @@ TEST_F(PacketHandlerTest, LengthGuards) {
 
 TEST_F(PacketHandlerTest, FlashRepliesOfTwoBytes) {
   struct Case { int code, before, after; } cases[] = {
-      {'S', 2, 3}, {'I', 4, 5}, {'V', 6, 7}, {'E', 4, 10}, {'X', 4, 4}};
+      {'S', 2, 3}, {'I', 4, 5}, {'V', 6, 7}, {'E', 4, 10}, {'X', 4, 4}, {'V', 2, 10}};
   for (const Case& c : cases) {
     FlashState = c.before;
     Handle(Bytes({10, c.code}));
@@ -297,7 +297,7 @@ TEST_F(PacketHandlerTest, SlowPacketFieldsAndValues) {
 }
 
 TEST_F(PacketHandlerTest, SlowPacketEndsAnUpdateOnlyAfterTheCodeWasSent) {
-  const std::pair<int, int> cases[] = {{0, 0}, {3, 3}, {4, 0}, {8, 0}, {10, 0}};
+  const std::pair<int, int> cases[] = {{0, 0}, {3, 3}, {4, 0}, {8, 0}, {9, 0}, {10, 10}};
   for (auto [before, after] : cases) {
     FlashState = before;
     Handle(Slow(Data(67)));
