@@ -131,6 +131,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void MapReadComplete() override;
   // After each fast live packet: the two live boxes and the target display.
   void FastLiveReceived(const ecu::GridMarker& marker) override;
+  // While logging, after each fast live packet: the logger's channels take the live
+  // values and the trend recorder appends a record.
+  void LogSample() override;
 
   // The window's concerns live in files of their own; each publishes its controls and
   // handlers for the form resource from its own Publish* function.

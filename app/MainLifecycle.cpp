@@ -288,8 +288,6 @@ void TR7Tform1::SeqTypeChange(TObject*) {
 
 void TR7Tform1::Timer1Timer(TObject*) { timepanel->SetCaption(FormatDateTime("hh:mm", Now())); }
 
-void TR7Tform1::Timer2Timer(TObject*) {}
-
 void TR7Tform1::FormCloseQuery(TObject*, bool& CanClose) {
   if (MessageDlg(kExitQuestion, mtConfirmation, mbOKCancel) != mrOk) {
     CanClose = false;

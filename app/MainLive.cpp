@@ -249,6 +249,47 @@ void TR7Tform1::TimeLogLEDClick(TObject*) {
   MarkNewLogData();
 }
 
+namespace {
+
+// Whether the live value of the logger's channel `chan` (1..8) is above (logic 0) or
+// below (logic 1) `value`; any other logic never holds.
+bool TriggerHolds(int chan, int logic, double value) {
+  const int f = LoggerSettings.Channels[chan];
+  if (f < 0 || f >= static_cast<int>(LiveValues.size())) return false;
+  const double live = LiveValues[static_cast<size_t>(f)];
+  return logic == 0 ? live > value : logic == 1 ? live < value : false;
+}
+
+}  // namespace
+
+// The logger's automatic start and stop, every 100 ms. A stop condition wins over a start
+// condition that holds at the same time.
+void TR7Tform1::Timer2Timer(TObject*) {
+  if (LoggerForm == nullptr) return;
+  if (!LoggerForm->StartRecording->Checked()) {
+    if (LoggingActive) StopLogging();
+    return;
+  }
+  const TLoggerSettings& g = LoggerSettings;
+  bool start = g.StartChan > 0 && g.StartChan <= 8 && TriggerHolds(g.StartChan, g.StartLogic, g.StartValue);
+  bool stop = false;
+  if (g.StopChan > 0 && g.StopChan <= 8) {
+    stop = TriggerHolds(g.StopChan, g.StopLogic, g.StopValue);
+    if (stop) start = false;
+  }
+  if (start && !LoggingActive) {
+    StartLogging();
+    MarkNewLogData();
+  }
+  if (stop && LoggingActive) StopLogging();
+}
+
+void TR7Tform1::LogSample() {
+  if (LoggerForm == nullptr) return;
+  LoggerForm->DataPlotterInterval(LoggerForm->DataPlotter);
+  LoggerForm->DataPlotter->AddRecord();
+}
+
 void TR7Tform1::UpdateCell(int k) {
   if (k < 1 || k > 6) return;
   const size_t i = static_cast<size_t>(k);
