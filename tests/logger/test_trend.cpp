@@ -1,0 +1,183 @@
+// The trend recorder's record list, separators, extremes, zoom, cursor and record files.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "logger/AbTrend.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+class Trend : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Application->Initialize();
+  }
+  void SetUp() override {
+    t = std::make_unique<TAbTrend>(nullptr);
+    t->SetStartRecording(false);
+  }
+  std::string Temp(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("trend-" + std::to_string(getpid()) + "-" + name)).string();
+  }
+  static TTrendRecord Rec(double time, uint16_t v) {
+    TTrendRecord r;
+    r.Time = time;
+    r.Values.fill(v);
+    return r;
+  }
+  std::unique_ptr<TAbTrend> t;
+};
+
+TEST_F(Trend, FullListDropsTheOldestGridWidthWhileFlowing) {
+  t->SetMaxRecords(72000);
+  t->SetGridXPixel(100);
+  t->MutableRecords().assign(72001, Rec(45000, 1));
+  t->AddRecord();
+  EXPECT_EQ(t->RecordCount(), 71902);
+  t->SetFlow(false);
+  t->AddRecord();
+  t->AddRecord();
+  EXPECT_EQ(t->RecordCount(), 71904);
+  t->SetMaxRecords(50);  // below 100: ignored
+  EXPECT_EQ(t->MaxRecords(), 72000);
+}
+
+TEST_F(Trend, EachRunIsSetApartAfterTheLastRecordOfThePreviousOne) {
+  t->AddRecord();
+  t->SetStartRecording(true);
+  EXPECT_EQ(t->RecordCount(), 1);  // one record: no separator
+  t->SetStartRecording(false);
+  t->MutableRecords() = {Rec(45000, 3), Rec(45001, 7)};
+  t->SetStartRecording(true);
+  ASSERT_EQ(t->RecordCount(), 7);
+  EXPECT_EQ(t->Records()[1], Rec(45001, 7));  // the last record stays before the run
+  for (int i = 2; i < 7; ++i) EXPECT_EQ(t->Records()[static_cast<size_t>(i)], Rec(0, 7));
+  // Started again without a record in between: no second separator.
+  t->SetStartRecording(false);
+  t->SetStartRecording(true);
+  EXPECT_EQ(t->RecordCount(), 7);
+}
+
+TEST_F(Trend, ExtremesSkipSeparators) {
+  t->MutableRecords() = {Rec(0, 1), Rec(45000.1, 50), Rec(45000.2, 20), Rec(0, 5), Rec(45000.3, 90), Rec(45000.4, 20)};
+  ASSERT_TRUE(t->CalcMinMax(0, 5));
+  const TTrendMinMax& m = t->MinMaxValues()[0];
+  EXPECT_EQ(m.Min, 20);
+  EXPECT_DOUBLE_EQ(m.MinTime, 45000.2);  // the earliest extreme keeps its time
+  EXPECT_EQ(m.Max, 90);
+  EXPECT_DOUBLE_EQ(m.MaxTime, 45000.3);
+  EXPECT_FALSE(t->CalcMinMax(-1, 2));
+  EXPECT_FALSE(t->CalcMinMax(0, 6));
+}
+
+TEST_F(Trend, ZoomStaysWithinATenthAndTen) {
+  for (int i = 0; i < 200; ++i) t->ZoomIn();
+  EXPECT_FLOAT_EQ(t->Zoom(), 10.0f);
+  for (int i = 0; i < 200; ++i) t->ZoomOut();
+  EXPECT_FLOAT_EQ(t->Zoom(), 0.1f);
+  t->ResetZoom();
+  t->ZoomIn();
+  t->MoveOffset(10);
+  EXPECT_EQ(t->VerticalOffset(), 11);  // 10 x zoom 1.1
+}
+
+// A channel without a span (both ends 0) stores 0 and draws flat, without a division by
+// its span; a value beyond 16 bits is held at the top instead of wrapping.
+TEST_F(Trend, ZeroSpanChannelAndSixteenBitLimit) {
+  TChSettings* ch = t->Channel(1);
+  ch->SetValueTo(0.0f);
+  ch->SetDigitalTo(0);
+  ch->SetValue(42.0f);
+  EXPECT_EQ(t->CurrentSample()[0], 0);
+  TChSettings* wide = t->Channel(2);
+  wide->SetValueFrom(-10000);
+  wide->SetValueTo(10000);
+  wide->SetDigitalFrom(-1000000);
+  wide->SetDigitalTo(1000000);
+  wide->SetValue(9000);
+  EXPECT_EQ(t->CurrentSample()[1], 65535);
+  wide->SetValue(-9999);
+  EXPECT_EQ(t->CurrentSample()[1], 100 * 1);
+  t->AddRecord();
+  TDateTime time;
+  std::array<float, 8> values{};
+  ASSERT_TRUE(t->GetRecord(0, time, values));
+  EXPECT_FLOAT_EQ(values[0], ch->ValueFrom());
+  t->SetBounds(0, 0, 500, 300);
+  t->Redraw();
+  const TRect p = t->PlotRect();
+  EXPECT_GT(p.Right, p.Left);
+  EXPECT_FALSE(t->GetRecord(1, time, values));
+}
+
+TEST_F(Trend, CursorOnASeparatorHasNoData) {
+  t->SetBounds(0, 0, 500, 300);
+  t->Redraw();
+  t->MutableRecords() = {Rec(45000.5, 10), Rec(0, 10), Rec(45000.6, 20)};
+  int fired = 0;
+  t->OnNewCursorPos = [&](TObject*) { ++fired; };
+  const TRect p = t->PlotRect();
+  t->MouseMove({}, p.Left + 1, p.Top + 5);
+  EXPECT_FALSE(t->ValueAtCursor().DataValid);
+  EXPECT_EQ(t->ValueAtCursor().RecordNo, 1);
+  t->MouseMove({}, p.Left + 2, p.Top + 5);
+  EXPECT_TRUE(t->ValueAtCursor().DataValid);
+  EXPECT_DOUBLE_EQ(t->ValueAtCursor().Time, 45000.6);
+  EXPECT_EQ(fired, 2);
+}
+
+// Two records: days since 1899-12-30 as a little-endian double, then eight 16-bit
+// little-endian samples each.
+TEST_F(Trend, RecordFileBytes) {
+  TTrendRecord a;
+  a.Time = 45266.25;  // 2023-12-07 06:00
+  a.Values = {1, 2, 0x0102, 0xFFFF, 0, 176, 300, 65534};
+  const TTrendRecord b = Rec(0, 0xABCD);
+  t->MutableRecords() = {a, b};
+  const std::string name = Temp("bytes.lg1");
+  ASSERT_EQ(t->SaveToFile(name.c_str()), 0);
+  std::ifstream in(name, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const unsigned char expected[48] = {
+      0x00, 0x00, 0x00, 0x00, 0x48, 0x1A, 0xE6, 0x40,  // 45266.25
+      0x01, 0x00, 0x02, 0x00, 0x02, 0x01, 0xFF, 0xFF, 0x00, 0x00, 0xB0, 0x00, 0x2C, 0x01, 0xFE, 0xFF,
+      0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // separator
+      0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB};
+  ASSERT_EQ(bytes.size(), 48u);
+  EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(expected), 48));
+  TAbTrend other(nullptr);
+  ASSERT_EQ(other.LoadFromFile(name.c_str()), 0);
+  EXPECT_EQ(other.Records(), t->Records());
+  std::filesystem::remove(name);
+}
+
+TEST_F(Trend, DamagedRecordFilesAreRefusedWhole) {
+  t->MutableRecords() = {Rec(45000, 1), Rec(45001, 2)};
+  const std::string name = Temp("damaged.lg1");
+  ASSERT_EQ(t->SaveToFile(name.c_str()), 0);
+  std::filesystem::resize_file(name, 47);
+  std::vector<TTrendRecord> out{Rec(1, 1)};
+  EXPECT_EQ(trendio::ReadRecords(name.c_str(), out), trendio::kReadError);
+  EXPECT_EQ(out.size(), 1u);  // untouched
+  // A time that is no date-time.
+  TTrendRecord bad = Rec(std::numeric_limits<double>::quiet_NaN(), 1);
+  t->MutableRecords() = {Rec(45000, 1), bad};
+  ASSERT_EQ(t->SaveToFile(name.c_str()), 0);
+  EXPECT_EQ(t->LoadFromFile(name.c_str()), trendio::kReadError);
+  EXPECT_EQ(t->RecordCount(), 2);
+  std::filesystem::remove(name);
+  EXPECT_EQ(trendio::ReadRecords(name.c_str(), out), trendio::kFileNotFound);
+}
+
+}  // namespace
