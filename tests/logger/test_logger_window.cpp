@@ -1,0 +1,233 @@
+// The data logger window: its channels, the automatic trigger, and logs saved and loaded
+// through its "Data" menu with the file dialog answered by the script.
+#include <gtest/gtest.h>
+
+#include "app/ProgramWindowsFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/ChannelFunctions.h"
+#include "controls/AdvSpin.h"
+#include "gauges/AbLED.h"
+#include "logger/AbTrend.h"
+#include "logger/LogFiles.h"
+#include "logger/logger.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/StdCtrls.h"
+
+namespace {
+
+class LoggerWindow : public ProgramWindowsTest {
+ protected:
+  void SetUp() override {
+    ProgramWindowsTest::SetUp();
+    ShowMainWindow(script);
+    l = LoggerForm;
+    dir = std::filesystem::temp_directory_path() / ("logger-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+    ProgramWindowsTest::TearDown();
+    LoggingActive = false;
+    LogNewDataShown = false;
+    LoggerCaption = "Data Logger";
+    LoggerSettings = TLoggerSettings();
+    LiveValues.fill(0);
+  }
+  void Menu(const char* item) { static_cast<TMenuItem*>(l->FindComponent(item))->Click(); }
+  std::string File(const char* name) { return (dir / name).string(); }
+  void SetChannel(int n, int f) {
+    l->ChannelCombo(n)->SetItemIndex(f);
+    l->ApplyChannel(n);
+  }
+  // Records with every channel at `v`.
+  void Fill(std::initializer_list<uint16_t> values) {
+    l->DataPlotter->Clear();
+    double t = 45000.25;
+    for (uint16_t v : values) {
+      TTrendRecord r;
+      r.Time = (t += 0.001);
+      r.Values.fill(v);
+      l->DataPlotter->MutableRecords().push_back(r);
+    }
+  }
+
+  ui::DialogScript script;
+  TLoggerForm* l = nullptr;
+  std::filesystem::path dir;
+};
+
+// "_Disabled" has the range 0..0: its samples are 0 and its read-out and plot divide by
+// nothing. A range whose start equals the old end is still taken whole.
+TEST_F(LoggerWindow, ChannelFunctionsSetRangesAndUnits) {
+  SetChannel(1, 0);
+  TChSettings* ch = l->DataPlotter->Channel(1);
+  EXPECT_EQ(ch->DigitalFrom(), 0);
+  EXPECT_EQ(ch->DigitalTo(), 0);
+  LiveValues[0] = 123;
+  l->DataPlotterInterval(l->DataPlotter);
+  EXPECT_EQ(l->DataPlotter->CurrentSample()[0], 0);
+  l->AbValueInd1->SetValue(5);
+  l->DataPlotter->Redraw();
+
+  SetChannel(2, 29);  // Lambda O2 0..1
+  SetChannel(2, 39);  // TC_gear 1..8
+  ch = l->DataPlotter->Channel(2);
+  EXPECT_FLOAT_EQ(ch->ValueFrom(), 1);
+  EXPECT_FLOAT_EQ(ch->ValueTo(), 8);
+  EXPECT_EQ(ch->DigitalFrom(), 1);
+  EXPECT_EQ(ch->DigitalTo(), 8);
+  EXPECT_EQ(l->Chan2Unit->Caption(), "raw");
+  EXPECT_EQ(LoggerSettings.Channels[2], 39);
+
+  SetChannel(3, 27);  // Inj PW, 2 decimals
+  EXPECT_EQ(l->DataPlotter->Channel(3)->DigitalTo(), 2000);
+  EXPECT_EQ(l->DataPlotter->Channel(3)->ValueFormat(), "##0.00");
+  LiveValues[27] = 3.21;
+  l->DataPlotterInterval(l->DataPlotter);
+  EXPECT_EQ(l->DataPlotter->CurrentSample()[2], 321);
+}
+
+// A trigger value above the function's range becomes half the range's width.
+TEST_F(LoggerWindow, TriggerRowsFollowTheirChannel) {
+  SetChannel(1, 34);  // Status Flags 0..65535
+  l->StartChan->SetItemIndex(1);
+  l->LoggerSSUpdate();
+  l->StartVal->SetFloatValue(20000);
+  SetChannel(1, 20);  // Engine Speed 0..10000
+  EXPECT_EQ(l->StartLab->Caption(), "rpm");
+  EXPECT_DOUBLE_EQ(LoggerSettings.StartValue, 5000);
+  EXPECT_TRUE(l->StartLogic->Enabled());
+  l->StartChan->SetItemIndex(0);
+  l->LoggerSSUpdate();
+  EXPECT_EQ(l->StartLab->Caption(), "");
+  EXPECT_FALSE(l->StartVal->Enabled());
+}
+
+TEST_F(LoggerWindow, AutomaticStartAndStop) {
+  SetChannel(3, 19);  // coolant
+  l->StartRecording->SetChecked(true);
+  l->StartChan->SetItemIndex(3);
+  l->StartLogic->SetItemIndex(0);
+  l->StopChan->SetItemIndex(3);
+  l->StopLogic->SetItemIndex(1);
+  l->LoggerSSUpdate();
+  l->StartVal->SetFloatValue(95.0);
+  l->StopVal->SetFloatValue(90.0);
+  struct Step {
+    double coolant;
+    bool logging;
+  };
+  const Step steps[] = {{95.0, false}, {95.1, true}, {92, true}, {89.9, false}, {96, true}};
+  for (const Step& s : steps) {
+    LiveValues[19] = s.coolant;
+    f_->Timer2Timer(f_->Timer2);
+    EXPECT_EQ(LoggingActive, s.logging) << s.coolant;
+    EXPECT_EQ(l->DataPlotter->StartRecording(), s.logging) << s.coolant;
+    EXPECT_EQ(f_->TimeLogLED->Checked(), s.logging) << s.coolant;
+  }
+  EXPECT_EQ(l->Caption(), "Data Logger ...New Data!");  // once, for two starts
+  // Start and stop together: stop wins.
+  l->StopLogic->SetItemIndex(0);
+  l->LoggerSSUpdate();
+  f_->Timer2Timer(f_->Timer2);
+  EXPECT_FALSE(LoggingActive);
+  // "Enabled" cleared while logging stops the recorder and the lamp.
+  l->StopChan->SetItemIndex(0);
+  l->LoggerSSUpdate();
+  f_->Timer2Timer(f_->Timer2);
+  ASSERT_TRUE(LoggingActive);
+  l->StartRecording->SetChecked(false);
+  EXPECT_FALSE(LoggingActive);
+  EXPECT_FALSE(l->DataPlotter->StartRecording());
+  EXPECT_FALSE(f_->TimeLogLED->Checked());
+}
+
+TEST_F(LoggerWindow, SavedLogLoadsBackWithItsChannels) {
+  for (int n = 1; n <= 8; ++n) SetChannel(n, 10 + n);
+  Fill({1, 2, 3, 400});
+  const auto saved = l->DataPlotter->Records();
+  script.AnswerFile(File("run.lg1").c_str());
+  Menu("Savetofile1");
+  EXPECT_EQ(l->Caption(), ("Data logger - " + File("run.lg2")).c_str());
+  std::ifstream in(File("run.lg2"), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.substr(0, 12), "[chan1]\r\n11\r");
+  EXPECT_EQ(std::filesystem::file_size(File("run.lg1")), 4u * 24);
+
+  // Saving over it asks first; No keeps the file.
+  script.AnswerFile(File("run.lg1").c_str()).Answer(mrNo);
+  Menu("Savetofile1");
+  EXPECT_NE(script.Last().Text.find("run.lg1) already exists!, Overwrite it?"), AnsiString::npos);
+
+  for (int n = 1; n <= 8; ++n) SetChannel(n, 0);
+  Fill({9});
+  script.AnswerFile(File("run.lg1").c_str());
+  Menu("LoadLogfile1");
+  EXPECT_EQ(l->DataPlotter->Records(), saved);
+  for (int n = 1; n <= 8; ++n) EXPECT_EQ(l->ChannelCombo(n)->ItemIndex(), 10 + n);
+  EXPECT_EQ(l->Caption(), ("Data log - " + File("run.lg2")).c_str());
+}
+
+// A log saved in degF loads under degC with its temperatures converted.
+TEST_F(LoggerWindow, LoadConvertsToTheUnitsNowChosen) {
+  SetChannel(1, 19);
+  Fill({176});
+  const std::array<int32_t, 9> channels{0, 19, 0, 0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(l->DataPlotter->SaveToFile(File("f.lg1").c_str()), 0);
+  std::ofstream(File("f.lg2"), std::ios::binary) << FormatLogDescription(channels, 1, 1, 0, 0, 0).c_str();
+  Settings.TemperatureUnit = 0;
+  script.AnswerFile(File("f.lg1").c_str());
+  Menu("LoadLogfile1");
+  ASSERT_EQ(l->DataPlotter->RecordCount(), 1);
+  EXPECT_EQ(l->DataPlotter->Records()[0].Values[0], 98);
+  EXPECT_EQ(l->DataPlotter->Records()[0].Values[1], 176);  // "_Disabled" is left alone
+}
+
+// A load that cannot succeed says so and leaves the log on screen as it was.
+TEST_F(LoggerWindow, FailedLoadKeepsTheLog) {
+  SetChannel(1, 20);
+  Fill({5, 6, 7});
+  const auto before = l->DataPlotter->Records();
+  ASSERT_EQ(l->DataPlotter->SaveToFile(File("a.lg1").c_str()), 0);
+  std::ofstream(File("a.lg2")) << "[chan1]\n20\n";
+  std::filesystem::resize_file(File("a.lg1"), 3 * 24 - 5);
+  std::filesystem::copy_file(File("a.lg2"), File("b.lg2"));
+  ASSERT_EQ(l->DataPlotter->SaveToFile(File("b.lg1").c_str()), 0);
+  std::filesystem::remove(File("b.lg2"));
+  ASSERT_EQ(l->DataPlotter->SaveToFile(File("c.lg1").c_str()), 0);
+  std::ofstream(File("c.lg2")) << "[chan1]\n99\n";
+  const struct {
+    const char* file;
+    const char* message;
+  } cases[] = {{"a.lg1", "Cannot load file!"},
+               {"b.lg1", "The channel file b.lg2 of this log cannot be read"},
+               {"c.lg1", "The channel file c.lg2 is damaged"},
+               {"none.lg1", "Cannot load file!"}};
+  LoggingActive = true;
+  for (const auto& c : cases) {
+    script.AnswerFile(File(c.file).c_str()).Answer(mrAbort);
+    Menu("LoadLogfile1");
+    EXPECT_EQ(script.Last().Text.find(c.message), 0u) << c.file << ": " << script.Last().Text.c_str();
+    EXPECT_EQ(l->DataPlotter->Records(), before) << c.file;
+    EXPECT_EQ(l->ChannelCombo(1)->ItemIndex(), 20);
+    EXPECT_TRUE(LoggingActive);
+  }
+}
+
+TEST_F(LoggerWindow, ClearAsksFirst) {
+  Fill({1, 2, 3});
+  script.Answer(mrCancel);
+  Menu("RetrievefromECU1");
+  EXPECT_EQ(l->DataPlotter->RecordCount(), 3);
+  script.Answer(mrOk);
+  Menu("RetrievefromECU1");
+  EXPECT_EQ(script.Last().Text, kLogClearQuestion);
+  EXPECT_EQ(l->DataPlotter->RecordCount(), 0);
+  EXPECT_EQ(l->Caption(), "Data Logger");
+}
+
+}  // namespace
