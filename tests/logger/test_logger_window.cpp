@@ -4,6 +4,9 @@
 
 #include "app/ProgramWindowsFixture.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +19,8 @@
 #include "logger/logger.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Simulate.h"
 
 namespace {
 
@@ -228,6 +233,51 @@ TEST_F(LoggerWindow, ClearAsksFirst) {
   EXPECT_EQ(script.Last().Text, kLogClearQuestion);
   EXPECT_EQ(l->DataPlotter->RecordCount(), 0);
   EXPECT_EQ(l->Caption(), "Data Logger");
+}
+
+}  // namespace
+
+namespace {
+
+// With LOGGER_SHOTS=<folder>, the logger window with a trend of eight channels is saved as
+// pictures of both pages (for a look under a real window system; LOGGER_LINGER=<seconds>
+// keeps it open).
+TEST_F(LoggerWindow, Picture) {
+  const char* dir = std::getenv("LOGGER_SHOTS");
+  if (dir == nullptr) GTEST_SKIP() << "LOGGER_SHOTS not set";
+  const int functions[8] = {19, 20, 2, 18, 22, 26, 24, 27};
+  for (int n = 1; n <= 8; ++n) SetChannel(n, functions[n - 1]);
+  l->Show();
+  l->DataPlotter->Clear();
+  std::vector<TTrendRecord> records;
+  for (int i = 0; i < 900; ++i) {
+    TTrendRecord r;
+    r.Time = 46000.5 + i * 0.5 / 86400;
+    if (i >= 400 && i < 405) r.Time = 0;
+    const double t = i / 40.0;
+    const double v[8] = {60 + i * 0.05, 3000 + 2500 * std::sin(t), 45 + 5 * std::sin(t / 3), 300 + 200 * std::cos(t),
+                         30 + 20 * std::sin(t * 1.3), 500 + 400 * std::sin(t), 300 + 150 * std::cos(t / 2),
+                         800 + 600 * std::sin(t / 1.5)};
+    for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(std::max(0.0, v[k]));
+    if (r.Time == 0) r.Values = records.back().Values;
+    records.push_back(r);
+  }
+  l->DataPlotter->AppendLoaded(records);
+  Application->ProcessMessages();
+  const TRect p = l->DataPlotter->PlotRect();
+  l->DataPlotter->MouseMove({}, p.Left + 300, p.Top + 40);
+  Application->ProcessMessages();
+  ui::GrabToPng(l, AnsiString(dir) + "/logger.png");
+  if (const char* linger = std::getenv("LOGGER_LINGER")) {
+    for (int i = 0; i < std::atoi(linger) * 50; ++i) {
+      Application->ProcessMessages();
+      usleep(20000);
+    }
+  }
+  l->TabSet->SetTabIndex(1);
+  l->TabSetClick(l->TabSet);
+  Application->ProcessMessages();
+  ui::GrabToPng(l, AnsiString(dir) + "/logger-options.png");
 }
 
 }  // namespace
