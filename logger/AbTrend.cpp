@@ -6,7 +6,6 @@
 
 #include "gauges/AbFlashT.h"
 #include "gauges/GaugeClasses.h"
-#include "logger/LogReadout.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/os/Clock.h"
 #include "platform/rtl/FileUtils.h"
@@ -752,7 +751,6 @@ void RegisterTrendClasses() {
   static const bool done = [] {
     RegisterUiClasses();
     RegisterGaugeClasses();
-    RegisterLogReadoutClasses();
     const TIdentMap* colors = &ui::ColorIdents();
     RegisterClass<TTrendLimit, TAbPersistent>("TTrendLimit")
         .Float("Value", &TTrendLimit::Value, &TTrendLimit::SetValue, 0)
