@@ -6,6 +6,7 @@
 #include "app/ChannelFunctions.h"
 #include "app/Main.h"
 #include "app/Settings.h"
+#include "config/loadfiles.h"
 #include "controls/AdvSpin.h"
 #include "ecu/LiveData.h"
 #include "logger/AbTrend.h"
@@ -394,6 +395,7 @@ void TLoggerForm::Savetofile1Click(TObject*) {
 void TLoggerForm::LoadLogfile1Click(TObject*) {
   ui::DialogRequest request;
   request.Kind = ui::DialogKind::OpenFile;
+  if (Form2 != nullptr) Form2->Tag = 4;  // the side panel previews log files
   request.Filter = kLogFilter;
   request.InitialDir = Settings.LogPath;
   request.DefaultExt = "lg1";
