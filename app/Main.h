@@ -134,6 +134,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // While logging, after each fast live packet: the logger's channels take the live
   // values and the trend recorder appends a record.
   void LogSample() override;
+  // A complete configuration reply: the windows that show configuration values.
+  void ConfigurationReceived() override;
+  // --- live displays and service windows fed by the slow packet (MainDisplays.cpp) ---
+  void SlowLiveDisplays();
 
   // The window's concerns live in files of their own; each publishes its controls and
   // handlers for the form resource from its own Publish* function.

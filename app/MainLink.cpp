@@ -187,6 +187,7 @@ void TR7Tform1::SlowLiveReceived() {
   if (TellTaleMax != nullptr)
     TellTaleMax->SetCaption(LiveSlow.TelltaleMaximum > 16000 ? AnsiString("16000+") : IntToStr(LiveSlow.TelltaleMaximum));
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
+  SlowLiveDisplays();
   UpdateImmobiliser();
 }
 

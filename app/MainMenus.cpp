@@ -200,6 +200,7 @@ void TR7Tform1::Ignitionalignment1Click(TObject*) {
   // The two angles are changed only by the window's step buttons.
   IgnAlignForm->ReferenceAdvance->SetEnabled(false);
   IgnAlignForm->LockAdvance->SetEnabled(false);
+  IgnAlignForm->Attach(*this);
   Send("$c");
   TabRowHidden hidden(TabSet1);
   IgnAlignForm->ShowModal();
