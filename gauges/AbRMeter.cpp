@@ -3,25 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-// Text sizes are measured on a small bitmap of our own, so that layout needs no painting.
-TCanvas* MeasureCanvas() {
-  static TBitmap* b = [] {
-    auto* bmp = new TBitmap;
-    bmp->SetSize(1, 1);
-    return bmp;
-  }();
-  return b->Canvas();
-}
-
-void Measure(TFont* f, const AnsiString& text, int& w, int& h) {
-  TCanvas* c = MeasureCanvas();
-  c->Font()->Assign(f);
-  w = c->TextWidth(text);
-  h = c->TextHeight(text.empty() ? AnsiString("X") : text);
-}
-}  // namespace
-
 TAbRMeter::TAbRMeter(TComponent* AOwner) : TAbAnalogGControl(AOwner) {
   bevel_inner_.SetStyle(bsLowered);
   bevel_inner_.SetBevelLine(blInner);
@@ -83,11 +64,11 @@ void TAbRMeter::Resize() {
 
 void TAbRMeter::CalcLayout() {
   TSignalSettings* s = SignalSettings();
-  Measure(Font(), s->Name1(), name1_w_, name1_h_);
-  Measure(Font(), s->Name2(), name2_w_, name2_h_);
-  Measure(&font_unit_, s->ValueUnit(), unit_w_, unit_h_);
+  MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
+  MeasureTextSize(Font(), s->Name2(), name2_w_, name2_h_);
+  MeasureTextSize(&font_unit_, s->ValueUnit(), unit_w_, unit_h_);
   scale_.LogScale = LogScale();
-  scale_.MeasureRound(MeasureCanvas(), s->ValueTo(), s->ValueFrom());
+  scale_.MeasureRound(GaugeMeasureCanvas(), s->ValueTo(), s->ValueFrom());
   const int lw = scale_.LabelWidth, lh = scale_.LabelHeight;
   const int outer = options_.Contains(TRMeterOption::opBevelOuter) ? 2 * bevel_outer_.TotalWidth() : 0;
   const int inner = options_.Contains(TRMeterOption::opBevelInner) ? 2 * bevel_inner_.TotalWidth() : 0;

@@ -2,24 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-TCanvas* MeasureCanvas() {
-  static TBitmap* b = [] {
-    auto* bmp = new TBitmap;
-    bmp->SetSize(1, 1);
-    return bmp;
-  }();
-  return b->Canvas();
-}
-
-void Measure(TFont* f, const AnsiString& text, int& w, int& h) {
-  TCanvas* c = MeasureCanvas();
-  c->Font()->Assign(f);
-  w = c->TextWidth(text);
-  h = c->TextHeight(text.empty() ? AnsiString("X") : text);
-}
-}  // namespace
-
 TAbVMeter::TAbVMeter(TComponent* AOwner) : TAbAnalogGControl(AOwner) {
   bevel_inner_.SetStyle(bsLowered);
   bevel_inner_.SetBevelLine(blInner);
@@ -77,13 +59,13 @@ void TAbVMeter::Resize() {
 
 void TAbVMeter::CalcLayout() {
   TSignalSettings* s = SignalSettings();
-  Measure(Font(), s->Name1(), name1_w_, name1_h_);
-  Measure(Font(), s->Name2(), name2_w_, name2_h_);
-  Measure(&font_value_, s->LongestFormat(), value_w_, value_h_);
-  Measure(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
+  MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
+  MeasureTextSize(Font(), s->Name2(), name2_w_, name2_h_);
+  MeasureTextSize(&font_value_, s->LongestFormat(), value_w_, value_h_);
+  MeasureTextSize(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
   if (!Has(TVMeterOption::opUnit)) unit_w_ = 0;
   scale_.LogScale = LogScale();
-  scale_.MeasureLinear(MeasureCanvas(), s->ValueTo(), s->ValueFrom());
+  scale_.MeasureLinear(GaugeMeasureCanvas(), s->ValueTo(), s->ValueFrom());
   const int bo = Has(TVMeterOption::opBevelOuter) ? 2 * bevel_outer_.TotalWidth() : 0;
   const int bi = Has(TVMeterOption::opBevelInner) ? 2 * bevel_inner_.TotalWidth() : 0;
   const int t = scale_.MainTickLength, bv = 2 * bevel_value_.TotalWidth();

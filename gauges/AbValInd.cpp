@@ -3,22 +3,6 @@
 #include <algorithm>
 
 namespace {
-TCanvas* MeasureCanvas() {
-  static TBitmap* b = [] {
-    auto* bmp = new TBitmap;
-    bmp->SetSize(1, 1);
-    return bmp;
-  }();
-  return b->Canvas();
-}
-
-void Measure(TFont* f, const AnsiString& text, int& w, int& h) {
-  TCanvas* c = MeasureCanvas();
-  c->Font()->Assign(f);
-  w = c->TextWidth(text);
-  h = c->TextHeight(text.empty() ? AnsiString("X") : text);
-}
-
 void ValueFont(TFont& f) {
   f.SetName("System");
   f.SetSize(10);
@@ -99,10 +83,10 @@ void TAbValueInd::SettingsChanged() {
 
 void TAbValueInd::CalcLayout() {
   TSignalSettings* s = SignalSettings();
-  Measure(Font(), s->Name1(), name1_w_, name1_h_);
-  Measure(Font(), s->Name2(), name2_w_, name2_h_);
-  Measure(&font_value_, s->LongestFormat(), value_w_, value_h_);
-  Measure(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
+  MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
+  MeasureTextSize(Font(), s->Name2(), name2_w_, name2_h_);
+  MeasureTextSize(&font_value_, s->LongestFormat(), value_w_, value_h_);
+  MeasureTextSize(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
   if (!Has(TValueIndOption::opUnit)) unit_w_ = 0;
   const int bo = Has(TValueIndOption::opBevelOuter) ? 2 * bevel_outer_.TotalWidth() : 0;
   const int bi = Has(TValueIndOption::opBevelInner) ? 2 * bevel_inner_.TotalWidth() : 0;
@@ -212,10 +196,10 @@ void TAbHBar::MinMaxChanged() {
 
 void TAbHBar::CalcLayout() {
   TSignalSettings* s = SignalSettings();
-  Measure(Font(), s->Name1(), name1_w_, name1_h_);
-  Measure(Font(), s->Name2(), name2_w_, name2_h_);
-  Measure(&font_value_, s->LongestFormat(), value_w_, value_h_);
-  Measure(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
+  MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
+  MeasureTextSize(Font(), s->Name2(), name2_w_, name2_h_);
+  MeasureTextSize(&font_value_, s->LongestFormat(), value_w_, value_h_);
+  MeasureTextSize(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
   if (!Has(THBarOption::opUnit)) unit_w_ = 0;
   bar_.UnitText = s->ValueUnit();
   const int sMark = bar_.minHeight() + 2 * bar_.Bevel()->Spacing();

@@ -106,6 +106,22 @@ void MeasureTextLinesSep(TCanvas* Canvas, int& W, int& H, char Sep, const AnsiSt
   H = Canvas->TextHeight("X");
 }
 
+TCanvas* GaugeMeasureCanvas() {
+  static TBitmap* b = [] {
+    auto* bmp = new TBitmap;
+    bmp->SetSize(1, 1);
+    return bmp;
+  }();
+  return b->Canvas();
+}
+
+void MeasureTextSize(TFont* Font, const AnsiString& Text, int& W, int& H) {
+  TCanvas* c = GaugeMeasureCanvas();
+  c->Font()->Assign(Font);
+  W = c->TextWidth(Text);
+  H = c->TextHeight(Text.empty() ? AnsiString("X") : Text);
+}
+
 void MeasureTextLines(TCanvas* Canvas, int& W, int& H, const AnsiString& Text) {
   MeasureTextLinesSep(Canvas, W, H, ';', Text);
 }

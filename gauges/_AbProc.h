@@ -43,6 +43,10 @@ TColor MixColor(TColor C1, TColor C2, int N, int I);
 void TextSizeAndHalf(TCanvas* Canvas, int& W, int& H, const AnsiString& Text, TPoint& Half);
 // Width of the widest ";"-separated piece and the height of one line.
 void MeasureTextLines(TCanvas* Canvas, int& W, int& H, const AnsiString& Text);
+// A canvas of its own for measuring text, so that a gauge lays itself out without painting.
+TCanvas* GaugeMeasureCanvas();
+// Width and height of Text in Font; an empty text is as high as one line.
+void MeasureTextSize(TFont* Font, const AnsiString& Text, int& W, int& H);
 void MeasureTextLinesSep(TCanvas* Canvas, int& W, int& H, char Sep, const AnsiString& Text);
 int CountChar(const AnsiString& Text, char C);
 // Writes Text so that its anchor point lies at (X, Y): 0 top-left, 1 top-centre,
