@@ -136,6 +136,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void LogSample() override;
   // A complete configuration reply: the windows that show configuration values.
   void ConfigurationReceived() override;
+  // A status packet: the diagnostics window's ECU times.
+  void IdentityReceived() override;
   // --- live displays and service windows fed by the slow packet (MainDisplays.cpp) ---
   void SlowLiveDisplays();
 

@@ -219,6 +219,7 @@ void TR7Tform1::ThrottlePositionSensor2Click(TObject*) {
 
 void TR7Tform1::Immobiliser1Click(TObject*) {
   TabRowHidden hidden(TabSet1);
+  ImmobForm->Attach(*this);
   ImmobForm->ShowModal();
 }
 
@@ -236,6 +237,7 @@ void TR7Tform1::Displayunits1Click(TObject*) {
 
 void TR7Tform1::Diagdata1Click(TObject*) {
   // The diagnostics window keeps the tab row visible.
+  DiagForm->Attach(*this);
   DiagForm->Timer1->SetEnabled(true);
   DiagForm->ShowModal();
 }

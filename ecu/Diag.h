@@ -1,5 +1,8 @@
 #pragma once
 // The diagnostics window: raw ECU values, the ECU times and the telltale memory with its lock.
+#include <cstdint>
+
+#include "platform/rtl/AnsiString.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
@@ -9,6 +12,10 @@ class TGroupBox;
 class TLabel;
 class TMemo;
 class TTimer;
+
+namespace ecu {
+class PacketHost;
+}
 
 class TDiagForm : public TForm {
  public:
@@ -27,8 +34,33 @@ class TDiagForm : public TForm {
   TLabel *airtempUnit = nullptr, *coolanttempUnit = nullptr, *AuxTempUnit = nullptr, *EGTTempUnit = nullptr;
   TLabel *inletUnit = nullptr, *boostactualUnit = nullptr, *boosttargetUnit = nullptr, *TCSpeedUnit = nullptr;
   TTimer* Timer1 = nullptr;
+  // From the status packet: last programmed, the ECU's and the engine's running times, and
+  // the highest engine speed the telltale memory holds.
+  TLabel *TimeStamp = nullptr, *ECURunTime = nullptr, *EngRunTime = nullptr, *RPMmax = nullptr;
 
+  // Where the frames go: the main window's port.
+  void Attach(ecu::PacketHost& link) { link_ = &link; }
+
+  void FormShow(TObject* Sender);
   void Timer1Timer(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void TelltaleClearClick(TObject* Sender);
+  void TelltaleLockClick(TObject* Sender);
+  // The status packet's values, from ECUIdentity.
+  void ShowIdentity();
+
+ private:
+  ecu::PacketHost* link_ = nullptr;
 };
 
 extern TDiagForm* DiagForm;
+
+namespace ecu {
+// Seconds as hours:minutes:seconds ("27:46:40").
+AnsiString RunningTimeText(uint32_t seconds);
+// A packed file date (date word high, time word low); "Unknown" when it is no date.
+AnsiString PackedDateText(uint32_t packed);
+}  // namespace ecu
+
+inline constexpr const char* kTelltaleLocked =
+    "The telltale min/max memory is locked!\rClick Unlock button and enter your code first.";

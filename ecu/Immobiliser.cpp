@@ -1,8 +1,12 @@
 #include "ecu/Immobiliser.h"
 
+#include "ecu/Frames.h"
 #include "ecu/LiveData.h"
+#include "ecu/PacketHandler.h"
+#include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Dialogs.h"
 
 TImmobForm* ImmobForm = nullptr;
 
@@ -12,7 +16,32 @@ void TImmobForm::Publish(TClassProps<TImmobForm>& P) {
       .Field("EnableDisable", &TImmobForm::EnableDisable)
       .Field("ImmobiliserChangeStatus", &TImmobForm::ImmobiliserChangeStatus)
       .Field("ResetImmobilser", &TImmobForm::ResetImmobilser)
-      .Field("BitBtn1", &TImmobForm::BitBtn1);
+      .Field("BitBtn1", &TImmobForm::BitBtn1)
+      .Handler("ImmobiliserChangeStatusClick", &TImmobForm::ImmobiliserChangeStatusClick)
+      .Handler("ResetImmobilserClick", &TImmobForm::ResetImmobilserClick);
+}
+
+bool TImmobForm::Connected() {
+  MessageBeep(MB_BEEP_OK);
+  if (ECUConnected && link_ != nullptr) return true;
+  MessageDlg("ECU not connected or not powered up.  Please check!", mtInformation, TMsgDlgButtons{mbOK});
+  return false;
+}
+
+void TImmobForm::ImmobiliserChangeStatusClick(TObject*) {
+  if (!Connected()) return;
+  const bool activate = ImmobiliserChangeStatus->Caption() == "Activate";
+  if (MessageDlg(activate ? "Activate the ECU Immobiliser function?" : "Deactivate the ECU Immobiliser function?",
+                 mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+    return;
+  link_->Send(ecu::ImmobiliserFrame(activate ? ecu::ImmobiliserCommand::Activate : ecu::ImmobiliserCommand::Deactivate));
+}
+
+void TImmobForm::ResetImmobilserClick(TObject*) {
+  if (!Connected()) return;
+  if (MessageDlg("Delete current immobiliser code and relearn?", mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+    return;
+  link_->Send(ecu::ImmobiliserFrame(ecu::ImmobiliserCommand::Relearn));
 }
 
 void TImmobForm::UpdateImmobiliser(uint8_t lockBits) {
