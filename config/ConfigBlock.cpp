@@ -141,6 +141,8 @@ void SetThrottleMinimum(TConfigBlock& b, uint16_t counts) {
 }
 
 std::pair<uint8_t, uint8_t> EncodeGearRatio(uint32_t ratio) {
+  // Ratios go up to 25.5; a larger one in a file or an unrefreshed block goes as 25.5.
+  ratio = std::min<uint32_t>(ratio, 255000);
   uint32_t whole = ratio / 10000;
   // (ratio mod 10000) x 256 / 10000 to nearest; an exact half cannot occur.
   uint32_t fraction = ((ratio % 10000) * 256 + 5000) / 10000;
@@ -148,7 +150,6 @@ std::pair<uint8_t, uint8_t> EncodeGearRatio(uint32_t ratio) {
     ++whole;
     fraction = 0;
   }
-  if (whole > 255) return {255, 255};
   return {static_cast<uint8_t>(whole), static_cast<uint8_t>(fraction)};
 }
 

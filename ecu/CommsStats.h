@@ -19,6 +19,12 @@ class TCommsForm : public TForm {
   TLabel* Label3 = nullptr;
   TLabel* Label4 = nullptr;
   TButton* Button1 = nullptr;
+  // Packets a second and totals of the fast, slow, status and configuration packets.
+  TLabel *FastRate = nullptr, *SlowRate = nullptr, *StatusRate = nullptr, *ConfigRate = nullptr;
+  TLabel *FastTotal = nullptr, *SlowTotal = nullptr, *StatusTotal = nullptr, *ConfigTotal = nullptr;
+
+  // "Reset": both packet counter sets to zero, the totals to "0".
+  void Button1Click(TObject* Sender);
 };
 
 extern TCommsForm* CommsForm;

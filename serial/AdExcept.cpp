@@ -4,16 +4,26 @@
 #include <cstring>
 #include <new>
 
+#include "platform/os/SerialDevice.h"
+#include "platform/rtl/Numbers.h"
 #include "serial/AdStrings.h"
 
 namespace {
 
-// The operating system's text for an error number; empty when it has none.
+// The text of a system error number. The port layer reports device failures as Windows
+// error numbers (Win32ErrorNumber), so they are looked up as such, never as POSIX numbers.
 AnsiString SystemMessage(int Id) {
-  char buf[256];
-  const char* text = strerror_r(Id, buf, sizeof buf);
-  if (text == nullptr || std::strncmp(text, "Unknown error", 13) == 0) return AnsiString();
-  return CleanSystemMessage(AnsiString(text).substr(0, 255));
+  switch (Id) {
+    case 2: return os::SerialErrorText(os::SerialError::NoSuchPort);
+    case 5: return "Serial port is in use or access to it is denied";
+    case 6: return os::SerialErrorText(os::SerialError::NotOpen);
+    case 31: return os::SerialErrorText(os::SerialError::IoError);
+    case 50: return os::SerialErrorText(os::SerialError::NotSupported);
+    case 87: return os::SerialErrorText(os::SerialError::BadArgument);
+    case 1167: return os::SerialErrorText(os::SerialError::LineLost);
+    // Windows numbers run below 16000; above lie the component's own codes.
+    default: return Id > 0 && Id < 16000 ? "System error " + IntToStr(Id) : AnsiString();
+  }
 }
 
 template <class E>

@@ -602,7 +602,7 @@ bool TApdBaseDispatcher::NotifyClients(uint32_t Msg, uint32_t WParam, uint32_t L
   for (size_t i = 0; windows && !close_pending_.load() && clientAt(window_clients_, i, c); ++i) {
     if (c.Deleted) continue;
     TApdNotifyProc proc = c.Proc;
-    apd::gui::Send(
+    const bool handed = apd::gui::Send(
         [this, proc, Msg, WParam, lParam] {
           ++gui_calls_running_;
           struct Done {
@@ -612,6 +612,11 @@ bool TApdBaseDispatcher::NotifyClients(uint32_t Msg, uint32_t WParam, uint32_t L
           proc(Msg, WParam, lParam);
         },
         3000);
+    // A timer event (the link watchdog among them) fires once and is not repeated, so one
+    // the busy window did not take is delivered late rather than lost. The client guards
+    // itself against a port that has gone meanwhile.
+    if (!handed && Msg == APW_TRIGGERTIMER)
+      apd::gui::Post([proc, Msg, WParam, lParam] { proc(Msg, WParam, lParam); });
     afterClient();
   }
 

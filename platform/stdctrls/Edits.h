@@ -137,6 +137,7 @@ class TMemo : public TCustomEdit {
   void SetScrollBars(int v);
   bool WantReturns() const { return want_returns_; }
   void SetWantReturns(bool v) { want_returns_ = v; }
+  bool WantsDialogKey(WORD Key) const override { return Key == VK_RETURN && want_returns_; }
   bool WantTabs() const { return want_tabs_; }
   void SetWantTabs(bool v) { want_tabs_ = v; }
   void SetText(const AnsiString& v) override;

@@ -106,6 +106,18 @@ void TButton::SetDefault(bool v) {
   if (auto* w = As<QPushButton>(this)) w->setDefault(v);
 }
 
+bool TButton::DialogKey(WORD Key, TShiftState) {
+  if (Key == VK_RETURN) {
+    TForm* form = ParentForm();
+    auto* focused = dynamic_cast<TButton*>(form != nullptr ? form->ActiveControl() : nullptr);
+    if (focused != nullptr && focused->Showing() && focused->Enabled() ? focused != this : !default_) return false;
+  } else if (Key != VK_ESCAPE || !cancel_) {
+    return false;
+  }
+  Click();
+  return true;
+}
+
 void TButton::Click() {
   if (!Enabled()) return;
   if (modal_result_ != mrNone)

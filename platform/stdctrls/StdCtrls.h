@@ -54,6 +54,8 @@ class TButton : public TWinControl {
   bool Cancel() const { return cancel_; }
   void SetCancel(bool v) { cancel_ = v; }
   void Click() override;
+  // Enter clicks the focused button, or else the default one; Escape the cancel button.
+  bool DialogKey(WORD Key, TShiftState Shift) override;
   bool ClicksOnMouseUp() const override { return false; }
 
  protected:

@@ -93,6 +93,10 @@ bool RouteKey(QWidget* receiver, QKeyEvent* e) {
     if (preview) form->KeyDown(key, shift);
     if (key != 0 && alive()) target->KeyDown(key, shift);
     if (key == 0 || !alive()) return true;
+    // Enter and Escape left over go to the form's default and cancel buttons.
+    if ((key == VK_RETURN || key == VK_ESCAPE) && form != nullptr && !shift.Contains(ssCtrl) &&
+        !shift.Contains(ssAlt) && !target->WantsDialogKey(key) && form->DialogKey(key, shift))
+      return true;
   }
   const char typed = ui::detail::KeyCharFromEvent(*e);
   if (typed == 0) return false;

@@ -853,3 +853,13 @@ TCustomControl::TCustomControl(TComponent* AOwner)
 }
 
 TCustomControl::~TCustomControl() = default;
+
+bool TWinControl::DialogKey(WORD Key, TShiftState Shift) {
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w != nullptr && w->Showing() && w->Enabled() && w->DialogKey(Key, Shift)) return true;
+  }
+  return false;
+}
+
+bool TWinControl::WantsDialogKey(WORD) const { return false; }

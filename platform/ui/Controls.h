@@ -259,6 +259,14 @@ class TWinControl : public TControl {
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
 
+  // Enter and Escape that the focused control left alone go to its form as dialog keys:
+  // each showing, enabled control in turn may take one (a default or cancel button
+  // does). True when taken.
+  virtual bool DialogKey(WORD Key, TShiftState Shift);
+  // True when the control uses Enter or Escape itself (a memo taking returns), so they
+  // are no dialog keys while it has the focus.
+  virtual bool WantsDialogKey(WORD Key) const;
+
   // Called by the widget layer. Setting Key to 0 stops the key here.
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyPress(char& Key);

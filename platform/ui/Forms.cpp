@@ -52,6 +52,18 @@ void TForm::CreateHandle() {
 void TForm::InitWidget() {
   ApplyWindowFlags();
   TWinControl::InitWidget();
+  // The caption may have been set (by the form resource or in code) before the window
+  // existed: the window carries it from its first show.
+  if (QWidget* w = impl().widget) w->setWindowTitle(gfx::ToQString(Caption()));
+}
+
+bool TForm::DialogKey(WORD Key, TShiftState Shift) {
+  if (TWinControl::DialogKey(Key, Shift)) return true;
+  if (Key == VK_ESCAPE && Modal()) {
+    SetModalResult(mrCancel);
+    return true;
+  }
+  return false;
 }
 
 void TForm::ApplyWindowFlags() {

@@ -105,6 +105,8 @@ class TForm : public TWinControl {
   void FinishModal();
 
   void InitWidget() override;
+  // A modal window that nothing on it takes Escape from closes with mrCancel.
+  bool DialogKey(WORD Key, TShiftState Shift) override;
   // Fires OnDestroy once; Release and the application's shut-down call it while the
   // whole form still exists, the destructor only as a last resort.
   void BeforeDestruction();

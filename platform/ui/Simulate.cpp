@@ -136,6 +136,11 @@ void GrabControl(TControl* target, TBitmap& into) {
   p.drawImage(0, 0, img);
 }
 
+AnsiString WindowTitle(TControl* form) {
+  QWidget* w = form != nullptr ? detail::WidgetOf(form) : nullptr;
+  return w != nullptr ? gfx::FromQString(w->windowTitle()) : AnsiString();
+}
+
 void GrabToPng(TControl* target, const AnsiString& fileName) {
   TBitmap b;
   GrabControl(target, b);

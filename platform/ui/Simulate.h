@@ -19,6 +19,8 @@ void SimulateClick(TControl* target, int x, int y);
 void SimulateDblClick(TControl* target, int x, int y);
 // Turns the wheel over client point (x, y) by delta (120 per notch, positive away from the user).
 void SimulateMouseWheel(TControl* target, int delta, int x, int y, TShiftState shift = {});
+// The title the window system shows on the form's window (empty before it has one).
+AnsiString WindowTitle(TControl* form);
 // Renders the control (with its children) into a bitmap of its size.
 void GrabControl(TControl* target, TBitmap& into);
 // Renders the control and writes it to a PNG file.

@@ -10,6 +10,7 @@
 #include "config/Additonl.h"
 #include "config/Align.h"
 #include "controls/AdvSpin.h"
+#include "ecu/CommsStats.h"
 #include "ecu/IgnAlign.h"
 #include "logger/logger.h"
 #include "platform/stdctrls/Edits.h"
@@ -26,6 +27,7 @@
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Simulate.h"
 
 namespace {
 
@@ -182,6 +184,28 @@ TEST_F(MainMenus, GraphLoggerAndSensorCommandsPrepareTheirWindows) {
   }
   EXPECT_FALSE(IgnAlignForm->ReferenceAdvance->Enabled());
   EXPECT_FALSE(IgnAlignForm->LockAdvance->Enabled());
+}
+
+// Every window of the program shows its caption from the first time it is shown.
+TEST_F(MainMenus, EveryWindowCarriesItsCaptionFromTheFirstShow) {
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TForm* form = Screen->Forms(i);
+    if (form == f_) continue;  // its first show opens the port
+    SCOPED_TRACE(form->ClassName());
+    form->Show();
+    EXPECT_EQ(ui::WindowTitle(form), form->Caption());
+    form->Hide();
+  }
+}
+
+TEST_F(MainMenus, CommsStatisticsResetZeroesTheCounters) {
+  PacketCountsA = {3, 4, 5, 6};
+  PacketCountsB = {7, 8, 9, 10};
+  CommsForm->FastTotal->SetCaption("12");
+  CommsForm->Button1->Click();
+  EXPECT_EQ(PacketCountsA, (std::array<int32_t, 4>{}));
+  EXPECT_EQ(PacketCountsB, (std::array<int32_t, 4>{}));
+  EXPECT_EQ(CommsForm->FastTotal->Caption(), "0");
 }
 
 }  // namespace

@@ -104,8 +104,9 @@ TEST(ConfigImage, GearRatios) {
   } encode[] = {
       {12345, 1, 60}, {255000, 25, 128}, {0, 0, 0}, {10000, 1, 0},
       {99990, 10, 0},          // a fraction rounding to 256 carries into the whole part
-      {2559999, 255, 255},     // the largest whole part with a carried fraction
-      {4000000000u, 255, 255}, // never wraps the whole byte
+      {255001, 25, 128},       // ratios above 25.5 go as 25.5
+      {256000, 25, 128},
+      {4000000000u, 25, 128},
   };
   for (const Case& c : encode) {
     EXPECT_EQ(EncodeGearRatio(c.ratio), std::make_pair(c.whole, c.fraction)) << c.ratio;
@@ -138,6 +139,7 @@ TEST(ConfigReply, ImageRoundTripsThroughTheBlock) {
     AnsiString reply = Reply(300, seed);
     reply[196] = 3;  // inside the ranges the working block enforces
     reply[218] = 7;
+    for (size_t g = 270; g < 286; g += 2) reply[g] = static_cast<char>(static_cast<uint8_t>(reply[g]) % 25);  // ratios up to 25.5
     TConfigBlock readCopy{}, block{};
     DecodeConfigReply(reply, readCopy, block);
     const ConfigImage img = EncodeConfigImage(block);
@@ -150,7 +152,7 @@ TEST(ConfigReply, BlockRoundTripsThroughTheImage) {
   TConfigBlock b = Filled(0);
   std::mt19937 rng(7);
   for (size_t i = 0; i < sizeof b; ++i) Raw(b)[i] = static_cast<uint8_t>(rng());
-  for (auto& g : b.GearRatio) g = DecodeGearRatio(static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()));
+  for (auto& g : b.GearRatio) g = DecodeGearRatio(static_cast<uint8_t>(rng() % 25), static_cast<uint8_t>(rng()));
   b.AFRInputSource = 2;
   b.MapSwSource = 5;
   const ConfigImage img = EncodeConfigImage(b);

@@ -88,8 +88,12 @@ TEST(ErrorMsg, PacketTextsAndSystemFallback) {
   EXPECT_EQ(ErrorMsg(5505), "Packet size cannot be zero");
   EXPECT_EQ(EInvalidProperty(-5504).Message(), "End string is empty");
   EXPECT_EQ(EInvalidProperty(-5504).ErrorCode, -5504);
-  // No table text: the system's message for the number, or nothing.
-  EXPECT_FALSE(ErrorMsg(-13).empty());
+  // No table text: the text of the Windows error number the port layer reported (never
+  // the POSIX error of that number), or nothing.
+  EXPECT_EQ(ErrorMsg(-31), "Serial port input/output error");
+  EXPECT_EQ(ErrorMsg(-50), "Function not supported by the serial port");
+  EXPECT_EQ(ErrorMsg(-87), "Setting not supported by the serial port");
+  EXPECT_EQ(ErrorMsg(-13), "System error 13");
   EXPECT_EQ(ErrorMsg(-31999), "");
 }
 

@@ -1,6 +1,7 @@
 // The standard controls driven as the windows drive them: item lists set as one text,
 // choices, check and radio state, edits and the notebook.
 #include "StdFixture.h"
+#include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -252,3 +253,71 @@ TEST_F(ControlsTest, PanelShapeAndImageDraw) {
   EXPECT_EQ(c->Pixel(165, 5), clBlue);
   EXPECT_EQ(c->Pixel(195, 35), clWhite);
 }
+
+// ---- Dialog keys and window titles ----
+
+namespace {
+
+class DialogKeys : public StdTest {
+ protected:
+  // An edit, an OK button (default) and a Cancel button (cancel).
+  TForm* Dialog() {
+    TForm* f = NewForm(300, 120);
+    f->SetCaption("Choose");
+    edit = Place<TEdit>(f, 8, 8, 120, 24);
+    ok = Place<TButton>(f, 8, 60, 75, 25);
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    cancel = Place<TButton>(f, 100, 60, 75, 25);
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    return f;
+  }
+  TEdit* edit = nullptr;
+  TButton* ok = nullptr;
+  TButton* cancel = nullptr;
+};
+
+TEST_F(DialogKeys, EnterPressesTheDefaultButtonAndEscapeTheCancelButton) {
+  struct Row {
+    const char* key;
+    bool focusCancel;
+    int result;
+  } rows[] = {{"Return", false, mrOk}, {"Escape", false, mrCancel}, {"Return", true, mrCancel}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.key);
+    TForm* f = Dialog();
+    script.AnswerForm([&](TForm&) {
+      if (r.focusCancel) cancel->SetFocus();
+      else edit->SetFocus();
+      ui::SimulateKey(f, r.key);
+    });
+    EXPECT_EQ(f->ShowModal(), r.result);
+  }
+}
+
+TEST_F(DialogKeys, AMemoKeepsItsReturnsAndAWindowWithoutButtonsClosesWithEscape) {
+  TForm* f = Dialog();
+  auto* memo = Place<TMemo>(f, 150, 8, 120, 40);
+  script.AnswerForm([&](TForm&) {
+    memo->SetFocus();
+    ui::SimulateKey(f, "Return");
+    EXPECT_EQ(f->ModalResult(), mrNone);
+    ui::SimulateKey(f, "Escape");
+  });
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+
+  TForm* bare = NewForm(200, 100);
+  script.AnswerForm([&](TForm&) { ui::SimulateKey(bare, "Escape"); });
+  EXPECT_EQ(bare->ShowModal(), mrCancel);
+}
+
+TEST_F(DialogKeys, TheWindowCarriesItsCaptionFromTheFirstShow) {
+  TForm* f = Dialog();  // captioned before it has a window
+  f->Show();
+  EXPECT_EQ(ui::WindowTitle(f), "Choose");
+  f->SetCaption("Again");
+  EXPECT_EQ(ui::WindowTitle(f), "Again");
+}
+
+}  // namespace
