@@ -77,43 +77,40 @@ void RegisterOptionObjects() {
 const std::initializer_list<const char*> kBevels = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
 
 template <class T>
-void ShapeProps(TClassProps<T> p, bool defaultTransparent = false, TColor defaultColor = clWhite) {
+void ShapeProps(TClassProps<T> p) {
   p.Enum("Bevel", &T::Bevel, &T::SetBevel, kBevels, bvNone)
       .Int("BevelWidth", &T::BevelWidth, &T::SetBevelWidth, 2)
       .Object("Brush", &T::Brush)
-      .Int("Color", &T::Color, &T::SetColor, defaultColor, Colors())
+      .Int("Color", &T::Color, &T::SetColor, clWhite, Colors())
       .Object("Font", &T::Font)
       .Object("Frame", &T::Frame)
       .Object("Pen", &T::Pen)
       .Object("Gradient", &T::Gradient)
       .Object("Shadow", &T::Shadow)
       .Enum("ShapeStyle", &T::ShapeStyle, &T::SetShapeStyle, {"fosRectangle", "fosRoundRectangle"}, fosRectangle)
-      .Bool("Transparent", &T::Transparent, &T::SetTransparent, defaultTransparent)
+      .Bool("Transparent", &T::Transparent, &T::SetTransparent, false)
       .Int("Transparency", &T::Transparency, &T::SetTransparency, 0)
       .Bool("Visible", &T::Visible, &T::SetVisible, true);
 }
 
 void RegisterShapes() {
   ShapeProps(RegisterClass<TTeeCustomShape, TPersistent>("TTeeCustomShape"));
+  RegisterClass<TTeeCustomShape, TPersistent>("TTeeCustomShape").DefineProperties(&TTeeCustomShape::DefineProperties);
   RegisterClass<TTeeShape, TTeeCustomShape>("TTeeShape");
-  ShapeProps(RegisterClass<TChartAxisTitle, TTeeCustomShape>("TChartAxisTitle"), true);
   RegisterClass<TChartAxisTitle, TTeeCustomShape>("TChartAxisTitle")
       .Int("Angle", &TChartAxisTitle::Angle, &TChartAxisTitle::SetAngle, 0)
       .String("Caption", &TChartAxisTitle::Caption, &TChartAxisTitle::SetCaption);
-  ShapeProps(RegisterClass<TChartTitle, TTeeCustomShape>("TChartTitle"), true);
   RegisterClass<TChartTitle, TTeeCustomShape>("TChartTitle")
       .Bool("AdjustFrame", &TChartTitle::AdjustFrame, &TChartTitle::SetAdjustFrame, true)
       .Enum("Alignment", &TChartTitle::Alignment, &TChartTitle::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"}, taCenter)
       .Bool("CustomPosition", &TChartTitle::CustomPosition, &TChartTitle::SetCustomPosition, false)
       .Strings("Text", &TChartTitle::Text);
-  ShapeProps(RegisterClass<TChartWall, TTeeCustomShape>("TChartWall"), false, clTeeColor);
   RegisterClass<TChartWall, TTeeCustomShape>("TChartWall")
       .Bool("AutoHide", &TChartWall::AutoHide, &TChartWall::SetAutoHide, false)
       .Bool("Dark3D", &TChartWall::Dark3D, &TChartWall::SetDark3D, true)
       .Int("Size", &TChartWall::Size, &TChartWall::SetSize, 0);
   RegisterClass<TChartBackWall, TChartWall>("TChartBackWall");
   RegisterClass<TChartRightWall, TChartWall>("TChartRightWall");
-  ShapeProps(RegisterClass<TChartLegend, TTeeCustomShape>("TChartLegend"));
   RegisterClass<TChartLegend, TTeeCustomShape>("TChartLegend")
       .Enum("Alignment", &TChartLegend::Alignment, {"laLeft", "laRight", "laTop", "laBottom"}, laRight)
       .Bool("CheckBoxes", &TChartLegend::CheckBoxes, false)
@@ -130,7 +127,6 @@ void RegisterShapes() {
       .Int("TopPos", &TChartLegend::TopPos, 10)
       .Int("VertSpacing", &TChartLegend::VertSpacing, 0)
       .Object("DividingLines", &TChartLegend::DividingLines);
-  ShapeProps(RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks"));
   RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks")
       .Enum("Style", &TSeriesMarks::Style, &TSeriesMarks::SetStyle,
             {"smsValue", "smsPercent", "smsLabel", "smsLabelPercent", "smsLabelValue", "smsLegend", "smsPercentTotal",

@@ -10,6 +10,7 @@
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/TextUtils.h"
 #include "platform/streaming/Filer.h"
+#include "platform/ui/Dialogs.h"
 
 int ValueListCapacityStep = 1000;
 
@@ -195,7 +196,11 @@ void TChartValueList::Sort() {
 void TChartValueList::DefineProperties(TFiler& Filer) {
   // "Multiplier" of old forms: read and dropped.
   Filer.DefineProperty(
-      "Multiplier", [](TReader& R) { (void)R.ReadFloat(); }, [](TWriter&) {}, false);
+      "Multiplier",
+      [](TReader& R) {
+        if (R.ReadFloat() != 1.0) ShowMessage("Multiplier property is obsolete.");
+      },
+      [](TWriter&) {}, false);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -916,6 +921,29 @@ void TChartSeries::DefineProperties(TFiler& Filer) {
         W.WriteListEnd();
       },
       !data_sources_.empty());
+  auto axisIndex = [this](TChartAxis* a) {
+    if (!parent_) return -1;
+    const auto& c = parent_->CustomAxes();
+    for (size_t i = 0; i < c.size(); ++i)
+      if (c[i].get() == a) return static_cast<int>(i);
+    return -1;
+  };
+  auto customAxis = [this](int i) -> TChartAxis* {
+    if (!parent_ || i < 0 || i >= static_cast<int>(parent_->CustomAxes().size())) return nullptr;
+    return parent_->CustomAxes()[static_cast<size_t>(i)].get();
+  };
+  Filer.DefineProperty(
+      "CustomHorizAxis", [this, customAxis](TReader& R) { SetCustomHorizAxis(customAxis(R.ReadInteger())); },
+      [this, axisIndex](TWriter& W) { W.WriteInteger(axisIndex(custom_horiz_)); }, custom_horiz_ != nullptr);
+  Filer.DefineProperty(
+      "CustomVertAxis", [this, customAxis](TReader& R) { SetCustomVertAxis(customAxis(R.ReadInteger())); },
+      [this, axisIndex](TWriter& W) { W.WriteInteger(axisIndex(custom_vert_)); }, custom_vert_ != nullptr);
+  Filer.DefineProperty(
+      "Identifier", [this](TReader& R) { Identifier = R.ReadString(); }, [this](TWriter& W) { W.WriteString(Identifier); },
+      !Identifier.empty());
+  Filer.DefineProperty(
+      "Style", [this](TReader& R) { StyleBits = R.ReadInteger() & 63; }, [this](TWriter& W) { W.WriteInteger(StyleBits); },
+      StyleBits != 0);
   Filer.DefineBinaryProperty(
       "Data", [this](TStream& S) { ReadData(S); }, [this](TStream& S) { WriteData(S); },
       ForceSaveData || (data_stored_ && !DontSaveData));

@@ -139,6 +139,16 @@ void TCustomTeePanel::Loaded() {
   if (border_round_ > 0) ApplyRegion();
 }
 
+void TCustomTeePanel::Resize() {
+  TCustomControl::Resize();
+  canvas_->Invalidate();
+}
+
+void TCustomTeePanel::ColorChanged() {
+  TCustomControl::ColorChanged();
+  canvas_->Invalidate();
+}
+
 TRect TCustomTeePanel::GetRectangle() { return TRect(0, 0, ClientWidth(), ClientHeight()); }
 
 bool TCustomTeePanel::CanClip() const {
@@ -149,7 +159,9 @@ bool TCustomTeePanel::CanClip() const {
 }
 
 void TCustomTeePanel::Paint() {
-  if (!Printing && canvas_->ReDrawBitmap()) return;
+  const TBitmap* b = canvas_->Bitmap();
+  const TRect r = GetRectangle();
+  if (!Printing && b && b->Width() == r.Width() && b->Height() == r.Height() && canvas_->ReDrawBitmap()) return;
   Draw(Canvas(), GetRectangle());
 }
 
@@ -572,6 +584,23 @@ void TTeeCustomShape::SetTransparent(bool v) {
     parent_->SetBooleanProperty(transparent_, v);
   else
     transparent_ = v;
+}
+
+void TTeeCustomShape::DefineProperties(TFiler& Filer) {
+  Filer.DefineProperty(
+      "ShadowColor",
+      [this](TReader& R) {
+        TColor c = clBlack;
+        if (R.NextValue() == vaIdent) {
+          if (!IdentToColor(R.ReadIdent(), c)) c = clBlack;
+        } else {
+          c = R.ReadInteger();
+        }
+        Shadow()->SetColor(c);
+      },
+      [](TWriter&) {}, false);
+  Filer.DefineProperty(
+      "ShadowSize", [this](TReader& R) { Shadow()->SetSize(R.ReadInteger()); }, [](TWriter&) {}, false);
 }
 
 TTeeCanvas3D* TTeeCustomShape::Canvas() const { return parent_ ? parent_->ChartCanvas() : nullptr; }

@@ -271,6 +271,9 @@ class TCustomTeePanel : public TCustomControl {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Loaded() override;
+  // A new size or colour needs the chart drawn again, not the old buffer copied.
+  void Resize() override;
+  void ColorChanged() override;
 
  protected:
   virtual void InternalDraw(const TRect& UserRect) { (void)UserRect; }
@@ -395,6 +398,8 @@ class TTeeCustomShape : public TTeeCustomShapeBrushPen {
   void SetHeight(int v) { ShapeBounds.Bottom = ShapeBounds.Top + v; }
 
   void Draw() { DrawRectRotated(ShapeBounds, 0, 0); }
+  // Old forms' "ShadowColor" and "ShadowSize".
+  void DefineProperties(TFiler& Filer);
   void DrawRectRotated(const TRect& Rect, int Angle = 0, int Z = 0);
   // The four corners turned by Angle degrees about the rectangle's centre.
   static void RectToFourPoints(const TRect& Rect, double Angle, TPoint P[4]);

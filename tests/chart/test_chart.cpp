@@ -509,6 +509,7 @@ TEST(ChartStreaming, FormResourcesCarryChartsAndStoredPoints) {
       "    View3D = False\n"
       "    BorderStyle = bsSingle\n"
       "    ColorPaletteIndex = 6\n"
+      "    Title.ShadowSize = 5\n"
       "  end\n"
       "  object S: TFastLineSeries\n"
       "    ParentChart = Chart1\n"
@@ -544,4 +545,5 @@ TEST(ChartStreaming, FormResourcesCarryChartsAndStoredPoints) {
   const AnsiString back = ObjectBinaryToText(out);
   EXPECT_NE(back.find("Data = {"), AnsiString::npos);
   EXPECT_NE(back.find("ColorPaletteIndex = 6"), AnsiString::npos);
+  EXPECT_EQ(chart->Title()->Shadow()->HorizSize(), 5);
 }
