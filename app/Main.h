@@ -307,9 +307,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // One of the nine details texts changed: shares the 248-character budget among them
   // and writes the text into its record field.
   void DetailsChange(TObject* Sender);
-  // Counts the nine details texts with `text` standing for the one being edited; text
-  // that would exceed the budget is cut (never below empty) and the system beeps.
-  // Returns the total after the cut.
+  // Counts the nine details texts with `text` standing for the one being edited, shows
+  // the count and returns it. A change that would exceed the budget is refused by
+  // DetailsChange: the field keeps its text and the system beeps.
   int DetailsCharsUsed(TObject* Sender, AnsiString& text);
   // Rev limits and shift light, applied when the entry is complete.
   void soft_limitExit(TObject* Sender);
@@ -322,6 +322,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void FineEnabledClick(TObject* Sender);
   void SeqEnabledClick(TObject* Sender);
   void Lam_SensorChange(TObject* Sender);
+  // The live lambda captions follow the sensor type: "Lambda O2 :" and "Target :" for a
+  // simple sensor, "AFR :" and "Target AFR :" for a wideband.
+  TLabel *Label104 = nullptr, *Label105 = nullptr;
+  void ShowLambdaLabels();
   void ComboBox1Change(TObject* Sender);
   void FanThresholdChanged(TObject* Sender);
   void TellTaleClearClick(TObject* Sender);

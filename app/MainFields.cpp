@@ -149,39 +149,40 @@ int TR7Tform1::DetailsCharsUsed(TObject* Sender, AnsiString& text) {
     if (c == nullptr) continue;
     total += static_cast<int>(c == Sender ? text.size() : c->Text().size());
   }
-  if (total > kDetailsBudget) {
-    const int keep = std::max(0, static_cast<int>(text.size()) - (total - kDetailsBudget));
-    total -= static_cast<int>(text.size()) - keep;
-    text = text.substr(0, static_cast<size_t>(keep));
-    MessageBeep(MB_BEEP_OK);
-  }
   if (map_comments != nullptr) map_comments->SetCaption("Map comments (" + IntToStr(total) + "/248 used)");
   return total;
 }
 
 void TR7Tform1::DetailsChange(TObject* Sender) {
   if (RefreshingTables) return;
-  static bool busy = false;  // putting the cut text back raises this event again
+  static bool busy = false;  // putting the old text back raises this event again
   if (busy) return;
   auto* control = dynamic_cast<TControl*>(Sender);
   if (control == nullptr) return;
-  AnsiString text = control->Text();
-  DetailsCharsUsed(Sender, text);
-  if (text != control->Text()) {
-    busy = true;
-    control->SetText(text);
-    busy = false;
-  }
   TMapRecord& map = MapSlots[CurrentMap];
-  if (Sender == DetailsDateEdit) map.Date.Set(text);
-  else if (Sender == DetailsOwnerEdit) map.Owner.Set(text);
-  else if (Sender == DetailsEngineEdit) map.Engine.Set(text);
-  else if (Sender == DetailsInductionEdit) map.Induction.Set(text);
-  else if (Sender == DetailsPressureEdit) map.Pressure.Set(text);
-  else if (Sender == DetailsInjectorsEdit) map.Injectors.Set(text);
-  else if (Sender == DetailsInjectionTypeEdit) map.InjectionType.Set(text);
-  else if (Sender == DetailsExhaustEdit) map.Exhaust.Set(text);
-  else if (Sender == details) map.Comments.Set(text);
+  auto apply = [&](auto& field) {
+    AnsiString text = control->Text();
+    if (DetailsCharsUsed(Sender, text) > kDetailsBudget && text.size() > field.Get().size()) {
+      // The characters just typed do not fit the shared budget: the field keeps what it
+      // had, rather than losing its end.
+      text = field.Get();
+      MessageBeep(MB_BEEP_OK);
+      busy = true;
+      control->SetText(text);
+      busy = false;
+      DetailsCharsUsed(Sender, text);
+    }
+    field.Set(text);
+  };
+  if (Sender == DetailsDateEdit) apply(map.Date);
+  else if (Sender == DetailsOwnerEdit) apply(map.Owner);
+  else if (Sender == DetailsEngineEdit) apply(map.Engine);
+  else if (Sender == DetailsInductionEdit) apply(map.Induction);
+  else if (Sender == DetailsPressureEdit) apply(map.Pressure);
+  else if (Sender == DetailsInjectorsEdit) apply(map.Injectors);
+  else if (Sender == DetailsInjectionTypeEdit) apply(map.InjectionType);
+  else if (Sender == DetailsExhaustEdit) apply(map.Exhaust);
+  else if (Sender == details) apply(map.Comments);
 }
 
 void TR7Tform1::soft_limitExit(TObject*) { ApplyRevLimit(soft_limit, MapSlots[CurrentMap].SoftRevLimit); }
@@ -244,7 +245,17 @@ void TR7Tform1::SeqEnabledClick(TObject*) {
     if (c != nullptr) c->SetEnabled(on);
 }
 
+void TR7Tform1::ShowLambdaLabels() {
+  if (Label104 == nullptr || Label105 == nullptr || Lam_Sensor == nullptr) return;
+  const bool wideband = Lam_Sensor->ItemIndex() == 1;
+  Label104->SetCaption(wideband ? "AFR :" : "Lambda O2 :");
+  Label104->SetLeft(wideband ? 117 : 83);
+  Label105->SetCaption(wideband ? "Target AFR :" : "Target :");
+  Label105->SetLeft(wideband ? 83 : 107);
+}
+
 void TR7Tform1::Lam_SensorChange(TObject*) {
+  ShowLambdaLabels();
   if (RefreshingTables) return;
   // Bits 3 and 4 hold the sensor type; the other bits stay.
   const int index = std::max(0, Lam_Sensor->ItemIndex());

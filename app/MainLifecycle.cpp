@@ -11,7 +11,9 @@
 #include "app/MainWindows.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
+#include "config/Align.h"
 #include "config/ConfigBlock.h"
+#include "config/DisplayUnits.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/ElastFrm.h"
@@ -273,17 +275,51 @@ void FillChannelItems(TComboBox* selector) {
   items->EndUpdate();
 }
 
-void TR7Tform1::ReadIniFile() { g_settingsProblem = ReadSettingsFile(SettingsFileName); }
+void TR7Tform1::ReadIniFile() {
+  g_settingsProblem = ReadSettingsFile(SettingsFileName);
+  // The windows that show settings start from what was read.
+  if (Alignment != nullptr) {
+    Alignment->AutoIdlePotNum->SetChecked(Settings.AutoIdlePotUpdate);
+    Alignment->IdlePotNumOffset->SetEnabled(Settings.AutoIdlePotUpdate);
+    Alignment->AutoCutPotNum->SetChecked(Settings.AutoCutNumUpdate);
+    Alignment->CutPotNumOffset->SetEnabled(Settings.AutoCutNumUpdate);
+    Alignment->IdlePotNumOffset->SetValue(Settings.AutoIdlePotNum);
+    Alignment->CutPotNumOffset->SetValue(Settings.AutoCutPotNum);
+    Alignment->ComboBox1->SetItemIndex(Settings.AutoSetMaps);
+  }
+  if (UnitsForm != nullptr) {
+    UnitsForm->UnitsTemperature->SetItemIndex(Settings.TemperatureUnit);
+    UnitsForm->UnitsPressure->SetItemIndex(Settings.PressureUnit);
+    UnitsForm->UnitsSpeed->SetItemIndex(Settings.SpeedUnit);
+    UnitsForm->UnitsDistance->SetItemIndex(Settings.DistanceUnit);
+    UnitsForm->UnitsO2->SetItemIndex(Settings.O2Unit);
+  }
+}
 
 void TR7Tform1::WriteInifile() { WriteSettingsFile(SettingsFileName); }
 
 void TR7Tform1::IdleControlModeChange(TObject*) {
-  if (!RefreshingTables && IdleControlMode->ItemIndex() >= 0)
-    MapSlots[CurrentMap].IdleControlMode = static_cast<int16_t>(IdleControlMode->ItemIndex());
+  const int mode = IdleControlMode->ItemIndex();
+  // Mapped position explains itself in one note; manual control needs all three.
+  if (IdleNote1 != nullptr) IdleNote1->SetVisible(mode == 0 || mode == 1);
+  if (IdleNote2 != nullptr) IdleNote2->SetVisible(mode == 1);
+  if (IdleNote3 != nullptr) IdleNote3->SetVisible(mode == 1);
+  if (!RefreshingTables && mode >= 0) MapSlots[CurrentMap].IdleControlMode = static_cast<int16_t>(mode);
 }
 
 void TR7Tform1::SeqTypeChange(TObject*) {
-  if (!RefreshingTables && SeqType->ItemIndex() >= 0) MapSlots[CurrentMap].SeqShiftType = static_cast<uint8_t>(SeqType->ItemIndex());
+  const int type = SeqType->ItemIndex();
+  if (type < 0) return;
+  // "RPM" counts in steps of 50 up to 20000, "mS" in steps of 10 up to 2550.
+  const int increment = type == 0 ? 50 : 10, maximum = type == 0 ? 20000 : 2550;
+  SeqStart->SetIncrement(increment);
+  SeqStart->SetMaxValue(maximum);
+  if (RefreshingTables) return;
+  TMapRecord& map = MapSlots[CurrentMap];
+  map.SeqShiftType = static_cast<uint8_t>(type);
+  const int value = std::min<int>(map.SeqShiftStart, maximum) / increment * increment;
+  map.SeqShiftStart = static_cast<uint16_t>(value);
+  SeqStart->SetValue(value);
 }
 
 void TR7Tform1::Timer1Timer(TObject*) { timepanel->SetCaption(FormatDateTime("hh:mm", Now())); }

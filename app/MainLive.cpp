@@ -5,6 +5,7 @@
 
 #include "app/Main.h"
 #include "app/Settings.h"
+#include "config/Additonl.h"
 #include "controls/Aligrid.h"
 #include "ecu/LiveData.h"
 #include "gauges/AbBar.h"
@@ -310,6 +311,13 @@ void TR7Tform1::UpdateCell(int k) {
       Send("$");
       Send(k == 1 ? "0" : "z");
     } else {
+      // The additional table of the item shows the new cell (and repaints when shown).
+      TStringAlignGrid* grids[7] = {nullptr, nullptr, nullptr, AdditionalMaps->BoostPWMTable,
+                                    AdditionalMaps->InjTimingTable, AdditionalMaps->PWMTable,
+                                    AdditionalMaps->VVT_table};
+      const AnsiString text = k == 3 || k == 5 ? Str(cell.NewValue * 100.0 / 255.0, 3, 1) : IntToStr(cell.NewValue);
+      if (TStringAlignGrid* g = grids[k]) g->SetCells(cell.Col, cell.Row, text);
+      if (AdditionalMaps->Visible()) AdditionalMaps->Invalidate();
       Send("$");
       WaitTicks(1, true);
       Send(Byte(kTrimCode[k]));

@@ -195,6 +195,8 @@ void TR7Tform1::PublishTables(TClassProps<TR7Tform1>& P) {
       .Field("IdleNote3", &TR7Tform1::IdleNote3)
       .Field("ComboBox1", &TR7Tform1::ComboBox1)
       .Field("Lam_Sensor", &TR7Tform1::Lam_Sensor)
+      .Field("Label104", &TR7Tform1::Label104)
+      .Field("Label105", &TR7Tform1::Label105)
       .Field("NSOn", &TR7Tform1::NSOn)
       .Field("NSoff", &TR7Tform1::NSoff)
       .Field("NS2On", &TR7Tform1::NS2On)
@@ -483,6 +485,7 @@ void TR7Tform1::RefreshMapTables() {
 
   // 7. Closed-loop lambda control.
   Lam_Sensor->SetItemIndex(std::min((RecByte(m, 16848) & 24) >> 3, 1));
+  ShowLambdaLabels();
   const std::pair<TAdvSpinEdit*, size_t> lambda[9] = {
       {Lam_StartDelay, 16850}, {Lam_Warmupdelay, 16852}, {Lam_Coolant, 16854}, {Lam_Decel, 16856},
       {Lam_accel, 16858},      {Lam_deceldelay, 16882},  {Lam_Load, 16872},    {Lam_Speed, 16874},
@@ -697,7 +700,8 @@ void TR7Tform1::RefreshAdditionalMaps() {
     a->MapTable->SetCells(0, r, ConvertUnits(1, w(14330 + k), t));
     a->MapTable->SetCells(1, r, Int(w(14372 + k)));
     a->MapTable->SetCells(2, r, Int(w(14414 + k)));
-    const int b = RecByte(m, 17665 + static_cast<size_t>(r));
+    // A signed byte: a negative correction (0xF6 is -1.0) must not show as +24.6.
+    const int b = static_cast<int8_t>(RecByte(m, 17665 + static_cast<size_t>(r)));
     a->MapTable->SetCells(3, r, (b > 0 ? "+" : "") + Str(b / 10.0, 4, 1));
     a->BaroTable->SetCells(0, r, Int(w(17700 + k)));
     a->BaroTable->SetCells(1, r, Int(w(17742 + k)));

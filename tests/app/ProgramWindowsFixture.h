@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -49,11 +50,14 @@ class ProgramWindowsTest : public ::testing::Test {
   // Runs after the state is saved and before the windows are made.
   virtual void BeforeWindows() {}
 
-  // Shows the main window as at start-up; its first activation asks for a port, and none
-  // is chosen. Dialogs after that are answered by `script`.
-  void ShowMainWindow(ui::DialogScript& script) {
-    f_->SettingsFileName = (std::filesystem::temp_directory_path() /
-                            ("main-window-" + std::to_string(getpid()) + ".ini")).string();
+  // Shows the main window as at start-up, reading a settings file that holds `ini`; its
+  // first activation asks for a port, and none is chosen. Dialogs after that are
+  // answered by `script`.
+  void ShowMainWindow(ui::DialogScript& script, const std::string& ini = "") {
+    const auto file = std::filesystem::temp_directory_path() / ("main-window-" + std::to_string(getpid()) + ".ini");
+    std::filesystem::remove(file);
+    if (!ini.empty()) std::ofstream(file) << ini;
+    f_->SettingsFileName = file.string();
     script.AnswerForm([](TForm& form) { form.SetModalResult(mrCancel); });
     script.Answer(mrOk);
     f_->Show();

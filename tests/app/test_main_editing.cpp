@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/Block.h"
+#include "config/Additonl.h"
 #include "chart/Graphs.h"
 #include "chart/TeeSurfa.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -294,9 +295,22 @@ TEST_F(MainEditing, LiveEnterStoresTheTrimmedValueAndClearsTheTrim) {
   // A trim that would leave the item's range is kept and nothing is written.
   LiveCellValue[1] = 60;
   LiveCellTrim[1] = 1;
+  key = VK_RETURN;  // the live page took the key before
   f_->FormKeyDown(nullptr, key, {});
   EXPECT_EQ(LiveCellTrim[1], 1);
   EXPECT_EQ(MapSlots[1].IgnitionTable[4][6], 12);
+
+  // Items 3..6 redraw their additional table.
+  LiveCellTrim[1] = 0;
+  MapBoxItem1 = 3;
+  LiveCellRow[3] = 2;
+  LiveCellValue[3] = 100;
+  LiveCellTrim[3] = 2;
+  key = VK_RETURN;
+  f_->FormKeyDown(nullptr, key, {});
+  EXPECT_EQ(MapSlots[1].BoostDutyTable[4][3], 102);
+  EXPECT_EQ(AdditionalMaps->BoostPWMTable->Cells(4, 3), "40.0");
+  LiveCellRow[3] = 0;
   f_->comms->SetOpen(false);
   unsetenv("CORVANEQ5_COM78");
   close(master);

@@ -8,6 +8,8 @@
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Simulate.h"
 
 namespace {
 
@@ -29,22 +31,67 @@ TEST_F(MainFields, RevLimitsAreHeldAndRoundedWhenTheEntryIsComplete) {
   }
 }
 
-TEST_F(MainFields, DetailsShareTheBudgetAndRefuseCharactersBeyondIt) {
+TEST_F(MainFields, DetailsShareTheBudgetAndRefuseTypedCharactersBeyondIt) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  MapSlots[1].Comments.Set(AnsiString(240, 'c'));
+  MapSlots[1].Owner.Set("ab");
+  MapSlots[1].Date.Set("");
+  f_->RefreshMapTables();
+  ui::SimulateKey(f_, "F1");
+  f_->DetailsOwnerEdit->SetFocus();
+  f_->DetailsOwnerEdit->SetSelStart(0);
   ui::BeepCounter beeps;
-  f_->details->SetText(AnsiString(240, 'c'));
-  f_->DetailsDateEdit->SetText("2024-01-01");  // 250 in all: two too many
-  f_->DetailsChange(f_->DetailsDateEdit);
-  EXPECT_EQ(f_->DetailsDateEdit->Text(), "2024-01-");
-  EXPECT_EQ(MapSlots[1].Date.Get(), "2024-01-");
+  // Typed at the front: six fit the 248 shared characters, the seventh is refused and
+  // the end of the field stays.
+  for (const char* key : {"1", "2", "3", "4", "5", "6", "7"}) ui::SimulateKey(f_, key);
+  EXPECT_EQ(f_->DetailsOwnerEdit->Text(), "123456ab");
+  EXPECT_EQ(MapSlots[1].Owner.Get(), "123456ab");
   EXPECT_EQ(f_->map_comments->Caption(), "Map comments (248/248 used)");
+  EXPECT_EQ(beeps.Count(), 1);
+}
 
-  // A field cannot go below empty, whatever the others hold.
-  f_->details->SetText(AnsiString(255, 'c'));
-  f_->DetailsOwnerEdit->SetText("abc");
-  AnsiString text = "abc";
-  f_->DetailsCharsUsed(f_->DetailsOwnerEdit, text);
-  EXPECT_EQ(text, "");
-  EXPECT_GE(beeps.Count(), 2);
+TEST_F(MainFields, SequentialStartIdleNotesAndLambdaLabelsFollowTheirChoices) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  MapSlots[1].SeqShiftType = 0;
+  MapSlots[1].SeqShiftStart = 3000;
+  f_->RefreshMapTables();
+  EXPECT_EQ(f_->SeqStart->Increment(), 50);
+  EXPECT_EQ(f_->SeqStart->MaxValue(), 20000);
+  f_->SeqType->UserSelect(1);  // "mS"
+  EXPECT_EQ(MapSlots[1].SeqShiftStart, 2550);
+  EXPECT_EQ(MapSlots[1].SeqShiftType, 1);
+  EXPECT_EQ(f_->SeqStart->Value(), 2550);
+  EXPECT_EQ(f_->SeqStart->Increment(), 10);
+  EXPECT_EQ(f_->SeqStart->MaxValue(), 2550);
+
+  struct Idle {
+    int mode;
+    bool note1, note2, note3;
+  } const idle[] = {{0, true, false, false}, {1, true, true, true}, {2, false, false, false}};
+  for (const Idle& c : idle) {
+    SCOPED_TRACE(c.mode);
+    f_->IdleControlMode->UserSelect(c.mode);
+    EXPECT_EQ(MapSlots[1].IdleControlMode, c.mode);
+    EXPECT_EQ(f_->IdleNote1->Visible(), c.note1);
+    EXPECT_EQ(f_->IdleNote2->Visible(), c.note2);
+    EXPECT_EQ(f_->IdleNote3->Visible(), c.note3);
+  }
+
+  MapSlots[1].LambdaOptions = 0x17;  // bit 4 set, other bits around it
+  f_->Lam_Sensor->UserSelect(1);
+  EXPECT_EQ(MapSlots[1].LambdaOptions, 0x0F);
+  EXPECT_EQ(f_->Label104->Caption(), "AFR :");
+  EXPECT_EQ(f_->Label104->Left(), 117);
+  EXPECT_EQ(f_->Label105->Caption(), "Target AFR :");
+  EXPECT_EQ(f_->Label105->Left(), 83);
+  MapSlots[1].LambdaOptions = 0;
+  f_->RefreshMapTables();
+  EXPECT_EQ(f_->Label104->Caption(), "Lambda O2 :");
+  EXPECT_EQ(f_->Label104->Left(), 83);
+  EXPECT_EQ(f_->Label105->Caption(), "Target :");
+  EXPECT_EQ(f_->Label105->Left(), 107);
 }
 
 TEST_F(MainFields, ScaledAndBitFieldsKeepTheirRules) {

@@ -9,6 +9,7 @@
 #include "chart/TeeSurfa.h"
 #include "config/Additonl.h"
 #include "config/Align.h"
+#include "config/DisplayUnits.h"
 #include "controls/AdvSpin.h"
 #include "ecu/CommsStats.h"
 #include "ecu/IgnAlign.h"
@@ -206,6 +207,28 @@ TEST_F(MainMenus, CommsStatisticsResetZeroesTheCounters) {
   EXPECT_EQ(PacketCountsA, (std::array<int32_t, 4>{}));
   EXPECT_EQ(PacketCountsB, (std::array<int32_t, 4>{}));
   EXPECT_EQ(CommsForm->FastTotal->Caption(), "0");
+}
+
+TEST_F(MainMenus, DisplayUnitsAndThrottleSetupShowTheSettingsRead) {
+  ui::DialogScript script;
+  ShowMainWindow(script,
+                 "[Units]\nTemperature=1\nPressure=2\nSpeed=1\n"
+                 "[Main]\nAutoIdlePotUpdate=1\nAutoIdlePotNum=12\nAutoCutPotNum=9\nAutoSetMaps=1\n");
+  script.AnswerForm([](TForm& form) {
+    EXPECT_EQ(UnitsForm->UnitsTemperature->ItemIndex(), 1);
+    EXPECT_EQ(UnitsForm->UnitsPressure->ItemIndex(), 2);
+    EXPECT_EQ(UnitsForm->UnitsSpeed->ItemIndex(), 1);
+    EXPECT_EQ(UnitsForm->UnitsDistance->ItemIndex(), 0);
+    form.SetModalResult(mrCancel);
+  });
+  Item("Displayunits1")->Click();
+  EXPECT_TRUE(Alignment->AutoIdlePotNum->Checked());
+  EXPECT_TRUE(Alignment->IdlePotNumOffset->Enabled());
+  EXPECT_EQ(Alignment->IdlePotNumOffset->Value(), 12);
+  EXPECT_FALSE(Alignment->AutoCutPotNum->Checked());
+  EXPECT_FALSE(Alignment->CutPotNumOffset->Enabled());
+  EXPECT_EQ(Alignment->CutPotNumOffset->Value(), 9);
+  EXPECT_EQ(Alignment->ComboBox1->ItemIndex(), 1);
 }
 
 }  // namespace

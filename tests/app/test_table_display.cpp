@@ -182,6 +182,17 @@ TEST_F(TableDisplay, CaptionNamesTheCurrentMapOnlyWhenSlotOneHoldsOne) {
   EXPECT_EQ(f_->Caption(), "ECU - Track,  Map 2 - empty");
 }
 
+TEST_F(TableDisplay, MapCompensationCorrectionsAreSignedBytes) {
+  uint8_t* b = MapSlots[1].Bytes();
+  b[17666] = 0xF6;
+  b[17667] = 0x0C;
+  b[17668] = 0;
+  f_->RefreshMapTables();
+  EXPECT_EQ(AdditionalMaps->MapTable->Cells(3, 1), "-1.0");
+  EXPECT_EQ(AdditionalMaps->MapTable->Cells(3, 2), "+ 1.2");
+  EXPECT_EQ(AdditionalMaps->MapTable->Cells(3, 3), " 0.0");
+}
+
 TEST_F(TableDisplay, ShowMapChoiceSwitchesOnlyToAnotherMap) {
   f_->ShowMapChoice(3, true, false);
   EXPECT_EQ(CurrentMap, 3);
