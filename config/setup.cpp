@@ -4,6 +4,10 @@
 #include "config/ConfigBlock.h"
 #include "controls/Aligrid.h"
 #include "controls/SBPro.h"
+#include "ecu/FlashUpdate.h"
+#include "ecu/LiveData.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -27,6 +31,8 @@ void TSetupForm::Publish(TClassProps<TSetupForm>& P) {
       .Field("XTSTempLabel", &TSetupForm::XTSTempLabel)
       .Field("TabSet", &TSetupForm::TabSet)
       .Field("StatusBarPro1", &TSetupForm::StatusBarPro1)
+      .Field("InstallUpdate", &TSetupForm::InstallUpdate)
+      .Handler("InstallClick", &TSetupForm::InstallClick)
       .Handler("FormCreate", &TSetupForm::FormCreate)
       .Handler("TabSetClick", &TSetupForm::TabSetClick)
       .Handler("ATS_typeClick", &TSetupForm::ATS_typeClick)
@@ -51,6 +57,15 @@ void TSetupForm::ATS_typeClick(TObject*) {}
 void TSetupForm::CTS_typeClick(TObject*) {}
 
 void TSetupForm::XTS_typeClick(TObject*) {}
+
+void TSetupForm::InstallClick(TObject*) {
+  if (!ECUConnected) {
+    MessageDlg("ECU must be connected and powered up to access update files", mtWarning, {mbOK});
+    return;
+  }
+  FlashUpdateForm->ResetForNewFile();
+  FlashUpdateForm->ShowModal();
+}
 
 void TSetupForm::ConfigDefault() {
   config::ApplyConfigDefaults(ConfigBlock);

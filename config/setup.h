@@ -3,6 +3,7 @@
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
+class TBitBtn;
 class TChart;
 class TLabel;
 class TNotebook;
@@ -34,12 +35,15 @@ class TSetupForm : public TForm {
   TLabel* XTSTempLabel = nullptr;
   TTabSet* TabSet = nullptr;
   TStatusBarPro* StatusBarPro1 = nullptr;
+  TBitBtn* InstallUpdate = nullptr;
 
   void FormCreate(TObject* Sender);
   void TabSetClick(TObject* Sender);
   void ATS_typeClick(TObject* Sender);
   void CTS_typeClick(TObject* Sender);
   void XTS_typeClick(TObject* Sender);
+  // Opens the firmware-update window while the ECU is linked.
+  void InstallClick(TObject* Sender);
   void ConfigDefault();
   void RefreshConfigDisplay();
 };

@@ -201,7 +201,7 @@ TEST_F(WindowsTest, CorruptContainerShowsFileAccessErrorThenRaises) {
   EXPECT_THROW(flash->krup->LoadFromFile(path), ECorruptFile);
   std::remove(path);
   ASSERT_EQ(script.Shown().size(), 1u);
-  EXPECT_EQ(script.Last().Text, "File Access Error.");
+  EXPECT_EQ(script.Last().Text, "File Access Error.\r\r  1.  This file is corrupt\r\rContact Corvane for advice");
 }
 
 TEST_F(WindowsTest, BatteryCurveSeriesBelongToTheirChart) {

@@ -143,9 +143,7 @@ void Ecu::TakeByte(std::uint8_t b, std::uint64_t nowMs) {
       state_.firmware += static_cast<char>(b);
       if (state_.firmware.size() >= firmwareExpected_) {
         mode_ = Mode::Idle;
-        SendPacket(kFirmwareReply, 'I', {}, 0);
-        firmwareStage_ = FirmwareStage::Verifying;
-        firmwareDueMs_ = nowMs + timing_.verifyDelayMs;
+        FirmwareReceived(nowMs);
       }
       return;
     case Mode::Idle:
@@ -424,14 +422,31 @@ void Ecu::OnFirmwareStart() {
   const auto* f = reinterpret_cast<const std::uint8_t*>(frame_.data());
   firmwareExpected_ = static_cast<std::uint32_t>(Word(f + 2)) << 16 | Word(f + 4);
   state_.firmware.clear();
-  SendPacket(kFirmwareReply, 'S', {}, 0);
   firmwareStage_ = FirmwareStage::Receiving;
+  if (state_.firmwareFault == FirmwareFault::Silent) return;  // a loader that hangs
+  SendPacket(kFirmwareReply, 'S', {}, 0);
   if (firmwareExpected_ == 0) {
-    SendPacket(kFirmwareReply, 'I', {}, 0);
-    firmwareStage_ = FirmwareStage::Verifying;
-    firmwareDueMs_ = nowMs_ + timing_.verifyDelayMs;
+    FirmwareReceived(nowMs_);
   } else {
     mode_ = Mode::FirmwareData;
+  }
+}
+
+void Ecu::FirmwareReceived(std::uint64_t nowMs) {
+  switch (state_.firmwareFault) {
+    case FirmwareFault::ErrorAfterCode:
+      SendPacket(kFirmwareReply, 'E', {}, 0);
+      firmwareStage_ = FirmwareStage::Idle;
+      return;
+    case FirmwareFault::ResetBeforeVerify:
+      SendPacket(kFirmwareReply, 'I', {}, 0);
+      firmwareStage_ = FirmwareStage::Restarting;
+      firmwareDueMs_ = nowMs + timing_.verifyDelayMs;
+      return;
+    default:
+      SendPacket(kFirmwareReply, 'I', {}, 0);
+      firmwareStage_ = FirmwareStage::Verifying;
+      firmwareDueMs_ = nowMs + timing_.verifyDelayMs;
   }
 }
 

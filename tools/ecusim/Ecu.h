@@ -55,6 +55,8 @@
 //   silence for `Timing::restartDelayMs` and a restart: streaming resumes, the wrong-code
 //   bit clears. Bytes sent beyond the announced length are taken as stray bytes. A download
 //   that stops for 5 s is answered "E", so the PC's update does not wait for ever.
+//   `firmwareFault` makes a download fail on request: "E" in place of "I", a loader that
+//   never answers, or a restart after "I" without "V".
 // - Engine. With RunEngine(seed) an engine model moves the live values smoothly, stepped
 //   once per fast packet; without it the live values stay as tests set them.
 // - Line faults. InjectFault sends one damaged packet on the next Tick, between the
@@ -104,6 +106,14 @@ struct Counters {
 
 enum class FirmwareStage { Idle, Receiving, Verifying, Restarting };
 
+// How a firmware download goes wrong on request.
+enum class FirmwareFault {
+  None,
+  ErrorAfterCode,     // "E" in place of "I" once the code is in; the firmware runs on
+  Silent,             // "$R" is taken but never answered, and the ECU stays quiet
+  ResetBeforeVerify,  // "I", then a restart without "V"
+};
+
 // Damage the ECU can put on the line on request.
 enum class LineFault {
   // A fast packet whose data holds an escape DB before an ordinary byte and ends in a lone
@@ -147,6 +157,7 @@ struct EcuState {
   std::array<std::uint16_t, 16> sensorCounts{};  // answer to "$B" 06
   std::string firmware;            // bytes of the last firmware download
   bool failVerify = false;         // answer "E" instead of "V"
+  FirmwareFault firmwareFault = FirmwareFault::None;
   std::uint32_t restarts = 0;
 };
 
@@ -207,6 +218,8 @@ class Ecu {
   void OnTelltale(std::uint8_t sub);
   void OnSecure();
   void OnFirmwareStart();
+  // All announced firmware bytes are in: "I" and verification, or the fault asked for.
+  void FirmwareReceived(std::uint64_t nowMs);
   void OnTrim(std::uint8_t letter, int item, int action);
   void StepConfigWord(std::size_t offset, int delta);
   void SetConfigWord(std::size_t offset, std::uint16_t v);
