@@ -131,6 +131,8 @@ TEST_F(FlashUpdate, WholeUpdateThenTheModelChange) {
   EXPECT_NE(info_.find("Install new ECU software"), AnsiString::npos);
   EXPECT_NE(info_.find("Changed ECU model type..."), AnsiString::npos);
   EXPECT_EQ(FlashState, 0);
+  // The model change left the PC last; give the ECU a moment to take it.
+  EXPECT_TRUE(PumpUntil([this] { return sim.With([](Ecu& e) { return e.Model() == 7; }); }));
   sim.With([this](Ecu& e) {
     // 301 bytes announced as 300; the odd last byte reaches the ECU as a stray byte; the
     // records after the S8 record are not sent.
@@ -148,6 +150,7 @@ TEST_F(FlashUpdate, ModelChangeOnly) {
   sim.With([](Ecu& e) { e.State().memory[0] = 9; });
   RunUpdate(WriteRom("[ECU]\r\nEModel=05", ""), {mrOk});
   EXPECT_EQ(Messages(), std::vector<AnsiString>{"All done, switch ignition off/on to fully reset the ECU"});
+  EXPECT_TRUE(PumpUntil([this] { return sim.With([](Ecu& e) { return e.Model() == 5; }); }));
   sim.With([](Ecu& e) {
     EXPECT_EQ(e.Model(), 5);
     EXPECT_EQ(e.GetCounters().Frames('i'), 1u);
