@@ -287,7 +287,8 @@ void TLabelEffect::DrawEffect(TCanvas* Target) {
       wc->FillRect(client);
     } else if (turned) {
       const int c2 = cc + (hi - lo + 4) / 2;
-      const int W = tw + hi + lo + 4, H = th + hi + lo + 4;
+      // The box grows by the effect's whole extent, hi - lo (lo is never positive).
+      const int W = tw + hi - lo + 4, H = th + hi - lo + 4;
       const int a = TruncInt(W / 2.0 * cos_), b = TruncInt(H / 2.0 * sin_);
       const int e = TruncInt(W / 2.0 * sin_), f = TruncInt(H / 2.0 * cos_);
       wc->Polygon({{c2 - a - b + 2, c2 + e - f + 2},

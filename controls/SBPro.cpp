@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Menus.h"
 
 namespace {
 
@@ -97,6 +98,11 @@ void TStatusPanelPro::SetColor(TColor v) {
   Changed(false);
 }
 
+void TStatusPanelPro::SetPopupMenu(TPopupMenu* v) {
+  popup_menu_ = v;
+  if (v != nullptr && owner_ && owner_->Bar()) owner_->Bar()->FreeNotification(v);
+}
+
 int TStatusPanelPro::Index() const { return owner_ ? owner_->IndexOf(this) : -1; }
 
 void TStatusPanelPro::Changed(bool Relayout) {
@@ -146,7 +152,37 @@ TStatusBarPro::TStatusBarPro(TComponent* AOwner) : TCustomControl(AOwner), panel
   UpdatePanels();
 }
 
-TStatusBarPro::~TStatusBarPro() = default;
+TStatusBarPro::~TStatusBarPro() { SetImages(nullptr); }
+
+void TStatusBarPro::SetImages(TImageList* v) {
+  if (v == images_) return;
+  if (images_ != nullptr) {
+    images_->UnRegisterChanges(images_link_);
+    images_->RemoveFreeNotification(this);
+  }
+  images_ = v;
+  if (images_ != nullptr) {
+    images_link_ = images_->RegisterChanges([this] { Invalidate(); });
+    images_->FreeNotification(this);
+  }
+  Invalidate();
+}
+
+void TStatusBarPro::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == images_) {
+    images_ = nullptr;
+    Invalidate();
+  }
+  for (int i = 0; i < panels_.Count(); ++i)
+    if (panels_.Items(i)->popup_menu_ == AComponent) panels_.Items(i)->popup_menu_ = nullptr;
+}
+
+TPopupMenu* TStatusBarPro::ContextMenu() const {
+  if (current_ != nullptr && current_->PopupMenu() != nullptr) return current_->PopupMenu();
+  return PopupMenu();
+}
 
 void TStatusBarPro::SetSimplePanel(bool v) {
   if (v == simple_panel_) return;
@@ -293,19 +329,29 @@ void TStatusBarPro::DrawPanel(TStatusPanelPro* Panel, const TRect& R) {
   }
   const bool rtl = Panel->BiDiMode() == bdRightToLeft;
   const TAlignment a = EffectiveAlignment(Panel->Alignment(), Panel->BiDiMode());
-  // No image list is attached to the bar, so no image gap is left.
-  const int imageWidth = 0;
+  const bool image = images_ != nullptr && Panel->ImageIndex() >= 0 && Panel->ImageIndex() < images_->Count();
+  const int imageWidth = image ? images_->Width() : 0;
+  // The image and its 2-pixel gap belong to the block, so right-aligned text stays inside
+  // the panel.
+  const int gap = image ? 2 : 0;
   const int tw = c->TextWidth(Panel->Text());
+  const int block = imageWidth + gap + tw;
   int x = a == taLeftJustify    ? R.Left + 1
-          : a == taRightJustify ? R.Right - 1 - imageWidth - tw
+          : a == taRightJustify ? R.Right - 1 - block
                                 : R.Left + (R.Width() - tw - imageWidth) / 2;
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Panel->Color());
   c->FillRect(R);
-  if (rtl) x -= tw;
+  // Left to right the image comes first; right to left it follows the text.
+  int textX = x + imageWidth + gap, imageX = x;
+  if (rtl) {
+    textX = x;
+    imageX = x + tw + gap;
+  }
+  if (image) images_->Draw(c, imageX, R.Top + (R.Height() - images_->Height()) / 2, Panel->ImageIndex());
   const int y = R.Top + (R.Height() - c->TextHeight(Panel->Text())) / 2;
   c->Brush()->SetStyle(bsClear);
-  c->TextOut(x, y, Panel->Text());
+  c->TextOut(textX, y, Panel->Text());
 }
 
 void TStatusBarPro::Paint() {
@@ -341,6 +387,31 @@ void TStatusBarPro::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     current_ = i >= 0 ? panels_.Items(i) : nullptr;
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
+  if (Button == mbRight) {
+    if (TPopupMenu* m = ContextMenu()) {
+      m->SetPopupComponent(this);
+      const TPoint p = ClientToScreen(TPoint(X, Y));
+      m->Popup(p.x, p.y);
+    }
+  }
+}
+
+void TStatusBarPro::MouseMove(TShiftState Shift, int X, int Y) {
+  const int i = PanelAtPos(X, Y);
+  if (i != hint_panel_) {
+    // Each panel has its own hint: the shown one goes when the mouse reaches another panel.
+    if (hint_panel_ != -1 && ShowHint()) ui::CancelHint();
+    hint_panel_ = i;
+  }
+  TCustomControl::MouseMove(Shift, X, Y);
+}
+
+bool TStatusBarPro::GetHintInfo(TPoint Pos, THintInfo& Info) {
+  const int i = PanelAtPos(Pos.x, Pos.y);
+  const TStatusPanelPro* p = i >= 0 ? panels_.Items(i) : nullptr;
+  Info.HintStr = p != nullptr && !p->Hint().empty() ? p->Hint() : Hint();
+  if (p != nullptr) Info.CursorRect = PanelRect(i);
+  return !Info.HintStr.empty();
 }
 
 void TStatusBarPro::Click() {

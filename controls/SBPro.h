@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include "controls/ImgList.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StatusBar.h"
 #include "platform/ui/Controls.h"
@@ -36,7 +37,7 @@ class TStatusPanelPro : public TPersistent {
   int ImageIndex() const { return image_index_; }
   void SetImageIndex(int v);
   TPopupMenu* PopupMenu() const { return popup_menu_; }
-  void SetPopupMenu(TPopupMenu* v) { popup_menu_ = v; }
+  void SetPopupMenu(TPopupMenu* v);
   TStatusPanelStyle Style() const { return style_; }
   void SetStyle(TStatusPanelStyle v);
   const AnsiString& Text() const { return text_; }
@@ -116,6 +117,11 @@ class TStatusBarPro : public TCustomControl {
   void SetAutoHint(bool v) { auto_hint_ = v; }
   TBiDiMode BiDiMode() const { return bidi_mode_; }
   void SetBiDiMode(TBiDiMode v);
+  // Images drawn before the panel texts (ImageIndex); cleared when the list goes away.
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* v);
+  // The menu a right click shows: the current panel's, else the bar's.
+  TPopupMenu* ContextMenu() const;
 
   // The right edges of the laid-out parts (-1: to the right end of the bar).
   const std::vector<int>& Parts() const { return parts_; }
@@ -142,6 +148,8 @@ class TStatusBarPro : public TCustomControl {
   void Click() override;
   void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  bool GetHintInfo(TPoint Pos, THintInfo& Info) override;
   void Loaded() override;
 
   TDrawPanelProEvent OnDrawPanel;
@@ -155,6 +163,7 @@ class TStatusBarPro : public TCustomControl {
  protected:
   void Resize() override;
   void ParentFontChanged() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   friend class TStatusPanelsPro;
@@ -167,5 +176,8 @@ class TStatusBarPro : public TCustomControl {
   AnsiString simple_text_;
   TBiDiMode bidi_mode_ = bdLeftToRight;
   TStatusPanelPro* current_ = nullptr;
+  int hint_panel_ = -1;
+  TImageList* images_ = nullptr;
+  int images_link_ = 0;
   TRect last_invalid_{};
 };

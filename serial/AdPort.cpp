@@ -32,7 +32,13 @@ TApdCustomComPort::TApdCustomComPort(TComponent* AOwner)
 
 TApdCustomComPort::~TApdCustomComPort() {
   try {
-    if (state_ == 2) ClosePort();
+    if (state_ == 2) {
+      try {
+        ClosePort();
+      } catch (...) {
+        // A trace file that could not be written must not keep the close from finishing.
+      }
+    }
     if (state_ == 1) {
       // A close deferred from inside an event: wait for the threads, then finish it here.
       apd::gui::PumpUntil([this] { return dispatcher_ == nullptr || !dispatcher_->ThreadsRunning(); });
@@ -91,6 +97,7 @@ void TApdCustomComPort::OpenPort() {
   if (tapi_mode_ == TTapiMode::tmOn) Check(-2012);
 
   auto dispatcher = std::make_unique<TApdPortDispatcher>(this);
+  StartTraceLog(*dispatcher);
   uint32_t flags = 0;
   if (dtr_) flags |= ipAssertDTR;
   if (rts_) flags |= ipAssertRTS;
@@ -136,6 +143,7 @@ void TApdCustomComPort::ClosePort() {
   if (state_ != 2) return;
   state_ = 1;
   SendNotice(false);
+  const std::exception_ptr dumpError = DumpTraceLogOnClose();
   dispatcher_->SaveTriggers(saved_triggers_);
   settings_saved_ = true;
   dispatcher_->DonePort();
@@ -146,9 +154,10 @@ void TApdCustomComPort::ClosePort() {
     apd::gui::Post([this, alive] {
       if (alive->load()) CompleteClose();
     });
-    return;
+  } else {
+    CompleteClose();
   }
-  CompleteClose();
+  if (dumpError) std::rethrow_exception(dumpError);
 }
 
 void TApdCustomComPort::CompleteClose() {

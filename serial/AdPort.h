@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -95,11 +96,13 @@ class TApdCustomComPort : public TApdBaseComponent {
   void SetUseEventWord(bool Value) { use_event_word_ = Value; }
   uint16_t CommNotificationLevel() const { return comm_notification_level_; }
   void SetCommNotificationLevel(uint16_t Value) { comm_notification_level_ = Value; }
-  // Trace and dispatch-log settings; kept with the port, recording comes with the trace.
+  // Trace and dispatch log (AdTrace.cpp). A closed port only keeps tlOff or tlOn; an open
+  // one records, dumps (tlDump/tlAppend write the file and stop), clears or pauses.
   TTraceLogState Tracing() const { return tracing_; }
-  void SetTracing(TTraceLogState Value) { tracing_ = Value; }
+  void SetTracing(TTraceLogState Value);
   uint32_t TraceSize() const { return trace_size_; }
-  void SetTraceSize(uint32_t Value) { trace_size_ = std::min<uint32_t>(Value, 4000000); }
+  // More than 4,000,000 entries raises EBadArgument.
+  void SetTraceSize(uint32_t Value);
   AnsiString TraceName() const { return trace_name_; }
   void SetTraceName(const AnsiString& Value) { trace_name_ = Value; }
   bool TraceHex() const { return trace_hex_; }
@@ -107,7 +110,7 @@ class TApdCustomComPort : public TApdBaseComponent {
   bool TraceAllHex() const { return trace_all_hex_; }
   void SetTraceAllHex(bool Value) { trace_all_hex_ = Value; }
   TTraceLogState Logging() const { return logging_; }
-  void SetLogging(TTraceLogState Value) { logging_ = Value; }
+  void SetLogging(TTraceLogState Value);
   uint32_t LogSize() const { return log_size_; }
   void SetLogSize(uint32_t Value) { log_size_ = std::min<uint32_t>(Value, 16000000); }
   AnsiString LogName() const { return log_name_; }
@@ -195,6 +198,9 @@ class TApdCustomComPort : public TApdBaseComponent {
   void HandleMessage(uint32_t Msg, uint32_t WParam, uint32_t LParam);
   void SendNotice(bool Opening);
   void ApplyFlow();
+  void StartTraceLog(TApdBaseDispatcher& D);
+  // Writes an active trace and log as the port closes; the first file error is returned.
+  std::exception_ptr DumpTraceLogOnClose();
   bool Applying() const { return force_ || (state_ == 2 && dispatcher_ != nullptr); }
 
   TDeviceLayer device_layer_ = dlWin32;

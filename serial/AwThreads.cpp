@@ -63,13 +63,18 @@ void TApdBaseDispatcher::StopThreads() {
   threads_started_.store(false);
 }
 
-void TApdBaseDispatcher::ThreadEnded() { running_count_.fetch_sub(1); }
+void TApdBaseDispatcher::ThreadEnded() {
+  // Logged first: once the count reaches 0 the dispatcher may go away.
+  log_.Add(apd::dtThread, apd::dstThreadExit, static_cast<uint32_t>(running_count_.load() - 1));
+  running_count_.fetch_sub(1);
+}
 
 void TApdBaseDispatcher::EventThreadBody(os::Thread&) {
   struct CountOut {
     TApdBaseDispatcher* d;
     ~CountOut() { d->ThreadEnded(); }
   } countOut{this};
+  log_.Add(apd::dtThread, apd::dstThreadStart, 1);
   ready_.Set();
   while (!kill_flag_.load()) {
     const bool input = WaitDeviceInput(!line_lost_.load());
@@ -95,6 +100,7 @@ void TApdBaseDispatcher::DispatchThreadBody(os::Thread&) {
     TApdBaseDispatcher* d;
     ~CountOut() { d->ThreadEnded(); }
   } countOut{this};
+  log_.Add(apd::dtThread, apd::dstThreadStart, 2);
   dispatch_thread_id_.store(std::this_thread::get_id());
   ready_.Set();
   while (!kill_flag_.load() && !close_pending_.load()) {
@@ -135,6 +141,8 @@ void TApdBaseDispatcher::DispatchRound() {
       break;
     }
     if (n == 0) break;
+    trace_.Add('R', chunk, n);
+    log_.Add(apd::dtDispatch, apd::dstReadCom, static_cast<uint32_t>(n), chunk, static_cast<uint32_t>(n));
     StoreInput(chunk, n);
   }
   if (!in_notice_.load()) {
@@ -160,6 +168,7 @@ void TApdBaseDispatcher::WriterThreadBody(os::Thread&) {
     TApdBaseDispatcher* d;
     ~CountOut() { d->ThreadEnded(); }
   } countOut{this};
+  log_.Add(apd::dtThread, apd::dstThreadStart, 3);
   ready_.Set();
   while (!kill_flag_.load() && !close_pending_.load()) {
     const int which = os::WaitForAny({&output_ready_, &writer_stop_}, os::kInfinite);
@@ -192,6 +201,10 @@ bool TApdBaseDispatcher::WriteOut() {
       out_head_ = out_tail_ = 0;
       out_full_ = false;
       return false;
+    }
+    if (written > 0) {
+      trace_.Add('T', data, written);
+      log_.Add(apd::dtDispatch, apd::dstWriteCom, static_cast<uint32_t>(written), data, static_cast<uint32_t>(written));
     }
     if (written == 0) {
       if (WaitDeviceWritable(writer_stop_, 100)) return true;

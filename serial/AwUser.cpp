@@ -261,6 +261,7 @@ uint32_t TApdBaseDispatcher::AddTimerTrigger() {
   TTimerTrigger t;
   t.Handle = NewHandle(0);
   timer_triggers_.push_back(t);
+  log_.Add(apd::dtTriggerAlloc, apd::dstTimer, t.Handle);
   return t.Handle;
 }
 
@@ -272,8 +273,10 @@ int TApdBaseDispatcher::SetTimerTrigger(uint32_t Handle, int32_t Ticks, bool Act
       if (Ticks != 0) t.Ticks = static_cast<uint32_t>(Ticks);
       StartTickTimer(t.Timer, static_cast<int32_t>(t.Ticks));
       t.Active = true;
+      log_.Add(apd::dtTriggerDataChange, apd::dstTimer, Handle, &t.Ticks, sizeof t.Ticks);
     } else {
       t.Active = false;
+      log_.AddText(apd::dtTriggerDataChange, apd::dstTimer, Handle, "Deactivated");
     }
     return 0;
   }
@@ -287,6 +290,7 @@ uint32_t TApdBaseDispatcher::AddStatusTrigger(int Kind) {
   t.Handle = NewHandle(Kind);
   t.Kind = Kind;
   status_triggers_.push_back(t);
+  log_.Add(apd::dtTriggerAlloc, apd::dstStatus, t.Handle);
   return t.Handle;
 }
 
@@ -314,6 +318,7 @@ int TApdBaseDispatcher::AddDataTrigger(const AnsiString& Data, bool IgnoreCase) 
     t.Bytes.push_back(IgnoreCase ? UpCase(b) : b);
   }
   data_triggers_.push_back(t);
+  log_.AddText(apd::dtTriggerAlloc, apd::dstData, t.Handle, Data);
   return static_cast<int>(t.Handle);
 }
 
@@ -330,13 +335,17 @@ int TApdBaseDispatcher::RemoveTrigger(uint32_t Handle) {
     list.erase(it);
     return true;
   };
-  if (erase(timer_triggers_) || erase(status_triggers_) || erase(data_triggers_)) return 0;
+  if (erase(timer_triggers_) || erase(status_triggers_) || erase(data_triggers_)) {
+    log_.Add(apd::dtTriggerDispose, apd::dstNone, Handle);
+    return 0;
+  }
   return ecodes::ecBadTriggerHandle;
 }
 
 void TApdBaseDispatcher::SetAvailLevel(uint32_t Count) {
   os::CriticalSection::Guard lock(general_);
   avail_level_ = Count;
+  log_.Add(apd::dtTriggerDataChange, apd::dstAvail, Count);
 }
 
 uint32_t TApdBaseDispatcher::AvailLevel() const {
@@ -494,6 +503,7 @@ int TApdBaseDispatcher::RegisterWindowClient(TApdNotifyProc Proc) {
   os::CriticalSection::Guard lock(general_);
   const int id = next_client_id_++;
   window_clients_.push_back(Client{id, std::move(Proc)});
+  log_.Add(apd::dtTriggerHandlerAlloc, apd::dstWindow, static_cast<uint32_t>(id));
   RecomputeNoticesWanted();
   return id;
 }
@@ -504,6 +514,7 @@ int TApdBaseDispatcher::RegisterMethodClient(TApdNotifyProc Proc, bool Synchroni
   Client c{id, std::move(Proc)};
   c.Synchronize = Synchronize;
   method_clients_.push_back(std::move(c));
+  log_.Add(apd::dtTriggerHandlerAlloc, apd::dstMethod, static_cast<uint32_t>(id));
   notices_wanted_ = true;
   return id;
 }
@@ -512,6 +523,7 @@ void TApdBaseDispatcher::DeregisterWindowClient(int Id) {
   os::CriticalSection::Guard lock(general_);
   for (auto it = window_clients_.begin(); it != window_clients_.end(); ++it) {
     if (it->Id != Id) continue;
+    log_.Add(apd::dtTriggerHandlerDispose, apd::dstWindow, static_cast<uint32_t>(Id));
     if (in_notice_.load()) {
       it->Deleted = true;
       clients_deleted_ = true;
@@ -527,6 +539,7 @@ void TApdBaseDispatcher::DeregisterMethodClient(int Id) {
   os::CriticalSection::Guard lock(general_);
   for (auto it = method_clients_.begin(); it != method_clients_.end(); ++it) {
     if (it->Id != Id) continue;
+    log_.Add(apd::dtTriggerHandlerDispose, apd::dstMethod, static_cast<uint32_t>(Id));
     if (in_notice_.load()) {
       it->Deleted = true;
       clients_deleted_ = true;
@@ -551,6 +564,12 @@ void TApdBaseDispatcher::SetClientNotices(int Mode) {
 
 bool TApdBaseDispatcher::NotifyClients(uint32_t Msg, uint32_t WParam, uint32_t LParamLow) {
   const bool reading = Msg == APW_TRIGGERAVAIL || Msg == APW_TRIGGERDATA;
+  log_.Add(apd::dtTrigger,
+           Msg == APW_TRIGGERAVAIL  ? apd::dstAvailTrigger
+           : Msg == APW_TRIGGERDATA ? apd::dstDataTrigger
+           : Msg == APW_TRIGGERTIMER ? apd::dstTimerTrigger
+                                     : apd::dstStatusTrigger,
+           WParam);
   {
     os::CriticalSection::Guard lock(general_);
     if (!notices_wanted_) return true;

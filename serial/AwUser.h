@@ -14,6 +14,7 @@
 #include "platform/os/Event.h"
 #include "platform/os/Thread.h"
 #include "serial/AdTickTimer.h"
+#include "serial/AwTrace.h"
 
 // Trigger messages, passed to every client with (wParam, lParam); the high 16 bits of
 // lParam hold the dispatcher's Handle.
@@ -152,6 +153,10 @@ class TApdBaseDispatcher {
   // it after each device event and every 50 ms.
   void DispatchRound();
 
+  // ---- trace and dispatch log (recording only while the port switched them on) ----
+  apd::TTraceRecorder& Trace() { return trace_; }
+  apd::TDispatchLog& Log() { return log_; }
+
  protected:
   // ---- the device, supplied by the derived class ----
   virtual int DeviceRead(uint8_t* Buffer, int Size) = 0;   // non-blocking; <0 line lost
@@ -215,6 +220,8 @@ class TApdBaseDispatcher {
 
   TComponent* owner_;
   uint16_t handle_ = 0;
+  apd::TTraceRecorder trace_;
+  apd::TDispatchLog log_;
   bool device_open_ = false;
 
   // Input ring.

@@ -8,6 +8,7 @@
 #include "controls/SBPro.h"
 #include "platform/streaming/FormResources.h"
 #include "platform/ui/Application.h"
+#include "platform/stdctrls/Menus.h"
 #include "platform/ui/Simulate.h"
 
 namespace {
@@ -205,6 +206,68 @@ end
   EXPECT_EQ(sb->Parts(), (std::vector<int>{150, 400, -1}));
   EXPECT_FALSE(sb->UseSystemFont());
   EXPECT_EQ(sb->Font()->Name(), "Tahoma");
+}
+
+
+TEST_F(StatusBarProTest, ImagesSitBeforeTheTextInsideThePanel) {
+  auto* images = new TImageList(form.get(), 8, 8);
+  TBitmap green;
+  green.SetSize(8, 8);
+  green.Canvas()->Brush()->SetColor(clLime);
+  green.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  images->Add(&green);
+  bar->SetImages(images);
+  TStatusPanelPro* right = AddPanel(200, "WWWW", taRightJustify);
+  right->SetColor(clWhite);
+  right->SetImageIndex(0);
+  bar->Font()->SetColor(clBlack);
+  AddPanel(100, "", taLeftJustify)->SetColor(clAqua);
+  TBitmap shot;
+  ui::GrabControl(bar, shot);
+  // The text's right end stays in the panel's face (its last two pixels are the frame and
+  // the 2-pixel gap to the next panel).
+  int lastText = -1, firstImage = -1;
+  for (int x = 0; x < 200; ++x)
+    for (int y = 0; y < 19; ++y) {
+      const TColor c = shot.Canvas()->Pixel(x, y);
+      if (c == clLime && firstImage < 0) firstImage = x;
+      if (c != clLime && c != clWhite && x > firstImage && firstImage >= 0 && y > 3 && y < 16 && x < 197) lastText = std::max(lastText, x);
+    }
+  ASSERT_GE(firstImage, 0) << "the image is drawn";
+  EXPECT_LE(lastText, 195);
+  EXPECT_EQ(shot.Canvas()->Pixel(196, 10), clWhite) << "nothing drawn over the panel's right end";
+
+  // An index equal to the image count draws no image and leaves no gap.
+  right->SetImageIndex(1);
+  ui::GrabControl(bar, shot);
+  int lime = 0;
+  for (int x = 0; x < 200; ++x) lime += shot.Canvas()->Pixel(x, 10) == clLime;
+  EXPECT_EQ(lime, 0);
+  delete images;
+  EXPECT_EQ(bar->Images(), nullptr) << "a freed list is let go";
+}
+
+TEST_F(StatusBarProTest, PanelMenusAndHints) {
+  auto* barMenu = new TPopupMenu(form.get());
+  auto* panelMenu = new TPopupMenu(form.get());
+  bar->SetPopupMenu(barMenu);
+  AddPanel(100)->SetPopupMenu(panelMenu);
+  AddPanel(100)->SetHint("second");
+  bar->SetHint("bar");
+  bar->SetShowHint(true);
+  bar->MouseDown(mbRight, TShiftState{ssRight}, 10, 5);
+  EXPECT_EQ(bar->ContextMenu(), panelMenu);
+  panelMenu->CloseMenu();
+  bar->MouseDown(mbRight, TShiftState{ssRight}, 150, 5);
+  EXPECT_EQ(bar->ContextMenu(), barMenu);
+  barMenu->CloseMenu();
+  THintInfo info;
+  EXPECT_TRUE(bar->GetHintInfo(TPoint(150, 5), info));
+  EXPECT_EQ(info.HintStr, "second");
+  EXPECT_TRUE(bar->GetHintInfo(TPoint(10, 5), info));
+  EXPECT_EQ(info.HintStr, "bar");
+  delete panelMenu;
+  EXPECT_EQ((*bar->Panels())[0]->PopupMenu(), nullptr);
 }
 
 }  // namespace
