@@ -18,6 +18,8 @@
 // Only pointers here, so that the windows including this header stay light.
 class TAdvSpinEdit;
 class TApdComPort;
+class TApOpenDialog;
+class TApSaveDialog;
 class TApdDataPacket;
 class TBitmap;
 class TComboBox;
@@ -366,6 +368,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   static void PublishFiles(TClassProps<TR7Tform1>& P);
   void Open1Click(TObject* Sender);
   void Save1Click(TObject* Sender);
+  // The open dialog every window opens files with (comments panel at its right, options
+  // panel below), and the map save dialog (options panel below); made on first use.
+  TApOpenDialog* ApOpenDialog1();
+  TApSaveDialog* ApSaveDialog1();
 
  private:
   void FirstActivation();

@@ -1,12 +1,15 @@
-// The File menu's open and save of map files. The platform's file dialog picks the file
-// with the options panel (which maps, how to load or save) docked below it and the
-// comments panel at its right; selecting a file in the open dialog shows what it holds.
+// The File menu's open and save of map files. The extended open and save dialogs pick the
+// file with the options panel (which maps, how to load or save) docked below and, when
+// opening, the comments panel at the right; selecting a file in the open dialog shows what
+// it holds.
 // The ticks and options chosen there go to the map-file functions, and the tables are
 // refreshed afterwards.
 #include <fstream>
 #include <string>
 
 #include "app/Main.h"
+#include "controls/ApOpenDlg.h"
+#include "controls/ApSaveDlg.h"
 #include "app/MapFiles.h"
 #include "app/MapRecord.h"
 #include "app/Settings.h"
@@ -98,23 +101,58 @@ void TR7Tform1::PublishFiles(TClassProps<TR7Tform1>& P) {
   P.Handler("Open1Click", &TR7Tform1::Open1Click).Handler("Save1Click", &TR7Tform1::Save1Click);
 }
 
+TApOpenDialog* TR7Tform1::ApOpenDialog1() {
+  auto* d = dynamic_cast<TApOpenDialog*>(FindComponent("ApOpenDialog1"));
+  if (d == nullptr) {
+    d = new TApOpenDialog(this);
+    d->SetName("ApOpenDialog1");
+    d->CustDlgParams()->SetRightFormName("Form2");
+    d->CustDlgParams()->Position = dpScrCenter;
+    d->ExtFilter.Enabled = true;
+    d->ExtFilter.ShowFolders = true;
+  }
+  return d;
+}
+
+TApSaveDialog* TR7Tform1::ApSaveDialog1() {
+  auto* d = dynamic_cast<TApSaveDialog*>(FindComponent("ApSaveDialog1"));
+  if (d == nullptr) {
+    d = new TApSaveDialog(this);
+    d->SetName("ApSaveDialog1");
+    d->CustDlgParams()->SetBottomFormName("Form1");
+    d->CustDlgParams()->Position = dpScrCenter;
+  }
+  return d;
+}
+
 void TR7Tform1::Open1Click(TObject*) {
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::OpenFile;
-  request.Filter = kMapOpenFilter;
-  request.InitialDir = Settings.MapPath;
-  request.DefaultExt = "map";
-  request.BottomPanel = Form1;
-  request.RightPanel = Form2;
-  request.OnSelectFile = PreviewSelectedFile;
+  TApOpenDialog* dialog = ApOpenDialog1();
+  dialog->Filter = kMapOpenFilter;
+  dialog->FilterIndex = 1;
+  dialog->InitialDir = Settings.MapPath;
+  dialog->DefaultExt = "map";
+  dialog->FileName = "";
+  // The options panel belongs below while a map file is opened.
+  dialog->CustDlgParams()->SetBottomFormName("Form1");
+  dialog->OnFilenameChange = [dialog](TObject*) {
+    // A name typed without a known extension is previewed as the file the filter shows.
+    AnsiString name = dialog->FileName;
+    const AnsiString ext = ExtractFileExt(name);
+    if (ext != ".map" && ext != ".fig" && ext != ".q05" && ext != ".rom" && ext != ".lg1")
+      name += dialog->FilterIndex == 1 ? ".map" : ".fig";
+    PreviewSelectedFile(name);
+  };
   Form2->Memo1->Clear();
   Form1->GroupBox1->SetCaption("Maps in selected file");
   ShowBoxes({});
   for (int k = 1; k <= 3; ++k) MapLabel(k)->SetCaption("");
   Form1->RadioGroup1->SetVisible(false);
   ShowLoadOptions();
-  if (!ui::DialogService::ExecuteFileDialog(request)) return;
-  const AnsiString file = request.FileName;
+  const bool chosen = dialog->Execute();
+  dialog->OnFilenameChange = nullptr;
+  dialog->CustDlgParams()->SetBottomFormName("");
+  if (!chosen) return;
+  const AnsiString file = dialog->FileName;
 
   TMapFileOpenOptions options;
   for (int k = 1; k <= 3; ++k) options.Maps[k - 1] = Form1->MapBox(k)->Enabled() && Form1->MapBox(k)->Checked();
@@ -148,17 +186,16 @@ void TR7Tform1::Save1Click(TObject*) {
   Form1->Tag = 1;
   Form1->RadioGroup1->SetItemIndex(0);
   ShowBoxes(MapFileSaveBoxes());
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::SaveFile;
-  request.Filter = kMapSaveFilter;
-  request.InitialDir = Settings.MapPath;
-  request.DefaultExt = "map";
-  request.BottomPanel = Form1;
-  if (!ui::DialogService::ExecuteFileDialog(request)) return;
+  TApSaveDialog* dialog = ApSaveDialog1();
+  dialog->Filter = kMapSaveFilter;
+  dialog->InitialDir = Settings.MapPath;
+  dialog->DefaultExt = "map";
+  dialog->FileName = "";
+  if (!dialog->Execute()) return;
   TMapFileSaveOptions options;
   for (int k = 1; k <= 3; ++k) options.Maps[k - 1] = Form1->MapBox(k)->Enabled() && Form1->MapBox(k)->Checked();
   try {
-    SaveMapFile(request.FileName, options);
+    SaveMapFile(dialog->FileName, options);
   } catch (const Exception& e) {
     ShowMessage(e.Message());
   }

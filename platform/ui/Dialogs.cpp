@@ -4,9 +4,21 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QDialog>
+#include <QEvent>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
+#include <QStyle>
 #include <algorithm>
 
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/detail/QtGraphics.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/detail/QtControls.h"
 
@@ -128,27 +140,35 @@ DialogScript::~DialogScript() {
 }
 
 DialogScript& DialogScript::Answer(int result) {
-  answers_.push_back({result, {}, {}});
+  answers_.push_back({result, {}, {}, {}, 0});
   return *this;
 }
 
 DialogScript& DialogScript::AnswerFile(const AnsiString& name) {
-  answers_.push_back({mrOk, name, {}});
+  answers_.push_back({mrOk, name, {}, {}, 0});
   return *this;
 }
 
 DialogScript& DialogScript::AnswerFile(const AnsiString& name, std::function<void(TForm&)> onPanel) {
-  answers_.push_back({mrOk, name, std::move(onPanel)});
+  answers_.push_back({mrOk, name, std::move(onPanel), {}, 0});
+  return *this;
+}
+
+DialogScript& DialogScript::BrowseFiles(std::vector<AnsiString> browse, const AnsiString& name, int filterIndex) {
+  DialogAnswer a{name.empty() ? mrCancel : mrOk, name, {}, {}, 0};
+  a.Browse = std::move(browse);
+  a.FilterIndex = filterIndex;
+  answers_.push_back(std::move(a));
   return *this;
 }
 
 DialogScript& DialogScript::CancelFile() {
-  answers_.push_back({mrCancel, {}, {}});
+  answers_.push_back({mrCancel, {}, {}, {}, 0});
   return *this;
 }
 
 DialogScript& DialogScript::AnswerForm(std::function<void(TForm&)> action) {
-  answers_.push_back({0, {}, std::move(action)});
+  answers_.push_back({0, {}, std::move(action), {}, 0});
   return *this;
 }
 
@@ -263,15 +283,18 @@ AnsiString WithDefaultExt(const AnsiString& name, const AnsiString& ext) {
   return name + "." + ext;
 }
 
-// Docks the panel forms into a file dialog while it shows and gives them back after.
+// Docks the panel forms around a file dialog while it shows and gives them back after.
+// The file dialog sits in the middle of a grid: places bar and left form at the left,
+// top form above it, right form at the right, bottom form under all of them, so every
+// form follows its edge when the dialog is resized.
 class DockedPanels {
  public:
-  DockedPanels(QFileDialog& dialog, TForm* bottom, TForm* right) {
-    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
-    if (grid == nullptr) return;
-    const int rows = grid->rowCount(), cols = grid->columnCount();
-    Dock(grid, right, 0, cols, rows, 1);
-    Dock(grid, bottom, rows, 0, 1, cols);
+  DockedPanels(QGridLayout& grid, const ui::DialogRequest& r) {
+    Dock(grid, r.PlacesPanel, 0, 0, 2, 1);
+    Dock(grid, r.LeftPanel, 0, 1, 2, 1);
+    Dock(grid, r.TopPanel, 0, 2, 1, 1);
+    Dock(grid, r.RightPanel, 0, 3, 2, 1);
+    Dock(grid, r.BottomPanel, 2, 0, 1, 4);
   }
   ~DockedPanels() {
     for (const Docked& d : docked_) {
@@ -281,14 +304,7 @@ class DockedPanels {
   }
   DockedPanels(const DockedPanels&) = delete;
   DockedPanels& operator=(const DockedPanels&) = delete;
-
- private:
-  struct Docked {
-    QWidget* widget;
-    QWidget* parent;
-    Qt::WindowFlags flags;
-  };
-  void Dock(QGridLayout* grid, TForm* form, int row, int col, int rows, int cols) {
+  void Dock(QGridLayout& grid, TForm* form, int row, int col, int rows, int cols) {
     if (form == nullptr) return;
     form->HandleNeeded();
     QWidget* w = ui::detail::WidgetOf(form);
@@ -297,19 +313,202 @@ class DockedPanels {
     w->setParent(nullptr);
     w->setWindowFlags(Qt::Widget);
     w->setMinimumSize(form->Width(), form->Height());
-    grid->addWidget(w, row, col, rows, cols);
+    grid.addWidget(w, row, col, rows, cols);
     w->show();
   }
+
+ private:
+  struct Docked {
+    QWidget* widget;
+    QWidget* parent;
+    Qt::WindowFlags flags;
+  };
   std::vector<Docked> docked_;
 };
 
+// Keeps the entries the request's filter accepts.
+class IncludeFilter : public QSortFilterProxyModel {
+ public:
+  explicit IncludeFilter(std::function<bool(const AnsiString&, bool)> include) : include_(std::move(include)) {}
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    auto* model = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (model == nullptr) return true;
+    const QModelIndex i = model->index(row, 0, parent);
+    // Only the entries of the shown folder are filtered, never the folders above it.
+    if (parent != model->index(model->rootPath())) return true;
+    try {
+      return include_(gfx::FromQString(model->filePath(i)), model->isDir(i));
+    } catch (...) {
+      DialogService::RecordFailure(std::current_exception());
+      return true;
+    }
+  }
+
+ private:
+  std::function<bool(const AnsiString&, bool)> include_;
+};
+
+// Reports the size of the whole dialog's client area.
+class ResizeWatch : public QObject {
+ public:
+  explicit ResizeWatch(std::function<void(int, int)> on) : on_(std::move(on)) {}
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Resize && on_) {
+      const QSize s = static_cast<QWidget*>(o)->size();
+      on_(s.width(), s.height());
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(int, int)> on_;
+};
+
+// The file dialog showing now.
+struct Session {
+  ui::DialogRequest* request = nullptr;
+  QFileDialog* dialog = nullptr;
+  AnsiString folder;
+  AnsiString text;
+  Session* previous = nullptr;
+};
+Session* g_session = nullptr;
+
+// Makes a session current for a scope, running the request's OnShow and OnClose.
+class SessionScope {
+ public:
+  SessionScope(Session& s) : s_(s) {
+    s.previous = g_session;
+    g_session = &s;
+  }
+  ~SessionScope() {
+    g_session = s_.previous;
+    if (s_.request->OnClose) {
+      try {
+        s_.request->OnClose();
+      } catch (...) {
+        DialogService::RecordFailure(std::current_exception());
+      }
+    }
+  }
+  SessionScope(const SessionScope&) = delete;
+  SessionScope& operator=(const SessionScope&) = delete;
+
+ private:
+  Session& s_;
+};
+
+AnsiString FolderOf(const AnsiString& name) {
+  AnsiString dir = ExtractFilePath(name);
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+// Runs a request callback from a Qt signal, where nothing may be thrown.
+template <typename F>
+void Guarded(F&& f) {
+  try {
+    f();
+  } catch (...) {
+    DialogService::RecordFailure(std::current_exception());
+  }
+}
+
 }  // namespace
+
+bool FileDialogSession::Active() { return g_session != nullptr; }
+
+AnsiString FileDialogSession::Folder() {
+  if (g_session == nullptr) return "";
+  if (g_session->dialog != nullptr) return gfx::FromQString(g_session->dialog->directory().absolutePath());
+  return g_session->folder;
+}
+
+AnsiString FileDialogSession::FileNameText() {
+  if (g_session == nullptr) return "";
+  if (g_session->dialog != nullptr) {
+    if (auto* edit = g_session->dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+      return gfx::FromQString(edit->text());
+  }
+  return g_session->text;
+}
+
+void FileDialogSession::SetFileNameText(const AnsiString& Text) {
+  if (g_session == nullptr) return;
+  g_session->text = Text;
+  if (g_session->dialog != nullptr) g_session->dialog->selectFile(gfx::ToQString(Text));
+}
+
+bool FileDialogSession::Navigate(const AnsiString& Folder) {
+  if (g_session == nullptr) return false;
+  g_session->folder = Folder;
+  if (g_session->dialog != nullptr) g_session->dialog->setDirectory(gfx::ToQString(Folder));
+  if (g_session->request->OnFolderChange) g_session->request->OnFolderChange(Folder);
+  return true;
+}
+
+AnsiString StandardFolderPath(StandardFolder F) {
+  QStandardPaths::StandardLocation l = QStandardPaths::HomeLocation;
+  switch (F) {
+    case StandardFolder::Desktop: l = QStandardPaths::DesktopLocation; break;
+    case StandardFolder::Documents: l = QStandardPaths::DocumentsLocation; break;
+    case StandardFolder::Home: l = QStandardPaths::HomeLocation; break;
+    case StandardFolder::Fonts: l = QStandardPaths::FontsLocation; break;
+    case StandardFolder::Applications: l = QStandardPaths::ApplicationsLocation; break;
+  }
+  return gfx::FromQString(QStandardPaths::writableLocation(l));
+}
+
+bool StandardIconBitmap(StandardIcon Kind, int Size, TBitmap& Out) {
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (app == nullptr || Size <= 0) return false;
+  QStyle::StandardPixmap p = QStyle::SP_FileIcon;
+  switch (Kind) {
+    case StandardIcon::Folder: p = QStyle::SP_DirIcon; break;
+    case StandardIcon::File: p = QStyle::SP_FileIcon; break;
+    case StandardIcon::Desktop: p = QStyle::SP_DesktopIcon; break;
+    case StandardIcon::Drive: p = QStyle::SP_DriveHDIcon; break;
+    case StandardIcon::Home: p = QStyle::SP_DirHomeIcon; break;
+  }
+  const QImage image = QApplication::style()->standardIcon(p).pixmap(Size, Size).toImage();
+  if (image.isNull()) return false;
+  Out.SetPixelFormat(pf32bit);
+  Out.SetSize(Size, Size);
+  QImage& target = gfx::ImageOf(Out);
+  target.fill(Qt::transparent);
+  QPainter painter(&target);
+  painter.drawImage(QRect(0, 0, Size, Size), image);
+  return true;
+}
 
 bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   if (g_script) {
     const DialogAnswer a = NextAnswer(request);
+    Session session;
+    session.request = &request;
+    session.folder = request.InitialDir;
+    session.text = request.FileName;
+    SessionScope scope(session);
+    if (request.OnShow) request.OnShow();
+    if (request.OnFolderChange) request.OnFolderChange(session.folder);
+    if (a.FilterIndex > 0) {
+      request.FilterIndex = a.FilterIndex;
+      if (request.OnTypeChange) request.OnTypeChange(a.FilterIndex);
+    }
+    std::vector<AnsiString> selected = a.Browse;
+    if (a.Result == mrOk) selected.push_back(a.FileName);
+    for (const AnsiString& name : selected) {
+      const AnsiString dir = FolderOf(name);
+      if (!dir.empty() && dir != session.folder) {
+        session.folder = dir;
+        if (request.OnFolderChange) request.OnFolderChange(dir);
+      }
+      session.text = ExtractFileName(name);
+      if (request.OnSelectFile) request.OnSelectFile(name);
+    }
     if (a.Result != mrOk) return false;
-    if (request.OnSelectFile) request.OnSelectFile(a.FileName);
     if (a.OnForm) {
       TForm* panel = request.BottomPanel ? request.BottomPanel : request.RightPanel;
       if (panel == nullptr) throw EUnscriptedDialog("Scripted panel action, but " + Describe(request) + " has no panel");
@@ -323,26 +522,76 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   if (!request.FileName.empty()) start = start.isEmpty() ? gfx::ToQString(request.FileName) : start + QLatin1Char('/') + gfx::ToQString(request.FileName);
   const QString caption = gfx::ToQString(request.Caption), filter = QtFilter(request.Filter);
   const bool save = request.Kind == DialogKind::SaveFile;
-  QFileDialog dialog(ActiveWindowWidget(), caption, start, filter);
-  // Our own dialog, so that panels can be docked into it.
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  if (request.OnSelectFile) {
-    const auto select = request.OnSelectFile;
-    QObject::connect(&dialog, &QFileDialog::currentChanged, [select](const QString& path) {
-      try {
-        select(gfx::FromQString(path));
-      } catch (...) {
-        DialogService::RecordFailure(std::current_exception());
-      }
-    });
+
+  // Our own window: the file dialog in the middle, the docked forms around it.
+  QDialog outer(ActiveWindowWidget());
+  outer.setWindowTitle(caption.isEmpty() ? (save ? QStringLiteral("Save As") : QStringLiteral("Open")) : caption);
+  outer.setSizeGripEnabled(true);
+  auto* grid = new QGridLayout(&outer);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setSpacing(4);
+  auto* dialog = new QFileDialog(&outer, caption, start, filter);
+  dialog->setWindowFlags(Qt::Widget);
+  dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog->setOption(QFileDialog::ReadOnly, request.ReadOnlyList);
+  dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  const QStringList filters = dialog->nameFilters();
+  if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size()) dialog->selectNameFilter(filters[request.FilterIndex - 1]);
+  auto label = [&](QFileDialog::DialogLabel l, const AnsiString& text) {
+    if (!text.empty()) dialog->setLabelText(l, gfx::ToQString(text));
+  };
+  label(QFileDialog::Accept, request.OkCaption);
+  label(QFileDialog::Reject, request.CancelCaption);
+  label(QFileDialog::FileName, request.FileNameCaption);
+  label(QFileDialog::FileType, request.FileTypeCaption);
+  label(QFileDialog::LookIn, request.LookInCaption);
+  if (request.IncludeFile) dialog->setProxyModel(new IncludeFilter(request.IncludeFile));
+  grid->addWidget(dialog, 1, 2);
+  if (request.HideList) {
+    for (const char* name : {"listView", "treeView"})
+      if (auto* v = dialog->findChild<QWidget*>(QLatin1String(name))) v->setVisible(false);
   }
+  QObject::connect(dialog, &QFileDialog::accepted, &outer, &QDialog::accept);
+  QObject::connect(dialog, &QFileDialog::rejected, &outer, &QDialog::reject);
+  DialogRequest* r = &request;
+  if (request.OnSelectFile)
+    QObject::connect(dialog, &QFileDialog::currentChanged, [r](const QString& path) { Guarded([&] { r->OnSelectFile(gfx::FromQString(path)); }); });
+  if (request.OnFolderChange)
+    QObject::connect(dialog, &QFileDialog::directoryEntered, [r](const QString& path) { Guarded([&] { r->OnFolderChange(gfx::FromQString(path)); }); });
+  QObject::connect(dialog, &QFileDialog::filterSelected, [r, filters](const QString& f) {
+    r->FilterIndex = static_cast<int>(filters.indexOf(f)) + 1;
+    if (r->OnTypeChange) Guarded([&] { r->OnTypeChange(r->FilterIndex); });
+  });
+  Session session;
+  session.request = &request;
+  session.dialog = dialog;
   QStringList chosen;
   {
-    DockedPanels panels(dialog, request.BottomPanel, request.RightPanel);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    chosen = dialog.selectedFiles();
+    SessionScope scope(session);
+    DockedPanels panels(*grid, request);
+    if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
+    ResizeWatch watch(request.OnResize);
+    outer.installEventFilter(&watch);
+    outer.adjustSize();
+    if (request.PlaceDialog) {
+      const QRect screen = outer.screen() ? outer.screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
+      const TRect placed = request.PlaceDialog(TRect(0, 0, outer.width(), outer.height()),
+                                               TRect(screen.left(), screen.top(), screen.right() + 1, screen.bottom() + 1));
+      outer.move(placed.Left, placed.Top);
+    }
+    Guarded([&] {
+      if (request.OnShow) request.OnShow();
+      if (request.OnFolderChange) request.OnFolderChange(gfx::FromQString(dialog->directory().absolutePath()));
+    });
+    const int result = outer.exec();
+    outer.removeEventFilter(&watch);
+    if (result != QDialog::Accepted) {
+      RethrowFailure();
+      return false;
+    }
+    chosen = dialog->selectedFiles();
+    request.FilterIndex = static_cast<int>(filters.indexOf(dialog->selectedNameFilter())) + 1;
   }
   RethrowFailure();
   if (chosen.isEmpty() || chosen.front().isEmpty()) return false;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <vector>
+#include "platform/graphics/Bitmap.h"
 #include "platform/ui/Forms.h"
 
 // Message box flags and results.
@@ -58,6 +59,26 @@ struct DialogRequest {
   TForm* BottomPanel = nullptr;
   TForm* RightPanel = nullptr;
   std::function<void(const AnsiString&)> OnSelectFile;
+  // The program's extended file dialogs also dock forms at the top and left, the places bar
+  // at the far left and a form in place of the file list (HideList hides the list), set
+  // captions (empty keeps the dialog's own), take and give back the filter index (from 1),
+  // filter the listed entries, keep the list from deleting and renaming, say where the
+  // dialog goes on the screen, and hear what happens while it shows.
+  TForm* TopPanel = nullptr;
+  TForm* LeftPanel = nullptr;
+  TForm* PlacesPanel = nullptr;
+  TForm* ListPanel = nullptr;
+  bool HideList = false;
+  AnsiString OkCaption, CancelCaption, FileNameCaption, FileTypeCaption, LookInCaption;
+  int FilterIndex = 1;
+  std::function<bool(const AnsiString& FullName, bool IsFolder)> IncludeFile;
+  bool ReadOnlyList = false;
+  std::function<TRect(TRect Dialog, TRect Screen)> PlaceDialog;
+  std::function<void(int ClientWidth, int ClientHeight)> OnResize;
+  std::function<void()> OnShow;
+  std::function<void()> OnClose;
+  std::function<void(const AnsiString& Folder)> OnFolderChange;
+  std::function<void(int FilterIndex)> OnTypeChange;
 };
 
 // One scripted answer: a result, a file name for file dialogs, or an action run on a
@@ -67,6 +88,10 @@ struct DialogAnswer {
   int Result = 0;
   AnsiString FileName;
   std::function<void(TForm&)> OnForm;
+  // File dialogs: the files the user selects one after another before choosing, and the
+  // filter index chosen first (0 keeps the dialog's).
+  std::vector<AnsiString> Browse;
+  int FilterIndex = 0;
 };
 
 // While one of these lives, dialogs are answered from its queue.
@@ -82,6 +107,9 @@ class DialogScript {
   // Selects the file, lets `onPanel` work the dialog's bottom panel, then picks the file.
   DialogScript& AnswerFile(const AnsiString& name, std::function<void(TForm&)> onPanel);
   DialogScript& CancelFile();                         // next file dialog is cancelled
+  // The next file dialog: the filter index chosen (0 keeps it), each file of `browse`
+  // selected in turn, then `name` chosen (an empty name cancels).
+  DialogScript& BrowseFiles(std::vector<AnsiString> browse, const AnsiString& name, int filterIndex = 0);
   DialogScript& AnswerForm(std::function<void(TForm&)> action);
 
   const std::vector<DialogRequest>& Shown() const { return shown_; }
@@ -94,6 +122,25 @@ class DialogScript {
   std::deque<DialogAnswer> answers_;
   std::vector<DialogRequest> shown_;
 };
+
+// The file dialog showing now, scripted or real: its folder and file-name box, and going to
+// another folder. Outside a file dialog the queries answer "" and the changes do nothing.
+class FileDialogSession {
+ public:
+  static bool Active();
+  static AnsiString Folder();
+  static AnsiString FileNameText();
+  static void SetFileNameText(const AnsiString& Text);
+  // Shows Folder in the dialog (and reports the folder change); false when none shows.
+  static bool Navigate(const AnsiString& Folder);
+};
+
+// The user's standard folders ("" when the desktop has none).
+enum class StandardFolder { Desktop, Documents, Home, Fonts, Applications };
+AnsiString StandardFolderPath(StandardFolder F);
+// Icons that come with the program's widget style, Size pixels square.
+enum class StandardIcon { Folder, File, Desktop, Drive, Home };
+bool StandardIconBitmap(StandardIcon Kind, int Size, TBitmap& Out);
 
 class DialogService {
  public:

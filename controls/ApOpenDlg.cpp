@@ -1,0 +1,121 @@
+#include "controls/ApOpenDlg.h"
+
+#include "controls/ApSaveDlg.h"
+#include "platform/rtl/FileUtils.h"
+
+namespace {
+// The file list's own client size, before forms are docked around it.
+constexpr int kListClientWidth = 560, kListClientHeight = 350;
+}  // namespace
+
+void TApOpenDlgCaptions::Assign(TPersistent* Source) {
+  TApDlgCaptions::Assign(Source);
+  if (auto* c = dynamic_cast<TApOpenDlgCaptions*>(Source)) {
+    ReadOnlyFlag = c->ReadOnlyFlag;
+    FileName = c->FileName;
+    FileType = c->FileType;
+    LookIn = c->LookIn;
+  }
+}
+
+TApCustomOpenDialog::TApCustomOpenDialog(TComponent* AOwner) : TComponent(AOwner), params_(this) {}
+
+TApCustomOpenDialog::~TApCustomOpenDialog() { delete bar_; }
+
+bool TApCustomOpenDialog::IncludeInList(const AnsiString& FullName, bool IsFolder) {
+  if (!ExtFilter.Enabled) return true;
+  if (IsFolder) return ExtFilter.ShowFolders;
+  bool include = true;
+  if (ExtFilter.OnIncludeFile) ExtFilter.OnIncludeFile(this, FullName, include);
+  else if (OnIncludeFile) OnIncludeFile(this, FullName, include);
+  return include;
+}
+
+AnsiString TApCustomOpenDialog::GetFolderPath() const { return showing_ ? ui::FileDialogSession::Folder() : ""; }
+
+AnsiString TApCustomOpenDialog::FileNameTextNow() const {
+  return showing_ ? ui::FileDialogSession::FileNameText() : "";
+}
+
+void TApCustomOpenDialog::SetFileNameText(const AnsiString& Text) {
+  if (showing_) ui::FileDialogSession::SetFileNameText(Text);
+}
+
+bool TApCustomOpenDialog::NavigateToFolder(const AnsiString& Folder) {
+  if (!showing_ || !DirectoryExists(Folder)) return false;
+  return ui::FileDialogSession::Navigate(Folder);
+}
+
+void TApCustomOpenDialog::Shown() {
+  showing_ = true;
+  if (bar_ != nullptr && places_.Visible && !places_.RegistryKey.empty()) {
+    places_.LoadFromRegistry();
+    bar_->BuildButtons();
+  }
+  if (OnShow) OnShow(this);
+}
+
+void TApCustomOpenDialog::Closed() {
+  if (bar_ != nullptr && places_.Visible && !places_.RegistryKey.empty()) places_.SaveToRegistry();
+  params_.Detach();
+  showing_ = false;
+  if (OnClose) OnClose(this);
+}
+
+bool TApCustomOpenDialog::Execute() {
+  ui::DialogRequest r;
+  r.Kind = Kind();
+  r.Caption = title_;
+  r.Filter = Filter;
+  r.FilterIndex = FilterIndex;
+  r.InitialDir = InitialDir;
+  r.DefaultExt = DefaultExt;
+  r.FileName = FileName;
+
+  params_.Attach(kListClientWidth, kListClientHeight);
+  r.LeftPanel = params_.LeftForm();
+  r.TopPanel = params_.TopForm();
+  r.RightPanel = params_.RightForm();
+  r.BottomPanel = params_.BottomForm();
+  if (SelectionType == stCustom && (VisibleControls & (1u << dcSelectionCtrl))) r.ListPanel = params_.CustForm();
+  r.HideList = SelectionType == stCustom || !(VisibleControls & (1u << dcSelectionCtrl));
+  if (places_.Visible) {
+    if (bar_ == nullptr) {
+      bar_ = new TApPlacesBarFrm(nullptr, &places_);
+      bar_->OnOpenPlace = [this](const TApPlaceTarget& t) {
+        NavigateToFolder(t.Folder);
+        if (!t.FileName.empty()) SetFileNameText(t.FileName);
+      };
+    }
+    r.PlacesPanel = bar_;
+  }
+  r.OkCaption = captions_.OK;
+  r.CancelCaption = captions_.Cancel;
+  r.FileNameCaption = captions_.FileName;
+  r.FileTypeCaption = captions_.FileType;
+  r.LookInCaption = captions_.LookIn;
+  // Deleting or renaming in the list is only possible where both are allowed.
+  r.ReadOnlyList = !ListViewStyles.lvEnableDelete || !ListViewStyles.lvEnableEdit;
+  if (ExtFilter.Enabled)
+    r.IncludeFile = [this](const AnsiString& name, bool folder) { return IncludeInList(name, folder); };
+  r.PlaceDialog = [this](TRect d, TRect screen) { return params_.PositionRect(d, screen); };
+  r.OnShow = [this] { Shown(); };
+  r.OnClose = [this] { Closed(); };
+  r.OnFolderChange = [this](const AnsiString& folder) {
+    if (bar_ != nullptr) bar_->HighlightFolder(folder);
+    if (OnFolderChange) OnFolderChange(this);
+  };
+  r.OnTypeChange = [this](int index) {
+    FilterIndex = index;
+    if (OnTypeChange) OnTypeChange(this);
+  };
+  r.OnSelectFile = [this](const AnsiString& name) {
+    FileName = name;
+    if (OnSelectionChange) OnSelectionChange(this);
+    if (OnFilenameChange) OnFilenameChange(this);
+  };
+  const bool ok = ui::DialogService::ExecuteFileDialog(r);
+  FilterIndex = r.FilterIndex;
+  if (ok) FileName = r.FileName;
+  return ok;
+}

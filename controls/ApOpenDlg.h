@@ -1,0 +1,114 @@
+#pragma once
+// TApOpenDialog: the program's own open dialog, shown through the dialog service. Around the
+// file list it docks application forms (left, top, right, bottom), can show a places bar,
+// filters the listed files, keeps the list from deleting or renaming when asked, and reports
+// folder, type and file-name changes while it shows. The dialog is a window of our own, so
+// the Explorer-specific parts (window hooks, item ids, the shell view's context menu and
+// view-style messages) have no counterpart; their properties are kept with their defaults.
+#include <functional>
+#include <memory>
+#include "controls/ApDlgParams.h"
+#include "controls/ApPlacesBar.h"
+#include "platform/classes/Classes.h"
+#include "platform/ui/Dialogs.h"
+
+enum TApDlgSelectionType { stStandard, stCustom };
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+enum TApOpenDlgControl {
+  dcFolderCombo, dcFolderLabel, dcSelectionCtrl, dcOkBtn, dcCancelBtn, dcFileName, dcFileNameLabel, dcFileType,
+  dcFileTypeLabel, dcToolBar
+};
+using TApOpenDlgControls = unsigned;  // bit (1 << TApOpenDlgControl)
+constexpr TApOpenDlgControls kAllOpenDlgControls = (1u << 10) - 1;
+enum TApHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };
+
+class TApOpenDlgCaptions : public TApDlgCaptions {
+ public:
+  const char* ClassName() const override { return "TApOpenDlgCaptions"; }
+  void Assign(TPersistent* Source) override;
+  AnsiString ReadOnlyFlag, FileName, FileType, LookIn;
+};
+
+struct TApListViewStyles {
+  bool lvHotTrack = false;
+  unsigned HotTrackStyles = 0;  // bits (1 << TApHotTrackStyle)
+  bool lvRowSelect = false, lvGridLines = false, lvFlatScrollBars = false;
+  bool lvEnableEdit = true, lvEnableDelete = true, lvPopupOnEmpty = true, lvPopupOnSelection = true;
+};
+
+using TApFileFilterEvent = std::function<void(TObject* Sender, const AnsiString& AFileName, bool& IncludeFile)>;
+
+struct TApFileFilter {
+  bool ShowFolders = true;
+  bool Enabled = false;
+  TApFileFilterEvent OnIncludeFile;
+};
+
+using TApCtrlQueryEvent = std::function<void(TObject* Sender, bool& AllowProceed)>;
+using TApViewStyleQueryEvent = std::function<void(TObject* Sender, TViewStyle AStyle, bool& AllowChange)>;
+using TApViewStyleEvent = std::function<void(TObject* Sender, TViewStyle AStyle)>;
+
+class TApCustomOpenDialog : public TComponent {
+ public:
+  explicit TApCustomOpenDialog(TComponent* AOwner);
+  ~TApCustomOpenDialog() override;
+  const char* ClassName() const override { return "TApCustomOpenDialog"; }
+
+  // What the class library's file dialog has.
+  AnsiString FileName, Filter, InitialDir, DefaultExt;
+  int FilterIndex = 1;
+  const AnsiString& Title() const { return title_; }
+  void SetTitle(const AnsiString& v) { title_ = v; }
+  // Shows the dialog and waits for the user; true with FileName set when a file was chosen.
+  virtual bool Execute();
+
+  TApDlgSelectionType SelectionType = stStandard;
+  // The file list's view: vsList while no dialog is shown.
+  TViewStyle SelectionStyle() const { return vsList; }
+  TApCustDlgParams* CustDlgParams() { return &params_; }
+  TApOpenDlgCaptions* DlgItemsCaptions() { return &captions_; }
+  TApOpenDlgControls VisibleControls = kAllOpenDlgControls;
+  TApListViewStyles ListViewStyles;
+  TApPlacesBarOptions* PlacesBar() { return &places_; }
+  TApFileFilter ExtFilter;
+  // Whether the extra filter keeps an entry of the list (the rule the dialog applies).
+  bool IncludeInList(const AnsiString& FullName, bool IsFolder);
+
+  // While the dialog shows: its folder, the file-name box, going to a folder.
+  AnsiString GetFolderPath() const;
+  void SetFileNameText(const AnsiString& Text);
+  bool NavigateToFolder(const AnsiString& Folder);
+  bool Showing() const { return showing_; }
+  // The places bar of the dialog showing now (nullptr when none).
+  TApPlacesBarFrm* PlacesBarForm() const { return bar_; }
+
+  TNotifyEvent OnShow, OnClose, OnFolderChange, OnTypeChange, OnSelectionChange, OnFilenameChange;
+  TApFileFilterEvent OnIncludeFile;
+  TApCtrlQueryEvent OnUpLevelNavigating, OnDesktopNavigating, OnLastFolderNavigating, OnFolderCreating,
+      OnFilenameEntering;
+  TNotifyEvent OnUpLevelNavigate, OnDesktopNavigate, OnLastFolderNavigate;
+  TApViewStyleQueryEvent OnSelectionStyleChanging;
+  TApViewStyleEvent OnSelectionStyleChange;
+
+ protected:
+  virtual ui::DialogKind Kind() const { return ui::DialogKind::OpenFile; }
+  AnsiString FileNameTextNow() const;
+
+ private:
+  void Shown();
+  void Closed();
+  AnsiString title_;
+  TApCustDlgParams params_;
+  TApOpenDlgCaptions captions_;
+  TApPlacesBarOptions places_;
+  TApPlacesBarFrm* bar_ = nullptr;
+  bool showing_ = false;
+};
+
+class TApOpenDialog : public TApCustomOpenDialog {
+ public:
+  using TApCustomOpenDialog::TApCustomOpenDialog;
+  const char* ClassName() const override { return "TApOpenDialog"; }
+  // The text of the file-name box while the dialog shows.
+  AnsiString GetFileNameText() const { return FileNameTextNow(); }
+};

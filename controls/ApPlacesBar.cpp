@@ -1,0 +1,321 @@
+#include "controls/ApPlacesBar.h"
+
+#include <algorithm>
+#include "platform/classes/Registry.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/TextUtils.h"
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+constexpr int kFolderNumbers[] = {-1976, 10, 25, 23, 22, 24, 3, 0, 16, 17, 20, 19, 18, 5, 6, 4, 2, 8, 9, 11, 7, 21};
+
+AnsiString WithoutTrailingSlash(AnsiString s) {
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+// The key from the root, without a trailing backslash, so that it never depends on the key open.
+AnsiString AbsoluteKey(AnsiString k) {
+  while (!k.empty() && k.back() == '\\') k.pop_back();
+  return !k.empty() && k[0] == '\\' ? k : "\\" + k;
+}
+
+bool IsFolder(const AnsiString& p) { return !p.empty() && DirectoryExists(p); }
+
+}  // namespace
+
+int ShellFolderNumber(TApSpecShellFolder F) {
+  const auto i = static_cast<size_t>(F);
+  return i < std::size(kFolderNumbers) ? kFolderNumbers[i] : kFolderNumbers[0];
+}
+
+TApSpecShellFolder ShellFolderFromNumber(int N) {
+  // Every stored number maps back to its own folder, not only the four the bar offers.
+  for (size_t i = 1; i < std::size(kFolderNumbers); ++i)
+    if (kFolderNumbers[i] == N) return static_cast<TApSpecShellFolder>(i);
+  return ftNone;
+}
+
+AnsiString SpecialFolderDisplayName(TApSpecShellFolder F) {
+  switch (F) {
+    case ftDesktop: return "Desktop";
+    case ftDrives: return "My Computer";
+    case ftPersonal: return "My Documents";
+    case ftFavorites: return "Favorites";
+    case ftRecent: return "Recent";
+    default: return "";
+  }
+}
+
+AnsiString SpecialFolderPath(TApSpecShellFolder F) {
+  switch (F) {
+    case ftDesktop:
+    case ftDesktopDir: return ui::StandardFolderPath(ui::StandardFolder::Desktop);
+    case ftDrives: return "/";
+    case ftPersonal: return ui::StandardFolderPath(ui::StandardFolder::Documents);
+    case ftFavorites: return ui::StandardFolderPath(ui::StandardFolder::Home);
+    case ftFonts: return ui::StandardFolderPath(ui::StandardFolder::Fonts);
+    case ftPrograms:
+    case ftStartMenu: return ui::StandardFolderPath(ui::StandardFolder::Applications);
+    default: return "";
+  }
+}
+
+const std::vector<TApSpecShellFolder>& OfferedSpecialFolders() {
+  static const std::vector<TApSpecShellFolder> list{ftDesktop, ftDrives, ftPersonal, ftFavorites};
+  return list;
+}
+
+// ---- TApPlace ----
+
+void TApPlace::Assign(TPersistent* Source) {
+  auto* p = dynamic_cast<TApPlace*>(Source);
+  if (p == nullptr) return TPersistent::Assign(Source);
+  name_ = p->name_;
+  PlacePath = p->PlacePath;
+  PlaceSpecPath = p->PlaceSpecPath;
+  PlaceDesc = p->PlaceDesc;
+  PlaceIconDll = p->PlaceIconDll;
+  PlaceIcon = p->PlaceIcon;
+  PlaceHotIcon = p->PlaceHotIcon;
+  AutoCaption = p->AutoCaption;
+}
+
+AnsiString TApPlace::PlaceName() const {
+  if (!AutoCaption) return name_;
+  if (PlaceSpecPath != ftNone) return SpecialFolderDisplayName(PlaceSpecPath);
+  const AnsiString path = WithoutTrailingSlash(PlacePath);
+  const AnsiString name = ExtractFileName(path);
+  return name.empty() ? path : name;
+}
+
+AnsiString TApPlace::Target() const { return PlaceSpecPath != ftNone ? SpecialFolderPath(PlaceSpecPath) : PlacePath; }
+
+TApPlaceTarget ResolvePlace(const TApPlace& P) {
+  const AnsiString t = P.Target();
+  if (IsFolder(t)) return {t, ""};
+  if (!t.empty() && FileExists(t)) return {WithoutTrailingSlash(ExtractFilePath(t)), ExtractFileName(t)};
+  return {};
+}
+
+// ---- TApPlaces ----
+
+TApPlace* TApPlaces::Items(int i) const {
+  if (i < 0 || i >= Count()) throw EListError("List index out of bounds (" + IntToStr(i) + ")");
+  return items_[static_cast<size_t>(i)].get();
+}
+
+TApPlace* TApPlaces::Add() {
+  items_.push_back(std::make_unique<TApPlace>());
+  return items_.back().get();
+}
+
+void TApPlaces::Delete(int i) {
+  Items(i);
+  items_.erase(items_.begin() + i);
+}
+
+void TApPlaces::Move(int From, int To) {
+  if (From < 0 || From >= Count() || To < 0 || To >= Count() || From == To) return;
+  auto p = std::move(items_[static_cast<size_t>(From)]);
+  items_.erase(items_.begin() + From);
+  items_.insert(items_.begin() + To, std::move(p));
+}
+
+// ---- registry ----
+
+bool TApPlacesBarOptions::LoadFromRegistry() {
+  if (RegistryKey.empty()) return true;
+  try {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    const AnsiString key = AbsoluteKey(RegistryKey);
+    if (!reg.KeyExists(key)) return true;  // nothing kept yet
+    if (!reg.OpenKeyReadOnly(key)) throw Exception("");
+    TStringList names;
+    reg.GetKeyNames(&names);
+    reg.CloseKey();
+    for (int i = 0; i < names.Count(); ++i) {
+      if (!reg.OpenKeyReadOnly(key + "\\" + names[i])) continue;
+      auto readInt = [&](const char* n) { return reg.ValueExists(n) ? StrToIntDef(reg.ReadString(n), 0) : 0; };
+      const AnsiString name = reg.ReadString("Name");
+      const AnsiString path = reg.ReadString("Path");
+      const TApSpecShellFolder spec = ShellFolderFromNumber(reg.ValueExists("SpecFolder") ? readInt("SpecFolder") : -1976);
+      // A place is the same place when it opens the same thing: by its path, or its special folder.
+      TApPlace* place = nullptr;
+      for (int k = 0; k < places_.Count() && place == nullptr; ++k) {
+        TApPlace* p = places_.Items(k);
+        if (p->PlaceSpecPath != spec) continue;
+        if (spec != ftNone || p->PlacePath == path) place = p;
+      }
+      if (place == nullptr) place = places_.Add();
+      place->SetPlaceName(name);
+      place->PlacePath = path;
+      place->PlaceIconDll = reg.ReadString("IconDll");
+      place->PlaceIcon = readInt("Icon");
+      place->PlaceHotIcon = readInt("IconHot");
+      place->PlaceDesc = reg.ReadString("Hint");
+      place->PlaceSpecPath = spec;
+      place->AutoCaption = readInt("AutoCaption") != 0;
+      reg.CloseKey();
+    }
+    return true;
+  } catch (const Exception&) {
+    ShowMessage("ZEL Places Bar: Could not load data from registry");
+    return false;
+  }
+}
+
+bool TApPlacesBarOptions::SaveToRegistry() {
+  if (RegistryKey.empty()) return true;
+  const AnsiString key = AbsoluteKey(RegistryKey);
+  try {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    TStringList old;
+    if (reg.OpenKey(key, false)) {
+      reg.GetKeyNames(&old);
+      reg.CloseKey();
+    }
+    // The new list first, whole; then the subkeys it does not use any more. The store is
+    // written once, when the last key closes, so the old list stays until the new is there.
+    for (int i = 0; i < places_.Count(); ++i) {
+      const TApPlace* p = places_.Items(i);
+      const AnsiString sub = key + "\\Place_" + IntToStr(i);
+      if (!reg.OpenKey(sub, true)) return false;
+      reg.WriteString("Name", p->PlaceName());
+      reg.WriteString("Path", p->PlacePath);
+      reg.WriteString("IconDll", p->PlaceIconDll);
+      reg.WriteInteger("Icon", p->PlaceIcon);
+      reg.WriteInteger("IconHot", p->PlaceHotIcon);
+      reg.WriteString("Hint", p->PlaceDesc);
+      reg.WriteInteger("SpecFolder", ShellFolderNumber(p->PlaceSpecPath));
+      reg.WriteInteger("AutoCaption", p->AutoCaption ? 1 : 0);
+    }
+    for (int i = 0; i < old.Count(); ++i) {
+      bool used = false;
+      for (int k = 0; k < places_.Count() && !used; ++k) used = SameText(old[i], "Place_" + IntToStr(k));
+      if (!used) reg.DeleteKey(key + "\\" + old[i]);
+    }
+    reg.CloseKey();
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+// ---- buttons and bar ----
+
+TApPlaceButton::TApPlaceButton(TApPlacesBarFrm* Bar, int Index) : TCustomControl(Bar), bar_(Bar), index_(Index) {
+  SetBounds(0, Index * TApPlacesBarFrm::ButtonHeight, TApPlacesBarFrm::ButtonWidth, TApPlacesBarFrm::ButtonHeight);
+  const TApPlace* p = Bar->Options()->Places()->Items(Index);
+  SetHint(p->PlaceDesc);
+  SetShowHint(true);
+}
+
+void TApPlaceButton::SetDown(bool v) {
+  if (v == down_) return;
+  down_ = v;
+  Invalidate();
+}
+
+AnsiString TApPlaceButton::FitCaption(TCanvas* C, const AnsiString& Caption, int Width) {
+  if (C->TextWidth(Caption) <= Width - 4) return Caption;
+  const int room = Width - C->TextWidth("...") - 6;
+  size_t n = 0;
+  while (n < Caption.size() && C->TextWidth(Caption.substr(0, n + 1)) <= room) ++n;
+  return Caption.substr(0, n) + "...";
+}
+
+void TApPlaceButton::Paint() {
+  TCanvas* c = Canvas();
+  const TApPlace* p = bar_->Options()->Places()->Items(index_);
+  const int w = Width(), h = Height();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(down_ ? clBtnShadow : bar_->Color());
+  c->FillRect(TRect(0, 0, w, h));
+  c->Pen()->SetColor(clBlack);
+  if (down_) {
+    c->MoveTo(0, h - 1);
+    c->LineTo(0, 0);
+    c->LineTo(w - 1, 0);
+  }
+  c->Font()->Assign(bar_->Font());
+  const AnsiString caption = FitCaption(c, p->PlaceName(), w);
+  const int th = c->TextHeight("Wg");
+  TBitmap icon;
+  const AnsiString target = p->Target();
+  const ui::StandardIcon kind = p->PlaceSpecPath == ftDesktop ? ui::StandardIcon::Desktop
+                                : p->PlaceSpecPath == ftDrives ? ui::StandardIcon::Drive
+                                : p->PlaceSpecPath != ftNone   ? ui::StandardIcon::Home
+                                : DirectoryExists(target)      ? ui::StandardIcon::Folder
+                                                               : ui::StandardIcon::File;
+  constexpr int kIcon = 24;
+  if (ui::StandardIconBitmap(kind, kIcon, icon)) c->Draw((w - kIcon) / 2, h / 2 - kIcon / 2 - th / 2, &icon);
+  c->Brush()->SetStyle(bsClear);
+  c->TextOut((w - c->TextWidth(caption)) / 2, h - th - 2, caption);
+}
+
+void TApPlaceButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft) pressed_ = true;
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TApPlaceButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft || !pressed_) return;
+  pressed_ = false;
+  // Released over another button: the place was dragged there; else it is opened.
+  const int target = (Top() + Y) / TApPlacesBarFrm::ButtonHeight;
+  if (Y < 0 || Y >= Height()) {
+    bar_->DropPlace(index_, std::clamp(target, 0, bar_->ButtonCount() - 1));
+    return;
+  }
+  bar_->OpenPlace(index_);
+}
+
+TApPlacesBarFrm::TApPlacesBarFrm(TComponent* AOwner, TApPlacesBarOptions* Options)
+    : TForm(AOwner), options_(Options) {
+  SetBorderStyle(bsNone);
+  SetColor(clBtnShadow);
+  SetShowHint(true);
+  SetClientSize(ButtonWidth, 200);
+  BuildButtons();
+}
+
+void TApPlacesBarFrm::BuildButtons() {
+  for (TApPlaceButton* b : buttons_) delete b;
+  buttons_.clear();
+  for (int i = 0; i < options_->Places()->Count(); ++i) {
+    auto* b = new TApPlaceButton(this, i);
+    b->SetParent(this);
+    buttons_.push_back(b);
+  }
+}
+
+void TApPlacesBarFrm::HighlightFolder(const AnsiString& Folder) {
+  const AnsiString f = WithoutTrailingSlash(Folder);
+  bool pressed = false;
+  for (TApPlaceButton* b : buttons_) {
+    const TApPlace* p = options_->Places()->Items(b->Index());
+    const bool match = !pressed && !f.empty() && WithoutTrailingSlash(p->Target()) == f;
+    b->SetDown(match);
+    pressed = pressed || match;
+  }
+}
+
+void TApPlacesBarFrm::OpenPlace(int Index) {
+  if (Index < 0 || Index >= options_->Places()->Count()) return;
+  const TApPlaceTarget t = ResolvePlace(*options_->Places()->Items(Index));
+  if (!t.Folder.empty() && OnOpenPlace) OnOpenPlace(t);
+}
+
+void TApPlacesBarFrm::DropPlace(int From, int To) {
+  if (From == To) return;
+  options_->Places()->Move(From, To);
+  BuildButtons();
+}

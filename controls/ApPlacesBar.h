@@ -1,0 +1,133 @@
+#pragma once
+// The places bar of the extended file dialogs: a column of buttons for folders, files and
+// special folders at the dialog's left edge. One click opens the place, dragging a button
+// onto another moves it there, and the places can be kept in the registry.
+#include <functional>
+#include <memory>
+#include <vector>
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Forms.h"
+
+enum TApSpecShellFolder {
+  ftNone, ftRecycleBin, ftCommonDesktopDir, ftCommonPrograms, ftCommonStartMenu, ftCommonStartup, ftControls,
+  ftDesktop, ftDesktopDir, ftDrives, ftFonts, ftNethood, ftNetwork, ftPersonal, ftFavorites, ftPrinters,
+  ftPrograms, ftRecent, ftSendTo, ftStartMenu, ftStartup, ftTemplates
+};
+
+// The number a special folder is stored under, and back (an unknown number is ftNone).
+int ShellFolderNumber(TApSpecShellFolder F);
+TApSpecShellFolder ShellFolderFromNumber(int N);
+// The name shown for a special folder ("" for those without one).
+AnsiString SpecialFolderDisplayName(TApSpecShellFolder F);
+// The folder a special folder stands for here ("" when there is none).
+AnsiString SpecialFolderPath(TApSpecShellFolder F);
+// The four special folders a place may be: desktop, drives, documents, favorites.
+const std::vector<TApSpecShellFolder>& OfferedSpecialFolders();
+
+class TApPlace : public TPersistent {
+ public:
+  const char* ClassName() const override { return "TApPlace"; }
+  void Assign(TPersistent* Source) override;
+  // The display name: with AutoCaption the file part of the path (or the folder part for
+  // a root), or the special folder's name; else the stored name.
+  AnsiString PlaceName() const;
+  void SetPlaceName(const AnsiString& v) { name_ = v; }
+  AnsiString PlacePath;
+  TApSpecShellFolder PlaceSpecPath = ftNone;
+  AnsiString PlaceDesc;
+  AnsiString PlaceIconDll;
+  int PlaceIcon = 0;
+  int PlaceHotIcon = 0;
+  bool AutoCaption = false;
+  // The folder or file this place opens.
+  AnsiString Target() const;
+
+ private:
+  AnsiString name_;
+};
+
+class TApPlaces {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  TApPlace* Items(int i) const;
+  TApPlace* Add();
+  void Delete(int i);
+  void Clear() { items_.clear(); }
+  // Moves the place at From to index To; those between close up.
+  void Move(int From, int To);
+
+ private:
+  std::vector<std::unique_ptr<TApPlace>> items_;
+};
+
+class TApPlacesBarOptions : public TPersistent {
+ public:
+  const char* ClassName() const override { return "TApPlacesBarOptions"; }
+  AnsiString RegistryKey;
+  TApPlaces* Places() { return &places_; }
+  bool Visible = false, AllowEdit = true, AllowDelete = true, AllowDrop = true, AutoScroll = true;
+
+  // Reads the places kept under RegistryKey into Places. A key that does not exist yet
+  // means no places were kept: nothing changes and true is returned. False (with the
+  // message shown) when the key cannot be read.
+  bool LoadFromRegistry();
+  // Writes Places under RegistryKey: the new list whole, then what is left of the old one
+  // removed, in one write of the store, so a failed write keeps the old list. False on failure.
+  bool SaveToRegistry();
+
+ private:
+  TApPlaces places_;
+};
+
+// Where an open of a place leads: a folder to show and, for a file, the name to put in the
+// file-name box. Empty folder: nothing happens (the place no longer exists).
+struct TApPlaceTarget {
+  AnsiString Folder;
+  AnsiString FileName;
+};
+TApPlaceTarget ResolvePlace(const TApPlace& P);
+
+class TApPlacesBarFrm;
+
+// One button of the bar: the place's icon and caption, down while its place is the current folder.
+class TApPlaceButton : public TCustomControl {
+ public:
+  TApPlaceButton(TApPlacesBarFrm* Bar, int Index);
+  const char* ClassName() const override { return "TApPlaceButton"; }
+  int Index() const { return index_; }
+  bool Down() const { return down_; }
+  void SetDown(bool v);
+  // The caption as drawn on a button Width wide: whole when it fits, else cut and "...".
+  static AnsiString FitCaption(TCanvas* C, const AnsiString& Caption, int Width);
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+ private:
+  TApPlacesBarFrm* bar_;
+  int index_;
+  bool down_ = false, pressed_ = false;
+};
+
+// The bar: one button per place, 87 x 49, in the order of the places.
+class TApPlacesBarFrm : public TForm {
+ public:
+  TApPlacesBarFrm(TComponent* AOwner, TApPlacesBarOptions* Options);
+  const char* ClassName() const override { return "TApPlacesBarFrm"; }
+  static constexpr int ButtonWidth = 87, ButtonHeight = 49;
+  void BuildButtons();
+  int ButtonCount() const { return static_cast<int>(buttons_.size()); }
+  TApPlaceButton* Buttons(int i) const { return buttons_[static_cast<size_t>(i)]; }
+  // Presses the button of the place that is Folder (none when no place is).
+  void HighlightFolder(const AnsiString& Folder);
+  // A click on a place: the dialog is told where to go.
+  void OpenPlace(int Index);
+  // A button dragged from From and dropped on To: its place moves there.
+  void DropPlace(int From, int To);
+  TApPlacesBarOptions* Options() const { return options_; }
+  std::function<void(const TApPlaceTarget&)> OnOpenPlace;
+
+ private:
+  TApPlacesBarOptions* options_;
+  std::vector<TApPlaceButton*> buttons_;
+};

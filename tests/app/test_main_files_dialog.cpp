@@ -1,0 +1,102 @@
+// The File menu's open and save through the extended dialogs, answered by the dialog
+// script: moving through the files previews them in the docked panels, and the chosen
+// file is loaded into the slots or written.
+#include <gtest/gtest.h>
+
+#include "app/ProgramWindowsFixture.h"
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/HKStreamCol.h"
+#include "app/MapFiles.h"
+#include "config/loadfiles.h"
+#include "config/savefiles.h"
+#include "controls/ApOpenDlg.h"
+#include "controls/ApSaveDlg.h"
+#include "platform/classes/SafeFile.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtl/TextUtils.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+class MainFilesDialog : public ProgramWindowsTest {
+ protected:
+  void SetUp() override {
+    ProgramWindowsTest::SetUp();
+    dir_ = std::filesystem::temp_directory_path() / ("files-dialog-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    ProgramWindowsTest::TearDown();
+    std::filesystem::remove_all(dir_);
+  }
+  AnsiString File(const char* name) const { return (dir_ / name).string(); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(MainFilesDialog, OpenPreviewsWhileBrowsingAndSaveWritesTheMaps) {
+  // Maps 1 and 3 in memory, saved through the save dialog with the options panel below.
+  for (int k = 1; k <= 3; ++k) MapSlots[k].Source = k == 2 ? 0 : 1;
+  MapSlots[1].IgnitionTable[2][3] = 11;
+  MapSlots[3].IgnitionTable[2][3] = 33;
+  MapSlots[3].Comments.Set("third map");
+  ui::DialogScript script;
+  script.BrowseFiles({}, File("two"));
+  f_->Save1Click(nullptr);
+  const ui::DialogRequest& save = script.Last();
+  EXPECT_EQ(save.Kind, ui::DialogKind::SaveFile);
+  EXPECT_EQ(save.BottomPanel, Form1);
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "two.map"));
+  {
+    THKStreams c(nullptr);
+    c.LoadFromFile(File("two.map"));
+    TStringStream s;
+    c.GetStream("Q5map-03", &s);
+    EXPECT_EQ(s.DataString().size(), kMapRecordSize);
+  }
+
+  // An old text file and then the map file are selected before the map file is chosen.
+  safefile::WriteFile(File("old.fig"), "R7T\r\nDetails:\r\nold comments\r\n");
+  bool sawFig = false;
+  f_->ApOpenDialog1()->OnSelectionChange = [&](TObject*) {
+    if (ExtractFileExt(f_->ApOpenDialog1()->FileName) != ".fig") return;
+    sawFig = true;
+  };
+  for (int k = 1; k <= 3; ++k) MapSlots[k].IgnitionTable[2][3] = 0;
+  script.BrowseFiles({File("old.fig")}, File("two.map"));
+  f_->Open1Click(nullptr);
+  f_->ApOpenDialog1()->OnSelectionChange = nullptr;
+  const ui::DialogRequest& open = script.Last();
+  EXPECT_EQ(open.Kind, ui::DialogKind::OpenFile);
+  EXPECT_EQ(open.RightPanel, Form2);
+  EXPECT_EQ(open.BottomPanel, Form1);
+  EXPECT_TRUE(sawFig);
+  // The map file's preview: maps 1 and 3 ticked, "empty" beside 2, the last map's comments,
+  // and the load options back after the old text file hid them.
+  EXPECT_TRUE(Form1->CheckBox1->Checked());
+  EXPECT_FALSE(Form1->CheckBox2->Enabled());
+  EXPECT_EQ(Form1->Label2->Caption(), "empty");
+  EXPECT_TRUE(Form1->CheckBox3->Checked());
+  EXPECT_TRUE(Form1->RadioGroup2->Visible());
+  EXPECT_EQ(Form2->Memo1->Text(), "third map");
+  EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 11);
+  EXPECT_EQ(MapSlots[3].IgnitionTable[2][3], 33);
+}
+
+TEST_F(MainFilesDialog, ANameWithoutExtensionPreviewsByTheChosenFilter) {
+  safefile::WriteFile(File("old.fig"), "R7T\r\nDetails:\r\nfrom the fig\r\n");
+  ui::DialogScript script;
+  script.BrowseFiles({File("old")}, "", 2);
+  f_->Open1Click(nullptr);
+  EXPECT_EQ(TrimRight(Form2->Memo1->Text()), "from the fig");
+  EXPECT_FALSE(Form1->RadioGroup2->Visible()) << "an old text file is always read into the current slot";
+  EXPECT_EQ(Form1->RadioGroup2->ItemIndex(), 1);
+}
+
+}  // namespace
