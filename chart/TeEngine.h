@@ -606,6 +606,7 @@ class TCustomAxisPanel : public TCustomTeePanelExtended {
   bool UnclampedValueToPixel = false;  // the plain (unclamped) value-to-pixel of the axes
   double MinAxisValue(const TChartAxis* Axis);
   double MaxAxisValue(const TChartAxis* Axis);
+  double SeriesExtreme(const TChartAxis* Axis, bool Largest) const;
   bool IsAxisVisible(TChartAxis* Axis);
 
   // ---- 3-D ----

@@ -197,6 +197,24 @@ bool PagedAxis(TCustomAxisPanel* c, const TChartAxis* a) {
 }
 }  // namespace
 
+// The smallest (or largest) value the series on Axis hold; while any of them is active,
+// only the active ones count. 0 when none holds a point.
+double TCustomAxisPanel::SeriesExtreme(const TChartAxis* Axis, bool Largest) const {
+  bool anyActive = false;
+  for (TChartSeries* s : series_)
+    if (s->Active() && s->AssociatedToAxis(Axis)) anyActive = true;
+  bool found = false;
+  double r = 0;
+  for (TChartSeries* s : series_) {
+    if ((anyActive && !s->Active()) || !s->AssociatedToAxis(Axis) || s->Count() == 0) continue;
+    const double v = Largest ? (Axis->Horizontal ? s->MaxXValue() : s->MaxYValue())
+                             : (Axis->Horizontal ? s->MinXValue() : s->MinYValue());
+    r = !found ? v : Largest ? std::max(r, v) : std::min(r, v);
+    found = true;
+  }
+  return r;
+}
+
 double TCustomAxisPanel::MinAxisValue(const TChartAxis* Axis) {
   if (Axis->IsDepthAxis) return -0.5;
   if (PagedAxis(this, Axis)) {
@@ -207,18 +225,7 @@ double TCustomAxisPanel::MinAxisValue(const TChartAxis* Axis) {
         return s->ValueListOfAxis(Axis)->Value(f);
       }
   }
-  bool anyActive = false;
-  for (TChartSeries* s : series_)
-    if (s->Active() && s->AssociatedToAxis(Axis)) anyActive = true;
-  bool found = false;
-  double r = 0;
-  for (TChartSeries* s : series_) {
-    if ((anyActive && !s->Active()) || !s->AssociatedToAxis(Axis) || s->Count() == 0) continue;
-    const double v = Axis->Horizontal ? s->MinXValue() : s->MinYValue();
-    r = found ? std::min(r, v) : v;
-    found = true;
-  }
-  return r;
+  return SeriesExtreme(Axis, false);
 }
 
 double TCustomAxisPanel::MaxAxisValue(const TChartAxis* Axis) {
@@ -237,18 +244,7 @@ double TCustomAxisPanel::MaxAxisValue(const TChartAxis* Axis) {
         return mx;
       }
   }
-  bool anyActive = false;
-  for (TChartSeries* s : series_)
-    if (s->Active() && s->AssociatedToAxis(Axis)) anyActive = true;
-  bool found = false;
-  double r = 0;
-  for (TChartSeries* s : series_) {
-    if ((anyActive && !s->Active()) || !s->AssociatedToAxis(Axis) || s->Count() == 0) continue;
-    const double v = Axis->Horizontal ? s->MaxXValue() : s->MaxYValue();
-    r = found ? std::max(r, v) : v;
-    found = true;
-  }
-  return r;
+  return SeriesExtreme(Axis, true);
 }
 
 bool TCustomAxisPanel::IsAxisVisible(TChartAxis* Axis) {

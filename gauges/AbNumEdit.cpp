@@ -242,21 +242,31 @@ void TAbNumEdit::FormatValue(double v) {
   value_ = v;
   as_hex_ = IntToHex(static_cast<uint32_t>(as_int_), digits_hex_);
   IntToBinStr(static_cast<uint32_t>(as_int_), digits_bool_, as_bool_);
-  AnsiString text;
-  switch (base_) {
-    case ebBin: text = as_bool_; break;
-    case ebHex: text = as_hex_; break;
-    case ebFloat: text = FormatFloat(format_, value_); break;
-    case ebInt: text = IntToStr(as_int_); break;
-  }
-  formatting_ = true;
-  TCustomEdit::SetText(text);
-  formatting_ = false;
+  const AnsiString text = TextOfValue();
+  SetTextQuietly(text);
   formatted_ = true;
   SetState(esNormal);
   const bool changed = text != last_valid_;
   last_valid_ = text;
   if (!loading_ && changed && OnValueChanged) OnValueChanged(this);
+}
+
+// The value as the edit's number base shows it.
+AnsiString TAbNumEdit::TextOfValue() const {
+  switch (base_) {
+    case ebBin: return as_bool_;
+    case ebHex: return as_hex_;
+    case ebFloat: return FormatFloat(format_, value_);
+    case ebInt: break;
+  }
+  return IntToStr(as_int_);
+}
+
+// Sets the text without parsing it again as typed input.
+void TAbNumEdit::SetTextQuietly(const AnsiString& text) {
+  formatting_ = true;
+  TCustomEdit::SetText(text);
+  formatting_ = false;
 }
 
 void TAbNumEdit::Change() {
@@ -278,31 +288,19 @@ void TAbNumEdit::SetValueAsSingle(float v) {
 
 void TAbNumEdit::SetValueAsBool(const AnsiString& v) {
   if (v == Text()) return;
-  formatting_ = true;
-  TCustomEdit::SetText(base_ == ebBin ? v : "&" + v);
-  formatting_ = false;
+  SetTextQuietly(base_ == ebBin ? v : "&" + v);
   ParseText(true);
 }
 
 void TAbNumEdit::SetValueAsHex(const AnsiString& v) {
   if (v == Text()) return;
-  formatting_ = true;
-  TCustomEdit::SetText(base_ == ebHex ? v : "$" + v);
-  formatting_ = false;
+  SetTextQuietly(base_ == ebHex ? v : "$" + v);
   ParseText(true);
 }
 
 void TAbNumEdit::RewriteFromValue() {
-  AnsiString text;
-  switch (base_) {
-    case ebBin: text = as_bool_; break;
-    case ebHex: text = as_hex_; break;
-    case ebFloat: text = FormatFloat(format_, value_); break;
-    case ebInt: text = IntToStr(as_int_); break;
-  }
-  formatting_ = true;
-  TCustomEdit::SetText(text);
-  formatting_ = false;
+  const AnsiString text = TextOfValue();
+  SetTextQuietly(text);
   last_valid_ = text;
   SetState(esNormal);
 }

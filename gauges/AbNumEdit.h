@@ -79,6 +79,8 @@ class TAbNumEdit : public TCustomEdit {
   void Change() override;
   void ParentColorChanged() override;
   void RewriteFromValue();
+  AnsiString TextOfValue() const;
+  void SetTextQuietly(const AnsiString& text);
 
  private:
   void Step(bool up);
