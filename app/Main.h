@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/MapEditing.h"
-#include "ecu/PacketHandler.h"
+#include "model/MapEditing.h"
+#include "link/PacketHandler.h"
 #include "platform/stdctrls/GridTypes.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"

@@ -3,7 +3,7 @@
 #include "app/Main.h"
 #include "ecu/Diag.h"
 #include "ecu/IgnAlign.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 
 void TR7Tform1::ConfigurationReceived() {
   if (IgnAlignForm != nullptr && IgnAlignForm->Visible()) IgnAlignForm->ShowConfiguration();

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/ChannelFunctions.h"
+#include "model/ChannelFunctions.h"
 #include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 #include "controls/AdvSpin.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Beep.h"

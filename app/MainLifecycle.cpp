@@ -4,21 +4,21 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/ChannelFunctions.h"
+#include "model/ChannelFunctions.h"
 #include "app/Main.h"
 
 #include "ecu/MapLock.h"
 #include "app/MainWindows.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 #include "config/Align.h"
-#include "config/ConfigBlock.h"
+#include "model/ConfigBlock.h"
 #include "config/DisplayUnits.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/ElastFrm.h"
 #include "controls/LblEffct.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
 #include "platform/rtl/DateUtils.h"

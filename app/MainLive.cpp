@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "app/Main.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "config/Additonl.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
 #include "logger/AbTrend.h"

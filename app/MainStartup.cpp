@@ -5,7 +5,7 @@
 #include "app/Block.h"
 #include "app/Main.h"
 #include "app/Splash.h"
-#include "chart/Graphs.h"
+#include "app/Graphs.h"
 #include "config/Additonl.h"
 #include "config/Align.h"
 #include "config/ConfigComments.h"

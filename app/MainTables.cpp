@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ChannelFunctions.h"
+#include "model/ChannelFunctions.h"
 #include "app/Main.h"
 #include "app/MainWindows.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 #include "chart/Chart.h"
-#include "chart/Graphs.h"
+#include "app/Graphs.h"
 #include "chart/Series.h"
 #include "config/Additonl.h"
 #include "config/TempCalculator.h"
@@ -19,7 +19,7 @@
 #include "controls/Aligrid.h"
 #include "controls/LblEffct.h"
 #include "ecu/Diag.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/TextUtils.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/ChannelFunctions.h"
-#include "app/Settings.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
 #include "app/Windows.h"
 #include "chart/Series.h"
 #include "config/Additonl.h"

@@ -1,6 +1,6 @@
 #include "app/Windows.h"
 
-#include "app/HKStreamCol.h"
+#include "files/HKStreamCol.h"
 #include "chart/Chart.h"
 #include "controls/AdvEdit.h"
 #include "controls/Aligrid.h"

@@ -12,8 +12,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "app/Lh5Codec.h"
-#include "app/MapRecord.h"
+#include "files/Lh5Codec.h"
+#include "model/MapRecord.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ChannelFunctions.h"
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 
 namespace {
 

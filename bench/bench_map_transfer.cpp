@@ -10,13 +10,13 @@
 #include <string>
 #include <thread>
 
-#include "app/ChannelFunctions.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "model/ChannelFunctions.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 #include "app/Windows.h"
-#include "ecu/LiveData.h"
-#include "ecu/MapImage.h"
-#include "ecu/PacketHandler.h"
+#include "link/LiveData.h"
+#include "model/MapImage.h"
+#include "link/PacketHandler.h"
 #include "ecu/Progress.h"
 #include "ecusim/PtyEcu.h"
 #include "platform/stdctrls/StdCtrls.h"

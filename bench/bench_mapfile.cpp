@@ -4,8 +4,8 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
-#include "app/MapFiles.h"
-#include "app/MapRecord.h"
+#include "files/MapFiles.h"
+#include "model/MapRecord.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "app/Main.h"
-#include "app/MapRecord.h"
+#include "model/MapRecord.h"
 #include "platform/ui/Application.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/Main.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"

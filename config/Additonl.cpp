@@ -4,14 +4,14 @@
 #include <cstring>
 #include <optional>
 
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"

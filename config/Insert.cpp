@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/Main.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/rtl/Numbers.h"

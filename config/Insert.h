@@ -6,7 +6,7 @@
 // record (LastStore tells which word was written).
 #include <optional>
 
-#include "app/MapEditing.h"
+#include "model/MapEditing.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/Main.h"
-#include "app/MapRecord.h"
+#include "model/MapRecord.h"
 #include "config/Additonl.h"
 #include "config/SiteEditing.h"
 #include "controls/Aligrid.h"

@@ -1,7 +1,7 @@
 #include "config/SelectMap.h"
 
-#include "app/MapRecord.h"
-#include "ecu/LiveData.h"
+#include "model/MapRecord.h"
+#include "link/LiveData.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
+#include "model/Settings.h"
+#include "link/LiveData.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/ui/Keys.h"
 

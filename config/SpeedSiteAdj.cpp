@@ -4,8 +4,8 @@
 #include <array>
 
 #include "app/Main.h"
-#include "app/MapInterp.h"
-#include "app/Settings.h"
+#include "model/MapInterp.h"
+#include "model/Settings.h"
 #include "config/SiteEditing.h"
 #include "controls/Aligrid.h"
 #include "platform/rtl/Numbers.h"

@@ -2,7 +2,7 @@
 
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
-#include "app/MapRecord.h"
+#include "model/MapRecord.h"
 
 TForm1* Form1 = nullptr;
 

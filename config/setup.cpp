@@ -1,11 +1,11 @@
 #include "config/setup.h"
 
 #include "chart/Chart.h"
-#include "config/ConfigBlock.h"
+#include "model/ConfigBlock.h"
 #include "controls/Aligrid.h"
 #include "controls/SBPro.h"
 #include "ecu/FlashUpdate.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/stdctrls/ExtCtrls.h"

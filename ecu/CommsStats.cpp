@@ -1,6 +1,6 @@
 #include "ecu/CommsStats.h"
 
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "platform/stdctrls/StdCtrls.h"
 
 TCommsForm* CommsForm = nullptr;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "ecu/Frames.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/Frames.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "ecu/keycode.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Numbers.h"

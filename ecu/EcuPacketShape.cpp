@@ -1,6 +1,6 @@
 // The packet component set up for the ECU's stream. Apart from the body decoding so that
 // the decoding builds without the serial component (the fuzz targets link only that).
-#include "ecu/EcuPacket.h"
+#include "link/EcuPacket.h"
 #include "serial/AdPacket.h"
 
 namespace ecu {

@@ -4,12 +4,12 @@
 #include <memory>
 #include <thread>
 
-#include "app/HKStreamCol.h"
+#include "files/HKStreamCol.h"
 #include "app/Main.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "config/loadfiles.h"
-#include "ecu/Frames.h"
-#include "ecu/LiveData.h"
+#include "model/Frames.h"
+#include "link/LiveData.h"
 #include "gauges/AbBar.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/FileUtils.h"

@@ -5,7 +5,7 @@
 // restarted, then writes a new model number when the file asks for one.
 #include <cstdint>
 
-#include "ecu/FlashFile.h"
+#include "files/FlashFile.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 

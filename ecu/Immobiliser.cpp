@@ -1,8 +1,8 @@
 #include "ecu/Immobiliser.h"
 
-#include "ecu/Frames.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/Frames.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/StdCtrls.h"

@@ -1,7 +1,7 @@
 #include "ecu/NewComPort.h"
 
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
+#include "model/Settings.h"
+#include "link/LiveData.h"
 #include "platform/os/ComPorts.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Buttons.h"

@@ -4,10 +4,10 @@
 #include <thread>
 
 #include "app/Main.h"
-#include "app/MapRecord.h"
-#include "ecu/Frames.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/MapRecord.h"
+#include "model/Frames.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ComCtrls.h"
 #include "platform/stdctrls/ExtCtrls.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ecu/MapImage.h"
+#include "model/MapImage.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 

@@ -1,6 +1,6 @@
 #include "ecu/keycode.h"
 
-#include "ecu/Frames.h"
+#include "model/Frames.h"
 #include "ecu/MapLock.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Buttons.h"

@@ -16,10 +16,7 @@
 
 namespace {
 
-constexpr size_t kRecordSize = 24;
 constexpr double kMsPerDay = 86400000.0;
-// Latest date a record may carry: 31 December 9999.
-constexpr double kLastDate = 2958465.0;
 
 // The time base of the run: fixed by the first record ever added, so that every record of
 // the run counts from the same moment on the monotonic clock.
@@ -37,66 +34,7 @@ double ValuePerDigit(TChSettings* ch) {
   return span > 0 ? (static_cast<double>(ch->ValueTo()) - ch->ValueFrom()) / span : 0.0;
 }
 
-void PutRecord(char* p, const TTrendRecord& r) {
-  uint64_t bits;
-  std::memcpy(&bits, &r.Time, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-  for (size_t k = 0; k < 8; ++k) {
-    p[8 + 2 * k] = static_cast<char>(r.Values[k] & 0xFF);
-    p[9 + 2 * k] = static_cast<char>(r.Values[k] >> 8);
-  }
-}
-
-TTrendRecord GetRecordBytes(const unsigned char* p) {
-  TTrendRecord r;
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
-  std::memcpy(&r.Time, &bits, 8);
-  for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(p[8 + 2 * k] | (p[9 + 2 * k] << 8));
-  return r;
-}
-
 }  // namespace
-
-namespace trendio {
-
-int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records) {
-  AnsiString bytes;
-  try {
-    bytes = safefile::ReadFile(FileName);
-  } catch (const EFOpenError&) {
-    return FileExists(FileName) ? kAccessDenied : kFileNotFound;
-  } catch (const Exception&) {
-    return kReadError;
-  }
-  if (bytes.size() % kRecordSize != 0) return kReadError;
-  std::vector<TTrendRecord> out;
-  out.reserve(bytes.size() / kRecordSize);
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (size_t at = 0; at < bytes.size(); at += kRecordSize) {
-    const TTrendRecord r = GetRecordBytes(p + at);
-    // A separator, or a date-time between 1899-12-31 and the year 9999.
-    if (!std::isfinite(r.Time) || (r.Time != 0 && (r.Time < 1.0 || r.Time > kLastDate))) return kReadError;
-    out.push_back(r);
-  }
-  Records = std::move(out);
-  return 0;
-}
-
-int WriteRecords(const AnsiString& FileName, const std::vector<TTrendRecord>& Records) {
-  std::string bytes(Records.size() * kRecordSize, '\0');
-  for (size_t i = 0; i < Records.size(); ++i) PutRecord(&bytes[i * kRecordSize], Records[i]);
-  try {
-    safefile::WriteFile(FileName, bytes);
-  } catch (const EFCreateError&) {
-    return kAccessDenied;
-  } catch (const Exception&) {
-    return kWriteError;
-  }
-  return 0;
-}
-
-}  // namespace trendio
 
 TAbTrend::TAbTrend(TComponent* AOwner) : TAbAnalogGControl(AOwner) {
   static const TColor kColors[8] = {clLime, clYellow, clRed, clFuchsia, TColor(0x4080FF), clAqua, clBtnFace,

@@ -8,16 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "files/LogRecords.h"
 #include "gauges/_GClass.h"
 #include "platform/graphics/Bitmap.h"
-
-// One record: a date-time (0 marks a separator) and the stored value of each channel, the
-// digit count above the channel's DigitalFrom.
-struct TTrendRecord {
-  TDateTime Time = 0;
-  std::array<uint16_t, 8> Values{};
-  bool operator==(const TTrendRecord&) const = default;
-};
 
 // A limit band of the plot: Value in percent of the plot height.
 class TTrendLimit : public TAbPersistent {
@@ -57,19 +50,6 @@ struct TTrendMinMax {
   uint16_t Min = 0, Max = 0;
   TDateTime MinTime = 0, MaxTime = 0;
 };
-
-// Error codes of the file operations (0 = success), as the file system reports them.
-namespace trendio {
-constexpr int kFileNotFound = 2;
-constexpr int kAccessDenied = 5;
-constexpr int kReadError = 100;   // short or damaged file
-constexpr int kWriteError = 101;
-// Reads a whole record file: a size that is not a whole number of records, or a record
-// time that is no date-time, is refused and nothing is returned.
-int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records);
-// Writes every record, 24 little-endian bytes each; the old file stays whole on failure.
-int WriteRecords(const AnsiString& FileName, const std::vector<TTrendRecord>& Records);
-}  // namespace trendio
 
 class TAbTrend : public TAbAnalogGControl {
  public:

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/ChannelFunctions.h"
+#include "model/ChannelFunctions.h"
 #include "app/Main.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "config/loadfiles.h"
 #include "controls/AdvSpin.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "logger/AbTrend.h"
-#include "logger/LogFiles.h"
+#include "files/LogFiles.h"
 #include "logger/LoggerExport.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/rtl/FileUtils.h"

@@ -14,9 +14,9 @@
 
 #include "app/Main.h"
 #include "app/MainWindows.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
+#include "link/LiveData.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"

@@ -12,7 +12,7 @@
 
 #include "app/Block.h"
 #include "config/Additonl.h"
-#include "chart/Graphs.h"
+#include "app/Graphs.h"
 #include "chart/TeeSurfa.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "controls/Aligrid.h"

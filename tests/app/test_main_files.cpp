@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/HKStreamCol.h"
-#include "app/MapFiles.h"
+#include "files/HKStreamCol.h"
+#include "files/MapFiles.h"
 #include "config/loadfiles.h"
 #include "config/savefiles.h"
 #include "platform/classes/Streams.h"

@@ -5,7 +5,7 @@
 #include "app/ProgramWindowsFixture.h"
 
 #include "chart/Chart.h"
-#include "chart/Graphs.h"
+#include "app/Graphs.h"
 #include "chart/TeeSurfa.h"
 #include "config/Additonl.h"
 #include "config/Align.h"

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 #include "controls/Aligrid.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "gauges/AbBar.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/Block.h"
-#include "app/MapInterp.h"
+#include "model/MapInterp.h"
 #include "config/Insert.h"
 #include "config/InterpolateBlock.h"
 #include "config/LoadSiteAdjU.h"

@@ -12,12 +12,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/ChannelFunctions.h"
-#include "app/Settings.h"
-#include "config/ConfigBlock.h"
-#include "ecu/EcuPacket.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
+#include "model/ConfigBlock.h"
+#include "link/EcuPacket.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "ecusim/PtyEcu.h"
 #include "serial/AdPacket.h"
 #include "serial/AdPort.h"

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "app/Main.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
-#include "config/ConfigBlock.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
+#include "model/ConfigBlock.h"
 #include "e2e/EcuLink.h"
-#include "ecu/LiveData.h"
+#include "link/LiveData.h"
 #include "ecu/MapLock.h"
 #include "ecu/Progress.h"
 #include "ecusim/PtyEcu.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "e2e/EcuLink.h"
-#include "ecu/Frames.h"
+#include "model/Frames.h"
 
 namespace e2e {
 namespace {

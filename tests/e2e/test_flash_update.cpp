@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/HKStreamCol.h"
+#include "files/HKStreamCol.h"
 #include "config/setup.h"
 #include "e2e/MainWindowLink.h"
 #include "ecu/FlashUpdate.h"

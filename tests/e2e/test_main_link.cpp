@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "e2e/MainWindowLink.h"
 #include "ecu/MapLock.h"
 #include "ecu/NewComPort.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/MapRecord.h"
+#include "model/MapRecord.h"
 #include "config/SelectMap.h"
 #include "controls/AdvSpin.h"
 #include "e2e/MainWindowLink.h"
-#include "ecu/MapImage.h"
+#include "model/MapImage.h"
 #include "ecu/Progress.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ComCtrls.h"

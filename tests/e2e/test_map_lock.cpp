@@ -1,9 +1,9 @@
 // The map lock through the program's own serial stack against the simulated ECU: lock
 // with a PIN and message, reading refused while locked, a wrong PIN, unlock.
-#include "app/MapRecord.h"
+#include "model/MapRecord.h"
 #include "app/Windows.h"
 #include "e2e/EcuLink.h"
-#include "ecu/Frames.h"
+#include "model/Frames.h"
 #include "ecu/MapLock.h"
 #include "ecu/Progress.h"
 #include "platform/stdctrls/Edits.h"

@@ -3,11 +3,11 @@
 // reading it back, and a link lost while programming.
 #include <memory>
 
-#include "app/MapRecord.h"
+#include "model/MapRecord.h"
 #include "app/Windows.h"
 #include "e2e/EcuLink.h"
-#include "ecu/Frames.h"
-#include "ecu/MapImage.h"
+#include "model/Frames.h"
+#include "model/MapImage.h"
 #include "ecu/Progress.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/StdCtrls.h"

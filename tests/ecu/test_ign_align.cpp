@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/Windows.h"
-#include "config/ConfigBlock.h"
+#include "model/ConfigBlock.h"
 #include "controls/AdvSpin.h"
 #include "ecu/IgnAlign.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"

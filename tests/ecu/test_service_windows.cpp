@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "app/ChannelFunctions.h"
-#include "app/Settings.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
 #include "app/Windows.h"
 #include "ecu/Diag.h"
 #include "ecu/Immobiliser.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "ecu/keycode.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"

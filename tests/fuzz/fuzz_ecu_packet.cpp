@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include "ecu/EcuPacket.h"
+#include "link/EcuPacket.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string_view body(reinterpret_cast<const char*>(Data), Size);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include "app/FigFile.h"
+#include "files/FigFile.h"
 #include "platform/rtl/SysUtils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {

@@ -3,7 +3,7 @@
 // must save and load again to the same streams.
 #include <cstddef>
 #include <cstdint>
-#include "app/HKStreamCol.h"
+#include "files/HKStreamCol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   THKStreams container(nullptr);

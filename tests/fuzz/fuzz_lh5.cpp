@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-#include "app/CorruptFile.h"
-#include "app/Lh5Codec.h"
+#include "files/CorruptFile.h"
+#include "files/Lh5Codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size < 2) return 0;

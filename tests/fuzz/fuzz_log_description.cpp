@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "logger/LogFiles.h"
+#include "files/LogFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   AnsiString why;

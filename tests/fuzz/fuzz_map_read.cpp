@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/ChannelFunctions.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
-#include "ecu/MapImage.h"
-#include "ecu/PacketHandler.h"
+#include "model/ChannelFunctions.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
+#include "link/LiveData.h"
+#include "model/MapImage.h"
+#include "link/PacketHandler.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <memory>
 #include <string>
 
-#include "app/HKStreamCol.h"
+#include "files/HKStreamCol.h"
 #include "app/Main.h"
-#include "app/MapFiles.h"
-#include "app/MapRecord.h"
-#include "app/Settings.h"
+#include "files/MapFiles.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
 #include "controls/AdvSpin.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/classes/Streams.h"

@@ -8,12 +8,12 @@
 #include <optional>
 #include <string_view>
 
-#include "app/ChannelFunctions.h"
-#include "app/Settings.h"
-#include "config/ConfigBlock.h"
-#include "ecu/EcuPacket.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
+#include "model/ConfigBlock.h"
+#include "link/EcuPacket.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/ChannelFunctions.h"
-#include "app/Settings.h"
-#include "ecu/EcuPacket.h"
-#include "ecu/LiveData.h"
-#include "ecu/PacketHandler.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
+#include "link/EcuPacket.h"
+#include "link/LiveData.h"
+#include "link/PacketHandler.h"
 #include "serial/AdPacket.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ChannelFunctions.h"
+#include "model/ChannelFunctions.h"
 #include "controls/AdvSpin.h"
 #include "gauges/AbLED.h"
 #include "logger/AbTrend.h"
-#include "logger/LogFiles.h"
+#include "files/LogFiles.h"
 #include "logger/logger.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"

@@ -1,0 +1,48 @@
+#pragma once
+// THKStreams: a set of named byte streams saved to and loaded from one container file,
+// optionally compressed and optionally scrambled with a key. Map, configuration and
+// firmware update files all go through it.
+#include <functional>
+#include "files/CorruptFile.h"
+#include "platform/classes/Classes.h"
+#include "platform/classes/Lists.h"
+#include "platform/classes/Streams.h"
+
+// Asked for the key of a scrambled container; may change Key.
+using THKAskForKeyEvent = std::function<void(TObject* Sender, AnsiString& Key)>;
+
+class THKStreams : public TComponent {
+ public:
+  explicit THKStreams(TComponent* AOwner);
+  ~THKStreams() override;
+  const char* ClassName() const override { return "THKStreams"; }
+
+  // Compress the body when saving; set from the file when loading.
+  bool Compressed = true;
+  // Scramble the body when saving (only with a non-empty Key); set from the file when
+  // loading.
+  bool Encrypted = false;
+  AnsiString Key;
+  THKAskForKeyEvent OnAskForKey;
+  // Told that a container is corrupt, just before ECorruptFile "File is corrupt." is raised.
+  TNotifyEvent OnCorrupt;
+
+  // Stores a copy of all of Stream (from its start) under Name. Nothing happens when the
+  // name is empty, the stream is missing, or the name (in any case) is already present.
+  void AddStream(const AnsiString& Name, TStream* Stream);
+  // Appends the named stream's data to Dest at its position, then rewinds Dest. An
+  // unknown name only rewinds Dest; an empty name does nothing.
+  void GetStream(const AnsiString& Name, TStream* Dest);
+  void ClearStreams();
+
+  // Raise the platform's file-stream errors when the file cannot be opened or created.
+  // Saving writes a temporary file and renames it over FileName only when complete.
+  void LoadFromFile(const AnsiString& FileName);
+  void SaveToFile(const AnsiString& FileName);
+  void LoadFromStream(TStream* Stream);
+  void SaveToStream(TStream* Stream);
+
+ private:
+  [[noreturn]] void RaiseCorrupt();
+  TStringList names_;  // sorted, case-insensitive; objects are owned TMemoryStreams
+};

@@ -1,0 +1,493 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "model/ChannelFunctions.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
+#include "model/ConfigBlock.h"
+#include "link/PacketHandler.h"
+
+using namespace ecu;
+
+namespace {
+
+AnsiString Bytes(std::initializer_list<int> bytes) {
+  AnsiString s;
+  for (int b : bytes) s.push_back(static_cast<char>(b));
+  return s;
+}
+
+// A packet body: type, sub-code, the data SLIP-stuffed, trailer.
+AnsiString Body(int type, int sub, const AnsiString& data, int trailer = 0) {
+  AnsiString b = Bytes({type, sub});
+  for (char c : data) {
+    if (c == static_cast<char>(0xC0)) b += Bytes({0xDB, 0xDC});
+    else if (c == static_cast<char>(0xDB)) b += Bytes({0xDB, 0xDD});
+    else b.push_back(c);
+  }
+  b.push_back(static_cast<char>(trailer));
+  return b;
+}
+
+struct Data {
+  AnsiString d;
+  explicit Data(size_t n) : d(n, '\0') {}
+  Data& Byte(size_t k, int v) { d[k] = static_cast<char>(v); return *this; }
+  Data& Word(size_t k, int v) { return Byte(k, (v >> 8) & 0xFF).Byte(k + 1, v & 0xFF); }
+};
+
+struct RecordingHost : PacketHost {
+  std::vector<AnsiString> sent;
+  int arms = 0, fast = 0, slow = 0, logs = 0, identities = 0, configs = 0, progress = 0;
+  std::vector<int32_t> mapChanges;
+  GridMarker marker;
+  AnsiString rejected, lockText, sensorText;
+  std::optional<SensorView> sensorView;
+  bool transferShown = true;
+  std::vector<std::pair<int, MapImage>> imports;
+  std::vector<int> nextBanks;
+  int completes = 0;
+
+  void Send(const AnsiString& bytes) override { sent.push_back(bytes); }
+  void ArmLinkWatchdog() override { ++arms; }
+  void FastLiveReceived(const GridMarker& m) override { ++fast; marker = m; }
+  void LogSample() override { ++logs; }
+  void SlowLiveReceived() override { ++slow; }
+  void ActiveMapDiffers(int32_t bank) override { mapChanges.push_back(bank); }
+  void IdentityReceived() override { ++identities; }
+  void ProtocolRejected(const AnsiString& m) override { rejected = m; }
+  void ConfigurationReceived() override { ++configs; }
+  void LockMessageReceived(const AnsiString& t) override { lockText = t; }
+  std::optional<SensorView> SensorViewShown() override { return sensorView; }
+  void SensorReadingReceived(const AnsiString& t) override { sensorText = t; }
+  bool MapTransferShown() override { return transferShown; }
+  void MapProgressAdd(int bytes) override { progress += bytes; }
+  void ImportMap(int bank, const MapImage& image) override { imports.emplace_back(bank, image); }
+  void MapReadNext(int bank) override { nextBanks.push_back(bank); }
+  void MapReadComplete() override { ++completes; }
+};
+
+class PacketHandlerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    units = TSettingsRecord{};
+    FillChannelFunctions(units);
+    ZeroLiveRawValues();
+    LiveValues.fill(0);
+    ECUConnected = ECUImmobilised = ECUMapsLocked = LoggingActive = false;
+    FlashState = 0;
+    PacketCountsA.fill(0);
+    PacketCountsB.fill(0);
+    DroppedPacketCount = 0;
+    ECUActiveMap = 1;
+    CurrentMap = 1;
+    MapSlots[1].VVTOffset = 0;
+    ClearMapReadCollector();
+    MapReadNumber = 1;
+    MapReadRemaining = 1;
+  }
+  void Handle(const AnsiString& body) { handler.HandlePacket(body); }
+
+  TSettingsRecord units;
+  RecordingHost host;
+  PacketHandler handler{host, units};
+};
+
+AnsiString Fast(Data d = Data(28)) { return Body(0, 0, d.d); }
+AnsiString Slow(Data d) { return Body(1, 0, d.d); }
+
+}  // namespace
+
+TEST_F(PacketHandlerTest, LengthGuards) {
+  struct Case {
+    const char* what;
+    AnsiString body;
+    int fastCount, dropped;
+  } cases[] = {
+      {"type 0 of 9 bytes", Body(0, 0, AnsiString(6, '\0')), 0, 1},
+      {"type 0 too short for its fields", Body(0, 0, AnsiString(27, '\0')), 0, 1},
+      {"type 0 complete", Fast(), 1, 0},
+      {"body over 252 bytes", Body(0, 0, AnsiString(250, '\0')), 0, 1},
+      {"single byte", Bytes({0}), 0, 1},
+      {"type 7 ignored", Body(7, 0, AnsiString(28, '\0')), 0, 0},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    host = RecordingHost{};
+    Handle(c.body);
+    EXPECT_EQ(PacketCountsA[0], c.fastCount) << c.what;
+    EXPECT_EQ(DroppedPacketCount, c.dropped) << c.what;
+  }
+}
+
+TEST_F(PacketHandlerTest, FlashRepliesOfTwoBytes) {
+  struct Case { int code, before, after; } cases[] = {
+      {'S', 2, 3}, {'I', 4, 5}, {'V', 6, 7}, {'E', 4, 10}, {'X', 4, 4}, {'V', 2, 10}};
+  for (const Case& c : cases) {
+    FlashState = c.before;
+    Handle(Bytes({10, c.code}));
+    EXPECT_EQ(FlashState, c.after) << static_cast<char>(c.code);
+  }
+}
+
+TEST_F(PacketHandlerTest, FastPacketDecodes) {
+  Data d(28);
+  d.Word(0, 3000)
+      .Byte(2, 5).Byte(3, 200)        // fraction >= 128: next site
+      .Word(4, 0x8000 + 300)          // reversed sensor
+      .Word(6, 1500)                  // 150 kPa
+      .Byte(8, 60)
+      .Byte(9, 0xFB)                  // -5 halves to -2
+      .Byte(10, 0xF6)                 // -10 half degrees
+      .Byte(11, 77)
+      .Byte(14, 3).Byte(15, 20)
+      .Byte(17, 250)                  // 25.0 clamps to 18
+      .Byte(18, (2 << 5) | 20)        // item 5: fraction 160 -> row 3, bar 96
+      .Byte(19, (1 << 5) | 4)         // item 6: fraction 32 -> row 1, bar -32
+      .Byte(20, 0xC0)                 // item 4: data C0 travels stuffed: row 6, bar 0
+      .Byte(21, 10).Byte(27, 1)       // gauge negated
+      .Word(22, 2560);
+  Handle(Fast(d));
+  EXPECT_EQ(LiveFast.RPM, 3000);
+  EXPECT_EQ(LiveSpeedSite, 6);
+  EXPECT_EQ(LiveSpeedFraction, 72);
+  EXPECT_EQ(LiveLoadSite, 3);
+  EXPECT_EQ(LiveLoadFraction, 148);
+  EXPECT_EQ(LiveFast.ThrottleSigned, -300);
+  EXPECT_EQ(LiveFast.ThrottleCounts, 300);
+  EXPECT_EQ(LiveCellValue[1], -2);
+  EXPECT_EQ(LiveCellBar[1], 128 - 148);
+  EXPECT_EQ(LiveCellRow[5], 3);
+  EXPECT_EQ(LiveCellBar[5], 96);
+  EXPECT_EQ(LiveCellRow[6], 1);
+  EXPECT_EQ(LiveCellBar[6], -32);
+  EXPECT_EQ(LiveCellRow[4], 6);
+  EXPECT_EQ(LiveCellBar[4], 0);
+  // Item 3 from the throttle: 60 % is row 2, fraction round(10 x 10.583) = 106.
+  EXPECT_EQ(LiveCellRow[3], 2);
+  EXPECT_EQ(LiveCellBar[3], -106);
+  EXPECT_EQ(LiveFast.GaugeValue, -10);
+  EXPECT_EQ(LiveRoadSpeed, 2560);
+  EXPECT_DOUBLE_EQ(LiveValues[1], 18);
+  EXPECT_DOUBLE_EQ(LiveValues[24], -5);
+  EXPECT_DOUBLE_EQ(LiveValues[32], 0.5);  // bar by default
+  EXPECT_DOUBLE_EQ(LiveValues[40], 22.5);  // 2560 x 2.25 / 256 mph
+  EXPECT_DOUBLE_EQ(LiveValues[42], 300);
+  EXPECT_EQ(TPSLearnMax, 300);
+}
+
+TEST_F(PacketHandlerTest, LinkStartPollsOnceAndNotDuringAnUpdate) {
+  Handle(Fast());
+  Handle(Fast());
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[0], "$c");
+  EXPECT_EQ(host.sent[1], "$s");
+  EXPECT_TRUE(ECUConnected);
+  EXPECT_EQ(host.arms, 2);
+  EXPECT_EQ(host.fast, 2);
+
+  ECUConnected = false;
+  FlashState = 2;
+  Handle(Fast());
+  EXPECT_EQ(host.sent.size(), 2u);
+  EXPECT_TRUE(ECUConnected);
+}
+
+TEST_F(PacketHandlerTest, LoggingFollowsEveryFastPacket) {
+  Handle(Fast());
+  LoggingActive = true;
+  Handle(Fast());
+  EXPECT_EQ(host.logs, 1);
+}
+
+TEST_F(PacketHandlerTest, InjectionTimeAndDuty) {
+  constexpr double k = 1.526329178e-06 * 100;
+  struct Case {
+    int rpm, c1, c2;
+    bool doubleInjection;
+    double t;
+    int duty;
+  } cases[] = {
+      {600, 10000, 0, false, 10000 * k, 15},     // 600 x 1.526 / 60
+      {600, 10000, 0, true, 10000 * k, 8},       // halved: 7.63 rounds to 8
+      {600, 10000, 4000, false, 7000 * k, 11},   // mean of the two counts
+      {600, 10000, 4000, true, 12000 * k, 9},    // 600 x 1.83 / 120
+      {0, 10000, 0, false, 10000 * k, 0},         // a standing engine has no duty
+  };
+  for (const Case& c : cases) {
+    LiveSlow.StatusWord = c.doubleInjection ? 1 << 8 : 0;
+    Handle(Fast(Data(28).Word(0, c.rpm).Word(12, c.c1).Word(24, c.c2)));
+    EXPECT_NEAR(LiveFast.InjectionTime, c.t, 1e-9) << c.rpm << " " << c.c2;
+    EXPECT_EQ(LiveFast.InjectionDuty, c.duty) << c.rpm << " " << c.c2;
+    EXPECT_DOUBLE_EQ(LiveValues[26], c.duty);
+    EXPECT_NEAR(LiveValues[27], c.t * 10, 1e-9);
+  }
+}
+
+TEST_F(PacketHandlerTest, GridMarkerFollowsTheOperatingPoint) {
+  Handle(Fast(Data(28).Byte(2, 4).Byte(3, 0).Byte(14, 2).Byte(15, 0)));
+  ASSERT_TRUE(host.marker.unmark && host.marker.mark);
+  EXPECT_EQ(host.marker.unmark->column, 2);  // from site (0, 0)
+  EXPECT_EQ(host.marker.unmark->row, 1);
+  EXPECT_EQ(host.marker.mark->column, 6);
+  EXPECT_EQ(host.marker.mark->row, 3);
+
+  Handle(Fast(Data(28).Byte(2, 4).Byte(3, 0).Byte(14, 2).Byte(15, 0)));
+  EXPECT_FALSE(host.marker.unmark || host.marker.mark);  // did not move
+
+  // Speed site 31 with a high fraction is site 32: past the table, nothing to paint.
+  Handle(Fast(Data(28).Byte(2, 31).Byte(3, 200).Byte(14, 2).Byte(15, 0)));
+  EXPECT_EQ(LiveSpeedSite, 32);
+  EXPECT_TRUE(host.marker.unmark);
+  EXPECT_FALSE(host.marker.mark);
+  // Back inside from outside: the old point had no cell, so nothing is painted.
+  Handle(Fast(Data(28).Byte(2, 4).Byte(3, 0).Byte(14, 2).Byte(15, 0)));
+  EXPECT_FALSE(host.marker.unmark || host.marker.mark);
+}
+
+TEST_F(PacketHandlerTest, SlowPacketDecodes) {
+  struct Case {
+    int baroWord, ignByte, statusWord;
+    int mbar;
+    double ignDegrees;
+    int bank;
+  } cases[] = {
+      {0xFFFF, 132, 0x00C0, 999, 66, 3},
+      {0x0010, 133, 0x0080, 1016, -61.5, 3},
+      {0x8000, 0, 0x0040, 1000 - 32768, 0, 2},
+      {0x0000, 255, 0x0000, 1000, -0.5, 1},
+  };
+  for (const Case& c : cases) {
+    Handle(Slow(Data(67).Word(4, c.baroWord).Byte(33, c.ignByte).Word(56, c.statusWord)));
+    EXPECT_EQ(LiveSlow.BaroMbar, c.mbar);
+    EXPECT_DOUBLE_EQ(LiveValues[13], c.mbar);
+    EXPECT_NEAR(LiveValues[23], c.ignDegrees + 0.001, 1e-12);
+    EXPECT_EQ(ECUActiveMap, c.bank);
+  }
+  // Current map is 1: each packet naming bank 2 or 3 asks for the switch.
+  EXPECT_EQ(host.mapChanges, (std::vector<int32_t>{3, 3, 2}));
+  EXPECT_EQ(host.slow, 4);
+}
+
+TEST_F(PacketHandlerTest, SlowPacketFieldsAndValues) {
+  MapSlots[1].VVTOffset = -20;
+  Data d(67);
+  d.Byte(0, 60).Byte(2, 0)              // 20, -40 degC
+      .Word(6, 0xFF00)                   // lambda trim -256 / 163.84
+      .Word(26, 1023)                    // auxiliary input 10
+      .Word(30, 0xFFF6)                  // injection correction -10
+      .Byte(42, 50).Byte(43, 60).Byte(47, 50).Byte(48, 0).Byte(49, 0x23)
+      .Word(56, 1 << 4).Word(60, 0x4000 | 16001).Byte(66, 255);
+  Handle(Slow(d));
+  EXPECT_EQ(LiveSlow.AuxInput[9], 1023);
+  EXPECT_EQ(LiveSlow.Duty48, 256);
+  EXPECT_EQ(LiveSlow.TelltaleMaximum, 16001);
+  EXPECT_TRUE(TelltaleOn);
+  EXPECT_TRUE(ECUIdentity.AdvanceLocked);
+  EXPECT_EQ(LiveCellValue[6], 30);  // 50 on the map's VVT offset -20
+  const std::pair<int, double> values[] = {{2, 20.001}, {12, -40}, {16, 0.5}, {25, -9.999},
+                                           {29, 1}, {30, -256 / 163.84}, {39, 4}, {44, 40}};
+  for (auto [f, v] : values) EXPECT_NEAR(LiveValues[f], v, 1e-9) << f;
+
+  // Without a VVT offset the target is taken from 200.
+  MapSlots[1].VVTOffset = 0;
+  Handle(Slow(d));
+  EXPECT_EQ(LiveSlow.VVTTarget, 260);
+}
+
+TEST_F(PacketHandlerTest, SlowPacketEndsAnUpdateOnlyAfterTheCodeWasSent) {
+  const std::pair<int, int> cases[] = {{0, 0}, {3, 3}, {4, 0}, {8, 0}, {9, 0}, {10, 10}};
+  for (auto [before, after] : cases) {
+    FlashState = before;
+    Handle(Slow(Data(67)));
+    EXPECT_EQ(FlashState, after) << before;
+  }
+}
+
+TEST_F(PacketHandlerTest, StatusPacket) {
+  Data d(50);
+  d.Word(1, 4321).Word(4, 105).Word(6, 200).Word(8, 3).Word(12, 3)
+      .Word(14, 0x5A21).Word(16, 0x6000).Byte(20, 0x01).Byte(21, 0xAB).Word(22, 0x5A3C)
+      .Word(24, 0x0001).Word(26, 0x0002).Word(28, 0).Word(30, 7).Word(48, 9000);
+  ECUConnected = true;
+  Handle(Body(2, 0, d.d));
+  EXPECT_EQ(ECUIdentity.SerialNumber, 4321);
+  EXPECT_EQ(ECUIdentity.ProgrammedDate, 0x5A216000u);
+  EXPECT_EQ(ECUIdentity.VersionText, "01AB");
+  EXPECT_EQ(ECUIdentity.MapLockKey, 0x5A3C);
+  EXPECT_EQ(ECUIdentity.EngineSeconds, 0x00010002u);
+  EXPECT_EQ(ECUIdentity.ECUSeconds, 7u);
+  EXPECT_EQ(ECUIdentity.TelltaleMaxRPM, 9000);
+  EXPECT_EQ(host.identities, 1);
+  EXPECT_TRUE(host.rejected.empty());
+  EXPECT_TRUE(ECUConnected);
+  EXPECT_FALSE(handler.CommsDisabled());
+}
+
+TEST_F(PacketHandlerTest, ProtocolMismatchDisablesCommunications) {
+  ECUConnected = ECUImmobilised = ECUMapsLocked = true;
+  Handle(Body(2, 0, Data(50).Word(12, 30).d));
+  EXPECT_EQ(host.rejected,
+            "The ECU connected requires the R7T control software version 3.0\r"
+            "Communications have been disabled");
+  EXPECT_FALSE(ECUConnected || ECUImmobilised || ECUMapsLocked);
+  EXPECT_TRUE(handler.CommsDisabled());
+  Handle(Fast());
+  EXPECT_EQ(host.fast, 0);
+  EXPECT_FALSE(ECUConnected);
+}
+
+// A configuration image of six cylinders and reference advance 300 (high byte first).
+AnsiString ConfigReply() {
+  config::ConfigImage image{};
+  image[1] = 6;
+  image[10] = 0x01, image[11] = 0x2C;
+  return AnsiString(reinterpret_cast<const char*>(image.data()), image.size());
+}
+
+TEST_F(PacketHandlerTest, ConfigurationReplyIsDecodedOnceWhenComplete) {
+  const AnsiString all = ConfigReply();
+  ConfigBlock.Cylinders = 0;
+  ConfigReadCopy.Cylinders = 0;
+
+  Handle(Body(3, 0, all.substr(0, 150), 5));
+  EXPECT_EQ(host.configs, 0);
+  EXPECT_EQ(handler.ConfigReplyBuffer().size(), 150u);
+  EXPECT_EQ(ConfigBlock.Cylinders, 0);
+  Handle(Body(3, 0, all.substr(150), 0));
+  EXPECT_EQ(host.configs, 1);
+  EXPECT_EQ(ConfigReadCopy.Cylinders, 6);
+  EXPECT_EQ(ConfigBlock.Cylinders, 6);
+  EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.ReferenceAdvance), 300);
+  EXPECT_TRUE(handler.ConfigReplyBuffer().empty());
+
+  // Another packet between the chunks breaks the reply off.
+  Handle(Body(3, 0, AnsiString(100, '\x09'), 5));
+  Handle(Fast());
+  EXPECT_TRUE(handler.ConfigReplyBuffer().empty());
+  Handle(Body(3, 0, all.substr(0, 200), 5));
+  Handle(Body(3, 0, all.substr(200), 0));
+  EXPECT_EQ(host.configs, 2);
+  EXPECT_EQ(ConfigBlock.Cylinders, 6);
+}
+
+TEST_F(PacketHandlerTest, ConfigurationReplyKeepsUnsentChanges) {
+  const AnsiString all = ConfigReply();
+  ConfigBlock.Cylinders = 4;
+  for (bool unsent : {true, false}) {
+    ConfigBlockUnsent = unsent;
+    Handle(Body(3, 0, all.substr(0, 150), 5));
+    Handle(Body(3, 0, all.substr(150), 0));
+    EXPECT_EQ(ConfigReadCopy.Cylinders, 6);
+    EXPECT_EQ(ConfigBlock.Cylinders, unsent ? 4 : 6);  // the user's edit survives the automatic read
+  }
+}
+
+TEST_F(PacketHandlerTest, EndlessConfigurationChunksAreThrownAway) {
+  for (int i = 0; i < 10; ++i) Handle(Body(3, 0, AnsiString(200, '\x01'), 5));
+  EXPECT_LE(handler.ConfigReplyBuffer().size(), 1024u);
+  EXPECT_GT(DroppedPacketCount, 0);
+  EXPECT_EQ(host.configs, 0);
+}
+
+TEST_F(PacketHandlerTest, Replies) {
+  Handle(Body(4, 5, "Locked by the workshop"));
+  EXPECT_EQ(host.lockText, "Locked by the workshop");
+
+  const AnsiString counts = Data(8).Word(0, 1023).Word(2, 512).Word(4, 0).d;
+  Handle(Body(4, 6, counts));
+  EXPECT_TRUE(host.sensorText.empty());  // calculator not shown
+
+  struct Case {
+    int input;
+    bool resistance;
+    const char* text;
+  } cases[] = {
+      {0, false, "5.00"},
+      {1, false, "2.50"},
+      {1, true, "1002"},       // 5000 / 2.4976 - 1000
+      {0, true, "00000000"},   // no voltage across the pull-up
+      {2, true, "   0"},
+  };
+  for (const Case& c : cases) {
+    host.sensorView = SensorView{c.input, c.resistance};
+    Handle(Body(4, 6, counts));
+    EXPECT_EQ(host.sensorText, c.text) << c.input;
+  }
+  // An input past the reply is not read.
+  host.sensorText.clear();
+  host.sensorView = SensorView{4, false};
+  Handle(Body(4, 6, counts));
+  EXPECT_TRUE(host.sensorText.empty());
+}
+
+namespace {
+// Bank image n split into chunks of `size` bytes (the last one shorter).
+std::vector<AnsiString> Chunks(int bank, size_t size) {
+  AnsiString image(kMapImageSize, '\0');
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 7 + bank) & 0xFF);
+  std::vector<AnsiString> out;
+  for (size_t at = 0; at < image.size(); at += size) out.push_back(Body(8, 0, image.substr(at, size)));
+  return out;
+}
+}  // namespace
+
+TEST_F(PacketHandlerTest, ReadingAllMaps) {
+  MapReadNumber = 1;
+  MapReadRemaining = 3;
+  for (int bank = 1; bank <= 3; ++bank)
+    for (const AnsiString& chunk : Chunks(bank, 240)) Handle(chunk);
+  ASSERT_EQ(host.imports.size(), 3u);
+  for (int bank = 1; bank <= 3; ++bank) {
+    EXPECT_EQ(host.imports[bank - 1].first, bank);
+    EXPECT_EQ(host.imports[bank - 1].second[0], bank);
+    EXPECT_EQ(host.imports[bank - 1].second[6143], (6143 * 7 + bank) & 0xFF);
+  }
+  EXPECT_EQ(host.nextBanks, (std::vector<int>{2, 3}));
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[0], Bytes({'$', 'D', 2, 150}));
+  EXPECT_EQ(host.sent[1], Bytes({'$', 'D', 3, 149}));
+  EXPECT_EQ(host.completes, 1);
+  EXPECT_EQ(MapReadRemaining, 0);
+  EXPECT_EQ(host.arms, 3 * 26);
+  EXPECT_EQ(host.progress, 3 * 6144);
+}
+
+TEST_F(PacketHandlerTest, MapChunksThatDoNotFit) {
+  // 31 chunks: the 31st has no slot and the bank never completes.
+  MapReadRemaining = 1;
+  for (int i = 0; i < 31; ++i) Handle(Body(8, 0, AnsiString(100, '\x11')));
+  EXPECT_EQ(MapReadChunkCount, 30);
+  EXPECT_EQ(MapReadByteCount, 3000);
+  EXPECT_EQ(DroppedPacketCount, 1);
+  EXPECT_TRUE(host.imports.empty());
+
+  // Chunks that step over the bank size: never imported.
+  ClearMapReadCollector();
+  for (int i = 0; i < 25; ++i) Handle(Body(8, 0, AnsiString(240, '\0')));
+  Handle(Body(8, 0, AnsiString(154, '\0')));
+  EXPECT_EQ(MapReadByteCount, 6154);
+  EXPECT_TRUE(host.imports.empty());
+  EXPECT_EQ(host.completes, 0);
+
+  // A bank arriving while the transfer window is closed is not imported.
+  host = RecordingHost{};
+  host.transferShown = false;
+  ClearMapReadCollector();
+  MapReadRemaining = 1;
+  for (const AnsiString& chunk : Chunks(1, 240)) Handle(chunk);
+  EXPECT_TRUE(host.imports.empty());
+  EXPECT_EQ(host.completes, 0);
+  EXPECT_EQ(MapReadRemaining, 1);
+}
+
+TEST_F(PacketHandlerTest, PacketCounters) {
+  for (int i = 0; i < 2; ++i) Handle(Fast());
+  Handle(Slow(Data(67)));
+  Handle(Body(2, 0, Data(50).Word(12, 3).d));
+  Handle(Body(3, 0, AnsiString(20, '\0'), 5));
+  Handle(Body(3, 0, AnsiString(20, '\0'), 0));
+  EXPECT_EQ(PacketCountsA, (std::array<int32_t, 4>{2, 1, 1, 2}));
+  EXPECT_EQ(PacketCountsB, PacketCountsA);
+}

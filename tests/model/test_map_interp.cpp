@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "model/MapInterp.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+std::unique_ptr<TMapRecord> NewMap() {
+  auto m = std::make_unique<TMapRecord>();
+  m->Clear();
+  return m;
+}
+
+std::vector<int> RowValues(const TMainTable& t, int row, int from, int to) {
+  std::vector<int> v;
+  for (int c = from; c <= to; ++c) v.push_back(t[c][row]);
+  return v;
+}
+
+struct RunCase {
+  int A, B, N, Max;
+  std::vector<int> Inner;
+};
+
+TEST(MapInterp, RowRunsTruncateTowardZero) {
+  const RunCase cases[] = {
+      {10, 25, 4, 255, {13, 17, 21}},  // step 3.75
+      {10, -2, 4, 255, {7, 4, 1}},     // step -3
+      {-2, 0, 4, 255, {-1, -1, 0}},    // -1.5, -1, -0.5
+      {0, 100, 4, 60, {25, 50, 60}},   // capped, no lower bound
+      {5, 9, 1, 255, {}},              // adjacent ends: nothing between
+  };
+  for (const RunCase& c : cases) {
+    auto m = NewMap();
+    TMainTable& t = m->IgnitionTable;
+    t[3][2] = static_cast<int16_t>(c.A);
+    t[3 + c.N][2] = static_cast<int16_t>(c.B);
+    t[2][2] = 77;
+    t[4 + c.N][2] = 77;
+    t[4][1] = 77;
+    const TCellWrites w = MapInterpRow(t, 2, 3, 3 + c.N, c.Max);
+    SCOPED_TRACE(::testing::Message() << c.A << " .. " << c.B << " over " << c.N);
+    EXPECT_EQ(RowValues(t, 2, 4, 2 + c.N), c.Inner);
+    EXPECT_EQ(w.size(), c.Inner.size());
+    EXPECT_EQ(t[2][2], 77);  // outside the run
+    EXPECT_EQ(t[4 + c.N][2], 77);
+    EXPECT_EQ(t[4][1], 77);
+  }
+}
+
+TEST(MapInterp, ColumnsWeightByRowPosition) {
+  TRowPositions p{};
+  p[1] = 0;
+  p[2] = 10;
+  p[3] = 40;
+  auto m = NewMap();
+  TMainTable& t = m->InjectionTable;
+  t[5][1] = 0;
+  t[5][2] = 99;
+  t[5][3] = 90;
+  MapInterpCol(t, 5, 1, 3, 255, p);
+  EXPECT_EQ(t[5][2], 22);  // 90 x 10 / 40 = 22.5 truncated
+
+  // Equal end positions: the inner cell keeps its value, only the cap applies.
+  p[3] = 0;
+  t[5][2] = 200;
+  MapInterpCol(t, 5, 1, 3, 150, p);
+  EXPECT_EQ(t[5][2], 150);
+}
+
+TEST(MapInterp, BlockModes) {
+  TRowPositions p{};
+  for (int r = 0; r < 17; ++r) p[r] = 10 * r;
+  auto corners = NewMap();
+  TMainTable& t = corners->InjectionTable;
+  t[1][1] = 0, t[3][1] = 20, t[1][3] = 40, t[3][3] = 100;
+  MapInterpolate(t, {1, 1, 3, 3}, TInterpMode::Corners, 255, p);
+  EXPECT_EQ(RowValues(t, 1, 1, 3), (std::vector<int>{0, 10, 20}));
+  EXPECT_EQ(RowValues(t, 2, 1, 3), (std::vector<int>{20, 40, 60}));
+  EXPECT_EQ(RowValues(t, 3, 1, 3), (std::vector<int>{40, 70, 100}));
+
+  auto rows = NewMap();
+  rows->InjectionTable[1][2] = 10, rows->InjectionTable[3][2] = 30;
+  rows->InjectionTable[2][1] = 5;
+  MapInterpolate(rows->InjectionTable, {1, 1, 3, 2}, TInterpMode::Rows, 255, p);
+  EXPECT_EQ(rows->InjectionTable[2][1], 0);
+  EXPECT_EQ(rows->InjectionTable[2][2], 20);
+
+  auto cols = NewMap();
+  cols->InjectionTable[1][1] = 10, cols->InjectionTable[1][3] = 30;
+  MapInterpolate(cols->InjectionTable, {1, 1, 2, 3}, TInterpMode::Columns, 255, p);
+  EXPECT_EQ(cols->InjectionTable[1][2], 20);
+}
+
+TEST(MapInterp, TableRunsUseTheLoadAxisAndLimits) {
+  auto m = NewMap();
+  for (int i = 0; i < 16; ++i) {
+    m->MainThrottleSites[i] = static_cast<int16_t>(i * 10);
+    m->MainMAPSites[i] = static_cast<int16_t>(i == 1 ? 90 : i * 10);
+  }
+  m->IgnitionTable[1][1] = 0;
+  m->IgnitionTable[1][3] = 100;
+  MapInterpCol(*m, TableId::Ignition, 1, 1, 3);
+  EXPECT_EQ(m->IgnitionTable[1][2], 50);
+  m->LoadOptions = 1;  // MAP load sites: row 2 sits at 90 of 0..20
+  MapInterpCol(*m, TableId::Ignition, 1, 1, 3);
+  EXPECT_EQ(m->IgnitionTable[1][2], 60);  // 450 capped at the ignition maximum
+  EXPECT_THROW(MapInterpRow(*m, TableId::Ignition, 17, 1, 4), ERangeError);
+
+  m->CrankTurns[0] = 0, m->CrankTurns[1] = 30, m->CrankTurns[2] = 40;
+  m->CrankingTable[1][0] = 0, m->CrankingTable[1][2] = 200;
+  MapInterpCol(*m, TableId::Cranking, 1, 0, 2);
+  EXPECT_EQ(m->CrankingTable[1][1], 150);
+}
+
+TEST(MapInterp, OneRowTablesWithQuantum) {
+  le::I16 t[14] = {};
+  t[0] = 0;
+  t[4] = 23;
+  const TCellWrites w = MapInterpSmall(t, 0, 4, 5, 255);
+  EXPECT_EQ((std::vector<int>{t[1], t[2], t[3]}), (std::vector<int>{5, 10, 15}));
+  EXPECT_EQ(w.front(), (TCellWrite{1, 0, 0, 5}));
+  t[5] = -9;
+  MapInterpSmall(t, 4, 6, 1, 10);
+  EXPECT_EQ(t[5], 10);  // (23 + 0) / 2 = 11.5 -> 11, capped
+  EXPECT_THROW(MapInterpSmall(t, 0, 4, 0, 255), ERangeError);
+  EXPECT_THROW(MapInterpSmall(t, 0, 14, 1, 255), ERangeError);
+}
+
+std::array<int, 33> OldSites(std::initializer_list<int> first) {
+  std::array<int, 33> s{};
+  int i = 0;
+  for (int v : first) s[i++] = v;
+  for (; i < 33; ++i) s[i] = s[i - 1] + 1000;
+  return s;
+}
+
+TEST(MapInterp, ResamplingOntoNewSpeedSites) {
+  auto m = NewMap();
+  TMainTable& t = m->InjectionTable;
+  for (int l = 1; l <= 16; ++l) {
+    t[1][l] = 100, t[2][l] = 200, t[3][l] = 201;
+    for (int s = 4; s <= 32; ++s) t[s][l] = 250;
+  }
+  const std::array<int, 33> old = OldSites({1000, 2000, 3000});
+  std::array<int, 32> fresh{};
+  fresh.fill(40000);  // beyond old site 31: the last value
+  fresh[0] = 1500, fresh[1] = 2500, fresh[2] = 500, fresh[3] = 2000;
+  fresh[5] = 2999;
+  RecalcTable16(t, old, fresh, 0, 255);
+  for (int l : {1, 16}) {
+    EXPECT_EQ(t[1][l], 150);
+    EXPECT_EQ(t[2][l], 200);  // between 200 and 201, 200.5 rounds to even
+    EXPECT_EQ(t[3][l], 50);   // extends the first interval
+    EXPECT_EQ(t[4][l], 200);
+    EXPECT_EQ(t[6][l], 201);  // 200.999 rounds to 201
+    EXPECT_EQ(t[32][l], 250);
+  }
+}
+
+TEST(MapInterp, ResamplingLimitsAndEqualSites) {
+  TMainTable t{};
+  for (int l = 1; l <= 16; ++l) t[1][l] = 10, t[2][l] = 100;
+  std::array<int, 32> fresh{};
+  fresh.fill(0);
+  RecalcTable16(t, OldSites({1000, 2000}), fresh, -50, 60);
+  EXPECT_EQ(t[1][1], -50);  // -80 extrapolated, kept at the minimum
+
+  // A cleared map has every site 0: no interval has a width, nothing divides by it.
+  TMainTable u{};
+  u[2][5] = 7;
+  std::array<int, 33> zeros{};
+  RecalcTable16(u, zeros, fresh, 0, 255);
+  EXPECT_EQ(u[1][5], 7);
+}
+
+TEST(MapInterp, ChangingSpeedSitesResamplesFromTheOldSites) {
+  auto m = NewMap();
+  for (int i = 0; i < 33; ++i) m->SpeedSites[i] = static_cast<uint16_t>(1000 * (i + 1));
+  for (int s = 1; s <= 32; ++s) m->IgnitionTable[s][1] = static_cast<int16_t>(s);
+  std::array<int, 32> fresh{};
+  for (int i = 0; i < 32; ++i) fresh[i] = 1000 * (i + 1) + 500;
+  ChangeSpeedSites(*m, fresh, true);
+  EXPECT_EQ(m->IgnitionTable[1][1], 2);   // 1.5 to even
+  EXPECT_EQ(m->IgnitionTable[2][1], 2);   // 2.5 to even
+  EXPECT_EQ(m->IgnitionTable[32][1], 32);
+  EXPECT_EQ(m->SpeedSites[0], 1500);
+  EXPECT_EQ(m->SpeedSites[32], 33000);  // the closing word stays
+
+  ChangeSpeedSites(*m, fresh, false);
+  EXPECT_EQ(m->IgnitionTable[1][1], 2);
+}
+
+TEST(MapInterp, CorrectionsFoldIntoInjectionWithinItsRange) {
+  auto m = NewMap();
+  m->InjectionTable[1][1] = 200, m->AFRCorrectionTable[1][1] = 8192;   // 300 -> 255
+  m->InjectionTable[2][1] = 100, m->AFRCorrectionTable[2][1] = 8192;   // 150
+  m->InjectionTable[3][1] = 200, m->AFRCorrectionTable[3][1] = -8192;  // 100
+  m->InjectionTable[4][1] = 3, m->AFRCorrectionTable[4][1] = 8192;     // 3 + 2 (1.5 to even)
+  m->InjectionTable[5][1] = 9, m->AFRCorrectionTable[5][1] = 100;
+  const TCellWrites w = ApplyCorrections(*m, {1, 1, 4, 1}, false);
+  EXPECT_EQ(RowValues(m->InjectionTable, 1, 1, 4), (std::vector<int>{255, 150, 100, 5}));
+  EXPECT_EQ(w.size(), 4u);
+  EXPECT_EQ(m->AFRCorrectionTable[1][1], 8192);
+  EXPECT_EQ(m->InjectionTable[5][1], 9);
+
+  ApplyCorrections(*m, {2, 1, 2, 1}, true);
+  EXPECT_EQ(m->InjectionTable[2][1], 225);
+  EXPECT_EQ(m->AFRCorrectionTable[2][1], 0);
+  EXPECT_THROW(ApplyCorrections(*m, {0, 1, 2, 1}, true), ERangeError);
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "model/Settings.h"
+#include "platform/classes/IniFiles.h"
+#include "platform/classes/SafeFile.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+// Each test has a file of its own: CTest runs the tests of this program side by side.
+AnsiString IniName() {
+  return AnsiString("settings_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+}
+
+struct SettingsTest : ::testing::Test {
+  void SetUp() override {
+    DeleteFile(ConfigFilePath(IniName()));
+    Settings = TSettingsRecord();
+    LoggerSettings = TLoggerSettings();
+  }
+  void WriteText(const AnsiString& text) {
+    ForceDirectories(ConfigFolder());
+    safefile::WriteFile(ConfigFilePath(IniName()), text);
+  }
+};
+
+TEST_F(SettingsTest, MissingFileGivesDefaults) {
+  Settings.CommsAuto = true;
+  Settings.SpeedSiteStep = 1;
+  LoggerSettings.StartValue = 1;
+  ReadSettingsFile(IniName());
+  EXPECT_FALSE(Settings.CommsAuto);
+  EXPECT_EQ(Settings.CommsPort, 1);
+  EXPECT_EQ(Settings.SpeedSiteStep, 500);
+  EXPECT_EQ(Settings.LoadSites, 16);
+  EXPECT_TRUE(Settings.LambdaDisplay);
+  EXPECT_EQ(Settings.PressureUnit, 1);
+  EXPECT_EQ(Settings.EGTWarning, 1250);
+  EXPECT_EQ(Settings.UserViewVar[4], 20);
+  EXPECT_EQ(Settings.MapPath, ProgramFolder());
+  EXPECT_EQ(Settings.RomPath.back(), '/');
+  EXPECT_EQ(LoggerSettings.Channels[1], 19);
+  EXPECT_EQ(LoggerSettings.Channels[8], 27);
+  EXPECT_EQ(LoggerSettings.StopLogic, 1);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StartValue, 95.0);
+  EXPECT_EQ(LoggerSettings.ExportSamples, 10);
+}
+
+TEST_F(SettingsTest, RoundTripKeepsEveryValueAndWritesEveryKey) {
+  ReadSettingsFile(IniName());
+  Settings.SpeedSiteStep = 250;
+  Settings.LambdaDisplay = false;
+  Settings.MapPath = "/home/user/maps/";
+  Settings.AutoCutPotNum = 12;
+  Settings.AutoSetMaps = 1;
+  Settings.CommsAuto = true;
+  Settings.CommsPort = 7;
+  Settings.O2Unit = 1;
+  Settings.PressureUnit = 2;
+  Settings.UserViewVar[2] = 44;
+  LoggerSettings.Channels[5] = 41;
+  LoggerSettings.StartValue = 95.5;
+  LoggerSettings.StopValue = -12.25;
+  LoggerSettings.Enabled = true;
+  LoggerSettings.ExportSamples = 100;
+  WriteSettingsFile(IniName());
+  const AnsiString written = safefile::ReadFile(ConfigFilePath(IniName()));
+
+  // Read back into fresh records and written again, the file comes out the same.
+  Settings = TSettingsRecord();
+  LoggerSettings = TLoggerSettings();
+  ReadSettingsFile(IniName());
+  EXPECT_EQ(Settings.MapPath, "/home/user/maps/");
+  EXPECT_EQ(Settings.UserViewVar[2], 44);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StopValue, -12.25);
+  DeleteFile(ConfigFilePath(IniName()));
+  WriteSettingsFile(IniName());
+  EXPECT_EQ(safefile::ReadFile(ConfigFilePath(IniName())), written);
+
+  const TIniFile ini(IniName());
+  EXPECT_EQ(ini.ReadString("LoggerStart", "Value", ""), "95.5");
+  EXPECT_EQ(ini.ReadString("Main", "Lambda Display", ""), "0");
+  EXPECT_EQ(ini.ReadString("Comms", "Auto", ""), "1");
+  const char* keys[][2] = {
+      {"Main", "Load Sites"}, {"Main", "Speed Sites"}, {"Main", "Live map save"}, {"Main", "ECU map save"},
+      {"Main", "Rom path"}, {"Main", "AutoIdlePotUpdate"}, {"Main", "AutoIdlePotNum"},
+      {"Main", "AutoCutNumUpdate"}, {"Main", "ReCalcPos"}, {"Logger", "Ch8Lab"}, {"Logger", "ExSamples"},
+      {"LoggerStart", "Chan"}, {"LoggerStart", "Option"}, {"LoggerStop", "Chan"}, {"LoggerStop", "Option"},
+      {"LoggerStop", "Value"}, {"EGTDisplay", "Warning"}, {"Comms", "Port"}, {"Units", "Temperature"},
+      {"Units", "Speed"}, {"Units", "Distance"}, {"UserView", "Var1"}, {"UserView", "Var4"}};
+  for (auto& k : keys) EXPECT_TRUE(ini.ValueExists(k[0], k[1])) << k[0] << "/" << k[1];
+}
+
+TEST_F(SettingsTest, OddValuesFallBackToDefaults) {
+  WriteText(
+      "[main]\n"
+      "load sites=40\n"
+      "Speed Sites=0\n"
+      "Lambda Display=2\n"
+      "AutoIdlePotNum=-1\n"
+      "AutoSetMaps=3\n"
+      "Map path=/srv/maps\n"
+      "Log path=\n"
+      "[Comms]\n"
+      "Port=99\n"
+      "Auto=yes\n"
+      "[Units]\n"
+      "Temperature=7\n"
+      "Pressure=-1\n"
+      "O2=1\n"
+      "[UserView]\n"
+      "Var1=51\n"
+      "Var2=$2A\n"
+      "[Logger]\n"
+      "Ch1Lab=1000\n"
+      "ExSamples=0\n"
+      "[LoggerStart]\n"
+      "Chan=9\n"
+      "Option=2\n"
+      "Value=abc\n"
+      "[LoggerStop]\n"
+      "Value=nan\n"
+      "[EGTDisplay]\n"
+      "Warning=5000\n");
+  ReadSettingsFile(IniName());
+  EXPECT_EQ(Settings.LoadSites, 16);
+  EXPECT_EQ(Settings.SpeedSiteStep, 500);
+  EXPECT_TRUE(Settings.LambdaDisplay);  // any non-zero number is true
+  EXPECT_EQ(Settings.AutoIdlePotNum, 8);
+  EXPECT_EQ(Settings.AutoSetMaps, 0);
+  EXPECT_EQ(Settings.MapPath, "/srv/maps/");
+  EXPECT_EQ(Settings.LogPath, ProgramFolder());
+  EXPECT_EQ(Settings.CommsPort, 1);
+  EXPECT_FALSE(Settings.CommsAuto);
+  EXPECT_EQ(Settings.TemperatureUnit, 0);
+  EXPECT_EQ(Settings.PressureUnit, 1);
+  EXPECT_EQ(Settings.O2Unit, 1);
+  EXPECT_EQ(Settings.UserViewVar[1], 11);
+  EXPECT_EQ(Settings.UserViewVar[2], 42);
+  EXPECT_EQ(Settings.EGTWarning, 1250);
+  EXPECT_EQ(LoggerSettings.Channels[1], 19);
+  EXPECT_EQ(LoggerSettings.ExportSamples, 10);
+  EXPECT_EQ(LoggerSettings.StartChan, 3);
+  EXPECT_EQ(LoggerSettings.StartLogic, 0);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StartValue, 95.0);
+  EXPECT_DOUBLE_EQ(LoggerSettings.StopValue, 90.0);
+}
+
+TEST_F(SettingsTest, FailedWriteRaises) {
+  // A folder standing where the file should be cannot be replaced by the file.
+  const AnsiString path = ConfigFilePath(IniName());
+  ASSERT_TRUE(ForceDirectories(path + "/"));
+  EXPECT_THROW(WriteSettingsFile(IniName()), Exception);
+  std::filesystem::remove(path);
+}
+
+// Every numeric setting at both ends of what it may hold comes back from the file as it
+// went in (the doubles also at the ends of what a double holds).
+TEST_F(SettingsTest, ExtremesOfEveryNumericSettingSurviveTheFile) {
+  struct IntSetting {
+    int32_t* field;
+    int lo, hi;
+  };
+  TSettingsRecord& s = Settings;
+  TLoggerSettings& g = LoggerSettings;
+  std::vector<IntSetting> ints = {
+      {&s.LoadSites, 1, 16},         {&s.SpeedSiteStep, 1, 2097},  {&s.AutoIdlePotNum, 0, 1023},
+      {&s.AutoCutPotNum, 0, 1023},   {&s.AutoSetMaps, 0, 1},       {&s.EGTWarning, 0, 1250},
+      {&s.CommsPort, 1, 64},         {&s.TemperatureUnit, 0, 1},   {&s.PressureUnit, 0, 2},
+      {&s.SpeedUnit, 0, 1},          {&s.DistanceUnit, 0, 1},      {&s.O2Unit, 0, 1},
+      {&g.StartChan, 0, 8},          {&g.StartLogic, 0, 1},        {&g.StopChan, 0, 8},
+      {&g.StopLogic, 0, 1},          {&g.ExportSamples, 5, 100}};
+  for (int n = 1; n <= 4; ++n) ints.push_back({&s.UserViewVar[n], 0, 50});
+  for (int n = 1; n <= 8; ++n) ints.push_back({&g.Channels[n], 0, 50});
+  const double doubles[][2] = {{1.7976931348623157e308, -1.7976931348623157e308},
+                               {2.2250738585072014e-308, -4.9406564584124654e-324},
+                               {95.5, 1.0 / 3},
+                               {0.1, -0.30000000000000004}};
+  for (int end = 0; end < 2; ++end) {
+    for (const double* pair : doubles) {
+      for (const IntSetting& i : ints) *i.field = end == 0 ? i.lo : i.hi;
+      g.StartValue = pair[0];
+      g.StopValue = pair[1];
+      ASSERT_TRUE(WriteSettingsFile(IniName()));
+      Settings = TSettingsRecord();
+      LoggerSettings = TLoggerSettings();
+      ASSERT_EQ(ReadSettingsFile(IniName()), "");
+      // The records are read back into the same globals, so each field is where it was.
+      for (const IntSetting& i : ints)
+        EXPECT_EQ(*i.field, end == 0 ? i.lo : i.hi) << "range " << i.lo << ".." << i.hi;
+      EXPECT_EQ(g.StartValue, pair[0]);
+      EXPECT_EQ(g.StopValue, pair[1]);
+    }
+  }
+}
+
+TEST_F(SettingsTest, OversizedFileGivesDefaultsAMessageAndIsKept) {
+  const std::string big = "[Comms]\r\nAuto=1\r\n[Junk]\r\n" + std::string(kMaxIniFileSize, 'x');
+  WriteText(big);
+  Settings.CommsAuto = true;
+  const AnsiString message = ReadSettingsFile(IniName());
+  EXPECT_NE(message.find("larger than 1 MiB"), AnsiString::npos) << message;
+  EXPECT_NE(message.find("The default settings are used, and the file is left as it is."), AnsiString::npos);
+  EXPECT_FALSE(Settings.CommsAuto);
+  EXPECT_FALSE(WriteSettingsFile(IniName()));
+  EXPECT_EQ(safefile::ReadFile(ConfigFilePath(IniName())), big);
+  // Once the file is readable again it is read and written as usual.
+  WriteText("[Comms]\r\nAuto=1\r\n");
+  EXPECT_EQ(ReadSettingsFile(IniName()), "");
+  EXPECT_TRUE(Settings.CommsAuto);
+  EXPECT_TRUE(WriteSettingsFile(IniName()));
+}
+
+}  // namespace
