@@ -74,6 +74,10 @@ bool g_resending = false;
 
 bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   if (g_resending) return false;
+  // An open menu, or a menu bar walked with the keyboard, takes its keys itself: no form or
+  // control sees them (Enter must choose the item, not reach the page behind it).
+  if (QApplication::activePopupWidget() != nullptr || receiver->inherits("QMenuBar") || receiver->inherits("QMenu"))
+    return false;
   TWinControl* target = ui::detail::WinControlFromWidget(receiver);
   if (!target || !target->Enabled()) return false;
   TForm* form = target->ParentForm();
@@ -155,7 +159,7 @@ bool RouteMouse(QWidget* receiver, QMouseEvent* e) {
       if (e->button() == Qt::LeftButton) shift << ssLeft;
       // A click on another form activates it.
       if (TForm* f = c->ParentForm(); f && Screen->ActiveForm() != f && f->Visible()) {
-        if (!Screen->ActiveForm() || !Screen->ActiveForm()->Modal()) Screen->SetActiveForm(f);
+        if (!Screen->ActiveForm() || !Screen->ActiveForm()->Modal()) Screen->NoteActiveForm(f);
       }
       if (!ui::detail::ControlAlive(c, serial)) return true;
       c->impl().pressed = e->button() == Qt::LeftButton;
@@ -290,7 +294,7 @@ bool RouteInput(QObject* receiver, QEvent* event) {
       TForm* active = Screen->ActiveForm();
       // While a modal form runs, only it may become active.
       if (f && f->Visible() && WidgetOf(f) == w && (!active || !active->Modal() || active == f))
-        Screen->SetActiveForm(f);
+        Screen->NoteActiveForm(f);
       return false;
     }
     case QEvent::Resize:
@@ -478,6 +482,12 @@ int TScreen::Height() const {
 TWinControl* TScreen::ActiveControl() const { return active_form_ ? active_form_->ActiveControl() : nullptr; }
 
 void TScreen::SetActiveForm(TForm* f) {
+  NoteActiveForm(f);
+  if (!f || active_form_ != f) return;  // an OnActivate handler moved activation on
+  if (QWidget* w = WidgetOf(f); w && w->isVisible() && !w->isActiveWindow()) w->activateWindow();
+}
+
+void TScreen::NoteActiveForm(TForm* f) {
   if (f == active_form_) return;
   TForm* old = active_form_;
   active_form_ = f;

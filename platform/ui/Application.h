@@ -99,8 +99,14 @@ class TScreen : public TComponent {
   TForm* Forms(int i) const { return forms_.at(static_cast<size_t>(i)); }
   TForm* ActiveForm() const { return active_form_; }
   TWinControl* ActiveControl() const;
-  // Makes `f` the active form: the old one gets OnDeactivate, the new one OnActivate.
+  // The program's own request to make `f` the active form (showing it, focusing a control
+  // on it): the old one gets OnDeactivate, the new one OnActivate, and the window system is
+  // asked to activate its window.
   void SetActiveForm(TForm* f);
+  // The window system reports that it activated `f`'s window: the same notices as above,
+  // but activation is never requested back; asking again from a notice would make two
+  // windows and the window manager hand activation to each other without end.
+  void NoteActiveForm(TForm* f);
   // After `f` was hidden: activates the topmost visible form, if any.
   void ActivateNextAfter(TForm* f);
 

@@ -299,7 +299,6 @@ void TForm::DoHide() {
 }
 
 void TForm::Activate() {
-  if (QWidget* w = impl().widget; w && w->isVisible()) w->activateWindow();
   if (OnActivate) OnActivate(this);
 }
 
