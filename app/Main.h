@@ -382,6 +382,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void FillMainGridAxes();
   void FillChannelSelectors();
   void ShowLinkLost();
+  // The link is gone (the ECU fell silent or the port closed): live values and texts reset.
+  void LinkDown();
   // The link was lost: placeholders in every live text instead of the last values.
   void ShowLivePlaceholders();
   // The immobiliser state of the slow packet's lock bits (ECUImmobilised).

@@ -86,7 +86,8 @@ void TR7Tform1::OpenLink() {
 void TR7Tform1::SelectComPort() {
   comms->SetOpen(false);
   comms->RemoveAllTriggers();
-  ECUConnected = false;
+  // The closed port ends the link as a silent ECU does: the screen says so at once.
+  LinkDown();
   if (ShowSelectPort()) {
     // With no serial port present the list is empty and Settings.CommsPort names no
     // device: treat that like no choice instead of opening whatever port it names.
@@ -110,7 +111,10 @@ void TR7Tform1::SLIPpktStringPacket(TObject*, const AnsiString& Data) { packets_
 void TR7Tform1::SLIPpktTimeout(TObject*) { SLIPpkt->SetEnabled(true); }
 
 void TR7Tform1::commsTriggerTimer(TObject*, uint16_t TriggerHandle) {
-  if (TriggerHandle != LinkWatchdogHandle) return;
+  if (TriggerHandle == LinkWatchdogHandle) LinkDown();
+}
+
+void TR7Tform1::LinkDown() {
   // While a firmware update runs its window reads the ECU's state itself: the live texts
   // and the identity stay as they are.
   const bool updating = FlashUpdateForm != nullptr && FlashUpdateForm->Visible();
@@ -186,6 +190,10 @@ void TR7Tform1::SlowLiveReceived() {
     if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(true);
   if (TellTaleMax != nullptr)
     TellTaleMax->SetCaption(LiveSlow.TelltaleMaximum > 16000 ? AnsiString("16000+") : IntToStr(LiveSlow.TelltaleMaximum));
+  // The lock button offers what the ECU's telltale memory allows next: unlock while it is
+  // locked (top bit of the telltale word), lock otherwise.
+  if (DiagForm != nullptr && DiagForm->Visible() && DiagForm->TelltaleLock != nullptr)
+    DiagForm->TelltaleLock->SetCaption((LiveSlow.TelltaleWord & 0x8000) != 0 ? "Unlock" : "Lock");
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
   SlowLiveDisplays();
   UpdateImmobiliser();

@@ -7,7 +7,9 @@
 #include "app/Main.h"
 #include "model/Settings.h"
 #include "e2e/MainWindowLink.h"
+#include "ecu/Diag.h"
 #include "ecu/MapLock.h"
+#include "ecu/keycode.h"
 #include "ecu/NewComPort.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"
@@ -178,6 +180,69 @@ TEST_F(LinkStatus, MapLockFromTheMenuLocksAndUnlocksTheEcu) {
   ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
   // The menu asked the ECU for its message each time.
   EXPECT_EQ(sim.FramesReceived('B'), 2u);
+}
+
+TEST_F(LinkStatus, CancellingThePortChoiceWhileConnectedShowsTheLinkDown) {
+  ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
+  ASSERT_TRUE(PumpUntil([&] { return f_->speed_site->Caption() == "7"; }));
+  script.AnswerForm([](TForm&) { SelectPort->CancelBtn->Click(); });
+  script.Answer(mrOk);
+  Menu(f_, "Commsport1")->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(script.Last().Text, "No port selected, no ECU communications possible!");
+  EXPECT_FALSE(f_->comms->Open());
+  EXPECT_FALSE(ECUConnected);
+  EXPECT_EQ(f_->StatusPanel->Caption(), "Status - No ECU link");
+  EXPECT_EQ(f_->speed_site->Caption(), "XX");
+  EXPECT_EQ(f_->TelltaleStatus->Caption(), "Unknown");
+  EXPECT_EQ(LiveFast.RPM, 0);
+}
+
+TEST_F(LinkStatus, TelltaleLockButtonFollowsTheEcusMemoryLock) {
+  ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
+  ASSERT_TRUE(PumpUntil([&] { return f_->TellTaleMax->Caption() == "3000"; }));
+  auto telltaleFrames = [&] { return sim.FramesReceived('F'); };
+  auto eculocked = [&] { return sim.With([](Ecu& e) { return e.State().telltale.locked; }); };
+  std::vector<AnsiString> captions;
+  bool clearAsked = false;
+  uint32_t framesBefore = 0, framesAfter = 0;
+  script.AnswerForm([&](TForm&) {
+    TDiagForm& w = *DiagForm;
+    // The keycode dialog of the lock button, answered with `code`.
+    auto pressLock = [&](const char* code) {
+      script.AnswerForm([=](TForm&) {
+        DlgPw->code->SetText(code);
+        DlgPw->OKBtn->Click();
+      });
+      w.TelltaleLock->Click();
+    };
+    reached = PumpUntil([&] { return w.TelltaleLock->Caption() == "Lock"; });
+    captions.push_back(w.TelltaleLock->Caption());
+    pressLock("1234");
+    reached = reached && PumpUntil([&] { return eculocked() && w.TelltaleLock->Caption() == "Unlock"; });
+    captions.push_back(w.TelltaleLock->Caption());
+    // Locked: "Clear" says so and sends nothing.
+    framesBefore = telltaleFrames();
+    script.Answer(mrOk);
+    w.TelltaleClear->Click();
+    clearAsked = script.Last().Text == kTelltaleLocked;
+    PumpUntil([] { return false; }, 300);
+    framesAfter = telltaleFrames();
+    pressLock("1234");
+    reached = reached && PumpUntil([&] { return !eculocked() && w.TelltaleLock->Caption() == "Lock"; });
+    captions.push_back(w.TelltaleLock->Caption());
+    // Unlocked: "Clear" goes to the ECU.
+    const uint32_t beforeClear = telltaleFrames();
+    w.TelltaleClear->Click();
+    reached = reached && PumpUntil([&] { return telltaleFrames() == beforeClear + 1; });
+    w.Close();
+  });
+  Menu(f_, "Diagdata1")->Click();
+  Application->ProcessMessages();
+  EXPECT_TRUE(reached);
+  EXPECT_EQ(captions, (std::vector<AnsiString>{"Lock", "Unlock", "Lock"}));
+  EXPECT_TRUE(clearAsked);
+  EXPECT_EQ(framesAfter, framesBefore);
 }
 
 // ---- A link shut down for another protocol comes back when the port is chosen again ----
