@@ -372,16 +372,16 @@ void TR7Tform1::RunLiveAction(std::function<void()> action) {
 void TR7Tform1::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
   const bool livePage = Notebook1 != nullptr && Notebook1->PageIndex() == kLivePage;
   if (Shift.Contains(ssAlt)) {
-    // Alt combinations choose what the boxes show; they never reach the trim keys
-    // ("2" and "1" would otherwise also lower or reset box 2's trim).
+    // Alt + 1 / Alt + 2 choose what the boxes show and then go on as the plain keys (so
+    // Alt + 1 also resets box 2's trim); the function keys work with Alt as without.
+    // Every other Alt combination is the menus' and goes no further here.
     if (Key == 'M' || Key == VK_SUBTRACT) {
       SelectMAP1Click(this);
-    } else if (livePage && Key == '1') {
-      CycleIgnitionBox(true);
-    } else if (livePage && Key == '2') {
-      CycleInjectionBox(true);
+      return;
     }
-    return;
+    if (livePage && Key == '1') CycleIgnitionBox(true);
+    else if (livePage && Key == '2') CycleInjectionBox(true);
+    else if (!(Key >= VK_F1 && Key <= VK_F8) && Key != VK_F12) return;
   }
   if (Key >= VK_F1 && Key <= VK_F8) {
     // F4 on the injection page steps through the four tables that page shows.

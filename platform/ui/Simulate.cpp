@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QPixmap>
+#include <QPointer>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -78,11 +79,23 @@ void SimulateKey(TWinControl* target, const char* key, bool keypad) {
   TWinControl* receiver = target;
   if (auto* f = dynamic_cast<TForm*>(target); f && f->ActiveControl()) receiver = f->ActiveControl();
   QWidget* w = ReadyWidget(receiver);
+  // An open menu, or the window's menu bar walked with the keyboard, has the keys as the
+  // window system would give them to it.
+  if (QWidget* popup = QApplication::activePopupWidget()) w = popup;
+  else if (QWidget* focus = QApplication::focusWidget(); focus && focus->inherits("QMenuBar") && focus->window() == w->window())
+    w = focus;
+  const QPointer<QWidget> alive(w);
   const QString text = TypedText(code, mods & ~Qt::KeypadModifier);
-  QKeyEvent press(QEvent::KeyPress, code, mods, text);
+  // A modifier key's own press reports it held, its release no longer, as keyboards do.
+  Qt::KeyboardModifiers own;
+  if (code == Qt::Key_Shift) own = Qt::ShiftModifier;
+  else if (code == Qt::Key_Control) own = Qt::ControlModifier;
+  else if (code == Qt::Key_Alt) own = Qt::AltModifier;
+  QKeyEvent press(QEvent::KeyPress, code, mods | own, text);
   QApplication::sendEvent(w, &press);
   DialogService::RethrowFailure();
-  if (!detail::ControlFromWidget(w)) return;  // the key closed the window
+  // The key may have closed the window (or the menu's window) it went to.
+  if (!alive || (!w->inherits("QMenu") && !w->inherits("QMenuBar") && !detail::ControlFromWidget(w))) return;
   QKeyEvent release(QEvent::KeyRelease, code, mods, text);
   QApplication::sendEvent(w, &release);
   DialogService::RethrowFailure();

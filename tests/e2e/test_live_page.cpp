@@ -14,6 +14,7 @@
 #include "model/MapRecord.h"
 #include "model/Settings.h"
 #include "model/ConfigBlock.h"
+#include "config/Additonl.h"
 #include "controls/Aligrid.h"
 #include "e2e/EcuLink.h"
 #include "e2e/MainWindowLink.h"
@@ -21,6 +22,7 @@
 #include "ecu/MapLock.h"
 #include "ecu/Progress.h"
 #include "ecusim/PtyEcu.h"
+#include "logger/logger.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -190,6 +192,48 @@ TEST_F(LivePage, QuickTrimPressesAllCount) {
   const ecusim::Counters c = sim.GetCounters();
   EXPECT_EQ(c.checksumErrors + c.rejectedFrames + c.unknownCommands + c.strayBytes, 0u);
   ASSERT_TRUE(PumpUntil([&] { return f_->ignition_trim->Caption() == "3\xB0"; }));
+}
+
+TEST_F(LivePage, KeyboardMenusWorkAndTheOpenMenuTakesThePagesKeys) {
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  ui::SimulateKey(f_, "F8");
+  ASSERT_EQ(f_->Notebook1->PageIndex(), 7);
+  // Alt, the Tables menu, its first item (Accel Fuelling), Enter: the window opens, and
+  // the Enter was the menu's, not a cell write of the live page.
+  AnsiString opened;
+  script.AnswerForm([&](TForm& w) {
+    opened = w.Name();
+    w.SetModalResult(mrCancel);
+  });
+  ui::SimulateKey(f_, "Alt");
+  ui::SimulateKey(f_, "T");
+  ui::SimulateKey(f_, "Return");
+  ASSERT_TRUE(PumpUntil([&] { return !opened.empty(); }));
+  EXPECT_EQ(opened, AdditionalMaps->Name());
+  EXPECT_EQ(AdditionalMaps->AdditionalBook->PageIndex(), 0);
+  EXPECT_EQ(f_->Notebook1->PageIndex(), 7);
+  EXPECT_EQ(sim.GetCounters().Frames('i'), 0u);
+}
+
+TEST_F(LivePage, AltKeysCycleTheBoxesThenActAsThePlainKeys) {
+  ASSERT_TRUE(BoxesShow("10\xB0"));
+  ui::SimulateKey(f_, "F8");
+  // A pending trim of box 2 (the injection item).
+  ui::SimulateKey(f_, "3");
+  ASSERT_TRUE(PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().trims[2]; }) == 1; }));
+  ASSERT_EQ(LiveCellTrim[2], 1);
+  // Alt + 1 moves box 1 on and, as "1", resets box 2's trim in the ECU.
+  ui::SimulateKey(f_, "Alt+1");
+  EXPECT_EQ(MapBoxItem1, 3);
+  ASSERT_TRUE(PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().trims[2]; }) == 0; }));
+  EXPECT_EQ(LiveCellTrim[2], 0);
+  EXPECT_EQ(sim.FramesReceived('z'), 1u);
+  // Function keys work with Alt held: Alt + F3 turns the page, Alt + F12 opens the logger.
+  ui::SimulateKey(f_, "Alt+F3");
+  EXPECT_EQ(f_->TabSet1->TabIndex(), 2);
+  ui::SimulateKey(f_, "Alt+F12");
+  EXPECT_TRUE(LoggerForm->Visible());
+  LoggerForm->Hide();
 }
 
 // An ECU that speaks another protocol: the window says so once and closes the link.
