@@ -278,6 +278,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void TimeLogLEDClick(TObject* Sender);
   void StartLogging();
   void StopLogging();
+  // The logger's automatic trigger (Timer2) runs once the window has been activated, and
+  // only while the logger is enabled or logging: otherwise it has nothing to do and the
+  // program need not wake for it.
+  void ArmTriggerTimer();
   // The logging lamp: lit with black text while logging, dark with grey text otherwise.
   void ShowLoggingLED(bool on);
   // Writes item k's live value with its trim into the ECU bank (and the PC map when the
@@ -393,6 +397,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   std::unique_ptr<ecu::PacketHandler> packets_;
   std::deque<std::function<void()>> live_actions_;
   bool live_action_running_ = false;
+  bool trigger_timer_allowed_ = false;  // the window has been activated and is not closing
 };
 
 extern TR7Tform1* R7Tform1;

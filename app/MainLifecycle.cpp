@@ -147,7 +147,8 @@ void TR7Tform1::FormCreate(TObject*) {
 
 void TR7Tform1::FormActivate(TObject*) {
   if (!MainWindowActivated) FirstActivation();
-  Timer2->SetEnabled(true);
+  trigger_timer_allowed_ = true;
+  ArmTriggerTimer();
 }
 
 void TR7Tform1::FirstActivation() {
@@ -332,12 +333,14 @@ void TR7Tform1::FormCloseQuery(TObject*, bool& CanClose) {
   const bool timer1 = Timer1->Enabled(), timer2 = Timer2->Enabled();
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);
+  trigger_timer_allowed_ = false;
   try {
     WriteInifile();
   } catch (...) {
     // Closing now would lose the settings without a word: show why and stay open.
     Timer1->SetEnabled(timer1);
     Timer2->SetEnabled(timer2);
+    trigger_timer_allowed_ = true;
     CanClose = false;
     Application->HandleException(this, std::current_exception());
     return;

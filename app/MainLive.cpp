@@ -230,12 +230,19 @@ void TR7Tform1::StartLogging() {
   if (LoggerForm != nullptr) LoggerForm->DataPlotter->SetStartRecording(true);
   LoggingActive = true;
   ShowLoggingLED(true);
+  ArmTriggerTimer();
 }
 
 void TR7Tform1::StopLogging() {
   if (LoggerForm != nullptr) LoggerForm->DataPlotter->SetStartRecording(false);
   LoggingActive = false;
   ShowLoggingLED(false);
+  ArmTriggerTimer();
+}
+
+void TR7Tform1::ArmTriggerTimer() {
+  if (Timer2 == nullptr || !trigger_timer_allowed_) return;
+  Timer2->SetEnabled(LoggingActive || (LoggerForm != nullptr && LoggerForm->StartRecording->Checked()));
 }
 
 void TR7Tform1::TimeLogLEDClick(TObject*) {

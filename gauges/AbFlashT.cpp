@@ -37,6 +37,12 @@ void EnsureFlashTimer() {
   g_timer = new TAbFlashTimer(nullptr);
 }
 
+// The dispatcher ticks only while some control needs it (a blinking gauge, a recording
+// trend); with no client the program has nothing to wake up for.
+void RunFlashTimerForClients() {
+  if (g_timer != nullptr) g_timer->SetEnabled(!g_clients.empty());
+}
+
 void FreeFlashTimer() {
   delete g_timer;
   g_timer = nullptr;
@@ -128,6 +134,7 @@ void AddFlashClient(TControl* Control, int64_t Mode) {
     }
   if (!found) g_clients.push_back(std::make_unique<TFlashClient>(TFlashClient{Control, Mode, due, false}));
   if (!g_clients.empty()) EnsureFlashTimer();
+  RunFlashTimerForClients();
 }
 
 void RemoveFlashClient(TControl* Control) {
@@ -137,6 +144,7 @@ void RemoveFlashClient(TControl* Control) {
       break;
     }
   if (ApplicationEnding() && g_clients.empty()) FreeFlashTimer();
+  RunFlashTimerForClients();
 }
 
 namespace abflash {

@@ -4,7 +4,8 @@
 // (modes 2..6) when their blink state flips, one-second clients (mode 32) once a second,
 // and interval clients (any other mode, in milliseconds) when their interval is up, with
 // their lateness. Controls register with AddFlashClient and leave with RemoveFlashClient;
-// the timer comes into being with the first registration.
+// the timer comes into being with the first registration and ticks only while at least one
+// client is registered.
 //
 // The tick is a single-shot GUI-thread timer started again after each pass, so a slow
 // pass delays the next tick instead of piling ticks up. Time is read from the monotonic

@@ -111,7 +111,13 @@ void TAbTrend::SetFlow(bool b) {
 // last of them (not when nothing was recorded since the last separator).
 void TAbTrend::SetStartRecording(bool b) {
   const bool starting = b && !recording_;
+  const bool stopping = !b && recording_;
   recording_ = b;
+  // The trend takes the gauge timer's ticks only while it records.
+  if (!Designing()) {
+    if (starting) AddFlashClient(this, interval_);
+    else if (stopping) RemoveFlashClient(this);
+  }
   following_ = flow_ && b;
   if (starting && !Designing() && RecordCount() >= 2 && records_.back().Time != 0) InsertSeparator(RecordCount());
 }

@@ -205,6 +205,7 @@ void TLoggerForm::StartRecordingClick(TObject*) {
     }
   }
   LoggerSettings.Enabled = enabled;
+  if (R7Tform1 != nullptr) R7Tform1->ArmTriggerTimer();
 }
 
 // ---- channels ----

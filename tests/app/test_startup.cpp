@@ -21,6 +21,7 @@
 #include "controls/Aligrid.h"
 #include "link/LiveData.h"
 #include "gauges/AbBar.h"
+#include "logger/logger.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -98,6 +99,12 @@ class Startup : public ::testing::Test {
     R7Tform1->Show();
   }
 
+  // The tuner ticks the logger's "Enabled" box.
+  static void EnableLogger(bool on = true) {
+    LoggerForm->StartRecording->SetChecked(on);
+    LoggerForm->StartRecordingClick(LoggerForm->StartRecording);
+  }
+
   ui::DialogScript script;
   std::string ini_;
   std::vector<std::string> env_;
@@ -128,7 +135,12 @@ TEST_F(Startup, FirstActivationWritesTheDefaultMapIntoAllSlots) {
   MapSlots[3].Clear();
   StartWithoutPort();
   ASSERT_TRUE(MainWindowActivated);
+  // The logger's automatic trigger sleeps until the logger is enabled, and again after.
+  EXPECT_FALSE(R7Tform1->Timer2->Enabled());
+  EnableLogger();
   EXPECT_TRUE(R7Tform1->Timer2->Enabled());
+  EnableLogger(false);
+  EXPECT_FALSE(R7Tform1->Timer2->Enabled());
 
   // One field of each default step (the steps' full contents are covered with the map
   // record): speed sites and boost limits, MSPB, BARO pressures, boost loads, MAP load
@@ -249,6 +261,7 @@ TEST_F(Startup, ChooserOkOpensTheChosenPortOrRefusesAMissingOne) {
 TEST_F(Startup, LaterActivationsOnlySwitchTimer2On) {
   CreateForms();
   StartWithoutPort();
+  EnableLogger();
   const size_t shown = script.Shown().size();
   MapSlots[1].Bytes()[100] ^= 0x5A;
   const uint8_t changed = MapSlots[1].Bytes()[100];
@@ -266,6 +279,7 @@ TEST_F(Startup, LaterActivationsOnlySwitchTimer2On) {
 TEST_F(Startup, CloseQueryCancelChangesNothingAndOkSavesTheSettings) {
   CreateForms();
   StartWithoutPort();
+  EnableLogger();
   script.Answer(mrCancel);
   EXPECT_FALSE(R7Tform1->CloseQuery());
   EXPECT_EQ(script.Last().Text, kExitQuestion);
@@ -286,6 +300,7 @@ TEST_F(Startup, CloseQueryCancelChangesNothingAndOkSavesTheSettings) {
 TEST_F(Startup, CloseQueryKeepsTheWindowOpenWhenTheSettingsCannotBeWritten) {
   CreateForms();
   StartWithoutPort();
+  EnableLogger();
   R7Tform1->SettingsFileName = "/nonexistent/mainwin-dir/R7TQ5.ini";
   script.Answer(mrOk);  // the exit question
   script.Answer(mrOk);  // the write error

@@ -136,7 +136,8 @@ TEST_F(FlashTimerTest, TheTimerStartsWithTheFirstClientAndStaysAlone) {
   ASSERT_NE(abflash::FlashTimer(), nullptr);
   EXPECT_TRUE(abflash::FlashTimer()->Running());
   RemoveFlashClient(&p);
-  EXPECT_NE(abflash::FlashTimer(), nullptr);  // stays while the application runs
+  ASSERT_NE(abflash::FlashTimer(), nullptr);  // stays while the application runs
+  EXPECT_FALSE(abflash::FlashTimer()->Running());  // but sleeps with no client
   ui::DialogScript script;
   script.Answer(IDOK);
   {
@@ -146,6 +147,8 @@ TEST_F(FlashTimerTest, TheTimerStartsWithTheFirstClientAndStaysAlone) {
   ASSERT_EQ(script.Shown().size(), 1u);
   EXPECT_EQ(script.Last().Text, "Only one TAbFlashTimer per Application!\rRemove it...");
   EXPECT_EQ(script.Last().Caption, "Error Message");
+  EXPECT_FALSE(abflash::FlashTimer()->Running());
+  AddFlashClient(&p, 5);
   EXPECT_TRUE(abflash::FlashTimer()->Running());
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "gauges/AbFlashT.h"
 #include "logger/AbTrend.h"
 #include "platform/ui/Application.h"
 
@@ -67,6 +68,19 @@ TEST_F(Trend, EachRunIsSetApartAfterTheLastRecordOfThePreviousOne) {
   t->SetStartRecording(false);
   t->SetStartRecording(true);
   EXPECT_EQ(t->RecordCount(), 7);
+}
+
+// The shared gauge timer ticks for the trend only while it records: idle, nothing wakes.
+TEST_F(Trend, TakesTimerTicksOnlyWhileRecording) {
+  t->SetInterval(500);
+  EXPECT_FALSE(abflash::IsClient(t.get()));
+  t->SetStartRecording(true);
+  EXPECT_TRUE(abflash::IsClient(t.get()));
+  ASSERT_NE(abflash::FlashTimer(), nullptr);
+  EXPECT_TRUE(abflash::FlashTimer()->Running());
+  t->SetStartRecording(false);
+  EXPECT_FALSE(abflash::IsClient(t.get()));
+  EXPECT_FALSE(abflash::FlashTimer()->Running());
 }
 
 TEST_F(Trend, ExtremesSkipSeparators) {
