@@ -125,11 +125,14 @@ class HookFilter : public QObject {
   void applyColours() {
     QPalette pal = widget_->palette();
     bool changed = false;
+    // The control's colours are those of the enabled look; a disabled control keeps the
+    // style's greyed text and background, so it looks disabled whatever colours it has.
     auto set = [&](QPalette::ColorRole role, const QColor& c) {
-      if (pal.color(role) != c) {
-        pal.setColor(role, c);
-        changed = true;
-      }
+      for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        if (pal.color(g, role) != c) {
+          pal.setColor(g, role, c);
+          changed = true;
+        }
     };
     if (hooks_.Background) {
       const TColor c = hooks_.Background();

@@ -17,6 +17,8 @@
 #include "logger/AbTrend.h"
 #include "files/LogFiles.h"
 #include "logger/logger.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -110,6 +112,36 @@ TEST_F(LoggerWindow, TriggerRowsFollowTheirChannel) {
   l->LoggerSSUpdate();
   EXPECT_EQ(l->StartLab->Caption(), "");
   EXPECT_FALSE(l->StartVal->Enabled());
+}
+
+// The start row set to "User" from the keyboard: logic and value are disabled and look it
+// (the value's box is no longer white); a channel enables them again.
+TEST_F(LoggerWindow, UserTriggerChannelGreysOutLogicAndValue) {
+  SetChannel(1, 20);
+  l->Show();
+  l->TabSet->SetTabIndex(1);
+  l->TabSetClick(l->TabSet);
+  l->StartChan->SetItemIndex(1);
+  l->LoggerSSUpdate();
+  auto valueBackground = [&] {
+    Application->ProcessMessages();
+    TBitmap shot;
+    ui::GrabControl(l->StartVal, shot);
+    return shot.Canvas()->Pixel(shot.Width() - 26, shot.Height() / 2);  // right of the text, left of the arrows
+  };
+  EXPECT_EQ(valueBackground(), clWhite);
+  l->StartChan->SetFocus();
+  ui::SimulateKey(l, "Home");
+  ASSERT_EQ(l->StartChan->ItemIndex(), 0);
+  EXPECT_FALSE(l->StartLogic->Enabled());
+  EXPECT_FALSE(l->StartVal->Enabled());
+  EXPECT_NE(valueBackground(), clWhite);
+  ui::SimulateKey(l, "Down");
+  ASSERT_EQ(l->StartChan->ItemIndex(), 1);
+  EXPECT_TRUE(l->StartLogic->Enabled());
+  EXPECT_TRUE(l->StartVal->Enabled());
+  EXPECT_EQ(valueBackground(), clWhite);
+  l->Hide();
 }
 
 TEST_F(LoggerWindow, AutomaticStartAndStop) {
@@ -276,6 +308,9 @@ TEST_F(LoggerWindow, Picture) {
   }
   l->TabSet->SetTabIndex(1);
   l->TabSetClick(l->TabSet);
+  // The start row on "User": its logic and value are greyed out.
+  l->StartChan->SetItemIndex(0);
+  l->LoggerSSUpdate();
   Application->ProcessMessages();
   ui::GrabToPng(l, AnsiString(dir) + "/logger-options.png");
 }
