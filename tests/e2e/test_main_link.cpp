@@ -2,12 +2,16 @@
 // port choice and its keeping, the status panel through connect, lock, immobiliser and
 // silence, the placeholders after silence, and the map lock from the menu.
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/Main.h"
 #include "model/Settings.h"
 #include "e2e/MainWindowLink.h"
 #include "ecu/Diag.h"
+#include "ecu/Immobiliser.h"
 #include "ecu/MapLock.h"
 #include "ecu/keycode.h"
 #include "ecu/NewComPort.h"
@@ -16,6 +20,7 @@
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Simulate.h"
 
 namespace e2e {
 namespace {
@@ -196,6 +201,37 @@ TEST_F(LinkStatus, CancellingThePortChoiceWhileConnectedShowsTheLinkDown) {
   EXPECT_EQ(f_->speed_site->Caption(), "XX");
   EXPECT_EQ(f_->TelltaleStatus->Caption(), "Unknown");
   EXPECT_EQ(LiveFast.RPM, 0);
+}
+
+// The immobiliser window through every state the ECU reports: its label moves as the
+// state changes and never runs under the button beside it.
+TEST_F(LinkStatus, ImmobiliserLabelStaysReadableInEveryState) {
+  ASSERT_TRUE(StatusBecomes("Status - ECU connected"));
+  std::vector<std::string> problems;
+  script.AnswerForm([&](TForm&) {
+    TImmobForm& w = *ImmobForm;
+    const std::pair<std::array<bool, 3>, const char*> steps[] = {
+        {{true, false, false}, "Active - DISARMED"},
+        {{true, true, false}, "Active - IMMOBILISED"},
+        {{true, false, true}, "Active - LEARNING"},
+        {{false, false, false}, "Deactivated"},
+    };
+    for (const auto& [bits, status] : steps) {
+      sim.With([&](Ecu& e) { e.State().immobiliser = {bits[0], bits[1], bits[2]}; });
+      if (!PumpUntil([&] { return w.ImmobiliserStatus->Caption() == status; })) problems.push_back(std::string("never ") + status);
+      const TLabel& l = *w.EnableDisable;
+      if (l.Left() + l.Width() >= w.ImmobiliserChangeStatus->Left())
+        problems.push_back(std::string(status) + ": label " + l.Caption().c_str() + " ends at " +
+                           std::to_string(l.Left() + l.Width()));
+      if (const char* dir = std::getenv("IMMOB_SHOTS"))
+        ui::GrabToPng(&w, AnsiString(dir) + "/immob-" + std::to_string(problems.size()) + "-" + status + ".png");
+    }
+    w.BitBtn1->Click();
+  });
+  Menu(f_, "Immobiliser1")->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(script.Count(ui::DialogKind::ModalForm), 1);
+  for (const std::string& p : problems) ADD_FAILURE() << p;
 }
 
 TEST_F(LinkStatus, TelltaleLockButtonFollowsTheEcusMemoryLock) {
