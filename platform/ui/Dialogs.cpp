@@ -534,6 +534,8 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   dialog->setWindowFlags(Qt::Widget);
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   dialog->setOption(QFileDialog::ReadOnly, request.ReadOnlyList);
+  // The type list shows each entry's own text, without the patterns repeated after it.
+  dialog->setOption(QFileDialog::HideNameFilterDetails, true);
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   const QStringList filters = dialog->nameFilters();
