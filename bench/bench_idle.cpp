@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include "app/Main.h"
-#include "app/Settings.h"
-#include "ecu/LiveData.h"
+#include "model/Settings.h"
+#include "link/LiveData.h"
 #include "ecusim/PtyEcu.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
