@@ -299,7 +299,8 @@ void TR7Tform1::UpdateRPMsites() {
     for (TStringAlignGrid* g : {ignitiontable, injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable})
       if (g) g->SetCells(i + 2, 0, SiteWithComma(site));
     if (!a) continue;
-    if (a->RpmCorr_table) a->RpmCorr_table->SetCells(i, 0, text);
+    for (TStringAlignGrid* g : {a->AccelRPMScale, a->RpmCorr_table})
+      if (g) g->SetCells(i, 0, text);
     for (TStringAlignGrid* g : {a->InjTimingTable, a->BoostPWMTable, a->BoostTargetTable, a->PWMTable, a->CoilOnTable,
                                 a->VVT_table})
       if (g) g->SetCells(i + 1, 0, text);

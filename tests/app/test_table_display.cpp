@@ -59,6 +59,7 @@ TEST_F(TableDisplay, SpeedSiteCommasOnlyInTheMainGrids) {
   }
   EXPECT_EQ(AdditionalMaps->InjTimingTable->Cells(2, 0), "1000");
   EXPECT_EQ(AdditionalMaps->RpmCorr_table->Cells(1, 0), "1000");
+  EXPECT_EQ(AdditionalMaps->AccelRPMScale->Cells(1, 0), "1000");  // the accel fuelling rpm headings
 }
 
 TEST_F(TableDisplay, AfrCellColoursRunFromTheEndsToWhite) {
