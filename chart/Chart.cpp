@@ -152,6 +152,7 @@ TCustomChart::TCustomChart(TComponent* AOwner) : TCustomAxisPanel(AOwner) {
   left_wall_ = std::make_unique<TChartWall>(this, 0x80FFFF);
   right_wall_ = std::make_unique<TChartRightWall>(this);
   legend_ = std::make_unique<TChartLegend>(this);
+  MarkChartDefaults(this);
 }
 
 TCustomChart::~TCustomChart() = default;
@@ -166,6 +167,7 @@ void TCustomChart::Assign(TPersistent* Source) {
     bottom_wall_->Assign(s->bottom_wall_.get());
     left_wall_->Assign(s->left_wall_.get());
     right_wall_->Assign(s->right_wall_.get());
+    legend_->Assign(s->legend_.get());
     ScrollMouseButton = s->ScrollMouseButton;
   }
   TCustomAxisPanel::Assign(Source);

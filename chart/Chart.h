@@ -96,6 +96,7 @@ class TLegendSymbol : public TPersistent {
  public:
   explicit TLegendSymbol(TTeeCustomShapeBrushPen* Legend);
   const char* ClassName() const override { return "TLegendSymbol"; }
+  void Assign(TPersistent* Source) override;
   bool Continuous = false, DefaultPen = true, Squared = false, Visible = true;
   TLegendSymbolPosition Position = spLeft;
   int Width = 20;
@@ -135,6 +136,7 @@ class TChartLegend : public TTeeCustomShapePosition {
   explicit TChartLegend(TCustomChart* AOwner);
   ~TChartLegend() override;
   const char* ClassName() const override { return "TChartLegend"; }
+  void Assign(TPersistent* Source) override;
 
   TLegendAlignment Alignment = laRight;
   bool CheckBoxes = false;
@@ -278,3 +280,6 @@ void ApplyChartPalette(TCustomAxisPanel* Chart, int Index);
 
 // Registers the chart and series classes for form resources; later calls do nothing.
 void RegisterChartClasses();
+// Records the parts' current look (pens, fonts, shapes, axes) as their own defaults, so
+// that a stored form holds only what differs from a new chart or series of that kind.
+void MarkChartDefaults(TObject* Instance);

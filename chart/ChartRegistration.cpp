@@ -57,9 +57,9 @@ void RegisterOptionObjects() {
       .String("Name", &TFont::Name, &TFont::SetName, "Arial")
       .Int("Height", &TFont::Height, &TFont::SetHeight, -11)
       .Int("InterCharSize", &TTeeFont::InterCharSize, &TTeeFont::SetInterCharSize, 0)
-      .Object("Gradient", &TTeeFont::Gradient)
-      .Object("OutLine", &TTeeFont::OutLine)
-      .Object("Shadow", &TTeeFont::Shadow);
+      .LazyObject("Gradient", &TTeeFont::Gradient, &TTeeFont::GradientIfAny)
+      .LazyObject("OutLine", &TTeeFont::OutLine, &TTeeFont::OutLineIfAny)
+      .LazyObject("Shadow", &TTeeFont::Shadow, &TTeeFont::ShadowIfAny);
   RegisterClass<TView3DOptions, TPersistent>("TView3DOptions")
       .Int("Elevation", &TView3DOptions::Elevation, &TView3DOptions::SetElevation, 345)
       .Int("FontZoom", &TView3DOptions::FontZoom, &TView3DOptions::SetFontZoom, 100)
@@ -85,8 +85,8 @@ void ShapeProps(TClassProps<T> p) {
       .Object("Font", &T::Font)
       .Object("Frame", &T::Frame)
       .Object("Pen", &T::Pen)
-      .Object("Gradient", &T::Gradient)
-      .Object("Shadow", &T::Shadow)
+      .LazyObject("Gradient", &T::Gradient, &T::GradientIfAny)
+      .LazyObject("Shadow", &T::Shadow, &T::ShadowIfAny)
       .Enum("ShapeStyle", &T::ShapeStyle, &T::SetShapeStyle, {"fosRectangle", "fosRoundRectangle"}, fosRectangle)
       .Bool("Transparent", &T::Transparent, &T::SetTransparent, false)
       .Int("Transparency", &T::Transparency, &T::SetTransparency, 0)
@@ -104,6 +104,8 @@ void RegisterShapes() {
       .Bool("AdjustFrame", &TChartTitle::AdjustFrame, &TChartTitle::SetAdjustFrame, true)
       .Enum("Alignment", &TChartTitle::Alignment, &TChartTitle::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"}, taCenter)
       .Bool("CustomPosition", &TChartTitle::CustomPosition, &TChartTitle::SetCustomPosition, false)
+      .Int("Left", &TChartTitle::Left, &TChartTitle::SetLeft, 0)
+      .Int("Top", &TChartTitle::Top, &TChartTitle::SetTop, 0)
       .Strings("Text", &TChartTitle::Text);
   RegisterClass<TChartWall, TTeeCustomShape>("TChartWall")
       .Bool("AutoHide", &TChartWall::AutoHide, &TChartWall::SetAutoHide, false)
@@ -115,6 +117,8 @@ void RegisterShapes() {
       .Enum("Alignment", &TChartLegend::Alignment, {"laLeft", "laRight", "laTop", "laBottom"}, laRight)
       .Bool("CheckBoxes", &TChartLegend::CheckBoxes, false)
       .Bool("CustomPosition", &TChartLegend::CustomPosition, &TChartLegend::SetCustomPosition, false)
+      .Int("Left", &TChartLegend::Left, &TChartLegend::SetLeft, 0)
+      .Int("Top", &TChartLegend::Top, &TChartLegend::SetTop, 0)
       .Bool("FontSeriesColor", &TChartLegend::FontSeriesColor, false)
       .Bool("Inverted", &TChartLegend::Inverted, false)
       .Enum("LegendStyle", &TChartLegend::LegendStyle, {"lsAuto", "lsSeries", "lsValues", "lsLastValues"}, lsAuto)
@@ -126,7 +130,29 @@ void RegisterShapes() {
             ltsLeftValue)
       .Int("TopPos", &TChartLegend::TopPos, 10)
       .Int("VertSpacing", &TChartLegend::VertSpacing, 0)
-      .Object("DividingLines", &TChartLegend::DividingLines);
+      .Object("DividingLines", &TChartLegend::DividingLines)
+      .Enum("CheckBoxesStyle", &TChartLegend::CheckBoxesStyle, {"cbsCheck", "cbsRadio"}, cbsCheck)
+      .Int("ColorWidth", &TChartLegend::ColorWidth, &TChartLegend::SetColorWidth, 20)
+      .Bool("CurrentPage", &TChartLegend::CurrentPage, true)
+      .Int("FirstValue", &TChartLegend::FirstValue, &TChartLegend::SetFirstValue, 0)
+      .Int("HorizMargin", &TChartLegend::HorizMargin, 0)
+      .Int("VertMargin", &TChartLegend::VertMargin, 0)
+      .Object("Symbol", &TChartLegend::Symbol)
+      .Object("Title", &TChartLegend::Title);
+  RegisterClass<TLegendSymbol, TPersistent>("TLegendSymbol")
+      .Bool("Continuous", &TLegendSymbol::Continuous, false)
+      .Bool("DefaultPen", &TLegendSymbol::DefaultPen, true)
+      .Object("Pen", &TLegendSymbol::Pen)
+      .Enum("Position", &TLegendSymbol::Position, {"spLeft", "spRight"}, spLeft)
+      .Bool("Squared", &TLegendSymbol::Squared, false)
+      .Bool("Visible", &TLegendSymbol::Visible, true)
+      .Int("Width", &TLegendSymbol::Width, 20)
+      .Enum("WidthUnits", &TLegendSymbol::WidthUnits, {"lcsPercent", "lcsPixels"}, lcsPercent);
+  RegisterClass<TLegendTitle, TTeeShape>("TLegendTitle")
+      .Strings("Text", &TLegendTitle::Text)
+      .Enum("TextAlignment", &TLegendTitle::TextAlignment, &TLegendTitle::SetTextAlignment,
+            {"taLeftJustify", "taRightJustify", "taCenter"}, taLeftJustify);
+  RegisterClass<TMarksCallout, TPersistent>("TMarksCallout").Int("Length", &TMarksCallout::Length, &TMarksCallout::SetLength, 8);
   RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks")
       .Enum("Style", &TSeriesMarks::Style, &TSeriesMarks::SetStyle,
             {"smsValue", "smsPercent", "smsLabel", "smsLabelPercent", "smsLabelValue", "smsLegend", "smsPercentTotal",
@@ -134,7 +160,8 @@ void RegisterShapes() {
             smsLabel)
       .Int("ArrowLength", &TSeriesMarks::ArrowLength, &TSeriesMarks::SetArrowLength, 8)
       .Bool("MultiLine", &TSeriesMarks::MultiLine, &TSeriesMarks::SetMultiLine, false)
-      .Bool("Clip", &TSeriesMarks::Clip, &TSeriesMarks::SetClip, false);
+      .Bool("Clip", &TSeriesMarks::Clip, &TSeriesMarks::SetClip, false)
+      .LazyObject("Callout", &TSeriesMarks::Callout, [](TSeriesMarks*) -> TMarksCallout* { return nullptr; });
 }
 
 void RegisterAxes() {
@@ -190,7 +217,7 @@ void RegisterChart() {
       .Object("Border", &TCustomTeePanel::Border)
       .Int("BorderRound", &TCustomTeePanel::BorderRound, &TCustomTeePanel::SetBorderRound, 0)
       .Enum("BevelInner", &TCustomTeePanel::BevelInner, &TCustomTeePanel::SetBevelInner, kBevels, bvNone)
-      .Enum("BevelOuter", &TCustomTeePanel::BevelOuter, &TCustomTeePanel::SetBevelOuter, kBevels, bvNone)
+      .Enum("BevelOuter", &TCustomTeePanel::BevelOuter, &TCustomTeePanel::SetBevelOuter, kBevels, bvRaised)
       .Int("BevelWidth", &TCustomTeePanel::BevelWidth, &TCustomTeePanel::SetBevelWidth, 1)
       .Int("BorderWidth", &TCustomTeePanel::BorderWidth, &TCustomTeePanel::SetBorderWidth, 0)
       .Bool("BufferedDisplay", &TCustomTeePanel::BufferedDisplay, &TCustomTeePanel::SetBufferedDisplay, true)
@@ -208,7 +235,22 @@ void RegisterChart() {
   RegisterClass<TCustomTeePanelExtended, TCustomTeePanel>("TCustomTeePanelExtended")
       .Enum("AllowPanning", &TCustomTeePanelExtended::AllowPanning, &TCustomTeePanelExtended::SetAllowPanning,
             {"pmNone", "pmHorizontal", "pmVertical", "pmBoth"}, pmBoth)
-      .Object("Gradient", &TCustomTeePanelExtended::Gradient);
+      .LazyObject("Gradient", &TCustomTeePanelExtended::Gradient, &TCustomTeePanelExtended::GradientIfAny)
+      .Enum("BackImageMode", [](TCustomTeePanelExtended* p) { return p->BackImageIfAny() ? p->BackImageIfAny()->Mode() : pbmStretch; },
+            [](TCustomTeePanelExtended* p, TTeeBackImageMode v) { p->BackImage()->SetMode(v); },
+            {"pbmStretch", "pbmTile", "pbmCenter", "pbmCustom"}, pbmStretch)
+      .Bool("BackImageInside", [](TCustomTeePanelExtended* p) { return p->BackImageIfAny() && p->BackImageIfAny()->Inside(); },
+            [](TCustomTeePanelExtended* p, bool v) { p->BackImage()->SetInside(v); }, false)
+      .Object("Zoom", &TCustomTeePanelExtended::Zoom);
+  RegisterClass<TTeeZoom, TPersistent>("TTeeZoom")
+      .Bool("Allow", &TTeeZoom::Allow, true)
+      .Bool("Animated", &TTeeZoom::Animated, false)
+      .Int("AnimatedSteps", &TTeeZoom::AnimatedSteps, 8)
+      .Enum("Direction", &TTeeZoom::Direction, {"tzdHorizontal", "tzdVertical", "tzdBoth"}, tzdBoth)
+      .Int("MinimumPixels", &TTeeZoom::MinimumPixels, 16)
+      .Bool("UpLeftZooms", &TTeeZoom::UpLeftZooms, false)
+      .LazyObject("Brush", &TTeeZoom::Brush, &TTeeZoom::BrushIfAny)
+      .LazyObject("Pen", &TTeeZoom::Pen, &TTeeZoom::PenIfAny);
   RegisterClass<TCustomAxisPanel, TCustomTeePanelExtended>("TCustomAxisPanel")
       .Bool("AxisBehind", &TCustomAxisPanel::AxisBehind, true)
       .Bool("AxisVisible", &TCustomAxisPanel::AxisVisible, true)
@@ -249,6 +291,9 @@ void RegisterSeries() {
   RegisterClass<TChartSeries, TComponent>("TChartSeries")
       .Bool("Active", &TChartSeries::Active, &TChartSeries::SetActive, true)
       .Bool("ColorEachPoint", &TChartSeries::ColorEachPoint, &TChartSeries::SetColorEachPoint, false)
+      .Object("Brush", &TChartSeries::Brush)
+      .Int("Cursor", &TChartSeries::Cursor, &TChartSeries::SetCursor, crDefault, &ui::CursorIdents())
+      .Int("Depth", &TChartSeries::Depth, &TChartSeries::SetDepth, -1)
       .Enum("HorizAxis", &TChartSeries::HorizAxis, &TChartSeries::SetHorizAxis,
             {"aTopAxis", "aBottomAxis", "aBothHorizAxis", "aCustomHorizAxis"}, aBottomAxis)
       .Object("Marks", &TChartSeries::Marks)
@@ -278,6 +323,11 @@ void RegisterSeries() {
 }
 
 }  // namespace
+
+void MarkChartDefaults(TObject* Instance) {
+  RegisterChartClasses();
+  MarkOwnDefaults(Instance);
+}
 
 void RegisterChartClasses() {
   static const bool done = [] {

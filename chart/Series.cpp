@@ -1,8 +1,9 @@
 #include "chart/Series.h"
+#include "chart/Chart.h"
 
 #include "chart/TeeConst.h"
 
-TFastLineSeries::TFastLineSeries(TComponent* AOwner) : TCustomLineSeries(AOwner) {}
+TFastLineSeries::TFastLineSeries(TComponent* AOwner) : TCustomLineSeries(AOwner) { MarkChartDefaults(this); }
 
 void TFastLineSeries::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TFastLineSeries*>(Source)) {

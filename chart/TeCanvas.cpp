@@ -326,7 +326,11 @@ TTeeShadow::TTeeShadow(TNotifyEvent OnChange, TColor DefaultColor, int DefaultSi
       default_color_(DefaultColor),
       horiz_(DefaultSize),
       vert_(DefaultSize),
-      default_size_(DefaultSize) {}
+      default_size_(DefaultSize) {
+  SetOwnOrdDefault("Color", DefaultColor);
+  SetOwnOrdDefault("HorizSize", DefaultSize);
+  SetOwnOrdDefault("VertSize", DefaultSize);
+}
 
 void TTeeShadow::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TTeeShadow*>(Source);

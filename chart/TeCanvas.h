@@ -15,6 +15,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Region.h"
+#include "platform/streaming/ClassRegistry.h"
 
 // The colour of a point or element that has none of its own: the owner's colour applies.
 constexpr TColor clTeeColor = 0x20000000;
@@ -90,7 +91,7 @@ class TView3DOptions : public TPersistent {
 // ---------------------------------------------------------------------------------------
 // Pens, brushes, fonts
 
-class TChartPen : public TPen {
+class TChartPen : public TPen, public TOwnDefaults {
  public:
   TChartPen() = default;
   explicit TChartPen(TNotifyEvent OnChange) { this->OnChange = std::move(OnChange); }
@@ -135,7 +136,7 @@ class TWhitePen : public TChartPen {
   const char* ClassName() const override { return "TWhitePen"; }
 };
 
-class TChartBrush : public TBrush {
+class TChartBrush : public TBrush, public TOwnDefaults {
  public:
   explicit TChartBrush(TNotifyEvent OnChange = {});
   ~TChartBrush() override;
@@ -150,7 +151,7 @@ class TChartBrush : public TBrush {
   std::unique_ptr<TPicture> image_;
 };
 
-class TCustomTeeGradient : public TPersistent {
+class TCustomTeeGradient : public TPersistent, public TOwnDefaults {
  public:
   explicit TCustomTeeGradient(TNotifyEvent OnChange = {}) : OnChange(std::move(OnChange)) {}
   const char* ClassName() const override { return "TCustomTeeGradient"; }
@@ -216,7 +217,7 @@ class TTeeFontGradient : public TTeeGradient {
   bool outline_ = false;
 };
 
-class TTeeShadow : public TPersistent {
+class TTeeShadow : public TPersistent, public TOwnDefaults {
  public:
   explicit TTeeShadow(TNotifyEvent OnChange = {}, TColor DefaultColor = clSilver, int DefaultSize = 0);
   const char* ClassName() const override { return "TTeeShadow"; }
@@ -254,7 +255,7 @@ class TTeeShadow : public TPersistent {
   int transparency_ = 0;
 };
 
-class TTeeFont : public TFont {
+class TTeeFont : public TFont, public TOwnDefaults {
  public:
   explicit TTeeFont(TNotifyEvent OnChange = {});
   ~TTeeFont() override;
@@ -267,6 +268,8 @@ class TTeeFont : public TFont {
   TTeeFontGradient* Gradient();
   TChartHiddenPen* OutLine();
   TTeeShadow* Shadow();
+  const TTeeFontGradient* GradientIfAny() const { return gradient_.get(); }
+  const TChartHiddenPen* OutLineIfAny() const { return outline_.get(); }
   bool HasGradient() const { return gradient_ && gradient_->Visible(); }
   bool HasOutLine() const { return outline_ && outline_->Visible(); }
   bool HasShadow() const { return shadow_ && (shadow_->HorizSize() != 0 || shadow_->VertSize() != 0); }

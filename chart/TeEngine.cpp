@@ -1062,3 +1062,6 @@ void TChartSeries::ReadData(TStream& Stream) {
   EndUpdate();
   data_stored_ = true;
 }
+
+int TMarksCallout::Length() const { return marks_->ArrowLength(); }
+void TMarksCallout::SetLength(int v) { marks_->SetArrowLength(v); }

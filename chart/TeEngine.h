@@ -121,6 +121,20 @@ struct TSeriesMarkPosition {
   int Width = 0;
 };
 
+class TSeriesMarks;
+
+// The callout from a point to its mark; its length is the marks' arrow length.
+class TMarksCallout : public TPersistent {
+ public:
+  explicit TMarksCallout(TSeriesMarks* Marks) : marks_(Marks) {}
+  const char* ClassName() const override { return "TMarksCallout"; }
+  int Length() const;
+  void SetLength(int v);
+
+ private:
+  TSeriesMarks* marks_;
+};
+
 // The point labels of a series: their look, style and the positions the user gave them.
 class TSeriesMarks : public TTeeCustomShape {
  public:
@@ -132,6 +146,7 @@ class TSeriesMarks : public TTeeCustomShape {
   void SetMultiLine(bool v) { Set(multi_line_, v); }
   int ArrowLength() const { return arrow_length_; }
   void SetArrowLength(int v) { Set(arrow_length_, v); }
+  TMarksCallout* Callout() { return &callout_; }
   bool Clip() const { return clip_; }
   void SetClip(bool v) { Set(clip_, v); }
   int DrawEvery() const { return draw_every_; }
@@ -145,6 +160,7 @@ class TSeriesMarks : public TTeeCustomShape {
   TSeriesMarksStyle style_ = smsLabel;
   bool multi_line_ = false, clip_ = false;
   int arrow_length_ = 8, draw_every_ = 1;
+  TMarksCallout callout_{this};
   std::vector<std::unique_ptr<TSeriesMarkPosition>> positions_;
 };
 
@@ -291,6 +307,9 @@ class TChartSeries : public TCustomChartSeries {
   void SetZOrder(int z) { z_order_ = z; }
   int StartZ = 0, MiddleZ = 0, EndZ = 0;
   int Depth() const { return depth_; }
+  // The mouse cursor over the series' points.
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor v) { cursor_ = v; }
   void SetDepth(int v) { SetIntegerProperty(depth_, v); }
   virtual void CalcFirstLastVisibleIndex();
   virtual void CalcZOrder();
@@ -369,6 +388,7 @@ class TChartSeries : public TCustomChartSeries {
   TChartAxis* resolved_vert_ = nullptr;
   bool y_mandatory_ = true;
   int depth_ = -1, z_order_ = 0, update_count_ = 0;
+  TCursor cursor_ = crDefault;
   std::unique_ptr<TSeriesMarks> marks_;
   std::vector<TChartSeries*> data_sources_, dependants_;
   std::vector<AnsiString> source_names_;
@@ -416,7 +436,7 @@ class TAxisGridPen : public TDottedGrayPen {
 
 using TAxisDrawLabelEvent = std::function<void(TChartAxis* Sender, int& X, int& Y, int& Z, AnsiString& Text, bool& DrawLabel)>;
 
-class TChartAxis : public TPersistent {
+class TChartAxis : public TPersistent, public TOwnDefaults {
  public:
   explicit TChartAxis(TCustomAxisPanel* Chart);
   ~TChartAxis() override;

@@ -460,3 +460,42 @@ bool TChartLegend::DoMouseCheckBox(int X, int Y) {
   }
   return true;
 }
+
+void TLegendSymbol::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TLegendSymbol*>(Source);
+  if (!s) return TPersistent::Assign(Source);
+  Continuous = s->Continuous;
+  DefaultPen = s->DefaultPen;
+  Squared = s->Squared;
+  Visible = s->Visible;
+  Position = s->Position;
+  Width = s->Width;
+  WidthUnits = s->WidthUnits;
+  OnDraw = s->OnDraw;
+  pen_.Assign(&s->pen_);
+}
+
+void TChartLegend::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TChartLegend*>(Source)) {
+    Alignment = s->Alignment;
+    CheckBoxes = s->CheckBoxes;
+    CheckBoxesStyle = s->CheckBoxesStyle;
+    CurrentPage = s->CurrentPage;
+    first_value_ = s->first_value_;
+    FontSeriesColor = s->FontSeriesColor;
+    Inverted = s->Inverted;
+    ResizeChart = s->ResizeChart;
+    HorizMargin = s->HorizMargin;
+    VertMargin = s->VertMargin;
+    MaxNumRows = s->MaxNumRows;
+    TopPos = s->TopPos;
+    VertSpacing = s->VertSpacing;
+    LegendStyle = s->LegendStyle;
+    TextStyle = s->TextStyle;
+    custom_position_ = s->custom_position_;
+    dividing_lines_.Assign(&s->dividing_lines_);
+    symbol_.Assign(&s->symbol_);
+    title_.Assign(&s->title_);
+  }
+  TTeeCustomShape::Assign(Source);
+}

@@ -141,6 +141,8 @@ class TTeeZoom : public TZoomPanning {
   TTeeZoomBrush* Brush();
   TTeeZoomPen* Pen();
   bool HasBrush() const { return brush_ != nullptr; }
+  const TTeeZoomBrush* BrushIfAny() const { return brush_.get(); }
+  const TTeeZoomPen* PenIfAny() const { return pen_.get(); }
   void SetBrush(TTeeZoomBrush* b);
   void SetPen(TTeeZoomPen* p);
 
@@ -297,7 +299,7 @@ class TCustomTeePanel : public TCustomControl {
   TRect print_margins_{15, 15, 15, 15};
   bool print_proportional_ = true, view3d_ = true;
   int bevel_width_ = 1, border_width_ = 0;
-  TPanelBevel bevel_inner_ = bvNone, bevel_outer_ = bvNone;
+  TPanelBevel bevel_inner_ = bvNone, bevel_outer_ = bvRaised;
   std::vector<ITeeEventListener*> listeners_;
   bool setting_region_ = false;
   TCursor original_cursor_ = crDefault;
@@ -315,7 +317,9 @@ class TCustomTeePanelExtended : public TCustomTeePanel {
   TTeeGradient* Gradient();
   void SetGradient(TTeeGradient* g);
   bool HasGradient() const { return gradient_ != nullptr; }
+  const TTeeGradient* GradientIfAny() const { return gradient_.get(); }
   TBackImage* BackImage();
+  const TBackImage* BackImageIfAny() const { return back_image_.get(); }
   void SetBackImage(TBackImage* b);
   bool HasBackImage() const { return back_image_ && back_image_->Graphic() && !back_image_->Graphic()->Empty(); }
   TTeeZoom* Zoom() { return &zoom_; }
@@ -341,7 +345,7 @@ class TCustomTeePanelExtended : public TCustomTeePanel {
 
 enum TChartObjectShapeStyle { fosRectangle, fosRoundRectangle };
 
-class TTeeCustomShapeBrushPen : public TPersistent {
+class TTeeCustomShapeBrushPen : public TPersistent, public TOwnDefaults {
  public:
   explicit TTeeCustomShapeBrushPen(TCustomTeePanel* AOwner);
   ~TTeeCustomShapeBrushPen() override;
@@ -383,6 +387,8 @@ class TTeeCustomShape : public TTeeCustomShapeBrushPen {
   // Created on first read (black, size 3 for these boxes).
   TTeeShadow* Shadow();
   bool HasShadow() const { return shadow_ != nullptr; }
+  const TTeeShadow* ShadowIfAny() const { return shadow_.get(); }
+  const TTeeGradient* GradientIfAny() const { return gradient_.get(); }
   TChartObjectShapeStyle ShapeStyle() const { return shape_style_; }
   void SetShapeStyle(TChartObjectShapeStyle v) { Set(shape_style_, v); }
   bool Transparent() const { return transparent_; }

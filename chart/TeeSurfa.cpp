@@ -1,4 +1,5 @@
 #include "chart/TeeSurfa.h"
+#include "chart/Chart.h"
 
 #include <algorithm>
 
@@ -6,6 +7,7 @@ TSurfaceSeries::TSurfaceSeries(TComponent* AOwner) : TChartSeries(AOwner) {
   owned_lists_.push_back(std::make_unique<TChartValueList>(this, "Z"));
   z_ = owned_lists_.back().get();
   x_values_->SetOrder(loNone);
+  MarkChartDefaults(this);
 }
 
 void TSurfaceSeries::SetNumXValues(int v) { num_x_ = std::max(v, 0); }

@@ -133,6 +133,21 @@ class ObjectProp final : public TPropInfo {
   G get_;
 };
 
+// A nested object made on first read: Get creates it, Peek returns it or nullptr.
+template <class T, class G, class P>
+class LazyObjectProp final : public TPropInfo {
+ public:
+  LazyObjectProp(const char* name, G g, P p) : TPropInfo(name, TPropKind::Object), get_(g), peek_(p) {}
+  TObject* GetObject(TObject* o) const override { return std::invoke(get_, Cast<T>(o)); }
+  TObject* PeekObject(TObject* o) const override {
+    return const_cast<std::remove_const_t<std::remove_pointer_t<ValueOf<T, P>>>*>(std::invoke(peek_, Cast<T>(o)));
+  }
+
+ private:
+  G get_;
+  P peek_;
+};
+
 template <class T, class G>
 class CollectionProp final : public TPropInfo {
  public:
@@ -264,6 +279,12 @@ class TClassProps {
   template <class G>
   TClassProps& Object(const char* Name, G Get) {
     return Add(std::make_unique<streaming::detail::ObjectProp<T, G>>(Name, TPropKind::Object, Get));
+  }
+  // A nested object created on first read (Get); Peek gives it without creating it, so
+  // that writing a form never creates it.
+  template <class G, class P>
+  TClassProps& LazyObject(const char* Name, G Get, P Peek) {
+    return Add(std::make_unique<streaming::detail::LazyObjectProp<T, G, P>>(Name, Get, Peek));
   }
   // A TStrings, stored as "Name.Strings = ('a' 'b')" when not empty.
   template <class G>

@@ -63,18 +63,25 @@ void TPropInfo::BindHandler(TObject*, const THandlerInfo&, TObject*) const { Wro
 AnsiString TPropInfo::HandlerName(TObject*) const { WrongKind("event"); }
 
 bool TPropInfo::IsStored(TObject* Instance) const {
+  const auto* own = dynamic_cast<const TOwnDefaults*>(Instance);
   switch (kind_) {
     case TPropKind::Integer:
     case TPropKind::Boolean:
     case TPropKind::Enum:
-    case TPropKind::Set:
-      return GetOrd(Instance) != ord_default_;
-    case TPropKind::Float:
-      return GetFloat(Instance) != float_default_;
-    case TPropKind::String:
-      return GetStr(Instance) != str_default_;
+    case TPropKind::Set: {
+      const int64_t* d = own ? own->OwnOrdDefault(name_) : nullptr;
+      return GetOrd(Instance) != (d ? *d : ord_default_);
+    }
+    case TPropKind::Float: {
+      const double* d = own ? own->OwnFloatDefault(name_) : nullptr;
+      return GetFloat(Instance) != (d ? *d : float_default_);
+    }
+    case TPropKind::String: {
+      const AnsiString* d = own ? own->OwnStrDefault(name_) : nullptr;
+      return GetStr(Instance) != (d ? *d : str_default_);
+    }
     case TPropKind::Object:
-      return GetObject(Instance) != nullptr;
+      return PeekObject(Instance) != nullptr;
     case TPropKind::Strings: {
       auto* s = dynamic_cast<TStrings*>(GetObject(Instance));
       return s != nullptr && s->Count() > 0;
@@ -87,6 +94,31 @@ bool TPropInfo::IsStored(TObject* Instance) const {
       return !HandlerName(Instance).empty();
   }
   return false;
+}
+
+void MarkOwnDefaults(TObject* Instance) {
+  const TStreamClass* cls = ClassOf(Instance);
+  if (cls == nullptr) return;
+  auto* own = dynamic_cast<TOwnDefaults*>(Instance);
+  for (const TPropInfo* p : cls->AllProps()) switch (p->Kind()) {
+      case TPropKind::Integer:
+      case TPropKind::Boolean:
+      case TPropKind::Enum:
+      case TPropKind::Set:
+        if (own) own->SetOwnOrdDefault(p->Name(), p->GetOrd(Instance));
+        break;
+      case TPropKind::Float:
+        if (own) own->SetOwnFloatDefault(p->Name(), p->GetFloat(Instance));
+        break;
+      case TPropKind::String:
+        if (own) own->SetOwnStrDefault(p->Name(), p->GetStr(Instance));
+        break;
+      case TPropKind::Object:
+        if (TObject* o = p->PeekObject(Instance)) MarkOwnDefaults(o);
+        break;
+      default:
+        break;
+    }
 }
 
 // --- TStreamClass ------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // and, for forms, the handler methods and component fields bound by name. Properties
 // are inherited along the registered base classes.
 #include <functional>
+#include <map>
 #include <memory>
 #include <typeindex>
 #include <vector>
@@ -28,6 +29,30 @@ struct THandlerInfo {
   AnsiString Name;
   std::type_index FunctionType;  // typeid(std::function<R(Args...)>)
   std::function<void(TObject* Form, void* FunctionOut)> Make;
+};
+
+// An object whose owner gives it defaults of its own (a grid pen grey and dotted, a
+// title transparent, a foot's font red): a property is stored only when it differs from
+// the default kept here, else from the class's registered one.
+class TOwnDefaults {
+ public:
+  virtual ~TOwnDefaults() = default;
+  void SetOwnOrdDefault(const AnsiString& Name, int64_t Value) { ord_[Name] = Value; }
+  void SetOwnFloatDefault(const AnsiString& Name, double Value) { float_[Name] = Value; }
+  void SetOwnStrDefault(const AnsiString& Name, const AnsiString& Value) { str_[Name] = Value; }
+  const int64_t* OwnOrdDefault(const AnsiString& Name) const { return Find(ord_, Name); }
+  const double* OwnFloatDefault(const AnsiString& Name) const { return Find(float_, Name); }
+  const AnsiString* OwnStrDefault(const AnsiString& Name) const { return Find(str_, Name); }
+
+ private:
+  template <class M>
+  static const typename M::mapped_type* Find(const M& m, const AnsiString& Name) {
+    auto it = m.find(Name);
+    return it == m.end() ? nullptr : &it->second;
+  }
+  std::map<AnsiString, int64_t> ord_;
+  std::map<AnsiString, double> float_;
+  std::map<AnsiString, AnsiString> str_;
 };
 
 // One published property. Kind-specific behaviour for reading and writing lives in the
@@ -55,6 +80,8 @@ class TPropInfo {
   virtual void SetStr(TObject* Instance, const AnsiString& Value) const;
   // Object, Strings (a TStrings) and Component kinds.
   virtual TObject* GetObject(TObject* Instance) const;
+  // The nested object without creating it (objects made on first read); nullptr when absent.
+  virtual TObject* PeekObject(TObject* Instance) const { return GetObject(Instance); }
   virtual void SetComponent(TObject* Instance, TComponent* Value) const;
   // Collection kind: duck-typed over the collection's Clear/Add/Count/Items.
   virtual void CollectionClear(TObject* Instance) const;
@@ -80,6 +107,11 @@ class TPropInfo {
   double float_default_ = 0;
   AnsiString str_default_;
 };
+
+// Records the current value of every ordinal, float and string property of Instance and
+// of its nested objects (those that exist) as their own defaults, in the objects that keep
+// them (TOwnDefaults). Owners call it once their parts are set up.
+void MarkOwnDefaults(TObject* Instance);
 
 // Registration record of one class.
 class TStreamClass {

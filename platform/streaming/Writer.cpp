@@ -190,8 +190,11 @@ void TWriter::WriteProp(TObject* Instance, const TPropInfo& Prop) {
   if (Prop.Kind() == TPropKind::Object) {
     // A nested object is written only when its property says so (a control's font
     // only while it is not the parent's).
+    // Asked before the object is fetched, so that writing never creates an object made
+    // on first read.
+    if (!Prop.IsStored(Instance)) return;
     TObject* obj = Prop.GetObject(Instance);
-    if (obj == nullptr || !Prop.IsStored(Instance)) return;
+    if (obj == nullptr) return;
     AnsiString saved = prefix_;
     prefix_ += Prop.Name() + ".";
     WriteProperties(obj);

@@ -17,7 +17,7 @@ namespace {
 
 class RectProbe : public TCustomTeePanel {
  public:
-  using TCustomTeePanel::TCustomTeePanel;
+  explicit RectProbe(TComponent* Owner) : TCustomTeePanel(Owner) { SetBevelOuter(bvNone); }
   TRect seen;
 
  protected:
@@ -33,6 +33,7 @@ struct PlainChart {
     chart.SetBounds(0, 0, w, h);
     chart.SetColor(clWhite);
     chart.SetView3D(false);
+    chart.SetBevelOuter(bvNone);
     chart.Legend()->SetVisible(false);
     chart.BackWall()->Pen()->Hide();
     bmp.SetSize(w, h);

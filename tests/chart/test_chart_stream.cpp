@@ -1,0 +1,158 @@
+// Stored chart forms: only what differs from a new chart's own look is written, every
+// published property loads, and a written form loads back to the same text.
+#include <gtest/gtest.h>
+
+#include "chart/Chart.h"
+#include "chart/Series.h"
+#include "chart/TeeSurfa.h"
+#include "platform/streaming/Filer.h"
+#include "platform/streaming/ObjectText.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+AnsiString FormText(TForm& form) {
+  AnsiString out;
+  TWriter w(out);
+  w.WriteRootComponent(&form);
+  return ObjectBinaryToText(out);
+}
+
+void Load(TForm& form, const AnsiString& text) {
+  const AnsiString bin = ObjectTextToBinary(text);
+  TReader r(bin.data(), bin.size());
+  r.ReadRootComponent(&form);
+}
+
+// A form holding a new chart and, when Kind is given, one series of that kind.
+struct ChartForm {
+  TForm form{nullptr};
+  TChart* chart;
+  explicit ChartForm(const char* Kind) {
+    RegisterChartClasses();
+    form.SetName("F");
+    chart = new TChart(&form);
+    chart->SetName("Chart1");
+    chart->SetParent(&form);
+    TChartSeries* s = nullptr;
+    if (AnsiString(Kind) == "TFastLineSeries") s = new TFastLineSeries(&form);
+    if (AnsiString(Kind) == "TSurfaceSeries") s = new TSurfaceSeries(&form);
+    if (s) {
+      s->SetName("S");
+      s->SetParentChart(chart);
+    }
+  }
+};
+
+const char* kFormHead =
+    "object F: TForm\n"
+    "  Left = 0\n"
+    "  Top = 0\n"
+    "  Width = 320\n"
+    "  Height = 240\n"
+    "  object Chart1: TChart\n"
+    "    Left = 0\n"
+    "    Top = 0\n"
+    "    Width = 400\n"
+    "    Height = 250\n"
+    "    TabOrder = 0\n"
+    "  end\n";
+
+}  // namespace
+
+TEST(ChartStream, NewChartsWriteOnlyWhatDiffersAndCreateNothing) {
+  struct Case {
+    const char* kind;
+    const char* series;
+  } cases[] = {
+      {"", ""},
+      {"TFastLineSeries",
+       "  object S: TFastLineSeries\n    ParentChart = Chart1\n    XValues.Name = 'X'\n    XValues.Order = loAscending\n"
+       "    YValues.Name = 'Y'\n    LinePen.Color = clRed\n  end\n"},
+      {"TSurfaceSeries",
+       "  object S: TSurfaceSeries\n    ParentChart = Chart1\n    XValues.Name = 'X'\n    YValues.Name = 'Y'\n  end\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    ChartForm f(c.kind);
+    EXPECT_EQ(FormText(f.form), AnsiString(kFormHead) + c.series + "end\n");
+    // Writing made none of the objects created on first read.
+    EXPECT_FALSE(f.chart->Title()->HasShadow());
+    EXPECT_FALSE(f.chart->Legend()->HasShadow());
+    EXPECT_FALSE(f.chart->BottomAxis()->Title()->HasShadow());
+    EXPECT_EQ(f.chart->Title()->Font()->ShadowIfAny(), nullptr);
+    EXPECT_FALSE(f.chart->HasGradient());
+  }
+}
+
+TEST(ChartStream, WrittenFormsLoadBackToTheSameText) {
+  ChartForm f("TFastLineSeries");
+  f.chart->Title()->Text()->Add("Boost");
+  f.chart->Title()->Font()->SetColor(clGreen);
+  f.chart->Foot()->Font()->SetStyle(TFontStyles{});
+  f.chart->RightWall()->SetVisible(true);
+  f.chart->LeftAxis()->Grid()->SetStyle(psSolid);
+  f.chart->LeftAxis()->Axis()->SetWidth(1);
+  f.chart->Legend()->Shadow()->SetHorizSize(5);
+  f.chart->Legend()->Alignment = laBottom;
+  f.chart->SetBevelOuter(bvNone);
+  const AnsiString text = FormText(f.form);
+  for (const char* line : {"Title.Font.Color = clGreen", "Foot.Font.Style = []", "RightWall.Visible = True",
+                           "LeftAxis.Grid.Style = psSolid", "LeftAxis.Axis.Width = 1", "Legend.Shadow.HorizSize = 5",
+                           "Legend.Alignment = laBottom", "BevelOuter = bvNone"})
+    EXPECT_NE(text.find(line), AnsiString::npos) << line;
+  EXPECT_EQ(text.find("Legend.Shadow.VertSize"), AnsiString::npos);
+
+  TForm again(nullptr);
+  Load(again, text);
+  EXPECT_EQ(FormText(again), text);
+}
+
+TEST(ChartStream, EveryPublishedPropertyLoads) {
+  const char* lines[] = {
+      "Legend.ColorWidth = 30", "Legend.CheckBoxesStyle = cbsRadio", "Legend.CurrentPage = False",
+      "Legend.FirstValue = 2", "Legend.HorizMargin = 4", "Legend.VertMargin = 5", "Legend.Symbol.Width = 12",
+      "Legend.Symbol.Pen.Color = clRed", "Legend.Symbol.Squared = True", "Legend.Title.Text.Strings = ('Sensors')",
+      "Legend.Title.Font.Color = clBlue", "Legend.Left = 10", "Legend.Top = 20", "Title.Left = 7", "Title.Top = 8",
+      "Zoom.Allow = False", "Zoom.Pen.Color = clRed", "Zoom.Pen.Width = 2", "BackImageMode = pbmTile",
+      "BackImageInside = True", "BevelOuter = bvLowered"};
+  for (const char* line : lines) {
+    SCOPED_TRACE(line);
+    RegisterChartClasses();
+    TForm form(nullptr);
+    EXPECT_NO_THROW(Load(form, AnsiString("object F: TForm\n  object Chart1: TChart\n    ") + line + "\n  end\nend\n"));
+  }
+  const char* series[] = {"Cursor = crHandPoint", "Brush.Color = clRed", "Brush.Style = bsClear", "Depth = 4",
+                          "Marks.Callout.Length = 12"};
+  for (const char* line : series) {
+    SCOPED_TRACE(line);
+    TForm form(nullptr);
+    EXPECT_NO_THROW(Load(form, AnsiString("object F: TForm\n  object S: TFastLineSeries\n    ") + line + "\n  end\nend\n"));
+  }
+  TForm form(nullptr);
+  Load(form, "object F: TForm\n  object Chart1: TChart\n    Legend.Title.Text.Strings = ('Sensors')\n  end\n"
+             "  object S: TFastLineSeries\n    Depth = 4\n    Marks.Callout.Length = 12\n  end\nend\n");
+  auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+  auto* s = dynamic_cast<TFastLineSeries*>(form.FindComponent("S"));
+  ASSERT_TRUE(chart && s);
+  EXPECT_EQ(chart->Legend()->Title()->Text()->Strings(0), "Sensors");
+  EXPECT_EQ(chart->BevelOuter(), bvRaised);  // a form without the line keeps the raised bevel
+  EXPECT_EQ(s->Depth(), 4);
+  EXPECT_EQ(s->Marks()->ArrowLength(), 12);
+}
+
+TEST(ChartStream, AssignCopiesTheLegend) {
+  RegisterChartClasses();
+  TChart a(nullptr), b(nullptr);
+  a.Legend()->SetColor(clYellow);
+  a.Legend()->Alignment = laLeft;
+  a.Legend()->CheckBoxes = true;
+  a.Legend()->Symbol()->Width = 7;
+  a.Legend()->Title()->Text()->Add("T");
+  b.Assign(&a);
+  EXPECT_EQ(b.Legend()->Color(), clYellow);
+  EXPECT_EQ(b.Legend()->Alignment, laLeft);
+  EXPECT_TRUE(b.Legend()->CheckBoxes);
+  EXPECT_EQ(b.Legend()->Symbol()->Width, 7);
+  EXPECT_EQ(b.Legend()->Title()->Text()->Count(), 1);
+}
