@@ -405,11 +405,7 @@ void TChartLegend::Draw() {
       if (Alignment == laTop) r.Top += m; else r.Bottom -= m;
     }
   }
-  chart_->ChartRect = chart_->ChartRect;
-  chart_->ChartWidth = chart_->ChartRect.Right - chart_->ChartRect.Left;
-  chart_->ChartHeight = chart_->ChartRect.Bottom - chart_->ChartRect.Top;
-  chart_->ChartXCenter = (chart_->ChartRect.Left + chart_->ChartRect.Right) / 2;
-  chart_->ChartYCenter = (chart_->ChartRect.Top + chart_->ChartRect.Bottom) / 2;
+  chart_->TidyChartRect();
 }
 
 int TChartLegend::Clicked(int X, int Y) {

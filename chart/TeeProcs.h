@@ -250,6 +250,8 @@ class TCustomTeePanel : public TCustomControl {
 
   // Marks the back buffer invalid and asks for a repaint (nothing while AutoRepaint is off).
   void Invalidate();
+  // Keeps ChartRect inside the bounds and never inverted, then recomputes its size and centre.
+  void TidyChartRect() { RecalcWidthHeight(); }
   // Set-and-repaint helpers: store a changed value, then Invalidate.
   void SetIntegerProperty(int& Field, int Value);
   void SetBooleanProperty(bool& Field, bool Value);

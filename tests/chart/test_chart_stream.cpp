@@ -156,3 +156,18 @@ TEST(ChartStream, AssignCopiesTheLegend) {
   EXPECT_EQ(b.Legend()->Symbol()->Width, 7);
   EXPECT_EQ(b.Legend()->Title()->Text()->Count(), 1);
 }
+
+TEST(ChartLegendLayout, ANarrowChartWithALongTitleKeepsAPositiveChartRect) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 120, 200);
+  TFastLineSeries s(nullptr);
+  s.SetTitle("A very long series title that is wider than the whole chart");
+  s.SetParentChart(&chart);
+  s.Add(1);
+  TBitmap bmp;
+  bmp.SetSize(120, 200);
+  chart.Draw(bmp.Canvas(), TRect(0, 0, 120, 200));
+  EXPECT_GE(chart.ChartWidth, 1);
+  EXPECT_LT(chart.ChartRect.Left, chart.ChartRect.Right);
+}
