@@ -97,14 +97,36 @@ class TLegendSymbol : public TPersistent {
   explicit TLegendSymbol(TTeeCustomShapeBrushPen* Legend);
   const char* ClassName() const override { return "TLegendSymbol"; }
   void Assign(TPersistent* Source) override;
-  bool Continuous = false, DefaultPen = true, Squared = false, Visible = true;
-  TLegendSymbolPosition Position = spLeft;
-  int Width = 20;
-  TLegendSymbolSize WidthUnits = lcsPercent;
+  // Each setter stores a changed value and repaints the legend's chart.
+  bool Continuous() const { return continuous_; }
+  void SetContinuous(bool v) { Set(continuous_, v); }
+  bool DefaultPen() const { return default_pen_; }
+  void SetDefaultPen(bool v) { Set(default_pen_, v); }
+  bool Squared() const { return squared_; }
+  void SetSquared(bool v) { Set(squared_, v); }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v) { Set(visible_, v); }
+  TLegendSymbolPosition Position() const { return position_; }
+  void SetPosition(TLegendSymbolPosition v) { Set(position_, v); }
+  int Width() const { return width_; }
+  void SetWidth(int v) { Set(width_, v); }
+  TLegendSymbolSize WidthUnits() const { return width_units_; }
+  void SetWidthUnits(TLegendSymbolSize v) { Set(width_units_, v); }
   TChartPen* Pen() { return &pen_; }
   std::function<void(TObject* Sender, TChartSeries* Series, int ValueIndex, const TRect& R)> OnDraw;
 
  private:
+  template <class T>
+  void Set(T& field, T v) {
+    if (field == v) return;
+    field = v;
+    legend_->Repaint();
+  }
+  TTeeCustomShapeBrushPen* legend_;
+  bool continuous_ = false, default_pen_ = true, squared_ = false, visible_ = true;
+  TLegendSymbolPosition position_ = spLeft;
+  int width_ = 20;
+  TLegendSymbolSize width_units_ = lcsPercent;
   TChartPen pen_;
 };
 
@@ -138,26 +160,47 @@ class TChartLegend : public TTeeCustomShapePosition {
   const char* ClassName() const override { return "TChartLegend"; }
   void Assign(TPersistent* Source) override;
 
-  TLegendAlignment Alignment = laRight;
-  bool CheckBoxes = false;
-  TCheckBoxesStyle CheckBoxesStyle = cbsCheck;
-  int ColorWidth() const { return symbol_.Width; }
-  void SetColorWidth(int v) { symbol_.Width = v; Repaint(); }
-  bool CurrentPage = true;
+  // Each setter stores a changed value and repaints the chart.
+  TLegendAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TLegendAlignment v) { Set(alignment_, v); }
+  bool CheckBoxes() const { return check_boxes_; }
+  void SetCheckBoxes(bool v) { Set(check_boxes_, v); }
+  TCheckBoxesStyle CheckBoxesStyle() const { return check_boxes_style_; }
+  void SetCheckBoxesStyle(TCheckBoxesStyle v) { Set(check_boxes_style_, v); }
+  bool CurrentPage() const { return current_page_; }
+  void SetCurrentPage(bool v) { Set(current_page_, v); }
+  bool FontSeriesColor() const { return font_series_color_; }
+  void SetFontSeriesColor(bool v) { Set(font_series_color_, v); }
+  bool Inverted() const { return inverted_; }
+  void SetInverted(bool v) { Set(inverted_, v); }
+  bool ResizeChart() const { return resize_chart_; }
+  void SetResizeChart(bool v) { Set(resize_chart_, v); }
+  int HorizMargin() const { return horiz_margin_; }
+  void SetHorizMargin(int v) { Set(horiz_margin_, v); }
+  int VertMargin() const { return vert_margin_; }
+  void SetVertMargin(int v) { Set(vert_margin_, v); }
+  int MaxNumRows() const { return max_num_rows_; }
+  void SetMaxNumRows(int v) { Set(max_num_rows_, v); }
+  int TopPos() const { return top_pos_; }
+  void SetTopPos(int v) { Set(top_pos_, v); }
+  int VertSpacing() const { return vert_spacing_; }
+  void SetVertSpacing(int v) { Set(vert_spacing_, v); }
+  TLegendStyle LegendStyle() const { return legend_style_; }
+  void SetLegendStyle(TLegendStyle v) { Set(legend_style_, v); }
+  TLegendTextStyle TextStyle() const { return text_style_; }
+  void SetTextStyle(TLegendTextStyle v) { Set(text_style_, v); }
+  int ColorWidth() const { return symbol_.Width(); }
+  void SetColorWidth(int v) { symbol_.SetWidth(v); }
   TChartHiddenPen* DividingLines() { return &dividing_lines_; }
   int FirstValue() const { return first_value_; }
   void SetFirstValue(int v);
-  bool FontSeriesColor = false, Inverted = false, ResizeChart = true;
-  int HorizMargin = 0, VertMargin = 0, MaxNumRows = 10, TopPos = 10, VertSpacing = 0;
-  TLegendStyle LegendStyle = lsAuto;
-  TLegendTextStyle TextStyle = ltsLeftValue;
   TLegendSymbol* Symbol() { return &symbol_; }
   TLegendTitle* Title() { return &title_; }
   TChartSeries* Series = nullptr;  // the series whose points are listed (the first active one when none)
   // A tool may reserve room inside the legend through this hook.
   std::function<void(TChartLegend* Sender, int& Size)> OnSizeHook;
 
-  bool Vertical() const { return Alignment == laLeft || Alignment == laRight; }
+  bool Vertical() const { return alignment_ == laLeft || alignment_ == laRight; }
   TLegendStyle ResolvedStyle();
   bool ShowCheckBoxes();
   bool ShouldDraw();
@@ -176,6 +219,20 @@ class TChartLegend : public TTeeCustomShapePosition {
 
  private:
   int CalcSymbolWidth(int Base);
+  TLegendAlignment alignment_ = laRight;
+  bool check_boxes_ = false;
+  TCheckBoxesStyle check_boxes_style_ = cbsCheck;
+  bool current_page_ = true;
+  bool font_series_color_ = false;
+  bool inverted_ = false;
+  bool resize_chart_ = true;
+  int horiz_margin_ = 0;
+  int vert_margin_ = 0;
+  int max_num_rows_ = 10;
+  int top_pos_ = 10;
+  int vert_spacing_ = 0;
+  TLegendStyle legend_style_ = lsAuto;
+  TLegendTextStyle text_style_ = ltsLeftValue;
   TCustomChart* chart_;
   TChartHiddenPen dividing_lines_;
   int first_value_ = 0;

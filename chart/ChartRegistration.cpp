@@ -1,5 +1,7 @@
 // Stream registration of the chart component's classes, so that form resources can hold
 // charts, their axes, titles, walls and legend, and their series with stored points.
+#include <climits>
+
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeConst.h"
@@ -93,6 +95,24 @@ void ShapeProps(TClassProps<T> p) {
       .Bool("Visible", &T::Visible, &T::SetVisible, true);
 }
 
+// A shape's Left or Top: stored only for a shape placed by hand (setting either places it so).
+class ShapePositionProp final : public TPropInfo {
+ public:
+  ShapePositionProp(const char* Name, int (TTeeCustomShapePosition::*Get)() const, void (TTeeCustomShapePosition::*Set)(int))
+      : TPropInfo(Name, TPropKind::Integer), get_(Get), set_(Set) {}
+  int64_t GetOrd(TObject* o) const override { return (Shape(o)->*get_)(); }
+  void SetOrd(TObject* o, int64_t v) const override {
+    if (v < INT_MIN || v > INT_MAX) throw EReadError("Property " + name_ + " is out of range");
+    (Shape(o)->*set_)(static_cast<int>(v));
+  }
+  bool IsStored(TObject* o) const override { return Shape(o)->CustomPosition(); }
+
+ private:
+  static TTeeCustomShapePosition* Shape(TObject* o) { return streaming::detail::Cast<TTeeCustomShapePosition>(o); }
+  int (TTeeCustomShapePosition::*get_)() const;
+  void (TTeeCustomShapePosition::*set_)(int);
+};
+
 void RegisterShapes() {
   ShapeProps(RegisterClass<TTeeCustomShape, TPersistent>("TTeeCustomShape"));
   RegisterClass<TTeeCustomShape, TPersistent>("TTeeCustomShape").DefineProperties(&TTeeCustomShape::DefineProperties);
@@ -100,12 +120,13 @@ void RegisterShapes() {
   RegisterClass<TChartAxisTitle, TTeeCustomShape>("TChartAxisTitle")
       .Int("Angle", &TChartAxisTitle::Angle, &TChartAxisTitle::SetAngle, 0)
       .String("Caption", &TChartAxisTitle::Caption, &TChartAxisTitle::SetCaption);
-  RegisterClass<TChartTitle, TTeeCustomShape>("TChartTitle")
+  auto position = RegisterClass<TTeeCustomShapePosition, TTeeCustomShape>("TTeeCustomShapePosition");
+  position.Class().AddProp(std::make_unique<ShapePositionProp>("Left", &TTeeCustomShapePosition::Left, &TTeeCustomShapePosition::SetLeft));
+  position.Class().AddProp(std::make_unique<ShapePositionProp>("Top", &TTeeCustomShapePosition::Top, &TTeeCustomShapePosition::SetTop));
+  RegisterClass<TChartTitle, TTeeCustomShapePosition>("TChartTitle")
       .Bool("AdjustFrame", &TChartTitle::AdjustFrame, &TChartTitle::SetAdjustFrame, true)
       .Enum("Alignment", &TChartTitle::Alignment, &TChartTitle::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"}, taCenter)
       .Bool("CustomPosition", &TChartTitle::CustomPosition, &TChartTitle::SetCustomPosition, false)
-      .Int("Left", &TChartTitle::Left, &TChartTitle::SetLeft, 0)
-      .Int("Top", &TChartTitle::Top, &TChartTitle::SetTop, 0)
       .Strings("Text", &TChartTitle::Text);
   RegisterClass<TChartWall, TTeeCustomShape>("TChartWall")
       .Bool("AutoHide", &TChartWall::AutoHide, &TChartWall::SetAutoHide, false)
@@ -113,41 +134,39 @@ void RegisterShapes() {
       .Int("Size", &TChartWall::Size, &TChartWall::SetSize, 0);
   RegisterClass<TChartBackWall, TChartWall>("TChartBackWall");
   RegisterClass<TChartRightWall, TChartWall>("TChartRightWall");
-  RegisterClass<TChartLegend, TTeeCustomShape>("TChartLegend")
-      .Enum("Alignment", &TChartLegend::Alignment, {"laLeft", "laRight", "laTop", "laBottom"}, laRight)
-      .Bool("CheckBoxes", &TChartLegend::CheckBoxes, false)
+  RegisterClass<TChartLegend, TTeeCustomShapePosition>("TChartLegend")
+      .Enum("Alignment", &TChartLegend::Alignment, &TChartLegend::SetAlignment, {"laLeft", "laRight", "laTop", "laBottom"}, laRight)
+      .Bool("CheckBoxes", &TChartLegend::CheckBoxes, &TChartLegend::SetCheckBoxes, false)
       .Bool("CustomPosition", &TChartLegend::CustomPosition, &TChartLegend::SetCustomPosition, false)
-      .Int("Left", &TChartLegend::Left, &TChartLegend::SetLeft, 0)
-      .Int("Top", &TChartLegend::Top, &TChartLegend::SetTop, 0)
-      .Bool("FontSeriesColor", &TChartLegend::FontSeriesColor, false)
-      .Bool("Inverted", &TChartLegend::Inverted, false)
-      .Enum("LegendStyle", &TChartLegend::LegendStyle, {"lsAuto", "lsSeries", "lsValues", "lsLastValues"}, lsAuto)
-      .Int("MaxNumRows", &TChartLegend::MaxNumRows, 10)
-      .Bool("ResizeChart", &TChartLegend::ResizeChart, true)
-      .Enum("TextStyle", &TChartLegend::TextStyle,
+      .Bool("FontSeriesColor", &TChartLegend::FontSeriesColor, &TChartLegend::SetFontSeriesColor, false)
+      .Bool("Inverted", &TChartLegend::Inverted, &TChartLegend::SetInverted, false)
+      .Enum("LegendStyle", &TChartLegend::LegendStyle, &TChartLegend::SetLegendStyle, {"lsAuto", "lsSeries", "lsValues", "lsLastValues"}, lsAuto)
+      .Int("MaxNumRows", &TChartLegend::MaxNumRows, &TChartLegend::SetMaxNumRows, 10)
+      .Bool("ResizeChart", &TChartLegend::ResizeChart, &TChartLegend::SetResizeChart, true)
+      .Enum("TextStyle", &TChartLegend::TextStyle, &TChartLegend::SetTextStyle,
             {"ltsPlain", "ltsLeftValue", "ltsRightValue", "ltsLeftPercent", "ltsRightPercent", "ltsXValue", "ltsValue",
              "ltsPercent", "ltsXAndValue", "ltsXAndPercent"},
             ltsLeftValue)
-      .Int("TopPos", &TChartLegend::TopPos, 10)
-      .Int("VertSpacing", &TChartLegend::VertSpacing, 0)
+      .Int("TopPos", &TChartLegend::TopPos, &TChartLegend::SetTopPos, 10)
+      .Int("VertSpacing", &TChartLegend::VertSpacing, &TChartLegend::SetVertSpacing, 0)
       .Object("DividingLines", &TChartLegend::DividingLines)
-      .Enum("CheckBoxesStyle", &TChartLegend::CheckBoxesStyle, {"cbsCheck", "cbsRadio"}, cbsCheck)
+      .Enum("CheckBoxesStyle", &TChartLegend::CheckBoxesStyle, &TChartLegend::SetCheckBoxesStyle, {"cbsCheck", "cbsRadio"}, cbsCheck)
       .Int("ColorWidth", &TChartLegend::ColorWidth, &TChartLegend::SetColorWidth, 20)
-      .Bool("CurrentPage", &TChartLegend::CurrentPage, true)
+      .Bool("CurrentPage", &TChartLegend::CurrentPage, &TChartLegend::SetCurrentPage, true)
       .Int("FirstValue", &TChartLegend::FirstValue, &TChartLegend::SetFirstValue, 0)
-      .Int("HorizMargin", &TChartLegend::HorizMargin, 0)
-      .Int("VertMargin", &TChartLegend::VertMargin, 0)
+      .Int("HorizMargin", &TChartLegend::HorizMargin, &TChartLegend::SetHorizMargin, 0)
+      .Int("VertMargin", &TChartLegend::VertMargin, &TChartLegend::SetVertMargin, 0)
       .Object("Symbol", &TChartLegend::Symbol)
       .Object("Title", &TChartLegend::Title);
   RegisterClass<TLegendSymbol, TPersistent>("TLegendSymbol")
-      .Bool("Continuous", &TLegendSymbol::Continuous, false)
-      .Bool("DefaultPen", &TLegendSymbol::DefaultPen, true)
+      .Bool("Continuous", &TLegendSymbol::Continuous, &TLegendSymbol::SetContinuous, false)
+      .Bool("DefaultPen", &TLegendSymbol::DefaultPen, &TLegendSymbol::SetDefaultPen, true)
       .Object("Pen", &TLegendSymbol::Pen)
-      .Enum("Position", &TLegendSymbol::Position, {"spLeft", "spRight"}, spLeft)
-      .Bool("Squared", &TLegendSymbol::Squared, false)
-      .Bool("Visible", &TLegendSymbol::Visible, true)
-      .Int("Width", &TLegendSymbol::Width, 20)
-      .Enum("WidthUnits", &TLegendSymbol::WidthUnits, {"lcsPercent", "lcsPixels"}, lcsPercent);
+      .Enum("Position", &TLegendSymbol::Position, &TLegendSymbol::SetPosition, {"spLeft", "spRight"}, spLeft)
+      .Bool("Squared", &TLegendSymbol::Squared, &TLegendSymbol::SetSquared, false)
+      .Bool("Visible", &TLegendSymbol::Visible, &TLegendSymbol::SetVisible, true)
+      .Int("Width", &TLegendSymbol::Width, &TLegendSymbol::SetWidth, 20)
+      .Enum("WidthUnits", &TLegendSymbol::WidthUnits, &TLegendSymbol::SetWidthUnits, {"lcsPercent", "lcsPixels"}, lcsPercent);
   RegisterClass<TLegendTitle, TTeeShape>("TLegendTitle")
       .Strings("Text", &TLegendTitle::Text)
       .Enum("TextAlignment", &TLegendTitle::TextAlignment, &TLegendTitle::SetTextAlignment,

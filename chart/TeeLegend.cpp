@@ -22,7 +22,7 @@ void SplitColumns(const AnsiString& t, AnsiString& c0, AnsiString& c1) {
 }
 }  // namespace
 
-TLegendSymbol::TLegendSymbol(TTeeCustomShapeBrushPen* Legend) {
+TLegendSymbol::TLegendSymbol(TTeeCustomShapeBrushPen* Legend) : legend_(Legend) {
   pen_.OnChange = [Legend](TObject*) { Legend->Repaint(); };
 }
 
@@ -114,18 +114,18 @@ void TChartLegend::SetFirstValue(int v) {
 }
 
 TLegendStyle TChartLegend::ResolvedStyle() {
-  if (LegendStyle != lsAuto) return LegendStyle;
-  return (!CheckBoxes && chart_->SeriesLegendCount(true) < 2) ? lsValues : lsSeries;
+  if (legend_style_ != lsAuto) return legend_style_;
+  return (!check_boxes_ && chart_->SeriesLegendCount(true) < 2) ? lsValues : lsSeries;
 }
 
-bool TChartLegend::ShowCheckBoxes() { return CheckBoxes && ResolvedStyle() != lsValues; }
+bool TChartLegend::ShowCheckBoxes() { return check_boxes_ && ResolvedStyle() != lsValues; }
 
 bool TChartLegend::ShouldDraw() { return visible_ && (ShowCheckBoxes() || chart_->SeriesLegendCount(false) > 0); }
 
 int TChartLegend::CalcItemHeight() {
   int h = chart_->ChartCanvas()->FontHeight();
   if (ShowCheckBoxes()) h = std::max(h, 17);
-  h += VertSpacing;
+  h += vert_spacing_;
   if (Vertical() && dividing_lines_.Visible()) h += dividing_lines_.Width();
   return h;
 }
@@ -139,29 +139,29 @@ TChartSeries* TChartLegend::LegendSeriesOfValues() {
 
 AnsiString TChartLegend::FormattedValue(TChartSeries* S, int ValueIndex) {
   if (ValueIndex < 0) return {};
-  return ReplaceChar(S->LegendString(ValueIndex, TextStyle), ChartColumnSeparator, ' ');
+  return ReplaceChar(S->LegendString(ValueIndex, text_style_), ChartColumnSeparator, ' ');
 }
 
 AnsiString TChartLegend::ItemText(int Index) {
   AnsiString t;
   const TLegendStyle st = ResolvedStyle();
   if (st == lsSeries) {
-    if (TChartSeries* s = chart_->LegendSeries(Index, !CheckBoxes)) t = s->DisplayName();
+    if (TChartSeries* s = chart_->LegendSeries(Index, !check_boxes_)) t = s->DisplayName();
   } else if (st == lsValues) {
-    if (TChartSeries* s = LegendSeriesOfValues()) t = s->LegendString(Index, TextStyle);
+    if (TChartSeries* s = LegendSeriesOfValues()) t = s->LegendString(Index, text_style_);
   } else {
-    if (TChartSeries* s = chart_->LegendSeries(Index, !CheckBoxes))
-      if (s->Count() > 0) t = s->LegendString(s->Count() - 1, TextStyle);
+    if (TChartSeries* s = chart_->LegendSeries(Index, !check_boxes_))
+      if (s->Count() > 0) t = s->LegendString(s->Count() - 1, text_style_);
   }
   if (chart_->OnGetLegendText) chart_->OnGetLegendText(chart_, st, Index, t);
   return t;
 }
 
 int TChartLegend::CalcSymbolWidth(int Base) {
-  if (!symbol_.Visible) return 0;
-  if (symbol_.Squared) return ItemHeight - 5;
-  if (symbol_.WidthUnits == lcsPixels) return symbol_.Width;
-  return Rnd(symbol_.Width * Base * 0.01);
+  if (!symbol_.Visible()) return 0;
+  if (symbol_.Squared()) return ItemHeight - 5;
+  if (symbol_.WidthUnits() == lcsPixels) return symbol_.Width();
+  return Rnd(symbol_.Width() * Base * 0.01);
 }
 
 void TChartLegend::Draw() {
@@ -171,19 +171,19 @@ void TChartLegend::Draw() {
   int frame = pen_->Visible() ? pen_->Width() : 0;
   if (bevel_ != bvNone) frame = bevel_width_;
   const int mpp = chart_->MaxPointsPerPage();
-  if (st == lsValues && CurrentPage && mpp > 0)
+  if (st == lsValues && current_page_ && mpp > 0)
     first_value_ = (chart_->Page() - 1) * mpp;
   else if (mpp > 0)
     first_value_ = 0;
   int count = 0;
   if (st == lsSeries || st == lsLastValues) {
-    count = chart_->SeriesLegendCount(!CheckBoxes);
+    count = chart_->SeriesLegendCount(!check_boxes_);
   } else {
     TChartSeries* s = LegendSeriesOfValues();
     count = s && s->ShowInLegend() ? s->CountLegendItems() : 0;
   }
   count = std::max(0, count - first_value_);
-  if (mpp > 0 && st == lsValues && CurrentPage) count = std::min(count, mpp);
+  if (mpp > 0 && st == lsValues && current_page_) count = std::min(count, mpp);
   TotalItems = count;
   chart_->LegendColor = color_;
   c->AssignFont(font_.get());
@@ -214,7 +214,7 @@ void TChartLegend::Draw() {
   };
   if (Vertical()) {
     if (!custom_position_)
-      ShapeBounds.Top = chart_->ChartBounds.Top + Rnd(TopPos * (chart_->ChartBounds.Bottom - chart_->ChartBounds.Top) * 0.01);
+      ShapeBounds.Top = chart_->ChartBounds.Top + Rnd(top_pos_ * (chart_->ChartBounds.Bottom - chart_->ChartBounds.Top) * 0.01);
     ItemsTop = itemsTop();
     Columns = 1;
     if (chart_->ChartRect.Bottom <= ItemsTop || ItemHeight < 1)
@@ -228,7 +228,7 @@ void TChartLegend::Draw() {
     fetch(LastIndex);
     SymbolWidth = CalcSymbolWidth(TextWidth);
     if (!custom_position_) {
-      if (Alignment == laTop) {
+      if (alignment_ == laTop) {
         const int h = ShapeBounds.Height();
         ShapeBounds.Top = chart_->ChartRect.Top + frame + 1;
         ShapeBounds.Bottom = ShapeBounds.Top + h;
@@ -246,7 +246,7 @@ void TChartLegend::Draw() {
       Columns = std::min((chart_->ChartWidth - 2 * frame - 8) / itemWidth, count);
     if (Columns > 0) {
       Rows = count / Columns + (count % Columns ? 1 : 0);
-      Rows = std::min(Rows, MaxNumRows);
+      Rows = std::min(Rows, max_num_rows_);
     } else {
       Rows = 0;
     }
@@ -258,7 +258,7 @@ void TChartLegend::Draw() {
     height += titleHeight + 2;
     if (!title_.Transparent() && title_.HasShadow()) height += std::abs(title_.Shadow()->VertSize());
   }
-  if (Alignment == laBottom && !custom_position_) {
+  if (alignment_ == laBottom && !custom_position_) {
     ShapeBounds.Top = ShapeBounds.Bottom - height;
     ItemsTop = itemsTop();
   } else {
@@ -270,7 +270,7 @@ void TChartLegend::Draw() {
     width += SymbolWidth;
     if (OnSizeHook) OnSizeHook(this, width);
     if (showTitle) width = std::max(width, title_.TitleWidth());
-    if (Alignment == laRight && !custom_position_) {
+    if (alignment_ == laRight && !custom_position_) {
       const int sh = HasShadow() ? Shadow()->HorizSize() : 0;
       ShapeBounds.Right = chart_->ChartRect.Right - (sh + frame + 1);
       ShapeBounds.Left = ShapeBounds.Right - width - (boxes ? 15 : 0);
@@ -286,12 +286,12 @@ void TChartLegend::Draw() {
     const int half = std::min(chart_->ChartWidth, total) / 2;
     if (!custom_position_)
       ShapeBounds.Left = chart_->ChartXCenter - half +
-                         Rnd(TopPos * (chart_->ChartBounds.Right - chart_->ChartBounds.Left - 2 * half) * 0.01);
+                         Rnd(top_pos_ * (chart_->ChartBounds.Right - chart_->ChartBounds.Left - 2 * half) * 0.01);
     ShapeBounds.Right = ShapeBounds.Left + 2 * half;
     CheckBoxLeft = ShapeBounds.Left + 4;
     ItemLeft = boxes ? ShapeBounds.Left + 15 : ShapeBounds.Left;
   }
-  if (symbol_.Position == spLeft) {
+  if (symbol_.Position() == spLeft) {
     SymbolLeft = ItemLeft + 6;
     TextLeft = SymbolLeft + SymbolWidth + 4;
   } else {
@@ -307,29 +307,29 @@ void TChartLegend::Draw() {
   // Items.
   const int slots = LastIndex - first_value_ + 1;
   for (int s = 0; s < slots; ++s) {
-    const int i = Inverted ? LastIndex - s : first_value_ + s;
+    const int i = inverted_ ? LastIndex - s : first_value_ + s;
     if (s >= count) break;
     c->Brush()->SetColor(color_);
     c->Brush()->SetStyle(bsClear);
-    chart_->LegendPen = symbol_.DefaultPen ? nullptr : symbol_.Pen();
+    chart_->LegendPen = symbol_.DefaultPen() ? nullptr : symbol_.Pen();
     const int row = Vertical() ? s : s / std::max(1, Columns), col = Vertical() ? 0 : s % std::max(1, Columns);
     const int colOffset = Vertical() ? 0 : col * (TextWidth + SymbolWidth + 6) + (boxes ? 15 * col : 0);
-    int itemTop = ItemsTop + 1 + row * ItemHeight + VertSpacing / 2;
+    int itemTop = ItemsTop + 1 + row * ItemHeight + vert_spacing_ / 2;
     int textLeft = TextLeft + colOffset, symbolLeft = SymbolLeft + colOffset;
     if (chart_->OnGetLegendPos) chart_->OnGetLegendPos(chart_, i, textLeft, itemTop, symbolLeft);
     if (s >= 1 && dividing_lines_.Visible()) {
       c->AssignVisiblePen(&dividing_lines_);
       c->SetBackMode(TRANSPARENT);
       if (Vertical())
-        c->Line(ShapeBounds.Left, itemTop - VertSpacing / 2, ShapeBounds.Right, itemTop - VertSpacing / 2);
+        c->Line(ShapeBounds.Left, itemTop - vert_spacing_ / 2, ShapeBounds.Right, itemTop - vert_spacing_ / 2);
       else
         c->Line(ShapeBounds.Left + colOffset + 2, ShapeBounds.Top, ShapeBounds.Left + colOffset + 2, ShapeBounds.Bottom);
     }
     c->AssignFont(font_.get());
-    if (FontSeriesColor) {
+    if (font_series_color_) {
       if (st == lsValues) {
         if (TChartSeries* ls = LegendSeriesOfValues()) c->Font()->SetColor(ls->LegendItemColor(i));
-      } else if (TChartSeries* ls = chart_->LegendSeries(i, !CheckBoxes)) {
+      } else if (TChartSeries* ls = chart_->LegendSeries(i, !check_boxes_)) {
         c->Font()->SetColor(ls->SeriesColor());
       }
     }
@@ -340,7 +340,7 @@ void TChartLegend::Draw() {
     const int ty = itemTop + (boxes ? 1 : 0);
     for (int k = 0; k < 2; ++k) {
       const AnsiString& t = k == 0 ? col0 : col1;
-      const TLegendTextStyle ts = TextStyle;
+      const TLegendTextStyle ts = text_style_;
       const bool number = st != lsSeries &&
                           (k == 0 ? (ts == ltsLeftValue || ts == ltsLeftPercent || ts == ltsXValue || ts == ltsValue ||
                                      ts == ltsPercent || ts == ltsXAndValue || ts == ltsXAndPercent)
@@ -361,10 +361,10 @@ void TChartLegend::Draw() {
       x += SpaceWidth;
     }
     c->SetTextAlign(TA_LEFT);
-    TRect sr(symbolLeft, itemTop + 2, symbolLeft + SymbolWidth, itemTop + ItemHeight + 1 - (VertSpacing + 3));
-    if (symbol_.Continuous) {
+    TRect sr(symbolLeft, itemTop + 2, symbolLeft + SymbolWidth, itemTop + ItemHeight + 1 - (vert_spacing_ + 3));
+    if (symbol_.Continuous()) {
       if (s != 0) sr.Top = itemTop;
-      if (s != slots - 1) sr.Bottom = itemTop + ItemHeight;
+      if (s != slots - 1) sr.Bottom = itemTop + ItemHeight + 1;
     }
     TChartSeries* series = nullptr;
     int valueIndex = -1;
@@ -379,30 +379,30 @@ void TChartLegend::Draw() {
       }
       valueIndex = series->LegendToValueIndex(i);
     } else {
-      series = chart_->LegendSeries(i, !CheckBoxes);
+      series = chart_->LegendSeries(i, !check_boxes_);
       if (boxes && series)
-        DrawCheckBox(CheckBoxLeft + colOffset, itemTop - 1 + (ItemHeight - VertSpacing - 11) / 2, c->Canvas(),
-                     CheckBoxesStyle == cbsCheck, series->Active());
+        DrawCheckBox(CheckBoxLeft + colOffset, itemTop - 1 + (ItemHeight - vert_spacing_ - 11) / 2, c->Canvas(),
+                     check_boxes_style_ == cbsCheck, series->Active());
     }
     if (series && SymbolWidth > 0) series->DrawLegend(valueIndex, sr);
     if (symbol_.OnDraw) symbol_.OnDraw(this, series, valueIndex, sr);
   }
   chart_->LegendPen = nullptr;
   // Chart resizing.
-  if (ResizeChart && !custom_position_) {
+  if (resize_chart_ && !custom_position_) {
     TRect& r = chart_->ChartRect;
-    switch (Alignment) {
+    switch (alignment_) {
       case laLeft: r.Left = ShapeBounds.Right; break;
       case laRight: r.Right = ShapeBounds.Left; break;
       case laTop: r.Top = ShapeBounds.Bottom + chart_->Shadow()->VertSize(); break;
       case laBottom: r.Bottom = ShapeBounds.Top; break;
     }
     if (Vertical()) {
-      const int m = HorizMargin != 0 ? HorizMargin : 3 * chart_->ChartWidth / 100;
-      if (Alignment == laLeft) r.Left += m; else r.Right -= m;
+      const int m = horiz_margin_ != 0 ? horiz_margin_ : 3 * chart_->ChartWidth / 100;
+      if (alignment_ == laLeft) r.Left += m; else r.Right -= m;
     } else {
-      const int m = VertMargin != 0 ? VertMargin : 4 * chart_->ChartHeight / 100;
-      if (Alignment == laTop) r.Top += m; else r.Bottom -= m;
+      const int m = vert_margin_ != 0 ? vert_margin_ : 4 * chart_->ChartHeight / 100;
+      if (alignment_ == laTop) r.Top += m; else r.Bottom -= m;
     }
   }
   chart_->TidyChartRect();
@@ -421,7 +421,7 @@ int TChartLegend::Clicked(int X, int Y) {
   for (int k = 0; k < Rows; ++k) {
     const int top = ItemsTop + 1 + k * ItemHeight;
     if (Y >= top && Y <= top + ItemHeight) {
-      row = Inverted ? Rows - k - 1 : k;
+      row = inverted_ ? Rows - k - 1 : k;
       break;
     }
   }
@@ -433,7 +433,7 @@ int TChartLegend::Clicked(int X, int Y) {
   for (int col = 0; col < Columns; ++col) {
     const int left = ShapeBounds.Left + 1 + col * cw;
     if (X >= left && X <= left + cw) {
-      const int cc = Inverted ? Columns - col - 1 : col;
+      const int cc = inverted_ ? Columns - col - 1 : col;
       const int idx = Columns * row + cc;
       result = idx > TotalItems - 1 ? -1 : idx;
     }
@@ -448,7 +448,7 @@ bool TChartLegend::DoMouseCheckBox(int X, int Y) {
   int n = 0;
   for (TChartSeries* s : chart_->SeriesList()) {
     if (!s->ShowInLegend()) continue;
-    if (CheckBoxesStyle == cbsRadio)
+    if (check_boxes_style_ == cbsRadio)
       s->SetActive(n == idx);
     else if (n == idx)
       s->SetActive(!s->Active());
@@ -460,34 +460,34 @@ bool TChartLegend::DoMouseCheckBox(int X, int Y) {
 void TLegendSymbol::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TLegendSymbol*>(Source);
   if (!s) return TPersistent::Assign(Source);
-  Continuous = s->Continuous;
-  DefaultPen = s->DefaultPen;
-  Squared = s->Squared;
-  Visible = s->Visible;
-  Position = s->Position;
-  Width = s->Width;
-  WidthUnits = s->WidthUnits;
+  continuous_ = s->continuous_;
+  default_pen_ = s->default_pen_;
+  squared_ = s->squared_;
+  visible_ = s->visible_;
+  position_ = s->position_;
+  width_ = s->width_;
+  width_units_ = s->width_units_;
   OnDraw = s->OnDraw;
   pen_.Assign(&s->pen_);
 }
 
 void TChartLegend::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TChartLegend*>(Source)) {
-    Alignment = s->Alignment;
-    CheckBoxes = s->CheckBoxes;
-    CheckBoxesStyle = s->CheckBoxesStyle;
-    CurrentPage = s->CurrentPage;
+    alignment_ = s->alignment_;
+    check_boxes_ = s->check_boxes_;
+    check_boxes_style_ = s->check_boxes_style_;
+    current_page_ = s->current_page_;
     first_value_ = s->first_value_;
-    FontSeriesColor = s->FontSeriesColor;
-    Inverted = s->Inverted;
-    ResizeChart = s->ResizeChart;
-    HorizMargin = s->HorizMargin;
-    VertMargin = s->VertMargin;
-    MaxNumRows = s->MaxNumRows;
-    TopPos = s->TopPos;
-    VertSpacing = s->VertSpacing;
-    LegendStyle = s->LegendStyle;
-    TextStyle = s->TextStyle;
+    font_series_color_ = s->font_series_color_;
+    inverted_ = s->inverted_;
+    resize_chart_ = s->resize_chart_;
+    horiz_margin_ = s->horiz_margin_;
+    vert_margin_ = s->vert_margin_;
+    max_num_rows_ = s->max_num_rows_;
+    top_pos_ = s->top_pos_;
+    vert_spacing_ = s->vert_spacing_;
+    legend_style_ = s->legend_style_;
+    text_style_ = s->text_style_;
     custom_position_ = s->custom_position_;
     dividing_lines_.Assign(&s->dividing_lines_);
     symbol_.Assign(&s->symbol_);

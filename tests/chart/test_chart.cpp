@@ -289,7 +289,7 @@ TEST(ChartLegend, RightLegendLayoutAndCheckBoxes) {
   EXPECT_EQ(l->ShapeBounds.Right, 389);
   EXPECT_EQ(l->ResolvedStyle(), lsSeries);
   const int width = l->ShapeBounds.Width();
-  l->CheckBoxes = true;
+  l->SetCheckBoxes(true);
   c.Draw();
   EXPECT_EQ(l->ShapeBounds.Width(), width + 15);
   EXPECT_EQ(l->SymbolLeft - l->ShapeBounds.Left, 21);
@@ -303,9 +303,9 @@ TEST(ChartLegend, RightLegendLayoutAndCheckBoxes) {
   EXPECT_THROW(l->SetFirstValue(-1), LegendException);
   // One series lists its points; check boxes switch to series items.
   b.SetParentChart(nullptr);
-  l->CheckBoxes = false;
+  l->SetCheckBoxes(false);
   EXPECT_EQ(l->ResolvedStyle(), lsValues);
-  l->CheckBoxes = true;
+  l->SetCheckBoxes(true);
   EXPECT_EQ(l->ResolvedStyle(), lsSeries);
 }
 

@@ -5,6 +5,9 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeSurfa.h"
+
+#include <vector>
+#include "platform/graphics/Bitmap.h"
 #include "platform/streaming/Filer.h"
 #include "platform/streaming/ObjectText.h"
 #include "platform/ui/Forms.h"
@@ -94,7 +97,7 @@ TEST(ChartStream, WrittenFormsLoadBackToTheSameText) {
   f.chart->LeftAxis()->Grid()->SetStyle(psSolid);
   f.chart->LeftAxis()->Axis()->SetWidth(1);
   f.chart->Legend()->Shadow()->SetHorizSize(5);
-  f.chart->Legend()->Alignment = laBottom;
+  f.chart->Legend()->SetAlignment(laBottom);
   f.chart->SetBevelOuter(bvNone);
   const AnsiString text = FormText(f.form);
   for (const char* line : {"Title.Font.Color = clGreen", "Foot.Font.Style = []", "RightWall.Visible = True",
@@ -145,15 +148,15 @@ TEST(ChartStream, AssignCopiesTheLegend) {
   RegisterChartClasses();
   TChart a(nullptr), b(nullptr);
   a.Legend()->SetColor(clYellow);
-  a.Legend()->Alignment = laLeft;
-  a.Legend()->CheckBoxes = true;
-  a.Legend()->Symbol()->Width = 7;
+  a.Legend()->SetAlignment(laLeft);
+  a.Legend()->SetCheckBoxes(true);
+  a.Legend()->Symbol()->SetWidth(7);
   a.Legend()->Title()->Text()->Add("T");
   b.Assign(&a);
   EXPECT_EQ(b.Legend()->Color(), clYellow);
-  EXPECT_EQ(b.Legend()->Alignment, laLeft);
-  EXPECT_TRUE(b.Legend()->CheckBoxes);
-  EXPECT_EQ(b.Legend()->Symbol()->Width, 7);
+  EXPECT_EQ(b.Legend()->Alignment(), laLeft);
+  EXPECT_TRUE(b.Legend()->CheckBoxes());
+  EXPECT_EQ(b.Legend()->Symbol()->Width(), 7);
   EXPECT_EQ(b.Legend()->Title()->Text()->Count(), 1);
 }
 
@@ -170,4 +173,73 @@ TEST(ChartLegendLayout, ANarrowChartWithALongTitleKeepsAPositiveChartRect) {
   chart.Draw(bmp.Canvas(), TRect(0, 0, 120, 200));
   EXPECT_GE(chart.ChartWidth, 1);
   EXPECT_LT(chart.ChartRect.Left, chart.ChartRect.Right);
+}
+
+TEST(ChartLegendLayout, EveryLegendSettingRepaintsTheChart) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  TBitmap bmp;
+  bmp.SetSize(300, 200);
+  TChartLegend* l = chart.Legend();
+  const std::function<void()> changes[] = {
+      [&] { l->SetAlignment(laTop); },         [&] { l->SetCheckBoxes(true); },
+      [&] { l->SetCheckBoxesStyle(cbsRadio); }, [&] { l->SetTopPos(30); },
+      [&] { l->SetMaxNumRows(2); },             [&] { l->SetInverted(true); },
+      [&] { l->SetVertSpacing(3); },            [&] { l->SetTextStyle(ltsPlain); },
+      [&] { l->SetLegendStyle(lsSeries); },     [&] { l->SetColorWidth(30); },
+      [&] { l->Symbol()->SetSquared(true); },   [&] { l->Symbol()->SetContinuous(true); },
+      [&] { l->Symbol()->SetPosition(spRight); }, [&] { l->Symbol()->SetWidthUnits(lcsPixels); },
+  };
+  int i = 0;
+  for (const auto& change : changes) {
+    SCOPED_TRACE(i++);
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 300, 200));
+    ASSERT_FALSE(chart.ChartCanvas()->BufferInvalid);
+    change();
+    EXPECT_TRUE(chart.ChartCanvas()->BufferInvalid);
+  }
+}
+
+TEST(ChartLegendLayout, ContinuousSymbolsTouchAndPlacedShapesStoreTheirPlace) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 400, 250);
+  chart.SetView3D(false);
+  chart.SetBevelOuter(bvNone);
+  chart.Legend()->Frame()->Hide();
+  chart.Legend()->Symbol()->SetContinuous(true);
+  chart.Legend()->Symbol()->SetWidthUnits(lcsPixels);
+  std::vector<TRect> symbols;
+  chart.Legend()->Symbol()->OnDraw = [&](TObject*, TChartSeries*, int, const TRect& R) { symbols.push_back(R); };
+  TFastLineSeries s(nullptr);
+  s.SetParentChart(&chart);
+  for (int v : {1, 2, 3}) s.Add(v);
+  TBitmap bmp;
+  bmp.SetSize(400, 250);
+  chart.Draw(bmp.Canvas(), TRect(0, 0, 400, 250));
+  TChartLegend* l = chart.Legend();
+  ASSERT_EQ(symbols.size(), 3u);
+  // Each symbol reaches one pixel into the next item's, so that their column has no gap;
+  // only the first is inset at the top and the last at the bottom.
+  const int first = l->ItemsTop + 1;
+  EXPECT_EQ(symbols[0].Top, first + 2);
+  EXPECT_EQ(symbols[0].Bottom, first + l->ItemHeight + 1);
+  EXPECT_EQ(symbols[1].Top, first + l->ItemHeight);
+  EXPECT_EQ(symbols[1].Bottom, symbols[2].Top + 1);
+  EXPECT_EQ(symbols[2].Bottom, first + 3 * l->ItemHeight + 1 - 3);
+
+  // Left and Top are stored only for a shape placed by hand.
+  TForm form(nullptr);
+  form.SetName("F");
+  auto* c2 = new TChart(&form);
+  c2->SetName("C");
+  c2->SetParent(&form);
+  c2->Legend()->ShapeBounds = TRect(5, 6, 50, 60);
+  AnsiString text = FormText(form);
+  EXPECT_EQ(text.find("Legend.Left"), AnsiString::npos);
+  c2->Legend()->SetLeft(12);
+  text = FormText(form);
+  EXPECT_NE(text.find("Legend.CustomPosition = True"), AnsiString::npos);
+  EXPECT_NE(text.find("Legend.Left = 12"), AnsiString::npos);
+  EXPECT_NE(text.find("Legend.Top = 6"), AnsiString::npos);
 }
