@@ -99,16 +99,9 @@ void TFastLineSeries::DrawAllValues() {
 void TFastLineSeries::DrawValue(int ValueIndex) {
   const int x = CalcXPos(ValueIndex), y = CalcYPos(ValueIndex);
   if (x == last_x_ && (!draw_all_points_ || y == last_y_)) return;
-  // A null point (with nulls not ignored) breaks the line: no segment into it and none
-  // out of it, which the skipped previous point below takes care of.
-  const bool null = IsNull(ValueIndex);
-  if (null && !ignore_nulls_) {
-    MoveTo(x, y);
-    last_x_ = x;
-    last_y_ = y;
-    return;
-  }
-  if (!ignore_nulls_ && ValueIndex > 0 && IsNull(ValueIndex - 1)) {
+  // A null point (with nulls not ignored) breaks the line: the pen moves to it without a
+  // segment, and the line resumes from it to the next point.
+  if (!ignore_nulls_ && IsNull(ValueIndex)) {
     MoveTo(x, y);
     last_x_ = x;
     last_y_ = y;

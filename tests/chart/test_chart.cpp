@@ -399,7 +399,7 @@ TEST(FastLine, DrawsOneLineAndBreaksAtNullPoints) {
   EXPECT_TRUE(c.Red(c.At(75, 75)));
   EXPECT_FALSE(c.Red(c.At(75, 25)));
   EXPECT_EQ(c.At(0, 0), TPoint(0, 250));
-  // With nulls not ignored, no segment leads into or out of a null point.
+  // With nulls not ignored, no segment leads into a null point; the line resumes from it.
   c.s->Clear();
   c.s->SetIgnoreNulls(false);
   c.s->AddXY(0, 20);
@@ -408,7 +408,16 @@ TEST(FastLine, DrawsOneLineAndBreaksAtNullPoints) {
   c.Draw();
   const TPoint a = c.At(25, 20), b = c.At(75, 20);
   EXPECT_FALSE(c.Red(a));
-  EXPECT_FALSE(c.Red(b));
+  EXPECT_TRUE(c.Red(b));
+  c.s->SetIgnoreNulls(true);
+  c.s->Clear();
+  c.s->SetIgnoreNulls(false);
+  c.s->AddNullXY(0, 20);
+  c.s->AddNullXY(50, 20);
+  c.s->AddXY(100, 20);
+  c.Draw();
+  EXPECT_FALSE(c.Red(a));
+  EXPECT_TRUE(c.Red(b));
   c.s->SetIgnoreNulls(true);
   c.Draw();
   EXPECT_TRUE(c.Red(a));
