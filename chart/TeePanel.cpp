@@ -636,11 +636,14 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, int Angle, int Z) {
     }
   };
   if (shadow_ && shadow_->Size() > 0 && brush_->Style() != bsClear) {
+    // A plain box draws its shadow itself; a see-through box (any shape or angle) also
+    // gets its own outline, shifted and filled in the shadow colour.
     if (Angle == 0 && shape_style_ == fosRectangle) {
       if (!c->IsNative3D()) c->DisableRotationCounted();
       shadow_->Draw(c, Rect, Z);
       if (!c->IsNative3D()) c->EnableRotationCounted();
-    } else {
+    }
+    if (transparency_ > 0) {
       const int pw = pen_->Visible() ? pen_->Width() : 0;
       const int dx = shadow_->HorizSize() + (shadow_->HorizSize() > 0 ? pw : 0);
       const int dy = shadow_->VertSize() + (shadow_->VertSize() > 0 ? pw : 0);

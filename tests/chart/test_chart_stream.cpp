@@ -243,3 +243,42 @@ TEST(ChartLegendLayout, ContinuousSymbolsTouchAndPlacedShapesStoreTheirPlace) {
   EXPECT_NE(text.find("Legend.Left = 12"), AnsiString::npos);
   EXPECT_NE(text.find("Legend.Top = 6"), AnsiString::npos);
 }
+
+TEST(ChartShapes, ShadowsOfRoundedAndTurnedBoxesNeedTransparency) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 300, 200);
+  chart.SetView3D(false);
+  chart.Legend()->SetVisible(false);
+  TTeeShape shape(&chart);
+  shape.Shadow()->SetSize(3);  // black, the boxes' own default colour
+  const TRect box(100, 50, 160, 90);
+  struct Case {
+    TChartObjectShapeStyle style;
+    int angle, transparency;
+    bool shadow;
+  } cases[] = {
+      {fosRectangle, 0, 0, true},
+      {fosRoundRectangle, 0, 0, false},
+      {fosRoundRectangle, 0, 40, true},
+      {fosRectangle, 90, 0, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.style * 1000 + k.angle * 10 + k.transparency);
+    shape.SetShapeStyle(k.style);
+    shape.SetTransparency(k.transparency);
+    chart.OnAfterDraw = [&](TObject*) {
+      TTeeCanvas3D* c = chart.ChartCanvas();
+      c->Brush()->SetStyle(bsSolid);
+      c->Brush()->SetColor(clWhite);
+      c->FillRect(TRect(60, 10, 240, 190));
+      shape.DrawRectRotated(box, k.angle, 0);
+    };
+    TBitmap bmp;
+    bmp.SetSize(300, 200);
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 300, 200));
+    // Just right of the box, below its top by more than the shadow's offset.
+    const TColor right = bmp.Canvas()->Pixel(box.Right + 1, box.Top + 20);
+    EXPECT_EQ(right != clWhite, k.shadow) << std::hex << right;
+  }
+}
