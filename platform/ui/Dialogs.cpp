@@ -1,6 +1,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -35,6 +36,7 @@ AnsiString Describe(const ui::DialogRequest& r) {
       return "modal form " + AnsiString(r.Form ? r.Form->ClassName() : "?") + " " + Quote(r.Caption);
     case ui::DialogKind::OpenFile: return "open dialog " + Quote(r.Caption);
     case ui::DialogKind::SaveFile: return "save dialog " + Quote(r.Caption);
+    case ui::DialogKind::Color: return "colour dialog";
     default: return "message box " + Quote(r.Caption) + ": " + Quote(r.Text);
   }
 }
@@ -164,6 +166,21 @@ DialogScript& DialogScript::BrowseFiles(std::vector<AnsiString> browse, const An
 
 DialogScript& DialogScript::CancelFile() {
   answers_.push_back({mrCancel, {}, {}, {}, 0});
+  return *this;
+}
+
+DialogScript& DialogScript::AnswerColor(TColor color) {
+  DialogAnswer a;
+  a.Result = mrOk;
+  a.Color = color;
+  answers_.push_back(std::move(a));
+  return *this;
+}
+
+DialogScript& DialogScript::CancelColor() {
+  DialogAnswer a;
+  a.Result = mrCancel;
+  answers_.push_back(std::move(a));
   return *this;
 }
 
@@ -598,6 +615,32 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   RethrowFailure();
   if (chosen.isEmpty() || chosen.front().isEmpty()) return false;
   request.FileName = WithDefaultExt(gfx::FromQString(chosen.front()), request.DefaultExt);
+  return true;
+}
+
+}  // namespace ui
+
+namespace ui {
+
+bool DialogService::ExecuteColorDialog(DialogRequest& request) {
+  request.Kind = DialogKind::Color;
+  if (request.CustomColors.size() > 16) request.CustomColors.resize(16);
+  if (g_script) {
+    const DialogAnswer a = NextAnswer(request);
+    if (a.Result != mrOk) return false;
+    request.Color = a.Color;
+    return true;
+  }
+  RefuseUnanswerable(request);
+  for (int i = 0; i < static_cast<int>(request.CustomColors.size()); ++i)
+    QColorDialog::setCustomColor(i, gfx::ToQColor(request.CustomColors[static_cast<size_t>(i)]));
+  QColorDialog dialog(gfx::ToQColor(request.Color), ActiveWindowWidget());
+  const bool ok = dialog.exec() == QDialog::Accepted;
+  for (int i = 0; i < static_cast<int>(request.CustomColors.size()); ++i) {
+    request.CustomColors[static_cast<size_t>(i)] = gfx::FromQColor(QColorDialog::customColor(i));
+  }
+  if (!ok) return false;
+  request.Color = gfx::FromQColor(dialog.selectedColor());
   return true;
 }
 

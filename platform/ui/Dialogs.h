@@ -38,7 +38,7 @@ CQ5_DECLARE_EXCEPTION(EUnscriptedDialog, Exception)
 
 namespace ui {
 
-enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile };
+enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile, Color };
 
 // What was (or would have been) shown.
 struct DialogRequest {
@@ -79,6 +79,10 @@ struct DialogRequest {
   std::function<void()> OnClose;
   std::function<void(const AnsiString& Folder)> OnFolderChange;
   std::function<void(int FilterIndex)> OnTypeChange;
+  // Colour dialogs: the colour shown first and, on return, the chosen one; the custom
+  // colours offered (16 at most), given back as the user left them.
+  TColor Color = 0;
+  std::vector<TColor> CustomColors;
 };
 
 // One scripted answer: a result, a file name for file dialogs, or an action run on a
@@ -92,6 +96,8 @@ struct DialogAnswer {
   // filter index chosen first (0 keeps the dialog's).
   std::vector<AnsiString> Browse;
   int FilterIndex = 0;
+  // Colour dialogs: the colour chosen (when Result is mrOk).
+  TColor Color = 0;
 };
 
 // While one of these lives, dialogs are answered from its queue.
@@ -111,6 +117,8 @@ class DialogScript {
   // selected in turn, then `name` chosen (an empty name cancels).
   DialogScript& BrowseFiles(std::vector<AnsiString> browse, const AnsiString& name, int filterIndex = 0);
   DialogScript& AnswerForm(std::function<void(TForm&)> action);
+  DialogScript& AnswerColor(TColor color);  // next colour dialog picks this colour
+  DialogScript& CancelColor();              // next colour dialog is cancelled
 
   const std::vector<DialogRequest>& Shown() const { return shown_; }
   int Count(DialogKind kind) const;
@@ -151,6 +159,8 @@ class DialogService {
   // Shows an open or save dialog; true and request.FileName set when a file was chosen
   // (with "." + DefaultExt added when its name has no extension).
   static bool ExecuteFileDialog(DialogRequest& request);
+  // Shows the colour dialog; true and request.Color set when the user chose OK.
+  static bool ExecuteColorDialog(DialogRequest& request);
   // Whether dialogs are being answered from a script.
   static bool Scripted();
   // Outside a script, whether real dialogs may be shown. Under the offscreen platform
