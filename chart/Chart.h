@@ -219,6 +219,7 @@ class TChartLegend : public TTeeCustomShapePosition {
 
  private:
   int CalcSymbolWidth(int Base);
+  std::unique_ptr<TTeeGradient> NewGradient() override;
   TLegendAlignment alignment_ = laRight;
   bool check_boxes_ = false;
   TCheckBoxesStyle check_boxes_style_ = cbsCheck;

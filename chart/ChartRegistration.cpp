@@ -267,6 +267,7 @@ void RegisterChart() {
       .Int("AnimatedSteps", &TTeeZoom::AnimatedSteps, 8)
       .Enum("Direction", &TTeeZoom::Direction, {"tzdHorizontal", "tzdVertical", "tzdBoth"}, tzdBoth)
       .Int("MinimumPixels", &TTeeZoom::MinimumPixels, 16)
+      .Enum("MouseButton", &TTeeZoom::MouseButton, {"mbLeft", "mbRight", "mbMiddle"}, mbLeft)
       .Bool("UpLeftZooms", &TTeeZoom::UpLeftZooms, false)
       .LazyObject("Brush", &TTeeZoom::Brush, &TTeeZoom::BrushIfAny)
       .LazyObject("Pen", &TTeeZoom::Pen, &TTeeZoom::PenIfAny);

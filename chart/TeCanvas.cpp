@@ -431,17 +431,26 @@ void TTeeFont::SetInterCharSize(int v) {
 }
 
 TTeeFontGradient* TTeeFont::Gradient() {
-  if (!gradient_) gradient_ = std::make_unique<TTeeFontGradient>([this](TObject*) { Fire(); });
+  if (!gradient_) {
+    gradient_ = std::make_unique<TTeeFontGradient>([this](TObject*) { Fire(); });
+    MarkOwnDefaults(gradient_.get());
+  }
   return gradient_.get();
 }
 
 TChartHiddenPen* TTeeFont::OutLine() {
-  if (!outline_) outline_ = std::make_unique<TChartHiddenPen>([this](TObject*) { Fire(); });
+  if (!outline_) {
+    outline_ = std::make_unique<TChartHiddenPen>([this](TObject*) { Fire(); });
+    MarkOwnDefaults(outline_.get());
+  }
   return outline_.get();
 }
 
 TTeeShadow* TTeeFont::Shadow() {
-  if (!shadow_) shadow_ = std::make_unique<TTeeShadow>([this](TObject*) { Fire(); });
+  if (!shadow_) {
+    shadow_ = std::make_unique<TTeeShadow>([this](TObject*) { Fire(); });
+    MarkOwnDefaults(shadow_.get());
+  }
   return shadow_.get();
 }
 

@@ -101,6 +101,10 @@ TChartLegendGradient::TChartLegendGradient(TNotifyEvent OnChange) : TTeeGradient
   end_color_ = clWhite;
 }
 
+std::unique_ptr<TTeeGradient> TChartLegend::NewGradient() {
+  return std::make_unique<TChartLegendGradient>([this](TObject*) { Repaint(); });
+}
+
 TChartLegend::TChartLegend(TCustomChart* AOwner)
     : TTeeCustomShapePosition(AOwner), chart_(AOwner), symbol_(this), title_(AOwner) {
   dividing_lines_.OnChange = [this](TObject*) { Repaint(); };

@@ -23,12 +23,18 @@ void TTeeZoom::Assign(TPersistent* Source) {
 }
 
 TTeeZoomBrush* TTeeZoom::Brush() {
-  if (!brush_) brush_ = std::make_unique<TTeeZoomBrush>();
+  if (!brush_) {
+    brush_ = std::make_unique<TTeeZoomBrush>();
+    MarkOwnDefaults(brush_.get());
+  }
   return brush_.get();
 }
 
 TTeeZoomPen* TTeeZoom::Pen() {
-  if (!pen_) pen_ = std::make_unique<TTeeZoomPen>();
+  if (!pen_) {
+    pen_ = std::make_unique<TTeeZoomPen>();
+    MarkOwnDefaults(pen_.get());
+  }
   return pen_.get();
 }
 
@@ -374,7 +380,10 @@ TCustomTeePanelExtended::TCustomTeePanelExtended(TComponent* AOwner) : TCustomTe
 TCustomTeePanelExtended::~TCustomTeePanelExtended() = default;
 
 TTeeGradient* TCustomTeePanelExtended::Gradient() {
-  if (!gradient_) gradient_ = std::make_unique<TTeeGradient>([this](TObject*) { Invalidate(); });
+  if (!gradient_) {
+    gradient_ = std::make_unique<TTeeGradient>([this](TObject*) { Invalidate(); });
+    MarkOwnDefaults(gradient_.get());
+  }
   return gradient_.get();
 }
 
@@ -574,8 +583,15 @@ TTeeShadow* TTeeCustomShape::Shadow() {
   return shadow_.get();
 }
 
+std::unique_ptr<TTeeGradient> TTeeCustomShape::NewGradient() {
+  return std::make_unique<TTeeGradient>([this](TObject*) { Repaint(); });
+}
+
 TTeeGradient* TTeeCustomShape::Gradient() {
-  if (!gradient_) gradient_ = std::make_unique<TTeeGradient>([this](TObject*) { Repaint(); });
+  if (!gradient_) {
+    gradient_ = NewGradient();
+    MarkOwnDefaults(gradient_.get());
+  }
   return gradient_.get();
 }
 

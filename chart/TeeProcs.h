@@ -420,6 +420,8 @@ class TTeeCustomShape : public TTeeCustomShapeBrushPen {
     field = v;
     Repaint();
   }
+  // The gradient made on first read (the legend's has its own colours and direction).
+  virtual std::unique_ptr<TTeeGradient> NewGradient();
   bool default_transparent_ = false;
   TPanelBevel bevel_ = bvNone;
   int bevel_width_ = 2;

@@ -99,12 +99,18 @@ TEST(ChartStream, WrittenFormsLoadBackToTheSameText) {
   f.chart->Legend()->Shadow()->SetHorizSize(5);
   f.chart->Legend()->SetAlignment(laBottom);
   f.chart->SetBevelOuter(bvNone);
+  f.chart->Legend()->Gradient()->SetVisible(true);
+  f.chart->Zoom()->Pen()->SetWidth(2);
   const AnsiString text = FormText(f.form);
   for (const char* line : {"Title.Font.Color = clGreen", "Foot.Font.Style = []", "RightWall.Visible = True",
                            "LeftAxis.Grid.Style = psSolid", "LeftAxis.Axis.Width = 1", "Legend.Shadow.HorizSize = 5",
-                           "Legend.Alignment = laBottom", "BevelOuter = bvNone"})
+                           "Legend.Alignment = laBottom", "BevelOuter = bvNone", "Legend.Gradient.Visible = True",
+                           "Zoom.Pen.Width = 2"})
     EXPECT_NE(text.find(line), AnsiString::npos) << line;
-  EXPECT_EQ(text.find("Legend.Shadow.VertSize"), AnsiString::npos);
+  // Objects made on first read keep the look they were made with as their own default.
+  for (const char* part : {"Legend.Shadow.VertSize", "Legend.Gradient.Direction", "Legend.Gradient.StartColor", "Zoom.Pen.Color"})
+    EXPECT_EQ(text.find(part), AnsiString::npos) << part;
+  EXPECT_EQ(f.chart->Legend()->Gradient()->Direction(), gdRightLeft);
 
   TForm again(nullptr);
   Load(again, text);
