@@ -103,6 +103,7 @@ UpdateIni ParseUpdateIni(std::string_view text) {
 }
 
 bool ParseDecimal(std::string_view text, Decimal& out) {
+  constexpr int kMaxDecimalPlaces = 9;
   text = Trim(text);
   Decimal d;
   bool any = false, point = false;
@@ -112,7 +113,8 @@ bool ParseDecimal(std::string_view text, Decimal& out) {
     } else if (c >= '0' && c <= '9') {
       if (d.digits > 100000000000LL) return false;
       d.digits = d.digits * 10 + (c - '0');
-      if (point) ++d.scale;
+      // No version has that many places; refusing them keeps 10^scale within 64 bits.
+      if (point && ++d.scale > kMaxDecimalPlaces) return false;
       any = true;
     } else {
       return false;

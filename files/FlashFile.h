@@ -36,7 +36,7 @@ struct UpdateIni {
 UpdateIni ParseUpdateIni(std::string_view text);
 
 // A decimal number ("1.1", "1.10", " 1.05") as an exact fraction digits / 10^scale, or
-// false when the text is no plain decimal number.
+// false when the text is no plain decimal number or has more than 9 decimal places.
 struct Decimal {
   int64_t digits = 0;
   int scale = 0;

@@ -211,6 +211,12 @@ TEST_F(FlashUpdate, BadFilesSendNothing) {
   EXPECT_EQ(Messages().back(), "This ECU control software version cannot be used");
   EXPECT_FALSE(proceedEnabled_);
 
+  // A version with more places than any version has is no version: the conflict question.
+  RunUpdate(WriteRom("FReplaces=0." + std::string(65, '0') + "1\r\nFRomUpdate=True", Records(code_)), {mrCancel},
+            false);
+  EXPECT_EQ(Messages().back().find("ECU version conflict."), 0u);
+  EXPECT_FALSE(proceedEnabled_);
+
   // Not a container at all.
   const std::string junk = WriteRom("", "");
   { std::ofstream(junk, std::ios::binary | std::ios::trunc) << "not an update file"; }

@@ -69,7 +69,11 @@ TEST(FlashFile, VersionChecks) {
 
   struct Replace { const char* value; int ecu; bool match; } replaces[] = {
       {"0", 104, true}, {"1.05", 105, true}, {"1.05", 104, false}, {"1.055", 106, true},
-      {"1.045", 104, true}, {"x", 0, false}};
+      {"1.045", 104, true}, {"x", 0, false}, {"1.050000000", 105, true},
+      {"0.000000001", 0, true},
+      // Too many places is no version: neither an overflow nor a division by zero.
+      {"1.0500000000", 105, false}, {"0.000000000000000000001", 0, false},
+      {"0.000000000000000000000000000000000000000000000000000000000000000001", 0, false}};
   for (const Replace& c : replaces) EXPECT_EQ(ReplacesMatches(c.value, c.ecu), c.match) << c.value;
   EXPECT_EQ(ReplacesConflictText("1.05", 104),
             "ECU version conflict.  This file is intended to replace version 1.05 not version 1.04.\r"
