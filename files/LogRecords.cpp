@@ -36,34 +36,45 @@ TTrendRecord GetRecordBytes(const unsigned char* p) {
 
 namespace trendio {
 
-int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records) {
+int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records, size_t MaxRecords,
+                TReadSummary* Summary) {
   AnsiString bytes;
+  uint64_t fileSize = 0;
+  const size_t maxBytes = MaxRecords > SIZE_MAX / kRecordSize ? SIZE_MAX : MaxRecords * kRecordSize;
   try {
-    bytes = safefile::ReadFile(FileName);
+    bytes = safefile::ReadFileStart(FileName, maxBytes, fileSize);
   } catch (const EFOpenError&) {
     return FileExists(FileName) ? kAccessDenied : kFileNotFound;
   } catch (const Exception&) {
     return kReadError;
   }
-  if (bytes.size() % kRecordSize != 0) return kReadError;
+  // A file cut short (a crash or a full disk while it was written) keeps its whole records.
+  TReadSummary summary;
+  summary.PartialBytes = fileSize % kRecordSize;
+  summary.RecordsLeftOut = fileSize / kRecordSize - bytes.size() / kRecordSize;
   std::vector<TTrendRecord> out;
   out.reserve(bytes.size() / kRecordSize);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (size_t at = 0; at < bytes.size(); at += kRecordSize) {
+  for (size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
     const TTrendRecord r = GetRecordBytes(p + at);
     // A separator, or a date-time between 1899-12-31 and the year 9999.
     if (!std::isfinite(r.Time) || (r.Time != 0 && (r.Time < 1.0 || r.Time > kLastDate))) return kReadError;
     out.push_back(r);
   }
   Records = std::move(out);
+  if (Summary != nullptr) *Summary = summary;
   return 0;
 }
 
-int WriteRecords(const AnsiString& FileName, const std::vector<TTrendRecord>& Records) {
+std::string EncodeRecords(const std::vector<TTrendRecord>& Records) {
   std::string bytes(Records.size() * kRecordSize, '\0');
   for (size_t i = 0; i < Records.size(); ++i) PutRecord(&bytes[i * kRecordSize], Records[i]);
+  return bytes;
+}
+
+int WriteRecords(const AnsiString& FileName, const std::vector<TTrendRecord>& Records) {
   try {
-    safefile::WriteFile(FileName, bytes);
+    safefile::WriteFile(FileName, EncodeRecords(Records));
   } catch (const EFCreateError&) {
     return kAccessDenied;
   } catch (const Exception&) {

@@ -1,7 +1,9 @@
 #pragma once
 // The record file of a saved log (".lg1"): the trend recorder's records, 24 bytes each.
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/rtl/AnsiString.h"
@@ -21,9 +23,18 @@ constexpr int kFileNotFound = 2;
 constexpr int kAccessDenied = 5;
 constexpr int kReadError = 100;   // short or damaged file
 constexpr int kWriteError = 101;
-// Reads a whole record file: a size that is not a whole number of records, or a record
-// time that is no date-time, is refused and nothing is returned.
-int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records);
-// Writes every record, 24 little-endian bytes each; the old file stays whole on failure.
+// What a read left out of the file.
+struct TReadSummary {
+  uint64_t PartialBytes = 0;    // the bytes of a last record cut short
+  uint64_t RecordsLeftOut = 0;  // whole records past MaxRecords, never read
+};
+// Reads the whole records of a record file, at most MaxRecords of them (reading no more of
+// the file than those); a last record cut short is left out. A record time that is no
+// date-time refuses the file and nothing is returned.
+int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records, size_t MaxRecords = SIZE_MAX,
+                TReadSummary* Summary = nullptr);
+// Every record, 24 little-endian bytes each.
+std::string EncodeRecords(const std::vector<TTrendRecord>& Records);
+// Writes every record as EncodeRecords does; the old file stays whole on failure.
 int WriteRecords(const AnsiString& FileName, const std::vector<TTrendRecord>& Records);
 }  // namespace trendio

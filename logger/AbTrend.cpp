@@ -343,7 +343,8 @@ int TAbTrend::SaveToFile(const AnsiString& FileName) const { return trendio::Wri
 
 int TAbTrend::LoadFromFile(const AnsiString& FileName) {
   std::vector<TTrendRecord> loaded;
-  if (const int code = trendio::ReadRecords(FileName, loaded)) return code;
+  if (const int code = trendio::ReadRecords(FileName, loaded, static_cast<size_t>(std::max(0, max_records_))))
+    return code;
   AppendLoaded(loaded);
   return 0;
 }

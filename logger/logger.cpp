@@ -366,6 +366,7 @@ void TLoggerForm::Savetofile1Click(TObject*) {
   request.InitialDir = Settings.LogPath;
   request.DefaultExt = "lg1";
   request.FileName = "*.lg1";
+  request.ConfirmOverwrite = false;  // asked below, once for the pair
   if (!ui::DialogService::ExecuteFileDialog(request)) return;
   const AnsiString name = request.FileName;
   if (FileExists(name)) {
@@ -375,16 +376,16 @@ void TLoggerForm::Savetofile1Click(TObject*) {
   }
   Scroll->SetChecked(false);
   Settings.LogPath = FolderOf(name);
-  if (DataPlotter->SaveToFile(name) != 0) {
-    MessageDlg(kLogSaveError, mtError, TMsgDlgButtons{mbAbort});
-    return;
-  }
   const AnsiString lg2 = ChangeFileExt(name, ".lg2");
   std::array<int32_t, 9> channels{};
   for (int n = 1; n <= 8; ++n) channels[static_cast<size_t>(n)] = LoggerSettings.Channels[n];
+  // The records and their channel file are replaced together or not at all, so the old
+  // pair stays loadable when either cannot be written.
+  const std::string records = trendio::EncodeRecords(DataPlotter->Records());
+  const AnsiString description = FormatLogDescription(channels, Settings.TemperatureUnit, Settings.PressureUnit,
+                                                      Settings.SpeedUnit, Settings.DistanceUnit, Settings.O2Unit);
   try {
-    safefile::WriteFile(lg2, FormatLogDescription(channels, Settings.TemperatureUnit, Settings.PressureUnit,
-                                                  Settings.SpeedUnit, Settings.DistanceUnit, Settings.O2Unit));
+    safefile::WriteFiles({{name, records}, {lg2, description}});
   } catch (const Exception& e) {
     MessageDlg(AnsiString(kLogSaveError) + "\r\n" + e.Message(), mtError, TMsgDlgButtons{mbAbort});
     return;
@@ -408,7 +409,8 @@ void TLoggerForm::LoadLogfile1Click(TObject*) {
   // Both files are read and checked before anything on screen changes, so a failed load
   // leaves the log in the window as it was.
   std::vector<TTrendRecord> records;
-  if (trendio::ReadRecords(name, records) != 0) {
+  trendio::TReadSummary summary;
+  if (trendio::ReadRecords(name, records, static_cast<size_t>(std::max(0, DataPlotter->MaxRecords())), &summary) != 0) {
     MessageDlg(kLogLoadError, mtError, TMsgDlgButtons{mbAbort});
     return;
   }
@@ -465,6 +467,15 @@ void TLoggerForm::LoadLogfile1Click(TObject*) {
     ConvertUnits(true, true, 0, Settings.SpeedUnit, Settings.PressureUnit, Settings.TemperatureUnit == 1 ? 1 : 2,
                  false, Settings.PressureUnit != 0);
   }
+
+  AnsiString leftOut;
+  if (summary.RecordsLeftOut > 0)
+    leftOut += "The log holds more records than the logger can show: the first " + IntToStr(static_cast<int64_t>(records.size())) +
+               " were loaded, the last " + IntToStr(static_cast<int64_t>(summary.RecordsLeftOut)) + " were left out.";
+  if (summary.PartialBytes > 0)
+    leftOut += AnsiString(leftOut.empty() ? "" : "\r\n") + "The last record of " + ExtractFileName(name) +
+               " is cut short (" + IntToStr(static_cast<int64_t>(summary.PartialBytes)) + " bytes) and was left out.";
+  if (!leftOut.empty()) MessageDlg(leftOut, mtWarning, TMsgDlgButtons{mbOK});
 }
 
 void TLoggerForm::ConvertUnits(bool OldFormat, bool Temperature, int OldPressure, int SpeedDirection, int NewPressure,

@@ -1,9 +1,11 @@
 #include "platform/classes/SafeFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cerrno>
 #include <cstring>
@@ -69,6 +71,7 @@ int MayWrite(const std::string& path, const struct stat& st) {
 }
 
 const char* const kNotRegular = "It is not a regular file (a pipe, device or socket).";
+const char* const kFolder = "It is not a regular file but a folder.";
 }  // namespace
 
 AnsiString SizeText(uint64_t Bytes) {
@@ -78,7 +81,28 @@ AnsiString SizeText(uint64_t Bytes) {
   return IntToStr(static_cast<int64_t>(Bytes)) + (Bytes == 1 ? " byte" : " bytes");
 }
 
-void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
+namespace {
+// A file written in full beside its target, not yet renamed over it.
+struct Prepared {
+  AnsiString name;
+  std::string temp, target, dir;
+};
+
+// A file-size limit would end the process with SIGXFSZ at the first write past it; ignored,
+// the write fails with EFBIG instead and the save reports it like any other write error.
+void IgnoreFileSizeSignal() {
+  static const bool once = [] {
+    struct sigaction old {};
+    if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)once;
+}
+
+Prepared WriteTemp(const AnsiString& FileName, std::string_view Bytes) {
+  IgnoreFileSizeSignal();
+  Prepared out;
+  out.name = FileName;
   std::string target = cp1252::ToUtf8(FileName);
   if (int err = FollowLinks(target))
     throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
@@ -90,12 +114,15 @@ void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
   if (base.empty()) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". No file name");
 
   // Renaming would replace a file whatever its own permission says, and would put a
-  // plain file in place of a pipe or a device: both are refused before anything is made.
+  // plain file in place of a pipe, a device or a folder: all are refused before anything
+  // is made.
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+  if (exists && S_ISDIR(st.st_mode))
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + kFolder);
+  if (exists && !S_ISREG(st.st_mode))
     throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + kNotRegular);
-  if (exists && S_ISREG(st.st_mode))
+  if (exists)
     if (int err = MayWrite(target, st))
       throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
 
@@ -114,17 +141,79 @@ void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
   int err = WriteAll(fd, Bytes.data(), Bytes.size());
   if (err == 0 && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(temp.c_str());
     throw EWriteError("Cannot write file " + Quoted(FileName) + ". " + Reason(err));
   }
+  out.temp = std::move(temp);
+  out.target = std::move(target);
+  out.dir = dir;
+  return out;
+}
+
+void Commit(const Prepared& p) {
+  if (::rename(p.temp.c_str(), p.target.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(p.temp.c_str());
+    throw EWriteError("Cannot write file " + Quoted(p.name) + ". " + Reason(err));
+  }
   // Make the rename itself durable; failing here does not lose the data already written.
-  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dfd = ::open(p.dir.empty() ? "." : p.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     (void)::fsync(dfd);
     ::close(dfd);
   }
+}
+}  // namespace
+
+void WriteFile(const AnsiString& FileName, std::string_view Bytes) { Commit(WriteTemp(FileName, Bytes)); }
+
+void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files) {
+  std::vector<Prepared> done;
+  try {
+    for (const auto& [name, bytes] : Files) done.push_back(WriteTemp(name, bytes));
+  } catch (...) {
+    for (const Prepared& p : done) ::unlink(p.temp.c_str());
+    throw;
+  }
+  for (size_t i = 0; i < done.size(); ++i) {
+    try {
+      Commit(done[i]);
+    } catch (...) {
+      for (size_t k = i + 1; k < done.size(); ++k) ::unlink(done[k].temp.c_str());
+      throw;
+    }
+  }
+}
+
+AnsiString ReadFileStart(const AnsiString& FileName, size_t MaxBytes, uint64_t& FileSize) {
+  const std::string path = cp1252::ToUtf8(FileName);
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + Reason(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool dir = S_ISDIR(st.st_mode);
+    ::close(fd);
+    throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + (dir ? Reason(EISDIR) : AnsiString(kNotRegular)));
+  }
+  FileSize = static_cast<uint64_t>(st.st_size);
+  AnsiString data;
+  data.reserve(static_cast<size_t>(std::min<uint64_t>(FileSize, MaxBytes)));
+  char buf[65536];
+  while (data.size() < MaxBytes) {
+    ssize_t r = ::read(fd, buf, std::min(sizeof buf, MaxBytes - data.size()));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      throw EReadError("Cannot read file " + Quoted(FileName) + ". " + Reason(err));
+    }
+    if (r == 0) break;
+    data.append(buf, static_cast<size_t>(r));
+  }
+  ::close(fd);
+  FileSize = std::max<uint64_t>(FileSize, data.size());
+  return data;
 }
 
 AnsiString ReadFile(const AnsiString& FileName, size_t MaxBytes) {

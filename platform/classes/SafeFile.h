@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
+#include <utility>
+#include <vector>
 #include "platform/rtl/AnsiString.h"
 
 namespace safefile {
@@ -19,12 +21,22 @@ namespace safefile {
 // "<name>". <reason>" when writing, flushing or renaming fails. The temporary file is
 // removed on failure. A symbolic link is followed: its target is replaced (the temporary
 // file sits beside the target) and the link stays a link.
+// A file-size limit (SIGXFSZ) is such a write error, never the end of the process.
 void WriteFile(const AnsiString& FileName, std::string_view Bytes);
+
+// Writes several files as one: each goes to its own temporary file first, and the targets
+// are replaced only once every one of them is written; on a failure before that none is
+// replaced and no temporary file remains. Raises as WriteFile does.
+void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files);
 
 // Raises EFOpenError "Cannot open file "<name>". <reason>" (also for anything but a
 // regular file) or EReadError "Cannot read file "<name>". <reason>", among them a file
 // larger than MaxBytes ("It is larger than 1 MiB.").
 AnsiString ReadFile(const AnsiString& FileName, size_t MaxBytes = std::numeric_limits<size_t>::max());
+
+// The first MaxBytes bytes of a file (all of it when shorter), reading no more; FileSize is
+// set to its whole size. Raises as ReadFile does, except that a longer file is no error.
+AnsiString ReadFileStart(const AnsiString& FileName, size_t MaxBytes, uint64_t& FileSize);
 
 // "1 MiB", "512 KiB", "100 bytes": a size limit as the messages name it.
 AnsiString SizeText(uint64_t Bytes);

@@ -553,6 +553,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   dialog->setOption(QFileDialog::ReadOnly, request.ReadOnlyList);
   // The type list shows each entry's own text, without the patterns repeated after it.
   dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   const QStringList filters = dialog->nameFilters();

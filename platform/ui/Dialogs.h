@@ -73,6 +73,9 @@ struct DialogRequest {
   int FilterIndex = 1;
   std::function<bool(const AnsiString& FullName, bool IsFolder)> IncludeFile;
   bool ReadOnlyList = false;
+  // Save dialogs: the dialog asks before a chosen file that exists is replaced; off where
+  // the caller asks that question itself.
+  bool ConfirmOverwrite = true;
   std::function<TRect(TRect Dialog, TRect Screen)> PlaceDialog;
   std::function<void(int ClientWidth, int ClientHeight)> OnResize;
   std::function<void()> OnShow;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "model/ChannelFunctions.h"
@@ -231,7 +232,7 @@ TEST_F(LoggerWindow, FailedLoadKeepsTheLog) {
   const auto before = l->DataPlotter->Records();
   ASSERT_EQ(l->DataPlotter->SaveToFile(File("a.lg1").c_str()), 0);
   std::ofstream(File("a.lg2")) << "[chan1]\n20\n";
-  std::filesystem::resize_file(File("a.lg1"), 3 * 24 - 5);
+  std::ofstream(File("a.lg1"), std::ios::binary | std::ios::app) << std::string(24, '\xFF');  // no date-time
   std::filesystem::copy_file(File("a.lg2"), File("b.lg2"));
   ASSERT_EQ(l->DataPlotter->SaveToFile(File("b.lg1").c_str()), 0);
   std::filesystem::remove(File("b.lg2"));
@@ -253,6 +254,75 @@ TEST_F(LoggerWindow, FailedLoadKeepsTheLog) {
     EXPECT_EQ(l->ChannelCombo(1)->ItemIndex(), 20);
     EXPECT_TRUE(LoggingActive);
   }
+}
+
+// A log cut short loads its whole records, a log longer than the trend holds loads what it
+// holds; either way the window says what was left out.
+TEST_F(LoggerWindow, LoadSaysWhatWasLeftOut) {
+  SetChannel(1, 20);
+  Fill({});
+  for (int i = 0; i < 102; ++i) {
+    TTrendRecord r;
+    r.Time = 45000.25 + i * 0.001;
+    l->DataPlotter->MutableRecords().push_back(r);
+  }
+  const auto all = l->DataPlotter->Records();
+  ASSERT_EQ(l->DataPlotter->SaveToFile(File("a.lg1").c_str()), 0);
+  std::ofstream(File("a.lg2")) << "[chan1]\n20\n";
+  std::filesystem::resize_file(File("a.lg1"), 102 * 24 - 7);
+  const int oldMax = l->DataPlotter->MaxRecords();
+  struct Case { int max; size_t loaded; const char* message; } cases[] = {
+      {oldMax, 101, "The last record of a.lg1 is cut short (17 bytes) and was left out."},
+      {100, 100,
+       "The log holds more records than the logger can show: the first 100 were loaded, the last 1 were left "
+       "out.\r\nThe last record of a.lg1 is cut short (17 bytes) and was left out."}};
+  for (const Case& c : cases) {
+    l->DataPlotter->SetMaxRecords(c.max);
+    script.AnswerFile(File("a.lg1").c_str()).Answer(mrOk);
+    Menu("LoadLogfile1");
+    EXPECT_EQ(script.Last().Text, c.message);
+    ASSERT_EQ(l->DataPlotter->Records().size(), c.loaded);
+    EXPECT_EQ(l->DataPlotter->Records().back().Time, all[c.loaded - 1].Time);
+  }
+  l->DataPlotter->SetMaxRecords(oldMax);
+}
+
+// The records and their channel file are replaced together or not at all, and the message
+// gives the reason.
+TEST_F(LoggerWindow, LogSavedAsAPairOrNotAtAll) {
+  SetChannel(1, 20);
+  Fill({1, 2});
+  script.AnswerFile(File("run.lg1").c_str());
+  Menu("Savetofile1");
+  const auto size = std::filesystem::file_size(File("run.lg1"));
+  const std::string lg2 = [&] {
+    std::ifstream in(File("run.lg2"), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }();
+  Fill({7, 8, 9});
+  std::filesystem::create_directory(File("dir.lg2"));
+  struct Case { const char* file; std::function<void()> prepare, undo; const char* reason; } cases[] = {
+      {"dir.lg1", [] {}, [] {}, "dir.lg2\". It is not a regular file but a folder."},
+      {"run.lg1", [&] { std::filesystem::permissions(File("run.lg2"), std::filesystem::perms::owner_read); },
+       [&] { std::filesystem::permissions(File("run.lg2"), std::filesystem::perms::owner_all); }, "Permission denied"}};
+  for (const Case& c : cases) {
+    c.prepare();
+    const bool exists = std::filesystem::exists(File(c.file));
+    script.AnswerFile(File(c.file).c_str());
+    if (exists) script.Answer(mrYes);
+    script.Answer(mrAbort);
+    Menu("Savetofile1");
+    c.undo();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(script.Last().Text.find("Error saving log file\r\n"), 0u) << script.Last().Text.c_str();
+    EXPECT_NE(script.Last().Text.find(c.reason), AnsiString::npos) << script.Last().Text.c_str();
+  }
+  EXPECT_FALSE(std::filesystem::exists(File("dir.lg1")));
+  EXPECT_EQ(std::filesystem::file_size(File("run.lg1")), size);
+  std::ifstream in(File("run.lg2"), std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), lg2);
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 TEST_F(LoggerWindow, ClearAsksFirst) {

@@ -177,13 +177,22 @@ TEST_F(Trend, RecordFileBytes) {
 }
 
 TEST_F(Trend, DamagedRecordFilesAreRefusedWhole) {
-  t->MutableRecords() = {Rec(45000, 1), Rec(45001, 2)};
+  t->MutableRecords() = {Rec(45000, 1), Rec(45001, 2), Rec(45002, 3)};
   const std::string name = Temp("damaged.lg1");
   ASSERT_EQ(t->SaveToFile(name.c_str()), 0);
-  std::filesystem::resize_file(name, 47);
+  // A file cut short keeps its whole records; a limit reads no more than it allows.
+  std::filesystem::resize_file(name, 71);
+  struct Case { size_t max; size_t loaded; uint64_t partial, leftOut; } cases[] = {
+      {SIZE_MAX, 2, 23, 0}, {2, 2, 23, 0}, {1, 1, 23, 1}, {0, 0, 23, 2}};
+  for (const Case& c : cases) {
+    std::vector<TTrendRecord> out;
+    trendio::TReadSummary summary;
+    ASSERT_EQ(trendio::ReadRecords(name.c_str(), out, c.max, &summary), 0);
+    EXPECT_EQ(out.size(), c.loaded) << c.max;
+    EXPECT_EQ(summary.PartialBytes, c.partial) << c.max;
+    EXPECT_EQ(summary.RecordsLeftOut, c.leftOut) << c.max;
+  }
   std::vector<TTrendRecord> out{Rec(1, 1)};
-  EXPECT_EQ(trendio::ReadRecords(name.c_str(), out), trendio::kReadError);
-  EXPECT_EQ(out.size(), 1u);  // untouched
   // A time that is no date-time.
   TTrendRecord bad = Rec(std::numeric_limits<double>::quiet_NaN(), 1);
   t->MutableRecords() = {Rec(45000, 1), bad};

@@ -110,24 +110,29 @@ TEST(SafeFile, FailedWriteLeavesTheOldFileIntact) {
     chmod(dir.c_str(), 0755);
     EXPECT_EQ(safefile::ReadFile(name), "old contents");
   }
-  // Renaming over a folder fails after the data was written: old folder stays, no
+  // A folder in the target's place is refused before anything is written: it stays, no
   // temporary file is left behind.
   ASSERT_TRUE(ForceDirectories(dir + "target"));
-  EXPECT_THROW(safefile::WriteFile(dir + "target", "data"), EWriteError);
+  EXPECT_THROW(safefile::WriteFile(dir + "target", "data"), EFCreateError);
   EXPECT_TRUE(DirectoryExists(dir + "target"));
   EXPECT_FALSE(HasTemporaryFile(dir));
 
-  // A write that fails half-way (here: the file size limit is hit) keeps the old file.
+  // A write that fails half-way (here: the file size limit is hit, whose signal would end
+  // the process) keeps the old file and names the reason.
   {
     struct rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 8;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    EXPECT_THROW(safefile::WriteFile(name, std::string(100, 'n')), EWriteError);
+    AnsiString message;
+    try {
+      safefile::WriteFile(name, std::string(100, 'n'));
+    } catch (const EWriteError& e) {
+      message = e.Message();
+    }
     setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(message, "Cannot write file \"" + name + "\". File too large");
     EXPECT_EQ(safefile::ReadFile(name), "old contents");
     EXPECT_FALSE(HasTemporaryFile(dir));
   }
@@ -136,6 +141,26 @@ TEST(SafeFile, FailedWriteLeavesTheOldFileIntact) {
   EXPECT_EQ(safefile::ReadFile(name), "new contents");
   EXPECT_THROW(safefile::ReadFile(dir + "absent"), EFOpenError);
   EXPECT_THROW(safefile::ReadFile(dir), EFOpenError);
+}
+
+// Files written as one: none is replaced unless all are written.
+TEST(SafeFile, FilesWrittenAsOne) {
+  const AnsiString dir = TempDir() + "pair/";
+  ASSERT_TRUE(ForceDirectories(dir));
+  safefile::WriteFiles({{dir + "a.lg1", "old 1"}, {dir + "a.lg2", "old 2"}});
+  ASSERT_TRUE(ForceDirectories(dir + "b.lg2"));
+  safefile::WriteFile(dir + "b.lg1", "old b");
+  struct Case { const char* first; const char* second; } fails[] = {{"a.lg1", "b.lg2"}, {"b.lg2", "a.lg2"}};
+  for (const Case& c : fails) {
+    EXPECT_THROW(safefile::WriteFiles({{dir + c.first, "new"}, {dir + c.second, "new"}}), EFCreateError);
+    EXPECT_EQ(safefile::ReadFile(dir + "a.lg1"), "old 1");
+    EXPECT_EQ(safefile::ReadFile(dir + "a.lg2"), "old 2");
+    EXPECT_EQ(safefile::ReadFile(dir + "b.lg1"), "old b");
+    EXPECT_FALSE(HasTemporaryFile(dir));
+  }
+  safefile::WriteFiles({{dir + "a.lg1", "new 1"}, {dir + "a.lg2", "new 2"}});
+  EXPECT_EQ(safefile::ReadFile(dir + "a.lg1"), "new 1");
+  EXPECT_EQ(safefile::ReadFile(dir + "a.lg2"), "new 2");
 }
 
 // Targets that are not plain writable files: each is refused at once, or written where it
