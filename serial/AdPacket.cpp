@@ -199,12 +199,35 @@ void TApdDataPacketManager::CheckPackets(int From) {
     pending_check_ = false;
     from = pending_pos_;
   }
-  // Bytes that cannot begin a packet are not kept.
-  if (collecting_ == nullptr && !locked_) {
-    const bool partial = std::any_of(packets_.begin(), packets_.end(), [](const TApdDataPacket* p) {
-      return p->enabled_ && p->state_ == dpWaiting && p->start_matched_ > 0;
-    });
-    if (!partial) count_ = 0;
+  // Bytes that cannot begin a packet are not kept: only those from the earliest partial
+  // start (or the collecting packet's start) on stay, so noise that keeps looking like
+  // the beginning of a start string never piles up.
+  if (locked_) return;
+  int keep = count_;
+  if (collecting_ != nullptr) {
+    keep = std::max(0, collecting_->start_pos_);
+  } else {
+    for (const TApdDataPacket* p : packets_)
+      if (p->enabled_ && p->state_ == dpWaiting && p->start_matched_ > 0 && p->start_pos_ >= 0)
+        keep = std::min(keep, p->start_pos_);
+  }
+  DropBefore(keep);
+}
+
+void TApdDataPacketManager::DropBefore(int Pos) {
+  Pos = std::min(Pos, count_);
+  if (Pos > 0) {
+    RemoveBytes(Pos);
+    for (TApdDataPacket* p : packets_) {
+      if (p->start_pos_ >= 0) p->start_pos_ = std::max(0, p->start_pos_ - Pos);
+      if (p->end_candidate_ >= 0) p->end_candidate_ = std::max(0, p->end_candidate_ - Pos);
+      p->end_from_ = std::max(0, p->end_from_ - Pos);
+    }
+  }
+  // After a flood the buffer returns to its normal size.
+  if (buffer_.size() > 2 * static_cast<size_t>(kBufferStep) && count_ < kBufferStep) {
+    buffer_.resize(kBufferStep);
+    buffer_.shrink_to_fit();
   }
 }
 
@@ -585,6 +608,14 @@ TApdDataPacket::ScanResult TApdDataPacket::Scan(int From) {
           }
         }
         if ((end_cond_ & ecPacketSize) && i - start_pos_ + 1 >= packet_size_) {
+          Deliver(i - start_pos_ + 1, true);
+          return ScanResult::kDelivered;
+        }
+        // Ended by its end string alone, a packet still has at most PacketSize bytes between
+        // its start and end strings: one that runs past that is handed over as it stands
+        // (complete by size) for the application to refuse, rather than collected without end.
+        if (end_cond_ == ecString && packet_size_ > 0 && start_cond_ == scString &&
+            i - start_pos_ + 1 >= static_cast<int>(start_.size() + end_.size()) + packet_size_) {
           Deliver(i - start_pos_ + 1, true);
           return ScanResult::kDelivered;
         }

@@ -168,6 +168,9 @@ class TApdDataPacketManager : public std::enable_shared_from_this<TApdDataPacket
   void LockForDelivery() { locked_ = true; }
   void UnlockAfterDelivery();
   void RemoveBytes(int Count);
+  // Removes the bytes before Pos, moving the packets' positions with them, and gives back
+  // the memory of a buffer grown by a flood.
+  void DropBefore(int Pos);
   void RunEvent(TApdDataPacket* Packet, const std::function<void()>& Event);
   void PortNotice(bool Opening);
   // Stops listening, leaves the port and drops the packets; the destructor's work, done

@@ -1,6 +1,7 @@
 // Packet matching on a manager fed directly, without a port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -74,7 +75,11 @@ TEST(PacketMatching, Cases) {
       {"slip false start", SlipSettings, {"\xDB\xDB\xC0\x01\xC0"}, {"\x01"}, 0},
       {"slip empty packet", SlipSettings, {std::string("\xDB\xC0\xC0")}, {""}, 0},
       {"slip split over arrivals", SlipSettings, {"\xDB", "\xC0\x01", "\x02\xC0"}, {"\x01\x02"}, 0},
-      {"slip start byte waits", SlipSettings, {"\x11\xDB"}, {}, 2},
+      {"slip start byte waits, noise before it goes", SlipSettings, {"\x11\xDB"}, {}, 1},
+      {"slip flood keeps only the last start byte", SlipSettings, {"\xDB\xDB\xDB", "\xDB\xDB"}, {}, 1},
+      {"slip longest body", SlipSettings, {"\xDB\xC0" + std::string(252, '\x01') + "\xC0"}, {std::string(252, '\x01')}, 0},
+      {"slip overlong body handed over at its limit", SlipSettings,
+       {"\xDB\xC0" + std::string(300, '\x01'), "\xC0\xDB\xC0\x07\xC0"}, {std::string(253, '\x01'), "\x07"}, 0},
       {"slip start byte dropped on mismatch", SlipSettings, {"\xDB", "\x05"}, {}, 0},
       {"slip unfinished packet kept", SlipSettings, {"\xDB\xC0\x01\x02"}, {}, 4},
       {"any data by size", anySize4, {"ABCDEFGHIJ"}, {"ABCD", "EFGH"}, 2},
@@ -116,6 +121,26 @@ TEST(PacketMatching, Cases) {
     EXPECT_EQ(rig.manager.BufferCount(), c.left);
     ASSERT_EQ(rig.rawSizes.size(), rig.packets.size());
   }
+}
+
+// A noisy line sending start bytes without end: the buffer stays small all the while and
+// the packet after the flood is delivered.
+TEST(PacketMatching, FloodOfStartBytesKeepsTheBufferSmall) {
+  Rig rig;
+  SlipSettings(rig.packet);
+  rig.packet.SetEnabled(true);
+  const std::string flood(4096, '\xDB');
+  int largest = 0;
+  for (int i = 0; i < 64 * 1024 * 1024 / 4096; ++i) {
+    rig.Feed(flood);
+    largest = std::max(largest, rig.manager.BufferCapacity());
+  }
+  rig.Feed(std::string(100000, '\xDB'));  // one large arrival grows the buffer once
+  rig.Feed("\xC0\x05\x06\xC0");
+  EXPECT_EQ(rig.packets, std::vector<std::string>{"\x05\x06"});
+  EXPECT_LT(largest, 64 * 1024);
+  EXPECT_LT(rig.manager.BufferCapacity(), 64 * 1024);
+  EXPECT_EQ(rig.manager.BufferCount(), 0);
 }
 
 TEST(PacketMatching, TimeoutDisablesUntilReEnabled) {
