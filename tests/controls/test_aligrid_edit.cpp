@@ -53,22 +53,22 @@ TEST_F(AligridTest, TabWalksToTabStopsAndNeverAppendsWithoutOne) {
   g->SetCol(3);
   g->SetRow(2);
   EXPECT_TRUE(g->TabToNextCell(false));  // lc_first
-  EXPECT_EQ(TGridCoord(g->Col(), g->Row()), TGridCoord(1, 1));
+  EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{1, 1}));
   EXPECT_TRUE(g->TabToNextCell(true));   // Shift+Tab goes back round
-  EXPECT_EQ(TGridCoord(g->Col(), g->Row()), TGridCoord(3, 2));
+  EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{3, 2}));
 
   g->SetTabStops(1, false);
   g->SetTabStops(3, false);
   g->SetCol(2);
   g->SetRow(1);
   EXPECT_TRUE(g->TabToNextCell(false));  // skips column 3 and 1
-  EXPECT_EQ(TGridCoord(g->Col(), g->Row()), TGridCoord(2, 2));
+  EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{2, 2}));
 
   g->SetTabStops(2, false);
   g->AfterLastCellTab = lc_newcolrow;
   EXPECT_FALSE(g->TabToNextCell(false));
   EXPECT_EQ(g->RowCount(), 3);
-  EXPECT_EQ(TGridCoord(g->Col(), g->Row()), TGridCoord(2, 2));
+  EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{2, 2}));
 }
 
 class AligridEditTest : public AligridTest {
@@ -103,7 +103,7 @@ TEST_F(AligridEditTest, EnterWithFailedValidationKeepsTheEditorOnTheCell) {
   Key(VK_RETURN);
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(g->EditorMode());
-  EXPECT_EQ(TGridCoord(g->Col(), g->Row()), TGridCoord(2, 1));
+  EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{2, 1}));
   EXPECT_EQ(g->Cells(2, 1), "7");
   Key(VK_RETURN);
   EXPECT_EQ(asked, 2);
@@ -126,7 +126,7 @@ TEST_F(AligridEditTest, AutoEditNextCellAppendsARowAfterTheLastCell) {
   Open(2, 2);
   Key(VK_RETURN);
   EXPECT_EQ(g->RowCount(), 4);
-  EXPECT_EQ(TGridCoord(g->Col(), g->Row()), TGridCoord(1, 3));
+  EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{1, 3}));
   EXPECT_TRUE(g->EditorMode());
   EXPECT_TRUE(g->EditorActive);
   // From the top, the read-only cell is passed over.
@@ -134,7 +134,7 @@ TEST_F(AligridEditTest, AutoEditNextCellAppendsARowAfterTheLastCell) {
   g->SetRow(2);
   g->AfterLastCellEdit = lc_first;
   g->SetRowCount(3);
-  EXPECT_EQ(g->NextEditCell({2, 2}), TGridCoord(2, 1));
+  EXPECT_EQ(g->NextEditCell({2, 2}), (TGridCoord{2, 1}));
   g->SetEditCol(2, false);
   g->SetEditCell(1, 2, false);
   EXPECT_EQ(g->NextEditCell({2, 2}), kEnd);  // round to the start without an editable cell

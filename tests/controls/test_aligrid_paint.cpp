@@ -36,12 +36,12 @@ TEST_F(AligridOnFormTest, HintIsTheCellsOwnAndHoldsWhileTheMouseStaysInTheCell) 
   EXPECT_EQ(info.HintControl, g);
   EXPECT_EQ(info.CursorRect, cell);
   EXPECT_EQ(info.HintPos, g->ClientToScreen(TPoint{cell.Left, cell.Bottom + 6}));
-  EXPECT_EQ(g->HintCellPos, TGridCoord(2, 1));
+  EXPECT_EQ(g->HintCellPos, (TGridCoord{2, 1}));
 
   // Leaving the cell forgets the remembered one; a cell without a hint shows none.
   const TRect next = g->CellRect(3, 1);
   g->MouseMove(TShiftState(), next.Left + 2, next.Top + 2);
-  EXPECT_EQ(g->HintCellPos, TGridCoord(-1, -1));
+  EXPECT_EQ(g->HintCellPos, (TGridCoord{-1, -1}));
   THintInfo other;
   EXPECT_FALSE(ui::HintInfoAt(g, TPoint{next.Left + 2, next.Top + 2}, other));
 
