@@ -1,6 +1,9 @@
 #include "controls/ApPlacesBar.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "platform/classes/Registry.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
@@ -136,11 +139,32 @@ bool TApPlacesBarOptions::LoadFromRegistry() {
     const AnsiString key = AbsoluteKey(RegistryKey);
     if (!reg.KeyExists(key)) return true;  // nothing kept yet
     if (!reg.OpenKeyReadOnly(key)) throw Exception("");
-    TStringList names;
-    reg.GetKeyNames(&names);
+    TStringList list;
+    reg.GetKeyNames(&list);
     reg.CloseKey();
-    for (int i = 0; i < names.Count(); ++i) {
-      if (!reg.OpenKeyReadOnly(key + "\\" + names[i])) continue;
+    // The places stand in the order of their numbers ("Place_0", "Place_1", ...), wherever
+    // their sections stand in the store; other names follow in store order.
+    std::vector<AnsiString> names;
+    for (int i = 0; i < list.Count(); ++i) names.push_back(list[i]);
+    const auto number = [](const AnsiString& n) -> int64_t {
+      const AnsiString prefix = "Place_";
+      if (n.size() <= prefix.size() || !SameText(n.substr(0, prefix.size()), prefix)) return INT64_MAX;
+      int64_t v = 0;
+      for (size_t i = prefix.size(); i < n.size(); ++i) {
+        if (n[i] < '0' || n[i] > '9' || v > 100000000) return INT64_MAX;
+        v = v * 10 + (n[i] - '0');
+      }
+      return v;
+    };
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const AnsiString& a, const AnsiString& b) { return number(a) < number(b); });
+    for (const AnsiString& sub : names) {
+      if (!reg.OpenKeyReadOnly(key + "\\" + sub)) continue;
+      // A key that only holds keys below it (no values of its own) is no place.
+      if (!reg.ValueExists("Name") && !reg.ValueExists("Path") && !reg.ValueExists("SpecFolder")) {
+        reg.CloseKey();
+        continue;
+      }
       auto readInt = [&](const char* n) { return reg.ValueExists(n) ? StrToIntDef(reg.ReadString(n), 0) : 0; };
       const AnsiString name = reg.ReadString("Name");
       const AnsiString path = reg.ReadString("Path");

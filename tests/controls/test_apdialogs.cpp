@@ -162,6 +162,35 @@ TEST_F(ApDialogs, PlacesRoundTripThroughTheRegistry) {
   EXPECT_EQ(again.Places()->Count(), 2);
 }
 
+// Sections out of order in the store load in the order of their numbers, and a key nested
+// below a place is no place: load, save, load gives the same list.
+TEST_F(ApDialogs, PlacesKeepTheirOrderWhateverTheStoreOrder) {
+  {
+    TRegistry reg;
+    for (const char* sub : {"Place_10", "Place_2", "Place_0\\Extra", "Place_1", "Place_0"}) {
+      ASSERT_TRUE(reg.OpenKey(AnsiString("Software\\CorvaneTest\\PlacesOrder\\") + sub, true));
+      reg.WriteString("Path", AnsiString("/p/") + sub);
+      reg.CloseKey();
+    }
+  }
+  const std::vector<AnsiString> expected = {"/p/Place_0", "/p/Place_1", "/p/Place_2", "/p/Place_10"};
+  const auto paths = [](TApPlacesBarOptions& o) {
+    std::vector<AnsiString> v;
+    for (int i = 0; i < o.Places()->Count(); ++i) v.push_back(o.Places()->Items(i)->PlacePath);
+    return v;
+  };
+  TApPlacesBarOptions first;
+  first.RegistryKey = "Software\\CorvaneTest\\PlacesOrder";
+  ASSERT_TRUE(first.LoadFromRegistry());
+  EXPECT_EQ(paths(first), expected);
+  ASSERT_TRUE(first.SaveToRegistry());
+  TApPlacesBarOptions second;
+  second.RegistryKey = first.RegistryKey;
+  ASSERT_TRUE(second.LoadFromRegistry());
+  EXPECT_EQ(paths(second), expected);
+  TRegistry().DeleteKey("\\Software\\CorvaneTest\\PlacesOrder");
+}
+
 TEST_F(ApDialogs, DraggedPlaceGoesWhereItWasDropped) {
   TApPlacesBarOptions o;
   for (const char* p : {"A", "B", "C", "D"}) o.Places()->Add()->SetPlaceName(p);
