@@ -80,7 +80,9 @@ AnsiString ReadSettingsFile(const AnsiString& FileName) {
   s.AutoCutPotNum = ReadRange(ini, "Main", "AutoCutPotNum", s.AutoCutPotNum, 0, 1023);
   s.ReCalcPos = ini.ReadBool("Main", "ReCalcPos", s.ReCalcPos);
 
-  s.EGTWarning = ReadRange(ini, "EGTDisplay", "Warning", s.EGTWarning, 0, 1250);
+  // Any whole number is kept as stored (the gauge's warning mark); only text that is no
+  // number falls back.
+  s.EGTWarning = ini.ReadInteger("EGTDisplay", "Warning", s.EGTWarning);
   for (int n = 1; n <= 8; ++n)
     g.Channels[n] = ReadRange(ini, "Logger", VarKey("Ch", n, "Lab").c_str(), g.Channels[n], 0, kLastChannelFunction);
   g.Enabled = ini.ReadBool("Logger", "Enabled", g.Enabled);

@@ -140,7 +140,7 @@ TEST_F(SettingsTest, OddValuesFallBackToDefaults) {
   EXPECT_EQ(Settings.O2Unit, 1);
   EXPECT_EQ(Settings.UserViewVar[1], 11);
   EXPECT_EQ(Settings.UserViewVar[2], 42);
-  EXPECT_EQ(Settings.EGTWarning, 1250);
+  EXPECT_EQ(Settings.EGTWarning, 5000);  // above the usual scale, still a number
   EXPECT_EQ(LoggerSettings.Channels[1], 19);
   EXPECT_EQ(LoggerSettings.ExportSamples, 10);
   EXPECT_EQ(LoggerSettings.StartChan, 3);
@@ -168,7 +168,7 @@ TEST_F(SettingsTest, ExtremesOfEveryNumericSettingSurviveTheFile) {
   TLoggerSettings& g = LoggerSettings;
   std::vector<IntSetting> ints = {
       {&s.LoadSites, 1, 16},         {&s.SpeedSiteStep, 1, 2097},  {&s.AutoIdlePotNum, 0, 1023},
-      {&s.AutoCutPotNum, 0, 1023},   {&s.AutoSetMaps, 0, 1},       {&s.EGTWarning, 0, 1250},
+      {&s.AutoCutPotNum, 0, 1023},   {&s.AutoSetMaps, 0, 1},       {&s.EGTWarning, -40, 5000},
       {&s.CommsPort, 1, 64},         {&s.TemperatureUnit, 0, 1},   {&s.PressureUnit, 0, 2},
       {&s.SpeedUnit, 0, 1},          {&s.DistanceUnit, 0, 1},      {&s.O2Unit, 0, 1},
       {&g.StartChan, 0, 8},          {&g.StartLogic, 0, 1},        {&g.StopChan, 0, 8},
