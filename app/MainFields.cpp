@@ -22,6 +22,18 @@ namespace {
 
 constexpr int kDetailsBudget = 248;
 
+// `now` is `old` with characters inserted at one place; the inserted run loses its last
+// `excess` characters (all of them when it is shorter).
+AnsiString FitInsertion(const AnsiString& old, const AnsiString& now, size_t excess) {
+  size_t head = 0;
+  while (head < old.size() && old[head] == now[head]) ++head;
+  size_t tail = 0;
+  while (tail < old.size() - head && old[old.size() - 1 - tail] == now[now.size() - 1 - tail]) ++tail;
+  const size_t inserted = now.size() - head - tail;
+  if (now.size() - inserted != old.size() || excess >= inserted) return old;
+  return now.substr(0, head + inserted - excess) + now.substr(now.size() - tail);
+}
+
 AnsiString Byte(uint8_t b) { return AnsiString(reinterpret_cast<const char*>(&b), 1); }
 
 // How a numeric control's value becomes its record word.
@@ -162,10 +174,11 @@ void TR7Tform1::DetailsChange(TObject* Sender) {
   TMapRecord& map = MapSlots[CurrentMap];
   auto apply = [&](auto& field) {
     AnsiString text = control->Text();
-    if (DetailsCharsUsed(Sender, text) > kDetailsBudget && text.size() > field.Get().size()) {
-      // The characters just typed do not fit the shared budget: the field keeps what it
-      // had, rather than losing its end.
-      text = field.Get();
+    const int used = DetailsCharsUsed(Sender, text);
+    if (used > kDetailsBudget && text.size() > field.Get().size()) {
+      // The characters just typed or pasted do not all fit the shared budget: of them, the
+      // field keeps as many as fit, and keeps its own end.
+      text = FitInsertion(field.Get(), text, static_cast<size_t>(used - kDetailsBudget));
       MessageBeep(MB_BEEP_OK);
       busy = true;
       control->SetText(text);

@@ -5,6 +5,7 @@
 
 #include "controls/AdvSpin.h"
 #include "gauges/AbNumEdit.h"
+#include "platform/stdctrls/Clipboard.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -47,6 +48,26 @@ TEST_F(MainFields, DetailsShareTheBudgetAndRefuseTypedCharactersBeyondIt) {
   for (const char* key : {"1", "2", "3", "4", "5", "6", "7"}) ui::SimulateKey(f_, key);
   EXPECT_EQ(f_->DetailsOwnerEdit->Text(), "123456ab");
   EXPECT_EQ(MapSlots[1].Owner.Get(), "123456ab");
+  EXPECT_EQ(f_->map_comments->Caption(), "Map comments (248/248 used)");
+  EXPECT_EQ(beeps.Count(), 1);
+}
+
+// A paste that overshoots the shared budget keeps as much of the pasted text as fits.
+TEST_F(MainFields, PasteBeyondTheBudgetKeepsWhatFits) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  MapSlots[1].Comments.Set(AnsiString(240, 'c'));
+  MapSlots[1].Owner.Set("ab");
+  MapSlots[1].Date.Set("");
+  f_->RefreshMapTables();
+  ui::SimulateKey(f_, "F1");
+  f_->DetailsOwnerEdit->SetFocus();
+  f_->DetailsOwnerEdit->SetSelStart(1);
+  Clipboard()->SetAsText("123456789");
+  ui::BeepCounter beeps;
+  ui::SimulateKey(f_, "Ctrl+V");
+  EXPECT_EQ(f_->DetailsOwnerEdit->Text(), "a123456b");
+  EXPECT_EQ(MapSlots[1].Owner.Get(), "a123456b");
   EXPECT_EQ(f_->map_comments->Caption(), "Map comments (248/248 used)");
   EXPECT_EQ(beeps.Count(), 1);
 }
