@@ -977,12 +977,7 @@ void TChartSeries::WriteData(TStream& Stream) {
       break;
     }
   for (const AnsiString& l : labels_)
-    if (!l.empty()) {
-      if (l.size() > 255)
-        throw ChartException("Point label too long to store (" + std::to_string(l.size()) +
-                             " characters, at most 255): " + l.substr(0, 32) + "...");
-      flags |= 4;
-    }
+    if (!l.empty()) flags |= 4;
   auto& pos = marks_->Positions();
   for (const auto& p : pos)
     if (p && p->Custom) flags |= 8;
@@ -993,7 +988,8 @@ void TChartSeries::WriteData(TStream& Stream) {
     Put<double>(Stream, mandatory_->Value(i));
     if (flags & 2) Put<int32_t>(Stream, i < static_cast<int>(colors_.size()) ? colors_[static_cast<size_t>(i)] : clTeeColor);
     if (flags & 4) {
-      const AnsiString l = Labels(i);
+      // A label has a length byte: a longer one keeps its first 255 characters.
+      const AnsiString l = Labels(i).substr(0, 255);
       Put<uint8_t>(Stream, static_cast<uint8_t>(l.size()));
       if (!l.empty()) Stream.WriteBuffer(l.data(), static_cast<int64_t>(l.size()));
     }

@@ -710,6 +710,7 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
   };
   std::vector<Label> labels;
   const TAxisLabelStyle st = CalcLabelStyle();
+  bool logLimitTicks = false;
   if (st != talNone && IMinimum <= IMaximum) {
     c->AssignFont(LabelsFont());
     double inc = CalcIncrement();
@@ -746,6 +747,15 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
         double v = std::pow(log_base_, Rnd(std::log(mn) / std::log(log_base_)));
         for (int guard = 0; v <= IMaximum && guard < 1000; ++guard, v *= log_base_)
           if (v >= IMinimum) labels.push_back({ValueToPixel(v), v, LabelValue(v)});
+        // No power of the base inside the limits (2..5 on base 10): labels at a constant
+        // step instead, the largest power of the base that the range holds.
+        if (labels.empty() && log_base_ > 1 && IMinimum > 0) {
+          const double step = std::pow(log_base_, std::floor(std::log(IRange) / std::log(log_base_)));
+          if (step > 0 && std::isfinite(step))
+            for (double w = std::ceil(IMinimum / step) * step; w <= IMaximum && labels.size() < 1000; w += step)
+              labels.push_back({ValueToPixel(w), w, LabelValue(w)});
+        }
+        logLimitTicks = true;
       } else if (!eventDone && std::fabs(IRange / inc) < 10000) {
         double first;
         const int stepIdx = DateTimeStepIndex(inc);
@@ -787,6 +797,11 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
   }
   ticks_pos_.clear();
   for (const Label& l : labels) ticks_pos_.push_back(l.pos);
+  // On a logarithmic axis the limits get ticks of their own beyond the outer labels.
+  if (logLimitTicks && axis_pen_.Visible())
+    for (const double limit : {IMinimum, IMaximum})
+      if (std::none_of(labels.begin(), labels.end(), [limit](const Label& l) { return l.value == limit; }))
+        ticks_pos_.push_back(ValueToPixel(limit));
 
   c->Brush()->SetStyle(bsClear);
   c->SetBackMode(TRANSPARENT);

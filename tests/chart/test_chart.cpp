@@ -172,6 +172,27 @@ TEST(ChartAxis, ValuesAndPixelsMapBothWays) {
   EXPECT_EQ(f.ValueToPixel(-1e300), -67108863);
 }
 
+// A logarithmic axis whose limits hold no power of its base still gets labels, at a
+// constant step; one that holds powers keeps them.
+TEST(ChartAxis, LogarithmicAxisWithoutAPowerInsideItsLimitsHasLabels) {
+  struct Case { double min, max; std::vector<AnsiString> labels; } cases[] = {
+      {2, 5, {"2", "3", "4", "5"}}, {20, 30, {"20", "30"}}, {1, 1000, {"1", "10", "100", "1,000"}}};
+  for (const Case& k : cases) {
+    PlainChart c;
+    auto* s = new TFastLineSeries(nullptr);
+    s->SetParentChart(&c.chart);
+    s->AddXY(1, k.min);
+    s->AddXY(2, k.max);
+    TChartAxis* a = c.chart.LeftAxis();
+    a->SetMinMax(k.min, k.max);
+    a->SetLogarithmic(true);
+    std::vector<AnsiString> drawn;
+    a->OnDrawLabel = [&](TChartAxis*, int&, int&, int&, AnsiString& text, bool&) { drawn.push_back(text); };
+    c.Draw();
+    EXPECT_EQ(drawn, k.labels) << k.min << ".." << k.max;
+  }
+}
+
 TEST(ChartAxis, LimitsRefuseBadValuesWithTheirTexts) {
   PlainChart c;
   TChartAxis* a = c.chart.LeftAxis();

@@ -178,19 +178,19 @@ TEST(SeriesData, TwentyThousandPointsAndTwoHundredLabelsRoundTrip) {
   EXPECT_EQ(r.ValueColor(12345), clBlue);
 }
 
-TEST(SeriesData, LabelsLongerThanALengthByteAreRefused) {
-  TChartSeries s(nullptr);
-  s.Add(1, AnsiString(256, 'x'));
-  TMemoryStream m;
-  EXPECT_THROW(s.WriteData(m), ChartException);
-  TChartSeries ok(nullptr);
-  ok.Add(1, AnsiString(255, 'x'));
-  TMemoryStream m2;
-  ok.WriteData(m2);
-  m2.SetPosition(0);
-  TChartSeries r(nullptr);
-  r.ReadData(m2);
-  EXPECT_EQ(r.Labels(0).size(), 255u);
+TEST(SeriesData, LabelsLongerThanALengthByteKeepTheirStart) {
+  for (const size_t length : {255u, 256u, 1000u}) {
+    TChartSeries s(nullptr);
+    AnsiString label;
+    for (size_t i = 0; i < length; ++i) label += static_cast<char>('a' + i % 26);
+    s.Add(1, label);
+    TMemoryStream m;
+    s.WriteData(m);
+    m.SetPosition(0);
+    TChartSeries r(nullptr);
+    r.ReadData(m);
+    EXPECT_EQ(r.Labels(0), label.substr(0, 255)) << length;
+  }
 }
 
 TEST(SeriesData, CutShortOrNegativeCountsAreReportedAndLeaveNoPoints) {
