@@ -4,7 +4,9 @@
 // it holds.
 // The ticks and options chosen there go to the map-file functions, and the tables are
 // refreshed afterwards.
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/Main.h"
@@ -64,20 +66,40 @@ AnsiString FigComments(const AnsiString& fileName) {
 }
 
 // What the open dialog shows of the file the user selects.
-void PreviewSelectedFile(const AnsiString& fileName) {
-  if (!FileExists(fileName)) return;
+// The file last previewed ("" when none), and whether its maps could be shown.
+AnsiString g_previewed;
+bool g_previewOk = false;
+
+// Empty boxes and comments: no file previewed.
+void ClearPreview() {
+  g_previewed.clear();
+  g_previewOk = false;
+  Form2->Memo1->Clear();
+  ShowBoxes({});
+  for (int k = 1; k <= 3; ++k) MapLabel(k)->SetCaption("");
+}
+
+// Fills the boxes and comments from the file; false (with the preview cleared) when it
+// cannot be read.
+bool PreviewSelectedFile(const AnsiString& fileName) {
+  if (!FileExists(fileName)) return false;
   if (IsMapFileName(fileName)) {
     const std::optional<TMapFilePreview> preview = PreviewMapFile(fileName);
     if (!preview) {
+      // The previous file's maps and comments must not stay as if they were this file's.
+      ClearPreview();
+      g_previewed = fileName;
       ShowMessage(kMapFileCorruptMessage);
-      return;
+      return false;
     }
+    g_previewed = fileName;
+    g_previewOk = true;
     ShowLoadOptions();
     ShowBoxes(preview->Boxes);
     Form2->Memo1->SetText(preview->Comments);
     // The load option chosen applies its ticks to the maps this file holds.
     Form1->RadioGroup2Click(Form1->RadioGroup2);
-    return;
+    return true;
   }
   // An old text file holds one map, always read into the current slot.
   Form1->Tag = 1;
@@ -93,6 +115,9 @@ void PreviewSelectedFile(const AnsiString& fileName) {
   }
   Form1->Tag = 0;
   Form2->Memo1->SetText(FigComments(fileName));
+  g_previewed = fileName;
+  g_previewOk = true;
+  return true;
 }
 
 }  // namespace
@@ -142,10 +167,8 @@ void TR7Tform1::Open1Click(TObject*) {
       name += dialog->FilterIndex == 1 ? ".map" : ".fig";
     PreviewSelectedFile(name);
   };
-  Form2->Memo1->Clear();
   Form1->GroupBox1->SetCaption("Maps in selected file");
-  ShowBoxes({});
-  for (int k = 1; k <= 3; ++k) MapLabel(k)->SetCaption("");
+  ClearPreview();
   Form1->RadioGroup1->SetVisible(false);
   ShowLoadOptions();
   const bool chosen = dialog->Execute();
@@ -153,12 +176,21 @@ void TR7Tform1::Open1Click(TObject*) {
   dialog->CustDlgParams()->SetBottomFormName("");
   if (!chosen) return;
   const AnsiString file = dialog->FileName;
+  // A name typed and accepted with Enter was never selected in the list: its boxes are
+  // filled now, as selecting it would have, so that its maps are what gets loaded.
+  // A file found corrupt when it was selected has been reported already.
+  if (file != g_previewed ? FileExists(file) && !PreviewSelectedFile(file) : !g_previewOk) return;
 
   TMapFileOpenOptions options;
   for (int k = 1; k <= 3; ++k) options.Maps[k - 1] = Form1->MapBox(k)->Enabled() && Form1->MapBox(k)->Checked();
   options.LoadOption =
       Form1->RadioGroup2->ItemIndex() == mlImportIntoCurrentSlot ? mlImportIntoCurrentSlot : mlLoadAll;
   if (!Form1->RadioGroup2->Visible()) ShowLoadOptions();
+  if (IsMapFileName(file) && std::none_of(std::begin(options.Maps), std::end(options.Maps), [](bool b) { return b; })) {
+    ShowMessage("No map was loaded from " + ExtractFileName(file) +
+                ": none of its maps is ticked under \"Maps in selected file\".");
+    return;
+  }
   try {
     const TMapOpenResult result = OpenMapFile(file, options);
     if (!result.Ok) {

@@ -164,6 +164,13 @@ DialogScript& DialogScript::BrowseFiles(std::vector<AnsiString> browse, const An
   return *this;
 }
 
+DialogScript& DialogScript::TypeFile(const AnsiString& name) {
+  DialogAnswer a{mrOk, name, {}, {}, 0};
+  a.Typed = true;
+  answers_.push_back(std::move(a));
+  return *this;
+}
+
 DialogScript& DialogScript::CancelFile() {
   answers_.push_back({mrCancel, {}, {}, {}, 0});
   return *this;
@@ -522,8 +529,9 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
         session.folder = dir;
         if (request.OnFolderChange) request.OnFolderChange(dir);
       }
-      session.text = ExtractFileName(name);
-      if (request.OnSelectFile) request.OnSelectFile(name);
+      const bool typed = a.Typed && a.Result == mrOk && &name == &selected.back();
+      session.text = typed ? name : ExtractFileName(name);
+      if (request.OnSelectFile && !typed) request.OnSelectFile(name);
     }
     if (a.Result != mrOk) return false;
     if (a.OnForm) {

@@ -101,6 +101,9 @@ struct DialogAnswer {
   int FilterIndex = 0;
   // Colour dialogs: the colour chosen (when Result is mrOk).
   TColor Color = 0;
+  // File dialogs: the chosen name was typed into the file-name box and accepted with Enter,
+  // so no file of the list was selected for it.
+  bool Typed = false;
 };
 
 // While one of these lives, dialogs are answered from its queue.
@@ -115,6 +118,9 @@ class DialogScript {
   DialogScript& AnswerFile(const AnsiString& name);   // next file dialog picks this file
   // Selects the file, lets `onPanel` work the dialog's bottom panel, then picks the file.
   DialogScript& AnswerFile(const AnsiString& name, std::function<void(TForm&)> onPanel);
+  // The next file dialog: `name` (a file name or a whole path) is typed into its file-name
+  // box and Enter pressed, without selecting any file of the list.
+  DialogScript& TypeFile(const AnsiString& name);
   DialogScript& CancelFile();                         // next file dialog is cancelled
   // The next file dialog: the filter index chosen (0 keeps it), each file of `browse`
   // selected in turn, then `name` chosen (an empty name cancels).

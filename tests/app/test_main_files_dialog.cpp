@@ -99,4 +99,50 @@ TEST_F(MainFilesDialog, ANameWithoutExtensionPreviewsByTheChosenFilter) {
   EXPECT_EQ(Form1->RadioGroup2->ItemIndex(), 1);
 }
 
+// Most users type the file's name (or its whole path) and press Enter: the file's maps are
+// loaded although it was never selected; a corrupt file clears the preview; a load that
+// loads no map says so.
+TEST_F(MainFilesDialog, ATypedNameLoadsItsMaps) {
+  for (int k = 1; k <= 3; ++k) MapSlots[k].Source = k == 2 ? 0 : 1;
+  MapSlots[1].IgnitionTable[2][3] = 11;
+  MapSlots[3].IgnitionTable[2][3] = 33;
+  MapSlots[3].Comments.Set("third map");
+  ui::DialogScript script;
+  script.BrowseFiles({}, File("typed"));
+  f_->Save1Click(nullptr);
+  safefile::WriteFile(File("bad.map"), "not a map file");
+
+  for (int k = 1; k <= 3; ++k) MapSlots[k].IgnitionTable[2][3] = 0;
+  script.TypeFile(File("typed.map"));
+  f_->Open1Click(nullptr);
+  EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 11);
+  EXPECT_EQ(MapSlots[3].IgnitionTable[2][3], 33);
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageDlg), 0);
+
+  // A corrupt file after a good one: one message, and the good one's maps and comments
+  // no longer stand beside it.
+  script.BrowseFiles({File("typed.map")}, File("bad.map")).Answer(mrOk);
+  f_->Open1Click(nullptr);
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageDlg), 1);
+  EXPECT_EQ(Form2->Memo1->Text(), "");
+  for (int k = 1; k <= 3; ++k) EXPECT_FALSE(Form1->MapBox(k)->Checked()) << k;
+
+  // Every map unticked: nothing is loaded, and the user is told.
+  for (int k = 1; k <= 3; ++k) MapSlots[k].IgnitionTable[2][3] = 0;
+  script
+      .AnswerFile(File("typed.map"),
+                  [](TForm&) {
+                    // The panel keeps one box ticked; as when the file holds none of
+                    // the maps, every box is cleared past it.
+                    Form1->Tag = 1;
+                    for (int k = 1; k <= 3; ++k) Form1->MapBox(k)->SetChecked(false);
+                    Form1->Tag = 0;
+                  })
+      .Answer(mrOk);
+  f_->Open1Click(nullptr);
+  EXPECT_EQ(script.Last().Text.find("No map was loaded from typed.map"), 0u) << script.Last().Text.c_str();
+  EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 0);
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
 }  // namespace
