@@ -2,12 +2,12 @@
 // stream container, then its "MEMO", "INI" and "DATA" streams through every check the window
 // makes (keys, the model number, the required and replaced versions with the conflict
 // question, the S-records). Any input must end in an Exception or a result, never a crash.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <climits>
 
-#include "app/HKStreamCol.h"
-#include "ecu/FlashFile.h"
+#include "files/HKStreamCol.h"
+#include "files/FlashFile.h"
 #include "platform/classes/Streams.h"
 
 namespace {
