@@ -165,6 +165,10 @@ TEST_F(ApDialogs, PlacesRoundTripThroughTheRegistry) {
 // Sections out of order in the store load in the order of their numbers, and a key nested
 // below a place is no place: load, save, load gives the same list.
 TEST_F(ApDialogs, PlacesKeepTheirOrderWhateverTheStoreOrder) {
+  // A store of its own, apart from the one other cases of this suite use at the same time.
+  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedConfig = oldConfig != nullptr ? oldConfig : "";
+  setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   {
     TRegistry reg;
     for (const char* sub : {"Place_10", "Place_2", "Place_0\\Extra", "Place_1", "Place_0"}) {
@@ -188,7 +192,8 @@ TEST_F(ApDialogs, PlacesKeepTheirOrderWhateverTheStoreOrder) {
   second.RegistryKey = first.RegistryKey;
   ASSERT_TRUE(second.LoadFromRegistry());
   EXPECT_EQ(paths(second), expected);
-  TRegistry().DeleteKey("\\Software\\CorvaneTest\\PlacesOrder");
+  if (oldConfig != nullptr) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+  else unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(ApDialogs, DraggedPlaceGoesWhereItWasDropped) {
