@@ -216,7 +216,10 @@ TEST_F(LinkStatus, ImmobiliserLabelStaysReadableInEveryState) {
         {{true, false, true}, "Active - LEARNING"},
         {{false, false, false}, "Deactivated"},
     };
-    for (const auto& [bits, status] : steps) {
+    for (const auto& step : steps) {
+      // Plain names rather than a structured binding, which lambdas may not capture in C++20.
+      const std::array<bool, 3>& bits = step.first;
+      const char* const status = step.second;
       sim.With([&](Ecu& e) { e.State().immobiliser = {bits[0], bits[1], bits[2]}; });
       if (!PumpUntil([&] { return w.ImmobiliserStatus->Caption() == status; })) problems.push_back(std::string("never ") + status);
       const TLabel& l = *w.EnableDisable;
