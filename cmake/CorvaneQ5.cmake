@@ -35,7 +35,8 @@ function(cq5_test target)
     message(STATUS "${target}: no tests yet")
     return()
   endif()
-  add_executable(${target} ${sources})
+  # Every test program gets a scratch folder of its own (tests/TestEnv.cpp).
+  add_executable(${target} ${sources} ${PROJECT_SOURCE_DIR}/tests/TestEnv.cpp)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${target} PRIVATE

@@ -38,7 +38,7 @@ void CheckRanges(const TSettingsRecord& s, const TLoggerSettings& g) {
   In(s.AutoIdlePotNum, 0, 1023, "AutoIdlePotNum");
   In(s.AutoCutPotNum, 0, 1023, "AutoCutPotNum");
   In(s.AutoSetMaps, 0, 1, "AutoSetMaps");
-  In(s.EGTWarning, 0, 1250, "Warning");
+  // The EGT warning keeps any number the file holds; only text that is no number falls back.
   In(s.CommsPort, 1, 64, "Port");
   In(s.TemperatureUnit, 0, 1, "Temperature");
   In(s.PressureUnit, 0, 2, "Pressure");
