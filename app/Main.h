@@ -31,6 +31,8 @@ class TCheckBox;
 class TEdit;
 class TMemo;
 class TAbBar;
+class TAbHBar;
+class TAbValueInd;
 class TAbLED;
 class TAbNumSpin;
 class TGroupBox;
@@ -140,8 +142,42 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ConfigurationReceived() override;
   // A status packet: the diagnostics window's ECU times.
   void IdentityReceived() override;
-  // --- live displays and service windows fed by the slow packet (MainDisplays.cpp) ---
+  // --- live displays and the service windows that follow the live data (MainDisplays.cpp) ---
+  static void PublishDisplays(TClassProps<TR7Tform1>& P);
+  // The dashboard of the live page: texts the fast and slow packets write, "X"
+  // placeholders while there is no link.
+  TPanel *engine_speed = nullptr, *load_site = nullptr, *throttle = nullptr, *Boost = nullptr;
+  TPanel *BatteryV = nullptr, *IACpos = nullptr, *inj_corr = nullptr, *ign_corr = nullptr;
+  TPanel *air_temp = nullptr, *coolant_temp = nullptr;
+  TPanel *EngineStatus = nullptr, *LambdaStatus = nullptr, *InjectionStatus = nullptr;
+  TLabel *AirTempLabel = nullptr, *CoolantTempLabel = nullptr, *BoostCaption = nullptr;
+  // Injection duty, % of the engine cycle.
+  TAbHBar* InjDuration = nullptr;
+  // The two air-fuel ratio read-outs (measured and second ratio) and their 30-segment bars.
+  TAbValueInd *AbValueInd1 = nullptr, *AbValueInd2 = nullptr;
+  TPanel *Panel6 = nullptr, *Panel8 = nullptr;
+  // The value shown in each of the four user value boxes, inside its name panel.
+  TPanel *User1 = nullptr, *User2 = nullptr, *User3 = nullptr, *User4 = nullptr;
+  // The live temperatures beside the temperature tables, and the pointer strip under the
+  // idle speed table.
+  TLabel *AirTempLive5 = nullptr, *CoolantTempLive5 = nullptr, *AirTempLive6 = nullptr, *CoolantTempLive6 = nullptr;
+  TImage* Image10 = nullptr;
+  // After each fast packet: the dashboard, the ratio bars, the user value boxes and the
+  // diagnostics window.
+  void FastLiveDisplays();
+  // After each slow packet: the dashboard, the temperature pointers, the diagnostics and
+  // ignition-alignment windows.
   void SlowLiveDisplays();
+  // The link was lost: placeholders and dark bars instead of the last values.
+  void BlankLiveDisplays();
+  // The units in the dashboard's captions.
+  void ShowDashboardUnits(const AnsiString& temperature, const AnsiString& pressure);
+  void UpdateAFR();
+  // The live temperatures on the temperature tables' pointer strips, while one of their
+  // pages is shown; on the injection corrections page also the cranking site.
+  void UpdateTempPointers();
+  // The four user value boxes: the live value of the function each one shows.
+  void ShowUserValues();
 
   // The window's concerns live in files of their own; each publishes its controls and
   // handlers for the form resource from its own Publish* function.
@@ -169,8 +205,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TAbNumSpin *NSOn = nullptr, *NSoff = nullptr, *NS2On = nullptr, *NS2Off = nullptr, *EGTwarning = nullptr;
   TAbNumSpin *BoostCut = nullptr, *AbNumEdit1 = nullptr, *AbNumEdit2 = nullptr;
   TLabel *Label54 = nullptr, *Label17 = nullptr, *Label53 = nullptr, *Label50 = nullptr, *Label15 = nullptr,
-         *Label29 = nullptr, *Label31 = nullptr, *Label42 = nullptr, *Label60 = nullptr, *AirTempLabel2 = nullptr,
-         *CoolantTempLabel2 = nullptr;
+         *Label29 = nullptr, *Label31 = nullptr, *Label42 = nullptr, *Label60 = nullptr;
   TLabel *UserLabel1 = nullptr, *UserLabel2 = nullptr, *UserLabel3 = nullptr, *UserLabel4 = nullptr;
   TStringAlignGrid *airign_table = nullptr, *airinj_table = nullptr, *coolantign_table = nullptr,
                    *coolantinj_table = nullptr, *CrankPrime_table = nullptr, *idlerpm_table = nullptr;
@@ -178,7 +213,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TPanel *TelltaleStatus = nullptr, *TellTaleMax = nullptr, *speed_site = nullptr;
   TTabSet* TabSet2 = nullptr;
   TLabel *page4_label = nullptr, *Label79 = nullptr, *Label81 = nullptr, *Label16 = nullptr;
-  TShape *RichBrush = nullptr, *LeanBrush = nullptr, *Shape62 = nullptr, *Shape2 = nullptr;
+  TShape *RichBrush = nullptr, *LeanBrush = nullptr, *Shape62 = nullptr;
   TMainMenu* MainMenu1 = nullptr;
   TPopupMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr, *PopupMenu3 = nullptr;
   TMenuItem *PopUpTPS1 = nullptr, *PopUpMAP1 = nullptr;
@@ -395,6 +430,11 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ShutDownLink();
 
   std::unique_ptr<ecu::PacketHandler> packets_;
+  // Timer1's second: the warning colours alternate on odd and even seconds.
+  bool blink_phase_ = false;
+  // The cranking table's cell marked as the cranking site, and its colour before.
+  int crank_marked_row_ = -1;
+  TColor crank_marked_colour_ = clWhite;
   std::deque<std::function<void()>> live_actions_;
   bool live_action_running_ = false;
   bool trigger_timer_allowed_ = false;  // the window has been activated and is not closing

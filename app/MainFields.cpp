@@ -314,9 +314,10 @@ void TR7Tform1::TelltaleToggleClick(TObject*) {
 
 void TR7Tform1::UserPanelClick(TObject* Sender) {
   TPanel* panels[] = {Panel9, Panel10, Panel11, Panel12};
+  TPanel* values[] = {User1, User2, User3, User4};
   TComboBox* combos[] = {User1Selection, User2Selection, User3Selection, User4Selection};
   for (int i = 0; i < 4; ++i) {
-    if (panels[i] != Sender || combos[i] == nullptr) continue;
+    if ((panels[i] != Sender && values[i] != Sender) || panels[i] == nullptr || combos[i] == nullptr) continue;
     panels[i]->SetVisible(false);
     combos[i]->SetVisible(true);
     combos[i]->SetDroppedDown(true);

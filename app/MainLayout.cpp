@@ -129,7 +129,7 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
   const int gap = Image6->Top() - (coolantign_table->Top() + coolantign_table->Height());
   const std::pair<TImage*, TStringAlignGrid*> strips[] = {
       {Image7, airign_table}, {Image2, airinj_table}, {Image3, coolantinj_table}, {Image5, CrankPrime_table},
-      {Image4, CrankingTable}};
+      {Image4, CrankingTable}, {Image10, idlerpm_table}};
   for (const auto& [image, grid] : strips)
     image->SetBounds(Image6->Left(), grid->Top() + grid->Height() + gap, Image6->Width(), Image6->Height());
   Image8->SetBounds(CrankingTable->Left() - Image8->Width(), CrankingTable->Top() - 5, Image8->Width(),
@@ -141,7 +141,7 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
     c->Brush()->SetColor(clBtnFace);
     c->FillRect(TRect(0, 0, TempPointerBitmap->Width(), TempPointerBitmap->Height()));
   }
-  for (TImage* image : {Image2, Image3, Image4, Image5, Image6, Image7}) {
+  for (TImage* image : {Image2, Image3, Image4, Image5, Image6, Image7, Image10}) {
     image->Picture()->Bitmap()->SetSize(image->Width(), image->Height());
     if (TempPointerBitmap) image->Picture()->Bitmap()->Canvas()->Draw(0, 0, TempPointerBitmap);
   }
@@ -155,9 +155,6 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
                     speed_site->Height() * 2);
   Image9->Picture()->Bitmap()->SetSize(Image9->Width(), Image9->Height());
   ResizeBitmap(TargetBitmap, Image9);
-  if (TControl* anchor = LayoutControl("Label107"))
-    for (const char* name : {"AirTempLabel2", "CoolantTempLabel2", "AirTempLabel", "CoolantTempLabel"})
-      if (TControl* l = LayoutControl(name)) l->SetLeft(anchor->Left() + anchor->Width() + 3);
   // Scaled fonts change the caption widths; keep the live box captions over their panels.
   CentreLiveBoxCaptions();
   UpdateTarget();

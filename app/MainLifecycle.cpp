@@ -117,6 +117,7 @@ void TR7Tform1::Publish(TClassProps<TR7Tform1>& P) {
   PublishFields(P);
   PublishMenus(P);
   PublishFiles(P);
+  PublishDisplays(P);
 }
 
 namespace {
@@ -140,7 +141,7 @@ void TR7Tform1::FormCreate(TObject*) {
   // The resize code of the window places these itself.
   for (TControl* c : std::initializer_list<TControl*>{loadsite_label, LabelEffect1, loadsite_label2, LabelEffect3,
                                                       Image2, Image3, Image4, Image5, Image6, Image7, Image8,
-                                                      Image9})
+                                                      Image9, Image10})
     ElasticForm1->ExcludeControl(c);
   CreateLinkComponents();
 }
@@ -213,6 +214,7 @@ void TR7Tform1::FirstActivation() {
   LiveCellTrim.fill(0);
   FillChannelFunctions(Settings);
   FillChannelSelectors();
+  BlankLiveDisplays();
 
   MainWindowActivated = true;
   if (!g_settingsProblem.empty()) MessageDlg(std::exchange(g_settingsProblem, {}), mtWarning, TMsgDlgButtons{mbOK});
@@ -322,8 +324,6 @@ void TR7Tform1::SeqTypeChange(TObject*) {
   map.SeqShiftStart = static_cast<uint16_t>(value);
   SeqStart->SetValue(value);
 }
-
-void TR7Tform1::Timer1Timer(TObject*) { timepanel->SetCaption(FormatDateTime("hh:mm", Now())); }
 
 void TR7Tform1::FormCloseQuery(TObject*, bool& CanClose) {
   if (MessageDlg(kExitQuestion, mtConfirmation, mbOKCancel) != mrOk) {

@@ -145,6 +145,7 @@ void TR7Tform1::ShowLivePlaceholders() {
   if (TellTaleMax != nullptr) TellTaleMax->SetCaption("Unknown");
   if (DiagForm != nullptr && DiagForm->Visible() && DiagForm->TelltaleLock != nullptr)
     DiagForm->TelltaleLock->SetCaption("Unlock");
+  BlankLiveDisplays();
 }
 
 void TR7Tform1::ShutDownLink() {
@@ -178,6 +179,7 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
   UpdateMapBox1();
   UpdateMapBox2();
   UpdateTarget();
+  FastLiveDisplays();
 }
 
 void TR7Tform1::SlowLiveReceived() {

@@ -214,8 +214,6 @@ void TR7Tform1::PublishTables(TClassProps<TR7Tform1>& P) {
       .Field("Label31", &TR7Tform1::Label31)
       .Field("Label42", &TR7Tform1::Label42)
       .Field("Label60", &TR7Tform1::Label60)
-      .Field("AirTempLabel2", &TR7Tform1::AirTempLabel2)
-      .Field("CoolantTempLabel2", &TR7Tform1::CoolantTempLabel2)
       .Field("UserLabel1", &TR7Tform1::UserLabel1)
       .Field("UserLabel2", &TR7Tform1::UserLabel2)
       .Field("UserLabel3", &TR7Tform1::UserLabel3)
@@ -241,7 +239,6 @@ void TR7Tform1::PublishTables(TClassProps<TR7Tform1>& P) {
       .Field("RichBrush", &TR7Tform1::RichBrush)
       .Field("LeanBrush", &TR7Tform1::LeanBrush)
       .Field("Shape62", &TR7Tform1::Shape62)
-      .Field("Shape2", &TR7Tform1::Shape2)
       .Field("MainMenu1", &TR7Tform1::MainMenu1)
       .Field("PopupMenu1", &TR7Tform1::PopupMenu1)
       .Field("PopupMenu2", &TR7Tform1::PopupMenu2)
@@ -540,7 +537,8 @@ void TR7Tform1::RefreshMapTables() {
   // 12. Unit texts and temperature headings.
   {
     const AnsiString t = kTemperatureUnits[tu], p = kPressureUnits[pu];
-    for (TLabel* l : {Label54, Label17, Label53, Label50, Label15, AirTempLabel2, CoolantTempLabel2}) l->SetCaption(t);
+    for (TLabel* l : {Label54, Label17, Label53, Label50, Label15}) l->SetCaption(t);
+    ShowDashboardUnits(t, p);
     for (TLabel* l : {Label29, Label31}) l->SetCaption(p);
     for (TLabel* l : {Label5, Label42, Label60}) l->SetCaption("Temp (" + t + ")");
     const int* headings = tu == 1 ? kSiteHeadingsF : kSiteHeadingsC;

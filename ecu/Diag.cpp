@@ -5,6 +5,7 @@
 #include "model/Frames.h"
 #include "link/LiveData.h"
 #include "link/PacketHandler.h"
+#include "model/Settings.h"
 #include "ecu/keycode.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Numbers.h"
@@ -43,6 +44,27 @@ void TDiagForm::Publish(TClassProps<TDiagForm>& P) {
       .Field("ECURunTime", &TDiagForm::ECURunTime)
       .Field("EngRunTime", &TDiagForm::EngRunTime)
       .Field("RPMmax", &TDiagForm::RPMmax)
+      .Field("StatusFlag", &TDiagForm::StatusFlag)
+      .Field("FaultFlag", &TDiagForm::FaultFlag)
+      .Field("rpm", &TDiagForm::rpm)
+      .Field("throttle", &TDiagForm::throttle)
+      .Field("potnum", &TDiagForm::potnum)
+      .Field("speedsite", &TDiagForm::speedsite)
+      .Field("loadsite", &TDiagForm::loadsite)
+      .Field("actualadv", &TDiagForm::actualadv)
+      .Field("injpw", &TDiagForm::injpw)
+      .Field("GearPos", &TDiagForm::GearPos)
+      .Field("ClutchStatus", &TDiagForm::ClutchStatus)
+      .Field("baro", &TDiagForm::baro)
+      .Field("battery", &TDiagForm::battery)
+      .Field("boostpwm", &TDiagForm::boostpwm)
+      .Field("boostlevel", &TDiagForm::boostlevel)
+      .Field("iacvpos", &TDiagForm::iacvpos)
+      .Field("InjTiming", &TDiagForm::InjTiming)
+      .Field("COTms", &TDiagForm::COTms)
+      .Field("otVVTms", &TDiagForm::otVVTms)
+      .Field("VVTtarget", &TDiagForm::VVTtarget)
+      .Field("VVTactual", &TDiagForm::VVTactual)
       .Handler("FormShow", &TDiagForm::FormShow)
       .Handler("Timer1Timer", &TDiagForm::Timer1Timer)
       .Handler("FormClose", &TDiagForm::FormClose)
@@ -84,6 +106,70 @@ void TDiagForm::ShowIdentity() {
   ECURunTime->SetCaption(ecu::RunningTimeText(ECUIdentity.ECUSeconds));
   EngRunTime->SetCaption(ecu::RunningTimeText(ECUIdentity.EngineSeconds));
   RPMmax->SetCaption(IntToStr(ECUIdentity.TelltaleMaxRPM));
+}
+
+namespace {
+
+AnsiString Fixed(double value, int decimals) { return FloatToStrF(value, ffFixed, 15, decimals); }
+
+AnsiString Converted(int kind, int32_t raw, const TSettingsRecord& units) {
+  const std::optional<ecu::UnitValue> u = ecu::ConvertUnitValue(kind, raw, units);
+  return u ? u->text : AnsiString();
+}
+
+void ShowValue(TLabel* label, const AnsiString& text) {
+  if (label != nullptr) label->SetCaption(text);
+}
+
+}  // namespace
+
+void TDiagForm::ShowFastLive(const TSettingsRecord& units) {
+  const TFastLiveRaw& f = LiveFast;
+  ShowValue(rpm, IntToStr(f.RPM));
+  ShowValue(throttle, IntToStr(f.ThrottlePercent));
+  ShowValue(potnum, IntToStr(f.ThrottleCounts));
+  ShowValue(speedsite, IntToStr(f.SpeedSiteByte) + ":" + IntToStr(f.SpeedFractionByte));
+  ShowValue(loadsite, IntToStr(f.LoadSiteByte) + ":" + IntToStr(f.LoadFractionByte));
+  ShowValue(actualadv, Fixed(f.Advance / 2.0, 1));
+  ShowValue(injpw, Fixed(f.InjectionTime, 2));
+  ShowValue(TCSpeed, Converted(2, LiveRoadSpeed, units));
+  const AnsiString pressure = Converted(1, f.ManifoldPressure / 10, units);
+  ShowValue(inlet, pressure);
+  ShowValue(boostactual, pressure);
+  ShowValue(ClutchStatus, (f.Flags & 2) != 0 ? "DOWN" : "UP");
+}
+
+void TDiagForm::ShowSlowLive(const TSettingsRecord& units) {
+  const TSlowLiveRaw& s = LiveSlow;
+  ShowValue(StatusFlag, IntToStr(s.StatusWord));
+  ShowValue(FaultFlag, IntToStr(s.FaultWord));
+  ShowValue(airtemp, Converted(0, s.AirTemp, units));
+  ShowValue(coolanttemp, Converted(0, s.CoolantTemp, units));
+  ShowValue(AuxTemp, Converted(0, s.AuxTemp, units));
+  ShowValue(EGTTemp, Converted(0, LiveEGT, units));
+  ShowValue(baro, IntToStr(s.BaroMbar));
+  ShowValue(battery, Fixed(s.Battery / 11.0, 2));
+  ShowValue(boosttarget, Converted(1, s.BoostTarget + 100, units));
+  ShowValue(boostpwm, Fixed(s.BoostPWM * 100.0 / 255.0, 1));
+  ShowValue(boostlevel, Fixed(s.Duty48 * 0.390625, 1));
+  ShowValue(iacvpos, IntToStr(s.IdlePosition));
+  ShowValue(InjTiming, IntToStr(s.InjectionTiming * 4));
+  ShowValue(COTms, Fixed(s.CoilOnTime * 0.0488, 2));
+  ShowValue(otVVTms, IntToStr(s.VVTControl));
+  ShowValue(VVTtarget, IntToStr(s.VVTTarget));
+  ShowValue(VVTactual, Fixed(s.CamPosition / 2.0, 0));
+  ShowValue(GearPos, IntToStr((s.GearWheel & 0x0F) + 1));
+}
+
+void TDiagForm::ShowUnknown() {
+  for (TLabel* l : {TimeStamp, ECURunTime, EngRunTime, RPMmax}) ShowValue(l, "Unknown");
+  for (TLabel* l : {StatusFlag, FaultFlag, rpm, potnum, baro, EGTTemp}) ShowValue(l, "xxxx");
+  for (TLabel* l : {throttle, airtemp, coolanttemp, AuxTemp, iacvpos, InjTiming, otVVTms, VVTtarget, VVTactual})
+    ShowValue(l, "xxx");
+  for (TLabel* l : {speedsite, loadsite, GearPos, ClutchStatus}) ShowValue(l, "xx");
+  for (TLabel* l : {actualadv, injpw, TCSpeed, inlet, boostactual, battery, boosttarget, boostpwm, boostlevel, COTms})
+    ShowValue(l, "xx.xx");
+  if (TelltaleLock != nullptr) TelltaleLock->SetCaption("Unlock");
 }
 
 namespace ecu {

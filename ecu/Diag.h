@@ -12,6 +12,7 @@ class TGroupBox;
 class TLabel;
 class TMemo;
 class TTimer;
+struct TSettingsRecord;
 
 namespace ecu {
 class PacketHost;
@@ -37,6 +38,13 @@ class TDiagForm : public TForm {
   // From the status packet: last programmed, the ECU's and the engine's running times, and
   // the highest engine speed the telltale memory holds.
   TLabel *TimeStamp = nullptr, *ECURunTime = nullptr, *EngRunTime = nullptr, *RPMmax = nullptr;
+  // From the live packets.
+  TLabel *StatusFlag = nullptr, *FaultFlag = nullptr;
+  TLabel *rpm = nullptr, *throttle = nullptr, *potnum = nullptr, *speedsite = nullptr, *loadsite = nullptr;
+  TLabel *actualadv = nullptr, *injpw = nullptr, *GearPos = nullptr, *ClutchStatus = nullptr;
+  TLabel *baro = nullptr, *battery = nullptr, *boostpwm = nullptr, *boostlevel = nullptr;
+  TLabel *iacvpos = nullptr, *InjTiming = nullptr, *COTms = nullptr, *otVVTms = nullptr, *VVTtarget = nullptr,
+         *VVTactual = nullptr;
 
   // Where the frames go: the main window's port.
   void Attach(ecu::PacketHost& link) { link_ = &link; }
@@ -48,6 +56,12 @@ class TDiagForm : public TForm {
   void TelltaleLockClick(TObject* Sender);
   // The status packet's values, from ECUIdentity.
   void ShowIdentity();
+  // The fast and the slow packet's values, from the decoded live data, in the display
+  // units of `units`.
+  void ShowFastLive(const TSettingsRecord& units);
+  void ShowSlowLive(const TSettingsRecord& units);
+  // The link is lost: every value reads as unknown until the ECU speaks again.
+  void ShowUnknown();
 
  private:
   ecu::PacketHost* link_ = nullptr;

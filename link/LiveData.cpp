@@ -1,5 +1,6 @@
 #include "link/LiveData.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "model/Settings.h"
@@ -101,6 +102,22 @@ std::optional<UnitValue> ConvertUnitValue(int kind, int32_t raw, const TSettings
     default:
       return std::nullopt;
   }
+}
+
+int AFRBarIndex(int32_t x) {
+  int i;
+  if (x > 160) i = 0;
+  else if (x < 110) i = 29;
+  else if (x > 147) i = 15 - static_cast<int>(Round((x - 147) / 13.0 * 15));
+  else i = 15 + static_cast<int>(Round((147 - x) / 37.0 * 15));
+  return std::clamp(i, 0, 29);
+}
+
+int TempPointerPosition(int32_t tempC, int scale, int offset) {
+  const int32_t t = std::clamp<int32_t>(tempC, -30, 120);
+  // Above 80 the axis points are 20 degrees apart.
+  const int32_t onAxis = t <= 80 ? t : 80 + (t - 80) / 2;
+  return static_cast<int>(Round((onAxis + 30) / 130.0 * scale + offset));
 }
 
 AnsiString EngineStateText(int32_t rpm, int32_t statusWord) {

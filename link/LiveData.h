@@ -16,6 +16,8 @@ struct TSettingsRecord;
 // Fields of the fast live packet (type 0), as decoded. Words are unsigned unless noted.
 struct TFastLiveRaw {
   int32_t RPM = 0;
+  // The site bytes as sent: site and fraction of speed (bytes 2, 3) and load (14, 15).
+  int32_t SpeedSiteByte = 0, SpeedFractionByte = 0, LoadSiteByte = 0, LoadFractionByte = 0;
   int32_t ThrottleSigned = 0;     // throttle counts, negative for a reversed sensor
   int32_t ThrottleCounts = 0;     // its absolute value
   int32_t ManifoldPressure = 0;   // 0.1 kPa absolute
@@ -154,6 +156,16 @@ AnsiString EngineStateText(int32_t rpm, int32_t statusWord);
 AnsiString LambdaModeText(int32_t statusWord, int32_t faultWord);
 AnsiString InjectionModeText(int32_t statusWord);
 AnsiString TelltaleMaximumText(int32_t maximum);
+// The last lit segment (0..29) of a 30-segment air-fuel ratio bar for a ratio x 10:
+// segment 0 alone above 16.0, segments 0..15 at 14.7, all of them below 11.0. Ratios just
+// above 11.0 would reach a 31st segment; they light the whole bar instead.
+int AFRBarIndex(int32_t ratioX10);
+// Where a temperature (degC) lies on the temperature tables' axis, in pixels from the
+// axis origin: -30 to 80 in steps of 10 each a column, then 100 and 120 one column apart.
+// `scale` is the distance from the first column's centre to the last's, `offset` the
+// first centre. Temperatures beyond the axis stay at its ends.
+int TempPointerPosition(int32_t tempC, int scale, int offset);
+
 // The bank the status word says the ECU runs (bits 7-6: 0 -> 1, 1 -> 2, 2 and 3 -> 3).
 int32_t ActiveMapOfStatus(int32_t statusWord);
 

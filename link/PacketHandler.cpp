@@ -140,6 +140,10 @@ void PacketHandler::Fast(std::string_view data) {
 
   TFastLiveRaw& f = LiveFast;
   f.RPM = d.W(0);
+  f.SpeedSiteByte = d.B(2);
+  f.SpeedFractionByte = d.B(3);
+  f.LoadSiteByte = d.B(14);
+  f.LoadFractionByte = d.B(15);
   SiteAndFraction(d.B(2), d.B(3), LiveSpeedSite, LiveSpeedFraction);
   const int32_t throttleWord = d.W(4);
   // Bit 15 marks a sensor that reads reversed; the count is kept as its magnitude.

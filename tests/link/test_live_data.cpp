@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "model/Settings.h"
 #include "link/LiveData.h"
 
@@ -82,4 +84,19 @@ TEST(LiveData, WatchdogBlanksTheLiveValues) {
   // The identity apart from the version, and the bank the ECU runs, stay.
   EXPECT_EQ(ECUIdentity.SerialNumber, 1234);
   EXPECT_EQ(ECUActiveMap, 2);
+}
+
+TEST(LiveData, AirFuelRatioBarLastSegment) {
+  // ratio x 10 -> last lit segment; 110 and 111 would index a 31st segment.
+  const std::pair<int, int> cases[] = {{0, 29},   {100, 29}, {109, 29}, {110, 29}, {111, 29}, {112, 29},
+                                       {146, 15}, {147, 15}, {148, 14}, {160, 0},  {161, 0},  {200, 0}};
+  for (const auto& [ratio, last] : cases) EXPECT_EQ(AFRBarIndex(ratio), last) << ratio;
+}
+
+TEST(LiveData, TemperaturePointerPosition) {
+  // A 13-column axis of 37 pixels a column, starting at 18: -30..80 every 10, then 100, 120.
+  const int scale = 13 * 37, origin = 18;
+  const std::pair<int, int> cases[] = {{-40, 18}, {-30, 18}, {-20, 55}, {40, 277},
+                                       {85, 432}, {100, 462}, {120, 499}, {200, 499}};
+  for (const auto& [temp, x] : cases) EXPECT_EQ(TempPointerPosition(temp, scale, origin), x) << temp;
 }

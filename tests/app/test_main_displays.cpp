@@ -1,0 +1,145 @@
+// The main window's live displays: the air-fuel ratio bars, the temperature pointers, the
+// once-a-second warning colours and the blanking when the link is lost.
+#include <gtest/gtest.h>
+
+#include "app/ProgramWindowsFixture.h"
+
+#include "controls/Aligrid.h"
+#include "gauges/AbValInd.h"
+#include "link/LiveData.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+
+namespace {
+
+class MainDisplays : public ProgramWindowsTest {
+ protected:
+  void TearDown() override {
+    ProgramWindowsTest::TearDown();
+    ecu::ZeroLiveRawValues();
+    ECUMapsLocked = ECUImmobilised = false;
+  }
+
+  // Lit segments of a ratio bar, as the string of their states ('#' lit, '.' dark).
+  static std::string Segments(TPanel* bar) {
+    std::string s;
+    for (int k = 0; k < bar->ControlCount(); ++k) {
+      const TColor c = dynamic_cast<TShape*>(bar->Controls(k))->Brush()->Color();
+      s += c == clRed || c == clYellow || c == clLime ? '#' : '.';
+    }
+    return s;
+  }
+
+  // The x of the pointer's tip (its topmost row) in a strip, or -1.
+  static int PointerTip(TImage* image, TColor fill) {
+    TBitmap* b = image->Picture()->Bitmap();
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x)
+        if (b->Canvas()->Pixel(x, y) == fill) return x;
+    return -1;
+  }
+};
+
+TEST_F(MainDisplays, RatioBarsLightUpToTheirSegmentAndColourTheReadOut) {
+  struct Case {
+    int ratio, lit;
+    TColor text;
+  };
+  const Case cases[] = {{100, 30, clLime}, {110, 30, clLime}, {111, 30, clLime}, {147, 16, clYellow},
+                        {161, 1, clRed},   {200, 1, clRed}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ratio);
+    LiveFast.AFR = c.ratio;
+    LiveFast.AFR2 = 147;
+    f_->UpdateAFR();
+    ASSERT_EQ(f_->Panel6->ControlCount(), 30);
+    EXPECT_EQ(Segments(f_->Panel6), std::string(c.lit, '#') + std::string(30 - c.lit, '.'));
+    EXPECT_EQ(Segments(f_->Panel8), std::string(16, '#') + std::string(14, '.'));
+    EXPECT_FLOAT_EQ(f_->AbValueInd1->Value(), c.ratio / 10.0f);
+    EXPECT_EQ(f_->AbValueInd1->FontValue()->Color(), c.text);
+  }
+  // The segments keep their own colour family: lean ones red, middle yellow, rich lime.
+  LiveFast.AFR = 100;
+  f_->UpdateAFR();
+  auto colour = [&](int k) { return dynamic_cast<TShape*>(f_->Panel6->Controls(k))->Brush()->Color(); };
+  EXPECT_EQ(colour(0), clRed);
+  EXPECT_EQ(colour(15), clYellow);
+  EXPECT_EQ(colour(29), clLime);
+
+  // A lost link leaves no ratio standing: both bars dark.
+  f_->BlankLiveDisplays();
+  EXPECT_EQ(Segments(f_->Panel6), std::string(30, '.'));
+  EXPECT_EQ(f_->engine_speed->Caption(), "XXXX");
+  EXPECT_EQ(f_->air_temp->Caption(), "XXX");
+}
+
+TEST_F(MainDisplays, TemperaturePointersSitOnTheTableColumnsInBothUnits) {
+  struct Case {
+    int unit, coolant, column;
+    const char* text;
+  };
+  // 40 degC is column 7; 100 column 12; 120 the last, 13. The column does not depend on
+  // the unit shown; the text does.
+  const Case cases[] = {{0, 40, 7, "Coolant: 40 \xB0" "C"},   {1, 40, 7, "Coolant: 104 \xB0" "F"},
+                        {0, 100, 12, "Coolant: 100 \xB0" "C"}, {1, 100, 12, "Coolant: 212 \xB0" "F"},
+                        {0, -30, 0, "Coolant: <-30 \xB0" "C"}, {1, 150, 13, "Coolant: >302 \xB0" "F"}};
+  f_->Notebook1->SetPageIndex(5);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Settings.TemperatureUnit = c.unit;
+    LiveSlow.CoolantTemp = c.coolant;
+    LiveSlow.AirTemp = 20;
+    f_->SlowLiveDisplays();
+    const TRect cell = f_->coolantign_table->CellRect(c.column, 0);
+    const int centre = f_->coolantign_table->Left() + (cell.Left + cell.Right) / 2 - f_->Image6->Left();
+    EXPECT_NEAR(PointerTip(f_->Image6, clBlue), centre, 1);
+    EXPECT_EQ(f_->CoolantTempLive5->Caption(), c.text);
+    // 20 degC: column 5 of the air table, in white.
+    const TRect air = f_->airign_table->CellRect(5, 0);
+    EXPECT_NEAR(PointerTip(f_->Image7, clWhite), f_->airign_table->Left() + (air.Left + air.Right) / 2 - f_->Image7->Left(),
+                1);
+  }
+  // The cranking site on the injection corrections page: row 2 marked silver.
+  f_->Notebook1->SetPageIndex(6);
+  LiveSlow.CrankingSite = 2 << 5 | 16;
+  f_->SlowLiveDisplays();
+  EXPECT_EQ(f_->CrankingTable->ColorCell(0, 2), clSilver);
+  LiveSlow.CrankingSite = 1 << 5;
+  f_->SlowLiveDisplays();
+  EXPECT_NE(f_->CrankingTable->ColorCell(0, 2), clSilver);
+  EXPECT_EQ(f_->CrankingTable->ColorCell(0, 1), clSilver);
+}
+
+TEST_F(MainDisplays, TimerBlinksTheStatusWhileLockedAndTheExhaustWarning) {
+  ECUMapsLocked = true;
+  f_->Timer1Timer(nullptr);
+  const TColor first = f_->StatusPanel->Color();
+  f_->Timer1Timer(nullptr);
+  EXPECT_NE(f_->StatusPanel->Color(), first);
+  EXPECT_TRUE(first == clYellow || f_->StatusPanel->Color() == clYellow);
+  ECUMapsLocked = false;
+  f_->Timer1Timer(nullptr);
+  f_->Timer1Timer(nullptr);
+  EXPECT_EQ(f_->StatusPanel->Color(), clBtnFace);
+
+  // Box 2 shows the exhaust gas temperature: green below the warning, blinking red at it.
+  Settings.UserViewVar[2] = 21;
+  Settings.EGTWarning = 900;
+  LiveEGT = 899;
+  f_->Timer1Timer(nullptr);
+  EXPECT_EQ(f_->User2->Font()->Color(), clGreen);
+  LiveEGT = 900;
+  f_->Timer1Timer(nullptr);
+  const std::pair<TColor, TColor> a{f_->User2->Font()->Color(), f_->User2->Color()};
+  f_->Timer1Timer(nullptr);
+  const std::pair<TColor, TColor> b{f_->User2->Font()->Color(), f_->User2->Color()};
+  EXPECT_NE(a, b);
+  for (const auto& [font, back] : {a, b})
+    EXPECT_TRUE((font == clRed && back == clBtnFace) || (font == clWhite && back == clRed));
+  EXPECT_EQ(f_->User1->Font()->Color(), clGreen);
+}
+
+}  // namespace
