@@ -151,8 +151,12 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
   TempPointerOffset = CoolantTempMarker->DefaultColWidth() / 2;
 
   // 7. The target display, square, right of the speed-site box.
-  Image9->SetBounds(speed_site->Left() + speed_site->Width() + 12, speed_site->Top(), speed_site->Height() * 2,
-                    speed_site->Height() * 2);
+  // It keeps clear of the engine box to its right.
+  const int targetLeft = speed_site->Left() + speed_site->Width() + 12;
+  int targetSize = speed_site->Height() * 2;
+  if (TControl* engineBox = LayoutControl("EngineBox"))
+    targetSize = std::max(16, std::min(targetSize, engineBox->Left() - 8 - targetLeft));
+  Image9->SetBounds(targetLeft, speed_site->Top(), targetSize, targetSize);
   Image9->Picture()->Bitmap()->SetSize(Image9->Width(), Image9->Height());
   ResizeBitmap(TargetBitmap, Image9);
   // Scaled fonts change the caption widths; keep the live box captions over their panels.

@@ -18,8 +18,7 @@
 TDiagForm* DiagForm = nullptr;
 
 void TDiagForm::Publish(TClassProps<TDiagForm>& P) {
-  P.Field("Memo1", &TDiagForm::Memo1)
-      .Field("TelltaleBox", &TDiagForm::TelltaleBox)
+  P.Field("TelltaleBox", &TDiagForm::TelltaleBox)
       .Field("TelltaleLock", &TDiagForm::TelltaleLock)
       .Field("TelltaleClear", &TDiagForm::TelltaleClear)
       .Field("BitBtn1", &TDiagForm::BitBtn1)
@@ -65,6 +64,8 @@ void TDiagForm::Publish(TClassProps<TDiagForm>& P) {
       .Field("otVVTms", &TDiagForm::otVVTms)
       .Field("VVTtarget", &TDiagForm::VVTtarget)
       .Field("VVTactual", &TDiagForm::VVTactual)
+      .Field("LambdaV", &TDiagForm::LambdaV)
+      .Field("LambdaTrim", &TDiagForm::LambdaTrim)
       .Handler("FormShow", &TDiagForm::FormShow)
       .Handler("Timer1Timer", &TDiagForm::Timer1Timer)
       .Handler("FormClose", &TDiagForm::FormClose)
@@ -73,6 +74,10 @@ void TDiagForm::Publish(TClassProps<TDiagForm>& P) {
 }
 
 void TDiagForm::FormShow(TObject*) {
+  for (size_t i = 0; i < Input.size(); ++i)
+    Input[i] = dynamic_cast<TLabel*>(FindComponent("Input" + IntToStr(static_cast<int>(i + 1))));
+  // Values of an earlier link would pass for the ECU's present ones.
+  if (!ECUConnected) ShowUnknown();
   if (ECUConnected && link_ != nullptr) link_->Send(ecu::StatusRequestFrame());
 }
 
@@ -159,6 +164,9 @@ void TDiagForm::ShowSlowLive(const TSettingsRecord& units) {
   ShowValue(VVTtarget, IntToStr(s.VVTTarget));
   ShowValue(VVTactual, Fixed(s.CamPosition / 2.0, 0));
   ShowValue(GearPos, IntToStr((s.GearWheel & 0x0F) + 1));
+  ShowValue(LambdaV, Fixed(s.LambdaSensor * 5.0 / 255.0, 2));
+  ShowValue(LambdaTrim, Fixed(s.LambdaTrim / 163.84, 2));
+  for (size_t i = 0; i < Input.size(); ++i) ShowValue(Input[i], Fixed(s.AuxInput[i] * 5.0 / 1023.0, 3));
 }
 
 void TDiagForm::ShowUnknown() {
@@ -169,6 +177,8 @@ void TDiagForm::ShowUnknown() {
   for (TLabel* l : {speedsite, loadsite, GearPos, ClutchStatus}) ShowValue(l, "xx");
   for (TLabel* l : {actualadv, injpw, TCSpeed, inlet, boostactual, battery, boosttarget, boostpwm, boostlevel, COTms})
     ShowValue(l, "xx.xx");
+  for (TLabel* l : {LambdaV, LambdaTrim}) ShowValue(l, "xx.xx");
+  for (TLabel* l : Input) ShowValue(l, "x.xxx");
   if (TelltaleLock != nullptr) TelltaleLock->SetCaption("Unlock");
 }
 

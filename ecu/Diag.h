@@ -1,5 +1,6 @@
 #pragma once
 // The diagnostics window: raw ECU values, the ECU times and the telltale memory with its lock.
+#include <array>
 #include <cstdint>
 
 #include "platform/rtl/AnsiString.h"
@@ -10,7 +11,6 @@ class TBitBtn;
 class TButton;
 class TGroupBox;
 class TLabel;
-class TMemo;
 class TTimer;
 struct TSettingsRecord;
 
@@ -24,7 +24,6 @@ class TDiagForm : public TForm {
   const char* ClassName() const override { return "TDiagForm"; }
   static void Publish(TClassProps<TDiagForm>& P);
 
-  TMemo* Memo1 = nullptr;
   TGroupBox* TelltaleBox = nullptr;
   TButton* TelltaleLock = nullptr;
   TButton* TelltaleClear = nullptr;
@@ -45,6 +44,9 @@ class TDiagForm : public TForm {
   TLabel *baro = nullptr, *battery = nullptr, *boostpwm = nullptr, *boostlevel = nullptr;
   TLabel *iacvpos = nullptr, *InjTiming = nullptr, *COTms = nullptr, *otVVTms = nullptr, *VVTtarget = nullptr,
          *VVTactual = nullptr;
+  TLabel *LambdaV = nullptr, *LambdaTrim = nullptr;
+  // Auxiliary inputs 1..10 in volts.
+  std::array<TLabel*, 10> Input{};
 
   // Where the frames go: the main window's port.
   void Attach(ecu::PacketHost& link) { link_ = &link; }
