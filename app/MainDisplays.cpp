@@ -176,6 +176,7 @@ void TR7Tform1::BlankLiveDisplays() {
   for (TPanel* p : {throttle, Boost, BatteryV, IACpos, User1, User2, User3, User4, ign_corr, inj_corr})
     ShowText(p, "XXX");
   for (TPanel* p : {air_temp, coolant_temp}) ShowTemperature(p, TempText{"XXX"});
+  if (IACpos != nullptr) IACpos->Font()->SetColor(clLime);
   for (TPanel* p : {EngineStatus, LambdaStatus, InjectionStatus}) ShowText(p, "");
   if (InjDuration != nullptr) InjDuration->SetValue(0);
   // No ratio: dark bars and empty read-outs rather than a full "rich" bar for a zero.

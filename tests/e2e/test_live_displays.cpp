@@ -46,7 +46,7 @@ void SetEngine(ecusim::Ecu& e) {
   s.idlePosition = 57;
   s.ignitionCorrection = 5;  // 2.5 degrees
   s.injectionCorrection = -12;
-  s.statusWord = 1 << 14;  // closed loop
+  s.statusWord = 1 << 14 | 1 << 2;  // closed loop, idling
   s.faultWord = 1 << 4;    // air temperature sensor fault
   s.boostTarget = 80;
   s.boostPwm = 51;
@@ -83,7 +83,8 @@ TEST_F(LiveDisplays, TheLivePageFollowsTheEcuAndBlanksWhenItFallsSilent) {
   EXPECT_EQ(f_->ign_corr->Caption(), "2.5");
   EXPECT_EQ(f_->inj_corr->Caption(), "-12");
   EXPECT_EQ(f_->LambdaStatus->Caption(), "Closed loop");
-  EXPECT_EQ(f_->EngineStatus->Caption(), "Running");
+  EXPECT_EQ(f_->EngineStatus->Caption(), "Idling");
+  EXPECT_EQ(f_->IACpos->Font()->Color(), clRed);
   EXPECT_EQ(f_->InjectionStatus->Caption(), "Grouped");
   // The air sensor is faulty: white on red; the coolant is past the sensor's range.
   EXPECT_EQ(f_->air_temp->Caption(), "31");
@@ -99,6 +100,7 @@ TEST_F(LiveDisplays, TheLivePageFollowsTheEcuAndBlanksWhenItFallsSilent) {
     EXPECT_EQ(p->Caption(), "XXX") << p->Name();
   EXPECT_EQ(f_->EngineStatus->Caption(), "");
   EXPECT_EQ(f_->air_temp->Color(), clBlack);
+  EXPECT_EQ(f_->IACpos->Font()->Color(), clLime);
   EXPECT_EQ(f_->InjDuration->Value(), 0.0f);
 
   // The ECU speaks again: so do the displays.
@@ -248,7 +250,7 @@ TEST_F(Diagnostics, ShowsTheEcusValuesAndLocksTheTelltaleWithAKeycode) {
       {"EGTTemp", "640"},                   {"baro", "1013"},            {"battery", "13.00"},
       {"boosttarget", "0.80"},               {"boostpwm", "20.0"},        {"boostlevel", "50.0"},
       {"iacvpos", "57"},                    {"COTms", "2.00"},           {"VVTactual", "15"},
-      {"GearPos", "3"},                     {"ClutchStatus", "DOWN"},    {"StatusFlag", "16384"},
+      {"GearPos", "3"},                     {"ClutchStatus", "DOWN"},    {"StatusFlag", "16388"},
       {"FaultFlag", "16"},                  {"LambdaV", "2.00"},         {"LambdaTrim", "-10.00"},
       {"Input1", "2.502"},                  {"Input10", "5.000"}};
   for (const auto& [name, text] : expected) EXPECT_EQ(shown[name], text) << name;
