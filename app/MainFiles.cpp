@@ -33,15 +33,15 @@ TLabel* MapLabel(int k) { return k == 1 ? Form1->Label1 : k == 2 ? Form1->Label2
 
 // Fills the boxes with the panel's rules muted; the user's clicks run them afterwards.
 void ShowBoxes(const TMapFileBoxes& boxes) {
-  Form1->Tag = 1;
-  for (int k = 1; k <= 3; ++k) {
-    const TMapFileBox& b = boxes[static_cast<size_t>(k - 1)];
-    Form1->MapBox(k)->SetVisible(true);
-    Form1->MapBox(k)->SetEnabled(b.Enabled);
-    Form1->MapBox(k)->SetChecked(b.Ticked);
-    MapLabel(k)->SetCaption(b.Label);
-  }
-  Form1->Tag = 0;
+  Form1->Fill([&] {
+    for (int k = 1; k <= 3; ++k) {
+      const TMapFileBox& b = boxes[static_cast<size_t>(k - 1)];
+      Form1->MapBox(k)->SetVisible(true);
+      Form1->MapBox(k)->SetEnabled(b.Enabled);
+      Form1->MapBox(k)->SetChecked(b.Ticked);
+      MapLabel(k)->SetCaption(b.Label);
+    }
+  });
 }
 
 // The load group shown again with the choice it had before an old text file hid it.
@@ -102,18 +102,18 @@ bool PreviewSelectedFile(const AnsiString& fileName) {
     return true;
   }
   // An old text file holds one map, always read into the current slot.
-  Form1->Tag = 1;
-  for (int k = 1; k <= 3; ++k) {
-    MapLabel(k)->SetCaption("");
-    Form1->MapBox(k)->SetChecked(false);
-    Form1->MapBox(k)->SetVisible(false);
-  }
-  if (Form1->RadioGroup2->Visible()) {
-    Form1->RadioGroup2->Tag = Form1->RadioGroup2->ItemIndex();
-    Form1->RadioGroup2->SetVisible(false);
-    Form1->RadioGroup2->SetItemIndex(mlImportIntoCurrentSlot);
-  }
-  Form1->Tag = 0;
+  Form1->Fill([] {
+    for (int k = 1; k <= 3; ++k) {
+      MapLabel(k)->SetCaption("");
+      Form1->MapBox(k)->SetChecked(false);
+      Form1->MapBox(k)->SetVisible(false);
+    }
+    if (Form1->RadioGroup2->Visible()) {
+      Form1->RadioGroup2->Tag = Form1->RadioGroup2->ItemIndex();
+      Form1->RadioGroup2->SetVisible(false);
+      Form1->RadioGroup2->SetItemIndex(mlImportIntoCurrentSlot);
+    }
+  });
   Form2->Memo1->SetText(FigComments(fileName));
   g_previewed = fileName;
   g_previewOk = true;
@@ -167,6 +167,7 @@ void TR7Tform1::Open1Click(TObject*) {
       name += dialog->FilterIndex == 1 ? ".map" : ".fig";
     PreviewSelectedFile(name);
   };
+  Form1->Tag = 0;
   Form1->GroupBox1->SetCaption("Maps in selected file");
   ClearPreview();
   Form1->RadioGroup1->SetVisible(false);

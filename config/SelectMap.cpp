@@ -3,6 +3,7 @@
 #include "model/MapRecord.h"
 #include "link/LiveData.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/TextUtils.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -39,19 +40,24 @@ void TSelectMapForm::UpdateOptions() {
   TLabel* names[3] = {Map1Name, Map2Name, Map3Name};
   for (int n = 1; n <= 3; ++n)
     if (names[n - 1] != nullptr)
-      names[n - 1]->SetCaption(IntToStr(n) + ": " + (MapSlots.Present(n) ? MapSlots[n].MapName.Get() : AnsiString("empty")));
+      names[n - 1]->SetCaption("PC Map " + IntToStr(n) + " :  " +
+                               (MapSlots.Present(n) ? TrimRight(MapSlots[n].MapName.Get()) : AnsiString("empty")));
   if (ECUConnected && SelectedMap->Enabled()) {
     SelectedMap->SetEnabled(false);
     if (Visible() && OKBtn->Visible()) SetActiveControl(OKBtn);
     Label1->SetCaption("ECU : CONNECTED");
     Memo1->SetText("The map selection is set by the ECU.\r\nUser map selection is not possible.");
-    SelectedMap->SetItemIndex(CurrentMap - 1);
-    ShowChoice(CurrentMap);
   } else if (!ECUConnected && !SelectedMap->Enabled()) {
     SelectedMap->SetEnabled(true);
     if (Visible() && SelectedMap->Visible()) SetActiveControl(SelectedMap);
     Label1->SetCaption("ECU : No connection");
     Memo1->SetText("Select the map you wish to display/edit.");
+  }
+  // While linked the window reports the map the ECU runs, also when the ECU switches
+  // maps while the window is open.
+  if (ECUConnected && SelectedMap->ItemIndex() != CurrentMap - 1) {
+    SelectedMap->SetItemIndex(CurrentMap - 1);
+    ShowChoice(CurrentMap);
   }
 }
 

@@ -25,22 +25,31 @@ void TForm1::Publish(TClassProps<TForm1>& P) {
 
 TCheckBox* TForm1::MapBox(int k) const { return k == 1 ? CheckBox1 : k == 2 ? CheckBox2 : CheckBox3; }
 
-bool TForm1::Saving() const { return RadioGroup1 != nullptr && RadioGroup1->Visible(); }
-
-void TForm1::Tick(int k, bool on) {
+void TForm1::Fill(const std::function<void()>& change) {
+  const bool was = busy_;
   busy_ = true;
-  MapBox(k)->SetChecked(on);
-  busy_ = false;
+  try {
+    change();
+  } catch (...) {
+    busy_ = was;
+    throw;
+  }
+  busy_ = was;
 }
 
+void TForm1::Tick(int k, bool on) {
+  Fill([&] { MapBox(k)->SetChecked(on); });
+}
+
+// "Save current map" saves the map shown; "Save all maps" every slot that holds one.
 void TForm1::RadioGroup1Click(TObject*) {
-  if (Tag != 0 || busy_) return;
+  if (busy_) return;
   const bool current = RadioGroup1->ItemIndex() == 1;
   for (int k = 1; k <= 3; ++k) Tick(k, current ? k == CurrentMap : MapSlots.Present(k));
 }
 
 void TForm1::RadioGroup2Click(TObject*) {
-  if (Tag != 0 || busy_) return;
+  if (busy_) return;
   if (RadioGroup2->ItemIndex() == 1) {
     // The current map's box when the file holds that map, else the lowest map it holds.
     int pick = MapBox(CurrentMap)->Enabled() ? CurrentMap : 0;
@@ -52,19 +61,17 @@ void TForm1::RadioGroup2Click(TObject*) {
   }
 }
 
+// While saving the boxes change freely. While loading, a single-map choice keeps one box
+// ticked, and at least one map always stays chosen.
 void TForm1::MapBoxClick(int k) {
-  if (Tag != 0 || busy_) return;
-  const bool saving = Saving();
-  const TRadioGroup* options = saving ? RadioGroup1 : RadioGroup2;
-  const bool single = options != nullptr && options->ItemIndex() == 1;
+  if (busy_ || Saving()) return;
+  const bool single = RadioGroup2 != nullptr && RadioGroup2->ItemIndex() == 1;
   if (MapBox(k)->Checked()) {
     if (single)
       for (int j = 1; j <= 3; ++j)
         if (j != k) Tick(j, false);
     return;
   }
-  // Loading keeps at least one map chosen.
-  if (saving) return;
   for (int j = 1; j <= 3; ++j)
     if (j != k && MapBox(j)->Checked()) return;
   Tick(k, true);

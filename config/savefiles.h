@@ -1,8 +1,10 @@
 #pragma once
 // The map-file options panel docked beside the map open and save dialogs: which maps
-// to save or load, and how. The opener fills it with Tag 1 (its own changes then run no
-// rules) and sets Tag 0 before the user works it. The save group is shown while saving,
-// the load group while loading.
+// to save or load, and how. Tag is the mode: 1 while saving, 0 while loading. The save
+// group is shown while saving, the load group while loading. The opener fills the boxes
+// through Fill, so that its own changes run none of the rules a user's clicks run.
+#include <functional>
+
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
@@ -34,7 +36,9 @@ class TForm1 : public TForm {
   void CheckBox3Click(TObject* Sender);
 
   TCheckBox* MapBox(int k) const;  // k = 1..3
-  bool Saving() const;
+  bool Saving() const { return Tag == 1; }
+  // Runs `change` (the opener setting boxes, labels and groups) with the rules muted.
+  void Fill(const std::function<void()>& change);
 
  private:
   // A map box was clicked: the single-map choices keep one box ticked.

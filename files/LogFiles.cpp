@@ -121,6 +121,13 @@ void ConvertLogSamples(std::vector<TTrendRecord>& Records, const std::array<int3
           x += 20;
         }
       }
+      // The exhaust temperature is stored above its own range start (0 degC, 32 degF), so
+      // a change of unit converts it too; left alone, 1000 degC would read as 1032 degF.
+      if (f == 21 && c.Temperature && !c.OldFormat) {
+        const int32_t from = From[static_cast<size_t>(f)];
+        if (c.TargetTemperature == 0) x = RoundStored(x * 5.0 / 9) - from;
+        else if (c.TargetTemperature == 1) x = RoundStored(x * 9.0 / 5) + 32 - from;
+      }
       if (f == 40 && c.Speed) x = c.SpeedDirection == 0 ? RoundStored(x / 1.6) : RoundStored(x * 1.6);
       if ((f == 16 || f == 32) && c.Pressure) {
         if (c.OldPressure == 2) x = RoundStored((x - 1500) / 14.5) + 100;

@@ -50,6 +50,7 @@ struct TLogConversion {
 
 // Rewrites the stored samples of every record (separators too) for the channel
 // functions of the eight channels ([1..8]); FromAbs(f) is |From| of function f in the
-// units now chosen. A result outside 16 bits is held at 0 or 65535.
+// units now chosen (the exhaust temperature reads From(f) itself). A result outside 16
+// bits is held at 0 or 65535.
 void ConvertLogSamples(std::vector<TTrendRecord>& Records, const std::array<int32_t, 9>& Channels,
                        const TLogConversion& Conversion, const std::array<int32_t, 51>& From);

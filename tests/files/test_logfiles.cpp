@@ -77,7 +77,7 @@ TEST(LogConversion, StoredSamples) {
   const TLogConversion toKph = conv([](TLogConversion& c) { c.Speed = true; c.SpeedDirection = 1; });
   const ConvertCase cases[] = {
       {"154 degF stored above -22 is 68 degC above -30", 19, toC, 176, 98},
-      {"EGT is left alone", 21, toC, 176, 176},
+      {"EGT 1832 degF stored above 32 is 1000 degC above 0", 21, toC, 1800, 1000},
       {"68 degC above -30 is 154 degF above -22", 2, toF, 98, 176},
       {"a result below 0 is held at 0", 19, toC, 0, 0},
       {"kPa to psi", 32, kpaToPsi, 200, 2950},
@@ -94,6 +94,18 @@ TEST(LogConversion, StoredSamples) {
     EXPECT_EQ(records[0].Values[0], c.expected) << c.what;
     EXPECT_EQ(records[0].Values[7], c.expected) << c.what;
   }
+  // Back to degF, where the exhaust range starts at 32; an older log's EGT stays as it is.
+  from[21] = 32;
+  std::vector<TTrendRecord> records(1);
+  records[0].Values.fill(1000);
+  std::array<int32_t, 9> egt{};
+  egt.fill(21);
+  ConvertLogSamples(records, egt, toF, from);
+  EXPECT_EQ(records[0].Values[0], 1800);
+  TLogConversion older = toF;
+  older.OldFormat = true;
+  ConvertLogSamples(records, egt, older, from);
+  EXPECT_EQ(records[0].Values[0], 1800);
 }
 
 }  // namespace
