@@ -161,7 +161,7 @@ void TR7Tform1::TableKeyDown(TableId id, WORD& Key) {
       const AnsiString unit = id == TableId::Ignition ? "\xB0" : "";
       insertdata->currentinfo->SetCaption(unit);
       insertdata->newinfo->SetCaption(unit);
-      insertdata->currentval->SetText(StoredText(id, TableWords(map, id)[cells.Left][cells.Top]));
+      insertdata->currentval->SetText(FormatFloat("#0.00", CellEntryValue(map, id, cells.Left, cells.Top)));
       insertdata->newvalue->SetEditBase(ebFloat);
       insertdata->newvalue->SetFormatStr(t.Decimals == 0 ? AnsiString("0") : "0." + AnsiString(t.Decimals, '0'));
       insertdata->newvalue->SetMinValue(t.EntryMin);

@@ -20,6 +20,11 @@
 
 namespace ui::detail {
 void CreateDispatcher();
+// Marks a key press the controls have had while Qt offers it to the shortcuts.
+struct KeyPassedOn {
+  KeyPassedOn();
+  ~KeyPassedOn();
+};
 }
 
 namespace {
@@ -36,6 +41,11 @@ class CQ5Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override {
     try {
       if (ui::detail::RouteInput(receiver, event)) return true;
+      if (event->type() == QEvent::KeyPress) {
+        // The controls have had this key; Qt may now offer it to the shortcuts.
+        ui::detail::KeyPassedOn passed;
+        return QApplication::notify(receiver, event);
+      }
       return QApplication::notify(receiver, event);
     } catch (const EUnscriptedDialog&) {
       ui::DialogService::RecordFailure(std::current_exception());
@@ -72,6 +82,43 @@ TShiftState KeyShift(const QKeyEvent& e, bool press) {
 
 bool g_resending = false;
 
+// An Alt key the window system offers to the menu bar's mnemonics first. A form that
+// previews keys sees it before the menu does (the main window's Alt+M opens the map
+// choice rather than the "Maps" menu): when its handler takes the key, the menu stays
+// shut and the press that follows is dropped; otherwise the press that follows skips
+// the form's handler, which already ran.
+struct PreviewedKey {
+  bool valid = false;
+  bool taken = false;
+  int key = 0;
+  Qt::KeyboardModifiers mods;
+} g_previewed;
+int g_keyPassedOn = 0;
+
+bool RouteShortcutOverride(QWidget* receiver, QKeyEvent* e) {
+  g_previewed.valid = false;
+  // A press the controls already had is offered to the shortcuts by Qt itself.
+  if (g_keyPassedOn > 0 || !(e->modifiers() & Qt::AltModifier)) return false;
+  TWinControl* target = ui::detail::WinControlFromWidget(receiver);
+  if (!target || !target->Enabled()) return false;
+  TForm* form = target->ParentForm();
+  if (!form || !form->KeyPreview()) return false;
+  WORD key = ui::detail::VirtualKeyFromQt(e->key(), e->modifiers());
+  if (key == 0) return false;
+  form->KeyDown(key, KeyShift(*e, true));
+  g_previewed = PreviewedKey{true, key == 0, e->key(), e->modifiers()};
+  if (key != 0) return false;
+  e->accept();
+  return true;
+}
+
+}  // namespace
+
+ui::detail::KeyPassedOn::KeyPassedOn() { ++g_keyPassedOn; }
+ui::detail::KeyPassedOn::~KeyPassedOn() { --g_keyPassedOn; }
+
+namespace {
+
 bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   if (g_resending) return false;
   // An open menu, or a menu bar walked with the keyboard, takes its keys itself: no form or
@@ -81,8 +128,16 @@ bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   TWinControl* target = ui::detail::WinControlFromWidget(receiver);
   if (!target || !target->Enabled()) return false;
   TForm* form = target->ParentForm();
-  const bool preview = form && form != static_cast<TControl*>(target) && form->KeyPreview();
   const bool press = e->type() == QEvent::KeyPress;
+  bool formHadIt = false;
+  if (press && g_previewed.valid) {
+    g_previewed.valid = false;
+    if (g_previewed.key == e->key() && g_previewed.mods == e->modifiers()) {
+      if (g_previewed.taken) return true;
+      formHadIt = true;
+    }
+  }
+  const bool preview = form && form != static_cast<TControl*>(target) && form->KeyPreview() && !formHadIt;
   const uint64_t targetSerial = target->impl().serial;
   auto alive = [&] { return ui::detail::ControlAlive(target, targetSerial); };
   WORD key = ui::detail::VirtualKeyFromQt(e->key(), e->modifiers());
@@ -95,7 +150,8 @@ bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   }
   if (key != 0) {
     if (preview) form->KeyDown(key, shift);
-    if (key != 0 && alive()) target->KeyDown(key, shift);
+    const bool targetHadIt = formHadIt && form == static_cast<TControl*>(target);
+    if (key != 0 && alive() && !targetHadIt) target->KeyDown(key, shift);
     if (key == 0 || !alive()) return true;
     // Enter and Escape left over go to the form's default and cancel buttons.
     if ((key == VK_RETURN || key == VK_ESCAPE) && form != nullptr && !shift.Contains(ssCtrl) &&
@@ -275,6 +331,8 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
       return RouteKey(w, static_cast<QKeyEvent*>(event));
+    case QEvent::ShortcutOverride:
+      return RouteShortcutOverride(w, static_cast<QKeyEvent*>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
