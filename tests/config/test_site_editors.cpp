@@ -226,6 +226,7 @@ TEST_F(SiteDialogs, CellEntryStoresOnceAndCancelKeepsTheRecord) {
   double offered = 0;
   script.AnswerForm([&](TForm&) {
     offered = insertdata->newvalue->Value();
+    EXPECT_EQ(insertdata->currentval->Text(), "12.50");
     insertdata->newvalue->SetText("13");
     WORD enter = VK_RETURN;
     insertdata->newvalueKeyDown(nullptr, enter, {});

@@ -215,7 +215,7 @@ TEST_F(UnitDialogs, TheUnitsChosenAreInTheSettingsFileAfterExit) {
   EXPECT_NE(text.str().find("Temperature=0"), std::string::npos);
 }
 
-TEST_F(UnitDialogs, MapChoiceNamesTheSlotsAndFollowsTheLink) {
+TEST_F(UnitDialogs, MapChoiceNamesTheSlotsAndCancelsWithEscape) {
   MapSlots[2].Source = 1;
   MapSlots[2].MapName.Set("Track day");
   ui::DialogScript script;
@@ -231,20 +231,6 @@ TEST_F(UnitDialogs, MapChoiceNamesTheSlotsAndFollowsTheLink) {
   });
   f_->SelectMAP1Click(nullptr);
   EXPECT_EQ(CurrentMap, 1);
-
-  // The link comes up while the window shows: the list locks to the ECU's map.
-  script.AnswerForm([](TForm&) {
-    ECUConnected = true;
-    CurrentMap = 2;
-    SelectMapForm->UpdateOptions();
-    EXPECT_FALSE(SelectMapForm->SelectedMap->Enabled());
-    EXPECT_EQ(SelectMapForm->SelectedMap->ItemIndex(), 1);
-    EXPECT_EQ(SelectMapForm->Label1->Caption(), "ECU : CONNECTED");
-    EXPECT_EQ(SelectMapForm->Memo1->Text(), "The map selection is set by the ECU.\r\nUser map selection is not possible.");
-    SelectMapForm->OKBtn->Click();
-  });
-  f_->SelectMAP1Click(nullptr);
-  EXPECT_EQ(CurrentMap, 2);
 }
 
 TEST_F(UnitDialogs, TractionControlPagesButtonsAndInputs) {
@@ -303,9 +289,7 @@ TEST_F(UnitDialogs, CellEntryStoresByCaptionAndEscapeCancels) {
     int stored;
   } cases[] = {{"Insert INJECTION TIMING map data", "359", 1, &TMapRecord::InjTimingTable, 356},
                {"Insert BOOST TARGET map data", "80", 0, &TMapRecord::BoostTargetTable, 0},
-               {"Insert BOOST TARGET map data", "1.5", 1, &TMapRecord::BoostTargetTable, 150},
-               {"Insert Cam timing value", "40", 1, &TMapRecord::VVTTable, 40},
-               {"Insert INJECTION map data", "80", 1, &TMapRecord::InjectionTable, 80}};
+               {"Insert BOOST TARGET map data", "1.5", 1, &TMapRecord::BoostTargetTable, 150}};
   ui::DialogScript script;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.caption);
