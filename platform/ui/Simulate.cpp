@@ -13,6 +13,11 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/detail/QtControls.h"
 
+// QtGui's own entry for offering a key to the shortcuts before the key press, as the
+// window system integration does (QtTest declares it the same way).
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text, bool autorep, ushort count);
+
 namespace ui {
 
 namespace {
@@ -60,20 +65,53 @@ Qt::MouseButton QtButton(TMouseButton b) {
 
 }  // namespace
 
-void SimulateKey(TWinControl* target, const char* key, bool keypad) {
+namespace {
+
+struct KeyStroke {
   int code = 0;
   Qt::KeyboardModifiers mods;
+};
+
+KeyStroke ParseKey(const char* key) {
+  KeyStroke k;
   const QString name = QString::fromLatin1(key);
-  if (name == QLatin1String("Shift")) code = Qt::Key_Shift;
-  else if (name == QLatin1String("Ctrl")) code = Qt::Key_Control;
-  else if (name == QLatin1String("Alt")) code = Qt::Key_Alt;
-  else if (name == QLatin1String("+")) code = Qt::Key_Plus;  // "+" alone is not a sequence
+  if (name == QLatin1String("Shift")) k.code = Qt::Key_Shift;
+  else if (name == QLatin1String("Ctrl")) k.code = Qt::Key_Control;
+  else if (name == QLatin1String("Alt")) k.code = Qt::Key_Alt;
+  else if (name == QLatin1String("+")) k.code = Qt::Key_Plus;  // "+" alone is not a sequence
   else {
     const QKeySequence seq = QKeySequence::fromString(name, QKeySequence::PortableText);
     if (seq.isEmpty() || seq[0].key() == Qt::Key_unknown) throw EInvalidOperation("Unknown key name: " + AnsiString(key));
-    code = seq[0].key();
-    mods = seq[0].keyboardModifiers();
+    k.code = seq[0].key();
+    k.mods = seq[0].keyboardModifiers();
   }
+  return k;
+}
+
+}  // namespace
+
+void SimulateSystemKey(TWinControl* target, const char* key) {
+  const KeyStroke k = ParseKey(key);
+  TWinControl* receiver = target;
+  if (auto* f = dynamic_cast<TForm*>(target); f && f->ActiveControl()) receiver = f->ActiveControl();
+  QWidget* w = ReadyWidget(receiver);
+  const QString text = TypedText(k.code, k.mods);
+  const bool shortcut = qt_sendShortcutOverrideEvent(w, 0, k.code, k.mods, text, false, 1);
+  DialogService::RethrowFailure();
+  if (shortcut || !detail::ControlFromWidget(w)) return;
+  QKeyEvent press(QEvent::KeyPress, k.code, k.mods, text);
+  QApplication::sendEvent(w, &press);
+  DialogService::RethrowFailure();
+  if (!detail::ControlFromWidget(w)) return;
+  QKeyEvent release(QEvent::KeyRelease, k.code, k.mods, text);
+  QApplication::sendEvent(w, &release);
+  DialogService::RethrowFailure();
+}
+
+void SimulateKey(TWinControl* target, const char* key, bool keypad) {
+  const KeyStroke k = ParseKey(key);
+  const int code = k.code;
+  Qt::KeyboardModifiers mods = k.mods;
   if (keypad) mods |= Qt::KeypadModifier;
   // A form hands keys to its active control, as keyboard focus would.
   TWinControl* receiver = target;

@@ -11,6 +11,10 @@ namespace ui {
 // "A", "F1", "Return", "Escape", "Left", "=", "-", "+", "Ctrl+C", "Shift+Tab", and the
 // bare modifiers "Shift", "Ctrl", "Alt". `keypad` marks keys of the numeric keypad.
 void SimulateKey(TWinControl* target, const char* key, bool keypad = false);
+// The same key as the window system delivers it: first offered to the shortcuts (menu
+// bar mnemonics, menu items' shortcut keys) with a shortcut override, then pressed unless
+// a shortcut took it.
+void SimulateSystemKey(TWinControl* target, const char* key);
 // Mouse actions at client coordinates of `target`.
 void SimulateMouseDown(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});
 void SimulateMouseUp(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});

@@ -3,6 +3,7 @@
 #include "StdFixture.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Simulate.h"
@@ -294,6 +295,44 @@ TEST_F(DialogKeys, EnterPressesTheDefaultButtonAndEscapeTheCancelButton) {
     });
     EXPECT_EQ(f->ShowModal(), r.result);
   }
+}
+
+// As the window system delivers it, an Alt key is offered to the menu bar's mnemonics
+// first; a form previewing keys sees it before them, once.
+TEST_F(DialogKeys, APreviewingFormSeesAnAltKeyBeforeTheMenuBarAndOnlyOnce) {
+  TForm* f = NewForm(300, 200);
+  auto* menu = new TMainMenu(f);
+  auto* maps = new TMenuItem(f);
+  maps->SetCaption("&Maps");
+  auto* choose = new TMenuItem(f);
+  choose->SetCaption("Switch");
+  maps->Add(choose);
+  menu->Items()->Add(maps);
+  f->SetMenu(menu);
+  f->SetKeyPreview(true);
+  edit = Place<TEdit>(f, 8, 8, 120, 24);
+  int taken = 0, passed = 0, editKeys = 0;
+  f->OnKeyDown = [&](TObject*, WORD& key, TShiftState shift) {
+    if (!shift.Contains(ssAlt)) return;
+    if (key == 'M') {
+      ++taken;
+      key = 0;
+    } else {
+      ++passed;
+    }
+  };
+  edit->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++editKeys; };
+  f->Show();
+  edit->SetFocus();
+  ui::SimulateSystemKey(f, "Alt+M");
+  EXPECT_EQ(taken, 1);
+  EXPECT_EQ(editKeys, 0);
+  ui::SimulateSystemKey(f, "Alt+2");  // no mnemonic: the form, then the edit
+  EXPECT_EQ(passed, 1);
+  EXPECT_EQ(editKeys, 1);
+  ui::SimulateKey(f, "Alt+2");  // a key sent straight to the control is seen once too
+  EXPECT_EQ(passed, 2);
+  EXPECT_EQ(editKeys, 2);
 }
 
 TEST_F(DialogKeys, AMemoKeepsItsReturnsAndAWindowWithoutButtonsClosesWithEscape) {
