@@ -116,13 +116,13 @@ void Tinsertdata::BitBtn2Click(TObject*) {
 }
 
 bool Tinsertdata::Accept() {
-  double v = 0;
-  if (!TryStrToFloat(Trim(newvalue->Text()), v)) {
+  // The edit reads its own text (signs, multiplier letters) and keeps the value within
+  // the limits the caller set; text it shows as an error stores nothing.
+  if (Trim(newvalue->Text()).empty() || !newvalue->ParseText(true)) {
     MessageBeep(MB_BEEP_OK);
     SetActiveControl(newvalue);
     return false;
   }
-  newvalue->SetValue(v);  // within the limits the caller set
   int s = -1, l = -1;
   if (!TryStrToInt(Trim(speedsite->Text()), s) || !TryStrToInt(Trim(loadsite->Text()), l)) s = l = -1;
   LastStore = StoreInsertData(MapSlots[CurrentMap], Caption(), s, l, newvalue->Value(), Settings.PressureUnit);

@@ -40,7 +40,7 @@ class Tinsertdata : public TForm {
   std::optional<TCellWrite> LastStore;
 
   void FormActivate(TObject* Sender);
-  // Enter stores the value and closes, unless the text is no number.
+  // Enter stores the value and closes, unless the edit shows its text as an error.
   void newvalueKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void BitBtn1Click(TObject* Sender);
   // Cancel: newvalue becomes 0 and nothing is stored.
@@ -48,7 +48,7 @@ class Tinsertdata : public TForm {
 
  private:
   // Takes the typed text into newvalue and stores it; false (nothing stored, the dialog
-  // stays open) when the text is no number.
+  // stays open) when the edit shows the text as an error.
   bool Accept();
 };
 

@@ -317,6 +317,16 @@ TEST_F(UnitDialogs, CellEntryStoresByCaptionAndEscapeCancels) {
     EXPECT_EQ(insertdata->ShowModal(), mrOk);
     EXPECT_EQ((map.*c.table)[5][3], c.stored);
   }
+  // Text the edit shows as an error is not taken: Enter leaves the dialog open.
+  script.AnswerForm([](TForm& form) {
+    insertdata->newvalue->SetText("12x");
+    ui::SimulateKey(&form, "Return");
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    EXPECT_EQ(insertdata->newvalue->State(), esError);
+    ui::SimulateKey(&form, "Escape");
+  });
+  EXPECT_EQ(insertdata->ShowModal(), mrCancel);
+  EXPECT_EQ(map.BoostTargetTable[5][3], 150);
 }
 
 TEST_F(UnitDialogs, InterpolationMethodDialogCancelsWithEscape) {
