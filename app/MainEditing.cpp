@@ -10,7 +10,6 @@
 #include "model/MapInterp.h"
 #include "model/MapRecord.h"
 #include "app/Graphs.h"
-#include "chart/TeeSurfa.h"
 #include "model/Settings.h"
 #include "config/Insert.h"
 #include "config/InterpolateBlock.h"
@@ -270,11 +269,8 @@ void TR7Tform1::AFRCorrectionTableClick(TObject*) { ShowSpeedSiteInfo(AFRCorrect
 
 void TR7Tform1::PrepareGraphSurface() {
   if (Graph == nullptr || Graph->Series1 == nullptr) return;
-  const int step = Settings.SpeedSiteStep;
-  const int hardLimit = MapSlots[CurrentMap].HardRevLimit;
-  // A step of 0 (a damaged settings file) gives the most columns instead of a division by 0.
-  const int columns = step > 0 ? std::clamp(hardLimit / step + 2, 8, 32) : 32;
-  Graph->Series1->CreateValues(16, columns);
+  // The graph reads the table it shows again, from the map as it is now.
+  Graph->RefreshSurface();
 }
 
 void TR7Tform1::AFRModeTableKeyDown(TObject*, WORD& Key, TShiftState) {

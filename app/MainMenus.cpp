@@ -187,8 +187,9 @@ void TR7Tform1::DataLogger1Click(TObject*) {
 
 void TR7Tform1::Plotgraph1Click(TObject*) {
   Graph->Chart1->Title()->Text()->SetText("Ignition Map");
-  Graph->Chart1->DepthAxis()->Title()->SetCaption("Load site");
-  Graph->Chart1->BottomAxis()->Title()->SetCaption("Speed Site");
+  // The load sites run along the bottom axis, the speed sites into the depth.
+  Graph->Chart1->BottomAxis()->Title()->SetCaption("Load site");
+  Graph->Chart1->DepthAxis()->Title()->SetCaption("Speed Site");
   Graph->Chart1->LeftAxis()->Title()->SetCaption("Ignition Advance");
   Graph->Chart1->LeftAxis()->SetInverted(false);
   Graph->Chart1->BottomAxis()->SetInverted(false);

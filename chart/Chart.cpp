@@ -143,6 +143,7 @@ TChartRightWall::TChartRightWall(TCustomChart* AOwner) : TChartWall(AOwner, clSi
 // TCustomChart
 
 TCustomChart::TCustomChart(TComponent* AOwner) : TCustomAxisPanel(AOwner) {
+  OnToolsEvent = [this](int Code) { tools_.BroadcastDraw(Code); };
   title_ = std::make_unique<TChartTitle>(this);
   sub_title_ = std::make_unique<TChartTitle>(this);
   foot_ = std::make_unique<TChartTitle>(this, true);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 #include "chart/TeEngine.h"
+#include "chart/TeeTools.h"
 #include "platform/classes/Lists.h"
 
 class TCustomChart;
@@ -254,6 +255,20 @@ struct TChartClickedPart {
   TChartAxis* AAxis = nullptr;
 };
 
+using TChartClick = std::function<void(TCustomChart* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TChartClickAxis =
+    std::function<void(TCustomChart* Sender, TChartAxis* Axis, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TChartClickSeries = std::function<void(TCustomChart* Sender, TChartSeries* Series, int ValueIndex,
+                                             TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TChartClickTitle =
+    std::function<void(TCustomChart* Sender, TChartTitle* ATitle, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TChartAllowScrollEvent = std::function<void(TChartAxis* Sender, double& AMin, double& AMax, bool& AllowScroll)>;
+
+// Library-wide settings of the chart's mouse handling.
+extern double TeeZoomAnimationDivisor;  // 3.0: each animation step covers a third of the way
+extern TShiftState TeeScrollKeyShift;   // keys panning requires (none)
+extern bool TeeUseMouseWheel;           // the wheel scrolls the vertical axes
+
 class TCustomChart : public TCustomAxisPanel {
  public:
   explicit TCustomChart(TComponent* AOwner);
@@ -285,6 +300,30 @@ class TCustomChart : public TCustomAxisPanel {
   TOnGetLegendRect OnGetLegendRect;
   TOnGetLegendPos OnGetLegendPos;
 
+  // ---- tools and mouse: clicks, zoom, panning, wheel (ChartMouse.cpp) ----
+  TChartTools* Tools() { return &tools_; }
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+  // Scrolls every vertical axis by three percent of its range (Down: toward lower values).
+  void WheelScroll(bool Down);
+  virtual void ZoomToRectangle();
+  void ZoomToLimits(double TopMin, double TopMax, double BottomMin, double BottomMax, double LeftMin, double LeftMax,
+                    double RightMin, double RightMax);
+  void UndoZoom() override;
+  // True while the axes hold their own settings (nothing saved by a zoom, pan or wheel scroll).
+  bool RestoredAxes() const { return saved_axes_.empty(); }
+  // Asks for the screen to be refreshed from the drawn chart, with the drag feedback on top.
+  void RepaintOverlay();
+  void PaintOverlay(TCanvas* Canvas) override;
+
+  TChartClick OnClickBackground, OnClickLegend;
+  TChartClickAxis OnClickAxis;
+  TChartClickSeries OnClickSeries;
+  TChartClickTitle OnClickTitle;
+  TChartAllowScrollEvent OnAllowScroll;
+
  protected:
   void CalcWallsRect() override;
   int CalcWallSize(TChartAxis* Axis) override;
@@ -303,6 +342,18 @@ class TCustomChart : public TCustomAxisPanel {
   std::unique_ptr<TChartWall> bottom_wall_, left_wall_;
   std::unique_ptr<TChartRightWall> right_wall_;
   std::unique_ptr<TChartLegend> legend_;
+
+  struct TSavedAxis {
+    TChartAxis* Axis;
+    bool Automatic, AutomaticMinimum, AutomaticMaximum;
+    double Minimum, Maximum;
+  };
+  void SaveAxes();
+  bool PanAxes(bool Horizontal, int New, int Old);
+  bool DragStart(TMouseButton Button, TShiftState Shift, int X, int Y);
+  std::vector<TSavedAxis> saved_axes_;
+  TChartTools tools_{this};
+  int wheel_rest_ = 0;
 };
 
 class TChart : public TCustomChart {

@@ -7,6 +7,7 @@
 #include "chart/TeeConst.h"
 #include "chart/TeeProCo.h"
 #include "chart/TeeSurfa.h"
+#include "chart/TeeTools.h"
 #include "platform/stdctrls/StdCtrlsRegistration.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
@@ -336,10 +337,6 @@ void RegisterSeries() {
       .Bool("InvertedStairs", &TFastLineSeries::InvertedStairs, &TFastLineSeries::SetInvertedStairs, false)
       .Bool("Stairs", &TFastLineSeries::Stairs, &TFastLineSeries::SetStairs, false)
       .Object("LinePen", &TFastLineSeries::LinePen);
-  RegisterClass<TSurfaceSeries, TChartSeries>("TSurfaceSeries")
-      .Int("NumXValues", &TSurfaceSeries::NumXValues, &TSurfaceSeries::SetNumXValues, 10)
-      .Int("NumZValues", &TSurfaceSeries::NumZValues, &TSurfaceSeries::SetNumZValues, 10)
-      .Event("OnGetYValue", &TSurfaceSeries::OnGetYValue);
 }
 
 }  // namespace
@@ -358,6 +355,8 @@ void RegisterChartClasses() {
     RegisterAxes();
     RegisterChart();
     RegisterSeries();
+    RegisterSurfaceClasses();
+    RegisterToolClasses();
     RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
     RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
     return true;

@@ -96,6 +96,8 @@ void TView3DOptions::SetVertOffset(int v) {
 }
 
 void TView3DOptions::SetZoom(int v) {
+  // Below 1 % the projection collapses to a point, and negative zooms mirror the chart.
+  v = std::max(v, MinimumZoom);
   if (v == zoom_) return;
   if (OnZoom) OnZoom(v);
   Set(zoom_, v);

@@ -61,6 +61,7 @@ class TView3DOptions : public TPersistent {
   void SetTilt(int v) { Set(tilt_, v); }
   int VertOffset() const { return vert_offset_; }
   void SetVertOffset(int v);
+  static constexpr int MinimumZoom = 1;
   int Zoom() const { return zoom_; }
   void SetZoom(int v);
   bool ZoomText() const { return zoom_text_; }

@@ -287,8 +287,8 @@ class TChartSeries : public TCustomChartSeries {
   bool YMandatory() const { return y_mandatory_; }
   void SetYMandatory(bool v);
   virtual bool UseAxis() const { return true; }
-  bool AssociatedToAxis(const TChartAxis* Axis) const;
-  TChartValueList* ValueListOfAxis(const TChartAxis* Axis) const;
+  virtual bool AssociatedToAxis(const TChartAxis* Axis) const;
+  virtual TChartValueList* ValueListOfAxis(const TChartAxis* Axis) const;
   TChartValueList* ValueListByName(const AnsiString& Name) const;
   virtual int CalcXPos(int Index) const;
   virtual int CalcYPos(int Index) const;

@@ -207,16 +207,27 @@ double TCustomAxisPanel::SeriesExtreme(const TChartAxis* Axis, bool Largest) con
   double r = 0;
   for (TChartSeries* s : series_) {
     if ((anyActive && !s->Active()) || !s->AssociatedToAxis(Axis) || s->Count() == 0) continue;
-    const double v = Largest ? (Axis->Horizontal ? s->MaxXValue() : s->MaxYValue())
-                             : (Axis->Horizontal ? s->MinXValue() : s->MinYValue());
+    const double v = Axis->IsDepthAxis ? (Largest ? s->MaxZValue() : s->MinZValue())
+                     : Largest   ? (Axis->Horizontal ? s->MaxXValue() : s->MaxYValue())
+                                 : (Axis->Horizontal ? s->MinXValue() : s->MinYValue());
     r = !found ? v : Largest ? std::max(r, v) : std::min(r, v);
     found = true;
   }
   return r;
 }
 
+namespace {
+// A depth axis follows the Z values of the 3-D series on it; without them it spans the
+// series' depth slots.
+bool DepthAxisHasSeries(const TCustomAxisPanel* Chart, const TChartAxis* Axis) {
+  for (TChartSeries* s : const_cast<TCustomAxisPanel*>(Chart)->SeriesList())
+    if (s->Active() && s->Count() > 0 && s->AssociatedToAxis(Axis)) return true;
+  return false;
+}
+}  // namespace
+
 double TCustomAxisPanel::MinAxisValue(const TChartAxis* Axis) {
-  if (Axis->IsDepthAxis) return -0.5;
+  if (Axis->IsDepthAxis) return DepthAxisHasSeries(this, Axis) ? SeriesExtreme(Axis, false) : -0.5;
   if (PagedAxis(this, Axis)) {
     for (TChartSeries* s : series_)
       if (s->Active() && s->AssociatedToAxis(Axis) && s->Count() > 0) {
@@ -229,7 +240,7 @@ double TCustomAxisPanel::MinAxisValue(const TChartAxis* Axis) {
 }
 
 double TCustomAxisPanel::MaxAxisValue(const TChartAxis* Axis) {
-  if (Axis->IsDepthAxis) return MaxZOrder + 0.5;
+  if (Axis->IsDepthAxis) return DepthAxisHasSeries(this, Axis) ? SeriesExtreme(Axis, true) : MaxZOrder + 0.5;
   if (PagedAxis(this, Axis)) {
     for (TChartSeries* s : series_)
       if (s->Active() && s->AssociatedToAxis(Axis) && s->Count() > 0) {
@@ -521,7 +532,6 @@ void TCustomAxisPanel::InternalDraw(const TRect& UserRect) {
       DrawAxes();
     }
     DrawTitlesAndLegend(false);
-    if (Zoom()->Active) DrawZoomRectangle();
     if (OnToolsEvent) OnToolsEvent(0);
     c->ResetState();
     if (OnAfterDraw) OnAfterDraw(this);

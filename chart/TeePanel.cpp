@@ -167,8 +167,9 @@ bool TCustomTeePanel::CanClip() const {
 void TCustomTeePanel::Paint() {
   const TBitmap* b = canvas_->Bitmap();
   const TRect r = GetRectangle();
-  if (!Printing && b && b->Width() == r.Width() && b->Height() == r.Height() && canvas_->ReDrawBitmap()) return;
-  Draw(Canvas(), GetRectangle());
+  if (Printing || !b || b->Width() != r.Width() || b->Height() != r.Height() || !canvas_->ReDrawBitmap())
+    Draw(Canvas(), GetRectangle());
+  if (!Printing) PaintOverlay(Canvas());
 }
 
 void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect) {
@@ -510,21 +511,21 @@ void TCustomTeePanelExtended::DrawBackImage(const TRect& Rect0, int Z) {
   if (clip) canvas_->UnClipRectangle();
 }
 
-void TCustomTeePanelExtended::DrawZoomRectangle() {
-  const TColor b = ColorToRGB(GetBackColor());
-  TTeeCanvas3D* c = canvas_.get();
+void TCustomTeePanelExtended::DrawZoomRectangle(TCanvas* C) {
+  // Drawn on the screen over the blitted chart, so the chart itself never holds it.
+  C->SetClipRegion(nullptr);
   if (zoom_.HasBrush() && zoom_.Brush()->Style() != bsClear) {
-    c->Brush()->SetStyle(zoom_.Brush()->Style());
-    c->Brush()->SetColor(ColorToRGB(zoom_.Brush()->Color()) ^ (0xFFFFFF - b));
+    C->Brush()->SetStyle(zoom_.Brush()->Style());
+    C->Brush()->SetColor(zoom_.Brush()->Color());
   } else {
-    c->Brush()->SetStyle(bsClear);
-    c->SetBackMode(TRANSPARENT);
+    C->Brush()->SetStyle(bsClear);
   }
-  c->AssignVisiblePen(zoom_.Pen());
-  c->Pen()->SetMode(pmNotXor);
-  c->Pen()->SetColor(ColorToRGB(zoom_.Pen()->Color()) ^ (0xFFFFFF - b));
-  c->Rectangle(zoom_.X0, zoom_.Y0, zoom_.X1, zoom_.Y1);
-  c->Pen()->SetMode(pmCopy);
+  C->Pen()->SetStyle(zoom_.Pen()->Visible() ? zoom_.Pen()->Style() : psClear);
+  C->Pen()->SetWidth(zoom_.Pen()->Width());
+  C->Pen()->SetMode(pmNotXor);
+  C->Pen()->SetColor(ColorToRGB(zoom_.Pen()->Color()) ^ (0xFFFFFF - ColorToRGB(GetBackColor())));
+  C->Rectangle(zoom_.X0, zoom_.Y0, zoom_.X1, zoom_.Y1);
+  C->Pen()->SetMode(pmCopy);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -259,6 +259,8 @@ class TCustomTeePanel : public TCustomControl {
   void SetStringProperty(AnsiString& Field, const AnsiString& Value);
 
   void Paint() override;
+  // Drawn over the chart on the screen after each paint (drag feedback); nothing here.
+  virtual void PaintOverlay(TCanvas* Canvas) { (void)Canvas; }
   virtual void Draw(TCanvas* UserCanvas, const TRect& UserRect);
   virtual TColor GetBackColor() { return Color(); }
   virtual TRect GetRectangle();
@@ -326,7 +328,7 @@ class TCustomTeePanelExtended : public TCustomTeePanel {
   bool HasBackImage() const { return back_image_ && back_image_->Graphic() && !back_image_->Graphic()->Empty(); }
   TTeeZoom* Zoom() { return &zoom_; }
   bool Zoomed = false;
-  void UndoZoom();
+  virtual void UndoZoom();
   void Assign(TPersistent* Source) override;
 
   TNotifyEvent OnAfterDraw, OnScroll, OnUndoZoom, OnZoom;
@@ -334,7 +336,8 @@ class TCustomTeePanelExtended : public TCustomTeePanel {
   virtual void FillPanelBackground(const TRect& Rect);
   virtual void PaintBackground(const TRect& Rect);
   void DrawBackImage(const TRect& Rect, int Z);
-  void DrawZoomRectangle();
+  // The zoom rubber band, drawn over the finished chart on Canvas.
+  void DrawZoomRectangle(TCanvas* Canvas);
 
  private:
   TPanningMode allow_panning_ = pmBoth;

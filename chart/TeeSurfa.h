@@ -1,31 +1,195 @@
 #pragma once
-// A surface series: a NumX x NumZ grid of Y values. CreateValues rebuilds the grid and
-// asks OnGetYValue for each value; the chart draws each row of the grid as a line.
+// Grid-based 3-D series. TCustom3DSeries adds a third value list (Z); TCustom3DPaletteSeries
+// turns a Y value into a colour (a colour range or a palette table); TCustom3DGridSeries
+// holds a regular NumX x NumZ grid of points filled from OnGetYValue; TSurfaceSeries draws
+// the grid as a shaded surface, one four-cornered patch per cell in painter's order.
+#include <functional>
+#include <vector>
 #include "chart/TeEngine.h"
 
-using TGetYValueEvent = std::function<double(TChartSeries* Sender, int X, int Z)>;
+using TChartSurfaceGetY = std::function<double(TChartSeries* Sender, int X, int Z)>;
+using TOnGetPointColor = std::function<void(TChartSeries* Sender, int ValueIndex, TColor& Color)>;
 
-class TSurfaceSeries : public TChartSeries {
+class TCustom3DSeries : public TChartSeries {
  public:
-  explicit TSurfaceSeries(TComponent* AOwner);
-  const char* ClassName() const override { return "TSurfaceSeries"; }
+  explicit TCustom3DSeries(TComponent* AOwner);
+  const char* ClassName() const override { return "TCustom3DSeries"; }
+  void Assign(TPersistent* Source) override;
+
+  TChartValueList* ZValues() const { return z_values_; }
+  int TimesZOrder() const { return times_z_order_; }
+  void SetTimesZOrder(int v) { SetIntegerProperty(times_z_order_, v); }
+
+  int AddXYZ(double X, double Y, double Z, const AnsiString& Label = AnsiString(), TColor Color = clTeeColor);
+  double MaxZValue() override { return z_values_->MaxValue(); }
+  double MinZValue() override { return z_values_->MinValue(); }
+  void CalcZOrder() override;
+  bool AssociatedToAxis(const TChartAxis* Axis) const override;
+  TChartValueList* ValueListOfAxis(const TChartAxis* Axis) const override;
+  // True when the grid rows must be visited from the first row to the last (the depth axis
+  // inverted, or the view turned round so that the depth runs toward the viewer).
+  bool IsZReversed() const;
+
+ protected:
+  TChartValueList* z_values_;
+  int times_z_order_ = 3;
+};
+
+enum TTeePaletteStyle { psPale, psStrong, psGrayScale, psInvGray, psRainbow };
+
+struct TTeePaletteEntry {
+  double UpToValue = 0;
+  TColor Color = clBlack;
+};
+
+class TCustom3DPaletteSeries : public TCustom3DSeries {
+ public:
+  explicit TCustom3DPaletteSeries(TComponent* AOwner);
+  const char* ClassName() const override { return "TCustom3DPaletteSeries"; }
+  void Assign(TPersistent* Source) override;
+  AnsiString GetEditorClassName() const override { return "TGrid3DSeriesEditor"; }
+
+  TColor StartColor() const { return start_color_; }
+  void SetStartColor(TColor v);
+  TColor MidColor() const { return mid_color_; }
+  void SetMidColor(TColor v);
+  TColor EndColor() const { return end_color_; }
+  void SetEndColor(TColor v);
+  bool UseColorRange() const { return use_color_range_; }
+  void SetUseColorRange(bool v);
+  bool UsePalette() const { return use_palette_; }
+  void SetUsePalette(bool v);
+  int PaletteSteps() const { return palette_steps_; }
+  void SetPaletteSteps(int v);
+  TTeePaletteStyle PaletteStyle() const { return palette_style_; }
+  void SetPaletteStyle(TTeePaletteStyle v);
+  double PaletteMin() const { return palette_min_; }
+  void SetPaletteMin(double v);
+  double PaletteStep() const { return palette_step_; }
+  void SetPaletteStep(double v);
+  bool UsePaletteMin() const { return use_palette_min_; }
+  void SetUsePaletteMin(bool v);
+  int LegendEvery() const { return legend_every_; }
+  void SetLegendEvery(int v);
+
+  const std::vector<TTeePaletteEntry>& Palette() const { return palette_; }
+  int AddPalette(double Value, TColor Color);
+  void ClearPalette() { palette_.clear(); }
+  void CreateDefaultPalette(int Steps);
+
+  // The colour of a Y value under the current scheme.
+  TColor ValueColor(double Y);
+  // The colour of a share 0..1 of the Y range between EndColor (0) and StartColor (1).
+  TColor RangeColor(double Share) const;
+  TColor GetValueColor(int Index) const override;
+  void BeforeDrawChart() override;
+  void Clear() override;
+  int CountLegendItems() override;
+  int LegendToValueIndex(int LegendIndex) const override { return LegendIndex; }
+  TColor LegendPaletteColor(int LegendIndex);
+  AnsiString LegendPaletteText(int LegendIndex);
+
+  TOnGetPointColor OnGetColor;
+
+ protected:
+  void RecalcColors();
+  void RecalcRange();
+  TColor start_color_ = 0x800000, mid_color_ = clNone, end_color_ = 0xFFFFFF;
+  bool use_color_range_ = true, use_palette_ = false, use_palette_min_ = false;
+  int palette_steps_ = 32, legend_every_ = 1;
+  TTeePaletteStyle palette_style_ = psPale;
+  double palette_min_ = 0, palette_step_ = 0;
+  std::vector<TTeePaletteEntry> palette_;
+  // Colour components of the end colour and the differences to the other colours.
+  int end_rgb_[3] = {0, 0, 0}, mid_rgb_[3] = {0, 0, 0}, start_rgb_[3] = {0, 0, 0};
+  double y_min_ = 0, y_max_ = 0, range_recip_ = 0;
+};
+
+class TCustom3DGridSeries : public TCustom3DPaletteSeries {
+ public:
+  // The most distinct X or Z values an irregular grid holds.
+  static constexpr int MaxIrregularValues = 2000;
+
+  explicit TCustom3DGridSeries(TComponent* AOwner);
+  const char* ClassName() const override { return "TCustom3DGridSeries"; }
+  void Assign(TPersistent* Source) override;
 
   int NumXValues() const { return num_x_; }
   void SetNumXValues(int v);
   int NumZValues() const { return num_z_; }
   void SetNumZValues(int v);
-  TChartValueList* ZValues() { return z_; }
+  bool IrregularGrid() const { return irregular_; }
+  void SetIrregularGrid(bool v);
 
-  // Clears the series and adds NumX x NumZ points, X = 1..NumX and Z = 1..NumZ, each Y
-  // from OnGetYValue (0 without a handler). Negative sizes count as 0.
+  // Clears the series and adds NumX x NumZ points, X = 1..NumX fastest, Z = 1..NumZ, each Y
+  // from GetCellYValue; does nothing without an OnGetYValue handler (outside samples).
   void CreateValues(int NumX, int NumZ);
-  // The Y value at grid position (X, Z), 1-based; 0 outside the grid.
-  double GetYValue(int X, int Z) const;
-  void DrawAllValues() override;
+  double GetCellYValue(int X, int Z);
+  void CreateSampleValues(int N);
+  void Clear() override;
+  void AddValues(TChartSeries* Source) override;
+  void BeforeDrawChart() override;
+  // Rebuilds the grid index from the points (from point First on).
+  void FillGridIndex(int First = 0);
+  // The point index at grid position (X, Z), -1 where none lies or outside the grid.
+  int GridIndex(int X, int Z) const;
+  // Reads the four corner point indices of cell (X, Z) in the current drawing direction;
+  // false when any is missing.
+  bool CellCorners(int X, int Z);
 
-  TGetYValueEvent OnGetYValue;
+  TChartSurfaceGetY OnGetYValue;
+  int DX = 1, DZ = 1;
+  int Corner[4] = {-1, -1, -1, -1};
 
- private:
+ protected:
+  void ResetGrid();
   int num_x_ = 10, num_z_ = 10;
-  TChartValueList* z_;
+  bool irregular_ = false, sample_ = false;
+  std::vector<int> grid_;  // (num_x_ + 1) x (num_z_ + 1), index [x * (num_z_ + 1) + z]
+  int grid_nx_ = 0, grid_nz_ = 0;
 };
+
+class TSurfaceSeries : public TCustom3DGridSeries {
+ public:
+  explicit TSurfaceSeries(TComponent* AOwner);
+  ~TSurfaceSeries() override;
+  const char* ClassName() const override { return "TSurfaceSeries"; }
+  void Assign(TPersistent* Source) override;
+  AnsiString GetEditorClassName() const override { return "TSurfaceSeriesEditor"; }
+
+  bool DotFrame() const { return dot_frame_; }
+  void SetDotFrame(bool v);
+  bool WireFrame() const { return wire_frame_; }
+  void SetWireFrame(bool v);
+  bool FastBrush() const { return fast_brush_; }
+  void SetFastBrush(bool v);
+  TChartBrush* SideBrush() { return &side_brush_; }
+  TChartHiddenPen* SideLines() { return &side_lines_; }
+  bool SmoothPalette() const { return smooth_palette_; }
+  void SetSmoothPalette(bool v) { SetBooleanProperty(smooth_palette_, v); }
+  int Transparency() const { return transparency_; }
+  void SetTransparency(int v);
+
+  void DrawAllValues() override;
+  void DrawCell(int X, int Z);
+  int Clicked(int X, int Y) override;
+  // The cells in painter's order, farthest first (for drawing and hit tests).
+  std::vector<TPoint> CellOrder();
+
+ protected:
+  void PrepareCanvas();
+  void CacheAxes();
+  void DrawSides(bool Front);
+  TPoint CornerPixel(int Index) const;
+  bool dot_frame_ = false, wire_frame_ = false, fast_brush_ = false, smooth_palette_ = false;
+  int transparency_ = 0;
+  TChartBrush side_brush_;
+  TChartHiddenPen side_lines_;
+  bool keep_brush_ = false;
+  TChartAxis* haxis_ = nullptr;
+  TChartAxis* vaxis_ = nullptr;
+  TChartAxis* daxis_ = nullptr;
+};
+
+// Registers the 3-D series classes for form resources.
+void RegisterSurfaceClasses();

@@ -151,8 +151,9 @@ TEST_F(MainMenus, GraphLoggerAndSensorCommandsPrepareTheirWindows) {
   Item("Plotgraph1")->Click();
   EXPECT_TRUE(Graph->Visible());
   EXPECT_EQ(Graph->Chart1->Title()->Text()->Text(), "Ignition Map\r\n");
-  EXPECT_EQ(Graph->Chart1->DepthAxis()->Title()->Caption(), "Load site");
-  EXPECT_EQ(Graph->Chart1->BottomAxis()->Title()->Caption(), "Speed Site");
+  // Load sites run along the bottom axis, speed sites into the depth.
+  EXPECT_EQ(Graph->Chart1->BottomAxis()->Title()->Caption(), "Load site");
+  EXPECT_EQ(Graph->Chart1->DepthAxis()->Title()->Caption(), "Speed Site");
   EXPECT_EQ(Graph->Chart1->LeftAxis()->Title()->Caption(), "Ignition Advance");
   EXPECT_EQ(Graph->Series1->NumXValues(), 16);
   EXPECT_EQ(Graph->Series1->NumZValues(), 9);  // 7000 div 1000 + 2

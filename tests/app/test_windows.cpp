@@ -235,8 +235,8 @@ TEST_F(WindowsTest, SurfaceAsksForEveryValueOfItsGrid) {
   s->OnGetYValue = [](TChartSeries*, int x, int z) { return x * 100.0 + z; };
   s->CreateValues(16, 32);
   EXPECT_EQ(s->Count(), 16 * 32);
-  EXPECT_EQ(s->GetYValue(3, 20), 320);
-  EXPECT_EQ(s->GetYValue(17, 1), 0);  // outside the grid
+  EXPECT_EQ(s->YValue(s->GridIndex(3, 20)), 320);
+  EXPECT_EQ(s->GridIndex(17, 1), -1);  // outside the grid
   s->CreateValues(-1, 4);
   EXPECT_EQ(s->Count(), 0);
 }
