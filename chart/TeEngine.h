@@ -540,7 +540,7 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   bool RoomIsWidth() const;
   int MaxLabelsWidth();
   void CalcRect(TRect& Rect, bool Standard);
-  void Draw(bool PlaceAxisLine);
+  virtual void Draw(bool PlaceAxisLine);
   // Grid lines only (the chart draws them again over a wall that faces the viewer).
   void DrawGrids();
   void DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text, TTeeCustomShape* Format = nullptr);
@@ -577,6 +577,9 @@ class TChartDepthAxis : public TChartAxis {
   explicit TChartDepthAxis(TCustomAxisPanel* Chart);
   const char* ClassName() const override { return "TChartDepthAxis"; }
   void SetInverted(bool v) override;
+  // Along the floor's side into the depth: line, ticks and labels at each label's depth,
+  // grid lines across the floor and up the side wall (TeeDepthAxis.cpp).
+  void Draw(bool PlaceAxisLine) override;
 };
 
 // =======================================================================================

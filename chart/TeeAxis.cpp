@@ -488,7 +488,8 @@ int TChartAxis::SizeTickAxis() const {
 
 void TChartAxis::CalcRect(TRect& R, bool Standard) {
   RefreshDateTime();
-  if (!chart_) return;
+  // A depth axis runs into the picture; it takes no room from the chart's sides.
+  if (!chart_ || IsDepthAxis) return;
   TTeeCanvas3D* c = chart_->ChartCanvas();
   auto take = [&](int size) {
     if (Horizontal) {

@@ -21,6 +21,63 @@ void SplitRgb(TColor c, int out[3]) {
   out[2] = GetBValue(rgb);
 }
 
+// A see-through cell on the chart's own back buffer: the pixels under the cell's bounds are
+// kept row by row and mixed back after the cell is filled, straight in the image memory
+// (the per-pixel canvas calls of the general blender cost more than the cell itself).
+class CellBlend {
+ public:
+  CellBlend(TTeeCanvas3D* c, const TRect& bounds, int transparency) : c_(c), t_(transparency) {
+    TBitmap* b = c->Bitmap();
+    direct_ = b && c->Canvas() == b->Canvas() && b->PixelFormat() != pf24bit && !c->Metafiling;
+    if (!direct_) {
+      blend_ = c->BeginBlending(bounds, transparency);
+      return;
+    }
+    r_ = NormalizeRect(bounds);
+    r_.Left = std::max(r_.Left, 0);
+    r_.Top = std::max(r_.Top, 0);
+    r_.Right = std::min(r_.Right, b->Width());
+    r_.Bottom = std::min(r_.Bottom, b->Height());
+    if (r_.Right <= r_.Left || r_.Bottom <= r_.Top) return;
+    const size_t w = static_cast<size_t>(r_.Right - r_.Left);
+    saved_.resize(w * static_cast<size_t>(r_.Bottom - r_.Top));
+    for (int y = r_.Top; y < r_.Bottom; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(b->ScanLine(y)) + r_.Left;
+      std::copy(row, row + w, saved_.begin() + static_cast<ptrdiff_t>(w * static_cast<size_t>(y - r_.Top)));
+    }
+  }
+  ~CellBlend() {
+    if (!direct_) {
+      c_->EndBlending(blend_);
+      return;
+    }
+    if (saved_.empty()) return;
+    TBitmap* b = c_->Bitmap();
+    const size_t w = static_cast<size_t>(r_.Right - r_.Left);
+    const uint32_t* old = saved_.data();
+    for (int y = r_.Top; y < r_.Bottom; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(b->ScanLine(y)) + r_.Left;
+      for (size_t x = 0; x < w; ++x, ++old) {
+        const uint32_t n = row[x], o = *old;
+        if (n == o) continue;
+        auto mix = [this](uint32_t nv, uint32_t ov) { return static_cast<uint32_t>(static_cast<int>(nv) + (static_cast<int>(ov) - static_cast<int>(nv)) * t_ / 100); };
+        row[x] = 0xFF000000u | mix((n >> 16) & 0xFF, (o >> 16) & 0xFF) << 16 | mix((n >> 8) & 0xFF, (o >> 8) & 0xFF) << 8 |
+                 mix(n & 0xFF, o & 0xFF);
+      }
+    }
+  }
+  CellBlend(const CellBlend&) = delete;
+  CellBlend& operator=(const CellBlend&) = delete;
+
+ private:
+  TTeeCanvas3D* c_;
+  int t_;
+  bool direct_ = false;
+  TTeeBlend* blend_ = nullptr;
+  TRect r_;
+  std::vector<uint32_t> saved_;
+};
+
 // Restores the value lists' growth step when a fill ends, also by an exception.
 struct CapacityStepScope {
   int saved = ValueListCapacityStep;
@@ -593,9 +650,8 @@ void TSurfaceSeries::DrawCell(int X, int Z) {
   // See-through cell: the pixels under the cell's own bounds are kept and mixed back after filling.
   std::vector<TPoint> screen(4);
   for (int k = 0; k < 4; ++k) screen[static_cast<size_t>(k)] = c->Calculate3DPosition(p[k].x, p[k].y, k < 2 ? z0 : z1);
-  TTeeBlend* blend = c->BeginBlending(RectFromPolygon(screen.data(), 4), transparency_);
+  CellBlend blend(c, RectFromPolygon(screen.data(), 4), transparency_);
   c->Polygon(screen);
-  c->EndBlending(blend);
 }
 
 void TSurfaceSeries::DrawSides(bool Front) {

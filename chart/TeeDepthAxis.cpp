@@ -1,0 +1,68 @@
+// The depth axis: it runs along the bottom edge of the chart's right side (the depth-top
+// axis along the top edge of the left side) from the front to the back wall.
+#include <cmath>
+
+#include "chart/TeEngine.h"
+
+void TChartDepthAxis::Draw(bool) {
+  if (!chart_ || !chart_->View3D()) return;
+  RefreshDateTime();
+  TTeeCanvas3D* c = chart_->ChartCanvas();
+  const TRect& r = chart_->ChartRect;
+  const int x = OtherSide ? r.Right : r.Left, y = OtherSide ? r.Bottom : r.Top;
+  const int out = OtherSide ? 1 : -1;
+  PosAxis = x;
+
+  // Label values: the axis' own increment, widened until the labels fit along the depth.
+  std::vector<std::pair<int, double>> labels;
+  if (IMaximum >= IMinimum && Labels()) {
+    c->AssignFont(LabelsFont());
+    const int room = std::max(1, c->FontHeight());
+    double inc = increment_ > 0 ? increment_ : CalcIncrement();
+    if (!(inc > 0)) inc = 1;
+    const int span = std::max(1, std::abs(IEndPos - IStartPos));
+    while ((IMaximum - IMinimum) / inc * room > span * 2 && inc < 1e300) inc *= 2;
+    double v = std::ceil(IMinimum / inc - 1e-9) * inc;
+    for (int guard = 0; v <= IMaximum + inc * 1e-9 && guard < 10000; ++guard, v += inc)
+      labels.emplace_back(ValueToPixel(v), v);
+  }
+  ticks_pos_.clear();
+  for (const auto& l : labels) ticks_pos_.push_back(l.first);
+
+  c->Brush()->SetStyle(bsClear);
+  c->SetBackMode(TRANSPARENT);
+  if (grid_.Visible()) {
+    c->AssignVisiblePenColor(&grid_, grid_.Color() == clTeeColor ? clGray : grid_.Color());
+    const int wall = OtherSide ? r.Left : r.Right;
+    for (int p : ticks_pos_) {
+      c->HorizLine3D(r.Left, r.Right, y, p);
+      c->VertLine3D(wall, r.Top, r.Bottom, p);
+    }
+  }
+  if (axis_pen_.Visible()) {
+    c->AssignVisiblePen(&axis_pen_);
+    c->ZLine3D(x, y, IStartPos, IEndPos);
+  }
+  if (ticks_.Visible() && TickLength > 0) {
+    c->AssignVisiblePen(&ticks_);
+    for (int p : ticks_pos_) c->HorizLine3D(x, x + out * TickLength, y, p);
+  }
+  int widest = 0;
+  if (!labels.empty()) {
+    c->AssignFont(LabelsFont());
+    c->SetTextAlign((OtherSide ? TA_LEFT : TA_RIGHT) | TA_TOP);
+    for (const auto& [p, v] : labels) {
+      const AnsiString text = LabelValue(v);
+      widest = std::max(widest, c->TextWidth(text));
+      c->TextOut3D(x + out * (TickLength + 2), y, p, text);
+    }
+  }
+  if (title_.Visible() && !title_.Caption().empty()) {
+    c->AssignFont(title_.Font());
+    c->SetTextAlign((OtherSide ? TA_LEFT : TA_RIGHT) | TA_TOP);
+    // Beyond the labels and below them, so that it clears the labels of a slanting axis.
+    const int below = OtherSide ? c->FontHeight() : -2 * c->FontHeight();
+    c->TextOut3D(x + out * (TickLength + widest + 8), y + below, (IStartPos + IEndPos) / 2, title_.Caption());
+  }
+  c->SetTextAlign(TA_LEFT | TA_TOP);
+}
