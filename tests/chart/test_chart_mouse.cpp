@@ -5,6 +5,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeSurfa.h"
+#include "chart/TeeItems.h"
 #include "chart/TeeTools.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Simulate.h"
@@ -286,6 +287,49 @@ TEST(ChartZoom, WheelScrollsValueAxesAndUndoGivesThemBack) {
   c.Draw();
   EXPECT_EQ(left->Minimum(), min0);
   EXPECT_EQ(left->Maximum(), max0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChartItems, SeriesGroupsSwitchTheirSeriesTogether) {
+  MouseChart c;
+  TFastLineSeries a(nullptr), b(nullptr);
+  TSeriesGroups groups;
+  TSeriesGroup* g = groups.Add("Pair");
+  EXPECT_EQ(g->Active(), gaYes);  // empty
+  g->SetSeries({&a, &b});
+  b.SetActive(false);
+  EXPECT_EQ(g->Active(), gaSome);
+  g->SetActive(gaSome);  // ignored
+  EXPECT_TRUE(a.Active());
+  g->SetActive(gaNo);
+  EXPECT_EQ(g->Active(), gaNo);
+  EXPECT_FALSE(a.Active());
+  g->SetActive(gaYes);
+  EXPECT_TRUE(a.Active() && b.Active());
+  groups.RemoveSeries(&a);
+  EXPECT_EQ(g->Series().size(), 1u);
+}
+
+TEST(ChartItems, AxisItemsCopyAndClear) {
+  MouseChart c;
+  TAxisItems items(c.chart.LeftAxis()), copy(c.chart.LeftAxis());
+  items.Add(10);
+  items.Add(20, "Twenty");
+  EXPECT_TRUE(items[0]->Transparent());
+  copy.Assign(items);
+  ASSERT_EQ(copy.Count(), 2);
+  EXPECT_EQ(copy[1]->Text(), "Twenty");
+  EXPECT_EQ(copy[1]->Value(), 20);
+  items.Clear();
+  EXPECT_EQ(items.Count(), 0);
+  TSeriesMarksSymbol symbol(&c.chart);
+  EXPECT_FALSE(symbol.ShouldDraw());
+  symbol.Show();
+  EXPECT_TRUE(symbol.ShouldDraw());
+  EXPECT_EQ(symbol.Shadow()->Size(), 1);
 }
 
 }  // namespace
