@@ -351,6 +351,8 @@ class TCustomChart : public TCustomAxisPanel {
   void SaveAxes();
   bool PanAxes(bool Horizontal, int New, int Old);
   bool DragStart(TMouseButton Button, TShiftState Shift, int X, int Y);
+  // Cursor and enter/leave events of the series under a mouse that drags nothing.
+  void TrackSeriesUnderMouse(int X, int Y);
   std::vector<TSavedAxis> saved_axes_;
   TChartTools tools_{this};
   int wheel_rest_ = 0;

@@ -96,6 +96,7 @@ bool TCustomChart::DragStart(TMouseButton Button, TShiftState Shift, int X, int 
     Panning()->Activate(X, Y);
     started = true;
   }
+  if (started) SetCursor(OriginalCursor());
   return started;
 }
 
@@ -126,12 +127,16 @@ void TCustomChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
       fire(OnClickAxis, part.AAxis, Button, Shift, X, Y);
       if (!handled) handled = DragStart(Button, Shift, X, Y);
       break;
-    case cpSeries:
+    case cpSeries: {
       CancelMouse = false;
-      handled = false;
+      TChartSeries* s = part.ASeries;
+      const TSeriesClick& own = Shift.Contains(ssDouble) ? s->OnDblClick : s->OnClick;
+      if (own) own(s, part.PointIndex, Button, Shift, X, Y);
+      handled = CancelMouse;
       fire(OnClickSeries, part.ASeries, part.PointIndex, Button, Shift, X, Y);
       if (!handled) handled = DragStart(Button, Shift, X, Y);
       break;
+    }
     case cpTitle:
     case cpFoot:
     case cpSubTitle:
@@ -153,6 +158,27 @@ void TCustomChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
     OnClickBackground(this, Button, Shift, X, Y);
   }
   CancelMouse = false;
+}
+
+void TCustomChart::TrackSeriesUnderMouse(int X, int Y) {
+  bool found = false;
+  auto& list = SeriesList();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    TChartSeries* s = *it;
+    if (!s->Active() || (s->Cursor == crDefault && !s->OnMouseEnter && !s->OnMouseLeave)) continue;
+    if (s->Clicked(X, Y) != -1) {
+      found = true;
+      if (s->Cursor != crDefault) SetCursor(s->Cursor);
+      if (!s->MouseInside) {
+        s->MouseInside = true;
+        if (s->OnMouseEnter) s->OnMouseEnter(s);
+      }
+    } else if (s->MouseInside) {
+      s->MouseInside = false;
+      if (s->OnMouseLeave) s->OnMouseLeave(s);
+    }
+  }
+  if (!found && Cursor() != OriginalCursor()) SetCursor(OriginalCursor());
 }
 
 bool TCustomChart::PanAxes(bool Horizontal, int New, int Old) {
@@ -189,7 +215,10 @@ void TCustomChart::MouseMove(TShiftState Shift, int X, int Y) {
     return;
   }
   TZoomPanning* p = Panning();
-  if (!p->Active) return;
+  if (!p->Active) {
+    TrackSeriesUnderMouse(X, Y);
+    return;
+  }
   if (!PointInRect(ChartRect, X, Y)) {
     p->Active = false;
     return;

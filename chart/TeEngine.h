@@ -212,6 +212,8 @@ class TCustomChartSeries : public TCustomChartElement {
 using TSeriesNotifyEvent = std::function<void(TChartSeries* Sender, int ValueIndex)>;
 using TSeriesOnBeforeAdd = std::function<bool(TChartSeries* Sender)>;
 using TSeriesOnGetMarkText = std::function<void(TChartSeries* Sender, int ValueIndex, AnsiString& MarkText)>;
+using TSeriesClick =
+    std::function<void(TChartSeries* Sender, int ValueIndex, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
 class TChartSeries : public TCustomChartSeries {
  public:
@@ -367,6 +369,11 @@ class TChartSeries : public TCustomChartSeries {
   TNotifyEvent OnClearValues;
   TSeriesOnGetMarkText OnGetMarkText;
   TNotifyEvent AfterDrawValues, BeforeDrawValues;
+  // Mouse over the series' points (the chart's mouse handling fires them).
+  TSeriesClick OnClick, OnDblClick;
+  TNotifyEvent OnMouseEnter, OnMouseLeave;
+  TCursor Cursor = crDefault;
+  bool MouseInside = false;
 
  protected:
   void ClearLists();

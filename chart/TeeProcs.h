@@ -270,6 +270,8 @@ class TCustomTeePanel : public TCustomControl {
   void Assign(TPersistent* Source) override;
   void DefineProperties(TFiler& Filer);
 
+  // The cursor the control had before the mouse handling changed it.
+  TCursor OriginalCursor() const { return original_cursor_; }
   std::vector<ITeeEventListener*>& Listeners() { return listeners_; }
   void BroadcastEvent(TTeeEvent& Event);
 

@@ -15,7 +15,7 @@ TChartTools* ToolsOf(TCustomAxisPanel* Chart) {
 }
 
 // The tool descriptions' place in the gallery text table.
-constexpr size_t kMsgToolRotate = 99;
+constexpr size_t kMsgToolRotate = 99, kMsgToolImage = 100;
 
 }  // namespace
 
@@ -254,6 +254,47 @@ void TRotateTool::DrawOverlay(TCanvas* Canvas) {
 }
 
 // =======================================================================================
+// TChartImageTool
+
+TChartImageTool::TChartImageTool(TComponent* AOwner) : TTeeCustomToolSeries(AOwner), picture_(std::make_unique<TPicture>()) {
+  picture_->OnChange = [this](TObject*) { Repaint(); };
+}
+
+TChartImageTool::~TChartImageTool() = default;
+
+AnsiString TChartImageTool::Description() const { return *ProMessageVariables()[kMsgToolImage]; }
+
+void TChartImageTool::SetSeries(TChartSeries* S) {
+  TTeeCustomToolSeries::SetSeries(S);
+  Repaint();
+}
+
+void TChartImageTool::ChartEvent(int Code) {
+  TTeeCustomToolSeries::ChartEvent(Code);
+  TGraphic* g = picture_->Graphic();
+  if (Code != 1 || !parent_ || !g || g->Empty()) return;
+  TCustomAxisPanel* chart = parent_;
+  TRect r;
+  if (series_ && series_->Count() > 0 && series_->GetHorizAxis() && series_->GetVertAxis()) {
+    r = TRect(series_->GetHorizAxis()->CalcXPosValue(series_->MinXValue()), series_->GetVertAxis()->CalcYPosValue(series_->MaxYValue()),
+              series_->GetHorizAxis()->CalcXPosValue(series_->MaxXValue()), series_->GetVertAxis()->CalcYPosValue(series_->MinYValue()));
+  } else {
+    TChartAxis* h = GetHorizAxis();
+    TChartAxis* v = GetVertAxis();
+    if (!h || !v) return;
+    r = TRect(h->CalcXPosValue(h->Minimum()), v->CalcYPosValue(v->Maximum()), h->CalcXPosValue(h->Maximum()), v->CalcYPosValue(v->Minimum()));
+  }
+  TTeeCanvas3D* c = chart->ChartCanvas();
+  const bool clip = chart->CanClip();
+  if (clip) c->ClipCube(chart->ChartRect, 0, chart->Width3D);
+  if (chart->View3D() && !chart->View3DOptions()->Orthogonal())
+    c->StretchDraw3D(r, g, chart->Width3D);
+  else
+    c->StretchDraw(c->CalcRect3D(r, chart->Width3D), g);
+  if (clip) c->UnClipRectangle();
+}
+
+// =======================================================================================
 // Form resources
 
 void RegisterToolClasses() {
@@ -271,5 +312,6 @@ void RegisterToolClasses() {
       .Bool("Inverted", &TRotateTool::GetInverted, &TRotateTool::SetInverted, false)
       .Enum("Style", &TRotateTool::GetStyle, &TRotateTool::SetStyle, {"rsAll", "rsRotation", "rsElevation"}, rsAll)
       .Event("OnRotate", &TRotateTool::OnRotate);
-  RegisterChartTools({"TRotateTool"});
+  RegisterClass<TChartImageTool, TTeeCustomToolSeries>("TChartImageTool").Object("Picture", &TChartImageTool::Picture);
+  RegisterChartTools({"TRotateTool", "TChartImageTool"});
 }

@@ -2,6 +2,7 @@
 // Chart tools: the base every tool derives from (drawing and mouse hooks), the bases bound
 // to a series or an axis, the chart's tool list, and the rotate tool that turns and tilts
 // a 3-D chart by mouse drag.
+#include <memory>
 #include <vector>
 #include "chart/TeEngine.h"
 
@@ -130,6 +131,24 @@ class TRotateTool : public TTeeCustomTool {
   double rest_rotation_ = 0, rest_elevation_ = 0;
   bool dragging_ = false, first_step_ = true, old_auto_repaint_ = true;
   std::vector<TPoint> box_;  // projected wire-frame box: 12 edges as point pairs
+};
+
+// Draws a picture stretched over the area of a series (or of the axes' whole range) before
+// the series are drawn.
+class TChartImageTool : public TTeeCustomToolSeries {
+ public:
+  explicit TChartImageTool(TComponent* AOwner);
+  ~TChartImageTool() override;
+  const char* ClassName() const override { return "TChartImageTool"; }
+  AnsiString Description() const override;
+  AnsiString GetEditorClassName() const override { return "TChartImageToolEditor"; }
+  TPicture* Picture() { return picture_.get(); }
+  void SetPicture(TPicture* p) { picture_->Assign(p); }
+  void SetSeries(TChartSeries* S) override;
+  void ChartEvent(int Code) override;
+
+ private:
+  std::unique_ptr<TPicture> picture_;
 };
 
 // Registers the tool classes for form resources and the tool gallery.

@@ -333,3 +333,62 @@ TEST(ChartItems, AxisItemsCopyAndClear) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChartClicks, SeriesEventsComeBeforeTheChartsOwn) {
+  MouseChart c;
+  c.Draw();
+  // A point of the line: (5, 50) lies on it.
+  const int x = c.chart.BottomAxis()->CalcXPosValue(5), y = c.chart.LeftAxis()->CalcYPosValue(50);
+  ASSERT_EQ(c.s.Clicked(x, y) != -1, true);
+  int own = 0, dbl = 0, chart = 0;
+  c.s.OnClick = [&](TChartSeries*, int, TMouseButton, TShiftState, int, int) { ++own; };
+  c.chart.OnClickSeries = [&](TCustomChart*, TChartSeries* s, int, TMouseButton, TShiftState, int, int) {
+    EXPECT_EQ(s, &c.s);
+    ++chart;
+  };
+  c.chart.MouseDown(mbLeft, {}, x, y);
+  c.chart.MouseUp(mbLeft, {}, x, y);
+  EXPECT_EQ(own, 1);
+  EXPECT_EQ(chart, 1);
+  EXPECT_FALSE(c.chart.Zoom()->Active);  // the chart's event consumed the press
+  // A double click on a series without its own double-click event fires no series event.
+  c.chart.MouseDown(mbLeft, TShiftState() << ssDouble, x, y);
+  c.chart.MouseUp(mbLeft, {}, x, y);
+  EXPECT_EQ(own, 1);
+  EXPECT_EQ(chart, 2);
+  c.s.OnDblClick = [&](TChartSeries*, int, TMouseButton, TShiftState, int, int) { ++dbl; };
+  c.chart.MouseDown(mbLeft, TShiftState() << ssDouble, x, y);
+  c.chart.MouseUp(mbLeft, {}, x, y);
+  EXPECT_EQ(dbl, 1);
+  // Enter and leave as the mouse passes over the line.
+  int enter = 0, leave = 0;
+  c.s.OnMouseEnter = [&](TObject*) { ++enter; };
+  c.s.OnMouseLeave = [&](TObject*) { ++leave; };
+  c.chart.MouseMove({}, x, y);
+  c.chart.MouseMove({}, x, y);
+  c.chart.MouseMove({}, c.R().Left + 5, c.R().Top + 5);
+  EXPECT_EQ(enter, 1);
+  EXPECT_EQ(leave, 1);
+}
+
+TEST(ChartTools, ImageToolFillsTheSeriesArea) {
+  MouseChart c;
+  c.chart.SetColor(clWhite);
+  TChartImageTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  EXPECT_EQ(t.Description(), "Image");
+  TBitmap pic;
+  pic.SetSize(4, 4);
+  pic.Canvas()->Brush()->SetColor(RGB(10, 200, 30));
+  pic.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  t.Picture()->SetGraphic(&pic);
+  t.SetSeries(&c.s);
+  c.Draw();
+  const int x = c.chart.BottomAxis()->CalcXPosValue(8), y = c.chart.LeftAxis()->CalcYPosValue(20);
+  EXPECT_EQ(c.bmp.Canvas()->Pixel(x, y), RGB(10, 200, 30));
+  t.SetParentChart(nullptr);
+}
+
+}  // namespace

@@ -233,3 +233,49 @@ TEST(Surface, DepthAxisFollowsTheZValues) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Surface, ClickedFindsTheCellUnderThePixel) {
+  SurfaceChart c;
+  c.chart.SetView3D(false);
+  c.Fill(3, 2, [](int, int z) { return z == 1 ? 1.0 : 3.0; });
+  c.Draw();
+  const TRect& r = c.chart.ChartRect;
+  // Flat on the screen, the left cell covers the left half.
+  const int i = c.s.Clicked(r.Left + r.Width() / 4, (r.Top + r.Bottom) / 2);
+  ASSERT_GE(i, 0);
+  EXPECT_EQ(c.s.XValue(i) <= 2, true);
+  EXPECT_EQ(c.s.Clicked(r.Right + 20, r.Bottom + 20), -1);
+}
+
+TEST(Surface, SidesReachDownToTheBase) {
+  SurfaceChart c;
+  c.chart.SetColor(clWhite);
+  c.chart.View3DOptions()->SetOrthogonal(false);
+  c.chart.View3DOptions()->SetRotation(330);
+  c.chart.View3DOptions()->SetElevation(350);
+  c.chart.View3DOptions()->SetPerspective(0);
+  c.chart.SetChart3DPercent(60);
+  c.chart.BackWall()->SetTransparent(true);
+  c.chart.BottomWall()->SetTransparent(true);
+  c.chart.LeftWall()->SetTransparent(true);
+  for (TChartAxis* a : c.chart.Axes()) a->Grid()->Hide();
+  // The sides reach from the surface down to its lowest value.
+  c.Fill(4, 4, [](int x, int z) { return 5.0 + x + z; });
+  auto count = [&](TColor col) {
+    int n = 0;
+    for (int y = 0; y < 300; y += 2)
+      for (int x = 0; x < 400; x += 2)
+        if (c.bmp.Canvas()->Pixel(x, y) == col) ++n;
+    return n;
+  };
+  c.Draw();
+  EXPECT_EQ(count(RGB(0, 150, 0)), 0);
+  c.s.SideBrush()->SetStyle(bsSolid);
+  c.s.SideBrush()->SetColor(RGB(0, 150, 0));
+  c.Draw();
+  EXPECT_GT(count(RGB(0, 150, 0)), 100);
+}
+
+}  // namespace
