@@ -509,6 +509,7 @@ TSurfaceSeries::TSurfaceSeries(TComponent* AOwner)
       side_brush_([this](TObject*) { Repaint(); }),
       side_lines_([this](TObject*) { Repaint(); }) {
   side_brush_.SetStyle(bsClear);
+  water_lines_.OnChange = [this](TObject*) { Repaint(); };
 }
 
 TSurfaceSeries::~TSurfaceSeries() = default;
@@ -543,6 +544,8 @@ void TSurfaceSeries::Assign(TPersistent* Source) {
     smooth_palette_ = s->smooth_palette_;
     transparency_ = s->transparency_;
     wire_frame_ = s->wire_frame_;
+    water_fall_ = s->water_fall_;
+    water_lines_.Assign(&s->water_lines_);
   }
   TCustom3DGridSeries::Assign(Source);
 }
@@ -572,14 +575,16 @@ TPoint TSurfaceSeries::CornerPixel(int Index) const {
 std::vector<TPoint> TSurfaceSeries::CellOrder() {
   std::vector<TPoint> cells;
   const int nx = num_x_, nz = num_z_;
-  if (nx < 2 || nz < 2) return cells;
+  // A water fall draws every row on its own; a surface needs two rows for a cell.
+  const int rows = water_fall_ ? 0 : 1;
+  if (nx < 2 || nz < 1 + rows) return cells;
   std::vector<int> zs, xs;
   if (IsZReversed()) {
     DZ = 1;
-    for (int z = 1; z <= nz - 1; ++z) zs.push_back(z);
+    for (int z = 1; z <= nz - rows; ++z) zs.push_back(z);
   } else {
     DZ = -1;
-    for (int z = nz; z >= 2; --z) zs.push_back(z);
+    for (int z = nz; z >= 1 + rows; --z) zs.push_back(z);
   }
   if (DrawValuesForward()) {
     DX = -1;
@@ -620,25 +625,35 @@ void TSurfaceSeries::DrawAllValues() {
   if (sides) DrawSides(true);
 }
 
+TColor TSurfaceSeries::CellColor() {
+  // The cell takes the colour of its corner at the lower X and the upper Z.
+  const int ci = DX == 1 ? (DZ == 1 ? 3 : 0) : (DZ == 1 ? 2 : 1);
+  TColor color = GetValueColor(Corner[ci]);
+  if (color != clNone && !keep_brush_ && smooth_palette_)
+    color = ValueColor((YValue(Corner[0]) + YValue(Corner[1]) + YValue(Corner[2]) + YValue(Corner[3])) * 0.25);
+  return color;
+}
+
+void TSurfaceSeries::ApplyCellColor(TColor Color) {
+  if (keep_brush_) return;
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  if (wire_frame_)
+    c->Pen()->SetColor(Color);
+  else if (c->Brush()->Style() != bsClear)
+    c->Brush()->SetColor(Color);
+}
+
 void TSurfaceSeries::DrawCell(int X, int Z) {
+  if (water_fall_) return DrawWaterFallCell(X, Z);
   if (!CellCorners(X, Z)) return;
   TTeeCanvas3D* c = parent_->ChartCanvas();
   TPoint p[4];
   for (int k = 0; k < 4; ++k) p[k] = CornerPixel(Corner[k]);
   const int z0 = daxis_->CalcPosValue(ZValues()->Value(Corner[0]));
   const int z1 = daxis_->CalcPosValue(ZValues()->Value(Corner[2]));
-  // The cell takes the colour of its corner at the lower X and the upper Z.
-  const int ci = DX == 1 ? (DZ == 1 ? 3 : 0) : (DZ == 1 ? 2 : 1);
-  TColor color = GetValueColor(Corner[ci]);
+  const TColor color = CellColor();
   if (color == clNone) return;
-  if (!keep_brush_) {
-    if (smooth_palette_)
-      color = ValueColor((YValue(Corner[0]) + YValue(Corner[1]) + YValue(Corner[2]) + YValue(Corner[3])) * 0.25);
-    if (wire_frame_)
-      c->Pen()->SetColor(color);
-    else if (c->Brush()->Style() != bsClear)
-      c->Brush()->SetColor(color);
-  }
+  ApplyCellColor(color);
   if (dot_frame_) {
     for (int k = 0; k < 4; ++k) c->SetPixel3D(p[k].x, p[k].y, k < 2 ? z0 : z1, GetValueColor(Corner[k]));
     return;
@@ -652,6 +667,44 @@ void TSurfaceSeries::DrawCell(int X, int Z) {
   for (int k = 0; k < 4; ++k) screen[static_cast<size_t>(k)] = c->Calculate3DPosition(p[k].x, p[k].y, k < 2 ? z0 : z1);
   CellBlend blend(c, RectFromPolygon(screen.data(), 4), transparency_);
   c->Polygon(screen);
+}
+
+void TSurfaceSeries::DrawWaterFallCell(int X, int Z) {
+  const int a = GridIndex(X, Z), b = GridIndex(X + DX, Z);
+  if (a < 0 || b < 0) return;
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  const int lower = DX == 1 ? a : b;
+  TColor color = GetValueColor(lower);
+  if (color == clNone) return;
+  // A row segment has two points; its smooth colour is their mean.
+  if (!keep_brush_ && smooth_palette_) color = ValueColor((YValue(a) + YValue(b)) * 0.5);
+  ApplyCellColor(color);
+  const TPoint pa = CornerPixel(a), pb = CornerPixel(b);
+  const int z = daxis_->CalcPosValue(ZValues()->Value(a));
+  const int bottom = vaxis_->IEndPos;
+  if (!wire_frame_) {
+    const TPenStyle saved = c->Pen()->Style();
+    c->Pen()->SetStyle(psClear);
+    if (transparency_ == 0) {
+      c->PlaneWithZ(pa, pb, {pb.x, bottom}, {pa.x, bottom}, z);
+    } else {
+      const std::vector<TPoint> screen = {c->Calculate3DPosition(pa.x, pa.y, z), c->Calculate3DPosition(pb.x, pb.y, z),
+                                          c->Calculate3DPosition(pb.x, bottom, z), c->Calculate3DPosition(pa.x, bottom, z)};
+      CellBlend blend(c, RectFromPolygon(screen.data(), 4), transparency_);
+      c->Polygon(screen);
+    }
+    c->Pen()->SetStyle(saved);
+  }
+  if (pen_->Visible()) {
+    c->AssignVisiblePen(pen_.get());
+    if (wire_frame_ && !keep_brush_) c->Pen()->SetColor(color);
+    c->LineWithZ(pa.x, pa.y, pb.x, pb.y, z);
+  }
+  if (water_lines_.Visible()) {
+    c->AssignVisiblePen(&water_lines_);
+    c->VertLine3D(pa.x, pa.y, bottom, z);
+    c->VertLine3D(pb.x, pb.y, bottom, z);
+  }
 }
 
 void TSurfaceSeries::DrawSides(bool Front) {
@@ -726,6 +779,8 @@ int TSurfaceSeries::Clicked(int X, int Y) {
   return -1;
 }
 
+TWaterFallSeries::TWaterFallSeries(TComponent* AOwner) : TSurfaceSeries(AOwner) { water_fall_ = true; }
+
 // =======================================================================================
 // Form resources
 
@@ -763,4 +818,7 @@ void RegisterSurfaceClasses() {
       .Object("SideLines", &TSurfaceSeries::SideLines)
       .Bool("SmoothPalette", &TSurfaceSeries::SmoothPalette, &TSurfaceSeries::SetSmoothPalette, false)
       .Int("Transparency", &TSurfaceSeries::Transparency, &TSurfaceSeries::SetTransparency, 0);
+  RegisterClass<TWaterFallSeries, TSurfaceSeries>("TWaterFallSeries")
+      .Bool("WaterFall", &TWaterFallSeries::WaterFall, &TWaterFallSeries::SetWaterFall, true)
+      .Object("WaterLines", &TWaterFallSeries::WaterLines);
 }

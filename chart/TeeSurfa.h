@@ -175,8 +175,16 @@ class TSurfaceSeries : public TCustom3DGridSeries {
   int Clicked(int X, int Y) override;
   // The cells in painter's order, farthest first (for drawing and hit tests).
   std::vector<TPoint> CellOrder();
+  // The fill colour of the cell whose corners CellCorners found.
+  TColor CellColor();
+  // Water-fall rows instead of cells (set by TWaterFallSeries).
+  bool WaterFall() const { return water_fall_; }
 
  protected:
+  void DrawWaterFallCell(int X, int Z);
+  void ApplyCellColor(TColor Color);
+  bool water_fall_ = false;
+  TChartPen water_lines_;
   void PrepareCanvas();
   void CacheAxes();
   void DrawSides(bool Front);
@@ -189,6 +197,17 @@ class TSurfaceSeries : public TCustom3DGridSeries {
   TChartAxis* haxis_ = nullptr;
   TChartAxis* vaxis_ = nullptr;
   TChartAxis* daxis_ = nullptr;
+};
+
+// Each grid row as a filled profile down to the axis' bottom, rows one behind the other.
+class TWaterFallSeries : public TSurfaceSeries {
+ public:
+  explicit TWaterFallSeries(TComponent* AOwner);
+  const char* ClassName() const override { return "TWaterFallSeries"; }
+  AnsiString GetEditorClassName() const override { return "TWaterFallEditor"; }
+  void SetWaterFall(bool v) { SetBooleanProperty(water_fall_, v); }
+  // The vertical drop lines from the row points to the axis' bottom.
+  TChartPen* WaterLines() { return &water_lines_; }
 };
 
 // Registers the 3-D series classes for form resources.

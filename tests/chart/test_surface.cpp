@@ -279,3 +279,30 @@ TEST(Surface, SidesReachDownToTheBase) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WaterFall, EveryRowIsAProfileDownToTheAxis) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 400, 300);
+  chart.Legend()->SetVisible(false);
+  chart.SetColor(clWhite);
+  chart.SetView3D(false);
+  TWaterFallSeries w(nullptr);
+  w.SetParentChart(&chart);
+  w.OnGetYValue = [](TChartSeries*, int x, int z) { return x + z; };
+  w.CreateValues(4, 3);
+  TBitmap bmp;
+  bmp.SetSize(400, 300);
+  chart.Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+  // Every row takes part: three rows of three segments.
+  EXPECT_EQ(w.CellOrder().size(), 9u);
+  // Below the lowest row's profile the fill reaches the axis' bottom.
+  const int x = chart.BottomAxis()->CalcXPosValue(2.5);
+  const int y = chart.LeftAxis()->IEndPos - 3;
+  EXPECT_NE(bmp.Canvas()->Pixel(x, y), clWhite);
+  EXPECT_EQ(w.GetEditorClassName(), "TWaterFallEditor");
+}
+
+}  // namespace
