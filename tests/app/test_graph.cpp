@@ -12,6 +12,8 @@
 #include "chart/Chart.h"
 #include "chart/TeeSurfa.h"
 #include "chart/TeeTools.h"
+#include "config/Additonl.h"
+#include "config/setup.h"
 #include "controls/Aligrid.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/ScrollCtrls.h"
@@ -76,6 +78,14 @@ TEST_F(GraphWindow, SpeedSiteCountFollowsTheHardLimit) {
   for (const Case& c : cases) EXPECT_EQ(GraphSpeedSiteCount(c.limit, c.spacing), c.sites) << c.limit << "/" << c.spacing;
 }
 
+TEST_F(GraphWindow, NoChartOfTheProgramZoomsOrPansByMouse) {
+  for (TChart* c : {SetupForm->ATSChart, SetupForm->CTSChart, SetupForm->XTSChart, AdditionalMaps->BattCompChart, Graph->Chart1}) {
+    ASSERT_NE(c, nullptr);
+    EXPECT_FALSE(c->Zoom()->Allow) << c->Name();
+    EXPECT_EQ(c->AllowPanning(), pmNone) << c->Name();
+  }
+}
+
 TEST_F(GraphWindow, ValuesComeFromTheRecordOffsets) {
   TMapRecord m;
   m.Clear();
@@ -107,6 +117,12 @@ TEST_F(GraphWindow, PlotGraphShowsTheIgnitionSurface) {
   EXPECT_EQ(Graph->Chart1->DepthAxis()->Minimum(), 1);
   EXPECT_EQ(Graph->Chart1->DepthAxis()->Maximum(), 16);
   EXPECT_EQ(ui::WindowTitle(Graph), "Graph");
+  // Its mouse drags turn the view: no rubber band and no panning of its own.
+  EXPECT_FALSE(Graph->Chart1->Zoom()->Allow);
+  EXPECT_EQ(Graph->Chart1->AllowPanning(), pmNone);
+  EXPECT_EQ(Graph->Chart1->View3DOptions()->Zoom(), 50);
+  EXPECT_EQ(Graph->Series1->Transparency(), 25);
+  EXPECT_EQ(Graph->Chart1->Tools()->Count(), 1);
 }
 
 TEST_F(GraphWindow, EveryItemShowsItsOwnTableUnderItsOwnTitle) {
