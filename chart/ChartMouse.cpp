@@ -165,10 +165,10 @@ void TCustomChart::TrackSeriesUnderMouse(int X, int Y) {
   auto& list = SeriesList();
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     TChartSeries* s = *it;
-    if (!s->Active() || (s->Cursor == crDefault && !s->OnMouseEnter && !s->OnMouseLeave)) continue;
+    if (!s->Active() || (s->Cursor() == crDefault && !s->OnMouseEnter && !s->OnMouseLeave)) continue;
     if (s->Clicked(X, Y) != -1) {
       found = true;
-      if (s->Cursor != crDefault) SetCursor(s->Cursor);
+      if (s->Cursor() != crDefault) SetCursor(s->Cursor());
       if (!s->MouseInside) {
         s->MouseInside = true;
         if (s->OnMouseEnter) s->OnMouseEnter(s);

@@ -372,7 +372,6 @@ class TChartSeries : public TCustomChartSeries {
   // Mouse over the series' points (the chart's mouse handling fires them).
   TSeriesClick OnClick, OnDblClick;
   TNotifyEvent OnMouseEnter, OnMouseLeave;
-  TCursor Cursor = crDefault;
   bool MouseInside = false;
 
  protected:

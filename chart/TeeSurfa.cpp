@@ -510,6 +510,7 @@ TSurfaceSeries::TSurfaceSeries(TComponent* AOwner)
       side_lines_([this](TObject*) { Repaint(); }) {
   side_brush_.SetStyle(bsClear);
   water_lines_.OnChange = [this](TObject*) { Repaint(); };
+  MarkChartDefaults(this);
 }
 
 TSurfaceSeries::~TSurfaceSeries() = default;
@@ -779,7 +780,10 @@ int TSurfaceSeries::Clicked(int X, int Y) {
   return -1;
 }
 
-TWaterFallSeries::TWaterFallSeries(TComponent* AOwner) : TSurfaceSeries(AOwner) { water_fall_ = true; }
+TWaterFallSeries::TWaterFallSeries(TComponent* AOwner) : TSurfaceSeries(AOwner) {
+  water_fall_ = true;
+  MarkChartDefaults(this);
+}
 
 // =======================================================================================
 // Form resources

@@ -129,6 +129,7 @@ TRotateTool::TRotateTool(TComponent* AOwner) : TTeeCustomTool(AOwner) {
   pen_ = std::make_unique<TChartHiddenPen>([this](TObject*) { Repaint(); });
   pen_->SetMode(pmXor);
   pen_->SetColor(clWhite);
+  MarkChartDefaults(this);
 }
 
 AnsiString TRotateTool::Description() const { return *ProMessageVariables()[kMsgToolRotate]; }

@@ -73,7 +73,7 @@ TEST(ChartStream, NewChartsWriteOnlyWhatDiffersAndCreateNothing) {
        "  object S: TFastLineSeries\n    ParentChart = Chart1\n    XValues.Name = 'X'\n    XValues.Order = loAscending\n"
        "    YValues.Name = 'Y'\n    LinePen.Color = clRed\n  end\n"},
       {"TSurfaceSeries",
-       "  object S: TSurfaceSeries\n    ParentChart = Chart1\n    XValues.Name = 'X'\n    YValues.Name = 'Y'\n  end\n"},
+       "  object S: TSurfaceSeries\n    ParentChart = Chart1\n    XValues.Name = 'X'\n    YValues.Name = 'Y'\n    ZValues.Name = 'Z'\n  end\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind);
