@@ -126,6 +126,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // The ECU runs another bank: show that bank and refill the tables from it.
   void ActiveMapDiffers(int32_t bank) override;
   void LockMessageReceived(const AnsiString& text) override;
+  // The temperature calculator's live reading, while it is shown.
+  std::optional<ecu::SensorView> SensorViewShown() override;
+  void SensorReadingReceived(const AnsiString& text) override;
   // An ECU of another protocol: says so, and closes the link for the rest of the run.
   void ProtocolRejected(const AnsiString& message) override;
   bool MapTransferShown() override;

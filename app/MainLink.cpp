@@ -1,6 +1,8 @@
 // The main window's side of the ECU link: the port and packet components, the choice of
 // port, the link watchdog and the hand-over of every packet to the packet handler.
 #include "app/Main.h"
+#include "config/Align.h"
+#include "config/TempCalculator.h"
 
 #include "config/SelectMap.h"
 #include "ecu/Diag.h"
@@ -132,6 +134,7 @@ void TR7Tform1::LinkDown() {
   }
   ShowLinkLost();
   if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
+  if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleCounts, LiveLoadSite);
 }
 
 void TR7Tform1::ShowLivePlaceholders() {
@@ -222,6 +225,15 @@ void TR7Tform1::ProtocolRejected(const AnsiString& message) {
 
 void TR7Tform1::LockMessageReceived(const AnsiString& text) {
   if (MapLockForm != nullptr) MapLockForm->ShowLockMessage(text);
+}
+
+std::optional<ecu::SensorView> TR7Tform1::SensorViewShown() {
+  if (TempCalc == nullptr || !TempCalc->Visible()) return std::nullopt;
+  return ecu::SensorView{TempCalc->SensorCaption->Tag, TempCalc->ShowsResistance()};
+}
+
+void TR7Tform1::SensorReadingReceived(const AnsiString& text) {
+  if (TempCalc != nullptr) TempCalc->ShowReading(text);
 }
 
 bool TR7Tform1::MapTransferShown() { return CommsProgress != nullptr && CommsProgress->TransferShown(); }

@@ -6,6 +6,8 @@
 class TAdvSpinEdit;
 class TBitBtn;
 class TLabel;
+class TRadioGroup;
+class TTimer;
 
 class TTempCalc : public TForm {
  public:
@@ -13,7 +15,9 @@ class TTempCalc : public TForm {
   const char* ClassName() const override { return "TTempCalc"; }
   static void Publish(TClassProps<TTempCalc>& P);
 
+  // Its Tag chooses the table: 0 air, 1 coolant, 2 auxiliary.
   TLabel* SensorCaption = nullptr;
+  TLabel* Label3 = nullptr;
   TLabel* SensorVoltage = nullptr;
   TAdvSpinEdit* Measure1 = nullptr;
   TAdvSpinEdit* Measure2 = nullptr;
@@ -29,8 +33,23 @@ class TTempCalc : public TForm {
   TLabel* Label14 = nullptr;
   TLabel* Label18 = nullptr;
   TLabel* Label22 = nullptr;
-  TBitBtn* OKBtn = nullptr;
-  TBitBtn* CancelBtn = nullptr;
+  TRadioGroup* MeasureOption = nullptr;
+  TBitBtn* BitBtn1 = nullptr;
+  TBitBtn* BitBtn2 = nullptr;
+  TTimer* Timer1 = nullptr;
+
+  void FormCreate(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void MeasureOptionClick(TObject* Sender);
+  void BitBtn1Click(TObject* Sender);
+  void BitBtn2Click(TObject* Sender);
+  void Timer1Timer(TObject* Sender);
+
+  // Whether the live reading is shown in ohms rather than volts.
+  bool ShowsResistance() const;
+  // The live sensor reading from the ECU's reply.
+  void ShowReading(const AnsiString& text);
 };
 
 extern TTempCalc* TempCalc;
