@@ -134,7 +134,6 @@ void TR7Tform1::LinkDown() {
   }
   ShowLinkLost();
   if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
-  if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleCounts, LiveLoadSite);
 }
 
 void TR7Tform1::ShowLivePlaceholders() {
@@ -173,6 +172,7 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
                           : ECUMapsLocked ? "ECU LOCKED"
                                           : "Status - ECU connected");
   if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
+  if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleCounts, LiveLoadSite);
   if (speed_site != nullptr) speed_site->SetCaption(IntToStr(LiveSpeedSite));
   // The operating point's cell of the two main tables stands out in silver.
   for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {

@@ -60,7 +60,7 @@ void TAlignment::Publish(TClassProps<TAlignment>& P) {
       .Field("ok", &TAlignment::ok)
       .Field("cancel", &TAlignment::cancel)
       .Field("invert", &TAlignment::invert)
-      .Handler("FormActivate", &TAlignment::FormActivate)
+      .Handler("FormShow", &TAlignment::FormShow)
       .Handler("okClick", &TAlignment::okClick)
       .Handler("invertClick", &TAlignment::invertClick)
       .Handler("AutoIdlePotNumClick", &TAlignment::AutoIdlePotNumClick)
@@ -70,7 +70,7 @@ void TAlignment::Publish(TClassProps<TAlignment>& P) {
       .Handler("ComboBox1Change", &TAlignment::ComboBox1Change);
 }
 
-void TAlignment::FormActivate(TObject*) {
+void TAlignment::FormShow(TObject*) {
   step_ = 0;
   cancel->SetVisible(true);
 }

@@ -54,7 +54,8 @@ class TAlignment : public TForm {
   TBitBtn* cancel = nullptr;
   TBitBtn* invert = nullptr;
 
-  void FormActivate(TObject* Sender);
+  // Every opening starts afresh; a message box closing over the window does not.
+  void FormShow(TObject* Sender);
   void okClick(TObject* Sender);
   void invertClick(TObject* Sender);
   void AutoIdlePotNumClick(TObject* Sender);

@@ -1,0 +1,314 @@
+// The throttle-sensor wizard from the main window's tools menu and the temperature
+// calculator, against the simulated ECU: the throttle swept by the test, the range and pot
+// numbers the ECU received, refusals that send nothing, a lost link, and the calculator's
+// live reading, option switch and sensor table.
+#include <algorithm>
+#include <cstring>
+
+#include "app/Main.h"
+#include "config/Align.h"
+#include "config/TempCalculator.h"
+#include "controls/AdvSpin.h"
+#include "e2e/MainWindowLink.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Timer.h"
+
+namespace e2e {
+namespace {
+
+using ecusim::Ecu;
+
+AnsiString MemoText(config::TAlignment& w) { return w.alignment_info->Lines()->Text(); }
+bool Shows(config::TAlignment& w, const char* line) { return MemoText(w).find(line) != AnsiString::npos; }
+
+class ThrottleWizard : public MainWindowLink {
+ protected:
+  explicit ThrottleWizard(int com = 45) : MainWindowLink(com) {}
+  void Prepare(Ecu& e) override { e.State().fast.throttleCounts = 400; }
+
+  void SetThrottle(int counts) {
+    sim.With([counts](Ecu& e) { e.State().fast.throttleCounts = static_cast<uint16_t>(counts); });
+    ASSERT_TRUE(PumpUntil([&] {
+      return Alignment->sensor_number->Caption() == IntToStr(counts) && LiveFast.ThrottleCounts == counts;
+    })) << Alignment->sensor_number->Caption();
+  }
+  // The tuner's sweep: part throttle, full, closed, back to idle.
+  void Sweep(int closed, int full) {
+    for (int c : {(closed + full) / 2, full, closed, closed + 20}) SetThrottle(c);
+  }
+  uint32_t Frames(char letter) { return sim.With([letter](Ecu& e) { return e.GetCounters().Frames(letter); }); }
+  int BankWord(int bank, size_t offset) {
+    const std::vector<uint8_t> b = sim.BankBytes(bank);
+    return b[offset] * 256 + b[offset + 1];
+  }
+  void OpenFromMenu() { dynamic_cast<TMenuItem*>(f_->FindComponent("ThrottlePositionSensor2"))->Click(); }
+};
+
+TEST_F(ThrottleWizard, LearnsTheSweepAndSendsRangeAndPotNumbersToEveryMap) {
+  ASSERT_TRUE(LinkUp());
+  bool intro = false, learning = false, result = false, done = false, cancelKept = false;
+  script.AnswerForm([&](TForm&) {
+    config::TAlignment& w = *Alignment;
+    intro = w.Caption() == "Throttle position sensor setup" && Shows(w, "Select OK to proceed") &&
+            Shows(w, "Ensure that the throttle has full travel");
+    w.AutoIdlePotNum->Toggle();
+    w.AutoCutPotNum->Toggle();
+    w.CutPotNumOffset->SetValue(20);
+    w.ok->Click();
+    learning = Shows(w, "Apply full throttle and then release.");
+    Sweep(120, 900);
+    w.ok->Click();
+    result = Shows(w, "Min = 120, Max = 900") && Shows(w, "Idle control pot num = 128") &&
+             Shows(w, "Overrun cut-off pot num = 140");
+    w.ok->Click();
+    done = Shows(w, "Done");
+    cancelKept = w.cancel->Visible();
+    w.ok->Click();
+  });
+  OpenFromMenu();
+  EXPECT_TRUE(intro);
+  EXPECT_TRUE(learning);
+  EXPECT_TRUE(result) << MemoText(*Alignment);
+  EXPECT_TRUE(done);
+  EXPECT_TRUE(cancelKept);
+  EXPECT_FALSE(Alignment->Visible());
+  EXPECT_TRUE(Settings.AutoIdlePotUpdate && Settings.AutoCutNumUpdate);
+  EXPECT_EQ(Settings.AutoCutPotNum, 20);
+
+  ASSERT_TRUE(PumpUntil([&] { return Frames('i') == 6; }));
+  EXPECT_EQ(Frames('P'), 1u);
+  const std::vector<uint8_t> cfg = sim.ConfigImage();
+  const uint8_t range[6] = {0x03, 0x84, 0x00, 0x78, 0x00, 0x4E};
+  EXPECT_EQ(0, std::memcmp(cfg.data() + 56, range, 6));
+  for (int bank = 1; bank <= 3; ++bank) {
+    EXPECT_EQ(BankWord(bank, 3648), 128) << bank;
+    EXPECT_EQ(BankWord(bank, 3654), 140) << bank;
+    EXPECT_EQ(MapSlots[bank].IdleThrottleSwitch, 128);
+    EXPECT_EQ(MapSlots[bank].OverrunCutThrottle, 140);
+  }
+  EXPECT_EQ(f_->IdlePotSw->Value(), 128);
+  EXPECT_EQ(f_->CutOffPot->Value(), 140);
+}
+
+TEST_F(ThrottleWizard, TooSmallARangeIsRefusedSendsNothingAndLearnsAgain) {
+  ASSERT_TRUE(LinkUp());
+  bool refused = false, again = false;
+  script.AnswerForm([&](TForm&) {
+    config::TAlignment& w = *Alignment;
+    w.ok->Click();
+    Sweep(300, 500);  // exactly 200 counts of travel
+    w.ok->Click();
+    refused = Shows(w, "Throttle pot range Error!") && Shows(w, "Min = 300, Max = 500") &&
+              Shows(w, "Select OK to try again, or Cancel to Exit");
+    w.ok->Click();
+    again = Shows(w, "Apply full throttle and then release.") && w.Step() == 1;
+    w.cancel->Click();
+  });
+  OpenFromMenu();
+  EXPECT_TRUE(refused) << MemoText(*Alignment);
+  EXPECT_TRUE(again);
+  EXPECT_FALSE(Alignment->Visible());
+  // Give a stray frame time to arrive: none may.
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Frames('P'), 0u);
+  EXPECT_EQ(Frames('i'), 0u);
+  // Opened again, the wizard starts from its first step.
+  int stepOnOpen = -1;
+  script.AnswerForm([&](TForm&) {
+    stepOnOpen = Alignment->Step();
+    Alignment->cancel->Click();
+  });
+  OpenFromMenu();
+  EXPECT_EQ(stepOnOpen, 0);
+}
+
+TEST_F(ThrottleWizard, ALostLinkIsReportedAndCancelStillCloses) {
+  ASSERT_TRUE(LinkUp());
+  bool reported = false, stayed = false;
+  script.AnswerForm([&](TForm&) {
+    config::TAlignment& w = *Alignment;
+    w.ok->Click();
+    Sweep(100, 950);
+    w.ok->Click();
+    sim.SetStreaming(false);
+    ASSERT_TRUE(PumpUntil([] { return !ECUConnected; }, 3000));
+    script.Answer(mrOk);
+    w.ok->Click();
+    reported = script.Last().Text == kAlignNotConnected;
+    stayed = w.Step() == 2 && w.cancel->Visible() && w.Visible();
+    w.cancel->Click();
+  });
+  OpenFromMenu();
+  EXPECT_TRUE(reported);
+  EXPECT_TRUE(stayed);
+  EXPECT_FALSE(Alignment->Visible());
+  EXPECT_EQ(Frames('P'), 0u);
+}
+
+TEST_F(ThrottleWizard, InvertButtonTellsTheEcu) {
+  ASSERT_TRUE(LinkUp());
+  script.AnswerForm([&](TForm&) {
+    Alignment->invert->Click();
+    PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().throttleInverted; }); });
+    Alignment->cancel->Click();
+  });
+  OpenFromMenu();
+  EXPECT_TRUE(sim.With([](Ecu& e) { return e.State().throttleInverted; }));
+  EXPECT_EQ(Frames('A'), 1u);
+}
+
+// "Current map" with the ECU running bank 2: only bank 2 gets the pot numbers.
+class ThrottleWizardCurrentMap : public ThrottleWizard {
+ protected:
+  ThrottleWizardCurrentMap() : ThrottleWizard(46) {}
+  std::string IniText() override {
+    return MainWindowLink::IniText() + "[Main]\nAutoIdlePotUpdate=1\nAutoIdlePotNum=1000\nAutoSetMaps=1\n";
+  }
+  void Prepare(Ecu& e) override {
+    ThrottleWizard::Prepare(e);
+    e.State().activeBank = 2;
+  }
+};
+
+TEST_F(ThrottleWizardCurrentMap, PotNumbersGoToTheCurrentMapOnly) {
+  ASSERT_TRUE(LinkUp());
+  ASSERT_TRUE(PumpUntil([] { return CurrentMap == 2; }));
+  const int before1 = BankWord(1, 3648), before3 = BankWord(3, 3648);
+  script.AnswerForm([&](TForm&) {
+    config::TAlignment& w = *Alignment;
+    EXPECT_EQ(w.ComboBox1->ItemIndex(), 1);
+    w.ok->Click();
+    Sweep(100, 900);
+    w.ok->Click();
+    w.ok->Click();
+    w.ok->Click();
+  });
+  OpenFromMenu();
+  ASSERT_TRUE(PumpUntil([&] { return BankWord(2, 3648) == 1023; }));
+  EXPECT_EQ(Frames('i'), 1u);
+  EXPECT_EQ(BankWord(1, 3648), before1);
+  EXPECT_EQ(BankWord(3, 3648), before3);
+  EXPECT_EQ(MapSlots[2].IdleThrottleSwitch, 1023);
+}
+
+// The temperature calculator, opened the way the configuration editor's calculator
+// buttons open it.
+class TemperatureCalculator : public MainWindowLink {
+ protected:
+  TemperatureCalculator() : MainWindowLink(48) {}
+  void Prepare(Ecu& e) override {
+    e.State().sensorCounts[0] = 100;
+    e.State().sensorCounts[1] = 512;  // coolant: 2.50 V
+  }
+  void Open(const char* caption, int tag) {
+    TempCalc->SensorCaption->SetCaption(caption);
+    TempCalc->SensorCaption->Tag = tag;
+    TempCalc->SensorVoltage->SetCaption("x.xxx");
+    TempCalc->ShowModal();
+  }
+  static void Choose(int option) { TempCalc->MeasureOption->Buttons(option)->Click(); }
+};
+
+TEST_F(TemperatureCalculator, ShowsTheLiveReadingAndWritesTheChosenTable) {
+  ASSERT_TRUE(LinkUp());
+  const TConfigBlock before = ConfigBlock;
+  bool volts = false, ohms = false, entries = false;
+  script.AnswerForm([&](TForm&) {
+    TTempCalc& w = *TempCalc;
+    volts = PumpUntil([&] { return w.SensorVoltage->Caption() == "2.50"; }, 3000);
+    Choose(1);
+    ohms = w.Label3->Caption() == "Resistance (Ohm) :" && w.Label14->Caption() == "Ohm" &&
+           PumpUntil([&] { return w.SensorVoltage->Caption() == "1002"; }, 3000);
+    entries = w.Measure1->Text() == "5756.8";
+    Choose(0);
+    entries = entries && w.Measure1->Text() == "4.260" && w.Measure3->Text() == "0.786";
+    w.BitBtn1->Click();
+  });
+  Open("COOLANT", 1);
+  EXPECT_TRUE(volts) << TempCalc->SensorVoltage->Caption();
+  EXPECT_TRUE(ohms) << TempCalc->SensorVoltage->Caption();
+  EXPECT_TRUE(entries);
+  EXPECT_FALSE(TempCalc->Visible());
+  EXPECT_FALSE(TempCalc->Timer1->Enabled());
+  const uint16_t expected[14] = {976, 952, 917, 871, 812, 740, 658, 570, 482, 398, 323, 258, 160, 98};
+  for (int i = 0; i < 14; ++i) EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.CoolantTempTable[i]), expected[i]) << i;
+  EXPECT_EQ(0, std::memcmp(ConfigBlock.AirTempTable, before.AirTempTable, sizeof before.AirTempTable));
+  EXPECT_EQ(0, std::memcmp(ConfigBlock.AuxTempTable, before.AuxTempTable, sizeof before.AuxTempTable));
+  // Closed, it polls no more.
+  const uint32_t polls = sim.With([](Ecu& e) { return e.GetCounters().Frames('B'); });
+  EXPECT_GT(polls, 0u);
+  PumpUntil([] { return false; }, 800);
+  EXPECT_EQ(sim.With([](Ecu& e) { return e.GetCounters().Frames('B'); }), polls);
+}
+
+TEST_F(TemperatureCalculator, SwitchingToOhmsHoldsFiveVoltsAtJustUnder) {
+  ASSERT_TRUE(LinkUp());
+  AnsiString asOhms, backToVolts;
+  script.AnswerForm([&](TForm&) {
+    TTempCalc& w = *TempCalc;
+    w.Measure1->SetFloatValue(5.0);
+    Choose(1);
+    asOhms = w.Measure1->Text();
+    Choose(0);
+    backToVolts = w.Measure1->Text();
+    w.BitBtn2->Click();
+  });
+  Open("AIR", 0);
+  EXPECT_EQ(asOhms, "499000.0");
+  EXPECT_EQ(backToVolts, "4.990");
+  EXPECT_FALSE(TempCalc->Timer1->Enabled());
+}
+
+TEST_F(TemperatureCalculator, PointsWithoutACurveAreRefusedAndTheBlockKept) {
+  ASSERT_TRUE(LinkUp());
+  const TConfigBlock before = ConfigBlock;
+  bool refused = false, stillOpen = false, pollsAgain = false;
+  script.AnswerForm([&](TForm&) {
+    TTempCalc& w = *TempCalc;
+    w.Measure2->SetFloatValue(4.26);  // the same signal as the first point
+    script.Answer(mrOk);
+    w.BitBtn1->Click();
+    refused = script.Last().Kind == ui::DialogKind::MessageDlg &&
+              script.Last().Text.find("The sensor table was not changed.") != AnsiString::npos;
+    stillOpen = w.Visible();
+    pollsAgain = w.Timer1->Enabled();
+    w.Measure2->SetFloatValue(5.0);  // no resistance at all
+    script.Answer(mrOk);
+    w.BitBtn1->Click();
+    refused = refused && script.Count(ui::DialogKind::MessageDlg) == 2;
+    w.BitBtn2->Click();
+  });
+  Open("AUX", 2);
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(stillOpen);
+  EXPECT_TRUE(pollsAgain);
+  EXPECT_EQ(0, std::memcmp(&ConfigBlock, &before, sizeof before));
+}
+
+// With degrees Fahrenheit the same three points, entered as 32, 68 and 212, give the
+// same table.
+class TemperatureCalculatorFahrenheit : public TemperatureCalculator {
+ protected:
+  std::string IniText() override { return MainWindowLink::IniText() + "[Units]\nTemperature=1\n"; }
+};
+
+TEST_F(TemperatureCalculatorFahrenheit, EntriesInFahrenheitGiveTheCelsiusTable) {
+  ASSERT_TRUE(LinkUp());
+  script.AnswerForm([&](TForm&) {
+    TTempCalc& w = *TempCalc;
+    w.Temp1->SetValue(32);
+    w.Temp2->SetValue(68);
+    w.Temp3->SetValue(212);
+    w.BitBtn1->Click();
+  });
+  Open("AIR", 0);
+  EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.AirTempTable[0]), 976);
+  EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.AirTempTable[13]), 98);
+}
+
+}  // namespace
+}  // namespace e2e
