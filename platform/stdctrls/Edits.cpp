@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QTextDocument>
+#include <QTextOption>
 #include <algorithm>
 #include <cctype>
 
@@ -16,6 +18,14 @@ namespace {
 QLineEdit* LineEditOf(const TControl* c) { return qobject_cast<QLineEdit*>(ui::detail::WidgetOf(c)); }
 QPlainTextEdit* MemoEditOf(const TControl* c) {
   return qobject_cast<QPlainTextEdit*>(ui::detail::WidgetOf(c));
+}
+
+// Lines of a memo sit left, right or centred as the whole text's alignment says; the plain
+// text widget lays every line out with its document's default option.
+void AlignMemoText(QPlainTextEdit* m, TAlignment a) {
+  QTextOption o = m->document()->defaultTextOption();
+  o.setAlignment(a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft);
+  m->document()->setDefaultTextOption(o);
 }
 
 AnsiString ApplyCase(AnsiString s, TEditCharCase cc) {
@@ -91,6 +101,8 @@ void TCustomEdit::PushOptions() {
     w->setAlignment(a | Qt::AlignVCenter);
     w->setFrame(border_style_ == bsSingleBorder);
     w->setTextMargins(left_margin_, 0, right_margin_, 0);
+  } else if (QPlainTextEdit* m = MemoEditOf(this)) {
+    AlignMemoText(m, alignment_);
   }
 }
 

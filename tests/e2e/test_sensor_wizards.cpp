@@ -3,6 +3,7 @@
 // numbers the ECU received, refusals that send nothing, a lost link, and the calculator's
 // live reading, option switch and sensor table.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/Main.h"
@@ -15,12 +16,24 @@
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Simulate.h"
 #include "platform/ui/Timer.h"
 
 namespace e2e {
 namespace {
 
 using ecusim::Ecu;
+
+// With SENSOR_SHOTS set to a folder, pictures of the window and of the whole screen, to
+// look at the windows under a real window manager.
+void Shot(TForm& form, const std::string& name) {
+  const char* dir = std::getenv("SENSOR_SHOTS");
+  if (dir == nullptr) return;
+  PumpUntil([] { return false; }, 300);
+  ui::GrabToPng(&form, AnsiString(dir) + "/" + name + ".png");
+  const std::string screen = "import -window root '" + std::string(dir) + "/" + name + "-screen.png'";
+  if (std::system(screen.c_str()) != 0) ADD_FAILURE() << screen;
+}
 
 AnsiString MemoText(config::TAlignment& w) { return w.alignment_info->Lines()->Text(); }
 bool Shows(config::TAlignment& w, const char* line) { return MemoText(w).find(line) != AnsiString::npos; }
@@ -62,6 +75,7 @@ TEST_F(ThrottleWizard, LearnsTheSweepAndSendsRangeAndPotNumbersToEveryMap) {
     learning = Shows(w, "Apply full throttle and then release.");
     Sweep(120, 900);
     w.ok->Click();
+    Shot(w, "throttle-result");
     result = Shows(w, "Min = 120, Max = 900") && Shows(w, "Idle control pot num = 128") &&
              Shows(w, "Overrun cut-off pot num = 140");
     w.ok->Click();
@@ -102,6 +116,7 @@ TEST_F(ThrottleWizard, TooSmallARangeIsRefusedSendsNothingAndLearnsAgain) {
     w.ok->Click();
     Sweep(300, 500);  // exactly 200 counts of travel
     w.ok->Click();
+    Shot(w, "throttle-refused");
     refused = Shows(w, "Throttle pot range Error!") && Shows(w, "Min = 300, Max = 500") &&
               Shows(w, "Select OK to try again, or Cancel to Exit");
     w.ok->Click();
@@ -210,7 +225,8 @@ class TemperatureCalculator : public MainWindowLink {
     TempCalc->SensorVoltage->SetCaption("x.xxx");
     TempCalc->ShowModal();
   }
-  static void Choose(int option) { TempCalc->MeasureOption->Buttons(option)->Click(); }
+  // A click on the option's radio button.
+  static void Choose(int option) { ui::SimulateClick(TempCalc->MeasureOption->Buttons(option), 8, 8); }
 };
 
 TEST_F(TemperatureCalculator, ShowsTheLiveReadingAndWritesTheChosenTable) {
@@ -220,9 +236,11 @@ TEST_F(TemperatureCalculator, ShowsTheLiveReadingAndWritesTheChosenTable) {
   script.AnswerForm([&](TForm&) {
     TTempCalc& w = *TempCalc;
     volts = PumpUntil([&] { return w.SensorVoltage->Caption() == "2.50"; }, 3000);
+    Shot(w, "tempcalc-volts");
     Choose(1);
     ohms = w.Label3->Caption() == "Resistance (Ohm) :" && w.Label14->Caption() == "Ohm" &&
            PumpUntil([&] { return w.SensorVoltage->Caption() == "1002"; }, 3000);
+    Shot(w, "tempcalc-ohms");
     entries = w.Measure1->Text() == "5756.8";
     Choose(0);
     entries = entries && w.Measure1->Text() == "4.260" && w.Measure3->Text() == "0.786";
