@@ -141,11 +141,13 @@ TEST_F(ThrottleWizard, TooSmallARangeIsRefusedSendsNothingAndLearnsAgain) {
   EXPECT_EQ(stepOnOpen, 0);
 }
 
-TEST_F(ThrottleWizard, ALostLinkIsReportedAndCancelStillCloses) {
+TEST_F(ThrottleWizard, InvertsTheSensorAndReportsALostLinkWithCancelStillClosing) {
   ASSERT_TRUE(LinkUp());
-  bool reported = false, stayed = false;
+  bool inverted = false, reported = false, stayed = false;
   script.AnswerForm([&](TForm&) {
     config::TAlignment& w = *Alignment;
+    w.invert->Click();
+    inverted = PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().throttleInverted; }); });
     w.ok->Click();
     Sweep(100, 950);
     w.ok->Click();
@@ -158,22 +160,12 @@ TEST_F(ThrottleWizard, ALostLinkIsReportedAndCancelStillCloses) {
     w.cancel->Click();
   });
   OpenFromMenu();
+  EXPECT_TRUE(inverted);
+  EXPECT_EQ(Frames('A'), 1u);
   EXPECT_TRUE(reported);
   EXPECT_TRUE(stayed);
   EXPECT_FALSE(Alignment->Visible());
   EXPECT_EQ(Frames('P'), 0u);
-}
-
-TEST_F(ThrottleWizard, InvertButtonTellsTheEcu) {
-  ASSERT_TRUE(LinkUp());
-  script.AnswerForm([&](TForm&) {
-    Alignment->invert->Click();
-    PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().throttleInverted; }); });
-    Alignment->cancel->Click();
-  });
-  OpenFromMenu();
-  EXPECT_TRUE(sim.With([](Ecu& e) { return e.State().throttleInverted; }));
-  EXPECT_EQ(Frames('A'), 1u);
 }
 
 // "Current map" with the ECU running bank 2: only bank 2 gets the pot numbers.
