@@ -1,11 +1,12 @@
 // The main window's live displays: the dashboard of the live page, the two air-fuel ratio
 // bars, the temperature pointers under the temperature tables, the user value boxes, the
 // once-a-second clock and warning colours, and the service windows that follow the live
-// data (diagnostics, ignition alignment).
+// data (diagnostics, ignition alignment, the configuration editor's block and identity).
 #include <algorithm>
 #include <utility>
 
 #include "app/Main.h"
+#include "config/setup.h"
 #include "controls/Aligrid.h"
 #include "ecu/Diag.h"
 #include "ecu/IgnAlign.h"
@@ -317,8 +318,13 @@ void TR7Tform1::Timer1Timer(TObject*) {
 
 void TR7Tform1::ConfigurationReceived() {
   if (IgnAlignForm != nullptr && IgnAlignForm->Visible()) IgnAlignForm->ShowConfiguration();
+  if (SetupForm != nullptr && SetupForm->Visible()) {
+    SetupForm->ConfigOnline(true);
+    SetupForm->RefreshConfigDisplay();
+  }
 }
 
 void TR7Tform1::IdentityReceived() {
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowIdentity();
+  if (SetupForm != nullptr && SetupForm->Visible()) SetupForm->ShowIdentity();
 }

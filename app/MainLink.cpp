@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "config/Align.h"
 #include "config/TempCalculator.h"
+#include "config/setup.h"
 
 #include "config/SelectMap.h"
 #include "ecu/Diag.h"
@@ -134,6 +135,7 @@ void TR7Tform1::LinkDown() {
   }
   ShowLinkLost();
   if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
+  if (SetupForm != nullptr) SetupForm->ConfigOnline(false);
 }
 
 void TR7Tform1::ShowLivePlaceholders() {

@@ -53,7 +53,25 @@ void SaveConfigFile(const AnsiString& FileName, const AnsiString& Comments, cons
 
 TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container) {
   ConfigContainer c(Container);
-  (*c).LoadFromFile(FileName);
+  // Damaged compression is raised by the decompressor without the container's event;
+  // the user hears of every damaged configuration file the same way.
+  bool told = false;
+  const TNotifyEvent shared = (*c).OnCorrupt;
+  (*c).OnCorrupt = [&](TObject* sender) {
+    told = true;
+    if (shared) shared(sender);
+  };
+  struct Restore {
+    THKStreams& c;
+    TNotifyEvent e;
+    ~Restore() { c.OnCorrupt = e; }
+  } restore{*c, shared};
+  try {
+    (*c).LoadFromFile(FileName);
+  } catch (const ECorruptFile&) {
+    if (!told && shared) shared(&*c);
+    throw;
+  }
   // "Q5-1" and "Q5-2" carry nothing the program uses; no version is refused.
   TConfigFileContents out;
   out.Comments = Get(*c, 3);

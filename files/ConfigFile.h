@@ -35,8 +35,9 @@ struct TConfigFileContents {
   TConfigBlock Block{};
 };
 
-// Reads a configuration file. A damaged container, or one whose "Q5-4" is shorter than a
-// block, fires the container's corrupt event and raises ECorruptFile; a file that cannot
+// Reads a configuration file. A damaged container (also damaged compression), or one
+// whose "Q5-4" is shorter than a block, fires the container's corrupt event once and
+// raises ECorruptFile; a file that cannot
 // be opened raises the platform's file error. Nothing of the caller's changes either
 // way: the block comes back only when it was read whole.
 TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container);
