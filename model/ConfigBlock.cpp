@@ -184,7 +184,22 @@ std::array<AnsiString, 2> ConfigUploadFrames(const TConfigBlock& block) {
 void DecodeConfigReply(std::string_view reply, TConfigBlock& readCopy, TConfigBlock& block) {
   const auto* in = reinterpret_cast<const uint8_t*>(reply.data());
   const size_t n = reply.size();
+  // Which block bytes this reply carries; every other byte is the PC's own (sensor table
+  // space, the file-only bytes, what a short reply does not reach) and keeps the working
+  // block's value in both copies, so a read neither loses them nor shows them as changes.
+  std::array<bool, sizeof(TConfigBlock)> carried{};
+  auto carry = [&](size_t from, size_t count) { std::fill_n(carried.begin() + static_cast<std::ptrdiff_t>(from), count, true); };
+  if (n >= kImageWord234 + 2) carry(offsetof(TConfigBlock, ImageWord234), 2);
+  for (const ImageField& f : kImageFields)
+    for (size_t i = 0; i < f.count; ++i)
+      if (f.imageOffset + (i + 1) * ImageSize(f.kind) <= n) carry(f.blockOffset + i * BlockSize(f.kind), BlockSize(f.kind));
+  for (size_t i = 0; i < sizeof readCopy.ReplyTail && kReplyTailFirst + i < n; ++i)
+    carry(offsetof(TConfigBlock, ReplyTail) + i, 1);
   uint8_t* dst = Bytes(readCopy);
+  const uint8_t* own = Bytes(block);
+  for (size_t i = 0; i < carried.size(); ++i)
+    if (!carried[i]) dst[i] = own[i];
+
   if (n >= kImageWord234 + 2)
     readCopy.ImageWord234 = static_cast<uint16_t>(in[kImageWord234] << 8 | in[kImageWord234 + 1]);
   for (const ImageField& f : kImageFields) {

@@ -165,9 +165,11 @@ ConfigImage EncodeConfigImage(const TConfigBlock& block);
 std::array<AnsiString, 2> ConfigUploadFrames(const TConfigBlock& block);
 
 // A complete configuration reply (reply byte k is image byte k, possibly followed by
-// bytes the block only stores) goes into the read copy; fields whose bytes the reply
-// does not reach keep their values. The read copy then becomes the working block, with
-// the map switch input and the lambda input source brought back into range.
+// bytes the block only stores) goes into the read copy. Bytes the reply does not carry
+// (the PC-only bytes, and fields a short reply does not reach) take the working block's
+// values, so the user's own settings survive a read and do not count as differences.
+// The read copy then becomes the working block, with the map switch input and the
+// lambda input source brought back into range.
 void DecodeConfigReply(std::string_view reply, TConfigBlock& readCopy, TConfigBlock& block);
 
 // A gear ratio x 10000 as the integer byte and the fraction in 1/256, and back.

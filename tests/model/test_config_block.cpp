@@ -156,7 +156,7 @@ TEST(ConfigReply, BlockRoundTripsThroughTheImage) {
   b.AFRInputSource = 2;
   b.MapSwSource = 5;
   const ConfigImage img = EncodeConfigImage(b);
-  TConfigBlock readCopy = b, block{};
+  TConfigBlock readCopy{}, block = b;
   DecodeConfigReply(AnsiString(img.begin(), img.end()), readCopy, block);
   // 438 .. 442 take reply bytes 295 .. 299; 632 takes image word 234.
   TConfigBlock expected = b;
@@ -165,18 +165,28 @@ TEST(ConfigReply, BlockRoundTripsThroughTheImage) {
   EXPECT_EQ(std::memcmp(&block, &expected, sizeof block), 0);
 }
 
-TEST(ConfigReply, OnlyReceivedBytesAreCopied) {
-  TConfigBlock readCopy = Filled(0xEE), block{};
-  const AnsiString reply = Reply(300, 3);
+// Bytes the reply does not carry are the working block's in both copies afterwards: the
+// PC-only bytes of a loaded file survive a read and do not show as changes.
+TEST(ConfigReply, UncarriedBytesKeepTheWorkingBlocks) {
+  TConfigBlock readCopy = Filled(0x11), block = Filled(0xEE);
+  AnsiString reply = Reply(300, 3);
+  reply[196] = 2;  // inside the ranges the working block enforces
+  reply[218] = 3;
   DecodeConfigReply(reply, readCopy, block);
   for (size_t i = 0; i < 5; ++i) EXPECT_EQ(readCopy.ReplyTail[i], At(reply, 295 + i));
   for (size_t i = 5; i < sizeof readCopy.ReplyTail; ++i) EXPECT_EQ(readCopy.ReplyTail[i], 0xEE);
   EXPECT_EQ(readCopy.ImageWord234, At(reply, 234) << 8 | At(reply, 235));
-  EXPECT_EQ(readCopy.PcOnly390[0], 0xEE);
-  for (uint8_t v : readCopy.PcOnly634) EXPECT_EQ(v, 0xEE);
+  for (const TConfigBlock* c : {&readCopy, &block}) {
+    EXPECT_EQ(c->PcOnly390[0], 0xEE);
+    for (uint8_t v : c->PcOnly112) EXPECT_EQ(v, 0xEE);
+    for (uint8_t v : c->PcOnly248) EXPECT_EQ(v, 0xEE);
+    for (uint8_t v : c->PcOnly634) EXPECT_EQ(v, 0xEE);
+  }
+  EXPECT_EQ(std::memcmp(&readCopy, &block, sizeof block), 0);
 
   // A long reply fills the whole tail and nothing past it.
-  TConfigBlock full = Filled(0xEE);
+  TConfigBlock full = Filled(0x11);
+  block = Filled(0xEE);
   const AnsiString longReply = Reply(600, 4);
   DecodeConfigReply(longReply, full, block);
   EXPECT_EQ(full.ReplyTail[193], At(longReply, 488));
@@ -184,7 +194,8 @@ TEST(ConfigReply, OnlyReceivedBytesAreCopied) {
   for (uint8_t v : full.PcOnly634) EXPECT_EQ(v, 0xEE);
 
   // A short reply leaves whole fields alone rather than half-writing a word.
-  TConfigBlock part = Filled(0xEE);
+  TConfigBlock part = Filled(0x11);
+  block = Filled(0xEE);
   const AnsiString shortReply = Reply(101, 5);
   DecodeConfigReply(shortReply, part, block);
   EXPECT_EQ(part.AirTempTable[7], At(shortReply, 98) << 8 | At(shortReply, 99));
