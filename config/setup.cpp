@@ -100,6 +100,12 @@ le::U16* SensorTable(TConfigBlock& b, int sensor) {
   return sensor == 0 ? b.AirTempTable : sensor == 1 ? b.CoolantTempTable : b.AuxTempTable;
 }
 
+// Cells the user may change are white, locked ones the face colour.
+void ShadeCells(TStringAlignGrid* g, int col0, int col1, int row0, int row1, bool editable) {
+  for (int c = col0; c <= col1; ++c)
+    for (int r = row0; r <= row1; ++r) g->SetColorCell(c, r, editable ? clWindow : clBtnFace);
+}
+
 uint16_t OptionBit(uint16_t bits, uint16_t bit, bool on) {
   return static_cast<uint16_t>(on ? bits | bit : bits & ~bit);
 }
@@ -162,6 +168,22 @@ void TSetupForm::FormCreate(TObject*) {
     Chart6GetAxisLabel(a, s, i, t);
   };
   LF->Tag = 1;
+  // The status panel draws its own text colour (white on blue or red); the other panel
+  // keeps the bar's.
+  SetStatus(StatusText().empty() ? AnsiString("Default ECU settings displayed") : StatusText(), clBtnFace,
+            clWindowText);
+  StatusBarPro1->Panels()->Items(1)->SetStyle(psOwnerDraw);
+  StatusBarPro1->OnDrawPanel = [this](TStatusBarPro* bar, TStatusPanelPro* panel, const TRect& r) {
+    TCanvas* c = bar->Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(panel->Color());
+    c->FillRect(r);
+    c->Font()->SetColor(statusTextColor_);
+    c->Brush()->SetStyle(bsClear);
+    const AnsiString& text = panel->Text();
+    c->TextOut(r.Left + (r.Width() - c->TextWidth(text)) / 2, r.Top + (r.Height() - c->TextHeight(text)) / 2, text);
+    c->Font()->Assign(bar->Font());
+  };
   refreshing_ = false;
 }
 
@@ -216,9 +238,10 @@ AnsiString TSetupForm::StatusText() const {
 void TSetupForm::SetStatus(const AnsiString& text, TColor face, TColor textColor) {
   auto* panels = StatusBarPro1->Panels();
   while (panels->Count() < 2) panels->Add();
+  statusTextColor_ = textColor;
   panels->Items(1)->SetText(text);
   panels->Items(1)->SetColor(face);
-  StatusBarPro1->Font()->SetColor(textColor);
+  StatusBarPro1->Invalidate();
 }
 
 void TSetupForm::ConfigOnline(bool on) {
@@ -294,17 +317,12 @@ void TSetupForm::RefreshConfigDisplay() {
   ShowInjectionRows();
 
   for (int s = 0; s < 3; ++s) ShowSensor(s);
-  TAdvSpinEdit* const subs[3] = {ATSubSpin, CTSubSpin, XTSubSpin};
   TAdvSpinEdit* const highs[3] = {ATFailHighSpin, CTFailHighSpin, XTFailHighSpin};
   TAdvSpinEdit* const lows[3] = {ATFailLowSpin, CTFailLowSpin, XTFailLowSpin};
   for (int s = 0; s < 3; ++s) {
     highs[s]->SetFloatValue(FailHighVolts(b.SensorFail[s][0]));
     lows[s]->SetFloatValue(FailLowVolts(b.SensorFail[s][1]));
-    subs[s]->SetMinValue(Fahrenheit() ? -40 : -40);
-    subs[s]->SetMaxValue(Fahrenheit() ? 419 : 215);
-    subs[s]->SetValue(SubstituteShown(b.SensorFail[s][2], Fahrenheit()));
   }
-  for (TLabel* l : {ATSubLab, CTSubLab, XTSubLab}) l->SetCaption(Fahrenheit() ? "Substitute (\xB0""F)" : "Substitute (\xB0""C)");
 
   TPSmax->SetValue(b.TPSMax);
   TPSmin->SetValue(b.TPSMin);
@@ -346,7 +364,7 @@ void TSetupForm::ShowCylinderOffsets() {
   for (int c = 1; c <= 4; ++c)
     CylinderOffsetTable->SetCells(1, c, c <= b.Cylinders || uneven ? Fixed(b.CylinderOffset[c - 1] / 2.0, 1) : "0.0");
   CylinderOffsetTable->SetEnabled(uneven);
-  CylinderOffsetTable->SetColor(uneven ? clWindow : clBtnFace);
+  ShadeCells(CylinderOffsetTable, 1, 1, 1, 4, uneven);
 }
 
 void TSetupForm::ShowInjectionRows() {
@@ -360,7 +378,7 @@ void TSetupForm::ShowInjectionRows() {
     CustomInjTable->SetCells(2, k + 1, r.Reference);
     CustomInjTable->SetCells(3, k + 1, r.Angle);
   }
-  CustomInjTable->SetColor(clBtnFace);
+  ShadeCells(CustomInjTable, 1, 3, 1, kInjOutputs, false);
 }
 
 void TSetupForm::UpdateCustomInjTable() {
@@ -371,7 +389,8 @@ void TSetupForm::UpdateCustomInjTable() {
     CustomInjTable->SetCells(2, k + 1, r.Reference);
     CustomInjTable->SetCells(3, k + 1, Fixed(ConfigBlock.CustomInjAngle[k] / 2.0, 1));
   }
-  CustomInjTable->SetColor((ConfigBlock.OptionBits & kCustomInj) ? clWindow : clBtnFace);
+  ShadeCells(CustomInjTable, 1, 2, 1, kInjOutputs, false);
+  ShadeCells(CustomInjTable, 3, 3, 1, kInjOutputs, (ConfigBlock.OptionBits & kCustomInj) != 0);
 }
 
 // One temperature sensor: its table in volts, the grid locked for the built-in curve.
@@ -384,8 +403,18 @@ void TSetupForm::ShowSensor(int sensor) {
   const le::U16* table = SensorTable(ConfigBlock, sensor);
   for (int i = 0; i < 14; ++i) g->SetCells(i, 1, Fixed(CountsToVolts(table[i]), 3));
   g->SetEnabled(user);
-  g->SetColor(user ? clWindow : clBtnFace);
+  ShadeCells(g, 0, 13, 1, 1, user);
   ShowSensorCurve(sensor);
+  // The substitute temperature in the display unit.
+  TAdvSpinEdit* const subs[3] = {ATSubSpin, CTSubSpin, XTSubSpin};
+  TLabel* const labels[3] = {ATSubLab, CTSubLab, XTSubLab};
+  const bool was = refreshing_;
+  refreshing_ = true;
+  subs[sensor]->SetMinValue(-40);  // byte 0: -40 in both units
+  subs[sensor]->SetMaxValue(Fahrenheit() ? 419 : 215);
+  subs[sensor]->SetValue(SubstituteShown(ConfigBlock.SensorFail[sensor][2], Fahrenheit()));
+  labels[sensor]->SetCaption(Fahrenheit() ? "Substitute (\xB0""F)" : "Substitute (\xB0""C)");
+  refreshing_ = was;
 }
 
 void TSetupForm::ShowSensorCurve(int sensor) {
@@ -597,23 +626,32 @@ void TSetupForm::GearTableKeyDown(TObject*, WORD& Key, TShiftState Shift) {
 
 void TSetupForm::ATS_typeClick(TObject*) {
   if (refreshing_) return;
-  ConfigBlock.SensorOptions = static_cast<uint8_t>((ConfigBlock.SensorOptions & ~1) | (ATS_type->ItemIndex() == 1));
+  const uint8_t before = ConfigBlock.SensorOptions;
+  const bool user = ATS_type->ItemIndex() == 1;
+  ConfigBlock.SensorOptions = static_cast<uint8_t>(user ? before | 1 : before & ~1);
   ShowSensor(0);
-  Edited();
+  // Also called to redraw the curve in new display units: only a change is an edit.
+  if (ConfigBlock.SensorOptions != before) Edited();
 }
 
 void TSetupForm::CTS_typeClick(TObject*) {
   if (refreshing_) return;
-  ConfigBlock.SensorOptions = static_cast<uint8_t>((ConfigBlock.SensorOptions & ~2) | (CTS_type->ItemIndex() == 1) << 1);
+  const uint8_t before = ConfigBlock.SensorOptions;
+  const bool user = CTS_type->ItemIndex() == 1;
+  ConfigBlock.SensorOptions = static_cast<uint8_t>(user ? before | 2 : before & ~2);
   ShowSensor(1);
-  Edited();
+  // Also called to redraw the curve in new display units: only a change is an edit.
+  if (ConfigBlock.SensorOptions != before) Edited();
 }
 
 void TSetupForm::XTS_typeClick(TObject*) {
   if (refreshing_) return;
-  ConfigBlock.SensorOptions = static_cast<uint8_t>((ConfigBlock.SensorOptions & ~4) | (XTS_type->ItemIndex() == 1) << 2);
+  const uint8_t before = ConfigBlock.SensorOptions;
+  const bool user = XTS_type->ItemIndex() == 1;
+  ConfigBlock.SensorOptions = static_cast<uint8_t>(user ? before | 4 : before & ~4);
   ShowSensor(2);
-  Edited();
+  // Also called to redraw the curve in new display units: only a change is an edit.
+  if (ConfigBlock.SensorOptions != before) Edited();
 }
 
 void TSetupForm::FailSpinChange(TObject* Sender) {

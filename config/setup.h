@@ -235,6 +235,7 @@ class TSetupForm : public TForm {
   // form is read: controls report their first values as changes).
   bool refreshing_ = true;
   bool online_ = false;
+  TColor statusTextColor_ = clWindowText;
 };
 
 extern TSetupForm* SetupForm;

@@ -226,30 +226,42 @@ TEST_F(ConfigEditor, SaveOverwriteCorruptFileAndCloseQuestion) {
   });
 }
 
-// Pictures of every page, for a look under a real window system (SETUP_SHOTS=<folder>).
+// Pictures of every page, for a look under a real window system (SETUP_SHOTS=<folder>;
+// with DISPLAY set, the framed window too). The window shows without a modal loop, so
+// the window system paints it as a user sees it.
 TEST_F(ConfigEditor, Pictures) {
   const char* dir = std::getenv("SETUP_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "SETUP_SHOTS not set";
-  InEditor([&](TSetupForm& s) {
-    ASSERT_TRUE(StatusIs(kCurrent));
-    s.CylindersSpin->SetValue(6);
-    for (int page = 0; page < 20; ++page) {
-      s.TabSet->SetTabIndex(page);
-      s.TabSetClick(s.TabSet);
-      for (int i = 0; i < 20; ++i) {
-        Application->ProcessMessages();
-        usleep(10000);
-      }
-      char name[64];
-      std::snprintf(name, sizeof name, "/setup-%02d.png", page);
-      ui::GrabToPng(&s, AnsiString(dir) + name);
-      if (std::getenv("DISPLAY") != nullptr) {
-        const std::string cmd = "xwd -root -silent | convert xwd:- " + std::string(dir) + "/screen-" +
-                                std::to_string(page) + ".png";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-      }
+  ASSERT_TRUE(LinkUp());
+  TSetupForm& s = *SetupForm;
+  s.Show();
+  ASSERT_TRUE(StatusIs(kCurrent));
+  s.CylindersSpin->SetValue(6);
+  for (int page = 0; page < 20; ++page) {
+    s.TabSet->SetTabIndex(page);
+    s.TabSetClick(s.TabSet);
+    for (int i = 0; i < 30; ++i) {
+      Application->ProcessMessages();
+      usleep(10000);
     }
-  });
+    char name[64];
+    std::snprintf(name, sizeof name, "/setup-%02d.png", page);
+    ui::GrabToPng(&s, AnsiString(dir) + name);
+    if (std::getenv("DISPLAY") != nullptr) {
+      // The window with its frame as the window system shows it.
+      std::snprintf(name, sizeof name, "/window-%02d.png", page);
+      const std::string cmd = "xwd -silent -frame -id $(xdotool search --name '^" + std::string(s.Caption()) +
+                              "$' | head -1) | convert xwd:- " + std::string(dir) + name;
+      EXPECT_EQ(std::system(cmd.c_str()), 0);
+    }
+  }
+  if (const char* linger = std::getenv("SETUP_LINGER"))
+    for (int i = 0; i < std::atoi(linger) * 50; ++i) {
+      Application->ProcessMessages();
+      usleep(20000);
+    }
+  script.Answer(mrYes);
+  s.Close();
 }
 
 }  // namespace
