@@ -87,6 +87,12 @@ TEST_F(EcusimEcu, MemoryWritesLandInBanksAndConfiguration) {
   EXPECT_EQ(second.substr(0, 5), Bytes({'$', 'i', 0x01, 0x8C, 0xA6}));
   Send(first + second);
   EXPECT_EQ(std::string(ecu.Config().begin(), ecu.Config().end()), image);
+  // The configuration is kept in non-volatile memory: after a power cycle "$c" reads it.
+  ecu.SetPowered(false);
+  ecu.SetPowered(true);
+  std::string read;
+  for (const auto& p : Send("$c")) read += p.data;
+  EXPECT_EQ(read, image);
 
   // The model change after a firmware update: 24 69 00 00 07 05 67.
   Send(Bytes({0x24, 0x69, 0x00, 0x00, 0x07, 0x05, 0x67}));

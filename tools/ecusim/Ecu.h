@@ -8,7 +8,8 @@
 // - Memory. One flat memory-write space of 19,456 bytes: the model number at 0x0000, the
 //   telltale keycode at 0x00F8 (two bytes), the 300-byte configuration image at
 //   0x0100..0x022B, and the three 6,144-byte map banks at 1024 + (b - 1) x 6144. "$i" writes
-//   land there directly; a write that would run past the end is refused whole.
+//   land there directly; a write that would run past the end is refused whole. The memory
+//   is non-volatile: a power cycle or restart keeps the configuration and the banks.
 // - Frames. A frame must start with "$". The sum-0 checksum is checked on every frame except
 //   "$c", "$s", "$P", the live trim frames ("$+", "$-", "$>", "$<", "$0", "$z", "$" code
 //   action) and the secured "$S" frames (checked with their own keyed checksum) and "$R"
