@@ -203,6 +203,7 @@ void TR7Tform1::SlowLiveReceived() {
     DiagForm->TelltaleLock->SetCaption((LiveSlow.TelltaleWord & 0x8000) != 0 ? "Unlock" : "Lock");
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
   SlowLiveDisplays();
+  if (SetupForm != nullptr && SetupForm->Visible()) SetupForm->ShowLiveReadings();
   UpdateImmobiliser();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "app/Main.h"
 #include "chart/Chart.h"
@@ -12,6 +13,7 @@
 #include "controls/SBPro.h"
 #include "ecu/FlashUpdate.h"
 #include "gauges/AbNumEdit.h"
+#include "gauges/AbVMeter.h"
 #include "link/LiveData.h"
 #include "model/ConfigBlock.h"
 #include "model/ConfigEditing.h"
@@ -122,7 +124,7 @@ void TSetupForm::Publish(TClassProps<TSetupForm>& P) {
   F(XTSChart) F(ATSSeries) F(CTSSeries) F(XTSSeries) F(ATSTempLabel) F(CTSTempLabel) F(XTSTempLabel)
   F(ATFailHighSpin) F(ATFailLowSpin) F(ATSubSpin) F(CTFailHighSpin) F(CTFailLowSpin) F(CTSubSpin) F(XTFailHighSpin)
   F(XTFailLowSpin) F(XTSubSpin) F(ATSubLab) F(CTSubLab) F(XTSubLab) F(TPSmax) F(TPSmin) F(MapOffSetEdit)
-  F(BaroOffSetEdit) F(AFRinput_table) F(Chart6) F(AFRSeries) F(auxV) F(afrlabel) F(MapSw1) F(MapSw2) F(BoostAdjLoV)
+  F(BaroOffSetEdit) F(AFRinput_table) F(Chart6) F(AFRSeries) F(auxV) F(afrlabel) F(MapSw1) F(MapSw2) F(MapSwitchMeter) F(BoostAdjLoV)
   F(BoostAdjHiV) F(BoostSetLo) F(BoostLevVoltage) F(boostlevel) F(IACVTypeBox) F(StepperSyncRG) F(PWMFreqSpin) F(LF)
   F(RF) F(LR) F(RR) F(Options) F(WssGroup) F(WssChanLab) F(WssEnabled) F(WssWheelRoll) F(WssTriggerPoints)
   F(WssSignalType) F(TCoptDrivetrain) F(TCoptSpeedSource) F(LFspeed) F(RFspeed) F(LRspeed) F(RRspeed)
@@ -168,6 +170,16 @@ void TSetupForm::FormCreate(TObject*) {
     Chart6GetAxisLabel(a, s, i, t);
   };
   LF->Tag = 1;
+  // The map-switch meter reads the input's 10-bit counts.
+  TSignalSettings* signal = MapSwitchMeter->SignalSettings();
+  signal->SetDigitalFrom(0);
+  signal->SetDigitalTo(1023);
+  signal->SetValueFrom(0);
+  signal->SetValueTo(5);
+  signal->SetValueUnit("V");
+  signal->SetValueFormat("0.00");
+  signal->SetName1("Map switch");
+  signal->SetName2("input");
   // The status panel draws its own text colour (white on blue or red); the other panel
   // keeps the bar's.
   SetStatus(StatusText().empty() ? AnsiString("Default ECU settings displayed") : StatusText(), clBtnFace,
@@ -341,6 +353,7 @@ void TSetupForm::RefreshConfigDisplay() {
   ShowAfrTable();
   MapSw1->SetFloatValue(b.MapSwThreshold[0] * kVoltsPerCount8);
   MapSw2->SetFloatValue(b.MapSwThreshold[1] * kVoltsPerCount8);
+  MapSwitchSectorUpdate();
   BoostAdjLoV->SetFloatValue(b.BoostAdjLoV * BoostAdjLoV->IncrementFloat());
   BoostAdjHiV->SetFloatValue(b.BoostAdjHiV * BoostAdjHiV->IncrementFloat());
   BoostSetLo->SetFloatValue(b.BoostSetLo * BoostSetLo->IncrementFloat());
@@ -726,7 +739,58 @@ void TSetupForm::ThresholdChange(TObject* Sender) {
   if (refreshing_) return;
   const int k = Sender == MapSw1 ? 0 : 1;
   ConfigBlock.MapSwThreshold[k] = ThresholdByte(static_cast<TAdvSpinEdit*>(Sender)->FloatValue());
+  MapSwitchSectorUpdate();
   Edited();
+}
+
+void TSetupForm::MapSwitchSectorUpdate() {
+  const int t1 = ConfigBlock.MapSwThreshold[0] * 4, t2 = ConfigBlock.MapSwThreshold[1] * 4;
+  const bool off = t1 == 0 || t2 == 0;
+  TSectorSettings* sectors = MapSwitchMeter->SectorSettings();
+  // Map 1 below the first threshold, map 2 up to the second, map 3 above; no fourth.
+  const int bounds[5] = {0, t1, t2, 1023, 1023};
+  for (int k = 1; k <= 4; ++k) {
+    sectors->SetSectorFrom(k, off ? 1023 : bounds[k - 1]);
+    sectors->SetSectorTo(k, off ? 1023 : bounds[k]);
+  }
+}
+
+void TSetupForm::ShowLiveReadings() {
+  // Inputs 1 to 10 are the auxiliary inputs; anything else has no reading.
+  auto counts = [](int input) -> std::optional<int> {
+    if (input < 1 || input > 10) return std::nullopt;
+    return LiveSlow.AuxInput[static_cast<size_t>(input - 1)];
+  };
+  switch (SetupBook->PageIndex()) {
+    case 11:
+      if (const auto c = counts(ConfigBlock.AFRInputSource)) {
+        auxV->SetCaption(Fixed(CountsToVolts(*c), 3));
+        afrlabel->SetCaption(Fixed(LiveFast.AFR / 10.0, 1));
+      } else {
+        auxV->SetCaption("x.xxx");
+        afrlabel->SetCaption("xx.x");
+      }
+      break;
+    case 12:
+      if (const auto c = counts(ConfigBlock.MapSwSource)) {
+        if (!MapSwitchMeter->Enabled()) MapSwitchSectorUpdate();
+        MapSwitchMeter->SetColor(clWhite);
+        MapSwitchMeter->SetEnabled(true);
+        MapSwitchMeter->SetDigit(*c);
+      } else {
+        MapSwitchMeter->SetColor(clGray);
+        MapSwitchMeter->SetDigit(0);
+        MapSwitchMeter->SetEnabled(false);
+      }
+      break;
+    case 13: {
+      const auto c = counts(ConfigBlock.BoostAdjChan);
+      BoostLevVoltage->SetCaption(c ? Fixed(CountsToVolts(*c), 3) : AnsiString("xxx"));
+      boostlevel->SetCaption(Fixed(LiveSlow.Duty48 * 0.390625, 1));
+      break;
+    }
+    default: break;
+  }
 }
 
 void TSetupForm::StepSpinChange(TObject* Sender) {

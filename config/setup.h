@@ -10,6 +10,7 @@
 #include "platform/ui/Keys.h"
 
 class TAbNumSpin;
+class TAbVMeter;
 class TAdvSpinEdit;
 class TBitBtn;
 class TButton;
@@ -104,6 +105,7 @@ class TSetupForm : public TForm {
   TLabel* afrlabel = nullptr;
   TAdvSpinEdit* MapSw1 = nullptr;
   TAdvSpinEdit* MapSw2 = nullptr;
+  TAbVMeter* MapSwitchMeter = nullptr;
   TAdvSpinEdit* BoostAdjLoV = nullptr;
   TAdvSpinEdit* BoostAdjHiV = nullptr;
   TAdvSpinEdit* BoostSetLo = nullptr;
@@ -214,6 +216,11 @@ class TSetupForm : public TForm {
   void InjOutputsCheck();
   void UpdateCustomInjTable();
   void SensorSettingsUpdate();
+  // The map-switch meter's sectors from the two thresholds.
+  void MapSwitchSectorUpdate();
+  // The live inputs of the lambda, map-switch and boost-adjust pages, from the last
+  // slow packet.
+  void ShowLiveReadings();
   void WSS_update();
   // The status panel's text.
   AnsiString StatusText() const;
