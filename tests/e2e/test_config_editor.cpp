@@ -22,6 +22,7 @@
 #include "model/Frames.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -113,6 +114,25 @@ TEST_F(ConfigEditor, EditUploadAndReadBack) {
     EXPECT_EQ(ConfigBlock.Cylinders, 6);
     EXPECT_EQ(ConfigBlock.MapSource, 3);
     EXPECT_EQ(ConfigBlock.TPSRangeDiv10, (900 - 60) / 10);
+
+    // A user-defined air sensor table: keys step the selected counts within 0..1023.
+    s.ATS_type->SetItemIndex(1);
+    s.ATS_typeClick(s.ATS_type);
+    EXPECT_TRUE(ConfigBlock.SensorOptions & 1);
+    ConfigBlock.AirTempTable[0] = 1020;
+    s.ATStable->SetSelection({0, 1, 1, 1});
+    auto press = [&](WORD key, TShiftState shift) {
+      s.ATStable->OnKeyDown(s.ATStable, key, shift);
+      s.ATStable->OnKeyUp(s.ATStable, key, shift);
+    };
+    press(VK_UP, TShiftState{ssShift});
+    EXPECT_EQ(ConfigBlock.AirTempTable[0], 1023);
+    EXPECT_EQ(ConfigBlock.AirTempTable[1], 10);
+    EXPECT_EQ(s.ATStable->Cells(0, 1), "5.000");
+    press(VK_SUBTRACT, TShiftState{ssShift});
+    press(VK_DOWN, TShiftState{});
+    EXPECT_EQ(ConfigBlock.AirTempTable[0], 1012);
+    EXPECT_EQ(ConfigBlock.AirTempTable[1], 0);
 
     // A reply the user did not ask for leaves the unsent edits where they are.
     const int before = PacketCountsA[3];
