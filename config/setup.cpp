@@ -761,6 +761,13 @@ void TSetupForm::ShowLiveReadings() {
     if (input < 1 || input > 10) return std::nullopt;
     return LiveSlow.AuxInput[static_cast<size_t>(input - 1)];
   };
+  // The wheel the packet names shows its speed.
+  const int wheel = LiveSlow.GearWheel >> 4 & 0x0F;
+  if (wheel <= 3) {
+    TLabel* const speeds[4] = {LFspeed, RFspeed, LRspeed, RRspeed};
+    const double scale = Settings.SpeedUnit == 1 ? 3.6 : 2.25;
+    speeds[wheel]->SetCaption(Fixed(LiveSlow.WheelSpeed / 256.0 * scale, 1));
+  }
   switch (SetupBook->PageIndex()) {
     case 11:
       if (const auto c = counts(ConfigBlock.AFRInputSource)) {
