@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kPullUpOhms = 1000.0;
 constexpr double kSupplyVolts = 5.0;
-constexpr double kVoltsPerCount = 0.004887585;  // 5 V over 1023 counts
+constexpr double kTableVoltsPerCount = 0.004887585;  // 5 V over 1023 counts
 constexpr double kKelvin = 273.15;
 constexpr int kTopCount = 1023;
 
@@ -106,7 +106,7 @@ SensorTableFit SensorTableFromPoints(const std::array<CalibrationPoint, 3>& poin
     const double dT = T[k] - T[k + 1];
     double r = dT != 0 ? r0 - (r0 - r1) * (T[k] - t) / dT : r0;
     if (!Finite(r) || r < 0) r = 0;
-    const double count = std::trunc(r / (r + kPullUpOhms) * kSupplyVolts / kVoltsPerCount);
+    const double count = std::trunc(r / (r + kPullUpOhms) * kSupplyVolts / kTableVoltsPerCount);
     table[i] = static_cast<uint16_t>(std::clamp(count, 0.0, static_cast<double>(kTopCount)));
   }
   fit.table = table;

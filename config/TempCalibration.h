@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "model/ConfigEditing.h"  // kSensorTableTemperatures, the table's temperatures
 #include "platform/rtl/AnsiString.h"
 
 namespace config {
@@ -17,9 +18,6 @@ double VoltsToOhms(double volts);
 // The resistance an ADC count n (1..1023) stands for.
 double CountOhms(int count);
 
-// The table's temperatures, degC, of entries 0..13.
-inline constexpr std::array<int, 14> kSensorTableTemperatures = {-30, -20, -10, 0,  10, 20,  30,
-                                                                  40,  50,  60,  70, 80, 100, 120};
 
 struct CalibrationPoint {
   double ohms = 0;

@@ -683,10 +683,15 @@ void TSetupForm::FailSpinChange(TObject* Sender) {
 
 void TSetupForm::CalculatorClick(TObject* Sender) {
   if (TempCalc == nullptr) return;
-  const char* name = Sender == FindComponent("ATS_calculator")   ? "AIR"
-                     : Sender == FindComponent("CTS_calculator") ? "COOLANT"
-                                                                 : "AUX";
-  if (TempCalc->SensorCaption) TempCalc->SensorCaption->SetCaption(name);
+  // The label's Tag tells the calculator which sensor table to fill: 0 air, 1 coolant, 2 auxiliary.
+  const int sensor = Sender == FindComponent("ATS_calculator")   ? 0
+                     : Sender == FindComponent("CTS_calculator") ? 1
+                                                                 : 2;
+  const char* const names[3] = {"AIR", "COOLANT", "AUX"};
+  if (TempCalc->SensorCaption) {
+    TempCalc->SensorCaption->SetCaption(names[sensor]);
+    TempCalc->SensorCaption->Tag = sensor;
+  }
   if (TempCalc->SensorVoltage) TempCalc->SensorVoltage->SetCaption("x.xxx");
   TempCalc->ShowModal();
   refreshing_ = true;

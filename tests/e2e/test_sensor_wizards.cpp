@@ -9,6 +9,7 @@
 #include "app/Main.h"
 #include "config/Align.h"
 #include "config/TempCalculator.h"
+#include "config/setup.h"
 #include "controls/AdvSpin.h"
 #include "e2e/MainWindowLink.h"
 #include "platform/stdctrls/Buttons.h"
@@ -211,11 +212,14 @@ class TemperatureCalculator : public MainWindowLink {
     e.State().sensorCounts[0] = 100;
     e.State().sensorCounts[1] = 512;  // coolant: 2.50 V
   }
+  // A click on the configuration editor's calculator button of the sensor.
   void Open(const char* caption, int tag) {
-    TempCalc->SensorCaption->SetCaption(caption);
-    TempCalc->SensorCaption->Tag = tag;
-    TempCalc->SensorVoltage->SetCaption("x.xxx");
-    TempCalc->ShowModal();
+    const char* const buttons[3] = {"ATS_calculator", "CTS_calculator", "XTS_Calculator"};
+    auto* button = dynamic_cast<TControl*>(SetupForm->FindComponent(buttons[tag]));
+    ASSERT_NE(button, nullptr) << buttons[tag];
+    button->Click();
+    EXPECT_EQ(TempCalc->SensorCaption->Caption(), caption);
+    EXPECT_EQ(TempCalc->SensorCaption->Tag, tag);
   }
   // A click on the option's radio button.
   static void Choose(int option) { ui::SimulateClick(TempCalc->MeasureOption->Buttons(option), 8, 8); }
