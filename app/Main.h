@@ -205,10 +205,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TLabel *SeqLabel1 = nullptr, *SeqLabel2 = nullptr, *SeqLabel3 = nullptr;
   TLabel *IdleNote1 = nullptr, *IdleNote2 = nullptr, *IdleNote3 = nullptr;
   TComboBox *ComboBox1 = nullptr, *Lam_Sensor = nullptr;
-  TAbNumSpin *NSOn = nullptr, *NSoff = nullptr, *NS2On = nullptr, *NS2Off = nullptr, *EGTwarning = nullptr;
-  TAbNumSpin *BoostCut = nullptr, *AbNumEdit1 = nullptr, *AbNumEdit2 = nullptr;
-  TLabel *Label54 = nullptr, *Label17 = nullptr, *Label53 = nullptr, *Label50 = nullptr, *Label15 = nullptr,
-         *Label29 = nullptr, *Label31 = nullptr, *Label42 = nullptr, *Label60 = nullptr;
+  TAbNumSpin *NSOn = nullptr, *NSoff = nullptr, *NS2On = nullptr, *NS2Off = nullptr;
+  TLabel *Label54 = nullptr, *Label17 = nullptr, *Label53 = nullptr, *Label50 = nullptr, *Label42 = nullptr,
+         *Label60 = nullptr;
   TLabel *UserLabel1 = nullptr, *UserLabel2 = nullptr, *UserLabel3 = nullptr, *UserLabel4 = nullptr;
   TStringAlignGrid *airign_table = nullptr, *airinj_table = nullptr, *coolantign_table = nullptr,
                    *coolantinj_table = nullptr, *CrankPrime_table = nullptr, *idlerpm_table = nullptr;

@@ -201,17 +201,10 @@ void TR7Tform1::PublishTables(TClassProps<TR7Tform1>& P) {
       .Field("NSoff", &TR7Tform1::NSoff)
       .Field("NS2On", &TR7Tform1::NS2On)
       .Field("NS2Off", &TR7Tform1::NS2Off)
-      .Field("EGTwarning", &TR7Tform1::EGTwarning)
-      .Field("BoostCut", &TR7Tform1::BoostCut)
-      .Field("AbNumEdit1", &TR7Tform1::AbNumEdit1)
-      .Field("AbNumEdit2", &TR7Tform1::AbNumEdit2)
       .Field("Label54", &TR7Tform1::Label54)
       .Field("Label17", &TR7Tform1::Label17)
       .Field("Label53", &TR7Tform1::Label53)
       .Field("Label50", &TR7Tform1::Label50)
-      .Field("Label15", &TR7Tform1::Label15)
-      .Field("Label29", &TR7Tform1::Label29)
-      .Field("Label31", &TR7Tform1::Label31)
       .Field("Label42", &TR7Tform1::Label42)
       .Field("Label60", &TR7Tform1::Label60)
       .Field("UserLabel1", &TR7Tform1::UserLabel1)
@@ -400,9 +393,12 @@ void TR7Tform1::RefreshMapTables() {
       show(AdditionalMaps->Func1UpperTemp, RecWord(m, 13258));
       show(AdditionalMaps->Func1LowerTemp, RecWord(m, 13260));
     }
-    EGTwarning->SetMinValue(f ? 32 : 0);
-    EGTwarning->SetMaxValue(f ? 2282 : 1250);
-    EGTwarning->SetValue(f ? static_cast<double>(Round(Settings.EGTWarning * 9.0 / 5.0) + 32) : Settings.EGTWarning);
+    if (AdditionalMaps && AdditionalMaps->EGTwarning) {
+      TAbNumSpin* warning = AdditionalMaps->EGTwarning;
+      warning->SetMinValue(f ? 32 : 0);
+      warning->SetMaxValue(f ? 2282 : 1250);
+      warning->SetValue(f ? static_cast<double>(Round(Settings.EGTWarning * 9.0 / 5.0) + 32) : Settings.EGTWarning);
+    }
   }
 
   // 3. Details.
@@ -537,9 +533,8 @@ void TR7Tform1::RefreshMapTables() {
   // 12. Unit texts and temperature headings.
   {
     const AnsiString t = kTemperatureUnits[tu], p = kPressureUnits[pu];
-    for (TLabel* l : {Label54, Label17, Label53, Label50, Label15}) l->SetCaption(t);
+    for (TLabel* l : {Label54, Label17, Label53, Label50}) l->SetCaption(t);
     ShowDashboardUnits(t, p);
-    for (TLabel* l : {Label29, Label31}) l->SetCaption(p);
     for (TLabel* l : {Label5, Label42, Label60}) l->SetCaption("Temp (" + t + ")");
     const int* headings = tu == 1 ? kSiteHeadingsF : kSiteHeadingsC;
     std::vector<TStringAlignGrid*> rows = {StringAlignGrid1, StringAlignGrid2, CoolantTempMarker};
@@ -557,25 +552,7 @@ void TR7Tform1::RefreshMapTables() {
   }
 
   // 13. Boost cut and the two MAP limits in the pressure unit.
-  {
-    const int cut = RecWord(m, 16970), b1 = RecByte(m, 17665), b2 = RecByte(m, 17664);
-    for (TAbNumSpin* e : {BoostCut, AbNumEdit1, AbNumEdit2}) {
-      e->SetEditBase(pu == 0 ? ebInt : ebFloat);
-      e->SetFormatStr("0.00");
-      e->SetMinValue(pu == 0 ? 0 : -1000);
-      e->SetMaxValue(pu == 0 ? 65535 : 1000);
-    }
-    if (pu == 0) {
-      BoostCut->SetValue(cut);
-      AbNumEdit1->SetValue(b1);
-      AbNumEdit2->SetValue(b2);
-    } else {
-      const double k = pu == 1 ? 0.01 : 0.145;
-      BoostCut->SetValue((cut - 100) * k);
-      AbNumEdit1->SetValue(b1 * k);
-      AbNumEdit2->SetValue(b2 * k);
-    }
-  }
+  if (AdditionalMaps) AdditionalMaps->ShowBoostPressures();
 }
 
 void TR7Tform1::TabSet1Click(TObject*) {
@@ -662,7 +639,7 @@ void TR7Tform1::RefreshAdditionalMaps() {
   });
   FillFiveRows(a->PWMTable, m, 7464, duty);
   FillFiveRows(a->VVT_table, m, 8620, integer);
-  FillFiveRows(a->CoilOnTable, m, 10932, [](int v) { return Str(v / 20.4918, 3, 2); });
+  FillFiveRows(a->CoilOnTable, m, 10932, [](int v) { return AddTableText(TAddTableId::CoilOn, v, 0); });
   FillFiveRows(a->InjTimingTable, m, 12090, integer);
   a->CoilOnTimeCrank->SetFloatValue(w(12088) / 20.4918);
 
@@ -708,22 +685,7 @@ void TR7Tform1::RefreshAdditionalMaps() {
   }
   a->BaroTable->SetCells(0, 0, "Pressure\r(mbar)");
 
-  if (RecByte(m, 16676) == 0) {
-    a->CompType->SetItemIndex(1);
-    for (int r = 1; r <= 10; ++r) {
-      const double inj = w(16634 + 2 * static_cast<size_t>(r)) * 0.0122079;
-      const double ms = w(16654 + 2 * static_cast<size_t>(r)) * 0.05;
-      a->BattCompTable->SetCells(1, r, Str(inj, 4, 2));
-      a->BattCompTable->SetCells(2, r, Str(ms, 4, 2));
-      // The series hold seven leading points; the table's rows follow them.
-      if (a->BattCompSeries1->YValues()->Count() > r + 6) {
-        a->BattCompSeries1->YValues()->SetValue(r + 6, inj);
-        a->BattCompSeries2->YValues()->SetValue(r + 6, ms);
-      }
-    }
-  } else {
-    a->CompType->SetItemIndex(0);
-  }
+  a->CompType->SetItemIndex(RecByte(m, 16676) == 0 ? 1 : 0);
   for (int r = 1; r <= 8; ++r) a->Flat_Table->SetCells(1, r, Str(w(17002 + 2 * static_cast<size_t>(r - 1)) * 0.01, 4, 2));
 
   a->Double2Size->SetValue(RecByte(m, 16952));
@@ -731,11 +693,7 @@ void TR7Tform1::RefreshAdditionalMaps() {
   a->DoubleLoad->SetValue(RecByte(m, 16955));
   a->DoubleSpeed->SetValue(RecByte(m, 16956));
   a->Double1AfterSize->SetValue(RecByte(m, 16957));
-  const bool force = RecByte(m, 16954) != 0;
-  a->DoubleForce->SetChecked(force);
-  for (TControl* c : std::initializer_list<TControl*>{a->DoubleLoad, a->DoubleSpeed, a->Double1AfterSize, a->DoubleLabel1,
-                                                      a->DoubleLabel2, a->DoubleLabel3, a->DoubleLabel4})
-    c->SetVisible(force);
+  a->DoubleForce->SetChecked(RecByte(m, 16954) != 0);
   a->DoubleRichCross->SetChecked(RecByte(m, 16958) != 0);
 
   a->IACVStartPosValue->SetValue(w(16834));
@@ -758,6 +716,7 @@ void TR7Tform1::RefreshAdditionalMaps() {
   a->Boost_Rate->SetFloatValue(RecByte(m, 16962) / 100.0);
   a->BoostMinDuty->SetValue(RecByte(m, 16963) * a->BoostMinDuty->Increment());
   a->BoostMaxDuty->SetValue(RecByte(m, 16964) * a->BoostMaxDuty->Increment());
+  a->BoostMaxTPS->SetValue(RecByte(m, 16965));
   a->BoostP->SetValue(RecByte(m, 16966));
   a->BoostI->SetValue(RecByte(m, 16967));
   a->BoostD->SetValue(RecByte(m, 16968));
@@ -809,6 +768,8 @@ void TR7Tform1::RefreshAdditionalMaps() {
   a->UpdateVVTload();
   a->UpdateInjPosLoad();
   a->UpdateCylTrimSites();
+  a->ApplyEnabledStates();
+  a->RefreshScalingPage();
 }
 
 void TR7Tform1::ShowAdditionalUnitTexts(const AnsiString& temperature, const AnsiString& pressure) {
@@ -820,6 +781,9 @@ void TR7Tform1::ShowAdditionalUnitTexts(const AnsiString& temperature, const Ans
   for (TLabel* l : {a->Func1UpperTempUnit, a->Func1LowerTempUnit})
     if (l) l->SetCaption(temperature);
   if (a->Func1TempRange) a->Func1TempRange->SetCaption(TemperatureRangeText(*this, temperature));
+  for (TLabel* l : {a->BoostCutUnit, a->BoostDiff1Unit, a->BoostDiff2Unit})
+    if (l) l->SetCaption(pressure);
+  if (a->EGTWarnUnit) a->EGTWarnUnit->SetCaption(temperature);
   // The closed-loop boost caption names the pressure unit.
   if (a->TabSet2 && a->AdditionalBook->PageIndex() == 3) a->TabSet2Click(a->TabSet2);
 }

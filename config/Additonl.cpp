@@ -4,8 +4,13 @@
 #include <cstring>
 #include <optional>
 
+#include "app/Main.h"
+#include "config/LoadSiteAdjU.h"
+#include "gauges/AbVMeter.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/ui/Keys.h"
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
@@ -147,7 +152,67 @@ void TAdditionalMaps::Publish(TClassProps<TAdditionalMaps>& P) {
       .Handler("BoostMaxCBClick", &TAdditionalMaps::BoostMaxCBClick)
       .Handler("CheckBox1Click", &TAdditionalMaps::CheckBox1Click)
       .Handler("CheckBox2Click", &TAdditionalMaps::CheckBox2Click)
-      .Handler("CheckBox3Click", &TAdditionalMaps::CheckBox3Click);
+      .Handler("CheckBox3Click", &TAdditionalMaps::CheckBox3Click)
+      .Field("TabSet1", &TAdditionalMaps::TabSet1)
+      .Field("AccelPage1", &TAdditionalMaps::AccelPage1)
+      .Field("AccelPage2", &TAdditionalMaps::AccelPage2)
+      .Field("AccelPage3", &TAdditionalMaps::AccelPage3)
+      .Field("Label76", &TAdditionalMaps::Label76)
+      .Field("Label21", &TAdditionalMaps::Label21)
+      .Field("BoostMaxTPS", &TAdditionalMaps::BoostMaxTPS)
+      .Field("BoostCut", &TAdditionalMaps::BoostCut)
+      .Field("AbNumEdit1", &TAdditionalMaps::AbNumEdit1)
+      .Field("AbNumEdit2", &TAdditionalMaps::AbNumEdit2)
+      .Field("BoostCutUnit", &TAdditionalMaps::BoostCutUnit)
+      .Field("BoostDiff1Unit", &TAdditionalMaps::BoostDiff1Unit)
+      .Field("BoostDiff2Unit", &TAdditionalMaps::BoostDiff2Unit)
+      .Field("EGTwarning", &TAdditionalMaps::EGTwarning)
+      .Field("EGTWarnUnit", &TAdditionalMaps::EGTWarnUnit)
+      .Field("CoilOnLoadLabel", &TAdditionalMaps::CoilOnLoadLabel)
+      .Field("InjPosLoadLabel", &TAdditionalMaps::InjPosLoadLabel)
+      .Field("LoadLabel", &TAdditionalMaps::LoadLabel)
+      .Field("VVTloadlabel", &TAdditionalMaps::VVTloadlabel)
+      .Field("PopupMenu1", &TAdditionalMaps::PopupMenu1)
+      .Field("Throttlepot1", &TAdditionalMaps::Throttlepot1)
+      .Field("MAP1", &TAdditionalMaps::MAP1)
+      .Field("Loadsitepositions1", &TAdditionalMaps::Loadsitepositions1)
+      .Field("CylTrimsPopup", &TAdditionalMaps::CylTrimsPopup)
+      .Field("Ignitiontrim", &TAdditionalMaps::Ignitiontrim)
+      .Field("Injectionclick", &TAdditionalMaps::Injectionclick)
+      .Field("NF_edit", &TAdditionalMaps::NF_edit)
+      .Field("NFlab", &TAdditionalMaps::NFlab)
+      .Field("NP_edit", &TAdditionalMaps::NP_edit)
+      .Field("NPlab", &TAdditionalMaps::NPlab)
+      .Field("NTP_edit", &TAdditionalMaps::NTP_edit)
+      .Field("NTPlab", &TAdditionalMaps::NTPlab)
+      .Field("calc_FR_Check", &TAdditionalMaps::calc_FR_Check)
+      .Field("calc_FP_check", &TAdditionalMaps::calc_FP_check)
+      .Field("AutoscaleCheck", &TAdditionalMaps::AutoscaleCheck)
+      .Field("MapMaxEdit", &TAdditionalMaps::MapMaxEdit)
+      .Field("calculate", &TAdditionalMaps::calculate)
+      .Field("EstimateLab", &TAdditionalMaps::EstimateLab)
+      .Handler("FormActivate", &TAdditionalMaps::FormActivate)
+      .Handler("FormClose", &TAdditionalMaps::FormClose)
+      .Handler("FormResize", &TAdditionalMaps::FormResize)
+      .Handler("FormKeyDown", &TAdditionalMaps::FormKeyDown)
+      .Handler("TabSet1Click", &TAdditionalMaps::TabSet1Click)
+      .Handler("PopupMenu1Popup", &TAdditionalMaps::PopupMenu1Popup)
+      .Handler("Throttlepot1Click", &TAdditionalMaps::Throttlepot1Click)
+      .Handler("MAP1Click", &TAdditionalMaps::MAP1Click)
+      .Handler("Loadsitepositions1Click", &TAdditionalMaps::Loadsitepositions1Click)
+      .Handler("Positionspeedsites1Click", &TAdditionalMaps::Positionspeedsites1Click)
+      .Handler("IgnitiontrimClick", &TAdditionalMaps::IgnitiontrimClick)
+      .Handler("InjectionclickClick", &TAdditionalMaps::InjectionclickClick)
+      .Handler("calc_FR_CheckClick", &TAdditionalMaps::calc_FR_CheckClick)
+      .Handler("calc_FP_checkClick", &TAdditionalMaps::calc_FP_checkClick)
+      .Handler("AutoscaleCheckClick", &TAdditionalMaps::AutoscaleCheckClick)
+      .Handler("CFlabClick", &TAdditionalMaps::CFlabClick)
+      .Handler("CPlabClick", &TAdditionalMaps::CPlabClick)
+      .Handler("CTPlabClick", &TAdditionalMaps::CTPlabClick)
+      .Handler("NFlabClick", &TAdditionalMaps::NFlabClick)
+      .Handler("NPlabClick", &TAdditionalMaps::NPlabClick)
+      .Handler("NTPlabClick", &TAdditionalMaps::NTPlabClick)
+      .Handler("calculateClick", &TAdditionalMaps::calculateClick);
 }
 
 namespace {
@@ -172,6 +237,11 @@ const char* const kPageCaptions[18] = {"Accel fuelling settings",
                                        "VTEC switch",
                                        "VVT control"};
 const char* const kPressureUnitNames[3] = {"KPa", "Bar", "PSI"};
+
+// The design size: the height never changes; narrower than the minimum hides controls.
+constexpr int kDesignWidth = 740;
+constexpr int kDesignHeight = 329;
+constexpr int kMinWidth = 619;
 
 // The form resource holds one width and height per grid; the wider label columns and the
 // two-line heading rows are set here, with the headings that never change.
@@ -216,15 +286,107 @@ void TAdditionalMaps::FormCreate(TObject*) {
   TabSet->Tabs()->Assign(AdditionalBook->Pages());
   TabSet->SetTabIndex(AdditionalBook->PageIndex());
   ShapeGrids(*this);
+  // The live accel meter: -250..250 % on a scale that ends at +-255.
+  AbVMeter1 = new TAbVMeter(this);
+  AbVMeter1->SetName("AbVMeter1");
+  AbVMeter1->SetParent(AccelPage1->Parent());
+  AbVMeter1->SetBounds(kDesignWidth - 74, 4, 70, 246);
+  AbVMeter1->SignalSettings()->SetValueFrom(-250);
+  AbVMeter1->SignalSettings()->SetValueTo(250);
+  AbVMeter1->SignalSettings()->SetValueUnit("%");
+  AbVMeter1->SetOptions({TVMeterOption::opBevelInner, TVMeterOption::opBevelOuter, TVMeterOption::opLimit,
+                         TVMeterOption::opUnit, TVMeterOption::opValue});
+  AbVMeter1->OnMinMaxChange = [this](TObject*) {
+    Label76->SetCaption("-Peak = " + IntToStr(Round(AbVMeter1->MinMax()->Min())));
+    Label21->SetCaption("+Peak = " + IntToStr(Round(AbVMeter1->MinMax()->Max())));
+  };
+  BindSettings();
+  BindTableKeys();
+}
+
+bool TAdditionalMaps::Filling() const { return filling_ || (R7Tform1 != nullptr && R7Tform1->RefreshingTables); }
+
+void TAdditionalMaps::FormActivate(TObject*) {
+  for (TStringAlignGrid* g : {MapTable, BaroTable}) {
+    g->SetRowHeights(0, 32);
+    g->SetCells(1, 0, "Inj Corr\r(%)");
+    g->SetCells(2, 0, "Ign Corr\r(\xB0" "Adv)");
+  }
+  MapTable->SetCells(3, 0, "Target AFR\rCorr");
+  RefreshScalingPage();
+  TabSetClick(TabSet);
+}
+
+void TAdditionalMaps::FormClose(TObject*, TCloseAction&) {
+  for (TCheckBox* c : {calc_FR_Check, calc_FP_check, AutoscaleCheck}) c->SetChecked(false);
+}
+
+// The window keeps its height and never gets narrower than its pages need; each page's
+// controls stay centred as one block, the accel meter at the right edge.
+void TAdditionalMaps::FormResize(TObject*) {
+  if (Width() < kMinWidth) SetWidth(kMinWidth);
+  if (ClientHeight() != kDesignHeight) SetClientHeight(kDesignHeight);
+  const int w = ClientWidth();
+  AdditionalBook->SetWidth(w);
+  TabSet->SetWidth(w);
+  for (int p = 0; p < AdditionalBook->PageCount(); ++p) {
+    TPage* page = AdditionalBook->Page(p);
+    page->SetWidth(w);
+    if (p == 0) {
+      AbVMeter1->SetLeft(w - AbVMeter1->Width() - 4);
+      const int room = AbVMeter1->Left() - 14;
+      for (TControl* c : std::initializer_list<TControl*>{TabSet1, AccelPage1, AccelPage2, AccelPage3})
+        c->SetWidth(std::max(room - c->Left(), 100));
+      for (TLabel* l : {Label76, Label21}) l->SetLeft(w - l->Width() - 4);
+      continue;
+    }
+    int left = w, right = 0;
+    for (int i = 0; i < page->ControlCount(); ++i) {
+      const TControl* c = page->Controls(i);
+      left = std::min(left, c->Left());
+      right = std::max(right, c->Left() + c->Width());
+    }
+    if (right <= left) continue;
+    const int dx = (w - (right - left)) / 2 - left;
+    for (int i = 0; i < page->ControlCount(); ++i) {
+      TControl* c = page->Controls(i);
+      // Controls as wide as the page (the boost sub-panels, the tab strip) stay put.
+      if (c->Width() >= kDesignWidth - 12) {
+        c->SetWidth(std::max(w - 2 * c->Left(), 100));
+        continue;
+      }
+      c->SetLeft(c->Left() + dx);
+    }
+  }
+}
+
+void TAdditionalMaps::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+  if (Key < VK_F1 || Key > VK_F12) return;
+  TabSet->SetTabIndex(Key - VK_F1);
+  TabSetClick(TabSet);
+  Key = 0;
 }
 
 void TAdditionalMaps::TabSetClick(TObject*) {
-  AdditionalBook->SetPageIndex(TabSet->TabIndex());
+  if (TabSet->TabIndex() >= 0) AdditionalBook->SetPageIndex(TabSet->TabIndex());
   const int page = AdditionalBook->PageIndex();
-  if (page == 3)
+  if (page == 0)
+    TabSet1Click(TabSet1);
+  else if (page == 3)
     TabSet2Click(TabSet2);
   else if (page >= 0 && page < 18)
     SetCaption(kPageCaptions[page]);
+  if (page == 10) RefreshScalingPage();
+}
+
+void TAdditionalMaps::TabSet1Click(TObject*) {
+  TPanel* panels[3] = {AccelPage1, AccelPage2, AccelPage3};
+  static const char* const captions[3] = {"Accel fuelling settings", "Adjust accel fuelling according to rpm",
+                                          "Adjust accel fuelling according to coolant temperature"};
+  const int tab = TabSet1->TabIndex();
+  if (tab < 0 || tab > 2) return;
+  for (int i = 0; i < 3; ++i) panels[i]->SetVisible(i == tab);
+  SetCaption(captions[tab]);
 }
 
 // The boost page shows one sub-panel at a time; the caption names it, the closed-loop
@@ -242,52 +404,168 @@ void TAdditionalMaps::TabSet2Click(TObject*) {
   SetCaption(captions[tab]);
 }
 
-void TAdditionalMaps::BoostFunctionChange(TObject*) {}
-
-void TAdditionalMaps::BoostMaxCBClick(TObject*) {}
-
-void TAdditionalMaps::CheckBox1Click(TObject*) {}
-
-void TAdditionalMaps::CheckBox2Click(TObject*) {}
-
-void TAdditionalMaps::CheckBox3Click(TObject*) {}
-
 namespace {
 
-int RecordWord(size_t off) {
-  int16_t v;
-  std::memcpy(&v, MapSlots[CurrentMap].Bytes() + off, 2);
-  return v;
-}
-
-// Column 0 of a 32 x 5 table shows its load axis: the throttle sites under "%", or, when
-// the table's bit of the load-option word is set, the MAP sites in the pressure unit.
-void ShowLoadAxis(TStringAlignGrid* grid, int bit, size_t throttleSites, size_t mapSites) {
-  const bool map = (RecordWord(14294) >> bit & 1) != 0;
-  grid->SetCells(0, 0, map ? kPressureUnitNames[std::clamp(Settings.PressureUnit, 0, 2)] : "%");
-  for (int l = 0; l < 5; ++l) {
-    const int site = RecordWord((map ? mapSites : throttleSites) + 2 * static_cast<size_t>(l));
-    const auto pressure = map ? ecu::ConvertUnitValue(1, site, Settings) : std::nullopt;
-    grid->SetCells(0, l + 1, pressure ? pressure->text : IntToStr(site));
-  }
+void EnableAll(std::initializer_list<TControl*> controls, bool on) {
+  for (TControl* c : controls)
+    if (c) c->SetEnabled(on);
 }
 
 }  // namespace
 
-void TAdditionalMaps::UpdateCoilOnLoad() { ShowLoadAxis(CoilOnTable, 2, 13342, 13682); }
+void TAdditionalMaps::BoostFunctionChange(TObject*) {
+  const bool closed = BoostFunction->ItemIndex() == 1;
+  if (!Filling()) StoreBit(MapSlots[CurrentMap].BoostOptions, 0, closed);
+  auto label = [this](const char* name) { return dynamic_cast<TControl*>(FindComponent(name)); };
+  TControl* labels[4] = {label("Label32"), label("Label35"), label("Label36"), label("Label37")};
+  EnableAll({BoostP, BoostI, BoostD, BoostControlLimit, labels[0], labels[1], labels[2], labels[3]}, closed);
+}
 
-void TAdditionalMaps::UpdatePWMLoad() { ShowLoadAxis(PWMTable, 1, 13274, 13614); }
+void TAdditionalMaps::BoostMaxCBClick(TObject*) {
+  if (!Filling()) StoreBit(MapSlots[CurrentMap].BoostOptions, 1, BoostMaxCB->Checked());
+  BoostMaxTPS->SetEnabled(BoostMaxCB->Checked());
+}
 
-void TAdditionalMaps::UpdateVVTload() { ShowLoadAxis(VVT_table, 3, 13410, 13750); }
+void TAdditionalMaps::CheckBox1Click(TObject*) {
+  if (!Filling()) StoreBit(MapSlots[CurrentMap].BoostOptions, 4, CheckBox1->Checked());
+  EnableAll({BoostCut, BoostCutTime}, CheckBox1->Checked());
+}
 
-void TAdditionalMaps::UpdateInjPosLoad() { ShowLoadAxis(InjTimingTable, 5, 13478, 13818); }
+void TAdditionalMaps::CheckBox2Click(TObject*) {
+  if (!Filling()) StoreBit(MapSlots[CurrentMap].BoostOptions, 2, CheckBox2->Checked());
+  AbNumEdit1->SetEnabled(CheckBox2->Checked());
+}
+
+void TAdditionalMaps::CheckBox3Click(TObject*) {
+  if (!Filling()) StoreBit(MapSlots[CurrentMap].BoostOptions, 3, CheckBox3->Checked());
+  AbNumEdit2->SetEnabled(CheckBox3->Checked());
+}
+
+namespace {
+
+// Column 0 of a 32 x 5 table shows its load axis: the throttle sites under "%", or, when
+// the table's bit of the load-option word is set, the MAP sites in the pressure unit; the
+// label beside the table names the sensor.
+void ShowLoadAxis(TStringAlignGrid* grid, TLabel* label, TAddTableId id) {
+  const TMapRecord& m = MapSlots[CurrentMap];
+  const TAddTableInfo& t = AddTableInfo(id);
+  const bool map = (m.LoadOptions >> t.OptionBit & 1) != 0;
+  const int unit = std::clamp(Settings.PressureUnit, 0, 2);
+  grid->SetCells(0, 0, map ? kPressureUnitNames[unit] : "%");
+  for (int l = 0; l < 5; ++l) {
+    const int site = map ? m.AddMAPSites[t.Axis][l] : m.AddThrottleSites[t.Axis][l];
+    grid->SetCells(0, l + 1, map ? PressureText(site, unit) : IntToStr(site));
+  }
+  if (label) label->SetCaption(map ? "Load: MAP" : "Load: Throttle");
+}
+
+}  // namespace
+
+void TAdditionalMaps::UpdateCoilOnLoad() { ShowLoadAxis(CoilOnTable, CoilOnLoadLabel, TAddTableId::CoilOn); }
+
+void TAdditionalMaps::UpdatePWMLoad() { ShowLoadAxis(PWMTable, LoadLabel, TAddTableId::UserPWM); }
+
+void TAdditionalMaps::UpdateVVTload() { ShowLoadAxis(VVT_table, VVTloadlabel, TAddTableId::VVT); }
+
+void TAdditionalMaps::UpdateInjPosLoad() { ShowLoadAxis(InjTimingTable, InjPosLoadLabel, TAddTableId::InjTiming); }
 
 // The five speed sites of the cylinder trims head columns 1..5, with a thousands comma.
 void TAdditionalMaps::UpdateCylTrimSites() {
   for (int c = 1; c <= 5; ++c) {
-    const int site = RecordWord(16626 + 2 * static_cast<size_t>(c - 1));
+    const int site = MapSlots[CurrentMap].CylTrimSites[c - 1];
     AnsiString text = IntToStr(site);
     if (site >= 1000) text.insert(text.size() - 3, ",");
     CylTrims_table->SetCells(c, 0, text);
   }
 }
+
+// ---- The load-sensor menu of the 32 x 5 tables.
+
+namespace {
+
+struct TLoadMenuTable {
+  int Page;
+  TAddTableId Id;
+  int SiteTag;  // which axis the site editor edits
+};
+constexpr TLoadMenuTable kLoadMenuTables[4] = {
+    {4, TAddTableId::CoilOn, 0}, {11, TAddTableId::InjTiming, 1}, {15, TAddTableId::UserPWM, 2}, {17, TAddTableId::VVT, 3}};
+
+}  // namespace
+
+int TAdditionalMaps::LoadMenuTable() const {
+  const int page = AdditionalBook->PageIndex();
+  for (int i = 0; i < 4; ++i)
+    if (kLoadMenuTables[i].Page == page) return i;
+  return -1;
+}
+
+void TAdditionalMaps::LoadAxisGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState, int X, int Y) {
+  auto* grid = dynamic_cast<TStringAlignGrid*>(Sender);
+  // Only a right click on the load axis (column 0 below the heading) opens the menu.
+  if (Button != mbRight || grid == nullptr || X >= grid->ColWidths(0) || Y < grid->RowHeights(0)) return;
+  const TPoint at = grid->ClientToScreen(TPoint{X, Y});
+  PopupMenu1->Popup(at.x, at.y);
+}
+
+void TAdditionalMaps::PopupMenu1Popup(TObject*) {
+  const int i = LoadMenuTable();
+  if (i < 0) return;
+  const bool map = (MapSlots[CurrentMap].LoadOptions >> AddTableInfo(kLoadMenuTables[i].Id).OptionBit & 1) != 0;
+  MAP1->SetChecked(map);
+  Throttlepot1->SetChecked(!map);
+}
+
+namespace {
+
+void ShowAxisOf(TAdditionalMaps& a, TAddTableId id) {
+  switch (id) {
+    case TAddTableId::CoilOn: a.UpdateCoilOnLoad(); break;
+    case TAddTableId::InjTiming: a.UpdateInjPosLoad(); break;
+    case TAddTableId::UserPWM: a.UpdatePWMLoad(); break;
+    case TAddTableId::VVT: a.UpdateVVTload(); break;
+    default: break;
+  }
+}
+
+void ChooseLoadSensor(TAdditionalMaps& a, bool map) {
+  const int i = a.LoadMenuTable();
+  if (i < 0) return;
+  const TAddTableId id = kLoadMenuTables[i].Id;
+  TMapRecord& m = MapSlots[CurrentMap];
+  const int bit = AddTableInfo(id).OptionBit;
+  const bool was = (m.LoadOptions >> bit & 1) != 0;
+  // Only the axis shown changes; the table values stay as they are.
+  if (was == map) return;
+  m.LoadOptions = static_cast<int16_t>(map ? (m.LoadOptions | (1 << bit)) : (m.LoadOptions & ~(1 << bit)));
+  ShowAxisOf(a, id);
+}
+
+}  // namespace
+
+void TAdditionalMaps::Throttlepot1Click(TObject*) { ChooseLoadSensor(*this, false); }
+
+void TAdditionalMaps::MAP1Click(TObject*) { ChooseLoadSensor(*this, true); }
+
+void TAdditionalMaps::Loadsitepositions1Click(TObject*) {
+  const int i = LoadMenuTable();
+  if (i < 0 || LoadSiteAdj == nullptr) return;
+  const TAddTableInfo& t = AddTableInfo(kLoadMenuTables[i].Id);
+  const TMapRecord& m = MapSlots[CurrentMap];
+  LoadSiteAdj->Tag = kLoadMenuTables[i].SiteTag;
+  LoadSiteUnit = (m.LoadOptions >> t.OptionBit & 1) != 0 ? 1 : 0;
+  for (int l = 0; l < kAdditionalLoadRows; ++l) {
+    const int site = LoadSiteUnit == 1 ? m.AddMAPSites[t.Axis][l] : m.AddThrottleSites[t.Axis][l];
+    LoadSiteCurrent[static_cast<size_t>(l)] = site;
+    LoadSiteNew[static_cast<size_t>(l)] = site;
+  }
+  LoadSiteAdj->ShowModal();
+}
+
+// The cylinder trims' five speed sites have no editor of their own; the menu item and the
+// two view buttons stay without effect while the trim table is read-only.
+void TAdditionalMaps::Positionspeedsites1Click(TObject*) {}
+
+void TAdditionalMaps::IgnitiontrimClick(TObject*) {}
+
+void TAdditionalMaps::InjectionclickClick(TObject*) {}

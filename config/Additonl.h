@@ -1,10 +1,15 @@
 #pragma once
 // The additional-tables window: eighteen notebook pages of tables and settings kept in the current map record.
+#include "model/AdditionalTables.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
 class TAbNumSpin;
+class TAbVMeter;
 class TAdvSpinEdit;
+class TButton;
+class TMenuItem;
+class TPopupMenu;
 class TChart;
 class TCheckBox;
 class TComboBox;
@@ -111,12 +116,25 @@ class TAdditionalMaps : public TForm {
   TAdvSpinEdit* Flat_MinRpm = nullptr;
   TAdvSpinEdit* IACVStartPosValue = nullptr;
   TAdvSpinEdit* CF_edit = nullptr;
-  TLabel* CFlab = nullptr;
+  TButton* CFlab = nullptr;
   TAdvSpinEdit* CP_edit = nullptr;
-  TLabel* CPlab = nullptr;
+  TButton* CPlab = nullptr;
   TAdvSpinEdit* CTP_edit = nullptr;
-  TLabel* CTPlab = nullptr;
+  TButton* CTPlab = nullptr;
   TAdvSpinEdit* mspbEdit = nullptr;
+  // The injection scaling's new injector and pressure (not kept in the map) and its choices.
+  TAdvSpinEdit* NF_edit = nullptr;
+  TButton* NFlab = nullptr;
+  TAdvSpinEdit* NP_edit = nullptr;
+  TButton* NPlab = nullptr;
+  TAdvSpinEdit* NTP_edit = nullptr;
+  TButton* NTPlab = nullptr;
+  TCheckBox* calc_FR_Check = nullptr;
+  TCheckBox* calc_FP_check = nullptr;
+  TCheckBox* AutoscaleCheck = nullptr;
+  TAdvSpinEdit* MapMaxEdit = nullptr;
+  TButton* calculate = nullptr;
+  TLabel* EstimateLab = nullptr;
   TStringAlignGrid* CoolantTempMarker = nullptr;
   TAdvSpinEdit* PWMFreq = nullptr;
   TCheckBox* Func1Enable = nullptr;
@@ -136,6 +154,36 @@ class TAdditionalMaps : public TForm {
   TPanel* BoostPage2 = nullptr;
   TPanel* BoostPage3 = nullptr;
   TPanel* BoostPage4 = nullptr;
+  // The accel page's sub-panels, its tab strip and the live accel meter with its peaks.
+  TTabSet* TabSet1 = nullptr;
+  TPanel* AccelPage1 = nullptr;
+  TPanel* AccelPage2 = nullptr;
+  TPanel* AccelPage3 = nullptr;
+  TAbVMeter* AbVMeter1 = nullptr;
+  TLabel* Label76 = nullptr;
+  TLabel* Label21 = nullptr;
+  // Boost settings in the display pressure unit.
+  TAdvSpinEdit* BoostMaxTPS = nullptr;
+  TAbNumSpin* BoostCut = nullptr;
+  TAbNumSpin* AbNumEdit1 = nullptr;
+  TAbNumSpin* AbNumEdit2 = nullptr;
+  TLabel* BoostCutUnit = nullptr;
+  TLabel* BoostDiff1Unit = nullptr;
+  TLabel* BoostDiff2Unit = nullptr;
+  TAbNumSpin* EGTwarning = nullptr;
+  TLabel* EGTWarnUnit = nullptr;
+  // Load-axis names of the 32 x 5 tables and the load-sensor menu of their column 0.
+  TLabel* CoilOnLoadLabel = nullptr;
+  TLabel* InjPosLoadLabel = nullptr;
+  TLabel* LoadLabel = nullptr;
+  TLabel* VVTloadlabel = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;
+  TMenuItem* Throttlepot1 = nullptr;
+  TMenuItem* MAP1 = nullptr;
+  TMenuItem* Loadsitepositions1 = nullptr;
+  TPopupMenu* CylTrimsPopup = nullptr;
+  TButton* Ignitiontrim = nullptr;
+  TButton* Injectionclick = nullptr;
   // Unit texts the main window sets for the display units.
   TLabel* AccelTempLabel = nullptr;
   TLabel* BoostTempLabel = nullptr;
@@ -146,7 +194,13 @@ class TAdditionalMaps : public TForm {
   TLabel* Func1TempRange = nullptr;
 
   void FormCreate(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FormResize(TObject* Sender);
+  // F1..F12 choose pages 0..11; other keys go on to the focused control.
+  void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void TabSetClick(TObject* Sender);
+  void TabSet1Click(TObject* Sender);
   void TabSet2Click(TObject* Sender);
   void BoostFunctionChange(TObject* Sender);
   void BoostMaxCBClick(TObject* Sender);
@@ -158,6 +212,59 @@ class TAdditionalMaps : public TForm {
   void UpdateVVTload();
   void UpdateInjPosLoad();
   void UpdateCylTrimSites();
+
+  // Load-sensor menu of the 32 x 5 tables.
+  void PopupMenu1Popup(TObject* Sender);
+  void Throttlepot1Click(TObject* Sender);
+  void MAP1Click(TObject* Sender);
+  void Loadsitepositions1Click(TObject* Sender);
+  void Positionspeedsites1Click(TObject* Sender);
+  void IgnitiontrimClick(TObject* Sender);
+  void InjectionclickClick(TObject* Sender);
+  void LoadAxisGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+  // Injection scaling (page "Injection Scaling").
+  void RefreshScalingPage();
+  void ShowPowerEstimate();
+  void calc_FR_CheckClick(TObject* Sender);
+  void calc_FP_checkClick(TObject* Sender);
+  void AutoscaleCheckClick(TObject* Sender);
+  void CFlabClick(TObject* Sender);
+  void CPlabClick(TObject* Sender);
+  void CTPlabClick(TObject* Sender);
+  void NFlabClick(TObject* Sender);
+  void NPlabClick(TObject* Sender);
+  void NTPlabClick(TObject* Sender);
+  void calculateClick(TObject* Sender);
+
+  // Redraws the cells of a 32 x 5 table from the current map (record columns and rows).
+  void ShowAddTableCells(TAddTableId id, const TCellWrites& writes);
+  TStringAlignGrid* AddTableGrid(TAddTableId id) const;
+  // Shows the boost pressure entries in the display unit with their limits and steps.
+  void ShowBoostPressures();
+  // The table of the current page that the load-sensor menu acts on.
+  int LoadMenuTable() const;
+
+  // Re-applies what the ticks and choices switch on or off, after the controls were filled.
+  void ApplyEnabledStates();
+  // True while the controls are filled from the record: their handlers store nothing.
+  bool Filling() const;
+  // Connects every setting control's change to its field of the current map.
+  void BindSettings();
+  void BindTableKeys();
+
+  // Sets or clears one bit of a flag byte, leaving the other bits.
+  static void StoreBit(uint8_t& byte, int bit, bool on);
+  // A small table editable (window colour, selection drawn) or not (inactive colour).
+  static void ShowTableEnabled(TStringAlignGrid* grid, bool on);
+  // The chart points of battery-compensation row r (1..10) from the record.
+  void ShowBatteryPoint(int r);
+
+  // The working values of the injection scaling (not stored in the map).
+  bool NewFlowLb = false, NewPressureBar = false, NewRatedBar = false;
+
+ private:
+  bool snapping_ = false, showing_pressures_ = false, filling_ = false;
 };
 
 extern TAdditionalMaps* AdditionalMaps;

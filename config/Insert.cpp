@@ -51,7 +51,8 @@ constexpr TOtherCaption kOtherCaptions[] = {
     {"Insert PWM o/p map data", &TMapRecord::UserPWMTable,
      [](double v, int) { return static_cast<double>(Round(v / (100.0 / 255))); }},
     {"Insert Coil on time value", &TMapRecord::CoilOnTable,
-     [](double v, int) { return static_cast<double>(Round(v * 20.4918)); }},
+     // One byte of the ECU's image holds the count: 12.44 ms at most.
+     [](double v, int) { return std::clamp(static_cast<double>(Round(v * 20.4918)), 0.0, 255.0); }},
     {"Insert Cam timing value", &TMapRecord::VVTTable, [](double v, int) { return static_cast<double>(Round(v)); }},
 };
 

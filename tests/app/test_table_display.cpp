@@ -122,12 +122,12 @@ TEST_F(TableDisplay, DegreesFahrenheitForFansAndEgtWarning) {
   EXPECT_DOUBLE_EQ(f_->NSOn->Value(), 212);
   EXPECT_DOUBLE_EQ(f_->NS2On->Value(), -22);
   EXPECT_FLOAT_EQ(f_->NS2On->Increment(), 1.8f);
-  EXPECT_DOUBLE_EQ(f_->EGTwarning->Value(), 2282);
+  EXPECT_DOUBLE_EQ(AdditionalMaps->EGTwarning->Value(), 2282);
   EXPECT_EQ(f_->StringAlignGrid1->Cells(13, 0), "248");
   Settings.TemperatureUnit = 0;
   f_->RefreshMapTables();
   EXPECT_DOUBLE_EQ(f_->NSOn->Value(), 100);
-  EXPECT_DOUBLE_EQ(f_->EGTwarning->Value(), 1250);
+  EXPECT_DOUBLE_EQ(AdditionalMaps->EGTwarning->Value(), 1250);
   EXPECT_EQ(f_->StringAlignGrid1->Cells(13, 0), "120");
 }
 
@@ -159,12 +159,12 @@ TEST_F(TableDisplay, PressureFieldsFollowTheUnit) {
   MapSlots[1].Bytes()[17665] = 100;
   Settings.PressureUnit = 0;
   f_->RefreshMapTables();
-  EXPECT_DOUBLE_EQ(f_->BoostCut->Value(), 200);
-  EXPECT_DOUBLE_EQ(f_->AbNumEdit1->Value(), 100);
+  EXPECT_DOUBLE_EQ(AdditionalMaps->BoostCut->Value(), 200);
+  EXPECT_DOUBLE_EQ(AdditionalMaps->AbNumEdit1->Value(), 100);
   Settings.PressureUnit = 1;
   f_->RefreshMapTables();
-  EXPECT_DOUBLE_EQ(f_->BoostCut->Value(), 1.0);
-  EXPECT_DOUBLE_EQ(f_->AbNumEdit1->Value(), 1.0);
+  EXPECT_DOUBLE_EQ(AdditionalMaps->BoostCut->Value(), 1.0);
+  EXPECT_DOUBLE_EQ(AdditionalMaps->AbNumEdit1->Value(), 1.0);
 }
 
 TEST_F(TableDisplay, CaptionNamesTheCurrentMapOnlyWhenSlotOneHoldsOne) {
@@ -385,9 +385,9 @@ TEST_F(TableDisplay, UnitTextsFollowTheDisplayUnits) {
     f_->RefreshMapTables();
     const AnsiString t = c.t, p = c.p;
     EXPECT_EQ(f_->Label54->Caption(), t);
-    EXPECT_EQ(f_->Label29->Caption(), p);
     EXPECT_EQ(f_->Label60->Caption(), "Temp (" + t + ")");
     TAdditionalMaps* a = AdditionalMaps;
+    EXPECT_EQ(a->BoostCutUnit->Caption(), p);
     EXPECT_EQ(a->AccelTempLabel->Caption(), "Temp (" + t + ")");
     EXPECT_EQ(a->Func1LowerTempUnit->Caption(), t);
     EXPECT_EQ(a->Func1TempRange->Caption(), c.range);
