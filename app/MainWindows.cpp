@@ -115,7 +115,8 @@ void ShapeCylinderTrimTable() {
       font->SetColor(ignition ? kGreen : kNavy);
     }
   }
-  grid->SetClientWidth(6 * grid->DefaultColWidth() + 6);
+  // Nine rows at a time; the scroll bar reaches the rest.
+  grid->SetClientWidth(6 * grid->DefaultColWidth() + 6 + 18);
   grid->SetHeight(9 * grid->DefaultRowHeight() + 9);
 }
 

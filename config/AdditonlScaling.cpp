@@ -69,6 +69,9 @@ void TAdditionalMaps::RefreshScalingPage() {
   NTP_edit->SetFloatValue(m.InjectorTestPressure);
   mspbEdit->SetValue(m.MSPB);
   filling_ = was;
+  calc_FR_CheckClick(calc_FR_Check);
+  calc_FP_checkClick(calc_FP_check);
+  AutoscaleCheckClick(AutoscaleCheck);
   ShowPowerEstimate();
 }
 

@@ -44,7 +44,7 @@ inline std::string Output(const std::string& cmd) {
 class XSession {
  public:
   // False (with the reason in `missing`) where the tools are not installed.
-  bool Start(std::string& missing) {
+  bool Start(std::string& missing, const std::string& screen = "1024x768x24") {
     for (const char* t : {"Xvfb", "openbox", "xdotool", "xprop"})
       if (!OnPath(t)) {
         missing = t;
@@ -52,7 +52,7 @@ class XSession {
       }
     int fds[2];
     if (pipe(fds) != 0) return false;
-    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"});
     close(fds[1]);
     std::string number;
     char c;

@@ -1,0 +1,136 @@
+// The additional-tables window under a real window manager on a 1024x768 screen: at its
+// design size the whole frame is on the screen, its F-keys choose the pages, and a wider
+// window keeps the pages centred. With CQ5_SCREENSHOT_DIR set, every page is captured
+// from the screen (frame included) for a look by eye.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "app/Main.h"
+#include "config/Additonl.h"
+#include "model/MapRecord.h"
+#include "model/Settings.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Simulate.h"
+#include "x11/XSession.h"
+
+namespace {
+
+using x11test::Output;
+
+class AdditionalWindow : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    std::string missing;
+    if (!x_.Start(missing, GetParam())) GTEST_SKIP() << "needs " << missing;
+    Application->Initialize();
+    CurrentMap = 1;
+    TMapRecord& m = MapSlots[1];
+    m.Clear();
+    SetMapSpeedSiteAndLimitDefaults(m, 500);
+    SetMapAdditionalDefaults(m);
+    SetMapBaroDefaults(m);
+    SetMapBoostLoadDefaults(m);
+    SetMapMainDefaults(m);
+    SetMapBattCompDefaults(m);
+    CreateProgramForms();
+    R7Tform1->RefreshMapTables();
+  }
+
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+  }
+
+  template <typename Pred>
+  static bool PumpUntil(Pred done, int ms = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      Application->ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+
+  // The window's frame on the screen: x, y, width, height.
+  std::array<int, 4> Frame(const std::string& id) {
+    const std::string g = Output("xwininfo -id " + id + " -frame 2>/dev/null; xdotool getwindowgeometry --shell " + id);
+    std::array<int, 4> out{};
+    const char* keys[4] = {"X=", "Y=", "WIDTH=", "HEIGHT="};
+    for (int i = 0; i < 4; ++i) {
+      const size_t at = g.rfind(keys[i]);
+      if (at != std::string::npos) out[i] = std::atoi(g.c_str() + at + std::string(keys[i]).size());
+    }
+    return out;
+  }
+
+  void Shot(const std::string& name) {
+    const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
+    if (dir == nullptr) return;
+    PumpUntil([] { return false; }, 150);
+    std::system(("import -window root '" + std::string(dir) + "/" + name + ".png' 2>/dev/null").c_str());
+  }
+
+  x11test::XSession x_;
+};
+
+TEST_P(AdditionalWindow, FitsTheScreenAndItsKeysChoosePages) {
+  TAdditionalMaps* a = AdditionalMaps;
+  a->SetLeft(40);
+  a->SetTop(40);
+  a->Show();
+  std::string id;
+  ASSERT_TRUE(PumpUntil([&] {
+    id = Output("xdotool search --onlyvisible --name 'Accel fuelling settings' 2>/dev/null | head -n1");
+    return !id.empty();
+  }));
+  // Frame and all, the window stays on a 1024 x 768 screen.
+  const auto f = Frame(id);
+  EXPECT_LE(f[0] + f[2], 1024);
+  EXPECT_LE(f[1] + f[3] + 30, 768);
+  EXPECT_GE(a->Width(), 619);
+  const std::string screen = std::string(GetParam()).substr(0, std::string(GetParam()).find('x', 5));
+  for (int page = 0; page < 18; ++page) {
+    if (page < 12) {
+      ui::SimulateKey(a, ("F" + std::to_string(page + 1)).c_str());
+    } else {
+      a->TabSet->SetTabIndex(page);
+      a->TabSetClick(a->TabSet);
+    }
+    Application->ProcessMessages();
+    EXPECT_EQ(a->AdditionalBook->PageIndex(), page);
+    Shot(screen + "-page" + (page < 10 ? "0" : "") + std::to_string(page));
+    if (page == 0)
+      for (int t = 1; t < 3; ++t) {
+        a->TabSet1->SetTabIndex(t);
+        a->TabSet1Click(a->TabSet1);
+        Shot(screen + "-page00-" + std::to_string(t));
+      }
+    if (page == 3)
+      for (int t = 1; t < 5; ++t) {
+        a->TabSet2->SetTabIndex(t);
+        a->TabSet2Click(a->TabSet2);
+        Shot(screen + "-page03-" + std::to_string(t));
+      }
+  }
+  // Wider: the pages stay centred, the accel meter at the right edge.
+  a->SetWidth(960);
+  Application->ProcessMessages();
+  a->TabSet->SetTabIndex(0);
+  a->TabSetClick(a->TabSet);
+  Shot(screen + "-wide-page00");
+  a->TabSet->SetTabIndex(9);
+  a->TabSetClick(a->TabSet);
+  Shot(screen + "-wide-page09");
+  EXPECT_EQ(a->ClientHeight(), 329);
+  a->Hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, AdditionalWindow, ::testing::Values("1024x768x24", "1280x1024x24"));
+
+}  // namespace
