@@ -313,6 +313,7 @@ void TAdditionalMaps::FormActivate(TObject*) {
     g->SetCells(2, 0, "Ign Corr\r(\xB0" "Adv)");
   }
   MapTable->SetCells(3, 0, "Target AFR\rCorr");
+  if (calculating_) return;
   RefreshScalingPage();
   TabSetClick(TabSet);
 }

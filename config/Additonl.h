@@ -264,7 +264,7 @@ class TAdditionalMaps : public TForm {
   bool NewFlowLb = false, NewPressureBar = false, NewRatedBar = false;
 
  private:
-  bool snapping_ = false, showing_pressures_ = false, filling_ = false;
+  bool snapping_ = false, showing_pressures_ = false, filling_ = false, calculating_ = false;
 };
 
 extern TAdditionalMaps* AdditionalMaps;

@@ -142,6 +142,13 @@ void TAdditionalMaps::NPlabClick(TObject*) { FlipPressure(NP_edit, NPlab, NewPre
 void TAdditionalMaps::NTPlabClick(TObject*) { FlipPressure(NTP_edit, NTPlab, NewRatedBar); }
 
 void TAdditionalMaps::calculateClick(TObject*) {
+  // The questions and messages re-activate the window when they close; the new values
+  // being calculated must not be reloaded from the map then.
+  calculating_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{calculating_};
   TMapRecord& m = Map();
   const bool injector = calc_FR_Check->Checked(), pressure = calc_FP_check->Checked(),
              rescale = AutoscaleCheck->Checked();
