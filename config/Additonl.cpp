@@ -290,16 +290,19 @@ void TAdditionalMaps::FormCreate(TObject*) {
   AbVMeter1 = new TAbVMeter(this);
   AbVMeter1->SetName("AbVMeter1");
   AbVMeter1->SetParent(AccelPage1->Parent());
-  AbVMeter1->SetBounds(kDesignWidth - 74, 4, 70, 246);
+  AbVMeter1->SetBounds(kDesignWidth - 94, 4, 90, 246);
   AbVMeter1->SignalSettings()->SetValueFrom(-250);
   AbVMeter1->SignalSettings()->SetValueTo(250);
   AbVMeter1->SignalSettings()->SetValueUnit("%");
+  AbVMeter1->SignalSettings()->SetValueFormat("##0");
+  AbVMeter1->ScaleSettings()->SetSteps(5);
   AbVMeter1->SetOptions({TVMeterOption::opBevelInner, TVMeterOption::opBevelOuter, TVMeterOption::opLimit,
                          TVMeterOption::opUnit, TVMeterOption::opValue});
   AbVMeter1->OnMinMaxChange = [this](TObject*) {
     Label76->SetCaption("-Peak = " + IntToStr(Round(AbVMeter1->MinMax()->Min())));
     Label21->SetCaption("+Peak = " + IntToStr(Round(AbVMeter1->MinMax()->Max())));
   };
+  AbVMeter1->SetValue(0);
   BindSettings();
   BindTableKeys();
 }
