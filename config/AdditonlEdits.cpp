@@ -16,6 +16,8 @@
 #include "model/MapRecord.h"
 #include "model/Settings.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/TextUtils.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 
@@ -42,7 +44,9 @@ void TAdditionalMaps::BindSettings() {
     e->SetMinValue(lo);
     e->SetMaxValue(hi);
     e->OnChange = [this, e, lo, hi, store](TObject*) {
-      if (!Filling()) store(Map(), std::clamp(e->Value(), lo, hi));
+      // A cleared or half-typed text stores nothing until it is a number again.
+      int v = 0;
+      if (!Filling() && TryStrToInt(Trim(e->Text()), v)) store(Map(), std::clamp(v, lo, hi));
     };
   };
   // A decimal spin edit: the typed number within its limits, converted by `store`.

@@ -91,9 +91,9 @@ void AddTableKeyDown(TAdditionalMaps& a, TAddTableId id, WORD& Key) {
                             (id == TAddTableId::BoostTarget && unit != 0);
       insertdata->newvalue->SetEditBase(ebFloat);
       insertdata->newvalue->SetFormatStr(decimals ? "0.00" : "0");
-      const double offset = id == TAddTableId::VVT ? map.VVTOffset : 0;
-      insertdata->newvalue->SetMinValue(t.EntryMin + offset);
-      insertdata->newvalue->SetMaxValue(t.EntryMax + offset);
+      const auto [entryMin, entryMax] = AddTableEntryLimits(map, id, unit);
+      insertdata->newvalue->SetMinValue(entryMin);
+      insertdata->newvalue->SetMaxValue(entryMax);
       insertdata->newvalue->SetValue(current);
       insertdata->LastStore.reset();
       insertdata->ShowModal();

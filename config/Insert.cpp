@@ -42,9 +42,10 @@ constexpr TOtherCaption kOtherCaptions[] = {
      [](double v, int) { return std::trunc(v / 4) * 4; }},
     {"Insert BOOST TARGET map data", &TMapRecord::BoostTargetTable,
      [](double v, int unit) {
-       // Kept as pressure above atmosphere; a target below it is stored as 0.
+       // Kept as pressure above atmosphere in one byte of the ECU image: a target below
+       // atmosphere is stored as 0, one above 255 kPa more as 255.
        const double kpa = unit == 1 ? v * 100 : unit == 2 ? v / 14.5 * 100 : v - 100;
-       return std::max(static_cast<double>(Round(kpa)), 0.0);
+       return std::clamp(static_cast<double>(Round(kpa)), 0.0, 255.0);
      }},
     {"Insert BOOST VALVE PWM map data", &TMapRecord::BoostDutyTable,
      [](double v, int) { return static_cast<double>(Round(v / (100.0 / 255))); }},

@@ -45,6 +45,14 @@ std::pair<int, int> AddTableLimits(const TMapRecord& map, TAddTableId id) {
   return {t.Min, t.Max};
 }
 
+std::pair<double, double> AddTableEntryLimits(const TMapRecord& map, TAddTableId id, int pressureUnit) {
+  const TAddTableInfo& t = AddTableInfo(id);
+  if (id == TAddTableId::VVT) return {map.VVTOffset + t.EntryMin, map.VVTOffset + t.EntryMax};
+  if (id == TAddTableId::BoostTarget)
+    return {AddTableEntryValue(id, t.Min, pressureUnit), AddTableEntryValue(id, t.Max, pressureUnit)};
+  return {t.EntryMin, t.EntryMax};
+}
+
 AnsiString PressureText(int kpa, int unit) {
   switch (unit) {
     case 1: return Str((kpa - 100) / 100.0, 2, 2);

@@ -30,6 +30,10 @@ struct TAddTableInfo {
 
 const TAddTableInfo& AddTableInfo(TAddTableId id);
 
+// What the cell entry accepts, typed in the display unit: within the stored range (the
+// boost target as its absolute pressure, the VVT cells from the map offset).
+std::pair<double, double> AddTableEntryLimits(const TMapRecord& map, TAddTableId id, int pressureUnit);
+
 // Stored limits of the table in `map`: the VVT cells span offset .. offset + 255.
 std::pair<int, int> AddTableLimits(const TMapRecord& map, TAddTableId id);
 

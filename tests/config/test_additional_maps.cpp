@@ -195,6 +195,7 @@ TEST_F(AdditionalMapsWindow, FiveRowTableKeys) {
   const auto w = StoreInsertData(M(), "Insert Coil on time value", 0, 0, 20.0, 0);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->NewValue, 255);
+  EXPECT_EQ(StoreInsertData(M(), "Insert BOOST TARGET map data", 0, 0, 3.0, 1)->NewValue, 255);
 }
 
 TEST_F(AdditionalMapsWindow, OneRowAndSmallTableKeys) {

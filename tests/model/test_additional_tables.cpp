@@ -73,6 +73,9 @@ TEST(AdditionalTables, TextsAndLimits) {
   EXPECT_EQ(AddTableText(TAddTableId::BoostTarget, 100, 1), "1.00");
   EXPECT_EQ(AddTableText(TAddTableId::BoostTarget, 100, 0), "200");
   EXPECT_DOUBLE_EQ(AddTableEntryValue(TAddTableId::BoostTarget, 100, 0), 200);
+  EXPECT_EQ(AddTableEntryLimits(m, TAddTableId::BoostTarget, 0), std::make_pair(100.0, 355.0));
+  EXPECT_EQ(AddTableEntryLimits(m, TAddTableId::BoostTarget, 1), std::make_pair(0.0, 2.55));
+  EXPECT_EQ(AddTableEntryLimits(m, TAddTableId::VVT, 0), std::make_pair(200.0, 455.0));
   // The coil entry cannot go past what one byte of the ECU image holds.
   EXPECT_LE(AddTableInfo(TAddTableId::CoilOn).EntryMax * 20.4918, 255.5);
 }
