@@ -566,10 +566,28 @@ void TAdditionalMaps::Loadsitepositions1Click(TObject*) {
   LoadSiteAdj->ShowModal();
 }
 
-// The cylinder trims' five speed sites have no editor of their own; the menu item and the
-// two view buttons stay without effect while the trim table is read-only.
+// The cylinder trims' five speed sites have no editor of their own: the site editor edits
+// load axes, and opening it unprepared would show another table's sites.
 void TAdditionalMaps::Positionspeedsites1Click(TObject*) {}
 
-void TAdditionalMaps::IgnitiontrimClick(TObject*) {}
+namespace {
 
-void TAdditionalMaps::InjectionclickClick(TObject*) {}
+// Shows one half of the trim table (ignition rows 1..8 or injection rows 9..16) and moves
+// the selection by eight rows into it when it lies in the other half.
+void ShowTrimHalf(TStringAlignGrid* g, bool injection) {
+  TGridRect sel = g->Selection();
+  const bool inInjection = sel.Top >= 9;
+  if (inInjection != injection) {
+    const int d = injection ? 8 : -8;
+    sel.Top += d;
+    sel.Bottom += d;
+    g->SetSelection(sel);
+  }
+  g->SetTopRow(injection ? 9 : 1);
+}
+
+}  // namespace
+
+void TAdditionalMaps::IgnitiontrimClick(TObject*) { ShowTrimHalf(CylTrims_table, false); }
+
+void TAdditionalMaps::InjectionclickClick(TObject*) { ShowTrimHalf(CylTrims_table, true); }

@@ -309,14 +309,16 @@ void TAdditionalMaps::BindTableKeys() {
   CylTrims_table->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
     const int d = StepDirection(Key);
     if (d == 0) return;
-    // The half the current row is in decides the limits: ignition or injection trims.
-    const int limit = CylTrims_table->Row() <= 8 ? 10 : 100;
+    // A selection stays within the half it starts in, and that half decides the limits:
+    // ignition trims +-10 degrees, injection trims +-100 %.
+    const bool ignition = CylTrims_table->Selection().Top <= 8;
+    const int limit = ignition ? 10 : 100;
     std::vector<TSmallColumn> cols;
     for (int c = 1; c <= 5; ++c)
       cols.push_back({c, [c](TMapRecord& m, int r) { return static_cast<int>(m.CylinderTrim(c, r)); },
                       [c](TMapRecord& m, int r, int v) { m.CylinderTrim(c, r) = static_cast<int16_t>(v); }, -limit, limit,
                       1, Integer});
-    SmallTableStep(CylTrims_table, cols, 1, 16, d, false, false);
+    SmallTableStep(CylTrims_table, cols, ignition ? 1 : 9, ignition ? 8 : 16, d, false, false);
     Key = 0;
   };
 }

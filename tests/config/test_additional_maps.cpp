@@ -232,10 +232,18 @@ TEST_F(AdditionalMapsWindow, OneRowAndSmallTableKeys) {
     Select(a_->CylTrims_table, 1, 2, 1, 2);
     Key(a_->CylTrims_table, "+", true);
     EXPECT_EQ(M().CylinderTrim(1, 2), 10);  // ignition trims stop at 10
-    Select(a_->CylTrims_table, 1, 10, 1, 10);
-    a_->CylTrims_table->SetRow(10);
+    // "view injection trims" moves the selection into the injection half.
+    a_->Injectionclick->Click();
+    EXPECT_EQ(a_->CylTrims_table->Selection().Top, 10);
     Key(a_->CylTrims_table, "+", true);
     EXPECT_EQ(M().CylinderTrim(1, 10), 11);
+    // A block started in the ignition half stops at its last row.
+    M().CylinderTrim(1, 8) = 0;
+    M().CylinderTrim(1, 9) = 0;
+    Select(a_->CylTrims_table, 1, 8, 1, 9);
+    Key(a_->CylTrims_table, "-", true);
+    EXPECT_EQ(M().CylinderTrim(1, 8), -1);
+    EXPECT_EQ(M().CylinderTrim(1, 9), 0);
   });
 }
 
