@@ -161,7 +161,7 @@ TEST_F(UnitDialogs, OkAppliesTheUnitsToEveryWindowAndTheLog) {
   // The windows built at start re-label at once.
   EXPECT_EQ(f_->Label5->Caption(), "Temp (" + kDegF + ")");
   EXPECT_EQ(f_->StringAlignGrid1->Cells(0, 0), "-22");
-  EXPECT_EQ(f_->EGTwarning->MaxValue(), 2282);
+  EXPECT_EQ(AdditionalMaps->EGTwarning->MaxValue(), 2282);
   EXPECT_EQ(AdditionalMaps->MapTable->Cells(0, 0), "Pressure\r(PSI)");
   EXPECT_EQ(AdditionalMaps->IACVPosMap_table->Cells(13, 0), "248");
   EXPECT_EQ(SetupForm->ATSChart->BottomAxis()->Title()->Caption(), "Temperature (" + kDegF + ")");
