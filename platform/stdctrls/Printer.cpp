@@ -2,10 +2,12 @@
 
 #include <QPageLayout>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 
 #include "platform/graphics/detail/QtGraphics.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Dialogs.h"
 
 struct TPrinter::Impl {
   std::unique_ptr<QPrinter> printer;
@@ -111,4 +113,28 @@ TPrinter* Printer() {
   // Never destroyed: the print system must not be torn down after the application.
   static TPrinter* printer = new TPrinter;
   return printer;
+}
+
+bool TPrintDialog::Execute() {
+  TPrinter* printer = Printer();
+  ui::DialogRequest request;
+  request.Caption = "Print";
+  request.FileName = printer->OutputFileName();
+  bool shown = false;
+  const bool ok = ui::DialogService::ExecutePrintDialog(request, [&](ui::DialogRequest& r) {
+    shown = true;
+    QPrinter& p = Device(*printer->impl_);
+    if (!r.FileName.empty()) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(gfx::ToQString(r.FileName));
+    }
+    QPrintDialog dialog(&p);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    // The dialog leaves its choice in the device: a file when the user printed to one.
+    printer->SetOutputFileName(p.outputFormat() == QPrinter::PdfFormat ? gfx::FromQString(p.outputFileName()) : AnsiString());
+    printer->SetCopies(p.copyCount());
+    return true;
+  });
+  if (ok && !shown && !request.FileName.empty()) printer->SetOutputFileName(request.FileName);
+  return ok;
 }

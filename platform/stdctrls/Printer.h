@@ -2,6 +2,7 @@
 // The printer: a document of pages drawn through a canvas in printer pixels. Output goes
 // to the system's default printer, or to a PDF file when OutputFileName is set.
 #include <memory>
+#include "platform/classes/Classes.h"
 #include "platform/graphics/Canvas.h"
 
 enum TPrinterOrientation { poPortrait, poLandscape };
@@ -46,6 +47,7 @@ class TPrinter : public TObject {
   struct Impl;
 
  private:
+  friend class TPrintDialog;
   std::unique_ptr<Impl> impl_;
   std::unique_ptr<TCanvas> canvas_;
   AnsiString title_;
@@ -65,3 +67,14 @@ class EPrinter : public Exception {
 
 // The program's printer object.
 TPrinter* Printer();
+
+// The print dialog: the user picks the printer (or a PDF file) and the copies of the
+// program's printer. Under a dialog script the answer decides, and a PDF file it names
+// becomes the printer's output.
+class TPrintDialog : public TComponent {
+ public:
+  using TComponent::TComponent;
+  const char* ClassName() const override { return "TPrintDialog"; }
+  // True when the user confirmed; the printer is then set up as chosen.
+  bool Execute();
+};

@@ -37,6 +37,7 @@ AnsiString Describe(const ui::DialogRequest& r) {
     case ui::DialogKind::OpenFile: return "open dialog " + Quote(r.Caption);
     case ui::DialogKind::SaveFile: return "save dialog " + Quote(r.Caption);
     case ui::DialogKind::Color: return "colour dialog";
+    case ui::DialogKind::Print: return "print dialog";
     default: return "message box " + Quote(r.Caption) + ": " + Quote(r.Text);
   }
 }
@@ -180,6 +181,21 @@ DialogScript& DialogScript::AnswerColor(TColor color) {
   DialogAnswer a;
   a.Result = mrOk;
   a.Color = color;
+  answers_.push_back(std::move(a));
+  return *this;
+}
+
+DialogScript& DialogScript::AnswerPrint(const AnsiString& pdfFile) {
+  DialogAnswer a;
+  a.Result = mrOk;
+  a.FileName = pdfFile;
+  answers_.push_back(std::move(a));
+  return *this;
+}
+
+DialogScript& DialogScript::CancelPrint() {
+  DialogAnswer a;
+  a.Result = mrCancel;
   answers_.push_back(std::move(a));
   return *this;
 }
@@ -651,6 +667,18 @@ bool DialogService::ExecuteColorDialog(DialogRequest& request) {
   if (!ok) return false;
   request.Color = gfx::FromQColor(dialog.selectedColor());
   return true;
+}
+
+bool DialogService::ExecutePrintDialog(DialogRequest& request, const std::function<bool(DialogRequest&)>& show) {
+  request.Kind = DialogKind::Print;
+  if (g_script) {
+    const DialogAnswer a = NextAnswer(request);
+    if (a.Result != mrOk) return false;
+    if (!a.FileName.empty()) request.FileName = a.FileName;
+    return true;
+  }
+  RefuseUnanswerable(request);
+  return show(request);
 }
 
 }  // namespace ui

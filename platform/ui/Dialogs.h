@@ -38,7 +38,7 @@ CQ5_DECLARE_EXCEPTION(EUnscriptedDialog, Exception)
 
 namespace ui {
 
-enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile, Color };
+enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile, Color, Print };
 
 // What was (or would have been) shown.
 struct DialogRequest {
@@ -128,6 +128,10 @@ class DialogScript {
   DialogScript& AnswerForm(std::function<void(TForm&)> action);
   DialogScript& AnswerColor(TColor color);  // next colour dialog picks this colour
   DialogScript& CancelColor();              // next colour dialog is cancelled
+  // The next print dialog is confirmed, printing to the PDF file `pdfFile` (empty: the
+  // printer the dialog had).
+  DialogScript& AnswerPrint(const AnsiString& pdfFile);
+  DialogScript& CancelPrint();  // next print dialog is cancelled
 
   const std::vector<DialogRequest>& Shown() const { return shown_; }
   int Count(DialogKind kind) const;
@@ -170,6 +174,10 @@ class DialogService {
   static bool ExecuteFileDialog(DialogRequest& request);
   // Shows the colour dialog; true and request.Color set when the user chose OK.
   static bool ExecuteColorDialog(DialogRequest& request);
+  // Shows the print dialog: under a script the answer decides (request.FileName becomes
+  // the PDF file chosen, if any); otherwise `show` runs the real dialog. True when the
+  // user confirmed.
+  static bool ExecutePrintDialog(DialogRequest& request, const std::function<bool(DialogRequest&)>& show);
   // Whether dialogs are being answered from a script.
   static bool Scripted();
   // Outside a script, whether real dialogs may be shown. Under the offscreen platform
