@@ -42,7 +42,9 @@ TExcelFont ArialFont(int size, TExcelFontStyles style = {}, TExcelUnderline unde
   return f;
 }
 
-void SetUpWriter(TXLSWrite& w) {
+}  // namespace
+
+void SetUpLogWriter(TXLSWrite& w) {
   w.SetXLSVersion(xls50);
   w.Sheets() = {"data log"};
   w.Font() = ArialFont(10);
@@ -68,6 +70,8 @@ void SetUpWriter(TXLSWrite& w) {
   add("DateTime", ArialFont(10), tfUser, "dd/mm/yyyy hh:mm", haGeneral);
 }
 
+namespace {
+
 int FunctionOfChannel(int n) {
   const int f = LoggerSettings.Channels[n];
   return f >= 0 && f < kChannelFunctionSlots ? f : 0;
@@ -81,7 +85,7 @@ TXLSWrite* XLSWrite1() {
   if (auto* w = dynamic_cast<TXLSWrite*>(owner->FindComponent("XLSWrite1"))) return w;
   auto* w = new TXLSWrite(owner);
   w->SetName("XLSWrite1");
-  SetUpWriter(*w);
+  SetUpLogWriter(*w);
   return w;
 }
 

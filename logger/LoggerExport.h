@@ -70,6 +70,9 @@ extern TLoggerExportForm* LoggerExportForm;
 
 // The main window's spreadsheet writer, set up for the log export.
 TXLSWrite* XLSWrite1();
+// Gives a writer the log export's settings: a BIFF5 workbook of one sheet "data log" and
+// its thirteen cell formats.
+void SetUpLogWriter(TXLSWrite& Writer);
 
 // Writes records Start..Stop of the trend (both included, as far as they exist) to the
 // workbook `Writer` has open, every (100 div Samples)-th record, with the headings of the
