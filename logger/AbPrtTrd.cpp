@@ -199,14 +199,14 @@ void TAbPrintTrend::DrawLegendBlock(TCanvas* c, int x, int y, int a, int b, cons
 void TAbPrintTrend::DrawLegend(TCanvas* c, TRect& area, int, int) {
   const TLegendColumns cols = LegendColumns(c);
   const int wl = cols.TotalWidth;
-  const bool split = legend_.Position() == lpSplit;
+  const bool split = legend_.Position() == TLegendPosition::lpSplit;
   const int lh = Nearest(3.0 * px_scale_spacing_ * s_ + (split ? 5 : 9) * th_);
   const int y = area.Bottom - lh;
   switch (legend_.Position()) {
-    case lpLeft: DrawLegendBlock(c, area.Left, y, 1, 8, cols); break;
-    case lpCenter: DrawLegendBlock(c, area.Left + (area.Right - area.Left - wl) / 2, y, 1, 8, cols); break;
-    case lpRight: DrawLegendBlock(c, area.Right - wl, y, 1, 8, cols); break;
-    case lpSplit: {
+    case TLegendPosition::lpLeft: DrawLegendBlock(c, area.Left, y, 1, 8, cols); break;
+    case TLegendPosition::lpCenter: DrawLegendBlock(c, area.Left + (area.Right - area.Left - wl) / 2, y, 1, 8, cols); break;
+    case TLegendPosition::lpRight: DrawLegendBlock(c, area.Right - wl, y, 1, 8, cols); break;
+    case TLegendPosition::lpSplit: {
       const auto [xl, xr] = SplitPositions(area.Left, area.Right, wl);
       DrawLegendBlock(c, xl, y, 1, 4, cols);
       DrawLegendBlock(c, xr, y, 5, 8, cols);
@@ -264,7 +264,7 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
   c->Brush()->SetColor(labelBrush);
 }
 
-void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Preview, double PrinterDpi) {
+void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Preview, double PrinterDpi, TPoint Paper) {
   if (trend_ == nullptr) return;
   TAbTrend& t = *trend_;
   // 1. Canvas.
@@ -291,6 +291,12 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
   } else {
     if (log_pixel_screen_ > 0) s_ = PrinterDpi / log_pixel_screen_;
     if (format_ != pfPixel) u = PrinterDpi / unitDiv;
+  }
+  // A page larger than the paper is scaled down to fit it rather than cut off.
+  if (!Preview && Paper.x > 0 && Paper.y > 0 && px_width_ > 0 && px_height_ > 0) {
+    const double fitW = (Paper.x - Nearest(LeftMargin * u)) / static_cast<double>(px_width_);
+    const double fitH = (Paper.y - Nearest(TopMargin * u)) / static_cast<double>(px_height_);
+    s_ = std::max(0.01, std::min({s_, fitW, fitH}));
   }
   // 4. Page.
   TRect area;
@@ -450,7 +456,7 @@ void TAbPrintTrend::Print(int LeftMargin, int TopMargin) {
   try {
     if (OnAfterBeginDoc) OnAfterBeginDoc(this);
     p->Canvas()->TextOut(0, 0, " ");
-    Render(p->Canvas(), LeftMargin, TopMargin, false, p->XDpi());
+    Render(p->Canvas(), LeftMargin, TopMargin, false, p->XDpi(), TPoint{p->PageWidth(), p->PageHeight()});
     if (OnBeforeEndDoc) OnBeforeEndDoc(this);
   } catch (...) {
     p->Abort();

@@ -20,7 +20,8 @@ enum TPrtOption { ptCaption, ptLegend, ptColor, ptVerticalScale, ptSelScaleOnly,
 using TPrtOptions = SmallSet<TPrtOption>;
 enum TLegendOption { loName1, loName2, loMin, loMinTime, loMax, loMaxTime, loUnit };
 using TLegendOptions = SmallSet<TLegendOption>;
-enum TLegendPosition { lpSplit, lpLeft, lpCenter, lpRight };
+// Scoped: the gauge family has an lpLeft and lpRight of its own.
+enum class TLegendPosition { lpSplit, lpLeft, lpCenter, lpRight };
 
 struct TLegendCaptions {
   AnsiString ChannelNo = "ChNo", Name1 = "Name1", Name2 = "Name2", Min = "Min", MinTime = "MinTime", Max = "Max",
@@ -47,7 +48,7 @@ class TLegend {
   TAbPrintTrend* owner_;
   TLegendCaptions captions_;
   TLegendOptions options_{loName1, loName2, loMin, loMinTime, loMax, loMaxTime, loUnit};
-  TLegendPosition position_ = lpSplit;
+  TLegendPosition position_ = TLegendPosition::lpSplit;
   int margin_ = 20;
 };
 
@@ -109,8 +110,10 @@ class TAbPrintTrend : public TComponent {
   void Print(int LeftMargin, int TopMargin);
   // Draws the preview into PreviewPaintBox (its paint handler).
   void PaintPreview(TObject* Sender = nullptr);
-  // Renders the page onto a canvas: the preview (scaled by PreviewZoom) or a printed page.
-  void Render(TCanvas* Canvas, int LeftMargin, int TopMargin, bool Preview, double PrinterDpi = 0);
+  // Renders the page onto a canvas: the preview (scaled by PreviewZoom) or a printed page
+  // at PrinterDpi, made smaller where it would not fit on Paper (printer pixels).
+  void Render(TCanvas* Canvas, int LeftMargin, int TopMargin, bool Preview, double PrinterDpi = 0,
+              TPoint Paper = TPoint{});
 
   // Recomputes the screen-pixel sizes, repaints the preview, and reports the change.
   void Changed();

@@ -198,7 +198,7 @@ void TLoggerExportForm::FormCreate(TObject*) {
   captions.ChannelNo = "Chan";
   p.Legend()->SetCaptions(captions);
   p.Legend()->SetOptions({loName1, loMin, loMinTime, loMax, loMaxTime, loUnit});
-  p.Legend()->SetPosition(lpSplit);
+  p.Legend()->SetPosition(TLegendPosition::lpSplit);
   p.Legend()->SetMargin(26);
   p.SetPreviewPaintBox(PaintBox1);
   FormResize(nullptr);

@@ -9,7 +9,7 @@ PACKAGES=(
   libgsf-1-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
-  python3 python3-xlrd python3-olefile
+  python3 python3-xlrd python3-olefile libreoffice-calc-nogui
   lhasa libarchive-tools srecord poppler-utils
   clang libclang-rt-14-dev
   xvfb xauth openbox xdotool x11-utils

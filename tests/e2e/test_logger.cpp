@@ -10,8 +10,14 @@
 
 #include "e2e/MainWindowLink.h"
 #include "gauges/AbLED.h"
+#include "logger/AbPrtTrd.h"
 #include "logger/AbTrend.h"
+#include "logger/LoggerExport.h"
 #include "logger/logger.h"
+#include "model/ChannelFunctions.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Printer.h"
+#include "tests/logger/XlsReader.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 
@@ -124,6 +130,102 @@ TEST_F(LoggerLink, TriggeredLogSavedAndLoadedAfterARestart) {
   EXPECT_EQ(LoggerForm->Chan2Lab->ItemIndex(), 20);
   EXPECT_EQ(LoggerForm->Caption(), ("Data log - " + (dir_ / "warmup.lg2").string()).c_str());
   EXPECT_EQ(script.Pending(), 0u);
+}
+
+// Reads a binary PPM (P6) image: width, height and RGB bytes.
+bool ReadPpm(const std::string& path, int& w, int& h, std::vector<unsigned char>& rgb) {
+  std::ifstream in(path, std::ios::binary);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> w >> h >> maxval;
+  in.get();
+  if (magic != "P6" || w <= 0 || h <= 0 || maxval != 255) return false;
+  rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
+  in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+  return static_cast<size_t>(in.gcount()) == rgb.size();
+}
+
+TEST_F(LoggerLink, LogPreviewedExportedToAWorkbookAndPrinted) {
+  std::filesystem::create_directories(dir_);
+  ASSERT_TRUE(LinkUp());
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(PumpUntil([&] {
+    RunEngine(start);
+    return LoggingActive;
+  })) << "the start trigger never fired";
+  ASSERT_TRUE(PumpUntil([&] {
+    RunEngine(start);
+    return !LoggingActive;
+  })) << "the stop trigger never fired";
+  const std::vector<TTrendRecord> logged = LoggerForm->DataPlotter->Records();
+  ASSERT_GT(logged.size(), 100u);
+  LoggerSettings.ExportSamples = 100;
+
+  // Data, Export/Print: the preview opens; "All" takes the whole log, "Excel File" saves
+  // it, "Print" prints it to a PDF file, "Done" closes the window.
+  const std::string xls = (dir_ / "warmup.xls").string();
+  const std::string pdf = (dir_ / "warmup.pdf").string();
+  int shownFrom = -1, shownTo = -1;
+  script.AnswerForm([&](TForm& form) {
+    auto& preview = dynamic_cast<TLoggerExportForm&>(form);
+    preview.Button1->Click();
+    shownFrom = preview.AbPrintTrend1->RecFrom();
+    shownTo = preview.AbPrintTrend1->RecTo();
+    preview.BitBtn3->Click();
+    preview.BitBtn2->Click();
+    preview.BitBtn1->Click();
+  });
+  script.AnswerFile(xls.c_str());
+  script.AnswerPrint(pdf.c_str());
+  Menu("ExportCSV1");
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(script.Count(ui::DialogKind::Print), 1);
+  EXPECT_EQ(shownFrom, 0);
+  EXPECT_EQ(shownTo, static_cast<int>(logged.size()));
+  EXPECT_EQ(Printer()->Title(), "Corvane R7TQ log");
+
+  // The workbook holds every record of the log, the first and the last among them.
+  const xlsread::Workbook b = xlsread::ReadWorkbook(xls);
+  XLS_REQUIRE_READER(b.Read, "python3-xlrd");
+  ASSERT_EQ(b.Error, "");
+  EXPECT_EQ(b.SheetNames, (std::vector<std::string>{"data log"}));
+  EXPECT_EQ(b.Text(0, 2, 2), "Corvane R7TQ data log");
+  EXPECT_EQ(b.Text(0, 4, 2), "100% data sample");
+  const double from = ChannelFunctionFrom[static_cast<size_t>(LoggerSettings.Channels[1])];
+  for (size_t i = 0; i < logged.size(); ++i) {
+    SCOPED_TRACE(i);
+    const int row = 10 + static_cast<int>(i);
+    EXPECT_DOUBLE_EQ(b.Number(0, row, 0), logged[i].Time);
+    EXPECT_NEAR(b.Number(0, row, 2), from + logged[i].Values[0], 1e-3);
+  }
+  EXPECT_FALSE(b.Has(0, 10 + static_cast<int>(logged.size()), 0));
+
+  // The printed page: landscape, white at its corner, the coolant trace in its colour.
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  const std::string prefix = (dir_ / "page").string();
+  const int rc = std::system(("pdftoppm -r 60 '" + pdf + "' '" + prefix + "' 2>/dev/null").c_str());
+  XLS_REQUIRE_READER(rc == 0, "pdftoppm (poppler-utils)");
+  int w = 0, h = 0;
+  std::vector<unsigned char> rgb;
+  ASSERT_TRUE(ReadPpm(prefix + "-1.ppm", w, h, rgb));
+  EXPECT_GT(w, h);
+  auto at = [&](int x, int y) { return &rgb[(static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 3]; };
+  EXPECT_EQ(at(2, 2)[0] + at(2, 2)[1] + at(2, 2)[2], 3 * 255);
+  const TColor c1 = LoggerForm->DataPlotter->Channel(1)->Color();
+  const int r1 = c1 & 0xFF, g1 = (c1 >> 8) & 0xFF, b1 = (c1 >> 16) & 0xFF;
+  int coolant = 0, dark = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const unsigned char* p = at(x, y);
+      // A thin line is blended with the white page: its hue is what stays.
+      const int dr = p[0] - r1, dg = p[1] - g1, db = p[2] - b1;
+      if (std::abs(dr - dg) < 60 && std::abs(dg - db) < 60 && std::abs(dr - db) < 60 && p[0] + p[1] + p[2] < 3 * 250 &&
+          !(p[0] == p[1] && p[1] == p[2]))
+        ++coolant;
+      if (p[0] < 80 && p[1] < 80 && p[2] < 80) ++dark;
+    }
+  EXPECT_GT(coolant, 50) << "no coolant trace on the page";
+  EXPECT_GT(dark, 500) << "no frame, scales or text on the page";
 }
 
 }  // namespace

@@ -82,8 +82,11 @@ inline Workbook ReadWorkbook(const std::string& file) {
     } else if (kind == "biff") {
       l >> w.Biff;
     } else if (kind == "sheet") {
+      int rows, cols;
       std::string name;
-      l >> name;
+      l >> rows >> cols;
+      std::getline(l, name);
+      if (!name.empty() && name[0] == ' ') name.erase(0, 1);
       w.SheetNames.push_back(name);
       ++sheet;
     } else if (kind == "cell") {

@@ -4,7 +4,7 @@
 #   record <offset> <id> <length>      the records of the workbook stream, in order
 #   boundsheet <offset>                the BOF offset a BOUNDSHEET record holds
 #   biff <version>                     the BIFF version xlrd saw
-#   sheet <name> <rows> <cols>
+#   sheet <rows> <cols> <name>
 #   cell <row> <col> <type> <value>    every non-empty cell (xlrd types: 1 text, 2 number)
 # Exit code 3 when xlrd or olefile is missing, 4 when xlrd cannot read the file.
 import struct
@@ -45,7 +45,7 @@ except Exception as e:  # noqa: BLE001
     sys.exit(4)
 print("biff %d" % book.biff_version)
 for sheet in book.sheets():
-    print("sheet %s %d %d" % (sheet.name, sheet.nrows, sheet.ncols))
+    print("sheet %d %d %s" % (sheet.nrows, sheet.ncols, sheet.name))
     for r in range(sheet.nrows):
         for c in range(sheet.ncols):
             cell = sheet.cell(r, c)
