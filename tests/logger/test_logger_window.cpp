@@ -17,9 +17,11 @@
 #include "gauges/AbLED.h"
 #include "logger/AbTrend.h"
 #include "files/LogFiles.h"
+#include "logger/LoggerExport.h"
 #include "logger/logger.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -383,6 +385,47 @@ TEST_F(LoggerWindow, Picture) {
   l->LoggerSSUpdate();
   Application->ProcessMessages();
   ui::GrabToPng(l, AnsiString(dir) + "/logger-options.png");
+}
+
+// The log preview window over a log of 900 records (LOGGER_SHOTS=<folder> writes its
+// picture at its own size and larger).
+TEST_F(LoggerWindow, PreviewPicture) {
+  const char* dir = std::getenv("LOGGER_SHOTS");
+  if (dir == nullptr) GTEST_SKIP() << "LOGGER_SHOTS not set";
+  const int functions[8] = {19, 20, 2, 18, 22, 26, 24, 27};
+  for (int n = 1; n <= 8; ++n) SetChannel(n, functions[n - 1]);
+  l->Show();
+  std::vector<TTrendRecord> records;
+  for (int i = 0; i < 900; ++i) {
+    TTrendRecord r;
+    r.Time = 46000.5 + i * 0.5 / 86400;
+    const double t = i / 40.0;
+    const double v[8] = {60 + i * 0.05, 3000 + 2500 * std::sin(t), 45 + 5 * std::sin(t / 3), 300 + 200 * std::cos(t),
+                         30 + 20 * std::sin(t * 1.3), 500 + 400 * std::sin(t), 300 + 150 * std::cos(t / 2),
+                         800 + 600 * std::sin(t / 1.5)};
+    for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(std::max(0.0, v[k]));
+    records.push_back(r);
+  }
+  l->DataPlotter->Clear();
+  l->DataPlotter->AppendLoaded(records);
+  Application->ProcessMessages();
+  script.AnswerForm([&](TForm& form) {
+    auto& preview = dynamic_cast<TLoggerExportForm&>(form);
+    preview.Button1->Click();
+    Application->ProcessMessages();
+    ui::GrabToPng(&form, AnsiString(dir) + "/preview.png");
+    form.SetClientSize(1000, 700);
+    Application->ProcessMessages();
+    ui::GrabToPng(&form, AnsiString(dir) + "/preview-large.png");
+    if (const char* linger = std::getenv("LOGGER_LINGER")) {
+      for (int i = 0; i < std::atoi(linger) * 50; ++i) {
+        Application->ProcessMessages();
+        usleep(20000);
+      }
+    }
+    form.SetModalResult(mrOk);
+  });
+  Menu("ExportCSV1");
 }
 
 }  // namespace
