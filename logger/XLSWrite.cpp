@@ -159,6 +159,13 @@ void TCustomXLSWrite::CheckOpen() const {
   if (!open_) throw Exception("Can not write cells when file is closed");
 }
 
+void TCustomXLSWrite::CheckCell(int Col, int Row) const {
+  // Row and column are 16-bit fields of the cell records (and a sheet has 256 columns): a
+  // cell beyond them would land on another cell.
+  if (Row < 0 || Row > 65535 || Col < 0 || Col > 255)
+    throw Exception("Cell R" + IntToStr(Row) + ",C" + IntToStr(Col) + ": outside the sheet (65536 rows, 256 columns)");
+}
+
 void TCustomXLSWrite::Track(int Col, int Row) {
   if (first_row_ < 0 || Row < first_row_) first_row_ = Row;
   if (Row > last_row_) last_row_ = Row;
@@ -760,6 +767,7 @@ void TCustomXLSWrite::EndDimensions4() {
 
 void TCustomXLSWrite::WriteNumber(int Col, int Row, double Value, int FormatIndex) {
   CheckOpen();
+  CheckCell(Col, Row);
   Bytes b;
   U16(b, static_cast<unsigned>(Row));
   U16(b, static_cast<unsigned>(Col));
@@ -772,6 +780,7 @@ void TCustomXLSWrite::WriteNumber(int Col, int Row, double Value, int FormatInde
 void TCustomXLSWrite::WriteString(int Col, int Row, const AnsiString& Text, int FormatIndex) {
   CheckOpen();
   if (Text.empty()) return;
+  CheckCell(Col, Row);
   const size_t limit = version_ == xls97 ? 32767 : 255;
   if (Text.size() > limit)
     throw Exception("Cell R" + IntToStr(Row) + ",C" + IntToStr(Col) + ": String length more than " +

@@ -145,6 +145,7 @@ class TCustomXLSWrite : public TComponent {
   uint32_t AddString(const AnsiString& text);
   void EndDimensions4();
   void CheckOpen() const;
+  void CheckCell(int Col, int Row) const;
   void Track(int Col, int Row);
   std::vector<uint8_t> CellFormatXF(size_t k) const;
   std::vector<uint8_t> FontRecord(const TExcelFont& f) const;

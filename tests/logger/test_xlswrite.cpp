@@ -126,6 +126,15 @@ TEST_F(XlsWriter, StateErrors) {
   }
   EXPECT_THROW(w.MergeCells(0, 1, 0, 1), Exception);  // BIFF5 has no merged ranges
   EXPECT_THROW(w.NextSheet(), Exception);             // only one sheet
+  w.WriteNumber(255, 65535, 1, -1);                   // the last cell of the sheet
+  for (auto [col, row] : {std::pair{0, 65536}, {256, 0}, {-1, 0}}) {
+    try {
+      w.WriteNumber(col, row, 1, -1);
+      ADD_FAILURE() << row;
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find("outside the sheet"), std::string::npos);
+    }
+  }
   w.Close();
   EXPECT_FALSE(w.FileIsOpen());
 }
