@@ -208,4 +208,31 @@ TEST_F(PrintTrend, ChannelWithoutSpanDrawsFlat) {
   EXPECT_TRUE(flat);
 }
 
+TEST_F(PrintTrend, PrintedPageLargerThanThePaperIsShrunkToFit) {
+  TAbPrintTrend p(nullptr);
+  p.SetTrend(trend_.get());
+  p.SetFormat(pfPixel);
+  p.SetWidth(800);
+  p.SetHeight(400);
+  p.Legend()->SetOptions({loName1, loMin, loMinTime, loMax, loMaxTime, loUnit});
+  p.SetFontSize(7);
+  p.SetFontSizeCaption(10);
+  p.SetLogPixelScreen(96);
+  TBitmap bmp;
+  bmp.SetSize(1700, 900);
+  bmp.Canvas()->Brush()->SetColor(clWhite);
+  bmp.Canvas()->FillRect(TRect{0, 0, 1700, 900});
+  // At 192 dots per inch the page would be 1600 x 800; the paper is 850 x 450.
+  p.Render(bmp.Canvas(), 10, 10, false, 192, TPoint{850, 450});
+  int outside = 0, foot = 0;
+  for (int y = 0; y < 900; y += 2)
+    for (int x = 0; x < 1700; x += 2) {
+      const bool ink = bmp.Canvas()->Pixel(x, y) != clWhite;
+      if (ink && (x >= 850 || y >= 450)) ++outside;
+      if (ink && x < 850 && y >= 330 && y < 450) ++foot;
+    }
+  EXPECT_EQ(outside, 0);
+  EXPECT_GT(foot, 50) << "the legend at the foot of the page";
+}
+
 }  // namespace
