@@ -28,6 +28,22 @@ void ResizeBitmap(TBitmap* bitmap, const TControl* like) {
   if (bitmap) bitmap->SetSize(like->Width(), like->Height());
 }
 
+// The speed headings of a main grid ("10,500") fit their cells: the heading row takes the
+// grid's font, smaller where the widest heading would not fit inside the cell's margins.
+void FitSpeedHeadings(TStringAlignGrid* grid) {
+  TFont* font = grid->FontFixedRow(0);
+  font->Assign(grid->Font());
+  TBitmap measure;
+  TCanvas* c = measure.Canvas();
+  const int room = grid->ColWidths(2) - 4;  // the cell text keeps 2 pixels from each edge
+  for (int size = font->Size(); size > 6; --size) {
+    font->SetSize(size);
+    c->Font()->Assign(font);
+    if (c->TextWidth("00,000") <= room) break;
+  }
+  grid->Invalidate();
+}
+
 }  // namespace
 
 TControl* TR7Tform1::LayoutControl(const char* name) const { return dynamic_cast<TControl*>(FindComponent(name)); }
@@ -107,6 +123,8 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
     ignitiontable->SetWidth(n * cell + (vscroll ? 17 : 0));
     for (TStringAlignGrid* g : {injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable})
       g->SetBounds(injectiontable->Left(), injectiontable->Top(), ignitiontable->Width(), ignitiontable->Height());
+    for (TStringAlignGrid* g : {ignitiontable, injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable})
+      FitSpeedHeadings(g);
     AFRsettingspanel->SetBounds(injectiontable->Left(), injectiontable->Top(), injectiontable->Width(),
                                 injectiontable->Height());
     TabSet2->SetBounds(injectiontable->Left(), injectiontable->Top() + injectiontable->Height() + 4,

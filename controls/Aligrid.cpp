@@ -340,20 +340,25 @@ void TStringAlignGrid::SetTabStops(int ACol, bool Value) {
   tab_stops_[static_cast<size_t>(ACol)] = Value;
 }
 
+// The grids keep the single border and the 3-D look they are made with: one pixel each
+// beyond their lines.
+constexpr int kBorderAnd3D = 2;
+
 int TStringAlignGrid::TotalWidth() const {
   int w = 0;
   for (int i = 0; i < ColCount(); ++i) w += ColWidths(i);
-  // Our grid is drawn with a single flat border and no 3-D look.
-  return w + 1;
+  return w + kBorderAnd3D;
 }
 
 int TStringAlignGrid::TotalHeight() const {
   int h = 0;
   for (int i = 0; i < RowCount(); ++i) h += RowHeights(i);
-  return h + 1;
+  return h + kBorderAnd3D;
 }
 
 bool TStringAlignGrid::VertScrollBarVisible() const {
+  // A grid without a vertical bar never shows one, whatever its rows.
+  if (ScrollBars() != ssVertical && ScrollBars() != ssBoth) return false;
   // The bar has a range when the rows do not fit the client height.
   grid::Axis a;
   a.count = RowCount();

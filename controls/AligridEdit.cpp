@@ -309,7 +309,8 @@ void TStringAlignGrid::KeyDown(WORD& Key, TShiftState Shift) {
   if (Key == VK_INSERT && shift) Perform(WM_PASTE);
   if (Key == VK_INSERT && ctrl) Perform(WM_COPY);
   if (Key == VK_DELETE && shift) Perform(WM_CUT);
-  if (Key == VK_TAB && !Shift.Contains(ssAlt)) {
+  // Tab walks the cells only in a grid that asks for it; elsewhere it moves the focus on.
+  if (Key == VK_TAB && !Shift.Contains(ssAlt) && Options().Contains(goTabs)) {
     TabToNextCell(shift);
     Key = 0;
     return;

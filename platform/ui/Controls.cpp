@@ -717,10 +717,14 @@ bool TWinControl::CanFocus() const {
 void TWinControl::SetFocus() {
   if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
   HandleNeeded();
-  if (TForm* f = ParentForm()) {
-    if (f != this) f->SetFocusedControl(this);
-  }
+  TForm* f = ParentForm();
+  if (f == this) f = nullptr;
+  TWinControl* before = f ? f->ActiveControl() : nullptr;
+  // In an active window the window system reports the focus change back at once and the
+  // form fires the exit and enter events from that report (whose handlers may move the focus
+  // on); otherwise the form is told here.
   if (QWidget* w = impl().widget) w->setFocus(Qt::OtherFocusReason);
+  if (f && f->ActiveControl() == before) f->SetFocusedControl(this);
 }
 
 bool TWinControl::Focused() const {

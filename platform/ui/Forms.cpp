@@ -1,5 +1,7 @@
 #include "platform/ui/Forms.h"
 
+#include <vector>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -143,7 +145,13 @@ void TForm::SetMenu(TMainMenu* m) {
 void TForm::SetMenuBarHeight(int h) {
   h = std::max(0, h);
   if (h == menu_bar_height_) return;
+  const int grow = h - menu_bar_height_;
   menu_bar_height_ = h;
+  // A window given its client size before it first goes on the screen keeps that size:
+  // the bar takes its room above it and the window grows. Otherwise (a window already on
+  // the screen, or one given its outer size) the bar takes room from the client area, as
+  // the window system does.
+  if (!placed_ && client_size_set_) SetBounds(Left(), Top(), Width(), Height() + grow);
   ApplyChildBounds();
   Realign();
 }
@@ -160,6 +168,7 @@ void TForm::Notification(TComponent* AComponent, TOperation Operation) {
 void TForm::SetClientSize(int cw, int ch) {
   const int fw = Width() - ClientWidth(), fh = Height() - ClientHeight();
   SetBounds(Left(), Top(), cw + fw, ch + fh);
+  if (!placed_) client_size_set_ = true;
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle v) {
@@ -203,8 +212,24 @@ void TForm::SetFocusedControl(TWinControl* c) {
   if (c == active_control_) return;
   TWinControl* old = active_control_;
   active_control_ = c;
-  if (old) old->DoExit();
-  if (c && active_control_ == c) c->DoEnter();
+  // The focus leaves the old control and every container of it that does not hold the new
+  // one (a grid learns that the focus left its cell editor), innermost first; it enters the
+  // containers of the new control that did not hold the old one, outermost first, then the
+  // control. A handler that moves the focus again ends this round.
+  const auto holds = [](const TWinControl* p, const TWinControl* x) {
+    return x != nullptr && (p == x || p->ContainsControl(x));
+  };
+  for (TWinControl* p = old; p && p != this && !holds(p, c); p = p->Parent()) {
+    p->DoExit();
+    if (active_control_ != c) return;
+  }
+  if (c == nullptr) return;
+  std::vector<TWinControl*> entered;
+  for (TWinControl* p = c; p && p != this && !holds(p, old); p = p->Parent()) entered.push_back(p);
+  for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
+    (*it)->DoEnter();
+    if (active_control_ != c) return;
+  }
 }
 
 void TForm::ForgetControl(TWinControl* c) {

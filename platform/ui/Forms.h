@@ -138,6 +138,7 @@ class TForm : public TWinControl {
   bool created_ = false;
   bool show_after_create_ = false;  // Visible = True read from the form resource
   bool placed_ = false;
+  bool client_size_set_ = false;  // the client size was given before the window was placed
   bool destroyed_event_ = false;
   TForm* modal_previous_ = nullptr;
 };

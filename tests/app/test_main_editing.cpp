@@ -174,6 +174,34 @@ TEST_F(MainEditing, OneRowTablesTakeTheirKeysThroughTheWindow) {
   EXPECT_EQ(f_->idlerpm_table->Cells(1, 0), "900");
 }
 
+// Tab moves the keyboard on out of the program's grids; only the one-row table with the focus
+// shows its cell, and the temperature headings above them never do.
+TEST_F(MainEditing, TabLeavesTheGridsAndOnlyTheFocusedOneRowTableShowsItsCell) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  f_->TabSet1->SetTabIndex(4);
+  f_->idlerpm_table->SetFocus();
+  f_->idlerpm_table->SetCol(5);
+  ui::SimulateKey(f_, "Tab");
+  EXPECT_NE(f_->ActiveControl(), f_->idlerpm_table);
+  EXPECT_EQ(f_->idlerpm_table->Col(), 5);
+
+  f_->TabSet1->SetTabIndex(5);
+  f_->coolantign_table->SetFocus();
+  EXPECT_TRUE(f_->coolantign_table->DrawSelection());
+  EXPECT_FALSE(f_->airign_table->DrawSelection());
+  ui::SimulateKey(f_, "Tab");
+  EXPECT_EQ(f_->ActiveControl(), f_->airign_table);
+  EXPECT_FALSE(f_->coolantign_table->DrawSelection());
+  EXPECT_TRUE(f_->airign_table->DrawSelection());
+  ui::SimulateKey(f_, "Shift+Tab");
+  EXPECT_EQ(f_->ActiveControl(), f_->coolantign_table) << "the heading strip is not a stop";
+  for (TStringAlignGrid* heading : {f_->StringAlignGrid1, f_->StringAlignGrid2, f_->CoolantTempMarker}) {
+    EXPECT_FALSE(heading->DrawSelection()) << heading->Name();
+    EXPECT_FALSE(heading->TabStop()) << heading->Name();
+  }
+}
+
 TEST_F(MainEditing, TableClicksShowTheSpeedSiteAndEditsRedrawAVisibleGraph) {
   ui::DialogScript script;
   ShowMainWindow(script);

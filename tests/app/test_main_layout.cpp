@@ -12,6 +12,7 @@
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/ElastFrm.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Simulate.h"
@@ -78,6 +79,31 @@ TEST_F(MainLayout, RepeatedResizesAndMaximiseRestoreComeBackExactly) {
   ResizeTo(1024, 768);
   const auto after = Geometry();
   for (const auto& [name, r] : before) EXPECT_EQ(after.at(name), r) << name;
+}
+
+// The page tabs at the bottom are whole at the size the window opens with and at every size
+// after, and from that size up the main grids' speed headings ("10,500") fit inside their cells.
+TEST_F(MainLayout, TabStripAndSpeedHeadingsAreWholeAtEverySize) {
+  ShowMainWindow(script);
+  EXPECT_EQ(f_->ClientHeight(), 660) << "the menu bar takes no room from the designed client area";
+  auto check = [&](const std::string& size, bool headings = true) {
+    SCOPED_TRACE(size);
+    EXPECT_LE(f_->TabSet1->Top() + f_->TabSet1->Height(), f_->ClientHeight());
+    if (!headings) return;
+    TBitmap measure;
+    for (TStringAlignGrid* g : {f_->ignitiontable, f_->injectiontable, f_->AFRTargetTable, f_->AFRCorrectionTable,
+                                f_->AFRModeTable}) {
+      measure.Canvas()->Font()->Assign(const_cast<TFont*>(g->CellFont(30, 0)));
+      EXPECT_LE(measure.Canvas()->TextWidth("10,500"), g->ColWidths(30) - 4) << g->Name();
+    }
+  };
+  f_->ElasticForm1->FlushPendingResize();
+  Application->ProcessMessages();
+  check("as opened");
+  for (const auto& [w, h] : {std::pair{1024, 768}, std::pair{1280, 1024}, std::pair{1920, 1080}, std::pair{700, 520}}) {
+    ResizeTo(w, h);
+    check(std::to_string(w) + "x" + std::to_string(h), w >= 1024);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // cell drawing.
 #include "AligridFixture.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/stdctrls/Edits.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Simulate.h"
@@ -221,4 +222,83 @@ TEST_F(AligridTest, CellsAreDrawnWithTheirBrushAndSelectionColours) {
   EXPECT_EQ(centre(3, 2), clLime);
   EXPECT_EQ(centre(2, 2), clRed);
   EXPECT_EQ(centre(4, 4), ColorToRGB(g->Color()));  // empty cell: its background only
+}
+
+// A grid on a form beside an edit, driven through the window system's own keys and focus.
+class AligridFocusTest : public AligridEditTest {
+ protected:
+  void SetUp() override {
+    AligridEditTest::SetUp();
+    form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(0, 0, 500, 300);
+    TStringAlignGrid* raw = g.release();
+    raw->SetParent(form.get());
+    grid = raw;
+    other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 220, 100, 21);
+    form->Show();
+    Application->ProcessMessages();
+    grid->SetFocus();
+  }
+  void TearDown() override { form.reset(); }
+  std::unique_ptr<TForm> form;
+  TStringAlignGrid* grid = nullptr;
+  TEdit* other = nullptr;
+};
+
+TEST_F(AligridFocusTest, TabWalksTheCellsOnlyWithGoTabs) {
+  grid->SetCol(1);
+  grid->SetRow(1);
+  ui::SimulateKey(grid, "Tab");
+  EXPECT_TRUE(other->Focused()) << "without goTabs Tab leaves the grid";
+  EXPECT_EQ(TGridCoord(grid->Col(), grid->Row()), TGridCoord(1, 1));
+
+  grid->SetOptions(grid->Options() + TGridOptions{goTabs});
+  grid->SetFocus();
+  ui::SimulateKey(grid, "Tab");
+  EXPECT_TRUE(grid->Focused());
+  EXPECT_EQ(TGridCoord(grid->Col(), grid->Row()), TGridCoord(2, 1));
+  ui::SimulateKey(grid, "Shift+Tab");
+  EXPECT_EQ(TGridCoord(grid->Col(), grid->Row()), TGridCoord(1, 1));
+}
+
+TEST_F(AligridFocusTest, LeavingTheGridFromItsEditorEndsTheEdit) {
+  struct Case { bool valid; const char* log; bool backInGrid; } cases[] = {
+      {true, "before 2,1;validate 2,1;after 2,1;", false},
+      {false, "before 2,1;validate 2,1;before 2,1;", true},
+  };
+  for (const Case& c : cases) {
+    log.clear();
+    grid->OnValidateEdit = [&](TObject*, int col, int row, bool& ok) {
+      log += "validate " + Cell(col, row) + ";";
+      ok = c.valid;
+    };
+    grid->SetFocus();
+    grid->SetCol(2);
+    grid->SetRow(1);
+    grid->SetEditorMode(true);
+    ui::DeliverPosted();
+    ASSERT_TRUE(grid->AlignEditor()->Focused());
+    grid->AlignEditor()->SetText("42");
+    other->SetFocus();  // the focus goes from the cell editor straight to another control
+    ui::DeliverPosted();
+    EXPECT_EQ(log, c.log) << c.valid;
+    EXPECT_EQ(grid->Cells(2, 1), "42");
+    EXPECT_EQ(grid->EditorMode(), c.backInGrid) << c.valid;
+    EXPECT_EQ(other->Focused(), !c.backInGrid) << c.valid;
+    EXPECT_TRUE(grid->RestoreEditor);
+    grid->OnValidateEdit = nullptr;
+    grid->SetEditorMode(false);
+  }
+}
+
+TEST_F(AligridFocusTest, SizesCountBorderAnd3DAndTheBarFollowsScrollBars) {
+  grid->SetDefaultColWidth(30);
+  grid->SetDefaultRowHeight(20);
+  EXPECT_EQ(grid->TotalWidth(), 3 * 30 + 2);
+  EXPECT_EQ(grid->TotalHeight(), 3 * 20 + 2);
+  grid->SetRowCount(40);
+  for (TScrollStyle s : {ssNone, ssHorizontal, ssVertical, ssBoth})
+    EXPECT_EQ((grid->SetScrollBars(s), grid->VertScrollBarVisible()), s == ssVertical || s == ssBoth) << s;
 }

@@ -27,9 +27,12 @@ class IgnitionAlignment : public MainWindowLink {
 
 TEST_F(IgnitionAlignment, LockStepAndCloseReleases) {
   ASSERT_TRUE(LinkUp());
-  bool shownAngles = false, locked = false, stepped = false;
+  bool disabledOnShow = false, shownAngles = false, locked = false, stepped = false;
   script.AnswerForm([&](TForm&) {
     TIgnAlignForm& w = *IgnAlignForm;
+    // The window opens with both angle fields disabled; only the configuration reply
+    // enables them.
+    disabledOnShow = !w.ReferenceAdvance->Enabled() && !w.LockAdvance->Enabled();
     shownAngles = PumpUntil([&] { return w.ReferenceAdvance->Enabled() && w.LockAdvance->Enabled(); }) &&
                   w.ReferenceAdvance->FloatValue() == 50.0 && w.LockAdvance->FloatValue() == 15.0;
     w.UnLockButton->Click();
@@ -43,6 +46,7 @@ TEST_F(IgnitionAlignment, LockStepAndCloseReleases) {
     w.BitBtn1->Click();
   });
   dynamic_cast<TMenuItem*>(f_->FindComponent("Ignitionalignment1"))->Click();
+  EXPECT_TRUE(disabledOnShow);
   EXPECT_TRUE(shownAngles);
   EXPECT_TRUE(locked);
   EXPECT_TRUE(stepped);
