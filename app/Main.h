@@ -413,6 +413,15 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // panel below), and the map save dialog (options panel below); made on first use.
   TApOpenDialog* ApOpenDialog1();
   TApSaveDialog* ApSaveDialog1();
+  // Shows in the panels what a map file or an old text map file holds (MainFiles.cpp).
+  void PreviewMapSelection(const AnsiString& FileName);
+  // --- the open dialog's preview (MainPreview.cpp) ---
+  // Every selection in ApOpenDialog1 is previewed by the kind of file its caller opens
+  // (Form2->Tag: 1 map, 2 configuration, 3 firmware update, 4 log). The change the dialog
+  // makes as it opens is skipped while ApOpenDialog1->Tag is 1.
+  void ApOpenDialog1FilenameChange(TObject* Sender);
+  // Map files: the default extension follows the filter chosen.
+  void ApOpenDialog1TypeChange(TObject* Sender);
 
  private:
   void FirstActivation();

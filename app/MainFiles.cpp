@@ -135,6 +135,8 @@ TApOpenDialog* TR7Tform1::ApOpenDialog1() {
     d->CustDlgParams()->Position = dpScrCenter;
     d->ExtFilter.Enabled = true;
     d->ExtFilter.ShowFolders = true;
+    d->OnFilenameChange = [this](TObject* sender) { ApOpenDialog1FilenameChange(sender); };
+    d->OnTypeChange = [this](TObject* sender) { ApOpenDialog1TypeChange(sender); };
   }
   return d;
 }
@@ -156,24 +158,18 @@ void TR7Tform1::Open1Click(TObject*) {
   dialog->FilterIndex = 1;
   dialog->InitialDir = Settings.MapPath;
   dialog->DefaultExt = "map";
-  dialog->FileName = "";
+  dialog->FileName = "*.map";
   // The options panel belongs below while a map file is opened.
   dialog->CustDlgParams()->SetBottomFormName("Form1");
-  dialog->OnFilenameChange = [dialog](TObject*) {
-    // A name typed without a known extension is previewed as the file the filter shows.
-    AnsiString name = dialog->FileName;
-    const AnsiString ext = ExtractFileExt(name);
-    if (ext != ".map" && ext != ".fig" && ext != ".q05" && ext != ".rom" && ext != ".lg1")
-      name += dialog->FilterIndex == 1 ? ".map" : ".fig";
-    PreviewSelectedFile(name);
-  };
+  dialog->Tag = 1;
+  Form2->Tag = 1;
   Form1->Tag = 0;
   Form1->GroupBox1->SetCaption("Maps in selected file");
   ClearPreview();
   Form1->RadioGroup1->SetVisible(false);
   ShowLoadOptions();
   const bool chosen = dialog->Execute();
-  dialog->OnFilenameChange = nullptr;
+  dialog->Tag = 0;
   dialog->CustDlgParams()->SetBottomFormName("");
   if (!chosen) return;
   const AnsiString file = dialog->FileName;
@@ -234,3 +230,5 @@ void TR7Tform1::Save1Click(TObject*) {
   }
   RefreshMapTables();
 }
+
+void TR7Tform1::PreviewMapSelection(const AnsiString& FileName) { PreviewSelectedFile(FileName); }

@@ -53,6 +53,8 @@ void TApCustomOpenDialog::Shown() {
     bar_->BuildButtons();
   }
   if (OnShow) OnShow(this);
+  // As the dialog opens, its file-name box takes the name it starts with: its first change.
+  if (OnFilenameChange) OnFilenameChange(this);
 }
 
 void TApCustomOpenDialog::Closed() {

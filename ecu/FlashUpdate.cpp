@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "model/Settings.h"
 #include "config/loadfiles.h"
+#include "controls/ApOpenDlg.h"
 #include "model/Frames.h"
 #include "link/LiveData.h"
 #include "gauges/AbBar.h"
@@ -44,19 +45,6 @@ AnsiString StreamText(THKStreams* streams, const char* name) {
 }
 
 TApdComPort* Port() { return R7Tform1 != nullptr ? R7Tform1->comms : nullptr; }
-
-// The preview panel of the open dialog shows the notes of the update file selected.
-void PreviewUpdateFile(const AnsiString& fileName) {
-  if (Form2 == nullptr) return;
-  Form2->Memo1->Clear();
-  try {
-    THKStreams streams(nullptr);
-    streams.LoadFromFile(fileName);
-    Form2->Memo1->SetText(StreamText(&streams, "MEMO"));
-  } catch (const Exception&) {
-    // Not an update file: nothing to preview.
-  }
-}
 
 }  // namespace
 
@@ -107,20 +95,19 @@ void TFlashUpdateForm::ShowCorrupt() {
 }
 
 void TFlashUpdateForm::SelectUpdateFile1Click(TObject*) {
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::OpenFile;
-  request.Filter = "R7T update files|*.rom";
-  request.DefaultExt = "rom";
-  request.FileName = "*.rom";
-  request.InitialDir = Settings.RomPath;
+  if (R7Tform1 == nullptr) return;
+  TApOpenDialog* dialog = R7Tform1->ApOpenDialog1();
+  dialog->DefaultExt = "rom";
+  dialog->FileName = "*.rom";
+  dialog->Filter = "R7T update files|*.rom";
+  dialog->FilterIndex = 1;
+  dialog->InitialDir = Settings.RomPath;
   if (Form2 != nullptr) {
-    Form2->Tag = 3;
+    Form2->Tag = 3;  // the side panel shows nothing of an update file
     Form2->Memo1->Clear();
-    request.RightPanel = Form2;
-    request.OnSelectFile = PreviewUpdateFile;
   }
-  if (!ui::DialogService::ExecuteFileDialog(request)) return;
-  const AnsiString fileName = request.FileName;
+  if (!dialog->Execute()) return;
+  const AnsiString fileName = dialog->FileName;
   Settings.RomPath = ExtractFilePath(fileName);
   SetStatus(" Checking file contents");
   Proceed->SetEnabled(false);

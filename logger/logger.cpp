@@ -8,6 +8,7 @@
 #include "model/Settings.h"
 #include "config/loadfiles.h"
 #include "controls/AdvSpin.h"
+#include "controls/ApOpenDlg.h"
 #include "link/LiveData.h"
 #include "logger/AbTrend.h"
 #include "files/LogFiles.h"
@@ -395,15 +396,16 @@ void TLoggerForm::Savetofile1Click(TObject*) {
 }
 
 void TLoggerForm::LoadLogfile1Click(TObject*) {
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::OpenFile;
-  if (Form2 != nullptr) Form2->Tag = 4;  // the side panel previews log files
-  request.Filter = kLogFilter;
-  request.InitialDir = Settings.LogPath;
-  request.DefaultExt = "lg1";
-  request.FileName = "*.lg1";
-  if (!ui::DialogService::ExecuteFileDialog(request)) return;
-  const AnsiString name = request.FileName;
+  if (R7Tform1 == nullptr) return;
+  TApOpenDialog* dialog = R7Tform1->ApOpenDialog1();
+  dialog->DefaultExt = "lg1";
+  dialog->FileName = "*.lg1";
+  dialog->InitialDir = Settings.LogPath;
+  dialog->Filter = kLogFilter;
+  dialog->FilterIndex = 1;
+  if (Form2 != nullptr) Form2->Tag = 4;  // the side panel shows nothing of a log file
+  if (!dialog->Execute()) return;
+  const AnsiString name = dialog->FileName;
   const AnsiString lg2 = ChangeFileExt(name, ".lg2");
 
   // Both files are read and checked before anything on screen changes, so a failed load

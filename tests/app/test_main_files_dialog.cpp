@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "files/HKStreamCol.h"
@@ -15,6 +16,9 @@
 #include "config/savefiles.h"
 #include "controls/ApOpenDlg.h"
 #include "controls/ApSaveDlg.h"
+#include "ecu/FlashUpdate.h"
+#include "logger/logger.h"
+#include "model/Settings.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/TextUtils.h"
@@ -143,6 +147,72 @@ TEST_F(MainFilesDialog, ATypedNameLoadsItsMaps) {
   EXPECT_EQ(script.Last().Text.find("No map was loaded from typed.map"), 0u) << script.Last().Text.c_str();
   EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 0);
   EXPECT_EQ(script.Pending(), 0u);
+}
+
+// The change the file-name box makes as the open dialog comes up ("*.map") is not the user's:
+// even a file of that very name is not previewed, and both tags are free again afterwards.
+TEST_F(MainFilesDialog, OpenSkipsTheChangeTheDialogMakesAsItOpens) {
+  for (int k = 1; k <= 3; ++k) MapSlots[k].Source = 1;
+  ui::DialogScript script;
+  script.BrowseFiles({}, File("*.map"));
+  f_->Save1Click(nullptr);
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "*.map"));
+  Settings.MapPath = dir_.string() + "/";
+  script.CancelFile();
+  f_->Open1Click(nullptr);
+  EXPECT_EQ(script.Last().FileName, "*.map");
+  EXPECT_FALSE(Form1->CheckBox1->Checked());
+  EXPECT_EQ(Form1->Label1->Caption(), "");
+  EXPECT_EQ(f_->ApOpenDialog1()->Tag, 0);
+  EXPECT_EQ(Form1->Tag, 0);
+}
+
+// Every window opens its files through the main window's one open dialog, with the notes
+// panel at its right previewing by the kind of file: a configuration file's comments, and
+// nothing (an empty panel) for update and log files.
+TEST_F(MainFilesDialog, EveryWindowOpensThroughTheOneDialogWithItsPreview) {
+  {
+    THKStreams c(nullptr);
+    TStringStream comments("set up for the track\r\n");
+    c.AddStream("Q5-3", &comments);
+    c.SaveToFile(File("track.q05"));
+  }
+  safefile::WriteFile(File("bad.q05"), "not a container");
+  ui::DialogScript script;
+  TApOpenDialog* dialog = f_->ApOpenDialog1();
+  struct Case { const char* file; const char* memo; } configs[] = {
+      {"track.q05", "set up for the track"}, {"bad.q05", ""}, {"track", "set up for the track"}};
+  for (const Case& c : configs) {
+    SCOPED_TRACE(c.file);
+    Form2->Tag = 2;
+    Form2->Memo1->SetText("left over");
+    dialog->Filter = "Q5 ECU config files|*.q05";
+    dialog->FileName = "*.q05";
+    script.BrowseFiles({File(c.file)}, "");
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(TrimRight(Form2->Memo1->Text()), c.memo);
+  }
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageBox) + script.Count(ui::DialogKind::MessageDlg), 0)
+      << "a configuration file that cannot be read is only not previewed";
+
+  struct Window { std::function<void()> open; int kind; const char* filter; } windows[] = {
+      {[] { FlashUpdateForm->SelectUpdateFile1Click(nullptr); }, 3, "R7T update files|*.rom"},
+      {[] { LoggerForm->LoadLogfile1Click(nullptr); }, 4, "R7T log files|*.lg1"},
+  };
+  safefile::WriteFile(File("any.rom"), "S0");
+  for (const Window& w : windows) {
+    SCOPED_TRACE(w.filter);
+    Form2->Memo1->SetText("left over");
+    script.BrowseFiles({File("any.rom"), File("any.lg1")}, "");
+    w.open();
+    const ui::DialogRequest& r = script.Last();
+    EXPECT_EQ(r.Kind, ui::DialogKind::OpenFile);
+    EXPECT_EQ(r.RightPanel, Form2);
+    EXPECT_EQ(r.BottomPanel, nullptr);
+    EXPECT_EQ(r.Filter, w.filter);
+    EXPECT_EQ(Form2->Tag, w.kind);
+    EXPECT_EQ(Form2->Memo1->Text(), w.kind == 3 ? "" : "left over");
+  }
 }
 
 }  // namespace

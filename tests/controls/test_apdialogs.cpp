@@ -263,7 +263,8 @@ TEST_F(ApDialogs, ScriptedOpenReportsWhatTheUserDoes) {
   ASSERT_TRUE(dlg.Execute());
   EXPECT_EQ(dlg.FileName, a);
   EXPECT_EQ(dlg.FilterIndex, 2);
-  EXPECT_EQ(seen, (std::vector<AnsiString>{b, a}));
+  // The file-name box changes first as the dialog opens (to the name it starts with).
+  EXPECT_EQ(seen, (std::vector<AnsiString>{"", b, a}));
   EXPECT_EQ(shows, 1);
   EXPECT_EQ(closes, 1);
   EXPECT_EQ(types, 1);

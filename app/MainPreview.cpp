@@ -1,0 +1,86 @@
+// The open dialog's preview. Every window opens its files through the main window's
+// ApOpenDialog1 and says which kind it opens in Form2->Tag; as the user moves through the
+// files, the one selected is shown in the side panels: a map file's maps (Form1) and
+// comments (Form2), an old text map file's comments, a configuration file's comments.
+// Update and log files show nothing.
+#include "app/Main.h"
+#include "config/loadfiles.h"
+#include "config/savefiles.h"
+#include "controls/ApOpenDlg.h"
+#include "files/HKStreamCol.h"
+#include "link/LiveData.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/stdctrls/StdCtrls.h"
+
+namespace {
+
+enum PreviewKind { kMapKind = 1, kConfigKind = 2, kUpdateKind = 3, kLogKind = 4 };
+
+bool KnownExtension(const AnsiString& ext) {
+  for (const char* e : {".map", ".fig", ".q05", ".rom", ".lg1"})
+    if (ext == e) return true;
+  return false;
+}
+
+// The extension a name typed without one is taken to have, by the kind of file opened.
+AnsiString KindExtension(int kind, int filterIndex) {
+  switch (kind) {
+    case kMapKind: return filterIndex == 1 ? ".map" : ".fig";
+    case kConfigKind: return ".q05";
+    case kUpdateKind: return ".rom";
+    case kLogKind: return ".lg1";
+    default: return "";
+  }
+}
+
+// A configuration file's comments. A file that cannot be read is only being looked at: no
+// message, but no comments either, so the panel never shows another file's as this one's.
+// The file is read into a container of its own, which reports nothing when it is corrupt.
+void PreviewConfigFile(const AnsiString& fileName) {
+  THKStreams container(nullptr);
+  container.Encrypted = false;
+  container.Compressed = false;
+  container.Key = ECUIdentity.VersionText;
+  try {
+    container.LoadFromFile(fileName);
+  } catch (const Exception&) {
+    Form2->Memo1->Clear();
+    return;
+  }
+  TMemoryStream comments;
+  container.GetStream("Q5-3", &comments);
+  Form2->Memo1->SetText(
+      AnsiString(static_cast<const char*>(comments.Memory()), static_cast<size_t>(comments.Size())));
+}
+
+}  // namespace
+
+void TR7Tform1::ApOpenDialog1FilenameChange(TObject*) {
+  TApOpenDialog* dialog = ApOpenDialog1();
+  if (dialog->Tag == 1) {
+    dialog->Tag = 0;
+    if (Form1 != nullptr) Form1->Tag = 0;
+    return;
+  }
+  if (Form2 == nullptr) return;
+  AnsiString name = ExtractFileName(dialog->FileName);
+  if (!KnownExtension(ExtractFileExt(name))) name += KindExtension(Form2->Tag, dialog->FilterIndex);
+  AnsiString folder = ExtractFilePath(dialog->FileName);
+  if (folder.empty()) {
+    folder = dialog->GetFolderPath();
+    if (!folder.empty() && folder.back() != '/') folder += "/";
+  }
+  const AnsiString file = folder + name;
+  if (!FileExists(file)) return;
+  const AnsiString ext = ExtractFileExt(file);
+  if (ext == ".map" || ext == ".fig") PreviewMapSelection(file);
+  else if (ext == ".q05") PreviewConfigFile(file);
+}
+
+void TR7Tform1::ApOpenDialog1TypeChange(TObject*) {
+  if (Form2 == nullptr || Form2->Tag != kMapKind) return;
+  TApOpenDialog* dialog = ApOpenDialog1();
+  dialog->DefaultExt = dialog->FilterIndex == 1 ? "map" : "fig";
+}
