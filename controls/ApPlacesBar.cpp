@@ -4,12 +4,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "controls/ApAddPlace.h"
 #include "platform/classes/Registry.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextUtils.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/WidgetHooks.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -291,6 +295,11 @@ void TApPlaceButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TApPlaceButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseUp(Button, Shift, X, Y);
+  if (Button == mbRight) {
+    const TPoint at = ClientToScreen({X, Y});
+    bar_->ShowPlaceMenu(index_, at.x, at.y);
+    return;
+  }
   if (Button != mbLeft || !pressed_) return;
   pressed_ = false;
   // Released over another button: the place was dragged there; else it is opened.
@@ -308,7 +317,74 @@ TApPlacesBarFrm::TApPlacesBarFrm(TComponent* AOwner, TApPlacesBarOptions* Option
   SetColor(clBtnShadow);
   SetShowHint(true);
   SetClientSize(ButtonWidth, 200);
+  PopupMenu1 = new TPopupMenu(this);
+  DeletePlaceItem = new TMenuItem(this);
+  DeletePlaceItem->SetCaption("Delete place...");
+  DeletePlaceItem->OnClick = [this](TObject*) { DeletePlace(menu_index_); };
+  PropertiesItem = new TMenuItem(this);
+  PropertiesItem->SetCaption("Properties...");
+  PropertiesItem->OnClick = [this](TObject*) { EditPlace(menu_index_); };
+  PopupMenu1->Items()->Add(DeletePlaceItem);
+  PopupMenu1->Items()->Add(PropertiesItem);
+  ui::TWidgetHooks hooks;
+  hooks.DragOver = [this](const ui::TDragData& d, TPoint, bool) {
+    return options_->AllowDrop && d.HasFiles ? ui::deCopy : ui::deNone;
+  };
+  hooks.Drop = [this](const ui::TDragData& d, TPoint, bool) {
+    if (!options_->AllowDrop || !d.HasFiles) return ui::deNone;
+    AddDroppedFiles(d.Files);
+    return ui::deCopy;
+  };
+  ui::InstallWidgetHooks(this, hooks);
   BuildButtons();
+}
+
+void TApPlacesBarFrm::ShowPlaceMenu(int Index, int ScreenX, int ScreenY) {
+  if (Index < 0 || Index >= options_->Places()->Count()) return;
+  menu_index_ = Index;
+  DeletePlaceItem->SetEnabled(options_->AllowDelete);
+  PropertiesItem->SetEnabled(options_->AllowEdit);
+  PopupMenu1->SetPopupComponent(Buttons(Index));
+  PopupMenu1->Popup(ScreenX, ScreenY);
+}
+
+bool TApPlacesBarFrm::DeletePlace(int Index) {
+  if (!options_->AllowDelete || Index < 0 || Index >= options_->Places()->Count()) return false;
+  const AnsiString question =
+      "Are you sure you want to delete this place?\rPlace: " + options_->Places()->Items(Index)->PlaceName();
+  if (Application->MessageBox(question, "Place bar", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+  options_->Places()->Delete(Index);
+  BuildButtons();
+  return true;
+}
+
+bool TApPlacesBarFrm::EditPlace(int Index) {
+  if (!options_->AllowEdit || Index < 0 || Index >= options_->Places()->Count()) return false;
+  TApPlace* place = options_->Places()->Items(Index);
+  TApAddPlaceFrm form(nullptr);
+  form.LoadFrom(*place, false);
+  if (form.ShowModal() != mrOk) return false;
+  form.StoreTo(*place);
+  BuildButtons();
+  return true;
+}
+
+int TApPlacesBarFrm::AddDroppedFiles(const std::vector<AnsiString>& Files) {
+  if (!options_->AllowDrop) return 0;
+  int added = 0;
+  for (const AnsiString& file : Files) {
+    TApPlace proposed;
+    proposed.PlacePath = WithoutTrailingSlash(file);
+    proposed.SetPlaceName(ExtractFileName(proposed.PlacePath));
+    proposed.PlaceDesc = proposed.PlaceName();
+    TApAddPlaceFrm form(nullptr);
+    form.LoadFrom(proposed, true);
+    if (form.ShowModal() != mrOk) continue;
+    form.StoreTo(*options_->Places()->Add());
+    ++added;
+  }
+  BuildButtons();
+  return added;
 }
 
 void TApPlacesBarFrm::BuildButtons() {

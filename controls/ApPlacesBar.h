@@ -109,7 +109,11 @@ class TApPlaceButton : public TCustomControl {
   bool down_ = false, pressed_ = false;
 };
 
-// The bar: one button per place, 87 x 49, in the order of the places.
+class TPopupMenu;
+class TMenuItem;
+
+// The bar: one button per place, 87 x 49, in the order of the places. Its menu deletes a
+// place or edits it in the place form, and files dropped on it become places.
 class TApPlacesBarFrm : public TForm {
  public:
   TApPlacesBarFrm(TComponent* AOwner, TApPlacesBarOptions* Options);
@@ -127,7 +131,22 @@ class TApPlacesBarFrm : public TForm {
   TApPlacesBarOptions* Options() const { return options_; }
   std::function<void(const TApPlaceTarget&)> OnOpenPlace;
 
+  // The menu a right click on a button opens ("Delete place...", "Properties..."); its
+  // items act on the place of the button it was opened on.
+  TPopupMenu* PopupMenu1 = nullptr;
+  TMenuItem* DeletePlaceItem = nullptr;
+  TMenuItem* PropertiesItem = nullptr;
+  void ShowPlaceMenu(int Index, int ScreenX, int ScreenY);
+  // Asks, then deletes the place (AllowDelete); true when it was deleted.
+  bool DeletePlace(int Index);
+  // The place form edits the place (AllowEdit); true when it was changed.
+  bool EditPlace(int Index);
+  // Each file or folder dropped on the bar is offered as a new place in the place form
+  // (AllowDrop); returns how many were added.
+  int AddDroppedFiles(const std::vector<AnsiString>& Files);
+
  private:
+  int menu_index_ = -1;
   TApPlacesBarOptions* options_;
   std::vector<TApPlaceButton*> buttons_;
 };

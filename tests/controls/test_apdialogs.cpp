@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include "controls/ApAddPlace.h"
 #include "controls/ApDlgParams.h"
 #include "controls/ApOpenDlg.h"
 #include "controls/ApPlacesBar.h"
 #include "controls/ApSaveDlg.h"
+#include "platform/classes/IniFiles.h"
 #include "platform/classes/Registry.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/rtl/FileUtils.h"
@@ -316,6 +318,116 @@ TEST_F(ApDialogs, ExtraFilterAndPlacesBarNavigation) {
   EXPECT_EQ(nameSeen, "a.map");
   EXPECT_TRUE(script.Last().ReadOnlyList) << "no deleting in the list";
   EXPECT_TRUE(static_cast<bool>(script.Last().IncludeFile));
+}
+
+}  // namespace
+
+namespace {
+
+AnsiString PlaceNames(TApPlacesBarOptions& o) {
+  AnsiString s;
+  for (int i = 0; i < o.Places()->Count(); ++i) s += (i ? "," : "") + o.Places()->Items(i)->PlaceName();
+  return s;
+}
+
+// The bar's menu deletes a place after asking, and edits one in the place form; each only
+// where the options allow it.
+TEST_F(ApDialogs, PlacesAreDeletedAndEditedFromTheBarMenu) {
+  TApPlacesBarOptions o;
+  for (const char* n : {"Maps", "Logs", "Roms"}) {
+    TApPlace* p = o.Places()->Add();
+    p->SetPlaceName(n);
+    p->PlacePath = (dir / "sub").string();
+  }
+  TApPlacesBarFrm bar(nullptr, &o);
+  ui::DialogScript script;
+  o.AllowDelete = false;
+  EXPECT_FALSE(bar.DeletePlace(1));
+  script.Answer(IDNO).Answer(IDYES);
+  o.AllowDelete = true;
+  EXPECT_FALSE(bar.DeletePlace(1));
+  EXPECT_TRUE(bar.DeletePlace(1));
+  EXPECT_EQ(script.Last().Caption, "Place bar");
+  EXPECT_EQ(script.Last().Text, "Are you sure you want to delete this place?\rPlace: Logs");
+  EXPECT_EQ(PlaceNames(o), "Maps,Roms");
+  EXPECT_EQ(bar.ButtonCount(), 2);
+
+  // Properties: the form shows the place; made a special folder, it loses its path.
+  script.AnswerForm([](TForm& f) {
+    auto& form = dynamic_cast<TApAddPlaceFrm&>(f);
+    EXPECT_EQ(form.Caption(), "Places Bar item");
+    EXPECT_EQ(form.CaptionEdit->Text(), "Roms");
+    EXPECT_TRUE(form.PathEdit->Visible());
+    form.SpecialBox->SetChecked(true);
+    EXPECT_FALSE(form.PathEdit->Visible());
+    form.SpecialList->SetItemIndex(2);
+    form.HintEdit->SetText("my files");
+    form.AutoCaptionBox->SetChecked(true);
+    EXPECT_FALSE(form.CaptionEdit->Enabled());
+    form.OkButton->Click();
+  });
+  EXPECT_TRUE(bar.EditPlace(1));
+  const TApPlace* edited = o.Places()->Items(1);
+  EXPECT_EQ(edited->PlaceSpecPath, ftPersonal);
+  EXPECT_EQ(edited->PlacePath, "");
+  EXPECT_EQ(edited->PlaceDesc, "my files");
+  EXPECT_EQ(edited->PlaceName(), "My Documents");
+  script.AnswerForm([](TForm& f) { dynamic_cast<TApAddPlaceFrm&>(f).CancelButton->Click(); });
+  EXPECT_FALSE(bar.EditPlace(0));
+  o.AllowEdit = false;
+  EXPECT_FALSE(bar.EditPlace(0));
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
+// Files dropped on the bar are offered one by one in the place form, filled in from the
+// file; those confirmed become places.
+TEST_F(ApDialogs, DroppedFilesBecomePlaces) {
+  TApPlacesBarOptions o;
+  TApPlacesBarFrm bar(nullptr, &o);
+  ui::DialogScript script;
+  script.AnswerForm([](TForm& f) {
+    auto& form = dynamic_cast<TApAddPlaceFrm&>(f);
+    EXPECT_EQ(form.Caption(), "New Places Bar item");
+    EXPECT_EQ(form.CaptionEdit->Text(), "sub");
+    EXPECT_EQ(form.HintEdit->Text(), "sub");
+    form.OkButton->Click();
+  });
+  script.AnswerForm([](TForm& f) { f.SetModalResult(mrCancel); });
+  EXPECT_EQ(bar.AddDroppedFiles({(dir / "sub").string() + "/", (dir / "a.map").string()}), 1);
+  ASSERT_EQ(o.Places()->Count(), 1);
+  EXPECT_EQ(o.Places()->Items(0)->PlacePath, (dir / "sub").string());
+  EXPECT_EQ(bar.ButtonCount(), 1);
+  o.AllowDrop = false;
+  EXPECT_EQ(bar.AddDroppedFiles({(dir / "a.map").string()}), 0);
+}
+
+// A store that cannot be written keeps the places it held: nothing is half replaced.
+TEST_F(ApDialogs, FailedPlacesWriteKeepsTheOldList) {
+  TApPlacesBarOptions out;
+  out.RegistryKey = "Software\\CorvaneTest\\Places";
+  auto add = [&](const char* name) {
+    TApPlace* p = out.Places()->Add();
+    p->SetPlaceName(name);
+    p->PlacePath = AnsiString("/places/") + name;
+  };
+  add("A");
+  add("B");
+  ASSERT_TRUE(out.SaveToRegistry());
+  const std::string store = TIniFile("registry.ini").FileName();
+  struct Writable {
+    std::string file;
+    ~Writable() { std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write); }
+  } restore{store};
+  std::filesystem::permissions(store, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  out.Places()->Delete(0);
+  add("C");
+  add("D");
+  EXPECT_FALSE(out.SaveToRegistry());
+  std::filesystem::permissions(store, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  TApPlacesBarOptions in;
+  in.RegistryKey = out.RegistryKey;
+  ASSERT_TRUE(in.LoadFromRegistry());
+  EXPECT_EQ(PlaceNames(in), "A,B");
 }
 
 }  // namespace
