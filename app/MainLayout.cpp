@@ -28,9 +28,11 @@ void ResizeBitmap(TBitmap* bitmap, const TControl* like) {
   if (bitmap) bitmap->SetSize(like->Width(), like->Height());
 }
 
-// The speed headings of a main grid ("10,500") fit their cells: the heading row takes the
-// grid's font, smaller where the widest heading would not fit inside the cell's margins.
+// The headings of a main grid scale with its cells; the speed headings ("10,500") fit their
+// cells: the heading row takes the grid's font, smaller where the widest heading would not
+// fit inside the cell's margins.
 void FitSpeedHeadings(TStringAlignGrid* grid) {
+  grid->FixedCellFont()->SetSize(grid->Font()->Size());
   TFont* font = grid->FontFixedRow(0);
   font->Assign(grid->Font());
   TBitmap measure;

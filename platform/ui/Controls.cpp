@@ -96,6 +96,9 @@ TControl* ControlFromWidget(QWidget* w) {
   for (; w; w = w->parentWidget()) {
     auto it = WidgetMap().constFind(w);
     if (it != WidgetMap().constEnd()) return it.value();
+    // A window of its own (a file dialog, a message box) opened over a form belongs to
+    // none of the form's controls: its keys and clicks are its own.
+    if (w->isWindow()) break;
   }
   return nullptr;
 }
