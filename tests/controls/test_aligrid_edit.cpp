@@ -231,9 +231,8 @@ class AligridFocusTest : public AligridEditTest {
     AligridEditTest::SetUp();
     form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 500, 300);
-    TStringAlignGrid* raw = g.release();
-    raw->SetParent(form.get());
-    grid = raw;
+    grid = g.get();
+    grid->SetParent(form.get());
     other = new TEdit(form.get());
     other->SetParent(form.get());
     other->SetBounds(0, 220, 100, 21);
@@ -241,7 +240,10 @@ class AligridFocusTest : public AligridEditTest {
     Application->ProcessMessages();
     grid->SetFocus();
   }
-  void TearDown() override { form.reset(); }
+  void TearDown() override {
+    g.reset();  // the grid goes before the form it stands on
+    form.reset();
+  }
   std::unique_ptr<TForm> form;
   TStringAlignGrid* grid = nullptr;
   TEdit* other = nullptr;
