@@ -9,6 +9,8 @@
 #include "config/ConfigComments.h"
 #include "config/loadfiles.h"
 #include "config/setup.h"
+#include "controls/ApOpenDlg.h"
+#include "controls/ApSaveDlg.h"
 #include "ecu/FlashUpdate.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
@@ -49,42 +51,42 @@ AnsiString CommentsText() {
   return text;
 }
 
-// What the open dialog's comment panel shows of a selected configuration file.
-void PreviewConfigFile(const AnsiString& fileName) {
-  if (Form2 == nullptr || !FileExists(fileName)) return;
-  THKStreams own(nullptr);
-  try {
-    Form2->Memo1->SetText(config::LoadConfigFile(fileName, own).Comments);
-  } catch (const Exception&) {
-    Form2->Memo1->Clear();
-  }
-}
-
-// The file dialogs; each returns the chosen file, empty when cancelled.
+// The file dialogs; each returns the chosen file, empty when cancelled. They are the main
+// window's extended dialogs: the open dialog previews a selected configuration's comments in
+// Form2, which the main window does for every kind of file by Form2->Tag.
 AnsiString AskSaveConfigName() {
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::SaveFile;
-  request.Filter = config::kConfigFileFilter;
-  request.DefaultExt = config::kConfigFileExt;
-  request.FileName = config::kConfigFileMask;
-  request.InitialDir = Settings.MapPath;
-  return ui::DialogService::ExecuteFileDialog(request) ? request.FileName : AnsiString();
+  if (R7Tform1 == nullptr) return AnsiString();
+  TApSaveDialog* dialog = R7Tform1->ApSaveDialog1();
+  dialog->Filter = config::kConfigFileFilter;
+  dialog->FilterIndex = 1;
+  dialog->DefaultExt = config::kConfigFileExt;
+  dialog->FileName = config::kConfigFileMask;
+  dialog->InitialDir = Settings.MapPath;
+  // The map-file options below the dialog belong to map files only.
+  const AnsiString bottom = dialog->CustDlgParams()->BottomFormName();
+  dialog->CustDlgParams()->SetBottomFormName("");
+  const bool chosen = dialog->Execute();
+  dialog->CustDlgParams()->SetBottomFormName(bottom);
+  return chosen ? dialog->FileName : AnsiString();
 }
 
 AnsiString AskOpenConfigName() {
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::OpenFile;
-  request.Filter = config::kConfigFileFilter;
-  request.DefaultExt = config::kConfigFileExt;
-  request.FileName = config::kConfigFileMask;
-  request.InitialDir = Settings.MapPath;
+  if (R7Tform1 == nullptr) return AnsiString();
+  TApOpenDialog* dialog = R7Tform1->ApOpenDialog1();
+  dialog->Filter = config::kConfigFileFilter;
+  dialog->FilterIndex = 1;
+  dialog->DefaultExt = config::kConfigFileExt;
+  dialog->FileName = config::kConfigFileMask;
+  dialog->InitialDir = Settings.MapPath;
   if (Form2 != nullptr) {
-    Form2->Tag = 2;
+    Form2->Tag = 2;  // the side panel previews a configuration's comments
     Form2->Memo1->Clear();
-    request.RightPanel = Form2;
-    request.OnSelectFile = PreviewConfigFile;
   }
-  return ui::DialogService::ExecuteFileDialog(request) ? request.FileName : AnsiString();
+  // The dialog's first change is the "*.q05" it opens with, not a file to preview.
+  dialog->Tag = 1;
+  const bool chosen = dialog->Execute();
+  dialog->Tag = 0;
+  return chosen ? dialog->FileName : AnsiString();
 }
 
 }  // namespace
