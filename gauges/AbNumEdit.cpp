@@ -367,6 +367,9 @@ void TAbNumEdit::KeyDown(WORD& Key, TShiftState Shift) {
     return;
   }
   if (Key == VK_ESCAPE && state_ != esNormal) RewriteFromValue();
+  // Every other key is announced before the edit handles it, so a handler sees the
+  // text as it stands when the key arrives.
+  if (OnChange) OnChange(this);
   TCustomEdit::KeyDown(Key, Shift);
 }
 

@@ -118,6 +118,18 @@ std::vector<TPoint> TAbRMeter::BuildNeedle(int Shape, int Size) {
   }
 }
 
+void TAbRMeter::ShowingChanged(bool OnScreen) {
+  TAbAnalogGControl::ShowingChanged(OnScreen);
+  // A window that is not on the screen keeps no face image: a form shown once and
+  // closed again gives the memory back, and the face is drawn anew when it returns.
+  if (!OnScreen) {
+    face_.SetSize(0, 0);
+    face_stale_ = true;
+  } else if (Width() > 0 && Height() > 0) {
+    PrepareFace();
+  }
+}
+
 void TAbRMeter::PrepareFace() {
   if (face_stale_ || face_.Width() != Width() || face_.Height() != Height()) RenderFace();
 }

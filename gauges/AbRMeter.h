@@ -46,6 +46,9 @@ class TAbRMeter : public TAbAnalogGControl {
   const std::vector<TPoint>& Needle() const { return needle_; }
   // Lays the dial out (sizes itself with AutoSize) and renders the face when it is stale.
   void PrepareFace();
+  // Whether the face image is held now (it is let go while the meter cannot be seen).
+  bool FaceCached() const { return !face_.Empty(); }
+  void ShowingChanged(bool OnScreen) override;
 
   void SettingsChanged() override;
   void ValueChanged() override;

@@ -84,6 +84,18 @@ void TAbVMeter::CalcLayout() {
   if (auto_size_ && (w != Width() || h != Height())) SetBounds(Left(), Top(), w, h);
 }
 
+void TAbVMeter::ShowingChanged(bool OnScreen) {
+  TAbAnalogGControl::ShowingChanged(OnScreen);
+  // A window that is not on the screen keeps no face image: a form shown once and
+  // closed again gives the memory back, and the face is drawn anew when it returns.
+  if (!OnScreen) {
+    face_.SetSize(0, 0);
+    face_stale_ = true;
+  } else if (Width() > 0 && Height() > 0) {
+    PrepareFace();
+  }
+}
+
 void TAbVMeter::PrepareFace() {
   if (face_stale_ || face_.Width() != Width() || face_.Height() != Height()) RenderFace();
 }

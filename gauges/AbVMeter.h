@@ -35,6 +35,9 @@ class TAbVMeter : public TAbAnalogGControl {
   const std::array<TPoint, 3>& PointerOnCanvas() const { return pointer_; }
   TRect ValueBox() const { return value_box_; }
   void PrepareFace();
+  // Whether the face image is held now (it is let go while the meter cannot be seen).
+  bool FaceCached() const { return !face_.Empty(); }
+  void ShowingChanged(bool OnScreen) override;
 
   void SettingsChanged() override;
   void ValueChanged() override;

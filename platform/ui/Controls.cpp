@@ -130,8 +130,16 @@ void ControlWidget::paintEvent(QPaintEvent*) {
 }
 
 void ControlWidget::hideEvent(QHideEvent* e) {
-  if (owner_) ReleaseOwnImage(owner_);
+  if (owner_) {
+    ReleaseOwnImage(owner_);
+    owner_->ShowingChanged(false);
+  }
   QWidget::hideEvent(e);
+}
+
+void ControlWidget::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (owner_) owner_->ShowingChanged(true);
 }
 
 void ControlWidget::closeEvent(QCloseEvent* e) {

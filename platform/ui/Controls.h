@@ -181,6 +181,10 @@ class TControl : public TComponent {
   virtual void Paint() {}
   // Pushes every stored property to a freshly installed widget.
   virtual void InitWidget();
+  // The control's window came onto the screen (OnScreen) or left it: the control or a
+  // parent was shown or hidden, or its form was shown, hidden or minimised. Controls
+  // that keep images for drawing free them while nothing of them can be seen.
+  virtual void ShowingChanged(bool OnScreen) { (void)OnScreen; }
 
  protected:
   // Makes the widget. The default is a plain widget that paints through PaintCanvas;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
@@ -220,6 +221,43 @@ TEST_F(MeterTest, HorizontalBarBlinksTheArrowOfTheSidePassed) {
 }
 
 // Pictures of the gauges for a look by eye: GAUGE_SHOTS=<folder>.
+// The face images of the meters are held only while their window is on the screen:
+// hiding the form lets them go, showing it again draws them anew, the same as before.
+TEST_F(MeterTest, FaceImagesGoWithTheHiddenWindowAndComeBackWhenShown) {
+  TAb270Meter* round = Speedo();
+  auto* linear = new TAbVMeter(form.get());
+  linear->SetParent(form.get());
+  linear->SetLeft(400);
+  linear->SetTop(10);
+  form->Show();
+  Application->ProcessMessages();
+  TBitmap before, after;
+  ui::GrabControl(round, before);
+  EXPECT_TRUE(round->FaceCached());
+  EXPECT_TRUE(linear->FaceCached());
+  struct Step {
+    const char* what;
+    std::function<void()> hide, show;
+  } steps[] = {
+      {"form", [&] { form->Hide(); }, [&] { form->Show(); }},
+      {"meter", [&] { round->Hide(); linear->Hide(); }, [&] { round->Show(); linear->Show(); }},
+  };
+  for (const Step& st : steps) {
+    st.hide();
+    EXPECT_FALSE(round->FaceCached()) << st.what;
+    EXPECT_FALSE(linear->FaceCached()) << st.what;
+    st.show();
+    EXPECT_TRUE(round->FaceCached()) << st.what << ": rebuilt on showing";
+    EXPECT_TRUE(linear->FaceCached()) << st.what;
+    ui::GrabControl(round, after);
+    ASSERT_EQ(after.Width(), before.Width());
+    for (int y = 0; y < before.Height(); y += 3)
+      for (int x = 0; x < before.Width(); x += 3)
+        ASSERT_EQ(after.Canvas()->Pixel(x, y), before.Canvas()->Pixel(x, y)) << st.what << " " << x << "," << y;
+  }
+  form->Hide();
+}
+
 TEST_F(MeterTest, Pictures) {
   const char* dir = std::getenv("GAUGE_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "GAUGE_SHOTS not set";

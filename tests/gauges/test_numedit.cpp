@@ -7,6 +7,7 @@
 #include "platform/os/Clock.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Simulate.h"
 
 namespace {
 
@@ -184,6 +185,39 @@ TEST_F(NumEditTest, SpinButtonsRepeatAfterTheirStartDelay) {
   pair.SetBounds(0, 0, 10, 30);
   EXPECT_EQ(pair.Width(), 15);
   EXPECT_EQ(pair.DownButton()->Top(), 15);
+}
+
+// Keys other than Up and Down announce a change before the edit takes them: the handler
+// sees the text as it was when the key arrived. Up and Down step (and announce once).
+TEST_F(NumEditTest, KeysAnnounceAChangeBeforeTheEditTakesThem) {
+  e->SetEditBase(ebInt);
+  e->SetValue(12);
+  form->Show();
+  e->SetFocus();
+  std::vector<AnsiString> seen;
+  e->OnChange = [&](TObject* s) {
+    EXPECT_EQ(s, e);
+    seen.push_back(e->Text());
+  };
+  struct Row {
+    const char* key;
+    std::vector<AnsiString> want;
+    double value;
+  } rows[] = {
+      {"End", {"12"}, 12},           // moves the caret only
+      {"Shift", {"12"}, 12},         // a bare modifier counts too
+      {"5", {"12", "125"}, 12},      // before the key, then the text change
+      {"Escape", {"12", "12"}, 12},  // the text goes back to the value first
+      {"Up", {"13", "13"}, 13},      // the text change and the step, nothing for the key
+      {"Down", {"12", "12"}, 12},
+  };
+  for (const Row& r : rows) {
+    seen.clear();
+    ui::SimulateKey(e, r.key);
+    EXPECT_EQ(seen, r.want) << r.key;
+    EXPECT_EQ(e->Value(), r.value) << r.key;
+  }
+  form->Hide();
 }
 
 }  // namespace

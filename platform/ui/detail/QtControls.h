@@ -68,6 +68,7 @@ class ControlWidget : public QWidget {
   void paintEvent(QPaintEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   TControl* owner_;
