@@ -60,7 +60,9 @@ void RegisterStatusBarPro() {
   RegisterClass<P, TPersistent>("TStatusPanelPro")
       .Enum("Alignment", &P::Alignment, &P::SetAlignment, kAlignments, taLeftJustify)
       .Enum("Bevel", &P::Bevel, &P::SetBevel, {"pbNone", "pbLowered", "pbRaised"}, pbLowered)
-      .Enum("BiDiMode", &P::BiDiMode, &P::SetBiDiMode, kBiDiModes, bdLeftToRight)
+      // Stored only when the panel has a mode of its own.
+      .Enum("BiDiMode", [](P* p) { return p->ParentBiDiMode() ? bdLeftToRight : p->BiDiMode(); }, &P::SetBiDiMode,
+            kBiDiModes, bdLeftToRight)
       .String("Hint", &P::Hint, &P::SetHint)
       .Int("ImageIndex", [](P* p) -> int64_t { return p->ImageIndex(); }, [](P* p, int64_t v) { p->SetImageIndex(static_cast<int>(InRange(v, INT32_MIN, INT32_MAX, "ImageIndex"))); }, -1)
       .Bool("ParentBiDiMode", &P::ParentBiDiMode, &P::SetParentBiDiMode, true)
@@ -81,7 +83,9 @@ void RegisterStatusBarPro() {
       .Bool("SizeGrip", &S::SizeGrip, &S::SetSizeGrip, true)
       .Bool("UseSystemFont", &S::UseSystemFont, &S::SetUseSystemFont, true)
       .Bool("AutoHint", &S::AutoHint, &S::SetAutoHint, false)
-      .Enum("BiDiMode", &S::BiDiMode, &S::SetBiDiMode, kBiDiModes, bdLeftToRight)
+      .Enum("BiDiMode", [](S* b) { return b->ParentBiDiMode() ? bdLeftToRight : b->BiDiMode(); }, &S::SetBiDiMode,
+            kBiDiModes, bdLeftToRight)
+      .Bool("ParentBiDiMode", &S::ParentBiDiMode, &S::SetParentBiDiMode, true)
       .Enum("Align", &TControl::Align, &TControl::SetAlign, {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"},
             alBottom)
       .Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, false)

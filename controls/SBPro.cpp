@@ -4,12 +4,14 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
+#include "platform/ui/Application.h"
 
 namespace {
 
 // Right-to-left alignment swaps the sense of left and right.
-TAlignment EffectiveAlignment(TAlignment a, TBiDiMode mode) {
-  if (mode != bdRightToLeft) return a;
+TAlignment EffectiveAlignment(const TStatusPanelPro* p) {
+  const TAlignment a = p->Alignment();
+  if (!TStatusBarPro::UseRightToLeftAlignment(p)) return a;
   return a == taLeftJustify ? taRightJustify : a == taRightJustify ? taLeftJustify : a;
 }
 
@@ -210,10 +212,30 @@ void TStatusBarPro::SetUseSystemFont(bool v) {
   }
 }
 
+TBiDiMode TStatusBarPro::BiDiMode() const {
+  if (parent_bidi_) return Application->RightToLeftLayout() ? bdRightToLeft : bdLeftToRight;
+  return bidi_mode_;
+}
+
 void TStatusBarPro::SetBiDiMode(TBiDiMode v) {
-  if (v == bidi_mode_) return;
+  if (v == bidi_mode_ && !parent_bidi_) return;
   bidi_mode_ = v;
+  parent_bidi_ = false;
   UpdatePanels();
+}
+
+void TStatusBarPro::SetParentBiDiMode(bool v) {
+  if (v == parent_bidi_) return;
+  parent_bidi_ = v;
+  UpdatePanels();
+}
+
+bool TStatusBarPro::UseRightToLeftAlignment(const TStatusPanelPro* Panel) {
+  return Panel->BiDiMode() == bdRightToLeft && Application->RightToLeftLayout();
+}
+
+bool TStatusBarPro::UseRightToLeftReading(const TStatusPanelPro* Panel) {
+  return Panel->BiDiMode() != bdLeftToRight && Application->RightToLeftLayout();
 }
 
 void TStatusBarPro::ApplySystemFont() {
@@ -280,7 +302,7 @@ int TStatusBarPro::PanelAtPos(int X, int Y) const {
 
 AnsiString TStatusBarPro::PanelSendText(int i) const {
   const TStatusPanelPro* p = panels_.Items(i);
-  const TAlignment a = EffectiveAlignment(p->Alignment(), p->BiDiMode());
+  const TAlignment a = EffectiveAlignment(p);
   const char* prefix = a == taRightJustify ? "\t\t" : a == taCenter ? "\t" : "";
   return prefix + p->Text();
 }
@@ -290,7 +312,7 @@ unsigned TStatusBarPro::PanelSendFlags(int i) const {
   unsigned flags = SBT_OWNERDRAW;
   if (p->Bevel() == pbNone) flags |= SBT_NOBORDERS;
   else if (p->Bevel() == pbRaised) flags |= SBT_POPOUT;
-  // Our desktop never reads right to left, so SBT_RTLREADING is not set.
+  if (UseRightToLeftReading(p)) flags |= SBT_RTLREADING;
   return flags;
 }
 
@@ -327,8 +349,8 @@ void TStatusBarPro::DrawPanel(TStatusPanelPro* Panel, const TRect& R) {
     OnDrawPanel(this, Panel, R);
     return;
   }
-  const bool rtl = Panel->BiDiMode() == bdRightToLeft;
-  const TAlignment a = EffectiveAlignment(Panel->Alignment(), Panel->BiDiMode());
+  const bool rtl = UseRightToLeftAlignment(Panel);
+  const TAlignment a = EffectiveAlignment(Panel);
   const bool image = images_ != nullptr && Panel->ImageIndex() >= 0 && Panel->ImageIndex() < images_->Count();
   const int imageWidth = image ? images_->Width() : 0;
   // The image and its 2-pixel gap belong to the block, so right-aligned text stays inside
@@ -351,7 +373,10 @@ void TStatusBarPro::DrawPanel(TStatusPanelPro* Panel, const TRect& R) {
   if (image) images_->Draw(c, imageX, R.Top + (R.Height() - images_->Height()) / 2, Panel->ImageIndex());
   const int y = R.Top + (R.Height() - c->TextHeight(Panel->Text())) / 2;
   c->Brush()->SetStyle(bsClear);
+  const unsigned flags = c->TextFlags();
+  if (UseRightToLeftReading(Panel)) c->SetTextFlags(flags | ETO_RTLREADING);
   c->TextOut(textX, y, Panel->Text());
+  c->SetTextFlags(flags);
 }
 
 void TStatusBarPro::Paint() {

@@ -115,8 +115,18 @@ class TStatusBarPro : public TCustomControl {
   void SetUseSystemFont(bool v);
   bool AutoHint() const { return auto_hint_; }
   void SetAutoHint(bool v) { auto_hint_ = v; }
-  TBiDiMode BiDiMode() const { return bidi_mode_; }
+  // Right-to-left handling of the panels that take theirs from the bar. While
+  // ParentBiDiMode is on it follows the desktop: bdRightToLeft when the toolkit lays out
+  // right to left, else bdLeftToRight. Setting a mode switches ParentBiDiMode off.
+  TBiDiMode BiDiMode() const;
   void SetBiDiMode(TBiDiMode v);
+  bool ParentBiDiMode() const { return parent_bidi_; }
+  void SetParentBiDiMode(bool v);
+  // A panel's text is aligned right to left (left and right swapped) only when the
+  // desktop reads right to left and its mode is bdRightToLeft; it reads right to left
+  // when the desktop does and its mode is any but bdLeftToRight.
+  static bool UseRightToLeftAlignment(const TStatusPanelPro* Panel);
+  static bool UseRightToLeftReading(const TStatusPanelPro* Panel);
   // Images drawn before the panel texts (ImageIndex); cleared when the list goes away.
   TImageList* Images() const { return images_; }
   void SetImages(TImageList* v);
@@ -175,6 +185,7 @@ class TStatusBarPro : public TCustomControl {
   bool simple_panel_ = false, size_grip_ = true, use_system_font_ = true, auto_hint_ = false;
   AnsiString simple_text_;
   TBiDiMode bidi_mode_ = bdLeftToRight;
+  bool parent_bidi_ = true;
   TStatusPanelPro* current_ = nullptr;
   int hint_panel_ = -1;
   TImageList* images_ = nullptr;

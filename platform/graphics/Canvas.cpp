@@ -822,6 +822,15 @@ struct TextLayout {
   int Width(const QString& s) const { return RunOf(cached, s).width; }
 };
 
+// Text to lay out, in right-to-left reading order when asked: a leading right-to-left
+// mark makes the line's base direction right to left and takes no room.
+constexpr char16_t kRightToLeftMark = 0x200F;
+QString DirectedText(const AnsiString& text, unsigned flags) {
+  QString s = ToQString(text);
+  if ((flags & ETO_RTLREADING) != 0 && !s.isEmpty()) s.prepend(QChar(kRightToLeftMark));
+  return s;
+}
+
 // Draws one run of text whose cell's top-left corner is at (x, y) in the painter's
 // current (possibly rotated) frame.
 void DrawRun(QPainter& p, const TextLayout& t, int x, int y, const QString& s, bool opaque,
@@ -843,7 +852,11 @@ void DrawRun(QPainter& p, const TextLayout& t, int x, int y, const QString& s, b
     p.drawImage(QPoint(x + run.ink.left(), y + t.fm.ascent() + run.ink.top()), run.image);
   } else {
     if (p.font() != t.font) p.setFont(t.font);
+    // The painter's own call takes the base direction from the painter, not the text.
+    const Qt::LayoutDirection was = p.layoutDirection();
+    p.setLayoutDirection(!s.isEmpty() && s.front() == QChar(kRightToLeftMark) ? Qt::RightToLeft : Qt::LeftToRight);
     p.drawText(QPoint(x, y + t.fm.ascent()), s);
+    p.setLayoutDirection(was);
   }
 }
 
@@ -890,7 +903,7 @@ QStringList WrapWords(const QFontMetrics& fm, const QString& para, int width) {
 
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   TextLayout t(font_);
-  const QString s = ToQString(text);
+  const QString s = DirectedText(text, text_flags_);
   Painter p(*this);
   const int w = t.Width(s);
   int dx = 0, dy = 0;
@@ -911,7 +924,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const AnsiString& text) {
   if (impl_->external) impl_->externalClipped = true;
   const bool opaque = BkMode() == OPAQUE;
   if (opaque) p->fillRect(gfx::ToQRect(r), ToQColor(brush_.Color()));
-  DrawRun(*p, t, x, y, ToQString(text), false, QColor(), ToQColor(font_.Color()));
+  DrawRun(*p, t, x, y, DirectedText(text, text_flags_), false, QColor(), ToQColor(font_.Color()));
   Changed();
 }
 

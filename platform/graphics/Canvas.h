@@ -30,6 +30,11 @@ enum : unsigned {
   DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800, DT_END_ELLIPSIS = 0x8000
 };
 
+// Text output flags (SetTextFlags): ETO_RTLREADING lays text out in right-to-left
+// reading order (mixed runs and neutral characters ordered for a right-to-left line);
+// the text still starts at its reference point.
+enum : unsigned { ETO_RTLREADING = 0x80 };
+
 // Copy modes of CopyRect (raster operation codes).
 using TCopyMode = unsigned;
 constexpr TCopyMode cmBlackness = 0x00000042, cmDstInvert = 0x00550009, cmMergeCopy = 0x00C000CA,
@@ -89,6 +94,9 @@ class TCanvas : public TPersistent {
   int DrawText(const AnsiString& text, TRect& r, unsigned flags);
   void SetTextAlign(unsigned align) { text_align_ = align; }
   unsigned TextAlign() const { return text_align_; }
+  // ETO_ flags for TextOut and TextRect.
+  void SetTextFlags(unsigned flags) { text_flags_ = flags; }
+  unsigned TextFlags() const { return text_flags_; }
   // Follows the brush (solid: opaque, otherwise transparent) until set explicitly; the
   // next brush change returns it to following the brush.
   void SetBkMode(int mode);
@@ -138,6 +146,7 @@ class TCanvas : public TPersistent {
   TPoint pen_pos_;
   TCopyMode copy_mode_ = cmSrcCopy;
   unsigned text_align_ = TA_LEFT | TA_TOP;
+  unsigned text_flags_ = 0;
   int bk_mode_override_ = 0;
   std::unique_ptr<Impl> impl_;
   std::unique_ptr<Held> held_;

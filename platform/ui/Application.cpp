@@ -359,6 +359,10 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     case QEvent::Move:
       SyncGeometry(w);  // the widget's geometry is already the new one
       return false;
+    case QEvent::LayoutDirectionChange:
+      // Controls that draw right to left under a right-to-left desktop draw anew.
+      if (TControl* c = ControlFromWidget(w); c && WidgetOf(c) == w) c->Invalidate();
+      return false;
     default: return false;
   }
 }
@@ -389,6 +393,15 @@ AnsiString TApplication::ExeName() const {
 void TApplication::Initialize() {
   gfx::EnsureGuiApplication();
   RegisterUiClasses();
+}
+
+bool TApplication::RightToLeftLayout() const {
+  return QGuiApplication::instance() != nullptr && QGuiApplication::layoutDirection() == Qt::RightToLeft;
+}
+
+void TApplication::SetRightToLeftLayout(bool v) {
+  Initialize();
+  QGuiApplication::setLayoutDirection(v ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
 void TApplication::RegisterForm(TForm* f) {

@@ -38,6 +38,11 @@ class TApplication : public TComponent {
   TForm* MainForm() const { return main_form_; }
   bool ShowMainForm = true;
 
+  // The desktop's reading direction (the toolkit's layout direction): right to left
+  // under right-to-left languages. Controls that honour a right-to-left mode look here.
+  bool RightToLeftLayout() const;
+  void SetRightToLeftLayout(bool v);
+
   // Shows the main form and handles messages until Terminate or the main form closes.
   void Run();
   // Handles every pending message (posted messages included) and returns.

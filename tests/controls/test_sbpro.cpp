@@ -77,31 +77,145 @@ TEST_F(StatusBarProTest, ChangedTextWaitsForThePaint) {
   EXPECT_FALSE(p->NeedsSending());
 }
 
+// Sets the desktop's reading direction for one test and puts it back.
+struct DesktopDirection {
+  explicit DesktopDirection(bool rtl) { Application->SetRightToLeftLayout(rtl); }
+  ~DesktopDirection() { Application->SetRightToLeftLayout(false); }
+};
+
 TEST_F(StatusBarProTest, SentTextsAndFlags) {
   struct Row {
+    bool desktopRtl;
     TAlignment a;
     TStatusPanelBevel bevel;
     TBiDiMode mode;
     const char* text;
     unsigned flags;
   } rows[] = {
-      {taLeftJustify, pbLowered, bdLeftToRight, "x", 0x1000},
-      {taCenter, pbNone, bdLeftToRight, "\tx", 0x1100},
-      {taRightJustify, pbRaised, bdLeftToRight, "\t\tx", 0x1200},
-      {taLeftJustify, pbLowered, bdRightToLeft, "\t\tx", 0x1000},
-      {taRightJustify, pbLowered, bdRightToLeft, "x", 0x1000},
+      {false, taLeftJustify, pbLowered, bdLeftToRight, "x", 0x1000},
+      {false, taCenter, pbNone, bdLeftToRight, "\tx", 0x1100},
+      {false, taRightJustify, pbRaised, bdLeftToRight, "\t\tx", 0x1200},
+      // A left-to-right desktop reads every panel left to right.
+      {false, taLeftJustify, pbLowered, bdRightToLeft, "x", 0x1000},
+      {false, taRightJustify, pbLowered, bdRightToLeftReadingOnly, "\t\tx", 0x1000},
+      // A right-to-left desktop: the mode decides alignment and reading order.
+      {true, taLeftJustify, pbLowered, bdLeftToRight, "x", 0x1000},
+      {true, taLeftJustify, pbLowered, bdRightToLeft, "\t\tx", 0x1400},
+      {true, taRightJustify, pbRaised, bdRightToLeft, "x", 0x1600},
+      {true, taCenter, pbLowered, bdRightToLeft, "\tx", 0x1400},
+      {true, taLeftJustify, pbLowered, bdRightToLeftNoAlign, "x", 0x1400},
+      {true, taRightJustify, pbLowered, bdRightToLeftReadingOnly, "\t\tx", 0x1400},
   };
   TStatusPanelPro* p = AddPanel(100, "x");
   for (const Row& r : rows) {
+    DesktopDirection dir(r.desktopRtl);
     p->SetAlignment(r.a);
     p->SetBevel(r.bevel);
     p->SetBiDiMode(r.mode);
-    EXPECT_EQ(bar->PanelSendText(0), r.text) << int(r.a) << " " << int(r.mode);
-    EXPECT_EQ(bar->PanelSendFlags(0), r.flags) << int(r.bevel);
+    EXPECT_EQ(bar->PanelSendText(0), r.text) << r.desktopRtl << " " << int(r.a) << " " << int(r.mode);
+    EXPECT_EQ(bar->PanelSendFlags(0), r.flags) << r.desktopRtl << " " << int(r.bevel) << " " << int(r.mode);
   }
+  // Panels take the bar's mode, and the bar the desktop's, until given their own.
   p->SetParentBiDiMode(true);
-  bar->SetBiDiMode(bdRightToLeft);
-  EXPECT_EQ(p->BiDiMode(), bdRightToLeft);
+  EXPECT_TRUE(bar->ParentBiDiMode());
+  EXPECT_EQ(p->BiDiMode(), bdLeftToRight);
+  {
+    DesktopDirection dir(true);
+    EXPECT_EQ(bar->BiDiMode(), bdRightToLeft);
+    EXPECT_EQ(p->BiDiMode(), bdRightToLeft);
+    bar->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(bar->ParentBiDiMode());
+    EXPECT_EQ(p->BiDiMode(), bdLeftToRight);
+  }
+  bar->SetBiDiMode(bdRightToLeftNoAlign);
+  EXPECT_EQ(p->BiDiMode(), bdRightToLeftNoAlign);
+}
+
+// A panel with an image and a text, left-aligned: on a left-to-right desktop the image
+// leads at the left end with the text after it; on a right-to-left desktop the panel
+// (following the bar, which follows the desktop) is aligned to the right end, the image
+// there and the text before it, and the text reads right to left.
+TEST_F(StatusBarProTest, PictureOfAPanelWithTextAndImageInBothDirections) {
+  auto* images = new TImageList(form.get(), 8, 8);
+  TBitmap green;
+  green.SetSize(8, 8);
+  green.Canvas()->Brush()->SetColor(clLime);
+  green.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  images->Add(&green);
+  bar->SetImages(images);
+  TStatusPanelPro* p = AddPanel(300, "Load 12:", taLeftJustify);
+  p->SetColor(clWhite);
+  p->SetImageIndex(0);
+  bar->Font()->SetColor(clBlack);
+  AddPanel(100)->SetColor(clAqua);
+  struct Span {
+    int imageFirst = -1, imageLast = -1, textFirst = -1, textLast = -1;
+  };
+  auto look = [&](TBitmap& shot) {
+    ui::GrabControl(bar, shot);
+    Span s;
+    for (int x = 0; x < 300; ++x)
+      for (int y = 3; y < 17; ++y) {
+        const TColor c = shot.Canvas()->Pixel(x, y);
+        if (c == clLime) {
+          if (s.imageFirst < 0) s.imageFirst = x;
+          s.imageLast = x;
+        } else if (c == clBlack) {
+          if (s.textFirst < 0) s.textFirst = x;
+          s.textLast = x;
+        }
+      }
+    return s;
+  };
+  TBitmap ltrShot, rtlShot;
+  const Span ltr = look(ltrShot);
+  Span rtl;
+  {
+    DesktopDirection dir(true);
+    rtl = look(rtlShot);
+    if (const char* d = std::getenv("SBPRO_SHOTS")) {
+      ui::GrabToPng(bar, AnsiString(d) + "/statusbar-rtl.png");
+    }
+  }
+  if (const char* d = std::getenv("SBPRO_SHOTS")) ui::GrabToPng(bar, AnsiString(d) + "/statusbar-ltr.png");
+  ASSERT_GE(ltr.imageFirst, 0);
+  ASSERT_GE(rtl.imageFirst, 0);
+  EXPECT_LE(ltr.imageFirst, 4) << "left to right: the image at the left end";
+  EXPECT_GT(ltr.textFirst, ltr.imageLast) << "and the text after it";
+  EXPECT_GE(rtl.imageLast, 292) << "right to left: the image at the right end";
+  EXPECT_LT(rtl.textLast, rtl.imageFirst) << "and the text before it";
+  EXPECT_EQ(rtl.imageLast - rtl.imageFirst, 7);
+  EXPECT_EQ(ltr.textLast - ltr.textFirst, rtl.textLast - rtl.textFirst) << "the same text, the same width";
+  delete images;
+}
+
+// Right-to-left reading orders a line as a right-to-left reader writes it: the colon
+// that ends "Load 12:" stands at its left end.
+TEST_F(StatusBarProTest, RightToLeftReadingOrdersTheLine) {
+  auto draw = [](const char* text, unsigned flags) {
+    auto b = std::make_unique<TBitmap>();
+    b->SetSize(120, 20);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(TRect(0, 0, 120, 20));
+    c->Font()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsClear);
+    c->SetTextFlags(flags);
+    c->TextOut(2, 2, text);
+    return b;
+  };
+  auto same = [](TBitmap& a, TBitmap& b) {
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 120; ++x)
+        if (a.Canvas()->Pixel(x, y) != b.Canvas()->Pixel(x, y)) return false;
+    return true;
+  };
+  auto rtl = draw("Load 12:", ETO_RTLREADING);
+  auto ltr = draw("Load 12:", 0);
+  auto visual = draw(":Load 12", 0);
+  EXPECT_FALSE(same(*rtl, *ltr));
+  EXPECT_TRUE(same(*rtl, *visual));
+  EXPECT_EQ(rtl->Canvas()->TextWidth("Load 12:"), ltr->Canvas()->TextWidth("Load 12:"));
 }
 
 TEST_F(StatusBarProTest, PanelsDrawTheirColourOrAreOwnerDrawn) {
