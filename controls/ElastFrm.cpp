@@ -1,8 +1,10 @@
 #include "controls/ElastFrm.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include "platform/classes/IniFiles.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextUtils.h"
@@ -82,8 +84,14 @@ TElasticForm::TElasticForm(TComponent* AOwner) : TComponent(AOwner) {
   design_screen_h_ = Screen->Height();
   design_ppi_ = Screen->PixelsPerInch();
   form->AddObserver(this, [this](TControl*, TControl::TNotice n) {
-    if (n == TControl::TNotice::Shown) FormShown();
-    else FormResized();
+    switch (n) {
+      case TControl::TNotice::Shown: FormShown(); break;
+      case TControl::TNotice::Resized: FormResized(); break;
+      case TControl::TNotice::Closing: SavePlacement(); break;
+      case TControl::TNotice::StateChanged:
+        if (TForm* f = Form(); f != nullptr && f->WindowState() == wsMinimized) SavePlacement();
+        break;
+    }
   });
 }
 
@@ -301,6 +309,7 @@ void TElasticForm::FormShown() {
     rescaling_ = true;
     Initialise();
     ApplyStartBounds();
+    LoadPlacement();
     rescaling_ = false;
   }
   Rescale();
@@ -348,12 +357,14 @@ void TElasticForm::FlushPendingResize() {
   }
   // Small changes do not rescale. The client size is compared: the window frame becomes
   // known only after the window is shown, and would otherwise count as a change.
-  if (std::abs(form->ClientWidth() - last_w_) <= 5 && std::abs(form->ClientHeight() - last_h_) <= 5) return;
-  Rescale();
-  last_w_ = form->ClientWidth();
-  last_h_ = form->ClientHeight();
-  last_outer_w_ = form->Width();
-  last_outer_h_ = form->Height();
+  if (std::abs(form->ClientWidth() - last_w_) > 5 || std::abs(form->ClientHeight() - last_h_) > 5) {
+    Rescale();
+    last_w_ = form->ClientWidth();
+    last_h_ = form->ClientHeight();
+    last_outer_w_ = form->Width();
+    last_outer_h_ = form->Height();
+  }
+  SavePlacement();
 }
 
 void TElasticForm::ApplyFonts(TFrame& F, double FontRatio) {
@@ -420,6 +431,7 @@ void TElasticForm::Rescale() {
   const bool wasRescaling = rescaling_;
   rescaling_ = true;
   if (!initialised_) Initialise();
+  const bool first = first_rescale_;
   if (first_rescale_) {
     first_rescale_ = false;
     for (auto& f : frames_) Record(*f, hres_, vres_, font_factor_);
@@ -443,6 +455,8 @@ void TElasticForm::Rescale() {
   }
   const int cw = form->ClientWidth(), ch = form->ClientHeight();
   for (size_t i = 0; i < frames_.size(); ++i) Apply(*frames_[i], cw, ch, font_ratio_);
+  // The window's size limits hold from the first rescale on.
+  if (first) ApplySizeLimits();
   rescaling_ = wasRescaling;
   if (OnAfterResize) OnAfterResize(this);
 }
@@ -455,8 +469,6 @@ TElasticForm::TTrackLimits TElasticForm::TrackLimits(int ScreenWidth, int Screen
     return v >= 0 ? v : RoundInt(std::abs(v) * 1.0 * screen / 100.0);
   };
   TTrackLimits r;
-  r.MaxWidth = ScreenWidth;
-  r.MaxHeight = ScreenHeight;
   r.MaxPosX = px(max_pos_x_, ScreenWidth);
   r.MaxPosY = px(max_pos_y_, ScreenHeight);
   r.MinTrackWidth = px(min_track_w_, ScreenWidth);
@@ -476,6 +488,108 @@ TElasticForm::TTrackLimits TElasticForm::TrackLimits(int ScreenWidth, int Screen
     r.MaxHeight = r.MaxTrackHeight;
   }
   return r;
+}
+
+void TElasticForm::ApplySizeLimits() {
+  TForm* form = Form();
+  if (form == nullptr) return;
+  const TTrackLimits lim = TrackLimits(Screen->Width(), Screen->Height());
+  // The window system maximises a window no larger than its maximum size, so the
+  // maximised size is met through the same limit.
+  auto least = [](int a, int b) { return a > 0 && b > 0 ? std::min(a, b) : std::max(a, b); };
+  form->SetSizeLimits(lim.MinTrackWidth, lim.MinTrackHeight, least(lim.MaxTrackWidth, lim.MaxWidth),
+                      least(lim.MaxTrackHeight, lim.MaxHeight));
+}
+
+// ---- placement ----
+
+AnsiString TElasticForm::PlacementSection() const {
+  TForm* form = Form();
+  if (form == nullptr) return "TElasticForm";
+  return form->Name().empty() ? AnsiString(form->ClassName()) : form->Name();
+}
+
+void TElasticForm::SavePlacement() {
+  TForm* form = Form();
+  if (ini_file_.empty() || form == nullptr || !initialised_ || rescaling_) return;
+  if (form->WindowState() == wsNormal) normal_bounds_ = form->BoundsRect();
+  if (normal_bounds_.IsEmpty()) return;
+  const TTrackLimits lim = TrackLimits(Screen->Width(), Screen->Height());
+  const AnsiString sec = PlacementSection();
+  try {
+    TIniFile ini(ini_file_);
+    ini.WriteInteger(sec, "Total Controls", ControlListCount());
+    ini.WriteInteger(sec, "Window State", static_cast<int>(form->WindowState()));
+    ini.WriteInteger(sec, "Left", normal_bounds_.Left);
+    ini.WriteInteger(sec, "Top", normal_bounds_.Top);
+    ini.WriteInteger(sec, "Width", normal_bounds_.Width());
+    ini.WriteInteger(sec, "Height", normal_bounds_.Height());
+    ini.WriteInteger(sec, "MaxTrackWidth", lim.MaxTrackWidth);
+    ini.WriteInteger(sec, "MaxTrackHeight", lim.MaxTrackHeight);
+    for (int i = 0; i < ControlListCount(); ++i)
+      ini.WriteInteger(sec, "Visible " + IntToStr(i), frames_[static_cast<size_t>(i)]->control->Visible() ? 1 : 0);
+    // The window-placement record as the window system keeps it: its size in bytes,
+    // the show command (1 normal, 2 minimised, 3 maximised), no minimised position,
+    // the maximised position and the normal outer rectangle.
+    static constexpr int kShowCmd[] = {1, 2, 3};
+    ini.WriteInteger(sec, "wp length ", 44);
+    ini.WriteInteger(sec, "wp flags", 0);
+    ini.WriteInteger(sec, "wp showCmd", kShowCmd[form->WindowState()]);
+    ini.WriteInteger(sec, "wp MinPosX", -1);
+    ini.WriteInteger(sec, "wp MinPosY", -1);
+    ini.WriteInteger(sec, "wp MaxPosX", lim.MaxPosX != 0 ? lim.MaxPosX : -1);
+    ini.WriteInteger(sec, "wp MaxPosY", lim.MaxPosY != 0 ? lim.MaxPosY : -1);
+    ini.WriteInteger(sec, "wp NormPosLeft", normal_bounds_.Left);
+    ini.WriteInteger(sec, "wp NormPosTop", normal_bounds_.Top);
+    ini.WriteInteger(sec, "wp NormPosRight", normal_bounds_.Right);
+    ini.WriteInteger(sec, "wp NormPosBottom", normal_bounds_.Bottom);
+    ini.UpdateFile();
+  } catch (const Exception&) {
+    // The placement is a convenience: a file that cannot be written leaves the window
+    // as it is, and the next open starts from the design placement or the last one saved.
+  }
+}
+
+bool TElasticForm::LoadPlacement() {
+  TForm* form = Form();
+  if (ini_file_.empty() || form == nullptr) return false;
+  TIniFile ini(ini_file_);
+  const AnsiString sec = PlacementSection();
+  if (!ini.SectionExists(sec)) return false;
+  // Every entry must be there and be a number; otherwise the section is damaged and the
+  // design placement stays.
+  constexpr int kMissing = INT32_MIN;
+  auto read = [&](const AnsiString& key) { return ini.ReadInteger(sec, key, kMissing); };
+  const int total = read("Total Controls"), state = read("Window State");
+  const int l = read("Left"), t = read("Top"), w = read("Width"), h = read("Height");
+  const int maxTrackW = read("MaxTrackWidth"), maxTrackH = read("MaxTrackHeight");
+  for (int v : {total, state, l, t, w, h, maxTrackW, maxTrackH})
+    if (v == kMissing) return false;
+  if (state < wsNormal || state > wsMaximized || w <= 0 || h <= 0 || w > 32767 || h > 32767 || total < 0 ||
+      std::abs(l) > 32767 || std::abs(t) > 32767)
+    return false;
+  // The controls' visibility applies only to the same list of controls.
+  std::vector<int> visible;
+  if (total == ControlListCount()) {
+    for (int i = 0; i < total; ++i) {
+      const int v = read("Visible " + IntToStr(i));
+      if (v != 0 && v != 1) return false;
+      visible.push_back(v);
+    }
+  }
+  // A placement from a larger screen is brought back onto this one.
+  const int screenW = Screen->Width(), screenH = Screen->Height();
+  int left = l, top = t;
+  if (left + w > screenW) left = (screenW - w) / 2;
+  if (top + h > screenH) top = (screenH - h) / 2;
+  form->SetPlacement(std::max(0, left), std::max(0, top), w, h);
+  normal_bounds_ = form->BoundsRect();
+  for (size_t i = 0; i < visible.size(); ++i) {
+    frames_[i]->control->SetVisible(visible[i] != 0);
+    frames_[i]->visible = visible[i] != 0;
+  }
+  if (state == wsMaximized) form->SetWindowState(wsMaximized);
+  return true;
 }
 
 TSize TElasticForm::KeepProportions(int W0, int H0, int W, int H) {

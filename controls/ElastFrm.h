@@ -122,6 +122,16 @@ class TElasticForm : public TComponent {
     int MinTrackWidth = 0, MinTrackHeight = 0, MaxTrackWidth = 0, MaxTrackHeight = 0;
   };
   TTrackLimits TrackLimits(int ScreenWidth, int ScreenHeight) const;
+  // Gives the window the limits for the current screen (done after the first rescale).
+  void ApplySizeLimits();
+
+  // Window placement in ElFrmIniFile (nothing when it is empty): written on close, on
+  // minimise and after a resize, read back when the form first shows. The section is
+  // named after the form.
+  AnsiString PlacementSection() const;
+  void SavePlacement();
+  // True when a whole, sound placement was found and applied.
+  bool LoadPlacement();
   // The size after a drag from W0 x H0 to W x H that keeps the start proportion.
   static TSize KeepProportions(int W0, int H0, int W, int H);
 
@@ -164,5 +174,6 @@ class TElasticForm : public TComponent {
   double font_ratio_ = 1;
   int last_w_ = -1, last_h_ = -1, last_outer_w_ = -1, last_outer_h_ = -1;
   TTimer* resize_timer_ = nullptr;
+  TRect normal_bounds_;  // the window's bounds when last seen neither minimised nor maximised
   bool initialised_ = false, first_rescale_ = true, rescaling_ = false;
 };

@@ -358,7 +358,18 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     case QEvent::Resize:
     case QEvent::Move:
       SyncGeometry(w);  // the widget's geometry is already the new one
+      if (auto* f = dynamic_cast<TForm*>(ControlFromWidget(w)); f && WidgetOf(f) == w) f->FrameKnown();
       return false;
+    case QEvent::WindowStateChange: {
+      auto* f = dynamic_cast<TForm*>(ControlFromWidget(w));
+      if (f && WidgetOf(f) == w && f->Visible()) {
+        const Qt::WindowStates st = w->windowState();
+        f->WindowStateChangedBySystem(st & Qt::WindowMinimized   ? wsMinimized
+                                      : st & Qt::WindowMaximized ? wsMaximized
+                                                                 : wsNormal);
+      }
+      return false;
+    }
     case QEvent::LayoutDirectionChange:
       // Controls that draw right to left under a right-to-left desktop draw anew.
       if (TControl* c = ControlFromWidget(w); c && WidgetOf(c) == w) c->Invalidate();

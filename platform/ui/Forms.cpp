@@ -102,8 +102,10 @@ void TForm::ApplyBounds() {
   if (border_style_ == bsSingle || border_style_ == bsDialog || border_style_ == bsToolWindow)
     w->setFixedSize(client);
   else {
-    w->setMinimumSize(0, 0);
-    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The limits are outer sizes; the window system applies them to the client area.
+    auto inner = [](int outer, int frame, int none) { return outer > 0 ? std::max(0, outer - frame) : none; };
+    w->setMinimumSize(inner(min_w_, frame.width(), 0), inner(min_h_, frame.height(), 0));
+    w->setMaximumSize(inner(max_w_, frame.width(), QWIDGETSIZE_MAX), inner(max_h_, frame.height(), QWIDGETSIZE_MAX));
     w->resize(client);
   }
   impl().applyingBounds = false;
@@ -187,14 +189,63 @@ void TForm::SetText(const AnsiString& v) {
 }
 
 void TForm::SetWindowState(TWindowState v) {
+  const bool changed = v != window_state_;
   window_state_ = v;
   QWidget* w = impl().widget;
-  if (!w || !Visible()) return;
-  switch (v) {
-    case wsNormal: w->showNormal(); break;
-    case wsMinimized: w->showMinimized(); break;
-    case wsMaximized: w->showMaximized(); break;
+  if (w && Visible()) {
+    switch (v) {
+      case wsNormal: w->showNormal(); break;
+      case wsMinimized: w->showMinimized(); break;
+      case wsMaximized: w->showMaximized(); break;
+    }
   }
+  if (changed) NotifyObservers(TNotice::StateChanged);
+}
+
+void TForm::WindowStateChangedBySystem(TWindowState v) {
+  if (v == window_state_) return;
+  window_state_ = v;
+  NotifyObservers(TNotice::StateChanged);
+}
+
+void TForm::SetSizeLimits(int MinWidth, int MinHeight, int MaxWidth, int MaxHeight) {
+  min_w_ = std::max(0, MinWidth);
+  min_h_ = std::max(0, MinHeight);
+  max_w_ = std::max(0, MaxWidth);
+  max_h_ = std::max(0, MaxHeight);
+  // A window outside the new limits is brought inside them.
+  const int w = Width(), h = Height();
+  SetBounds(Left(), Top(), w, h);
+  if (w == Width() && h == Height()) ApplyBounds();
+}
+
+void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (border_style_ == bsSizeable || border_style_ == bsSizeToolWin || border_style_ == bsNone) {
+    if (min_w_ > 0) AWidth = std::max(AWidth, min_w_);
+    if (min_h_ > 0) AHeight = std::max(AHeight, min_h_);
+    if (max_w_ > 0) AWidth = std::min(AWidth, max_w_);
+    if (max_h_ > 0) AHeight = std::min(AHeight, max_h_);
+  }
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TForm::SetPlacement(int ALeft, int ATop, int AWidth, int AHeight) {
+  placement_ = Bounds(ALeft, ATop, AWidth, AHeight);
+  placement_pending_ = true;
+  SetBounds(ALeft, ATop, AWidth, AHeight);
+  FrameKnown();
+}
+
+void TForm::FrameKnown() {
+  if (!placement_pending_) return;
+  QWidget* w = impl().widget;
+  if (!w || !w->isVisible()) return;
+  const QSize frame = w->frameGeometry().size() - w->geometry().size();
+  if (frame.isEmpty() && border_style_ != bsNone) return;  // not told yet
+  placement_pending_ = false;
+  // The bounds read back from the window include the frame now: set the outer size again.
+  SetBoundsFields(placement_.Left, placement_.Top, 0, 0);
+  SetBounds(placement_.Left, placement_.Top, placement_.Width(), placement_.Height());
 }
 
 bool TForm::Active() const { return Screen->ActiveForm() == this; }
@@ -284,6 +335,9 @@ void TForm::SetVisible(bool v) {
     // client area keeps the size the form was laid out with.
     const QRect fg = w->frameGeometry();
     SetBoundsFields(fg.x(), fg.y(), fg.width(), fg.height());
+    // Limits are outer sizes: with the frame known they are set on the client again.
+    if (min_w_ || min_h_ || max_w_ || max_h_) ApplyBounds();
+    FrameKnown();
     BringToFront();
     Screen->SetActiveForm(this);
     if (!active_control_) {
@@ -400,6 +454,7 @@ void TForm::Close() {
   TCloseAction action = caHide;
   if (OnClose) OnClose(this, action);
   if (action == caNone) return;
+  NotifyObservers(TNotice::Closing);
   if (Application->MainForm() == this) {
     Application->Terminate();
   } else if (action == caHide) {

@@ -44,6 +44,21 @@ class TForm : public TWinControl {
   void SetActiveControl(TWinControl* c);
   TWindowState WindowState() const { return window_state_; }
   void SetWindowState(TWindowState v);
+  // The window system changed the window's state (the user minimised, maximised or
+  // restored it): noted, and told to the form's observers.
+  void WindowStateChangedBySystem(TWindowState v);
+
+  // Limits of the outer size the user can drag the window to (0: no limit). A sizeable
+  // window keeps them; the window system also maximises it no larger than the maximum.
+  void SetSizeLimits(int MinWidth, int MinHeight, int MaxWidth, int MaxHeight);
+  // A sizeable window's size is held to its limits, also when the program sets it.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  TRect SizeLimits() const { return TRect(min_w_, min_h_, max_w_, max_h_); }
+  // Places the window's frame at the given outer bounds. Before the window system has
+  // told the frame (a window not shown yet) the outer size is met once it does.
+  void SetPlacement(int ALeft, int ATop, int AWidth, int AHeight);
+  // Called by the widget layer once the window's frame may be known.
+  void FrameKnown();
   bool Active() const;
 
   int ClientWidth() const override;
@@ -141,6 +156,9 @@ class TForm : public TWinControl {
   bool client_size_set_ = false;  // the client size was given before the window was placed
   bool destroyed_event_ = false;
   TForm* modal_previous_ = nullptr;
+  int min_w_ = 0, min_h_ = 0, max_w_ = 0, max_h_ = 0;
+  bool placement_pending_ = false;
+  TRect placement_;
 };
 
 namespace ui {

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include "controls/ElastFrm.h"
 #include "controls/LblEffct.h"
+#include "platform/classes/IniFiles.h"
 #include "platform/stdctrls/StringGrid.h"
 #include "platform/stdctrls/StatusBar.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -309,6 +313,139 @@ TEST_F(ElasticFormTest, TrackLimitsAndProportions) {
   };
   for (const Row& r : rows)
     EXPECT_EQ(TElasticForm::KeepProportions(r.w0, r.h0, r.w, r.h), TSize(r.ww, r.wh)) << r.w << "x" << r.h;
+}
+
+// The limits reach the window only with the first rescale, as pixels of this screen.
+TEST_F(ElasticFormTest, SizeLimitsReachTheWindowAtTheFirstRescale) {
+  ef->SetMinimumTrackWidth(-50);
+  ef->SetMinimumTrackHeight(200);
+  ef->SetMaximumTrackHeight(-75);
+  EXPECT_EQ(ef->TrackLimits(1000, 800).MaxWidth, 0) << "no maximised size unless proportions are kept";
+  EXPECT_EQ(form->SizeLimits(), TRect()) << "not before the first rescale";
+  form->Show();
+  const int sw = Screen->Width(), sh = Screen->Height();
+  EXPECT_EQ(form->SizeLimits(), TRect(static_cast<int>(Round(sw * 0.5)), 200, 0, static_cast<int>(Round(sh * 0.75))));
+  form->SetBounds(form->Left(), form->Top(), 50, 50);
+  EXPECT_GE(form->Width(), form->SizeLimits().Left) << "held to the minimum";
+  form->Hide();
+  // Kept proportions: the maximum follows the design shape, also for maximising.
+  TForm other(nullptr);
+  other.SetClientSize(400, 300);
+  auto* e = new TElasticForm(&other);
+  e->SetResolutionIndependence(false);
+  e->SetDesignFormWidth(640);
+  e->SetDesignFormHeight(480);
+  e->SetMaintainProportions(true);
+  other.Show();
+  const auto lim = e->TrackLimits(sw, sh);
+  EXPECT_EQ(other.SizeLimits(), TRect(0, 0, lim.MaxTrackWidth, lim.MaxTrackHeight));
+  EXPECT_NEAR(double(lim.MaxTrackWidth) / lim.MaxTrackHeight, 640.0 / 480.0, 0.01);
+  other.Hide();
+}
+
+class ElasticPlacementTest : public ElasticFormTest {
+ protected:
+  void SetUp() override {
+    ElasticFormTest::SetUp();
+    form->SetName("Probe");
+    ef->SetDesignFormLeft(10);
+    ef->SetDesignFormTop(20);
+    ef->SetDesignFormWidth(400);
+    ef->SetDesignFormHeight(300);
+    ini = (std::filesystem::current_path() / "placement.ini").string();
+    std::filesystem::remove(ini);
+    ef->SetElFrmIniFile(ini.c_str());
+  }
+  std::string Text() const {
+    std::ifstream in(ini);
+    std::stringstream t;
+    t << in.rdbuf();
+    return t.str();
+  }
+  // A second form like the first, made anew, reading the same file.
+  std::unique_ptr<TForm> Again(TElasticForm*& e) {
+    auto f = std::make_unique<TForm>(nullptr);
+    f->SetName("Probe");
+    f->SetClientSize(400, 300);
+    for (const char* n : {"A", "B", "C"}) {
+      auto* l = new TLabel(f.get());
+      l->SetName(n);
+      l->SetParent(f.get());
+    }
+    e = new TElasticForm(f.get());
+    e->SetResolutionIndependence(false);
+    e->SetDesignFormLeft(10);
+    e->SetDesignFormTop(20);
+    e->SetDesignFormWidth(400);
+    e->SetDesignFormHeight(300);
+    e->SetElFrmIniFile(ini.c_str());
+    return f;
+  }
+  std::string ini;
+};
+
+TEST_F(ElasticPlacementTest, WrittenOnResizeMinimiseAndCloseAndReadBack) {
+  form->Show();
+  EXPECT_FALSE(std::filesystem::exists(ini)) << "nothing written by showing";
+  form->SetBounds(30, 40, 500, 350);
+  ef->FlushPendingResize();
+  std::string t = Text();
+  for (const char* line :
+       {"[Probe]", "Total Controls=3", "Window State=0", "Left=30", "Top=40", "Width=500", "Height=350",
+        "MaxTrackWidth=0", "MaxTrackHeight=0", "Visible 0=1", "Visible 2=1", "wp length=44", "wp flags=0",
+        "wp showCmd=1", "wp MinPosX=-1", "wp MinPosY=-1", "wp MaxPosX=-1", "wp MaxPosY=-1", "wp NormPosLeft=30",
+        "wp NormPosTop=40", "wp NormPosRight=530", "wp NormPosBottom=390"})
+    EXPECT_NE(t.find(std::string(line) + "\r\n"), std::string::npos) << line << "\n" << t;
+  b->SetVisible(false);
+  form->SetWindowState(wsMinimized);
+  t = Text();
+  EXPECT_NE(t.find("Window State=1"), std::string::npos) << "written on minimise";
+  EXPECT_NE(t.find("Left=30"), std::string::npos) << "with the normal bounds";
+  form->SetWindowState(wsNormal);
+  form->SetBounds(60, 70, 450, 320);
+  form->Close();
+  EXPECT_NE(Text().find("Left=60"), std::string::npos) << "written on close";
+
+  TElasticForm* e = nullptr;
+  auto f = Again(e);
+  f->Show();
+  EXPECT_EQ(f->BoundsRect(), Bounds(60, 70, 450, 320));
+  ASSERT_EQ(e->ControlListCount(), 3);
+  int hidden = 0;
+  for (int i = 0; i < 3; ++i) hidden += !e->ListedControl(i)->Visible();
+  EXPECT_EQ(hidden, 1) << "the hidden control stays hidden";
+  f->Hide();
+}
+
+TEST_F(ElasticPlacementTest, DamagedOrMissingSectionsLeaveTheDesignPlacement) {
+  const std::string good =
+      "[Probe]\r\nTotal Controls=3\r\nWindow State=0\r\nLeft=60\r\nTop=70\r\nWidth=450\r\nHeight=320\r\n"
+      "MaxTrackWidth=0\r\nMaxTrackHeight=0\r\nVisible 0=1\r\nVisible 1=1\r\nVisible 2=1\r\n";
+  struct Row {
+    const char* what;
+    std::string from, to;
+    bool placed;
+  } rows[] = {
+      {"sound", "", "", true},
+      {"other section", "[Probe]", "[Other]", false},
+      {"no number", "Width=450", "Width=wide", false},
+      {"missing entry", "Top=70\r\n", "", false},
+      {"zero width", "Width=450", "Width=0", false},
+      {"unknown state", "Window State=0", "Window State=7", false},
+      {"bad visibility", "Visible 1=1", "Visible 1=2", false},
+      {"missing visibility", "Visible 2=1\r\n", "", false},
+      {"other controls", "Total Controls=3", "Total Controls=5", true},  // visibility not applied
+  };
+  for (const Row& r : rows) {
+    std::string text = good;
+    if (!r.from.empty()) text.replace(text.find(r.from), r.from.size(), r.to);
+    std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
+    TElasticForm* e = nullptr;
+    auto f = Again(e);
+    f->Show();
+    EXPECT_EQ(f->BoundsRect().TopLeft(), r.placed ? TPoint(60, 70) : TPoint(10, 20)) << r.what;
+    f->Hide();
+  }
 }
 
 class ResourceForm : public TForm {
