@@ -6,6 +6,8 @@
 #include "chart/Series.h"
 #include "chart/TeeConst.h"
 #include "chart/TeeProCo.h"
+#include "chart/TeePointer.h"
+#include "chart/TeeSpline.h"
 #include "chart/TeeSurfa.h"
 #include "chart/TeeTools.h"
 #include "platform/stdctrls/StdCtrlsRegistration.h"
@@ -172,16 +174,23 @@ void RegisterShapes() {
       .Strings("Text", &TLegendTitle::Text)
       .Enum("TextAlignment", &TLegendTitle::TextAlignment, &TLegendTitle::SetTextAlignment,
             {"taLeftJustify", "taRightJustify", "taCenter"}, taLeftJustify);
-  RegisterClass<TMarksCallout, TPersistent>("TMarksCallout").Int("Length", &TMarksCallout::Length, &TMarksCallout::SetLength, 8);
+  RegisterPointerClasses();
+  RegisterClass<TMarksItem, TTeeCustomShape>("TMarksItem")
+      .Int("Color", &TTeeCustomShape::Color, &TTeeCustomShape::SetColor, clInfoBk, Colors());
   RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks")
+      .Int("Angle", &TSeriesMarks::Angle, &TSeriesMarks::SetAngle, 0)
+      .LazyObject("Arrow", &TSeriesMarks::Arrow,
+                  [](TSeriesMarks* m) -> TChartPen* { return m->CalloutIfAny() ? m->CalloutIfAny()->Arrow() : nullptr; })
+      .LazyObject("Callout", &TSeriesMarks::Callout, &TSeriesMarks::CalloutIfAny)
+      .Bool("Clip", &TSeriesMarks::Clip, &TSeriesMarks::SetClip, false)
+      .Int("Color", &TTeeCustomShape::Color, &TTeeCustomShape::SetColor, clInfoBk, Colors())
+      .Int("DrawEvery", &TSeriesMarks::DrawEvery, &TSeriesMarks::SetDrawEvery, 1)
+      .Bool("MultiLine", &TSeriesMarks::MultiLine, &TSeriesMarks::SetMultiLine, false)
       .Enum("Style", &TSeriesMarks::Style, &TSeriesMarks::SetStyle,
             {"smsValue", "smsPercent", "smsLabel", "smsLabelPercent", "smsLabelValue", "smsLegend", "smsPercentTotal",
              "smsLabelPercentTotal", "smsXValue", "smsXY"},
             smsLabel)
-      .Int("ArrowLength", &TSeriesMarks::ArrowLength, &TSeriesMarks::SetArrowLength, 8)
-      .Bool("MultiLine", &TSeriesMarks::MultiLine, &TSeriesMarks::SetMultiLine, false)
-      .Bool("Clip", &TSeriesMarks::Clip, &TSeriesMarks::SetClip, false)
-      .LazyObject("Callout", &TSeriesMarks::Callout, [](TSeriesMarks*) -> TMarksCallout* { return nullptr; });
+      .DefineProperties(&TSeriesMarks::DefineProperties);
 }
 
 void RegisterAxes() {
@@ -337,6 +346,17 @@ void RegisterSeries() {
       .Bool("InvertedStairs", &TFastLineSeries::InvertedStairs, &TFastLineSeries::SetInvertedStairs, false)
       .Bool("Stairs", &TFastLineSeries::Stairs, &TFastLineSeries::SetStairs, false)
       .Object("LinePen", &TFastLineSeries::LinePen);
+  RegisterClass<TTeeFunction, TComponent>("TTeeFunction")
+      .Float("Period", &TTeeFunction::Period, &TTeeFunction::SetPeriod, 0)
+      .Enum("PeriodAlign", &TTeeFunction::PeriodAlign, &TTeeFunction::SetPeriodAlign, {"paFirst", "paCenter", "paLast"}, paCenter)
+      .Enum("PeriodStyle", &TTeeFunction::PeriodStyle, &TTeeFunction::SetPeriodStyle, {"psNumPoints", "psRange"}, psNumPoints);
+  RegisterClass<TSmoothingFunction, TTeeFunction>("TSmoothingFunction")
+      .Float("Period", &TTeeFunction::Period, &TTeeFunction::SetPeriod, 1)
+      .Bool("Interpolate", &TSmoothingFunction::Interpolate, &TSmoothingFunction::SetInterpolate, true)
+      .Int("Factor", &TSmoothingFunction::Factor, &TSmoothingFunction::SetFactor, 4);
+  RegisterClass<TTeeSeriesSource, TComponent>("TTeeSeriesSource")
+      .Bool("Active", &TTeeSeriesSource::Active, &TTeeSeriesSource::SetActive, false)
+      .Component("Series", &TTeeSeriesSource::Series, &TTeeSeriesSource::SetSeries);
 }
 
 }  // namespace
@@ -359,6 +379,7 @@ void RegisterChartClasses() {
     RegisterToolClasses();
     RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
     RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
+    RegisterChartFunction("TSmoothingFunction", &TeeMsg_FunctionSmooth, &TeeMsg_GalleryExtended, 1);
     return true;
   }();
   (void)done;

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "chart/TeeConst.h"
+#include "chart/TeeFunction.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/TextUtils.h"
@@ -205,16 +206,6 @@ void TChartValueList::DefineProperties(TFiler& Filer) {
 
 // ---------------------------------------------------------------------------------------
 // Marks and elements
-
-TSeriesMarks::TSeriesMarks(TChartSeries* Series) : TTeeCustomShape(nullptr), series_(Series) {
-  visible_ = false;
-  color_ = clInfoBk;
-  font_->SetColor(clBlack);
-}
-
-void TSeriesMarks::Repaint() {
-  if (series_) series_->Repaint();
-}
 
 TCustomChartElement::TCustomChartElement(TComponent* AOwner)
     : TComponent(AOwner), pen_(std::make_unique<TChartPen>()) {
@@ -502,7 +493,9 @@ void TChartSeries::EndUpdate() {
 void TChartSeries::AddValues(TChartSeries* Source) {
   BeginUpdate();
   Clear();
-  if (Source)
+  if (function_)
+    function_->Recompute();
+  else if (Source)
     for (int i = 0; i < Source->Count(); ++i) AddChartValue(Source, i);
   EndUpdate();
 }
@@ -708,25 +701,6 @@ bool TChartSeries::MoreSameZOrder() const {
   return false;
 }
 
-void TChartSeries::DrawMarks() {
-  if (!parent_ || !marks_->Visible() || FirstValueIndex < 0) return;
-  TTeeCanvas3D* c = parent_->ChartCanvas();
-  c->AssignFont(marks_->Font());
-  c->SetTextAlign(TA_CENTER | TA_BOTTOM);
-  c->SetBackMode(TRANSPARENT);
-  for (int i = FirstValueIndex; i <= LastValueIndex; i += marks_->DrawEvery()) {
-    const AnsiString t = GetMarkText(i);
-    if (t.empty()) continue;
-    const int x = CalcXPos(i), y = CalcYPos(i) - marks_->ArrowLength();
-    const int w = c->TextWidth(t), h = c->TextHeight(t);
-    marks_->ShapeBounds = TRect(x - w / 2 - 2, y - h - 1, x + w / 2 + 2, y + 1);
-    marks_->DrawRectRotated(marks_->ShapeBounds, 0, MiddleZ);
-    c->SetTextAlign(TA_CENTER | TA_BOTTOM);
-    c->TextOut3D(x, y, MiddleZ, t);
-  }
-  c->SetTextAlign(TA_LEFT);
-}
-
 AnsiString TChartSeries::DisplayName() const {
   if (!title_.empty()) return title_;
   if (!Name().empty()) return Name();
@@ -868,6 +842,7 @@ void TChartSeries::NotifyValue(TValueEvent ValueEvent, int ValueIndex) {
 }
 
 void TChartSeries::AddedValue(TChartSeries* Source, int ValueIndex) {
+  if (function_) return AddValues(Source);
   AddChartValue(Source, ValueIndex);
   Repaint();
 }
@@ -878,6 +853,13 @@ void TChartSeries::DeletedValue(TChartSeries* Source, int ValueIndex) {
     Delete(ValueIndex);
   else if (ValueIndex < 0)
     AddValues(Source);
+}
+
+void TChartSeries::SetFunction(TTeeFunction* Function) {
+  if (Function == function_.get()) return;
+  function_.reset(Function);
+  if (function_) function_->SetParentSeries(this);
+  if (parent_) parent_->CheckDataSource(this);
 }
 
 bool TChartSeries::DependsOn(const TChartSeries* Other) const {
@@ -1059,5 +1041,3 @@ void TChartSeries::ReadData(TStream& Stream) {
   data_stored_ = true;
 }
 
-int TMarksCallout::Length() const { return marks_->ArrowLength(); }
-void TMarksCallout::SetLength(int v) { marks_->SetArrowLength(v); }

@@ -10,6 +10,7 @@
 
 class TChartSeries;
 class TChartAxis;
+class TTeeFunction;
 class TCustomAxisPanel;
 class TStream;
 
@@ -122,45 +123,80 @@ struct TSeriesMarkPosition {
 };
 
 class TSeriesMarks;
+class TMarksCallout;
+class TChartPen;
+class TReader;
+class TWriter;
 
-// The callout from a point to its mark; its length is the marks' arrow length.
-class TMarksCallout : public TPersistent {
+// One point's own mark look (colour, frame, font); a transparent item draws no box.
+class TMarksItem : public TTeeCustomShape {
  public:
-  explicit TMarksCallout(TSeriesMarks* Marks) : marks_(Marks) {}
-  const char* ClassName() const override { return "TMarksCallout"; }
-  int Length() const;
-  void SetLength(int v);
+  explicit TMarksItem(TSeriesMarks* Marks);
+  const char* ClassName() const override { return "TMarksItem"; }
+  void Repaint() override;
 
  private:
   TSeriesMarks* marks_;
 };
 
-// The point labels of a series: their look, style and the positions the user gave them.
+// The point labels of a series: their look, style, per-point looks, the positions they
+// were drawn at (and the ones the user gave them) and the callout from point to box.
 class TSeriesMarks : public TTeeCustomShape {
  public:
   explicit TSeriesMarks(TChartSeries* Series);
+  ~TSeriesMarks() override;
   const char* ClassName() const override { return "TSeriesMarks"; }
+  void Assign(TPersistent* Source) override;
+  TChartSeries* Series() const { return series_; }
   TSeriesMarksStyle Style() const { return style_; }
   void SetStyle(TSeriesMarksStyle v) { Set(style_, v); }
   bool MultiLine() const { return multi_line_; }
   void SetMultiLine(bool v) { Set(multi_line_, v); }
-  int ArrowLength() const { return arrow_length_; }
-  void SetArrowLength(int v) { Set(arrow_length_, v); }
-  TMarksCallout* Callout() { return &callout_; }
+  int Angle() const { return angle_; }
+  void SetAngle(int v) { Set(angle_, v); }
+  // The callout's length (8 while there is no callout; setting it makes the callout).
+  int ArrowLength() const;
+  void SetArrowLength(int v);
+  // The callout, made on first use with its defaults.
+  TMarksCallout* Callout();
+  TMarksCallout* CalloutIfAny() const { return callout_.get(); }
+  // Copies C into the callout; none frees it.
+  void SetCallout(TMarksCallout* C);
+  TChartPen* Arrow();
   bool Clip() const { return clip_; }
   void SetClip(bool v) { Set(clip_, v); }
   int DrawEvery() const { return draw_every_; }
   void SetDrawEvery(int v) { Set(draw_every_, std::max(1, v)); }
   std::vector<std::unique_ptr<TSeriesMarkPosition>>& Positions() { return positions_; }
-  void Clear() { positions_.clear(); }
+  // The item of point Index, made on first use.
+  TMarksItem* Item(int Index);
+  TMarksItem* ItemIfAny(int Index) const;
+  int ItemCount() const { return static_cast<int>(items_.size()); }
+  // Forgets the positions, and the items unless they came from the form.
+  void Clear();
   void Repaint() override;
 
+  // The index of the drawn mark at screen point (X, Y); -1 when none.
+  int Clicked(int X, int Y);
+  // Lifts the label and the arrow end by the callout's length and distance.
+  void ApplyArrowLength(TSeriesMarkPosition& Position);
+  // Stores the computed position, or takes the stored one where the user placed the box.
+  void ApplyPosition(int Index, TSeriesMarkPosition& Position);
+  // The widest line of the mark text of point Index.
+  int TextWidth(int Index);
+  // Draws the mark of point Index at Position with its callout.
+  void DrawItem(int Index, TColor Color, TSeriesMarkPosition& Position, const AnsiString& Text);
+  void DefineProperties(TFiler& Filer);
+
  private:
+  void ReadItems(TReader& Reader);
+  void WriteItems(TWriter& Writer);
   TChartSeries* series_;
   TSeriesMarksStyle style_ = smsLabel;
-  bool multi_line_ = false, clip_ = false;
-  int arrow_length_ = 8, draw_every_ = 1;
-  TMarksCallout callout_{this};
+  bool multi_line_ = false, clip_ = false, items_read_ = false;
+  int draw_every_ = 1, angle_ = 0;
+  std::unique_ptr<TMarksCallout> callout_;
+  std::vector<std::unique_ptr<TMarksItem>> items_;
   std::vector<std::unique_ptr<TSeriesMarkPosition>> positions_;
 };
 
@@ -322,6 +358,8 @@ class TChartSeries : public TCustomChartSeries {
   virtual void DrawAllValues();
   virtual void DrawValue(int ValueIndex) { (void)ValueIndex; }
   virtual void DrawMarks();
+  // Draws the mark of one point; series types move the position first (TeeMarks.cpp).
+  virtual void DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkPosition& Position);
   virtual bool DrawValuesForward() const;
   virtual bool DrawSeriesForward() const;
   virtual void DoBeforeDrawValues();
@@ -353,6 +391,10 @@ class TChartSeries : public TCustomChartSeries {
   void SetDataSource(TChartSeries* Source);
   std::vector<TChartSeries*>& DataSources() { return data_sources_; }
   bool DependsOn(const TChartSeries* Other) const;
+  // The function that computes the points from the sources (owned by the series; none when
+  // the series holds its own points). Setting one frees the old and recomputes.
+  TTeeFunction* FunctionType() const { return function_.get(); }
+  void SetFunction(TTeeFunction* Function);
   bool FollowDeletions = true, FollowModifications = true, FollowInsertions = true, FollowClearing = true;
 
   // ---- form data ----
@@ -398,6 +440,7 @@ class TChartSeries : public TCustomChartSeries {
   std::unique_ptr<TSeriesMarks> marks_;
   std::vector<TChartSeries*> data_sources_, dependants_;
   std::vector<AnsiString> source_names_;
+  std::unique_ptr<TTeeFunction> function_;
   bool data_stored_ = false;
 
   friend class TChartValueList;

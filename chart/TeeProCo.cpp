@@ -240,6 +240,7 @@ AnsiString& TeeMsg_GalleryColorGrid = Storage()[17];
 AnsiString& TeeMsg_GalleryVector3D = Storage()[189];
 AnsiString& TeeMsg_GalleryTower = Storage()[191];
 AnsiString& TeeMsg_Gallery3D = Storage()[67];
+AnsiString& TeeMsg_FunctionSmooth = Storage()[169];
 AnsiString& TeeMsg_RotateTool = Storage()[69];
 AnsiString& TeeMsg_CursorTool = Storage()[9];
 AnsiString& TeeMsg_ColorRange = Storage()[133];

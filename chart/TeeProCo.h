@@ -9,5 +9,5 @@ void FillProMessages();
 void ClearProMessages();
 
 extern AnsiString &TeeMsg_GallerySurface, &TeeMsg_GalleryContour, &TeeMsg_GalleryWaterFall, &TeeMsg_GalleryColorGrid,
-    &TeeMsg_GalleryVector3D, &TeeMsg_GalleryTower, &TeeMsg_Gallery3D, &TeeMsg_RotateTool, &TeeMsg_CursorTool,
+    &TeeMsg_GalleryVector3D, &TeeMsg_GalleryTower, &TeeMsg_Gallery3D, &TeeMsg_FunctionSmooth, &TeeMsg_RotateTool, &TeeMsg_CursorTool,
     &TeeMsg_ColorRange, &TeeMsg_WireFrame, &TeeMsg_DotFrame, &TeeMsg_RotationElevation, &TeeMsg_ZoomPercent;
