@@ -189,8 +189,8 @@ class TSeriesMarks : public TTeeCustomShape {
   void DefineProperties(TFiler& Filer);
 
  private:
-  void ReadItems(TReader& Reader);
-  void WriteItems(TWriter& Writer);
+  void ReadItems(TStream& Stream);
+  void WriteItems(TStream& Stream);
   TChartSeries* series_;
   TSeriesMarksStyle style_ = smsLabel;
   bool multi_line_ = false, clip_ = false, items_read_ = false;

@@ -5,6 +5,7 @@
 #include "chart/Chart.h"
 #include "chart/TeEngine.h"
 #include "chart/TeePointer.h"
+#include "platform/classes/Streams.h"
 #include "platform/streaming/Filer.h"
 
 namespace {
@@ -193,32 +194,47 @@ void TSeriesMarks::DefineProperties(TFiler& Filer) {
       "ArrowLength", [this](TReader& R) { SetArrowLength(R.ReadInteger()); }, [](TWriter&) {}, false);
   bool any = false;
   for (const auto& it : items_) any = any || it;
-  Filer.DefineProperty(
-      "Items", [this](TReader& R) { ReadItems(R); }, [this](TWriter& W) { WriteItems(W); }, any);
+  Filer.DefineBinaryProperty(
+      "Items", [this](TStream& S) { ReadItems(S); }, [this](TStream& S) { WriteItems(S); }, any);
 }
 
-void TSeriesMarks::WriteItems(TWriter& W) {
-  W.WriteInteger(static_cast<int>(items_.size()));
-  for (const auto& it : items_) {
-    W.WriteListBegin();
-    if (it) W.WriteProperties(it.get());
-    W.WriteListEnd();
+// A signed 32-bit count, then one record per item: its properties between a list's begin
+// and end (an empty list for a point without an item of its own).
+void TSeriesMarks::WriteItems(TStream& S) {
+  AnsiString records;
+  {
+    TWriter w(records);
+    for (const auto& it : items_) {
+      w.WriteListBegin();
+      if (it) w.WriteProperties(it.get());
+      w.WriteListEnd();
+    }
   }
+  const int32_t n = static_cast<int32_t>(items_.size());
+  unsigned char count[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                            static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+  S.Write(count, 4);
+  S.Write(records.data(), static_cast<int64_t>(records.size()));
 }
 
-void TSeriesMarks::ReadItems(TReader& R) {
-  const int n = R.ReadInteger();
-  if (n < 0 || n > 1 << 24) throw EReadError("Invalid count of mark items");
+void TSeriesMarks::ReadItems(TStream& S) {
+  AnsiString data(static_cast<size_t>(std::max<int64_t>(0, S.Size() - S.Position())), '\0');
+  if (!data.empty()) S.Read(data.data(), static_cast<int64_t>(data.size()));
+  if (data.size() < 4) throw EReadError("Mark items cut short");
+  const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+  const int32_t n = static_cast<int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+  // Each record takes at least its two list markers.
+  if (n < 0 || static_cast<size_t>(n) > (data.size() - 4) / 2) throw EReadError("Invalid count of mark items");
+  TReader r(data.data() + 4, data.size() - 4);
   items_.clear();
   for (int i = 0; i < n; ++i) {
-    R.ReadListBegin();
-    if (R.EndOfList()) {
-      R.ReadListEnd();
+    r.ReadListBegin();
+    if (r.EndOfList()) {
+      r.ReadListEnd();
       items_.emplace_back();
       continue;
     }
-    TMarksItem* it = Item(i);
-    R.ReadProperties(it);
+    r.ReadProperties(Item(i));
   }
   items_read_ = true;
 }
