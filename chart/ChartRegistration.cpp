@@ -6,10 +6,13 @@
 #include "chart/Series.h"
 #include "chart/TeeConst.h"
 #include "chart/TeeProCo.h"
+#include "chart/TeeColorGrid.h"
+#include "chart/TeeContour.h"
 #include "chart/TeePointer.h"
 #include "chart/TeeSpline.h"
 #include "chart/TeeSurfa.h"
 #include "chart/TeeTools.h"
+#include "chart/TeeTower.h"
 #include "platform/stdctrls/StdCtrlsRegistration.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
@@ -376,9 +379,16 @@ void RegisterChartClasses() {
     RegisterChart();
     RegisterSeries();
     RegisterSurfaceClasses();
+    RegisterContourClasses();
+    RegisterColorGridClasses();
+    RegisterTowerClasses();
     RegisterToolClasses();
     RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
     RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
+    RegisterChartSeries("TContourSeries", &TeeMsg_GalleryContour, &TeeMsg_Gallery3D, 1);
+    RegisterChartSeries("TColorGridSeries", &TeeMsg_GalleryColorGrid, &TeeMsg_Gallery3D, 1);
+    RegisterChartSeries("TTowerSeries", &TeeMsg_GalleryTower, &TeeMsg_Gallery3D, 1);
+    RegisterChartSeries("TVector3DSeries", &TeeMsg_GalleryVector3D, &TeeMsg_Gallery3D, 1);
     RegisterChartFunction("TSmoothingFunction", &TeeMsg_FunctionSmooth, &TeeMsg_GalleryExtended, 1);
     return true;
   }();

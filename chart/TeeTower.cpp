@@ -1,0 +1,194 @@
+// Tower and vector series.
+#include "chart/TeeTower.h"
+
+#include <cmath>
+
+#include "chart/Chart.h"
+#include "platform/streaming/ClassProps.h"
+#include "platform/ui/UiStreaming.h"
+
+TTowerSeries::TTowerSeries(TComponent* AOwner) : TCustom3DGridSeries(AOwner) { MarkChartDefaults(this); }
+
+void TTowerSeries::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TTowerSeries*>(Source)) {
+    dark3d_ = s->dark3d_;
+    origin_ = s->origin_;
+    percent_depth_ = s->percent_depth_;
+    percent_width_ = s->percent_width_;
+    tower_style_ = s->tower_style_;
+    transparency_ = s->transparency_;
+    use_origin_ = s->use_origin_;
+  }
+  TCustom3DGridSeries::Assign(Source);
+}
+
+void TTowerSeries::SetTowerStyle(TTowerStyle v) {
+  if (v == tower_style_) return;
+  tower_style_ = v;
+  Repaint();
+}
+
+TRect TTowerSeries::TowerBox(int Index, int& ZNear, int& ZFar) {
+  TChartAxis* h = GetHorizAxis();
+  TChartAxis* v = GetVertAxis();
+  TChartAxis* d = parent_->DepthAxis();
+  const double ws = percent_width_ * 0.005, ds = percent_depth_ * 0.005;
+  TRect r(h->CalcXPosValue(XValue(Index) - ws), CalcYPos(Index), h->CalcXPosValue(XValue(Index) + ws),
+          v->CalcYPosValue(use_origin_ ? origin_ : y_values_->MinValue()));
+  if (r.Bottom < r.Top) std::swap(r.Top, r.Bottom);
+  if (r.Right < r.Left) std::swap(r.Left, r.Right);
+  ZNear = d->CalcPosValue(z_values_->Value(Index) - ds);
+  ZFar = d->CalcPosValue(z_values_->Value(Index) + ds);
+  if (ZFar < ZNear) std::swap(ZNear, ZFar);
+  return r;
+}
+
+void TTowerSeries::DrawTower(int Index) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  const TColor color = GetValueColor(Index);
+  if (color == clNone) return;
+  int z0, z1;
+  const TRect r = TowerBox(Index, z0, z1);
+  c->AssignBrushColor(&brush_, color, color);
+  c->AssignVisiblePen(pen_.get());
+  TTeeBlend* blend = nullptr;
+  if (transparency_ > 0) blend = c->BeginBlending(c->RectFromRectZ(r, z0), transparency_);
+  const int cx = (r.Left + r.Right) / 2, zm = (z0 + z1) / 2;
+  switch (tower_style_) {
+    case tsRectangle: c->RectangleWithZ(r, zm); break;
+    case tsCover: c->RectangleY(r.Left, r.Top, r.Right, z0, z1); break;
+    case tsArrow: c->Arrow(true, {cx, r.Bottom}, {cx, r.Top}, r.Right - r.Left, std::max(1, (r.Right - r.Left) / 2), zm); break;
+    case tsCone:
+    case tsPyramid:
+      // The far face, then the near one over it: a pointed solid seen from the front.
+      c->PolygonWithZ({{r.Left, r.Bottom}, {cx, r.Top}, {r.Right, r.Bottom}}, z1);
+      c->PolygonWithZ({{r.Left, r.Bottom}, {cx, r.Top}, {r.Right, r.Bottom}}, z0);
+      break;
+    case tsCylinder:
+      c->Cube(r.Left, r.Right, r.Top, r.Bottom, z0, z1, dark3d_);
+      c->EllipseWithZ(r.Left, r.Top - (r.Right - r.Left) / 4, r.Right, r.Top + (r.Right - r.Left) / 4, zm);
+      break;
+    case tsCube:
+    case tsSlantCube: c->Cube(r.Left, r.Right, r.Top, r.Bottom, z0, z1, dark3d_); break;
+  }
+  if (blend) c->EndBlending(blend);
+}
+
+void TTowerSeries::DrawAllValues() {
+  if (Count() == 0 || !parent_ || !GetHorizAxis() || !GetVertAxis()) return;
+  // Far rows first, and within a row from the sides toward the viewer's centre.
+  std::vector<int> order(static_cast<size_t>(Count()));
+  for (int i = 0; i < Count(); ++i) order[static_cast<size_t>(i)] = i;
+  const bool reversed = IsZReversed();
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const double za = z_values_->Value(a), zb = z_values_->Value(b);
+    return reversed ? za < zb : za > zb;
+  });
+  for (int i : order) DrawTower(i);
+}
+
+void TTowerSeries::DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkPosition& Position) {
+  marks_->ApplyArrowLength(Position);
+  marks_->DrawItem(ValueIndex, GetValueColor(ValueIndex), Position, Text);
+}
+
+int TTowerSeries::Clicked(int X, int Y) {
+  if (!parent_ || !GetHorizAxis() || !GetVertAxis()) return -1;
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  // The nearest tower drawn last covers the others.
+  for (int i = Count() - 1; i >= 0; --i) {
+    int z0, z1;
+    const TRect r = TowerBox(i, z0, z1);
+    const TRect s = c->RectFromRectZ(r, z0);
+    if (X >= s.Left && X <= s.Right && Y >= s.Top && Y <= s.Bottom) return i;
+  }
+  return -1;
+}
+
+// ---------------------------------------------------------------------------------------
+
+TVector3DSeries::TVector3DSeries(TComponent* AOwner)
+    : TCustom3DPaletteSeries(AOwner),
+      start_arrow_([this](TObject*) { Repaint(); }),
+      end_arrow_([this](TObject*) { Repaint(); }) {
+  owned_lists_.push_back(std::make_unique<TChartValueList>(this, "EndX"));
+  end_x_ = owned_lists_.back().get();
+  owned_lists_.push_back(std::make_unique<TChartValueList>(this, "EndY"));
+  end_y_ = owned_lists_.back().get();
+  owned_lists_.push_back(std::make_unique<TChartValueList>(this, "EndZ"));
+  end_z_ = owned_lists_.back().get();
+  start_arrow_.SetColor(clTeeColor);
+  end_arrow_.SetColor(clTeeColor);
+  MarkChartDefaults(this);
+}
+
+void TVector3DSeries::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TVector3DSeries*>(Source)) {
+    arrow_width_ = s->arrow_width_;
+    arrow_height_ = s->arrow_height_;
+    start_arrow_.Assign(&s->start_arrow_);
+    end_arrow_.Assign(&s->end_arrow_);
+  }
+  TCustom3DPaletteSeries::Assign(Source);
+}
+
+int TVector3DSeries::AddVector(double X, double Y, double Z, double EndX, double EndY, double EndZ,
+                               const AnsiString& Label, TColor Color) {
+  end_x_->TempValue = EndX;
+  end_y_->TempValue = EndY;
+  end_z_->TempValue = EndZ;
+  return AddXYZ(X, Y, Z, Label, Color);
+}
+
+void TVector3DSeries::DrawAllValues() {
+  if (!parent_ || !GetHorizAxis() || !GetVertAxis()) return;
+  for (int i = 0; i < Count(); ++i) DrawValue(i);
+}
+
+void TVector3DSeries::DrawValue(int ValueIndex) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  TChartAxis* h = GetHorizAxis();
+  TChartAxis* v = GetVertAxis();
+  TChartAxis* d = parent_->DepthAxis();
+  const TColor color = GetValueColor(ValueIndex);
+  if (color == clNone) return;
+  const TPoint from(h->CalcXPosValue(XValue(ValueIndex)), v->CalcYPosValue(YValue(ValueIndex)));
+  const TPoint to(h->CalcXPosValue(end_x_->Value(ValueIndex)), v->CalcYPosValue(end_y_->Value(ValueIndex)));
+  const int zf = d->CalcPosValue(z_values_->Value(ValueIndex)), zt = d->CalcPosValue(end_z_->Value(ValueIndex));
+  auto penOf = [&](TChartPen* p) { c->AssignVisiblePenColor(p, p->Color() == clTeeColor ? color : p->Color()); };
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(color);
+  if (end_arrow_.Visible()) {
+    penOf(&end_arrow_);
+    c->MoveTo3D(from.x, from.y, zf);
+    c->LineTo3D(to.x, to.y, zt);
+    // The head lies in the plane of the arrow's end.
+    const TPoint a = c->Calculate3DPosition(from.x, from.y, zf), b = c->Calculate3DPosition(to.x, to.y, zt);
+    c->Arrow(true, a, b, arrow_width_, arrow_height_, 0);
+  }
+  if (start_arrow_.Visible()) {
+    penOf(&start_arrow_);
+    const TPoint a = c->Calculate3DPosition(to.x, to.y, zt), b = c->Calculate3DPosition(from.x, from.y, zf);
+    c->Arrow(true, a, b, arrow_width_, arrow_height_, 0);
+  }
+}
+
+void RegisterTowerClasses() {
+  RegisterClass<TTowerSeries, TCustom3DGridSeries>("TTowerSeries")
+      .Bool("Dark3D", &TTowerSeries::Dark3D, &TTowerSeries::SetDark3D, true)
+      .Float("Origin", &TTowerSeries::Origin, &TTowerSeries::SetOrigin, 0)
+      .Int("PercentDepth", &TTowerSeries::PercentDepth, &TTowerSeries::SetPercentDepth, 100)
+      .Int("PercentWidth", &TTowerSeries::PercentWidth, &TTowerSeries::SetPercentWidth, 100)
+      .Enum("TowerStyle", &TTowerSeries::TowerStyle, &TTowerSeries::SetTowerStyle,
+            {"tsCube", "tsRectangle", "tsCover", "tsCylinder", "tsArrow", "tsCone", "tsPyramid", "tsSlantCube"}, tsCube)
+      .Int("Transparency", &TTowerSeries::Transparency, &TTowerSeries::SetTransparency, 0)
+      .Bool("UseOrigin", &TTowerSeries::UseOrigin, &TTowerSeries::SetUseOrigin, false);
+  RegisterClass<TVector3DSeries, TCustom3DPaletteSeries>("TVector3DSeries")
+      .Int("ArrowHeight", &TVector3DSeries::ArrowHeight, &TVector3DSeries::SetArrowHeight, 4)
+      .Int("ArrowWidth", &TVector3DSeries::ArrowWidth, &TVector3DSeries::SetArrowWidth, 4)
+      .Object("EndArrow", &TVector3DSeries::EndArrow)
+      .Object("EndXValues", &TVector3DSeries::EndXValues)
+      .Object("EndYValues", &TVector3DSeries::EndYValues)
+      .Object("EndZValues", &TVector3DSeries::EndZValues)
+      .Object("StartArrow", &TVector3DSeries::StartArrow);
+}
