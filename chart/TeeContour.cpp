@@ -394,6 +394,7 @@ void RegisterContourClasses() {
       .Bool("Active", &TSmoothPoints::Active, &TSmoothPoints::SetActive, false)
       .Bool("Interpolate", &TSmoothPoints::Interpolate, &TSmoothPoints::SetInterpolate, false);
   RegisterClass<TContourSeries, TCustom3DGridSeries>("TContourSeries")
+      .Bool("ColorEachPoint", &TChartSeries::ColorEachPoint, &TChartSeries::SetColorEachPoint, true)
       .Bool("AutomaticLevels", &TContourSeries::AutomaticLevels, &TContourSeries::SetAutomaticLevels, true)
       .Int("NumLevels", &TContourSeries::NumLevels, &TContourSeries::SetNumLevels, 10)
       .Collection("Levels", &TContourSeries::StoredLevels)

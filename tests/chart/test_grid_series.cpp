@@ -1,0 +1,220 @@
+// Contour, colour grid, tower and vector series: levels and their lines, images and hit
+// tests checked at probe pixels, and each series through a form and back.
+#include <gtest/gtest.h>
+
+#include "chart/Chart.h"
+#include "chart/TeeColorGrid.h"
+#include "chart/TeeContour.h"
+#include "chart/TeeTower.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/streaming/Filer.h"
+#include "platform/streaming/ObjectText.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+template <class S>
+struct GridChart {
+  TChart chart{nullptr};
+  S s{nullptr};
+  TBitmap bmp;
+  explicit GridChart(bool view3d = false) {
+    RegisterChartClasses();
+    chart.SetBounds(0, 0, 400, 300);
+    chart.SetView3D(view3d);
+    chart.Legend()->SetVisible(false);
+    s.SetParentChart(&chart);
+    bmp.SetSize(400, 300);
+  }
+  void Fill(int nx, int nz, std::function<double(int, int)> f) {
+    s.OnGetYValue = [f](TChartSeries*, int x, int z) { return f(x, z); };
+    s.CreateValues(nx, nz);
+  }
+  void Draw() {
+    chart.ChartCanvas()->Invalidate();
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+  }
+  TColor At(double x, double z) {
+    return bmp.Canvas()->Pixel(chart.BottomAxis()->CalcXPosValue(x), chart.LeftAxis()->CalcYPosValue(z));
+  }
+};
+
+}  // namespace
+
+TEST(ContourSeries, ALevelOfAKnownGridIsOneLineAtItsValue) {
+  GridChart<TContourSeries> c;
+  c.Fill(3, 3, [](int x, int) { return x; });  // Y rises with X: iso-lines run along Z
+  TContourLevel* l = c.s.Levels()->Add();
+  EXPECT_FALSE(c.s.AutomaticLevels());
+  l->SetUpToValue(2.5);
+  l->SetColor(clRed);
+  c.Draw();
+  ASSERT_EQ(l->Lines().size(), 1u);  // the cells' segments join into one line
+  EXPECT_EQ(l->Lines()[0].size(), 5u);
+  for (const TContourPoint& p : l->Lines()[0]) EXPECT_DOUBLE_EQ(p.X, 2.5);
+  // On a flat chart Z runs up the vertical axis.
+  EXPECT_EQ(c.chart.LeftAxis()->Minimum(), 1);
+  EXPECT_EQ(c.chart.LeftAxis()->Maximum(), 3);
+  EXPECT_EQ(c.At(2.5, 2), clRed);
+  EXPECT_EQ(c.At(2.5, 1.5), clRed);
+  EXPECT_NE(c.At(1.5, 2), clRed);
+  const int px = c.chart.BottomAxis()->CalcXPosValue(2.5), py = c.chart.LeftAxis()->CalcYPosValue(2);
+  EXPECT_EQ(c.s.Clicked(px, py), 0);
+  EXPECT_EQ(c.s.Clicked(px - 30, py), -1);
+  // A level outside the grid's values is never traced; one at a corner value touches it.
+  c.s.Levels()->Add()->SetUpToValue(7);
+  c.s.Levels()->Add()->SetUpToValue(3);
+  c.Draw();
+  EXPECT_TRUE(c.s.Levels()->Items(1)->Lines().empty());
+  EXPECT_FALSE(c.s.Levels()->Items(2)->Lines().empty());
+}
+
+TEST(ContourSeries, AutomaticLevelsSpanTheRangeAndTakeColoursThatExist) {
+  GridChart<TContourSeries> c;
+  c.Fill(2, 2, [](int x, int z) { return x + 2 * z; });  // 3 .. 6, four points
+  c.s.SetNumLevels(6);
+  c.Draw();
+  ASSERT_EQ(c.s.Levels()->Count(), 6);
+  EXPECT_TRUE(c.s.AutomaticLevels());
+  for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(c.s.Levels()->Items(i)->UpToValue(), 3 + i * 0.5);
+  // Each point colours its level; levels past the points take their value colour.
+  EXPECT_EQ(c.s.Levels()->Items(1)->Color(), clTeeColor);
+  EXPECT_EQ(c.s.Levels()->Items(5)->Color(), c.s.ValueColor(5.5));
+  EXPECT_EQ(c.s.LegendLevelText(0), "5.5");
+  // Changing a level by hand keeps the levels from then on.
+  c.s.Levels()->Items(0)->SetUpToValue(3.25);
+  EXPECT_FALSE(c.s.AutomaticLevels());
+  c.Draw();
+  EXPECT_EQ(c.s.Levels()->Items(0)->UpToValue(), 3.25);
+  // A flat grid gives levels of one value and lines along every cell border.
+  GridChart<TContourSeries> flat;
+  flat.Fill(3, 3, [](int, int) { return 1.0; });
+  flat.Draw();
+  ASSERT_EQ(flat.s.Levels()->Count(), 10);
+  EXPECT_FALSE(flat.s.Levels()->Items(9)->Lines().empty());
+}
+
+TEST(ColorGridSeries, CellsTakeTheirPointColoursAndClicksFindTheCell) {
+  GridChart<TColorGridSeries> c;
+  c.Fill(4, 3, [](int x, int z) { return x * 10 + z; });
+  c.s.SetXGridEvery(0);
+  EXPECT_EQ(c.s.XGridEvery(), 1);  // no step of 0
+  c.s.Pen()->SetVisible(false);
+  c.Draw();
+  EXPECT_EQ(c.chart.BottomAxis()->Maximum(), 5);  // the last column gets a width
+  ASSERT_TRUE(c.s.Image());
+  EXPECT_EQ(c.s.Image()->Width(), 4);
+  EXPECT_EQ(c.s.Image()->Height(), 3);
+  for (int x = 1; x <= 4; ++x)
+    for (int z = 1; z <= 3; ++z) {
+      const int i = c.s.GridIndex(x, z);
+      EXPECT_EQ(c.At(x + 0.5, z + 0.5), ColorToRGB(c.s.ValueColor(x * 10 + z))) << x << "," << z;
+      const int px = c.chart.BottomAxis()->CalcXPosValue(x + 0.5), py = c.chart.LeftAxis()->CalcYPosValue(z + 0.5);
+      EXPECT_EQ(c.s.Clicked(px, py), x < 4 && z < 3 ? i : -1) << x << "," << z;
+    }
+  // A palette of no steps is empty rather than a division by zero.
+  c.s.SetPaletteSteps(0);
+  c.s.SetUsePalette(true);
+  c.s.CreateDefaultPalette(0);
+  EXPECT_TRUE(c.s.Palette().empty());
+  c.s.SetUsePalette(false);
+  // A missing point leaves its cell to the wall behind.
+  c.s.Delete(c.s.GridIndex(2, 2));
+  c.Draw();
+  EXPECT_NE(c.At(2.5, 2.5), ColorToRGB(c.s.ValueColor(22)));  // the wall shows through
+}
+
+TEST(ColorGridSeries, AnIrregularGridIsHitInTheOrderItIsStored) {
+  GridChart<TColorGridSeries> c;
+  c.s.SetIrregularGrid(true);
+  const double xs[] = {0, 1, 5}, zs[] = {0, 10};
+  for (double z : zs)
+    for (double x : xs) c.s.AddXYZ(x, x + z, z);  // X fastest
+  c.Draw();
+  auto click = [&](double x, double z) {
+    return c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(x), c.chart.LeftAxis()->CalcYPosValue(z));
+  };
+  EXPECT_EQ(click(0.5, 5), 0);
+  EXPECT_EQ(click(3, 5), 1);  // between X 1 and 5: the point at X 1 of the first row
+  EXPECT_EQ(click(6, 5), -1);
+}
+
+TEST(TowerSeries, EachPointIsAColumnFromTheLowestValue) {
+  GridChart<TTowerSeries> c;
+  c.Fill(3, 1, [](int x, int) { return x; });
+  c.s.SetColorEachPoint(false);
+  c.Draw();
+  EXPECT_EQ(c.chart.BottomAxis()->Minimum(), 0.5);
+  EXPECT_EQ(c.chart.BottomAxis()->Maximum(), 3.5);
+  EXPECT_EQ(c.At(3, 2), ColorToRGB(c.s.ValueColor(3)));
+  EXPECT_NE(c.At(2, 2.5), ColorToRGB(c.s.ValueColor(2)));  // above the middle tower
+  EXPECT_EQ(c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(3), c.chart.LeftAxis()->CalcYPosValue(2)), 2);
+}
+
+TEST(Vector3DSeries, ArrowsRunFromStartToEnd) {
+  GridChart<TVector3DSeries> c;
+  c.s.AddVector(0, 0, 0, 10, 10, 0);
+  c.s.AddVector(10, 0, 0, 0, 10, 0);
+  c.s.SetUseColorRange(false);
+  c.s.SetSeriesColor(clBlue);
+  c.Draw();
+  EXPECT_EQ(c.s.EndXValues()->Value(0), 10);
+  EXPECT_EQ(c.At(2, 2), clBlue);
+  EXPECT_EQ(c.At(8, 2), clBlue);
+  EXPECT_NE(c.At(5, 8.5), clBlue);
+}
+
+TEST(GridSeriesStream, EachTypeLoadsAndWritesBackByteForByte) {
+  struct Case {
+    const char* text;
+  } cases[] = {
+      {"  object S: TContourSeries\n    AutomaticLevels = False\n    NumLevels = 2\n    Levels = <\n      item\n"
+       "        Color = clRed\n        UpToValue = 1.5\n      end\n      item\n        Color = clBlue\n"
+       "        Pen.Width = 2\n        UpToValue = 3.0\n      end>\n    Smoothing.Active = True\n"
+       "    YPosition = 2.0\n  end\n"},
+      {"  object S: TContourSeries\n    NumLevels = 4\n    YPositionLevel = True\n  end\n"},
+      {"  object S: TColorGridSeries\n    CenteredPoints = True\n    Frame.Visible = True\n    XGridEvery = 3\n  end\n"},
+      {"  object S: TTowerSeries\n    Origin = 1.0\n    TowerStyle = tsCone\n    UseOrigin = True\n  end\n"},
+      {"  object S: TVector3DSeries\n    ArrowWidth = 7\n    StartArrow.Visible = True\n  end\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    RegisterChartClasses();
+    const AnsiString text = AnsiString("object F: TForm\n") + c.text + "end\n";
+    TForm form(nullptr);
+    const AnsiString bin = ObjectTextToBinary(text);
+    TReader r(bin.data(), bin.size());
+    r.ReadRootComponent(&form);
+    AnsiString out;
+    TWriter w(out);
+    w.WriteRootComponent(&form);
+    const AnsiString back = ObjectBinaryToText(out);
+    // Every line of the form is written back (the lists' names join them).
+    size_t at = 0;
+    for (size_t nl; (nl = text.find('\n', at)) != AnsiString::npos; at = nl + 1) {
+      const AnsiString line = text.substr(at, nl - at);
+      EXPECT_NE(back.find(line), AnsiString::npos) << line << "\n" << back;
+    }
+    TForm again(nullptr);
+    TReader r2(out.data(), out.size());
+    r2.ReadRootComponent(&again);
+    AnsiString out2;
+    TWriter w2(out2);
+    w2.WriteRootComponent(&again);
+    EXPECT_EQ(out2, out);
+  }
+  // A new series of each kind stores nothing but its lists' names.
+  for (const char* kind : {"TContourSeries", "TColorGridSeries", "TTowerSeries", "TVector3DSeries"}) {
+    SCOPED_TRACE(kind);
+    TForm form(nullptr);
+    form.SetName("F");
+    TComponent* s = CreateComponent(kind, &form);
+    s->SetName("S");
+    AnsiString out;
+    TWriter w(out);
+    w.WriteRootComponent(&form);
+    const AnsiString text = ObjectBinaryToText(out);
+    for (const char* unwanted : {"ColorEachPoint", "Levels", "Frame", "Dark3D", "EndArrow", "Smoothing"})
+      EXPECT_EQ(text.find(unwanted), AnsiString::npos) << unwanted << "\n" << text;
+  }
+}
