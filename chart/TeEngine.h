@@ -308,7 +308,7 @@ class TChartSeries : public TCustomChartSeries {
   bool ColorEachPoint() const { return color_each_point_; }
   virtual void SetColorEachPoint(bool v) { SetBooleanProperty(color_each_point_, v); }
   virtual TColor GetValueColor(int Index) const;
-  TColor LegendItemColor(int Index) const { return GetValueColor(Index); }
+  virtual TColor LegendItemColor(int Index) { return GetValueColor(Index); }
 
   // ---- axes ----
   THorizAxis HorizAxis() const { return horiz_axis_; }
@@ -372,7 +372,7 @@ class TChartSeries : public TCustomChartSeries {
   // ---- legend and texts ----
   virtual int CountLegendItems() { return Count(); }
   virtual int LegendToValueIndex(int LegendIndex) const { return LegendIndex; }
-  AnsiString LegendString(int LegendIndex, TLegendTextStyle Style);
+  virtual AnsiString LegendString(int LegendIndex, TLegendTextStyle Style);
   virtual void DrawLegend(int ValueIndex, const TRect& Rect);
   virtual void DrawLegendShape(int ValueIndex, const TRect& Rect);
   virtual void PrepareLegendCanvas(int ValueIndex, TColor& BackColor, TBrushStyle& BrushStyle);

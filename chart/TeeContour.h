@@ -114,6 +114,11 @@ class TContourSeries : public TCustom3DGridSeries {
   // Legend item k stands for the level counted from the highest.
   TColor LegendLevelColor(int LegendIndex);
   AnsiString LegendLevelText(int LegendIndex);
+  TColor LegendItemColor(int LegendIndex) override { return LegendLevelColor(LegendIndex); }
+  AnsiString LegendString(int LegendIndex, TLegendTextStyle Style) override {
+    (void)Style;
+    return LegendLevelText(LegendIndex);
+  }
   // The position of the first level with a line through the pixel; -1 when none.
   int Clicked(int X, int Y) override;
   // Set while the series makes its own levels or is destroyed: level changes then keep

@@ -145,6 +145,22 @@ void TVector3DSeries::DrawAllValues() {
   for (int i = 0; i < Count(); ++i) DrawValue(i);
 }
 
+namespace {
+
+// A filled head of Width x Height at screen point To, pointing away from From.
+void ArrowHead(TTeeCanvas3D* C, TPoint From, TPoint To, int Width, int Height) {
+  const double dx = To.x - From.x, dy = To.y - From.y, len = std::sqrt(dx * dx + dy * dy);
+  if (len == 0) return;
+  const double ux = dx / len, uy = dy / len, h = std::min<double>(Height, len), w = Width / 2.0;
+  auto pt = [&](double along, double across) {
+    return TPoint(static_cast<int>(std::lround(To.x - ux * along - uy * across)),
+                  static_cast<int>(std::lround(To.y - uy * along + ux * across)));
+  };
+  C->Polygon({To, pt(h, w), pt(h, -w)});
+}
+
+}  // namespace
+
 void TVector3DSeries::DrawValue(int ValueIndex) {
   TTeeCanvas3D* c = parent_->ChartCanvas();
   TChartAxis* h = GetHorizAxis();
@@ -164,12 +180,12 @@ void TVector3DSeries::DrawValue(int ValueIndex) {
     c->LineTo3D(to.x, to.y, zt);
     // The head lies in the plane of the arrow's end.
     const TPoint a = c->Calculate3DPosition(from.x, from.y, zf), b = c->Calculate3DPosition(to.x, to.y, zt);
-    c->Arrow(true, a, b, arrow_width_, arrow_height_, 0);
+    ArrowHead(c, a, b, arrow_width_, arrow_height_);
   }
   if (start_arrow_.Visible()) {
     penOf(&start_arrow_);
     const TPoint a = c->Calculate3DPosition(to.x, to.y, zt), b = c->Calculate3DPosition(from.x, from.y, zf);
-    c->Arrow(true, a, b, arrow_width_, arrow_height_, 0);
+    ArrowHead(c, a, b, arrow_width_, arrow_height_);
   }
 }
 
