@@ -351,6 +351,7 @@ AnsiString TChartSeries::Labels(int Index) const {
 
 void TChartSeries::SetLabels(int Index, const AnsiString& Text) {
   if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (Text.empty() && labels_.empty()) return;  // a series without labels keeps none
   if (labels_.size() < static_cast<size_t>(Count())) labels_.resize(static_cast<size_t>(Count()));
   labels_[static_cast<size_t>(Index)] = Text;
   Repaint();

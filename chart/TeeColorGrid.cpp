@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "chart/Chart.h"
+#include "chart/TeeConst.h"
+#include "chart/TeeProCo.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/streaming/ClassProps.h"
 
@@ -156,6 +158,17 @@ int TColorGridSeries::Clicked(int X, int Y) {
   }
   if (x < 0 || z < 0) return -1;
   return GridIndex(x + 1, z + 1);
+}
+
+std::vector<AnsiString> TColorGridSeries::CreateSubGallery() const { return {TeeMsg_Normal, TeeMsg_ColorRange, TeeMsg_NoGrid}; }
+
+void TColorGridSeries::SetSubGallery(int Index) {
+  if (Index == 1) {
+    SetUseColorRange(true);
+    SetUsePalette(false);
+  } else if (Index == 2) {
+    pen_->SetVisible(false);
+  }
 }
 
 void RegisterColorGridClasses() {

@@ -36,6 +36,9 @@ class TColorGridSeries : public TCustom3DGridSeries {
   // The point whose cell holds the pixel; -1 outside the grid.
   int Clicked(int X, int Y) override;
   // The image of the last drawing (one pixel per visible grid point).
+  // The gallery's variants: Normal, Color Range, No Grid.
+  std::vector<AnsiString> CreateSubGallery() const;
+  void SetSubGallery(int Index);
   TBitmap* Image() const { return image_.get(); }
   // The pixel rectangle of the last drawing's image.
   TRect ImageRect() const { return image_rect_; }

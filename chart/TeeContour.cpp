@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "chart/Chart.h"
+#include "chart/TeeConst.h"
+#include "chart/TeeProCo.h"
 #include "chart/TeeSpline.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/streaming/ClassProps.h"
@@ -380,6 +382,22 @@ int TContourSeries::Clicked(int X, int Y) {
         if (PointInLine(p, a, b, 0)) return i;
       }
   return -1;
+}
+
+std::vector<AnsiString> TContourSeries::CreateSubGallery() const {
+  return {TeeMsg_Normal, TeeMsg_ColorRange, TeeMsg_Colors, TeeMsg_Positions};
+}
+
+void TContourSeries::SetSubGallery(int Index) {
+  switch (Index) {
+    case 1:
+      SetUseColorRange(true);
+      SetUsePalette(false);
+      break;
+    case 2: SetColorEachPoint(true); break;
+    case 3: SetYPositionLevel(true); break;
+    default: break;
+  }
 }
 
 TContourLevels* TContourSeries::StoredLevels() { return automatic_ ? &no_levels_ : &levels_; }

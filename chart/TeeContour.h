@@ -101,6 +101,9 @@ class TContourSeries : public TCustom3DGridSeries {
   bool YPositionLevel() const { return y_position_level_; }
   void SetYPositionLevel(bool v) { SetBooleanProperty(y_position_level_, v); }
   TContourGetLevel OnGetLevel;
+  // The gallery's variants: Normal, Color Range, Colors, Positions.
+  std::vector<AnsiString> CreateSubGallery() const;
+  void SetSubGallery(int Index);
 
   // Makes the automatic levels from the Y range (with automatic levels on).
   void CreateAutoLevels();

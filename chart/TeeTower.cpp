@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "chart/Chart.h"
+#include "chart/TeeConst.h"
+#include "chart/TeeProCo.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
 
@@ -103,6 +105,28 @@ int TTowerSeries::Clicked(int X, int Y) {
     if (X >= s.Left && X <= s.Right && Y >= s.Top && Y <= s.Bottom) return i;
   }
   return -1;
+}
+
+std::vector<AnsiString> TTowerSeries::CreateSubGallery() const {
+  return {TeeMsg_Normal, TeeMsg_ColorRange, TeeMsg_NoBorder, TeeMsg_SingleColor, TeeMsg_Marks, TeeMsg_Hollow,
+          TeeMsg_Rectangle, TeeMsg_Cover, TeeMsg_Circle, TeeMsg_Arrow, TeeMsg_Cone, TeeMsg_Pyramid};
+}
+
+void TTowerSeries::SetSubGallery(int Index) {
+  static const TTowerStyle shapes[] = {tsRectangle, tsCover, tsCylinder, tsArrow, tsCone, tsPyramid};
+  switch (Index) {
+    case 1:
+      SetUseColorRange(true);
+      SetUsePalette(false);
+      break;
+    case 2: pen_->SetVisible(false); break;
+    case 3: SetUsePalette(false); break;
+    case 4: marks_->SetVisible(true); break;
+    case 5: brush_.SetStyle(bsClear); break;
+    default:
+      if (Index >= 6 && Index <= 11) SetTowerStyle(shapes[Index - 6]);
+      break;
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -36,6 +36,9 @@ class TTowerSeries : public TCustom3DGridSeries {
   void DrawAllValues() override;
   void DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkPosition& Position) override;
   int Clicked(int X, int Y) override;
+  // The gallery's variants, from Normal and Color Range to the tower shapes.
+  std::vector<AnsiString> CreateSubGallery() const;
+  void SetSubGallery(int Index);
 
  private:
   void DrawTower(int Index);

@@ -218,3 +218,22 @@ TEST(GridSeriesStream, EachTypeLoadsAndWritesBackByteForByte) {
       EXPECT_EQ(text.find(unwanted), AnsiString::npos) << unwanted << "\n" << text;
   }
 }
+
+TEST(GridSeriesGallery, SubGalleryEntriesSetTheirLook) {
+  RegisterChartClasses();
+  TContourSeries contour(nullptr);
+  EXPECT_EQ(contour.CreateSubGallery()[3], "Positions");
+  contour.SetSubGallery(3);
+  EXPECT_TRUE(contour.YPositionLevel());
+  TColorGridSeries grid(nullptr);
+  EXPECT_EQ(grid.CreateSubGallery()[2], "No Grid");
+  grid.SetSubGallery(2);
+  EXPECT_FALSE(grid.Pen()->Visible());
+  EXPECT_TRUE(grid.Frame() != nullptr);
+  TTowerSeries tower(nullptr);
+  EXPECT_EQ(tower.CreateSubGallery()[8], "Circle");
+  tower.SetSubGallery(8);
+  EXPECT_EQ(tower.TowerStyle(), tsCylinder);
+  tower.SetSubGallery(4);
+  EXPECT_TRUE(tower.Marks()->Visible());
+}

@@ -147,6 +147,8 @@ TEST(TeeFunction, PeriodsByPointsAndByRangeIncludingFractions) {
   ASSERT_EQ(fc.result.Count(), 1);
   EXPECT_EQ(fc.result.XValue(0), 20);  // centred
   EXPECT_EQ(fc.result.YValue(0), 2);
+  fc.result.SetLabels(0, "");
+  EXPECT_FALSE(fc.result.HasLabels());
   EXPECT_THROW(fc.f->SetPeriod(-1), ChartException);
   EXPECT_EQ(fc.f->Period(), 2);
   fc.f->SetPeriod(0);  // the whole source: one point in the middle of its X range
