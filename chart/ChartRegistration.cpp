@@ -340,7 +340,13 @@ void RegisterSeries() {
             {"aLeftAxis", "aRightAxis", "aBothVertAxis", "aCustomVertAxis"}, aLeftAxis)
       .Object("XValues", &TChartSeries::XValues)
       .Object("YValues", &TChartSeries::YValues)
-      .DefineProperties(&TChartSeries::DefineProperties);
+      .DefineProperties(&TChartSeries::DefineProperties)
+      // A function the form owns is written inside its series.
+      .ChildrenHook([](TChartSeries* s, TComponent* root) {
+        std::vector<TComponent*> out;
+        if (s->FunctionType() && s->FunctionType()->Owner() == root) out.push_back(s->FunctionType());
+        return out;
+      });
   RegisterClass<TCustomLineSeries, TChartSeries>("TCustomLineSeries");
   RegisterClass<TFastLineSeries, TCustomLineSeries>("TFastLineSeries")
       .Bool("AutoRepaint", &TFastLineSeries::AutoRepaint, &TFastLineSeries::SetAutoRepaint, true)
@@ -350,6 +356,9 @@ void RegisterSeries() {
       .Bool("Stairs", &TFastLineSeries::Stairs, &TFastLineSeries::SetStairs, false)
       .Object("LinePen", &TFastLineSeries::LinePen);
   RegisterClass<TTeeFunction, TComponent>("TTeeFunction")
+      .ParentHook([](TTeeFunction* f, TComponent* p) {
+        if (auto* s = dynamic_cast<TChartSeries*>(p)) s->SetFunction(f);
+      })
       .Float("Period", &TTeeFunction::Period, &TTeeFunction::SetPeriod, 0)
       .Enum("PeriodAlign", &TTeeFunction::PeriodAlign, &TTeeFunction::SetPeriodAlign, {"paFirst", "paCenter", "paLast"}, paCenter)
       .Enum("PeriodStyle", &TTeeFunction::PeriodStyle, &TTeeFunction::SetPeriodStyle, {"psNumPoints", "psRange"}, psNumPoints);

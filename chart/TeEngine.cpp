@@ -275,6 +275,11 @@ TChartSeries::TChartSeries(TComponent* AOwner) : TCustomChartSeries(AOwner) {
 }
 
 TChartSeries::~TChartSeries() {
+  if (function_ && !function_->Owner())
+    delete function_;
+  else if (function_)
+    function_->SetParentSeries(nullptr);
+  function_ = nullptr;
   for (TChartSeries* d : dependants_) {
     auto& s = d->data_sources_;
     s.erase(std::remove(s.begin(), s.end(), this), s.end());
@@ -313,6 +318,8 @@ void TChartSeries::Loaded() {
       if (auto* s = dynamic_cast<TChartSeries*>(Owner()->FindComponent(n))) SetDataSource(s);
     source_names_.clear();
   }
+  // A function's points are not stored: compute them once the sources have theirs.
+  if (function_ && !data_sources_.empty()) AddValues(data_sources_[0]);
 }
 
 void TChartSeries::SetParentChart(TCustomAxisPanel* p) {
@@ -857,10 +864,26 @@ void TChartSeries::DeletedValue(TChartSeries* Source, int ValueIndex) {
 }
 
 void TChartSeries::SetFunction(TTeeFunction* Function) {
-  if (Function == function_.get()) return;
-  function_.reset(Function);
-  if (function_) function_->SetParentSeries(this);
+  if (Function == function_) return;
+  if (function_) {
+    if (function_->Owner()) {
+      function_->RemoveFreeNotification(this);
+      function_->SetParentSeries(nullptr);
+    } else {
+      delete function_;
+    }
+  }
+  function_ = Function;
+  if (function_) {
+    function_->SetParentSeries(this);
+    if (function_->Owner()) function_->FreeNotification(this);
+  }
   if (parent_) parent_->CheckDataSource(this);
+}
+
+void TChartSeries::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomChartSeries::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == function_) function_ = nullptr;
 }
 
 bool TChartSeries::DependsOn(const TChartSeries* Other) const {

@@ -393,8 +393,11 @@ class TChartSeries : public TCustomChartSeries {
   bool DependsOn(const TChartSeries* Other) const;
   // The function that computes the points from the sources (owned by the series; none when
   // the series holds its own points). Setting one frees the old and recomputes.
-  TTeeFunction* FunctionType() const { return function_.get(); }
+  TTeeFunction* FunctionType() const { return function_; }
+  // A function without an owner belongs to the series; one a form owns (read from a form
+  // as the series' child) stays the form's.
   void SetFunction(TTeeFunction* Function);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   bool FollowDeletions = true, FollowModifications = true, FollowInsertions = true, FollowClearing = true;
 
   // ---- form data ----
@@ -440,7 +443,7 @@ class TChartSeries : public TCustomChartSeries {
   std::unique_ptr<TSeriesMarks> marks_;
   std::vector<TChartSeries*> data_sources_, dependants_;
   std::vector<AnsiString> source_names_;
-  std::unique_ptr<TTeeFunction> function_;
+  TTeeFunction* function_ = nullptr;
   bool data_stored_ = false;
 
   friend class TChartValueList;

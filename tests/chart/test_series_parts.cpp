@@ -295,3 +295,46 @@ TEST(SeriesMarks, ItemsAndCalloutsTravelThroughTheFormAndBack) {
   r3.ReadRootComponent(&old);
   EXPECT_EQ(dynamic_cast<TChartSeries*>(old.FindComponent("S"))->Marks()->ArrowLength(), 5);
 }
+
+TEST(TeeFunction, AFunctionTravelsInsideItsSeriesThroughTheForm) {
+  RegisterChartClasses();
+  TForm form(nullptr);
+  form.SetName("F");
+  auto* chart = new TChart(&form);
+  chart->SetName("Chart1");
+  chart->SetParent(&form);
+  auto* src = new TFastLineSeries(&form);
+  src->SetName("Src");
+  src->SetParentChart(chart);
+  for (int i = 0; i < 5; ++i) src->AddXY(i, i * i);
+  src->ForceSaveData = true;
+  auto* out = new TFastLineSeries(&form);
+  out->SetName("Out");
+  out->SetParentChart(chart);
+  auto* f = new TSmoothingFunction(&form);
+  f->SetName("Smooth1");
+  f->SetFactor(2);
+  out->SetFunction(f);
+  out->SetDataSource(src);
+  EXPECT_EQ(out->Count(), 11);
+  AnsiString bin;
+  TWriter w(bin);
+  w.WriteRootComponent(&form);
+  const AnsiString text = ObjectBinaryToText(bin);
+  EXPECT_NE(text.find("    object Smooth1: TSmoothingFunction\n      Factor = 2\n    end\n"), AnsiString::npos) << text;
+
+  TForm again(nullptr);
+  TReader r(bin.data(), bin.size());
+  r.ReadRootComponent(&again);
+  auto* out2 = dynamic_cast<TChartSeries*>(again.FindComponent("Out"));
+  ASSERT_TRUE(out2);
+  ASSERT_TRUE(dynamic_cast<TSmoothingFunction*>(out2->FunctionType()));
+  EXPECT_EQ(out2->FunctionType()->ParentSeries(), out2);
+  EXPECT_EQ(dynamic_cast<TChartSeries*>(again.FindComponent("Src"))->Count(), 5);
+  EXPECT_EQ(out2->DataSource(), again.FindComponent("Src"));
+  EXPECT_EQ(out2->Count(), 11);
+  AnsiString bin2;
+  TWriter w2(bin2);
+  w2.WriteRootComponent(&again);
+  EXPECT_EQ(ObjectBinaryToText(bin2), text);
+}
