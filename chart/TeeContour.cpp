@@ -400,7 +400,10 @@ void TContourSeries::SetSubGallery(int Index) {
   }
 }
 
-TContourLevels* TContourSeries::StoredLevels() { return automatic_ ? &no_levels_ : &levels_; }
+TContourLevels* TContourSeries::StoredLevels() {
+  // A form being read may list levels before (or without) switching the automatic ones off.
+  return automatic_ && !HasState(csLoading) ? &no_levels_ : &levels_;
+}
 
 void RegisterContourClasses() {
   const TIdentMap* colors = &ui::ColorIdents();
