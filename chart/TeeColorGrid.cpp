@@ -1,7 +1,9 @@
 // Colour grid series: the grid's value colours as an image over the axes.
 #include "chart/TeeColorGrid.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "chart/Chart.h"
 #include "chart/TeeConst.h"
@@ -41,6 +43,42 @@ double TColorGridSeries::RowValue(int Z) const {
     if (const int i = GridIndex(x, Z); i >= 0) return z_values_->Value(i);
   return Z;
 }
+
+namespace {
+
+// The image scaled to Width x Height, each pixel mixed from the four source pixels around it.
+std::unique_ptr<TBitmap> SmoothStretch(TBitmap& Source, int Width, int Height) {
+  auto out = std::make_unique<TBitmap>();
+  out->SetPixelFormat(pf24bit);
+  out->SetSize(Width, Height);
+  const int sw = Source.Width(), sh = Source.Height();
+  std::vector<TColor> src(static_cast<size_t>(sw) * static_cast<size_t>(sh));
+  for (int y = 0; y < sh; ++y)
+    for (int x = 0; x < sw; ++x) src[static_cast<size_t>(y) * static_cast<size_t>(sw) + static_cast<size_t>(x)] = Source.Canvas()->Pixel(x, y);
+  auto at = [&](int x, int y) { return src[static_cast<size_t>(y) * static_cast<size_t>(sw) + static_cast<size_t>(x)]; };
+  TCanvas* oc = out->Canvas();
+  for (int y = 0; y < Height; ++y) {
+    const double fy = std::clamp((y + 0.5) * sh / Height - 0.5, 0.0, sh - 1.0);
+    const int y0 = static_cast<int>(fy), y1 = std::min(y0 + 1, sh - 1);
+    const double ty = fy - y0;
+    for (int x = 0; x < Width; ++x) {
+      const double fx = std::clamp((x + 0.5) * sw / Width - 0.5, 0.0, sw - 1.0);
+      const int x0 = static_cast<int>(fx), x1 = std::min(x0 + 1, sw - 1);
+      const double tx = fx - x0;
+      int rgb[3];
+      for (int k = 0; k < 3; ++k) {
+        auto comp = [&](TColor c) { return static_cast<double>((c >> (8 * k)) & 0xFF); };
+        const double top = comp(at(x0, y0)) * (1 - tx) + comp(at(x1, y0)) * tx;
+        const double bottom = comp(at(x0, y1)) * (1 - tx) + comp(at(x1, y1)) * tx;
+        rgb[k] = static_cast<int>(std::lround(top * (1 - ty) + bottom * ty));
+      }
+      oc->SetPixel(x, y, static_cast<TColor>(rgb[0] | rgb[1] << 8 | rgb[2] << 16));
+    }
+  }
+  return out;
+}
+
+}  // namespace
 
 void TColorGridSeries::DrawAllValues() {
   if (Count() == 0 || !parent_) return;
@@ -98,10 +136,21 @@ void TColorGridSeries::DrawAllValues() {
     image_->SetTransparent(true);
   }
   image_rect_ = TRect(std::min(pl, pr), std::min(pt, pb), std::max(pl, pr), std::max(pt, pb));
+  TBitmap* shown = image_.get();
+  std::unique_ptr<TBitmap> smooth;
+  const int tw = image_rect_.Right - image_rect_.Left, th = image_rect_.Bottom - image_rect_.Top;
+  if (smooth_ && cols > 1 && rows > 1 && tw > 0 && th > 0 && static_cast<long long>(tw) * th <= 1LL << 24) {
+    smooth = SmoothStretch(*image_, tw, th);
+    if (transparent) {
+      smooth->SetTransparentColor(clWhite);
+      smooth->SetTransparent(true);
+    }
+    shown = smooth.get();
+  }
   if (parent_->View3D())
-    c->StretchDraw3D(image_rect_, image_.get(), StartZ);
+    c->StretchDraw3D(image_rect_, shown, StartZ);
   else
-    c->StretchDraw(image_rect_, image_.get());
+    c->StretchDraw(image_rect_, shown);
 
   const double half = centered_ ? 0.5 : 0;
   if (pen_->Visible()) {

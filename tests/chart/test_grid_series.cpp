@@ -124,6 +124,17 @@ TEST(ColorGridSeries, CellsTakeTheirPointColoursAndClicksFindTheCell) {
   EXPECT_NE(c.At(2.5, 2.5), ColorToRGB(c.s.ValueColor(22)));  // the wall shows through
 }
 
+TEST(ColorGridSeries, ASmoothImageMixesNeighbouringCells) {
+  GridChart<TColorGridSeries> c;
+  c.Fill(2, 2, [](int x, int z) { return x * 10 + z; });
+  c.s.Pen()->SetVisible(false);
+  c.s.SetSmoothBitmap(true);
+  c.Draw();
+  const TColor mid = c.At(2, 2);
+  for (double v : {11, 12, 21, 22}) EXPECT_NE(mid, ColorToRGB(c.s.ValueColor(v))) << v;
+  EXPECT_EQ(c.At(1.05, 1.05), ColorToRGB(c.s.ValueColor(11)));  // the corners keep their own colour
+}
+
 TEST(ColorGridSeries, AnIrregularGridIsHitInTheOrderItIsStored) {
   GridChart<TColorGridSeries> c;
   c.s.SetIrregularGrid(true);
