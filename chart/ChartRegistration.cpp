@@ -8,6 +8,7 @@
 #include "chart/TeeProCo.h"
 #include "chart/TeeColorGrid.h"
 #include "chart/TeeContour.h"
+#include "chart/TeeItems.h"
 #include "chart/TeePointer.h"
 #include "chart/TeeSpline.h"
 #include "chart/TeeSurfa.h"
@@ -178,6 +179,7 @@ void RegisterShapes() {
       .Enum("TextAlignment", &TLegendTitle::TextAlignment, &TLegendTitle::SetTextAlignment,
             {"taLeftJustify", "taRightJustify", "taCenter"}, taLeftJustify);
   RegisterPointerClasses();
+  RegisterClass<TSeriesMarksSymbol, TTeeCustomShape>("TSeriesMarksSymbol");
   RegisterClass<TMarksItem, TTeeCustomShape>("TMarksItem")
       .Int("Color", &TTeeCustomShape::Color, &TTeeCustomShape::SetColor, clInfoBk, Colors());
   RegisterClass<TSeriesMarks, TTeeCustomShape>("TSeriesMarks")
@@ -185,6 +187,7 @@ void RegisterShapes() {
       .LazyObject("Arrow", &TSeriesMarks::Arrow,
                   [](TSeriesMarks* m) -> TChartPen* { return m->CalloutIfAny() ? m->CalloutIfAny()->Arrow() : nullptr; })
       .LazyObject("Callout", &TSeriesMarks::Callout, &TSeriesMarks::CalloutIfAny)
+      .LazyObject("Symbol", &TSeriesMarks::Symbol, &TSeriesMarks::SymbolIfAny)
       .Bool("Clip", &TSeriesMarks::Clip, &TSeriesMarks::SetClip, false)
       .Int("Color", &TTeeCustomShape::Color, &TTeeCustomShape::SetColor, clInfoBk, Colors())
       .Int("DrawEvery", &TSeriesMarks::DrawEvery, &TSeriesMarks::SetDrawEvery, 1)

@@ -124,6 +124,7 @@ struct TSeriesMarkPosition {
 
 class TSeriesMarks;
 class TMarksCallout;
+class TSeriesMarksSymbol;
 class TChartPen;
 class TReader;
 class TWriter;
@@ -163,6 +164,13 @@ class TSeriesMarks : public TTeeCustomShape {
   // Copies C into the callout; none frees it.
   void SetCallout(TMarksCallout* C);
   TChartPen* Arrow();
+  // The colour square left of the text, made on first use (hidden).
+  TSeriesMarksSymbol* Symbol();
+  TSeriesMarksSymbol* SymbolIfAny() const { return symbol_.get(); }
+  // Copies S into the symbol; none frees it.
+  void SetSymbol(TSeriesMarksSymbol* S);
+  // True when a symbol is to be drawn beside the texts.
+  bool SymbolShown() const;
   bool Clip() const { return clip_; }
   void SetClip(bool v) { Set(clip_, v); }
   int DrawEvery() const { return draw_every_; }
@@ -196,6 +204,7 @@ class TSeriesMarks : public TTeeCustomShape {
   bool multi_line_ = false, clip_ = false, items_read_ = false;
   int draw_every_ = 1, angle_ = 0;
   std::unique_ptr<TMarksCallout> callout_;
+  std::unique_ptr<TSeriesMarksSymbol> symbol_;
   std::vector<std::unique_ptr<TMarksItem>> items_;
   std::vector<std::unique_ptr<TSeriesMarkPosition>> positions_;
 };

@@ -4,6 +4,7 @@
 
 #include "chart/Chart.h"
 #include "chart/TeEngine.h"
+#include "chart/TeeItems.h"
 #include "chart/TeePointer.h"
 #include "platform/classes/Streams.h"
 #include "platform/streaming/Filer.h"
@@ -48,6 +49,7 @@ void TSeriesMarks::Assign(TPersistent* Source) {
   if (auto* m = dynamic_cast<TSeriesMarks*>(Source)) {
     angle_ = m->angle_;
     SetCallout(m->callout_.get());
+    SetSymbol(m->symbol_.get());
     clip_ = m->clip_;
     draw_every_ = m->draw_every_;
     style_ = m->style_;
@@ -81,6 +83,24 @@ void TSeriesMarks::SetCallout(TMarksCallout* C) {
   }
   Repaint();
 }
+
+TSeriesMarksSymbol* TSeriesMarks::Symbol() {
+  if (!symbol_) {
+    symbol_ = std::make_unique<TSeriesMarksSymbol>(series_ ? series_->ParentChart() : nullptr);
+    MarkChartDefaults(symbol_.get());
+  }
+  return symbol_.get();
+}
+
+void TSeriesMarks::SetSymbol(TSeriesMarksSymbol* S) {
+  if (!S)
+    symbol_.reset();
+  else
+    Symbol()->Assign(S);
+  Repaint();
+}
+
+bool TSeriesMarks::SymbolShown() const { return symbol_ && symbol_->Visible(); }
 
 TChartPen* TSeriesMarks::Arrow() { return Callout()->Arrow(); }
 int TSeriesMarks::ArrowLength() const { return callout_ ? callout_->Length() : 8; }
@@ -169,13 +189,24 @@ void TSeriesMarks::DrawItem(int Index, TColor Color, TSeriesMarkPosition& P, con
   }
   look->DrawRectRotated(box, angle_ % 360, z + 1);
   c->AssignFont(look->Font());
+  const int fh = c->FontHeight();
+  int textLeft = box.Left + 2;
+  if (SymbolShown()) {
+    // The square takes the point's colour, framed by the symbol's pen.
+    const TRect square(box.Left + 4, box.Top + 3, box.Left + fh - 1, box.Top + fh - 2);
+    if (symbol_->HasShadow() && symbol_->Shadow()->Size() > 0) symbol_->Shadow()->Draw(c, square, z + 1);
+    c->AssignVisiblePen(symbol_->Pen());
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color);
+    c->Rectangle(square.Left, square.Top, square.Right, square.Bottom);
+    textLeft += square.Right - square.Left + 4;
+  }
+  c->AssignFont(look->Font());
   c->Brush()->SetStyle(bsClear);
   c->SetBackMode(TRANSPARENT);
   c->SetTextAlign(TA_CENTER);
-  const int fh = c->FontHeight();
   const std::vector<AnsiString> lines = SplitLines(Text);
-  const int left = box.Left + 2;
-  const int cx = (left + box.Right) / 2;
+  const int cx = (textLeft + box.Right) / 2;
   const int frame = look->Pen()->Visible() ? look->Pen()->Width() : 0;
   for (size_t n = 0; n < lines.size(); ++n) {
     const int y = box.Top + static_cast<int>(n) * fh + frame;
@@ -277,6 +308,7 @@ void TChartSeries::DrawMarks() {
     }
     w += c->TextWidth("W");
     int h = fh * lines;
+    if (marks_->SymbolShown()) w += fh - 4;
     TChartPen* frame = item ? item->Pen() : marks_->Pen();
     if (frame->Visible()) {
       w += 2 * frame->Width();

@@ -6,6 +6,7 @@
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
+#include "chart/TeeItems.h"
 #include "chart/TeePointer.h"
 #include "chart/TeeSpline.h"
 #include "platform/graphics/Bitmap.h"
@@ -337,4 +338,31 @@ TEST(TeeFunction, AFunctionTravelsInsideItsSeriesThroughTheForm) {
   TWriter w2(bin2);
   w2.WriteRootComponent(&again);
   EXPECT_EQ(ObjectBinaryToText(bin2), text);
+}
+
+TEST(SeriesMarks, ASymbolWidensTheBoxAndShowsThePointColour) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 400, 300);
+  chart.SetView3D(false);
+  chart.Legend()->SetVisible(false);
+  TFastLineSeries s(nullptr);
+  s.SetParentChart(&chart);
+  s.SetSeriesColor(clRed);
+  s.AddXY(0, 1, "Mark");
+  s.AddXY(1, 1, "Mark");
+  s.Marks()->SetVisible(true);
+  TBitmap bmp;
+  bmp.SetSize(400, 300);
+  chart.Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+  const int plain = s.Marks()->Positions()[0]->Width;
+  EXPECT_EQ(s.Marks()->SymbolIfAny(), nullptr);  // drawing makes no symbol
+  s.Marks()->Symbol()->SetVisible(true);
+  chart.ChartCanvas()->Invalidate();
+  chart.Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+  const TSeriesMarkPosition& p = *s.Marks()->Positions()[0];
+  chart.ChartCanvas()->AssignFont(s.Marks()->Font());
+  const int fh = chart.ChartCanvas()->FontHeight();
+  EXPECT_EQ(p.Width, plain + fh - 4);
+  EXPECT_EQ(bmp.Canvas()->Pixel(p.LeftTop.x + 6, p.LeftTop.y + 5), clRed);
 }
