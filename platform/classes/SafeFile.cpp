@@ -186,16 +186,27 @@ void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& File
   }
 }
 
-AnsiString ReadFileStart(const AnsiString& FileName, size_t MaxBytes, uint64_t& FileSize) {
+namespace {
+
+// Opens a regular file for reading; a folder, pipe or device is refused at once.
+int OpenRegularForReading(const AnsiString& FileName, struct stat& st) {
   const std::string path = cp1252::ToUtf8(FileName);
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + Reason(errno));
-  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     const bool dir = S_ISDIR(st.st_mode);
     ::close(fd);
     throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + (dir ? Reason(EISDIR) : AnsiString(kNotRegular)));
   }
+  return fd;
+}
+
+}  // namespace
+
+AnsiString ReadFileStart(const AnsiString& FileName, size_t MaxBytes, uint64_t& FileSize) {
+  struct stat st {};
+  int fd = OpenRegularForReading(FileName, st);
   FileSize = static_cast<uint64_t>(st.st_size);
   AnsiString data;
   data.reserve(static_cast<size_t>(std::min<uint64_t>(FileSize, MaxBytes)));
@@ -217,16 +228,8 @@ AnsiString ReadFileStart(const AnsiString& FileName, size_t MaxBytes, uint64_t& 
 }
 
 AnsiString ReadFile(const AnsiString& FileName, size_t MaxBytes) {
-  const std::string path = cp1252::ToUtf8(FileName);
-  // Without O_NONBLOCK, opening a named pipe would wait for a writer.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + Reason(errno));
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const bool dir = S_ISDIR(st.st_mode);
-    ::close(fd);
-    throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + (dir ? Reason(EISDIR) : AnsiString(kNotRegular)));
-  }
+  int fd = OpenRegularForReading(FileName, st);
   auto tooLarge = [&] {
     ::close(fd);
     return EReadError("Cannot read file " + Quoted(FileName) + ". It is larger than " + SizeText(MaxBytes) + ".");
