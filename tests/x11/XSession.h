@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ui/Application.h"
+
 extern char** environ;
 
 namespace x11test {
@@ -87,5 +89,18 @@ class XSession {
   pid_t xvfb_ = 0, wm_ = 0;
   std::string display_;
 };
+
+// Handles the program's messages until done() holds or ms milliseconds have passed.
+template <typename Pred>
+bool PumpUntil(Pred done, int ms = 5000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+inline void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
 }  // namespace x11test

@@ -15,6 +15,9 @@ namespace {
 
 using x11test::Output;
 
+using x11test::PumpFor;
+using x11test::PumpUntil;
+
 class Activation : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,17 +26,6 @@ class Activation : public ::testing::Test {
     Application->Initialize();
   }
 
-  template <typename Pred>
-  static bool PumpUntil(Pred done, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      Application->ProcessMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-  }
-  static void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
   x11test::XSession x_;
 };

@@ -22,6 +22,9 @@ namespace {
 
 using x11test::Output;
 
+using x11test::PumpFor;
+using x11test::PumpUntil;
+
 class AdditionalWindow : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
@@ -46,16 +49,6 @@ class AdditionalWindow : public ::testing::TestWithParam<const char*> {
     Application->ProcessMessages();
   }
 
-  template <typename Pred>
-  static bool PumpUntil(Pred done, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      Application->ProcessMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-  }
 
   // The window's frame on the screen: x, y, width, height.
   std::array<int, 4> Frame(const std::string& id) {

@@ -22,6 +22,9 @@ namespace {
 
 using x11test::Output;
 
+using x11test::PumpFor;
+using x11test::PumpUntil;
+
 class ElasticWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -36,17 +39,6 @@ class ElasticWindow : public ::testing::Test {
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }
 
-  template <typename Pred>
-  static bool PumpUntil(Pred done, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      Application->ProcessMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-  }
-  static void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
   // A form as a program would make it: a named form with a button and an elastic form
   // set up from its design size.
