@@ -352,7 +352,8 @@ class ElasticPlacementTest : public ElasticFormTest {
     ef->SetDesignFormTop(20);
     ef->SetDesignFormWidth(400);
     ef->SetDesignFormHeight(300);
-    ini = (std::filesystem::current_path() / "placement.ini").string();
+    // The process's own scratch folder: cases run side by side.
+    ini = (std::filesystem::temp_directory_path() / "placement.ini").string();
     std::filesystem::remove(ini);
     ef->SetElFrmIniFile(ini.c_str());
   }
