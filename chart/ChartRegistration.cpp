@@ -13,6 +13,7 @@
 #include "chart/TeeSpline.h"
 #include "chart/TeeSurfa.h"
 #include "chart/TeeTools.h"
+#include "chart/TeeToolsExtra.h"
 #include "chart/TeeTower.h"
 #include "platform/stdctrls/StdCtrlsRegistration.h"
 #include "platform/streaming/ClassProps.h"
@@ -395,6 +396,7 @@ void RegisterChartClasses() {
     RegisterColorGridClasses();
     RegisterTowerClasses();
     RegisterToolClasses();
+    RegisterExtraToolClasses();
     RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
     RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
     RegisterChartSeries("TContourSeries", &TeeMsg_GalleryContour, &TeeMsg_Gallery3D, 1);

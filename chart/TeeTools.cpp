@@ -116,8 +116,20 @@ int TTeeCustomToolAxis::AxisID() const {
   return it == axes.end() ? -1 : static_cast<int>(it - axes.begin());
 }
 
+void TTeeCustomToolAxis::SetParentChart(TCustomAxisPanel* p) {
+  TTeeCustomTool::SetParentChart(p);
+  if (p && pending_axis_ >= 0) {
+    const int index = pending_axis_;
+    pending_axis_ = -1;
+    SetAxisID(index);
+  }
+}
+
 void TTeeCustomToolAxis::SetAxisID(int Index) {
-  if (!parent_) return;
+  if (!parent_) {
+    pending_axis_ = Index;
+    return;
+  }
   const auto& axes = parent_->Axes();
   if (Index >= 0 && Index < static_cast<int>(axes.size())) SetAxis(axes[static_cast<size_t>(Index)]);
 }

@@ -87,10 +87,13 @@ class TTeeCustomToolAxis : public TTeeCustomTool {
   virtual void SetAxis(TChartAxis* A);
   // The stored form of the axis: its index in the chart's axes list, -1 for none.
   int AxisID() const;
+  // Without a chart yet (a form still loading) the index waits until the tool gets one.
   void SetAxisID(int Index);
+  void SetParentChart(TCustomAxisPanel* p) override;
 
  protected:
   TChartAxis* axis_ = nullptr;
+  int pending_axis_ = -1;
 };
 
 enum TRotateToolStyles { rsAll, rsRotation, rsElevation };
