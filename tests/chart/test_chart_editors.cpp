@@ -1,0 +1,199 @@
+// The pen, brush and gradient editors answered through the dialog script: OK keeps what
+// the user chose, Cancel, Escape and the close box give the object back as it was.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "chart/Chart.h"
+#include "chart/TeeEditors.h"
+#include "platform/stdctrls/ScrollCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Simulate.h"
+
+namespace {
+
+struct EditorTest : ::testing::Test {
+  void SetUp() override { RegisterChartClasses(); }
+  ui::DialogScript script;
+};
+
+TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
+  TChartPen pen;
+  pen.SetWidth(2);
+  pen.SetColor(clRed);
+  int changes = 0;
+  pen.OnChange = [&](TObject*) { ++changes; };
+  script.AnswerForm([](TForm& f) {
+    auto& d = dynamic_cast<TPenDialog&>(f);
+    EXPECT_EQ(ui::WindowTitle(&f), "Border Editor");
+    EXPECT_EQ(d.CBStyle->Items()->Strings(5), "Small Dots");
+    d.UDWidth->SetPosition(4);
+    d.CBStyle->UserSelect(2);
+    d.BOk->Click();
+  });
+  EXPECT_TRUE(ShowPenEditor(nullptr, &pen));
+  EXPECT_EQ(pen.Width(), 4);
+  EXPECT_EQ(pen.Style(), psDot);
+
+  for (int way = 0; way < 3; ++way) {
+    script.AnswerForm([way](TForm& f) {
+      auto& d = dynamic_cast<TPenDialog&>(f);
+      d.UDWidth->SetPosition(7);
+      d.CBVisible->Click();
+      d.CBStyle->UserSelect(5);  // small dots
+      if (way == 0) d.BCancel->Click();
+      if (way == 1) ui::SimulateKey(&f, "Escape");
+      if (way == 2) f.Close();
+    });
+    changes = 0;
+    EXPECT_FALSE(ShowPenEditor(nullptr, &pen)) << way;
+    EXPECT_EQ(pen.Width(), 4) << way;
+    EXPECT_TRUE(pen.Visible()) << way;
+    EXPECT_FALSE(pen.SmallDots()) << way;
+    EXPECT_GT(changes, 0) << way;  // the pen's owner hears of the restore
+  }
+}
+
+TEST_F(EditorTest, BrushEditorSwitchesBetweenStylesAndPicturesAndCancels) {
+  TChartBrush brush;
+  brush.SetStyle(bsCross);
+  script.AnswerForm([](TForm& f) {
+    auto& d = dynamic_cast<TBrushDialog&>(f);
+    EXPECT_EQ(d.LStyle->ItemIndex(), bsCross);
+    EXPECT_EQ(d.Button1->Caption(), "B&rowse...");
+    d.LStyle->UserSelect(26);  // "Snow": a picture, not a style
+    EXPECT_EQ(d.Button1->Caption(), "Clea&r");
+    d.Button2->Click();
+  });
+  EXPECT_TRUE(ShowBrushEditor(nullptr, &brush));
+  EXPECT_TRUE(brush.HasImage());
+
+  script.AnswerForm([](TForm& f) {
+    auto& d = dynamic_cast<TBrushDialog&>(f);
+    EXPECT_EQ(d.LStyle->ItemIndex(), -1);  // a brush with a picture has no style chosen
+    d.Button1->Click();                    // "Clear": the picture goes
+    EXPECT_EQ(d.Button1->Caption(), "B&rowse...");
+    d.LStyle->UserSelect(6);
+    d.Button3->Click();
+  });
+  EXPECT_FALSE(ShowBrushEditor(nullptr, &brush));
+  EXPECT_TRUE(brush.HasImage());  // Cancel gave it back
+
+  script.AnswerForm([](TForm& f) {
+    auto& d = dynamic_cast<TBrushDialog&>(f);
+    d.LStyle->UserSelect(6);  // "Cross" removes the picture
+    d.Button2->Click();
+  });
+  EXPECT_TRUE(ShowBrushEditor(nullptr, &brush));
+  EXPECT_FALSE(brush.HasImage());
+  EXPECT_EQ(brush.Style(), bsCross);
+}
+
+TEST_F(EditorTest, GradientPresetIsUndoneByEveryWayOfCancelling) {
+  TTeeGradient g;
+  g.SetVisible(true);
+  g.SetStartColor(0x112233);
+  g.SetEndColor(0x445566);
+  g.SetDirection(gdLeftRight);
+  g.SetBalance(30);
+  const TTeeGradient before = [&] {
+    TTeeGradient b;
+    b.Assign(&g);
+    return b;
+  }();
+  auto same = [&](const TTeeGradient& a) {
+    return a.StartColor() == before.StartColor() && a.MidColor() == before.MidColor() && a.EndColor() == before.EndColor() &&
+           a.Direction() == before.Direction() && a.Balance() == before.Balance();
+  };
+  for (int way = 0; way < 3; ++way) {
+    script.AnswerForm([way](TForm& f) {
+      auto& d = dynamic_cast<TTeeGradientEditor&>(f);
+      d.Gallery->UserSelect(3);  // "Ace"
+      EXPECT_EQ(d.CBDirection->ItemIndex(), gdBottomTop);
+      EXPECT_EQ(d.SBBalance->Position(), 74);
+      if (way == 0) d.BCancel->Click();
+      if (way == 1) ui::SimulateKey(&f, "Escape");
+      if (way == 2) f.Close();
+    });
+    EXPECT_FALSE(ShowGradientEditor(nullptr, &g)) << way;
+    EXPECT_TRUE(same(g)) << way;
+  }
+  script.AnswerForm([](TForm& f) {
+    auto& d = dynamic_cast<TTeeGradientEditor&>(f);
+    d.Gallery->UserSelect(2);  // "Hot": no middle colour
+    EXPECT_TRUE(d.CBMid->Checked());
+    d.BSwap->Click();
+    d.BOk->Click();
+  });
+  EXPECT_TRUE(ShowGradientEditor(nullptr, &g));
+  EXPECT_EQ(g.StartColor(), TColor(0x00FFFF));
+  EXPECT_EQ(g.EndColor(), TColor(0x0000FF));
+  EXPECT_EQ(g.MidColor(), clNone);
+
+  // Hidden end colour: no end and swap buttons; radial controls only for the radial direction.
+  script.AnswerForm([](TForm& f) {
+    auto& d = dynamic_cast<TTeeGradientEditor&>(f);
+    EXPECT_FALSE(d.BEnd->Visible());
+    EXPECT_FALSE(d.TrackBar1->Enabled());
+    d.CBDirection->UserSelect(gdRadial);
+    EXPECT_TRUE(d.TrackBar1->Enabled());
+    EXPECT_FALSE(d.CBMid->Enabled());
+    d.BOk->Click();
+  });
+  EXPECT_TRUE(ShowGradientEditor(nullptr, &g, true, false));
+  EXPECT_EQ(g.Direction(), gdRadial);
+}
+
+// Every control of each editor lies inside its window; EDITOR_SHOTS names a folder for
+// pictures of them, and EDITOR_WAIT keeps each on screen that many milliseconds.
+TEST_F(EditorTest, EditorsFitTheirControlsInsideTheirWindows) {
+  TChartPen pen;
+  TChartBrush brush;
+  TTeeGradient g;
+  g.SetVisible(true);
+  auto check = [](TForm& f) {
+    std::vector<TWinControl*> parents{&f};
+    for (size_t k = 0; k < parents.size(); ++k)
+      for (int i = 0; i < parents[k]->ControlCount(); ++i) {
+        TControl* c = parents[k]->Controls(i);
+        EXPECT_GE(c->Left(), 0) << c->Name();
+        EXPECT_GE(c->Top(), 0) << c->Name();
+        EXPECT_LE(c->Left() + c->Width(), parents[k]->ClientWidth()) << c->Name();
+        EXPECT_LE(c->Top() + c->Height(), parents[k]->ClientHeight()) << c->Name();
+        if (auto* w = dynamic_cast<TWinControl*>(c)) parents.push_back(w);
+      }
+    if (const char* dir = std::getenv("EDITOR_SHOTS")) ui::GrabToPng(&f, AnsiString(dir) + "/" + f.ClassName() + ".png");
+    if (const char* wait = std::getenv("EDITOR_WAIT")) {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::atoi(wait));
+      while (std::chrono::steady_clock::now() < until) Application->ProcessMessages();
+    }
+    f.SetModalResult(mrCancel);
+  };
+  script.AnswerForm(check).AnswerForm(check).AnswerForm([&](TForm& f) {
+    dynamic_cast<TTeeGradientEditor&>(f).Gallery->UserSelect(0);
+    check(f);
+  });
+  ShowPenEditor(nullptr, &pen);
+  ShowBrushEditor(nullptr, &brush);
+  ShowGradientEditor(nullptr, &g);
+}
+
+TEST(ChartCursors, TheChartHandHasANameBesideThePlatformCursors) {
+  RegisterChartClasses();
+  EXPECT_EQ(TeeCursorToName(crTeeHand), "crTeeHand");
+  TCursor c = crDefault;
+  EXPECT_TRUE(TeeNameToCursor("crHandPoint", c));
+  EXPECT_EQ(c, crHandPoint);
+  EXPECT_FALSE(TeeNameToCursor("crNoSuch", c));
+  EXPECT_EQ(c, crHandPoint);
+  TComboBox combo(nullptr);
+  FillTeeCursors(&combo, crTeeHand);
+  ASSERT_GE(combo.ItemIndex(), 0);
+  EXPECT_EQ(combo.Items()->Strings(combo.ItemIndex()), "TeeHand");
+  EXPECT_EQ(TeeCursorOfCombo(&combo, crDefault), crTeeHand);
+}
+
+}  // namespace
