@@ -14,6 +14,7 @@
 #include "chart/TeeSurfa.h"
 #include "chart/TeeTools.h"
 #include "chart/TeeToolsExtra.h"
+#include "chart/TeeToolsSelect.h"
 #include "chart/TeeTower.h"
 #include "platform/stdctrls/StdCtrlsRegistration.h"
 #include "platform/streaming/ClassProps.h"
@@ -397,6 +398,7 @@ void RegisterChartClasses() {
     RegisterTowerClasses();
     RegisterToolClasses();
     RegisterExtraToolClasses();
+    RegisterSelectToolClasses();
     RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
     RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
     RegisterChartSeries("TContourSeries", &TeeMsg_GalleryContour, &TeeMsg_Gallery3D, 1);

@@ -604,6 +604,10 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   virtual void Draw(bool PlaceAxisLine);
   // Grid lines only (the chart draws them again over a wall that faces the viewer).
   void DrawGrids();
+  // Runs before the grid lines are drawn (a grid band fills between them).
+  std::function<void(TChartAxis* Sender)> OnDrawGrids;
+  // Pixel positions of the labels (and grid lines) of the last draw.
+  const std::vector<int>& TickPositions() const { return ticks_pos_; }
   void DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text, TTeeCustomShape* Format = nullptr);
   int SizeTickAxis() const;
   bool IsStandard = true;

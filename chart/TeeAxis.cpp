@@ -655,6 +655,7 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0,
 }
 
 void TChartAxis::DrawGrids() {
+  if (chart_ && OnDrawGrids) OnDrawGrids(this);
   if (!chart_ || !grid_.Visible()) return;
   TTeeCanvas3D* c = chart_->ChartCanvas();
   c->AssignVisiblePenColor(&grid_, grid_.Color() == clTeeColor ? clGray : grid_.Color());
