@@ -6,7 +6,8 @@
 #include <cstdlib>
 
 #include "chart/Chart.h"
-#include "chart/TeeEditors.h"
+#include "chart/Series.h"
+#include "chart/TeeToolEditors.h"
 #include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"
@@ -42,7 +43,7 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
     script.AnswerForm([way](TForm& f) {
       auto& d = dynamic_cast<TPenDialog&>(f);
       d.UDWidth->SetPosition(7);
-      d.CBVisible->Click();
+      d.CBVisible->Toggle();
       d.CBStyle->UserSelect(5);  // small dots
       if (way == 0) d.BCancel->Click();
       if (way == 1) ui::SimulateKey(&f, "Escape");
@@ -194,6 +195,94 @@ TEST(ChartCursors, TheChartHandHasANameBesideThePlatformCursors) {
   ASSERT_GE(combo.ItemIndex(), 0);
   EXPECT_EQ(combo.Items()->Strings(combo.ItemIndex()), "TeeHand");
   EXPECT_EQ(TeeCursorOfCombo(&combo, crDefault), crTeeHand);
+}
+
+}  // namespace
+
+namespace {
+
+struct ToolEditorChart {
+  TChart chart{nullptr};
+  TFastLineSeries a{nullptr}, b{nullptr};
+  ToolEditorChart() {
+    RegisterChartClasses();
+    a.SetParentChart(&chart);
+    a.SetTitle("Speed");
+    b.SetParentChart(&chart);
+  }
+};
+
+// Shows the editor as its host page would, lets `act` work it, then frees it.
+template <class Act>
+void WithEditor(const char* Name, TTeeCustomTool* Tool, Act act) {
+  TForm* f = CreateToolEditor(Name, Tool);
+  ASSERT_NE(f, nullptr) << Name;
+  f->SetAlign(alNone);
+  f->Show();
+  act(*f);
+  if (const char* dir = std::getenv("EDITOR_SHOTS")) ui::GrabToPng(f, AnsiString(dir) + "/" + Name + ".png");
+  f->BeforeDestruction();
+  delete f;
+}
+
+TEST(ToolEditors, SeriesComboDragStyleAndCursorReachTheTool) {
+  ToolEditorChart c;
+  TDragPointTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  WithEditor("TDragPointToolEdit", &t, [&](TForm& f) {
+    auto& e = dynamic_cast<TDragPointToolEdit&>(f);
+    ASSERT_EQ(e.CBSeries->Items()->Count(), 3);
+    EXPECT_EQ(e.CBSeries->Items()->Strings(0), "(none)");
+    EXPECT_EQ(e.CBSeries->Items()->Strings(1), "Speed");
+    EXPECT_EQ(e.CBSeries->Items()->Strings(2), "Series2");
+    EXPECT_FALSE(e.CBCursor->Enabled());
+    e.CBSeries->UserSelect(2);
+    EXPECT_EQ(t.Series(), &c.b);
+    EXPECT_TRUE(e.CBCursor->Enabled());
+    e.CBCursor->UserSelect(e.CBCursor->Items()->IndexOf("TeeHand"));
+    EXPECT_EQ(c.b.Cursor(), crTeeHand);
+    e.RGStyle->SetItemIndex(1);
+    if (e.RGStyle->OnClick) e.RGStyle->OnClick(e.RGStyle);
+    EXPECT_EQ(t.DragStyle, dsY);
+    e.CBSeries->UserSelect(0);
+    EXPECT_EQ(t.Series(), nullptr);
+  });
+  EXPECT_EQ(CreateToolEditor("TCursorToolEditor", &t), nullptr);  // no form of its own
+}
+
+TEST(ToolEditors, BandSelectorAndSurfaceFormsSetTheirTools) {
+  ToolEditorChart c;
+  TSeriesBandTool band(nullptr);
+  band.SetParentChart(&c.chart);
+  band.SetSeries(&c.a);
+  WithEditor("TSeriesBandToolEdit", &band, [&](TForm& f) {
+    auto& e = dynamic_cast<TSeriesBandToolEdit&>(f);
+    e.CBSeries2->UserSelect(1);
+    EXPECT_EQ(band.Series2(), &c.b);
+    e.UDTransp->SetPosition(40);
+    EXPECT_EQ(band.Transparency(), 40);
+    e.CBDrawBehindSeries->Toggle();
+    EXPECT_FALSE(band.DrawBehindSeries());
+  });
+  TSelectorTool sel(nullptr);
+  WithEditor("TSelectorToolEditor", &sel, [&](TForm& f) {
+    auto& e = dynamic_cast<TSelectorToolEditor&>(f);
+    EXPECT_EQ(e.UDSize->Position(), 3);
+    e.UDSize->SetPosition(5);
+    EXPECT_EQ(sel.HandleSize(), 5);
+    e.CBResizeChart->Toggle();
+    EXPECT_TRUE(sel.AllowResizeChart);
+  });
+  TSurfaceNearestTool near(nullptr);
+  near.SetParentChart(&c.chart);
+  WithEditor("TSurfaceNearest", &near, [&](TForm& f) {
+    auto& e = dynamic_cast<TSurfaceNearest&>(f);
+    EXPECT_EQ(e.CBSeries->Items()->Count(), 0);  // no surface series on this chart
+    e.CheckBox1->Toggle();
+    EXPECT_EQ(near.CellColor(), clTeeColor);
+    e.CheckBox5->Toggle();
+    EXPECT_EQ(near.RowColor(), clNone);
+  });
 }
 
 }  // namespace
