@@ -317,6 +317,9 @@ class TCustomChart : public TCustomAxisPanel {
   // Asks for the screen to be refreshed from the drawn chart, with the drag feedback on top.
   void RepaintOverlay();
   void PaintOverlay(TCanvas* Canvas) override;
+  // The mouse left the chart: the tools hear of it (drawing event 5).
+  void MouseLeft();
+  void InitWidget() override;
 
   TChartClick OnClickBackground, OnClickLegend;
   TChartClickAxis OnClickAxis;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "chart/Chart.h"
+#include "platform/stdctrls/WidgetHooks.h"
 
 double TeeZoomAnimationDivisor = 3.0;
 TShiftState TeeScrollKeyShift;
@@ -15,6 +16,15 @@ bool HoldsAll(TShiftState Shift, TShiftState Keys) { return (Shift * Keys) == Ke
 }  // namespace
 
 void TCustomChart::RepaintOverlay() { TControl::Invalidate(); }
+
+void TCustomChart::MouseLeft() { tools_.BroadcastDraw(5); }
+
+void TCustomChart::InitWidget() {
+  TCustomAxisPanel::InitWidget();
+  ui::TWidgetHooks h;
+  h.MouseLeave = [this] { MouseLeft(); };
+  ui::InstallWidgetHooks(this, std::move(h));
+}
 
 void TCustomChart::PaintOverlay(TCanvas* C) {
   if (Zoom()->Active) DrawZoomRectangle(C);

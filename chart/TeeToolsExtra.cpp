@@ -1472,7 +1472,8 @@ void TClipSeriesTool::SetSeries(TChartSeries* S) {
 }
 
 void TClipSeriesTool::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == TOperation::opRemove && AComponent == series_) Release(series_);
+  // A series being freed has lost its events already; it is only forgotten.
+  if (Operation == TOperation::opRemove && AComponent == series_) clipped_ = false;
   TTeeCustomToolSeries::Notification(AComponent, Operation);
 }
 
@@ -1569,13 +1570,8 @@ void TSeriesBandTool::SetSeries2(TChartSeries* S) {
 }
 
 void TSeriesBandTool::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == TOperation::opRemove) {
-    if (AComponent == series_) Unhook(series_);
-    if (AComponent == series2_) {
-      Unhook(series2_);
-      series2_ = nullptr;
-    }
-  }
+  // A series being freed has lost its events already; it is only forgotten.
+  if (Operation == TOperation::opRemove && AComponent == series2_) series2_ = nullptr;
   TTeeCustomToolSeries::Notification(AComponent, Operation);
 }
 

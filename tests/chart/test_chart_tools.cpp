@@ -71,6 +71,19 @@ TEST(CursorTool, FirstDrawingCentresThenSnapsToTheNearestPoint) {
   EXPECT_EQ(t.IXPos, c.X(3));
 }
 
+TEST(CursorTool, LinesAreDrawnOverTheChartAndASecondDrawingRemovesThem) {
+  ToolChart c;
+  TCursorTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  c.Draw();
+  const int x = t.IXPos, y = (c.Y(80) + c.Y(90)) / 2;
+  const TColor before = c.bmp.Canvas()->Pixel(x, y);
+  c.chart.PaintOverlay(c.bmp.Canvas());
+  EXPECT_NE(c.bmp.Canvas()->Pixel(x, y), before);
+  c.chart.PaintOverlay(c.bmp.Canvas());
+  EXPECT_EQ(c.bmp.Canvas()->Pixel(x, y), before);
+}
+
 TEST(CursorTool, HitsLinesWithinTwoPixelsAndOnlyThoseOfItsStyle) {
   ToolChart c;
   TCursorTool t(nullptr);
@@ -123,6 +136,47 @@ TEST(NearestTool, FindsThePointUnderTheMouseAndForgetsItWhenTheMouseLeaves) {
   EXPECT_GE(TNearestTool::GetNearestPoint(&c.s, c.chart.ChartRect.Left - 30, c.Y(0)), 5);
   t.ChartEvent(5);
   EXPECT_EQ(t.Point, -1);
+}
+
+TEST(NearestTool, WithoutFullRepaintTheDrawnChartStaysAndLeavingClearsThePoint) {
+  ToolChart c;
+  TNearestTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  t.SetSeries(&c.s);
+  t.FullRepaint = false;
+  c.Draw();
+  c.chart.MouseMove({}, c.X(3), c.Y(30));
+  c.chart.MouseMove({}, c.X(3) + 1, c.Y(30));
+  EXPECT_EQ(t.Point, 3);
+  EXPECT_FALSE(c.chart.ChartCanvas()->BufferInvalid);  // only the overlay changed
+  c.chart.MouseLeft();
+  EXPECT_EQ(t.Point, -1);
+  t.FullRepaint = true;
+  c.chart.MouseMove({}, c.X(3), c.Y(30));
+  EXPECT_TRUE(c.chart.ChartCanvas()->BufferInvalid);
+}
+
+TEST(ClipSeriesTool, ClipsWhileItsSeriesDrawsAndLetsGoOfARemovedSeries) {
+  ToolChart c;
+  TClipSeriesTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  auto* s = new TFastLineSeries(nullptr);
+  s->SetParentChart(&c.chart);
+  s->AddXY(1, 1000);
+  t.SetSeries(s);
+  bool clippedWhileDrawing = false;
+  const TNotifyEvent after = s->AfterDrawValues;
+  s->AfterDrawValues = [&](TObject* o) {
+    clippedWhileDrawing = t.Clipped();
+    after(o);
+  };
+  c.Draw();
+  EXPECT_TRUE(clippedWhileDrawing);
+  EXPECT_FALSE(t.Clipped());
+  EXPECT_EQ(c.chart.ChartCanvas()->ClipDepth(), 0);
+  delete s;
+  EXPECT_EQ(t.Series(), nullptr);
+  c.Draw();
 }
 
 TEST(ColorLineTool, DraggingMovesTheValueWithinTheAxisAndDrawingDoesNotChangeIt) {
