@@ -33,9 +33,12 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
     EXPECT_EQ(d.CBStyle->Items()->Strings(5), "Small Dots");
     d.UDWidth->SetPosition(4);
     d.CBStyle->UserSelect(2);
+    d.BColor->Click();
     d.BOk->Click();
   });
+  script.AnswerColor(clBlue);
   EXPECT_TRUE(ShowPenEditor(nullptr, &pen));
+  EXPECT_EQ(pen.Color(), clBlue);
   EXPECT_EQ(pen.Width(), 4);
   EXPECT_EQ(pen.Style(), psDot);
 
@@ -45,12 +48,15 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
       d.UDWidth->SetPosition(7);
       d.CBVisible->Toggle();
       d.CBStyle->UserSelect(5);  // small dots
+      d.BColor->Click();
       if (way == 0) d.BCancel->Click();
       if (way == 1) ui::SimulateKey(&f, "Escape");
       if (way == 2) f.Close();
     });
+    script.AnswerColor(clGreen);
     changes = 0;
     EXPECT_FALSE(ShowPenEditor(nullptr, &pen)) << way;
+    EXPECT_EQ(pen.Color(), clBlue) << way;
     EXPECT_EQ(pen.Width(), 4) << way;
     EXPECT_TRUE(pen.Visible()) << way;
     EXPECT_FALSE(pen.SmallDots()) << way;

@@ -206,6 +206,12 @@ TEST(ColorLineTool, DraggingMovesTheValueWithinTheAxisAndDrawingDoesNotChangeIt)
   EXPECT_DOUBLE_EQ(t.LineValue(), 5);
   t.SetValue(2);
   EXPECT_EQ(t.Style(), clCustom);
+  // A centred line dragged without repainting goes where it is dragged, as a custom line.
+  t.SetStyle(clCenter);
+  c.Draw();
+  c.Drag(c.X(5), c.Y(50), c.X(8), c.Y(50));
+  EXPECT_EQ(t.Style(), clCustom);
+  EXPECT_NEAR(t.LineValue(), 8, 0.05);
 }
 
 TEST(ColorBandTool, OrdersItsValuesAndItsDraggedEdgeWritesTheNewValue) {
