@@ -329,7 +329,10 @@ void TNearestTool::DrawOverlay(TCanvas* C) {
   if (FullRepaint || !series_ || Point < 0 || Point >= series_->Count() || !parent_) return;
   // An inverting highlight over the drawn chart: the shape and the line, in pixels.
   C->SetClipRegion(nullptr);
-  const int x = series_->CalcXPos(Point), y = series_->CalcYPos(Point), s = size_;
+  TChartValueList* zList = series_->ValueListByName("Z");
+  const int z = zList ? parent_->DepthAxis()->CalcPosValue(zList->Value(Point)) : series_->MiddleZ;
+  const TPoint at = Projected(parent_, series_->CalcXPos(Point), series_->CalcYPos(Point), z);
+  const int x = at.x, y = at.y, s = size_;
   SelectPen(C, pen_.get(), pen_->Color(), pmNotXor);
   if (style_ == hsCircle) C->Ellipse(x - s, y - s, x + s, y + s);
   if (style_ == hsRectangle) C->Rectangle(x - s, y - s, x + s, y + s);
@@ -1690,8 +1693,19 @@ void RegisterExtraToolClasses() {
       .Event("OnClick", &AT::OnClick);
   RegisterClass<TAxisScrollTool, TTeeCustomToolAxis>("TAxisScrollTool")
       .Bool("ScrollInverted", &TAxisScrollTool::GetScrollInverted, &TAxisScrollTool::SetScrollInverted, false);
+  RegisterClass<TAnnotationShape, TTeeCustomShapePosition>("TTeeShapePosition")
+      .Bool("CustomPosition", &TAnnotationShape::CustomPosition, &TAnnotationShape::SetCustomPosition, false);
+  using CO = TAnnotationCallout;
+  RegisterClass<TAnnotationCallout, TPersistent>("TAnnotationCallout")
+      .Object("Arrow", &CO::Arrow)
+      .Int("Distance", &CO::Distance, &CO::SetDistance, 0)
+      .Bool("Visible", &CO::Visible, &CO::SetVisible, false)
+      .Int("XPosition", &CO::XPosition, &CO::SetXPosition, 0)
+      .Int("YPosition", &CO::YPosition, &CO::SetYPosition, 0)
+      .Int("ZPosition", &CO::ZPosition, &CO::SetZPosition, 0);
   using NA = TAnnotationTool;
   RegisterClass<TAnnotationTool, TTeeCustomTool>("TAnnotationTool")
+      .Object("Callout", &NA::Callout)
       .Bool("AutoSize", &NA::AutoSize, &NA::SetAutoSize, true)
       .Int("Cursor", &NA::GetCursor, &NA::SetCursor, crDefault)
       .Enum("Position", &NA::Position, &NA::SetPosition, {"ppLeftTop", "ppLeftBottom", "ppRightTop", "ppRightBottom"}, ppLeftTop)

@@ -463,6 +463,13 @@ TEST(ExtraTools, EachToolTypeIsRegisteredAndLoadsFromAFormResource) {
   l->SetParentChart(chart);
   l->SetAxis(chart->LeftAxis());
   l->SetValue(42);
+  auto* box = new TRectangleTool(&form);
+  box->SetName("Box");
+  box->SetParentChart(chart);
+  box->SetText("Knock");
+  box->Shape()->SetLeft(40);
+  box->SetWidth(80);
+  box->Callout()->SetXPosition(7);
   AnsiString bin;
   TWriter w(bin);
   w.WriteRootComponent(&form);
@@ -478,6 +485,12 @@ TEST(ExtraTools, EachToolTypeIsRegisteredAndLoadsFromAFormResource) {
   EXPECT_EQ(d2->Line(0)->Style(), dlVertParallel);
   EXPECT_DOUBLE_EQ(d2->Line(0)->Y1(), 4);
   EXPECT_DOUBLE_EQ(l2->Value(), 42);
+  auto* box2 = dynamic_cast<TRectangleTool*>(again.FindComponent("Box"));
+  ASSERT_TRUE(box2);
+  EXPECT_EQ(box2->Text(), "Knock");
+  EXPECT_EQ(box2->Shape()->Left(), 40);
+  EXPECT_EQ(box2->Width(), 80);
+  EXPECT_EQ(box2->Callout()->XPosition(), 7);
   ASSERT_NE(l2->ParentChart(), nullptr);
   EXPECT_EQ(l2->Axis(), l2->ParentChart()->LeftAxis());
 }
