@@ -8,6 +8,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeToolEditors.h"
+#include "platform/stdctrls/PageControl.h"
 #include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"
@@ -180,7 +181,14 @@ TEST_F(EditorTest, EditorsFitTheirControlsInsideTheirWindows) {
     f.SetModalResult(mrCancel);
   };
   script.AnswerForm(check).AnswerForm(check).AnswerForm([&](TForm& f) {
-    dynamic_cast<TTeeGradientEditor&>(f).Gallery->UserSelect(0);
+    auto& g = dynamic_cast<TTeeGradientEditor&>(f);
+    g.Gallery->UserSelect(0);
+    if (const char* dir = std::getenv("EDITOR_SHOTS"))
+      for (int i = 1; i < g.PageControl1->PageCount(); ++i) {
+        g.PageControl1->SetActivePage(g.PageControl1->Pages(i));
+        ui::GrabToPng(&f, AnsiString(dir) + "/GradientPage" + IntToStr(i) + ".png");
+      }
+    g.PageControl1->SetActivePage(g.PageControl1->Pages(0));
     check(f);
   });
   ShowPenEditor(nullptr, &pen);
