@@ -437,6 +437,92 @@ TEST(SeriesBandTool, PolygonJoinsBothSeriesAndForgetsARemovedOne) {
   c.Draw();
 }
 
+TEST(SeriesAnimationTool, StartingAtTheMinimumLeavesTheLowestPointStill) {
+  ToolChart c;
+  TSeriesAnimationTool t(nullptr);
+  t.SetSeries(&c.s);
+  t.SetSteps(4);
+  bool still = true;
+  t.OnStep = [&](TSeriesAnimationTool*, int) { still = still && c.s.YValue(0) == 0; };
+  t.Execute();
+  EXPECT_TRUE(still);
+  // Without points a run only repaints.
+  c.s.Clear();
+  int steps = 0;
+  t.OnStep = [&](TSeriesAnimationTool*, int) { ++steps; };
+  t.Execute();
+  EXPECT_EQ(steps, 0);
+}
+
+TEST(AxisTools, AxesSharingASeriesScrollTogether) {
+  ToolChart c;
+  c.s.SetVertAxis(aBothVertAxis);
+  c.chart.RightAxis()->SetMinMax(0, 100);
+  c.Draw();
+  TAxisScrollTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  TChartAxis* l = c.chart.LeftAxis();
+  const int size = l->IEndPos - l->IStartPos, x = l->PosAxis - 2;
+  c.Drag(x, l->IStartPos + 40, x, l->IStartPos + 40 + size / 10);
+  EXPECT_NEAR(l->Minimum(), 10, 0.5);
+  EXPECT_NEAR(c.chart.RightAxis()->Minimum(), 10, 0.5);
+
+  TAxisArrowTool a(nullptr);
+  a.SetParentChart(&c.chart);
+  a.SetAxis(l);
+  c.Draw();
+  const double before = c.chart.RightAxis()->Minimum();
+  c.chart.MouseDown(mbLeft, {}, l->PosAxis, l->IStartPos + 5);
+  EXPECT_NEAR(c.chart.RightAxis()->Minimum() - before, (l->Maximum() - l->Minimum()) / 10, 1e-9);
+}
+
+TEST(ColorBandTool, FillsItsStripeBehindTheSeries) {
+  ToolChart c;
+  TColorBandTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  t.SetAxis(c.chart.BottomAxis());
+  t.SetColor(clYellow);
+  t.SetStartValue(6);
+  t.SetEndValue(8);
+  c.Draw();
+  EXPECT_EQ(c.bmp.Canvas()->Pixel(c.X(7), c.Y(20)), clYellow);
+  EXPECT_NE(c.bmp.Canvas()->Pixel(c.X(5), c.Y(20)), clYellow);
+  int clicks = 0;
+  t.OnClick = [&](TObject*, TMouseButton, TShiftState, int, int) { ++clicks; };
+  c.chart.MouseDown(mbLeft, {}, c.X(7), c.Y(20));
+  c.chart.MouseUp(mbLeft, {}, c.X(7), c.Y(20));
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST(DrawLineTool, ARefusedSelectionLeavesTheLineUnselected) {
+  ToolChart c;
+  TDrawLineTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  t.AddLine({1, 10}, {4, 80});
+  c.Draw();
+  t.OnSelecting = [](TDrawLineTool*, TDrawLine*, bool& allow) { allow = false; };
+  c.chart.MouseDown(mbLeft, {}, c.X(1), c.Y(10));
+  c.chart.MouseUp(mbLeft, {}, c.X(1), c.Y(10));
+  EXPECT_EQ(t.Selected(), nullptr);
+  EXPECT_EQ(t.LineCount(), 1);
+  EXPECT_NEAR(t.Line(0)->X0(), 1, 1e-9);
+}
+
+TEST(SeriesBandTool, FillsBetweenTheTwoSeries) {
+  ToolChart c;
+  TFastLineSeries low(nullptr);
+  low.SetParentChart(&c.chart);
+  for (int i = 0; i <= 10; ++i) low.AddXY(i, 0);
+  TSeriesBandTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  t.Brush()->SetColor(clAqua);
+  t.SetSeries(&c.s);
+  t.SetSeries2(&low);
+  c.Draw();
+  EXPECT_EQ(c.bmp.Canvas()->Pixel(c.X(8), c.Y(30)), clAqua);  // under the rising line
+  EXPECT_NE(c.bmp.Canvas()->Pixel(c.X(2), c.Y(60)), clAqua);  // above it
+}
+
 TEST(ExtraTools, EachToolTypeIsRegisteredAndLoadsFromAFormResource) {
   RegisterChartClasses();
   for (const char* name : {"TCursorTool", "TAxisArrowTool", "TDrawLineTool", "TNearestTool", "TColorBandTool", "TColorLineTool",
