@@ -287,14 +287,9 @@ void TSelectorTool::ChartMouseEvent(int Kind, TMouseButton Button, TShiftState S
 AnsiString TDragMarksTool::Description() const { return Msg(kMsgDragMarks); }
 
 int TDragMarksTool::MarkAt(TChartSeries* S, int X, int Y) {
+  const int i = S->Marks()->Clicked(X, Y);
   auto& positions = S->Marks()->Positions();
-  for (size_t i = 0; i < positions.size(); ++i) {
-    const TSeriesMarkPosition* p = positions[i].get();
-    if (!p) continue;
-    if (X >= p->LeftTop.x && X <= p->LeftTop.x + p->Width && Y >= p->LeftTop.y && Y <= p->LeftTop.y + p->Height)
-      return static_cast<int>(i);
-  }
-  return -1;
+  return i >= 0 && i < static_cast<int>(positions.size()) && positions[static_cast<size_t>(i)] ? i : -1;
 }
 
 TChartSeries* TDragMarksTool::Find(int X, int Y, bool Hovering, int& Index) {

@@ -149,6 +149,25 @@ TEST(DragMarksTool, DraggingMovesTheLabelAndTheArrowEndNotItsStart) {
   EXPECT_EQ(t.DragPosition(), nullptr);
 }
 
+TEST(DragMarksTool, ADrawnMarkDraggedStaysWhereItWasPutAtTheNextDrawing) {
+  LineChart c;
+  c.s.Marks()->SetVisible(true);
+  c.Draw();
+  auto& pos = c.s.Marks()->Positions();
+  ASSERT_GT(pos.size(), 5u);
+  ASSERT_TRUE(pos[5]);
+  const TSeriesMarkPosition old = *pos[5];
+  TDragMarksTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  const int x = old.LeftTop.x + old.Width / 2, y = old.LeftTop.y + old.Height / 2;
+  c.chart.MouseDown(mbLeft, {}, x, y);
+  c.chart.MouseMove({ssLeft}, x + 30, y - 20);
+  c.chart.MouseUp(mbLeft, {}, x + 30, y - 20);
+  c.Draw();
+  EXPECT_EQ(pos[5]->LeftTop, (TPoint{old.LeftTop.x + 30, old.LeftTop.y - 20}));
+  EXPECT_EQ(pos[5]->ArrowFrom, old.ArrowFrom);
+}
+
 TEST(MarksTipTool, SamePointTwiceShowsTheTipOnceAndTheDelayIsTheApplications) {
   LineChart c;
   c.s.SetLabels(4, "four");
