@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -271,6 +272,7 @@ void TMenuItem::Click() {
 struct TMenu::Impl {
   QPointer<QMenu> popup;
   QPointer<QMenuBar> bar;
+  QPointer<QObject> nextByMnemonic;  // a child of the bar
 };
 
 namespace {
@@ -284,6 +286,64 @@ class BarFollower : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Resize && bar_ && watched == bar_->parentWidget())
       bar_->setGeometry(0, 0, bar_->parentWidget()->width(), bar_->sizeHint().height());
+    return false;
+  }
+
+ private:
+  QMenuBar* bar_;
+};
+
+// The mnemonic letter of a menu text ("&Comms" -> 'C'), none for "&&" or no "&".
+QChar Mnemonic(const QString& text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != QLatin1Char('&')) continue;
+    if (text[i + 1] == QLatin1Char('&')) {
+      ++i;
+      continue;
+    }
+    return text[i + 1].toUpper();
+  }
+  return {};
+}
+
+// Several menus of one bar may share a mnemonic ("&Configuration" and "&Comms"). While one
+// of them is open, pressing the mnemonic again (with Alt, or alone when no item of the
+// open menu has that letter) moves on to the next menu of the bar with that letter,
+// wrapping round, and opens it, as desktop menu bars do.
+class NextMenuByMnemonic : public QObject {
+ public:
+  NextMenuByMnemonic(QMenuBar* bar) : QObject(bar), bar_(bar) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* menu = qobject_cast<QMenu*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The letter from the key itself: with Alt held some systems type no text.
+    const int code = key->key();
+    if (menu == nullptr || !((code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9)))
+      return false;
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (mods != Qt::NoModifier && mods != Qt::AltModifier) return false;
+    const QChar letter(code);
+    if (mods == Qt::NoModifier) {
+      for (QAction* a : menu->actions())
+        if (a->isVisible() && a->isEnabled() && Mnemonic(a->text()) == letter) return false;
+    }
+    const QList<QAction*> items = bar_->actions();
+    const qsizetype current = items.indexOf(menu->menuAction());
+    if (current < 0) return false;
+    for (qsizetype step = 1; step < items.size(); ++step) {
+      QAction* next = items[(current + step) % items.size()];
+      if (!next->isVisible() || !next->isEnabled() || next->menu() == nullptr || Mnemonic(next->text()) != letter)
+        continue;
+      bar_->setActiveAction(next);
+      // Opened from the keyboard: its first item is highlighted, ready for Enter.
+      for (QAction* a : next->menu()->actions())
+        if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
+          next->menu()->setActiveAction(a);
+          break;
+        }
+      return true;
+    }
     return false;
   }
 
@@ -432,6 +492,9 @@ void TMainMenu::MenuChanged() {
   if (!bar) return;
   bar->clear();
   BuildInto(bar, items_.get());
+  if (impl_->nextByMnemonic == nullptr) impl_->nextByMnemonic = new NextMenuByMnemonic(bar);
+  for (QAction* a : bar->actions())
+    if (QMenu* m = a->menu()) m->installEventFilter(impl_->nextByMnemonic);
   bar->setGeometry(0, 0, bar->parentWidget()->width(), bar->sizeHint().height());
   bar->show();
   if (auto* form = dynamic_cast<TForm*>(Owner()); form && form->Menu() == this) form->SetMenuBarHeight(bar->height());

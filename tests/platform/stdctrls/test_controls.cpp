@@ -335,6 +335,61 @@ TEST_F(DialogKeys, APreviewingFormSeesAnAltKeyBeforeTheMenuBarAndOnlyOnce) {
   EXPECT_EQ(editKeys, 2);
 }
 
+// Menus of one bar that share a mnemonic: the mnemonic pressed again in the open menu
+// moves on to the next menu with that letter (wrapping round), unless the open menu has
+// an item of that letter; Enter then runs the first item of the menu that is open.
+TEST_F(DialogKeys, AMnemonicPressedAgainMovesToTheNextMenuWithThatLetter) {
+  TForm* f = NewForm(400, 200);
+  auto* menu = new TMainMenu(f);
+  std::vector<AnsiString> ran;
+  auto add = [&](TMenuItem* to, const char* caption) {
+    auto* item = new TMenuItem(f);
+    item->SetCaption(caption);
+    item->OnClick = [&ran, item](TObject*) { ran.push_back(item->Caption()); };
+    to->Add(item);
+    return item;
+  };
+  for (const char* top : {"&Configuration", "&Tables", "&Comms", "T&ools"}) {
+    TMenuItem* m = add(menu->Items(), top);
+    add(m, ("first of " + StripHotkey(top)).c_str());
+    if (AnsiString(top) == "&Tables") add(m, "&Cells");
+  }
+  f->SetMenu(menu);
+  f->Show();
+  Application->ProcessMessages();
+  struct Row {
+    std::vector<const char*> keys;  // the first opens the bar's menu, the rest go to it
+    const char* runs;
+  } rows[] = {
+      {{"Alt+C", "Return"}, "first of Configuration"},
+      {{"Alt+C", "Alt+C", "Return"}, "first of Comms"},
+      {{"Alt+C", "C", "Return"}, "first of Comms"},
+      {{"Alt+C", "Alt+C", "Alt+C", "Return"}, "first of Configuration"},
+      {{"Alt+O", "Return"}, "first of Tools"},
+      {{"Alt+T", "C"}, "&Cells"},  // the open menu's own letter comes first
+      {{"Alt+C", "X", "Return"}, "first of Configuration"},
+  };
+  for (const Row& r : rows) {
+    // The offscreen platform leaves no window active once a menu has closed; a window
+    // system gives activation back to the form.
+    Screen->SetActiveForm(nullptr);
+    Screen->SetActiveForm(f);
+    Application->ProcessMessages();
+    // With the menus shut, the window system itself takes turns among menus that share a
+    // mnemonic; another mnemonic in between starts the turns afresh.
+    ui::SimulateSystemKey(f, "Alt+T");
+    ui::SimulateKey(f, "Escape");
+    ui::SimulateKey(f, "Escape");
+    ran.clear();
+    ui::SimulateSystemKey(f, r.keys[0]);
+    for (size_t i = 1; i < r.keys.size(); ++i) ui::SimulateKey(f, r.keys[i]);
+    Application->ProcessMessages();
+    EXPECT_EQ(ran, std::vector<AnsiString>{r.runs}) << r.keys.size() << " keys from " << r.keys[0];
+    ui::SimulateKey(f, "Escape");
+    ui::SimulateKey(f, "Escape");
+  }
+}
+
 TEST_F(DialogKeys, AMemoKeepsItsReturnsAndAWindowWithoutButtonsClosesWithEscape) {
   TForm* f = Dialog();
   auto* memo = Place<TMemo>(f, 150, 8, 120, 40);
