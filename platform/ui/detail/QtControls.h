@@ -49,7 +49,8 @@ QWidget* ParentWidget(TControl* c);
 // stored property. Deletes a widget `c` had before.
 void InstallWidget(TControl* c, QWidget* w);
 QWidget* WidgetOf(const TControl* c);
-// The control a widget belongs to, looking up through parent widgets.
+// The control a widget belongs to, looking up through parent widgets within its window
+// (a window that is no control's own, such as a message box over a form, has none).
 TControl* ControlFromWidget(QWidget* w);
 TWinControl* WinControlFromWidget(QWidget* w);
 // Whether a control (by address and serial) still exists; used by queued messages.
