@@ -1,0 +1,94 @@
+// A file dialog and a message box opened over a modal window, answered from the keyboard
+// under a real window manager: their keys stay theirs. Escape closes the file dialog and
+// the message box, never the modal window behind them, and that window's own key handler
+// sees none of their keys.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MessageQueue.h"
+#include "x11/XSession.h"
+
+namespace {
+
+using x11test::Output;
+
+// Presses keys in the window of that title once the window manager has made it active.
+std::thread PressWhenActive(const std::string& title, const std::string& keys, std::atomic<bool>& pressed) {
+  return std::thread([title, keys, &pressed] {
+    for (int i = 0; i < 500; ++i) {
+      if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == title) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::system(("xdotool key " + keys + " >/dev/null 2>&1").c_str());
+        pressed = true;
+        // A dialog the keys did not close is closed by the window manager, so that a
+        // fault fails the test instead of hanging it.
+        for (int j = 0; j < 150 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == title; ++j)
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == title) {
+          pressed = false;
+          std::system("xdotool key alt+F4 >/dev/null 2>&1");
+        }
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+}
+
+TEST(DialogKeys, EscapeInADialogOverAModalWindowClosesOnlyTheDialog) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+
+  auto* form = new TForm(nullptr);
+  form->SetCaption("Modal owner");
+  form->SetBounds(100, 100, 400, 250);
+  form->SetKeyPreview(true);
+  auto* ok = new TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(20, 180, 75, 25);
+  ok->SetDefault(true);
+  ok->SetModalResult(mrOk);
+  int formKeys = 0;
+  form->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++formKeys; };
+
+  bool fileChosen = true;
+  int boxAnswer = 0, resultAfterFile = -1, resultAfterBox = -1;
+  std::atomic<bool> filePressed{false}, boxPressed{false};
+  ui::RunOnGuiThread([&] {
+    std::thread keys = PressWhenActive("Pick a file", "Escape", filePressed);
+    ui::DialogRequest open;
+    open.Kind = ui::DialogKind::OpenFile;
+    open.Caption = "Pick a file";
+    open.Filter = "All files|*";
+    fileChosen = ui::DialogService::ExecuteFileDialog(open);
+    keys.join();
+    resultAfterFile = form->ModalResult();
+
+    keys = PressWhenActive("Sure?", "Escape", boxPressed);
+    boxAnswer = Application->MessageBox("Go on?", "Sure?", MB_OKCANCEL);
+    keys.join();
+    resultAfterBox = form->ModalResult();
+    form->SetModalResult(mrIgnore);
+  });
+  EXPECT_EQ(form->ShowModal(), mrIgnore);
+  EXPECT_TRUE(filePressed);
+  EXPECT_FALSE(fileChosen);
+  EXPECT_EQ(resultAfterFile, mrNone);
+  EXPECT_TRUE(boxPressed);
+  EXPECT_EQ(boxAnswer, IDCANCEL);
+  EXPECT_EQ(resultAfterBox, mrNone);
+  EXPECT_EQ(formKeys, 0);
+  delete form;
+}
+
+}  // namespace
