@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QShortcutEvent>
 #include <algorithm>
 #include <cctype>
 
@@ -306,21 +307,47 @@ QChar Mnemonic(const QString& text) {
   return {};
 }
 
-// Several menus of one bar may share a mnemonic ("&Configuration" and "&Comms"). While one
-// of them is open, pressing the mnemonic again (with Alt, or alone when no item of the
-// open menu has that letter) moves on to the next menu of the bar with that letter,
+// Several menus of one bar may share a mnemonic ("&Configuration" and "&Comms"). With the
+// menus shut, Alt and the letter always open the first of them (the window system alone
+// would take turns among them from one press to the next, whatever happened in between).
+// While one of them is open, pressing the mnemonic again (with Alt, or alone when no item
+// of the open menu has that letter) moves on to the next menu of the bar with that letter,
 // wrapping round, and opens it, as desktop menu bars do.
 class NextMenuByMnemonic : public QObject {
  public:
   NextMenuByMnemonic(QMenuBar* bar) : QObject(bar), bar_(bar) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
+    if (event->type() == QEvent::Shortcut && watched == bar_) {
+      auto* shortcut = static_cast<QShortcutEvent*>(event);
+      const QKeySequence keys = shortcut->key();
+      if (!shortcut->isAmbiguous() || keys.isEmpty()) return false;
+      const int code = keys[0].key();
+      // A menu of the bar that is open already counts as the mnemonic pressed again.
+      qsizetype after = -1;
+      if (auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        after = bar_->actions().indexOf(open->menuAction());
+      return IsLetter(code) && OpenAfter(QChar(code), after);
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
     auto* menu = qobject_cast<QMenu*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (menu == nullptr) return false;
+    // Alt pressed in an open menu may start the mnemonic pressed again: the menu stays
+    // open until Alt is let go alone, which closes it.
+    if (key->key() == Qt::Key_Alt) {
+      if (event->type() == QEvent::KeyPress) {
+        altAlone_ = true;
+      } else if (altAlone_) {
+        altAlone_ = false;
+        menu->hide();
+      }
+      return true;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    altAlone_ = false;
     // The letter from the key itself: with Alt held some systems type no text.
     const int code = key->key();
-    if (menu == nullptr || !((code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9)))
-      return false;
+    if (!IsLetter(code)) return false;
     const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     if (mods != Qt::NoModifier && mods != Qt::AltModifier) return false;
     const QChar letter(code);
@@ -328,15 +355,23 @@ class NextMenuByMnemonic : public QObject {
       for (QAction* a : menu->actions())
         if (a->isVisible() && a->isEnabled() && Mnemonic(a->text()) == letter) return false;
     }
+    const qsizetype current = bar_->actions().indexOf(menu->menuAction());
+    return current >= 0 && OpenAfter(letter, current);
+  }
+
+ private:
+  static bool IsLetter(int code) {
+    return (code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9);
+  }
+  // Opens the first menu with the mnemonic after the bar's item `after` (-1: from the
+  // start), with its first item highlighted as when opened from the keyboard.
+  bool OpenAfter(QChar letter, qsizetype after) {
     const QList<QAction*> items = bar_->actions();
-    const qsizetype current = items.indexOf(menu->menuAction());
-    if (current < 0) return false;
-    for (qsizetype step = 1; step < items.size(); ++step) {
-      QAction* next = items[(current + step) % items.size()];
+    for (qsizetype step = 1; step <= items.size(); ++step) {
+      QAction* next = items[(after + step) % items.size()];
       if (!next->isVisible() || !next->isEnabled() || next->menu() == nullptr || Mnemonic(next->text()) != letter)
         continue;
       bar_->setActiveAction(next);
-      // Opened from the keyboard: its first item is highlighted, ready for Enter.
       for (QAction* a : next->menu()->actions())
         if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
           next->menu()->setActiveAction(a);
@@ -347,8 +382,8 @@ class NextMenuByMnemonic : public QObject {
     return false;
   }
 
- private:
   QMenuBar* bar_;
+  bool altAlone_ = false;
 };
 
 // Fills a window-system menu from the visible children of `item`.
@@ -492,7 +527,10 @@ void TMainMenu::MenuChanged() {
   if (!bar) return;
   bar->clear();
   BuildInto(bar, items_.get());
-  if (impl_->nextByMnemonic == nullptr) impl_->nextByMnemonic = new NextMenuByMnemonic(bar);
+  if (impl_->nextByMnemonic == nullptr) {
+    impl_->nextByMnemonic = new NextMenuByMnemonic(bar);
+    bar->installEventFilter(impl_->nextByMnemonic);
+  }
   for (QAction* a : bar->actions())
     if (QMenu* m = a->menu()) m->installEventFilter(impl_->nextByMnemonic);
   bar->setGeometry(0, 0, bar->parentWidget()->width(), bar->sizeHint().height());

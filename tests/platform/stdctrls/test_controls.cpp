@@ -362,12 +362,14 @@ TEST_F(DialogKeys, AMnemonicPressedAgainMovesToTheNextMenuWithThatLetter) {
     const char* runs;
   } rows[] = {
       {{"Alt+C", "Return"}, "first of Configuration"},
+      {{"Alt+C", "Return"}, "first of Configuration"},  // each time, not in turns
       {{"Alt+C", "Alt+C", "Return"}, "first of Comms"},
       {{"Alt+C", "C", "Return"}, "first of Comms"},
       {{"Alt+C", "Alt+C", "Alt+C", "Return"}, "first of Configuration"},
       {{"Alt+O", "Return"}, "first of Tools"},
       {{"Alt+T", "C"}, "&Cells"},  // the open menu's own letter comes first
       {{"Alt+C", "X", "Return"}, "first of Configuration"},
+      {{"Alt+C", "Alt", "Return"}, nullptr},  // Alt let go alone closes the menu
   };
   for (const Row& r : rows) {
     // The offscreen platform leaves no window active once a menu has closed; a window
@@ -375,16 +377,12 @@ TEST_F(DialogKeys, AMnemonicPressedAgainMovesToTheNextMenuWithThatLetter) {
     Screen->SetActiveForm(nullptr);
     Screen->SetActiveForm(f);
     Application->ProcessMessages();
-    // With the menus shut, the window system itself takes turns among menus that share a
-    // mnemonic; another mnemonic in between starts the turns afresh.
-    ui::SimulateSystemKey(f, "Alt+T");
-    ui::SimulateKey(f, "Escape");
-    ui::SimulateKey(f, "Escape");
     ran.clear();
     ui::SimulateSystemKey(f, r.keys[0]);
     for (size_t i = 1; i < r.keys.size(); ++i) ui::SimulateKey(f, r.keys[i]);
     Application->ProcessMessages();
-    EXPECT_EQ(ran, std::vector<AnsiString>{r.runs}) << r.keys.size() << " keys from " << r.keys[0];
+    EXPECT_EQ(ran, r.runs ? std::vector<AnsiString>{r.runs} : std::vector<AnsiString>{})
+        << r.keys.size() << " keys from " << r.keys[0];
     ui::SimulateKey(f, "Escape");
     ui::SimulateKey(f, "Escape");
   }
