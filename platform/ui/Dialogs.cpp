@@ -580,6 +580,9 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // A name typed without an extension means a file of the dialog's kind: "base" opens
+  // "base.map" where the kind is ".map", as it saves under that name.
+  if (!request.DefaultExt.empty()) dialog->setDefaultSuffix(gfx::ToQString(request.DefaultExt));
   const QStringList filters = dialog->nameFilters();
   if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size()) dialog->selectNameFilter(filters[request.FilterIndex - 1]);
   auto label = [&](QFileDialog::DialogLabel l, const AnsiString& text) {

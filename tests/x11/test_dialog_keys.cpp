@@ -4,7 +4,11 @@
 // sees none of their keys.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -89,6 +93,38 @@ TEST(DialogKeys, EscapeInADialogOverAModalWindowClosesOnlyTheDialog) {
   EXPECT_EQ(resultAfterBox, mrNone);
   EXPECT_EQ(formKeys, 0);
   delete form;
+}
+
+}  // namespace
+
+namespace {
+
+// A name typed without an extension in the open dialog opens the file of the dialog's kind.
+TEST(DialogKeys, ANameTypedWithoutExtensionOpensTheFileOfThatKind) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char folder[] = "/tmp/cq5-typed-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string file = std::string(folder) + "/probe.map";
+  std::fclose(std::fopen(file.c_str(), "w"));
+
+  std::atomic<bool> pressed{false};
+  std::thread keys = PressWhenActive("Open a map", "p r o b e Return", pressed);
+  ui::DialogRequest open;
+  open.Kind = ui::DialogKind::OpenFile;
+  open.Caption = "Open a map";
+  open.Filter = "Map files|*.map";
+  open.DefaultExt = "map";
+  open.InitialDir = folder;
+  const bool chosen = ui::DialogService::ExecuteFileDialog(open);
+  keys.join();
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(chosen);
+  EXPECT_EQ(std::string(open.FileName.c_str()), file);
+  std::remove(file.c_str());
+  rmdir(folder);
 }
 
 }  // namespace
