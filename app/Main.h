@@ -239,6 +239,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // live road speed; raw is ignored). Returns the text, also left in `text`.
   AnsiString ConvertUnits(int kind, int32_t raw, AnsiString& text);
   void TabSet1Click(TObject* Sender);
+  void FocusPageTable();
   void TabSet2Click(TObject* Sender);
   void AFRModeTableDrawCell(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State);
   // Writes the load-site headings of the main grids: MAP sites or throttle sites.

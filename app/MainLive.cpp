@@ -401,6 +401,7 @@ void TR7Tform1::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
     TabSet1->SetTabIndex(Key - VK_F1);
     TabSet1Click(TabSet1);
     LiveEditMarks = 0;
+    FocusPageTable();
     return;
   }
   if (Key == VK_F12) {
@@ -474,4 +475,23 @@ void TR7Tform1::FormKeyUp(TObject*, WORD& Key, TShiftState Shift) {
     Send(Byte(mode));
     Send(Byte(static_cast<uint8_t>(256 - ('$' + 'E' + mode))));
   });
+}
+
+// A page chosen by its function key hands the keyboard to its table, so the arrows and the
+// editing keys work on what is shown without a click first.
+void TR7Tform1::FocusPageTable() {
+  TStringAlignGrid* grid = nullptr;
+  switch (Notebook1 != nullptr ? Notebook1->PageIndex() : -1) {
+    case 2: grid = ignitiontable; break;
+    case 3: {
+      TStringAlignGrid* tables[4] = {injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable};
+      grid = tables[std::clamp(InjectionPageTable, 0, 3)];
+      break;
+    }
+    case 4: grid = idlerpm_table; break;
+    case 5: grid = coolantign_table; break;
+    case 6: grid = coolantinj_table; break;
+    default: break;
+  }
+  if (grid != nullptr && grid->Showing() && grid->CanFocus()) grid->SetFocus();
 }

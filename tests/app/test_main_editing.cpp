@@ -222,6 +222,26 @@ TEST_F(MainEditing, TableClicksShowTheSpeedSiteAndEditsRedrawAVisibleGraph) {
   EXPECT_EQ(Graph->Series1->NumZValues(), 32);
 }
 
+TEST_F(MainEditing, FunctionKeysHandTheKeyboardToThePageTable) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  const struct {
+    const char* key;
+    TStringAlignGrid* table;
+  } rows[] = {{"F3", f_->ignitiontable}, {"F4", f_->injectiontable}, {"F5", f_->idlerpm_table},
+              {"F6", f_->coolantign_table}, {"F7", f_->coolantinj_table}};
+  for (const auto& r : rows) {
+    ui::SimulateKey(f_, "F1");
+    ui::SimulateKey(f_, r.key);
+    EXPECT_EQ(f_->ActiveControl(), r.table) << r.key;
+  }
+  // The arrows then move in the table without a click first.
+  ui::SimulateKey(f_, "F3");
+  const int col = f_->ignitiontable->Col();
+  ui::SimulateKey(f_, "Right");
+  EXPECT_EQ(f_->ignitiontable->Col(), col + 1);
+}
+
 TEST_F(MainEditing, BlockDialogAppliesTheChosenOperation) {
   auto& inj = MapSlots[1].InjectionTable;
   inj[1][1] = 200;
