@@ -179,7 +179,7 @@ TEST(ChartAxis, LogarithmicAxisWithoutAPowerInsideItsLimitsHasLabels) {
       {2, 5, {"2", "3", "4", "5"}}, {20, 30, {"20", "30"}}, {1, 1000, {"1", "10", "100", "1,000"}}};
   for (const Case& k : cases) {
     PlainChart c;
-    auto* s = new TFastLineSeries(nullptr);
+    auto* s = new TFastLineSeries(&c.chart);  // the chart frees it
     s->SetParentChart(&c.chart);
     s->AddXY(1, k.min);
     s->AddXY(2, k.max);
