@@ -32,15 +32,21 @@ TEST_F(MainFields, RevLimitsAreHeldAndRoundedWhenTheEntryIsComplete) {
   }
 }
 
-TEST_F(MainFields, DetailsShareTheBudgetAndRefuseTypedCharactersBeyondIt) {
-  ui::DialogScript script;
-  ShowMainWindow(script);
+// The details page with "ab" in the owner field and 240 characters of comments: six of the
+// 248 shared characters are left, and the owner field has the focus.
+static void SixCharactersLeftInTheOwnerField() {
   MapSlots[1].Comments.Set(AnsiString(240, 'c'));
   MapSlots[1].Owner.Set("ab");
   MapSlots[1].Date.Set("");
-  f_->RefreshMapTables();
-  ui::SimulateKey(f_, "F1");
-  f_->DetailsOwnerEdit->SetFocus();
+  R7Tform1->RefreshMapTables();
+  ui::SimulateKey(R7Tform1, "F1");
+  R7Tform1->DetailsOwnerEdit->SetFocus();
+}
+
+TEST_F(MainFields, DetailsShareTheBudgetAndRefuseTypedCharactersBeyondIt) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  SixCharactersLeftInTheOwnerField();
   f_->DetailsOwnerEdit->SetSelStart(0);
   ui::BeepCounter beeps;
   // Typed at the front: six fit the 248 shared characters, the seventh is refused and
@@ -56,12 +62,7 @@ TEST_F(MainFields, DetailsShareTheBudgetAndRefuseTypedCharactersBeyondIt) {
 TEST_F(MainFields, PasteBeyondTheBudgetKeepsWhatFits) {
   ui::DialogScript script;
   ShowMainWindow(script);
-  MapSlots[1].Comments.Set(AnsiString(240, 'c'));
-  MapSlots[1].Owner.Set("ab");
-  MapSlots[1].Date.Set("");
-  f_->RefreshMapTables();
-  ui::SimulateKey(f_, "F1");
-  f_->DetailsOwnerEdit->SetFocus();
+  SixCharactersLeftInTheOwnerField();
   f_->DetailsOwnerEdit->SetSelStart(1);
   Clipboard()->SetAsText("123456789");
   ui::BeepCounter beeps;

@@ -26,6 +26,17 @@ class StatusBarProTest : public ::testing::Test {
     bar = new TStatusBarPro(form.get());
     bar->SetParent(form.get());
   }
+  // Image 0 of the bar's image list: an 8 x 8 lime square.
+  TImageList* GiveTheBarAGreenImage() {
+    auto* images = new TImageList(form.get(), 8, 8);
+    TBitmap green;
+    green.SetSize(8, 8);
+    green.Canvas()->Brush()->SetColor(clLime);
+    green.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    images->Add(&green);
+    bar->SetImages(images);
+    return images;
+  }
   TStatusPanelPro* AddPanel(int width, const char* text = "", TAlignment a = taLeftJustify) {
     TStatusPanelPro* p = bar->Panels()->Add();
     p->SetWidth(width);
@@ -136,13 +147,7 @@ TEST_F(StatusBarProTest, SentTextsAndFlags) {
 // (following the bar, which follows the desktop) is aligned to the right end, the image
 // there and the text before it, and the text reads right to left.
 TEST_F(StatusBarProTest, PictureOfAPanelWithTextAndImageInBothDirections) {
-  auto* images = new TImageList(form.get(), 8, 8);
-  TBitmap green;
-  green.SetSize(8, 8);
-  green.Canvas()->Brush()->SetColor(clLime);
-  green.Canvas()->FillRect(TRect(0, 0, 8, 8));
-  images->Add(&green);
-  bar->SetImages(images);
+  TImageList* images = GiveTheBarAGreenImage();
   TStatusPanelPro* p = AddPanel(300, "Load 12:", taLeftJustify);
   p->SetColor(clWhite);
   p->SetImageIndex(0);
@@ -324,13 +329,7 @@ end
 
 
 TEST_F(StatusBarProTest, ImagesSitBeforeTheTextInsideThePanel) {
-  auto* images = new TImageList(form.get(), 8, 8);
-  TBitmap green;
-  green.SetSize(8, 8);
-  green.Canvas()->Brush()->SetColor(clLime);
-  green.Canvas()->FillRect(TRect(0, 0, 8, 8));
-  images->Add(&green);
-  bar->SetImages(images);
+  TImageList* images = GiveTheBarAGreenImage();
   TStatusPanelPro* right = AddPanel(200, "WWWW", taRightJustify);
   right->SetColor(clWhite);
   right->SetImageIndex(0);

@@ -69,24 +69,32 @@ class LoggerLink : public MainWindowLink {
     LoggerSettings = TLoggerSettings();
   }
 
+  // The engine warms up with the link up: the start trigger begins a log, the stop trigger
+  // ends it. `started` tells whether the logger's lamp was on while it logged.
+  void LogOneTriggeredRun(bool& started) {
+    std::filesystem::create_directories(dir_);
+    ASSERT_TRUE(LinkUp());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(PumpUntil([&] {
+      RunEngine(start);
+      return LoggingActive;
+    })) << "the start trigger never fired";
+    started = f_->TimeLogLED->Checked();
+    ASSERT_TRUE(PumpUntil([&] {
+      RunEngine(start);
+      return !LoggingActive;
+    })) << "the stop trigger never fired";
+  }
+
   void Menu(const char* item) { static_cast<TMenuItem*>(LoggerForm->FindComponent(item))->Click(); }
 
   std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("e2e-logger-" + std::to_string(getpid()));
 };
 
 TEST_F(LoggerLink, TriggeredLogSavedAndLoadedAfterARestart) {
-  std::filesystem::create_directories(dir_);
-  ASSERT_TRUE(LinkUp());
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(PumpUntil([&] {
-    RunEngine(start);
-    return LoggingActive;
-  })) << "the start trigger never fired";
-  EXPECT_TRUE(f_->TimeLogLED->Checked());
-  ASSERT_TRUE(PumpUntil([&] {
-    RunEngine(start);
-    return !LoggingActive;
-  })) << "the stop trigger never fired";
+  bool lamp = false;
+  ASSERT_NO_FATAL_FAILURE(LogOneTriggeredRun(lamp));
+  EXPECT_TRUE(lamp);
   EXPECT_FALSE(LoggerForm->DataPlotter->StartRecording());
   EXPECT_EQ(LoggerForm->Caption(), "Data Logger ...New Data!");
 
@@ -146,17 +154,8 @@ bool ReadPpm(const std::string& path, int& w, int& h, std::vector<unsigned char>
 }
 
 TEST_F(LoggerLink, LogPreviewedExportedToAWorkbookAndPrinted) {
-  std::filesystem::create_directories(dir_);
-  ASSERT_TRUE(LinkUp());
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(PumpUntil([&] {
-    RunEngine(start);
-    return LoggingActive;
-  })) << "the start trigger never fired";
-  ASSERT_TRUE(PumpUntil([&] {
-    RunEngine(start);
-    return !LoggingActive;
-  })) << "the stop trigger never fired";
+  bool lamp = false;
+  ASSERT_NO_FATAL_FAILURE(LogOneTriggeredRun(lamp));
   const std::vector<TTrendRecord> logged = LoggerForm->DataPlotter->Records();
   ASSERT_GT(logged.size(), 100u);
   LoggerSettings.ExportSamples = 100;
