@@ -48,8 +48,6 @@ int32_t TempPointerScale = 0, TempPointerOffset = 0;
 TR7Tform1::TR7Tform1(TComponent* AOwner) : TForm(AOwner), SettingsFileName(kSettingsFileName) {}
 
 TR7Tform1::~TR7Tform1() {
-  // Windows that outlive the main window test R7Tform1 before they reach into it.
-  if (R7Tform1 == this) R7Tform1 = nullptr;
   // The form's OnDestroy would fire from the base class's destructor, when this object is
   // no longer a TR7Tform1; run it here instead, while the bitmaps and fields still exist.
   if (OnDestroy) {

@@ -25,6 +25,9 @@ class TApplication : public TComponent {
   void CreateForm(T*& reference) {
     T* form = new T(this);
     reference = form;
+    form->ForgetReference = [&reference, form] {
+      if (reference == form) reference = nullptr;
+    };
     RegisterForm(form);
     try {
       ui::LoadFormResource(form);

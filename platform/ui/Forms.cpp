@@ -24,6 +24,7 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique
 }
 
 TForm::~TForm() {
+  if (ForgetReference) ForgetReference();
   BeforeDestruction();
   Screen->RemoveForm(this);
   Application->UnregisterForm(this);

@@ -1,6 +1,8 @@
 #pragma once
 // TForm: a top-level window with its life-cycle events, modal showing with a modal
 // result, key preview and an active control.
+#include <functional>
+
 #include "platform/ui/Controls.h"
 
 using TModalResult = int;
@@ -31,6 +33,9 @@ class TForm : public TWinControl {
   // Fires OnCreate once. TApplication::CreateForm calls it after the constructor;
   // showing a form that was made otherwise calls it first.
   void AfterConstruction();
+  // Run when the form goes: TApplication::CreateForm uses it to clear the global that
+  // holds the form, so nothing reaches a freed window through it.
+  std::function<void()> ForgetReference;
 
   TFormBorderStyle BorderStyle() const { return border_style_; }
   void SetBorderStyle(TFormBorderStyle v);

@@ -175,6 +175,9 @@ TEST_F(FormResourceTest, CreateFormBuildsTheWindowFromItsResource) {
   EXPECT_EQ(ProbeForm->Timer1->Interval(), 250u);
   ProbeForm->Timer1->Tick();
   EXPECT_EQ(ProbeForm->Ticks, 1);
+  // A window freed leaves no dangling global behind.
+  delete ProbeForm;
+  EXPECT_EQ(ProbeForm, nullptr);
 }
 
 TEST_F(FormResourceTest, ShownOffscreenTheGrabShowsGeometryColoursAndHandlers) {
