@@ -337,3 +337,34 @@ TEST_F(EcusimEcu, FirmwareVerifyFailureAnswersError) {
 
 }  // namespace
 }  // namespace ecusim
+
+namespace ecusim {
+namespace {
+
+// A fresh ECU holds a real calibration: named banks, speed sites 0, 500, 750 ... 8,000 rpm,
+// throttle sites, an advance that rises with speed and falls with load.
+TEST(EcusimMaps, FreshBanksHoldAPlausibleCalibration) {
+  Ecu ecu;
+  auto bank = ecu.Bank(1);
+  EXPECT_EQ(std::string(bank.begin(), bank.begin() + 10), "ECU bank 1");
+  auto word = [&](std::size_t at) { return bank[at] << 8 | bank[at + 1]; };
+  EXPECT_EQ(word(3904), 0);          // speed site 0
+  EXPECT_EQ(word(3904 + 2), 500);    // speed site 1
+  EXPECT_EQ(word(3904 + 62), 8000);  // speed site 31
+  EXPECT_EQ(bank[3969], 0);          // main tables on the throttle sites
+  EXPECT_EQ(word(3970 + 30), 94);    // last throttle site
+  // Ignition bytes are 2 x degrees + 120: 8 deg at 0 rpm and no load, 36 deg at 4,500 rpm
+  // (site 17), 23 deg there at 94 % throttle (row 15).
+  EXPECT_EQ(bank[288 + 0], 136);
+  EXPECT_EQ(bank[288 + 17], 192);
+  EXPECT_EQ(bank[288 + 15 * 32 + 17], 166);
+  EXPECT_EQ(bank[3630] << 8 | bank[3631], 7000);  // hard limit
+  // No ignition correction by temperature (132 - 2 x 0).
+  EXPECT_EQ(bank[3296], 132);
+  EXPECT_EQ(bank[3338 + 13], 132);
+  // Bank 3 runs 4 degrees less advance than bank 1.
+  EXPECT_EQ(ecu.Bank(3)[288 + 17], 184);
+}
+
+}  // namespace
+}  // namespace ecusim

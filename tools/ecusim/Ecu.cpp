@@ -1,4 +1,5 @@
 #include "ecusim/Ecu.h"
+#include "ecusim/Maps.h"
 
 #include <algorithm>
 #include <limits>
@@ -64,14 +65,8 @@ Ecu::Ecu(const Timing& timing) : timing_(timing) {
   cfg[230] = 100;  // PWM maximum duration
   cfg[238] = 6;    // shift light output
 
-  // Each bank carries a name and an empty text block, so it reads back as a named map.
-  for (int b = 1; b <= kBankCount; ++b) {
-    auto bank = Bank(b);
-    const std::string name = "ECU bank " + std::to_string(b);
-    std::fill(bank.begin(), bank.begin() + 32, static_cast<std::uint8_t>(' '));
-    std::copy(name.begin(), name.end(), bank.begin());
-    std::fill(bank.begin() + 32 + 8, bank.begin() + 288, 0xFF);
-  }
+  // Each bank holds a named, plausible calibration, so a fresh ECU reads back as real maps.
+  for (int b = 1; b <= kBankCount; ++b) FillPlausibleBank(Bank(b), b);
   state_.lock.message.fill(' ');
 }
 
