@@ -491,3 +491,114 @@ TEST_F(PacketHandlerTest, PacketCounters) {
   EXPECT_EQ(PacketCountsA, (std::array<int32_t, 4>{2, 1, 1, 2}));
   EXPECT_EQ(PacketCountsB, PacketCountsA);
 }
+
+// Every field of the live packets from its own byte: each data byte holds a different
+// value, so a field read one byte off shows.
+TEST_F(PacketHandlerTest, FastPacketEveryFieldFromItsByte) {
+  auto b = [](int k) { return 7 * k + 3; };  // 3, 10, ... 192; below 128 at the fraction bytes
+  auto w = [&](int k) { return b(k) << 8 | b(k + 1); };
+  Data d(28);
+  for (int k = 0; k < 28; ++k) d.Byte(k, b(k));
+  units.PressureUnit = 0;  // kPa: the pressure channel is the word / 10 as it is
+  Handle(Fast(d));
+  const std::pair<const char*, std::pair<double, double>> fields[] = {
+      {"rpm", {LiveFast.RPM, w(0)}},
+      {"speed site", {LiveSpeedSite, b(2)}},
+      {"speed fraction", {LiveSpeedFraction, b(3) + 128}},
+      {"throttle counts", {LiveFast.ThrottleSigned, w(4)}},
+      {"manifold pressure", {LiveFast.ManifoldPressure, w(6)}},
+      {"throttle %", {LiveFast.ThrottlePercent, b(8)}},
+      {"ignition map value", {LiveFast.IgnitionMapValue, b(9) / 2}},
+      {"advance", {LiveFast.Advance, b(10)}},
+      {"injection map value", {LiveFast.InjectionMapValue, b(11)}},
+      {"live cell 2", {LiveCellValue[2], b(11)}},
+      {"pulse count 1", {LiveFast.PulseCount1, w(12)}},
+      {"load site", {LiveLoadSite, b(14)}},
+      {"load fraction", {LiveLoadFraction, b(15) + 128}},
+      {"second ratio", {LiveFast.AFR2, b(16)}},
+      {"ratio", {LiveFast.AFR, b(17)}},
+      {"item 5 row", {LiveCellRow[5], b(18) >> 5}},
+      {"item 5 bar", {LiveCellBar[5], -(b(18) & 31) * 8}},
+      {"item 6 row", {LiveCellRow[6], b(19) >> 5}},
+      {"item 6 bar", {LiveCellBar[6], -(b(19) & 31) * 8}},
+      {"item 4 row", {LiveCellRow[4], b(20) >> 5}},
+      {"item 4 bar", {LiveCellBar[4], -(b(20) & 31) * 8}},
+      {"gauge value", {LiveFast.GaugeValue, b(21) - 256}},  // bit 0 of byte 27 (192) clear
+      {"road speed", {LiveRoadSpeed, w(22)}},
+      {"pulse count 2", {LiveFast.PulseCount2, w(24)}},
+      {"flags", {LiveFast.Flags, b(27)}},
+      {"channel 20 rpm", {LiveValues[20], w(0)}},
+      {"channel 24 advance", {LiveValues[24], b(10) / 2.0}},
+      {"channel 31 load site", {LiveValues[31], b(14)}},
+      {"channel 32 pressure", {LiveValues[32], w(6) / 10}},
+      {"channel 33 speed site", {LiveValues[33], b(2)}},
+      {"channel 40 road speed", {LiveValues[40], w(22) * 2.25 / 256}},
+      {"channel 41 throttle", {LiveValues[41], b(8)}},
+      {"channel 42 throttle counts", {LiveValues[42], w(4)}},
+  };
+  for (const auto& [name, v] : fields) EXPECT_NEAR(v.first, v.second, 1e-9) << name;
+}
+
+TEST_F(PacketHandlerTest, SlowPacketEveryFieldFromItsByte) {
+  auto b = [](int k) { return 3 * k + 1; };  // 1, 4, ... 199
+  auto w = [&](int k) { return b(k) << 8 | b(k + 1); };
+  auto sw = [&](int k) { return w(k) > 32767 ? w(k) - 65536 : w(k); };
+  MapSlots[1].VVTOffset = -20;
+  Data d(67);
+  for (int k = 0; k < 67; ++k) d.Byte(k, b(k));
+  Handle(Slow(d));
+  const std::pair<const char*, std::pair<double, double>> fields[] = {
+      {"air", {LiveSlow.AirTemp, b(0) - 40}},
+      {"coolant", {LiveSlow.CoolantTemp, b(1) - 40}},
+      {"auxiliary temperature", {LiveSlow.AuxTemp, b(2) - 40}},
+      {"battery", {LiveSlow.Battery, b(3)}},
+      {"baro", {LiveSlow.BaroMbar, sw(4) + 1000}},
+      {"lambda trim", {LiveSlow.LambdaTrim, sw(6)}},
+      {"input 1", {LiveSlow.AuxInput[0], w(8)}},
+      {"input 4", {LiveSlow.AuxInput[3], w(14)}},
+      {"input 5", {LiveSlow.AuxInput[4], w(16)}},
+      {"input 10", {LiveSlow.AuxInput[9], w(26)}},
+      {"EGT", {LiveEGT, w(28)}},
+      {"injection correction", {LiveSlow.InjectionCorrection, sw(30)}},
+      {"ignition correction", {LiveSlow.IgnitionCorrection, b(33)}},
+      {"word 34", {LiveSlow.Word34, w(34)}},
+      {"cam position", {LiveSlow.CamPosition, w(36)}},
+      {"live cell 4", {LiveCellValue[4], b(38)}},
+      {"injection timing", {LiveSlow.InjectionTiming, b(39)}},
+      {"live cell 5", {LiveCellValue[5], b(40)}},
+      {"auxiliary PWM", {LiveSlow.AuxPWM, b(41)}},
+      {"live cell 6", {LiveCellValue[6], b(42) - 20}},
+      {"VVT target", {LiveSlow.VVTTarget, b(43) - 20}},
+      {"VVT control", {LiveSlow.VVTControl, b(44)}},
+      {"live cell 3", {LiveCellValue[3], b(45)}},
+      {"boost PWM", {LiveSlow.BoostPWM, b(46)}},
+      {"boost target", {LiveSlow.BoostTarget, b(47)}},
+      {"duty 48", {LiveSlow.Duty48, b(48)}},
+      {"gear and wheel", {LiveSlow.GearWheel, b(49)}},
+      {"outputs", {LiveSlow.Outputs, b(50)}},
+      {"coil on-time", {LiveSlow.CoilOnTime, b(51)}},
+      {"wheel speed", {LiveSlow.WheelSpeed, w(52)}},
+      {"status", {LiveSlow.StatusWord, w(56)}},
+      {"fault", {LiveSlow.FaultWord, w(58)}},
+      {"telltale", {LiveSlow.TelltaleWord, w(60)}},
+      {"lock bits", {LiveSlow.LockBits, b(62)}},
+      {"MSPB", {ECUMSPB, b(63)}},
+      {"idle position", {LiveSlow.IdlePosition, b(64)}},
+      {"cranking site", {LiveSlow.CrankingSite, b(65)}},
+      {"lambda sensor", {LiveSlow.LambdaSensor, b(66)}},
+      {"channel 3 input 1", {LiveValues[3], w(8)}},
+      {"channel 6 input 4", {LiveValues[6], w(14)}},
+      {"channel 11 auxiliary PWM", {LiveValues[11], b(41) * 100.0 / 255}},
+      {"channel 14 battery", {LiveValues[14], b(3) / 11.0}},
+      {"channel 15 boost PWM", {LiveValues[15], b(46) * 100.0 / 255}},
+      {"channel 17 cam", {LiveValues[17], w(36) / 2.0}},
+      {"channel 18 coil on-time", {LiveValues[18], b(51) * 0.0488}},
+      {"channel 21 EGT", {LiveValues[21], w(28)}},
+      {"channel 22 idle position", {LiveValues[22], b(64)}},
+      {"channel 28 injection timing", {LiveValues[28], b(39) * 4}},
+      {"channel 39 gear", {LiveValues[39], (b(49) & 15) + 1}},
+      {"channel 43 VVT control", {LiveValues[43], b(44)}},
+      {"channel 44 VVT target", {LiveValues[44], b(43) - 20}},
+  };
+  for (const auto& [name, v] : fields) EXPECT_NEAR(v.first, v.second, 1e-9) << name;
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "model/Settings.h"
@@ -212,6 +213,51 @@ TEST_F(SettingsTest, OversizedFileGivesDefaultsAMessageAndIsKept) {
   EXPECT_EQ(ReadSettingsFile(IniName()), "");
   EXPECT_TRUE(Settings.CommsAuto);
   EXPECT_TRUE(WriteSettingsFile(IniName()));
+}
+
+// Each ranged number one step outside its range, on either side, falls back to its default
+// (pressure unit 3 is no unit: the default bar is used).
+TEST_F(SettingsTest, OneStepOutsideEveryRangeFallsBack) {
+  struct Ranged {
+    const char* section;
+    const char* key;
+    std::function<int32_t()> field;
+    int32_t def, lo, hi;
+  };
+  const TSettingsRecord& s = Settings;
+  const TLoggerSettings& g = LoggerSettings;
+  const Ranged ranged[] = {
+      {"Main", "Load Sites", [&] { return s.LoadSites; }, 16, 1, 16},
+      {"Main", "Speed Sites", [&] { return s.SpeedSiteStep; }, 500, 1, 2097},
+      {"Main", "AutoIdlePotNum", [&] { return s.AutoIdlePotNum; }, 8, 0, 1023},
+      {"Main", "AutoCutPotNum", [&] { return s.AutoCutPotNum; }, 8, 0, 1023},
+      {"Main", "AutoSetMaps", [&] { return s.AutoSetMaps; }, 0, 0, 1},
+      {"Comms", "Port", [&] { return s.CommsPort; }, 1, 1, 64},
+      {"Units", "Temperature", [&] { return s.TemperatureUnit; }, 0, 0, 1},
+      {"Units", "Pressure", [&] { return s.PressureUnit; }, 1, 0, 2},
+      {"Units", "Speed", [&] { return s.SpeedUnit; }, 0, 0, 1},
+      {"Units", "Distance", [&] { return s.DistanceUnit; }, 0, 0, 1},
+      {"Units", "O2", [&] { return s.O2Unit; }, 0, 0, 1},
+      {"UserView", "Var1", [&] { return s.UserViewVar[1]; }, 11, 0, 50},
+      {"UserView", "Var4", [&] { return s.UserViewVar[4]; }, 20, 0, 50},
+      {"Logger", "Ch1Lab", [&] { return g.Channels[1]; }, 19, 0, 50},
+      {"Logger", "Ch8Lab", [&] { return g.Channels[8]; }, 27, 0, 50},
+      {"Logger", "ExSamples", [&] { return g.ExportSamples; }, 10, 5, 100},
+      {"LoggerStart", "Chan", [&] { return g.StartChan; }, 3, 0, 8},
+      {"LoggerStart", "Option", [&] { return g.StartLogic; }, 0, 0, 1},
+      {"LoggerStop", "Chan", [&] { return g.StopChan; }, 3, 0, 8},
+      {"LoggerStop", "Option", [&] { return g.StopLogic; }, 1, 0, 1},
+  };
+  for (const Ranged& r : ranged) {
+    for (const int32_t value : {r.lo - 1, r.hi + 1, r.lo, r.hi}) {
+      WriteText(AnsiString("[") + r.section + "]\n" + r.key + "=" + IntToStr(value) + "\n");
+      Settings = TSettingsRecord();
+      LoggerSettings = TLoggerSettings();
+      ReadSettingsFile(IniName());
+      const bool inside = value >= r.lo && value <= r.hi;
+      EXPECT_EQ(r.field(), inside ? value : r.def) << r.section << " / " << r.key << " = " << value;
+    }
+  }
 }
 
 }  // namespace

@@ -269,4 +269,63 @@ TEST(PacketMatching, TwoPacketsShareAPortFirstAttachedWins) {
   rig.manager.Detach(&second);
 }
 
+// Only one packet of a port collects at a time: while one collects, the others neither
+// start on its bytes nor keep what they had matched.
+TEST(PacketMatching, TwoPacketsShareAPortOneCollectsAtATime) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> chunks;
+    std::vector<std::string> first, second;
+  } cases[] = {
+      {"the second's start inside the first's packet", {"ABCDZ", "CQ"}, {"ABCDZ"}, {"CQ"}},
+      {"bytes split across notices", {"AB", "C", "DZC", "Q"}, {"ABCDZ"}, {"CQ"}},
+      // The first's partial "A" is part of the second's packet and goes with it.
+      {"the second starts first", {"CA", "BZ"}, {}, {"CA"}},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    TApdDataPacket second(nullptr);
+    std::vector<std::string> got2;
+    rig.manager.Attach(&second);
+    rig.packet.SetStartString("AB");
+    rig.packet.SetEndCond(ecString);
+    rig.packet.SetEndString("Z");
+    second.SetStartString("C");
+    second.SetEndCond(ecPacketSize);
+    second.SetPacketSize(2);
+    second.SetOnStringPacket([&](TObject*, const AnsiString& s) { got2.push_back(s); });
+    rig.packet.SetEnabled(true);
+    second.SetEnabled(true);
+    for (const std::string& chunk : c.chunks) rig.Feed(chunk);
+    EXPECT_EQ(rig.packets, c.first) << c.name;
+    EXPECT_EQ(got2, c.second) << c.name;
+    rig.manager.Detach(&second);
+  }
+}
+
+TEST(PacketMatching, AnyDataPacketWaitsUntilTheCollectingOneIsDone) {
+  Rig rig;
+  TApdDataPacket second(nullptr);
+  std::vector<std::string> got2;
+  rig.manager.Attach(&second);
+  rig.packet.SetStartString("AB");
+  rig.packet.SetEndCond(ecString);
+  rig.packet.SetEndString("Z");
+  rig.packet.SetEnabled(true);
+  rig.Feed("AB");
+  EXPECT_EQ(rig.packet.PacketMode(), dpCollecting);
+  second.SetStartCond(scAnyData);
+  second.SetEndCond(ecPacketSize);
+  second.SetPacketSize(2);
+  second.SetOnStringPacket([&](TObject*, const AnsiString& s) { got2.push_back(s); });
+  second.SetEnabled(true);
+  EXPECT_NE(second.PacketMode(), dpCollecting);
+  rig.Feed("CZ");
+  EXPECT_EQ(rig.packets, std::vector<std::string>{"ABCZ"});
+  EXPECT_TRUE(got2.empty());
+  rig.Feed("12");
+  EXPECT_EQ(got2, std::vector<std::string>{"12"});
+  rig.manager.Detach(&second);
+}
+
 }  // namespace
