@@ -140,3 +140,45 @@ TEST(TableEdges, StepsNeverReachPastASmallTable) {
   const int expected[7] = {5, 5, 7, 5, 7, 5, 5};
   for (int i = 0; i < 7; ++i) EXPECT_EQ(words[i], expected[i]) << i;
 }
+
+TEST(TableEdges, EachAdditionalTableTakesTheAxisOfItsOwnOptionBit) {
+  struct Axis {
+    TAddTableId id;
+    int bit, throttle, map;
+  } axes[] = {
+      {TAddTableId::UserPWM, 1, 13274, 13614},
+      {TAddTableId::CoilOn, 2, 13342, 13682},
+      {TAddTableId::VVT, 3, 13410, 13750},
+      {TAddTableId::InjTiming, 5, 13478, 13818},
+  };
+  auto setWord = [](TMapRecord& m, int at, int v) {
+    m.Bytes()[at] = static_cast<uint8_t>(v & 0xFF);
+    m.Bytes()[at + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+  };
+  for (const Axis& a : axes) {
+    auto m = NewMap();
+    for (int i = 0; i < 5; ++i) {
+      setWord(*m, a.throttle + 2 * i, 3 + 7 * i);
+      setWord(*m, a.map + 2 * i, 100 + 11 * i);
+      setWord(*m, 14158 + 2 * i, 50 + i);  // the boost load list
+    }
+    for (const bool mapAxis : {false, true}) {
+      m->LoadOptions = static_cast<int16_t>(mapAxis ? 1 << a.bit : 0x3F & ~(1 << a.bit));
+      const TRowPositions column = AddTableColumnPositions(*m, a.id);
+      const TRowPositions block = AddTableBlockPositions(*m, a.id);
+      for (int l = 1; l <= 5; ++l) {
+        EXPECT_EQ(column[l], mapAxis ? 100 + 11 * (l - 1) : 3 + 7 * (l - 1)) << int(a.id) << " row " << l;
+        EXPECT_EQ(block[l], 3 + 7 * (l - 1)) << int(a.id) << " row " << l;
+      }
+    }
+  }
+  // The boost tables have one axis whatever the bits say.
+  auto m = NewMap();
+  for (int i = 0; i < 5; ++i) m->BoostLoadList[i] = static_cast<int16_t>(25 * i);
+  m->LoadOptions = 0x3F;
+  for (const TAddTableId id : {TAddTableId::BoostPWM, TAddTableId::BoostTarget})
+    for (int l = 1; l <= 5; ++l) {
+      EXPECT_EQ(AddTableColumnPositions(*m, id)[l], 25 * (l - 1));
+      EXPECT_EQ(AddTableBlockPositions(*m, id)[l], 25 * (l - 1));
+    }
+}
