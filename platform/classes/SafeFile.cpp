@@ -99,44 +99,58 @@ void IgnoreFileSizeSignal() {
   (void)once;
 }
 
-Prepared WriteTemp(const AnsiString& FileName, std::string_view Bytes) {
-  IgnoreFileSizeSignal();
-  Prepared out;
-  out.name = FileName;
-  std::string target = cp1252::ToUtf8(FileName);
-  if (int err = FollowLinks(target))
+// The file a save replaces, once links are followed, with the checks every save makes
+// before it writes anything.
+struct Target {
+  std::string path, dir, base;
+  bool exists = false;
+  struct stat st {};
+};
+
+Target CheckedTarget(const AnsiString& FileName) {
+  Target t;
+  t.path = cp1252::ToUtf8(FileName);
+  if (int err = FollowLinks(t.path))
     throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
   // The temporary file sits next to the target so the final rename stays on one file
-  // system and is atomic. It is hidden and unique so concurrent saves do not collide.
-  const size_t slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (base.empty()) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". No file name");
+  // system and is atomic.
+  const size_t slash = t.path.rfind('/');
+  t.dir = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
+  t.base = slash == std::string::npos ? t.path : t.path.substr(slash + 1);
+  if (t.base.empty()) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". No file name");
 
   // Renaming would replace a file whatever its own permission says, and would put a
   // plain file in place of a pipe, a device or a folder: all are refused before anything
   // is made.
-  struct stat st {};
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode))
+  t.exists = ::stat(t.path.c_str(), &t.st) == 0;
+  if (t.exists && S_ISDIR(t.st.st_mode))
     throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + kFolder);
-  if (exists && !S_ISREG(st.st_mode))
+  if (t.exists && !S_ISREG(t.st.st_mode))
     throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + kNotRegular);
-  if (exists)
-    if (int err = MayWrite(target, st))
+  if (t.exists)
+    if (int err = MayWrite(t.path, t.st))
       throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
+  return t;
+}
 
+Prepared WriteTemp(const AnsiString& FileName, std::string_view Bytes) {
+  IgnoreFileSizeSignal();
+  Prepared out;
+  out.name = FileName;
+  Target t = CheckedTarget(FileName);
+
+  // The temporary file is hidden and unique so concurrent saves do not collide.
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temp = dir + "." + base + TempSuffix();
+    temp = t.dir + "." + t.base + TempSuffix();
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(errno));
 
   // Keep the permissions of the file being replaced.
-  if (exists) (void)::fchmod(fd, st.st_mode & 07777);
+  if (t.exists) (void)::fchmod(fd, t.st.st_mode & 07777);
 
   int err = WriteAll(fd, Bytes.data(), Bytes.size());
   if (err == 0 && ::fsync(fd) != 0) err = errno;
@@ -146,8 +160,8 @@ Prepared WriteTemp(const AnsiString& FileName, std::string_view Bytes) {
     throw EWriteError("Cannot write file " + Quoted(FileName) + ". " + Reason(err));
   }
   out.temp = std::move(temp);
-  out.target = std::move(target);
-  out.dir = dir;
+  out.target = std::move(t.path);
+  out.dir = std::move(t.dir);
   return out;
 }
 
@@ -167,6 +181,18 @@ void Commit(const Prepared& p) {
 }  // namespace
 
 void WriteFile(const AnsiString& FileName, std::string_view Bytes) { Commit(WriteTemp(FileName, Bytes)); }
+
+void CheckTarget(const AnsiString& FileName) {
+  const Target t = CheckedTarget(FileName);
+  // The folder must take the temporary file.
+  const std::string dir = t.dir.empty() ? std::string(".") : t.dir;
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0)
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(errno));
+  if (!S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(ENOTDIR));
+  if (::geteuid() != 0 && ::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(errno));
+}
 
 void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files) {
   std::vector<Prepared> done;
@@ -232,7 +258,7 @@ AnsiString ReadFile(const AnsiString& FileName, size_t MaxBytes) {
   int fd = OpenRegularForReading(FileName, st);
   auto tooLarge = [&] {
     ::close(fd);
-    return EReadError("Cannot read file " + Quoted(FileName) + ". It is larger than " + SizeText(MaxBytes) + ".");
+    return EFileTooLarge("Cannot read file " + Quoted(FileName) + ". It is larger than " + SizeText(MaxBytes) + ".");
   };
   if (static_cast<uint64_t>(st.st_size) > MaxBytes) throw tooLarge();
   AnsiString data;

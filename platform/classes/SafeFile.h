@@ -12,6 +12,10 @@
 #include <utility>
 #include <vector>
 #include "platform/rtl/AnsiString.h"
+#include "platform/rtl/SysUtils.h"
+
+// A file refused by a read bound before any of it was read.
+CQ5_DECLARE_EXCEPTION(EFileTooLarge, EReadError)
 
 namespace safefile {
 // Raises EFCreateError "Cannot create file "<name>". <reason>" when the target may not be
@@ -24,14 +28,20 @@ namespace safefile {
 // A file-size limit (SIGXFSZ) is such a write error, never the end of the process.
 void WriteFile(const AnsiString& FileName, std::string_view Bytes);
 
+// The checks WriteFile makes before it writes anything, for writers that build their file
+// first: raises EFCreateError as WriteFile does when FileName may not be replaced (a pipe,
+// device, socket or folder in its place, a read-only file, a broken link chain or a folder
+// that does not exist). Nothing is created.
+void CheckTarget(const AnsiString& FileName);
+
 // Writes several files as one: each goes to its own temporary file first, and the targets
 // are replaced only once every one of them is written; on a failure before that none is
 // replaced and no temporary file remains. Raises as WriteFile does.
 void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files);
 
 // Raises EFOpenError "Cannot open file "<name>". <reason>" (also for anything but a
-// regular file) or EReadError "Cannot read file "<name>". <reason>", among them a file
-// larger than MaxBytes ("It is larger than 1 MiB.").
+// regular file) or EReadError "Cannot read file "<name>". <reason>"; a file larger than
+// MaxBytes raises EFileTooLarge ("It is larger than 1 MiB.") before any of it is read.
 AnsiString ReadFile(const AnsiString& FileName, size_t MaxBytes = std::numeric_limits<size_t>::max());
 
 // The first MaxBytes bytes of a file (all of it when shorter), reading no more; FileSize is

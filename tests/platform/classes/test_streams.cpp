@@ -251,10 +251,55 @@ TEST(SafeFile, ReadIsBoundedAndTheMessageNamesTheLimit) {
   try {
     safefile::ReadFile(name, 1024);
     FAIL();
-  } catch (const EReadError& e) {
+  } catch (const EFileTooLarge& e) {
     EXPECT_EQ(e.Message(), "Cannot read file \"" + name + "\". It is larger than 1 KiB.");
   }
   EXPECT_EQ(safefile::SizeText(1024 * 1024), "1 MiB");
   EXPECT_EQ(safefile::SizeText(1000), "1000 bytes");
+}
+
+// Writers that build their file before saving it ask first whether the target may be
+// replaced; the answer is the safe write's own, and asking creates nothing.
+TEST(SafeFile, TargetIsCheckedBeforeAnythingIsBuilt) {
+  const AnsiString dir = TempDir() + "check/";
+  ASSERT_TRUE(ForceDirectories(dir + "folder.xls/"));
+  safefile::WriteFile(dir + "plain.xls", "old");
+  safefile::WriteFile(dir + "locked.xls", "old");
+  ASSERT_EQ(chmod((dir + "locked.xls").c_str(), 0444), 0);
+  ASSERT_EQ(mkfifo((dir + "pipe.xls").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("plain.xls", (dir + "link.xls").c_str()), 0);
+  ASSERT_EQ(symlink("pipe.xls", (dir + "to-pipe.xls").c_str()), 0);
+  alarm(10);
+  struct Case {
+    AnsiString name;
+    const char* refusal;  // nullptr: may be written
+  } cases[] = {
+      {dir + "plain.xls", nullptr},
+      {dir + "new.xls", nullptr},
+      {dir + "link.xls", nullptr},
+      {dir + "pipe.xls", "not a regular file"},
+      {dir + "to-pipe.xls", "not a regular file"},
+      {"/dev/null", "not a regular file"},
+      {dir + "folder.xls", "but a folder"},
+      {dir + "locked.xls", "Permission denied"},
+      {dir + "missing/new.xls", "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.refusal == nullptr) {
+      EXPECT_NO_THROW(safefile::CheckTarget(c.name));
+      continue;
+    }
+    try {
+      safefile::CheckTarget(c.name);
+      ADD_FAILURE() << "accepted";
+    } catch (const EFCreateError& e) {
+      EXPECT_EQ(e.Message().rfind("Cannot create file \"" + c.name + "\". ", 0), 0u) << e.Message();
+      EXPECT_NE(e.Message().find(c.refusal), AnsiString::npos) << e.Message();
+    }
+  }
+  alarm(0);
+  EXPECT_FALSE(FileExists(dir + "new.xls"));
+  EXPECT_FALSE(HasTemporaryFile(dir));
 }
 }  // namespace
