@@ -1,20 +1,17 @@
 #include "platform/os/CompoundDocument.h"
 
-#include <fcntl.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <mutex>
+#include <string_view>
 
+#include "platform/classes/SafeFile.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace os {
@@ -31,16 +28,6 @@ bool SameName(const AnsiString& a, const AnsiString& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(),
                     [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
-}
-
-// Permission bits for a new file: what the process' umask allows. Read from /proc rather
-// than with umask(), which would briefly change it for every thread.
-mode_t NewFileMode() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("Umask:", 0) == 0) return 0666 & ~static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-  return 0644;
 }
 
 std::string GsfErrorText(GsfOutput* output) {
@@ -142,80 +129,38 @@ CompoundStorage& CompoundStorage::CreateStorage(const AnsiString& name) {
 
 // --- CompoundDocument ---
 
-CompoundDocument::CompoundDocument(const AnsiString& fileName)
-    : fileName_(fileName), targetPath_(cp1252::ToUtf8(fileName)) {
+CompoundDocument::CompoundDocument(const AnsiString& fileName) : fileName_(fileName) {
   static std::once_flag gsfReady;
   std::call_once(gsfReady, [] { gsf_init(); });
-  if (targetPath_.empty()) throw EFCreateError("Cannot create file \"\"");
-  MakeTempFile();
+  if (fileName_.empty()) throw EFCreateError("Cannot create file \"\"");
+  safefile::CheckTarget(fileName_);
 }
 
-CompoundDocument::~CompoundDocument() { DiscardTempFile(); }
-
-void CompoundDocument::MakeTempFile() {
-  std::string pattern = targetPath_ + ".XXXXXX";
-  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0)
-    throw EFCreateError("Cannot create file " + Quoted(fileName_) + ". " + std::strerror(errno));
-  tempFd_ = fd;
-  tempPath_ = pattern;
-}
-
-void CompoundDocument::DiscardTempFile() {
-  if (tempFd_ >= 0) ::close(tempFd_);
-  tempFd_ = -1;
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-  tempPath_.clear();
-}
+CompoundDocument::~CompoundDocument() = default;
 
 void CompoundDocument::Commit() {
-  if (tempFd_ < 0) MakeTempFile();
-  const auto fail = [this](const std::string& why) {
-    DiscardTempFile();
-    throw EWriteError("Cannot write file " + Quoted(fileName_) + ". " + cp1252::FromUtf8(why));
-  };
-
-  FILE* file = fdopen(tempFd_, "wb");
-  if (!file) fail(std::strerror(errno));
-  tempFd_ = -1;  // the FILE owns the descriptor now
-  GsfOutput* sink = gsf_output_stdio_new_FILE(tempPath_.c_str(), file, TRUE);
+  // The whole document is laid out in memory, then saved as any other file is.
+  const std::unique_ptr<GsfOutput, decltype(&g_object_unref)> sink(gsf_output_memory_new(), &g_object_unref);
   std::string error;
-  bool ok = sink != nullptr;
-  if (ok) {
-    GsfOutfile* ole = gsf_outfile_msole_new(sink);
-    ok = WriteStorage(ole, root_, error);
-    if (!gsf_output_close(GSF_OUTPUT(ole)) && ok) {
-      error = GsfErrorText(GSF_OUTPUT(ole));
+  bool ok = true;
+  {
+    const std::unique_ptr<GsfOutfile, decltype(&g_object_unref)> ole(gsf_outfile_msole_new(sink.get()),
+                                                                     &g_object_unref);
+    ok = WriteStorage(ole.get(), root_, error);
+    if (!gsf_output_close(GSF_OUTPUT(ole.get())) && ok) {
+      error = GsfErrorText(GSF_OUTPUT(ole.get()));
       ok = false;
     }
-    g_object_unref(ole);
-    // Closing the document normally closes the sink too.
-    if (!gsf_output_is_closed(sink) && !gsf_output_close(sink) && ok) {
-      error = GsfErrorText(sink);
-      ok = false;
-    }
-    g_object_unref(sink);
-  } else {
-    error = "cannot write the temporary file";
   }
-  // Make the bytes durable before the rename makes them the file.
-  if (std::fflush(file) != 0 || fsync(fileno(file)) != 0) {
-    if (ok) error = std::strerror(errno);
+  // Closing the document normally closes the sink too.
+  if (!gsf_output_is_closed(sink.get()) && !gsf_output_close(sink.get()) && ok) {
+    error = GsfErrorText(sink.get());
     ok = false;
   }
-  struct stat st {};
-  const mode_t mode = stat(targetPath_.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
-  if (ok && fchmod(fileno(file), mode) != 0) {
-    error = std::strerror(errno);
-    ok = false;
-  }
-  if (std::fclose(file) != 0 && ok) {
-    error = std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) fail(error);
-  if (std::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) fail(std::strerror(errno));
-  tempPath_.clear();
+  if (!ok) throw EWriteError("Cannot write file " + Quoted(fileName_) + ". " + cp1252::FromUtf8(error));
+  const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
+  safefile::WriteFile(fileName_, std::string_view(reinterpret_cast<const char*>(bytes),
+                                                  static_cast<std::size_t>(gsf_output_size(sink.get()))));
 }
 
 }  // namespace os

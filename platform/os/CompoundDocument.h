@@ -4,9 +4,11 @@
 // streams can be written, read back, sought and resized freely, and Commit writes the
 // whole file at once.
 //
-// Commit writes to a temporary file in the target's folder and renames it over the target
-// only when everything is written, so a failed save never leaves a half-written file and
-// never destroys the file that was there.
+// Commit writes the file through the safe write every save uses: a temporary file in the
+// target's folder renamed over the target only when everything is written, so a failed
+// save never leaves a half-written file and never destroys the file that was there; a
+// pipe, device, folder or read-only file in the target's place is refused, and a symbolic
+// link is written through to its target.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -72,11 +74,11 @@ class CompoundStorage {
 
 class CompoundDocument {
  public:
-  // Prepares a document to be saved as `fileName` (Windows-1252). The temporary file is made
-  // at once, so a folder that cannot take the file raises EFCreateError here rather than at
-  // Commit. The target itself is not touched until Commit.
+  // Prepares a document to be saved as `fileName` (Windows-1252). The target is checked at
+  // once, so a target that may not be replaced, or a folder that cannot take the file,
+  // raises EFCreateError here rather than at Commit. Nothing is written until Commit.
   explicit CompoundDocument(const AnsiString& fileName);
-  // Without a Commit the target stays as it was and the temporary file is removed.
+  // Without a Commit the target stays as it was.
   ~CompoundDocument();
   CompoundDocument(const CompoundDocument&) = delete;
   CompoundDocument& operator=(const CompoundDocument&) = delete;
@@ -86,20 +88,14 @@ class CompoundDocument {
   CompoundStorage& CreateStorage(const AnsiString& name) { return root_.CreateStorage(name); }
 
   // Writes the document and replaces the target with it. Raises EWriteError (or
-  // EFCreateError) on failure, leaving the target as it was. May be called again after
-  // further changes.
+  // EFCreateError, the target being checked again) on failure, leaving the target as it
+  // was. May be called again after further changes.
   void Commit();
 
   const AnsiString& FileName() const { return fileName_; }
 
  private:
-  void MakeTempFile();
-  void DiscardTempFile();
-
   AnsiString fileName_;
-  std::string targetPath_;  // UTF-8
-  std::string tempPath_;    // UTF-8; empty when there is none
-  int tempFd_ = -1;
   CompoundStorage root_{"Root Entry"};
 };
 

@@ -183,4 +183,57 @@ TEST_F(CompoundFile, AFolderThatCannotTakeTheFileFailsAtOnce) {
   EXPECT_THROW(os::CompoundDocument(dir_ + "/missing/folder/x.xls"), EFCreateError);
 }
 
+// A workbook is saved as every other file: what may not be replaced is refused when the
+// document is begun (and again at the commit, should it have changed meanwhile), without
+// blocking on a pipe, and is left as it was; a link is written through to its target.
+TEST_F(CompoundFile, CommitsThroughTheChecksOfEverySave) {
+  const std::string pipe = dir_ + "/pipe.xls", locked = dir_ + "/locked.xls", folder = dir_ + "/folder.xls";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  { std::ofstream(locked) << "read only"; }
+  ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  extra_ += 3;
+  alarm(10);  // a pipe opened for writing would block until a reader came
+  for (const std::string& target : {pipe, locked, folder, std::string("/dev/null")}) {
+    SCOPED_TRACE(target);
+    EXPECT_THROW(os::CompoundDocument{target}, EFCreateError);
+  }
+  // Made a pipe after the document was begun: refused at the commit.
+  const std::string late = dir_ + "/late.xls";
+  {
+    os::CompoundDocument doc(late);
+    doc.CreateStream("Book").Write("new", 3);
+    ASSERT_EQ(mkfifo(late.c_str(), 0644), 0);
+    ++extra_;
+    EXPECT_THROW(doc.Commit(), EFCreateError);
+  }
+  alarm(0);
+  struct stat st {};
+  ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ASSERT_EQ(lstat(late.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(ReadFile(locked), "read only");
+  ASSERT_EQ(stat(folder.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+
+  // A link: the file it names gets the workbook, the link stays a link.
+  ASSERT_EQ(mkdir((dir_ + "/real").c_str(), 0755), 0);
+  { std::ofstream(dir_ + "/real/book.xls") << "old"; }
+  ASSERT_EQ(symlink("real/book.xls", (dir_ + "/book.xls").c_str()), 0);
+  extra_ += 2;
+  {
+    os::CompoundDocument doc(dir_ + "/book.xls");
+    doc.CreateStream("Book").Write("new", 3);
+    doc.Commit();
+  }
+  ASSERT_EQ(lstat((dir_ + "/book.xls").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(dir_ + "/real/book.xls").substr(0, 8), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+  const auto streams = ReadBack(dir_ + "/real/book.xls");
+  if (!available_) return;
+  ASSERT_EQ(streams.count("Book"), 1u);
+  EXPECT_EQ(streams.at("Book").second, Hex("new"));
+}
+
 }  // namespace
