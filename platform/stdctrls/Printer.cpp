@@ -1,10 +1,13 @@
 #include "platform/stdctrls/Printer.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "platform/classes/SafeFile.h"
 #include "platform/graphics/detail/QtGraphics.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Dialogs.h"
@@ -12,6 +15,15 @@
 struct TPrinter::Impl {
   std::unique_ptr<QPrinter> printer;
   std::unique_ptr<QPainter> painter;
+  // A document printed to a file is built in memory and saved whole at its end, as
+  // every file is saved: the file that was there stays until the new one is complete.
+  std::unique_ptr<QBuffer> pdfBytes;
+  std::unique_ptr<QPdfWriter> pdf;
+
+  void DropPdf() {
+    pdf.reset();
+    pdfBytes.reset();
+  }
 };
 
 TPrinter::TPrinter() : impl_(std::make_unique<Impl>()), canvas_(std::make_unique<TCanvas>()) {}
@@ -44,16 +56,33 @@ void TPrinter::BeginDoc() {
   p.setDocName(gfx::ToQString(title_));
   p.setPageOrientation(orientation_ == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   p.setCopyCount(copies_);
+  QPaintDevice* device = &p;
   if (!output_.empty()) {
+    // The file is checked before anything is drawn: a pipe, device, folder or read-only
+    // file in its place is refused at once, never opened (which could block).
+    try {
+      safefile::CheckTarget(output_);
+    } catch (const Exception& e) {
+      throw EPrinter(e.Message());
+    }
+    // The printer keeps the page's measures; the pages are drawn into the writer.
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setOutputFileName(gfx::ToQString(output_));
+    impl_->pdfBytes = std::make_unique<QBuffer>();
+    impl_->pdfBytes->open(QIODevice::WriteOnly);
+    impl_->pdf = std::make_unique<QPdfWriter>(impl_->pdfBytes.get());
+    impl_->pdf->setTitle(gfx::ToQString(title_));
+    impl_->pdf->setResolution(p.resolution());
+    impl_->pdf->setPageLayout(p.pageLayout());
+    device = impl_->pdf.get();
   } else {
     p.setOutputFormat(QPrinter::NativeFormat);
     p.setOutputFileName(QString());
   }
   impl_->painter = std::make_unique<QPainter>();
-  if (!impl_->painter->begin(&p)) {
+  if (!impl_->painter->begin(device)) {
     impl_->painter.reset();
+    impl_->DropPdf();
     throw EPrinter("Printer is not currently printing: the output could not be opened");
   }
   // A fresh canvas per document: its font and pen start from the defaults.
@@ -66,7 +95,8 @@ void TPrinter::BeginDoc() {
 
 void TPrinter::NewPage() {
   if (!printing_) throw EPrinter("Printer is not currently printing");
-  Device(*impl_).newPage();
+  if (impl_->pdf) impl_->pdf->newPage();
+  else Device(*impl_).newPage();
   canvas_->SetPenPos(TPoint());
   ++page_number_;
 }
@@ -78,15 +108,29 @@ void TPrinter::EndDoc() {
   impl_->painter.reset();
   printing_ = false;
   page_number_ = 0;
-  if (!ok) throw EPrinter("The document could not be finished");
+  if (!ok) {
+    impl_->DropPdf();
+    throw EPrinter("The document could not be finished");
+  }
+  if (impl_->pdf) {
+    const QByteArray& bytes = impl_->pdfBytes->data();
+    try {
+      safefile::WriteFile(output_, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    } catch (const Exception& e) {
+      impl_->DropPdf();
+      throw EPrinter(e.Message());
+    }
+    impl_->DropPdf();
+  }
 }
 
 void TPrinter::Abort() {
   if (!printing_) return;
   gfx::AttachPainter(*canvas_, nullptr);
-  Device(*impl_).abort();
+  if (!impl_->pdf) Device(*impl_).abort();
   impl_->painter->end();
   impl_->painter.reset();
+  impl_->DropPdf();
   printing_ = false;
   aborted_ = true;
   page_number_ = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The printer: a document of pages drawn through a canvas in printer pixels. Output goes
-// to the system's default printer, or to a PDF file when OutputFileName is set.
+// to the system's default printer, or to a PDF file when OutputFileName is set. A PDF file
+// is saved as every file is: built whole, then put in the file's place, so a failure
+// keeps the file that was there.
 #include <memory>
 #include "platform/classes/Classes.h"
 #include "platform/graphics/Canvas.h"
@@ -14,9 +16,11 @@ class TPrinter : public TObject {
   const char* ClassName() const override { return "TPrinter"; }
 
   // Opens the document and its first page. Raises EPrinter when already printing or
-  // when the output cannot be opened.
+  // when the output cannot be opened; an output file that may not be replaced (a pipe,
+  // device, folder or read-only file) is refused here, without opening it.
   void BeginDoc();
-  // Finishes the document. Raises EPrinter when not printing.
+  // Finishes the document and, when printing to a file, saves it. Raises EPrinter when
+  // not printing or when the file cannot be saved (the old file is then kept).
   void EndDoc();
   // Drops the document unfinished.
   void Abort();

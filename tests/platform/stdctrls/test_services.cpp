@@ -1,8 +1,13 @@
 // Menus, the clipboard, the printer and the beep.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
+#include <fstream>
+#include <sstream>
 
 #include "StdFixture.h"
 #include "platform/graphics/Bitmap.h"
@@ -139,6 +144,68 @@ TEST_F(ServicesTest, PrintedPdfPageShowsTheDrawing) {
   EXPECT_EQ(img.Canvas()->Pixel(img.Width() * 3 / 4, img.Height() * 3 / 4), clWhite);
   fs::remove_all(dir);
   p->SetOutputFileName("");
+}
+
+// A PDF file is saved as every file is: a target that may not be replaced is refused
+// before anything is drawn (a pipe without blocking), a failed write keeps the old file,
+// and text drawn on the page stays text that a PDF reader finds.
+TEST_F(ServicesTest, PdfFileIsSavedWholeOrNotAtAll) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("cq5pdfsafe" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string old = (dir / "old.pdf").string(), pipe = (dir / "pipe.pdf").string();
+  { std::ofstream(old) << "the old print"; }
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  auto slurp = [](const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  TPrinter* p = Printer();
+  p->SetTitle("Log");
+  alarm(20);  // opening the pipe would block
+  p->SetOutputFileName(pipe);
+  EXPECT_THROW(p->BeginDoc(), EPrinter);
+  EXPECT_FALSE(p->Printing());
+  alarm(0);
+
+  // Room for 4 KiB only: the page cannot be written whole.
+  p->SetOutputFileName(old);
+  rlimit was {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+  rlimit small = was;
+  small.rlim_cur = 4096;
+  p->BeginDoc();
+  p->Canvas()->Font()->SetHeight(-200);
+  p->Canvas()->TextOut(100, 100, "Trend caption");
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  try {
+    p->EndDoc();
+    ADD_FAILURE() << "a file larger than the limit was written";
+  } catch (const EPrinter& e) {
+    EXPECT_NE(e.Message().find("Cannot write file"), AnsiString::npos) << e.Message();
+  }
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &was), 0);
+  EXPECT_EQ(slurp(old), "the old print");
+
+  p->BeginDoc();
+  p->Canvas()->Font()->SetHeight(-200);
+  p->Canvas()->TextOut(100, 100, "Trend caption");
+  p->Canvas()->SetBkMode(OPAQUE);
+  p->Canvas()->TextOut(100, 400, "Opaque legend");
+  p->EndDoc();
+  EXPECT_EQ(slurp(old).substr(0, 5), "%PDF-");
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_TRUE(e.path().filename() == "old.pdf" || e.path().filename() == "pipe.pdf") << e.path();
+  const std::string txt = (dir / "old.txt").string();
+  if (std::system(("pdftotext '" + old + "' '" + txt + "' 2>/dev/null").c_str()) == 0) {
+    const std::string text = slurp(txt);
+    EXPECT_NE(text.find("Trend caption"), std::string::npos) << text;
+    EXPECT_NE(text.find("Opaque legend"), std::string::npos) << text;
+  }
+  p->SetOutputFileName("");
+  fs::remove_all(dir);
 }
 
 TEST_F(ServicesTest, PrinterOrientationAndMisuse) {
