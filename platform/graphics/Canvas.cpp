@@ -839,7 +839,10 @@ void DrawRun(QPainter& p, const TextLayout& t, int x, int y, const QString& s, b
   if (opaque) p.fillRect(QRect(x, y, run.width, t.fm.height()), back);
   p.setPen(fore);
   // Rotated text keeps the painter's text call, which renders turned glyphs its own way.
-  if (run.shaped && p.worldTransform().type() <= QTransform::TxTranslate) {
+  // So does text on anything but a pixel surface (a printer, a PDF document): there it
+  // must stay text, not become a picture of itself.
+  const bool pixels = p.paintEngine() != nullptr && p.paintEngine()->type() == QPaintEngine::Raster;
+  if (run.shaped && pixels && p.worldTransform().type() <= QTransform::TxTranslate) {
     if (run.image.isNull() || run.imageColor != fore.rgba()) {
       run.image = QImage(run.ink.size(), QImage::Format_ARGB32_Premultiplied);
       run.image.fill(0);
