@@ -84,12 +84,13 @@ void ClearPreview() {
 bool PreviewSelectedFile(const AnsiString& fileName) {
   if (!FileExists(fileName)) return false;
   if (IsMapFileName(fileName)) {
-    const std::optional<TMapFilePreview> preview = PreviewMapFile(fileName);
+    AnsiString why;
+    const std::optional<TMapFilePreview> preview = PreviewMapFile(fileName, nullptr, &why);
     if (!preview) {
       // The previous file's maps and comments must not stay as if they were this file's.
       ClearPreview();
       g_previewed = fileName;
-      ShowMessage(kMapFileCorruptMessage);
+      ShowMessage(why);
       return false;
     }
     g_previewed = fileName;

@@ -7,6 +7,7 @@
 #include "config/loadfiles.h"
 #include "config/savefiles.h"
 #include "controls/ApOpenDlg.h"
+#include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
 #include "link/LiveData.h"
 #include "platform/classes/Streams.h"
@@ -44,7 +45,7 @@ void PreviewConfigFile(const AnsiString& fileName) {
   container.Compressed = false;
   container.Key = ECUIdentity.VersionText;
   try {
-    container.LoadFromFile(fileName);
+    container.LoadFromFile(fileName, config::kMaxConfigFileSize);
   } catch (const Exception&) {
     Form2->Memo1->Clear();
     return;

@@ -117,7 +117,7 @@ void TFlashUpdateForm::SelectUpdateFile1Click(TObject*) {
 
   krup->ClearStreams();
   try {
-    krup->LoadFromFile(fileName);
+    krup->LoadFromFile(fileName, ecu::kMaxUpdateFileSize);
   } catch (const ECorruptFile&) {
     return;  // krupCorrupt has told the user
   } catch (const Exception& e) {

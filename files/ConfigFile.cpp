@@ -67,7 +67,7 @@ TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Conta
     ~Restore() { c.OnCorrupt = e; }
   } restore{*c, shared};
   try {
-    (*c).LoadFromFile(FileName);
+    (*c).LoadFromFile(FileName, kMaxConfigFileSize);
   } catch (const ECorruptFile&) {
     if (!told && shared) shared(&*c);
     throw;

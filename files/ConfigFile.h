@@ -20,6 +20,10 @@ inline constexpr const char* kConfigFileExt = "q05";
 inline constexpr const char* kConfigFileMask = "*.q05";
 inline constexpr const char* kConfigVersionText = "1.0";
 inline constexpr size_t kConfigCommentsMax = 255;
+// The largest configuration file read: a block of 652 bytes and at most 255 characters of
+// comments make about a kilobyte, so a larger file is no configuration file and is
+// refused unread.
+inline constexpr size_t kMaxConfigFileSize = size_t{64} << 10;
 
 // "Q5-1".."Q5-4".
 AnsiString ConfigStreamName(int n);
@@ -37,8 +41,8 @@ struct TConfigFileContents {
 
 // Reads a configuration file. A damaged container (also damaged compression), or one
 // whose "Q5-4" is shorter than a block, fires the container's corrupt event once and
-// raises ECorruptFile; a file that cannot
-// be opened raises the platform's file error. Nothing of the caller's changes either
+// raises ECorruptFile; a file that cannot be opened raises the platform's file error, and
+// one larger than kMaxConfigFileSize EFileTooLarge before any of it is read. Nothing of the caller's changes either
 // way: the block comes back only when it was read whole.
 TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container);
 

@@ -2,6 +2,7 @@
 // The contents of a firmware update file, apart from the window that shows them: the lines
 // of its text streams, the keys of its "INI" text, the version checks and the S-records of
 // its "DATA" stream.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ namespace ecu {
 
 // This program's version x 10 (1.1), which an update file's "FRequires=" must name.
 constexpr int32_t PCSoftwareVersion = 11;
+
+// The largest update file read: the firmware of the ECU's 64 KiB address space as
+// S-records, with the notes and keys, makes a few hundred kilobytes at most, so a larger
+// file is no update file and is refused unread.
+constexpr size_t kMaxUpdateFileSize = size_t{4} << 20;
 
 // The lines of a text stream. A line ends at LF (a CR before it is dropped) or at the end
 // of the stream; the last line is kept whole whether or not a line end follows it.

@@ -178,8 +178,8 @@ void THKStreams::RaiseCorrupt() {
   throw ECorruptFile(kCorruptMessage);
 }
 
-void THKStreams::LoadFromFile(const AnsiString& FileName) {
-  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+void THKStreams::LoadFromFile(const AnsiString& FileName, size_t MaxFileSize) {
+  TStringStream file(safefile::ReadFile(FileName, MaxFileSize));
   LoadFromStream(&file);
 }
 

@@ -8,6 +8,10 @@
 #include "platform/classes/Lists.h"
 #include "platform/classes/Streams.h"
 
+// The largest container file read when the caller names no bound of its own: no body
+// larger than this can be decompressed.
+inline constexpr size_t kMaxContainerFileSize = size_t{64} << 20;
+
 // Asked for the key of a scrambled container; may change Key.
 using THKAskForKeyEvent = std::function<void(TObject* Sender, AnsiString& Key)>;
 
@@ -37,7 +41,9 @@ class THKStreams : public TComponent {
 
   // Raise the platform's file-stream errors when the file cannot be opened or created.
   // Saving writes a temporary file and renames it over FileName only when complete.
-  void LoadFromFile(const AnsiString& FileName);
+  // Loading refuses a file larger than MaxFileSize before reading any of it
+  // (EFileTooLarge, naming the bound); nothing changes then.
+  void LoadFromFile(const AnsiString& FileName, size_t MaxFileSize = kMaxContainerFileSize);
   void SaveToFile(const AnsiString& FileName);
   void LoadFromStream(TStream* Stream);
   void SaveToStream(TStream* Stream);

@@ -4,12 +4,17 @@
 // and optionally the user's own ranges of the two auxiliary inputs. Also the conversion
 // of stored samples from the units of a log to the units now chosen.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "files/LogRecords.h"
 #include "platform/rtl/AnsiString.h"
+
+// The largest ".lg2" read: its 22 lines and two optional unit rows make a few hundred
+// bytes, so a larger file is no channel file and is refused unread.
+inline constexpr size_t kMaxLogDescriptionSize = size_t{64} << 10;
 
 // A channel-function row given by the file ("[Unit3]" / "[Unit4]").
 struct TLogUnitRow {

@@ -6,6 +6,7 @@
 #include "files/HKStreamCol.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
+#include "platform/classes/SafeFile.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextUtils.h"
@@ -33,14 +34,18 @@ class ContainerUse {
   THKStreams& c_;
 };
 
-// Loads a map file; false when it cannot be opened or read as a container.
-bool LoadContainer(ContainerUse& c, const AnsiString& fileName) {
+// Loads a map file; false (with the message for the user) when it cannot be opened or
+// read as a container.
+bool LoadContainer(ContainerUse& c, const AnsiString& fileName, AnsiString& message) {
   try {
-    c->LoadFromFile(fileName);
+    c->LoadFromFile(fileName, kMaxMapFileSize);
     return true;
+  } catch (const EFileTooLarge& e) {
+    message = e.Message();
   } catch (const Exception&) {
-    return false;
+    message = kMapFileCorruptMessage;
   }
+  return false;
 }
 
 AnsiString StreamData(ContainerUse& c, const AnsiString& name) {
@@ -78,7 +83,8 @@ TMapOpenResult OpenMapFile(const AnsiString& FileName, const TMapFileOpenOptions
   }
 
   ContainerUse c(Container, false);
-  if (!LoadContainer(c, FileName)) return Corrupt();
+  AnsiString message;
+  if (!LoadContainer(c, FileName, message)) return {false, message};
   StreamData(c, kMapVersionStream);  // present in every map file; its content is not checked
 
   // Everything is read and checked before any slot changes, so a damaged map stream
@@ -115,9 +121,14 @@ TMapOpenResult OpenMapFile(const AnsiString& FileName, const TMapFileOpenOptions
   return {};
 }
 
-std::optional<TMapFilePreview> PreviewMapFile(const AnsiString& FileName, THKStreams* Container) {
+std::optional<TMapFilePreview> PreviewMapFile(const AnsiString& FileName, THKStreams* Container,
+                                              AnsiString* Message) {
   ContainerUse c(Container, false);
-  if (!LoadContainer(c, FileName)) return std::nullopt;
+  AnsiString message;
+  if (!LoadContainer(c, FileName, message)) {
+    if (Message != nullptr) *Message = message;
+    return std::nullopt;
+  }
   TMapFilePreview preview;
   for (int k = 1; k <= 3; ++k) {
     TMapFileBox& box = preview.Boxes[k - 1];

@@ -9,6 +9,7 @@
 // map, "Q5map-01".."Q5map-03", each the 25,728 bytes of a map record. Files are written
 // compressed and not scrambled.
 #include <array>
+#include <cstddef>
 #include <optional>
 #include "platform/rtl/AnsiString.h"
 
@@ -20,6 +21,10 @@ inline constexpr const char* kNoMapsToSaveQuestion =
     "No map previously loaded maps are in memory, continue to save anyway?";
 inline constexpr const char* kBlankMapName = "new blank map";
 inline constexpr const char* kEmptySlotLabel = "empty";
+
+// The largest map file read: three 25,728-byte map records and their names make under
+// 80 KB even uncompressed, so a larger file is no map file and is refused unread.
+inline constexpr size_t kMaxMapFileSize = size_t{1} << 20;
 
 inline constexpr const char* kMapVersionStream = "Q5mapver";
 inline constexpr const char* kMapVersionText = "1.0";
@@ -52,7 +57,9 @@ bool IsMapFileName(const AnsiString& FileName);
 
 struct TMapOpenResult {
   bool Ok = true;
-  AnsiString Message;  // when not Ok: kMapFileCorruptMessage, for an error box
+  // When not Ok, for an error box: kMapFileCorruptMessage, or for a file larger than
+  // kMaxMapFileSize the message that names the file and the bound.
+  AnsiString Message;
 };
 
 // Opens FileName into the map slots and sets Settings.MapPath to its folder.
@@ -62,7 +69,8 @@ struct TMapOpenResult {
 // slot. A map read gets source 1; map 1 (or the current slot when it is slot 1, on
 // import) is named after the file. A ticked map the file does not hold changes nothing.
 // A file that cannot be opened or is damaged in any way (also a map stream shorter than
-// a map record) returns !Ok with kMapFileCorruptMessage, and no slot has changed.
+// a map record) returns !Ok with kMapFileCorruptMessage, and no slot has changed; so does
+// a file larger than kMaxMapFileSize, refused before it is read, with its own message.
 //
 // Any other extension: the old text reader fills the current slot; its errors are
 // raised (EFOpenError, EReadError, EInOutError) and the slot is then unchanged.
@@ -75,13 +83,15 @@ TMapOpenResult OpenMapFile(const AnsiString& FileName, const TMapFileOpenOptions
 // What the open dialog's side panels show for a selected map file: box k ticked and
 // enabled with the map's name when the file holds map k, else unticked, disabled and
 // "empty"; and the comments of the last map the file holds. Nothing when the file cannot
-// be read (show kMapFileCorruptMessage); the dialog skips files that do not exist before
-// it asks.
+// be read, with the message to show in Message when given (kMapFileCorruptMessage, or the
+// size message for a file larger than kMaxMapFileSize); the dialog skips files that do
+// not exist before it asks.
 struct TMapFilePreview {
   TMapFileBoxes Boxes;
   AnsiString Comments;
 };
-std::optional<TMapFilePreview> PreviewMapFile(const AnsiString& FileName, THKStreams* Container = nullptr);
+std::optional<TMapFilePreview> PreviewMapFile(const AnsiString& FileName, THKStreams* Container = nullptr,
+                                              AnsiString* Message = nullptr);
 
 // Saving needs at least one map in memory: when none is present the window asks
 // kNoMapsToSaveQuestion, and on "Yes" StartBlankMap makes the current slot present

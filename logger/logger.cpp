@@ -418,10 +418,10 @@ void TLoggerForm::LoadLogfile1Click(TObject*) {
   }
   AnsiString text;
   try {
-    text = safefile::ReadFile(lg2);
-  } catch (const Exception&) {
+    text = safefile::ReadFile(lg2, kMaxLogDescriptionSize);
+  } catch (const Exception& e) {
     MessageDlg("The channel file " + ExtractFileName(lg2) + " of this log cannot be read, so its channels are unknown." +
-                   "\r\nThe log was not loaded.",
+                   "\r\n" + e.Message() + "\r\nThe log was not loaded.",
                mtError, TMsgDlgButtons{mbAbort});
     return;
   }
