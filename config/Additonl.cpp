@@ -264,9 +264,6 @@ void ShapeGrids(TAdditionalMaps& a) {
   a.BoostGearTable->SetCells(1, 0, "Boost level (%)");
   a.Flat_Table->SetRowHeights(0, 32);
   a.Flat_Table->SetCells(1, 0, "Cut time\r(Secs)");
-  a.CylTrims_table->SetColWidths(0, 110);
-  for (int r = 1; r <= 16; ++r)
-    a.CylTrims_table->SetCells(0, r, (r <= 8 ? "Ign trim " : "Inj trim ") + IntToStr(r <= 8 ? r : r - 8));
   a.EGT_table->SetColWidths(0, 80);
   a.EGT_table->SetRowHeights(0, 32);
   a.EGT_table->SetCells(1, 0, "Injection enrichment (%)");

@@ -30,6 +30,17 @@ TRect PaintValueBox(TCanvas* c, const TRect& R, int m, int valueW, int valueH, i
   return box;
 }
 
+// The read-out's text size: the longest format section, widened to the widest value the range
+// can show, so that "100" in a "##0" box or "-9.9" in a "#0.0" box keeps all its digits.
+void MeasureValueText(TFont* font, const TSignalSettings& s, int& w, int& h) {
+  MeasureTextSize(font, s.LongestFormat(), w, h);
+  for (const double v : {static_cast<double>(s.ValueFrom()), static_cast<double>(s.ValueTo())}) {
+    int vw = 0, vh = 0;
+    MeasureTextSize(font, FormatFloat(s.ValueFormat(), v), vw, vh);
+    w = std::max(w, vw);
+  }
+}
+
 void PaintValueText(TCanvas* c, const TRect& box, TAbSBevel& bevel, TFont* font, const AnsiString& text) {
   if (box.IsEmpty()) return;
   c->Brush()->SetStyle(bsSolid);
@@ -85,7 +96,7 @@ void TAbValueInd::CalcLayout() {
   TSignalSettings* s = SignalSettings();
   MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
   MeasureTextSize(Font(), s->Name2(), name2_w_, name2_h_);
-  MeasureTextSize(&font_value_, s->LongestFormat(), value_w_, value_h_);
+  MeasureValueText(&font_value_, *s, value_w_, value_h_);
   MeasureTextSize(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
   if (!Has(TValueIndOption::opUnit)) unit_w_ = 0;
   const int bo = Has(TValueIndOption::opBevelOuter) ? 2 * bevel_outer_.TotalWidth() : 0;
@@ -198,7 +209,7 @@ void TAbHBar::CalcLayout() {
   TSignalSettings* s = SignalSettings();
   MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
   MeasureTextSize(Font(), s->Name2(), name2_w_, name2_h_);
-  MeasureTextSize(&font_value_, s->LongestFormat(), value_w_, value_h_);
+  MeasureValueText(&font_value_, *s, value_w_, value_h_);
   MeasureTextSize(&font_value_, s->ValueUnit(), unit_w_, unit_h_);
   if (!Has(THBarOption::opUnit)) unit_w_ = 0;
   bar_.UnitText = s->ValueUnit();

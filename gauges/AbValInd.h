@@ -55,6 +55,8 @@ class TAbHBar : public TAbAnalogGControl {
   TAbSBevel* BevelValue() { return &bevel_value_; }
   THBarOptions Options() const { return options_; }
   void SetOptions(THBarOptions v);
+  // Where the value was last drawn (the inside of its box).
+  TRect ValueBox() const { return value_box_; }
   // Fill colours of the two overflow arrows now (clBtnFace at rest).
   TColor UnderflowArrowColor() const { return under_colour_; }
   TColor OverflowArrowColor() const { return over_colour_; }

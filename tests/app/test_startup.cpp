@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "config/Additonl.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
 #include "controls/Aligrid.h"
@@ -186,6 +187,14 @@ TEST_F(Startup, FirstActivationShapesTheMainGridsAndSelectors) {
   EXPECT_EQ(R7Tform1->Panel10->Caption(), "BoostPWM: ");
   EXPECT_EQ(R7Tform1->Panel12->Caption(), "Engine Speed: ");
   EXPECT_EQ(R7Tform1->timepanel->Caption().size(), 5u);
+
+  // The cylinder trims show their channels and all five trim columns without scrolling sideways.
+  TStringAlignGrid* trims = AdditionalMaps->CylTrims_table;
+  EXPECT_EQ(trims->Cells(0, 1), "Ign 1");
+  EXPECT_EQ(trims->Cells(0, 16), "Inj 8");
+  int columns = 0;
+  for (int c = 0; c < trims->ColCount(); ++c) columns += trims->ColWidths(c) + trims->GridLineWidth();
+  EXPECT_GE(trims->ClientWidth(), columns);
 }
 
 TEST_F(Startup, SpeedSiteStepComesFromTheSettingsFile) {

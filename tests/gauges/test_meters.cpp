@@ -323,3 +323,42 @@ TEST_F(MeterTest, Pictures) {
 }
 
 }  // namespace
+
+// A read-out's box fits every value of its range, not only its format pattern: "100" in a
+// "##0" bar and "-12.5" in a "#0.0" indicator keep all their digits.
+TEST(ValueReadout, BoxFitsTheWidestValueOfTheRange) {
+  Application->Initialize();
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(0, 0, 600, 300);
+  auto* bar = new TAbHBar(form.get());
+  bar->SetParent(form.get());
+  bar->SetAutoSize(false);
+  bar->SetBounds(0, 0, 400, 60);
+  bar->SetOptions(THBarOptions{THBarOption::opValue, THBarOption::opUnit});
+  bar->FontValue()->SetName("Arial");
+  bar->FontValue()->SetSize(10);
+  bar->FontValue()->SetStyle(TFontStyles{fsBold});
+  bar->SignalSettings()->SetValueFrom(0);
+  bar->SignalSettings()->SetValueTo(100);
+  bar->SignalSettings()->SetValueFormat("##0");
+  bar->SetValue(100);
+  auto* ind = new TAbValueInd(form.get());
+  ind->SetParent(form.get());
+  ind->SetTop(100);
+  ind->FontValue()->SetName("Arial");
+  ind->FontValue()->SetSize(12);
+  ind->SignalSettings()->SetValueFrom(-12.5f);
+  ind->SignalSettings()->SetValueTo(25.5f);
+  ind->SignalSettings()->SetValueFormat("#0.0");
+  ind->SetValue(-12.5);
+  form->Show();
+  Application->ProcessMessages();
+  TBitmap scratch;
+  ui::GrabControl(bar, scratch);
+  ui::GrabControl(ind, scratch);
+  TBitmap measure;
+  measure.Canvas()->Font()->Assign(bar->FontValue());
+  EXPECT_GE(bar->ValueBox().Width(), measure.Canvas()->TextWidth("100"));
+  measure.Canvas()->Font()->Assign(ind->FontValue());
+  EXPECT_GE(ind->ValueBox().Width(), measure.Canvas()->TextWidth("-12.5"));
+}
