@@ -113,14 +113,25 @@ void WriteLogSheet(TXLSWrite& w, TAbTrend& trend, int Start, int Stop, int Sampl
   const int step = std::max(1, 100 / std::clamp(Samples, 1, 100));
   const int first = std::max(0, Start);
   const int last = std::min(Stop, trend.RecordCount() - 1);
+  // A record holds each channel's digits above the bottom of its range. The cell gets the
+  // value as the log shows it: the function's From plus the digits' worth, rounded to the
+  // channel's decimals, so that 55.6 is written as 55.6 and not as the single-precision
+  // 55.599998... the digits' worth comes to.
+  std::array<double, 9> perDigit{}, decimalScale{};
+  for (int n = 1; n <= 8; ++n) {
+    const size_t k = static_cast<size_t>(n);
+    TChSettings* ch = trend.Channel(n);
+    const int span = ch->DigitalTo() - ch->DigitalFrom();
+    perDigit[k] = span > 0 ? (static_cast<double>(ch->ValueTo()) - ch->ValueFrom()) / span : 0.0;
+    decimalScale[k] = std::pow(10.0, std::clamp(ChannelFunctionDecimals[static_cast<size_t>(fn[k])], 0, 6));
+  }
+  const std::vector<TTrendRecord>& records = trend.Records();
   int row = 10;
   bool gap = false;
-  TDateTime ref = 0;
-  std::array<float, 8> values{};
-  if (first <= last) trend.GetRecord(first, ref, values);
+  TDateTime ref = first <= last ? records[static_cast<size_t>(first)].Time : 0;
   for (int i = first; i <= last; i += step) {
-    TDateTime t = 0;
-    trend.GetRecord(i, t, values);
+    const TTrendRecord& r = records[static_cast<size_t>(i)];
+    const TDateTime t = r.Time;
     if (t != 0) {
       w.WriteNumber(0, row, t, kTimeStamp);
       if (ref == 0 && !gap) ref = t;
@@ -132,9 +143,9 @@ void WriteLogSheet(TXLSWrite& w, TAbTrend& trend, int Start, int Stop, int Sampl
     if (t != 0) {
       w.WriteNumber(1, row, t - ref, kTimeStamp);
       for (int n = 1; n <= 8; ++n) {
-        const double v = ChannelFunctionFrom[static_cast<size_t>(fn[static_cast<size_t>(n)])] +
-                         static_cast<double>(values[static_cast<size_t>(n - 1)]);
-        w.WriteNumber(n + 1, row, v, kData1 + n - 1);
+        const size_t k = static_cast<size_t>(n);
+        const double v = ChannelFunctionFrom[static_cast<size_t>(fn[k])] + r.Values[k - 1] * perDigit[k];
+        w.WriteNumber(n + 1, row, std::nearbyint(v * decimalScale[k]) / decimalScale[k], kData1 + n - 1);
       }
       gap = false;
     }

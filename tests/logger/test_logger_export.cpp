@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -140,6 +141,48 @@ TEST_F(LogExport, LibreOfficeReadsTheSameValues) {
         << csv[static_cast<size_t>(r)][0];
     for (int c = 2; c <= 9; ++c)
       EXPECT_EQ(csv[static_cast<size_t>(r)][static_cast<size_t>(c)], std::to_string(static_cast<int>(b.Number(0, r, c))));
+  }
+}
+
+// Channels set up as the logger sets them (digits = (value - From) x 10^decimals): each
+// cell holds the value as the log shows it, to the last bit xlrd reads.
+TEST_F(LogExport, ValuesAreTheDecimalsTheLogShows) {
+  const auto savedDecimals = ChannelFunctionDecimals;
+  const auto savedTo = ChannelFunctionTo;
+  TSettingsRecord units;
+  units.PressureUnit = 1;  // bar
+  FillChannelFunctions(units);
+  const struct {
+    int function;
+    const char* value;  // as the log shows it
+  } channels[8] = {{24, "55.6"}, {41, "19.7"}, {14, "13.57"}, {32, "-0.03"},
+                   {19, "88"},   {23, "-12.3"}, {18, "0.1"},   {11, "99.9"}};
+  TTrendRecord r;
+  r.Time = kT0;
+  for (int n = 1; n <= 8; ++n) {
+    const int f = channels[n - 1].function;
+    const size_t i = static_cast<size_t>(f);
+    int s = 1;
+    for (int d = 0; d < ChannelFunctionDecimals[i]; ++d) s *= 10;
+    LoggerSettings.Channels[n] = f;
+    TChSettings* c = trend_->Channel(n);
+    c->SetValueTo(static_cast<float>(ChannelFunctionTo[i]));
+    c->SetValueFrom(static_cast<float>(ChannelFunctionFrom[i]));
+    c->SetDigitalTo(ChannelFunctionTo[i] * s);
+    c->SetDigitalFrom(ChannelFunctionFrom[i] * s);
+    r.Values[static_cast<size_t>(n - 1)] =
+        static_cast<uint16_t>(std::lround((std::stod(channels[n - 1].value) - ChannelFunctionFrom[i]) * s));
+  }
+  trend_->MutableRecords().assign(1, r);
+  const std::string file = Export(0, 0, 100, "decimals.xls");
+  ChannelFunctionDecimals = savedDecimals;
+  ChannelFunctionTo = savedTo;
+  const xlsread::Workbook b = xlsread::ReadWorkbook(file);
+  XLS_REQUIRE_READER(b.Read, "python3-xlrd");
+  ASSERT_EQ(b.Error, "");
+  for (int n = 1; n <= 8; ++n) {
+    SCOPED_TRACE(channels[n - 1].value);
+    EXPECT_NEAR(b.Number(0, 10, n + 1), std::stod(channels[n - 1].value), 1e-9);
   }
 }
 
