@@ -227,7 +227,12 @@ void TR7Tform1::ShowLoggingLED(bool on) {
 }
 
 void TR7Tform1::StartLogging() {
-  if (LoggerForm != nullptr) LoggerForm->DataPlotter->SetStartRecording(true);
+  if (LoggerForm != nullptr) {
+    // The trend's own timer records the sample it holds: that is taken from the live
+    // values now, not left from the end of an earlier run.
+    LoggerForm->DataPlotterInterval(LoggerForm->DataPlotter);
+    LoggerForm->DataPlotter->SetStartRecording(true);
+  }
   LoggingActive = true;
   ShowLoggingLED(true);
   ArmTriggerTimer();

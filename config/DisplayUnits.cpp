@@ -1,6 +1,7 @@
 #include "config/DisplayUnits.h"
 
 #include "app/Main.h"
+#include "link/LiveData.h"
 #include "logger/logger.h"
 #include "model/Settings.h"
 #include "platform/stdctrls/Buttons.h"
@@ -53,13 +54,20 @@ void TUnitsForm::UnitsUpdate() {
 
 void TUnitsForm::BitBtn1Click(TObject*) {
   UnitsUpdate();
+  // The live values were decoded in the old units; until the next packets they would be
+  // shown, compared with the trigger values and logged as if in the new ones.
+  ecu::SetUnitLiveValues(Settings);
   if (R7Tform1 != nullptr) {
     R7Tform1->RefreshMapTables();
     // The channel ranges change first: the logger's conversion stores samples above the
     // new bottom of each range.
     R7Tform1->UpdateLoggerUnits();
   }
-  if (LoggerForm != nullptr)
+  if (LoggerForm != nullptr) {
     LoggerForm->ConvertUnits(false, TemperatureChanged, OldPressure, Settings.SpeedUnit, Settings.PressureUnit,
                              Settings.TemperatureUnit, SpeedChanged, PressureChanged);
+    // The sample the trend records next was taken in the old units; it is taken again from
+    // the live values, so the next record is neither left unconverted nor converted twice.
+    LoggerForm->DataPlotterInterval(nullptr);
+  }
 }

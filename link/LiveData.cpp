@@ -104,6 +104,20 @@ std::optional<UnitValue> ConvertUnitValue(int kind, int32_t raw, const TSettings
   }
 }
 
+void SetUnitLiveValues(const TSettingsRecord& units) {
+  auto converted = [&](int kind, int32_t raw) {
+    const std::optional<UnitValue> u = ConvertUnitValue(kind, raw, units);
+    return u ? u->value : 0.0;
+  };
+  LiveValues[2] = converted(0, LiveSlow.AirTemp) + 0.001;
+  LiveValues[12] = converted(0, LiveSlow.AuxTemp);
+  LiveValues[16] = converted(1, LiveSlow.BoostTarget + 100);
+  LiveValues[19] = converted(0, LiveSlow.CoolantTemp) + 0.001;
+  LiveValues[21] = converted(0, LiveEGT);
+  LiveValues[32] = converted(1, LiveFast.ManifoldPressure / 10);
+  LiveValues[40] = converted(2, LiveRoadSpeed);
+}
+
 int AFRBarIndex(int32_t x) {
   int i;
   if (x > 160) i = 0;

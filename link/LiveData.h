@@ -151,6 +151,12 @@ struct UnitValue {
 };
 std::optional<UnitValue> ConvertUnitValue(int kind, int32_t raw, const TSettingsRecord& units);
 
+// Sets the live values that depend on the display units (temperatures, pressures, road
+// speed) from the last decoded packets, in the settings' units. The packet handler calls
+// it for each live packet; a change of units calls it so that no live value stays in the
+// units it was decoded in.
+void SetUnitLiveValues(const TSettingsRecord& units);
+
 // Texts the live displays take from the slow packet.
 AnsiString EngineStateText(int32_t rpm, int32_t statusWord);
 AnsiString LambdaModeText(int32_t statusWord, int32_t faultWord);

@@ -84,11 +84,6 @@ PacketHandler::PacketHandler(PacketHost& host, const TSettingsRecord& units) : h
 
 void PacketHandler::Drop() { ++DroppedPacketCount; }
 
-double PacketHandler::Converted(int kind, int32_t raw) const {
-  const std::optional<UnitValue> u = ConvertUnitValue(kind, raw, units_);
-  return u ? u->value : 0.0;
-}
-
 void PacketHandler::HandlePacket(std::string_view body) {
   if (disabled_) return;
   const std::optional<EcuPacket> p = DecodePacketBody(body);
@@ -203,11 +198,10 @@ void PacketHandler::Fast(std::string_view data) {
   LiveValues[26] = f.InjectionDuty;
   LiveValues[27] = f.InjectionTime * 10;
   LiveValues[31] = LiveLoadSite;
-  LiveValues[32] = Converted(1, f.ManifoldPressure / 10);
   LiveValues[33] = LiveSpeedSite;
-  LiveValues[40] = Converted(2, LiveRoadSpeed);
   LiveValues[41] = f.ThrottlePercent;
   LiveValues[42] = f.ThrottleCounts;
+  SetUnitLiveValues(units_);
 
   // The marker moves only when the point moved; a site past the table's last column
   // (a fraction rounding up to site 32) has no cell to paint.
@@ -272,18 +266,13 @@ void PacketHandler::Slow(std::string_view data) {
   ECUIdentity.AdvanceLocked = (s.StatusWord & (1 << 4)) != 0;
   TelltaleOn = (s.TelltaleWord & (1 << 14)) != 0;
 
-  LiveValues[2] = Converted(0, s.AirTemp) + 0.001;
   for (int i = 0; i < 4; ++i) LiveValues[3 + i] = s.AuxInput[i];
   LiveValues[11] = s.AuxPWM * 100.0 / 255.0;
-  LiveValues[12] = Converted(0, s.AuxTemp);
   LiveValues[13] = s.BaroMbar;
   LiveValues[14] = s.Battery / 11.0;
   LiveValues[15] = s.BoostPWM * 100.0 / 255.0;
-  LiveValues[16] = Converted(1, s.BoostTarget + 100);
   LiveValues[17] = s.CamPosition / 2.0;
   LiveValues[18] = s.CoilOnTime * 0.0488;
-  LiveValues[19] = Converted(0, s.CoolantTemp) + 0.001;
-  LiveValues[21] = Converted(0, LiveEGT);
   LiveValues[22] = s.IdlePosition;
   LiveValues[23] = s.IgnitionCorrection / 2.0 + 0.001;
   LiveValues[25] = s.InjectionCorrection + 0.001;
@@ -293,6 +282,7 @@ void PacketHandler::Slow(std::string_view data) {
   LiveValues[39] = (s.GearWheel & 0x0F) + 1;
   LiveValues[43] = s.VVTControl;
   LiveValues[44] = s.VVTTarget;
+  SetUnitLiveValues(units_);
 
   if (ECUActiveMap != CurrentMap) host_.ActiveMapDiffers(ECUActiveMap);
   host_.SlowLiveReceived();

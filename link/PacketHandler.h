@@ -106,7 +106,6 @@ class PacketHandler {
   void MapChunk(std::string_view data);
   void FlashReply(uint8_t subCode);
   void Drop();
-  double Converted(int kind, int32_t raw) const;
 
   PacketHost& host_;
   const TSettingsRecord& units_;

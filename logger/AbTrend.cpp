@@ -43,7 +43,10 @@ TAbTrend::TAbTrend(TComponent* AOwner) : TAbAnalogGControl(AOwner) {
     TChSettings* ch = Channel(n);
     ch->SetColor(kColors[n - 1]);
     ch->OnValueChange = [this, n](TObject*) { ChannelValueChanged(n); };
-    ch->OnChange = [this](TObject*) { FullRepaint(); };
+    ch->OnChange = [this, n](TObject*) {
+      ChannelRangeChanged(n);
+      FullRepaint();
+    };
   }
   bevel_inner_.SetStyle(bsLowered);
   bevel_inner_.SetSpacing(0);
@@ -81,6 +84,15 @@ void TAbTrend::FullRepaint() {
 void TAbTrend::ChannelValueChanged(int n) {
   TChSettings* ch = Channel(n);
   current_[static_cast<size_t>(n - 1)] = DigitalSpan(ch) > 0 ? ClampStored(ch->DigitOffset()) : 0;
+}
+
+// The channel's range changed (its function or the display units did): the sample waiting
+// to be recorded is stored against the new range, whether or not the value changes too.
+void TAbTrend::ChannelRangeChanged(int n) {
+  TChSettings* ch = Channel(n);
+  current_[static_cast<size_t>(n - 1)] =
+      DigitalSpan(ch) > 0 ? ClampStored(AbRound((ch->Value() - ch->ValueFrom()) * static_cast<double>(ch->DigitsPerUnit())))
+                          : 0;
 }
 
 // ---- properties ----

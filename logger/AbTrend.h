@@ -160,6 +160,7 @@ class TAbTrend : public TAbAnalogGControl {
 
  private:
   void ChannelValueChanged(int n);
+  void ChannelRangeChanged(int n);
   void UpdateRecordInfo();
   void Layout();
   double PixelsPerDigit(int n) const;

@@ -14,6 +14,10 @@
 #include "logger/AbTrend.h"
 #include "logger/LoggerExport.h"
 #include "logger/logger.h"
+#include "config/DisplayUnits.h"
+#include "link/LiveData.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/rtl/Numbers.h"
 #include "model/ChannelFunctions.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Printer.h"
@@ -225,6 +229,77 @@ TEST_F(LoggerLink, LogPreviewedExportedToAWorkbookAndPrinted) {
     }
   EXPECT_GT(coolant, 50) << "no coolant trace on the page";
   EXPECT_GT(dark, 500) << "no frame, scales or text on the page";
+}
+
+// Logging by hand with the coolant at 88 degC and the air at 22 degC, the temperature
+// unit is switched to degF through the "Display units" dialog while the log runs. Every
+// sample, before and after the change, reads 190 degF and 72 degF: the records already
+// logged are converted once, and the records that follow are taken in the new units from
+// the first one on. The replay's read-out and the printed legend's extremes say the same.
+class LoggerUnitsLink : public MainWindowLink {
+ protected:
+  LoggerUnitsLink() : MainWindowLink(45, Quick()) {}
+  void Prepare(ecusim::Ecu& e) override {
+    e.State().slow.coolantTemp = 88;
+    e.State().slow.airTemp = 22;
+  }
+  std::string IniText() override {
+    return MainWindowLink::IniText() +
+           "[Units]\nTemperature=0\n[Logger]\nCh1Lab=19\nCh2Lab=2\nEnabled=1\n"
+           "[LoggerStart]\nChan=0\n[LoggerStop]\nChan=0\n";
+  }
+  void TearDown() override {
+    MainWindowLink::TearDown();
+    LoggingActive = false;
+    LogNewDataShown = false;
+    LoggerCaption = "Data Logger";
+    LoggerSettings = TLoggerSettings();
+    FillChannelFunctions(Settings);
+  }
+  bool RecordsReach(size_t n) {
+    return PumpUntil([&] { return LoggerForm->DataPlotter->Records().size() >= n; });
+  }
+};
+
+TEST_F(LoggerUnitsLink, UnitsChangedWhileLoggingConvertEverySampleOnce) {
+  ASSERT_TRUE(LinkUp());
+  ASSERT_TRUE(PumpUntil([] { return LiveValues[19] > 87; }));  // a slow packet is in
+  f_->TimeLogLED->Click();
+  ASSERT_TRUE(LoggingActive);
+  ASSERT_TRUE(RecordsReach(40));
+
+  // The ECU pauses its stream for a moment, so that the first record after the change is
+  // the trend's own (every 500 ms), of the sample it held.
+  sim.SetStreaming(false);
+  PumpUntil([] { return false; }, 60);
+  script.AnswerForm([](TForm&) {
+    UnitsForm->UnitsTemperature->SetItemIndex(1);
+    UnitsForm->BitBtn1->Click();
+  });
+  static_cast<TMenuItem*>(f_->FindComponent("Displayunits1"))->Click();
+  EXPECT_EQ(script.Pending(), 0u);
+  const size_t atChange = LoggerForm->DataPlotter->Records().size();
+  ASSERT_TRUE(RecordsReach(atChange + 1));
+  sim.SetStreaming(true);
+  // The fast packets, the slow ones and the trend's own records all go on.
+  ASSERT_TRUE(RecordsReach(atChange + 80));
+  f_->TimeLogLED->Click();
+  ASSERT_FALSE(LoggingActive);
+
+  TAbTrend* t = LoggerForm->DataPlotter;
+  const std::vector<TTrendRecord>& records = t->Records();
+  for (size_t i = 0; i < records.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "record " << i << (i < atChange ? " before" : " after") << " the change");
+    EXPECT_EQ(records[i].Values[0], 190 + 22);  // degF above -22
+    EXPECT_EQ(records[i].Values[1], 72 + 22);
+  }
+  EXPECT_FLOAT_EQ(t->CursorValue(1, records[atChange].Values[0]), 190.0f);
+  ASSERT_TRUE(t->CalcMinMax(0, t->RecordCount() - 1));
+  for (int ch : {1, 2}) {
+    const TTrendMinMax& m = t->MinMaxValues()[static_cast<size_t>(ch - 1)];
+    EXPECT_EQ(FormatFloat(t->Channel(ch)->ValueFormat(), t->CursorValue(ch, m.Min)), ch == 1 ? "190" : "72");
+    EXPECT_EQ(FormatFloat(t->Channel(ch)->ValueFormat(), t->CursorValue(ch, m.Max)), ch == 1 ? "190" : "72");
+  }
 }
 
 }  // namespace
