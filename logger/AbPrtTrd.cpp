@@ -97,6 +97,20 @@ int TAbPrintTrend::ToPixels(int v) const {
 }
 
 int TAbPrintTrend::Scaled(int px) const { return Nearest(px * s_); }
+int TAbPrintTrend::TextScaled(int px) const { return Nearest(px * text_s_); }
+
+// The text sizes are meant for a page of 270 by 190 mm. Drawn at PreviewZoom, the text of
+// a preview the size of a window would be a few pixels high; the preview draws its text
+// instead at its size on the screen (2.6 mm: 10 pixels at 96 dots an inch) while its page
+// is smaller than that page would be on the screen, and in proportion to its page, as on
+// paper, once the page is larger.
+double TAbPrintTrend::PreviewTextScale() const {
+  const double nominalWidth = kNominalPageWidth * static_cast<double>(log_pixel_screen_) / 254.0;
+  const double nominalHeight = kNominalPageHeight * static_cast<double>(log_pixel_screen_) / 254.0;
+  if (nominalWidth <= 0 || nominalHeight <= 0) return 1.0;
+  const double shown = std::min(px_width_ * zoom_ / nominalWidth, px_height_ * zoom_ / nominalHeight);
+  return std::max(1.0, shown);
+}
 
 void TAbPrintTrend::Changed() {
   px_width_ = ToPixels(width_);
@@ -199,10 +213,13 @@ void TAbPrintTrend::DrawLegendBlock(TCanvas* c, int x, int y, int a, int b, cons
 void TAbPrintTrend::DrawLegend(TCanvas* c, TRect& area, int, int) {
   const TLegendColumns cols = LegendColumns(c);
   const int wl = cols.TotalWidth;
-  const bool split = legend_.Position() == TLegendPosition::lpSplit;
+  // A split legend whose halves would overlap on a narrow page is drawn as one block.
+  TLegendPosition position = legend_.Position();
+  if (position == TLegendPosition::lpSplit && 2 * wl > area.Right - area.Left) position = TLegendPosition::lpCenter;
+  const bool split = position == TLegendPosition::lpSplit;
   const int lh = Nearest(3.0 * px_scale_spacing_ * s_ + (split ? 5 : 9) * th_);
   const int y = area.Bottom - lh;
-  switch (legend_.Position()) {
+  switch (position) {
     case TLegendPosition::lpLeft: DrawLegendBlock(c, area.Left, y, 1, 8, cols); break;
     case TLegendPosition::lpCenter: DrawLegendBlock(c, area.Left + (area.Right - area.Left - wl) / 2, y, 1, 8, cols); break;
     case TLegendPosition::lpRight: DrawLegendBlock(c, area.Right - wl, y, 1, 8, cols); break;
@@ -243,7 +260,7 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
   if (vertical) {
     c->Font()->SetOrientation(900);
     c->Font()->SetStyle(TFontStyles{});
-    c->Font()->SetHeight(-Scaled(px_font_));
+    c->Font()->SetHeight(-TextScaled(px_font_));
     h = c->TextHeight("0");
   }
   c->SetTextAlign(vertical ? TA_LEFT | TA_TOP : TA_RIGHT | TA_TOP);
@@ -283,10 +300,14 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
   if (flow) t.SetFlow(false);
   // 3. Factors.
   s_ = 1.0;
+  text_s_ = 1.0;
   double u = 1.0;
   const double unitDiv = format_ == pfMetric ? 254.0 : 100.0;
   if (Preview) {
-    if (paint_box_ != nullptr) s_ = zoom_;
+    if (paint_box_ != nullptr) {
+      s_ = zoom_;
+      text_s_ = PreviewTextScale();
+    }
     if (format_ != pfPixel) u = log_pixel_screen_ / unitDiv;
   } else {
     if (log_pixel_screen_ > 0) s_ = PrinterDpi / log_pixel_screen_;
@@ -298,6 +319,7 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
     const double fitH = (Paper.y - Nearest(TopMargin * u)) / static_cast<double>(px_height_);
     s_ = std::max(0.01, std::min({s_, fitW, fitH}));
   }
+  if (!Preview) text_s_ = s_;
   // 4. Page.
   TRect area;
   area.Left = Nearest(LeftMargin * u);
@@ -312,15 +334,23 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
   // 5. Caption.
   c->Font()->SetColor(clBlack);
   if (options_.Contains(ptCaption)) {
-    c->Font()->SetHeight(-Scaled(px_font_caption_));
+    c->Font()->SetHeight(-TextScaled(px_font_caption_));
     c->SetTextAlign(TA_CENTER | TA_TOP);
     c->Brush()->SetStyle(bsClear);
     c->TextOut(area.Left + (area.Right - area.Left) / 2, area.Top, t.Caption());
     c->SetTextAlign(TA_LEFT | TA_TOP);
-    area.Top += Scaled(px_font_caption_);
+    area.Top += TextScaled(px_font_caption_);
   }
   // 6. Text font.
-  c->Font()->SetHeight(-Scaled(px_font_));
+  c->Font()->SetHeight(-TextScaled(px_font_));
+  // A preview page too narrow for the legend at that size takes smaller text.
+  if (Preview && options_.Contains(ptLegend)) {
+    const int room = area.Right - area.Left, wl = LegendColumns(c).TotalWidth;
+    if (wl > room && wl > 0) {
+      text_s_ = std::max(s_, text_s_ * room / wl);
+      c->Font()->SetHeight(-TextScaled(px_font_));
+    }
+  }
   th_ = c->TextHeight("X");
   g_ = c->TextWidth("X");
   int wf = 0;
@@ -336,7 +366,7 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
     area.Top += wf / 2 + 1;
     area.Bottom -= Nearest(2.0 * th_ + px_scale_spacing_ * s_) + 2;
   } else {
-    area.Top += Nearest(px_font_ * s_ / 2);
+    area.Top += Nearest(px_font_ * text_s_ / 2);
     area.Bottom -= Nearest(2.0 * th_ + px_scale_spacing_ * s_);
   }
   // 10. Scales. A scale's labels start on white, whatever the legend left in the brush.

@@ -120,6 +120,12 @@ class TAbPrintTrend : public TComponent {
   // Screen-pixel sizes (Format units converted at LogPixelScreen).
   int PixelWidth() const { return px_width_; }
   int PixelHeight() const { return px_height_; }
+  // The factor the preview draws its text with (instead of PreviewZoom): the page shown
+  // against a page of 270 by 190 mm on the screen, at least 1, so that text shows at no
+  // less than its size on the screen.
+  double PreviewTextScale() const;
+  // The page the default sizes are meant for, in 0.1 mm.
+  static constexpr int kNominalPageWidth = 2700, kNominalPageHeight = 1900;
 
   // The legend's columns measured with the canvas' current font.
   TLegendColumns LegendColumns(TCanvas* Canvas);
@@ -130,6 +136,7 @@ class TAbPrintTrend : public TComponent {
  private:
   int ToPixels(int v) const;
   int Scaled(int px) const;
+  int TextScaled(int px) const;
   void DrawLegend(TCanvas* c, TRect& area, int first, int last);
   void DrawLegendBlock(TCanvas* c, int x, int y, int a, int b, const TLegendColumns& cols);
   void DrawScale(TCanvas* c, TRect& area, int ch, int wf);
@@ -152,6 +159,7 @@ class TAbPrintTrend : public TComponent {
       px_trend_space_ = 0, px_outer_border_ = 0, px_legend_margin_ = 0;
   // Rendering state.
   double s_ = 1.0;
+  double text_s_ = 1.0;  // the factor of text heights: s_, or the preview's text scale
   int th_ = 0, g_ = 0;
 };
 
