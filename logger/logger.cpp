@@ -179,6 +179,7 @@ void TLoggerForm::FormCreate(TObject*) {
 void TLoggerForm::FormResize(TObject*) {
   if (ClientWidth() < kMinClientWidth || ClientHeight() < kMinClientHeight)
     SetClientSize(std::max(ClientWidth(), kMinClientWidth), std::max(ClientHeight(), kMinClientHeight));
+  ShowScrollPage();
 }
 
 // F1..F8 belong to the main window; F4 only brings it forward.
@@ -339,7 +340,18 @@ void TLoggerForm::DataPlotterMouseUp(TObject*, TMouseButton, TShiftState, int, i
 void TLoggerForm::DataPlotterRecNoChanged(TObject*) {
   const TRecInfo& info = DataPlotter->RecordInfo();
   if (info.TotalRecords > 100) ScrollBar1->SetMax(info.TotalRecords);
+  ShowScrollPage();
   if (Scroll->Checked() && info.TotalRecords > 0) ScrollBar1->SetPosition(info.FirstDisplayedRec);
+}
+
+// One page of the scroll bar is what the plot shows: a record a pixel column. Its thumb
+// is that part of the log, and a click beside the thumb moves the plot by a page.
+void TLoggerForm::ShowScrollPage() {
+  if (ScrollBar1 == nullptr || DataPlotter == nullptr) return;
+  const TRect plot = DataPlotter->PlotRect();
+  const int page = std::max(1, plot.Right - plot.Left);
+  ScrollBar1->SetLargeChange(page);
+  ScrollBar1->SetPageSize(page);
 }
 
 void TLoggerForm::ScrollBar1Scroll(TObject*, TScrollCode, int&) {

@@ -108,6 +108,7 @@ class TLoggerForm : public TForm {
  private:
   void SetTriggerRow(TComboBox* chan, TComboBox* logic, TAdvSpinEdit* value, TLabel* unit);
   void ShowLogCaption(const AnsiString& caption);
+  void ShowScrollPage();
   bool updating_triggers_ = false;
 };
 

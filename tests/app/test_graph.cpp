@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "app/Graphs.h"
 #include "app/ProgramWindowsFixture.h"
@@ -209,6 +210,34 @@ TEST_F(GraphWindow, BarsDoNotSnapAnAngleOutsideTheirRange) {
   EXPECT_EQ(o->Rotation(), 300);
   Graph->ElevationBar->SetPosition(280);
   EXPECT_EQ(o->Elevation(), 280);
+}
+
+// A click beside a bar's thumb turns or tilts the surface by a page of 10 degrees, as far
+// as the bar's end.
+TEST_F(GraphWindow, ClickBesideTheThumbPagesTheAngle) {
+  Open();
+  TView3DOptions* o = Graph->Chart1->View3DOptions();
+  Graph->RotationBar->SetPosition(300);
+  Graph->ElevationBar->SetPosition(300);
+  const struct {
+    TScrollBar* bar;
+    std::function<int()> angle;
+  } bars[] = {{Graph->RotationBar, [&] { return o->Rotation(); }}, {Graph->ElevationBar, [&] { return o->Elevation(); }}};
+  for (const auto& b : bars) {
+    SCOPED_TRACE(b.bar->Name().c_str());
+    const bool across = b.bar->Kind() == sbHorizontal;
+    auto clickAt = [&](int along) {
+      ui::SimulateClick(b.bar, across ? along : b.bar->Width() / 2, across ? b.bar->Height() / 2 : along);
+    };
+    const TRect thumb = b.bar->ThumbRect();
+    clickAt((across ? thumb.Right : thumb.Bottom) + 3);
+    EXPECT_EQ(b.angle(), 310);
+    clickAt((across ? b.bar->ThumbRect().Left : b.bar->ThumbRect().Top) - 3);
+    clickAt((across ? b.bar->ThumbRect().Left : b.bar->ThumbRect().Top) - 3);
+    EXPECT_EQ(b.angle(), 290);
+    for (int i = 0; i < 12; ++i) clickAt(b.bar->ArrowSize() + 1);
+    EXPECT_EQ(b.angle(), 270);
+  }
 }
 
 // The whole use: open from the menu, drag to turn, wheel to scroll, undo by Reset, switch

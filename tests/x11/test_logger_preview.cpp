@@ -1,0 +1,155 @@
+// The log preview ("Data", "Export/Print" of the logger) and the logger's scroll bar under a
+// real window manager, on screens of 1024x768 and 1600x1000: the preview's text is never
+// smaller than the text of a page shown at its size on the screen, and grows with a page
+// larger than that; clicking beside the scroll bar's thumb moves the plot
+// by the part of the log it shows. With CQ5_SCREENSHOT_DIR set, the windows are captured
+// from the screen for a look by eye.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/MainWindows.h"
+#include "logger/AbPrtTrd.h"
+#include "logger/AbTrend.h"
+#include "logger/LoggerExport.h"
+#include "logger/logger.h"
+#include "model/ChannelFunctions.h"
+#include "model/Settings.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/ScrollCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Simulate.h"
+#include "x11/XSession.h"
+
+namespace {
+
+using x11test::PumpFor;
+
+class LoggerPreview : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    std::string missing;
+    if (!x_.Start(missing, GetParam())) GTEST_SKIP() << "needs " << missing;
+    Application->Initialize();
+    CreateProgramForms();
+    FillChannelFunctions(Settings);
+    const int functions[8] = {19, 20, 2, 18, 22, 26, 24, 27};
+    for (int n = 1; n <= 8; ++n) LoggerSettings.Channels[n] = functions[n - 1];
+    ShowLoggerSettings();
+    RefreshLoggerChannels();
+    std::vector<TTrendRecord> records;
+    for (int i = 0; i < 3000; ++i) {
+      TTrendRecord r;
+      r.Time = 46000.5 + i * 0.5 / 86400;
+      const double t = i / 40.0;
+      const double v[8] = {60 + i * 0.01, 3000 + 2500 * std::sin(t), 45 + 5 * std::sin(t / 3), 300 + 200 * std::cos(t),
+                           30 + 20 * std::sin(t * 1.3), 500 + 400 * std::sin(t), 300 + 150 * std::cos(t / 2),
+                           800 + 600 * std::sin(t / 1.5)};
+      for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(std::max(0.0, v[k]));
+      records.push_back(r);
+    }
+    LoggerForm->DataPlotter->SetStartRecording(false);
+    LoggerForm->DataPlotter->Clear();
+    LoggerForm->DataPlotter->AppendLoaded(records);
+  }
+
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+    LoggerSettings = TLoggerSettings();
+  }
+
+  void Shot(const std::string& name) {
+    const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
+    if (dir == nullptr) return;
+    PumpFor(200);
+    std::system(("import -window root '" + std::string(dir) + "/" + name + "-" + GetParam() + ".png' 2>/dev/null").c_str());
+  }
+
+  x11test::XSession x_;
+  ui::DialogScript script;
+};
+
+// The preview's text height in pixels and the page's width, as the window shows them.
+struct PreviewText {
+  int text = 0, caption = 0, page = 0;
+};
+
+PreviewText Measure(TAbPrintTrend& p) {
+  const double s = p.PreviewTextScale();
+  const double px = p.FontSize() * p.LogPixelScreen() / 254.0;
+  const double cap = p.FontSizeCaption() * p.LogPixelScreen() / 254.0;
+  return {static_cast<int>(std::lrint(std::lrint(px) * s)), static_cast<int>(std::lrint(std::lrint(cap) * s)),
+          static_cast<int>(std::lrint(p.PixelWidth() * p.PreviewZoom()))};
+}
+
+TEST_P(LoggerPreview, TextGrowsWithThePageAndStaysLegible) {
+  LoggerForm->Show();
+  PumpFor(200);
+  PreviewText own, maximised;
+  script.AnswerForm([&](TForm& form) {
+    auto& preview = dynamic_cast<TLoggerExportForm&>(form);
+    preview.Button1->Click();  // "All"
+    PumpFor(300);
+    own = Measure(*preview.AbPrintTrend1);
+    Shot("preview");
+    form.SetWindowState(wsMaximized);
+    x11test::PumpUntil([&] { return form.Width() > 900; }, 3000);
+    PumpFor(300);
+    maximised = Measure(*preview.AbPrintTrend1);
+    Shot("preview-maximised");
+    preview.BitBtn1->Click();  // "Done"
+  });
+  static_cast<TMenuItem*>(LoggerForm->FindComponent("ExportCSV1"))->Click();
+  EXPECT_EQ(script.Pending(), 0u);
+  // 2.6 mm text at 96 dots an inch is 10 pixels: the least a preview shows.
+  EXPECT_GE(own.text, 10);
+  EXPECT_GE(own.caption, 19);
+  EXPECT_GT(maximised.page, own.page);
+  // A maximised window on the larger screen shows more than a 270 mm page would take on
+  // the screen: its text is larger in proportion.
+  if (std::string(GetParam()).rfind("1600", 0) == 0)
+    EXPECT_GT(maximised.text, own.text);
+  else
+    EXPECT_GE(maximised.text, own.text);
+}
+
+TEST_P(LoggerPreview, ScrollBarPagesThroughTheLog) {
+  LoggerForm->Show();
+  PumpFor(300);
+  TScrollBar* bar = LoggerForm->ScrollBar1;
+  TAbTrend* t = LoggerForm->DataPlotter;
+  LoggerForm->DataPlotterRecNoChanged(t);
+  const int page = t->PlotRect().Right - t->PlotRect().Left;
+  EXPECT_EQ(bar->PageSize(), page);
+  // The thumb is the shown part of the 3000 records, within the rounding of a pixel.
+  const int track = bar->Width() - 2 * bar->ArrowSize();
+  const TRect thumb = bar->ThumbRect();
+  EXPECT_NEAR(thumb.Right - thumb.Left, track * page / 3001.0, 1.0);
+  Shot("logger");
+  // A click in the track left of the thumb moves the plot a page back and unties it from
+  // the newest record; one right of the thumb a page on again.
+  const int at = bar->Position();
+  ASSERT_GT(at, page);
+  ui::SimulateClick(bar, thumb.Left - 5, bar->Height() / 2);
+  PumpFor(100);
+  EXPECT_FALSE(LoggerForm->Scroll->Checked());
+  EXPECT_EQ(bar->Position(), at - page);
+  EXPECT_EQ(t->RecordInfo().FirstDisplayedRec, at - page);
+  ui::SimulateClick(bar, bar->ThumbRect().Right + 5, bar->Height() / 2);
+  PumpFor(100);
+  EXPECT_EQ(bar->Position(), at);
+  EXPECT_EQ(t->RecordInfo().FirstDisplayedRec, at);
+  Shot("logger-paged");
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, LoggerPreview, ::testing::Values("1024x768x24", "1600x1000x24"));
+
+}  // namespace
