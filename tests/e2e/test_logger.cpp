@@ -3,6 +3,8 @@
 // "Data" menu, the program is closed and started again, and the log loaded back holds
 // the same records and channels.
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -194,12 +196,28 @@ TEST_F(LoggerLink, LogPreviewedExportedToAWorkbookAndPrinted) {
   EXPECT_EQ(b.SheetNames, (std::vector<std::string>{"data log"}));
   EXPECT_EQ(b.Text(0, 2, 2), "Corvane R7TQ data log");
   EXPECT_EQ(b.Text(0, 4, 2), "100% data sample");
-  const double from = ChannelFunctionFrom[static_cast<size_t>(LoggerSettings.Channels[1])];
+  // Each channel's cell holds the value as the log shows it, with the channel's decimals
+  // (coil on time and injection times have two, injection duty one).
   for (size_t i = 0; i < logged.size(); ++i) {
     SCOPED_TRACE(i);
     const int row = 10 + static_cast<int>(i);
     EXPECT_DOUBLE_EQ(b.Number(0, row, 0), logged[i].Time);
-    EXPECT_NEAR(b.Number(0, row, 2), from + logged[i].Values[0], 1e-3);
+    for (int n = 1; n <= 8; ++n) {
+      const size_t f = static_cast<size_t>(LoggerSettings.Channels[n]);
+      const int decimals = ChannelFunctionDecimals[f];
+      const long digits = ChannelFunctionFrom[f] * std::lround(std::pow(10, decimals)) + logged[i].Values[static_cast<size_t>(n - 1)];
+      char shown[32];
+      std::snprintf(shown, sizeof shown, "%ld", digits);
+      std::string text = shown;
+      if (decimals > 0) {
+        const bool minus = text[0] == '-';
+        if (minus) text.erase(0, 1);
+        while (text.size() <= static_cast<size_t>(decimals)) text.insert(0, "0");
+        text.insert(text.size() - static_cast<size_t>(decimals), ".");
+        if (minus) text.insert(0, "-");
+      }
+      EXPECT_NEAR(b.Number(0, row, n + 1), std::stod(text), 1e-9) << "channel " << n << " shows " << text;
+    }
   }
   EXPECT_FALSE(b.Has(0, 10 + static_cast<int>(logged.size()), 0));
 
