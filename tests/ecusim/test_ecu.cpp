@@ -366,5 +366,31 @@ TEST(EcusimMaps, FreshBanksHoldAPlausibleCalibration) {
   EXPECT_EQ(ecu.Bank(3)[288 + 17], 184);
 }
 
+// A late configuration reply carries the configuration as it was when asked; a line cut
+// after the first upload frame loses the second one.
+TEST_F(EcusimEcu, LateRepliesAndACutUploadLine) {
+  ecu.SetConfigReplyDelay(500);
+  EXPECT_TRUE(Send("$c").empty());
+  Send(MemoryWriteFrame(kConfigAddress + 56, Bytes({0x03, 0x66})));  // throttle maximum 870
+  std::vector<Packet> late = Advance(490);
+  EXPECT_TRUE(late.empty());
+  late = Advance(20);
+  ASSERT_EQ(late.size(), 2u);
+  EXPECT_EQ(Word(late[0].data, 56), 800);
+
+  ecu.SetConfigReplyDelay(0);
+  ecu.CutLineAfterConfigFrame(1000);
+  const std::string first = MemoryWriteFrame(kConfigAddress, std::string(140, '\x11'));
+  const std::string second = MemoryWriteFrame(kConfigAddress + 140, std::string(160, '\x22'));
+  EXPECT_TRUE(Send(first + second + "$c").empty());
+  EXPECT_EQ(ecu.GetCounters().bytesLostOnCutLine, second.size() + 2);
+  EXPECT_EQ(ecu.Config()[139], 0x11);
+  EXPECT_NE(ecu.Config()[140], 0x22);
+  ecu.SetStreaming(true);
+  EXPECT_TRUE(Advance(980).empty());
+  EXPECT_FALSE(Advance(40).empty());
+  EXPECT_EQ(Send("$c").size(), 2u);
+}
+
 }  // namespace
 }  // namespace ecusim

@@ -95,6 +95,8 @@ void Ecu::SetPowered(bool on) {
   if (on == powered_) return;
   powered_ = on;
   output_.clear();
+  delayedConfig_.clear();
+  lineDeadUntilMs_ = 0;
   if (on) Restart(nowMs_);
 }
 
@@ -118,7 +120,14 @@ std::string Ecu::TakeOutput() {
 void Ecu::Receive(std::string_view bytes, std::uint64_t nowMs) {
   if (!powered_) return;
   nowMs_ = nowMs;
-  for (const char c : bytes) TakeByte(static_cast<std::uint8_t>(c), nowMs);
+  for (const char c : bytes) {
+    // A write may cut the line: what follows it is lost.
+    if (LineCut()) {
+      ++counters_.bytesLostOnCutLine;
+      continue;
+    }
+    TakeByte(static_cast<std::uint8_t>(c), nowMs);
+  }
 }
 
 void Ecu::TakeByte(std::uint8_t b, std::uint64_t nowMs) {
@@ -214,10 +223,14 @@ void Ecu::Dispatch() {
   }
   const auto arg = frame_.size() > 2 ? static_cast<std::uint8_t>(frame_[2]) : 0;
   switch (letter) {
-    case 'c':
+    case 'c': {
       Accept(letter);
-      SendConfig();
+      const auto cfg = Config();
+      std::string image(cfg.begin(), cfg.end());
+      if (configReplyDelayMs_ == 0) SendConfig(image);
+      else delayedConfig_.push_back({nowMs_ + configReplyDelayMs_, std::move(image)});
       return;
+    }
     case 's':
       Accept(letter);
       SendPacket(kStatus, 0, StatusData(), 0);
@@ -283,6 +296,10 @@ void Ecu::OnMemoryWrite() {
   const std::size_t count = frame_.size() - 6;
   if (address + count > kMemorySize) return Refuse();
   std::copy(f + 5, f + 5 + count, state_.memory.begin() + static_cast<std::ptrdiff_t>(address));
+  if (address == kConfigAddress && cutAfterConfigFrameMs_ != 0) {
+    lineDeadUntilMs_ = nowMs_ + cutAfterConfigFrameMs_;
+    cutAfterConfigFrameMs_ = 0;
+  }
 }
 
 void Ecu::OnAlign(std::uint8_t sub) {
@@ -464,9 +481,7 @@ void Ecu::SendPacket(std::uint8_t type, std::uint8_t sub, std::string_view data,
   ++counters_.packets[type & 0x0F];
 }
 
-void Ecu::SendConfig() {
-  const auto cfg = Config();
-  const std::string image(cfg.begin(), cfg.end());
+void Ecu::SendConfig(const std::string& image) {
   const auto pieces = SplitForPackets(image);
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     SendPacket(kConfigChunk, static_cast<std::uint8_t>(i), pieces[i],
@@ -496,6 +511,12 @@ std::string Ecu::SlowData() const {
       (im.active ? 0x80 : 0) | (im.active && im.immobilised ? 0x40 : 0) |
       (im.active && im.learning ? 0x20 : 0));
   return EncodeSlow(state_.slow, status, telltale, lockBits);
+}
+
+std::string Ecu::FastData() const {
+  FastLive f = state_.fast;
+  if (state_.throttleInverted) f.throttleCounts = static_cast<std::uint16_t>(f.throttleCounts | 0x8000);
+  return EncodeFast(f);
 }
 
 std::string Ecu::StatusData() const { return EncodeStatus(state_.identity, state_.telltale.maxRpm); }
@@ -566,6 +587,16 @@ void Ecu::Tick(std::uint64_t nowMs) {
 
   for (const LineFault f : faults_) SendFault(f);
   faults_.clear();
+
+  while (!delayedConfig_.empty() && nowMs >= delayedConfig_.front().dueMs) {
+    SendConfig(delayedConfig_.front().image);
+    delayedConfig_.erase(delayedConfig_.begin());
+  }
+  // A cut line carries nothing; the live stream picks up again at its cadence.
+  if (LineCut()) {
+    output_.clear();
+    return;
+  }
 
   if (!timersStarted_) {
     timersStarted_ = true;

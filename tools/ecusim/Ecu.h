@@ -43,7 +43,9 @@
 // - Ignition alignment. "$A" 01 / 00 set / release the advance lock (status bit 4);
 //   02 / 03 step the lock-at advance (configuration image bytes 12-13) up / down by one half
 //   degree, 04 / 05 the reference advance (bytes 10-11); FF restores 180 and 40; 0F marks
-//   the throttle sensor inverted. "$P" stores the throttle range in image bytes 56-61.
+//   the throttle sensor inverted (from then on the fast packet's throttle word carries bit 15
+//   over the counts, the ECU's mark of a sensor read the other way round). "$P" stores the
+//   throttle range in image bytes 56-61.
 // - Immobiliser. "$X" 01 activates (disarmed until a test says immobilised), 02 deactivates,
 //   03 starts learning (until the test or the next activation ends it).
 // - Streaming. While powered and streaming, a fast live packet every
@@ -101,6 +103,7 @@ struct Counters {
   std::uint32_t rejectedFrames = 0;    // well formed but unusable: range, length, sub-code, lock
   std::uint32_t incompleteFrames = 0;  // dropped after a pause in mid-frame or mid-image
   std::uint32_t strayBytes = 0;        // bytes between frames that start none
+  std::uint32_t bytesLostOnCutLine = 0;  // bytes from the PC while the line was cut
   std::array<std::uint32_t, 16> packets{};  // packets sent by type
   std::uint32_t Frames(char letter) const { return frames[static_cast<unsigned char>(letter)]; }
 };
@@ -186,6 +189,14 @@ class Ecu {
   void StopEngine() { engine_.reset(); }
   // Sends one damaged packet on the next Tick (while powered).
   void InjectFault(LineFault fault) { faults_.push_back(fault); }
+  // Answers "$c" `ms` late: the reply holds the configuration as it was when asked, as a
+  // reply held up on a slow line does (0: at once).
+  void SetConfigReplyDelay(std::uint32_t ms) { configReplyDelayMs_ = ms; }
+  // Once: right after the next memory write to the configuration's first address (the
+  // first upload frame) the line goes dead both ways for `ms`: bytes from the PC are lost
+  // and nothing is sent. The ECU keeps what it took, and its state.
+  void CutLineAfterConfigFrame(std::uint32_t ms) { cutAfterConfigFrameMs_ = ms; }
+  bool LineCut() const { return nowMs_ < lineDeadUntilMs_; }
 
   EcuState& State() { return state_; }
   const EcuState& State() const { return state_; }
@@ -198,7 +209,7 @@ class Ecu {
   std::uint8_t Model() const { return state_.memory[kModelAddress]; }
 
   // Encoded data of the packets as they would be sent now (for tests and for Tick).
-  std::string FastData() const { return EncodeFast(state_.fast); }
+  std::string FastData() const;
   std::string SlowData() const;
   std::string StatusData() const;
 
@@ -226,7 +237,7 @@ class Ecu {
   void SetConfigWord(std::size_t offset, std::uint16_t v);
 
   void SendPacket(std::uint8_t type, std::uint8_t sub, std::string_view data, std::uint8_t trailer);
-  void SendConfig();
+  void SendConfig(const std::string& image);
   void SendBank(int bank);
   void SendFast();
   void SendSlow();
@@ -255,6 +266,14 @@ class Ecu {
   std::uint64_t nextSlowMs_ = 0;
   std::optional<EngineModel> engine_;
   std::vector<LineFault> faults_;
+  struct DelayedReply {
+    std::uint64_t dueMs;
+    std::string image;
+  };
+  std::uint32_t configReplyDelayMs_ = 0;
+  std::vector<DelayedReply> delayedConfig_;
+  std::uint32_t cutAfterConfigFrameMs_ = 0;
+  std::uint64_t lineDeadUntilMs_ = 0;
 };
 
 }  // namespace ecusim

@@ -6,6 +6,8 @@
 //   silent | stream          stop / resume the live packets
 //   off | on                 power the ECU off / on (on is a restart)
 //   bad-stuffing | truncated | overlong   send one damaged packet
+//   delay-config <ms>        answer "$c" that much later
+//   cut-upload <ms>          cut the line for that long after the next upload's first frame
 //   hangup                   drop the line and come back on a new terminal (path printed)
 //   quit
 #include <poll.h>
@@ -34,7 +36,13 @@ bool Command(ecusim::PtyEcu& ecu, const std::string& line) {
   else if (line == "bad-stuffing") ecu.With([](Ecu& e) { e.InjectFault(LineFault::BadStuffing); });
   else if (line == "truncated") ecu.With([](Ecu& e) { e.InjectFault(LineFault::Truncated); });
   else if (line == "overlong") ecu.With([](Ecu& e) { e.InjectFault(LineFault::OverLong); });
-  else if (line == "hangup") {
+  else if (line.rfind("delay-config ", 0) == 0) {
+    const auto ms = static_cast<std::uint32_t>(std::strtoul(line.c_str() + 13, nullptr, 10));
+    ecu.With([ms](Ecu& e) { e.SetConfigReplyDelay(ms); });
+  } else if (line.rfind("cut-upload ", 0) == 0) {
+    const auto ms = static_cast<std::uint32_t>(std::strtoul(line.c_str() + 11, nullptr, 10));
+    ecu.With([ms](Ecu& e) { e.CutLineAfterConfigFrame(ms); });
+  } else if (line == "hangup") {
     ecu.Stop();
     ecu.Start();
     std::printf("%s\n", ecu.SlavePath().c_str());
