@@ -143,6 +143,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void LogSample() override;
   // A complete configuration reply: the windows that show configuration values.
   void ConfigurationReceived() override;
+  // The read-back after an upload differs from what was sent: the editor says so.
+  void ConfigUploadUnfinished() override;
   // A status packet: the diagnostics window's ECU times.
   void IdentityReceived() override;
   // --- live displays and the service windows that follow the live data (MainDisplays.cpp) ---

@@ -324,6 +324,10 @@ void TR7Tform1::ConfigurationReceived() {
   }
 }
 
+void TR7Tform1::ConfigUploadUnfinished() {
+  if (SetupForm != nullptr) SetupForm->UploadUnfinished();
+}
+
 void TR7Tform1::IdentityReceived() {
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowIdentity();
   if (SetupForm != nullptr && SetupForm->Visible()) SetupForm->ShowIdentity();

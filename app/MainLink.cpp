@@ -17,7 +17,9 @@
 #include "model/MapRecord.h"
 #include "controls/Aligrid.h"
 #include "model/Settings.h"
+#include "link/ConfigRequests.h"
 #include "link/EcuPacket.h"
+#include "model/Frames.h"
 #include "link/LiveData.h"
 #include "platform/os/Clock.h"
 #include "platform/os/ComPorts.h"
@@ -83,6 +85,7 @@ void TR7Tform1::OpenLink() {
   // After communications were disabled the packets were switched off and the handler
   // ignored everything; a port chosen again starts a fresh link.
   packets_->Resume();
+  ecu::ConfigRequests.Reset();
   SLIPpkt->SetEnabled(true);
 }
 
@@ -124,6 +127,7 @@ void TR7Tform1::LinkDown() {
   if (ECUConnected && !updating) {
     ecu::ZeroLiveRawValues();
     ShowLivePlaceholders();
+    if (SetupForm != nullptr) SetupForm->ShowLinkLost();
   }
   ECUConnected = false;
   LiveEditMarks = 0;
@@ -136,6 +140,10 @@ void TR7Tform1::LinkDown() {
   ShowLinkLost();
   if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
   if (SetupForm != nullptr) SetupForm->ConfigOnline(false);
+  // No configuration reply still due will come; an upload waiting for its read-back
+  // did not finish as far as anyone can tell.
+  ecu::ConfigRequests.LinkLost();
+  if (ecu::ConfigRequests.UploadBroken() && SetupForm != nullptr) SetupForm->UploadUnfinished();
 }
 
 void TR7Tform1::ShowLivePlaceholders() {
@@ -162,6 +170,8 @@ void TR7Tform1::ShutDownLink() {
 void TR7Tform1::Send(const AnsiString& bytes) {
   // A closed port opens itself (AutoOpen); one that cannot raises, and the message says why.
   comms->SendString(bytes);
+  // Every configuration request is logged, so each reply is matched with what it answers.
+  if (bytes == ecu::ConfigRequestFrame()) ecu::ConfigRequests.Requested(os::MonotonicMilliseconds());
 }
 
 void TR7Tform1::ArmLinkWatchdog() {
@@ -174,7 +184,9 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
                           : ECUMapsLocked ? "ECU LOCKED"
                                           : "Status - ECU connected");
   if (SelectMapForm != nullptr && SelectMapForm->Visible()) SelectMapForm->UpdateOptions();
-  if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleCounts, LiveLoadSite);
+  // The wizard shows the sensor's counts as the ECU sends them, negative for a sensor that
+  // reads the other way round; the learning takes their absolute value.
+  if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleSigned, LiveLoadSite);
   if (speed_site != nullptr) speed_site->SetCaption(IntToStr(LiveSpeedSite));
   // The operating point's cell of the two main tables stands out in silver.
   for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {

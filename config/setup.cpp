@@ -14,6 +14,7 @@
 #include "ecu/FlashUpdate.h"
 #include "gauges/AbNumEdit.h"
 #include "gauges/AbVMeter.h"
+#include "link/ConfigRequests.h"
 #include "link/LiveData.h"
 #include "model/ConfigBlock.h"
 #include "model/ConfigEditing.h"
@@ -201,8 +202,13 @@ void TSetupForm::FormCreate(TObject*) {
 
 void TSetupForm::FormActivate(TObject*) {
   if (!ECUConnected || R7Tform1 == nullptr) return;
-  R7Tform1->Send(ecu::ConfigRequestFrame());
-  R7Tform1->Send(ecu::StatusRequestFrame());
+  try {
+    R7Tform1->Send(ecu::ConfigRequestFrame());
+    R7Tform1->Send(ecu::StatusRequestFrame());
+  } catch (const Exception&) {
+    // The line died since the last live packet; the link watchdog reports it within a
+    // second, and the settings shown go offline then.
+  }
 }
 
 void TSetupForm::FormCloseQuery(TObject*, bool& CanClose) {
@@ -210,6 +216,13 @@ void TSetupForm::FormCloseQuery(TObject*, bool& CanClose) {
   CanClose = MessageDlg("ECU configuration changes have not been saved or sent to the ECU.\r"
                         "Do you want to abandon these changes?",
                         mtConfirmation, {mbYes, mbNo}) == mrYes;
+  if (!CanClose) return;
+  // Abandoned: the block goes back to the ECU's settings as last read, and the next
+  // configuration reply replaces it as a whole.
+  ConfigBlock = BlockFromReadCopy(ConfigReadCopy);
+  ConfigBlockUnsent = false;
+  RefreshConfigDisplay();
+  CheckConfigModified();
 }
 
 // The window caption names the page shown.
@@ -269,19 +282,22 @@ void TSetupForm::ConfigOnline(bool on) {
     else if (auto* n = dynamic_cast<TAbNumSpin*>(c)) n->Font()->SetColor(text);
   }
   // Unsent changes stay on show as such whatever the link does.
-  if (ConfigModified()) CheckConfigModified();
+  if (ConfigModified() || ConfigBlockUnsent) CheckConfigModified();
 }
 
 void TSetupForm::CheckConfigModified() {
-  if (ConfigModified()) SetStatus("User modified settings displayed", kStatusRed, clWhite);
+  // A block the ECU may not hold (an unconfirmed upload, a loaded file) is the user's,
+  // even where it matches the last copy read.
+  if (ConfigModified() || ConfigBlockUnsent) SetStatus("User modified settings displayed", kStatusRed, clWhite);
   else if (ECUConnected) SetStatus("Current ECU settings displayed", kStatusBlue, clWhite);
   else SetStatus("Offline ECU settings displayed", clBtnFace, clWindowText);
 }
 
 void TSetupForm::Edited() {
   if (refreshing_) return;
-  // Work the ECU has not seen stays in the block when a configuration reply comes in.
-  ConfigBlockUnsent = ConfigModified();
+  // Work the ECU has not seen stays in the block when a configuration reply comes in;
+  // while an upload waits for its read-back, nothing the user does counts as sent.
+  ConfigBlockUnsent = ConfigModified() || ecu::ConfigRequests.UploadUnderWay();
   CheckConfigModified();
 }
 
@@ -294,6 +310,15 @@ void TSetupForm::ShowIdentity() {
   DevVersionLab->SetCaption(version(id.DevelopmentVersion));
   for (TLabel* l : {SerialNumberLab, SWVersionLab, HWVersionLab, DevVersionLab}) l->Font()->SetColor(clBlue);
   DevVersionGroup->SetVisible(id.DevelopmentVersion >= 100);
+}
+
+void TSetupForm::ShowLinkLost() {
+  SerialNumberLab->SetCaption("xxxxxxxx ");
+  for (TLabel* l : {SWVersionLab, HWVersionLab, DevVersionLab}) l->SetCaption("xxxx ");
+  for (TLabel* l : {SerialNumberLab, SWVersionLab, HWVersionLab, DevVersionLab}) l->Font()->SetColor(kOfflineGrey);
+  MapSwitchMeter->SetColor(kOfflineGrey);
+  MapSwitchMeter->SetDigit(0);
+  MapSwitchMeter->SetEnabled(false);
 }
 
 // --- filling the controls --------------------------------------------------------
@@ -790,7 +815,7 @@ void TSetupForm::ShowLiveReadings() {
         MapSwitchMeter->SetEnabled(true);
         MapSwitchMeter->SetDigit(*c);
       } else {
-        MapSwitchMeter->SetColor(clGray);
+        MapSwitchMeter->SetColor(kOfflineGrey);
         MapSwitchMeter->SetDigit(0);
         MapSwitchMeter->SetEnabled(false);
       }

@@ -212,6 +212,11 @@ class TSetupForm : public TForm {
   void CheckConfigModified();
   // The ECU's identity from the last status packet.
   void ShowIdentity();
+  // The link is lost: no identity and no live input to show.
+  void ShowLinkLost();
+  // An upload ended without the ECU showing it holds what was sent: the block stays
+  // unsent and the tuner is told to read the ECU's settings back.
+  void UploadUnfinished();
   void IgnOutputsCheck();
   void InjOutputsCheck();
   void UpdateCustomInjTable();

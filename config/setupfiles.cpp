@@ -14,10 +14,12 @@
 #include "ecu/FlashUpdate.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
+#include "link/ConfigRequests.h"
 #include "link/LiveData.h"
 #include "model/ConfigBlock.h"
 #include "model/Frames.h"
 #include "model/Settings.h"
+#include "platform/os/Clock.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/Beep.h"
@@ -27,6 +29,14 @@
 #include "serial/AdTickTimer.h"
 
 namespace {
+
+constexpr const char* kUploadNotSent =
+    "The ECU configuration was not sent: the link to the ECU is lost.\r"
+    "The ECU's settings are unchanged. Check the connection, then update the ECU configuration again.";
+constexpr const char* kUploadUnfinished =
+    "The ECU configuration update did not finish.\r"
+    "The ECU may hold only part of the new settings. Read the ECU configuration back, or update it "
+    "again, before running the engine.";
 
 // Waits until the port has sent everything, handling window messages meanwhile so
 // packets and the link watchdog go on. False when the line went away.
@@ -98,14 +108,57 @@ void TSetupForm::UpdateECUconfiguration1Click(TObject*) {
                  "Note: Some changes may only take effect once the ECU has been reset",
                  mtConfirmation, {mbOK, mbCancel}) != mrOk)
     return;
-  SetStatus("Wait...", clBtnFace, clWindowText);
-  // The frames go out whole before the read-back asks for the ECU's copy.
-  for (const AnsiString& frame : config::ConfigUploadFrames(ConfigBlock)) {
-    R7Tform1->Send(frame);
-    if (!WaitOutputSent()) return;
+  // A line that died since the link was last seen up takes nothing: say so before a byte
+  // is tried.
+  TApdComPort* port = R7Tform1->comms;
+  if (port == nullptr || !port->Open() || port->LineLost()) {
+    MessageDlg(kUploadNotSent, mtWarning, {mbOK});
+    return;
   }
-  ConfigBlockUnsent = false;
-  R7Tform1->Send(ecu::ConfigRequestFrame());
+  SetStatus("Wait...", clBtnFace, clWindowText);
+  // Replies still due (the box's closing re-activated this window, which asked for the
+  // ECU's copy) tell what the ECU held before: none of them may replace what goes out
+  // now. Until the read-back shows the ECU holding it, the block counts as unsent.
+  const std::array<AnsiString, 2> frames = config::ConfigUploadFrames(ConfigBlock);
+  ecu::ConfigRequests.UploadStarted(config::EncodeConfigImage(ConfigBlock), os::MonotonicMilliseconds());
+  ConfigBlockUnsent = true;
+  bool anySent = false, whole = true;
+  try {
+    for (const AnsiString& frame : frames) {
+      R7Tform1->Send(frame);
+      anySent = true;
+      if (!WaitOutputSent()) {
+        whole = false;
+        break;
+      }
+    }
+  } catch (const Exception&) {
+    whole = false;
+  }
+  if (!whole) {
+    // The link watchdog may have reported the broken upload already, while the frames
+    // were waiting to go out.
+    if (!ecu::ConfigRequests.UploadBroken()) return;
+    if (anySent) {
+      UploadUnfinished();
+    } else {
+      CheckConfigModified();
+      MessageDlg(kUploadNotSent, mtWarning, {mbOK});
+    }
+    return;
+  }
+  ecu::ConfigRequests.UploadWritten();
+  try {
+    R7Tform1->Send(ecu::ConfigRequestFrame());
+  } catch (const Exception&) {
+    if (ecu::ConfigRequests.UploadBroken()) UploadUnfinished();
+  }
+}
+
+void TSetupForm::UploadUnfinished() {
+  ConfigBlockUnsent = true;
+  CheckConfigModified();
+  MessageDlg(kUploadUnfinished, mtWarning, {mbOK});
 }
 
 void TSetupForm::ReadECUconfiguration1Click(TObject*) {

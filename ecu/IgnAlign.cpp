@@ -101,8 +101,10 @@ void TIgnAlignForm::BitBtn1Click(TObject*) {
 }
 
 void TIgnAlignForm::ShowConfiguration() {
-  ReferenceAdvance->SetFloatValue(static_cast<uint16_t>(ConfigBlock.ReferenceAdvance) / 2.0);
-  LockAdvance->SetFloatValue(static_cast<uint16_t>(ConfigBlock.LockAtAdvance) / 2.0);
+  // The angles the ECU replied with: the read copy, not the working block, which may hold
+  // edits the ECU has not seen.
+  ReferenceAdvance->SetFloatValue(static_cast<uint16_t>(ConfigReadCopy.ReferenceAdvance) / 2.0);
+  LockAdvance->SetFloatValue(static_cast<uint16_t>(ConfigReadCopy.LockAtAdvance) / 2.0);
   ReferenceAdvance->SetEnabled(true);
   LockAdvance->SetEnabled(true);
 }

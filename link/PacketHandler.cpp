@@ -7,6 +7,7 @@
 #include "model/MapRecord.h"
 #include "model/Settings.h"
 #include "model/ConfigBlock.h"
+#include "link/ConfigRequests.h"
 #include "link/EcuPacket.h"
 #include "files/FlashFile.h"
 #include "model/Frames.h"
@@ -320,13 +321,38 @@ void PacketHandler::Status(std::string_view data) {
 
 void PacketHandler::ConfigChunk(std::string_view, uint8_t) {
   CountPacket(3);
-  TConfigBlock fromEcu = ConfigBlock;
-  config::DecodeConfigReply(configReply_, ConfigReadCopy, fromEcu);
-  if (!ConfigBlockUnsent) ConfigBlock = fromEcu;
   // The reply is used up whether or not a window shows it, so a later reply never
   // starts behind this one's bytes.
-  configReply_.clear();
+  AnsiString reply;
+  reply.swap(configReply_);
+  const ConfigReplyKind kind = ConfigRequests.Answered();
+  // What the ECU held before an upload: neither copy may go back to it.
+  if (kind == ConfigReplyKind::OutOfDate) return;
+  TConfigBlock fromEcu = ConfigBlock;
+  config::DecodeConfigReply(reply, ConfigReadCopy, fromEcu);
+  const bool whole = reply.size() >= config::kConfigImageSize;
+  bool unfinished = false;
+  if (kind == ConfigReplyKind::Current) {
+    // Work the ECU turns out to hold already (an upload whose read-back was lost, a loaded
+    // file equal to the ECU's settings) is sent.
+    if (ConfigBlockUnsent && whole && !ConfigRequests.UploadUnderWay() &&
+        config::EncodeConfigImage(ConfigReadCopy) == config::EncodeConfigImage(ConfigBlock))
+      ConfigBlockUnsent = false;
+  } else {
+    const config::ConfigImage& sent = ConfigRequests.UploadedImage();
+    if (!whole || config::EncodeConfigImage(ConfigReadCopy) != sent) {
+      // The ECU holds something else than was sent: the work stays unsent.
+      ConfigBlockUnsent = true;
+      unfinished = true;
+    } else if (config::EncodeConfigImage(ConfigBlock) == sent) {
+      // The ECU holds the upload and nothing was changed since: the reply replaces the
+      // block. Edits made meanwhile stay unsent.
+      ConfigBlockUnsent = false;
+    }
+  }
+  if (!ConfigBlockUnsent) ConfigBlock = fromEcu;
   host_.ConfigurationReceived();
+  if (unfinished) host_.ConfigUploadUnfinished();
 }
 
 void PacketHandler::Reply(uint8_t subCode, std::string_view data) {

@@ -62,6 +62,9 @@ class PacketHost {
 
   // A complete configuration reply is in ConfigReadCopy and ConfigBlock.
   virtual void ConfigurationReceived() {}
+  // The read-back after an upload shows the ECU holding something other than what was
+  // sent: the upload did not finish. The block stays marked unsent.
+  virtual void ConfigUploadUnfinished() {}
 
   // The map-lock message text.
   virtual void LockMessageReceived(const AnsiString& /*text*/) {}

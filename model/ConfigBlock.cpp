@@ -218,9 +218,14 @@ void DecodeConfigReply(std::string_view reply, TConfigBlock& readCopy, TConfigBl
   for (size_t i = 0; i < sizeof readCopy.ReplyTail && kReplyTailFirst + i < n; ++i)
     readCopy.ReplyTail[i] = in[kReplyTailFirst + i];
 
-  block = readCopy;
+  block = BlockFromReadCopy(readCopy);
+}
+
+TConfigBlock BlockFromReadCopy(const TConfigBlock& readCopy) {
+  TConfigBlock block = readCopy;
   if (block.MapSwSource > 7) block.MapSwSource = 0;
   if (block.AFRInputSource > 5) block.AFRInputSource = 5;
+  return block;
 }
 
 }  // namespace config

@@ -136,8 +136,9 @@ extern TConfigBlock ConfigReadCopy;
 // True while the working copy holds changes the ECU has not seen (an edit, a loaded
 // configuration file). A configuration reply then refreshes only ConfigReadCopy, so the
 // automatic reads (editor activation, link restart, alignment steps) never wipe out
-// unsent work. Uploading, and the explicit read that warns about unsaved changes,
-// clear it.
+// unsent work. An upload clears it once its read-back shows the ECU holding the block; the
+// explicit read that warns about unsaved changes, abandoning the changes, and a reply
+// equal to the block clear it too.
 extern bool ConfigBlockUnsent;
 
 namespace config {
@@ -171,6 +172,9 @@ std::array<AnsiString, 2> ConfigUploadFrames(const TConfigBlock& block);
 // The read copy then becomes the working block, with the map switch input and the
 // lambda input source brought back into range.
 void DecodeConfigReply(std::string_view reply, TConfigBlock& readCopy, TConfigBlock& block);
+// The working block a read copy gives: the copy with the map switch input and the lambda
+// input source brought back into range.
+TConfigBlock BlockFromReadCopy(const TConfigBlock& readCopy);
 
 // A gear ratio x 10000 as the integer byte and the fraction in 1/256, and back.
 // Ratios beyond what the two bytes hold are sent as 255 and 255.

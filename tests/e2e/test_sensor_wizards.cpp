@@ -46,8 +46,11 @@ class ThrottleWizard : public MainWindowLink {
 
   void SetThrottle(int counts) {
     sim.With([counts](Ecu& e) { e.State().fast.throttleCounts = static_cast<uint16_t>(counts); });
+    // An inverted sensor's counts show negative; the learning takes their absolute value.
+    const bool inverted = sim.With([](Ecu& e) { return e.State().throttleInverted; });
+    const AnsiString shown = IntToStr(inverted ? -counts : counts);
     ASSERT_TRUE(PumpUntil([&] {
-      return Alignment->sensor_number->Caption() == IntToStr(counts) && LiveFast.ThrottleCounts == counts;
+      return Alignment->sensor_number->Caption() == shown && LiveFast.ThrottleCounts == counts;
     })) << Alignment->sensor_number->Caption();
   }
   // The tuner's sweep: part throttle, full, closed, back to idle.
@@ -144,14 +147,17 @@ TEST_F(ThrottleWizard, TooSmallARangeIsRefusedSendsNothingAndLearnsAgain) {
 
 TEST_F(ThrottleWizard, InvertsTheSensorAndReportsALostLinkWithCancelStillClosing) {
   ASSERT_TRUE(LinkUp());
-  bool inverted = false, reported = false, stayed = false;
+  bool inverted = false, signedShown = false, learntAbsolute = false, reported = false, stayed = false;
   script.AnswerForm([&](TForm&) {
     config::TAlignment& w = *Alignment;
     w.invert->Click();
     inverted = PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().throttleInverted; }); });
+    // The ECU now marks its counts inverted: the window shows them signed.
+    signedShown = PumpUntil([&] { return w.sensor_number->Caption() == "-400"; });
     w.ok->Click();
     Sweep(100, 950);
     w.ok->Click();
+    learntAbsolute = Shows(w, "Min = 100, Max = 950");
     sim.SetStreaming(false);
     ASSERT_TRUE(PumpUntil([] { return !ECUConnected; }, 3000));
     script.Answer(mrOk);
@@ -162,6 +168,8 @@ TEST_F(ThrottleWizard, InvertsTheSensorAndReportsALostLinkWithCancelStillClosing
   });
   OpenFromMenu();
   EXPECT_TRUE(inverted);
+  EXPECT_TRUE(signedShown) << Alignment->sensor_number->Caption();
+  EXPECT_TRUE(learntAbsolute);
   EXPECT_EQ(Frames('A'), 1u);
   EXPECT_TRUE(reported);
   EXPECT_TRUE(stayed);
