@@ -149,8 +149,11 @@ TEST_F(IgnAlign, ClosingLockedWithoutTheLinkWarns) {
 }
 
 TEST_F(IgnAlign, ConfigurationReplyShowsTheAnglesInDegrees) {
-  ConfigBlock.ReferenceAdvance = 181;
-  ConfigBlock.LockAtAdvance = 40;
+  // The angles come from the reply's copy; the working block may hold unsent edits.
+  ConfigReadCopy.ReferenceAdvance = 181;
+  ConfigReadCopy.LockAtAdvance = 40;
+  ConfigBlock.ReferenceAdvance = 100;
+  ConfigBlock.LockAtAdvance = 30;
   form->ReferenceAdvance->SetEnabled(false);
   form->ShowConfiguration();
   EXPECT_DOUBLE_EQ(form->ReferenceAdvance->FloatValue(), 90.5);
