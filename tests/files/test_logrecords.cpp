@@ -2,6 +2,8 @@
 // double date-time followed by eight little-endian 16-bit channel values.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -32,8 +34,11 @@ std::string Values(int first) {
   return s;
 }
 
+// A file in the temporary folder, named after the test, so runs leave nothing in the work folder.
 AnsiString FileName(const char* suffix) {
-  return AnsiString(::testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix + ".lg1";
+  return (std::filesystem::temp_directory_path() /
+          (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix + ".lg1"))
+      .string();
 }
 
 }  // namespace
