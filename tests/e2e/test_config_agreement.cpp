@@ -4,6 +4,7 @@
 // ECU's angles, the lost link greying the editor, and what a read leaves alone.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -22,7 +23,9 @@
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Keys.h"
+#include "platform/ui/Simulate.h"
 #include "serial/AdPort.h"
 
 namespace e2e {
@@ -35,6 +38,15 @@ constexpr const char* kCurrent = "Current ECU settings displayed";
 constexpr const char* kModified = "User modified settings displayed";
 constexpr const char* kOffline = "Offline ECU settings displayed";
 constexpr TColor kGrey = ColorValue(0x808080);
+
+// With AGREE_SHOTS set to a folder, a picture of the editor, to look at under a real window
+// system.
+void Shot(TForm& form, const std::string& name) {
+  const char* dir = std::getenv("AGREE_SHOTS");
+  if (dir == nullptr) return;
+  PumpUntil([] { return false; }, 300);
+  ui::GrabToPng(&form, AnsiString(dir) + "/" + name + ".png");
+}
 
 int Word(const std::vector<std::uint8_t>& image, size_t at) { return image[at] * 256 + image[at + 1]; }
 
@@ -169,6 +181,7 @@ TEST_F(ConfigAgreement, AnUploadCutBetweenItsFramesIsReportedAndItsWorkKept) {
     EXPECT_EQ(half[177], 64);
     EXPECT_EQ(s.StatusText(), kModified);
     EXPECT_TRUE(ConfigBlockUnsent);
+    Shot(s, "upload-unfinished");
 
     // The line comes back: the reply shows what the ECU holds, the work stays on screen.
     const int replies = Replies();
@@ -233,6 +246,10 @@ TEST_F(ConfigAgreement, ALostLinkGreysTheIdentityAndTheMapSwitchMeter) {
     EXPECT_EQ(s.MapSwitchMeter->Color(), kGrey);
     EXPECT_FALSE(s.MapSwitchMeter->Enabled());
     EXPECT_EQ(s.StatusText(), kOffline);
+    Shot(s, "link-lost-switch");
+    s.TabSet->SetTabIndex(0);
+    s.TabSetClick(s.TabSet);
+    Shot(s, "link-lost-identity");
     // The link back: the ECU's identity again, in blue.
     sim.SetStreaming(true);
     ASSERT_TRUE(PumpUntil([&] { return ECUConnected && s.SerialNumberLab->Caption() == "1234 "; }));

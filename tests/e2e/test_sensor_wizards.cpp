@@ -154,6 +154,7 @@ TEST_F(ThrottleWizard, InvertsTheSensorAndReportsALostLinkWithCancelStillClosing
     inverted = PumpUntil([&] { return sim.With([](Ecu& e) { return e.State().throttleInverted; }); });
     // The ECU now marks its counts inverted: the window shows them signed.
     signedShown = PumpUntil([&] { return w.sensor_number->Caption() == "-400"; });
+    Shot(w, "throttle-inverted");
     w.ok->Click();
     Sweep(100, 950);
     w.ok->Click();
