@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/Main.h"
+#include "config/Additonl.h"
 #include "config/setup.h"
 #include "controls/Aligrid.h"
 #include "ecu/Diag.h"
@@ -135,6 +136,7 @@ void TR7Tform1::FastLiveDisplays() {
   UpdateAFR();
   ShowUserValues();
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowFastLive(Settings);
+  if (AdditionalMaps != nullptr) AdditionalMaps->ShowFastLive();
 }
 
 void TR7Tform1::UpdateAFR() {
@@ -169,6 +171,7 @@ void TR7Tform1::SlowLiveDisplays() {
   UpdateTempPointers();
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowSlowLive(Settings);
   if (IgnAlignForm != nullptr && IgnAlignForm->Visible()) IgnAlignForm->ShowAdvanceLock(ECUIdentity.AdvanceLocked);
+  if (AdditionalMaps != nullptr) AdditionalMaps->ShowSlowLive();
 }
 
 void TR7Tform1::BlankLiveDisplays() {
@@ -190,6 +193,7 @@ void TR7Tform1::BlankLiveDisplays() {
   for (TLabel* l : {AirTempLive5, CoolantTempLive5, AirTempLive6, CoolantTempLive6})
     if (l != nullptr) l->SetCaption("");
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowUnknown();
+  if (AdditionalMaps != nullptr) AdditionalMaps->ShowLinkLost();
 }
 
 void TR7Tform1::ShowDashboardUnits(const AnsiString& temperature, const AnsiString& pressure) {
@@ -314,6 +318,8 @@ void TR7Tform1::Timer1Timer(TObject*) {
     boxes[i]->Font()->SetColor(!warn ? clGreen : blink_phase_ ? clRed : clWhite);
     boxes[i]->SetColor(warn && !blink_phase_ ? clRed : clBtnFace);
   }
+  // The accel meter's peaks cover the last second.
+  if (AdditionalMaps != nullptr) AdditionalMaps->ResetMeterPeaks();
 }
 
 void TR7Tform1::ConfigurationReceived() {

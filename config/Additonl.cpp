@@ -19,6 +19,7 @@
 #include "link/LiveData.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Tabs.h"
@@ -159,6 +160,21 @@ void TAdditionalMaps::Publish(TClassProps<TAdditionalMaps>& P) {
       .Field("AccelPage3", &TAdditionalMaps::AccelPage3)
       .Field("Label76", &TAdditionalMaps::Label76)
       .Field("Label21", &TAdditionalMaps::Label21)
+      .Field("LiveReadings", &TAdditionalMaps::LiveReadings)
+      .Field("ClutchText", &TAdditionalMaps::ClutchText)
+      .Field("OutputShape1", &TAdditionalMaps::OutputShape1)
+      .Field("OutputShape2", &TAdditionalMaps::OutputShape2)
+      .Field("OutputShape3", &TAdditionalMaps::OutputShape3)
+      .Field("OutputShape4", &TAdditionalMaps::OutputShape4)
+      .Field("OutputShape5", &TAdditionalMaps::OutputShape5)
+      .Field("OutputText1", &TAdditionalMaps::OutputText1)
+      .Field("OutputText2", &TAdditionalMaps::OutputText2)
+      .Field("OutputText3", &TAdditionalMaps::OutputText3)
+      .Field("OutputText4", &TAdditionalMaps::OutputText4)
+      .Field("OutputText5", &TAdditionalMaps::OutputText5)
+      .Field("EGTNote", &TAdditionalMaps::EGTNote)
+      .Field("VVT_ScrollBar", &TAdditionalMaps::VVT_ScrollBar)
+      .Handler("VVT_ScrollBarChange", &TAdditionalMaps::VVT_ScrollBarChange)
       .Field("BoostMaxTPS", &TAdditionalMaps::BoostMaxTPS)
       .Field("BoostCut", &TAdditionalMaps::BoostCut)
       .Field("AbNumEdit1", &TAdditionalMaps::AbNumEdit1)
@@ -588,3 +604,52 @@ void ShowTrimHalf(TStringAlignGrid* g, bool injection) {
 void TAdditionalMaps::IgnitiontrimClick(TObject*) { ShowTrimHalf(CylTrims_table, false); }
 
 void TAdditionalMaps::InjectionclickClick(TObject*) { ShowTrimHalf(CylTrims_table, true); }
+
+// ---- Live data of the ECU link.
+
+namespace {
+
+constexpr int kOutputCount = 5;
+
+}  // namespace
+
+void TAdditionalMaps::ShowFastLive() {
+  // The sign of the gauge value came in bit 0 of the flag byte; the decoder applied it.
+  AbVMeter1->SetValue(static_cast<float>(LiveFast.GaugeValue));
+  ClutchText->SetCaption((LiveFast.Flags & 2) != 0 ? "DOWN" : "UP");
+}
+
+void TAdditionalMaps::ShowSlowLive() {
+  TShape* const shapes[kOutputCount] = {OutputShape1, OutputShape2, OutputShape3, OutputShape4, OutputShape5};
+  TLabel* const texts[kOutputCount] = {OutputText1, OutputText2, OutputText3, OutputText4, OutputText5};
+  for (int k = 0; k < kOutputCount; ++k) {
+    const bool on = (LiveSlow.Outputs >> k & 1) != 0;
+    texts[k]->SetCaption(on ? "ON" : "OFF");
+    shapes[k]->Brush()->SetColor(on ? clLime : clGreen);
+    shapes[k]->Invalidate();
+  }
+}
+
+void TAdditionalMaps::ShowLinkLost() {
+  // Nothing the ECU said before it fell silent stays on show.
+  TShape* const shapes[kOutputCount] = {OutputShape1, OutputShape2, OutputShape3, OutputShape4, OutputShape5};
+  TLabel* const texts[kOutputCount] = {OutputText1, OutputText2, OutputText3, OutputText4, OutputText5};
+  for (int k = 0; k < kOutputCount; ++k) {
+    texts[k]->SetCaption("");
+    shapes[k]->Brush()->SetColor(clGreen);
+    shapes[k]->Invalidate();
+  }
+  ClutchText->SetCaption("");
+}
+
+void TAdditionalMaps::ResetMeterPeaks() {
+  if (!Visible() || AdditionalBook->PageIndex() != 0) return;
+  // The markers start again from the far ends; the small value reports the new peaks.
+  AbVMeter1->MinMax()->SetMax(-255);
+  AbVMeter1->MinMax()->SetMin(255);
+  AbVMeter1->SetValue(0.001f);
+}
+
+void TAdditionalMaps::VVT_ScrollBarChange(TObject*) {
+  if (VVTcontrol_table->LeftCol() != VVT_ScrollBar->Position()) VVTcontrol_table->SetLeftCol(VVT_ScrollBar->Position());
+}

@@ -18,6 +18,9 @@ class TLabel;
 class TNotebook;
 class TPanel;
 class TRadioGroup;
+class TScrollBar;
+class TShape;
+class TGroupBox;
 class TStringAlignGrid;
 class TTabSet;
 
@@ -162,6 +165,22 @@ class TAdditionalMaps : public TForm {
   TAbVMeter* AbVMeter1 = nullptr;
   TLabel* Label76 = nullptr;
   TLabel* Label21 = nullptr;
+  // Page 1's live readings: the clutch switch and the ECU's five output states.
+  TGroupBox* LiveReadings = nullptr;
+  TLabel* ClutchText = nullptr;
+  TShape* OutputShape1 = nullptr;
+  TShape* OutputShape2 = nullptr;
+  TShape* OutputShape3 = nullptr;
+  TShape* OutputShape4 = nullptr;
+  TShape* OutputShape5 = nullptr;
+  TLabel* OutputText1 = nullptr;
+  TLabel* OutputText2 = nullptr;
+  TLabel* OutputText3 = nullptr;
+  TLabel* OutputText4 = nullptr;
+  TLabel* OutputText5 = nullptr;
+  TLabel* EGTNote = nullptr;
+  // Scrolls the VVT control table; the table's own scrolling moves it back.
+  TScrollBar* VVT_ScrollBar = nullptr;
   // Boost settings in the display pressure unit.
   TAdvSpinEdit* BoostMaxTPS = nullptr;
   TAbNumSpin* BoostCut = nullptr;
@@ -212,6 +231,15 @@ class TAdditionalMaps : public TForm {
   void UpdateVVTload();
   void UpdateInjPosLoad();
   void UpdateCylTrimSites();
+
+  // Live data of the ECU link: the accel meter and clutch text from the fast packet, the
+  // output states from the slow one; all emptied when the link is lost.
+  void ShowFastLive();
+  void ShowSlowLive();
+  void ShowLinkLost();
+  // Once a second while the meter is on screen: its peak markers start again from its value.
+  void ResetMeterPeaks();
+  void VVT_ScrollBarChange(TObject* Sender);
 
   // Load-sensor menu of the 32 x 5 tables.
   void PopupMenu1Popup(TObject* Sender);

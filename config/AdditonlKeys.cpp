@@ -17,6 +17,7 @@
 #include "model/Settings.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Keys.h"
@@ -232,6 +233,11 @@ void TAdditionalMaps::BindTableKeys() {
   oneRow(AuxBoostLimit_table, {[] { return std::span<le::I16>(Map().BoostLimitAuxTemp, 14); }, 0, 0, 255, true, true});
   // The rpm heading row and the VVT control's temperature row follow their tables' scrolling.
   AppliedAccelRPM_table->OnTopLeftChanged = [this](TObject*) { AccelRPMScale->SetLeftCol(AppliedAccelRPM_table->LeftCol()); };
+  VVTcontrol_table->OnTopLeftChanged = [this](TObject*) { VVT_ScrollBar->SetPosition(VVTcontrol_table->LeftCol()); };
+  // The thumb is as long as the part of the table on show, so the bar ends where the table does.
+  VVT_ScrollBar->SetPageSize(std::max(1, VVTcontrol_table->VisibleColCount()));
+  // The table has no fixed column: it starts at its first temperature.
+  VVTcontrol_table->SetLeftCol(0);
 
   auto words = [](le::I16* (*field)(TMapRecord&), int offset) {
     return std::make_pair(

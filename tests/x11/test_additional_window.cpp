@@ -11,6 +11,7 @@
 
 #include "app/Main.h"
 #include "config/Additonl.h"
+#include "link/LiveData.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
 #include "platform/stdctrls/Tabs.h"
@@ -45,6 +46,7 @@ class AdditionalWindow : public ::testing::TestWithParam<const char*> {
   }
 
   void TearDown() override {
+    ecu::ZeroLiveRawValues();
     for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
     Application->ProcessMessages();
   }
@@ -74,6 +76,12 @@ class AdditionalWindow : public ::testing::TestWithParam<const char*> {
 
 TEST_P(AdditionalWindow, FitsTheScreenAndItsKeysChoosePages) {
   TAdditionalMaps* a = AdditionalMaps;
+  // Live readings as the ECU link would leave them, so the pages show them filled.
+  LiveFast.GaugeValue = -120;
+  LiveFast.Flags = 3;
+  LiveSlow.Outputs = 0x15;
+  a->ShowFastLive();
+  a->ShowSlowLive();
   a->SetLeft(40);
   a->SetTop(40);
   a->Show();
