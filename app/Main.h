@@ -136,6 +136,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void ImportMap(int bank, const ecu::MapImage& image) override;
   void MapReadNext(int bank) override;
   void MapReadComplete() override;
+  void MapReadFailed(int bank) override;
   // After each fast live packet: the two live boxes and the target display.
   void FastLiveReceived(const ecu::GridMarker& marker) override;
   // While logging, after each fast live packet: the logger's channels take the live

@@ -268,3 +268,7 @@ void TR7Tform1::MapReadNext(int bank) {
 void TR7Tform1::MapReadComplete() {
   if (CommsProgress != nullptr) CommsProgress->ReadComplete();
 }
+
+void TR7Tform1::MapReadFailed(int bank) {
+  if (CommsProgress != nullptr) CommsProgress->ReadFailed(bank);
+}

@@ -14,6 +14,7 @@
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Timer.h"
 #include "serial/AdPort.h"
 #include "serial/AdTickTimer.h"
 
@@ -29,6 +30,12 @@ constexpr int kProgramSteps = 60;
 constexpr size_t kNameSize = 32;
 constexpr size_t kTextsEnd = 288;
 constexpr int kAllMaps = 1;
+// A bank takes about 3.3 s at 19,200 baud in chunks of some 250 bytes, each on the line for
+// about 130 ms. A read that receives no chunk for 3 s has lost its bank; a line without a
+// map chunk for 0.6 s carries no more of a bank.
+constexpr unsigned kStallTickMs = 250;
+constexpr int kStallTicks = 12;
+constexpr auto kMapChunksQuiet = std::chrono::milliseconds(600);
 
 void CloseWindow(TCommsProgress& w, TModalResult result) {
   if (w.Modal()) w.SetModalResult(result);
@@ -85,6 +92,12 @@ void TCommsProgress::Publish(TClassProps<TCommsProgress>& P) {
 void TCommsProgress::Attach(ecu::PacketHost& link, TApdCustomComPort* port) {
   link_ = &link;
   port_ = port;
+  if (stallTimer_ == nullptr) {
+    stallTimer_ = new TTimer(this);
+    stallTimer_->SetEnabled(false);
+    stallTimer_->SetInterval(kStallTickMs);
+    stallTimer_->OnTimer = [this](TObject* sender) { StallTimerTimer(sender); };
+  }
 }
 
 bool TCommsProgress::PrepareRead() {
@@ -174,9 +187,18 @@ void TCommsProgress::okClick(TObject*) {
     map_gauge->Show();
     Panel1->Hide();
     ComboBox1->SetEnabled(false);
-    link_->Send(ecu::ReadMapFrame(MapReadNumber));
     ok->SetEnabled(false);
     cancel->SetEnabled(true);
+    // The ECU finishes a bank it has started even when its read was given up; the new
+    // read asks only once that bank has passed, and starts with an empty collector.
+    if (bankMayBeArriving_ && !WaitForMapChunksToStop()) return;
+    ecu::ClearMapReadCollector();
+    map_gauge->SetPosition(0);
+    MapReadActive = true;
+    chunksSeen_ = MapChunksReceived;
+    quietTicks_ = 0;
+    if (stallTimer_ != nullptr) stallTimer_->SetEnabled(true);
+    link_->Send(ecu::ReadMapFrame(MapReadNumber));
     return;
   }
   if (ComboBox1->ItemIndex() == kAllMaps && !(MapSlots.Present(1) && MapSlots.Present(2) && MapSlots.Present(3)) &&
@@ -318,6 +340,7 @@ void TCommsProgress::ReadNext(int bank) {
 }
 
 void TCommsProgress::ReadComplete() {
+  if (stallTimer_ != nullptr) stallTimer_->SetEnabled(false);
   SetCaption(kReadComplete);
   ok->SetEnabled(true);
   if (ok->Visible()) SetActiveControl(ok);
@@ -325,10 +348,72 @@ void TCommsProgress::ReadComplete() {
   Tag = 0;
 }
 
+void TCommsProgress::ReadFailed(int bank) {
+  if (stallTimer_ != nullptr) stallTimer_->SetEnabled(false);
+  bankMayBeArriving_ = true;
+  SetCaption(kReadFailed);
+  ok->SetEnabled(true);
+  if (ok->Visible()) SetActiveControl(ok);
+  cancel->SetEnabled(false);
+  Tag = 0;
+  const int last = ComboBox1->ItemIndex() == kAllMaps ? 3 : bank;
+  AnsiString missing;
+  for (int n = bank; n <= last; ++n) missing += (n == bank ? "map " : ", map ") + IntToStr(n);
+  MessageDlg(AnsiString(kReadIncomplete) + missing + "\rCheck the connection and read the maps again.", mtError,
+             {mbOK});
+}
+
+void TCommsProgress::ReadClosed() {
+  if (stallTimer_ != nullptr) stallTimer_->SetEnabled(false);
+  if (MapReadActive) bankMayBeArriving_ = true;
+  MapReadActive = false;
+}
+
+void TCommsProgress::StallTimerTimer(TObject*) {
+  if (!MapReadActive) {
+    quietTicks_ = 0;  // between banks, or while a bank is imported
+    return;
+  }
+  if (MapChunksReceived != chunksSeen_) {
+    chunksSeen_ = MapChunksReceived;
+    quietTicks_ = 0;
+    return;
+  }
+  if (++quietTicks_ < kStallTicks) return;
+  const int bank = MapReadNumber;
+  MapReadActive = false;
+  MapReadRemaining = 0;
+  ecu::ClearMapReadCollector();
+  ReadFailed(bank);
+}
+
+bool TCommsProgress::WaitForMapChunksToStop() {
+  int32_t seen = MapChunksReceived;
+  auto quietSince = std::chrono::steady_clock::now();
+  for (;;) {
+    if (!Visible() || ModalResult() != mrNone) return false;
+    const uint32_t pumped = PumpOneMessage();
+    if (pumped == kQuitMessage) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (MapChunksReceived != seen) {
+      seen = MapChunksReceived;
+      quietSince = now;
+    } else if (pumped == 0) {
+      // Only with nothing left to handle: chunks queued meanwhile count first.
+      if (now - quietSince >= kMapChunksQuiet) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  bankMayBeArriving_ = false;
+  return true;
+}
+
 void ReadMapsFromEcu(ecu::PacketHost& link, TApdCustomComPort& port) {
   if (CommsProgress == nullptr) return;
   CommsProgress->Attach(link, &port);
-  if (CommsProgress->PrepareRead()) CommsProgress->ShowModal();
+  if (!CommsProgress->PrepareRead()) return;
+  CommsProgress->ShowModal();
+  CommsProgress->ReadClosed();
 }
 
 void ProgramMapsIntoEcu(ecu::PacketHost& link, TApdCustomComPort& port) {

@@ -18,6 +18,7 @@ class TComboBox;
 class TLabel;
 class TPanel;
 class TProgressBar;
+class TTimer;
 
 namespace ecu {
 
@@ -81,6 +82,10 @@ class TCommsProgress : public TForm {
   void ProgressAdd(int bytes);
   void ReadNext(int bank);
   void ReadComplete();
+  // Bank `bank` did not arrive whole: nothing of it was imported and the read stops.
+  void ReadFailed(int bank);
+  // The window has closed; a read still waiting for its bank is given up.
+  void ReadClosed();
 
  private:
   void ProgramMaps();
@@ -88,9 +93,19 @@ class TCommsProgress : public TForm {
   int64_t LivePacketsSeen() const;
   // After the last bank: true when a live packet comes within a few seconds.
   bool WaitForLivePacket();
+  // Lets the rest of a bank whose read was given up pass: waits, handling messages, until
+  // no map chunk has come for a while. False when the window closed meanwhile.
+  bool WaitForMapChunksToStop();
+  // Watches a read: one that receives no chunk for a few seconds has failed.
+  void StallTimerTimer(TObject* Sender);
 
   ecu::PacketHost* link_ = nullptr;
   TApdCustomComPort* port_ = nullptr;
+  TTimer* stallTimer_ = nullptr;
+  int32_t chunksSeen_ = 0;
+  int quietTicks_ = 0;
+  // A read ended before its bank was whole: the ECU may still be sending that bank.
+  bool bankMayBeArriving_ = false;
 };
 
 extern TCommsProgress* CommsProgress;
@@ -110,6 +125,9 @@ inline constexpr const char* kCurrentMapEmpty =
     "map from the ECU";
 inline constexpr const char* kMapsEmpty = "One or more maps are EMPTY!\rContinue anyway?";
 inline constexpr const char* kReadComplete = "Read ECU - COMPLETE";
+inline constexpr const char* kReadFailed = "Read ECU - FAILED";
+// "map n", then the maps not read and what to do.
+inline constexpr const char* kReadIncomplete = "The ECU's map did not arrive whole, so the PC map was left as it was.\rNot read: ";
 inline constexpr const char* kProgramComplete = "Program ECU - COMPLETE";
 inline constexpr const char* kProgramFailed = "Program ECU - FAILED";
 // Followed by the maps not written ("map 2, map 3") and what to do.

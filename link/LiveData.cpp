@@ -35,6 +35,9 @@ int32_t MapReadChunkCount = 0;
 int32_t MapReadByteCount = 0;
 int32_t MapReadNumber = 1;
 int32_t MapReadRemaining = 0;
+bool MapReadActive = false;
+int32_t MapChunksReceived = 0;
+int32_t MapChunksDropped = 0;
 
 namespace ecu {
 

@@ -130,6 +130,13 @@ extern int32_t MapReadChunkCount;  // slots filled
 extern int32_t MapReadByteCount;   // bytes of the current bank received
 extern int32_t MapReadNumber;      // bank being read, 1..3
 extern int32_t MapReadRemaining;   // banks still to read
+// A read is waiting for the chunks of bank MapReadNumber: set when its "$D" goes out,
+// cleared when the read completes, fails or its window closes. Chunks that come while no
+// read waits (the rest of a bank whose read was cancelled) are not collected.
+extern bool MapReadActive;
+extern int32_t MapChunksReceived;  // map data chunks seen, asked for or not
+// Map data chunks not collected: no read waiting, another bank's, or past the bank's size.
+extern int32_t MapChunksDropped;
 
 namespace ecu {
 

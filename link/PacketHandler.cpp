@@ -112,7 +112,7 @@ void PacketHandler::HandlePacket(std::string_view body) {
     case PacketKind::Status: return Status(p->data);
     case PacketKind::ConfigChunk: return ConfigChunk(p->data, p->trailer);
     case PacketKind::Reply: return Reply(p->subCode, p->data);
-    case PacketKind::MapData: return MapChunk(p->data);
+    case PacketKind::MapData: return MapChunk(p->subCode, p->data);
     case PacketKind::FlashReply: return FlashReply(p->subCode);
     case PacketKind::Ignored: return;
   }
@@ -367,22 +367,40 @@ void PacketHandler::Reply(uint8_t subCode, std::string_view data) {
   }
 }
 
-void PacketHandler::MapChunk(std::string_view data) {
-  // The collector has 30 slots of 255 bytes; a chunk that does not fit cannot belong to
-  // a bank and is dropped, so the bank never completes and the read can be cancelled.
-  if (data.size() > MapReadBuffer[0].Data.size() || MapReadChunkCount < 0 ||
-      MapReadChunkCount >= kMapReadSlots)
-    return Drop();
+void PacketHandler::MapChunk(uint8_t subCode, std::string_view data) {
+  ++MapChunksReceived;
+  host_.ArmLinkWatchdog();
+  // A chunk belongs to the bank asked for, which its sub-code names. The ECU finishes a
+  // bank it has started even when the read was cancelled, so the rest of that bank may
+  // still come in; it is never added to another read.
+  if (!MapReadActive || !host_.MapTransferShown() || subCode != MapReadNumber) {
+    ++MapChunksDropped;
+    return;
+  }
+  // More chunks or bytes than one bank holds: the image cannot be whole, and a part of
+  // it is never imported.
+  if (data.size() > MapReadBuffer[0].Data.size() || MapReadChunkCount < 0 || MapReadChunkCount >= kMapReadSlots ||
+      static_cast<size_t>(MapReadByteCount) + data.size() > kMapImageSize) {
+    ++MapChunksDropped;
+    const int32_t bank = MapReadNumber;
+    MapReadActive = false;
+    MapReadRemaining = 0;
+    ClearMapReadCollector();
+    host_.MapReadFailed(bank);
+    return;
+  }
   TMapReadSlot& slot = MapReadBuffer[MapReadChunkCount];
   slot.Length = static_cast<uint8_t>(data.size());
   std::copy(data.begin(), data.end(), reinterpret_cast<char*>(slot.Data.data()));
   ++MapReadChunkCount;
   MapReadByteCount += static_cast<int32_t>(data.size());
   host_.MapProgressAdd(static_cast<int>(data.size()));
-  host_.ArmLinkWatchdog();
 
-  if (MapReadByteCount != static_cast<int32_t>(kMapImageSize) || !host_.MapTransferShown()) return;
+  if (MapReadByteCount != static_cast<int32_t>(kMapImageSize)) return;
+  // The bank is whole; nothing more is collected until the next bank is asked for.
+  MapReadActive = false;
   if (const std::optional<MapImage> image = CollectedMapImage()) host_.ImportMap(MapReadNumber, *image);
+  ClearMapReadCollector();
   --MapReadRemaining;
   if (MapReadRemaining <= 0 || MapReadNumber < 1 || MapReadNumber >= 3) {
     MapReadRemaining = 0;
@@ -390,8 +408,8 @@ void PacketHandler::MapChunk(std::string_view data) {
     return;
   }
   ++MapReadNumber;
-  ClearMapReadCollector();
   host_.MapReadNext(MapReadNumber);
+  MapReadActive = true;
   host_.Send(ReadMapFrame(MapReadNumber));
 }
 

@@ -81,6 +81,9 @@ class PacketHost {
   // Moving on to bank MapReadNumber: window tag, progress 0, progress text.
   virtual void MapReadNext(int /*bank*/) {}
   virtual void MapReadComplete() {}
+  // Bank `bank` did not add up to a whole image (a chunk past its size or past the
+  // collector's slots): nothing of it was imported and the read has stopped.
+  virtual void MapReadFailed(int /*bank*/) {}
 };
 
 class PacketHandler {
@@ -106,7 +109,7 @@ class PacketHandler {
   void Status(std::string_view data);
   void ConfigChunk(std::string_view data, uint8_t trailer);
   void Reply(uint8_t subCode, std::string_view data);
-  void MapChunk(std::string_view data);
+  void MapChunk(uint8_t subCode, std::string_view data);
   void FlashReply(uint8_t subCode);
   void Drop();
 

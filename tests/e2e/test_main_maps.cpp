@@ -245,5 +245,95 @@ TEST_F(MainMaps, HangUpDuringProgrammingNamesTheMapsNotWritten) {
   EXPECT_EQ(sim.BankBytes(1)[288], static_cast<std::uint8_t>(2 * 31 + 120));
 }
 
+// The slots as the ECU's banks would make them: each encoded record against the bank.
+std::vector<size_t> SlotAgainstBank(int slot, const Bytes& bank) {
+  const ecu::MapImage image = ecu::EncodeMapImage(MapSlots[slot]);
+  return Differences(Bytes(image.begin(), image.end()), bank);
+}
+
+// Slots that hold none of the ECU's banks, so that only a read can fill them.
+void MarkSlotsStale() {
+  for (int b = 1; b <= 3; ++b) {
+    MapSlots[b].MapName.Set("stale");
+    MapSlots[b].IgnitionTable[0][0] = 99;
+  }
+}
+
+// "Read MAP" at line pace, Cancel in the middle of a bank, and at once "Read MAP" again:
+// the ECU finishes the cancelled bank, none of its rest reaches the new read, and every PC
+// slot then holds exactly the ECU's bank.
+TEST_F(MainMaps, ReadAgainAfterCancelHoldsExactlyTheEcuBanks) {
+  ASSERT_TRUE(LinkUp());
+  sim.SetPacedBaud(19200);
+  struct Case {
+    const char* what;
+    int bank;       // cancelled while this bank comes in
+    int32_t bytes;  // of it received
+  } cases[] = {{"cancelled in bank 1", 1, 3000}, {"cancelled in bank 3", 3, 800}};
+  for (const Case& c : cases) {
+    MarkSlotsStale();
+    const int32_t dropped = MapChunksDropped;
+    bool cancelled = false;
+    script.AnswerForm([&](TForm&) {
+      TCommsProgress& w = *CommsProgress;
+      w.ComboBox1->SetItemIndex(1);
+      w.ComboBox1Change(w.ComboBox1);
+      w.ok->Click();
+      cancelled = PumpUntil([&] { return MapReadNumber == c.bank && MapReadByteCount >= c.bytes; }, 30000);
+      w.cancel->Click();
+    });
+    Menu("ReadECUdata1")->Click();
+    ASSERT_TRUE(cancelled) << c.what;
+
+    finished = false;
+    AnswerTransfer(true);
+    Menu("ReadECUdata1")->Click();
+    ASSERT_TRUE(finished) << c.what;
+    EXPECT_EQ(caption, kReadComplete) << c.what;
+    EXPECT_GT(MapChunksDropped, dropped) << c.what << ": the cancelled bank's rest came and was dropped";
+    for (int b = 1; b <= 3; ++b) {
+      EXPECT_EQ(SlotAgainstBank(b, sim.BankBytes(b)), std::vector<size_t>{}) << c.what << ", map " << b;
+      EXPECT_EQ(MapSlots[b].MapName.Get().substr(0, 6), "Bank " + IntToStr(b)) << c.what;
+    }
+  }
+}
+
+// The line drops while bank 2 comes in: no more chunks, so the read fails after a few
+// seconds and says so; bank 1 was whole and is in its slot, maps 2 and 3 are as they were.
+TEST_F(MainMaps, ReadThatStopsShortFailsAndLeavesTheSlots) {
+  ASSERT_TRUE(LinkUp());
+  sim.SetPacedBaud(19200);
+  MarkSlotsStale();
+  const auto before = std::make_unique<TMapSlots>(MapSlots);
+  std::thread unplug([this] {
+    // Bank 1's chunks and a second's worth of bank 2's, then the adapter is pulled out.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (sim.GetCounters().packets[8] <= 25 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    sim.Stop();
+  });
+  script.AnswerForm([this](TForm&) {
+    TCommsProgress& w = *CommsProgress;
+    w.ComboBox1->SetItemIndex(1);
+    w.ComboBox1Change(w.ComboBox1);
+    w.ok->Click();
+    finished = PumpUntil([&] { return w.Tag == 0; }, 30000);
+    caption = w.Caption();
+    w.ok->Click();
+  });
+  script.Answer(mrOk);  // the failure message
+  Menu("ReadECUdata1")->Click();
+  unplug.join();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kReadFailed);
+  EXPECT_EQ(script.Last().Text, AnsiString(kReadIncomplete) +
+                                    "map 2, map 3\rCheck the connection and read the maps again.");
+  EXPECT_GT(MapChunksReceived, 25);  // some of bank 2 came
+  EXPECT_EQ(SlotAgainstBank(1, banks_[0]), std::vector<size_t>{});
+  for (int b = 2; b <= 3; ++b)
+    EXPECT_EQ(std::memcmp(MapSlots[b].Bytes(), (*before)[b].Bytes(), sizeof(TMapRecord)), 0) << "map " << b;
+}
+
 }  // namespace
 }  // namespace e2e

@@ -166,6 +166,7 @@ TEST(MapImageChunks, BoundariesInsideWordsJoinIntoTheSameImage) {
     MapReadNumber = 1;
     MapReadRemaining = 1;
     ClearMapReadCollector();
+    MapReadActive = true;  // the window has asked for bank 1
     std::vector<size_t> ends;
     // Chunks of 240 bytes, as long as a line packet allows.
     for (size_t at = 240; at < split; at += 240) ends.push_back(at);

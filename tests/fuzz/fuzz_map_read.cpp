@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   // The first byte chooses the bank read first and how many follow.
   MapReadNumber = 1 + Data[0] % 3;
   MapReadRemaining = 1 + (Data[0] >> 2) % 3;
+  MapReadActive = true;
   ++Data;
   --Size;
   ecu::ClearMapReadCollector();

@@ -53,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   ecu::ClearMapReadCollector();
   MapReadNumber = b & 3;
   MapReadRemaining = (b >> 2) & 3;
+  MapReadActive = (a & 0x40) != 0;
   FuzzHost host;
   host.transferShown = (b & 0x10) != 0;
   if (b & 0x20) host.view = ecu::SensorView{(b >> 6) * 5 - 1, (a & 0x80) != 0};

@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   ecu::ClearMapReadCollector();
   MapReadNumber = 1 + (Data[0] >> 6) % 3;
   MapReadRemaining = 1;
+  MapReadActive = true;
   ++Data;
   --Size;
   const size_t streamSize = Size;

@@ -48,6 +48,7 @@ struct RecordingHost : PacketHost {
   std::vector<std::pair<int, MapImage>> imports;
   std::vector<int> nextBanks;
   int completes = 0;
+  std::vector<int> failed;
 
   void Send(const AnsiString& bytes) override { sent.push_back(bytes); }
   void ArmLinkWatchdog() override { ++arms; }
@@ -66,6 +67,7 @@ struct RecordingHost : PacketHost {
   void ImportMap(int bank, const MapImage& image) override { imports.emplace_back(bank, image); }
   void MapReadNext(int bank) override { nextBanks.push_back(bank); }
   void MapReadComplete() override { ++completes; }
+  void MapReadFailed(int bank) override { failed.push_back(bank); }
 };
 
 class PacketHandlerTest : public ::testing::Test {
@@ -86,6 +88,8 @@ class PacketHandlerTest : public ::testing::Test {
     ClearMapReadCollector();
     MapReadNumber = 1;
     MapReadRemaining = 1;
+    MapReadActive = true;
+    MapChunksReceived = MapChunksDropped = 0;
   }
   void Handle(const AnsiString& body) { handler.HandlePacket(body); }
 
@@ -423,12 +427,13 @@ TEST_F(PacketHandlerTest, Replies) {
 }
 
 namespace {
-// Bank image n split into chunks of `size` bytes (the last one shorter).
+// Bank image n split into chunks of `size` bytes (the last one shorter), each with the
+// bank number as its sub-code, as the ECU sends them.
 std::vector<AnsiString> Chunks(int bank, size_t size) {
   AnsiString image(kMapImageSize, '\0');
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 7 + bank) & 0xFF);
   std::vector<AnsiString> out;
-  for (size_t at = 0; at < image.size(); at += size) out.push_back(Body(8, 0, image.substr(at, size)));
+  for (size_t at = 0; at < image.size(); at += size) out.push_back(Body(8, bank, image.substr(at, size)));
   return out;
 }
 }  // namespace
@@ -455,31 +460,73 @@ TEST_F(PacketHandlerTest, ReadingAllMaps) {
 }
 
 TEST_F(PacketHandlerTest, MapChunksThatDoNotFit) {
-  // 31 chunks: the 31st has no slot and the bank never completes.
-  MapReadRemaining = 1;
-  for (int i = 0; i < 31; ++i) Handle(Body(8, 0, AnsiString(100, '\x11')));
-  EXPECT_EQ(MapReadChunkCount, 30);
-  EXPECT_EQ(MapReadByteCount, 3000);
-  EXPECT_EQ(DroppedPacketCount, 1);
-  EXPECT_TRUE(host.imports.empty());
-
-  // Chunks that step over the bank size: never imported.
-  ClearMapReadCollector();
-  for (int i = 0; i < 25; ++i) Handle(Body(8, 0, AnsiString(240, '\0')));
-  Handle(Body(8, 0, AnsiString(154, '\0')));
-  EXPECT_EQ(MapReadByteCount, 6154);
-  EXPECT_TRUE(host.imports.empty());
-  EXPECT_EQ(host.completes, 0);
+  // Chunks that do not add up to one bank: the read fails at the chunk that overflows, and
+  // nothing of the bank is imported.
+  struct Case {
+    const char* what;
+    int chunks;
+    size_t size;
+    int32_t dropped;
+  } cases[] = {
+      {"a 31st chunk has no slot", 31, 100, 1},
+      {"bytes past the bank's size", 26, 240, 1},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    host = RecordingHost{};
+    for (int i = 0; i < c.chunks; ++i) Handle(Body(8, 1, AnsiString(c.size, '\x11')));
+    EXPECT_TRUE(host.imports.empty()) << c.what;
+    EXPECT_EQ(host.failed, std::vector<int>{1}) << c.what;
+    EXPECT_EQ(host.completes, 0) << c.what;
+    EXPECT_FALSE(MapReadActive) << c.what;
+    EXPECT_EQ(MapReadByteCount, 0) << c.what;
+    EXPECT_EQ(MapChunksDropped, c.dropped) << c.what;
+  }
 
   // A bank arriving while the transfer window is closed is not imported.
+  SetUp();
   host = RecordingHost{};
   host.transferShown = false;
-  ClearMapReadCollector();
-  MapReadRemaining = 1;
   for (const AnsiString& chunk : Chunks(1, 240)) Handle(chunk);
   EXPECT_TRUE(host.imports.empty());
   EXPECT_EQ(host.completes, 0);
   EXPECT_EQ(MapReadRemaining, 1);
+  EXPECT_EQ(MapChunksDropped, 26);
+}
+
+// The ECU finishes a bank whose read was cancelled. Its rest, and chunks of a bank not asked
+// for, never reach the read that follows: that read imports exactly its own bank.
+TEST_F(PacketHandlerTest, ChunksOfAnotherReadAreDropped) {
+  struct Case {
+    const char* what;
+    int staleBank;     // bank of the stale chunks
+    int staleChunks;   // how many arrive before the bank asked for
+    bool readWaiting;  // whether the new read has asked yet (stale chunks come before or after)
+  } cases[] = {
+      {"the cancelled bank's rest after the window closed", 1, 14, false},
+      {"another bank's chunks while bank 2 is read", 3, 5, true},
+      {"bank 1's rest while bank 2 is read", 1, 20, true},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    host = RecordingHost{};
+    MapReadNumber = 2;
+    MapReadActive = c.readWaiting;
+    const std::vector<AnsiString> stale = Chunks(c.staleBank, 240);
+    for (int i = 0; i < c.staleChunks; ++i) Handle(stale[static_cast<size_t>(i)]);
+    MapReadActive = true;
+    for (const AnsiString& chunk : Chunks(2, 240)) Handle(chunk);
+    ASSERT_EQ(host.imports.size(), 1u) << c.what;
+    EXPECT_EQ(host.imports[0].first, 2) << c.what;
+    EXPECT_EQ(host.imports[0].second[0], 2) << c.what;
+    EXPECT_EQ(host.imports[0].second[6143], (6143 * 7 + 2) & 0xFF) << c.what;
+    EXPECT_EQ(MapChunksDropped, c.staleChunks) << c.what;
+    EXPECT_EQ(MapChunksReceived, c.staleChunks + 26) << c.what;
+    EXPECT_EQ(host.completes, 1) << c.what;
+    EXPECT_TRUE(host.failed.empty()) << c.what;
+    // The link stays alive on every chunk, asked for or not.
+    EXPECT_EQ(host.arms, c.staleChunks + 26) << c.what;
+  }
 }
 
 TEST_F(PacketHandlerTest, PacketCounters) {
