@@ -151,6 +151,27 @@ TEST_F(EcusimEcu, MapReadSendsTheBankInChunksThePcCanHold) {
   EXPECT_EQ(joined, std::string(bank.begin(), bank.end()));
 }
 
+// A bank once asked for goes out whole: a second "$D" that comes while it is sent (a PC
+// that gave up on the first and asks again) is answered after it, never inside it.
+TEST_F(EcusimEcu, ABankStartedGoesOutWholeBeforeTheNext) {
+  const auto packets = Send(Frame('D', "\x01") + Frame('D', "\x01") + Frame('D', "\x02"));
+  std::string joined[3];
+  std::size_t bank = 0;
+  int last = 0;
+  for (const auto& p : packets) {
+    ASSERT_EQ(p.type, kMapChunk);
+    if (joined[bank].size() == kBankSize) ++bank;
+    ASSERT_LT(bank, 3u);
+    if (joined[bank].empty()) last = p.sub;
+    EXPECT_EQ(p.sub, last) << "a chunk of another bank inside bank " << bank;
+    joined[bank] += p.data;
+  }
+  const auto b1 = ecu.Bank(1), b2 = ecu.Bank(2);
+  EXPECT_EQ(joined[0], std::string(b1.begin(), b1.end()));
+  EXPECT_EQ(joined[1], std::string(b1.begin(), b1.end()));
+  EXPECT_EQ(joined[2], std::string(b2.begin(), b2.end()));
+}
+
 TEST_F(EcusimEcu, MapProgramReplacesTheBankOnlyWhenComplete) {
   const std::string image(kBankSize, '\x5A');
   Send(Frame('*', "\x02") + image.substr(0, 1000));

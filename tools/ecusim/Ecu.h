@@ -19,7 +19,8 @@
 //   swallow the next command.
 // - Answers. "$c": the 300-byte configuration image in type-3 chunks sent back to back (no
 //   live packet between them), every chunk but the last with trailer 5, sub-code = chunk
-//   index. "$s": one status packet. "$D" n: bank n in type-8 chunks, sub-code n, trailer 0.
+//   index. "$s": one status packet. "$D" n: bank n in type-8 chunks, sub-code n, trailer 0;
+//   a bank once started goes out whole, and a "$D" that comes meanwhile is answered after it.
 //   "$B" 05: type 4 / 5 with the 32 lock-message bytes; "$B" 06: type 4 / 6 with sixteen
 //   words of sensor counts. Chunks are as long as a 252-byte line packet allows (about 246
 //   data bytes), so an ordinary bank takes 25 chunks; a bank full of C0/DB bytes would need

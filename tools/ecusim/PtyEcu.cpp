@@ -106,6 +106,9 @@ void PtyEcu::Run() {
       if (pending.size() + out.size() <= kBacklogLimit) pending += out;
       else dropped_.fetch_add(out.size());
     }
+    // A pace switched on during this round applies from the next one: what the ECU said
+    // meanwhile must not leave at the unpaced rate.
+    if (pacedBaud_.load() != baud) continue;
     while (!pending.empty()) {
       const std::size_t want = allowed(outAllowance, pending.size());
       if (want == 0) break;
