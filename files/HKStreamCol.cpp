@@ -200,7 +200,8 @@ void THKStreams::LoadFromStream(TStream* Stream) {
   AnsiString key = Key;
   if (scrambled) {
     if (OnAskForKey) OnAskForKey(this, key);
-    if (!Unscramble(body, key)) RaiseCorrupt();
+    // Without a key nothing can be unscrambled; the scrambled bytes are not a body to read.
+    if (key.empty() || !Unscramble(body, key)) RaiseCorrupt();
   }
   // An uncompressed body is checked before anything changes.
   if (!compressed && !HasMagic(body)) RaiseCorrupt();

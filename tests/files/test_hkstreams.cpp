@@ -261,6 +261,10 @@ TEST(HKStreams, CorruptFiles) {
       {"compressed non-container", "& " + wrong_body.DataString(), "", "File is corrupt.", 1, "<none>"},
       {"wrong key", scrambled, "wrong", "File is corrupt.", 1, "kept"},
       {"no key", scrambled, "", "File is corrupt.", 1, "kept"},
+      // The scramble flag on a body that was never scrambled: without a key it is refused
+      // before anything changes, compressed or not.
+      {"scramble flag, compressed body, no key", "&*" + packed.substr(2), "", "File is corrupt.", 1, "kept"},
+      {"scramble flag, plain body, no key", " *" + plain.substr(2), "", "File is corrupt.", 1, "kept"},
       {"scrambled, not whole blocks", scrambled.substr(0, scrambled.size() - 3), "right", "File is corrupt.", 1,
        "kept"},
       {"right key", scrambled, "right", "<loaded>", 0, "<none>"},
