@@ -72,10 +72,13 @@ AnsiString AskSaveConfigName() {
   dialog->DefaultExt = config::kConfigFileExt;
   dialog->FileName = config::kConfigFileMask;
   dialog->InitialDir = Settings.MapPath;
-  // The map-file options below the dialog belong to map files only.
+  // The map-file options below the dialog belong to map files only; a file that exists
+  // is asked about once, by the editor in its own words.
   const AnsiString bottom = dialog->CustDlgParams()->BottomFormName();
   dialog->CustDlgParams()->SetBottomFormName("");
+  dialog->OverwritePrompt = false;
   const bool chosen = dialog->Execute();
+  dialog->OverwritePrompt = true;
   dialog->CustDlgParams()->SetBottomFormName(bottom);
   return chosen ? dialog->FileName : AnsiString();
 }
@@ -193,7 +196,8 @@ void TSetupForm::Loadconfigurationfromdisk1Click(TObject*) {
   if (fileName.empty()) return;
   config::TConfigFileContents file;
   try {
-    file = config::LoadConfigFile(fileName, SharedContainer());
+    // A scrambled file is read with the linked ECU's version text, as the preview reads it.
+    file = config::LoadConfigFile(fileName, SharedContainer(), ECUIdentity.VersionText);
   } catch (const ECorruptFile&) {
     return;  // the container's corrupt event has told the user; nothing has changed
   }

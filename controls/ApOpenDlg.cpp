@@ -73,6 +73,7 @@ bool TApCustomOpenDialog::Execute() {
   r.InitialDir = InitialDir;
   r.DefaultExt = DefaultExt;
   r.FileName = FileName;
+  r.ConfirmOverwrite = OverwritePrompt;
 
   params_.Attach(kListClientWidth, kListClientHeight);
   r.LeftPanel = params_.LeftForm();

@@ -57,6 +57,9 @@ class TApCustomOpenDialog : public TComponent {
   // What the class library's file dialog has.
   AnsiString FileName, Filter, InitialDir, DefaultExt;
   int FilterIndex = 1;
+  // Save dialogs: the dialog asks before a chosen file that exists is replaced; off where
+  // the caller asks that question itself.
+  bool OverwritePrompt = true;
   const AnsiString& Title() const { return title_; }
   void SetTitle(const AnsiString& v) { title_ = v; }
   // Shows the dialog and waits for the user; true with FileName set when a file was chosen.

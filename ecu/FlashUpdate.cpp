@@ -116,6 +116,8 @@ void TFlashUpdateForm::SelectUpdateFile1Click(TObject*) {
   FlashInstallPending = FlashModelChange = false;
 
   krup->ClearStreams();
+  // A scrambled update file is read with the linked ECU's version text as its key.
+  krup->Key = ECUIdentity.VersionText;
   try {
     krup->LoadFromFile(fileName, ecu::kMaxUpdateFileSize);
   } catch (const ECorruptFile&) {

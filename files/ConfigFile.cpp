@@ -51,8 +51,9 @@ void SaveConfigFile(const AnsiString& FileName, const AnsiString& Comments, cons
   (*c).SaveToFile(FileName);
 }
 
-TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container) {
+TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container, const AnsiString& Key) {
   ConfigContainer c(Container);
+  (*c).Key = Key;
   // Damaged compression is raised by the decompressor without the container's event;
   // the user hears of every damaged configuration file the same way.
   bool told = false;

@@ -7,7 +7,8 @@
 // The container is the program's shared one (its corrupt event tells the user). Its
 // format switches are set for each save and load here, so a configuration file never
 // takes over the compression or the key of whatever file the container read last:
-// configuration files are written compressed and never scrambled.
+// configuration files are written compressed and never scrambled, and a scrambled one is
+// read with the key its reader gives (the linked ECU's version text).
 #include "model/ConfigBlock.h"
 #include "platform/rtl/AnsiString.h"
 
@@ -39,11 +40,13 @@ struct TConfigFileContents {
   TConfigBlock Block{};
 };
 
-// Reads a configuration file. A damaged container (also damaged compression), or one
-// whose "Q5-4" is shorter than a block, fires the container's corrupt event once and
+// Reads a configuration file; a scrambled one is unscrambled with Key. A damaged
+// container (also damaged compression, a wrong key, or a scrambled file and no key), or
+// one whose "Q5-4" is shorter than a block, fires the container's corrupt event once and
 // raises ECorruptFile; a file that cannot be opened raises the platform's file error, and
-// one larger than kMaxConfigFileSize EFileTooLarge before any of it is read. Nothing of the caller's changes either
-// way: the block comes back only when it was read whole.
-TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container);
+// one larger than kMaxConfigFileSize EFileTooLarge before any of it is read. Nothing of
+// the caller's changes either way: the block comes back only when it was read whole.
+TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container,
+                                   const AnsiString& Key = AnsiString());
 
 }  // namespace config

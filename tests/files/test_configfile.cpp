@@ -179,3 +179,26 @@ TEST_F(ConfigFileTest, DamagedFilesAreRefused) {
 }
 
 }  // namespace
+
+// A file scrambled with an ECU's version text opens with that text as the key only; with
+// no key or another one it is refused as damaged and nothing comes back.
+TEST_F(ConfigFileTest, ScrambledFilesOpenWithTheirKeyOnly) {
+  const TConfigBlock b = RandomBlock(5);
+  THKStreams writer(nullptr);
+  writer.Encrypted = true;
+  writer.Key = "0105";
+  TStringStream block(AnsiString(reinterpret_cast<const char*>(&b), sizeof b)), comments("keyed\r\n");
+  writer.AddStream("Q5-3", &comments);
+  writer.AddStream("Q5-4", &block);
+  writer.SaveToFile(File("keyed.q05"));
+  ASSERT_TRUE(ReadFile(File("keyed.q05"))[1] == '*');
+
+  const TConfigFileContents back = LoadConfigFile(File("keyed.q05"), container, "0105");
+  EXPECT_EQ(std::memcmp(&back.Block, &b, sizeof b), 0);
+  EXPECT_EQ(back.Comments, "keyed\r\n");
+  for (const char* key : {"", "0106"}) {
+    corruptEvents = 0;
+    EXPECT_THROW(LoadConfigFile(File("keyed.q05"), container, key), ECorruptFile) << key;
+    EXPECT_EQ(corruptEvents, 1) << key;
+  }
+}
