@@ -58,8 +58,8 @@ class FlashUpdate : public MainWindowLink {
     SetupForm = nullptr;
   }
 
-  // An update file with the three streams.
-  std::string WriteRom(const std::string& ini, const std::string& data) {
+  // An update file with the three streams, scrambled with `key` when one is given.
+  std::string WriteRom(const std::string& ini, const std::string& data, const std::string& key = "") {
     const std::string name = (std::filesystem::temp_directory_path() /
                               ("e2e-flash-" + std::to_string(getpid()) + "-" + std::to_string(files_.size()) + ".rom"))
                                  .string();
@@ -72,6 +72,8 @@ class FlashUpdate : public MainWindowLink {
     add("MEMO", "Release notes\r\nFaster idle control");
     add("INI", ini);
     add("DATA", data);
+    streams.Encrypted = !key.empty();
+    streams.Key = key;
     streams.SaveToFile(name);
     files_.push_back(name);
     return name;
@@ -143,6 +145,16 @@ TEST_F(FlashUpdate, WholeUpdateThenTheModelChange) {
     EXPECT_EQ(e.State().restarts, 1u);
     EXPECT_EQ(e.Model(), 7);
   });
+}
+
+// An update file scrambled with the linked ECU's version text opens with it as the key.
+TEST_F(FlashUpdate, FileScrambledWithTheEcuVersionTextOpens) {
+  ASSERT_TRUE(LinkUp());
+  ASSERT_TRUE(PumpUntil([] { return ECUIdentity.VersionText == "0105"; }));
+  const std::string rom = WriteRom("FVersion=1.07", Records(code_), "0105");
+  RunUpdate(rom, {}, false);
+  EXPECT_EQ(notes_, "Release notes\r\nFaster idle control");
+  EXPECT_EQ(Messages(), std::vector<AnsiString>{});
 }
 
 TEST_F(FlashUpdate, ModelChangeOnly) {
