@@ -129,6 +129,7 @@ void TSetupForm::Publish(TClassProps<TSetupForm>& P) {
   F(BoostAdjHiV) F(BoostSetLo) F(BoostLevVoltage) F(boostlevel) F(IACVTypeBox) F(StepperSyncRG) F(PWMFreqSpin) F(LF)
   F(RF) F(LR) F(RR) F(Options) F(WssGroup) F(WssChanLab) F(WssEnabled) F(WssWheelRoll) F(WssTriggerPoints)
   F(WssSignalType) F(TCoptDrivetrain) F(TCoptSpeedSource) F(LFspeed) F(RFspeed) F(LRspeed) F(RRspeed)
+  F(SelectedGear) F(SelectedGear2)
   F(AuxIn10PullupCB) F(AuxIn35PullupCB) F(ComboBox1) F(ComboBox3) F(ComboBox4) F(TachoMultiplier) F(Gear_Enabled)
   F(GearPos_table) F(ComboBox9) F(AbNumSpin1) F(UpdateECUconfiguration1) F(ReadECUconfiguration1)
 #undef F
@@ -791,6 +792,8 @@ void TSetupForm::ShowLiveReadings() {
     if (input < 1 || input > 10) return std::nullopt;
     return LiveSlow.AuxInput[static_cast<size_t>(input - 1)];
   };
+  // Slow byte 49: the gear less one in the low nibble, the wheel in the high one.
+  for (TLabel* l : {SelectedGear, SelectedGear2}) l->SetCaption(IntToStr((LiveSlow.GearWheel & 0x0F) + 1));
   // The wheel the packet names shows its speed.
   const int wheel = LiveSlow.GearWheel >> 4 & 0x0F;
   if (wheel <= 3) {

@@ -133,6 +133,9 @@ class TSetupForm : public TForm {
   TLabel* RFspeed = nullptr;
   TLabel* LRspeed = nullptr;
   TLabel* RRspeed = nullptr;
+  // The gear the ECU reports, on the gear page and beside the wheel speeds.
+  TLabel* SelectedGear = nullptr;
+  TLabel* SelectedGear2 = nullptr;
   // Pages 16-19: inputs, outputs, gears, datalink.
   TCheckBox* AuxIn10PullupCB = nullptr;
   TCheckBox* AuxIn35PullupCB = nullptr;
