@@ -20,6 +20,7 @@ class TAdvSpinEdit;
 class TApdComPort;
 class TApOpenDialog;
 class TApSaveDialog;
+class TSaveDialog;
 class TApdDataPacket;
 class TBitmap;
 class TComboBox;
@@ -417,6 +418,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // panel below), and the map save dialog (options panel below); made on first use.
   TApOpenDialog* ApOpenDialog1();
   TApSaveDialog* ApSaveDialog1();
+  // The plain save dialog of configuration files, logs and log workbooks; made on first use.
+  TSaveDialog* SaveDialog1();
   // Shows in the panels what a map file or an old text map file holds (MainFiles.cpp).
   void PreviewMapSelection(const AnsiString& FileName);
   // --- the open dialog's preview (MainPreview.cpp) ---

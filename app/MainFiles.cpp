@@ -21,6 +21,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/FileDialogs.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Dialogs.h"
 
@@ -138,6 +139,15 @@ TApOpenDialog* TR7Tform1::ApOpenDialog1() {
     d->ExtFilter.ShowFolders = true;
     d->OnFilenameChange = [this](TObject* sender) { ApOpenDialog1FilenameChange(sender); };
     d->OnTypeChange = [this](TObject* sender) { ApOpenDialog1TypeChange(sender); };
+  }
+  return d;
+}
+
+TSaveDialog* TR7Tform1::SaveDialog1() {
+  auto* d = dynamic_cast<TSaveDialog*>(FindComponent("SaveDialog1"));
+  if (d == nullptr) {
+    d = new TSaveDialog(this);
+    d->SetName("SaveDialog1");
   }
   return d;
 }

@@ -10,7 +10,6 @@
 #include "config/loadfiles.h"
 #include "config/setup.h"
 #include "controls/ApOpenDlg.h"
-#include "controls/ApSaveDlg.h"
 #include "ecu/FlashUpdate.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
@@ -24,6 +23,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Edits.h"
+#include "platform/stdctrls/FileDialogs.h"
 #include "platform/ui/Dialogs.h"
 #include "serial/AdPort.h"
 #include "serial/AdTickTimer.h"
@@ -66,21 +66,15 @@ AnsiString CommentsText() {
 // Form2, which the main window does for every kind of file by Form2->Tag.
 AnsiString AskSaveConfigName() {
   if (R7Tform1 == nullptr) return AnsiString();
-  TApSaveDialog* dialog = R7Tform1->ApSaveDialog1();
+  TSaveDialog* dialog = R7Tform1->SaveDialog1();
   dialog->Filter = config::kConfigFileFilter;
   dialog->FilterIndex = 1;
   dialog->DefaultExt = config::kConfigFileExt;
   dialog->FileName = config::kConfigFileMask;
   dialog->InitialDir = Settings.MapPath;
-  // The map-file options below the dialog belong to map files only; a file that exists
-  // is asked about once, by the editor in its own words.
-  const AnsiString bottom = dialog->CustDlgParams()->BottomFormName();
-  dialog->CustDlgParams()->SetBottomFormName("");
+  // A file that exists is asked about once, by the editor in its own words.
   dialog->OverwritePrompt = false;
-  const bool chosen = dialog->Execute();
-  dialog->OverwritePrompt = true;
-  dialog->CustDlgParams()->SetBottomFormName(bottom);
-  return chosen ? dialog->FileName : AnsiString();
+  return dialog->Execute() ? dialog->FileName : AnsiString();
 }
 
 AnsiString AskOpenConfigName() {

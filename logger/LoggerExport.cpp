@@ -20,6 +20,7 @@
 #include "platform/stdctrls/Printer.h"
 #include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/FileDialogs.h"
 #include "platform/ui/Dialogs.h"
 
 TLoggerExportForm* LoggerExportForm = nullptr;
@@ -295,15 +296,16 @@ void TLoggerExportForm::BitBtn2Click(TObject*) {
 void TLoggerExportForm::BitBtn3Click(TObject*) {
   TAbTrend* t = Trend();
   if (t == nullptr) return;
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::SaveFile;
-  request.DefaultExt = "xls";
-  request.FileName = "*.xls";
-  request.InitialDir = Settings.LogPath;
-  request.Filter = "Excel files|*.xls";
-  request.ConfirmOverwrite = false;  // asked below
-  if (!ui::DialogService::ExecuteFileDialog(request)) return;
-  const AnsiString name = request.FileName;
+  if (R7Tform1 == nullptr) return;
+  TSaveDialog* dialog = R7Tform1->SaveDialog1();
+  dialog->DefaultExt = "xls";
+  dialog->FileName = "*.xls";
+  dialog->InitialDir = Settings.LogPath;
+  dialog->Filter = "Excel files|*.xls";
+  dialog->FilterIndex = 1;
+  dialog->OverwritePrompt = false;  // asked below
+  if (!dialog->Execute()) return;
+  const AnsiString name = dialog->FileName;
   if (FileExists(name)) {
     MessageBeep(0);
     if (MessageDlg("This file (" + ExtractFileName(name) + kExportOverwriteQuestion, mtWarning, mbYesNoCancel) != mrYes)

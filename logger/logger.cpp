@@ -21,6 +21,7 @@
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
+#include "platform/stdctrls/FileDialogs.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Keys.h"
 
@@ -373,15 +374,16 @@ void TLoggerForm::ShowLogCaption(const AnsiString& caption) {
 }
 
 void TLoggerForm::Savetofile1Click(TObject*) {
-  ui::DialogRequest request;
-  request.Kind = ui::DialogKind::SaveFile;
-  request.Filter = kLogFilter;
-  request.InitialDir = Settings.LogPath;
-  request.DefaultExt = "lg1";
-  request.FileName = "*.lg1";
-  request.ConfirmOverwrite = false;  // asked below, once for the pair
-  if (!ui::DialogService::ExecuteFileDialog(request)) return;
-  const AnsiString name = request.FileName;
+  if (R7Tform1 == nullptr) return;
+  TSaveDialog* dialog = R7Tform1->SaveDialog1();
+  dialog->Filter = kLogFilter;
+  dialog->FilterIndex = 1;
+  dialog->InitialDir = Settings.LogPath;
+  dialog->DefaultExt = "lg1";
+  dialog->FileName = "*.lg1";
+  dialog->OverwritePrompt = false;  // asked below, once for the pair
+  if (!dialog->Execute()) return;
+  const AnsiString name = dialog->FileName;
   if (FileExists(name)) {
     MessageBeep(0);
     if (MessageDlg("This file (" + ExtractFileName(name) + kLogOverwriteQuestion, mtWarning, mbYesNoCancel) != mrYes)

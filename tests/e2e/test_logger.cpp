@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "e2e/MainWindowLink.h"
+#include "platform/stdctrls/FileDialogs.h"
 #include "gauges/AbLED.h"
 #include "logger/AbPrtTrd.h"
 #include "logger/AbTrend.h"
@@ -184,6 +185,7 @@ TEST_F(LoggerLink, LogPreviewedExportedToAWorkbookAndPrinted) {
   script.AnswerPrint(pdf.c_str());
   Menu("ExportCSV1");
   EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(f_->SaveDialog1()->FileName, xls.c_str());  // the workbook went through the plain save dialog
   EXPECT_EQ(script.Count(ui::DialogKind::Print), 1);
   EXPECT_EQ(shownFrom, 0);
   EXPECT_EQ(shownTo, static_cast<int>(logged.size()));
