@@ -548,7 +548,8 @@ class TDragPointTool : public TTeeCustomToolSeries {
   void ChartMouseEvent(int Kind, TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 
-class TSeriesBandTool : public TTeeCustomToolSeries {
+// Hears from its chart when one of its series leaves it (a listener of the chart's events).
+class TSeriesBandTool : public TTeeCustomToolSeries, public ITeeEventListener {
  public:
   explicit TSeriesBandTool(TComponent* AOwner);
   ~TSeriesBandTool() override;
@@ -564,8 +565,11 @@ class TSeriesBandTool : public TTeeCustomToolSeries {
   TChartSeries* Series2() const { return series2_; }
   virtual void SetSeries2(TChartSeries* S);
   void SetSeries(TChartSeries* S) override;
+  void SetParentChart(TCustomAxisPanel* p) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void ChartEvent(int Code) override;
+  // A series removed from the chart is forgotten, with its drawing events.
+  void HandleEvent(TTeeEvent& Event) override;
   // The band's outline: Series from first to last visible point, then Series2 backwards.
   std::vector<TPoint> BandPolygon();
   virtual void DrawBand();
@@ -573,6 +577,7 @@ class TSeriesBandTool : public TTeeCustomToolSeries {
  private:
   void Hook(TChartSeries* S);
   void Unhook(TChartSeries* S);
+  void Listen(TCustomAxisPanel* Chart, bool On);
   void SeriesDrawing(TChartSeries* S, bool Before);
   bool draw_behind_ = true, series_drawn_ = false, series2_drawn_ = false;
   TTeeGradient gradient_;

@@ -117,6 +117,46 @@ TEST(CursorTool, TiesKeepTheLowerIndexAndFollowingStopsOutsideTheArea) {
   EXPECT_NEAR(t.XValue, 2, 0.05);
 }
 
+// Counts the mouse moves that reach it.
+struct MoveCounter : TTeeCustomTool {
+  using TTeeCustomTool::TTeeCustomTool;
+  int moves = 0;
+  void ChartMouseEvent(int Kind, TMouseButton, TShiftState, int, int) override { moves += Kind == 1; }
+};
+
+TEST(CursorTool, FollowingTheMouseLeavesTheMoveToTheRestOfTheChart) {
+  ToolChart c;
+  TCursorTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  t.FollowMouse = true;
+  MoveCounter later(nullptr);
+  later.SetParentChart(&c.chart);
+  int entered = 0;
+  c.s.OnMouseEnter = [&](TObject*) { ++entered; };
+  c.Draw();
+  // A later tool and the series under the mouse still hear the move.
+  c.chart.MouseMove({}, c.X(3), c.Y(30));
+  EXPECT_NEAR(t.XValue, 3, 0.05);
+  EXPECT_EQ(later.moves, 1);
+  EXPECT_EQ(entered, 1);
+  // Panning follows the mouse while the cursor does too.
+  c.chart.MouseDown(mbRight, {}, c.X(5), c.Y(50));
+  c.chart.MouseMove({}, c.X(4), c.Y(50));
+  c.chart.MouseUp(mbRight, {}, c.X(4), c.Y(50));
+  EXPECT_NEAR(c.chart.BottomAxis()->Minimum(), 1, 0.05);
+  EXPECT_EQ(later.moves, 2);
+  c.Draw();
+  // The zoom rectangle follows it as well.
+  c.chart.MouseDown(mbLeft, {}, c.X(2), c.Y(80));
+  c.chart.MouseMove({}, c.X(6), c.Y(20));
+  EXPECT_TRUE(c.chart.Zoom()->Active);
+  EXPECT_EQ(c.chart.Zoom()->X1, c.X(6));
+  c.chart.MouseUp(mbLeft, {}, c.X(6), c.Y(20));
+  EXPECT_NEAR(c.chart.BottomAxis()->Minimum(), 2, 0.1);
+  later.SetParentChart(nullptr);
+  t.SetParentChart(nullptr);
+}
+
 TEST(NearestTool, FindsThePointUnderTheMouseAndForgetsItWhenTheMouseLeaves) {
   ToolChart c;
   TNearestTool t(nullptr);
@@ -431,6 +471,13 @@ TEST(SeriesBandTool, PolygonJoinsBothSeriesAndForgetsARemovedOne) {
   t.SetSeries2(s2);
   c.Draw();
   EXPECT_EQ(t.BandPolygon().size(), 8u);  // 5 visible points and 3
+  // A series taken off the chart is forgotten with its drawing events; the band draws nothing.
+  c.s.SetParentChart(nullptr);
+  EXPECT_EQ(t.Series(), nullptr);
+  EXPECT_FALSE(c.s.BeforeDrawValues);
+  EXPECT_TRUE(t.BandPolygon().empty());
+  c.Draw();
+  t.SetSeries(s2);
   delete s2;
   EXPECT_EQ(t.Series2(), nullptr);
   EXPECT_TRUE(t.BandPolygon().empty());
