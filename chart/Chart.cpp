@@ -521,6 +521,10 @@ void UnregisterSeriesType(const char* Class, bool BySeries) {
           v.end());
 }
 
+void UnregisterChartFunctions(std::initializer_list<const char*> Functions) {
+  for (const char* f : Functions) UnregisterSeriesType(f, false);
+}
+
 void RegisterChartTools(std::initializer_list<const char*> Tools) {
   auto& v = TeeToolTypes();
   for (const char* t : Tools)

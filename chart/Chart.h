@@ -383,6 +383,8 @@ void RegisterSeriesType(const char* SeriesClass, const char* FunctionClass, Ansi
 void RegisterChartSeries(const char* SeriesClass, AnsiString* Description, AnsiString* GalleryPage, int NumGallerySeries);
 void RegisterChartFunction(const char* FunctionClass, AnsiString* Description, AnsiString* GalleryPage, int NumGallerySeries);
 void UnregisterSeriesType(const char* Class, bool BySeries);
+// Removes every entry that carries one of the function classes, whatever its series class.
+void UnregisterChartFunctions(std::initializer_list<const char*> Functions);
 void RegisterChartTools(std::initializer_list<const char*> Tools);
 void UnregisterChartTools(std::initializer_list<const char*> Tools);
 

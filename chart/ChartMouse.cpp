@@ -17,7 +17,13 @@ bool HoldsAll(TShiftState Shift, TShiftState Keys) { return (Shift * Keys) == Ke
 
 void TCustomChart::RepaintOverlay() { TControl::Invalidate(); }
 
-void TCustomChart::MouseLeft() { tools_.BroadcastDraw(5); }
+void TCustomChart::MouseLeft() {
+  // The panel's own handling first: the cursor a tool or series set goes back, and a
+  // panning drag ends (the button may be let go outside, where the chart never hears it).
+  if (Cursor() != OriginalCursor()) SetCursor(OriginalCursor());
+  Panning()->Active = false;
+  tools_.BroadcastDraw(5);
+}
 
 void TCustomChart::InitWidget() {
   TCustomAxisPanel::InitWidget();
@@ -83,16 +89,30 @@ void TCustomChart::ZoomToLimits(double TopMin, double TopMax, double BottomMin, 
 void TCustomChart::ZoomToRectangle() {
   TTeeZoom* z = Zoom();
   z->Check();
-  ZoomToLimits(TopAxis()->PixelToValue(z->X0), TopAxis()->PixelToValue(z->X1), BottomAxis()->PixelToValue(z->X0),
-               BottomAxis()->PixelToValue(z->X1), LeftAxis()->PixelToValue(z->Y1), LeftAxis()->PixelToValue(z->Y0),
-               RightAxis()->PixelToValue(z->Y1), RightAxis()->PixelToValue(z->Y0));
+  // A one-direction zoom spans the chart rectangle across the drag, which reaches past the
+  // axes' own pixel span (and their margins); the axes across the drag keep their limits,
+  // so that they show the same range as before.
+  auto horiz = [&](TChartAxis* a, double& Min, double& Max) {
+    if (z->Direction == tzdVertical) Min = a->Minimum(), Max = a->Maximum();
+    else Min = a->PixelToValue(z->X0), Max = a->PixelToValue(z->X1);
+  };
+  auto vert = [&](TChartAxis* a, double& Min, double& Max) {
+    if (z->Direction == tzdHorizontal) Min = a->Minimum(), Max = a->Maximum();
+    else Min = a->PixelToValue(z->Y1), Max = a->PixelToValue(z->Y0);
+  };
+  double tMin, tMax, bMin, bMax, lMin, lMax, rMin, rMax;
+  horiz(TopAxis(), tMin, tMax);
+  horiz(BottomAxis(), bMin, bMax);
+  vert(LeftAxis(), lMin, lMax);
+  vert(RightAxis(), rMin, rMax);
+  ZoomToLimits(tMin, tMax, bMin, bMax, lMin, lMax, rMin, rMax);
 }
 
 bool TCustomChart::DragStart(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (!SeriesUseAxes()) return false;
   bool started = false;
   TTeeZoom* z = Zoom();
-  if (z->Allow && Button == z->MouseButton) {
+  if (z->Allow && Button == z->MouseButton && HoldsAll(Shift, z->KeyShift)) {
     int x = X, y = Y;
     if (z->Direction == tzdVertical) x = ChartRect.Left;
     if (z->Direction == tzdHorizontal) y = ChartRect.Top;

@@ -24,6 +24,19 @@ namespace {
 
 const TIdentMap* Colors() { return &ui::ColorIdents(); }
 
+// The fast line's pen read under the element's own name "Pen" as well: it is the same pen
+// as "LinePen", under which alone it is written.
+class FastLinePenAlias final : public TPropInfo {
+ public:
+  FastLinePenAlias() : TPropInfo("Pen", TPropKind::Object) {}
+  TObject* GetObject(TObject* o) const override {
+    auto* s = dynamic_cast<TFastLineSeries*>(o);
+    if (!s) throw EPropertyError("Property used on an object of another class");
+    return s->LinePen();
+  }
+  bool IsStored(TObject*) const override { return false; }
+};
+
 void RegisterOptionObjects() {
   RegisterClass<TChartPen, TPen>("TChartPen")
       .Bool("Visible", &TChartPen::Visible, &TChartPen::SetVisible, true)
@@ -224,8 +237,9 @@ void RegisterAxes() {
       .Enum("LabelStyle", &TChartAxis::LabelStyle, &TChartAxis::SetLabelStyle, {"talAuto", "talNone", "talValue", "talMark", "talText"}, talAuto)
       .Bool("Logarithmic", &TChartAxis::Logarithmic, &TChartAxis::SetLogarithmic, false)
       .Float("LogarithmicBase", &TChartAxis::LogarithmicBase, &TChartAxis::SetLogarithmicBase, 10)
-      .Float("Maximum", &TChartAxis::Maximum, &TChartAxis::SetMaximum, 0)
-      .Float("Minimum", &TChartAxis::Minimum, &TChartAxis::SetMinimum, 0)
+      // The limits are stored only when they were fixed; automatic ones are computed.
+      .Float("Maximum", [](TChartAxis* a) { return a->AutomaticMaximum() ? 0.0 : a->Maximum(); }, &TChartAxis::SetMaximum, 0)
+      .Float("Minimum", [](TChartAxis* a) { return a->AutomaticMinimum() ? 0.0 : a->Minimum(); }, &TChartAxis::SetMinimum, 0)
       .Int("MaximumOffset", &TChartAxis::MaximumOffset, 0)
       .Int("MinimumOffset", &TChartAxis::MinimumOffset, 0)
       .Object("MinorGrid", &TChartAxis::MinorGrid)
@@ -284,6 +298,9 @@ void RegisterChart() {
       .Bool("Animated", &TTeeZoom::Animated, false)
       .Int("AnimatedSteps", &TTeeZoom::AnimatedSteps, 8)
       .Enum("Direction", &TTeeZoom::Direction, {"tzdHorizontal", "tzdVertical", "tzdBoth"}, tzdBoth)
+      .Set("KeyShift", [](TTeeZoom* z) { return z->KeyShift.Bits(); },
+           [](TTeeZoom* z, uint32_t v) { z->KeyShift = TShiftState::FromBits(v); },
+           {"ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle", "ssDouble"}, 0)
       .Int("MinimumPixels", &TTeeZoom::MinimumPixels, 16)
       .Enum("MouseButton", &TTeeZoom::MouseButton, {"mbLeft", "mbRight", "mbMiddle"}, mbLeft)
       .Bool("UpLeftZooms", &TTeeZoom::UpLeftZooms, false)
@@ -314,6 +331,7 @@ void RegisterChart() {
       .Object("Legend", &TCustomChart::Legend)
       .Object("SubFoot", &TCustomChart::SubFoot)
       .Object("SubTitle", &TCustomChart::SubTitle)
+      .Enum("ScrollMouseButton", &TCustomChart::ScrollMouseButton, {"mbLeft", "mbRight", "mbMiddle"}, mbRight)
       .Object("Title", &TCustomChart::Title)
       .DefineProperties(&TCustomChart::DefineChartProperties);
   RegisterClass<TChart, TCustomChart>("TChart");
@@ -359,7 +377,9 @@ void RegisterSeries() {
       .Bool("IgnoreNulls", &TFastLineSeries::IgnoreNulls, &TFastLineSeries::SetIgnoreNulls, true)
       .Bool("InvertedStairs", &TFastLineSeries::InvertedStairs, &TFastLineSeries::SetInvertedStairs, false)
       .Bool("Stairs", &TFastLineSeries::Stairs, &TFastLineSeries::SetStairs, false)
-      .Object("LinePen", &TFastLineSeries::LinePen);
+      .Object("LinePen", &TFastLineSeries::LinePen)
+      .Class()
+      .AddProp(std::make_unique<FastLinePenAlias>());
   RegisterClass<TTeeFunction, TComponent>("TTeeFunction")
       .ParentHook([](TTeeFunction* f, TComponent* p) {
         if (auto* s = dynamic_cast<TChartSeries*>(p)) s->SetFunction(f);
@@ -402,6 +422,7 @@ void RegisterChartClasses() {
     RegisterChartSeries("TFastLineSeries", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
     RegisterChartSeries("TSurfaceSeries", &TeeMsg_GallerySurface, &TeeMsg_Gallery3D, 1);
     RegisterChartSeries("TContourSeries", &TeeMsg_GalleryContour, &TeeMsg_Gallery3D, 1);
+    RegisterChartSeries("TWaterFallSeries", &TeeMsg_GalleryWaterFall, &TeeMsg_Gallery3D, 1);
     RegisterChartSeries("TColorGridSeries", &TeeMsg_GalleryColorGrid, &TeeMsg_Gallery3D, 1);
     RegisterChartSeries("TTowerSeries", &TeeMsg_GalleryTower, &TeeMsg_Gallery3D, 1);
     RegisterChartSeries("TVector3DSeries", &TeeMsg_GalleryVector3D, &TeeMsg_Gallery3D, 1);

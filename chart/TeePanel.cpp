@@ -15,6 +15,7 @@ void TTeeZoom::Assign(TPersistent* Source) {
   Animated = s->Animated;
   AnimatedSteps = s->AnimatedSteps;
   Direction = s->Direction;
+  KeyShift = s->KeyShift;
   MinimumPixels = s->MinimumPixels;
   MouseButton = s->MouseButton;
   UpLeftZooms = s->UpLeftZooms;

@@ -134,6 +134,8 @@ class TTeeZoom : public TZoomPanning {
   bool Allow = true, Animated = false;
   int AnimatedSteps = 8;
   TTeeZoomDirection Direction = tzdBoth;
+  // Keys that must be held for a drag to zoom.
+  TShiftState KeyShift;
   int MinimumPixels = 16;
   TMouseButton MouseButton = mbLeft;
   bool UpLeftZooms = false;

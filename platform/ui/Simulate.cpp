@@ -154,6 +154,13 @@ void SimulateMouseMove(TControl* target, int x, int y, TShiftState shift) {
   SendMouse(target, QEvent::MouseMove, Qt::NoButton, held, x, y, shift);
 }
 
+void SimulateMouseLeave(TControl* target) {
+  QWidget* w = ReadyWidget(target);
+  QEvent e(QEvent::Leave);
+  QApplication::sendEvent(w, &e);
+  DialogService::RethrowFailure();
+}
+
 void SimulateClick(TControl* target, int x, int y) {
   SimulateMouseDown(target, mbLeft, x, y);
   SimulateMouseUp(target, mbLeft, x, y);

@@ -19,6 +19,8 @@ void SimulateSystemKey(TWinControl* target, const char* key);
 void SimulateMouseDown(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});
 void SimulateMouseUp(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});
 void SimulateMouseMove(TControl* target, int x, int y, TShiftState shift = {});
+// The mouse leaves the control.
+void SimulateMouseLeave(TControl* target);
 void SimulateClick(TControl* target, int x, int y);
 void SimulateDblClick(TControl* target, int x, int y);
 // Turns the wheel over client point (x, y) by delta (120 per notch, positive away from the user).

@@ -3,11 +3,13 @@
 // off-screen images checked by geometry and probe pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeConst.h"
+#include "chart/TeeProCo.h"
 #include "platform/classes/Streams.h"
 #include "platform/streaming/Filer.h"
 #include "platform/streaming/ObjectText.h"
@@ -362,6 +364,17 @@ TEST(ChartRegistry, SeriesTypesAreRegisteredOnce) {
   EXPECT_EQ(TeeSeriesTypes().size(), n + 2);
   UnregisterSeriesType("TTestFunction", false);
   EXPECT_EQ(TeeSeriesTypes().size(), n);
+  RegisterChartFunction("TTestFunction", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
+  RegisterSeriesType("TFastLineSeries", "TTestFunction", &TeeMsg_Normal, &TeeMsg_GalleryExtended, 1);
+  UnregisterChartFunctions({"TTestFunction", "TNoSuchFunction"});
+  EXPECT_EQ(TeeSeriesTypes().size(), n);
+  // The 3-D series types of the gallery's "3D" page, the water fall among them.
+  int threeD = 0;
+  for (const TTeeSeriesType& t : TeeSeriesTypes())
+    if (t.GalleryPage == &TeeMsg_Gallery3D) ++threeD;
+  EXPECT_EQ(threeD, 6);
+  EXPECT_TRUE(std::any_of(TeeSeriesTypes().begin(), TeeSeriesTypes().end(),
+                          [](const TTeeSeriesType& t) { return t.SeriesClass && AnsiString(t.SeriesClass) == "TWaterFallSeries"; }));
   RegisterChartTools({"TRotateTool", "TRotateTool"});
   EXPECT_EQ(std::count(TeeToolTypes().begin(), TeeToolTypes().end(), "TRotateTool"), 1);
   UnregisterChartTools({"TRotateTool"});

@@ -201,10 +201,10 @@ TEST(ChartZoom, RubberBandZoomsPastTheMinimumSize) {
 
   // Vertical only: the left axis takes the dragged span, the bottom axis keeps its range.
   c.chart.Zoom()->Direction = tzdVertical;
-  const double shownLeft = bottom->PixelToValue(r.Left), top = left->PixelToValue(y);
+  const double top = left->PixelToValue(y);
   c.Drag(mbLeft, x, y, x + 5, y + 100);
   EXPECT_DOUBLE_EQ(left->Maximum(), top);
-  EXPECT_DOUBLE_EQ(bottom->Minimum(), shownLeft);
+  EXPECT_DOUBLE_EQ(bottom->Minimum(), b0);
   EXPECT_FALSE(bottom->Automatic());
   c.chart.UndoZoom();
 }
@@ -257,6 +257,73 @@ TEST(ChartZoom, PanningFollowsTheMouse) {
   c.Drag(mbRight, x, y, x + 20, y + 20);
   EXPECT_EQ(scrolls, 1);
   EXPECT_EQ(c.chart.BottomAxis()->Minimum(), min0);
+}
+
+TEST(ChartZoom, OneDirectionZoomKeepsTheOtherAxesRange) {
+  struct Case {
+    TTeeZoomDirection dir;
+    bool horizontalKept;
+  };
+  for (const Case k : {Case{tzdVertical, true}, Case{tzdHorizontal, false}}) {
+    MouseChart c;  // automatic axes: bottom 0..10, left 0..100
+    c.chart.Zoom()->Direction = k.dir;
+    const TRect r = c.R();
+    c.Drag(mbLeft, r.Left + 40, r.Top + 30, r.Left + 200, r.Top + 150);
+    TChartAxis* kept = k.horizontalKept ? c.chart.BottomAxis() : c.chart.LeftAxis();
+    TChartAxis* zoomed = k.horizontalKept ? c.chart.LeftAxis() : c.chart.BottomAxis();
+    EXPECT_DOUBLE_EQ(kept->Minimum(), 0) << k.dir;
+    EXPECT_DOUBLE_EQ(kept->Maximum(), k.horizontalKept ? 10 : 100) << k.dir;
+    EXPECT_FALSE(kept->Automatic());
+    EXPECT_GT(zoomed->Minimum(), 0) << k.dir;
+    c.chart.UndoZoom();
+    EXPECT_TRUE(kept->Automatic());
+  }
+}
+
+TEST(ChartZoom, ZoomKeysAndTheScrollButtonChooseTheDrag) {
+  MouseChart c;
+  c.chart.Zoom()->KeyShift = TShiftState() << ssShift;
+  c.chart.ScrollMouseButton = mbMiddle;
+  const TRect r = c.R();
+  const int x = r.Left + 40, y = r.Top + 30;
+  c.chart.MouseDown(mbLeft, {}, x, y);  // without Shift: no zoom
+  EXPECT_FALSE(c.chart.Zoom()->Active);
+  c.chart.MouseUp(mbLeft, {}, x, y);
+  c.chart.MouseDown(mbLeft, TShiftState() << ssShift, x, y);
+  EXPECT_TRUE(c.chart.Zoom()->Active);
+  c.chart.MouseUp(mbLeft, TShiftState() << ssShift, x, y);
+  c.chart.MouseDown(mbRight, {}, x, y);  // the right button no longer pans
+  EXPECT_FALSE(c.chart.Panning()->Active);
+  c.chart.MouseUp(mbRight, {}, x, y);
+  c.chart.MouseDown(mbMiddle, {}, x, y);
+  EXPECT_TRUE(c.chart.Panning()->Active);
+  c.chart.MouseUp(mbMiddle, {}, x, y);
+}
+
+TEST(ChartZoom, LeavingTheChartEndsPanningAndGivesTheCursorBack) {
+  MouseChart c;
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 420, 320);
+  c.chart.SetParent(&form);
+  form.Show();
+  c.Draw();
+  const TCursor original = c.chart.Cursor();
+  c.s.SetCursor(crHandPoint);
+  const int x = c.chart.BottomAxis()->CalcXPosValue(5), y = c.chart.LeftAxis()->CalcYPosValue(50);
+  ui::SimulateMouseMove(&c.chart, x, y);
+  EXPECT_EQ(c.chart.Cursor(), crHandPoint);  // over the line
+  ui::SimulateMouseLeave(&c.chart);
+  EXPECT_EQ(c.chart.Cursor(), original);
+  // A panning drag ends when the mouse leaves, though the button is let go outside.
+  ui::SimulateMouseDown(&c.chart, mbRight, x, y);
+  ui::SimulateMouseMove(&c.chart, x - 5, y, TShiftState() << ssRight);
+  EXPECT_TRUE(c.chart.Panning()->Active);
+  ui::SimulateMouseLeave(&c.chart);
+  EXPECT_FALSE(c.chart.Panning()->Active);
+  const double min = c.chart.BottomAxis()->Minimum();
+  ui::SimulateMouseMove(&c.chart, x - 40, y);  // back in, no button: nothing pans
+  EXPECT_EQ(c.chart.BottomAxis()->Minimum(), min);
+  c.chart.SetParent(nullptr);
 }
 
 TEST(ChartZoom, WheelScrollsValueAxesAndUndoGivesThemBack) {

@@ -79,6 +79,12 @@ TEST(ChartStream, NewChartsWriteOnlyWhatDiffersAndCreateNothing) {
     SCOPED_TRACE(c.kind);
     ChartForm f(c.kind);
     EXPECT_EQ(FormText(f.form), AnsiString(kFormHead) + c.series + "end\n");
+    // Drawing computes the axes' limits (the depth axes' -0.5 .. 0.5 among them); they are
+    // not stored while automatic.
+    TBitmap bmp;
+    bmp.SetSize(400, 250);
+    f.chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 250));
+    EXPECT_EQ(FormText(f.form), AnsiString(kFormHead) + c.series + "end\n");
     // Writing made none of the objects created on first read.
     EXPECT_FALSE(f.chart->Title()->HasShadow());
     EXPECT_FALSE(f.chart->Legend()->HasShadow());
@@ -124,7 +130,7 @@ TEST(ChartStream, EveryPublishedPropertyLoads) {
       "Legend.Symbol.Pen.Color = clRed", "Legend.Symbol.Squared = True", "Legend.Title.Text.Strings = ('Sensors')",
       "Legend.Title.Font.Color = clBlue", "Legend.Left = 10", "Legend.Top = 20", "Title.Left = 7", "Title.Top = 8",
       "Zoom.Allow = False", "Zoom.Pen.Color = clRed", "Zoom.Pen.Width = 2", "BackImageMode = pbmTile",
-      "BackImageInside = True", "BevelOuter = bvLowered"};
+      "BackImageInside = True", "BevelOuter = bvLowered", "ScrollMouseButton = mbLeft", "Zoom.KeyShift = [ssShift, ssCtrl]"};
   for (const char* line : lines) {
     SCOPED_TRACE(line);
     RegisterChartClasses();
@@ -132,7 +138,7 @@ TEST(ChartStream, EveryPublishedPropertyLoads) {
     EXPECT_NO_THROW(Load(form, AnsiString("object F: TForm\n  object Chart1: TChart\n    ") + line + "\n  end\nend\n"));
   }
   const char* series[] = {"Cursor = crHandPoint", "Brush.Color = clRed", "Brush.Style = bsClear", "Depth = 4",
-                          "Marks.Callout.Length = 12"};
+                          "Marks.Callout.Length = 12", "LinePen.Width = 2", "Pen.Width = 3"};
   for (const char* line : series) {
     SCOPED_TRACE(line);
     TForm form(nullptr);
@@ -148,6 +154,27 @@ TEST(ChartStream, EveryPublishedPropertyLoads) {
   EXPECT_EQ(chart->BevelOuter(), bvRaised);  // a form without the line keeps the raised bevel
   EXPECT_EQ(s->Depth(), 4);
   EXPECT_EQ(s->Marks()->ArrowLength(), 12);
+}
+
+TEST(ChartStream, MouseSettingsAndTheLinePenRoundTrip) {
+  RegisterChartClasses();
+  TForm form(nullptr);
+  Load(form, "object F: TForm\n  object Chart1: TChart\n    ScrollMouseButton = mbMiddle\n"
+             "    Zoom.KeyShift = [ssShift]\n  end\n  object S: TFastLineSeries\n    Pen.Width = 3\n  end\nend\n");
+  auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+  auto* s = dynamic_cast<TFastLineSeries*>(form.FindComponent("S"));
+  ASSERT_TRUE(chart && s);
+  EXPECT_EQ(chart->ScrollMouseButton, mbMiddle);
+  EXPECT_EQ(chart->Zoom()->KeyShift, TShiftState() << ssShift);
+  EXPECT_EQ(s->LinePen()->Width(), 3);
+  const AnsiString text = FormText(form);
+  for (const char* line : {"ScrollMouseButton = mbMiddle", "Zoom.KeyShift = [ssShift]", "LinePen.Width = 3"})
+    EXPECT_NE(text.find(line), AnsiString::npos) << line;
+  EXPECT_EQ(text.find("    Pen.Width"), AnsiString::npos);  // the pen is written once, as LinePen
+  TChart copy(nullptr);
+  copy.Assign(chart);
+  EXPECT_EQ(copy.ScrollMouseButton, mbMiddle);
+  EXPECT_EQ(copy.Zoom()->KeyShift, TShiftState() << ssShift);
 }
 
 TEST(ChartStream, AssignCopiesTheLegend) {
