@@ -215,6 +215,9 @@ void RegisterShapes() {
 }
 
 void RegisterAxes() {
+  RegisterClass<TAxisItem, TTeeShape>("TAxisItem")
+      .String("Text", &TAxisItem::Text, &TAxisItem::SetText)
+      .Float("Value", &TAxisItem::Value, &TAxisItem::SetValue, 0);
   RegisterClass<TChartAxis, TPersistent>("TChartAxis")
       .Bool("Automatic", &TChartAxis::Automatic, &TChartAxis::SetAutomatic, true)
       .Bool("AutomaticMaximum", &TChartAxis::AutomaticMaximum, &TChartAxis::SetAutomaticMaximum, true)
@@ -246,6 +249,7 @@ void RegisterAxes() {
       .Int("MinorTickCount", &TChartAxis::MinorTickCount, 3)
       .Int("MinorTickLength", &TChartAxis::MinorTickLength, 2)
       .Object("MinorTicks", &TChartAxis::MinorTicks)
+      .Collection("Items", &TChartAxis::Items)
       .Float("StartPosition", &TChartAxis::StartPosition, 0)
       .Float("EndPosition", &TChartAxis::EndPosition, 100)
       .Float("PositionPercent", &TChartAxis::PositionPercent, 0)

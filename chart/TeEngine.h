@@ -123,6 +123,8 @@ struct TSeriesMarkPosition {
 };
 
 class TSeriesMarks;
+class TAxisItems;
+class TAxisItem;
 class TMarksCallout;
 class TSeriesMarksSymbol;
 class TChartPen;
@@ -514,6 +516,8 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   TDarkGrayPen* MinorTicks() { return &minor_ticks_; }
   TTeeShape* LabelsFormat() { return &labels_format_; }
   TTeeFont* LabelsFont() { return labels_format_.Font(); }
+  // Custom labels; when there are any they replace the computed ones.
+  TAxisItems* Items() { return items_.get(); }
 
   bool Automatic() const { return automatic_; }
   void SetAutomatic(bool v);
@@ -600,6 +604,8 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   int LabelRoomSize(const AnsiString& Text);
   bool RoomIsWidth() const;
   int MaxLabelsWidth();
+  // A custom label's text: its own, or its value as a label.
+  AnsiString ItemText(const TAxisItem* Item);
   void CalcRect(TRect& Rect, bool Standard);
   virtual void Draw(bool PlaceAxisLine);
   // Grid lines only (the chart draws them again over a wall that faces the viewer).
@@ -625,6 +631,7 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   TDottedGrayPen minor_grid_;
   TDarkGrayPen ticks_, ticks_inner_, minor_ticks_;
   TTeeShape labels_format_;
+  std::unique_ptr<TAxisItems> items_;
   bool automatic_ = true, auto_max_ = true, auto_min_ = true;
   double maximum_ = 0, minimum_ = 0, increment_ = 0;
   bool inverted_ = false, logarithmic_ = false;

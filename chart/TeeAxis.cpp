@@ -4,6 +4,7 @@
 
 #include "chart/TeEngine.h"
 #include "chart/TeeConst.h"
+#include "chart/TeeItems.h"
 #include "platform/rtl/Numbers.h"
 
 namespace {
@@ -58,7 +59,8 @@ TChartAxis::TChartAxis(TCustomAxisPanel* Chart)
       ticks_([this](TObject*) { Changed(); }),
       ticks_inner_([this](TObject*) { Changed(); }),
       minor_ticks_([this](TObject*) { Changed(); }),
-      labels_format_(Chart) {
+      labels_format_(Chart),
+      items_(std::make_unique<TAxisItems>(this, &labels_format_)) {
   labels_format_.SetTransparent(true);
   minor_grid_.Hide();
 }
@@ -94,6 +96,7 @@ void TChartAxis::Assign(TPersistent* Source) {
   axis_pen_.Assign(&s->axis_pen_);
   grid_.Assign(&s->grid_);
   labels_format_.Assign(&s->labels_format_);
+  items_->Assign(*s->items_);
   TickLength = s->TickLength;
   MinorTickCount = s->MinorTickCount;
   Changed();
@@ -459,9 +462,20 @@ double TChartAxis::CalcIncrement() {
 }
 
 int TChartAxis::MaxLabelsWidth() {
-  const TAxisLabelStyle st = CalcLabelStyle();
-  if (!chart_ || st == talNone) return 0;
+  if (!chart_) return 0;
   TTeeCanvas3D* c = chart_->ChartCanvas();
+  if (items_->Count() > 0) {
+    // The widest custom label, each in its own font.
+    int w = 0;
+    for (int i = 0; i < items_->Count(); ++i) {
+      TAxisItem* item = items_->Items(i);
+      c->AssignFont(item->Font());
+      w = std::max(w, LabelRoomSize(ItemText(item)));
+    }
+    return w;
+  }
+  const TAxisLabelStyle st = CalcLabelStyle();
+  if (st == talNone) return 0;
   c->AssignFont(LabelsFont());
   if (st == talValue) {
     const double inc = CalcIncrement();
@@ -477,6 +491,10 @@ int TChartAxis::MaxLabelsWidth() {
     for (int i = 0; i < s->Count(); ++i)
       w = std::max(w, LabelRoomSize(st == talMark ? s->GetMarkText(i) : s->Labels(i)));
   return w;
+}
+
+AnsiString TChartAxis::ItemText(const TAxisItem* Item) {
+  return Item->Text().empty() ? LabelValue(Item->Value()) : Item->Text();
 }
 
 int TChartAxis::SizeTickAxis() const {
@@ -709,11 +727,20 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
     int pos;
     double value;
     AnsiString text;
+    TAxisItem* item = nullptr;
   };
   std::vector<Label> labels;
-  const TAxisLabelStyle st = CalcLabelStyle();
+  const bool custom = items_->Count() > 0;
+  const TAxisLabelStyle st = custom ? talValue : CalcLabelStyle();
   bool logLimitTicks = false;
-  if (st != talNone && IMinimum <= IMaximum) {
+  if (custom) {
+    // The custom labels replace the computed ones: those whose value lies within the limits.
+    for (int i = 0; i < items_->Count(); ++i) {
+      TAxisItem* item = items_->Items(i);
+      const double v = item->Value();
+      if (v >= IMinimum && v <= IMaximum) labels.push_back({ValueToPixel(v), v, ItemText(item), item});
+    }
+  } else if (st != talNone && IMinimum <= IMaximum) {
     c->AssignFont(LabelsFont());
     double inc = CalcIncrement();
     if (IsDateTime && ExactDateTime && increment_ != 0) {
@@ -798,7 +825,9 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
     }
   }
   ticks_pos_.clear();
-  for (const Label& l : labels) ticks_pos_.push_back(l.pos);
+  for (const Label& l : labels)
+    // A custom label gets its tick only when it is drawn, unless every label has one.
+    if (!l.item || !TickOnLabelsOnly || (Labels() && l.item->Visible())) ticks_pos_.push_back(l.pos);
   // On a logarithmic axis the limits get ticks of their own beyond the outer labels.
   if (logLimitTicks && axis_pen_.Visible())
     for (const double limit : {IMinimum, IMaximum})
@@ -858,6 +887,8 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
     for (size_t i = 0; i < labels.size(); ++i) {
       const Label& l = labels[i];
       if (LabelsOnAxis && (l.pos < std::min(IStartPos, IEndPos) - 1 || l.pos > std::max(IStartPos, IEndPos) + 1)) continue;
+      if (l.item && !l.item->Visible()) continue;
+      c->AssignFont(l.item ? l.item->Font() : LabelsFont());
       if (st != talValue && labels_separation_ > 0) {
         const int size = ComputeLabelSize(l.text);
         const int half = first ? size / 2 : static_cast<int>(size + size * 0.02 * labels_separation_) / 2;
@@ -868,9 +899,9 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
       int pl = PosLabels;
       if (LabelsAlternate && (i % 2 == 1)) pl += (Horizontal ? c->FontHeight() : labels_size_ / 2) * (Horizontal ? (OtherSide ? -1 : 1) : (OtherSide ? 1 : -1));
       if (Horizontal)
-        DrawAxisLabel(l.pos, pl, labels_angle_, l.text);
+        DrawAxisLabel(l.pos, pl, labels_angle_, l.text, l.item);
       else
-        DrawAxisLabel(pl, l.pos, labels_angle_, l.text);
+        DrawAxisLabel(pl, l.pos, labels_angle_, l.text, l.item);
     }
   }
 }

@@ -1,5 +1,7 @@
 #include "chart/TeeItems.h"
 
+#include "chart/Chart.h"
+
 #include <algorithm>
 
 // ---- axis items ----
@@ -20,9 +22,12 @@ void TAxisItem::SetValue(double v) {
   owner_->Repaint();
 }
 
-TAxisItems::TAxisItems(TChartAxis* Axis)
-    : axis_(Axis), format_(std::make_unique<TTeeShape>(Axis ? Axis->ParentChart() : nullptr)) {
-  format_->SetTransparent(true);
+TAxisItems::TAxisItems(TChartAxis* Axis, TTeeShape* Format) : axis_(Axis), format_(Format) {
+  if (!format_) {
+    own_format_ = std::make_unique<TTeeShape>(Axis ? Axis->ParentChart() : nullptr);
+    own_format_->SetTransparent(true);
+    format_ = own_format_.get();
+  }
 }
 
 TAxisItems::~TAxisItems() = default;
@@ -31,6 +36,8 @@ TAxisItem* TAxisItems::Add(double Value) {
   items_.push_back(std::make_unique<TAxisItem>(this));
   TAxisItem* item = items_.back().get();
   if (axis_) item->Font()->Assign(axis_->LabelsFont());
+  // A stored form holds only what differs from a new item.
+  MarkChartDefaults(item);
   item->SetValue(Value);
   return item;
 }
@@ -43,9 +50,12 @@ TAxisItem* TAxisItems::Add(double Value, const AnsiString& Text) {
 
 void TAxisItems::Assign(const TAxisItems& Source) {
   if (&Source == this) return;
-  format_->Assign(Source.format_.get());
+  format_->Assign(Source.format_);
   items_.clear();
-  for (const auto& s : Source.items_) Add(s->Value(), s->Text());
+  for (const auto& s : Source.items_) {
+    TAxisItem* item = Add(s->Value(), s->Text());
+    item->Assign(s.get());
+  }
   Repaint();
 }
 

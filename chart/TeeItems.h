@@ -25,18 +25,25 @@ class TAxisItem : public TTeeShape {
   double value_ = 0;
 };
 
+// The custom labels of an axis. When it has any, they replace the computed labels.
 class TAxisItems {
  public:
-  explicit TAxisItems(TChartAxis* Axis);
+  // Format is the shared look of the items; the axis passes its labels' shape (its
+  // visibility is the axis' Labels, its font the LabelsFont). Without one the list keeps
+  // a look of its own.
+  explicit TAxisItems(TChartAxis* Axis, TTeeShape* Format = nullptr);
   ~TAxisItems();
   TAxisItems(const TAxisItems&) = delete;
   TAxisItems& operator=(const TAxisItems&) = delete;
 
   TChartAxis* Axis() const { return axis_; }
   // The look the items share.
-  TTeeShape* Format() { return format_.get(); }
+  TTeeShape* Format() { return format_; }
   int Count() const { return static_cast<int>(items_.size()); }
   TAxisItem* operator[](int Index) const { return items_.at(static_cast<size_t>(Index)).get(); }
+  TAxisItem* Items(int Index) const { return (*this)[Index]; }
+  // A new item at value 0 (a form reading the items fills it in).
+  TAxisItem* Add() { return Add(0); }
   TAxisItem* Add(double Value);
   TAxisItem* Add(double Value, const AnsiString& Text);
   void Assign(const TAxisItems& Source);
@@ -45,7 +52,8 @@ class TAxisItems {
 
  private:
   TChartAxis* axis_;
-  std::unique_ptr<TTeeShape> format_;
+  std::unique_ptr<TTeeShape> own_format_;
+  TTeeShape* format_;
   std::vector<std::unique_ptr<TAxisItem>> items_;
 };
 

@@ -268,16 +268,31 @@ void TChartLegend::Draw() {
   } else {
     ShapeBounds.Bottom = ShapeBounds.Top + height;
   }
+  bool clipItems = false;
   if (Vertical()) {
     int width = TextWidth + 10;
     SymbolWidth = CalcSymbolWidth(width);
     width += SymbolWidth;
     if (OnSizeHook) OnSizeHook(this, width);
     if (showTitle) width = std::max(width, title_.TitleWidth());
+    const int boxRoom = boxes ? 15 : 0;
+    if (!custom_position_) {
+      // A legend that would reach off the panel beside the chart (long texts on a narrow
+      // chart) takes half of the chart's width instead, its items cut at its frame, so
+      // that both stay on the panel.
+      const int sh = alignment_ == laRight && HasShadow() ? Shadow()->HorizSize() : 0;
+      const int start = alignment_ == laRight ? chart_->ChartRect.Right - (sh + frame + 1) - width - boxRoom
+                                              : chart_->ChartRect.Left + frame + 1;
+      if (start < chart_->ChartBounds.Left || start + boxRoom + width >= chart_->ChartBounds.Right) {
+        width = std::max(1, chart_->ChartWidth / 2 - boxRoom);
+        SymbolWidth = std::min(CalcSymbolWidth(width), width / 2);
+        clipItems = true;
+      }
+    }
     if (alignment_ == laRight && !custom_position_) {
       const int sh = HasShadow() ? Shadow()->HorizSize() : 0;
       ShapeBounds.Right = chart_->ChartRect.Right - (sh + frame + 1);
-      ShapeBounds.Left = ShapeBounds.Right - width - (boxes ? 15 : 0);
+      ShapeBounds.Left = ShapeBounds.Right - width - boxRoom;
     } else if (!custom_position_) {
       ShapeBounds.Left = chart_->ChartRect.Left + frame + 1;
     }
@@ -308,7 +323,8 @@ void TChartLegend::Draw() {
     title_.DrawTitle(ShapeBounds);
     c->AssignFont(font_.get());
   }
-  // Items.
+  // Items, cut at the frame when they are wider than the legend could be.
+  if (clipItems) c->ClipRectangle(ShapeBounds);
   const int slots = LastIndex - first_value_ + 1;
   for (int s = 0; s < slots; ++s) {
     const int i = inverted_ ? LastIndex - s : first_value_ + s;
@@ -391,6 +407,7 @@ void TChartLegend::Draw() {
     if (series && SymbolWidth > 0) series->DrawLegend(valueIndex, sr);
     if (symbol_.OnDraw) symbol_.OnDraw(this, series, valueIndex, sr);
   }
+  if (clipItems) c->UnClipRectangle();
   chart_->LegendPen = nullptr;
   // Chart resizing.
   if (resize_chart_ && !custom_position_) {

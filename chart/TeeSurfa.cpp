@@ -110,6 +110,12 @@ int TCustom3DSeries::AddXYZ(double X, double Y, double Z, const AnsiString& Labe
   return AddXY(X, Y, Label, Color);
 }
 
+void TCustom3DSeries::PrepareLegendCanvas(int ValueIndex, TColor& BackColor, TBrushStyle& BrushStyle) {
+  TChartSeries::PrepareLegendCanvas(ValueIndex, BackColor, BrushStyle);
+  auto* chart = dynamic_cast<TCustomChart*>(parent_);
+  if (chart && chart->Legend()->Symbol()->Continuous()) chart->ChartCanvas()->Pen()->SetStyle(psClear);
+}
+
 void TCustom3DSeries::CalcZOrder() {
   TChartSeries::CalcZOrder();
   if (parent_) parent_->MaxZOrder = times_z_order_;
@@ -311,7 +317,8 @@ int TCustom3DPaletteSeries::CountLegendItems() {
 
 TColor TCustom3DPaletteSeries::LegendPaletteColor(int LegendIndex) {
   const int i = static_cast<int>(palette_.size()) - std::max(1, legend_every_) * LegendIndex - 1;
-  if (i < 0 || i >= static_cast<int>(palette_.size())) return end_color_;
+  // Past the palette (the count runs one beyond it) there is no entry and no symbol.
+  if (i < 0 || i >= static_cast<int>(palette_.size())) return clNone;
   return use_color_range_ ? ValueColor(palette_[static_cast<size_t>(i)].UpToValue) : palette_[static_cast<size_t>(i)].Color;
 }
 
@@ -319,6 +326,27 @@ AnsiString TCustom3DPaletteSeries::LegendPaletteText(int LegendIndex) {
   const int i = static_cast<int>(palette_.size()) - std::max(1, legend_every_) * LegendIndex - 1;
   if (i < 0 || i >= static_cast<int>(palette_.size())) return AnsiString();
   return FormatFloat(ValueFormat, palette_[static_cast<size_t>(i)].UpToValue);
+}
+
+AnsiString TCustom3DPaletteSeries::LegendString(int LegendIndex, TLegendTextStyle Style) {
+  if (!use_color_range_ && !use_palette_) return TCustom3DSeries::LegendString(LegendIndex, Style);
+  return LegendPaletteText(LegendIndex);
+}
+
+TColor TCustom3DPaletteSeries::LegendItemColor(int Index) {
+  if (!use_color_range_ && !use_palette_) return TCustom3DSeries::LegendItemColor(Index);
+  return LegendPaletteColor(Index);
+}
+
+void TCustom3DPaletteSeries::DrawLegendShape(int ValueIndex, const TRect& Rect) {
+  if (!use_color_range_ || ValueIndex != -1 || !parent_) return TCustom3DSeries::DrawLegendShape(ValueIndex, Rect);
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  c->Brush()->SetStyle(bsClear);
+  TTeeGradient g;
+  g.SetStartColor(end_color_);
+  g.SetMidColor(mid_color_);
+  g.SetEndColor(start_color_);
+  g.Draw(c, TRect(Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1));
 }
 
 void TCustom3DPaletteSeries::Assign(TPersistent* Source) {

@@ -29,6 +29,8 @@ class TCustom3DSeries : public TChartSeries {
   // True when the grid rows must be visited from the first row to the last (the depth axis
   // inverted, or the view turned round so that the depth runs toward the viewer).
   bool IsZReversed() const;
+  // Continuous legend symbols touch each other: they are drawn without an outline.
+  void PrepareLegendCanvas(int ValueIndex, TColor& BackColor, TBrushStyle& BrushStyle) override;
 
  protected:
   TChartValueList* z_values_;
@@ -88,6 +90,12 @@ class TCustom3DPaletteSeries : public TCustom3DSeries {
   int LegendToValueIndex(int LegendIndex) const override { return LegendIndex; }
   TColor LegendPaletteColor(int LegendIndex);
   AnsiString LegendPaletteText(int LegendIndex);
+  // Coloured by range or palette, the legend lists the palette's entries, highest first,
+  // each in its own colour, instead of the points.
+  AnsiString LegendString(int LegendIndex, TLegendTextStyle Style) override;
+  TColor LegendItemColor(int Index) override;
+  // The whole series' symbol under a colour range: the range as a gradient.
+  void DrawLegendShape(int ValueIndex, const TRect& Rect) override;
 
   TOnGetPointColor OnGetColor;
 

@@ -52,7 +52,10 @@ void TGridBandTool::DrawBands(TChartAxis* Axis) {
   filled_.clear();
   if (!active_ || !parent_) return;
   const std::vector<int>& t = Axis->TickPositions();
-  if ((t.size() < 2 || band1_.Style() == bsClear) && band2_.Style() == bsClear) return;
+  // A band whose brush has no colour of its own (a new band's) fills nothing: it would
+  // otherwise cover the chart with black stripes.
+  auto fills = [](const TGridBandBrush& b) { return b.Style() != bsClear && b.Color() != clTeeColor; };
+  if ((t.size() < 2 || !fills(band1_)) && !fills(band2_)) return;
   if (t.empty()) return;
   TTeeCanvas3D* c = parent_->ChartCanvas();
   auto* chart = dynamic_cast<TCustomChart*>(parent_);
@@ -60,7 +63,7 @@ void TGridBandTool::DrawBands(TChartAxis* Axis) {
   const bool is3D = parent_->View3D();
   TGridBandBrush* band = &band1_;
   auto fill = [&](int p0, int p1) {
-    if (band->Style() != bsClear) {
+    if (fills(*band)) {
       const TColor back = band->BackColor() == clNone && chart ? chart->BackWall()->Color() : band->BackColor();
       c->AssignBrushColor(band, band->Color(), back);
       if (p0 > p1) std::swap(p0, p1);

@@ -4,6 +4,7 @@
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
+#include "chart/TeeItems.h"
 #include "chart/TeeSurfa.h"
 
 #include <vector>
@@ -177,6 +178,49 @@ TEST(ChartStream, MouseSettingsAndTheLinePenRoundTrip) {
   EXPECT_EQ(copy.Zoom()->KeyShift, TShiftState() << ssShift);
 }
 
+TEST(ChartStream, AxisItemsAreStoredAndReplaceTheComputedLabels) {
+  ChartForm f("TFastLineSeries");
+  auto* s = dynamic_cast<TChartSeries*>(f.form.FindComponent("S"));
+  for (int i = 0; i <= 10; ++i) s->AddXY(i, i * 10);
+  TAxisItems* items = f.chart->LeftAxis()->Items();
+  items->Add(20, "Low");
+  items->Add(80, "High")->Font()->SetColor(clRed);
+  items->Add(50);              // no text: its value is the label
+  items->Add(500, "Beyond");   // outside the limits: neither label nor tick
+  items->Add(65, "Hidden")->SetVisible(false);
+  const AnsiString text = FormText(f.form);
+  EXPECT_NE(text.find("LeftAxis.Items = <"), AnsiString::npos);
+
+  TForm again(nullptr);
+  Load(again, text);
+  EXPECT_EQ(FormText(again), text);
+  auto* chart = dynamic_cast<TChart*>(again.FindComponent("Chart1"));
+  auto* s2 = dynamic_cast<TChartSeries*>(again.FindComponent("S"));
+  ASSERT_TRUE(chart && s2);
+  for (int i = 0; i <= 10; ++i) s2->AddXY(i, i * 10);
+  TAxisItems* loaded = chart->LeftAxis()->Items();
+  ASSERT_EQ(loaded->Count(), 5);
+  EXPECT_EQ(loaded->Items(1)->Text(), "High");
+  EXPECT_EQ(loaded->Items(1)->Value(), 80);
+  EXPECT_EQ(loaded->Items(1)->Font()->Color(), clRed);
+  EXPECT_FALSE(loaded->Items(4)->Visible());
+
+  std::vector<AnsiString> drawn;
+  chart->LeftAxis()->OnDrawLabel = [&](TChartAxis*, int&, int&, int&, AnsiString& t, bool&) { drawn.push_back(t); };
+  TBitmap bmp;
+  bmp.SetSize(400, 250);
+  chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 250));
+  EXPECT_EQ(drawn, (std::vector<AnsiString>{"Low", "High", "50"}));
+  TChartAxis* left = chart->LeftAxis();
+  EXPECT_EQ(left->TickPositions(), (std::vector<int>{left->CalcPosValue(20), left->CalcPosValue(80), left->CalcPosValue(50)}));
+  left->TickOnLabelsOnly = false;  // then the hidden item has its tick as well
+  chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 250));
+  EXPECT_EQ(left->TickPositions().size(), 4u);
+  // The labels' room is the widest item text.
+  bmp.Canvas()->Font()->Assign(left->LabelsFont());
+  EXPECT_GE(left->MaxLabelsWidth(), bmp.Canvas()->TextWidth("Hidden"));
+}
+
 TEST(ChartStream, AssignCopiesTheLegend) {
   RegisterChartClasses();
   TChart a(nullptr), b(nullptr);
@@ -206,6 +250,20 @@ TEST(ChartLegendLayout, ANarrowChartWithALongTitleKeepsAPositiveChartRect) {
   chart.Draw(bmp.Canvas(), TRect(0, 0, 120, 200));
   EXPECT_GE(chart.ChartWidth, 1);
   EXPECT_LT(chart.ChartRect.Left, chart.ChartRect.Right);
+  // The legend stays on the panel, on either side, however long its texts.
+  for (TLegendAlignment side : {laRight, laLeft}) {
+    chart.Legend()->SetAlignment(side);
+    s.SetTitle("Boost");
+    TFastLineSeries t(nullptr);  // two series: the legend lists their titles
+    t.SetTitle("A very long series title that is wider than the whole chart");
+    t.SetParentChart(&chart);
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 120, 200));
+    const TRect& b = chart.Legend()->ShapeBounds;
+    EXPECT_GE(b.Left, 0) << side;
+    EXPECT_LT(b.Right, 120) << side;
+    EXPECT_LT(b.Left, b.Right) << side;
+    t.SetParentChart(nullptr);
+  }
 }
 
 TEST(ChartLegendLayout, EveryLegendSettingRepaintsTheChart) {

@@ -6,7 +6,10 @@
 #include "chart/Series.h"
 #include "chart/TeeSurfa.h"
 #include "chart/TeeToolsSelect.h"
+#include "platform/streaming/Filer.h"
+#include "platform/streaming/ObjectText.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
 
 namespace {
 
@@ -49,6 +52,35 @@ TEST(GridBandTool, FillsEveryOtherGapAndNothingWithBothBrushesClear) {
   EXPECT_NEAR(static_cast<double>(t.Filled().size()), ticks / 2.0, 1.0);
   const auto [p0, p1] = t.Filled()[0];
   EXPECT_EQ(c.bmp.Canvas()->Pixel((c.chart.ChartRect.Left + c.chart.ChartRect.Right) / 2, (p0 + p1) / 2), clYellow);
+}
+
+TEST(GridBandTool, ANewBandDrawsNothingUntilItsBrushHasAColour) {
+  RegisterChartClasses();
+  for (const char* band : {"", "    Band2.Color = clYellow\n"}) {
+    SCOPED_TRACE(band);
+    TForm form(nullptr);
+    const AnsiString bin = ObjectTextToBinary(
+        AnsiString("object F: TForm\n  object Chart1: TChart\n    Width = 400\n    Height = 300\n    View3D = False\n  end\n"
+                   "  object S: TFastLineSeries\n    ParentChart = Chart1\n  end\n"
+                   "  object G: TGridBandTool\n    ParentChart = Chart1\n    AxisID = 0\n") + band + "  end\nend\n");
+    TReader r(bin.data(), bin.size());
+    r.ReadRootComponent(&form);
+    auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+    auto* s = dynamic_cast<TChartSeries*>(form.FindComponent("S"));
+    auto* g = dynamic_cast<TGridBandTool*>(form.FindComponent("G"));
+    ASSERT_TRUE(chart && s && g);
+    ASSERT_EQ(g->Axis(), chart->LeftAxis());
+    for (int i = 0; i <= 10; ++i) s->AddXY(i, i * 10);
+    TBitmap bmp;
+    bmp.SetSize(400, 300);
+    chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+    const size_t ticks = chart->LeftAxis()->TickPositions().size();
+    if (*band == 0) {
+      EXPECT_TRUE(g->Filled().empty());
+    } else {
+      EXPECT_NEAR(static_cast<double>(g->Filled().size()), ticks / 2.0, 1.0);
+    }
+  }
 }
 
 TEST(SurfaceNearestTool, ColoursTheCellItsRowAndColumnUntilTheMouseLeaves) {

@@ -7,6 +7,9 @@
 
 #include "chart/Chart.h"
 #include "chart/TeeSurfa.h"
+#include "platform/streaming/Filer.h"
+#include "platform/streaming/ObjectText.h"
+#include "platform/ui/Forms.h"
 
 namespace {
 
@@ -126,6 +129,42 @@ TEST(PaletteSeries, ColourRangeAndPalette) {
   s.CreateDefaultPalette(2);
   ASSERT_EQ(s.Palette().size(), 2u);
   EXPECT_EQ(s.Palette()[1].Color, RGB(128, 128, 128));  // Round(127.5), half to even
+}
+
+TEST(PaletteSeries, TheLegendListsThePaletteHighestFirstEachInItsColour) {
+  RegisterChartClasses();
+  TForm form(nullptr);
+  const AnsiString bin = ObjectTextToBinary(
+      "object F: TForm\n  object Chart1: TChart\n    Width = 400\n    Height = 300\n    View3D = False\n  end\n"
+      "  object S: TSurfaceSeries\n    ParentChart = Chart1\n    UseColorRange = False\n    UsePalette = True\n"
+      "    PaletteStyle = psRainbow\n    LegendEvery = 4\n  end\nend\n");
+  TReader r(bin.data(), bin.size());
+  r.ReadRootComponent(&form);
+  auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+  auto* s = dynamic_cast<TSurfaceSeries*>(form.FindComponent("S"));
+  ASSERT_TRUE(chart && s);
+  s->OnGetYValue = [](TChartSeries*, int x, int z) { return x * 10.0 + z; };
+  s->CreateValues(8, 4);  // Y 11 .. 84, a palette of 32 entries
+  TBitmap bmp;
+  bmp.SetSize(400, 300);
+  chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+  const auto& pal = s->Palette();
+  ASSERT_EQ(pal.size(), 32u);
+  TChartLegend* l = chart->Legend();
+  EXPECT_EQ(l->TotalItems, 9);  // every fourth entry: 32 div 4 + 1
+  for (int n = 0; n < 8; ++n) {
+    const TTeePaletteEntry& e = pal[static_cast<size_t>(31 - 4 * n)];
+    EXPECT_EQ(l->ItemText(n), FormatFloat(s->ValueFormat, e.UpToValue)) << n;
+    // The symbol is filled in the entry's own colour.
+    const int top = l->ItemsTop + 1 + n * l->ItemHeight;
+    EXPECT_EQ(bmp.Canvas()->Pixel(l->SymbolLeft + l->SymbolWidth / 2, top + l->ItemHeight / 2), e.Color) << n;
+  }
+  EXPECT_NE(pal[31].Color, pal[27].Color);
+  EXPECT_EQ(l->ItemText(8), "");  // past the palette
+  // Coloured by range, the entries take their range colours.
+  s->SetUsePalette(false);
+  s->SetUseColorRange(true);
+  EXPECT_EQ(s->LegendItemColor(0), s->ValueColor(pal[31].UpToValue));
 }
 
 TEST(Surface, PaintersOrderOfTheCells) {
