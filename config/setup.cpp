@@ -51,7 +51,7 @@ struct ChoiceField {
 };
 constexpr ChoiceField kChoices[] = {
     {"MapSource", 70, "MapSourcePanel"},       {"BaroSource", 80, "BaroSourcePanel"},
-    {"AuxTempChannel", 82, nullptr},           {"AFRinputsource", 316, "AFRSourcePanel"},
+    {"AuxTempChannel", 82, "AuxTempChanPanel"}, {"AFRinputsource", 316, "AFRSourcePanel"},
     {"MapSwSource", 338, "MapSwSourcePanel"},  {"BoostAdjChan", 343, "BoostAdjChanPanel"},
     {"AC_clutch_chan", 352, nullptr},          {"userout1_chan", 353, nullptr},
     {"AuxFunc2_chan", 354, nullptr},           {"AuxFunc1_chan", 355, nullptr},
@@ -123,10 +123,11 @@ void TSetupForm::Publish(TClassProps<TSetupForm>& P) {
   F(UnevenFiringCheckBox) F(CylinderOffsetTable) F(InjTypeGB) F(DoubleInjectorsCB) F(CustomInjCB) F(CheckBox1)
   F(CustomInjTable) F(ATS_type) F(ATStable) F(CTS_type) F(CTStable) F(XTS_type) F(XTStable) F(ATSChart) F(CTSChart)
   F(XTSChart) F(ATSSeries) F(CTSSeries) F(XTSSeries) F(ATSTempLabel) F(CTSTempLabel) F(XTSTempLabel)
-  F(ATFailHighSpin) F(ATFailLowSpin) F(ATSubSpin) F(CTFailHighSpin) F(CTFailLowSpin) F(CTSubSpin) F(XTFailHighSpin)
+  F(ATFailHighSpin) F(ATFailLowSpin) F(ATSubSpin) F(WTFailHighSpin) F(WTFailLowSpin) F(WTSubSpin) F(XTFailHighSpin)
   F(XTFailLowSpin) F(XTSubSpin) F(ATSubLab) F(CTSubLab) F(XTSubLab) F(TPSmax) F(TPSmin) F(MapOffSetEdit)
   F(BaroOffSetEdit) F(AFRinput_table) F(Chart6) F(AFRSeries) F(auxV) F(afrlabel) F(MapSw1) F(MapSw2) F(MapSwitchMeter) F(BoostAdjLoV)
   F(BoostAdjHiV) F(BoostSetLo) F(BoostLevVoltage) F(boostlevel) F(IACVTypeBox) F(StepperSyncRG) F(PWMFreqSpin) F(LF)
+  F(IACVWiring)
   F(RF) F(LR) F(RR) F(Options) F(WssGroup) F(WssChanLab) F(WssEnabled) F(WssWheelRoll) F(WssTriggerPoints)
   F(WssSignalType) F(TCoptDrivetrain) F(TCoptSpeedSource) F(LFspeed) F(RFspeed) F(LRspeed) F(RRspeed)
   F(SelectedGear) F(SelectedGear2)
@@ -244,11 +245,11 @@ void TSetupForm::InstallClick(TObject*) {
 void TSetupForm::ConfigDefault() {
   ApplyConfigDefaults(ConfigBlock);
   // Fail-high thresholds start at 768 counts, fail-low ones end at 255 counts.
-  for (TAdvSpinEdit* s : {ATFailHighSpin, CTFailHighSpin, XTFailHighSpin}) {
+  for (TAdvSpinEdit* s : {ATFailHighSpin, WTFailHighSpin, XTFailHighSpin}) {
     s->SetMinFloatValue(FailHighVolts(0));
     s->SetMaxFloatValue(FailHighVolts(255));
   }
-  for (TAdvSpinEdit* s : {ATFailLowSpin, CTFailLowSpin, XTFailLowSpin}) {
+  for (TAdvSpinEdit* s : {ATFailLowSpin, WTFailLowSpin, XTFailLowSpin}) {
     s->SetMinFloatValue(0);
     s->SetMaxFloatValue(FailLowVolts(255));
   }
@@ -355,8 +356,8 @@ void TSetupForm::RefreshConfigDisplay() {
   ShowInjectionRows();
 
   for (int s = 0; s < 3; ++s) ShowSensor(s);
-  TAdvSpinEdit* const highs[3] = {ATFailHighSpin, CTFailHighSpin, XTFailHighSpin};
-  TAdvSpinEdit* const lows[3] = {ATFailLowSpin, CTFailLowSpin, XTFailLowSpin};
+  TAdvSpinEdit* const highs[3] = {ATFailHighSpin, WTFailHighSpin, XTFailHighSpin};
+  TAdvSpinEdit* const lows[3] = {ATFailLowSpin, WTFailLowSpin, XTFailLowSpin};
   for (int s = 0; s < 3; ++s) {
     highs[s]->SetFloatValue(FailHighVolts(b.SensorFail[s][0]));
     lows[s]->SetFloatValue(FailLowVolts(b.SensorFail[s][1]));
@@ -384,6 +385,7 @@ void TSetupForm::RefreshConfigDisplay() {
   BoostAdjHiV->SetFloatValue(b.BoostAdjHiV * BoostAdjHiV->IncrementFloat());
   BoostSetLo->SetFloatValue(b.BoostSetLo * BoostSetLo->IncrementFloat());
   IACVTypeBox->SetItemIndex(b.IACVType & 0x0F);
+  ShowIACVPicture();
   StepperSyncRG->SetItemIndex(b.IACVType >> 4 & 3);
   PWMFreqSpin->SetValue(PwmFrequencyHz(b.PWMFrequency));
   ComboBox1->SetItemIndex(b.ComboBits & 1);
@@ -445,7 +447,7 @@ void TSetupForm::ShowSensor(int sensor) {
   ShadeCells(g, 0, 13, 1, 1, user);
   ShowSensorCurve(sensor);
   // The substitute temperature in the display unit.
-  TAdvSpinEdit* const subs[3] = {ATSubSpin, CTSubSpin, XTSubSpin};
+  TAdvSpinEdit* const subs[3] = {ATSubSpin, WTSubSpin, XTSubSpin};
   TLabel* const labels[3] = {ATSubLab, CTSubLab, XTSubLab};
   const bool was = refreshing_;
   refreshing_ = true;
@@ -696,7 +698,7 @@ void TSetupForm::XTS_typeClick(TObject*) {
 void TSetupForm::FailSpinChange(TObject* Sender) {
   if (refreshing_) return;
   TAdvSpinEdit* const spins[3][3] = {{ATFailHighSpin, ATFailLowSpin, ATSubSpin},
-                                     {CTFailHighSpin, CTFailLowSpin, CTSubSpin},
+                                     {WTFailHighSpin, WTFailLowSpin, WTSubSpin},
                                      {XTFailHighSpin, XTFailLowSpin, XTSubSpin}};
   for (int s = 0; s < 3; ++s) {
     uint8_t* f = ConfigBlock.SensorFail[s];
@@ -843,6 +845,7 @@ void TSetupForm::StepSpinChange(TObject* Sender) {
 }
 
 void TSetupForm::IACVTypeBoxChange(TObject*) {
+  ShowIACVPicture();
   if (refreshing_) return;
   ConfigBlock.IACVType = static_cast<uint8_t>((ConfigBlock.IACVType & 0xF0) | (std::max(IACVTypeBox->ItemIndex(), 0) & 0x0F));
   Edited();

@@ -20,6 +20,7 @@ class TChartSeries;
 class TCheckBox;
 class TComboBox;
 class TGroupBox;
+class TImage;
 class TLabel;
 class TMenuItem;
 class TNotebook;
@@ -84,9 +85,9 @@ class TSetupForm : public TForm {
   TAdvSpinEdit* ATFailHighSpin = nullptr;
   TAdvSpinEdit* ATFailLowSpin = nullptr;
   TAdvSpinEdit* ATSubSpin = nullptr;
-  TAdvSpinEdit* CTFailHighSpin = nullptr;
-  TAdvSpinEdit* CTFailLowSpin = nullptr;
-  TAdvSpinEdit* CTSubSpin = nullptr;
+  TAdvSpinEdit* WTFailHighSpin = nullptr;
+  TAdvSpinEdit* WTFailLowSpin = nullptr;
+  TAdvSpinEdit* WTSubSpin = nullptr;
   TAdvSpinEdit* XTFailHighSpin = nullptr;
   TAdvSpinEdit* XTFailLowSpin = nullptr;
   TAdvSpinEdit* XTSubSpin = nullptr;
@@ -114,6 +115,8 @@ class TSetupForm : public TForm {
   // Page 14: idle valve.
   TComboBox* IACVTypeBox = nullptr;
   TRadioGroup* StepperSyncRG = nullptr;
+  // The wiring picture of the chosen valve type (setupiacv.cpp).
+  TImage* IACVWiring = nullptr;
   TAdvSpinEdit* PWMFreqSpin = nullptr;
   // Page 15: wheel speed sensors; the wheel shown is kept in LF's tag (0: options).
   TButton* LF = nullptr;
@@ -185,6 +188,7 @@ class TSetupForm : public TForm {
   void ThresholdChange(TObject* Sender);
   void StepSpinChange(TObject* Sender);
   void IACVTypeBoxChange(TObject* Sender);
+  void ShowIACVPicture();
   void StepperSyncRGClick(TObject* Sender);
   void PWMFreqSpinChange(TObject* Sender);
   void WheelClick(TObject* Sender);

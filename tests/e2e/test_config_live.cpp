@@ -1,15 +1,22 @@
 // The configuration editor's gear and wheel-speed readings against the simulated ECU: slow
 // byte 49 names the gear (low nibble + 1) and the wheel (high nibble) whose label shows the
 // speed of bytes 52 and 53, in the display speed unit.
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "app/Main.h"
 #include "config/setup.h"
 #include "e2e/MainWindowLink.h"
+#include "model/ConfigBlock.h"
 #include "model/Settings.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Simulate.h"
 
 namespace e2e {
 namespace {
@@ -70,6 +77,44 @@ TEST_F(ConfigLive, GearAndTheNamedWheelFollowSlowByte49) {
         if (w == c.wheel) continue;
         EXPECT_EQ(wheels[w]->Caption(), before[w]) << "byte 49 = " << c.byte49 << ", wheel " << w;
       }
+    }
+  });
+}
+
+// The idle valve page: each valve type the tuner picks stores its number and shows a
+// wiring picture of its own; the auxiliary temperature page's panel names the chosen input.
+TEST_F(ConfigLive, ValveTypePicturesAndAuxInputPanel) {
+  InEditor([&](TSetupForm& s) {
+    s.TabSet->SetTabIndex(14);
+    s.TabSetClick(s.TabSet);
+    std::set<std::string> pictures;
+    for (int type : {3, 2, 1, 0}) {
+      s.IACVTypeBox->UserSelect(type);
+      Application->ProcessMessages();
+      EXPECT_EQ(ConfigBlock.IACVType & 0x0F, type);
+      // The picture as pixels, sampled on a grid fine enough to catch a wire or a pin.
+      TCanvas* c = s.IACVWiring->Canvas();
+      const TColor face = c->Pixel(0, 0);
+      std::string sample;
+      for (int y = 0; y < s.IACVWiring->Height(); y += 2)
+        for (int x = 0; x < s.IACVWiring->Width(); x += 2) sample += static_cast<char>(c->Pixel(x, y) != face);
+      EXPECT_NE(sample.find('\1'), std::string::npos) << "type " << type << " draws nothing";
+      pictures.insert(sample);
+      if (const char* dir = std::getenv("SETUP_SHOTS"))
+        ui::GrabToPng(&s, AnsiString(dir) + "/iacv-" + IntToStr(type) + ".png");
+    }
+    EXPECT_EQ(pictures.size(), 4u) << "every valve type has a picture of its own";
+
+    s.TabSet->SetTabIndex(6);
+    s.TabSetClick(s.TabSet);
+    auto* panel = dynamic_cast<TPanel*>(s.FindComponent("AuxTempChanPanel"));
+    auto* box = dynamic_cast<TComboBox*>(s.FindComponent("AuxTempChannel"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(box, nullptr);
+    for (int input : {3, 9, 0}) {
+      box->UserSelect(input);
+      EXPECT_EQ(ConfigBlock.AuxTempChannel, input);
+      EXPECT_EQ(panel->Caption(), "Aux input " + IntToStr(input + 1));
     }
   });
 }
