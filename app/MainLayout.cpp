@@ -120,8 +120,10 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
     injectiontable->SetLeft(40);
     // The proportional scaling sizes each column; a map column's width is the cell.
     const int cell = ignitiontable->ColWidths(2) + 1;
-    const int n = std::max(1, (Notebook1->Width() - 55) / cell);
     const bool vscroll = ignitiontable->VisibleRowCount() + ignitiontable->FixedRows() < ignitiontable->RowCount();
+    // Rows keep their height, so a low window shows a vertical scroll bar: it takes its
+    // room from the columns rather than passing the notebook's edge.
+    const int n = std::max(1, (Notebook1->Width() - 55 - (vscroll ? 17 : 0)) / cell);
     ignitiontable->SetWidth(n * cell + (vscroll ? 17 : 0));
     for (TStringAlignGrid* g : {injectiontable, AFRTargetTable, AFRCorrectionTable, AFRModeTable})
       g->SetBounds(injectiontable->Left(), injectiontable->Top(), ignitiontable->Width(), ignitiontable->Height());

@@ -317,6 +317,7 @@ void TElasticForm::FormShown() {
   last_h_ = form->ClientHeight();
   last_outer_w_ = form->Width();
   last_outer_h_ = form->Height();
+  last_state_ = form->WindowState();
 }
 
 void TElasticForm::FormResized() {
@@ -347,11 +348,15 @@ void TElasticForm::FlushPendingResize() {
   if (!active_ || rescaling_ || form == nullptr || !form->Visible() || form->WindowState() == wsMinimized) return;
   // At the end of a drag, the window takes the proportion it had before it (the side that
   // changed more decides); maximised windows keep the size the window system gave them.
-  if (maintain_proportions_ && form->WindowState() == wsNormal && last_outer_w_ > 0 && last_outer_h_ > 0) {
-    const TSize kept = KeepProportions(last_outer_w_, last_outer_h_, form->Width(), form->Height());
-    if (kept.cx != form->Width() || kept.cy != form->Height()) {
+  // The client area is what is compared and sized: the window system adds its frame only
+  // after the window first shows, which is no change of the user's.
+  // A restore from maximised is no drag: the window takes back its normal size as it was.
+  if (maintain_proportions_ && form->WindowState() == wsNormal && last_state_ == wsNormal && last_w_ > 0 &&
+      last_h_ > 0) {
+    const TSize kept = KeepProportions(last_w_, last_h_, form->ClientWidth(), form->ClientHeight());
+    if (kept.cx != form->ClientWidth() || kept.cy != form->ClientHeight()) {
       rescaling_ = true;
-      form->SetBounds(form->Left(), form->Top(), kept.cx, kept.cy);
+      form->SetClientSize(kept.cx, kept.cy);
       rescaling_ = false;
     }
   }
@@ -364,6 +369,7 @@ void TElasticForm::FlushPendingResize() {
     last_outer_w_ = form->Width();
     last_outer_h_ = form->Height();
   }
+  last_state_ = form->WindowState();
   SavePlacement();
 }
 

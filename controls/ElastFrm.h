@@ -173,6 +173,7 @@ class TElasticForm : public TComponent {
   int base_client_w_ = 0, base_client_h_ = 0, base_font_size_ = 0;
   double font_ratio_ = 1;
   int last_w_ = -1, last_h_ = -1, last_outer_w_ = -1, last_outer_h_ = -1;
+  TWindowState last_state_ = wsNormal;  // the window's state when last rescaled
   TTimer* resize_timer_ = nullptr;
   TRect normal_bounds_;  // the window's bounds when last seen neither minimised nor maximised
   bool initialised_ = false, first_rescale_ = true, rescaling_ = false;
