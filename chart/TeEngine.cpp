@@ -44,7 +44,7 @@ void TChartValueList::SetDateTime(bool v) {
 void TChartValueList::SetValueSource(const AnsiString& v) {
   if (v == value_source_) return;
   value_source_ = v;
-  if (owner_ && owner_->DataSource()) owner_->AddValues(owner_->DataSource());
+  if (owner_ && owner_->DataSourceSeries()) owner_->AddValues(owner_->DataSourceSeries());
 }
 
 double TChartValueList::Value(int Index) const {
@@ -288,6 +288,7 @@ TChartSeries::~TChartSeries() {
     auto& d = s->dependants_;
     d.erase(std::remove(d.begin(), d.end(), this), d.end());
   }
+  if (source_) source_->RemoveFreeNotification(this);
   SetParentChart(nullptr);
 }
 
@@ -315,7 +316,7 @@ void TChartSeries::Loaded() {
   if (!source_names_.empty() && Owner()) {
     data_sources_.clear();
     for (const AnsiString& n : source_names_)
-      if (auto* s = dynamic_cast<TChartSeries*>(Owner()->FindComponent(n))) SetDataSource(s);
+      if (TComponent* c = Owner()->FindComponent(n)) SetDataSource(c);
     source_names_.clear();
   }
   // A function's points are not stored: compute them once the sources have theirs.
@@ -884,6 +885,7 @@ void TChartSeries::SetFunction(TTeeFunction* Function) {
 void TChartSeries::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomChartSeries::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == function_) function_ = nullptr;
+  if (Operation == TOperation::opRemove && AComponent == source_) source_ = nullptr;
 }
 
 bool TChartSeries::DependsOn(const TChartSeries* Other) const {
@@ -892,22 +894,40 @@ bool TChartSeries::DependsOn(const TChartSeries* Other) const {
   return false;
 }
 
-void TChartSeries::SetDataSource(TChartSeries* Source) {
+void TChartSeries::SetDataSource(TComponent* Source) {
+  if (Source && Source == DataSource()) return;
+  auto* series = dynamic_cast<TChartSeries*>(Source);
+  auto* loader = dynamic_cast<TTeeSeriesSource*>(Source);
+  if (Source && !series && !loader) throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
+  if (Source && !parent_ && !HasState(csLoading)) throw ChartException(TeeMsg_NoParentChart);
+  if (series == this) throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
+  if (series && series->DependsOn(this)) throw ChartException(TeeMsg_CircularSeries);
   for (TChartSeries* s : data_sources_) {
     auto& d = s->dependants_;
     d.erase(std::remove(d.begin(), d.end(), this), d.end());
   }
+  data_sources_.clear();
+  TComponent* oldLoader = source_;
+  if (source_) source_->RemoveFreeNotification(this);
+  source_ = nullptr;
+  if (auto* old = dynamic_cast<TTeeSeriesSource*>(oldLoader); old && old->Series() == this) old->SetSeries(nullptr);
   if (!Source) {
-    data_sources_.clear();
     Clear();
     return;
   }
-  if (!parent_) throw ChartException(TeeMsg_NoParentChart);
-  if (Source == this) throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
-  if (Source->DependsOn(this)) throw ChartException(TeeMsg_CircularSeries);
-  data_sources_ = {Source};
-  Source->dependants_.push_back(this);
-  parent_->CheckDataSource(this);
+  if (series) {
+    data_sources_ = {series};
+    series->dependants_.push_back(this);
+  } else {
+    source_ = loader;
+    loader->FreeNotification(this);
+    // The source loads into this series from now on, opened again when it was open.
+    const bool wasActive = loader->Active();
+    loader->SetSeries(this);
+    if (wasActive) loader->Open();
+    return;
+  }
+  if (parent_) parent_->CheckDataSource(this);
 }
 
 // ---- "Data" property ----
@@ -924,9 +944,10 @@ void TChartSeries::DefineProperties(TFiler& Filer) {
       [this](TWriter& W) {
         W.WriteListBegin();
         for (TChartSeries* s : data_sources_) W.WriteString(s->Name());
+        if (source_) W.WriteString(source_->Name());
         W.WriteListEnd();
       },
-      !data_sources_.empty());
+      !data_sources_.empty() || source_);
   auto axisIndex = [this](TChartAxis* a) {
     if (!parent_) return -1;
     const auto& c = parent_->CustomAxes();

@@ -398,8 +398,14 @@ class TChartSeries : public TCustomChartSeries {
   virtual void NotifyValue(TValueEvent ValueEvent, int ValueIndex);
   virtual void AddedValue(TChartSeries* Source, int ValueIndex);
   virtual void DeletedValue(TChartSeries* Source, int ValueIndex);
-  TChartSeries* DataSource() const { return data_sources_.empty() ? nullptr : data_sources_[0]; }
-  void SetDataSource(TChartSeries* Source);
+  // The source component: another series, or a series source (TTeeSeriesSource) that
+  // loads the points.
+  TComponent* DataSource() const { return data_sources_.empty() ? source_ : data_sources_[0]; }
+  // The source when it is a series.
+  TChartSeries* DataSourceSeries() const { return data_sources_.empty() ? nullptr : data_sources_[0]; }
+  // None detaches; a series or a series source becomes the only source (anything else
+  // raises ChartException).
+  void SetDataSource(TComponent* Source);
   std::vector<TChartSeries*>& DataSources() { return data_sources_; }
   bool DependsOn(const TChartSeries* Other) const;
   // The function that computes the points from the sources (owned by the series; none when
@@ -429,6 +435,9 @@ class TChartSeries : public TCustomChartSeries {
   TSeriesClick OnClick, OnDblClick;
   TNotifyEvent OnMouseEnter, OnMouseLeave;
   bool MouseInside = false;
+  // A series a tool or function keeps for itself: the lists of series offered to the user
+  // leave it out.
+  bool InternalUse = false;
 
  protected:
   void ClearLists();
@@ -453,6 +462,7 @@ class TChartSeries : public TCustomChartSeries {
   TCursor cursor_ = crDefault;
   std::unique_ptr<TSeriesMarks> marks_;
   std::vector<TChartSeries*> data_sources_, dependants_;
+  TComponent* source_ = nullptr;  // a series source in place of source series
   std::vector<AnsiString> source_names_;
   TTeeFunction* function_ = nullptr;
   bool data_stored_ = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "chart/TeEngine.h"
+#include "chart/TeeFunction.h"
 #include "chart/TeeConst.h"
 
 namespace {
@@ -112,7 +113,13 @@ int TCustomAxisPanel::SeriesLegendCount(bool OnlyActive) const {
 
 void TCustomAxisPanel::CheckDataSource(TChartSeries* Series) {
   if (HasState(csLoading)) return;
-  if (TChartSeries* src = Series->DataSource()) Series->AddValues(src);
+  if (TChartSeries* src = Series->DataSourceSeries()) {
+    Series->AddValues(src);
+  } else if (auto* loader = dynamic_cast<TTeeSeriesSource*>(Series->DataSource()); loader && loader->Active()) {
+    // A series source is refreshed: closed (the points go) and opened (loaded) again.
+    loader->Close();
+    loader->Open();
+  }
 }
 
 TChartAxis* TCustomAxisPanel::AddCustomAxis() {

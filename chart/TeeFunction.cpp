@@ -183,9 +183,13 @@ void TTeeSeriesSource::Close() {
 void TTeeSeriesSource::SetSeries(TChartSeries* S) {
   if (S == series_) return;
   Close();
-  if (series_) series_->RemoveFreeNotification(this);
+  TChartSeries* old = series_;
+  if (old) old->RemoveFreeNotification(this);
   series_ = S;
   if (series_) series_->FreeNotification(this);
+  // The old series loses this source; the new one takes it as its data source.
+  if (old && old->DataSource() == this) old->SetDataSource(nullptr);
+  if (series_ && series_->DataSource() != this) series_->SetDataSource(this);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -196,6 +200,7 @@ AnsiString SeriesTitleOrName(const TChartSeries* Series) { return Series->Displa
 
 void FillSeriesItems(TStrings* Strings, const std::vector<TChartSeries*>& SeriesList, bool UseTitles) {
   Strings->BeginUpdate();
-  for (TChartSeries* s : SeriesList) Strings->AddObject(UseTitles ? SeriesTitleOrName(s) : s->Name(), s);
+  for (TChartSeries* s : SeriesList)
+    if (!s->InternalUse) Strings->AddObject(UseTitles ? SeriesTitleOrName(s) : s->Name(), s);
   Strings->EndUpdate();
 }

@@ -150,8 +150,8 @@ void TSmoothingFunction::SetFactor(int v) {
 }
 
 void TSmoothingFunction::Recompute() {
-  if (Updating || !parent_ || !parent_->DataSource()) return;
-  AddPoints(parent_->DataSource());
+  if (Updating || !parent_ || !parent_->DataSourceSeries()) return;
+  AddPoints(parent_->DataSourceSeries());
 }
 
 void TSmoothingFunction::AddPoints(TChartSeries* Source) {

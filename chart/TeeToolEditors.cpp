@@ -25,7 +25,7 @@ void FillSeriesItems(TStrings* Items, TCustomAxisPanel* Chart, std::function<boo
   if (!Chart) return;
   for (int i = 0; i < Chart->SeriesCount(); ++i) {
     TChartSeries* s = Chart->Series(i);
-    if (Accept && !Accept(s)) continue;
+    if (s->InternalUse || (Accept && !Accept(s))) continue;
     AnsiString name = s->Title();
     if (name.empty()) name = s->Name();
     if (name.empty()) name = "Series" + IntToStr(i + 1);

@@ -6,10 +6,12 @@
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
+#include "chart/TeeFunction.h"
 #include "chart/TeeItems.h"
 #include "chart/TeePointer.h"
 #include "chart/TeeSpline.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/streaming/ClassProps.h"
 #include "platform/streaming/Filer.h"
 #include "platform/streaming/ObjectText.h"
 #include "platform/ui/Forms.h"
@@ -366,3 +368,80 @@ TEST(SeriesMarks, ASymbolWidensTheBoxAndShowsThePointColour) {
   EXPECT_EQ(p.Width, plain + fh - 4);
   EXPECT_EQ(bmp.Canvas()->Pixel(p.LeftTop.x + 6, p.LeftTop.y + 5), clRed);
 }
+
+namespace {
+
+// A series source that loads three points.
+class TThreePointSource : public TTeeSeriesSource {
+ public:
+  using TTeeSeriesSource::TTeeSeriesSource;
+  const char* ClassName() const override { return "TThreePointSource"; }
+  void Load() override {
+    if (Series())
+      for (int i = 0; i < 3; ++i) Series()->AddXY(i, 10 * i);
+  }
+};
+
+TEST(SeriesSource, ASeriesSourceIsTheSeriesDataSourceAndTravelsWithTheForm) {
+  RegisterChartClasses();
+  static const bool registered = [] {
+    RegisterClass<TThreePointSource, TTeeSeriesSource>("TThreePointSource");
+    return true;
+  }();
+  (void)registered;
+  TForm form(nullptr);
+  form.SetName("F");
+  auto* chart = new TChart(&form);
+  chart->SetName("Chart1");
+  chart->SetParent(&form);
+  auto* s = new TFastLineSeries(&form);
+  s->SetName("S");
+  s->SetParentChart(chart);
+  auto* src = new TThreePointSource(&form);
+  src->SetName("L");
+  src->SetSeries(s);
+  EXPECT_EQ(s->DataSource(), src);
+  EXPECT_EQ(s->DataSourceSeries(), nullptr);
+  src->Open();
+  EXPECT_EQ(s->Count(), 3);
+  // A component that is neither a series nor a series source is refused.
+  TComponent other(&form);
+  other.SetName("Other");
+  EXPECT_THROW(s->SetDataSource(&other), ChartException);
+  EXPECT_EQ(s->DataSource(), src);
+
+  AnsiString bin;
+  TWriter w(bin);
+  w.WriteRootComponent(&form);
+  const AnsiString text = ObjectBinaryToText(bin);
+  EXPECT_NE(text.find("DataSources = (\n      'L')"), AnsiString::npos) << text;
+  TForm again(nullptr);
+  TReader r(bin.data(), bin.size());
+  r.ReadRootComponent(&again);
+  auto* s2 = dynamic_cast<TChartSeries*>(again.FindComponent("S"));
+  auto* src2 = dynamic_cast<TThreePointSource*>(again.FindComponent("L"));
+  ASSERT_TRUE(s2 && src2);
+  EXPECT_EQ(s2->DataSource(), src2);
+  EXPECT_EQ(src2->Series(), s2);
+  EXPECT_EQ(s2->Count(), 3);  // the active source loaded once the form was read
+
+  // Another series taking the source: the first one loses it, the source reloads into it.
+  auto* t2 = new TFastLineSeries(&again);
+  t2->SetParentChart(dynamic_cast<TChart*>(again.FindComponent("Chart1")));
+  t2->SetDataSource(src2);
+  EXPECT_EQ(s2->DataSource(), nullptr);
+  EXPECT_EQ(s2->Count(), 0);
+  EXPECT_EQ(t2->Count(), 3);
+  // Setting none on the source clears its series' data source.
+  src2->SetSeries(nullptr);
+  EXPECT_EQ(t2->DataSource(), nullptr);
+
+  // Series kept for internal use are not offered in series lists.
+  TStringList names;
+  t2->InternalUse = true;
+  FillSeriesItems(&names, dynamic_cast<TChart*>(again.FindComponent("Chart1"))->SeriesList());
+  EXPECT_EQ(names.Count(), 1);
+  EXPECT_EQ(names.Objects(0), s2);
+}
+
+}  // namespace
