@@ -41,10 +41,15 @@ int ShellFolderNumber(TApSpecShellFolder F) {
 }
 
 TApSpecShellFolder ShellFolderFromNumber(int N) {
-  // Every stored number maps back to its own folder, not only the four the bar offers.
-  for (size_t i = 1; i < std::size(kFolderNumbers); ++i)
-    if (kFolderNumbers[i] == N) return static_cast<TApSpecShellFolder>(i);
-  return ftNone;
+  // Only the four special folders a place can be made with read back as themselves; any
+  // other number is a plain place (its path says where it goes).
+  switch (N) {
+    case 0: return ftDesktop;
+    case 17: return ftDrives;
+    case 5: return ftPersonal;
+    case 6: return ftFavorites;
+    default: return ftNone;
+  }
 }
 
 AnsiString SpecialFolderDisplayName(TApSpecShellFolder F) {
@@ -59,17 +64,19 @@ AnsiString SpecialFolderDisplayName(TApSpecShellFolder F) {
 }
 
 AnsiString SpecialFolderPath(TApSpecShellFolder F) {
+  AnsiString path;
   switch (F) {
+    case ftNone: return "";
     case ftDesktop:
-    case ftDesktopDir: return ui::StandardFolderPath(ui::StandardFolder::Desktop);
+    case ftDesktopDir: path = ui::StandardFolderPath(ui::StandardFolder::Desktop); break;
     case ftDrives: return "/";
-    case ftPersonal: return ui::StandardFolderPath(ui::StandardFolder::Documents);
-    case ftFavorites: return ui::StandardFolderPath(ui::StandardFolder::Home);
-    case ftFonts: return ui::StandardFolderPath(ui::StandardFolder::Fonts);
+    case ftPersonal: path = ui::StandardFolderPath(ui::StandardFolder::Documents); break;
+    case ftFonts: path = ui::StandardFolderPath(ui::StandardFolder::Fonts); break;
     case ftPrograms:
-    case ftStartMenu: return ui::StandardFolderPath(ui::StandardFolder::Applications);
-    default: return "";
+    case ftStartMenu: path = ui::StandardFolderPath(ui::StandardFolder::Applications); break;
+    default: break;
   }
+  return IsFolder(path) ? path : ui::StandardFolderPath(ui::StandardFolder::Home);
 }
 
 const std::vector<TApSpecShellFolder>& OfferedSpecialFolders() {
@@ -101,6 +108,12 @@ AnsiString TApPlace::PlaceName() const {
 }
 
 AnsiString TApPlace::Target() const { return PlaceSpecPath != ftNone ? SpecialFolderPath(PlaceSpecPath) : PlacePath; }
+
+AnsiString TApPlace::HighlightPath() const {
+  const auto& offered = OfferedSpecialFolders();
+  if (std::find(offered.begin(), offered.end(), PlaceSpecPath) != offered.end()) return SpecialFolderPath(PlaceSpecPath);
+  return PlacePath;
+}
 
 TApPlaceTarget ResolvePlace(const TApPlace& P) {
   const AnsiString t = P.Target();
@@ -245,6 +258,12 @@ TApPlaceButton::TApPlaceButton(TApPlacesBarFrm* Bar, int Index) : TCustomControl
   SetShowHint(true);
 }
 
+void TApPlaceButton::SetHot(bool v) {
+  if (v == hot_) return;
+  hot_ = v;
+  Invalidate();
+}
+
 void TApPlaceButton::SetDown(bool v) {
   if (v == down_) return;
   down_ = v;
@@ -271,6 +290,10 @@ void TApPlaceButton::Paint() {
     c->MoveTo(0, h - 1);
     c->LineTo(0, 0);
     c->LineTo(w - 1, 0);
+  } else if (hot_) {
+    c->MoveTo(0, h - 1);
+    c->LineTo(w - 1, h - 1);
+    c->LineTo(w - 1, -1);
   }
   c->Font()->Assign(bar_->Font());
   const AnsiString caption = FitCaption(c, p->PlaceName(), w);
@@ -303,9 +326,8 @@ void TApPlaceButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   if (Button != mbLeft || !pressed_) return;
   pressed_ = false;
   // Released over another button: the place was dragged there; else it is opened.
-  const int target = (Top() + Y) / TApPlacesBarFrm::ButtonHeight;
   if (Y < 0 || Y >= Height()) {
-    bar_->DropPlace(index_, std::clamp(target, 0, bar_->ButtonCount() - 1));
+    bar_->DropPlace(index_, bar_->IndexAt(Top() + Y));
     return;
   }
   bar_->OpenPlace(index_);
@@ -336,7 +358,86 @@ TApPlacesBarFrm::TApPlacesBarFrm(TComponent* AOwner, TApPlacesBarOptions* Option
     return ui::deCopy;
   };
   ui::InstallWidgetHooks(this, hooks);
+  up_ = new TApPlacesScrollArrow(this, -1);
+  down_ = new TApPlacesScrollArrow(this, 1);
   BuildButtons();
+}
+
+TApPlacesScrollArrow::TApPlacesScrollArrow(TApPlacesBarFrm* Bar, int Direction)
+    : TCustomControl(Bar), bar_(Bar), direction_(Direction) {
+  SetParent(Bar);
+  SetVisible(false);
+}
+
+void TApPlacesScrollArrow::Paint() {
+  TCanvas* c = Canvas();
+  const int w = Width(), h = Height();
+  const bool can = direction_ < 0 ? bar_->ScrollPos() > 0 : bar_->ScrollPos() < bar_->MaxScrollPos();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(clBtnFace);
+  c->FillRect(TRect(0, 0, w, h));
+  c->Brush()->SetColor(can ? clBlack : clGray);
+  c->Pen()->SetColor(can ? clBlack : clGray);
+  const int cx = w / 2, half = (h - 6) / 2 + 1;
+  const int tip = direction_ < 0 ? 3 : h - 4, base = direction_ < 0 ? h - 4 : 3;
+  c->Polygon({{cx, tip}, {cx - 2 * half, base}, {cx + 2 * half, base}});
+}
+
+void TApPlacesScrollArrow::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+  if (Button == mbLeft) bar_->ScrollPlaces(direction_);
+}
+
+int TApPlacesBarFrm::ButtonsTop() const { return up_ != nullptr && up_->Visible() ? ArrowHeight : 0; }
+
+int TApPlacesBarFrm::MaxScrollPos() const {
+  if (!options_->AutoScroll) return 0;
+  const int content = ButtonCount() * ButtonHeight;
+  const int view = ClientHeight();
+  if (content <= view) return 0;
+  return std::max(0, content - (view - 2 * ArrowHeight));
+}
+
+void TApPlacesBarFrm::ScrollPlaces(int Buttons) {
+  const int to = std::clamp(scroll_ + Buttons * ButtonHeight, 0, MaxScrollPos());
+  if (to == scroll_) return;
+  scroll_ = to;
+  LayoutButtons();
+}
+
+void TApPlacesBarFrm::LayoutButtons() {
+  const int max = MaxScrollPos();
+  const bool arrows = max > 0;
+  scroll_ = std::clamp(scroll_, 0, max);
+  up_->SetVisible(arrows);
+  down_->SetVisible(arrows);
+  const int top = ButtonsTop();
+  for (TApPlaceButton* b : buttons_) b->SetBounds(0, top + b->Index() * ButtonHeight - scroll_, ButtonWidth, ButtonHeight);
+  if (arrows) {
+    up_->SetBounds(0, 0, ClientWidth(), ArrowHeight);
+    down_->SetBounds(0, ClientHeight() - ArrowHeight, ClientWidth(), ArrowHeight);
+    up_->BringToFront();
+    down_->BringToFront();
+    up_->Invalidate();
+    down_->Invalidate();
+  }
+}
+
+void TApPlacesBarFrm::Resize() {
+  TForm::Resize();
+  if (up_ != nullptr) LayoutButtons();
+}
+
+bool TApPlacesBarFrm::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  if (TForm::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (MaxScrollPos() == 0 || WheelDelta == 0) return false;
+  ScrollPlaces(WheelDelta > 0 ? -1 : 1);
+  return true;
+}
+
+int TApPlacesBarFrm::IndexAt(int Y) const {
+  const int slot = Y - ButtonsTop() + scroll_;
+  return std::clamp(slot < 0 ? -1 : slot / ButtonHeight, 0, std::max(0, ButtonCount() - 1));
 }
 
 void TApPlacesBarFrm::ShowPlaceMenu(int Index, int ScreenX, int ScreenY) {
@@ -393,8 +494,14 @@ void TApPlacesBarFrm::BuildButtons() {
   for (int i = 0; i < options_->Places()->Count(); ++i) {
     auto* b = new TApPlaceButton(this, i);
     b->SetParent(this);
+    b->HandleNeeded();
+    ui::TWidgetHooks hooks;
+    hooks.MouseEnter = [b] { b->SetHot(true); };
+    hooks.MouseLeave = [b] { b->SetHot(false); };
+    ui::InstallWidgetHooks(b, hooks);
     buttons_.push_back(b);
   }
+  LayoutButtons();
 }
 
 void TApPlacesBarFrm::HighlightFolder(const AnsiString& Folder) {
@@ -402,7 +509,7 @@ void TApPlacesBarFrm::HighlightFolder(const AnsiString& Folder) {
   bool pressed = false;
   for (TApPlaceButton* b : buttons_) {
     const TApPlace* p = options_->Places()->Items(b->Index());
-    const bool match = !pressed && !f.empty() && WithoutTrailingSlash(p->Target()) == f;
+    const bool match = !pressed && !f.empty() && WithoutTrailingSlash(p->HighlightPath()) == f;
     b->SetDown(match);
     pressed = pressed || match;
   }

@@ -19,7 +19,8 @@ int ShellFolderNumber(TApSpecShellFolder F);
 TApSpecShellFolder ShellFolderFromNumber(int N);
 // The name shown for a special folder ("" for those without one).
 AnsiString SpecialFolderDisplayName(TApSpecShellFolder F);
-// The folder a special folder stands for here ("" when there is none).
+// The folder a special folder opens here. Those without a folder of their own on this
+// desktop (or whose folder does not exist) open the favourites folder, the home folder.
 AnsiString SpecialFolderPath(TApSpecShellFolder F);
 // The four special folders a place may be: desktop, drives, documents, favorites.
 const std::vector<TApSpecShellFolder>& OfferedSpecialFolders();
@@ -41,6 +42,10 @@ class TApPlace : public TPersistent {
   bool AutoCaption = false;
   // The folder or file this place opens.
   AnsiString Target() const;
+  // The folder the bar compares with the dialog's to press this place's button: the special
+  // folder's own for the four offered, else the stored path (so other special folders,
+  // which open the favourites folder, are never taken for it).
+  AnsiString HighlightPath() const;
 
  private:
   AnsiString name_;
@@ -97,6 +102,9 @@ class TApPlaceButton : public TCustomControl {
   int Index() const { return index_; }
   bool Down() const { return down_; }
   void SetDown(bool v);
+  // Whether the mouse is over the button (it then shows its bottom and right edges).
+  bool Hot() const { return hot_; }
+  void SetHot(bool v);
   // The caption as drawn on a button Width wide: whole when it fits, else cut and "...".
   static AnsiString FitCaption(TCanvas* C, const AnsiString& Caption, int Width);
   void Paint() override;
@@ -106,11 +114,25 @@ class TApPlaceButton : public TCustomControl {
  private:
   TApPlacesBarFrm* bar_;
   int index_;
-  bool down_ = false, pressed_ = false;
+  bool down_ = false, pressed_ = false, hot_ = false;
 };
 
 class TPopupMenu;
+class TApPlacesScrollArrow;
 class TMenuItem;
+
+// An arrow at an end of a bar whose places do not fit; a press scrolls the buttons one place.
+class TApPlacesScrollArrow : public TCustomControl {
+ public:
+  TApPlacesScrollArrow(TApPlacesBarFrm* Bar, int Direction);
+  const char* ClassName() const override { return "TApPlacesScrollArrow"; }
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+ private:
+  TApPlacesBarFrm* bar_;
+  int direction_;  // -1 up, +1 down
+};
 
 // The bar: one button per place, 87 x 49, in the order of the places. Its menu deletes a
 // place or edits it in the place form, and files dropped on it become places.
@@ -119,6 +141,7 @@ class TApPlacesBarFrm : public TForm {
   TApPlacesBarFrm(TComponent* AOwner, TApPlacesBarOptions* Options);
   const char* ClassName() const override { return "TApPlacesBarFrm"; }
   static constexpr int ButtonWidth = 87, ButtonHeight = 49;
+  static constexpr int ArrowHeight = 14;
   void BuildButtons();
   int ButtonCount() const { return static_cast<int>(buttons_.size()); }
   TApPlaceButton* Buttons(int i) const { return buttons_[static_cast<size_t>(i)]; }
@@ -128,6 +151,19 @@ class TApPlacesBarFrm : public TForm {
   void OpenPlace(int Index);
   // A button dragged from From and dropped on To: its place moves there.
   void DropPlace(int From, int To);
+  // The index of the button at client height Y of the bar (clamped to the buttons).
+  int IndexAt(int Y) const;
+
+  // With AutoScroll, places that do not fit scroll: arrows at the top and bottom move the
+  // buttons a button at a time, as does the mouse wheel. ScrollPos is how far the buttons
+  // are moved up; ScrollPlaces moves by whole buttons and stops at either end.
+  int ScrollPos() const { return scroll_; }
+  int MaxScrollPos() const;
+  void ScrollPlaces(int Buttons);
+  TApPlacesScrollArrow* UpArrow() const { return up_; }
+  TApPlacesScrollArrow* DownArrow() const { return down_; }
+  void Resize() override;
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   TApPlacesBarOptions* Options() const { return options_; }
   std::function<void(const TApPlaceTarget&)> OnOpenPlace;
 
@@ -146,7 +182,14 @@ class TApPlacesBarFrm : public TForm {
   int AddDroppedFiles(const std::vector<AnsiString>& Files);
 
  private:
+  // Places the buttons and shows the arrows where they are needed.
+  void LayoutButtons();
+  // The client height at which the first button's slot starts (below the up arrow).
+  int ButtonsTop() const;
   int menu_index_ = -1;
+  int scroll_ = 0;
+  TApPlacesScrollArrow* up_ = nullptr;
+  TApPlacesScrollArrow* down_ = nullptr;
   TApPlacesBarOptions* options_;
   std::vector<TApPlaceButton*> buttons_;
 };

@@ -273,7 +273,9 @@ void SyncGeometry(QWidget* w) {
   TControl* it = ui::detail::ControlFromWidget(w);
   if (!it || WidgetOf(it) != w || it->impl().applyingBounds) return;
   if (auto* f = dynamic_cast<TForm*>(it)) {
-    if (!w->isVisible()) return;
+    // A window's frame is only known once it shows; a form docked inside another window
+    // (a file dialog's side forms) takes the size its layout gives it even before that.
+    if (!w->isVisible() && w->isWindow()) return;
     const QRect fg = w->frameGeometry();
     if (fg.x() == f->Left() && fg.y() == f->Top() && fg.width() == f->Width() && fg.height() == f->Height())
       return;

@@ -95,6 +95,9 @@ void TForm::ApplyWindowFlags() {
 void TForm::ApplyBounds() {
   QWidget* w = impl().widget;
   if (!w) return;
+  // A form docked inside another window by the window system's layout (a file dialog's
+  // side forms) is sized by that layout: no window limits of its own to apply.
+  if (!w->isWindow() && Parent() == nullptr) return TControl::ApplyBounds();
   const QSize frame = w->frameGeometry().size() - w->geometry().size();
   const QSize client(std::max(0, Width() - frame.width()), std::max(0, Height() - frame.height()));
   impl().applyingBounds = true;
