@@ -1283,6 +1283,93 @@ void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1
   if (DarkSides && Brush()->Style() == bsSolid) Brush()->SetColor(color);
 }
 
+namespace {
+
+// The faces of a solid whose round (or square) section is the ring B at its base and T at
+// its other end: a side between ring points i and i + 1 faces the viewer when its corners
+// turn the way of an outer face seen from outside (the other way when the solid stands
+// upside down); the end faces by the same test on their rings.
+struct RingSolid {
+  std::vector<TPoint> base, top;  // projected, in ring order
+  bool upsideDown;                // the base is above the other end on the screen
+};
+
+}  // namespace
+
+static void DrawRingSolid(TTeeCanvas3D* C, const RingSolid& S, bool Dark, int DarkStep, bool HasTop) {
+  const bool clear = C->Brush()->Style() == bsClear;
+  const TColor color = C->Brush()->Style() == bsSolid ? C->Brush()->Color() : C->GetBackColor();
+  const size_t n = S.base.size();
+  auto faces = [&](long long o) { return clear || (S.upsideDown ? o > 0 : o < 0); };
+  for (size_t i = 0; i < n; ++i) {
+    const size_t j = (i + 1) % n;
+    if (!faces(Orientation(S.base[i], S.base[j], S.top[j] == S.top[i] ? S.top[i] : S.top[j]))) continue;
+    if (Dark) C->SetDarkBrushColor(color, static_cast<int>(i) * DarkStep);
+    if (S.top[i] == S.top[j])
+      C->Polygon({S.base[i], S.base[j], S.top[i]});
+    else
+      C->Polygon({S.base[i], S.base[j], S.top[j], S.top[i]});
+  }
+  if (Dark && C->Brush()->Style() == bsSolid) C->Brush()->SetColor(color);
+  // The end faces: the upper one seen from above, the lower one from below.
+  auto end = [&](const std::vector<TPoint>& ring, bool upper) {
+    const long long o = Orientation(ring[0], ring[n / 4], ring[n / 2]);
+    if (clear || (upper ? o < 0 : o > 0)) C->Polygon(ring);
+  };
+  end(S.base, S.upsideDown);
+  if (HasTop) end(S.top, !S.upsideDown);
+}
+
+void TTeeCanvas3D::Cone(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkCover,
+                        int ConePercent) {
+  const int sides = std::max(3, CylinderSides);
+  const double share = std::clamp(ConePercent, 0, 100) * 0.01;
+  RingSolid s;
+  const double cx = (Left + Right) / 2.0, cz = (Z0 + Z1) / 2.0, rx = (Right - Left) / 2.0, rz = (Z1 - Z0) / 2.0;
+  const double cy = (Top + Bottom) / 2.0, ry = (Bottom - Top) / 2.0;
+  for (int i = 0; i < sides; ++i) {
+    // From the left round through the front, so that the shading runs across the near side.
+    const double a = kPi + (i + 0.5) * 2 * kPi / sides - (sides == 4 ? 0.5 * 2 * kPi / sides : 0);
+    const double u = std::cos(a), w = std::sin(a);
+    double ox, oy;
+    if (Vertical) {
+      Calculate3DPositionF(cx + rx * u, Bottom, cz + rz * w, ox, oy);
+      s.base.push_back({Rnd(ox), Rnd(oy)});
+      Calculate3DPositionF(cx + rx * u * share, Top, cz + rz * w * share, ox, oy);
+      s.top.push_back({Rnd(ox), Rnd(oy)});
+    } else {
+      // Lying along X: the base at Left, the other end at Right.
+      Calculate3DPositionF(Left, cy + ry * u, cz + rz * w, ox, oy);
+      s.base.push_back({Rnd(ox), Rnd(oy)});
+      Calculate3DPositionF(Right, cy + ry * u * share, cz + rz * w * share, ox, oy);
+      s.top.push_back({Rnd(ox), Rnd(oy)});
+    }
+  }
+  s.upsideDown = Vertical ? Top > Bottom : Left > Right;
+  DrawRingSolid(this, s, DarkCover, 256 / (2 * sides), share > 0);
+}
+
+void TTeeCanvas3D::Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) {
+  const int saved = CylinderSides;
+  CylinderSides = 4;
+  RingSolid s;
+  const int cx = (Left + Right) / 2, cy = (Top + Bottom) / 2, cz = (Z0 + Z1) / 2;
+  const TPoint apex = Vertical ? Calculate3DPosition(cx, Top, cz) : Calculate3DPosition(Right, cy, cz);
+  // The base's corners in the order of the round solids' ring: left-near, right-near,
+  // right-far, left-far.
+  if (Vertical) {
+    for (const auto& [x, z] : {std::pair{Left, Z0}, {Right, Z0}, {Right, Z1}, {Left, Z1}})
+      s.base.push_back(Calculate3DPosition(x, Bottom, z));
+  } else {
+    for (const auto& [y, z] : {std::pair{Bottom, Z0}, {Top, Z0}, {Top, Z1}, {Bottom, Z1}})
+      s.base.push_back(Calculate3DPosition(Left, y, z));
+  }
+  s.top.assign(4, apex);
+  s.upsideDown = Vertical ? Top > Bottom : Left > Right;
+  DrawRingSolid(this, s, DarkSides, 32, false);
+  CylinderSides = saved;
+}
+
 void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) {
   if (IsOrthogonal) {
     const TPoint a = Calculate3DPosition(X1, Y1, Z), b = Calculate3DPosition(X2, Y2, Z);

@@ -423,6 +423,17 @@ class TCanvas3D : public TTeeCanvas {
   virtual void Arrow(bool Filled, TPoint From, TPoint To, int ArrowWidth, int ArrowHeight, int Z) = 0;
   virtual void ClipCube(const TRect& Rect, int MinZ, int MaxZ) = 0;
   virtual void Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1, bool DarkSides) = 0;
+  // A round solid standing in the box from Bottom (its base) to Top: the far end is
+  // ConePercent of the base (0 a point, 100 a cylinder); its round section has
+  // CylinderSides sides, each darkened a little more round the solid when DarkCover.
+  virtual void Cone(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkCover,
+                    int ConePercent) = 0;
+  void Cylinder(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkCover) {
+    Cone(Vertical, Left, Top, Right, Bottom, Z0, Z1, DarkCover, 100);
+  }
+  // A pyramid on the box's base face (at Bottom) with its apex at the centre of the face at Top.
+  virtual void Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) = 0;
+  int CylinderSides = 16;
   virtual void EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) = 0;
   virtual void HorizLine3D(int Left, int Right, int Y, int Z) = 0;
   virtual void VertLine3D(int X, int Top, int Bottom, int Z) = 0;
@@ -536,6 +547,9 @@ class TTeeCanvas3D : public TCanvas3D {
   void Arrow(bool Filled, TPoint From, TPoint To, int ArrowWidth, int ArrowHeight, int Z) override;
   void ClipCube(const TRect& Rect, int MinZ, int MaxZ) override;
   void Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1, bool DarkSides) override;
+  void Cone(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkCover,
+            int ConePercent) override;
+  void Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) override;
   void EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) override;
   void HorizLine3D(int Left, int Right, int Y, int Z) override;
   void VertLine3D(int X, int Top, int Bottom, int Z) override;

@@ -61,17 +61,26 @@ void TTowerSeries::DrawTower(int Index) {
     case tsCover: c->RectangleY(r.Left, r.Top, r.Right, z0, z1); break;
     case tsArrow: c->Arrow(true, {cx, r.Bottom}, {cx, r.Top}, r.Right - r.Left, std::max(1, (r.Right - r.Left) / 2), zm); break;
     case tsCone:
-    case tsPyramid:
-      // The far face, then the near one over it: a pointed solid seen from the front.
-      c->PolygonWithZ({{r.Left, r.Bottom}, {cx, r.Top}, {r.Right, r.Bottom}}, z1);
-      c->PolygonWithZ({{r.Left, r.Bottom}, {cx, r.Top}, {r.Right, r.Bottom}}, z0);
+    case tsPyramid: {
+      // The point stands at the value, the base at the base value (a value below its base
+      // points down).
+      TChartAxis* v = GetVertAxis();
+      const int top = CalcYPos(Index), base = v->CalcYPosValue(use_origin_ ? origin_ : y_values_->MinValue());
+      if (tower_style_ == tsCone)
+        c->Cone(true, r.Left, top, r.Right, base, z0, z1, dark3d_, 0);
+      else
+        c->Pyramid(true, r.Left, top, r.Right, base, z0, z1, dark3d_);
       break;
-    case tsCylinder:
-      c->Cube(r.Left, r.Right, r.Top, r.Bottom, z0, z1, dark3d_);
-      c->EllipseWithZ(r.Left, r.Top - (r.Right - r.Left) / 4, r.Right, r.Top + (r.Right - r.Left) / 4, zm);
+    }
+    case tsCylinder: c->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, dark3d_); break;
+    case tsSlantCube: {
+      const int sides = c->CylinderSides;
+      c->CylinderSides = 4;
+      c->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, dark3d_);
+      c->CylinderSides = sides;
       break;
-    case tsCube:
-    case tsSlantCube: c->Cube(r.Left, r.Right, r.Top, r.Bottom, z0, z1, dark3d_); break;
+    }
+    case tsCube: c->Cube(r.Left, r.Right, r.Top, r.Bottom, z0, z1, dark3d_); break;
   }
   if (blend) c->EndBlending(blend);
 }

@@ -2,6 +2,8 @@
 // tests checked at probe pixels, and each series through a form and back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "chart/Chart.h"
 #include "chart/TeeColorGrid.h"
 #include "chart/TeeContour.h"
@@ -160,6 +162,45 @@ TEST(TowerSeries, EachPointIsAColumnFromTheLowestValue) {
   EXPECT_EQ(c.At(3, 2), ColorToRGB(c.s.ValueColor(3)));
   EXPECT_NE(c.At(2, 2.5), ColorToRGB(c.s.ValueColor(2)));  // above the middle tower
   EXPECT_EQ(c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(3), c.chart.LeftAxis()->CalcYPosValue(2)), 2);
+}
+
+TEST(TowerSeries, RoundAndPointedTowersAreShadedSolids) {
+  // Each style loaded from a form: one tower of value 10 over a base of 0 (a second point
+  // of value 0 sets the base), seen turned and tilted.
+  for (const char* style : {"tsCylinder", "tsCone", "tsPyramid", "tsSlantCube"}) {
+    SCOPED_TRACE(style);
+    RegisterChartClasses();
+    TForm form(nullptr);
+    const AnsiString bin = ObjectTextToBinary(
+        AnsiString("object F: TForm\n  object Chart1: TChart\n    Width = 400\n    Height = 300\n"
+                   "    Chart3DPercent = 60\n    View3DOptions.Orthogonal = False\n    View3DOptions.Rotation = 330\n"
+                   "    View3DOptions.Elevation = 340\n    View3DOptions.Perspective = 0\n    Legend.Visible = False\n  end\n"
+                   "  object S: TTowerSeries\n    ParentChart = Chart1\n    TowerStyle = ") +
+        style + "\n  end\nend\n");
+    TReader r(bin.data(), bin.size());
+    r.ReadRootComponent(&form);
+    auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+    auto* s = dynamic_cast<TTowerSeries*>(form.FindComponent("S"));
+    ASSERT_TRUE(chart && s);
+    s->AddXYZ(1, 10, 1);
+    s->AddXYZ(2, 0, 1);
+    s->SetColorEachPoint(false);
+    s->SetUseColorRange(false);
+    s->SetSeriesColor(RGB(0, 0, 240));
+    TBitmap bmp;
+    bmp.SetSize(400, 300);
+    chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+    EXPECT_EQ(chart->ChartCanvas()->CylinderSides, 16);  // a slanted cube gives the sides back
+    // Across the tower at half its height: its own colour, and darker faces toward one side.
+    const int y = chart->LeftAxis()->CalcYPosValue(4);
+    std::vector<int> blues;
+    for (int x = 0; x < 400; ++x) {
+      const TColor c = bmp.Canvas()->Pixel(x, y);
+      if (GetRValue(c) == 0 && GetGValue(c) == 0 && GetBValue(c) > 40) blues.push_back(GetBValue(c));
+    }
+    ASSERT_GT(blues.size(), 10u);
+    EXPECT_NE(*std::min_element(blues.begin(), blues.end()), *std::max_element(blues.begin(), blues.end()));
+  }
 }
 
 TEST(Vector3DSeries, ArrowsRunFromStartToEnd) {
