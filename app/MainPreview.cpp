@@ -66,10 +66,13 @@ void TR7Tform1::ApOpenDialog1FilenameChange(TObject*) {
     return;
   }
   if (Form2 == nullptr) return;
-  AnsiString name = ExtractFileName(dialog->FileName);
+  // The name in the file-name box, typed or filled in by a selection; a whole path stands
+  // for itself, anything else lies in the dialog's folder.
+  AnsiString name = dialog->GetFileNameText();
+  if (name.empty()) return;
   if (!KnownExtension(ExtractFileExt(name))) name += KindExtension(Form2->Tag, dialog->FilterIndex);
-  AnsiString folder = ExtractFilePath(dialog->FileName);
-  if (folder.empty()) {
+  AnsiString folder;
+  if (name.front() != '/') {
     folder = dialog->GetFolderPath();
     if (!folder.empty() && folder.back() != '/') folder += "/";
   }

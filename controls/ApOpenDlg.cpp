@@ -31,6 +31,15 @@ bool TApCustomOpenDialog::IncludeInList(const AnsiString& FullName, bool IsFolde
   return include;
 }
 
+void TApCustomOpenDialog::SetTitle(const AnsiString& v) {
+  title_ = v;
+  if (showing_) ui::FileDialogSession::SetCaption(v);
+}
+
+TViewStyle TApCustomOpenDialog::SelectionStyle() const {
+  return showing_ ? static_cast<TViewStyle>(ui::FileDialogSession::View()) : vsList;
+}
+
 AnsiString TApCustomOpenDialog::GetFolderPath() const { return showing_ ? ui::FileDialogSession::Folder() : ""; }
 
 AnsiString TApCustomOpenDialog::FileNameTextNow() const {
@@ -44,6 +53,31 @@ void TApCustomOpenDialog::SetFileNameText(const AnsiString& Text) {
 bool TApCustomOpenDialog::NavigateToFolder(const AnsiString& Folder) {
   if (!showing_ || !DirectoryExists(Folder)) return false;
   return ui::FileDialogSession::Navigate(Folder);
+}
+
+bool TApCustomOpenDialog::CommandQuery(ui::FileDialogCommand c) {
+  bool allow = true;
+  const TApCtrlQueryEvent* query = nullptr;
+  switch (c) {
+    case ui::FileDialogCommand::UpLevel: query = &OnUpLevelNavigating; break;
+    case ui::FileDialogCommand::Desktop: query = &OnDesktopNavigating; break;
+    case ui::FileDialogCommand::LastFolder: query = &OnLastFolderNavigating; break;
+    case ui::FileDialogCommand::NewFolder: query = &OnFolderCreating; break;
+    case ui::FileDialogCommand::FileNameEnter: query = &OnFilenameEntering; break;
+  }
+  if (query != nullptr && *query) (*query)(this, allow);
+  return allow;
+}
+
+void TApCustomOpenDialog::CommandDone(ui::FileDialogCommand c) {
+  const TNotifyEvent* done = nullptr;
+  switch (c) {
+    case ui::FileDialogCommand::UpLevel: done = &OnUpLevelNavigate; break;
+    case ui::FileDialogCommand::Desktop: done = &OnDesktopNavigate; break;
+    case ui::FileDialogCommand::LastFolder: done = &OnLastFolderNavigate; break;
+    default: break;
+  }
+  if (done != nullptr && *done) (*done)(this);
 }
 
 void TApCustomOpenDialog::Shown() {
@@ -97,8 +131,31 @@ bool TApCustomOpenDialog::Execute() {
   r.FileNameCaption = captions_.FileName;
   r.FileTypeCaption = captions_.FileType;
   r.LookInCaption = captions_.LookIn;
-  // Deleting or renaming in the list is only possible where both are allowed.
-  r.ReadOnlyList = !ListViewStyles.lvEnableDelete || !ListViewStyles.lvEnableEdit;
+  r.HelpCaption = captions_.Help;
+  r.ReadOnlyCaption = captions_.ReadOnlyFlag;
+  const TApListViewStyles& lv = ListViewStyles;
+  ui::FileListStyles& ls = r.ListStyles;
+  ls.HotTrack = lv.lvHotTrack;
+  ls.OneClick = (lv.HotTrackStyles & (1u << htHandPoint)) != 0;
+  ls.UnderlineHot = (lv.HotTrackStyles & (1u << htUnderlineHot)) != 0;
+  ls.UnderlineCold = (lv.HotTrackStyles & (1u << htUnderlineCold)) != 0;
+  ls.RowSelect = lv.lvRowSelect;
+  ls.GridLines = lv.lvGridLines;
+  ls.FlatScrollBars = lv.lvFlatScrollBars;
+  ls.EnableEdit = lv.lvEnableEdit;
+  ls.EnableDelete = lv.lvEnableDelete;
+  ls.PopupOnEmpty = lv.lvPopupOnEmpty;
+  ls.PopupOnSelection = lv.lvPopupOnSelection;
+  r.OnCommand = [this](ui::FileDialogCommand c) { return CommandQuery(c); };
+  r.OnCommandDone = [this](ui::FileDialogCommand c) { CommandDone(c); };
+  r.OnViewChanging = [this](ui::FileListView, ui::FileListView to) {
+    bool allow = true;
+    if (OnSelectionStyleChanging) OnSelectionStyleChanging(this, static_cast<TViewStyle>(to), allow);
+    return allow;
+  };
+  r.OnViewChange = [this](ui::FileListView to) {
+    if (OnSelectionStyleChange) OnSelectionStyleChange(this, static_cast<TViewStyle>(to));
+  };
   if (ExtFilter.Enabled)
     r.IncludeFile = [this](const AnsiString& name, bool folder) { return IncludeInList(name, folder); };
   r.PlaceDialog = [this](TRect d, TRect screen) { return params_.PositionRect(d, screen); };
@@ -115,6 +172,9 @@ bool TApCustomOpenDialog::Execute() {
   r.OnSelectFile = [this](const AnsiString& name) {
     FileName = name;
     if (OnSelectionChange) OnSelectionChange(this);
+  };
+  // Typed or filled in by a selection, every change of the file-name box is reported.
+  r.OnFileNameText = [this](const AnsiString&) {
     if (OnFilenameChange) OnFilenameChange(this);
   };
   const bool ok = ui::DialogService::ExecuteFileDialog(r);

@@ -2,9 +2,9 @@
 // TApOpenDialog: the program's own open dialog, shown through the dialog service. Around the
 // file list it docks application forms (left, top, right, bottom), can show a places bar,
 // filters the listed files, keeps the list from deleting or renaming when asked, and reports
-// folder, type and file-name changes while it shows. The dialog is a window of our own, so
-// the Explorer-specific parts (window hooks, item ids, the shell view's context menu and
-// view-style messages) have no counterpart; their properties are kept with their defaults.
+// folder, type and file-name changes, its own commands (up, desktop, back, new folder, Enter
+// in the file-name box, each of which a handler may refuse) and the list's view while it
+// shows.
 #include <functional>
 #include <memory>
 #include "controls/ApDlgParams.h"
@@ -61,13 +61,14 @@ class TApCustomOpenDialog : public TComponent {
   // the caller asks that question itself.
   bool OverwritePrompt = true;
   const AnsiString& Title() const { return title_; }
-  void SetTitle(const AnsiString& v) { title_ = v; }
+  // Set while the dialog shows, the window takes the new caption at once.
+  void SetTitle(const AnsiString& v);
   // Shows the dialog and waits for the user; true with FileName set when a file was chosen.
   virtual bool Execute();
 
   TApDlgSelectionType SelectionType = stStandard;
   // The file list's view: vsList while no dialog is shown.
-  TViewStyle SelectionStyle() const { return vsList; }
+  TViewStyle SelectionStyle() const;
   TApCustDlgParams* CustDlgParams() { return &params_; }
   TApOpenDlgCaptions* DlgItemsCaptions() { return &captions_; }
   TApOpenDlgControls VisibleControls = kAllOpenDlgControls;
@@ -100,6 +101,8 @@ class TApCustomOpenDialog : public TComponent {
  private:
   void Shown();
   void Closed();
+  bool CommandQuery(ui::FileDialogCommand c);
+  void CommandDone(ui::FileDialogCommand c);
   AnsiString title_;
   TApCustDlgParams params_;
   TApOpenDlgCaptions captions_;

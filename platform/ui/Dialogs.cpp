@@ -21,6 +21,7 @@
 #include "platform/graphics/detail/QtGraphics.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/detail/FileDialogWatch.h"
 #include "platform/ui/detail/QtControls.h"
 
 namespace {
@@ -410,6 +411,7 @@ class ResizeWatch : public QObject {
 struct Session {
   ui::DialogRequest* request = nullptr;
   QFileDialog* dialog = nullptr;
+  QDialog* outer = nullptr;
   AnsiString folder;
   AnsiString text;
   Session* previous = nullptr;
@@ -489,6 +491,28 @@ bool FileDialogSession::Navigate(const AnsiString& Folder) {
   return true;
 }
 
+void FileDialogSession::SetCaption(const AnsiString& Caption) {
+  if (g_session == nullptr) return;
+  g_session->request->Caption = Caption;
+  if (g_session->outer != nullptr) g_session->outer->setWindowTitle(gfx::ToQString(Caption));
+}
+
+AnsiString FileDialogSession::Caption() {
+  if (g_session == nullptr) return "";
+  if (g_session->outer != nullptr) return gfx::FromQString(g_session->outer->windowTitle());
+  return g_session->request->Caption;
+}
+
+TRect FileDialogSession::CommandButtonRect(FileDialogCommand Command) {
+  if (g_session == nullptr || g_session->dialog == nullptr) return TRect();
+  return detail::CommandButtonRect(*g_session->dialog, Command);
+}
+
+FileListView FileDialogSession::View() {
+  if (g_session == nullptr || g_session->dialog == nullptr) return FileListView::List;
+  return detail::CurrentView(*g_session->dialog);
+}
+
 AnsiString StandardFolderPath(StandardFolder F) {
   QStandardPaths::StandardLocation l = QStandardPaths::HomeLocation;
   switch (F) {
@@ -548,6 +572,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
       const bool typed = a.Typed && a.Result == mrOk && &name == &selected.back();
       session.text = typed ? name : ExtractFileName(name);
       if (request.OnSelectFile && !typed) request.OnSelectFile(name);
+      if (request.OnFileNameText) request.OnFileNameText(session.text);
     }
     if (a.Result != mrOk) return false;
     if (a.OnForm) {
@@ -613,9 +638,11 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   Session session;
   session.request = &request;
   session.dialog = dialog;
+  session.outer = &outer;
   QStringList chosen;
   {
     SessionScope scope(session);
+    const std::unique_ptr<QObject> commands = detail::WatchFileDialog(outer, *dialog, request);
     DockedPanels panels(*grid, request);
     if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
     ResizeWatch watch(request.OnResize);

@@ -40,6 +40,24 @@ namespace ui {
 
 enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile, Color, Print };
 
+// The file dialog's own commands a caller may refuse before they run: up one folder, the
+// desktop, back to the last folder, a new folder, Enter in the file-name box.
+enum class FileDialogCommand { UpLevel, Desktop, LastFolder, NewFolder, FileNameEnter };
+// How the file list shows its entries.
+enum class FileListView { Icon, SmallIcon, List, Report };
+// The file list's look and what the user may do in it.
+struct FileListStyles {
+  bool HotTrack = false;       // the entry under the mouse is highlighted
+  bool OneClick = false;       // one click opens an entry
+  bool UnderlineHot = false;   // the entry under the mouse is underlined
+  bool UnderlineCold = false;  // every other entry is underlined
+  bool RowSelect = false, GridLines = false, FlatScrollBars = false;
+  bool EnableEdit = true;       // entries may be renamed
+  bool EnableDelete = true;     // entries may be deleted (menu and Delete key)
+  bool PopupOnEmpty = true;     // the context menu shows with nothing selected
+  bool PopupOnSelection = true; // the context menu shows with entries selected
+};
+
 // What was (or would have been) shown.
 struct DialogRequest {
   DialogKind Kind = DialogKind::MessageBox;
@@ -82,6 +100,17 @@ struct DialogRequest {
   std::function<void()> OnClose;
   std::function<void(const AnsiString& Folder)> OnFolderChange;
   std::function<void(int FilterIndex)> OnTypeChange;
+  // The file-name box changed: typed by the user or filled by a selection in the list.
+  std::function<void(const AnsiString& Text)> OnFileNameText;
+  // The dialog's own commands: asked before (false refuses), told after they ran.
+  std::function<bool(FileDialogCommand)> OnCommand;
+  std::function<void(FileDialogCommand)> OnCommandDone;
+  // The file list is about to show its entries another way (false refuses), and did.
+  std::function<bool(FileListView From, FileListView To)> OnViewChanging;
+  std::function<void(FileListView)> OnViewChange;
+  FileListStyles ListStyles;
+  // Captions of the Help button and the read-only box, where the dialog shows them.
+  AnsiString HelpCaption, ReadOnlyCaption;
   // Colour dialogs: the colour shown first and, on return, the chosen one; the custom
   // colours offered (16 at most), given back as the user left them.
   TColor Color = 0;
@@ -154,6 +183,14 @@ class FileDialogSession {
   static void SetFileNameText(const AnsiString& Text);
   // Shows Folder in the dialog (and reports the folder change); false when none shows.
   static bool Navigate(const AnsiString& Folder);
+  // The window's caption, changed at once while it shows.
+  static void SetCaption(const AnsiString& Caption);
+  static AnsiString Caption();
+  // How the file list shows its entries (List outside a dialog and under a script).
+  static FileListView View();
+  // Where the button of a command sits on the screen (empty when the dialog has none):
+  // for pointing at it as a user does.
+  static TRect CommandButtonRect(FileDialogCommand Command);
 };
 
 // The user's standard folders ("" when the desktop has none).

@@ -316,7 +316,8 @@ TEST_F(ApDialogs, ExtraFilterAndPlacesBarNavigation) {
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(folderSeen, (dir / "sub").string());
   EXPECT_EQ(nameSeen, "a.map");
-  EXPECT_TRUE(script.Last().ReadOnlyList) << "no deleting in the list";
+  EXPECT_FALSE(script.Last().ListStyles.EnableDelete) << "no deleting in the list";
+  EXPECT_TRUE(script.Last().ListStyles.EnableEdit) << "renaming stays";
   EXPECT_TRUE(static_cast<bool>(script.Last().IncludeFile));
 }
 

@@ -1,0 +1,301 @@
+#include "platform/ui/detail/FileDialogWatch.h"
+
+#include <QAbstractButton>
+#include <QFileInfo>
+#include <QAction>
+#include <QCompleter>
+#include <QDialog>
+#include <QEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <QUrl>
+
+#include "platform/graphics/detail/QtGraphics.h"
+
+namespace ui::detail {
+
+namespace {
+
+// Runs a request callback from a Qt signal or event, where nothing may be thrown.
+template <typename F>
+void Guarded(F&& f) {
+  try {
+    f();
+  } catch (...) {
+    DialogService::RecordFailure(std::current_exception());
+  }
+}
+
+// Draws the list's entries with the underline and grid-line styles asked for.
+class StyledEntries : public QStyledItemDelegate {
+ public:
+  StyledEntries(QObject* parent, const FileListStyles& s, bool report)
+      : QStyledItemDelegate(parent), s_(s), report_(report) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const bool hot = option->state & QStyle::State_MouseOver;
+    if ((hot && s_.UnderlineHot) || (!hot && s_.UnderlineCold)) option->font.setUnderline(true);
+  }
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (s_.GridLines && report_) {
+      painter->save();
+      painter->setPen(option.palette.color(QPalette::Mid));
+      painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+      painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+      painter->restore();
+    }
+  }
+
+ private:
+  FileListStyles s_;
+  bool report_;
+};
+
+class Watch : public QObject {
+ public:
+  Watch(QDialog& outer, QFileDialog& d, DialogRequest& r) : outer_(outer), d_(d), r_(r) {
+    list_ = d.findChild<QListView*>(QStringLiteral("listView"));
+    tree_ = d.findChild<QTreeView*>(QStringLiteral("treeView"));
+    edit_ = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (edit_ != nullptr) {
+      connect(edit_, &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (r_.OnFileNameText) Guarded([&] { r_.OnFileNameText(gfx::FromQString(t)); });
+      });
+      edit_->installEventFilter(this);
+      // Enter may reach the box through its completion list.
+      if (edit_->completer() != nullptr && edit_->completer()->popup() != nullptr) {
+        popup_ = edit_->completer()->popup();
+        popup_->installEventFilter(this);
+      }
+    }
+    reported_ = d.directory().absolutePath();
+    connect(&d, &QFileDialog::directoryEntered, this, [this](const QString& path) { reported_ = path; });
+    RerouteButton("toParentButton", "_q_navigateToParent", FileDialogCommand::UpLevel);
+    RerouteAction("qt_goto_parent_action", "_q_navigateToParent", FileDialogCommand::UpLevel);
+    RerouteButton("backButton", "_q_navigateBackward", FileDialogCommand::LastFolder);
+    RerouteButton("newFolderButton", "_q_createDirectory", FileDialogCommand::NewFolder);
+    RerouteAction("qt_new_folder_action", "_q_createDirectory", FileDialogCommand::NewFolder);
+    RerouteView("listModeButton", "_q_showListView", FileListView::List);
+    RerouteView("detailModeButton", "_q_showDetailsView", FileListView::Report);
+    if (auto* del = d.findChild<QAction*>(QStringLiteral("qt_delete_action")); del && HasSlot("_q_deleteCurrent")) {
+      disconnect(del, nullptr, &d_, nullptr);
+      connect(del, &QAction::triggered, this, [this] {
+        if (r_.ListStyles.EnableDelete) QMetaObject::invokeMethod(&d_, "_q_deleteCurrent", Qt::DirectConnection);
+      });
+    }
+    WatchDesktop();
+    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(tree_)}) {
+      if (v == nullptr) continue;
+      v->installEventFilter(this);
+      v->viewport()->installEventFilter(this);
+      ApplyStyles(*v);
+      // The dialog opens its context menu first; then the commands the styles forbid are greyed.
+      connect(v, &QWidget::customContextMenuRequested, this, [this] { GreyMenuCommands(); });
+    }
+  }
+
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == edit_ || o == popup_) {
+      if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !Ask(FileDialogCommand::FileNameEnter)) return true;
+      }
+      return false;
+    }
+    QAbstractItemView* view = ViewOf(o);
+    if (view == nullptr) return false;
+    if (e->type() == QEvent::ContextMenu && o == view->viewport()) {
+      const bool selected = view->selectionModel() && view->selectionModel()->hasSelection();
+      return selected ? !r_.ListStyles.PopupOnSelection : !r_.ListStyles.PopupOnEmpty;
+    }
+    if (o != view) return false;
+    if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      if (k->key() == Qt::Key_Delete && !r_.ListStyles.EnableDelete) {
+        e->accept();
+        return true;
+      }
+      if (e->type() != QEvent::KeyPress) return false;
+      FileDialogCommand c;
+      if (k->key() == Qt::Key_Backspace && k->modifiers() == Qt::NoModifier) c = FileDialogCommand::UpLevel;
+      else if (k->key() == Qt::Key_Up && k->modifiers() == Qt::AltModifier) c = FileDialogCommand::UpLevel;
+      else if (k->key() == Qt::Key_Left && k->modifiers() == Qt::AltModifier) c = FileDialogCommand::LastFolder;
+      else return false;
+      if (!Ask(c)) return true;
+      // The view runs the command as the key goes on; it is told once that is done.
+      QMetaObject::invokeMethod(this, [this, c] { Done(c); }, Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  bool HasSlot(const char* slot) const {
+    return d_.metaObject()->indexOfSlot((QByteArray(slot) + "()").constData()) >= 0;
+  }
+  bool Ask(FileDialogCommand c) {
+    bool allow = true;
+    if (r_.OnCommand) Guarded([&] { allow = r_.OnCommand(c); });
+    return allow;
+  }
+  void Done(FileDialogCommand c) {
+    if (r_.OnCommandDone) Guarded([&] { r_.OnCommandDone(c); });
+  }
+  void Run(const char* slot, FileDialogCommand c) {
+    if (!Ask(c)) return;
+    QMetaObject::invokeMethod(&d_, slot, Qt::DirectConnection);
+    // Going back changes the folder without the dialog announcing it.
+    const QString now = d_.directory().absolutePath();
+    if (now != reported_) {
+      reported_ = now;
+      if (r_.OnFolderChange) Guarded([&] { r_.OnFolderChange(gfx::FromQString(now)); });
+    }
+    Done(c);
+  }
+  // The button's click asks first, then runs the dialog's own command.
+  void RerouteButton(const char* name, const char* slot, FileDialogCommand c) {
+    auto* b = d_.findChild<QAbstractButton*>(QLatin1String(name));
+    if (b == nullptr || !HasSlot(slot) || !disconnect(b, nullptr, &d_, nullptr)) return;
+    connect(b, &QAbstractButton::clicked, this, [this, slot, c] { Run(slot, c); });
+  }
+  void RerouteAction(const char* name, const char* slot, FileDialogCommand c) {
+    auto* a = d_.findChild<QAction*>(QLatin1String(name));
+    if (a == nullptr || !HasSlot(slot) || !disconnect(a, nullptr, &d_, nullptr)) return;
+    connect(a, &QAction::triggered, this, [this, slot, c] { Run(slot, c); });
+  }
+  void RerouteView(const char* name, const char* slot, FileListView to) {
+    auto* b = d_.findChild<QAbstractButton*>(QLatin1String(name));
+    if (b == nullptr || !HasSlot(slot) || !disconnect(b, nullptr, &d_, nullptr)) return;
+    connect(b, &QAbstractButton::clicked, this, [this, slot, to] {
+      const FileListView from = CurrentView(d_);
+      if (from == to) return;
+      bool allow = true;
+      if (r_.OnViewChanging) Guarded([&] { allow = r_.OnViewChanging(from, to); });
+      if (!allow) return;
+      QMetaObject::invokeMethod(&d_, slot, Qt::DirectConnection);
+      if (r_.OnViewChange) Guarded([&] { r_.OnViewChange(to); });
+    });
+  }
+  // The side list gets the desktop folder; going there is asked first and told after.
+  void WatchDesktop() {
+    auto* side = d_.findChild<QListView*>(QStringLiteral("sidebar"));
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (side == nullptr || desktop.isEmpty() || !QFileInfo(desktop).isDir() || side->selectionModel() == nullptr) return;
+    const QUrl url = QUrl::fromLocalFile(desktop);
+    QList<QUrl> urls = d_.sidebarUrls();
+    if (!urls.contains(url)) {
+      urls << url;
+      d_.setSidebarUrls(urls);
+    }
+    const QMetaObject* mo = side->metaObject();
+    QMetaMethod go;
+    for (int i = mo->methodOffset(); i < mo->methodCount(); ++i)
+      if (mo->method(i).methodType() == QMetaMethod::Slot && mo->method(i).name() == "clicked") go = mo->method(i);
+    if (!go.isValid()) return;
+    QItemSelectionModel* sel = side->selectionModel();
+    if (!disconnect(sel, SIGNAL(currentChanged(QModelIndex,QModelIndex)), side, SLOT(clicked(QModelIndex)))) return;
+    connect(sel, &QItemSelectionModel::currentChanged, this,
+            [this, side, sel, go, url](const QModelIndex& now, const QModelIndex& before) {
+              if (going_back_) return;
+              const bool toDesktop = now.data(Qt::UserRole + 1).toUrl() == url;
+              if (toDesktop && !Ask(FileDialogCommand::Desktop)) {
+                going_back_ = true;
+                if (before.isValid()) sel->setCurrentIndex(before, QItemSelectionModel::ClearAndSelect);
+                else sel->clear();
+                going_back_ = false;
+                return;
+              }
+              go.invoke(side, Qt::DirectConnection, Q_ARG(QModelIndex, now));
+              if (toDesktop) Done(FileDialogCommand::Desktop);
+            });
+  }
+  void ApplyStyles(QAbstractItemView& v) {
+    const FileListStyles& s = r_.ListStyles;
+    const bool report = &v == tree_;
+    if (s.UnderlineHot || s.UnderlineCold || s.GridLines) v.setItemDelegate(new StyledEntries(&v, s, report));
+    if (s.HotTrack || s.UnderlineHot || s.UnderlineCold) {
+      v.setMouseTracking(true);
+      v.viewport()->setAttribute(Qt::WA_Hover, true);
+    }
+    if (s.HotTrack)
+      connect(&v, &QAbstractItemView::entered, this, [&v](const QModelIndex& i) {
+        if (v.selectionModel()) v.selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      });
+    // The dialog opens entries through their activation: one click activates.
+    if (s.OneClick)
+      connect(&v, &QAbstractItemView::clicked, this, [&v](const QModelIndex& i) { emit v.activated(i); });
+    if (s.OneClick || s.HotTrack) v.viewport()->setCursor(s.OneClick ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    if (s.RowSelect) v.setSelectionBehavior(QAbstractItemView::SelectRows);
+    if (s.FlatScrollBars)
+      v.setStyleSheet(QStringLiteral("QScrollBar { border: none; background: palette(window); }"
+                                     "QScrollBar::handle { background: palette(mid); border: none; }"
+                                     "QScrollBar::add-line, QScrollBar::sub-line { border: none; background: palette(button); }"));
+    if (!s.EnableEdit) v.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  }
+  void GreyMenuCommands() {
+    if (!r_.ListStyles.EnableEdit)
+      if (auto* a = d_.findChild<QAction*>(QStringLiteral("qt_rename_action"))) a->setEnabled(false);
+    if (!r_.ListStyles.EnableDelete)
+      if (auto* a = d_.findChild<QAction*>(QStringLiteral("qt_delete_action"))) a->setEnabled(false);
+  }
+  QAbstractItemView* ViewOf(QObject* o) const {
+    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(tree_)})
+      if (v != nullptr && (o == v || o == v->viewport())) return v;
+    return nullptr;
+  }
+
+  QDialog& outer_;
+  QFileDialog& d_;
+  DialogRequest& r_;
+  QListView* list_ = nullptr;
+  QTreeView* tree_ = nullptr;
+  QLineEdit* edit_ = nullptr;
+  QWidget* popup_ = nullptr;
+  QString reported_;  // the folder last reported to the caller
+  bool going_back_ = false;
+};
+
+}  // namespace
+
+FileListView CurrentView(QFileDialog& dialog) {
+  auto* stack = dialog.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"));
+  auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (stack != nullptr && tree != nullptr && stack->currentWidget() != nullptr &&
+      stack->currentWidget()->isAncestorOf(tree))
+    return FileListView::Report;
+  auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  if (list != nullptr && list->viewMode() == QListView::IconMode)
+    return list->iconSize().width() > 24 ? FileListView::Icon : FileListView::SmallIcon;
+  return FileListView::List;
+}
+
+TRect CommandButtonRect(QFileDialog& dialog, FileDialogCommand command) {
+  const char* name = nullptr;
+  switch (command) {
+    case FileDialogCommand::UpLevel: name = "toParentButton"; break;
+    case FileDialogCommand::LastFolder: name = "backButton"; break;
+    case FileDialogCommand::NewFolder: name = "newFolderButton"; break;
+    default: return TRect();
+  }
+  auto* b = dialog.findChild<QWidget*>(QLatin1String(name));
+  if (b == nullptr || !b->isVisible()) return TRect();
+  const QPoint p = b->mapToGlobal(QPoint(0, 0));
+  return TRect(p.x(), p.y(), p.x() + b->width(), p.y() + b->height());
+}
+
+std::unique_ptr<QObject> WatchFileDialog(QDialog& outer, QFileDialog& dialog, DialogRequest& request) {
+  return std::make_unique<Watch>(outer, dialog, request);
+}
+
+}  // namespace ui::detail
