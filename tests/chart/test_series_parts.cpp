@@ -445,3 +445,40 @@ TEST(SeriesSource, ASeriesSourceIsTheSeriesDataSourceAndTravelsWithTheForm) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MarksCallout, TheCalloutsOwnPenAndArrowHeadComeFromTheForm) {
+  RegisterChartClasses();
+  TForm form(nullptr);
+  const AnsiString bin = ObjectTextToBinary(
+      "object F: TForm\n  object Chart1: TChart\n    Width = 400\n    Height = 300\n    View3D = False\n"
+      "    Legend.Visible = False\n  end\n  object S: TFastLineSeries\n    ParentChart = Chart1\n"
+      "    Marks.Callout.Arrow.Color = clRed\n    Marks.Callout.Arrow.Width = 3\n    Marks.Callout.ArrowHead = ahSolid\n"
+      "    Marks.Callout.ArrowHeadSize = 10\n    Marks.Callout.Length = 30\n    Marks.Visible = True\n  end\nend\n");
+  TReader r(bin.data(), bin.size());
+  r.ReadRootComponent(&form);
+  auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+  auto* s = dynamic_cast<TChartSeries*>(form.FindComponent("S"));
+  ASSERT_TRUE(chart && s);
+  TMarksCallout* c = s->Marks()->Callout();
+  EXPECT_EQ(c->Arrow()->Color(), clRed);
+  EXPECT_EQ(c->ArrowHead(), ahSolid);
+  EXPECT_EQ(c->ArrowHeadSize(), 10);
+  s->SetSeriesColor(clBlue);
+  s->AddXY(0, 0);
+  s->AddXY(1, 10);
+  s->AddXY(2, 0);
+  TBitmap bmp;
+  bmp.SetSize(400, 300);
+  chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 300));
+  // The arrow from the middle point up to its mark is drawn in the callout's red.
+  const int x = s->CalcXPos(1), y = s->CalcYPos(1);
+  int red = 0;
+  for (int dy = 1; dy < 30; ++dy)
+    for (int dx = -3; dx <= 3; ++dx)
+      if (bmp.Canvas()->Pixel(x + dx, y - dy) == clRed) ++red;
+  EXPECT_GT(red, 20);
+}
+
+}  // namespace
