@@ -508,6 +508,20 @@ TRect FileDialogSession::CommandButtonRect(FileDialogCommand Command) {
   return detail::CommandButtonRect(*g_session->dialog, Command);
 }
 
+TRect FileDialogSession::ViewButtonRect(FileListView View) {
+  if (g_session == nullptr || g_session->dialog == nullptr) return TRect();
+  return detail::ViewButtonRect(*g_session->dialog, View);
+}
+
+TRect FileDialogSession::FileListRect() {
+  if (g_session == nullptr || g_session->dialog == nullptr) return TRect();
+  return detail::FileListRect(*g_session->dialog);
+}
+
+bool FileDialogSession::MenuShowing() {
+  return g_session != nullptr && g_session->dialog != nullptr && detail::MenuShowing(*g_session->dialog);
+}
+
 FileListView FileDialogSession::View() {
   if (g_session == nullptr || g_session->dialog == nullptr) return FileListView::List;
   return detail::CurrentView(*g_session->dialog);

@@ -191,6 +191,11 @@ class FileDialogSession {
   // Where the button of a command sits on the screen (empty when the dialog has none):
   // for pointing at it as a user does.
   static TRect CommandButtonRect(FileDialogCommand Command);
+  // The same for the button that shows the list as View, and for the file list itself.
+  static TRect ViewButtonRect(FileListView View);
+  static TRect FileListRect();
+  // Whether a context menu of the dialog shows now.
+  static bool MenuShowing();
 };
 
 // The user's standard folders ("" when the desktop has none).

@@ -101,8 +101,6 @@ class Watch : public QObject {
       v->installEventFilter(this);
       v->viewport()->installEventFilter(this);
       ApplyStyles(*v);
-      // The dialog opens its context menu first; then the commands the styles forbid are greyed.
-      connect(v, &QWidget::customContextMenuRequested, this, [this] { GreyMenuCommands(); });
     }
   }
 
@@ -114,8 +112,17 @@ class Watch : public QObject {
       }
       return false;
     }
+    // The dialog's context menu: the commands the styles forbid are greyed as it shows.
+    if (e->type() == QEvent::Show && qobject_cast<QMenu*>(o) != nullptr) {
+      GreyMenuCommands();
+      return false;
+    }
     QAbstractItemView* view = ViewOf(o);
     if (view == nullptr) return false;
+    if (e->type() == QEvent::ChildPolished && o == view) {
+      if (auto* menu = qobject_cast<QMenu*>(static_cast<QChildEvent*>(e)->child())) menu->installEventFilter(this);
+      return false;
+    }
     if (e->type() == QEvent::ContextMenu && o == view->viewport()) {
       const bool selected = view->selectionModel() && view->selectionModel()->hasSelection();
       return selected ? !r_.ListStyles.PopupOnSelection : !r_.ListStyles.PopupOnEmpty;
@@ -280,6 +287,16 @@ FileListView CurrentView(QFileDialog& dialog) {
   return FileListView::List;
 }
 
+namespace {
+
+TRect ScreenRect(QWidget* w) {
+  if (w == nullptr || !w->isVisible()) return TRect();
+  const QPoint p = w->mapToGlobal(QPoint(0, 0));
+  return TRect(p.x(), p.y(), p.x() + w->width(), p.y() + w->height());
+}
+
+}  // namespace
+
 TRect CommandButtonRect(QFileDialog& dialog, FileDialogCommand command) {
   const char* name = nullptr;
   switch (command) {
@@ -288,10 +305,25 @@ TRect CommandButtonRect(QFileDialog& dialog, FileDialogCommand command) {
     case FileDialogCommand::NewFolder: name = "newFolderButton"; break;
     default: return TRect();
   }
-  auto* b = dialog.findChild<QWidget*>(QLatin1String(name));
-  if (b == nullptr || !b->isVisible()) return TRect();
-  const QPoint p = b->mapToGlobal(QPoint(0, 0));
-  return TRect(p.x(), p.y(), p.x() + b->width(), p.y() + b->height());
+  return ScreenRect(dialog.findChild<QWidget*>(QLatin1String(name)));
+}
+
+TRect ViewButtonRect(QFileDialog& dialog, FileListView view) {
+  if (view != FileListView::List && view != FileListView::Report) return TRect();
+  return ScreenRect(dialog.findChild<QWidget*>(view == FileListView::List ? QStringLiteral("listModeButton")
+                                                                          : QStringLiteral("detailModeButton")));
+}
+
+TRect FileListRect(QFileDialog& dialog) {
+  auto* v = CurrentView(dialog) == FileListView::Report ? static_cast<QAbstractItemView*>(dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+                                                        : static_cast<QAbstractItemView*>(dialog.findChild<QListView*>(QStringLiteral("listView")));
+  return v != nullptr ? ScreenRect(v->viewport()) : TRect();
+}
+
+bool MenuShowing(QFileDialog& dialog) {
+  for (QMenu* m : dialog.findChildren<QMenu*>())
+    if (m->isVisible()) return true;
+  return false;
 }
 
 std::unique_ptr<QObject> WatchFileDialog(QDialog& outer, QFileDialog& dialog, DialogRequest& request) {

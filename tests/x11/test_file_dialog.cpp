@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -159,6 +160,110 @@ TEST(FileDialog, ItsCommandsAskFirstAndTypingIsReported) {
   EXPECT_EQ(seen.enterAsked, 2);
   EXPECT_TRUE(chosen);
   EXPECT_EQ(std::string(dlg.FileName.c_str()), (root / "probe.map").string());
+  fs::remove_all(root);
+}
+
+// The list's view, switched by its buttons, asks first; the title set while the dialog shows
+// re-captions it; with deleting and renaming forbidden and no menu on an empty spot, the
+// list keeps its files and shows its menu only over a file.
+TEST(FileDialog, ItsViewTitleAndListStylesHold) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-filelist-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  for (const char* n : {"keep.map", "other.map"}) std::fclose(std::fopen((root / n).c_str(), "w"));
+
+  TApOpenDialog dlg(nullptr);
+  dlg.SetTitle("Styles probe");
+  dlg.Filter = "Map files|*.map";
+  dlg.InitialDir = root.string();
+  dlg.ListViewStyles.lvEnableDelete = false;
+  dlg.ListViewStyles.lvEnableEdit = false;
+  dlg.ListViewStyles.lvPopupOnEmpty = false;
+  int styleAsked = 0;
+  std::vector<TViewStyle> changedTo;
+  dlg.OnSelectionStyleChanging = [&](TObject*, TViewStyle, bool& allow) { allow = ++styleAsked > 1; };
+  dlg.OnSelectionStyleChange = [&](TObject*, TViewStyle s) { changedTo.push_back(s); };
+
+  // Runs on the program's thread and waits for it.
+  auto onGui = [](std::function<void()> f) {
+    std::atomic<bool> done{false};
+    ui::RunOnGuiThread([&] {
+      f();
+      done = true;
+    });
+    while (!done) Sleep(20);
+  };
+  TViewStyle before = vsIcon, afterRefused = vsIcon, after = vsIcon;
+  bool renamed = false, menuOnEmpty = true, menuOnFile = false, keptOpenAfterDelete = false;
+  std::thread user([&] {
+    if (!WaitActive("Styles probe")) return;
+    Sleep(300);
+    TRect listButton, reportButton;
+    onGui([&] {
+      before = dlg.SelectionStyle();
+      listButton = ui::FileDialogSession::ViewButtonRect(ui::FileListView::List);
+      reportButton = ui::FileDialogSession::ViewButtonRect(ui::FileListView::Report);
+      dlg.SetTitle("Styles probe renamed");
+    });
+    renamed = WaitActive("Styles probe renamed");
+    const TRect other = before == vsReport ? listButton : reportButton;
+    Click(other);
+    onGui([&] { afterRefused = dlg.SelectionStyle(); });
+    Click(other);
+    TRect list;
+    onGui([&] {
+      after = dlg.SelectionStyle();
+      list = ui::FileDialogSession::FileListRect();
+    });
+    Shot("file-dialog-styles");
+    // An empty spot of the list, then the first file.
+    Xdo("mousemove " + std::to_string(list.Right - 20) + " " + std::to_string(list.Bottom - 20) + " click 3");
+    Sleep(300);
+    onGui([&] { menuOnEmpty = ui::FileDialogSession::MenuShowing(); });
+    if (menuOnEmpty) Xdo("key Escape");
+    Xdo("mousemove " + std::to_string(list.Left + 40) + " " + std::to_string(list.Top + 10) + " click 1");
+    Sleep(300);
+    Xdo("click 3");
+    Sleep(300);
+    onGui([&] { menuOnFile = ui::FileDialogSession::MenuShowing(); });
+    Shot("file-dialog-menu");
+    if (menuOnFile) Xdo("key Escape");
+    Sleep(200);
+    Xdo("key Delete");
+    Sleep(400);
+    keptOpenAfterDelete = Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Styles probe renamed";
+    // No renaming: F2 does nothing, the letters only search, Enter opens the selected file.
+    Xdo("key F2");
+    Sleep(200);
+    Xdo("type zz");
+    Xdo("key Return");
+    for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Styles probe renamed"; ++i) {
+      Sleep(200);
+      if (i == 10) Xdo("key Escape");
+      if (i == 15) Xdo("key alt+F4");
+    }
+  });
+  const bool chosen = dlg.Execute();
+  user.join();
+
+  EXPECT_TRUE(renamed) << "the new title shows at once";
+  EXPECT_NE(before, vsIcon);
+  EXPECT_EQ(afterRefused, before) << "a refused switch keeps the view";
+  EXPECT_EQ(after, before == vsReport ? vsList : vsReport);
+  EXPECT_EQ(changedTo, std::vector<TViewStyle>{after});
+  EXPECT_FALSE(menuOnEmpty);
+  EXPECT_TRUE(menuOnFile);
+  EXPECT_TRUE(keptOpenAfterDelete) << "Delete neither deletes nor asks";
+  EXPECT_TRUE(fs::exists(root / "keep.map"));
+  EXPECT_TRUE(fs::exists(root / "other.map"));
+  EXPECT_FALSE(fs::exists(root / "zz"));
+  EXPECT_TRUE(chosen);
+  EXPECT_EQ(std::string(dlg.FileName.c_str()), (root / "keep.map").string());
+  EXPECT_EQ(dlg.SelectionStyle(), vsList) << "no dialog shows";
   fs::remove_all(root);
 }
 

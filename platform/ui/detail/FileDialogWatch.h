@@ -16,5 +16,8 @@ namespace ui::detail {
 std::unique_ptr<QObject> WatchFileDialog(QDialog& outer, QFileDialog& dialog, DialogRequest& request);
 FileListView CurrentView(QFileDialog& dialog);
 TRect CommandButtonRect(QFileDialog& dialog, FileDialogCommand command);
+TRect ViewButtonRect(QFileDialog& dialog, FileListView view);
+TRect FileListRect(QFileDialog& dialog);
+bool MenuShowing(QFileDialog& dialog);
 
 }  // namespace ui::detail
