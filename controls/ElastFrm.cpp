@@ -89,6 +89,9 @@ TElasticForm::TElasticForm(TComponent* AOwner) : TComponent(AOwner) {
       case TControl::TNotice::Resized: FormResized(); break;
       case TControl::TNotice::Closing: SavePlacement(); break;
       case TControl::TNotice::StateChanged:
+        // Minimising, maximising and restoring remember where the focus is, to give it back
+        // after the rescale that follows.
+        RememberActiveControl();
         if (TForm* f = Form(); f != nullptr && f->WindowState() == wsMinimized) SavePlacement();
         break;
     }
@@ -302,6 +305,66 @@ void TElasticForm::Record(TFrame& F, double H, double V, double FontFactor) {
 
 // ---- rescaling ----
 
+void TElasticForm::RememberActiveControl() {
+  TForm* form = Form();
+  if (form == nullptr || rescaling_) return;
+  if (TWinControl* c = form->ActiveControl(); c != nullptr && !c->Name().empty()) ef_active_control_ = c->Name();
+}
+
+void TElasticForm::RestoreFocus() {
+  TForm* form = Form();
+  if (form == nullptr || ef_active_control_.empty() || !form->Visible()) return;
+  for (auto& f : frames_) {
+    auto* w = dynamic_cast<TWinControl*>(f->control);
+    if (w == nullptr || w->Name() != ef_active_control_) continue;
+    if (w->CanFocus() && !w->Focused()) form->SetActiveControl(w);
+    return;
+  }
+}
+
+std::vector<TControl*> TElasticForm::HideControls() {
+  // Controls the rescale moves are hidden meanwhile, so no half-placed state is ever seen:
+  // those aligned to an edge and those placed on the form itself. The ones hidden are given
+  // back exactly, whatever the program showed or hid since the form was made.
+  std::vector<TControl*> hidden;
+  TForm* form = Form();
+  if (form == nullptr) return hidden;
+  focused_before_hiding_ = form->ActiveControl();
+  for (auto& f : frames_) {
+    TControl* c = f->control;
+    if (c == nullptr || !f->enabled || !c->Visible()) continue;
+    if (c->Align() == alNone && c->Parent() != form) continue;
+    c->SetVisible(false);
+    hidden.push_back(c);
+  }
+  return hidden;
+}
+
+void TElasticForm::ShowControls(const std::vector<TControl*>& Hidden) {
+  for (TControl* c : Hidden)
+    if (std::any_of(frames_.begin(), frames_.end(), [c](const auto& f) { return f->control == c; })) c->SetVisible(true);
+  // Without a control named to take it, the focus goes back where it was.
+  TWinControl* before = focused_before_hiding_;
+  focused_before_hiding_ = nullptr;
+  TForm* form = Form();
+  if (ef_active_control_.empty() && form != nullptr && before != nullptr && form->Visible() &&
+      std::any_of(frames_.begin(), frames_.end(), [before](const auto& f) { return f->control == before; }) &&
+      before->CanFocus())
+    form->SetActiveControl(before);
+  RestoreFocus();
+}
+
+void TElasticForm::RescaleHidden() {
+  const std::vector<TControl*> hidden = HideControls();
+  try {
+    Rescale();
+  } catch (...) {
+    ShowControls(hidden);
+    throw;
+  }
+  ShowControls(hidden);
+}
+
 void TElasticForm::FormShown() {
   if (!active_ || rescaling_) return;
   TForm* form = Form();
@@ -312,7 +375,7 @@ void TElasticForm::FormShown() {
     LoadPlacement();
     rescaling_ = false;
   }
-  Rescale();
+  RescaleHidden();
   last_w_ = form->ClientWidth();
   last_h_ = form->ClientHeight();
   last_outer_w_ = form->Width();
@@ -363,7 +426,7 @@ void TElasticForm::FlushPendingResize() {
   // Small changes do not rescale. The client size is compared: the window frame becomes
   // known only after the window is shown, and would otherwise count as a change.
   if (std::abs(form->ClientWidth() - last_w_) > 5 || std::abs(form->ClientHeight() - last_h_) > 5) {
-    Rescale();
+    RescaleHidden();
     last_w_ = form->ClientWidth();
     last_h_ = form->ClientHeight();
     last_outer_w_ = form->Width();

@@ -143,6 +143,13 @@ class TElasticForm : public TComponent {
 
  private:
   void Initialise();
+  // The focused control's name kept in EFActiveControl, and the focus given back to it.
+  void RememberActiveControl();
+  void RestoreFocus();
+  // Rescales with the moved controls hidden meanwhile; the focus goes back after.
+  std::vector<TControl*> HideControls();
+  void ShowControls(const std::vector<TControl*>& Hidden);
+  void RescaleHidden();
   void CollectControls(TWinControl* Parent, std::vector<TControl*>& Out, std::vector<TControl*>& Bars);
   void ApplyStartBounds();
   void ApplyExclusions();
@@ -173,6 +180,7 @@ class TElasticForm : public TComponent {
   int base_client_w_ = 0, base_client_h_ = 0, base_font_size_ = 0;
   double font_ratio_ = 1;
   int last_w_ = -1, last_h_ = -1, last_outer_w_ = -1, last_outer_h_ = -1;
+  TWinControl* focused_before_hiding_ = nullptr;  // only while a rescale runs
   TWindowState last_state_ = wsNormal;  // the window's state when last rescaled
   TTimer* resize_timer_ = nullptr;
   TRect normal_bounds_;  // the window's bounds when last seen neither minimised nor maximised

@@ -516,3 +516,35 @@ end
 }
 
 }  // namespace
+
+namespace {
+
+// While a resize rescales, the controls it moves are hidden; afterwards each shows as it did
+// before (one the program hid stays hidden) and the focus is back on EFActiveControl.
+TEST_F(ElasticFormTest, ResizeHidesMovedControlsAndGivesTheFocusBack) {
+  auto* edit = new TEdit(form.get());
+  edit->SetName("Edit1");
+  edit->SetParent(form.get());
+  edit->SetBounds(10, 60, 80, 22);
+  auto* other = new TEdit(form.get());
+  other->SetName("Edit2");
+  other->SetParent(form.get());
+  other->SetBounds(10, 90, 80, 22);
+  std::vector<bool> visibleDuring;
+  ef->OnAfterResize = [&](TObject*) { visibleDuring = {a->Visible(), b->Visible(), edit->Visible()}; };
+  form->Show();
+  EXPECT_EQ(visibleDuring, (std::vector<bool>{false, false, false}));
+  EXPECT_TRUE(a->Visible());
+  EXPECT_TRUE(edit->Visible());
+  b->SetVisible(false);  // the program hides one after start-up
+  ef->SetEFActiveControl("Edit2");
+  form->SetClientSize(form->ClientWidth() + 40, form->ClientHeight() + 30);
+  ef->FlushPendingResize();
+  EXPECT_TRUE(a->Visible());
+  EXPECT_FALSE(b->Visible()) << "hidden by the program, it stays hidden";
+  EXPECT_TRUE(edit->Visible());
+  EXPECT_EQ(form->ActiveControl(), other);
+  form->Hide();
+}
+
+}  // namespace
