@@ -229,7 +229,11 @@ bool TApPlacesBarOptions::SaveToRegistry() {
       const AnsiString sub = key + "\\Place_" + IntToStr(i);
       if (!reg.OpenKey(sub, true)) return false;
       reg.WriteString("Name", p->PlaceName());
-      reg.WriteString("Path", p->PlacePath);
+      // A special folder other than the four a place reads back as loads back as a plain
+      // place: it keeps the folder it opens as its path, so that it still goes there.
+      const bool readsBackPlain =
+          p->PlaceSpecPath != ftNone && ShellFolderFromNumber(ShellFolderNumber(p->PlaceSpecPath)) == ftNone;
+      reg.WriteString("Path", readsBackPlain && p->PlacePath.empty() ? p->Target() : p->PlacePath);
       reg.WriteString("IconDll", p->PlaceIconDll);
       reg.WriteInteger("Icon", p->PlaceIcon);
       reg.WriteInteger("IconHot", p->PlaceHotIcon);

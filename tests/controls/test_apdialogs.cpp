@@ -152,6 +152,8 @@ TEST_F(ApDialogs, PlacesRoundTripThroughTheRegistry) {
   EXPECT_EQ(in.Places()->Items(1)->PlaceName(), "maps");
   EXPECT_EQ(in.Places()->Items(2)->PlaceSpecPath, ftNone) << "a special folder past the four offered loads back plain";
   EXPECT_EQ(in.Places()->Items(2)->PlaceIcon, 3);
+  EXPECT_FALSE(in.Places()->Items(2)->PlacePath.empty()) << "it still opens a folder";
+  EXPECT_EQ(in.Places()->Items(2)->PlacePath, recent->Target());
 
   // Loading again updates the places instead of adding them; a shorter list drops the rest.
   ASSERT_TRUE(in.LoadFromRegistry());
