@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "controls/ApAddPlace.h"
 #include "platform/classes/Registry.h"
+#include "platform/classes/SafeFile.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Numbers.h"
@@ -15,6 +17,7 @@
 #include "platform/stdctrls/WidgetHooks.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Icons.h"
 
 namespace {
 
@@ -120,6 +123,176 @@ TApPlaceTarget ResolvePlace(const TApPlace& P) {
   if (IsFolder(t)) return {t, ""};
   if (!t.empty() && FileExists(t)) return {WithoutTrailingSlash(ExtractFilePath(t)), ExtractFileName(t)};
   return {};
+}
+
+// ---- icon libraries ----
+
+namespace {
+
+uint32_t Le(const std::string& d, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(d[at + static_cast<size_t>(i)]);
+  return v;
+}
+
+// A Windows program's resources: its sections and the resource tree, every read checked
+// against the file's end.
+class ResourceReader {
+ public:
+  explicit ResourceReader(const std::string& d) : d_(d) {}
+
+  bool Open() {
+    if (!Has(0, 64) || d_.compare(0, 2, "MZ") != 0) return false;
+    const size_t pe = Le(d_, 0x3C, 4);
+    if (!Has(pe, 24) || d_.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return false;
+    const size_t sections = Le(d_, pe + 6, 2), optSize = Le(d_, pe + 20, 2), opt = pe + 24;
+    if (!Has(opt, 2)) return false;
+    const uint32_t magic = Le(d_, opt, 2);
+    const size_t dirs = opt + (magic == 0x20b ? 112 : magic == 0x10b ? 96 : 0);
+    if (dirs == opt || dirs + 24 > opt + optSize || !Has(dirs, 24)) return false;
+    const uint32_t rva = Le(d_, dirs + 16, 4);  // the third directory: resources
+    const size_t table = opt + optSize;
+    for (size_t i = 0; i < sections && i < 96; ++i) {
+      const size_t s = table + i * 40;
+      if (!Has(s, 40)) return false;
+      sections_.push_back({Le(d_, s + 12, 4), std::max(Le(d_, s + 8, 4), Le(d_, s + 16, 4)), Le(d_, s + 20, 4)});
+    }
+    if (rva == 0) return false;
+    root_ = Offset(rva);
+    return root_ != SIZE_MAX;
+  }
+
+  // The entries of a resource directory at Dir (offset in the file): id (or name offset)
+  // and the file offset of the subdirectory or data entry, with whether it is a directory.
+  struct Entry {
+    uint32_t id;
+    size_t at;
+    bool dir;
+  };
+  std::vector<Entry> Entries(size_t Dir) const {
+    std::vector<Entry> out;
+    if (!Has(Dir, 16)) return out;
+    const size_t n = Le(d_, Dir + 12, 2) + Le(d_, Dir + 14, 2);
+    for (size_t i = 0; i < n && i < 4096; ++i) {
+      const size_t e = Dir + 16 + i * 8;
+      if (!Has(e, 8)) break;
+      const uint32_t off = Le(d_, e + 4, 4);
+      out.push_back({Le(d_, e, 4), root_ + (off & 0x7FFFFFFFu), (off & 0x80000000u) != 0});
+    }
+    return out;
+  }
+  size_t Root() const { return root_; }
+  // The bytes of the first language's data below an entry.
+  std::string Data(Entry E) const {
+    for (int depth = 0; E.dir && depth < 4; ++depth) {
+      const auto sub = Entries(E.at);
+      if (sub.empty()) return {};
+      E = sub.front();
+    }
+    if (E.dir || !Has(E.at, 16)) return {};
+    const size_t at = Offset(Le(d_, E.at, 4)), size = Le(d_, E.at + 4, 4);
+    if (at == SIZE_MAX || !Has(at, size)) return {};
+    return d_.substr(at, size);
+  }
+
+ private:
+  struct Section {
+    uint32_t rva, size, raw;
+  };
+  bool Has(size_t at, size_t n) const { return at <= d_.size() && n <= d_.size() - at; }
+  size_t Offset(uint32_t rva) const {
+    for (const Section& s : sections_)
+      if (rva >= s.rva && rva - s.rva < s.size) return static_cast<size_t>(s.raw) + (rva - s.rva);
+    return SIZE_MAX;
+  }
+  const std::string& d_;
+  std::vector<Section> sections_;
+  size_t root_ = SIZE_MAX;
+};
+
+constexpr uint32_t kIconType = 3, kIconGroupType = 14;
+
+void PutLe(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+std::vector<std::string> TApIconLibrary::ProgramIcons(const std::string& Data) {
+  ResourceReader r(Data);
+  if (!r.Open()) return {};
+  std::vector<ResourceReader::Entry> groups;
+  std::map<uint32_t, ResourceReader::Entry> images;
+  for (const auto& type : r.Entries(r.Root())) {
+    if (!type.dir) continue;
+    if (type.id == kIconGroupType) groups = r.Entries(type.at);
+    if (type.id == kIconType)
+      for (const auto& e : r.Entries(type.at)) images.emplace(e.id, e);
+  }
+  std::vector<std::string> icons;
+  for (const auto& g : groups) {
+    const std::string dir = r.Data(g);
+    if (dir.size() < 6) continue;
+    const size_t n = std::min<size_t>(Le(dir, 4, 2), (dir.size() - 6) / 14);
+    // An icon file: its header, one 16-byte entry per image, then the images.
+    std::string head, body;
+    PutLe(head, 0, 2);
+    PutLe(head, 1, 2);
+    size_t count = 0;
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (size_t i = 0; i < n; ++i) {
+      const size_t e = 6 + i * 14;
+      const auto it = images.find(Le(dir, e + 12, 2));
+      if (it == images.end()) continue;
+      std::string image = r.Data(it->second);
+      if (image.empty()) continue;
+      parts.push_back({dir.substr(e, 8), std::move(image)});
+      ++count;
+    }
+    if (count == 0) continue;
+    PutLe(head, static_cast<uint32_t>(count), 2);
+    size_t offset = 6 + 16 * count;
+    for (const auto& [entry, image] : parts) {
+      head += entry;
+      PutLe(head, static_cast<uint32_t>(image.size()), 4);
+      PutLe(head, static_cast<uint32_t>(offset), 4);
+      offset += image.size();
+      body += image;
+    }
+    icons.push_back(head + body);
+  }
+  return icons;
+}
+
+bool TApIconLibrary::Load(const AnsiString& FileName) {
+  bundled_ = false;
+  icons_.clear();
+  if (FileName.empty()) return false;
+  if (SameText(ExtractFileName(FileName), BundledName) && !FileExists(FileName)) {
+    bundled_ = true;
+    return Count() > 0;
+  }
+  std::string data;
+  try {
+    data = safefile::ReadFile(FileName, 64u << 20);
+  } catch (const Exception&) {
+    return false;
+  }
+  if (data.size() >= 6 && Le(data, 0, 2) == 0 && Le(data, 2, 2) == 1 && Le(data, 4, 2) > 0) {
+    TBitmap probe;
+    if (ui::IconFileBitmap(data, 16, probe)) icons_.push_back(std::move(data));
+  } else {
+    icons_ = ProgramIcons(data);
+  }
+  return !icons_.empty();
+}
+
+int TApIconLibrary::Count() const { return bundled_ ? ui::BundledIconCount() : static_cast<int>(icons_.size()); }
+
+bool TApIconLibrary::Icon(int Index, int Size, TBitmap& Out) const {
+  if (Index < 0 || Index >= Count()) return false;
+  if (bundled_) return ui::BundledIconBitmap(Index, Size, Out);
+  return ui::IconFileBitmap(icons_[static_cast<size_t>(Index)], Size, Out);
 }
 
 // ---- TApPlaces ----
@@ -260,6 +433,9 @@ TApPlaceButton::TApPlaceButton(TApPlacesBarFrm* Bar, int Index) : TCustomControl
   const TApPlace* p = Bar->Options()->Places()->Items(Index);
   SetHint(p->PlaceDesc);
   SetShowHint(true);
+  const TApIconLibrary& lib = Bar->Library(p->PlaceIconDll);
+  if (!lib.Icon(p->PlaceIcon, TApPlacesBarFrm::IconSize, icon_)) icon_.SetSize(0, 0);
+  if (!lib.Icon(p->PlaceHotIcon, TApPlacesBarFrm::IconSize, hot_icon_)) hot_icon_.SetSize(0, 0);
 }
 
 void TApPlaceButton::SetHot(bool v) {
@@ -302,15 +478,19 @@ void TApPlaceButton::Paint() {
   c->Font()->Assign(bar_->Font());
   const AnsiString caption = FitCaption(c, p->PlaceName(), w);
   const int th = c->TextHeight("Wg");
-  TBitmap icon;
-  const AnsiString target = p->Target();
-  const ui::StandardIcon kind = p->PlaceSpecPath == ftDesktop ? ui::StandardIcon::Desktop
-                                : p->PlaceSpecPath == ftDrives ? ui::StandardIcon::Drive
-                                : p->PlaceSpecPath != ftNone   ? ui::StandardIcon::Home
-                                : DirectoryExists(target)      ? ui::StandardIcon::Folder
-                                                               : ui::StandardIcon::File;
-  constexpr int kIcon = 24;
-  if (ui::StandardIconBitmap(kind, kIcon, icon)) c->Draw((w - kIcon) / 2, h / 2 - kIcon / 2 - th / 2, &icon);
+  // The library's icon: the hot one while down. A place whose library gives none shows
+  // the program's picture of its kind.
+  TBitmap* icon = down_ ? &hot_icon_ : &icon_;
+  TBitmap standard;
+  if (icon->Empty()) {
+    const ui::StandardIcon kind = p->PlaceSpecPath == ftDesktop ? ui::StandardIcon::Desktop
+                                  : p->PlaceSpecPath == ftDrives ? ui::StandardIcon::Drive
+                                  : p->PlaceSpecPath != ftNone   ? ui::StandardIcon::Home
+                                  : DirectoryExists(p->Target()) ? ui::StandardIcon::Folder
+                                                                 : ui::StandardIcon::File;
+    if (ui::StandardIconBitmap(kind, 24, standard)) icon = &standard;
+  }
+  if (!icon->Empty()) c->Draw((w - icon->Width()) / 2, h / 2 - icon->Height() / 2 - th / 2, icon);
   c->Brush()->SetStyle(bsClear);
   c->TextOut((w - c->TextWidth(caption)) / 2, h - th - 2, caption);
 }
@@ -482,6 +662,11 @@ int TApPlacesBarFrm::AddDroppedFiles(const std::vector<AnsiString>& Files) {
     proposed.PlacePath = WithoutTrailingSlash(file);
     proposed.SetPlaceName(ExtractFileName(proposed.PlacePath));
     proposed.PlaceDesc = proposed.PlaceName();
+    // The program's own icons: a folder shut and open, or a file.
+    proposed.PlaceIconDll = TApIconLibrary::BundledName;
+    const bool folder = IsFolder(proposed.PlacePath);
+    proposed.PlaceIcon = folder ? 3 : 0;
+    proposed.PlaceHotIcon = folder ? 4 : 0;
     TApAddPlaceFrm form(nullptr);
     form.LoadFrom(proposed, true);
     if (form.ShowModal() != mrOk) continue;
@@ -492,7 +677,18 @@ int TApPlacesBarFrm::AddDroppedFiles(const std::vector<AnsiString>& Files) {
   return added;
 }
 
+const TApIconLibrary& TApPlacesBarFrm::Library(const AnsiString& FileName) {
+  auto it = libraries_.find(FileName);
+  if (it == libraries_.end()) {
+    it = libraries_.emplace(FileName, TApIconLibrary()).first;
+    it->second.Load(FileName);
+  }
+  return it->second;
+}
+
 void TApPlacesBarFrm::BuildButtons() {
+  // Libraries are read again: the files may have changed since the bar last showed them.
+  libraries_.clear();
   for (TApPlaceButton* b : buttons_) delete b;
   buttons_.clear();
   for (int i = 0; i < options_->Places()->Count(); ++i) {
@@ -506,9 +702,11 @@ void TApPlacesBarFrm::BuildButtons() {
     buttons_.push_back(b);
   }
   LayoutButtons();
+  HighlightFolder(folder_);
 }
 
 void TApPlacesBarFrm::HighlightFolder(const AnsiString& Folder) {
+  folder_ = Folder;
   const AnsiString f = WithoutTrailingSlash(Folder);
   bool pressed = false;
   for (TApPlaceButton* b : buttons_) {

@@ -3,8 +3,11 @@
 // special folders at the dialog's left edge. One click opens the place, dragging a button
 // onto another moves it there, and the places can be kept in the registry.
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
+#include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Forms.h"
 
@@ -92,6 +95,26 @@ struct TApPlaceTarget {
 };
 TApPlaceTarget ResolvePlace(const TApPlace& P);
 
+// The icons of a place's icon library. "Shell32.dll" (in any folder, when no such file
+// exists) is the program's own set; an icon file (".ico") is one icon; a Windows program or
+// library (".exe", ".dll" and the like) holds its icons as resources, in resource order.
+class TApIconLibrary {
+ public:
+  static constexpr const char* BundledName = "Shell32.dll";
+  // Reads the library; false (and no icons) when the file is missing or holds none.
+  bool Load(const AnsiString& FileName);
+  int Count() const;
+  // Icon Index drawn Size pixels square; false when there is no such icon.
+  bool Icon(int Index, int Size, TBitmap& Out) const;
+  // The icon files (header, directory and images) of a Windows program's icon groups,
+  // in the order of its resources; none when Data is no such program or holds no icon.
+  static std::vector<std::string> ProgramIcons(const std::string& Data);
+
+ private:
+  bool bundled_ = false;
+  std::vector<std::string> icons_;  // each the bytes of one icon file
+};
+
 class TApPlacesBarFrm;
 
 // One button of the bar: the place's icon and caption, down while its place is the current folder.
@@ -115,6 +138,8 @@ class TApPlaceButton : public TCustomControl {
   TApPlacesBarFrm* bar_;
   int index_;
   bool down_ = false, pressed_ = false, hot_ = false;
+  // The place's icons from its library, drawn once (empty when the library has none).
+  TBitmap icon_, hot_icon_;
 };
 
 class TPopupMenu;
@@ -165,6 +190,9 @@ class TApPlacesBarFrm : public TForm {
   void Resize() override;
   bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   TApPlacesBarOptions* Options() const { return options_; }
+  static constexpr int IconSize = 32;
+  // The library of that file, read once while the bar lives.
+  const TApIconLibrary& Library(const AnsiString& FileName);
   std::function<void(const TApPlaceTarget&)> OnOpenPlace;
 
   // The menu a right click on a button opens ("Delete place...", "Properties..."); its
@@ -188,8 +216,10 @@ class TApPlacesBarFrm : public TForm {
   int ButtonsTop() const;
   int menu_index_ = -1;
   int scroll_ = 0;
+  AnsiString folder_;  // the dialog's folder, whose place stays pressed when buttons are rebuilt
   TApPlacesScrollArrow* up_ = nullptr;
   TApPlacesScrollArrow* down_ = nullptr;
   TApPlacesBarOptions* options_;
   std::vector<TApPlaceButton*> buttons_;
+  std::map<AnsiString, TApIconLibrary> libraries_;
 };

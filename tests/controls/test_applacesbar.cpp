@@ -3,11 +3,100 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include "controls/ApAddPlace.h"
 #include "controls/ApPlacesBar.h"
+#include "platform/classes/SafeFile.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
+
+void Put(std::string& s, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// A 16 x 16 icon image of one colour (32 bits a pixel, bottom-up, then its mask): 1128 bytes.
+std::string IconImage(uint8_t r, uint8_t g, uint8_t b) {
+  std::string s;
+  for (uint32_t v : {40u, 16u, 32u}) Put(s, v, 4);
+  Put(s, 1, 2);
+  Put(s, 32, 2);
+  s.append(24, '\0');
+  for (int i = 0; i < 256; ++i) s += {static_cast<char>(b), static_cast<char>(g), static_cast<char>(r), '\xFF'};
+  s.append(64, '\0');
+  return s;
+}
+
+// The directory entry of that image, as icon files and icon groups begin it.
+const std::string kEntry("\x10\x10\x00\x00\x01\x00\x20\x00", 8);
+
+std::string IcoFile(const std::string& image) {
+  std::string s("\0\0\x01\0\x01\0", 6);
+  s += kEntry;
+  Put(s, static_cast<uint32_t>(image.size()), 4);
+  Put(s, 22, 4);
+  return s + image;
+}
+
+// A Windows library holding two icon groups (red, then green) in its resource section.
+std::string ProgramFile(const std::string& red, const std::string& green) {
+  std::string f("MZ");
+  f.resize(0x3C, '\0');
+  Put(f, 64, 4);
+  f += std::string("PE\0\0", 4);
+  for (uint32_t v : {0x14Cu, 1u}) Put(f, v, 2);
+  f.append(12, '\0');
+  Put(f, 224, 2);  // optional header
+  Put(f, 0, 2);
+  const size_t opt = f.size();
+  Put(f, 0x10B, 2);
+  f.resize(opt + 96 + 16, '\0');
+  const uint32_t images = 256 + static_cast<uint32_t>(red.size() + green.size());
+  Put(f, 0x1000, 4);  // the resource directory
+  Put(f, images + 40, 4);
+  f.resize(opt + 224, '\0');
+  f += std::string(".rsrc\0\0\0", 8);
+  for (uint32_t v : {images + 40, 0x1000u, images + 40, 512u}) Put(f, v, 4);
+  f.resize(512, '\0');
+  std::string r;
+  auto dir = [&](std::vector<std::pair<uint32_t, uint32_t>> entries) {
+    r.append(12, '\0');
+    Put(r, 0, 2);
+    Put(r, static_cast<uint32_t>(entries.size()), 2);
+    for (auto [id, off] : entries) {
+      Put(r, id, 4);
+      Put(r, off, 4);
+    }
+  };
+  constexpr uint32_t D = 0x80000000u;
+  dir({{3, D | 32}, {14, D | 64}});              // types: icon images, icon groups
+  dir({{1, D | 96}, {2, D | 120}});              // the images
+  dir({{1, D | 144}, {2, D | 168}});             // the groups
+  for (uint32_t data : {192u, 208u, 224u, 240u}) dir({{0x409, data}});
+  const uint32_t sizes[] = {static_cast<uint32_t>(red.size()), static_cast<uint32_t>(green.size()), 20, 20};
+  uint32_t at = 256;
+  for (uint32_t size : sizes) {
+    for (uint32_t v : {0x1000 + at, size, 0u, 0u}) Put(r, v, 4);
+    at += size;
+  }
+  r += red + green;
+  for (uint32_t id : {1u, 2u}) {
+    r += std::string("\0\0\x01\0\x01\0", 6) + kEntry;
+    Put(r, static_cast<uint32_t>(red.size()), 4);
+    Put(r, id, 2);
+  }
+  return f + r;
+}
+
+// The colour at the middle of an icon drawn 16 pixels square, as 0xRRGGBB.
+uint32_t Middle(const TApIconLibrary& lib, int index) {
+  TBitmap b;
+  if (!lib.Icon(index, 16, b)) return 0xFFFFFFFF;
+  const uint8_t* p = b.ScanLine(8) + 8 * 4;
+  return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
 
 class PlacesBar : public ::testing::Test {
  protected:
@@ -91,6 +180,120 @@ TEST_F(PlacesBar, MorePlacesThanFitScrollAButtonAtATime) {
   bar.BuildButtons();
   EXPECT_FALSE(bar.DownArrow()->Visible());
   EXPECT_EQ(bar.ScrollPos(), 0);
+}
+
+TEST_F(PlacesBar, IconLibrariesOfEveryKind) {
+  const auto dir = std::filesystem::temp_directory_path() / ("cq5icons" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string red = IconImage(255, 0, 0), green = IconImage(0, 255, 0);
+  const std::string ico = (dir / "red.ico").string(), dll = (dir / "two.dll").string();
+  safefile::WriteFile(ico, IcoFile(red));
+  safefile::WriteFile(dll, ProgramFile(red, green));
+  safefile::WriteFile((dir / "notes.txt").string(), "no icons here");
+
+  // A library's icon groups become icon files: header, one entry, the image after them.
+  const auto groups = TApIconLibrary::ProgramIcons(ProgramFile(red, green));
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0], IcoFile(red));
+  EXPECT_EQ(groups[1], IcoFile(green));
+
+  struct Row {
+    AnsiString file;
+    int count;
+    uint32_t first, second;  // middle colours of icons 0 and 1 (0xFFFFFFFF: none)
+  };
+  const Row rows[] = {
+      {ico, 1, 0xFF0000, 0xFFFFFFFF},
+      {dll, 2, 0xFF0000, 0x00FF00},
+      {(dir / "notes.txt").string(), 0, 0xFFFFFFFF, 0xFFFFFFFF},
+      {(dir / "missing.ico").string(), 0, 0xFFFFFFFF, 0xFFFFFFFF},
+      {"", 0, 0xFFFFFFFF, 0xFFFFFFFF},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.file);
+    TApIconLibrary lib;
+    EXPECT_EQ(lib.Load(r.file), r.count > 0);
+    EXPECT_EQ(lib.Count(), r.count);
+    EXPECT_EQ(Middle(lib, 0), r.first);
+    EXPECT_EQ(Middle(lib, 1), r.second);
+  }
+  TApIconLibrary bundled;
+  ASSERT_TRUE(bundled.Load("Shell32.dll"));
+  EXPECT_GT(bundled.Count(), 4) << "a file, and a folder shut and open, at 0, 3 and 4";
+  TBitmap b;
+  EXPECT_TRUE(bundled.Icon(4, 32, b));
+  EXPECT_FALSE(bundled.Icon(bundled.Count(), 32, b));
+
+  // A library cut short anywhere reads as fewer icons or none, never past its end.
+  const std::string whole = ProgramFile(red, green);
+  for (size_t n = 0; n < whole.size(); n += 7) EXPECT_LE(TApIconLibrary::ProgramIcons(whole.substr(0, n)).size(), 2u);
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(PlacesBar, PlaceFormChoosesIconsFromALibrary) {
+  const auto dir = std::filesystem::temp_directory_path() / ("cq5iconform" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string dll = (dir / "two.dll").string(), txt = (dir / "notes.txt").string();
+  safefile::WriteFile(dll, ProgramFile(IconImage(255, 0, 0), IconImage(0, 255, 0)));
+  safefile::WriteFile(txt, "no icons here");
+
+  // Editing shows the place's library with its two icons chosen.
+  TApPlace place;
+  place.PlacePath = dir.string();
+  place.PlaceIconDll = "Shell32.dll";
+  place.PlaceIcon = 3;
+  place.PlaceHotIcon = 4;
+  TApAddPlaceFrm form(nullptr);
+  form.LoadFrom(place, false);
+  EXPECT_GT(form.NormalGrid->IconCount(), 4);
+  EXPECT_EQ(form.NormalGrid->Col(), 3);
+  EXPECT_EQ(form.SelectedGrid->Col(), 4);
+
+  // Browsing picks another library: its icons show and the chosen column is the icon.
+  {
+    ui::DialogScript script;
+    script.AnswerFile(dll);
+    form.BrowseButton->Click();
+    EXPECT_EQ(script.Last().Caption, "Browse for icon library");
+    EXPECT_EQ(script.Last().Filter, "Executables|*.exe;*.dll;*.ocx;*.bpl;*.cpl;|Icons|*.ico|All files|*.*");
+  }
+  EXPECT_EQ(form.LibraryEdit->Text(), dll);
+  EXPECT_EQ(form.NormalGrid->IconCount(), 2);
+  form.NormalGrid->SetIconIndex(0);
+  form.SelectedGrid->SetIconIndex(1);
+  form.StoreTo(place);
+  EXPECT_EQ(place.PlaceIconDll, dll);
+  EXPECT_EQ(place.PlaceIcon, 0);
+  EXPECT_EQ(place.PlaceHotIcon, 1);
+
+  // A file without icons is said so and empties the grids; the numbers stay as they were.
+  {
+    ui::DialogScript script;
+    script.Answer(IDOK);
+    form.LibraryEdit->SetText(txt);
+    form.ShowIconsButton->Click();
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(script.Last().Text, "No icons were found in the file");
+    EXPECT_EQ(script.Last().Caption, "New place - Icon library");
+    EXPECT_EQ(script.Last().Icon, MB_ICONSTOP);
+  }
+  EXPECT_EQ(form.NormalGrid->IconCount(), 0);
+  form.StoreTo(place);
+  EXPECT_EQ(place.PlaceIcon, 0);
+  EXPECT_EQ(place.PlaceHotIcon, 1);
+
+  // A dropped folder or file comes with the program's icons for it.
+  TApPlacesBarOptions o;
+  TApPlacesBarFrm bar(nullptr, &o);
+  ui::DialogScript script;
+  for (int i = 0; i < 2; ++i) script.AnswerForm([](TForm& f) { dynamic_cast<TApAddPlaceFrm&>(f).OkButton->Click(); });
+  ASSERT_EQ(bar.AddDroppedFiles({dir.string(), dll}), 2);
+  EXPECT_EQ(o.Places()->Items(0)->PlaceIconDll, "Shell32.dll");
+  EXPECT_EQ(o.Places()->Items(0)->PlaceIcon, 3);
+  EXPECT_EQ(o.Places()->Items(0)->PlaceHotIcon, 4);
+  EXPECT_EQ(o.Places()->Items(1)->PlaceIcon, 0);
+  EXPECT_EQ(o.Places()->Items(1)->PlaceHotIcon, 0);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
