@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  libgsf-1-dev libglib2.0-dev
+  libgsf-1-dev libglib2.0-dev libfontconfig-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   python3 python3-xlrd python3-olefile libreoffice-calc-nogui

@@ -9,6 +9,7 @@
 #include <QTextLayout>
 #include <QPainterPath>
 #include <QPolygon>
+#include <fontconfig/fontconfig.h>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -164,8 +165,31 @@ AnsiString MapFontFamily(const AnsiString& name) {
   return name;
 }
 
+namespace {
+// Text is drawn in single pixels (below). The faces the system ships carry hints made for
+// smoothed text; their bold faces, drawn in single pixels at the forms' small sizes,
+// break up: the stems thin to one pixel and a digit's curves leave stray pixels at
+// mid-height that read as a line struck through it ("3000" as 3-0-0-0). FreeType's own
+// hinter, which fits outlines to whole pixels for any rendering, hints the bold faces
+// instead. Regular faces keep their own hints, and so their widths.
+void HintBoldForSinglePixels() {
+  static const bool done = [] {
+    static constexpr char kRule[] =
+        "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+        "<match target=\"font\"><test name=\"weight\" compare=\"more_eq\"><const>bold</const></test>"
+        "<edit name=\"autohint\" mode=\"assign\"><bool>true</bool></edit></match>"
+        "</fontconfig>";
+    if (FcConfig* config = FcConfigGetCurrent())
+      FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kRule), FcFalse);
+    return true;
+  }();
+  (void)done;
+}
+}  // namespace
+
 QFont ToQFont(const TFont& f) {
   EnsureGuiApplication();
+  HintBoldForSinglePixels();
   QFont q(ToQString(MapFontFamily(f.Name())));
   // Text is drawn without smoothing or kerning, as the program's screens always were;
   // it also keeps probe pixels and XOR drawing exact.
