@@ -397,6 +397,16 @@ void TMemo::SetWordWrap(bool v) {
     m->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
+void TMemo::SetWantTabs(bool v) {
+  want_tabs_ = v;
+  if (QPlainTextEdit* m = MemoEditOf(this)) m->setTabChangesFocus(!v);
+}
+
+void TMemo::KeyPress(char& Key) {
+  TCustomEdit::KeyPress(Key);
+  if (Key == '\r' && !want_returns_) Key = 0;
+}
+
 void TMemo::SetScrollBars(int v) {
   scroll_bars_ = std::clamp(v, 0, 3);
   if (QPlainTextEdit* m = MemoEditOf(this)) {
@@ -422,6 +432,7 @@ void TMemo::InitWidget() {
   TCustomEdit::InitWidget();
   SetWordWrap(word_wrap_);
   SetScrollBars(scroll_bars_);
+  SetWantTabs(want_tabs_);
   if (QPlainTextEdit* m = MemoEditOf(this)) m->setReadOnly(ReadOnly());
 }
 

@@ -135,12 +135,16 @@ class TMemo : public TCustomEdit {
   // 0 none, 1 horizontal, 2 vertical, 3 both (as TScrollStyle of the grids).
   int ScrollBars() const { return scroll_bars_; }
   void SetScrollBars(int v);
+  // Return types a line break only when the memo wants returns; otherwise it is the
+  // form's (its default button). Tab types a tab only when it wants tabs; otherwise it
+  // moves the focus on, as in any other control.
   bool WantReturns() const { return want_returns_; }
   void SetWantReturns(bool v) { want_returns_ = v; }
   bool WantsDialogKey(WORD Key) const override { return Key == VK_RETURN && want_returns_; }
   bool WantTabs() const { return want_tabs_; }
-  void SetWantTabs(bool v) { want_tabs_ = v; }
+  void SetWantTabs(bool v);
   void SetText(const AnsiString& v) override;
+  void KeyPress(char& Key) override;
 
  protected:
   void CreateHandle() override;
