@@ -1,6 +1,9 @@
 #include "platform/stdctrls/ExtCtrls.h"
 
+#include <QWidget>
 #include <algorithm>
+
+#include "platform/ui/detail/QtControls.h"
 
 void Frame3D(TCanvas* c, TRect& r, TColor topLeft, TColor bottomRight, int width) {
   for (int i = 0; i < width && !r.IsEmpty(); ++i) {
@@ -188,6 +191,7 @@ void TRadioGroup::ItemsChanged() {
       if (updating_) return;
       if (item_index_ != index) {
         item_index_ = index;
+        UpdateButtonTabStops();
         Click();
       }
     };
@@ -201,7 +205,31 @@ void TRadioGroup::ItemsChanged() {
   }
   updating_ = false;
   if (item_index_ >= items_->Count()) item_index_ = -1;
+  UpdateButtonTabStops();
   ArrangeButtons();
+}
+
+void TRadioGroup::UpdateButtonTabStops() {
+  // The checked button is the group's stop (it made itself one); with none checked the
+  // first button is, so that the keyboard can still reach the group.
+  if (item_index_ < 0 && !buttons_.empty()) buttons_.front()->SetTabStop(true);
+  for (size_t i = item_index_ < 0 ? 1 : 0; i < buttons_.size(); ++i)
+    buttons_[i]->SetTabStop(static_cast<int>(i) == item_index_);
+}
+
+void TRadioGroup::SetFocus() {
+  for (TRadioButton* b : buttons_)
+    if (b->TabStop() && b->CanFocus()) {
+      b->SetFocus();
+      return;
+    }
+  TGroupBox::SetFocus();
+}
+
+void TRadioGroup::ApplyTabStop() {
+  // The frame itself never holds the focus; its buttons do.
+  TGroupBox::ApplyTabStop();
+  if (QWidget* w = ui::detail::WidgetOf(this)) w->setFocusPolicy(Qt::NoFocus);
 }
 
 void TRadioGroup::SetItemIndex(int v) {
@@ -210,6 +238,7 @@ void TRadioGroup::SetItemIndex(int v) {
   updating_ = true;
   for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->SetChecked(static_cast<int>(i) == v);
   updating_ = false;
+  UpdateButtonTabStops();
 }
 
 void TRadioGroup::SetColumns(int v) {

@@ -109,7 +109,9 @@ class TPaintBox : public TGraphicControl {
   void Paint() override;
 };
 
-// A group box holding one radio button per item; ItemIndex is the checked one.
+// A group box holding one radio button per item; ItemIndex is the checked one. The
+// keyboard reaches the group through its checked button (the first one while none is
+// checked), never the frame: the focus given to the group goes to that button.
 class TRadioGroup : public TGroupBox {
  public:
   explicit TRadioGroup(TComponent* AOwner);
@@ -124,9 +126,12 @@ class TRadioGroup : public TGroupBox {
   // The button of item i (for tests and keyboard focus).
   TRadioButton* Buttons(int i) const { return buttons_.at(static_cast<size_t>(i)); }
   void Resize() override;
+  void SetFocus() override;
+  void ApplyTabStop() override;
 
  private:
   void ItemsChanged();
+  void UpdateButtonTabStops();
   void ArrangeButtons();
   std::unique_ptr<TStringList> items_;
   std::vector<TRadioButton*> buttons_;

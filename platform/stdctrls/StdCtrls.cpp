@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <vector>
 
 #include "platform/ui/detail/QtControls.h"
 
@@ -92,7 +93,10 @@ TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
 
 void TButton::CreateHandle() {
   auto* w = new QPushButton(ui::detail::ParentWidget(this));
-  w->setDefault(default_);
+  TForm* form = ParentForm();
+  const bool otherFocused = form != nullptr && dynamic_cast<TButton*>(form->ActiveControl()) != nullptr &&
+                            form->ActiveControl() != this;
+  w->setDefault(default_ && !otherFocused);
   ui::detail::InstallWidget(this, w);
   QObject::connect(w, &QPushButton::clicked, w, [this]() { Click(); });
 }
@@ -103,7 +107,40 @@ void TButton::TextChanged() {
 
 void TButton::SetDefault(bool v) {
   default_ = v;
-  if (auto* w = As<QPushButton>(this)) w->setDefault(v);
+  TForm* form = ParentForm();
+  auto* focused = dynamic_cast<TButton*>(form != nullptr ? form->ActiveControl() : nullptr);
+  if (auto* w = As<QPushButton>(this)) w->setDefault(focused != nullptr ? focused == this : v);
+}
+
+bool TButton::DrawnAsDefault() const {
+  auto* w = As<QPushButton>(this);
+  return w != nullptr && w->isDefault();
+}
+
+void TButton::ShowDefaultLooks(TForm* form, const TButton* focused) {
+  if (form == nullptr) return;
+  std::vector<TWinControl*> pending{form};
+  while (!pending.empty()) {
+    TWinControl* p = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < p->ControlCount(); ++i) {
+      auto* c = dynamic_cast<TWinControl*>(p->Controls(i));
+      if (c == nullptr) continue;
+      if (auto* b = dynamic_cast<TButton*>(c))
+        if (auto* w = As<QPushButton>(b)) w->setDefault(focused != nullptr ? b == focused : b->default_);
+      pending.push_back(c);
+    }
+  }
+}
+
+void TButton::DoEnter() {
+  ShowDefaultLooks(ParentForm(), this);
+  TWinControl::DoEnter();
+}
+
+void TButton::DoExit() {
+  ShowDefaultLooks(ParentForm(), nullptr);
+  TWinControl::DoExit();
 }
 
 bool TButton::DialogKey(WORD Key, TShiftState) {
@@ -207,6 +244,23 @@ void TRadioButton::SetChecked(bool v) {
           other->SetChecked(false);
     if (!HasState(csLoading)) Click();
   }
+}
+
+void TRadioButton::KeyDown(WORD& Key, TShiftState Shift) {
+  TWinControl::KeyDown(Key, Shift);
+  const bool back = Key == VK_LEFT || Key == VK_UP, on = Key == VK_RIGHT || Key == VK_DOWN;
+  if (!(back || on) || Shift.Contains(ssCtrl) || Shift.Contains(ssAlt) || Parent() == nullptr) return;
+  std::vector<TRadioButton*> group;
+  for (int i = 0; i < Parent()->ControlCount(); ++i)
+    if (auto* b = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); b && (b == this || b->CanFocus()))
+      group.push_back(b);
+  const auto self = std::find(group.begin(), group.end(), this);
+  Key = 0;
+  if (self == group.end() || group.size() < 2) return;
+  const size_t n = group.size(), at = static_cast<size_t>(self - group.begin());
+  TRadioButton* next = group[(at + (back ? n - 1 : 1)) % n];
+  next->SetFocus();
+  next->SetChecked(true);
 }
 
 // ---- TGroupBox ----

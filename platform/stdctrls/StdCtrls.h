@@ -57,12 +57,20 @@ class TButton : public TWinControl {
   // Enter clicks the focused button, or else the default one; Escape the cancel button.
   bool DialogKey(WORD Key, TShiftState Shift) override;
   bool ClicksOnMouseUp() const override { return false; }
+  // The button Enter presses is drawn as the default: the focused button while it has
+  // the focus, otherwise the form's default button.
+  bool DrawnAsDefault() const;
+  void DoEnter() override;
+  void DoExit() override;
 
  protected:
   void CreateHandle() override;
   void TextChanged() override;
 
  private:
+  // Draws every button of the form as the one Enter presses or not; `focused` is the
+  // button that has the focus, nullptr when the focus is on none.
+  static void ShowDefaultLooks(TForm* form, const TButton* focused);
   TModalResult modal_result_ = mrNone;
   bool default_ = false, cancel_ = false;
 };
@@ -97,7 +105,9 @@ class TCheckBox : public TWinControl {
   TAlignment alignment_ = taRightJustify;
 };
 
-// Checking one radio button clears the others with the same parent.
+// Checking one radio button clears the others with the same parent. The checked one is
+// the group's tab stop; the arrow keys move the focus and the choice to the next or
+// previous button of the group (round at the ends), and Space checks the focused one.
 class TRadioButton : public TWinControl {
  public:
   explicit TRadioButton(TComponent* AOwner);
@@ -105,6 +115,7 @@ class TRadioButton : public TWinControl {
   bool Checked() const { return checked_; }
   void SetChecked(bool v);
   bool ClicksOnMouseUp() const override { return false; }
+  void KeyDown(WORD& Key, TShiftState Shift) override;
 
  protected:
   void CreateHandle() override;

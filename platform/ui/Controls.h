@@ -255,7 +255,7 @@ class TWinControl : public TControl {
   void ApplyChildBounds();
   void DisableAlign() { ++align_disabled_; }
   // The focus policy a widget gets: tab stops take the tab key, others clicks only.
-  void ApplyTabStop();
+  virtual void ApplyTabStop();
   void EnableAlign();
 
   TKeyEvent OnKeyDown;
