@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QScreen>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -203,6 +204,13 @@ void GrabToPng(TControl* target, const AnsiString& fileName) {
   TBitmap b;
   GrabControl(target, b);
   b.SaveToFile(fileName);
+}
+
+bool GrabScreenToPng(const AnsiString& fileName) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return false;
+  const QPixmap shot = screen->grabWindow(0);
+  return !shot.isNull() && shot.save(gfx::ToQString(fileName), "PNG");
 }
 
 }  // namespace ui

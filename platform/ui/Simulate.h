@@ -31,5 +31,8 @@ AnsiString WindowTitle(TControl* form);
 void GrabControl(TControl* target, TBitmap& into);
 // Renders the control and writes it to a PNG file.
 void GrabToPng(TControl* target, const AnsiString& fileName);
+// Writes what the screen shows now (every window with its frame) to a PNG file; false
+// when there is no screen to read.
+bool GrabScreenToPng(const AnsiString& fileName);
 
 }  // namespace ui
