@@ -68,6 +68,40 @@ TEST_F(ControlsTest, RadioGroupItemsColumnsAndIndex) {
   EXPECT_FALSE(rg->Buttons(2)->Checked());
 }
 
+// The keyboard reaches a radio group through one button: the checked one, or the first
+// while none is checked, where Space checks it. The arrows move round the group and pass
+// a disabled button by; the frame itself never takes the focus.
+TEST_F(ControlsTest, RadioGroupByKeyboard) {
+  TForm* f = NewForm();
+  auto* rg = Place<TRadioGroup>(f, 10, 10, 200, 100);
+  rg->Items()->SetText("a\rb\rc\rd");
+  f->Show();
+  int clicks = 0;
+  rg->OnClick = [&](TObject*) { ++clicks; };
+  EXPECT_TRUE(rg->Buttons(0)->TabStop());
+  EXPECT_FALSE(rg->Buttons(1)->TabStop());
+  rg->SetFocus();
+  EXPECT_EQ(f->ActiveControl(), rg->Buttons(0));
+  ui::SimulateKey(f, "Space");
+  EXPECT_EQ(rg->ItemIndex(), 0);
+  EXPECT_EQ(clicks, 1);
+  rg->Buttons(2)->SetEnabled(false);
+  struct Step {
+    const char* key;
+    int index;
+  };
+  for (const Step& s : {Step{"Down", 1}, Step{"Right", 3}, Step{"Down", 0}, Step{"Up", 3}, Step{"Left", 1}}) {
+    ui::SimulateKey(f, s.key);
+    EXPECT_EQ(rg->ItemIndex(), s.index) << s.key;
+    EXPECT_EQ(f->ActiveControl(), rg->Buttons(s.index)) << s.key;
+  }
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(rg->Buttons(i)->TabStop(), i == 1) << i;
+  EXPECT_EQ(clicks, 6);
+  rg->SetItemIndex(-1);
+  EXPECT_TRUE(rg->Buttons(0)->TabStop());
+  EXPECT_FALSE(rg->Buttons(1)->TabStop());
+}
+
 TEST_F(ControlsTest, CheckBoxAndRadioButtons) {
   TForm* f = NewForm();
   auto* cb = Place<TCheckBox>(f, 0, 0, 100, 17);
