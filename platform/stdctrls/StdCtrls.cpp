@@ -8,9 +8,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <vector>
 
+#include "platform/graphics/detail/QtGraphics.h"
 #include "platform/ui/detail/QtControls.h"
 
 using gfx::FromQString;
@@ -281,9 +285,86 @@ void TGroupBox::TextChanged() {
   if (auto* w = As<QGroupBox>(this)) w->setTitle(ToQString(Caption()));
 }
 
+// ---- owner drawing ----
+
+namespace {
+
+using DrawFn = std::function<void(int index, TRect rect, TOwnerDrawState state)>;
+
+// Lays the control's canvas over the painter for one item: the control's font, the
+// item's background colour (the selection colours for a selected item), then draws.
+void DrawOwnerItem(TWinControl* c, TCanvas& canvas, QPainter* p, QSize surface, const QRect& r, int index,
+                   TOwnerDrawState state, const DrawFn& draw) {
+  p->save();
+  gfx::AttachPainter(canvas, p, surface);
+  canvas.Font()->Assign(c->Font());
+  canvas.Brush()->SetStyle(bsSolid);
+  canvas.Brush()->SetColor(c->Color());
+  if (state.Contains(odSelected)) {
+    canvas.Brush()->SetColor(clHighlight);
+    canvas.Font()->SetColor(clHighlightText);
+  }
+  draw(index, gfx::FromQRect(r), state);
+  gfx::AttachPainter(canvas, nullptr);
+  p->restore();
+}
+
+// Rows of an owner-drawn list: each drawn by the control, each ItemHeight high.
+class OwnerDrawDelegate : public QStyledItemDelegate {
+ public:
+  OwnerDrawDelegate(QObject* parent, TWinControl* control, TCanvas* canvas, std::function<int()> height, DrawFn draw)
+      : QStyledItemDelegate(parent), control_(control), canvas_(canvas), height_(std::move(height)),
+        draw_(std::move(draw)) {}
+
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    TOwnerDrawState state;
+    if (option.state & QStyle::State_Selected) state << odSelected;
+    if (option.state & QStyle::State_HasFocus) state << odFocused;
+    if (!(option.state & QStyle::State_Enabled)) state << odDisabled;
+    QSize surface = p->device() ? QSize(p->device()->width(), p->device()->height()) : QSize();
+    DrawOwnerItem(control_, *canvas_, p, surface, option.rect, index.row(), state, draw_);
+  }
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), std::max(1, height_()));
+  }
+
+ private:
+  TWinControl* control_;
+  TCanvas* canvas_;
+  std::function<int()> height_;
+  DrawFn draw_;
+};
+
+// A combo box whose closed field the control may draw itself.
+class OwnerDrawComboWidget : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<void(QPainter*, const QRect&)> drawField;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    if (!drawField || isEditable()) {
+      QComboBox::paintEvent(e);
+      return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    opt.currentText.clear();
+    opt.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, opt);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, opt);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+    drawField(&painter, field);
+  }
+};
+
+}  // namespace
+
 // ---- TComboBox ----
 
-TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), items_(std::make_unique<TStringList>()) {
+TComboBox::TComboBox(TComponent* AOwner)
+    : TWinControl(AOwner), items_(std::make_unique<TStringList>()), canvas_(std::make_unique<TCanvas>()) {
   SetTabStop(true);
   SetColor(clWindow);
   SetBounds(0, 0, 145, 21);
@@ -291,6 +372,54 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), items_(std::make
 }
 
 TComboBox::~TComboBox() { items_->OnChange = nullptr; }
+
+void TComboBox::SetItemHeight(int v) {
+  item_height_ = std::max(1, v);
+  if (auto* w = As<QComboBox>(this)) w->view()->doItemsLayout();
+}
+
+void TComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State);
+    return;
+  }
+  canvas_->FillRect(Rect);
+  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Strings(Index));
+}
+
+// Owner-drawn styles draw the drop-down's rows and the closed field through DrawItem;
+// the others leave both to the widget.
+void TComboBox::ApplyOwnerDraw() {
+  auto* w = dynamic_cast<OwnerDrawComboWidget*>(ui::detail::WidgetOf(this));
+  if (!w) return;
+  const bool owner = style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable;
+  if (!owner) {
+    w->drawField = nullptr;
+    if (dynamic_cast<OwnerDrawDelegate*>(w->itemDelegate())) {
+      QAbstractItemDelegate* old = w->itemDelegate();
+      w->setItemDelegate(new QStyledItemDelegate(w));
+      old->deleteLater();
+    }
+    w->update();
+    return;
+  }
+  if (!dynamic_cast<OwnerDrawDelegate*>(w->itemDelegate())) {
+    QAbstractItemDelegate* old = w->itemDelegate();
+    w->setItemDelegate(new OwnerDrawDelegate(
+        w, this, canvas_.get(), [this] { return item_height_; },
+        [this](int i, TRect r, TOwnerDrawState st) { DrawItem(i, r, st); }));
+    if (old) old->deleteLater();
+  }
+  w->drawField = [this, w](QPainter* p, const QRect& field) {
+    if (item_index_ < 0) return;
+    TOwnerDrawState st{odComboBoxEdit};
+    if (w->hasFocus()) st << odSelected << odFocused;
+    if (!w->isEnabled()) st << odDisabled;
+    DrawOwnerItem(this, *canvas_, p, w->size(), field, item_index_, st,
+                  [this](int i, TRect r, TOwnerDrawState s) { DrawItem(i, r, s); });
+  };
+  w->update();
+}
 
 bool TComboBox::Sorted() const { return items_->Sorted(); }
 void TComboBox::SetSorted(bool v) { items_->SetSorted(v); }
@@ -311,6 +440,7 @@ void TComboBox::ItemsChanged() {
 void TComboBox::SetStyle(TComboBoxStyle v) {
   style_ = v;
   if (auto* w = As<QComboBox>(this)) w->setEditable(v == csDropDown || v == csSimple);
+  ApplyOwnerDraw();
   ItemsChanged();
 }
 
@@ -363,7 +493,7 @@ void TComboBox::UserSelect(int index) {
 }
 
 void TComboBox::CreateHandle() {
-  auto* w = new QComboBox(ui::detail::ParentWidget(this));
+  auto* w = new OwnerDrawComboWidget(ui::detail::ParentWidget(this));
   ui::detail::InstallWidget(this, w);
   QObject::connect(w, qOverload<int>(&QComboBox::activated), w, [this](int i) {
     dropped_down_ = false;
@@ -385,12 +515,14 @@ void TComboBox::InitWidget() {
     w->setEditable(style_ == csDropDown || style_ == csSimple);
     w->setMaxVisibleItems(std::max(1, drop_down_count_));
   }
+  ApplyOwnerDraw();
   ItemsChanged();
 }
 
 // ---- TListBox ----
 
-TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), items_(std::make_unique<TStringList>()) {
+TListBox::TListBox(TComponent* AOwner)
+    : TWinControl(AOwner), items_(std::make_unique<TStringList>()), canvas_(std::make_unique<TCanvas>()) {
   SetTabStop(true);
   SetColor(clWindow);
   SetBounds(0, 0, 121, 97);
@@ -398,6 +530,43 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), items_(std::make_u
 }
 
 TListBox::~TListBox() { items_->OnChange = nullptr; }
+
+void TListBox::SetItemHeight(int v) {
+  item_height_ = std::max(1, v);
+  if (auto* w = As<QListWidget>(this)) w->doItemsLayout();
+}
+
+void TListBox::SetStyle(TListBoxStyle v) {
+  style_ = v;
+  ApplyOwnerDraw();
+}
+
+void TListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State);
+    return;
+  }
+  canvas_->FillRect(Rect);
+  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Strings(Index));
+}
+
+void TListBox::ApplyOwnerDraw() {
+  auto* w = As<QListWidget>(this);
+  if (!w) return;
+  const bool owner = style_ != lbStandard;
+  const bool has = dynamic_cast<OwnerDrawDelegate*>(w->itemDelegate()) != nullptr;
+  if (owner == has) return;
+  QAbstractItemDelegate* old = w->itemDelegate();
+  if (owner)
+    w->setItemDelegate(new OwnerDrawDelegate(
+        w, this, canvas_.get(), [this] { return item_height_; },
+        [this](int i, TRect r, TOwnerDrawState st) { DrawItem(i, r, st); }));
+  else
+    w->setItemDelegate(new QStyledItemDelegate(w));
+  if (old) old->deleteLater();
+  // Rows of one height: the view need not ask each item.
+  w->setUniformItemSizes(owner);
+}
 
 bool TListBox::Sorted() const { return items_->Sorted(); }
 void TListBox::SetSorted(bool v) { items_->SetSorted(v); }
@@ -444,5 +613,6 @@ void TListBox::CreateHandle() {
 
 void TListBox::InitWidget() {
   TWinControl::InitWidget();
+  ApplyOwnerDraw();
   ItemsChanged();
 }

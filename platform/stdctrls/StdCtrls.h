@@ -4,6 +4,7 @@
 // exists; the wrapped widget mirrors it once created.
 #include <memory>
 #include "platform/classes/Lists.h"
+#include "platform/graphics/SmallSet.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/ui/Forms.h"
 
@@ -139,6 +140,16 @@ class TGroupBox : public TWinControl {
 };
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+
+// The state of an item being drawn by its owner; odComboBoxEdit marks the combo's own
+// field (the chosen item shown in the closed box) as against a row of its drop-down.
+enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit };
+using TOwnerDrawState = SmallSet<TOwnerDrawStateFlag>;
+// Draws item Index of an owner-drawn list in Rect on the control's Canvas. The canvas
+// comes with the control's font and the item's background colour (the selection
+// colours for a selected item); the handler fills the rectangle itself.
+using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 
 // Items is a string list; setting its Text with CR-separated names fills it at once.
 class TComboBox : public TWinControl {
@@ -161,6 +172,14 @@ class TComboBox : public TWinControl {
   int MaxLength() const { return max_length_; }
   void SetMaxLength(int v) { max_length_ = v; }
   void SetText(const AnsiString& v) override;
+  // Height of each row in an owner-drawn list.
+  int ItemHeight() const { return item_height_; }
+  void SetItemHeight(int v);
+  // The surface of owner drawing: set up only while an item is being drawn.
+  TCanvas* Canvas() { return canvas_.get(); }
+  // Draws item Index through OnDrawItem (the text alone without a handler).
+  virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  TDrawItemEvent OnDrawItem;
 
   // A user's choice from the list: ItemIndex, text, then OnChange and OnClick.
   void UserSelect(int index);
@@ -176,8 +195,11 @@ class TComboBox : public TWinControl {
 
  private:
   void ItemsChanged();
+  void ApplyOwnerDraw();
   std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TCanvas> canvas_;
   TComboBoxStyle style_ = csDropDown;
+  int item_height_ = 16;
   int item_index_ = -1;
   bool dropped_down_ = false;
   int drop_down_count_ = 8;
@@ -198,7 +220,14 @@ class TListBox : public TWinControl {
   int TopIndex() const { return top_index_; }
   void SetTopIndex(int v);
   int ItemHeight() const { return item_height_; }
-  void SetItemHeight(int v) { item_height_ = v; }
+  void SetItemHeight(int v);
+  TListBoxStyle Style() const { return style_; }
+  void SetStyle(TListBoxStyle v);
+  // The surface of owner drawing: set up only while an item is being drawn.
+  TCanvas* Canvas() { return canvas_.get(); }
+  // Draws item Index through OnDrawItem (the text alone without a handler).
+  virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  TDrawItemEvent OnDrawItem;
   // Kept for form resources; selection stays single.
   bool MultiSelect() const { return multi_select_; }
   void SetMultiSelect(bool v) { multi_select_ = v; }
@@ -213,7 +242,10 @@ class TListBox : public TWinControl {
 
  private:
   void ItemsChanged();
+  void ApplyOwnerDraw();
   std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TCanvas> canvas_;
+  TListBoxStyle style_ = lbStandard;
   int item_index_ = -1;
   int top_index_ = 0;
   int item_height_ = 13;

@@ -290,7 +290,9 @@ void RegisterStdCtrls() {
       .String("Text", &TControl::Text, [](TComboBox* c, const AnsiString& v) { c->SetText(v); })
       .Event("OnChange", &TComboBox::OnChange)
       .Event("OnDropDown", &TComboBox::OnDropDown)
-      .Event("OnCloseUp", &TComboBox::OnCloseUp);
+      .Event("OnCloseUp", &TComboBox::OnCloseUp)
+      .Int("ItemHeight", &TComboBox::ItemHeight, IntSetter(&TComboBox::SetItemHeight, "ItemHeight", 1), 16)
+      .Event("OnDrawItem", &TComboBox::OnDrawItem);
 
   auto list = RegisterClass<TListBox, TWinControl>("TListBox");
   ui::PublishColor(list.Class(), clWindow);
@@ -299,7 +301,10 @@ void RegisterStdCtrls() {
       .Bool("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect, false)
       .Bool("Sorted", &TListBox::Sorted, &TListBox::SetSorted, false)
       .Strings("Items", &TListBox::Items)
-      .Int("ItemIndex", &TListBox::ItemIndex, IntSetter(&TListBox::SetItemIndex, "ItemIndex"), -1);
+      .Int("ItemIndex", &TListBox::ItemIndex, IntSetter(&TListBox::SetItemIndex, "ItemIndex"), -1)
+      .Enum("Style", &TListBox::Style, &TListBox::SetStyle, {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable"},
+            lbStandard)
+      .Event("OnDrawItem", &TListBox::OnDrawItem);
 }
 
 // ---- panels and pictures ----
