@@ -99,6 +99,7 @@ void TPenDialog::Publish(TClassProps<TPenDialog>& P) {
       .Handler("CBVisibleClick", &TPenDialog::CBVisibleClick)
       .Handler("CBStyleChange", &TPenDialog::CBStyleChange)
       .Handler("CBEndStyleChange", &TPenDialog::CBEndStyleChange)
+      .Handler("CBStyleDrawItem", &TPenDialog::CBStyleDrawItem)
       .Handler("BColorClick", &TPenDialog::BColorClick)
       .Handler("BCancelClick", &TPenDialog::BCancelClick);
 }
@@ -160,6 +161,24 @@ void TPenDialog::CBEndStyleChange(TObject*) {
 }
 
 void TPenDialog::BColorClick(TObject*) { Modified = true; }
+
+// Each style is shown as a short line drawn in it, in the pen's colour (white or black
+// where that colour would vanish into the item's background), with its name beside it.
+void TPenDialog::CBStyleDrawItem(TWinControl*, int Index, TRect Rect, TOwnerDrawState State) {
+  TCanvas* c = CBStyle->Canvas();
+  c->FillRect(Rect);
+  const TColor back = State.Contains(odSelected) ? clHighlight : CBStyle->Color();
+  TColor color = ThePen ? ThePen->Color() : clBlack;
+  if (ColorToRGB(color) == ColorToRGB(back)) color = ColorToRGB(color) == ColorToRGB(clWhite) ? clBlack : clWhite;
+  const bool smallDots = CBStyle->Items()->Count() > 5 && Index == CBStyle->Items()->Count() - 1;
+  c->Pen()->SetWidth(1);
+  c->Pen()->SetColor(color);
+  c->Pen()->SetStyle(smallDots ? psDot : static_cast<TPenStyle>(std::clamp(Index, 0, 4)));
+  c->MoveTo(Rect.Left + 2, Rect.Top + 8);
+  c->LineTo(Rect.Left + 30, Rect.Top + 8);
+  c->Brush()->SetStyle(bsClear);
+  if (Index >= 0 && Index < CBStyle->Items()->Count()) c->TextOut(Rect.Left + 34, Rect.Top + 2, CBStyle->Items()->Strings(Index));
+}
 
 void TPenDialog::CBStyleChange(TObject*) {
   if (!ThePen) return;
@@ -290,6 +309,7 @@ void TBrushDialog::Publish(TClassProps<TBrushDialog>& P) {
       .Handler("FormShow", &TBrushDialog::FormShow)
       .Handler("FormClose", &TBrushDialog::FormClose)
       .Handler("LStyleClick", &TBrushDialog::LStyleClick)
+      .Handler("LStyleDrawItem", &TBrushDialog::LStyleDrawItem)
       .Handler("Button1Click", &TBrushDialog::Button1Click)
       .Handler("Button3Click", &TBrushDialog::Button3Click);
 }
@@ -332,6 +352,33 @@ void TBrushDialog::LStyleClick(TObject*) {
     TheBrush->SetImage(&p);
   }
   RefreshImage();
+}
+
+// Each fill is shown as a small black-on-white swatch beside its name ("None" has none).
+void TBrushDialog::LStyleDrawItem(TWinControl*, int Index, TRect Rect, TOwnerDrawState) {
+  TCanvas* c = LStyle->Canvas();
+  c->FillRect(Rect);
+  const TColor back = c->Brush()->Color();
+  if (Index != 1) {
+    const TRect r(Rect.Left + 2, Rect.Top + 2, Rect.Left + 16, Rect.Bottom - 2);
+    if (Index >= 8) {
+      TBitmap b;
+      PatternOfItem(Index, b);
+      c->StretchDraw(r, &b);
+    } else {
+      c->Brush()->SetColor(clWhite);
+      c->Brush()->SetStyle(bsSolid);
+      c->FillRect(r);
+      c->Brush()->SetColor(clBlack);
+      c->Brush()->SetStyle(static_cast<TBrushStyle>(Index));
+      c->SetBkMode(TRANSPARENT);
+      c->FillRect(r);
+    }
+  }
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(back);
+  c->SetBkMode(TRANSPARENT);
+  if (Index >= 0 && Index < LStyle->Items()->Count()) c->TextOut(Rect.Left + 20, Rect.Top + 1, LStyle->Items()->Strings(Index));
 }
 
 void TBrushDialog::Button1Click(TObject*) {

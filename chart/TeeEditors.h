@@ -55,6 +55,7 @@ class TPenDialog : public TForm {
   void CBVisibleClick(TObject* Sender);
   void CBStyleChange(TObject* Sender);
   void CBEndStyleChange(TObject* Sender);
+  void CBStyleDrawItem(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State);
   void BColorClick(TObject* Sender);
   void BCancelClick(TObject* Sender);
 
@@ -85,6 +86,7 @@ class TBrushDialog : public TForm {
   void FormShow(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void LStyleClick(TObject* Sender);
+  void LStyleDrawItem(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State);
   void Button1Click(TObject* Sender);
   void Button3Click(TObject* Sender);
   // The fill of list item Index: a brush style (items 0..7) or a picture.

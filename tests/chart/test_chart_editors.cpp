@@ -196,6 +196,54 @@ TEST_F(EditorTest, EditorsFitTheirControlsInsideTheirWindows) {
   ShowGradientEditor(nullptr, &g);
 }
 
+// The style lists draw samples: the pen's style as a line in its colour, the brush
+// styles and patterns as black-on-white swatches ("None" has none).
+TEST_F(EditorTest, PenAndBrushListsDrawSamplesBesideTheNames) {
+  TChartPen pen;
+  pen.SetColor(clRed);
+  TChartBrush brush;
+  auto count = [](TBitmap& b, TRect r, TColor c) {
+    int n = 0;
+    for (int y = std::max(0, r.Top); y < std::min(b.Height(), r.Bottom); ++y)
+      for (int x = std::max(0, r.Left); x < std::min(b.Width(), r.Right); ++x) n += b.Canvas()->Pixel(x, y) == c;
+    return n;
+  };
+  script.AnswerForm([&](TForm& f) {
+    auto& d = dynamic_cast<TPenDialog&>(f);
+    EXPECT_EQ(d.CBStyle->Style(), csOwnerDrawFixed);
+    TBitmap shot;
+    ui::GrabControl(d.CBStyle, shot);
+    // The solid style's line: 28 red pixels in a row at the field's left.
+    EXPECT_GE(count(shot, TRect(0, 0, 40, shot.Height()), clRed), 28);
+    d.CBStyle->SetItemIndex(2);  // dots: about half as many
+    ui::GrabControl(d.CBStyle, shot);
+    const int dots = count(shot, TRect(0, 0, 40, shot.Height()), clRed);
+    EXPECT_GE(dots, 8);
+    EXPECT_LE(dots, 20);
+    f.SetModalResult(mrCancel);
+  });
+  script.AnswerForm([&](TForm& f) {
+    auto& d = dynamic_cast<TBrushDialog&>(f);
+    EXPECT_EQ(d.LStyle->Style(), lbOwnerDrawFixed);
+    d.LStyle->SetItemIndex(-1);
+    TBitmap shot;
+    ui::GrabControl(d.LStyle, shot);
+    const int h = d.LStyle->ItemHeight();
+    // Rows start below the list's frame (at most 3 pixels); each swatch spans x 2..16.
+    auto swatch = [&](int row) { return TRect(0, row * h + 2, 19, row * h + h + 2); };
+    EXPECT_GE(count(shot, swatch(0), clBlack), 14 * 10);  // "Solid": black
+    EXPECT_LE(count(shot, swatch(1), clBlack), 0);        // "None": nothing
+    const int hatch = count(shot, swatch(2), clBlack);   // "Horizontal": lines
+    EXPECT_GT(hatch, 10);
+    EXPECT_GT(count(shot, swatch(2), clWhite), hatch);
+    EXPECT_GT(count(shot, swatch(8), clBlack), 14 * 4);   // "Fill 80%": a pattern
+    EXPECT_GT(count(shot, swatch(8), clWhite), 10);
+    f.SetModalResult(mrCancel);
+  });
+  ShowPenEditor(nullptr, &pen);
+  ShowBrushEditor(nullptr, &brush);
+}
+
 TEST(ChartCursors, TheChartHandHasANameBesideThePlatformCursors) {
   RegisterChartClasses();
   EXPECT_EQ(TeeCursorToName(crTeeHand), "crTeeHand");
