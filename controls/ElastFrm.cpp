@@ -83,6 +83,9 @@ TElasticForm::TElasticForm(TComponent* AOwner) : TComponent(AOwner) {
   design_screen_w_ = Screen->Width();
   design_screen_h_ = Screen->Height();
   design_ppi_ = Screen->PixelsPerInch();
+  screen_w_ = design_screen_w_;
+  screen_h_ = design_screen_h_;
+  Screen->AddDisplayObserver(this, [this] { DisplayChanged(Screen->Width(), Screen->Height()); });
   form->AddObserver(this, [this](TControl*, TControl::TNotice n) {
     switch (n) {
       case TControl::TNotice::Shown: FormShown(); break;
@@ -94,11 +97,13 @@ TElasticForm::TElasticForm(TComponent* AOwner) : TComponent(AOwner) {
         RememberActiveControl();
         if (TForm* f = Form(); f != nullptr && f->WindowState() == wsMinimized) SavePlacement();
         break;
+      case TControl::TNotice::Painting: PaintBackground(); break;
     }
   });
 }
 
 TElasticForm::~TElasticForm() {
+  Screen->RemoveDisplayObserver(this);
   // The form frees its components only after its control part is gone: by then there is
   // no observer list to leave.
   if (TComponent* o = Owner(); o != nullptr && !o->HasState(csDestroying)) {
@@ -562,7 +567,7 @@ TElasticForm::TTrackLimits TElasticForm::TrackLimits(int ScreenWidth, int Screen
 void TElasticForm::ApplySizeLimits() {
   TForm* form = Form();
   if (form == nullptr) return;
-  const TTrackLimits lim = TrackLimits(Screen->Width(), Screen->Height());
+  const TTrackLimits lim = TrackLimits(screen_w_, screen_h_);
   // The window system maximises a window no larger than its maximum size, so the
   // maximised size is met through the same limit.
   auto least = [](int a, int b) { return a > 0 && b > 0 ? std::min(a, b) : std::max(a, b); };
@@ -670,4 +675,49 @@ TSize TElasticForm::KeepProportions(int W0, int H0, int W, int H) {
   if (grew == widthMore) H = RoundInt(static_cast<double>(W) * H0 / W0);
   else W = RoundInt(static_cast<double>(H) * W0 / H0);
   return TSize{W, H};
+}
+
+// ---- background, display changes ----
+
+void TElasticForm::PaintBackground() {
+  TForm* form = Form();
+  if (form == nullptr || bk_image_ == nullptr || !active_) return;
+  TGraphic* g = bk_image_->Picture()->Graphic();
+  if (g == nullptr || g->Width() <= 0 || g->Height() <= 0) return;
+  TCanvas* c = form->Canvas();
+  const int w = form->ClientWidth(), h = form->ClientHeight();
+  // A client-aligned picture covers the form; any other is tiled from the top left.
+  if (bk_image_->Align() == alClient) {
+    c->StretchDraw(TRect(0, 0, w, h), g);
+    return;
+  }
+  for (int y = 0; y < h; y += g->Height())
+    for (int x = 0; x < w; x += g->Width()) c->Draw(x, y, g);
+}
+
+void TElasticForm::DisplayChanged(int NewScreenWidth, int NewScreenHeight) {
+  TForm* form = Form();
+  const int oldW = screen_w_, oldH = screen_h_;
+  screen_w_ = NewScreenWidth;
+  screen_h_ = NewScreenHeight;
+  if (form == nullptr || !active_ || rescaling_ || oldW <= 0 || oldH <= 0 || NewScreenWidth <= 0 ||
+      NewScreenHeight <= 0 || (oldW == NewScreenWidth && oldH == NewScreenHeight))
+    return;
+  if (!initialised_ || !form->Visible()) return;
+  const double rx = static_cast<double>(NewScreenWidth) / oldW, ry = static_cast<double>(NewScreenHeight) / oldH;
+  // The size limits follow the new screen first, so that they do not hold the new size back.
+  ApplySizeLimits();
+  if (form->WindowState() == wsNormal) {
+    rescaling_ = true;
+    form->SetBounds(RoundInt(form->Left() * rx), RoundInt(form->Top() * ry), RoundInt(form->Width() * rx),
+                    RoundInt(form->Height() * ry));
+    rescaling_ = false;
+  }
+  if (resize_timer_) resize_timer_->SetEnabled(false);
+  RescaleHidden();
+  last_w_ = form->ClientWidth();
+  last_h_ = form->ClientHeight();
+  last_outer_w_ = form->Width();
+  last_outer_h_ = form->Height();
+  last_state_ = form->WindowState();
 }

@@ -105,6 +105,11 @@ class TElasticForm : public TComponent {
   static constexpr unsigned kResizeSettleMs = 60;
   // Rescales every listed control from its record now.
   void Rescale();
+  // The screen's size changed from the one last noted to NewScreenWidth x NewScreenHeight
+  // (called when the window system reports it): the window's left and width follow the
+  // screen's width by the same ratio, its top and height the screen's height, and the
+  // form is rescaled.
+  void DisplayChanged(int NewScreenWidth, int NewScreenHeight);
 
   // State, for callers that place controls themselves and for tests.
   bool Initialised() const { return initialised_; }
@@ -150,6 +155,7 @@ class TElasticForm : public TComponent {
   std::vector<TControl*> HideControls();
   void ShowControls(const std::vector<TControl*>& Hidden);
   void RescaleHidden();
+  void PaintBackground();
   void CollectControls(TWinControl* Parent, std::vector<TControl*>& Out, std::vector<TControl*>& Bars);
   void ApplyStartBounds();
   void ApplyExclusions();
@@ -182,6 +188,7 @@ class TElasticForm : public TComponent {
   int last_w_ = -1, last_h_ = -1, last_outer_w_ = -1, last_outer_h_ = -1;
   TWinControl* focused_before_hiding_ = nullptr;  // only while a rescale runs
   TWindowState last_state_ = wsNormal;  // the window's state when last rescaled
+  int screen_w_ = 0, screen_h_ = 0;     // the screen's size as last noted
   TTimer* resize_timer_ = nullptr;
   TRect normal_bounds_;  // the window's bounds when last seen neither minimised nor maximised
   bool initialised_ = false, first_rescale_ = true, rescaling_ = false;

@@ -644,6 +644,33 @@ int TScreen::Height() const {
   return s ? s->geometry().height() : 768;
 }
 
+void TScreen::AddDisplayObserver(const void* Key, std::function<void()> Fn) {
+  RemoveDisplayObserver(Key);
+  display_observers_.emplace_back(Key, std::move(Fn));
+  if (display_watched_) return;
+  display_watched_ = true;
+  gfx::EnsureGuiApplication();
+  // The primary screen's size, and a new primary screen, are changes of the display.
+  auto watch = [this](QScreen* s) {
+    if (s) QObject::connect(s, &QScreen::geometryChanged, qApp, [this](const QRect&) { DisplayChanged(); });
+  };
+  watch(QGuiApplication::primaryScreen());
+  QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, qApp, [this, watch](QScreen* s) {
+    watch(s);
+    DisplayChanged();
+  });
+}
+
+void TScreen::RemoveDisplayObserver(const void* Key) {
+  std::erase_if(display_observers_, [Key](const auto& o) { return o.first == Key; });
+}
+
+void TScreen::DisplayChanged() {
+  // A copy: an observer may remove itself while being told.
+  const auto observers = display_observers_;
+  for (const auto& o : observers) o.second();
+}
+
 TWinControl* TScreen::ActiveControl() const { return active_form_ ? active_form_->ActiveControl() : nullptr; }
 
 void TScreen::SetActiveForm(TForm* f) {

@@ -98,6 +98,12 @@ class TScreen : public TComponent {
   const char* ClassName() const override { return "TScreen"; }
 
   int Width() const;
+  // Told when the screen's size changes (a change of display resolution), with Key
+  // identifying the observer for removal.
+  void AddDisplayObserver(const void* Key, std::function<void()> Fn);
+  void RemoveDisplayObserver(const void* Key);
+  // The window system layer reports a change of the screen's size.
+  void DisplayChanged();
   int Height() const;
   // Logical pixels per inch for font heights: always 96, the density the forms were
   // laid out for.
@@ -130,6 +136,8 @@ class TScreen : public TComponent {
  private:
   std::vector<TForm*> forms_;
   std::vector<TForm*> z_order_;
+  std::vector<std::pair<const void*, std::function<void()>>> display_observers_;
+  bool display_watched_ = false;
   TForm* active_form_ = nullptr;
   TCursor cursor_ = crDefault;
 };

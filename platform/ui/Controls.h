@@ -150,8 +150,9 @@ class TControl : public TComponent {
   // Components that manage a control from outside (proportional scaling of a form) are
   // told of its resizes and of its showing without taking OnResize or OnShow from the
   // program. Key identifies the observer for removal. Forms also tell when they close
-  // (the close went ahead) and when their window state changed (also by the user).
-  enum class TNotice { Resized, Shown, Closing, StateChanged };
+  // (the close went ahead) and when their window state changed (also by the user), and
+  // when they paint, before OnPaint, on the form's canvas (a background under everything).
+  enum class TNotice { Resized, Shown, Closing, StateChanged, Painting };
   using TObserver = std::function<void(TControl* Sender, TNotice Notice)>;
   void AddObserver(const void* Key, TObserver Fn);
   void RemoveObserver(const void* Key);

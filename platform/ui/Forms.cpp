@@ -390,6 +390,7 @@ void TForm::Deactivate() {
 }
 
 void TForm::Paint() {
+  NotifyObservers(TNotice::Painting);
   if (OnPaint) OnPaint(this);
 }
 

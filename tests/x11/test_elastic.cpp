@@ -1,6 +1,7 @@
 // The elastic form under a real window manager: the size limits hold against the user's
-// resizing, and the window placement kept in a settings file survives closing the form
-// and making it anew.
+// resizing, the window placement kept in a settings file survives closing the form and
+// making it anew, the background picture is painted, and a change of the screen's size
+// rescales the window.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +14,8 @@
 #include <thread>
 
 #include "controls/ElastFrm.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
@@ -183,6 +186,84 @@ TEST_F(ElasticWindow, PlacementSurvivesCloseAndReopen) {
   EXPECT_EQ(third.form->ClientWidth(), 400);
   EXPECT_EQ(third.form->ClientHeight(), 300);
   delete third.form;
+}
+
+// The colour of one pixel of a window, as the X server shows it.
+std::string PixelOf(const std::string& id, int x, int y, const std::string& dir) {
+  const std::string png = dir + "/w.png";
+  std::system(("import -window " + id + " '" + png + "' 2>/dev/null").c_str());
+  return Output("convert '" + png + "' -format '%[pixel:p{" + std::to_string(x) + "," + std::to_string(y) +
+                "}]' info: 2>/dev/null");
+}
+
+// The form's background picture: tiled from the top left, or stretched over the client
+// area when the picture is client-aligned. Its image control itself is not shown.
+TEST_F(ElasticWindow, BackgroundPictureTiledOrStretched) {
+  if (Output("convert -version 2>/dev/null | head -c 11") != "Version: Im") GTEST_SKIP() << "needs ImageMagick";
+  Made m = MakeForm("Background probe", "");
+  m.button->SetBounds(300, 250, 60, 24);
+  auto* image = new TImage(m.form);
+  image->SetName("Image1");
+  image->SetParent(m.form);
+  image->SetBounds(0, 0, 8, 8);
+  // Left half red, right half blue.
+  TBitmap* b = image->Picture()->Bitmap();
+  b->SetSize(8, 8);
+  b->Canvas()->Brush()->SetColor(clRed);
+  b->Canvas()->FillRect(TRect(0, 0, 4, 8));
+  b->Canvas()->Brush()->SetColor(clBlue);
+  b->Canvas()->FillRect(TRect(4, 0, 8, 8));
+  m.elastic->SetBkGrndImage(image);
+  EXPECT_FALSE(image->Visible());
+  m.form->Show();
+  const std::string id = WindowOf("Background probe");
+  ASSERT_FALSE(id.empty());
+  PumpFor(500);
+  const struct {
+    int x;
+    const char* colour;
+  } tiled[] = {{1, "srgb(255,0,0)"}, {5, "srgb(0,0,255)"}, {9, "srgb(255,0,0)"}, {13, "srgb(0,0,255)"}, {201, "srgb(255,0,0)"}, {205, "srgb(0,0,255)"}};
+  for (const auto& t : tiled) EXPECT_EQ(PixelOf(id, t.x, 50, dir_), t.colour) << "tiled, x " << t.x;
+
+  image->SetAlign(alClient);
+  m.form->Invalidate();
+  PumpFor(400);
+  const int w = m.form->ClientWidth();
+  for (const auto& [x, colour] : {std::pair{5, "srgb(255,0,0)"}, std::pair{w / 2 - 5, "srgb(255,0,0)"}, std::pair{w / 2 + 5, "srgb(0,0,255)"},
+                                  std::pair{w - 5, "srgb(0,0,255)"}})
+    EXPECT_EQ(PixelOf(id, x, 50, dir_), colour) << "stretched, x " << x;
+  delete m.form;
+}
+
+// The screen's size changes: the window's place and size follow it by the same ratios and
+// the controls are rescaled; back to the old size, the window comes back.
+TEST_F(ElasticWindow, DisplayChangeRescalesTheWindow) {
+  Made m = MakeForm("Display probe", "");
+  m.form->Show();
+  ASSERT_FALSE(WindowOf("Display probe").empty());
+  PumpFor(400);
+  const TRect before = m.form->BoundsRect();
+  const int buttonW = m.button->Width();
+  int rescales = 0;
+  m.elastic->OnAfterResize = [&](TObject*) { ++rescales; };
+  m.elastic->DisplayChanged(Screen->Width() * 3 / 4, Screen->Height() * 3 / 4);
+  PumpFor(600);
+  EXPECT_EQ(rescales, 1);
+  EXPECT_NEAR(m.form->Left(), before.Left * 3 / 4, 1);
+  EXPECT_NEAR(m.form->Top(), before.Top * 3 / 4, 1);
+  EXPECT_NEAR(m.form->Width(), before.Width() * 3 / 4, 2);
+  EXPECT_NEAR(m.form->Height(), before.Height() * 3 / 4, 2);
+  EXPECT_LT(m.button->Width(), buttonW);
+  m.elastic->DisplayChanged(Screen->Width(), Screen->Height());
+  PumpFor(600);
+  EXPECT_EQ(rescales, 2);
+  EXPECT_NEAR(m.form->Width(), before.Width(), 2);
+  EXPECT_NEAR(m.form->Height(), before.Height(), 2);
+  EXPECT_EQ(m.button->Width(), buttonW);
+  // The same size again is no change.
+  m.elastic->DisplayChanged(Screen->Width(), Screen->Height());
+  EXPECT_EQ(rescales, 2);
+  delete m.form;
 }
 
 }  // namespace
