@@ -37,10 +37,25 @@ void EnsureFlashTimer() {
   g_timer = new TAbFlashTimer(nullptr);
 }
 
-// The dispatcher ticks only while some control needs it (a blinking gauge, a recording
-// trend); with no client the program has nothing to wake up for.
+bool IsBlinkMode(int64_t Mode) { return Mode >= 2 && Mode <= 6; }
+
+// Whether a client needs the ticks now. A blink only repaints its control, so a control
+// that is not on the screen (its window hidden) has nothing to blink for; it wakes the
+// timer again when it is shown. Interval and one-second clients (a spin button's repeat,
+// a recording trend) count whether seen or not.
+bool WantsTicks(const TFlashClient& c) { return !IsBlinkMode(c.Mode) || c.Control->Showing(); }
+
+// The dispatcher ticks only while some control needs it (a blinking gauge on the screen, a
+// recording trend); otherwise the program has nothing to wake up for.
 void RunFlashTimerForClients() {
-  if (g_timer != nullptr) g_timer->SetEnabled(!g_clients.empty());
+  if (g_timer == nullptr) return;
+  bool wanted = false;
+  for (const auto& c : g_clients)
+    if (WantsTicks(*c)) {
+      wanted = true;
+      break;
+    }
+  g_timer->SetEnabled(wanted);
 }
 
 void FreeFlashTimer() {
@@ -180,7 +195,7 @@ void FlashTimerTick() {
     if (ApplicationEnding() || i >= g_clients.size()) break;
     TFlashClient& c = *g_clients[i];
     LPARAM lparam = 0;
-    if (c.Mode >= 2 && c.Mode <= 6) {
+    if (IsBlinkMode(c.Mode)) {
       const bool state = ((g_counter >> c.Mode) & 1u) != 0;
       if (state == c.LastState) continue;
       c.LastState = state;
@@ -197,6 +212,16 @@ void FlashTimerTick() {
     // The record may go away while the client handles the message; nothing of it is used after.
     c.Control->Perform(WM_FLASH, g_counter, lparam);
   }
+  // A client hidden since the last pass no longer keeps the timer going.
+  if (!ApplicationEnding()) RunFlashTimerForClients();
+}
+
+void ClientShown(TControl* Control) {
+  for (const auto& c : g_clients)
+    if (c->Control == Control) {
+      RunFlashTimerForClients();
+      return;
+    }
 }
 
 }  // namespace abflash

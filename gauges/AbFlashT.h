@@ -4,8 +4,9 @@
 // (modes 2..6) when their blink state flips, one-second clients (mode 32) once a second,
 // and interval clients (any other mode, in milliseconds) when their interval is up, with
 // their lateness. Controls register with AddFlashClient and leave with RemoveFlashClient;
-// the timer comes into being with the first registration and ticks only while at least one
-// client is registered.
+// the timer comes into being with the first registration and ticks only while a client
+// needs it: a blink client only while its control is on the screen (a hidden gauge keeps
+// its registration and wakes the timer when it is shown), any other client always.
 //
 // The tick is a single-shot GUI-thread timer started again after each pass, so a slow
 // pass delays the next tick instead of piling ticks up. Time is read from the monotonic
@@ -67,8 +68,11 @@ TAbFlashTimer* FlashTimer();
 // The tick counter (the WParam of every message).
 uint32_t FlashCounter();
 void SetFlashCounter(uint32_t v);
-// One pass over the clients, as the timer runs it.
+// One pass over the clients, as the timer runs it; afterwards the timer stops when no
+// client needs it any more.
 void FlashTimerTick();
+// A control came onto the screen: when it is a client, the timer runs again if it needs to.
+void ClientShown(TControl* Control);
 int ClientCount();
 bool IsClient(const TControl* Control);
 // Frees the dispatcher and forgets every client (application end; tests).

@@ -14,6 +14,11 @@ void TAbBinGControl::TextChanged() {
   TextChangedHook();
 }
 
+void TAbBinGControl::ShowingChanged(bool OnScreen) {
+  TGraphicControl::ShowingChanged(OnScreen);
+  if (OnScreen) abflash::ClientShown(this);
+}
+
 void TAbBinGControl::UpdateFlashing() {
   if (checked_ && flashing_)
     AddFlashClient(this, static_cast<int64_t>(frequency_) + 2);

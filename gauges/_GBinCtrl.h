@@ -36,6 +36,8 @@ class TAbBinGControl : public TGraphicControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void WndProc(TMessage& Message) override;
+  // Brought onto the screen, a flashing control lets its blink run again.
+  void ShowingChanged(bool OnScreen) override;
 
   // Hooks for the widgets.
   virtual void TextChangedHook() {}

@@ -1,4 +1,5 @@
 #include "gauges/_GClass.h"
+#include "gauges/AbFlashT.h"
 
 #include <algorithm>
 #include <cmath>
@@ -403,6 +404,11 @@ void TBarSettings::PaintBar(TCanvas* Canvas, int Position) {
 }
 
 // --- TAbGraphicControl ------------------------------------------------------------------
+
+void TAbGraphicControl::ShowingChanged(bool OnScreen) {
+  TGraphicControl::ShowingChanged(OnScreen);
+  if (OnScreen) abflash::ClientShown(this);
+}
 
 void TAbGraphicControl::EndUpdate() {
   if (update_count_ > 0) --update_count_;

@@ -429,6 +429,8 @@ class TAbGraphicControl : public TGraphicControl {
   virtual void ParamChange();
   virtual void SettingsChanged() {}
   bool Designing() const { return HasState(csDesigning); }
+  // A gauge brought onto the screen lets a blink it was waiting on run again.
+  void ShowingChanged(bool OnScreen) override;
 
  private:
   int update_count_ = 0;

@@ -258,6 +258,49 @@ TEST_F(MeterTest, FaceImagesGoWithTheHiddenWindowAndComeBackWhenShown) {
   form->Hide();
 }
 
+// A blink only repaints its gauge: one whose window is not on the screen keeps its place
+// among the timer's clients but not the timer running, and wakes it when shown again.
+TEST_F(MeterTest, HiddenBlinkingGaugesLetTheTimerSleepUntilShown) {
+  auto* linear = new TAbVMeter(form.get());
+  linear->SetParent(form.get());
+  linear->SetValue(1e6f);  // past the scale: the pointer blinks
+  auto* led = new TAbLED(form.get());
+  led->SetParent(form.get());
+  led->SetLeft(200);
+  led->SetChecked(true);
+  led->SetFlashing(true);
+  struct Gauge {
+    const char* what;
+    TControl* control;
+  } gauges[] = {{"linear meter", linear}, {"LED", led}};
+  auto running = [] { return abflash::FlashTimer() != nullptr && abflash::FlashTimer()->Running(); };
+  for (const Gauge& g : gauges) EXPECT_TRUE(abflash::IsClient(g.control)) << g.what;
+  EXPECT_FALSE(running()) << "made on a hidden form";
+  form->Show();
+  EXPECT_TRUE(running());
+  form->Hide();
+  abflash::FlashTimerTick();  // the next pass finds nobody to blink for
+  EXPECT_FALSE(running());
+  for (const Gauge& g : gauges) {
+    EXPECT_TRUE(abflash::IsClient(g.control)) << g.what;
+    // Only this gauge on the screen: its showing alone wakes the timer.
+    for (const Gauge& other : gauges) other.control->SetVisible(&other == &g);
+    form->Show();
+    EXPECT_TRUE(running()) << g.what;
+    g.control->Hide();
+    abflash::FlashTimerTick();
+    EXPECT_FALSE(running()) << g.what << " hidden on a shown form";
+    g.control->Show();
+    EXPECT_TRUE(running()) << g.what;
+    form->Hide();
+    abflash::FlashTimerTick();
+  }
+  // A client counting time (a spin button's repeat, a recording trend) needs the ticks
+  // whether it is seen or not.
+  AddFlashClient(linear, 100);
+  EXPECT_TRUE(running());
+}
+
 TEST_F(MeterTest, Pictures) {
   const char* dir = std::getenv("GAUGE_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "GAUGE_SHOTS not set";
