@@ -199,9 +199,14 @@ void TApdCustomComPort::PortWindow(bool Create) {
   if (dispatcher_ == nullptr) return;
   if (Create) {
     auto alive = alive_;
-    window_client_ = dispatcher_->RegisterWindowClient([this, alive](uint32_t Msg, uint32_t W, uint32_t L) {
-      if (alive->load()) HandleMessage(Msg, W, L);
-    });
+    auto wanted = wanted_messages_;
+    window_client_ = dispatcher_->RegisterWindowClient(
+        [this, alive](uint32_t Msg, uint32_t W, uint32_t L) {
+          if (alive->load()) HandleMessage(Msg, W, L);
+        },
+        [wanted](uint32_t Msg) {
+          return Msg < APW_TRIGGERAVAIL || Msg > APW_TRIGGERSTATUS || (wanted->load() >> (Msg - APW_TRIGGERAVAIL)) & 1u;
+        });
   } else if (window_client_ != 0) {
     dispatcher_->DeregisterWindowClient(window_client_);
     window_client_ = 0;
@@ -267,6 +272,16 @@ void TApdCustomComPort::DoTriggerOutSent() {
 }
 
 void TApdCustomComPort::UpdateTriggerNotify() {
+  // A data-available notice comes with every burst received; with only a timer event
+  // assigned (the program's link watchdog) the GUI thread has nothing to do for it.
+  const bool status = on_trigger_status_ || on_trigger_line_error_ || on_trigger_modem_status_ ||
+                      on_trigger_outbuff_free_ || on_trigger_outbuff_used_ || on_trigger_out_sent_;
+  uint32_t wanted = 0;
+  if (on_trigger_ || on_trigger_avail_) wanted |= 1u << (APW_TRIGGERAVAIL - APW_TRIGGERAVAIL);
+  if (on_trigger_ || on_trigger_data_) wanted |= 1u << (APW_TRIGGERDATA - APW_TRIGGERAVAIL);
+  if (on_trigger_ || on_trigger_timer_) wanted |= 1u << (APW_TRIGGERTIMER - APW_TRIGGERAVAIL);
+  if (on_trigger_ || status) wanted |= 1u << (APW_TRIGGERSTATUS - APW_TRIGGERAVAIL);
+  wanted_messages_->store(wanted);
   if (state_ != 2 || dispatcher_ == nullptr) return;
   const bool any = on_trigger_ || on_trigger_avail_ || on_trigger_data_ || on_trigger_status_ || on_trigger_timer_ ||
                    on_trigger_line_error_ || on_trigger_modem_status_ || on_trigger_outbuff_free_ ||

@@ -267,6 +267,9 @@ class TApdCustomComPort : public TApdBaseComponent {
   // Cleared when the port goes away, so that calls already queued for the GUI thread
   // find out and do nothing.
   std::shared_ptr<std::atomic<bool>> alive_;
+  // The trigger messages some assigned event handles (bit Msg - APW_TRIGGERAVAIL), read by
+  // the dispatch thread: the others are not handed to the GUI thread at all.
+  std::shared_ptr<std::atomic<uint32_t>> wanted_messages_ = std::make_shared<std::atomic<uint32_t>>(0);
 };
 
 class TApdComPort : public TApdCustomComPort {

@@ -23,6 +23,17 @@ bool TickTimerExpired(const TTickTimer& Timer) {
   return static_cast<int64_t>(now) + kTickRange > Timer.ExpireTicks;
 }
 
+uint32_t TickTimerMsLeft(const TTickTimer& Timer) {
+  if (TickTimerExpired(Timer)) return 0;
+  const uint32_t ms = MsClock();
+  const int32_t now = static_cast<int32_t>(ms / kMsPerTick);
+  if (now < Timer.StartTicks) return kMsPerTick;
+  // Expiry means the tick count has passed ExpireTicks: the first millisecond of the tick
+  // after it.
+  const int64_t ticks = static_cast<int64_t>(Timer.ExpireTicks) + 1 - now;
+  return static_cast<uint32_t>(std::min<int64_t>(ticks * kMsPerTick - ms % kMsPerTick, 0x7FFFFFFF));
+}
+
 uint32_t PumpOneMessage() {
   if (apd::gui::QuitRequested()) return kQuitMessage;
   return apd::gui::PumpMessages() ? 1u : 0u;

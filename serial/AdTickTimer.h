@@ -22,6 +22,9 @@ struct TTickTimer {
 // already expired).
 void StartTickTimer(TTickTimer& Timer, int32_t Ticks);
 bool TickTimerExpired(const TTickTimer& Timer);
+// Milliseconds until Timer expires on the clock as it runs now (0 when it has); across a wrap
+// of the tick count, one tick (look again then).
+uint32_t TickTimerMsLeft(const TTickTimer& Timer);
 
 // Result of PumpOneMessage when the application has been asked to quit.
 constexpr uint32_t kQuitMessage = 18;

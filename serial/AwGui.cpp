@@ -31,8 +31,12 @@ struct SentCall {
     struct Finish {
       SentCall* self;
       ~Finish() {
-        std::lock_guard<std::mutex> lock(self->mutex);
-        self->state = kDone;
+        {
+          std::lock_guard<std::mutex> lock(self->mutex);
+          self->state = kDone;
+        }
+        // Told after the lock is let go: a sender woken while it is still held would only
+        // run into it and sleep again.
         self->cv.notify_all();
       }
     } finish{this};

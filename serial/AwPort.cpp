@@ -304,10 +304,23 @@ bool TApdPortDispatcher::WaitDeviceInput(bool DeviceUsable) {
     return false;
   }
   try {
-    return os::WaitForAny({&device_.InputReady(), &cancel_}, os::kInfinite) == 0;
+    if (os::WaitForAny({&device_.InputReady(), &cancel_}, os::kInfinite) != 0) return false;
+    // A device hands on what has come a few bytes at a time, while a sender's burst (a
+    // packet) takes milliseconds on the line. Passing each few bytes on would wake the
+    // dispatch thread, and through it the program, for every one; so the rest of the burst
+    // is let in first, for at most the time of a short packet at the line's rate.
+    const uint32_t gather = BurstGatherMs();
+    return gather == 0 || !cancel_.WaitFor(gather);
   } catch (const Exception&) {
     return false;
   }
+}
+
+uint32_t TApdPortDispatcher::BurstGatherMs() const {
+  constexpr int kBurstChars = 40;
+  constexpr uint32_t kMaxGatherMs = 20;
+  const TLineState line = Line();
+  return std::min(kMaxGatherMs, CharTimeMs(line.Baud, line.DataBits, line.Parity, line.StopCode, kBurstChars));
 }
 
 void TApdPortDispatcher::CancelDeviceWait() { cancel_.Set(); }

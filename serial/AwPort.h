@@ -99,6 +99,9 @@ class TApdPortDispatcher : public TApdBaseDispatcher {
 
  private:
   int ApplyLine(const TLineState& Wanted);
+  // How long a wake for input waits for the rest of the burst: the time of 40 characters at
+  // the line's rate, at most 20 ms.
+  uint32_t BurstGatherMs() const;
   void DrainOutput();
 
   os::SerialDevice device_;

@@ -49,6 +49,7 @@ void TApdBaseDispatcher::RequestThreadsEnd() {
   writer_stop_.Set();
   CancelDeviceWait();
   event_handled_.Set();
+  dispatch_wake_.Set();
 }
 
 void TApdBaseDispatcher::StopThreads() {
@@ -104,7 +105,10 @@ void TApdBaseDispatcher::DispatchThreadBody(os::Thread&) {
   dispatch_thread_id_.store(std::this_thread::get_id());
   ready_.Set();
   while (!kill_flag_.load() && !close_pending_.load()) {
-    const bool event = device_event_.WaitFor(50);
+    // Between device events the thread sleeps until the next timer trigger is due (or a
+    // trigger change asks for it), not on a fixed beat: an open port with nothing arriving
+    // costs no wake-ups of its own.
+    const bool event = os::WaitForAny({&device_event_, &dispatch_wake_}, NextRoundWait()) == 0;
     if (kill_flag_.load() || close_pending_.load()) break;
     try {
       DispatchRound();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/os/Clock.h"
 #include "serial/AdExcept.h"
 #include "serial/AwGui.h"
 
@@ -274,6 +275,7 @@ int TApdBaseDispatcher::SetTimerTrigger(uint32_t Handle, int32_t Ticks, bool Act
       StartTickTimer(t.Timer, static_cast<int32_t>(t.Ticks));
       t.Active = true;
       log_.Add(apd::dtTriggerDataChange, apd::dstTimer, Handle, &t.Ticks, sizeof t.Ticks);
+      WakeDispatchFor(t);
     } else {
       t.Active = false;
       log_.AddText(apd::dtTriggerDataChange, apd::dstTimer, Handle, "Deactivated");
@@ -301,6 +303,8 @@ int TApdBaseDispatcher::SetStatusTrigger(uint32_t Handle, uint16_t Value, bool A
     t.Value = Value;
     t.Armed = Activate;
     if (t.Kind == stOutSent && Activate) out_sent_pending_.store(false);
+    // An armed status trigger is watched every 50 ms.
+    if (Activate) dispatch_wake_.Set();
     return 0;
   }
   return ecodes::ecBadTriggerHandle;
@@ -376,6 +380,28 @@ void TApdBaseDispatcher::RestoreTriggers(const TTriggerSave& Saved) {
   timer_triggers_ = Saved.Timers;
   status_triggers_ = Saved.Statuses;
   data_triggers_ = Saved.Datas;
+  dispatch_wake_.Set();
+}
+
+void TApdBaseDispatcher::WakeDispatchFor(const TTimerTrigger& Trigger) {
+  if (OnDispatchThread()) return;  // it plans its next round after this one anyway
+  const uint64_t due = os::MonotonicMilliseconds() + TickTimerMsLeft(Trigger.Timer);
+  if (due < planned_round_) dispatch_wake_.Set();
+}
+
+uint32_t TApdBaseDispatcher::NextRoundWait() {
+  // Status triggers watch the modem lines, line errors and the output ring, which change
+  // without an event of their own; a test clock moves without the thread knowing.
+  constexpr uint32_t kPollMs = 50;
+  os::CriticalSection::Guard lock(general_);
+  uint32_t wait = os::kInfinite;
+  for (const auto& t : status_triggers_)
+    if (t.Armed) wait = kPollMs;
+  if (!os::SystemClockInstalled()) wait = kPollMs;
+  for (const auto& t : timer_triggers_)
+    if (t.Active) wait = std::min(wait, TickTimerMsLeft(t.Timer));
+  planned_round_ = wait == os::kInfinite ? UINT64_MAX : os::MonotonicMilliseconds() + wait;
+  return wait;
 }
 
 bool TApdBaseDispatcher::FireTimerTrigger() {
@@ -499,10 +525,12 @@ void TApdBaseDispatcher::RecomputeNoticesWanted() {
   notices_wanted_ = window_clients_.size() >= 2 || !method_clients_.empty() || force_window_notices_;
 }
 
-int TApdBaseDispatcher::RegisterWindowClient(TApdNotifyProc Proc) {
+int TApdBaseDispatcher::RegisterWindowClient(TApdNotifyProc Proc, TApdNoticeFilter Wants) {
   os::CriticalSection::Guard lock(general_);
   const int id = next_client_id_++;
-  window_clients_.push_back(Client{id, std::move(Proc)});
+  Client c{id, std::move(Proc)};
+  c.Wants = std::move(Wants);
+  window_clients_.push_back(std::move(c));
   log_.Add(apd::dtTriggerHandlerAlloc, apd::dstWindow, static_cast<uint32_t>(id));
   RecomputeNoticesWanted();
   return id;
@@ -620,6 +648,8 @@ bool TApdBaseDispatcher::NotifyClients(uint32_t Msg, uint32_t WParam, uint32_t L
   }
   for (size_t i = 0; windows && !close_pending_.load() && clientAt(window_clients_, i, c); ++i) {
     if (c.Deleted) continue;
+    // A message the client would do nothing with is not worth waking the GUI thread for.
+    if (c.Wants && !c.Wants(Msg)) continue;
     TApdNotifyProc proc = c.Proc;
     const bool handed = apd::gui::Send(
         [this, proc, Msg, WParam, lParam] {

@@ -70,6 +70,9 @@ struct TTriggerSave {
 };
 
 using TApdNotifyProc = std::function<void(uint32_t Msg, uint32_t WParam, uint32_t LParam)>;
+// Asked on the dispatch thread before a window client is handed a message: false when the
+// client has nothing to do with it, so the GUI thread is not woken for it.
+using TApdNoticeFilter = std::function<bool(uint32_t Msg)>;
 
 class TApdBaseDispatcher {
  public:
@@ -123,9 +126,10 @@ class TApdBaseDispatcher {
   void RestoreTriggers(const TTriggerSave& Saved);
 
   // ---- clients ----
-  // A window client's messages are handed to the GUI thread (waiting at most 3000 ms);
-  // method clients are called on the dispatch thread, or on the GUI thread when Synchronize.
-  int RegisterWindowClient(TApdNotifyProc Proc);
+  // A window client's messages are handed to the GUI thread (waiting at most 3000 ms),
+  // those its Wants filter (when given) accepts; method clients are called on the dispatch
+  // thread, or on the GUI thread when Synchronize.
+  int RegisterWindowClient(TApdNotifyProc Proc, TApdNoticeFilter Wants = nullptr);
   void DeregisterWindowClient(int Id);
   int RegisterMethodClient(TApdNotifyProc Proc, bool Synchronize);
   void DeregisterMethodClient(int Id);
@@ -150,8 +154,12 @@ class TApdBaseDispatcher {
   void FinishClose();
 
   // One round of the dispatch thread (reading the device, firing triggers); the thread calls
-  // it after each device event and every 50 ms.
+  // it after each device event, when the next timer trigger is due, and every 50 ms while a
+  // status trigger is armed (or a test clock stands in for the system clock).
   void DispatchRound();
+  // How long the dispatch thread may wait for a device event before its next round, in ms
+  // (os::kInfinite when only a device event or a trigger change can give it work).
+  uint32_t NextRoundWait();
 
   // ---- trace and dispatch log (recording only while the port switched them on) ----
   apd::TTraceRecorder& Trace() { return trace_; }
@@ -201,6 +209,7 @@ class TApdBaseDispatcher {
     TApdNotifyProc Proc;
     bool Deleted = false;
     bool Synchronize = false;
+    TApdNoticeFilter Wants = nullptr;
   };
 
   int InBuffUsedLocked() const;
@@ -209,6 +218,9 @@ class TApdBaseDispatcher {
   bool HandleInUse(uint32_t Handle) const;
   bool NotifyClients(uint32_t Msg, uint32_t WParam, uint32_t LParamLow);
   void RecomputeNoticesWanted();
+  // Wakes the dispatch thread when a timer trigger armed from another thread is due before
+  // the thread's next planned round. Called under the general section.
+  void WakeDispatchFor(const TTimerTrigger& Trigger);
   void RequestThreadsEnd();
   void ReleaseBuffers();
   void EventThreadBody(os::Thread& self);
@@ -276,6 +288,11 @@ class TApdBaseDispatcher {
   std::atomic<bool> threads_started_{false};
   std::atomic<std::thread::id> dispatch_thread_id_{};
   os::Event device_event_{os::EventReset::Automatic};
+  // Trigger changes that need the dispatch thread sooner than it planned, and the stop.
+  os::Event dispatch_wake_{os::EventReset::Automatic};
+  // When (monotonic ms) the dispatch thread will next run a round without a device event;
+  // UINT64_MAX while it waits only for events. Guarded by the general section.
+  uint64_t planned_round_ = UINT64_MAX;
   os::Event event_handled_{os::EventReset::Automatic};
   os::Event ready_{os::EventReset::Automatic};
   os::Event output_ready_{os::EventReset::Automatic};

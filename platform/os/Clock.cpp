@@ -23,6 +23,8 @@ void SetClock(const Clock* clock) { g_clock.store(clock ? clock : &kSystemClock)
 ScopedClock::ScopedClock(const Clock& clock) : previous_(g_clock.exchange(&clock)) {}
 ScopedClock::~ScopedClock() { g_clock.store(previous_); }
 
+bool SystemClockInstalled() { return g_clock.load() == &kSystemClock; }
+
 std::uint64_t MonotonicMilliseconds() { return g_clock.load()->Milliseconds(); }
 std::uint32_t TimeGetTime() { return static_cast<std::uint32_t>(MonotonicMilliseconds()); }
 std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(MonotonicMilliseconds()); }

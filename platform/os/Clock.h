@@ -48,6 +48,10 @@ class ScopedClock {
   const Clock* previous_;
 };
 
+// True while the system clock is installed (no test clock stands in for it), so that a
+// wait for a moment on the clock can be a real wait.
+bool SystemClockInstalled();
+
 // Milliseconds of the installed clock, full width.
 std::uint64_t MonotonicMilliseconds();
 // The same value cut to 32 bits; it wraps to 0 after about 49.7 days, as callers that

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -133,6 +135,78 @@ TEST_F(PortTest, ReceivingGoesOnAfterAllTriggersWereRemovedAndThePortReopened) {
   pty.Write("again");
   EXPECT_TRUE(PumpUntilTrue([&] { return received.size() >= 5; }));
   EXPECT_EQ(received, "again");
+}
+
+// Counts the calls handed to the GUI thread and passes them on to the application's loop.
+class CountingBridge final : public apd::gui::GuiBridge {
+ public:
+  CountingBridge() : inner_(apd::gui::Bridge()) { apd::gui::SetBridge(this); }
+  ~CountingBridge() override { apd::gui::SetBridge(nullptr); }
+  bool IsGuiThread() const override { return inner_.IsGuiThread(); }
+  void Post(std::function<void()> Call) override { inner_.Post(std::move(Call)); }
+  bool Send(std::function<void()> Call, int TimeoutMs) override {
+    ++sends;
+    return inner_.Send(std::move(Call), TimeoutMs);
+  }
+  bool PumpMessages() override { return inner_.PumpMessages(); }
+  bool QuitRequested() const override { return inner_.QuitRequested(); }
+  std::atomic<int> sends{0};
+
+ private:
+  GuiBridge& inner_;
+};
+
+// Received bytes come with a data-available notice; the GUI thread is woken for it only when
+// an assigned event takes it, not for a port whose only event is the link watchdog's timer.
+TEST_F(PortTest, ReceivedDataWakesTheGuiThreadOnlyForAnEventThatTakesIt) {
+  CountingBridge bridge;
+  bool handled = false;
+  struct {
+    const char* events;
+    std::function<void()> assign;
+    bool gui;
+  } cases[] = {
+      {"timer only", [&] { port.SetOnTriggerTimer([](TObject*, uint16_t) {}); }, false},
+      {"any trigger", [&] { port.SetOnTrigger([&](TObject*, uint16_t, uint16_t, uint16_t) { handled = true; }); },
+       true},
+      {"data available", [&] { port.SetOnTriggerAvail([&](TObject*, uint16_t) { handled = true; }); }, true},
+  };
+  port.SetOpen(true);
+  std::atomic<int> seen{0};
+  // The packet component reads the bytes on the dispatch thread, as this client does.
+  port.Dispatcher()->RegisterMethodClient(
+      [&](uint32_t msg, uint32_t count, uint32_t) {
+        if (msg != APW_TRIGGERAVAIL) return;
+        std::string bytes(count, '\0');
+        if (port.Dispatcher()->GetBlock(bytes.data(), static_cast<int>(count)) > 0) seen += static_cast<int>(count);
+      },
+      false);
+  for (const auto& c : cases) {
+    port.SetOnTrigger(nullptr);
+    port.SetOnTriggerAvail(nullptr);
+    c.assign();
+    handled = false;
+    const int before = bridge.sends.load(), had = seen.load();
+    pty.Write("abc");
+    ASSERT_TRUE(PumpUntilTrue([&] { return seen.load() >= had + 3 && handled == c.gui; })) << c.events;
+    EXPECT_EQ(bridge.sends.load() > before, c.gui) << c.events;
+  }
+}
+
+// Between device events the dispatch thread sleeps until its next timer is due; a timer
+// armed meanwhile for an earlier moment wakes it, and fires first.
+TEST_F(PortTest, ATimerArmedWhileTheDispatchThreadSleepsFiresInItsTime) {
+  std::vector<uint16_t> fired;
+  port.SetOnTriggerTimer([&](TObject*, uint16_t h) { fired.push_back(h); });
+  port.SetOpen(true);
+  const uint16_t watchdog = port.NewTimerTrigger();
+  const uint16_t quick = port.NewTimerTrigger();
+  port.ArmTimerTrigger(watchdog, 18, true);  // about a second
+  // Let the dispatch thread settle into its wait for the watchdog.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  port.ArmTimerTrigger(quick, 1, true);
+  ASSERT_TRUE(PumpUntilTrue([&] { return fired.size() == 2; }));
+  EXPECT_EQ(fired, (std::vector<uint16_t>{quick, watchdog}));
 }
 
 TEST_F(PortTest, ClosedPortRules) {

@@ -39,6 +39,36 @@ TEST_F(TickTimerTest, OneTickLastsBetween55And110Ms) {
   EXPECT_TRUE(TickTimerExpired(t));
 }
 
+// The dispatch thread sleeps until the next timer trigger is due: the time left must end
+// exactly where the expiry test turns true, never a tick early or late.
+TEST_F(TickTimerTest, TimeLeftEndsWhereTheTimerExpires) {
+  struct {
+    uint64_t start;  // clock at the start
+    int32_t ticks;
+    uint64_t later;  // clock advanced by this before asking
+  } cases[] = {
+      {55 * 1000, 0, 0},        // 0 ticks: at the next boundary
+      {55 * 1000, 1, 0},        // a tick from its beginning: 110 ms
+      {55 * 1000 + 54, 1, 0},   // from the end of a tick: 56 ms
+      {55 * 1000, 18, 500},     // part way through the link watchdog
+      {55 * 1000 + 20, 2, 200},  // already expired
+  };
+  for (const auto& c : cases) {
+    clock_.Set(c.start);
+    TTickTimer t;
+    StartTickTimer(t, c.ticks);
+    clock_.Advance(c.later);
+    const uint32_t left = TickTimerMsLeft(t);
+    if (left > 0) {
+      clock_.Advance(left - 1);
+      EXPECT_FALSE(TickTimerExpired(t)) << c.start << "+" << c.ticks;
+      clock_.Advance(1);
+    }
+    EXPECT_TRUE(TickTimerExpired(t)) << c.start << "+" << c.ticks;
+    EXPECT_EQ(TickTimerMsLeft(t), 0u);
+  }
+}
+
 TEST_F(TickTimerTest, LongIntervalsAreCutAndNegativeOnesAreExpired) {
   TTickTimer t;
   StartTickTimer(t, 100000000);
