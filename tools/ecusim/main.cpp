@@ -2,7 +2,8 @@
 //   ecusim > /tmp/ecu.path &  CORVANEQ5_COM1=$(head -1 /tmp/ecu.path) corvaneq5
 // It prints the terminal's path on the first line and runs until interrupted. An engine
 // model drives the live values (the seed is the optional first argument; "--still" keeps
-// the engine idling at fixed values). Commands read from standard input, one a line:
+// the engine idling at fixed values; "--baud 19200" paces the line at that rate, as a real
+// serial line carries it). Commands read from standard input, one a line:
 //   silent | stream          stop / resume the live packets
 //   off | on                 power the ECU off / on (on is a restart)
 //   bad-stuffing | truncated | overlong   send one damaged packet
@@ -66,9 +67,11 @@ int main(int argc, char** argv) {
   const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
   bool engine = true;
   std::uint32_t seed = 1;
+  std::uint32_t baud = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--still") engine = false;
+    else if (arg == "--baud" && i + 1 < argc) baud = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
     else seed = static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 0));
   }
   try {
@@ -80,6 +83,7 @@ int main(int argc, char** argv) {
       s.slow.statusWord = 0x0004;  // idling
       if (engine) e.RunEngine(seed);
     });
+    if (baud != 0) ecu.SetPacedBaud(baud);
     ecu.Start();
     std::printf("%s\n", ecu.SlavePath().c_str());
     std::fflush(stdout);
