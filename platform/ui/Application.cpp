@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QToolTip>
 #include <QWidget>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -469,6 +470,11 @@ TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  // Made as the process starts: from then on a file-size limit makes a write fail with EFBIG
+  // (which every writer reports) instead of ending the process with SIGXFSZ, whoever writes,
+  // the toolkit's own settings included. A handler someone installed is left alone.
+  struct sigaction old {};
+  if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
   const AnsiString exe = ExeName();
   title_ = std::filesystem::path(exe).stem().string();
 }
