@@ -1,21 +1,12 @@
 #include "model/Settings.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 #include "platform/classes/IniFiles.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 
 TSettingsRecord Settings;
 TLoggerSettings LoggerSettings;
-
-AnsiString ProgramFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "./";
-  AnsiString folder = ExtractFilePath(cp1252::FromUtf8(exe.string()));
-  return folder.empty() ? AnsiString("./") : folder;
-}
 
 namespace {
 
@@ -69,7 +60,9 @@ AnsiString ReadSettingsFile(const AnsiString& FileName) {
   s.LambdaDisplay = ini.ReadBool("Main", "Lambda Display", s.LambdaDisplay);
   s.LiveMapSave = ini.ReadBool("Main", "Live map save", s.LiveMapSave);
   s.ECUMapSave = ini.ReadBool("Main", "ECU map save", s.ECUMapSave);
-  const AnsiString folder = ProgramFolder();
+  // Map, log and update files the user has not placed yet start in the home folder: the
+  // program's own folder is an installation, not a place for the user's files.
+  const AnsiString folder = HomeFolder();
   s.MapPath = ReadFolder(ini, "Map path", folder);
   s.LogPath = ReadFolder(ini, "Log path", folder);
   s.RomPath = ReadFolder(ini, "Rom path", folder);

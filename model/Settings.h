@@ -11,7 +11,7 @@ struct TSettingsRecord {
   bool LambdaDisplay = true;
   bool LiveMapSave = true;
   bool ECUMapSave = false;
-  AnsiString MapPath;  // folders end in "/"; default the program folder
+  AnsiString MapPath;  // folders end in "/"; default the user's home folder
   AnsiString LogPath;
   AnsiString RomPath;
   bool AutoIdlePotUpdate = false;
@@ -49,9 +49,6 @@ extern TLoggerSettings LoggerSettings;
 // The settings file's name; without a folder it lives in the configuration folder.
 inline constexpr const char* kSettingsFileName = "R7TQ5.ini";
 
-// The folder of the program file, with a trailing "/": the default folder for map, log
-// and update files.
-AnsiString ProgramFolder();
 
 // Fills Settings and LoggerSettings from the file. A missing file or key, a value that
 // is not a number and a value outside what the program can use all give the default.

@@ -1,5 +1,6 @@
 #include "platform/rtl/FileUtils.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,17 @@ bool ForceDirectories(const AnsiString& Dir) {
 }
 
 bool DeleteFile(const AnsiString& FileName) { return ::unlink(Native(FileName).c_str()) == 0; }
+
+AnsiString HomeFolder() {
+  std::string home;
+  if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
+    home = env;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+    home = pw->pw_dir;
+  }
+  if (home.empty() || home.back() != '/') home += '/';
+  return cp1252::FromUtf8(home);
+}
 
 AnsiString ConfigFolder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");

@@ -18,6 +18,10 @@ bool DirectoryExists(const AnsiString& Dir);
 bool ForceDirectories(const AnsiString& Dir);
 bool DeleteFile(const AnsiString& FileName);
 
+// The user's home folder ($HOME, else the account's), with a trailing "/"; "/" when there is
+// none. Files the user keeps start there.
+AnsiString HomeFolder();
+
 // The program's configuration folder: $XDG_CONFIG_HOME/corvaneq5/ (default
 // ~/.config/corvaneq5/), with a trailing "/". Not created here.
 AnsiString ConfigFolder();

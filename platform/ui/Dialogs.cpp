@@ -448,6 +448,16 @@ AnsiString FolderOf(const AnsiString& name) {
   return dir;
 }
 
+bool IsAbsolute(const AnsiString& name) { return !name.empty() && name[0] == '/'; }
+
+// Where a file dialog opens: its InitialDir; without one the folder of a FileName given with
+// its full path, else the user's home folder (never the folder the program was started in).
+AnsiString StartFolder(const DialogRequest& request) {
+  if (!request.InitialDir.empty()) return request.InitialDir;
+  if (IsAbsolute(request.FileName)) return FolderOf(request.FileName);
+  return FolderOf(HomeFolder());
+}
+
 // Runs a request callback from a Qt signal, where nothing may be thrown.
 template <typename F>
 void Guarded(F&& f) {
@@ -566,7 +576,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
     const DialogAnswer a = NextAnswer(request);
     Session session;
     session.request = &request;
-    session.folder = request.InitialDir;
+    session.folder = StartFolder(request);
     session.text = request.FileName;
     SessionScope scope(session);
     if (request.OnShow) request.OnShow();
@@ -598,8 +608,10 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
     return true;
   }
   RefuseUnanswerable(request);
-  QString start = gfx::ToQString(request.InitialDir);
-  if (!request.FileName.empty()) start = start.isEmpty() ? gfx::ToQString(request.FileName) : start + QLatin1Char('/') + gfx::ToQString(request.FileName);
+  QString start = gfx::ToQString(StartFolder(request));
+  if (!request.FileName.empty())
+    start = IsAbsolute(request.FileName) ? gfx::ToQString(request.FileName)
+                                         : start + QLatin1Char('/') + gfx::ToQString(request.FileName);
   const QString caption = gfx::ToQString(request.Caption), filter = QtFilter(request.Filter);
   const bool save = request.Kind == DialogKind::SaveFile;
 

@@ -14,6 +14,7 @@
 #include "files/MapFiles.h"
 #include "config/loadfiles.h"
 #include "config/savefiles.h"
+#include "config/setup.h"
 #include "controls/ApOpenDlg.h"
 #include "controls/ApSaveDlg.h"
 #include "ecu/FlashUpdate.h"
@@ -21,9 +22,11 @@
 #include "model/Settings.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/classes/Streams.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/TextUtils.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Dialogs.h"
 
@@ -213,6 +216,37 @@ TEST_F(MainFilesDialog, EveryWindowOpensThroughTheOneDialogWithItsPreview) {
     EXPECT_EQ(Form2->Tag, w.kind);
     EXPECT_EQ(Form2->Memo1->Text(), w.kind == 3 ? "" : "left over");
   }
+}
+
+// A tuner's first run, with no folder in the settings file: every file dialog the menus
+// open starts in the home folder, not in the folder the program lives in.
+TEST_F(MainFilesDialog, WithoutStoredFoldersTheMenusFileDialogsStartAtHome) {
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome != nullptr ? oldHome : "";
+  setenv("HOME", dir_.c_str(), 1);
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  for (int k = 1; k <= 3; ++k) MapSlots[k].Source = 1;  // maps in memory: saving asks nothing first
+  auto menu = [](TForm* form, const char* item) { dynamic_cast<TMenuItem*>(form->FindComponent(item))->Click(); };
+  struct {
+    const char* command;
+    std::function<void()> choose;
+  } commands[] = {
+      {"File > Open", [&] { menu(f_, "Open1"); }},
+      {"File > Save", [&] { menu(f_, "Save1"); }},
+      {"configuration: Load configuration from disk", [&] { menu(SetupForm, "Loadconfigurationfromdisk1"); }},
+      {"logger: Load from file", [&] { menu(LoggerForm, "LoadLogfile1"); }},
+      {"update: Select update file", [&] { menu(FlashUpdateForm, "SelectUpdateFile1"); }},
+  };
+  for (const auto& c : commands) {
+    const size_t before = script.Count(ui::DialogKind::OpenFile) + script.Count(ui::DialogKind::SaveFile);
+    script.CancelFile();
+    c.choose();
+    ASSERT_EQ(script.Count(ui::DialogKind::OpenFile) + script.Count(ui::DialogKind::SaveFile), before + 1) << c.command;
+    EXPECT_EQ(script.Last().InitialDir, dir_.string() + "/") << c.command;
+  }
+  if (oldHome != nullptr) setenv("HOME", savedHome.c_str(), 1);
+  else unsetenv("HOME");
 }
 
 }  // namespace

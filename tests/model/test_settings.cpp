@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/Settings.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/rtl/SysUtils.h"
@@ -41,7 +42,7 @@ TEST_F(SettingsTest, MissingFileGivesDefaults) {
   EXPECT_EQ(Settings.PressureUnit, 1);
   EXPECT_EQ(Settings.EGTWarning, 1250);
   EXPECT_EQ(Settings.UserViewVar[4], 20);
-  EXPECT_EQ(Settings.MapPath, ProgramFolder());
+  EXPECT_EQ(Settings.MapPath, HomeFolder());
   EXPECT_EQ(Settings.RomPath.back(), '/');
   EXPECT_EQ(LoggerSettings.Channels[1], 19);
   EXPECT_EQ(LoggerSettings.Channels[8], 27);
@@ -133,7 +134,7 @@ TEST_F(SettingsTest, OddValuesFallBackToDefaults) {
   EXPECT_EQ(Settings.AutoIdlePotNum, 8);
   EXPECT_EQ(Settings.AutoSetMaps, 0);
   EXPECT_EQ(Settings.MapPath, "/srv/maps/");
-  EXPECT_EQ(Settings.LogPath, ProgramFolder());
+  EXPECT_EQ(Settings.LogPath, HomeFolder());
   EXPECT_EQ(Settings.CommsPort, 1);
   EXPECT_FALSE(Settings.CommsAuto);
   EXPECT_EQ(Settings.TemperatureUnit, 0);

@@ -4,6 +4,7 @@
 // sees none of their keys.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/rtl/FileUtils.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -125,6 +127,43 @@ TEST(DialogKeys, ANameTypedWithoutExtensionOpensTheFileOfThatKind) {
   EXPECT_EQ(std::string(open.FileName.c_str()), file);
   std::remove(file.c_str());
   rmdir(folder);
+}
+
+}  // namespace
+
+namespace {
+
+// A real file dialog given no folder opens in the home folder; closing it writes the
+// toolkit's own settings, which under a file-size limit must fail quietly instead of
+// ending the program.
+TEST(DialogKeys, AFileDialogUnderAFileSizeLimitStartsAtHomeAndClosesSafely) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit none = saved;
+  none.rlim_cur = 0;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+
+  std::atomic<bool> pressed{false};
+  std::thread keys = PressWhenActive("Pick a map", "Escape", pressed);
+  ui::DialogRequest open;
+  open.Kind = ui::DialogKind::OpenFile;
+  open.Caption = "Pick a map";
+  open.Filter = "Map files|*.map";
+  open.FileName = "*.map";
+  AnsiString folder;
+  open.OnShow = [&] { folder = ui::FileDialogSession::Folder(); };
+  const bool chosen = ui::DialogService::ExecuteFileDialog(open);
+  keys.join();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_TRUE(pressed);
+  EXPECT_FALSE(chosen);
+  AnsiString home = HomeFolder();
+  home.pop_back();
+  EXPECT_EQ(folder, home);
 }
 
 }  // namespace
