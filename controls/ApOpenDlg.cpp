@@ -156,6 +156,13 @@ bool TApCustomOpenDialog::Execute() {
   r.OnViewChange = [this](ui::FileListView to) {
     if (OnSelectionStyleChange) OnSelectionStyleChange(this, static_cast<TViewStyle>(to));
   };
+  if (OnEventHooking)
+    r.OnEventHooking = [this](TMessage& m) {
+      bool allow = true;
+      OnEventHooking(this, m, allow);
+      return allow;
+    };
+  if (OnEventHook) r.OnEventHook = [this](TMessage& m) { OnEventHook(m); };
   if (ExtFilter.Enabled)
     r.IncludeFile = [this](const AnsiString& name, bool folder) { return IncludeInList(name, folder); };
   r.PlaceDialog = [this](TRect d, TRect screen) { return params_.PositionRect(d, screen); };

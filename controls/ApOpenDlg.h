@@ -3,14 +3,15 @@
 // file list it docks application forms (left, top, right, bottom), can show a places bar,
 // filters the listed files, keeps the list from deleting or renaming when asked, and reports
 // folder, type and file-name changes, its own commands (up, desktop, back, new folder, Enter
-// in the file-name box, each of which a handler may refuse) and the list's view while it
-// shows.
+// in the file-name box, each of which a handler may refuse), the list's view and every
+// message of its window while it shows.
 #include <functional>
 #include <memory>
 #include "controls/ApDlgParams.h"
 #include "controls/ApPlacesBar.h"
 #include "platform/classes/Classes.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/WindowMessages.h"
 
 enum TApDlgSelectionType { stStandard, stCustom };
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
@@ -47,6 +48,8 @@ struct TApFileFilter {
 using TApCtrlQueryEvent = std::function<void(TObject* Sender, bool& AllowProceed)>;
 using TApViewStyleQueryEvent = std::function<void(TObject* Sender, TViewStyle AStyle, bool& AllowChange)>;
 using TApViewStyleEvent = std::function<void(TObject* Sender, TViewStyle AStyle)>;
+using TApMsgQueryEvent = std::function<void(TObject* Sender, TMessage& m, bool& AllowDispatch)>;
+using TWndMethod = std::function<void(TMessage& Message)>;
 
 class TApCustomOpenDialog : public TComponent {
  public:
@@ -93,6 +96,10 @@ class TApCustomOpenDialog : public TComponent {
   TNotifyEvent OnUpLevelNavigate, OnDesktopNavigate, OnLastFolderNavigate;
   TApViewStyleQueryEvent OnSelectionStyleChanging;
   TApViewStyleEvent OnSelectionStyleChange;
+  // Every message of the dialog window (its controls' included): before it is handled
+  // (AllowDispatch False drops it) and after.
+  TApMsgQueryEvent OnEventHooking;
+  TWndMethod OnEventHook;
 
  protected:
   virtual ui::DialogKind Kind() const { return ui::DialogKind::OpenFile; }

@@ -109,6 +109,11 @@ struct DialogRequest {
   std::function<bool(FileListView From, FileListView To)> OnViewChanging;
   std::function<void(FileListView)> OnViewChange;
   FileListStyles ListStyles;
+  // Every event of the dialog window and the controls in it, as the window message it stands
+  // for (events without one are not reported): asked before it is handled (false drops it),
+  // told after.
+  std::function<bool(TMessage&)> OnEventHooking;
+  std::function<void(TMessage&)> OnEventHook;
   // Captions of the Help button and the read-only box, where the dialog shows them.
   AnsiString HelpCaption, ReadOnlyCaption;
   // Colour dialogs: the colour shown first and, on return, the chosen one; the custom

@@ -1,6 +1,7 @@
 #include "platform/ui/detail/FileDialogWatch.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFileInfo>
 #include <QAction>
 #include <QCompleter>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QMetaMethod>
 #include <QPainter>
 #include <QStackedWidget>
@@ -19,7 +21,12 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/graphics/detail/QtGraphics.h"
+#include "platform/ui/WindowMessages.h"
+#include "platform/ui/detail/QtControls.h"
 
 namespace ui::detail {
 
@@ -63,6 +70,124 @@ class StyledEntries : public QStyledItemDelegate {
   bool report_;
 };
 
+LPARAM PointParam(int x, int y) {
+  return static_cast<LPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x));
+}
+
+// The window message an event stands for; false for events that have none.
+bool MessageOfEvent(const QEvent& e, TMessage& m) {
+  m = TMessage{};
+  switch (e.type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      const auto& k = static_cast<const QKeyEvent&>(e);
+      m.Msg = e.type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
+      m.WParam = VirtualKeyFromQt(k.key(), k.modifiers());
+      m.LParam = k.isAutoRepeat() ? (LPARAM{1} << 30) : 0;
+      return m.WParam != 0;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      const auto& me = static_cast<const QMouseEvent&>(e);
+      const int step = e.type() == QEvent::MouseButtonPress ? 0 : e.type() == QEvent::MouseButtonRelease ? 1 : 2;
+      if (e.type() == QEvent::MouseMove) m.Msg = WM_MOUSEMOVE;
+      else if (me.button() == Qt::LeftButton) m.Msg = WM_LBUTTONDOWN + step;
+      else if (me.button() == Qt::RightButton) m.Msg = WM_RBUTTONDOWN + step;
+      else if (me.button() == Qt::MiddleButton) m.Msg = WM_MBUTTONDOWN + step;
+      else return false;
+      const QPoint p = me.position().toPoint();
+      m.LParam = PointParam(p.x(), p.y());
+      return true;
+    }
+    case QEvent::Wheel: {
+      const auto& w = static_cast<const QWheelEvent&>(e);
+      m.Msg = WM_MOUSEWHEEL;
+      m.WParam = static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(w.angleDelta().y()))) << 16;
+      const QPoint p = w.globalPosition().toPoint();
+      m.LParam = PointParam(p.x(), p.y());
+      return true;
+    }
+    case QEvent::Paint: m.Msg = WM_PAINT; return true;
+    case QEvent::Resize: {
+      const QSize sz = static_cast<const QResizeEvent&>(e).size();
+      m.Msg = WM_SIZE;
+      m.LParam = PointParam(sz.width(), sz.height());
+      return true;
+    }
+    case QEvent::Move: {
+      const QPoint p = static_cast<const QMoveEvent&>(e).pos();
+      m.Msg = WM_MOVE;
+      m.LParam = PointParam(p.x(), p.y());
+      return true;
+    }
+    case QEvent::FocusIn: m.Msg = WM_SETFOCUS; return true;
+    case QEvent::FocusOut: m.Msg = WM_KILLFOCUS; return true;
+    case QEvent::Close: m.Msg = WM_CLOSE; return true;
+    case QEvent::Show:
+    case QEvent::Hide: m.Msg = WM_SHOWWINDOW; m.WParam = e.type() == QEvent::Show ? 1 : 0; return true;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate: m.Msg = WM_ACTIVATE; m.WParam = e.type() == QEvent::WindowActivate ? 1 : 0; return true;
+    case QEvent::ContextMenu: {
+      const QPoint p = static_cast<const QContextMenuEvent&>(e).globalPos();
+      m.Msg = WM_CONTEXTMENU;
+      m.LParam = PointParam(p.x(), p.y());
+      return true;
+    }
+    case QEvent::Timer: m.Msg = WM_TIMER; m.WParam = static_cast<WPARAM>(static_cast<const QTimerEvent&>(e).timerId()); return true;
+    default: return false;
+  }
+}
+
+// Events Qt offers to the parents of a control that did not take them.
+bool PassedToParents(QEvent::Type t) {
+  switch (t) {
+    case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: case QEvent::MouseMove: case QEvent::Wheel: case QEvent::ContextMenu:
+      return true;
+    default: return false;
+  }
+}
+
+// Hands every event of the dialog window and of the controls in it to the caller as a
+// window message: before it is handled (the caller may drop it) and once it was handled.
+class EventHook : public QObject {
+ public:
+  EventHook(QDialog& outer, DialogRequest& r) : outer_(outer), r_(r) { qApp->installEventFilter(this); }
+
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (!o->isWidgetType() || std::find(delivering_.begin(), delivering_.end(), e) != delivering_.end()) return false;
+    if (static_cast<QWidget*>(o)->window() != &outer_) return false;
+    TMessage m;
+    if (!MessageOfEvent(*e, m)) return false;
+    bool allow = true;
+    if (r_.OnEventHooking) Guarded([&] { allow = r_.OnEventHooking(m); });
+    if (!allow) {
+      // Dropped: neither the control nor its parents see it.
+      if (PassedToParents(e->type())) e->accept();
+      else if (e->type() == QEvent::Close) e->ignore();  // a dropped close keeps the window open
+      return true;
+    }
+    if (!r_.OnEventHook) return false;
+    // The event is handled here, as it would have been (parents included, the application's
+    // own routing already done), so that the caller can be told after.
+    delivering_.push_back(e);
+    const bool handled = qApp->QApplication::notify(o, e);
+    delivering_.pop_back();
+    m.Result = handled ? 1 : 0;
+    Guarded([&] { r_.OnEventHook(m); });
+    // It went to the parents already; taken, Qt does not pass it on a second time.
+    if (PassedToParents(e->type())) e->accept();
+    return true;
+  }
+
+ private:
+  QDialog& outer_;
+  DialogRequest& r_;
+  std::vector<QEvent*> delivering_;
+};
+
 class Watch : public QObject {
  public:
   Watch(QDialog& outer, QFileDialog& d, DialogRequest& r) : outer_(outer), d_(d), r_(r) {
@@ -96,6 +221,7 @@ class Watch : public QObject {
       });
     }
     WatchDesktop();
+    if (r_.OnEventHooking || r_.OnEventHook) hook_ = std::make_unique<EventHook>(outer_, r_);
     for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(tree_)}) {
       if (v == nullptr) continue;
       v->installEventFilter(this);
@@ -271,6 +397,7 @@ class Watch : public QObject {
   QWidget* popup_ = nullptr;
   QString reported_;  // the folder last reported to the caller
   bool going_back_ = false;
+  std::unique_ptr<EventHook> hook_;
 };
 
 }  // namespace

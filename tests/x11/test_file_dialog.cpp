@@ -267,4 +267,74 @@ TEST(FileDialog, ItsViewTitleAndListStylesHold) {
   fs::remove_all(root);
 }
 
+// Every message of the dialog window reaches the program: a key press it drops never reaches
+// the file-name box, nor does a dropped close shut the window, and what it lets through is
+// told again once handled.
+TEST(FileDialog, ItsMessagesAreHookedBeforeAndAfter) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-filehook-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+
+  TApOpenDialog dlg(nullptr);
+  dlg.SetTitle("Hook probe");
+  dlg.Filter = "Map files|*.map";
+  dlg.InitialDir = root.string();
+  // The letters typed and Escape (the window manager's own keys aside).
+  auto watched = [](const TMessage& m) {
+    return m.Msg == WM_KEYDOWN && ((m.WParam >= 'A' && m.WParam <= 'Z') || m.WParam == VK_ESCAPE);
+  };
+  std::vector<WPARAM> keysBefore, keysAfter;
+  int closesAsked = 0, paintsAfter = 0;
+  dlg.OnEventHooking = [&](TObject* sender, TMessage& m, bool& allow) {
+    EXPECT_EQ(sender, &dlg);
+    if (watched(m)) {
+      keysBefore.push_back(m.WParam);
+      allow = m.WParam != 'X';
+    }
+    if (m.Msg == WM_CLOSE) allow = ++closesAsked > 1;
+  };
+  dlg.OnEventHook = [&](TMessage& m) {
+    if (watched(m)) keysAfter.push_back(m.WParam);
+    if (m.Msg == WM_PAINT) ++paintsAfter;
+  };
+
+  std::string typed;
+  bool openAfterDroppedClose = false;
+  std::thread user([&] {
+    if (!WaitActive("Hook probe")) return;
+    Sleep(300);
+    Xdo("type axb");
+    Sleep(300);
+    std::atomic<bool> read{false};
+    ui::RunOnGuiThread([&] {
+      typed = dlg.GetFileNameText();
+      read = true;
+    });
+    while (!read) Sleep(20);
+    Shot("file-dialog-hook");
+    Xdo("key alt+F4");
+    Sleep(500);
+    openAfterDroppedClose = Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Hook probe";
+    Xdo("key Escape");
+    for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Hook probe"; ++i) {
+      Sleep(200);
+      if (i == 10) Xdo("key alt+F4");
+    }
+  });
+  const bool chosen = dlg.Execute();
+  user.join();
+
+  EXPECT_EQ(typed, "ab") << "the dropped key never reached the file-name box";
+  EXPECT_EQ(keysBefore, (std::vector<WPARAM>{'A', 'X', 'B', VK_ESCAPE}));
+  EXPECT_EQ(keysAfter, (std::vector<WPARAM>{'A', 'B', VK_ESCAPE})) << "told after, dropped ones not";
+  EXPECT_GT(paintsAfter, 0);
+  EXPECT_TRUE(openAfterDroppedClose);
+  EXPECT_FALSE(chosen);
+  fs::remove_all(root);
+}
+
 }  // namespace
