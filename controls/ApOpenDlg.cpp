@@ -133,6 +133,9 @@ bool TApCustomOpenDialog::Execute() {
   r.LookInCaption = captions_.LookIn;
   r.HelpCaption = captions_.Help;
   r.ReadOnlyCaption = captions_.ReadOnlyFlag;
+  r.ShowHelp = Options.Contains(ofShowHelp);
+  r.ShowReadOnly = !Options.Contains(ofHideReadOnly);
+  r.ReadOnly = Options.Contains(ofReadOnly);
   const TApListViewStyles& lv = ListViewStyles;
   ui::FileListStyles& ls = r.ListStyles;
   ls.HotTrack = lv.lvHotTrack;
@@ -186,6 +189,12 @@ bool TApCustomOpenDialog::Execute() {
   };
   const bool ok = ui::DialogService::ExecuteFileDialog(r);
   FilterIndex = r.FilterIndex;
-  if (ok) FileName = r.FileName;
+  if (ok) {
+    FileName = r.FileName;
+    if (r.ShowReadOnly) {
+      if (r.ReadOnly) Options << ofReadOnly;
+      else Options >> ofReadOnly;
+    }
+  }
   return ok;
 }

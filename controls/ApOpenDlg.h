@@ -21,6 +21,11 @@ enum TApOpenDlgControl {
 };
 using TApOpenDlgControls = unsigned;  // bit (1 << TApOpenDlgControl)
 constexpr TApOpenDlgControls kAllOpenDlgControls = (1u << 10) - 1;
+// What the class library's file dialog options say of the Help button and the read-only box:
+// ofReadOnly ticks the box (and, after Execute, says whether the user left it ticked),
+// ofHideReadOnly hides it, ofShowHelp shows the Help button.
+enum TOpenOption { ofReadOnly, ofHideReadOnly, ofShowHelp };
+using TOpenOptions = SmallSet<TOpenOption>;
 enum TApHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };
 
 class TApOpenDlgCaptions : public TApDlgCaptions {
@@ -63,6 +68,7 @@ class TApCustomOpenDialog : public TComponent {
   // Save dialogs: the dialog asks before a chosen file that exists is replaced; off where
   // the caller asks that question itself.
   bool OverwritePrompt = true;
+  TOpenOptions Options{ofHideReadOnly};
   const AnsiString& Title() const { return title_; }
   // Set while the dialog shows, the window takes the new caption at once.
   void SetTitle(const AnsiString& v);

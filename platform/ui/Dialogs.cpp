@@ -1,7 +1,9 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -644,6 +646,24 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   label(QFileDialog::FileName, request.FileNameCaption);
   label(QFileDialog::FileType, request.FileTypeCaption);
   label(QFileDialog::LookIn, request.LookInCaption);
+  // The Help button beside OK and Cancel, the read-only box under the type list.
+  if (request.ShowHelp) {
+    if (auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))) {
+      QPushButton* help = box->addButton(QDialogButtonBox::Help);
+      if (!request.HelpCaption.empty()) help->setText(gfx::ToQString(request.HelpCaption));
+    }
+  }
+  QCheckBox* readOnly = nullptr;
+  if (request.ShowReadOnly) {
+    if (auto* layout = qobject_cast<QGridLayout*>(dialog->layout())) {
+      readOnly = new QCheckBox(request.ReadOnlyCaption.empty() ? QStringLiteral("Open as &read-only")
+                                                               : gfx::ToQString(request.ReadOnlyCaption),
+                               dialog);
+      readOnly->setObjectName(QStringLiteral("readOnlyBox"));
+      readOnly->setChecked(request.ReadOnly);
+      layout->addWidget(readOnly, layout->rowCount(), 1, 1, layout->columnCount() - 1);
+    }
+  }
   if (request.IncludeFile) dialog->setProxyModel(new IncludeFilter(request.IncludeFile));
   grid->addWidget(dialog, 1, 2);
   if (request.HideList) {
@@ -691,6 +711,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
       return false;
     }
     chosen = dialog->selectedFiles();
+    if (readOnly != nullptr) request.ReadOnly = readOnly->isChecked();
     request.FilterIndex = static_cast<int>(filters.indexOf(dialog->selectedNameFilter())) + 1;
   }
   RethrowFailure();

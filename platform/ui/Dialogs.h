@@ -116,6 +116,9 @@ struct DialogRequest {
   std::function<void(TMessage&)> OnEventHook;
   // Captions of the Help button and the read-only box, where the dialog shows them.
   AnsiString HelpCaption, ReadOnlyCaption;
+  // File dialogs: whether they show a Help button and a read-only box; the box's state, ticked
+  // or not as the dialog shows and as the user left it.
+  bool ShowHelp = false, ShowReadOnly = false, ReadOnly = false;
   // Colour dialogs: the colour shown first and, on return, the chosen one; the custom
   // colours offered (16 at most), given back as the user left them.
   TColor Color = 0;

@@ -337,4 +337,45 @@ TEST(FileDialog, ItsMessagesAreHookedBeforeAndAfter) {
   fs::remove_all(root);
 }
 
+// Asked for by the options, the dialog shows a Help button and a read-only box under their
+// own captions; the box starts ticked as the options say and the user's choice comes back.
+TEST(FileDialog, HelpAndReadOnlyShowWhenAskedWithTheirCaptions) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-filero-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  std::fclose(std::fopen((root / "probe.map").c_str(), "w"));
+
+  TApOpenDialog dlg(nullptr);
+  dlg.SetTitle("Read-only probe");
+  dlg.Filter = "Map files|*.map";
+  dlg.InitialDir = root.string();
+  dlg.Options = TOpenOptions{ofReadOnly, ofShowHelp};
+  dlg.DlgItemsCaptions()->Help = "Hilfe";
+  dlg.DlgItemsCaptions()->ReadOnlyFlag = "Nur &lesen";
+  std::thread user([&] {
+    if (!WaitActive("Read-only probe")) return;
+    Sleep(300);
+    Shot("file-dialog-readonly");
+    Xdo("type probe.map");
+    Xdo("key alt+l");
+    Sleep(200);
+    Xdo("key Return");
+    for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Read-only probe"; ++i) {
+      Sleep(200);
+      if (i == 10) Xdo("key Escape");
+    }
+  });
+  const bool chosen = dlg.Execute();
+  user.join();
+
+  EXPECT_TRUE(chosen);
+  EXPECT_FALSE(dlg.Options.Contains(ofReadOnly)) << "the user unticked the box by its own caption's key";
+  EXPECT_TRUE(dlg.Options.Contains(ofShowHelp));
+  fs::remove_all(root);
+}
+
 }  // namespace
