@@ -1,6 +1,7 @@
 #include "platform/ui/detail/FileDialogWatch.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QApplication>
 #include <QFileInfo>
 #include <QAction>
@@ -15,9 +16,11 @@
 #include <QMouseEvent>
 #include <QMetaMethod>
 #include <QPainter>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 
@@ -212,6 +215,12 @@ class Watch : public QObject {
     RerouteButton("backButton", "_q_navigateBackward", FileDialogCommand::LastFolder);
     RerouteButton("newFolderButton", "_q_createDirectory", FileDialogCommand::NewFolder);
     RerouteAction("qt_new_folder_action", "_q_createDirectory", FileDialogCommand::NewFolder);
+    if (list_ != nullptr) {
+      listIconSize_ = list_->iconSize();
+      AddIconViewButtons();
+    }
+    RerouteView("iconModeButton", "_q_showListView", FileListView::Icon);
+    RerouteView("smallIconModeButton", "_q_showListView", FileListView::SmallIcon);
     RerouteView("listModeButton", "_q_showListView", FileListView::List);
     RerouteView("detailModeButton", "_q_showDetailsView", FileListView::Report);
     if (auto* del = d.findChild<QAction*>(QStringLiteral("qt_delete_action")); del && HasSlot("_q_deleteCurrent")) {
@@ -309,7 +318,8 @@ class Watch : public QObject {
   }
   void RerouteView(const char* name, const char* slot, FileListView to) {
     auto* b = d_.findChild<QAbstractButton*>(QLatin1String(name));
-    if (b == nullptr || !HasSlot(slot) || !disconnect(b, nullptr, &d_, nullptr)) return;
+    if (b == nullptr || !HasSlot(slot)) return;
+    disconnect(b, nullptr, &d_, nullptr);
     connect(b, &QAbstractButton::clicked, this, [this, slot, to] {
       const FileListView from = CurrentView(d_);
       if (from == to) return;
@@ -317,8 +327,57 @@ class Watch : public QObject {
       if (r_.OnViewChanging) Guarded([&] { allow = r_.OnViewChanging(from, to); });
       if (!allow) return;
       QMetaObject::invokeMethod(&d_, slot, Qt::DirectConnection);
+      if (to != FileListView::Report) ShowListAs(to);
+      else
+        for (const char* name : {"iconModeButton", "smallIconModeButton"})
+          if (auto* other = d_.findChild<QAbstractButton*>(QLatin1String(name))) other->setDown(false);
       if (r_.OnViewChange) Guarded([&] { r_.OnViewChange(to); });
     });
+  }
+  // Large and small icons are ways of the dialog's own list: two more buttons before its list
+  // and details buttons.
+  void AddIconViewButtons() {
+    auto* listButton = d_.findChild<QToolButton*>(QStringLiteral("listModeButton"));
+    if (listButton == nullptr) return;
+    QBoxLayout* row = nullptr;
+    for (QBoxLayout* l : d_.findChildren<QBoxLayout*>())
+      if (l->indexOf(listButton) >= 0) row = l;
+    if (row == nullptr) return;
+    const struct {
+      const char* name;
+      QStyle::StandardPixmap icon;
+      const char* tip;
+    } buttons[] = {{"iconModeButton", QStyle::SP_FileDialogContentsView, "Large Icons"},
+                   {"smallIconModeButton", QStyle::SP_FileDialogInfoView, "Small Icons"}};
+    for (const auto& b : buttons) {
+      auto* button = new QToolButton(&d_);
+      button->setObjectName(QLatin1String(b.name));
+      button->setIcon(d_.style()->standardIcon(b.icon, nullptr, &d_));
+      button->setToolTip(QLatin1String(b.tip));
+      button->setAutoRaise(listButton->autoRaise());
+      button->setFixedSize(listButton->sizeHint());
+      row->insertWidget(row->indexOf(listButton), button);
+    }
+  }
+  // The list shows its entries as large icons (in rows, the name under each), small icons (in
+  // rows, the name beside each) or as a list (in columns).
+  void ShowListAs(FileListView v) {
+    if (list_ == nullptr) return;
+    list_->setViewMode(v == FileListView::Icon ? QListView::IconMode : QListView::ListMode);
+    list_->setFlow(v == FileListView::List ? QListView::TopToBottom : QListView::LeftToRight);
+    list_->setMovement(QListView::Static);
+    list_->setWrapping(true);
+    list_->setResizeMode(QListView::Adjust);
+    list_->setWordWrap(v == FileListView::Icon);
+    list_->setIconSize(v == FileListView::Icon ? QSize(32, 32) : listIconSize_);
+    list_->setGridSize(v == FileListView::Icon ? QSize(96, 72) : QSize());
+    list_->setSpacing(v == FileListView::SmallIcon ? 2 : 0);
+    for (const char* name : {"iconModeButton", "smallIconModeButton", "listModeButton"})
+      if (auto* b = d_.findChild<QAbstractButton*>(QLatin1String(name)))
+        b->setDown(QLatin1String(name) == QLatin1String(v == FileListView::Icon        ? "iconModeButton"
+                                                          : v == FileListView::SmallIcon ? "smallIconModeButton"
+                                                                                         : "listModeButton"));
+    list_->doItemsLayout();
   }
   // The side list gets the desktop folder; going there is asked first and told after.
   void WatchDesktop() {
@@ -395,6 +454,7 @@ class Watch : public QObject {
   QTreeView* tree_ = nullptr;
   QLineEdit* edit_ = nullptr;
   QWidget* popup_ = nullptr;
+  QSize listIconSize_;  // the list's icons as the dialog made them
   QString reported_;  // the folder last reported to the caller
   bool going_back_ = false;
   std::unique_ptr<EventHook> hook_;
@@ -409,8 +469,8 @@ FileListView CurrentView(QFileDialog& dialog) {
       stack->currentWidget()->isAncestorOf(tree))
     return FileListView::Report;
   auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
-  if (list != nullptr && list->viewMode() == QListView::IconMode)
-    return list->iconSize().width() > 24 ? FileListView::Icon : FileListView::SmallIcon;
+  if (list != nullptr && list->viewMode() == QListView::IconMode) return FileListView::Icon;
+  if (list != nullptr && list->flow() == QListView::LeftToRight) return FileListView::SmallIcon;
   return FileListView::List;
 }
 
@@ -436,9 +496,11 @@ TRect CommandButtonRect(QFileDialog& dialog, FileDialogCommand command) {
 }
 
 TRect ViewButtonRect(QFileDialog& dialog, FileListView view) {
-  if (view != FileListView::List && view != FileListView::Report) return TRect();
-  return ScreenRect(dialog.findChild<QWidget*>(view == FileListView::List ? QStringLiteral("listModeButton")
-                                                                          : QStringLiteral("detailModeButton")));
+  const char* name = view == FileListView::Icon        ? "iconModeButton"
+                     : view == FileListView::SmallIcon ? "smallIconModeButton"
+                     : view == FileListView::List      ? "listModeButton"
+                                                       : "detailModeButton";
+  return ScreenRect(dialog.findChild<QWidget*>(QLatin1String(name)));
 }
 
 TRect FileListRect(QFileDialog& dialog) {

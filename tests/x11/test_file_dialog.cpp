@@ -378,4 +378,58 @@ TEST(FileDialog, HelpAndReadOnlyShowWhenAskedWithTheirCaptions) {
   fs::remove_all(root);
 }
 
+// The user shows the list as large icons, small icons, a list and with details by the
+// dialog's buttons; each switch is told, and the view reads back as shown.
+TEST(FileDialog, TheUserPicksEachOfTheFourViews) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-fileview-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  for (const char* n : {"alpha.map", "beta.map", "gamma.map", "delta.map"}) std::fclose(std::fopen((root / n).c_str(), "w"));
+
+  TApOpenDialog dlg(nullptr);
+  dlg.SetTitle("View probe");
+  dlg.Filter = "Map files|*.map";
+  dlg.InitialDir = root.string();
+  std::vector<TViewStyle> told;
+  dlg.OnSelectionStyleChange = [&](TObject*, TViewStyle s) { told.push_back(s); };
+  const std::vector<TViewStyle> order{vsIcon, vsSmallIcon, vsReport, vsIcon, vsList};
+  std::vector<TViewStyle> shown;
+  std::thread user([&] {
+    if (!WaitActive("View probe")) return;
+    Sleep(300);
+    for (TViewStyle v : order) {
+      std::atomic<bool> got{false};
+      TRect button;
+      ui::RunOnGuiThread([&] {
+        button = ui::FileDialogSession::ViewButtonRect(static_cast<ui::FileListView>(v));
+        got = true;
+      });
+      while (!got) Sleep(20);
+      Click(button);
+      got = false;
+      ui::RunOnGuiThread([&] {
+        shown.push_back(dlg.SelectionStyle());
+        got = true;
+      });
+      while (!got) Sleep(20);
+      Shot("file-dialog-view-" + std::to_string(static_cast<int>(v)));
+    }
+    Xdo("key Escape");
+    for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "View probe"; ++i) {
+      Sleep(200);
+      if (i == 10) Xdo("key alt+F4");
+    }
+  });
+  dlg.Execute();
+  user.join();
+
+  EXPECT_EQ(shown, order);
+  EXPECT_EQ(told, order);
+  fs::remove_all(root);
+}
+
 }  // namespace
