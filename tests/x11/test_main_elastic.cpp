@@ -150,7 +150,7 @@ TEST_P(MainElastic, OpensKeepsProportionsAndShowsMoreColumnsWhenLarger) {
 
   // Maximised: the largest window of the design proportion the screen holds.
   f_->SetWindowState(wsMaximized);
-  PumpUntil([&] { return f_->Width() > 1100 || sc.width <= 1100; }, 2000);
+  PumpUntil([&] { return f_->Width() > 1100 || sc.width <= 1100; }, 10000);
   Settle();
   Shot("maximised");
   std::cout << sc.screen << ": maximised " << f_->Width() << "x" << f_->Height() << " columns " << SpeedColumns()
@@ -177,9 +177,11 @@ TEST_P(MainElastic, OpensKeepsProportionsAndShowsMoreColumnsWhenLarger) {
   f_->TabSet1->SetTabIndex(1);
   f_->TabSet1Click(f_->TabSet1);
   f_->SetWindowState(wsNormal);
-  PumpUntil([&] { return f_->Width() < 1100; }, 2000);
+  PumpUntil([&] { return f_->Width() < 1100; }, 10000);
   Settle();
   if (sc.width >= 1280) {
+    // A busy window manager may hand the restored size over in more than one step.
+    PumpUntil([&] { return f_->ClientWidth() == 1024 && f_->ClientHeight() == 660; }, 10000);
     EXPECT_EQ(f_->ClientWidth(), 1024) << "restored to the design size";
     EXPECT_EQ(f_->ClientHeight(), 660);
   }
