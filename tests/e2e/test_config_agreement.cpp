@@ -12,7 +12,7 @@
 #include "config/setup.h"
 #include "controls/AdvSpin.h"
 #include "controls/SBPro.h"
-#include "e2e/MainWindowLink.h"
+#include "e2e/ConfigEditorLink.h"
 #include "ecu/IgnAlign.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
@@ -50,9 +50,9 @@ void Shot(TForm& form, const std::string& name) {
 
 int Word(const std::vector<std::uint8_t>& image, size_t at) { return image[at] * 256 + image[at + 1]; }
 
-class ConfigAgreement : public MainWindowLink {
+class ConfigAgreement : public ConfigEditorLink {
  protected:
-  ConfigAgreement() : MainWindowLink(54) {}
+  ConfigAgreement() : ConfigEditorLink(54, "e2e-agree-") {}
 
   void Prepare(Ecu& e) override {
     auto cfg = e.Config();
@@ -60,17 +60,6 @@ class ConfigAgreement : public MainWindowLink {
     cfg[11] = 101;  // reference advance 50.5 degrees
     cfg[218] = 1;   // the map switch reads auxiliary input 1
     e.State().slow.auxInputs[0] = 512;
-  }
-  void SetUp() override {
-    MainWindowLink::SetUp();
-    dir_ = fs::temp_directory_path() / ("e2e-agree-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    MainWindowLink::TearDown();
-    fs::remove_all(dir_);
-    ConfigReadCopy = ConfigBlock;
-    ConfigBlockUnsent = false;
   }
 
   // Opens the editor at the page of the main window's menu command `command`, runs `body`
@@ -87,10 +76,6 @@ class ConfigAgreement : public MainWindowLink {
     EXPECT_TRUE(ran);
     EXPECT_FALSE(SetupForm->Visible());
   }
-  TMenuItem* Menu(const char* name) { return dynamic_cast<TMenuItem*>(SetupForm->FindComponent(name)); }
-  bool StatusIs(const char* text) {
-    return PumpUntil([&] { return SetupForm->StatusText() == text; });
-  }
   bool Upload() {
     const int before = PacketCountsA[3];
     script.Answer(mrOk);
@@ -106,7 +91,6 @@ class ConfigAgreement : public MainWindowLink {
     return false;
   }
 
-  fs::path dir_;
 };
 
 TEST_F(ConfigAgreement, AbandonedEditsAreDroppedAndTheEcusSettingsShownAgain) {

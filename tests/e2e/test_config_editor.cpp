@@ -15,7 +15,7 @@
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/SBPro.h"
-#include "e2e/MainWindowLink.h"
+#include "e2e/ConfigEditorLink.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
 #include "model/ConfigBlock.h"
@@ -36,22 +36,10 @@ namespace fs = std::filesystem;
 constexpr const char* kCurrent = "Current ECU settings displayed";
 constexpr const char* kModified = "User modified settings displayed";
 
-class ConfigEditor : public MainWindowLink {
+class ConfigEditor : public ConfigEditorLink {
  protected:
-  ConfigEditor() : MainWindowLink(61) {}
+  ConfigEditor() : ConfigEditorLink(61, "e2e-q05-") {}
 
-  void SetUp() override {
-    MainWindowLink::SetUp();
-    dir_ = fs::temp_directory_path() / ("e2e-q05-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    MainWindowLink::TearDown();
-    fs::remove_all(dir_);
-    ConfigReadCopy = ConfigBlock;
-    ConfigBlockUnsent = false;
-  }
-  std::string File(const char* name) const { return (dir_ / name).string(); }
 
   // Opens the editor from the main window's menu, runs `body` in it, and leaves it by
   // its "Exit to mapping software".
@@ -69,11 +57,7 @@ class ConfigEditor : public MainWindowLink {
     EXPECT_FALSE(SetupForm->Visible());
   }
 
-  TMenuItem* Menu(const char* name) { return dynamic_cast<TMenuItem*>(SetupForm->FindComponent(name)); }
 
-  bool StatusIs(const char* text) {
-    return PumpUntil([&] { return SetupForm->StatusText() == text; });
-  }
 
   // Answers the confirmation, then waits for the ECU's copy to come back.
   bool Upload() {
@@ -95,7 +79,6 @@ class ConfigEditor : public MainWindowLink {
   }
   static bool Same(const TConfigBlock& a, const TConfigBlock& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-  fs::path dir_;
 };
 
 TEST_F(ConfigEditor, EditUploadAndReadBack) {

@@ -15,7 +15,7 @@
 #include "config/setup.h"
 #include "controls/AdvSpin.h"
 #include "controls/ApSaveDlg.h"
-#include "e2e/MainWindowLink.h"
+#include "e2e/ConfigEditorLink.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
 #include "model/ConfigBlock.h"
@@ -30,22 +30,10 @@ namespace fs = std::filesystem;
 constexpr const char* kCurrent = "Current ECU settings displayed";
 constexpr const char* kModified = "User modified settings displayed";
 
-class ConfigFiles : public MainWindowLink {
+class ConfigFiles : public ConfigEditorLink {
  protected:
-  ConfigFiles() : MainWindowLink(53) {}
+  ConfigFiles() : ConfigEditorLink(53, "e2e-q05-files-") {}
 
-  void SetUp() override {
-    MainWindowLink::SetUp();
-    dir_ = fs::temp_directory_path() / ("e2e-q05-files-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    MainWindowLink::TearDown();
-    fs::remove_all(dir_);
-    ConfigReadCopy = ConfigBlock;
-    ConfigBlockUnsent = false;
-  }
-  std::string File(const char* name) const { return (dir_ / name).string(); }
 
   // Opens the editor from the main window's menu once the ECU has told its version, runs
   // `body` in it, and leaves it by "Exit to mapping software".
@@ -63,7 +51,6 @@ class ConfigFiles : public MainWindowLink {
     EXPECT_TRUE(ran);
   }
 
-  TMenuItem* Menu(const char* name) { return dynamic_cast<TMenuItem*>(SetupForm->FindComponent(name)); }
 
   // A configuration file written by another program's container: the comments and the
   // block, scrambled with `key` when it is not empty.
@@ -86,7 +73,6 @@ class ConfigFiles : public MainWindowLink {
 
   static bool Same(const TConfigBlock& a, const TConfigBlock& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-  fs::path dir_;
 };
 
 TEST_F(ConfigFiles, FileScrambledWithTheEcuVersionTextIsPreviewedAndOpened) {
