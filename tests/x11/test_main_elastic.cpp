@@ -149,8 +149,13 @@ TEST_P(MainElastic, OpensKeepsProportionsAndShowsMoreColumnsWhenLarger) {
             << "x" << f_->ClientHeight() << " columns " << SpeedColumns() << "\n";
 
   // Maximised: the largest window of the design proportion the screen holds.
+  // The window manager's own mark of a maximised window: a restore asked for before it has
+  // finished maximising would race with it.
+  auto wmMaximised = [&] {
+    return Output("xprop -id " + id + " _NET_WM_STATE 2>/dev/null").find("MAXIMIZED_HORZ") != std::string::npos;
+  };
   f_->SetWindowState(wsMaximized);
-  PumpUntil([&] { return f_->Width() > 1100 || sc.width <= 1100; }, 10000);
+  PumpUntil([&] { return (f_->Width() > 1100 || sc.width <= 1100) && wmMaximised(); }, 10000);
   Settle();
   Shot("maximised");
   std::cout << sc.screen << ": maximised " << f_->Width() << "x" << f_->Height() << " columns " << SpeedColumns()
@@ -177,7 +182,17 @@ TEST_P(MainElastic, OpensKeepsProportionsAndShowsMoreColumnsWhenLarger) {
   f_->TabSet1->SetTabIndex(1);
   f_->TabSet1Click(f_->TabSet1);
   f_->SetWindowState(wsNormal);
-  PumpUntil([&] { return f_->Width() < 1100; }, 10000);
+  auto restored = [&] { return f_->Width() < 1100 && !wmMaximised(); };
+  if (!PumpUntil(restored, 5000)) {
+    // openbox under a busy machine sometimes drops a restore that follows a maximise closely;
+    // a user's second click on the frame's button does what this second request does.
+    std::cout << sc.screen << ": restore not carried out (" << f_->Width() << " wide, maximised mark "
+              << wmMaximised() << "), asked again\n";
+    f_->SetWindowState(wsMaximized);
+    PumpFor(300);
+    f_->SetWindowState(wsNormal);
+    PumpUntil(restored, 10000);
+  }
   Settle();
   if (sc.width >= 1280) {
     // A busy window manager may hand the restored size over in more than one step.
