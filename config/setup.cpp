@@ -183,6 +183,8 @@ void TSetupForm::FormCreate(TObject*) {
   signal->SetValueFormat("0.00");
   signal->SetName1("Map switch");
   signal->SetName2("input");
+  // Every voltage is a valid switch input: no limit alarm blinks the pointer.
+  MapSwitchMeter->SetOptions(MapSwitchMeter->Options() - TVMeterOptions{TVMeterOption::opLimit});
   // The status panel draws its own text colour (white on blue or red); the other panel
   // keeps the bar's.
   SetStatus(StatusText().empty() ? AnsiString("Default ECU settings displayed") : StatusText(), clBtnFace,

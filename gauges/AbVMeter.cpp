@@ -57,6 +57,26 @@ void TAbVMeter::Resize() {
   Invalidate();
 }
 
+void TAbVMeter::SetEnabled(bool v) {
+  if (v == Enabled()) return;
+  TAbAnalogGControl::SetEnabled(v);
+  face_stale_ = true;
+  AlertCheck();
+}
+
+void TAbVMeter::ColorChanged() {
+  face_stale_ = true;
+  TAbAnalogGControl::ColorChanged();
+}
+
+TColor TAbVMeter::DisabledInk() const {
+  if (Enabled()) return clNone;
+  // Light grey on a dark face, mid grey on a light one.
+  const auto rgb = static_cast<uint32_t>(ColorToRGB(Color()));
+  const int light = (rgb & 0xFF) + (rgb >> 8 & 0xFF) + (rgb >> 16 & 0xFF);
+  return light < 3 * 0x90 ? ColorValue(0xC0C0C0) : ColorValue(0x808080);
+}
+
 void TAbVMeter::CalcLayout() {
   TSignalSettings* s = SignalSettings();
   MeasureTextSize(Font(), s->Name1(), name1_w_, name1_h_);
@@ -116,6 +136,8 @@ void TAbVMeter::RenderFace() {
   }
   c->Brush()->SetStyle(bsClear);
   c->Font()->Assign(Font());
+  const TColor ink = DisabledInk();
+  if (ink != clNone) c->Font()->SetColor(ink);
   const TSignalSettings* s = SignalSettings();
   if (Has(TVMeterOption::opName2)) {
     R.Bottom -= name2_h_;
@@ -131,8 +153,17 @@ void TAbVMeter::RenderFace() {
     const int m = value_h_ / 3, bv = 2 * bevel_value_.TotalWidth(), vh = bv + value_h_;
     const int x = (R.Width() - value_w_ - unit_w_ - m) / 2 + R.Left - m;
     value_box_ = TRect(x, R.Top, x + value_w_ + bv + 2 * m, R.Top + vh);
-    bevel_value_.PaintBevel(c, value_box_);
-    c->Font()->SetColor(Font()->Color());
+    if (ink == clNone) {
+      bevel_value_.PaintBevel(c, value_box_);
+    } else {
+      // Disabled: no black box, only its place on the meter's colour.
+      c->Brush()->SetStyle(bsSolid);
+      c->Brush()->SetColor(Color());
+      c->FillRect(value_box_);
+      const int w = bevel_value_.TotalWidth();
+      value_box_ = TRect(value_box_.Left + w, value_box_.Top + w, value_box_.Right - w, value_box_.Bottom - w);
+    }
+    c->Font()->SetColor(ink != clNone ? ink : Font()->Color());
     c->Brush()->SetStyle(bsClear);
     if (Has(TVMeterOption::opUnit)) c->TextOut(value_box_.Right + m, value_box_.Top, s->ValueUnit());
     value_box_.Left += m;
@@ -140,6 +171,13 @@ void TAbVMeter::RenderFace() {
     R.Top += vh + bevel_outer_.Spacing();
   }
   if (Has(TVMeterOption::opBevelInner)) bevel_inner_.PaintBevel(c, R);
+  if (ink != clNone) {
+    // Disabled: the scale stands on the meter's own colour.
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(R);
+    c->Brush()->SetStyle(bsClear);
+  }
   const int t = scale_.MainTickLength, h2 = t / 2;
   R.Top += h2;
   R.Bottom -= h2 + 1;
@@ -158,7 +196,7 @@ void TAbVMeter::RenderFace() {
     pointer_area_ = TRect(S.Left - h2, S.Top - h2, S.Left + h2, S.Bottom + h2);
     bars = TRect(S.Left, S.Top, S.Left + scale_.SubTickLength, S.Bottom);
   }
-  if (Has(TVMeterOption::opSector)) {
+  if (Has(TVMeterOption::opSector) && ink == clNone) {
     const double f = bars.Height() / 1000.0;
     c->Pen()->SetStyle(psClear);
     c->Brush()->SetStyle(bsSolid);
@@ -173,7 +211,7 @@ void TAbVMeter::RenderFace() {
     c->Pen()->SetStyle(psSolid);
   }
   scale_.MeasureLinear(c, s->ValueTo(), s->ValueFrom());
-  scale_.DrawLinear(c, S);
+  scale_.DrawLinear(c, S, ink);
 }
 
 void TAbVMeter::PlacePointer() {
@@ -200,11 +238,13 @@ void TAbVMeter::Paint() {
   TCanvas* c = Canvas();
   c->Draw(0, 0, &face_);
   if (too_small_) return;
+  const TColor ink = DisabledInk();
   if (Has(TVMeterOption::opValue) && !value_box_.IsEmpty()) {
     c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(bevel_value_.Color());
+    c->Brush()->SetColor(ink != clNone ? Color() : bevel_value_.Color());
     c->FillRect(value_box_);
     c->Font()->Assign(&font_value_);
+    if (ink != clNone) c->Font()->SetColor(ink);
     c->Brush()->SetStyle(bsClear);
     const AnsiString text = Designing() ? SignalSettings()->LongestFormat() : ValueText();
     c->TextOut(value_box_.Right - c->TextWidth(text), value_box_.Top, text);
@@ -219,9 +259,10 @@ void TAbVMeter::Paint() {
     c->Brush()->SetColor(MinMax()->UseSectorCol() && sc != clNone ? sc : own);
     c->Polygon({m.begin(), m.end()});
   };
-  marker(min_marker_, MinPPT(), MinMax()->MinColor(), MinMax()->MinVisible());
-  marker(max_marker_, MaxPPT(), MinMax()->MaxColor(), MinMax()->MaxVisible());
-  c->Brush()->SetColor(blinking_ ? alert_color_ : scale_.PointerColor());
+  marker(min_marker_, MinPPT(), MinMax()->MinColor(), MinMax()->MinVisible() && ink == clNone);
+  marker(max_marker_, MaxPPT(), MinMax()->MaxColor(), MinMax()->MaxVisible() && ink == clNone);
+  if (ink != clNone) c->Pen()->SetColor(ink);
+  c->Brush()->SetColor(ink != clNone ? ink : blinking_ ? alert_color_ : scale_.PointerColor());
   c->Polygon({pointer_.begin(), pointer_.end()});
 }
 
@@ -234,8 +275,9 @@ void TAbVMeter::OverflowChanged(int) { AlertCheck(); }
 void TAbVMeter::LimitChanged() { AlertCheck(); }
 
 void TAbVMeter::AlertCheck() {
-  if ((Has(TVMeterOption::opOverflow) && (Overflow() || Underflow())) ||
-      (Has(TVMeterOption::opLimit) && (AboveLimit() || BelowLimit()))) {
+  const bool passed = (Has(TVMeterOption::opOverflow) && (Overflow() || Underflow())) ||
+                      (Has(TVMeterOption::opLimit) && (AboveLimit() || BelowLimit()));
+  if (passed && Enabled()) {
     AddFlashClient(this, 4);
     blinking_ = true;
   } else {

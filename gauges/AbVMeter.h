@@ -4,7 +4,8 @@
 // and name captions at the bottom. The face is rendered into a cached image when a
 // setting or the size changes; a value change repaints the value box and the pointer
 // over it. A passed limit (with opLimit) or a value out of range (with opOverflow) makes
-// the pointer blink.
+// the pointer blink. A disabled meter draws in grey on its own colour: no sectors, no
+// marks, no blinking.
 #include <array>
 #include "gauges/AbFlashT.h"
 #include "gauges/_GClass.h"
@@ -47,8 +48,15 @@ class TAbVMeter : public TAbAnalogGControl {
   void Paint() override;
   void WndProc(TMessage& Message) override;
   void Resize() override;
+  void SetEnabled(bool v) override;
+
+ protected:
+  void ColorChanged() override;
 
  private:
+  // The grey that ticks, texts and the pointer take while the meter is disabled; clNone
+  // while it is enabled.
+  TColor DisabledInk() const;
   bool Has(TVMeterOption o) const { return options_.Contains(o); }
   void CalcLayout();
   void RenderFace();

@@ -392,7 +392,9 @@ class TScaleSettings : public TAbPersistent {
   void MeasureRound(TCanvas* Canvas, double Max, double Min);
   // Draws the round scale; Rect becomes the square of the dial.
   void DrawRound(TCanvas* Canvas, TRect& Rect, float RangeAngle, float StartAngle);
-  void DrawLinear(TCanvas* Canvas, const TRect& Rect);
+  // Ink, when given, draws the ticks and labels in that colour instead of the scale's
+  // own (a disabled meter).
+  void DrawLinear(TCanvas* Canvas, const TRect& Rect, TColor Ink = clNone);
 
   // Measures, read by the meters.
   bool LogScale = false;

@@ -136,10 +136,11 @@ void TScaleSettings::DrawRound(TCanvas* Canvas, TRect& Rect, float RangeAngle, f
   }
 }
 
-void TScaleSettings::DrawLinear(TCanvas* Canvas, const TRect& Rect) {
+void TScaleSettings::DrawLinear(TCanvas* Canvas, const TRect& Rect, TColor Ink) {
   TCanvas* c = Canvas;
   c->Font()->Assign(&font_);
-  c->Pen()->SetColor(color_);
+  c->Pen()->SetColor(Ink == clNone ? color_ : Ink);
+  if (Ink != clNone) c->Font()->SetColor(Ink);
   c->Pen()->SetStyle(psSolid);
   c->Pen()->SetWidth(PenWidth);
   c->Brush()->SetStyle(bsClear);

@@ -229,6 +229,7 @@ TEST_F(ConfigAgreement, ALostLinkGreysTheIdentityAndTheMapSwitchMeter) {
       EXPECT_EQ(l->Font()->Color(), kGrey);
     EXPECT_EQ(s.MapSwitchMeter->Color(), kGrey);
     EXPECT_FALSE(s.MapSwitchMeter->Enabled());
+    EXPECT_FALSE(s.MapSwitchMeter->Blinking());
     EXPECT_EQ(s.StatusText(), kOffline);
     Shot(s, "link-lost-switch");
     s.TabSet->SetTabIndex(0);
@@ -238,6 +239,12 @@ TEST_F(ConfigAgreement, ALostLinkGreysTheIdentityAndTheMapSwitchMeter) {
     sim.SetStreaming(true);
     ASSERT_TRUE(PumpUntil([&] { return ECUConnected && s.SerialNumberLab->Caption() == "1234 "; }));
     EXPECT_EQ(s.SerialNumberLab->Font()->Color(), clBlue);
+    // Its map-switch page shows the live input again, the meter in its colours.
+    s.TabSet->SetTabIndex(12);
+    s.TabSetClick(s.TabSet);
+    ASSERT_TRUE(PumpUntil([&] { return s.MapSwitchMeter->Enabled(); }));
+    EXPECT_EQ(s.MapSwitchMeter->Color(), clWhite);
+    Shot(s, "link-back-switch");
   });
 }
 

@@ -184,6 +184,38 @@ TEST_F(MeterTest, LinearMeterBlinksOnAPassedLimitWithOnlyTheLimitOption) {
   EXPECT_FALSE(abflash::IsClient(m));
 }
 
+// A disabled meter stops blinking and draws its pointer and scale in grey on its own
+// colour, without the sector bars; enabled again, it blinks and shows its colours.
+TEST_F(MeterTest, DisabledLinearMeterIsGreyAndStill) {
+  auto* m = new TAbVMeter(form.get());
+  m->SetParent(form.get());
+  m->SetLeft(10);
+  m->SetTop(10);
+  m->SetValue(95);  // above the upper limit of 90
+  ASSERT_TRUE(m->Blinking());
+  const TColor face = ColorValue(0x808080);
+  m->SetColor(face);
+  m->SetEnabled(false);
+  EXPECT_FALSE(m->Blinking());
+  EXPECT_FALSE(abflash::IsClient(m));
+  ui::GrabControl(m, shot);
+  const auto& p = m->PointerOnCanvas();
+  EXPECT_EQ(shot.Canvas()->Pixel(p[0].x + 3, p[2].y), ColorValue(0xC0C0C0));
+  for (int yy = 0; yy < m->Height(); ++yy)
+    for (int xx = 0; xx < m->Width(); ++xx) {
+      const TColor c = shot.Canvas()->Pixel(xx, yy);
+      ASSERT_TRUE(c != clYellow && c != clRed && c != clLime) << xx << "," << yy;
+    }
+  EXPECT_EQ(shot.Canvas()->Pixel(m->Width() / 2, m->Height() / 2), face);
+
+  m->SetColor(clWhite);
+  m->SetEnabled(true);
+  EXPECT_TRUE(m->Blinking());
+  m->SetValue(50);
+  ui::GrabControl(m, shot);
+  EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, m->PointerOnCanvas()[2].y), clLime);
+}
+
 TEST_F(MeterTest, ValueIndicatorShowsFormattedTextsAndNeverShrinks) {
   auto* v = new TAbValueInd(form.get());
   v->SetParent(form.get());
