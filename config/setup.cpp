@@ -103,10 +103,19 @@ le::U16* SensorTable(TConfigBlock& b, int sensor) {
   return sensor == 0 ? b.AirTempTable : sensor == 1 ? b.CoolantTempTable : b.AuxTempTable;
 }
 
-// Cells the user may change are white, locked ones the face colour.
+constexpr TColor kLockedGrey = ColorValue(0xC0C0C0);
+
+// Cells the user may change are white, locked ones grey.
 void ShadeCells(TStringAlignGrid* g, int col0, int col1, int row0, int row1, bool editable) {
   for (int c = col0; c <= col1; ++c)
-    for (int r = row0; r <= row1; ++r) g->SetColorCell(c, r, editable ? clWindow : clBtnFace);
+    for (int r = row0; r <= row1; ++r) g->SetColorCell(c, r, editable ? clWindow : kLockedGrey);
+}
+
+// A whole table the user may not change: grey, without a selection mark, taking no input.
+void LockGrid(TStringAlignGrid* g, bool editable) {
+  g->SetEnabled(editable);
+  g->SetColor(editable ? clWindow : kLockedGrey);
+  g->SetDrawSelection(editable);
 }
 
 uint16_t OptionBit(uint16_t bits, uint16_t bit, bool on) {
@@ -346,13 +355,7 @@ void TSetupForm::RefreshConfigDisplay() {
   InjTypeGB->SetItemIndex(bits & kSequential ? 1 : 0);
   DoubleInjectorsCB->SetChecked(bits & kDoubleInj);
   CheckBox1->SetChecked(bits & kCheckBox1);
-  {
-    // The labels of the mode, without changing the stored function bits.
-    TConfigBlock scratch = b;
-    const IgnOutputLabels l = SetIgnitionOutputMode(scratch, IgnOutputBox->ItemIndex());
-    IgnOut5Lab->SetCaption(l.Output1);
-    IgnOut6Lab->SetCaption(l.Output2);
-  }
+  ShowIgnitionOutputLabels();
   IgnOutputBox->Buttons(1)->SetEnabled(SecondIgnitionModeAllowed(b.Cylinders));
   ShowCylinderOffsets();
   ShowInjectionRows();
@@ -406,7 +409,7 @@ void TSetupForm::ShowCylinderOffsets() {
   const bool uneven = (b.OptionBits & kUnevenFiring) != 0;
   for (int c = 1; c <= 4; ++c)
     CylinderOffsetTable->SetCells(1, c, c <= b.Cylinders || uneven ? Fixed(b.CylinderOffset[c - 1] / 2.0, 1) : "0.0");
-  CylinderOffsetTable->SetEnabled(uneven);
+  LockGrid(CylinderOffsetTable, uneven);
   ShadeCells(CylinderOffsetTable, 1, 1, 1, 4, uneven);
 }
 
@@ -445,7 +448,7 @@ void TSetupForm::ShowSensor(int sensor) {
   TStringAlignGrid* g = grids[sensor];
   const le::U16* table = SensorTable(ConfigBlock, sensor);
   for (int i = 0; i < 14; ++i) g->SetCells(i, 1, Fixed(CountsToVolts(table[i]), 3));
-  g->SetEnabled(user);
+  LockGrid(g, user);
   ShadeCells(g, 0, 13, 1, 1, user);
   ShowSensorCurve(sensor);
   // The substitute temperature in the display unit.
@@ -500,16 +503,30 @@ void TSetupForm::ShowGears() {
 
 // --- pages 1 to 3 ----------------------------------------------------------------
 
-void TSetupForm::TriggerChange(TObject*) { TriggerClick(nullptr); }
+void TSetupForm::TriggerChange(TObject* Sender) { TriggerClick(Sender); }
 
-void TSetupForm::TriggerClick(TObject*) {
+// Each trigger control owns one bit field of its byte; the byte's other bits stay.
+void TSetupForm::TriggerClick(TObject* Sender) {
   if (refreshing_) return;
-  auto pack = [](TComboBox* pattern, TRadioGroup* edge, TRadioGroup* type) {
-    return static_cast<uint8_t>((std::max(pattern->ItemIndex(), 0) & 0x0F) | (std::max(edge->ItemIndex(), 0) & 1) << 4 |
-                                (std::max(type->ItemIndex(), 0) & 1) << 5);
+  struct Field {
+    TControl* control;
+    uint8_t* byte;
+    int shift;
+    int mask;
   };
-  ConfigBlock.CrankTrigger = pack(MainPatternBox, MainTriggerBox, MainTypeBox);
-  ConfigBlock.CamTrigger = pack(CamPatternBox, CamTriggerBox, CamTypeBox);
+  const Field fields[] = {
+      {MainPatternBox, &ConfigBlock.CrankTrigger, 0, 0x0F}, {MainTriggerBox, &ConfigBlock.CrankTrigger, 4, 1},
+      {MainTypeBox, &ConfigBlock.CrankTrigger, 5, 1},       {CamPatternBox, &ConfigBlock.CamTrigger, 0, 0x0F},
+      {CamTriggerBox, &ConfigBlock.CamTrigger, 4, 1},       {CamTypeBox, &ConfigBlock.CamTrigger, 5, 1},
+  };
+  for (const Field& f : fields) {
+    if (Sender != f.control) continue;
+    int item = 0;
+    if (auto* box = dynamic_cast<TComboBox*>(Sender)) item = box->ItemIndex();
+    else if (auto* group = dynamic_cast<TRadioGroup*>(Sender)) item = group->ItemIndex();
+    if (item < 0) return;  // nothing chosen: the field stays
+    *f.byte = static_cast<uint8_t>((*f.byte & ~(f.mask << f.shift)) | (item & f.mask) << f.shift);
+  }
   Edited();
 }
 
@@ -532,17 +549,26 @@ void TSetupForm::IgnOutputsCheck() {
   TConfigBlock& b = ConfigBlock;
   const bool second = SecondIgnitionModeAllowed(b.Cylinders);
   IgnOutputBox->Buttons(1)->SetEnabled(second);
-  int item = std::max(IgnOutputBox->ItemIndex(), 0);
-  if (item == 1 && !second) item = 0;
-  const bool was = refreshing_;
-  refreshing_ = true;
-  IgnOutputBox->SetItemIndex(item);
-  refreshing_ = was;
-  const IgnOutputLabels l = SetIgnitionOutputMode(b, item);
-  IgnOut5Lab->SetCaption(l.Output1);
-  IgnOut6Lab->SetCaption(l.Output2);
+  if (IgnOutputBox->ItemIndex() == 1 && !second) {
+    // The engine cannot use a second ignition driver this way: the first mode takes over,
+    // with the output functions it sets.
+    const bool was = refreshing_;
+    refreshing_ = true;
+    IgnOutputBox->SetItemIndex(0);
+    refreshing_ = was;
+    SetIgnitionOutputMode(b, 0);
+  }
+  ShowIgnitionOutputLabels();
   EvenFiringOffsets(b);
   ShowCylinderOffsets();
+}
+
+void TSetupForm::ShowIgnitionOutputLabels() {
+  // What the chosen mode makes of the two outputs, without touching the stored bits.
+  TConfigBlock scratch = ConfigBlock;
+  const IgnOutputLabels l = SetIgnitionOutputMode(scratch, std::max(IgnOutputBox->ItemIndex(), 0));
+  IgnOut5Lab->SetCaption(l.Output1);
+  IgnOut6Lab->SetCaption(l.Output2);
 }
 
 void TSetupForm::InjOutputsCheck() {
@@ -565,20 +591,29 @@ void TSetupForm::IgnRefAdvanceValueChanged(TObject*) {
 
 void TSetupForm::IgnOutputBoxClick(TObject*) {
   if (refreshing_) return;
-  IgnOutputsCheck();
+  const int item = IgnOutputBox->ItemIndex();
+  if (item < 0) return;
+  const IgnOutputLabels l = SetIgnitionOutputMode(ConfigBlock, item);
+  IgnOut5Lab->SetCaption(l.Output1);
+  IgnOut6Lab->SetCaption(l.Output2);
   Edited();
 }
 
-void TSetupForm::OptionCheckClick(TObject*) {
+// Each tick sets its own option bit. Custom injection and double injectors are inputs of
+// the automatic injection assignment, so they run it again; uneven firing only unlocks
+// the cylinder offsets, and the fourth box only sets its bit.
+void TSetupForm::OptionCheckClick(TObject* Sender) {
   if (refreshing_) return;
-  uint16_t bits = ConfigBlock.OptionBits;
-  bits = OptionBit(bits, kUnevenFiring, UnevenFiringCheckBox->Checked());
-  bits = OptionBit(bits, kCustomInj, CustomInjCB->Checked());
-  bits = OptionBit(bits, kDoubleInj, DoubleInjectorsCB->Checked());
-  bits = OptionBit(bits, kCheckBox1, CheckBox1->Checked());
-  ConfigBlock.OptionBits = bits;
-  IgnOutputsCheck();
-  InjOutputsCheck();
+  auto* box = dynamic_cast<TCheckBox*>(Sender);
+  const uint16_t bit = Sender == UnevenFiringCheckBox ? kUnevenFiring
+                       : Sender == CustomInjCB        ? kCustomInj
+                       : Sender == DoubleInjectorsCB  ? kDoubleInj
+                       : Sender == CheckBox1          ? kCheckBox1
+                                                      : 0;
+  if (box == nullptr || bit == 0) return;
+  ConfigBlock.OptionBits = OptionBit(ConfigBlock.OptionBits, bit, box->Checked());
+  if (bit == kUnevenFiring) ShowCylinderOffsets();
+  if (bit == kCustomInj || bit == kDoubleInj) InjOutputsCheck();
   Edited();
 }
 
@@ -866,18 +901,19 @@ void TSetupForm::PWMFreqSpinChange(TObject*) {
   Edited();
 }
 
-void TSetupForm::PullupClick(TObject*) {
+void TSetupForm::PullupClick(TObject* Sender) {
   if (refreshing_) return;
-  ConfigBlock.SensorOptions = static_cast<uint8_t>((ConfigBlock.SensorOptions & 0x3F) |
-                                                   (AuxIn10PullupCB->Checked() ? 0x40 : 0) |
-                                                   (AuxIn35PullupCB->Checked() ? 0x80 : 0));
+  const uint8_t bit = Sender == AuxIn10PullupCB ? 0x40 : 0x80;
+  const bool on = static_cast<TCheckBox*>(Sender)->Checked();
+  ConfigBlock.SensorOptions = static_cast<uint8_t>(on ? ConfigBlock.SensorOptions | bit : ConfigBlock.SensorOptions & ~bit);
   Edited();
 }
 
-void TSetupForm::ComboBitChange(TObject*) {
+void TSetupForm::ComboBitChange(TObject* Sender) {
   if (refreshing_) return;
-  ConfigBlock.ComboBits = static_cast<uint8_t>((ConfigBlock.ComboBits & ~7) | (ComboBox1->ItemIndex() == 1) |
-                                               (ComboBox3->ItemIndex() == 1) << 1 | (ComboBox4->ItemIndex() == 1) << 2);
+  const uint8_t bit = Sender == ComboBox1 ? 1 : Sender == ComboBox3 ? 2 : 4;
+  const bool second = static_cast<TComboBox*>(Sender)->ItemIndex() == 1;
+  ConfigBlock.ComboBits = static_cast<uint8_t>(second ? ConfigBlock.ComboBits | bit : ConfigBlock.ComboBits & ~bit);
   Edited();
 }
 

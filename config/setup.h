@@ -224,7 +224,11 @@ class TSetupForm : public TForm {
   // An upload ended without the ECU showing it holds what was sent: the block stays
   // unsent and the tuner is told to read the ECU's settings back.
   void UploadUnfinished();
+  // The cylinder count changed: the second ignition mode only where the count allows it,
+  // and the even-firing cylinder offsets.
   void IgnOutputsCheck();
+  // The two output labels of the chosen ignition output mode.
+  void ShowIgnitionOutputLabels();
   void InjOutputsCheck();
   void UpdateCustomInjTable();
   void SensorSettingsUpdate();
