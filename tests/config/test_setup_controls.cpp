@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "chart/Series.h"
 #include "config/setup.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
@@ -330,8 +331,19 @@ TEST_F(SetupControls, DefaultSensorCurveLocksItsGrid) {
     TStringAlignGrid* grid;
     int bit;
   } sensors[] = {{s.ATS_type, s.ATStable, 1}, {s.CTS_type, s.CTStable, 2}, {s.XTS_type, s.XTStable, 4}};
+  // The built-in curve, in 8-bit counts at -30..80 in tens, 100 and 120 degC.
+  const int curve[14] = {250, 245, 228, 215, 198, 178, 150, 134, 113, 94, 77, 63, 42, 28};
+  const int temperatures[14] = {-30, -20, -10, 0, 10, 20, 30, 40, 50, 60, 70, 80, 100, 120};
+  TChartSeries* const series[3] = {s.ATSSeries, s.CTSSeries, s.XTSSeries};
+  int n = 0;
   for (auto& x : sensors) {
     Button(x.type, 0)->SetChecked(true);
+    TChartSeries* line = series[n++];
+    ASSERT_EQ(line->Count(), 14);
+    for (int i = 0; i < 14; ++i) {
+      EXPECT_EQ(line->XValue(i), temperatures[i]);
+      EXPECT_DOUBLE_EQ(line->YValue(i), curve[i] * 5.0 / 255) << i;
+    }
     EXPECT_FALSE(ConfigBlock.SensorOptions & x.bit);
     EXPECT_FALSE(x.grid->Enabled());
     EXPECT_EQ(x.grid->Color(), ColorValue(0xC0C0C0));

@@ -87,6 +87,65 @@ TEST(InjOutputsCheck, AssignsOutputsFlagsAndAngles) {
   }
 }
 
+// One and three cylinders, grouped and sequential, with and without double injectors:
+// the functions, the flag bytes 6-9 and the stored angles (half degrees; -1 where the
+// output takes no angle).
+TEST(InjOutputsCheck, OneAndThreeCylinders) {
+  struct Case {
+    int cylinders;
+    bool sequential, dbl;
+    const char* functions[6];
+    uint8_t flags[4];
+    int angles[8];
+  } cases[] = {
+      // One cylinder counts as two: an interval of 720, wrapped at 720 on the crank.
+      {1, false, false, {"Injector", "Injector", "AuxOut3", "AuxOut4", "AuxOut5", "AuxOut6"},
+       {0x11, 0x00, 0x00, 0x00}, {0, 0, -1, -1, -1, -1, -1, -1}},
+      {1, false, true, {"Injector", "Injector", "2nd Inj", "2nd Inj", "AuxOut5", "AuxOut6"},
+       {0x11, 0x33, 0x00, 0x00}, {0, 0, 0, 0, -1, -1, -1, -1}},
+      {1, true, false, {"Injector", "Injector", "AuxOut3", "AuxOut4", "AuxOut5", "AuxOut6"},
+       {0x55, 0x00, 0x00, 0x00}, {0, 720, -1, -1, -1, -1, -1, -1}},
+      {3, false, false, {"Injector", "Injector", "Injector", "AuxOut4", "AuxOut5", "AuxOut6"},
+       {0x11, 0x01, 0x00, 0x00}, {0, 480, 240, -1, -1, -1, -1, -1}},
+      // The second injectors count on from the fourth firing: 1440, 1920, 2400 mod 720.
+      {3, false, true, {"Injector", "Injector", "Injector", "2nd Inj", "2nd Inj", "2nd Inj"},
+       {0x11, 0x31, 0x33, 0x00}, {0, 480, 240, 0, 480, 240, -1, -1}},
+      {3, true, true, {"Injector", "Injector", "Injector", "2nd Inj", "2nd Inj", "2nd Inj"},
+       {0x55, 0x35, 0x33, 0x00}, {0, 480, 960, 0, 480, 240, -1, -1}},
+  };
+  for (const Case& c : cases) {
+    TConfigBlock b = Engine(c.cylinders, c.sequential, c.dbl);
+    const InjOutputsResult r = AssignInjectionOutputs(b);
+    const std::string what = std::to_string(c.cylinders) + (c.sequential ? " seq" : " grp") + (c.dbl ? " dbl" : "");
+    for (size_t k = 0; k < 6; ++k) EXPECT_EQ(r.Rows[k].Function, c.functions[k]) << what << " output " << k + 1;
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(b.OutputAssignment[i], c.flags[i]) << what << " byte " << 6 + i;
+    for (size_t k = 0; k < 8; ++k) EXPECT_EQ(b.CustomInjAngle[k], c.angles[k]) << what << " output " << k + 1;
+    EXPECT_FALSE(r.DoubleInjectorsCleared) << what;
+  }
+}
+
+// Even firing: cylinder c at (c - 1) x 1440 / n half degrees, less 720 from 720 on; the
+// cylinders an engine lacks at 0. Uneven firing keeps what the tuner set.
+TEST(IgnOutputsCheck, EvenFiringOffsets) {
+  struct Case {
+    int cylinders;
+    int16_t offsets[4];
+  } cases[] = {{1, {0, 0, 0, 0}},       {2, {0, 0, 0, 0}},       {3, {0, 480, 240, 0}},
+               {4, {0, 360, 0, 360}},   {5, {0, 288, 576, 144}}, {6, {0, 240, 480, 0}},
+               {8, {0, 180, 360, 540}}, {12, {0, 120, 240, 360}}};
+  for (const Case& c : cases) {
+    TConfigBlock b = Engine(c.cylinders, false, false);
+    for (auto& o : b.CylinderOffset) o = 999;
+    EvenFiringOffsets(b);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(b.CylinderOffset[i], c.offsets[i]) << c.cylinders << " cylinder " << i + 1;
+  }
+  TConfigBlock b = Engine(4, false, false);
+  b.OptionBits = 1 << 3;
+  for (auto& o : b.CylinderOffset) o = 999;
+  EvenFiringOffsets(b);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(b.CylinderOffset[i], 999);
+}
+
 TEST(InjOutputsCheck, FiveCylindersGroupedLeaveTheAngles) {
   TConfigBlock b = Engine(5, false, false);
   const InjOutputsResult r = AssignInjectionOutputs(b);
