@@ -230,8 +230,9 @@ TEST_F(ConfigEditor, SaveOverwriteCorruptFileAndCloseQuestion) {
 }
 
 // Pictures of every page, for a look under a real window system (SETUP_SHOTS=<folder>;
-// with DISPLAY set, the framed window too). The window shows without a modal loop, so
-// the window system paints it as a user sees it.
+// with DISPLAY set, the whole screen too), then of the sensor and map-switch pages once
+// the link is lost. The window shows without a modal loop, so the window system paints it
+// as a user sees it.
 TEST_F(ConfigEditor, Pictures) {
   const char* dir = std::getenv("SETUP_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "SETUP_SHOTS not set";
@@ -240,7 +241,7 @@ TEST_F(ConfigEditor, Pictures) {
   s.Show();
   ASSERT_TRUE(StatusIs(kCurrent));
   s.CylindersSpin->SetValue(6);
-  for (int page = 0; page < 20; ++page) {
+  auto shoot = [&](int page, const char* prefix) {
     s.TabSet->SetTabIndex(page);
     s.TabSetClick(s.TabSet);
     for (int i = 0; i < 30; ++i) {
@@ -248,16 +249,17 @@ TEST_F(ConfigEditor, Pictures) {
       usleep(10000);
     }
     char name[64];
-    std::snprintf(name, sizeof name, "/setup-%02d.png", page);
+    std::snprintf(name, sizeof name, "/%s-%02d.png", prefix, page);
     ui::GrabToPng(&s, AnsiString(dir) + name);
     if (std::getenv("DISPLAY") != nullptr) {
-      // The window with its frame as the window system shows it.
-      std::snprintf(name, sizeof name, "/window-%02d.png", page);
-      const std::string cmd = "xwd -silent -frame -id $(xdotool search --name '^" + std::string(s.Caption()) +
-                              "$' | head -1) | convert xwd:- " + std::string(dir) + name;
-      EXPECT_EQ(std::system(cmd.c_str()), 0);
+      std::snprintf(name, sizeof name, "/screen-%s-%02d.png", prefix, page);
+      EXPECT_TRUE(ui::GrabScreenToPng(AnsiString(dir) + name));
     }
-  }
+  };
+  for (int page = 0; page < 20; ++page) shoot(page, "setup");
+  sim.SetStreaming(false);
+  ASSERT_TRUE(PumpUntil([] { return !ECUConnected; }));
+  for (int page : {0, 4, 12}) shoot(page, "lost");
   if (const char* linger = std::getenv("SETUP_LINGER"))
     for (int i = 0; i < std::atoi(linger) * 50; ++i) {
       Application->ProcessMessages();
