@@ -798,10 +798,13 @@ void TSetupForm::OffsetChange(TObject* Sender) {
   auto* spin = static_cast<TAdvSpinEdit*>(Sender);
   const int counts = std::clamp(VoltsToCounts(spin->FloatValue()), -1023, 1023);
   (Sender == MapOffSetEdit ? ConfigBlock.MapOffset : ConfigBlock.BaroOffset) = static_cast<int16_t>(counts);
-  // The spin shows the whole count the block holds.
-  refreshing_ = true;
-  spin->SetFloatValue(CountsToVolts(counts));
-  refreshing_ = false;
+  // The spin shows the whole count the block holds once its value is settled (a step, or
+  // the box left); a number still being typed stays as typed.
+  if (spin->Text() == FloatToStrF(spin->FloatValue(), ffFixed, 15, spin->Precision())) {
+    refreshing_ = true;
+    spin->SetFloatValue(CountsToVolts(counts));
+    refreshing_ = false;
+  }
   Edited();
 }
 

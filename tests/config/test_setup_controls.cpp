@@ -18,6 +18,7 @@
 #include "model/ConfigBlock.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Simulate.h"
 
@@ -372,6 +373,27 @@ TEST_F(SetupControls, TachoMultiplierStepsEveryCount) {
     ui::SimulateKey(s.TachoMultiplier, "Up");
     ASSERT_EQ(ConfigBlock.TachoMultiplier, count % 256) << "step to " << count;
   }
+}
+
+// A sensor offset typed key by key: the half-typed text stays as typed and the block
+// follows it; leaving the box shows the whole count stored.
+TEST_F(SetupControls, TypedOffsetStaysAsTypedUntilTheBoxIsLeft) {
+  TSetupForm& s = *SetupForm;
+  Show(Pattern());
+  s.Show();
+  s.TabSet->SetTabIndex(9);
+  s.TabSetClick(s.TabSet);
+  s.MapOffSetEdit->SetFocus();
+  s.MapOffSetEdit->SelectAll();
+  // The minus key turns the sign of what is there.
+  for (const char* k : {"0", ".", "5", "-"}) ui::SimulateKey(s.MapOffSetEdit, k);
+  EXPECT_EQ(s.MapOffSetEdit->Text(), "-0.5");
+  EXPECT_EQ(ConfigBlock.MapOffset, -102);  // -0.5 V is -102.3 counts
+  Spin(s, "MapSensitivity")->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_EQ(s.MapOffSetEdit->Text(), "-0.499");
+  EXPECT_EQ(ConfigBlock.MapOffset, -102);
+  s.Hide();
 }
 
 }  // namespace
