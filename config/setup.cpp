@@ -557,6 +557,10 @@ void TSetupForm::IgnOutputsCheck() {
     IgnOutputBox->SetItemIndex(0);
     refreshing_ = was;
     SetIgnitionOutputMode(b, 0);
+  } else if (IgnOutputBox->ItemIndex() == 1) {
+    // What the second driver mode does with output 6 depends on the count (a third driver
+    // for 3, 6 and 8 cylinders): its output functions follow the new count, as shown.
+    SetIgnitionOutputMode(b, 1);
   }
   ShowIgnitionOutputLabels();
   EvenFiringOffsets(b);

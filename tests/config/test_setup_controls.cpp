@@ -126,6 +126,10 @@ std::vector<Row> Rows() {
        [](S& s) { s.CylindersSpin->SetValue(7); },
        Bytes{{1, 6}, {6, 0x11}, {7, 0x11}, {8, 0x11}, {9, 0x00}} + Words(32, {0, 240, 480, 0}) +
            Words(40, {0, 240, 480, 0, 240, 480})},
+      // The second driver mode kept: its output functions follow the count (bit 15 alone
+      // for six cylinders).
+      {"CylindersSpin, second driver", [](TConfigBlock& b) { Options(b, 0xD519); },
+       [](S& s) { s.CylindersSpin->SetValue(6); }, {{1, 6}, {5, 0x95}}},
       {"IgnRefAdvance", nullptr, [](S& s) { s.IgnRefAdvance->SetValue(12.5); }, Words(10, {25})},
       // The ignition output mode: bits 0-2 and its output functions in 13-15.
       {"IgnOutputBox 0", nullptr, [](S& s) { Button(s.IgnOutputBox, 0)->SetChecked(true); }, {{4, 0x18}, {5, 0xF5}}},
