@@ -16,6 +16,7 @@
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
 #include "model/ConfigBlock.h"
+#include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -98,6 +99,14 @@ void Press(TStringAlignGrid* g, TGridRect sel, WORD key, TShiftState shift = {})
   g->OnKeyUp(g, key, shift);
 }
 void Options(TConfigBlock& b, uint16_t bits) { b.OptionBits = bits; }
+
+// The dialog answers of the running test.
+ui::DialogScript* g_script = nullptr;
+ui::DialogScript& Script() { return *g_script; }
+void Cancelled(TSetupForm& s, const char* button) {
+  Script().AnswerForm([](TForm& form) { form.SetModalResult(mrCancel); });
+  dynamic_cast<TButton*>(s.FindComponent(button))->Click();
+}
 
 // Wheel sensor bytes after any wheel change: 374 rebuilt from its fields, 378/382/386 the
 // enabled flags alone.
@@ -247,6 +256,17 @@ std::vector<Row> Rows() {
          Button(s.TCoptSpeedSource, 2)->SetChecked(true);
        },
        Wheels(0x25, 1, 0, 1)},
+      // Buttons that open windows: the calculator cancelled and the update refused
+      // without a link change nothing.
+      {"ATS_calculator", nullptr, [](S& s) { Cancelled(s, "ATS_calculator"); }, {}},
+      {"CTS_calculator", nullptr, [](S& s) { Cancelled(s, "CTS_calculator"); }, {}},
+      {"XTS_Calculator", nullptr, [](S& s) { Cancelled(s, "XTS_Calculator"); }, {}},
+      {"InstallUpdate", nullptr,
+       [](S& s) {
+         Script().Answer(mrOk);
+         s.InstallUpdate->Click();
+       },
+       {}},
       // Tables: the selected cells only.
       {"ATStable", nullptr, [](S& s) { Press(s.ATStable, {2, 1, 3, 1}, VK_UP); }, Words(88, {503, 504})},
       {"CTStable (built-in curve)", nullptr, [](S& s) { Press(s.CTStable, {2, 1, 3, 1}, VK_UP); }, {}},
@@ -309,6 +329,8 @@ class SetupControls : public ProgramWindowsTest {
 
 TEST_F(SetupControls, EachControlChangesItsOwnFieldAndWhatItsRulesDerive) {
   TSetupForm& s = *SetupForm;
+  ui::DialogScript script;
+  g_script = &script;
   for (const Row& row : Rows()) {
     TConfigBlock before = Pattern();
     if (row.prepare) row.prepare(before);
@@ -324,6 +346,9 @@ TEST_F(SetupControls, EachControlChangesItsOwnFieldAndWhatItsRulesDerive) {
     EXPECT_EQ(s.StatusText(), row.expect.empty() ? "Offline ECU settings displayed" : "User modified settings displayed")
         << row.control;
   }
+  g_script = nullptr;
+  EXPECT_EQ(script.Count(ui::DialogKind::ModalForm), 3);
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageDlg), 1);
 }
 
 // The built-in curve locks its grid grey with no selection mark and the keys change
