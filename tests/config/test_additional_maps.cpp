@@ -250,9 +250,9 @@ TEST_F(AdditionalMapsWindow, OneRowAndSmallTableKeys) {
 TEST_F(AdditionalMapsWindow, InjectionScalingRefusesATimeBaseBeyondOneByte) {
   ConfigReadCopy.Cylinders = 4;
   M().InjectorFlow = 440;
-  M().InjectorTestPressure = 43.5;
+  M().RatedPressure = 43.5;
   M().FuelPressure = 43.5;
-  M().FlowUnit = M().TestPressureUnit = M().FuelPressureUnit = 0;
+  M().FlowUnit = M().RatedPressureUnit = M().FuelPressureUnit = 0;
   M().MSPB = 61;
   f_->RefreshMapTables();
   Open("InjectionScaling1", [&] {

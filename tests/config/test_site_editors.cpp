@@ -99,10 +99,10 @@ TEST(SiteEditing, LoadResamplingReadsTheOldSitesAndSkipsEmptyIntervals) {
   for (int l = 2; l < 16; ++l) old[static_cast<size_t>(l)] = l * 10;
   std::array<int, 16> target = old;
   target[1] = 0;
-  RecalcLoadTable(t, old, target, 0, 255);
+  RecalcLoadTable(t, old, target);
   EXPECT_EQ(t[1][2], 9);
   std::array<int, 16> zeros{};
-  RecalcLoadTable(t, zeros, zeros, 0, 255);
+  RecalcLoadTable(t, zeros, zeros);
   EXPECT_EQ(t[1][3], 9);
 }
 
@@ -215,7 +215,7 @@ TEST_F(SiteDialogs, TurnsAndAdditionalAxesAreStoredByTag) {
   EXPECT_EQ(map.AddMAPSites[axCoilOn][4], 140);
   EXPECT_TRUE(StoreSiteAxis(map, 2, 0, LoadSiteNew));
   EXPECT_EQ(map.AddThrottleSites[axPWMBoost][0], 100);
-  EXPECT_FALSE(StoreSiteAxis(map, 5, 0, LoadSiteNew));
+  EXPECT_FALSE(StoreSiteAxis(map, 6, 0, LoadSiteNew));
 }
 
 TEST_F(SiteDialogs, CellEntryStoresOnceAndCancelKeepsTheRecord) {

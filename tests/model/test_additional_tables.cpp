@@ -97,7 +97,7 @@ TEST(InjectionScaling, PowerEstimate) {
   TMapRecord m = Blank();
   EXPECT_EQ(PowerEstimateText(m, 4), "Unable to estimate possible BHP");
   m.InjectorFlow = 440;
-  m.InjectorTestPressure = 43.5;
+  m.RatedPressure = 43.5;
   m.FuelPressure = 43.5;
   EXPECT_EQ(PowerEstimateText(m, 4), "Max fuel flow for approx 352 bhp");
   EXPECT_FALSE(PowerEstimate(m, 0));
@@ -108,8 +108,8 @@ TEST(InjectionScaling, PowerEstimate) {
   m.FlowUnit = 1;
   m.FuelPressure = 3.0;
   m.FuelPressureUnit = 1;
-  m.InjectorTestPressure = 3.0;
-  m.TestPressureUnit = 1;
+  m.RatedPressure = 3.0;
+  m.RatedPressureUnit = 1;
   EXPECT_EQ(PowerEstimate(m, 4), 351);
 }
 

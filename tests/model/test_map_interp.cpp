@@ -150,7 +150,7 @@ TEST(MapInterp, ResamplingOntoNewSpeedSites) {
   fresh.fill(40000);  // beyond old site 31: the last value
   fresh[0] = 1500, fresh[1] = 2500, fresh[2] = 500, fresh[3] = 2000;
   fresh[5] = 2999;
-  RecalcTable16(t, old, fresh, 0, 255);
+  RecalcTable16(t, old, fresh);
   for (int l : {1, 16}) {
     EXPECT_EQ(t[1][l], 150);
     EXPECT_EQ(t[2][l], 200);  // between 200 and 201, 200.5 rounds to even
@@ -161,19 +161,19 @@ TEST(MapInterp, ResamplingOntoNewSpeedSites) {
   }
 }
 
-TEST(MapInterp, ResamplingLimitsAndEqualSites) {
+TEST(MapInterp, ResamplingExtrapolatesAndEqualSites) {
   TMainTable t{};
   for (int l = 1; l <= 16; ++l) t[1][l] = 10, t[2][l] = 100;
   std::array<int, 32> fresh{};
   fresh.fill(0);
-  RecalcTable16(t, OldSites({1000, 2000}), fresh, -50, 60);
-  EXPECT_EQ(t[1][1], -50);  // -80 extrapolated, kept at the minimum
+  RecalcTable16(t, OldSites({1000, 2000}), fresh);
+  EXPECT_EQ(t[1][1], -80);  // extrapolated, and kept as the line gives it
 
   // A cleared map has every site 0: no interval has a width, nothing divides by it.
   TMainTable u{};
   u[2][5] = 7;
   std::array<int, 33> zeros{};
-  RecalcTable16(u, zeros, fresh, 0, 255);
+  RecalcTable16(u, zeros, fresh);
   EXPECT_EQ(u[1][5], 7);
 }
 
