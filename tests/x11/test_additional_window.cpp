@@ -11,6 +11,8 @@
 
 #include "app/Main.h"
 #include "config/Additonl.h"
+#include "config/LoadSiteAdjU.h"
+#include "controls/Aligrid.h"
 #include "link/LiveData.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
@@ -133,6 +135,17 @@ TEST_P(AdditionalWindow, FitsTheScreenAndItsKeysChoosePages) {
   Shot(screen + "-wide-page09");
   EXPECT_EQ(a->ClientHeight(), 329);
   a->Hide();
+  // The site dialog as the cylinder trims' speed sites show in it.
+  LoadSiteAdj->Tag = kCylTrimSiteTag;
+  LoadSiteUnit = kRpmSiteUnit;
+  LoadSiteCurrent = LoadSiteNew = {1000, 2000, 3000, 4000, 12500};
+  LoadSiteAdj->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name 'Speed site positions' 2>/dev/null | head -n1").empty();
+  }));
+  EXPECT_EQ(LoadSiteAdj->SitePosGrid->Cells(2, 5), "12,500");
+  Shot(screen + "-cyltrim-sites");
+  LoadSiteAdj->Hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, AdditionalWindow, ::testing::Values("1024x768x24", "1600x1000x24"));
