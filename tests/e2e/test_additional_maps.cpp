@@ -2,7 +2,11 @@
 // the additional tables window (keys, spins, ticks, the injection scaling), its speed
 // sites moved with re-sampling, then programmed with "Program MAP"; after the PC copy is
 // spoiled, "Read MAP" brings every edit back unchanged through the bank image.
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/Main.h"
@@ -13,8 +17,11 @@
 #include "controls/Aligrid.h"
 #include "e2e/MainWindowLink.h"
 #include "ecu/Progress.h"
+#include "files/HKStreamCol.h"
+#include "files/MapFiles.h"
 #include "gauges/AbNumEdit.h"
 #include "model/MapRecord.h"
+#include "platform/classes/Streams.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ComCtrls.h"
 #include "platform/stdctrls/Menus.h"
@@ -155,7 +162,8 @@ TEST_F(AdditionalMapsLink, EditsSurviveProgramAndReadUnchanged) {
 // The cylinder trims' five speed sites: a right click in the trim table offers "Position
 // speed sites", which shows the five sites in rpm; steps of 10 rpm keep each above the one
 // before and within the map's speed sites. OK stores them and heads the table with them,
-// Cancel changes nothing, and the ECU image is the same as before (it holds no trim sites).
+// Cancel changes nothing, the ECU image is the same as before (it holds no trim sites) and
+// a saved map file carries them.
 TEST_F(AdditionalMapsLink, CylinderTrimSpeedSitesMoveFromTheTrimTablesMenu) {
   ASSERT_TRUE(LinkUp());
   ASSERT_TRUE(Transfer("ReadECUdata1"));
@@ -238,6 +246,21 @@ TEST_F(AdditionalMapsLink, CylinderTrimSpeedSitesMoveFromTheTrimTablesMenu) {
   EXPECT_EQ(ecu::EncodeMapImage(m), imageBefore);
   ASSERT_TRUE(Transfer("ProgramECU1"));
   sim.With([&](ecusim::Ecu& e) { EXPECT_TRUE(std::equal(imageBefore.begin(), imageBefore.end(), e.Bank(1).begin())); });
+
+  // A map file keeps the record whole, the new sites with it.
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("trim-sites-" + std::to_string(getpid()) + ".map")).string();
+  script.AnswerFile(file.c_str());
+  f_->Save1Click(nullptr);
+  THKStreams streams(nullptr);
+  streams.LoadFromFile(file.c_str());
+  TStringStream stream;
+  streams.GetStream(MapStreamName(CurrentMap), &stream);
+  const AnsiString saved = stream.DataString();
+  std::filesystem::remove(file);
+  ASSERT_GE(saved.size(), 16636u);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(uint8_t(saved[16626 + 2 * i]) | uint8_t(saved[16627 + 2 * i]) << 8, expected[i]) << i;
 }
 
 }  // namespace
