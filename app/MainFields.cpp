@@ -9,6 +9,7 @@
 #include "app/Main.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
+#include "model/TypedNumbers.h"
 #include "controls/AdvSpin.h"
 #include "link/LiveData.h"
 #include "gauges/AbNumEdit.h"
@@ -88,12 +89,12 @@ int16_t StoredNumber(const TAdvSpinEdit* spin, Scale how) {
   switch (how) {
     case Scale::Word: return ToRecordWord(spin->Value());
     case Scale::Tenths: return ToRecordWord(spin->Value() / 10);
-    case Scale::Times10: return ToRecordWord(std::trunc(v * 10));
+    case Scale::Times10: return ToRecordWord(TruncTyped(v * 10));
     case Scale::Times255Rounded: return ToRecordWord(static_cast<double>(Round(v * 255)));
-    case Scale::Times100: return ToRecordWord(std::trunc(v * 100));
+    case Scale::Times100: return ToRecordWord(TruncTyped(v * 100));
     case Scale::PerIncrement: {
       const double inc = spin->IncrementFloat();
-      return inc > 0 ? ToRecordWord(std::trunc(v / inc)) : ToRecordWord(v);
+      return inc > 0 ? ToRecordWord(TruncTyped(v / inc)) : ToRecordWord(v);
     }
   }
   return 0;

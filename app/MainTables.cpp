@@ -735,7 +735,7 @@ void TR7Tform1::RefreshAdditionalMaps() {
   a->TSVtecOFFRPM->SetValue(w(16978));
   a->TSVtecOFFTPS->SetValue(w(16980));
   a->Flat_TPS->SetValue(w(16984));
-  a->Flat_type->SetItemIndex(w(16986));
+  a->Flat_type->SetItemIndex(RecByte(m, 16986));
   a->Flat_advance->SetFloatValue((w(16988) - 120) / 2.0);
   a->Flat_delay->SetValue(RecByte(m, 16990) * 10);
   a->Flat_RPM->SetValue(w(16998));

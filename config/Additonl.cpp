@@ -579,9 +579,25 @@ void TAdditionalMaps::Loadsitepositions1Click(TObject*) {
   LoadSiteAdj->ShowModal();
 }
 
-// The cylinder trims' five speed sites have no editor of their own: the site editor edits
-// load axes, and opening it unprepared would show another table's sites.
-void TAdditionalMaps::Positionspeedsites1Click(TObject*) {}
+// The cylinder trims' five speed sites, in rpm, in the site editor; OK stores them and
+// shows them as the trim table's headings.
+void TAdditionalMaps::Positionspeedsites1Click(TObject*) {
+  if (LoadSiteAdj == nullptr) return;
+  const TMapRecord& m = MapSlots[CurrentMap];
+  LoadSiteAdj->Tag = kCylTrimSiteTag;
+  LoadSiteUnit = kRpmSiteUnit;
+  for (int i = 0; i < kAdditionalLoadRows; ++i) {
+    LoadSiteCurrent[static_cast<size_t>(i)] = m.CylTrimSites[i];
+    LoadSiteNew[static_cast<size_t>(i)] = m.CylTrimSites[i];
+  }
+  LoadSiteAdj->ShowModal();
+}
+
+void TAdditionalMaps::CylTrimsGridMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  if (Button != mbRight) return;
+  const TPoint at = CylTrims_table->ClientToScreen(TPoint{X, Y});
+  CylTrimsPopup->Popup(at.x, at.y);
+}
 
 namespace {
 

@@ -250,6 +250,8 @@ class TAdditionalMaps : public TForm {
   void IgnitiontrimClick(TObject* Sender);
   void InjectionclickClick(TObject* Sender);
   void LoadAxisGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // A right click in the cylinder trims opens their menu ("Position speed sites").
+  void CylTrimsGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
   // Injection scaling (page "Injection Scaling").
   void RefreshScalingPage();

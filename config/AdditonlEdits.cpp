@@ -15,6 +15,7 @@
 #include "gauges/AbNumEdit.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
+#include "model/TypedNumbers.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextUtils.h"
@@ -210,7 +211,7 @@ void TAdditionalMaps::BindSettings() {
     ShowTableEnabled(Flat_Table, Flat_enabled->Checked() && Flat_type->ItemIndex() == 0);
   };
   decimal(Flat_advance, -30, 60, [](TMapRecord& m, double v) {
-    StoreWord(m.FlatShiftAdvance, static_cast<int>(std::trunc(v * 2 + 120)));
+    StoreWord(m.FlatShiftAdvance, static_cast<int>(TruncTyped(v * 2 + 120)));
   });
   integer(Flat_delay, 0, 2550, [](TMapRecord& m, int v) { StoreByte(m.FlatShiftDelay, v / 10); });
   integer(Flat_RPM, 0, 16000, [](TMapRecord& m, int v) { StoreWord(m.FlatShiftSpeed, v); });
@@ -269,7 +270,7 @@ void TAdditionalMaps::BindSettings() {
     ShowPowerEstimate();
   });
   decimal(CTP_edit, 0, 99.9, [this](TMapRecord& m, double v) {
-    m.InjectorTestPressure = v;
+    m.RatedPressure = v;
     ShowPowerEstimate();
   });
   integer(mspbEdit, 0, 255, [](TMapRecord& m, int v) { StoreByte(m.MSPB, v); });

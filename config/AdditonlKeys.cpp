@@ -218,6 +218,9 @@ void TAdditionalMaps::BindTableKeys() {
   }
   for (TStringAlignGrid* g : {CoilOnTable, InjTimingTable, PWMTable, VVT_table})
     g->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) { LoadAxisGridMouseUp(s, b, sh, x, y); };
+  CylTrims_table->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    CylTrimsGridMouseUp(s, b, sh, x, y);
+  };
 
   auto oneRow = [](TStringAlignGrid* g, TOneRow t) {
     g->OnKeyDown = [g, t](TObject*, WORD& Key, TShiftState) { OneRowKeyDown(g, t, Key); };

@@ -48,25 +48,25 @@ void TAdditionalMaps::RefreshScalingPage() {
   const TMapRecord& m = Map();
   NewFlowLb = m.FlowUnit != 0;
   NewPressureBar = m.FuelPressureUnit != 0;
-  NewRatedBar = m.TestPressureUnit != 0;
+  NewRatedBar = m.RatedPressureUnit != 0;
   const bool was = filling_;
   filling_ = true;
   CFlab->SetCaption(FlowUnitName(m.FlowUnit != 0));
   NFlab->SetCaption(FlowUnitName(NewFlowLb));
   CPlab->SetCaption(PressureUnitName(m.FuelPressureUnit != 0));
   NPlab->SetCaption(PressureUnitName(NewPressureBar));
-  CTPlab->SetCaption(PressureUnitName(m.TestPressureUnit != 0));
+  CTPlab->SetCaption(PressureUnitName(m.RatedPressureUnit != 0));
   NTPlab->SetCaption(PressureUnitName(NewRatedBar));
   ShapePressureEdit(CP_edit, m.FuelPressureUnit != 0);
   ShapePressureEdit(NP_edit, NewPressureBar);
-  ShapePressureEdit(CTP_edit, m.TestPressureUnit != 0);
+  ShapePressureEdit(CTP_edit, m.RatedPressureUnit != 0);
   ShapePressureEdit(NTP_edit, NewRatedBar);
   CF_edit->SetValue(m.InjectorFlow);
   NF_edit->SetValue(m.InjectorFlow);
   CP_edit->SetFloatValue(m.FuelPressure);
   NP_edit->SetFloatValue(m.FuelPressure);
-  CTP_edit->SetFloatValue(m.InjectorTestPressure);
-  NTP_edit->SetFloatValue(m.InjectorTestPressure);
+  CTP_edit->SetFloatValue(m.RatedPressure);
+  NTP_edit->SetFloatValue(m.RatedPressure);
   mspbEdit->SetValue(m.MSPB);
   filling_ = was;
   calc_FR_CheckClick(calc_FR_Check);
@@ -130,10 +130,10 @@ void TAdditionalMaps::CPlabClick(TObject*) {
 
 void TAdditionalMaps::CTPlabClick(TObject*) {
   TMapRecord& m = Map();
-  bool bar = m.TestPressureUnit != 0;
+  bool bar = m.RatedPressureUnit != 0;
   FlipPressure(CTP_edit, CTPlab, bar);
-  m.TestPressureUnit = bar ? 1 : 0;
-  m.InjectorTestPressure = CTP_edit->FloatValue();
+  m.RatedPressureUnit = bar ? 1 : 0;
+  m.RatedPressure = CTP_edit->FloatValue();
   ShowPowerEstimate();
 }
 
@@ -161,13 +161,13 @@ void TAdditionalMaps::calculateClick(TObject*) {
   const double newFlow = NF_edit->Value(), newRated = NTP_edit->FloatValue(), newFuel = NP_edit->FloatValue();
   double currentFlow40 = 0, newFlow40 = 0;
   if (injector) {
-    if (m.InjectorFlow == 0 || m.InjectorTestPressure == 0 || newFlow == 0 || newRated == 0) {
+    if (m.InjectorFlow == 0 || m.RatedPressure == 0 || newFlow == 0 || newRated == 0) {
       MessageDlg("All the current/new flow rates and pressure values need to be set first", mtError,
                  TMsgDlgButtons{mbOK});
       return;
     }
     // Both flows in cc/min at 40 psi, whatever units they were given in.
-    currentFlow40 = NormalisedFlow(m.InjectorFlow, m.FlowUnit != 0, m.InjectorTestPressure, m.TestPressureUnit != 0);
+    currentFlow40 = NormalisedFlow(m.InjectorFlow, m.FlowUnit != 0, m.RatedPressure, m.RatedPressureUnit != 0);
     newFlow40 = NormalisedFlow(newFlow, NewFlowLb, newRated, NewRatedBar);
     if (Fixed2(currentFlow40) == Fixed2(newFlow40) && !pressure) {
       MessageDlg("Nothing to calculate\rThe new injector flow rate is the same!", mtError, TMsgDlgButtons{mbOK});
@@ -216,8 +216,8 @@ void TAdditionalMaps::calculateClick(TObject*) {
     if (injector) {
       m.InjectorFlow = static_cast<int32_t>(newFlow);
       m.FlowUnit = NewFlowLb ? 1 : 0;
-      m.InjectorTestPressure = newRated;
-      m.TestPressureUnit = NewRatedBar ? 1 : 0;
+      m.RatedPressure = newRated;
+      m.RatedPressureUnit = NewRatedBar ? 1 : 0;
       CFlab->SetCaption(FlowUnitName(NewFlowLb));
       CTPlab->SetCaption(PressureUnitName(NewRatedBar));
       ShapePressureEdit(CTP_edit, NewRatedBar);

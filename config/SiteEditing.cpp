@@ -27,17 +27,20 @@ int SiteStepDirection(uint16_t key) {
   return 0;
 }
 
-bool StepLoadSites(std::span<int32_t> sites, int first, int last, int direction, int32_t lastMax) {
-  if (direction == 0 || !ValidRun(sites, first, last)) return false;
+bool StepLoadSites(std::span<int32_t> sites, int first, int last, int direction, int32_t lastMax,
+                   int32_t step, int32_t firstMin) {
+  if (direction == 0 || step <= 0 || !ValidRun(sites, first, last)) return false;
   const auto i = static_cast<size_t>(first), j = static_cast<size_t>(last);
   if (direction < 0) {
-    const bool room = i == 0 ? sites[0] > 0 : sites[i] > sites[i - 1] + 1;
+    const int64_t moved = static_cast<int64_t>(sites[i]) - step;
+    const bool room = i == 0 ? moved >= firstMin : moved > sites[i - 1];
     if (!room) return false;
   } else {
-    const bool room = j + 1 == sites.size() ? sites[j] < lastMax : sites[j] < sites[j + 1] - 1;
+    const int64_t moved = static_cast<int64_t>(sites[j]) + step;
+    const bool room = j + 1 == sites.size() ? moved <= lastMax : moved < sites[j + 1];
     if (!room) return false;
   }
-  for (size_t k = i; k <= j; ++k) sites[k] += direction;
+  for (size_t k = i; k <= j; ++k) sites[k] += direction * step;
   return true;
 }
 

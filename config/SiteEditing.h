@@ -22,11 +22,13 @@ inline constexpr const char* kNotEnoughRange = "Cannot interpolate, not enough r
 int SiteStepDirection(uint16_t key);
 
 // One step of a load editor on the selected sites first..last (indexes into `sites`): a
-// decrease when the first selected site is above its lower neighbour + 1 (site 0: above
-// 0), an increase when the last selected site is below its upper neighbour - 1 (the last
-// site of the list: below `lastMax`). Only the end of the block in the direction of the
-// move is tested, so the block moves together. Returns whether the sites moved.
-bool StepLoadSites(std::span<int32_t> sites, int first, int last, int direction, int32_t lastMax);
+// decrease when the first selected site stays above its lower neighbour (site 0: not below
+// `firstMin`), an increase when the last selected site stays below its upper neighbour
+// (the last site of the list: not above `lastMax`). With the load editors' step of 1 that
+// keeps the sites at least one unit apart. Only the end of the block in the direction of
+// the move is tested, so the block moves together. Returns whether the sites moved.
+bool StepLoadSites(std::span<int32_t> sites, int first, int last, int direction, int32_t lastMax,
+                   int32_t step = 1, int32_t firstMin = 0);
 
 // One step of the speed editor on the selected sites first..last of the 33-element list
 // (sites 0..31 and the end mark): each site from 1 on is tested by itself and moves by

@@ -147,10 +147,10 @@ double BoostDifferenceShown(int stored, int unit) {
 }
 
 std::optional<int> PowerEstimate(const TMapRecord& map, int cylinders) {
-  const double flow = map.InjectorFlow, rated = map.InjectorTestPressure, fuel = map.FuelPressure;
+  const double flow = map.InjectorFlow, rated = map.RatedPressure, fuel = map.FuelPressure;
   if (flow == 0 || rated == 0 || fuel == 0 || cylinders == 0) return std::nullopt;
   const double p = ToPsi(fuel, map.FuelPressureUnit != 0);
-  const double r = ToPsi(rated, map.TestPressureUnit != 0);
+  const double r = ToPsi(rated, map.RatedPressureUnit != 0);
   if (!(p > 0) || !(r > 0)) return std::nullopt;
   const double f = ToCcMin(flow, map.FlowUnit != 0) * std::sqrt(p / r);
   const double power = cylinders * f / 5;

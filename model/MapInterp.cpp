@@ -158,7 +158,7 @@ TCellWrites MapInterpSmall(std::span<le::I16> table, int left, int right, int qu
 }
 
 void RecalcTable16(TMainTable& table, const std::array<int, 33>& oldSites,
-                   const std::array<int, 32>& newSites, int min, int max) {
+                   const std::array<int, 32>& newSites) {
   for (int l = 1; l <= kMainLoadSites; ++l) {
     // cell(i): the row's value at old site i, which is table column i + 1.
     auto cell = [&table, l](int i) -> int64_t { return table[i + 1][l]; };
@@ -179,7 +179,7 @@ void RecalcTable16(TMainTable& table, const std::array<int, 33>& oldSites,
                                              width);
     }
     for (int j = 0; j < kMainSpeedSites; ++j)
-      table[j + 1][l] = ToWord(std::clamp<int64_t>(row[j], min, max));
+      table[j + 1][l] = ToWord(row[j]);
   }
 }
 
@@ -188,24 +188,22 @@ void ChangeSpeedSites(TMapRecord& map, const std::array<int, 32>& newSites, bool
   std::array<int, 33> oldSites{};
   for (int i = 0; i <= kMainSpeedSites; ++i) oldSites[i] = map.SpeedSites[i];
   if (resample) {
+    // The values are kept as the lines give them: a map may hold values beyond what the
+    // editors allow, and a site that did not move keeps its cell as it was.
     for (TableId id : {TableId::Ignition, TableId::Injection, TableId::AFRTarget,
-                       TableId::AFRCorrection}) {
-      const TTableInfo& t = TableInfo(id);
-      RecalcTable16(TableWords(map, id), oldSites, newSites, t.Min, t.Max);
-    }
-    // The additional tables have no limits of their own here; between two old sites a
-    // value stays between their values anyway.
+                       TableId::AFRCorrection})
+      RecalcTable16(TableWords(map, id), oldSites, newSites);
     for (TMainTable* table : {&map.BoostDutyTable, &map.BoostTargetTable, &map.UserPWMTable,
                               &map.VVTTable, &map.FifthTable, &map.CoilOnTable,
                               &map.InjTimingTable})
-      RecalcTable16(*table, oldSites, newSites, INT16_MIN, INT16_MAX);
+      RecalcTable16(*table, oldSites, newSites);
   }
   for (int i = 0; i < kMainSpeedSites; ++i)
     map.SpeedSites[i] = static_cast<uint16_t>(std::clamp(newSites[i], 0, 65535));
 }
 
 void RecalcLoadTable(TMainTable& table, const std::array<int, 16>& oldSites,
-                     const std::array<int, 16>& newSites, int min, int max) {
+                     const std::array<int, 16>& newSites) {
   for (int s = 1; s <= kMainSpeedSites; ++s) {
     // t(i): the column's value at old load site i, which is table row i + 1.
     auto t = [&table, s](int i) -> int64_t { return table[s][i + 1]; };
@@ -224,7 +222,7 @@ void RecalcLoadTable(TMainTable& table, const std::array<int, 16>& oldSites,
           width <= 0 ? t(m) : RoundDivHalfEven(t(m - 1) * width + (t(m) - t(m - 1)) * (n - low), width);
     }
     for (int k = 1; k < kMainLoadSites - 1; ++k)
-      table[s][k + 1] = ToWord(std::clamp<int64_t>(column[static_cast<size_t>(k)], min, max));
+      table[s][k + 1] = ToWord(column[static_cast<size_t>(k)]);
   }
 }
 
@@ -238,11 +236,10 @@ TLoadSiteChange ChangeLoadSites(TMapRecord& map, const std::array<int, 16>& newS
     std::array<int, 16> oldSites{};
     for (int i = 0; i < kMainLoadSites; ++i) oldSites[static_cast<size_t>(i)] = axis[i];
     auto resampled = [&](TableId id) {
-      const TTableInfo& t = TableInfo(id);
       TMainTable& table = TableWords(map, id);
       TMainTable before;
       std::copy(&table[0][0], &table[0][0] + 34 * 17, &before[0][0]);
-      RecalcLoadTable(table, oldSites, newSites, t.Min, t.Max);
+      RecalcLoadTable(table, oldSites, newSites);
       TCellWrites writes;
       for (int s = 1; s <= kMainSpeedSites; ++s)
         for (int l = 2; l < kMainLoadSites; ++l)

@@ -54,13 +54,14 @@ TCellWrites MapInterpSmall(std::span<le::I16> table, int left, int right, int qu
 // the value at each new site is the line through the two old sites around it, rounded
 // half to even: below the first old site it extends the first interval, beyond old site
 // 31 it takes the last value. Where two adjacent old sites are equal there is no slope
-// and the value at the site is taken. Results are limited to min..max.
+// and the value at the site is taken. A new site on an old one takes its value unchanged.
+// No table limit applies: only a result beyond the 16-bit word is held at its end.
 void RecalcTable16(TMainTable& table, const std::array<int, 33>& oldSites,
-                   const std::array<int, 32>& newSites, int min, int max);
+                   const std::array<int, 32>& newSites);
 
 // Stores new speed sites 0..31 into the map (the closing word stays) and, with
 // `resample`, first re-samples all eleven 34 x 17 tables of the map from the sites it held
-// before: the four main tables within their limits, the others within the word range.
+// before.
 void ChangeSpeedSites(TMapRecord& map, const std::array<int, 32>& newSites, bool resample);
 
 // Re-samples one main table onto new load sites, each of the 32 speed columns separately.
@@ -69,9 +70,10 @@ void ChangeSpeedSites(TMapRecord& map, const std::array<int, 32>& newSites, bool
 // old site m is the first of 1..15 at or above the new position, and the line runs from
 // site m - 1 to m (below old site 0 it extends that first interval). Beyond old site 15
 // the value at site 15 is taken, and where the old sites around a position do not rise
-// there is no slope and the value at site m is taken. Results are limited to min..max.
+// there is no slope and the value at site m is taken. As with the speed sites, no table
+// limit applies and a site that did not move keeps its cell.
 void RecalcLoadTable(TMainTable& table, const std::array<int, 16>& oldSites,
-                     const std::array<int, 16>& newSites, int min, int max);
+                     const std::array<int, 16>& newSites);
 
 // Stores 16 new load sites into the load axis the main tables use (MAP sites when bit 0 of
 // the load options is set, else throttle sites) and, with `resample`, first re-samples the

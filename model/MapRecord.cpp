@@ -84,11 +84,11 @@ void SetMapAdditionalDefaults(TMapRecord& map) {
   for (int i = 0; i < 5; ++i) map.CylTrimSites[i] = static_cast<int16_t>(1000 * (i + 1));
 
   map.InjectorFlow = 200;
-  map.InjectorTestPressure = 3.0;
-  map.FuelPressure = 2.7;
+  map.FuelPressure = 3.0;
+  map.RatedPressure = 2.7;
   map.FlowUnit = 0;
-  map.TestPressureUnit = 1;
   map.FuelPressureUnit = 1;
+  map.RatedPressureUnit = 1;
   map.MSPB = 61;
   map.BoostOptions = 0;
   map.BoostRate = 20;

@@ -190,11 +190,11 @@ struct TMapRecord {
   uint8_t Reserved16884[8];
 
   le::I32 InjectorFlow;
-  le::F64 InjectorTestPressure;
-  le::F64 FuelPressure;
+  le::F64 FuelPressure;          // the pressure the injectors run at
+  le::F64 RatedPressure;         // the pressure their flow is rated at
   le::I32 FlowUnit;              // non-zero lb/hr, else cc/min
-  le::I32 TestPressureUnit;      // non-zero bar, else psi
   le::I32 FuelPressureUnit;      // non-zero bar, else psi
+  le::I32 RatedPressureUnit;     // non-zero bar, else psi
   uint8_t MSPB;                  // injection time base, microseconds per bit
   uint8_t OverrunCutEnabled;
   le::U16 OverrunCutThrottle;
@@ -351,10 +351,11 @@ static_assert(offsetof(TMapRecord, LambdaStartDelay) == 16850);
 static_assert(offsetof(TMapRecord, LambdaMapResponse) == 16866);
 static_assert(offsetof(TMapRecord, LambdaDecelDelay) == 16882);
 static_assert(offsetof(TMapRecord, InjectorFlow) == 16892);
-static_assert(offsetof(TMapRecord, InjectorTestPressure) == 16896);
-static_assert(offsetof(TMapRecord, FuelPressure) == 16904);
+static_assert(offsetof(TMapRecord, FuelPressure) == 16896);
+static_assert(offsetof(TMapRecord, RatedPressure) == 16904);
 static_assert(offsetof(TMapRecord, FlowUnit) == 16912);
-static_assert(offsetof(TMapRecord, FuelPressureUnit) == 16920);
+static_assert(offsetof(TMapRecord, FuelPressureUnit) == 16916);
+static_assert(offsetof(TMapRecord, RatedPressureUnit) == 16920);
 static_assert(offsetof(TMapRecord, MSPB) == 16924);
 static_assert(offsetof(TMapRecord, OverrunCutThrottle) == 16926);
 static_assert(offsetof(TMapRecord, Fan2OnTemp) == 16930);

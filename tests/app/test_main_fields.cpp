@@ -1,6 +1,8 @@
 // The main window's map fields write their record fields with their scaling and bounds.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/ProgramWindowsFixture.h"
 
 #include "controls/AdvSpin.h"
@@ -135,6 +137,38 @@ TEST_F(MainFields, ScaledAndBitFieldsKeepTheirRules) {
   f_->Lam_Pgain->SetFloatValue(0.5);
   f_->NumberFieldChange(f_->Lam_Pgain);
   EXPECT_EQ(MapSlots[1].LambdaPGain, 128);  // 127.5 to even
+}
+
+// A truncated field keeps what the tuner typed, not the binary rounding error of it:
+// 0.3 in tenths is 3, though 0.3 / 0.1 and 2.3 x 10 come out just below a whole number.
+TEST_F(MainFields, TruncatedEntriesKeepTheTypedDigits) {
+  struct Case {
+    TAdvSpinEdit* spin;
+    double typed;
+    std::function<int()> stored;
+    int expected;
+  };
+  const TMapRecord& m = MapSlots[1];
+  const Case cases[] = {
+      {f_->Lam_MaxCorr, 0.3, [&] { return int(m.LambdaMaxCorrection); }, 3},
+      {f_->Lam_MaxCorr, 0.7, [&] { return int(m.LambdaMaxCorrection); }, 7},
+      {f_->Lam_MaxCorr, 0.25, [&] { return int(m.LambdaMaxCorrection); }, 2},  // truncated
+      {f_->Lam_MinCorr, 0.3, [&] { return int(m.LambdaMinCorrection); }, 3},
+      {f_->Lam_MinCorr, 0.6, [&] { return int(m.LambdaMinCorrection); }, 6},
+      {f_->idleupv, 2.3, [&] { return int(m.IdleUpVoltage); }, 23},
+      {f_->idleupv, 2.35, [&] { return int(m.IdleUpVoltage); }, 23},
+      {f_->Lam_mapRes, 4.1, [&] { return int(m.LambdaMapResponse); }, 41},
+      {f_->Lam_LockTimer, 0.29, [&] { return int(m.LambdaLockTimer); }, 29},
+      {f_->Lam_Rate, 0.57, [&] { return int(m.LambdaLockRate); }, 57},
+      {f_->Lam_Rate, 0.58, [&] { return int(m.LambdaLockRate); }, 58},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.spin->Name().c_str() << " " << c.typed);
+    c.spin->SetMaxFloatValue(100);
+    c.spin->SetFloatValue(c.typed);
+    f_->NumberFieldChange(c.spin);
+    EXPECT_EQ(c.stored(), c.expected);
+  }
 }
 
 }  // namespace

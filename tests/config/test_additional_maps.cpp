@@ -5,6 +5,7 @@
 
 #include "app/ProgramWindowsFixture.h"
 
+#include <cstring>
 #include <functional>
 
 #include "app/Block.h"
@@ -250,9 +251,9 @@ TEST_F(AdditionalMapsWindow, OneRowAndSmallTableKeys) {
 TEST_F(AdditionalMapsWindow, InjectionScalingRefusesATimeBaseBeyondOneByte) {
   ConfigReadCopy.Cylinders = 4;
   M().InjectorFlow = 440;
-  M().InjectorTestPressure = 43.5;
+  M().RatedPressure = 43.5;
   M().FuelPressure = 43.5;
-  M().FlowUnit = M().TestPressureUnit = M().FuelPressureUnit = 0;
+  M().FlowUnit = M().RatedPressureUnit = M().FuelPressureUnit = 0;
   M().MSPB = 61;
   f_->RefreshMapTables();
   Open("InjectionScaling1", [&] {
@@ -310,6 +311,68 @@ TEST_F(AdditionalMapsWindow, LoadSensorMenuAndSiteEditor) {
     EXPECT_EQ(M().AddThrottleSites[axCoilOn][3], 74);
     EXPECT_EQ(a_->CoilOnTable->Cells(0, 4), "74");
   });
+}
+
+// The refresh shows each pressure from its own field: the running pressure (16896, unit
+// 16916) in CP_edit, the rated pressure (16904, unit 16920) in CTP_edit; the flat-shift
+// type is the byte at 16986 whatever the byte after it holds.
+TEST_F(AdditionalMapsWindow, ScalingPressuresAndFlatTypeShowTheirOwnFields) {
+  ConfigReadCopy.Cylinders = 4;
+  uint8_t* b = M().Bytes();
+  const double run = 58.0, rated = 3.0;
+  const int32_t flow = 440, psi = 0, bar = 1;
+  std::memcpy(b + 16892, &flow, 4);
+  std::memcpy(b + 16896, &run, 8);
+  std::memcpy(b + 16904, &rated, 8);
+  std::memcpy(b + 16912, &psi, 4);
+  std::memcpy(b + 16916, &psi, 4);
+  std::memcpy(b + 16920, &bar, 4);
+  b[16982] = 1;
+  b[16986] = 0;
+  b[16987] = 0x55;
+  f_->RefreshMapTables();
+  Open("InjectionScaling1", [&] {
+    EXPECT_DOUBLE_EQ(a_->CP_edit->FloatValue(), 58.0);
+    EXPECT_EQ(a_->CPlab->Caption(), "psi");
+    EXPECT_DOUBLE_EQ(a_->CTP_edit->FloatValue(), 3.0);
+    EXPECT_EQ(a_->CTPlab->Caption(), "bar");
+    EXPECT_DOUBLE_EQ(a_->NP_edit->FloatValue(), 58.0);
+    EXPECT_DOUBLE_EQ(a_->NTP_edit->FloatValue(), 3.0);
+    // 440 x sqrt(58 / 43.51) x 4 / 5 = 406.4
+    EXPECT_EQ(a_->EstimateLab->Caption(), "Max fuel flow for approx 406 bhp");
+    // A new fuel pressure: the time base follows sqrt(58 / 43.5) and only the running
+    // pressure and its unit change.
+    a_->calc_FP_check->SetChecked(true);
+    a_->NP_edit->SetFloatValue(43.5);
+    script_.Answer(mrOk).Answer(mrOk);
+    M().MSPB = 61;
+    a_->calculate->Click();
+    EXPECT_EQ(M().MSPB, 70);  // 61 x 1.1547 = 70.4
+    EXPECT_DOUBLE_EQ(M().FuelPressure, 43.5);
+    EXPECT_DOUBLE_EQ(M().RatedPressure, 3.0);
+    EXPECT_EQ(M().RatedPressureUnit, 1);
+  });
+  EXPECT_EQ(a_->Flat_type->ItemIndex(), 0);
+  EXPECT_TRUE(a_->Flat_Table->Enabled());
+}
+
+// "Rescale inj map numbers" finds the largest cell in the last speed column too.
+TEST_F(AdditionalMapsWindow, RescaleWithTheLargestCellInTheLastSpeedColumn) {
+  for (int s = 1; s <= 32; ++s)
+    for (int l = 1; l <= 16; ++l) M().InjectionTable[s][l] = 50;
+  M().InjectionTable[32][16] = 100;
+  M().MSPB = 60;
+  f_->RefreshMapTables();
+  Open("InjectionScaling1", [&] {
+    a_->AutoscaleCheck->SetChecked(true);
+    a_->MapMaxEdit->SetValue(200);
+    script_.Answer(mrOk).Answer(mrOk);
+    a_->calculate->Click();
+  });
+  EXPECT_EQ(M().MSPB, 30);
+  EXPECT_EQ(M().InjectionTable[32][16], 200);
+  EXPECT_EQ(M().InjectionTable[1][1], 100);
+  EXPECT_EQ(f_->injectiontable->Cells(33, 16), "200");
 }
 
 }  // namespace

@@ -99,10 +99,10 @@ TEST(SiteEditing, LoadResamplingReadsTheOldSitesAndSkipsEmptyIntervals) {
   for (int l = 2; l < 16; ++l) old[static_cast<size_t>(l)] = l * 10;
   std::array<int, 16> target = old;
   target[1] = 0;
-  RecalcLoadTable(t, old, target, 0, 255);
+  RecalcLoadTable(t, old, target);
   EXPECT_EQ(t[1][2], 9);
   std::array<int, 16> zeros{};
-  RecalcLoadTable(t, zeros, zeros, 0, 255);
+  RecalcLoadTable(t, zeros, zeros);
   EXPECT_EQ(t[1][3], 9);
 }
 
@@ -215,7 +215,7 @@ TEST_F(SiteDialogs, TurnsAndAdditionalAxesAreStoredByTag) {
   EXPECT_EQ(map.AddMAPSites[axCoilOn][4], 140);
   EXPECT_TRUE(StoreSiteAxis(map, 2, 0, LoadSiteNew));
   EXPECT_EQ(map.AddThrottleSites[axPWMBoost][0], 100);
-  EXPECT_FALSE(StoreSiteAxis(map, 5, 0, LoadSiteNew));
+  EXPECT_FALSE(StoreSiteAxis(map, 6, 0, LoadSiteNew));
 }
 
 TEST_F(SiteDialogs, CellEntryStoresOnceAndCancelKeepsTheRecord) {
@@ -292,6 +292,96 @@ TEST_F(SiteDialogs, DialogsKeepTheirControlsInside) {
     }
     if (dir) ui::GrabToPng(form, AnsiString(dir) + "/" + form->Name() + ".png");
     form->Hide();
+  }
+}
+
+// A map may hold values beyond the editors' limits (from a file or an ECU). Moving one
+// site with "Re-calc maps" ticked gives every site that did not move its cells back as
+// they were, and the moved site the line's value, with no limit applied.
+TEST_F(SiteDialogs, MovingASpeedSiteKeepsTheCellsOfTheOthers) {
+  TMapRecord& map = MapSlots[1];
+  for (int i = 0; i < 33; ++i) map.SpeedSites[i] = static_cast<uint16_t>(i * 500);
+  map.IgnitionTable[20][1] = 100;
+  map.IgnitionTable[21][1] = -60;
+  map.InjectionTable[20][2] = 300;
+  map.AFRTargetTable[20][3] = 200;
+  map.AFRCorrectionTable[21][4] = -20000;
+  // Speed site 3 (1500 rpm, record column 4) moves to 1501: the line from 100 at site 3
+  // to 110 at site 4 gives 110 - 10 x 499 / 500 = 100.02.
+  map.IgnitionTable[4][1] = 100;
+  map.IgnitionTable[5][1] = 110;
+  map.InjectionTable[4][2] = map.InjectionTable[5][2] = 300;
+  ui::DialogScript script;
+  script.AnswerForm([](TForm&) {
+    SpeedSiteForm->ReCalcMaps->SetChecked(true);
+    SpeedSiteForm->SitePosGrid->SetSelection(TGridRect{4, 2, 4, 2});
+    WORD up = VK_ADD;
+    SpeedSiteForm->SitePosGridKeyDown(nullptr, up, {});
+    SpeedSiteForm->BitBtn1->Click();
+  });
+  f_->Speedsitepositions1Click(nullptr);
+  ASSERT_EQ(map.SpeedSites[3], 1501);
+  EXPECT_EQ(map.IgnitionTable[20][1], 100);
+  EXPECT_EQ(map.IgnitionTable[21][1], -60);
+  EXPECT_EQ(map.InjectionTable[20][2], 300);
+  EXPECT_EQ(map.AFRTargetTable[20][3], 200);
+  EXPECT_EQ(map.AFRCorrectionTable[21][4], -20000);
+  EXPECT_EQ(map.IgnitionTable[4][1], 100);
+  EXPECT_EQ(map.InjectionTable[4][2], 300);
+}
+
+TEST_F(SiteDialogs, MovingALoadSiteKeepsTheRowsOfTheOthers) {
+  TMapRecord& map = MapSlots[1];
+  map.LoadOptions = 0;
+  for (int l = 0; l < 16; ++l) map.MainThrottleSites[l] = static_cast<int16_t>(l * 6);
+  map.IgnitionTable[1][10] = 100;
+  map.InjectionTable[2][10] = 300;
+  map.AFRTargetTable[3][10] = 200;
+  map.AFRCorrectionTable[3][10] = -20000;
+  // Load site 2 (12 %) moves to 13: 90 + (96 - 90) x 1 / 6 = 91.
+  map.IgnitionTable[5][3] = 90;
+  map.IgnitionTable[5][4] = 96;
+  ui::DialogScript script;
+  script.AnswerForm([](TForm&) {
+    SitePosFrm->ReCalcMaps->SetChecked(true);
+    SitePosFrm->SitePosGrid->SetSelection(TGridRect{2, 3, 2, 3});
+    WORD up = VK_ADD;
+    SitePosFrm->SitePosGridKeyDown(nullptr, up, {});
+    SitePosFrm->BitBtn1->Click();
+  });
+  f_->PopUpLoadsitepositions1Click(nullptr);
+  ASSERT_EQ(map.MainThrottleSites[2], 13);
+  EXPECT_EQ(map.IgnitionTable[1][10], 100);
+  EXPECT_EQ(map.InjectionTable[2][10], 300);
+  EXPECT_EQ(map.AFRTargetTable[3][10], 200);
+  EXPECT_EQ(map.AFRCorrectionTable[3][10], -20000);
+  EXPECT_EQ(map.IgnitionTable[5][3], 91);
+  EXPECT_EQ(f_->ignitiontable->Cells(6, 3), "91");
+}
+
+// The cylinder trims' speed sites: ten rpm a step, each above the one before, the first
+// not below speed site 0 and the last not above speed site 31.
+TEST(SiteEditing, RpmStepsKeepTheTrimSitesRisingWithinTheSpeedRange) {
+  struct Case {
+    std::vector<int32_t> sites;
+    int first, last, direction;
+    bool moved;
+  };
+  const Case cases[] = {
+      {{1000, 1010, 3000}, 1, 1, -1, false},  // 1000 is not below 1000
+      {{1000, 1011, 3000}, 1, 1, -1, true},
+      {{500, 2000, 3000}, 0, 0, -1, false},   // stops at speed site 0 (500)
+      {{510, 2000, 3000}, 0, 0, -1, true},
+      {{500, 2000, 15495}, 2, 2, +1, false},  // 15505 passes speed site 31 (15500)
+      {{500, 2000, 15490}, 2, 2, +1, true},
+      {{500, 2990, 3000}, 0, 1, +1, false},   // the block is held by its upper end
+  };
+  for (const Case& c : cases) {
+    std::vector<int32_t> sites = c.sites;
+    EXPECT_EQ(StepLoadSites(sites, c.first, c.last, c.direction, 15500, 10, 500), c.moved);
+    if (c.moved) {
+      EXPECT_EQ(sites[static_cast<size_t>(c.first)], c.sites[static_cast<size_t>(c.first)] + 10 * c.direction);
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/rtl/SysUtils.h"
 
 #include <cmath>
@@ -97,7 +99,7 @@ TEST(InjectionScaling, PowerEstimate) {
   TMapRecord m = Blank();
   EXPECT_EQ(PowerEstimateText(m, 4), "Unable to estimate possible BHP");
   m.InjectorFlow = 440;
-  m.InjectorTestPressure = 43.5;
+  m.RatedPressure = 43.5;
   m.FuelPressure = 43.5;
   EXPECT_EQ(PowerEstimateText(m, 4), "Max fuel flow for approx 352 bhp");
   EXPECT_FALSE(PowerEstimate(m, 0));
@@ -108,8 +110,8 @@ TEST(InjectionScaling, PowerEstimate) {
   m.FlowUnit = 1;
   m.FuelPressure = 3.0;
   m.FuelPressureUnit = 1;
-  m.InjectorTestPressure = 3.0;
-  m.TestPressureUnit = 1;
+  m.RatedPressure = 3.0;
+  m.RatedPressureUnit = 1;
   EXPECT_EQ(PowerEstimate(m, 4), 351);
 }
 
@@ -156,6 +158,48 @@ TEST(AdditionalTables, StepWordsSkipsOrClamps) {
   EXPECT_EQ(StepWords(w, cells, -50, -10, 10, false), std::vector<int>({0, 1, 2}));
   EXPECT_EQ(w[0], -10);
   EXPECT_EQ(w[3], 0);
+}
+
+// The largest cell in the last speed column sets the factor: all 50 but 100 at speed
+// site 31, load site 15; a target of 200 doubles every cell and halves the time base.
+TEST(InjectionScaling, RescaleFindsTheLargestCellInTheLastSpeedColumn) {
+  TMapRecord m = Blank();
+  for (int s = 1; s <= 32; ++s)
+    for (int l = 1; l <= 16; ++l) m.InjectionTable[s][l] = 50;
+  m.InjectionTable[32][16] = 100;
+  m.InjectionTable[33][16] = 250;  // not a cell of the map
+  const auto plan = PlanRescale(m, 60, 200);
+  ASSERT_TRUE(plan);
+  EXPECT_EQ(plan->Largest, 100);
+  EXPECT_DOUBLE_EQ(plan->Factor, 2.0);
+  EXPECT_EQ(plan->MSPB, 30);
+  RescaleInjection(m, plan->Factor);
+  EXPECT_EQ(m.InjectionTable[32][16], 200);
+  EXPECT_EQ(m.InjectionTable[32][1], 100);
+  EXPECT_EQ(m.InjectionTable[1][1], 100);
+  EXPECT_EQ(m.InjectionTable[33][16], 250);
+}
+
+// The pressure the injectors run at is the double at 16896 (unit flag 16916), the one
+// their flow is rated at the double at 16904 (unit flag 16920): 440 cc/min rated at
+// 43.5 psi and run at 58 psi feeds 4 x 440 x sqrt(58 / 43.5) / 5 = 406.4 bhp.
+TEST(InjectionScaling, EstimateReadsEachPressureAtItsOwnOffset) {
+  TMapRecord m = Blank();
+  uint8_t* b = m.Bytes();
+  const double run = 58.0, rated = 43.5;
+  const int32_t flow = 440, zero = 0, bar = 1;
+  std::memcpy(b + 16892, &flow, 4);
+  std::memcpy(b + 16896, &run, 8);
+  std::memcpy(b + 16904, &rated, 8);
+  for (int at : {16912, 16916, 16920}) std::memcpy(b + at, &zero, 4);
+  EXPECT_EQ(PowerEstimate(m, 4), 406);
+  // The rated pressure given in bar (3.0 bar = 43.51 psi) changes only its own reading.
+  const double ratedBar = 3.0;
+  std::memcpy(b + 16904, &ratedBar, 8);
+  std::memcpy(b + 16920, &bar, 4);
+  EXPECT_EQ(PowerEstimate(m, 4), 406);
+  std::memcpy(b + 16916, &bar, 4);  // now 58 bar: far past the cap
+  EXPECT_EQ(PowerEstimate(m, 4), 999);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -150,7 +151,7 @@ TEST(MapInterp, ResamplingOntoNewSpeedSites) {
   fresh.fill(40000);  // beyond old site 31: the last value
   fresh[0] = 1500, fresh[1] = 2500, fresh[2] = 500, fresh[3] = 2000;
   fresh[5] = 2999;
-  RecalcTable16(t, old, fresh, 0, 255);
+  RecalcTable16(t, old, fresh);
   for (int l : {1, 16}) {
     EXPECT_EQ(t[1][l], 150);
     EXPECT_EQ(t[2][l], 200);  // between 200 and 201, 200.5 rounds to even
@@ -161,19 +162,19 @@ TEST(MapInterp, ResamplingOntoNewSpeedSites) {
   }
 }
 
-TEST(MapInterp, ResamplingLimitsAndEqualSites) {
+TEST(MapInterp, ResamplingExtrapolatesAndEqualSites) {
   TMainTable t{};
   for (int l = 1; l <= 16; ++l) t[1][l] = 10, t[2][l] = 100;
   std::array<int, 32> fresh{};
   fresh.fill(0);
-  RecalcTable16(t, OldSites({1000, 2000}), fresh, -50, 60);
-  EXPECT_EQ(t[1][1], -50);  // -80 extrapolated, kept at the minimum
+  RecalcTable16(t, OldSites({1000, 2000}), fresh);
+  EXPECT_EQ(t[1][1], -80);  // extrapolated, and kept as the line gives it
 
   // A cleared map has every site 0: no interval has a width, nothing divides by it.
   TMainTable u{};
   u[2][5] = 7;
   std::array<int, 33> zeros{};
-  RecalcTable16(u, zeros, fresh, 0, 255);
+  RecalcTable16(u, zeros, fresh);
   EXPECT_EQ(u[1][5], 7);
 }
 
@@ -211,6 +212,45 @@ TEST(MapInterp, CorrectionsFoldIntoInjectionWithinItsRange) {
   EXPECT_EQ(m->InjectionTable[2][1], 225);
   EXPECT_EQ(m->AFRCorrectionTable[2][1], 0);
   EXPECT_THROW(ApplyCorrections(*m, {0, 1, 2, 1}, true), ERangeError);
+}
+
+// Load sites 0, 5, .. 75; site 1 moves to 7 and site 14 (the last inner one) to 73. The
+// first and last speed columns follow the line between the old sites around each new
+// one; the other sites keep their cells, and so do the first and last load rows.
+TEST(MapInterp, LoadResamplingOfTheFirstAndLastSpeedColumns) {
+  auto m = NewMap();
+  m->LoadOptions = 0;
+  for (int l = 0; l < 16; ++l) {
+    m->MainThrottleSites[l] = static_cast<int16_t>(5 * l);
+    m->InjectionTable[1][l + 1] = static_cast<int16_t>(l * l);
+    m->InjectionTable[32][l + 1] = static_cast<int16_t>(2 * l * l);
+    m->InjectionTable[33][l + 1] = 777;  // beyond the speed columns
+  }
+  std::array<int, 16> fresh{};
+  for (int l = 0; l < 16; ++l) fresh[static_cast<size_t>(l)] = 5 * l;
+  fresh[1] = 7;
+  fresh[14] = 73;
+  const TLoadSiteChange change = ChangeLoadSites(*m, fresh, true);
+  struct Cell {
+    int col, row, value;
+  } cells[] = {
+      {1, 2, 2},      // 1 + (4 - 1) x 2 / 5 = 2.2
+      {1, 15, 213},   // 196 + (225 - 196) x 3 / 5 = 213.4
+      {32, 2, 4},     // 2 + 6 x 2 / 5 = 4.4
+      {32, 15, 427},  // 392 + 58 x 3 / 5 = 426.8
+      {1, 1, 0},      {1, 16, 225}, {1, 14, 169}, {32, 1, 0}, {32, 16, 450}, {32, 14, 338},
+  };
+  for (const Cell& c : cells) EXPECT_EQ(m->InjectionTable[c.col][c.row], c.value) << c.col << "," << c.row;
+  for (int l = 1; l <= 16; ++l) EXPECT_EQ(m->InjectionTable[33][l], 777);
+  EXPECT_EQ(m->MainThrottleSites[14], 73);
+  const auto has = [&](int col, int row, int from, int to) {
+    return std::any_of(change.Injection.begin(), change.Injection.end(), [&](const TCellWrite& w) {
+      return w.Col == col && w.Row == row && w.OldValue == from && w.NewValue == to;
+    });
+  };
+  EXPECT_TRUE(has(1, 15, 196, 213));
+  EXPECT_TRUE(has(32, 15, 392, 427));
+  EXPECT_TRUE(has(32, 2, 2, 4));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(MapRecord, FieldsLandOnTheirFileOffsetsLittleEndian) {
   m->CrankingTable[14][4] = 77;
   m->SpeedSites[32] = 60000;
   m->InjectorFlow = 0x01020304;
-  m->InjectorTestPressure = 3.0;
+  m->FuelPressure = 3.0;
   m->MAPCompValue4[0] = -5;
   m->BaroCompPressure[20] = 1000;
 
@@ -51,7 +51,7 @@ TEST(MapRecord, FieldsLandOnTheirFileOffsetsLittleEndian) {
   // Reading back goes through the same bytes.
   EXPECT_EQ(m->IgnitionTable[1][1], 0x1234);
   EXPECT_EQ(m->SpeedSites[32], 60000);
-  EXPECT_DOUBLE_EQ(m->InjectorTestPressure, 3.0);
+  EXPECT_DOUBLE_EQ(m->FuelPressure, 3.0);
 }
 
 TEST(MapRecord, ShortStringsCutAndClampTheirLength) {
@@ -103,7 +103,7 @@ TEST(MapRecord, FirstActivationDefaults) {
   EXPECT_EQ(m->VVTTable[1][1], 200);
   EXPECT_EQ(m->AddMAPSites[axFifth][4], 200);
   EXPECT_EQ(Word(*m, 13614 + 68 * 4 + 8), 200);
-  EXPECT_DOUBLE_EQ(m->FuelPressure, 2.7);
+  EXPECT_DOUBLE_EQ(m->RatedPressure, 2.7);
   EXPECT_EQ(m->MSPB, 61);
 
   const int throttle[16] = {0, 3, 6, 12, 19, 25, 31, 38, 44, 50, 57, 65, 72, 79, 86, 94};

@@ -11,6 +11,8 @@
 
 #include "app/Main.h"
 #include "config/Additonl.h"
+#include "config/LoadSiteAdjU.h"
+#include "controls/Aligrid.h"
 #include "link/LiveData.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
@@ -68,7 +70,10 @@ class AdditionalWindow : public ::testing::TestWithParam<const char*> {
     const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
     if (dir == nullptr) return;
     PumpUntil([] { return false; }, 150);
-    std::system(("import -window root '" + std::string(dir) + "/" + name + ".png' 2>/dev/null").c_str());
+    const std::string file = std::string(dir) + "/" + name + ".png";
+    // The whole screen, frame included, where ImageMagick is at hand; else the window itself.
+    if (std::system(("import -window root '" + file + "' 2>/dev/null").c_str()) != 0)
+      ui::GrabToPng(AdditionalMaps, file.c_str());
   }
 
   x11test::XSession x_;
@@ -130,8 +135,19 @@ TEST_P(AdditionalWindow, FitsTheScreenAndItsKeysChoosePages) {
   Shot(screen + "-wide-page09");
   EXPECT_EQ(a->ClientHeight(), 329);
   a->Hide();
+  // The site dialog as the cylinder trims' speed sites show in it.
+  LoadSiteAdj->Tag = kCylTrimSiteTag;
+  LoadSiteUnit = kRpmSiteUnit;
+  LoadSiteCurrent = LoadSiteNew = {1000, 2000, 3000, 4000, 12500};
+  LoadSiteAdj->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name 'Speed site positions' 2>/dev/null | head -n1").empty();
+  }));
+  EXPECT_EQ(LoadSiteAdj->SitePosGrid->Cells(2, 5), "12,500");
+  Shot(screen + "-cyltrim-sites");
+  LoadSiteAdj->Hide();
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, AdditionalWindow, ::testing::Values("1024x768x24", "1280x1024x24"));
+INSTANTIATE_TEST_SUITE_P(Screens, AdditionalWindow, ::testing::Values("1024x768x24", "1600x1000x24"));
 
 }  // namespace
