@@ -120,4 +120,12 @@ inline std::string HugeConfigFile(uint32_t DataSize = 60'000'000) {
   return "& " + CompressedZeros(head, static_cast<uint32_t>(head.size()) + DataSize);
 }
 
+// A configuration file with the comments "x" in "Q5-3" and 50,595,078 zero bytes (03 04 05
+// 06, digits the prefix already uses) in "Q5-4": read whole, it would show its comments.
+inline std::string HugeConfigFileWithComments() {
+  const uint32_t size = 0x03040506;
+  const std::string head = kMagic + U32(2) + U16(4) + "Q5-3" + U32(1) + "x" + U16(4) + "Q5-4" + U32(size);
+  return "& " + CompressedZeros(head, static_cast<uint32_t>(head.size()) + size);
+}
+
 }  // namespace crafted

@@ -45,6 +45,13 @@ TEST_F(CraftedFileTest, CraftedStreamsDecodeToWhatTheyClaim) {
   EXPECT_EQ(std::memcmp(start.data(), head, 12), 0);
   for (size_t i = 12; i < start.size(); ++i) ASSERT_EQ(start[i], 0) << i;
 
+  // The one with comments holds them in front of its 50 MB.
+  const std::string withComments = crafted::HugeConfigFileWithComments().substr(2);
+  const std::vector<uint8_t> comments =
+      lh5::Decode(reinterpret_cast<const uint8_t*>(withComments.data()) + 4, withComments.size() - 4, 40);
+  EXPECT_EQ(std::string(comments.begin() + 18, comments.begin() + 23), std::string("\x01\0\0\0x", 5));
+  EXPECT_EQ(withComments.substr(0, 4), std::string("\x27\x05\x04\x03", 4));  // 33 + 50,595,078 bytes
+
   // A small one decodes whole through the program's own reader.
   THKStreams c(nullptr);
   TStringStream in(crafted::HugeConfigFile(1000));
