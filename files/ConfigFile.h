@@ -25,7 +25,7 @@ inline constexpr size_t kConfigCommentsMax = 255;
 // 652 bytes and at most 255 characters of comments make under a kilobyte, so a larger file
 // is no configuration file and is refused unread, and a body declaring more is damaged and
 // refused before any of it is decompressed.
-inline constexpr size_t kMaxConfigFileSize = size_t{16} << 10;
+inline constexpr size_t kMaxConfigFileSize = size_t{64} << 10;
 
 // "Q5-1".."Q5-4".
 AnsiString ConfigStreamName(int n);
