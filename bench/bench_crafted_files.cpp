@@ -65,6 +65,21 @@ void Measure(benchmark::State& state, const std::string& file, const std::functi
   std::filesystem::remove(file);
 }
 
+// What a child costs when it reads nothing, and when its read fails at once (the first
+// exception pages in the unwinder's tables): the floor of the figures below.
+void BM_NothingRead(benchmark::State& state) {
+  Measure(state, Scratch("nothing", "x"), [](const std::string&) {});
+}
+BENCHMARK(BM_NothingRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_MissingFileRead(benchmark::State& state) {
+  Measure(state, Scratch("missing", "x"), [](const std::string& f) {
+    THKStreams c(nullptr);
+    c.LoadFromFile(f + ".none");
+  });
+}
+BENCHMARK(BM_MissingFileRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_CraftedMapOpen(benchmark::State& state) {
   Measure(state, Scratch("crafted.map", crafted::EmptyItemsMapFile()), [](const std::string& f) {
     TMapFileOpenOptions all;
