@@ -182,16 +182,21 @@ class ResourceReader {
     return out;
   }
   size_t Root() const { return root_; }
-  // The bytes of the first language's data below an entry.
-  std::string Data(Entry E) const {
+  // Where the bytes of the first language's data below an entry lie in the file: offset
+  // and size; size 0 when there are none.
+  std::pair<size_t, size_t> Place(Entry E) const {
     for (int depth = 0; E.dir && depth < 4; ++depth) {
       const auto sub = Entries(E.at);
-      if (sub.empty()) return {};
+      if (sub.empty()) return {0, 0};
       E = sub.front();
     }
-    if (E.dir || !Has(E.at, 16)) return {};
+    if (E.dir || !Has(E.at, 16)) return {0, 0};
     const size_t at = Offset(Le(d_, E.at, 4)), size = Le(d_, E.at + 4, 4);
-    if (at == SIZE_MAX || !Has(at, size)) return {};
+    if (at == SIZE_MAX || !Has(at, size)) return {0, 0};
+    return {at, size};
+  }
+  std::string Data(Entry E) const {
+    const auto [at, size] = Place(E);
     return d_.substr(at, size);
   }
 
@@ -218,7 +223,7 @@ void PutLe(std::string& out, uint32_t v, int bytes) {
 
 }  // namespace
 
-std::vector<std::string> TApIconLibrary::ProgramIcons(const std::string& Data) {
+std::vector<TApIconLibrary::Parts> TApIconLibrary::ProgramIcons(const std::string& Data) {
   ResourceReader r(Data);
   if (!r.Open()) return {};
   std::vector<ResourceReader::Entry> groups;
@@ -229,43 +234,53 @@ std::vector<std::string> TApIconLibrary::ProgramIcons(const std::string& Data) {
     if (type.id == kIconType)
       for (const auto& e : r.Entries(type.at)) images.emplace(e.id, e);
   }
-  std::vector<std::string> icons;
+  std::vector<Parts> icons;
   for (const auto& g : groups) {
     const std::string dir = r.Data(g);
     if (dir.size() < 6) continue;
     const size_t n = std::min<size_t>(Le(dir, 4, 2), (dir.size() - 6) / 14);
-    // An icon file: its header, one 16-byte entry per image, then the images.
-    std::string head, body;
-    PutLe(head, 0, 2);
-    PutLe(head, 1, 2);
-    size_t count = 0;
-    std::vector<std::pair<std::string, std::string>> parts;
-    for (size_t i = 0; i < n; ++i) {
+    Parts parts;
+    std::vector<uint32_t> taken;
+    size_t bytes = 6;  // the icon file's header
+    for (size_t i = 0; i < n && parts.size() < kMaxIconImages; ++i) {
       const size_t e = 6 + i * 14;
-      const auto it = images.find(Le(dir, e + 12, 2));
+      const uint32_t id = Le(dir, e + 12, 2);
+      // An image named twice adds nothing the first did not.
+      if (std::find(taken.begin(), taken.end(), id) != taken.end()) continue;
+      const auto it = images.find(id);
       if (it == images.end()) continue;
-      std::string image = r.Data(it->second);
-      if (image.empty()) continue;
-      parts.push_back({dir.substr(e, 8), std::move(image)});
-      ++count;
+      const auto [at, size] = r.Place(it->second);
+      if (size == 0 || bytes + 16 + size > kMaxIconBytes) continue;
+      taken.push_back(id);
+      parts.push_back({dir.substr(e, 8), at, size});
+      bytes += 16 + size;
     }
-    if (count == 0) continue;
-    PutLe(head, static_cast<uint32_t>(count), 2);
-    size_t offset = 6 + 16 * count;
-    for (const auto& [entry, image] : parts) {
-      head += entry;
-      PutLe(head, static_cast<uint32_t>(image.size()), 4);
-      PutLe(head, static_cast<uint32_t>(offset), 4);
-      offset += image.size();
-      body += image;
-    }
-    icons.push_back(head + body);
+    if (!parts.empty()) icons.push_back(std::move(parts));
   }
   return icons;
 }
 
+std::string TApIconLibrary::IconFile(const std::string& Data, const Parts& Icon) {
+  // An icon file: its header, one 16-byte entry per image, then the images.
+  std::string file;
+  PutLe(file, 0, 2);
+  PutLe(file, 1, 2);
+  PutLe(file, static_cast<uint32_t>(Icon.size()), 2);
+  size_t offset = 6 + 16 * Icon.size();
+  for (const Image& image : Icon) {
+    file += image.Entry;
+    PutLe(file, static_cast<uint32_t>(image.Size), 4);
+    PutLe(file, static_cast<uint32_t>(offset), 4);
+    offset += image.Size;
+  }
+  for (const Image& image : Icon) file.append(Data, image.At, image.Size);
+  return file;
+}
+
 bool TApIconLibrary::Load(const AnsiString& FileName) {
   bundled_ = false;
+  iconFile_ = false;
+  images_.clear();
   icons_.clear();
   if (FileName.empty()) return false;
   if (SameText(ExtractFileName(FileName), BundledName) && !FileExists(FileName)) {
@@ -280,19 +295,35 @@ bool TApIconLibrary::Load(const AnsiString& FileName) {
   }
   if (data.size() >= 6 && Le(data, 0, 2) == 0 && Le(data, 2, 2) == 1 && Le(data, 4, 2) > 0) {
     TBitmap probe;
-    if (ui::IconFileBitmap(data, 16, probe)) icons_.push_back(std::move(data));
-  } else {
-    icons_ = ProgramIcons(data);
+    if (data.size() <= kMaxIconBytes && ui::IconFileBitmap(data, 16, probe)) {
+      images_ = std::move(data);
+      iconFile_ = true;
+    }
+    return iconFile_;
+  }
+  // Only the images the icons use are kept, each once, however many icons name it.
+  icons_ = ProgramIcons(data);
+  std::map<std::pair<size_t, size_t>, size_t> kept;
+  for (Parts& icon : icons_) {
+    for (Image& image : icon) {
+      const auto [it, added] = kept.emplace(std::make_pair(image.At, image.Size), images_.size());
+      if (added) images_.append(data, image.At, image.Size);
+      image.At = it->second;
+    }
   }
   return !icons_.empty();
 }
 
-int TApIconLibrary::Count() const { return bundled_ ? ui::BundledIconCount() : static_cast<int>(icons_.size()); }
+int TApIconLibrary::Count() const {
+  if (bundled_) return ui::BundledIconCount();
+  return iconFile_ ? 1 : static_cast<int>(icons_.size());
+}
 
 bool TApIconLibrary::Icon(int Index, int Size, TBitmap& Out) const {
   if (Index < 0 || Index >= Count()) return false;
   if (bundled_) return ui::BundledIconBitmap(Index, Size, Out);
-  return ui::IconFileBitmap(icons_[static_cast<size_t>(Index)], Size, Out);
+  if (iconFile_) return ui::IconFileBitmap(images_, Size, Out);
+  return ui::IconFileBitmap(IconFile(images_, icons_[static_cast<size_t>(Index)]), Size, Out);
 }
 
 // ---- TApPlaces ----

@@ -98,21 +98,45 @@ TApPlaceTarget ResolvePlace(const TApPlace& P);
 // The icons of a place's icon library. "Shell32.dll" (in any folder, when no such file
 // exists) is the program's own set; an icon file (".ico") is one icon; a Windows program or
 // library (".exe", ".dll" and the like) holds its icons as resources, in resource order.
+//
+// A library keeps each image it uses once, however many icons name it, and builds an
+// icon's file only while drawing it; no icon is larger than kMaxIconBytes nor holds more
+// than kMaxIconImages images, so a crafted file costs no more memory than its own images.
 class TApIconLibrary {
  public:
   static constexpr const char* BundledName = "Shell32.dll";
+  // The largest icon built from an icon group: a 256-pixel image of 32 bits with its mask
+  // and the usual smaller sizes stay well below it. Images that would pass it are left out.
+  static constexpr size_t kMaxIconBytes = size_t{512} << 10;
+  // The most images an icon built from a group holds; the rest are left out.
+  static constexpr size_t kMaxIconImages = 64;
+
+  // One image of an icon group: the first 8 bytes of its directory entry (size, colours,
+  // planes, bits) and where its bytes lie in the data it was read from.
+  struct Image {
+    std::string Entry;
+    size_t At = 0, Size = 0;
+  };
+  using Parts = std::vector<Image>;
+
   // Reads the library; false (and no icons) when the file is missing or holds none.
   bool Load(const AnsiString& FileName);
   int Count() const;
   // Icon Index drawn Size pixels square; false when there is no such icon.
   bool Icon(int Index, int Size, TBitmap& Out) const;
-  // The icon files (header, directory and images) of a Windows program's icon groups,
-  // in the order of its resources; none when Data is no such program or holds no icon.
-  static std::vector<std::string> ProgramIcons(const std::string& Data);
+  // The icon groups of a Windows program, in the order of its resources: for each the
+  // images it names, each named image once, within kMaxIconBytes and kMaxIconImages; none
+  // when Data is no such program or holds no icon.
+  static std::vector<Parts> ProgramIcons(const std::string& Data);
+  // The icon file (header, directory and images) of one group's Parts in Data.
+  static std::string IconFile(const std::string& Data, const Parts& Icon);
 
  private:
   bool bundled_ = false;
-  std::vector<std::string> icons_;  // each the bytes of one icon file
+  // An icon file: the one icon, whole. A program: the images its icons use, each once.
+  std::string images_;
+  bool iconFile_ = false;
+  std::vector<Parts> icons_;  // a program's icons, as places in images_
 };
 
 class TApPlacesBarFrm;

@@ -21,9 +21,10 @@ inline constexpr const char* kConfigFileExt = "q05";
 inline constexpr const char* kConfigFileMask = "*.q05";
 inline constexpr const char* kConfigVersionText = "1.0";
 inline constexpr size_t kConfigCommentsMax = 255;
-// The largest configuration file read: a block of 652 bytes and at most 255 characters of
-// comments make about a kilobyte, so a larger file is no configuration file and is
-// refused unread.
+// The largest configuration file read, and the largest body it may unpack to: a block of
+// 652 bytes and at most 255 characters of comments make under a kilobyte, so a larger file
+// is no configuration file and is refused unread, and a body declaring more is damaged and
+// refused before any of it is decompressed.
 inline constexpr size_t kMaxConfigFileSize = size_t{64} << 10;
 
 // "Q5-1".."Q5-4".
@@ -43,8 +44,9 @@ struct TConfigFileContents {
 // Reads a configuration file; a scrambled one is unscrambled with Key. A damaged
 // container (also damaged compression, a wrong key, or a scrambled file and no key), or
 // one whose "Q5-4" is shorter than a block, fires the container's corrupt event once and
-// raises ECorruptFile; a file that cannot be opened raises the platform's file error, and
-// one larger than kMaxConfigFileSize EFileTooLarge before any of it is read. Nothing of
+// raises ECorruptFile; so does one whose body unpacks to more than kMaxConfigFileSize. A
+// file that cannot be opened raises the platform's file error, and one larger than
+// kMaxConfigFileSize EFileTooLarge before any of it is read. Nothing of
 // the caller's changes either way: the block comes back only when it was read whole.
 TConfigFileContents LoadConfigFile(const AnsiString& FileName, THKStreams& Container,
                                    const AnsiString& Key = AnsiString());

@@ -43,35 +43,36 @@ uint32_t GetU32(const uint8_t* p) {
          static_cast<uint32_t>(p[3]) << 24;
 }
 
-struct Item {
-  AnsiString name;
-  Bytes data;
+// Where one item of a plain body lies in it.
+struct ItemSpan {
+  size_t name_at, name_len, data_at, data_size;
 };
 
-// Reads the items of a plain body whose magic has been checked. False when the body is
-// shorter than its count and sizes say.
-bool ParseItems(const Bytes& body, std::vector<Item>& items) {
+// Finds the items of a plain body whose magic has been checked, without copying any of
+// them. False when the body is shorter than its count and sizes say, or lists more
+// streams than any container of the program holds.
+bool ParseItems(const Bytes& body, std::vector<ItemSpan>& items) {
   if (body.size() < kItemsOffset) return false;
-  uint32_t count = GetU32(body.data() + kCountOffset);
+  const uint32_t count = GetU32(body.data() + kCountOffset);
+  if (count > kMaxContainerStreams) return false;
   size_t pos = kItemsOffset;
-  auto take = [&](size_t n, const uint8_t*& at) {
+  auto take = [&](size_t n, size_t& at) {
     if (body.size() - pos < n) return false;
-    at = body.data() + pos;
+    at = pos;
     pos += n;
     return true;
   };
+  items.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t* at = nullptr;
+    ItemSpan item{};
+    size_t at = 0;
     if (!take(2, at)) return false;
-    size_t name_len = static_cast<size_t>(at[0]) | static_cast<size_t>(at[1]) << 8;
-    if (!take(name_len, at)) return false;
-    Item item;
-    item.name.assign(reinterpret_cast<const char*>(at), name_len);
+    item.name_len = static_cast<size_t>(body[at]) | static_cast<size_t>(body[at + 1]) << 8;
+    if (!take(item.name_len, item.name_at)) return false;
     if (!take(4, at)) return false;
-    size_t size = GetU32(at);
-    if (!take(size, at)) return false;
-    item.data.assign(at, at + size);
-    items.push_back(std::move(item));
+    item.data_size = GetU32(body.data() + at);
+    if (!take(item.data_size, item.data_at)) return false;
+    items.push_back(item);
   }
   return true;
 }
@@ -126,11 +127,6 @@ Bytes ReadRest(TStream* stream) {
   return bytes;
 }
 
-Bytes MemoryBytes(TMemoryStream& m) {
-  const uint8_t* p = static_cast<const uint8_t*>(m.Memory());
-  return Bytes(p, p + m.Size());
-}
-
 void WriteBytes(TStream* stream, const Bytes& b) {
   if (!b.empty()) stream->WriteBuffer(b.data(), static_cast<int64_t>(b.size()));
 }
@@ -179,8 +175,16 @@ void THKStreams::RaiseCorrupt() {
 }
 
 void THKStreams::LoadFromFile(const AnsiString& FileName, size_t MaxFileSize) {
-  TStringStream file(safefile::ReadFile(FileName, MaxFileSize));
-  LoadFromStream(&file);
+  LoadFromFile(FileName, MaxFileSize, MaxFileSize);
+}
+
+void THKStreams::LoadFromFile(const AnsiString& FileName, size_t MaxFileSize, size_t MaxBodySize) {
+  Bytes image;
+  {
+    const AnsiString file = safefile::ReadFile(FileName, MaxFileSize);
+    image.assign(file.begin(), file.end());
+  }
+  LoadBytes(std::move(image), MaxBodySize);
 }
 
 void THKStreams::SaveToFile(const AnsiString& FileName) {
@@ -190,8 +194,9 @@ void THKStreams::SaveToFile(const AnsiString& FileName) {
                                                  static_cast<size_t>(image.Size())));
 }
 
-void THKStreams::LoadFromStream(TStream* Stream) {
-  Bytes body = ReadRest(Stream);
+void THKStreams::LoadFromStream(TStream* Stream, size_t MaxBodySize) { LoadBytes(ReadRest(Stream), MaxBodySize); }
+
+void THKStreams::LoadBytes(Bytes body, size_t MaxBodySize) {
   if (body.size() < kFlagBytes) RaiseCorrupt();
   const bool compressed = body[0] == kCompressedFlag;
   const bool scrambled = body[1] == kScrambledFlag;
@@ -204,26 +209,40 @@ void THKStreams::LoadFromStream(TStream* Stream) {
     if (key.empty() || !Unscramble(body, key)) RaiseCorrupt();
   }
   // An uncompressed body is checked before anything changes.
-  if (!compressed && !HasMagic(body)) RaiseCorrupt();
+  if (!compressed && (!HasMagic(body) || body.size() > MaxBodySize)) RaiseCorrupt();
   if (compressed) {
-    TMemoryStream packed;
-    WriteBytes(&packed, body);
-    packed.SetPosition(0);
-    TMemoryStream plain;
-    DecompressStream(&packed, &plain);
-    body = MemoryBytes(plain);
+    // The declared length is checked before a single byte is decoded, so the decoder
+    // never produces more than the bound. A length past the codec's own limit is damaged
+    // compression, which the codec reports; one within it but larger than a file of this
+    // kind holds makes the container corrupt.
+    if (body.size() >= 4) {
+      const uint32_t declared = GetU32(body.data());
+      if (declared <= kMaxPlainSize && declared > MaxBodySize) RaiseCorrupt();
+    }
+    Bytes plain = DecompressBytes(body.data(), body.size(), MaxBodySize);
+    body.swap(plain);
   }
   // From here a failure leaves no streams at all rather than some of the file's.
-  std::vector<Item> items;
+  std::vector<ItemSpan> items;
   if (!HasMagic(body) || !ParseItems(body, items)) {
     ClearStreams();
     RaiseCorrupt();
   }
   ClearStreams();
-  for (Item& item : items) {
-    TMemoryStream data;
-    WriteBytes(&data, item.data);
-    AddStream(item.name, &data);
+  for (const ItemSpan& item : items) {
+    const AnsiString name(reinterpret_cast<const char*>(body.data() + item.name_at), item.name_len);
+    int index = 0;
+    // An empty name or one already taken keeps no data, as AddStream does.
+    if (name.empty() || names_.Find(name, index)) continue;
+    auto* data = new TMemoryStream();
+    try {
+      if (item.data_size > 0) data->WriteBuffer(body.data() + item.data_at, static_cast<int64_t>(item.data_size));
+      data->SetPosition(0);
+      names_.AddObject(name, data);
+    } catch (...) {
+      delete data;
+      throw;
+    }
   }
   Key = key;
   Compressed = compressed;
@@ -255,7 +274,8 @@ void THKStreams::SaveToStream(TStream* Stream) {
     plain.SetPosition(0);
     TMemoryStream packed;
     CompressStream(&plain, &packed);
-    body = MemoryBytes(packed);
+    const uint8_t* p = static_cast<const uint8_t*>(packed.Memory());
+    body.assign(p, p + packed.Size());
   }
   if (scramble) Scramble(body, Key);
   Stream->WriteBuffer(flags, kFlagBytes);

@@ -1,12 +1,9 @@
 #include "files/HKStreamRoutines.h"
+#include <algorithm>
 #include <vector>
 #include "files/Lh5Codec.h"
 
 namespace {
-
-// Container bodies are maps, configurations and firmware images of at most a few MiB. A
-// damaged count beyond this would otherwise let a few bytes of input claim gigabytes.
-constexpr uint32_t kMaxPlainSize = 64u << 20;
 
 std::vector<uint8_t> ReadRest(TStream* Source) {
   int64_t rest = Source->Size() - Source->Position();
@@ -29,12 +26,17 @@ void CompressStream(TStream* Source, TStream* Dest) {
   if (!bits.empty()) Dest->WriteBuffer(bits.data(), static_cast<int64_t>(bits.size()));
 }
 
-void DecompressStream(TStream* Source, TStream* Dest) {
-  std::vector<uint8_t> packed = ReadRest(Source);
-  if (packed.size() < 4) throw ECorruptFile(lh5::kCorruptMessage);
-  const uint32_t count = static_cast<uint32_t>(packed[0]) | static_cast<uint32_t>(packed[1]) << 8 |
-                         static_cast<uint32_t>(packed[2]) << 16 | static_cast<uint32_t>(packed[3]) << 24;
-  if (count > kMaxPlainSize) throw ECorruptFile(lh5::kCorruptMessage);
-  std::vector<uint8_t> plain = lh5::Decode(packed.data() + 4, packed.size() - 4, count);
+std::vector<uint8_t> DecompressBytes(const uint8_t* Data, size_t Size, size_t MaxPlainSize) {
+  if (Size < 4) throw ECorruptFile(lh5::kCorruptMessage);
+  const uint32_t count = static_cast<uint32_t>(Data[0]) | static_cast<uint32_t>(Data[1]) << 8 |
+                         static_cast<uint32_t>(Data[2]) << 16 | static_cast<uint32_t>(Data[3]) << 24;
+  // A few bytes of input can declare gigabytes; such a count is refused before decoding.
+  if (count > std::min(MaxPlainSize, kMaxPlainSize)) throw ECorruptFile(lh5::kCorruptMessage);
+  return lh5::Decode(Data + 4, Size - 4, count);
+}
+
+void DecompressStream(TStream* Source, TStream* Dest, size_t MaxPlainSize) {
+  const std::vector<uint8_t> packed = ReadRest(Source);
+  const std::vector<uint8_t> plain = DecompressBytes(packed.data(), packed.size(), MaxPlainSize);
   if (!plain.empty()) Dest->WriteBuffer(plain.data(), static_cast<int64_t>(plain.size()));
 }

@@ -38,7 +38,7 @@ class ContainerUse {
 // read as a container.
 bool LoadContainer(ContainerUse& c, const AnsiString& fileName, AnsiString& message) {
   try {
-    c->LoadFromFile(fileName, kMaxMapFileSize);
+    c->LoadFromFile(fileName, kMaxMapFileSize, kMaxMapBodySize);
     return true;
   } catch (const EFileTooLarge& e) {
     message = e.Message();

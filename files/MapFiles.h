@@ -25,6 +25,10 @@ inline constexpr const char* kEmptySlotLabel = "empty";
 // The largest map file read: three 25,728-byte map records and their names make under
 // 80 KB even uncompressed, so a larger file is no map file and is refused unread.
 inline constexpr size_t kMaxMapFileSize = size_t{1} << 20;
+// The largest body a map file may unpack to: the three records, the version text and the
+// streams' names and sizes make 77,255 bytes. A file whose compressed body declares more
+// is damaged and refused before any of it is decompressed.
+inline constexpr size_t kMaxMapBodySize = size_t{128} << 10;
 
 inline constexpr const char* kMapVersionStream = "Q5mapver";
 inline constexpr const char* kMapVersionText = "1.0";
@@ -69,7 +73,8 @@ struct TMapOpenResult {
 // slot. A map read gets source 1; map 1 (or the current slot when it is slot 1, on
 // import) is named after the file. A ticked map the file does not hold changes nothing.
 // A file that cannot be opened or is damaged in any way (also a map stream shorter than
-// a map record) returns !Ok with kMapFileCorruptMessage, and no slot has changed; so does
+// a map record, or a body declaring more than kMaxMapBodySize) returns !Ok with
+// kMapFileCorruptMessage, and no slot has changed; so does
 // a file larger than kMaxMapFileSize, refused before it is read, with its own message.
 //
 // Any other extension: the old text reader fills the current slot; its errors are

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/graphics/detail/QtGraphics.h"
@@ -38,6 +39,31 @@ bool DrawInto(const QImage& image, int Size, TBitmap& Out) {
   return true;
 }
 
+// Icons are at most 256 pixels square; an image that claims much more would cost many
+// megabytes to decode however few bytes it takes in the file.
+constexpr uint32_t kMaxIconSide = 1024;
+
+uint32_t Le(const std::string& d, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(d[at + static_cast<size_t>(i)]);
+  return v;
+}
+uint32_t Be32(const std::string& d, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<uint8_t>(d[at + i]);
+  return v;
+}
+
+// Whether image Index of an icon file is a PNG image larger than any icon. The decoder
+// takes the size of other images from the icon's own directory, which cannot exceed 256.
+bool OversizedImage(const std::string& Data, int Index) {
+  const size_t entry = 6 + 16 * static_cast<size_t>(Index);
+  if (entry + 16 > Data.size()) return false;
+  const size_t at = Le(Data, entry + 12, 4);
+  if (at > Data.size() || Data.size() - at < 24 || Data.compare(at, 8, "\x89PNG\r\n\x1a\n") != 0) return false;
+  return Be32(Data, at + 16) > kMaxIconSide || Be32(Data, at + 20) > kMaxIconSide;
+}
+
 }  // namespace
 
 int BundledIconCount() { return static_cast<int>(std::size(kBundled)); }
@@ -57,6 +83,7 @@ bool IconFileBitmap(const std::string& Data, int Size, TBitmap& Out) {
   // Every image of the icon is read; the one nearest to the size wanted is drawn.
   const int count = std::min(reader.imageCount(), 64);
   for (int i = 0; i < count; ++i) {
+    if (OversizedImage(Data, i)) continue;
     if (!reader.jumpToImage(i)) break;
     const QImage image = reader.read();
     if (image.isNull()) continue;

@@ -7,6 +7,7 @@
 #include <string>
 #include "controls/ApAddPlace.h"
 #include "controls/ApPlacesBar.h"
+#include "controls/ProgramIconFiles.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -192,10 +193,11 @@ TEST_F(PlacesBar, IconLibrariesOfEveryKind) {
   safefile::WriteFile((dir / "notes.txt").string(), "no icons here");
 
   // A library's icon groups become icon files: header, one entry, the image after them.
-  const auto groups = TApIconLibrary::ProgramIcons(ProgramFile(red, green));
+  const std::string program = ProgramFile(red, green);
+  const auto groups = TApIconLibrary::ProgramIcons(program);
   ASSERT_EQ(groups.size(), 2u);
-  EXPECT_EQ(groups[0], IcoFile(red));
-  EXPECT_EQ(groups[1], IcoFile(green));
+  EXPECT_EQ(TApIconLibrary::IconFile(program, groups[0]), IcoFile(red));
+  EXPECT_EQ(TApIconLibrary::IconFile(program, groups[1]), IcoFile(green));
 
   struct Row {
     AnsiString file;
@@ -227,6 +229,52 @@ TEST_F(PlacesBar, IconLibrariesOfEveryKind) {
   // A library cut short anywhere reads as fewer icons or none, never past its end.
   const std::string whole = ProgramFile(red, green);
   for (size_t n = 0; n < whole.size(); n += 7) EXPECT_LE(TApIconLibrary::ProgramIcons(whole.substr(0, n)).size(), 2u);
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(PlacesBar, IconGroupsCostTheirImagesOnceAndNoMoreThanAnIconHolds) {
+  const std::string red = IconImage(255, 0, 0);
+  const std::string huge(size_t{1} << 20, '\x01');            // no icon is this large
+  const std::string large(200'000, '\x02');                     // two fit in an icon, not three
+  std::vector<std::string> images = {huge, red, large, large, large};
+  std::vector<uint16_t> many;  // seventy distinct images
+  for (uint16_t id = 6; id < 76; ++id) {
+    images.push_back(red);
+    many.push_back(id);
+  }
+  const std::vector<std::vector<uint16_t>> groups = {
+      std::vector<uint16_t>(20000, 1),  // the huge image named 20,000 times
+      std::vector<uint16_t>(20000, 2),  // the red one named 20,000 times
+      {1, 2},
+      {3, 4, 5},
+      many,
+  };
+  const std::string program = iconfiles::ProgramWithIcons(images, groups);
+  const auto icons = TApIconLibrary::ProgramIcons(program);
+  struct Row {
+    size_t images;
+    size_t bytes;  // of the icon file
+  };
+  const Row rows[] = {{1, 6 + 16 + 1128}, {1, 6 + 16 + 1128}, {2, 6 + 32 + 400'000}, {64, 6 + 64 * (16 + 1128)}};
+  ASSERT_EQ(icons.size(), std::size(rows)) << "the group of the huge image alone gives no icon";
+  for (size_t i = 0; i < icons.size(); ++i) {
+    EXPECT_EQ(icons[i].size(), rows[i].images) << i;
+    EXPECT_EQ(TApIconLibrary::IconFile(program, icons[i]).size(), rows[i].bytes) << i;
+  }
+  EXPECT_EQ(TApIconLibrary::IconFile(program, icons[0]), IcoFile(red));
+
+  const auto dir = std::filesystem::temp_directory_path() / ("cq5iconbound" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string dll = (dir / "crafted.dll").string(), ico = (dir / "huge.ico").string();
+  safefile::WriteFile(dll, program);
+  safefile::WriteFile(ico, IcoFile(huge));
+  TApIconLibrary lib;
+  ASSERT_TRUE(lib.Load(dll));
+  EXPECT_EQ(lib.Count(), 4);
+  EXPECT_EQ(Middle(lib, 0), 0xFF0000u);
+  EXPECT_EQ(Middle(lib, 3), 0xFF0000u);
+  EXPECT_FALSE(lib.Load(ico)) << "an icon file larger than any icon";
+  EXPECT_EQ(lib.Count(), 0);
   std::filesystem::remove_all(dir);
 }
 

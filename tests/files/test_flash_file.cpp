@@ -211,3 +211,28 @@ TEST(FlashFile, SequenceFailures) {
     EXPECT_EQ(state, kFinished) << c.what;
   }
 }
+
+// Hexadecimal digits in either case read the same: count 05, address 12 34, data AB CD,
+// checksum 255 - (05 + 12 + 34 + AB + CD) mod 256 = 3C; a model number 0a is 10.
+TEST(FlashFile, LowerCaseHexDigitsReadAsUpperCase) {
+  const char* lines[] = {"S1051234ABCD3C", "S1051234abcd3c", "S1051234aBcD3c", "S1051234abcd3C"};
+  for (const char* line : lines) {
+    const FirmwareImage img = ParseFirmwareRecords(std::string(line) + "\r\nS804000000FB\r\n");
+    ASSERT_TRUE(img.ok) << line << ": " << img.reason;
+    EXPECT_EQ(img.data, std::string("\xAB\xCD")) << line;
+  }
+  // A lower-case checksum that is wrong stays wrong.
+  const FirmwareImage bad = ParseFirmwareRecords("S1051234abcd3d");
+  EXPECT_FALSE(bad.ok);
+  EXPECT_TRUE(bad.checksumMismatch);
+  EXPECT_EQ(bad.expectedChecksum, 0x3C);
+  struct Model {
+    const char* line;
+    int32_t model;
+  } models[] = {{"EModel=0a", 10}, {"EModel=fF", 255}, {"EModel=A0", 160}};
+  for (const Model& m : models) {
+    const UpdateIni ini = ParseUpdateIni(m.line);
+    EXPECT_FALSE(ini.badModel) << m.line;
+    EXPECT_EQ(ini.newModel, m.model) << m.line;
+  }
+}

@@ -86,6 +86,30 @@ TEST(HKStreams, EmptyContainerLayouts) {
   EXPECT_EQ(packed.substr(0, 6), B({0x26, 0x20, 12, 0, 0, 0}));
 }
 
+// An empty stream compresses to its count, 0, and nothing more; that reads back as no
+// bytes, whatever follows the count.
+TEST(HKStreams, EmptyStreamCompressesToItsCountAlone) {
+  TStringStream empty, packed;
+  CompressStream(&empty, &packed);
+  EXPECT_EQ(packed.DataString(), B({0, 0, 0, 0}));
+  for (const AnsiString& body : {B({0, 0, 0, 0}), B({0, 0, 0, 0, 0xFF, 0x13})}) {
+    TStringStream in(body), out("kept");
+    out.SetPosition(4);
+    DecompressStream(&in, &out);
+    EXPECT_EQ(out.DataString(), "kept");
+  }
+  // A container holding only an empty stream, saved compressed: "&", " ", the plain
+  // length 12 + 2 + 4 + 4 = 22, then the bit stream; it reads back as that empty stream.
+  THKStreams c(nullptr);
+  Add(c, "Q5-1", "");
+  const AnsiString saved = Save(c);
+  EXPECT_EQ(saved.substr(0, 6), B({0x26, 0x20, 22, 0, 0, 0}));
+  THKStreams back(nullptr);
+  Load(back, saved);
+  back.Compressed = false;
+  EXPECT_EQ(Save(back), B({0x20, 0x20, 1, 2, 3, 4, 5, 6, 7, 8, 1, 0, 0, 0, 4, 0}) + "Q5-1" + B({0, 0, 0, 0}));
+}
+
 TEST(HKStreams, StreamsAreSortedAndFoundWithoutRegardToCase) {
   THKStreams c(nullptr);
   c.Compressed = false;

@@ -181,6 +181,20 @@ TEST_F(PacketHandlerTest, FastPacketDecodes) {
   EXPECT_EQ(TPSLearnMax, 300);
 }
 
+// The ratio channel is byte 17 / 10 within the ratio function's range, 9 .. 18 AFR: a lean
+// or missing sensor's 0 shows 9, not 0.
+TEST_F(PacketHandlerTest, RatioChannelStaysWithinItsRange) {
+  ASSERT_EQ(ChannelFunctionFrom[1], 9);
+  ASSERT_EQ(ChannelFunctionTo[1], 18);
+  const std::pair<int, double> cases[] = {{0, 9},     {1, 9},      {89, 9},   {90, 9},  {91, 9.1},
+                                          {147, 14.7}, {179, 17.9}, {180, 18}, {181, 18}, {255, 18}};
+  for (const auto& [byte, shown] : cases) {
+    Handle(Fast(Data(28).Byte(17, byte)));
+    EXPECT_DOUBLE_EQ(LiveValues[1], shown) << byte;
+    EXPECT_EQ(LiveFast.AFR, byte) << "the raw ratio is kept whole";
+  }
+}
+
 TEST_F(PacketHandlerTest, LinkStartPollsOnceAndNotDuringAnUpdate) {
   Handle(Fast());
   Handle(Fast());

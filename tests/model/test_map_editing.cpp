@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "model/MapEditing.h"
+#include "model/MapImage.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -70,6 +71,41 @@ TEST(MapEditing, CrankingAddZeroesTheLastTurnRow) {
   EXPECT_EQ(m->CrankingTable[2][4], 0);
   StepCells(*m, TableId::Cranking, {2, 0, 2, 0}, false);
   EXPECT_EQ(m->CrankingTable[2][0], 99);
+}
+
+// The ECU takes a cranking cell as one byte (the low 8 bits of the word), so every edit
+// keeps the cells within 0..255: a larger word would reach the ECU as another number.
+TEST(MapEditing, CrankingCellsStayWithinOneByte) {
+  struct Case {
+    int start;
+    TBlockOp op;
+    int value;
+    int row;
+    int expected;
+  };
+  const Case cases[] = {
+      {0, TBlockOp::Fill, 300, 0, 255},   {0, TBlockOp::Fill, 256, 1, 255},   {0, TBlockOp::Fill, 255, 2, 255},
+      {9, TBlockOp::Fill, -1, 3, 0},      {250, TBlockOp::Add, 10, 0, 255},   {255, TBlockOp::Add, 1, 3, 255},
+      {200, TBlockOp::Increase, 50, 1, 255}, {5, TBlockOp::Subtract, 10, 2, 0}, {250, TBlockOp::Add, 10, 4, 0},
+      {100, TBlockOp::Decrease, 200, 0, 0},
+  };
+  for (const Case& c : cases) {
+    auto m = NewMap();
+    m->CrankingTable[14][c.row] = static_cast<int16_t>(c.start);
+    ApplyBlockOperation(*m, TableId::Cranking, {14, c.row, 14, c.row}, c.op, c.value);
+    EXPECT_EQ(m->CrankingTable[14][c.row], c.expected)
+        << c.start << " op " << static_cast<int>(c.op) << " " << c.value << " row " << c.row;
+  }
+  // The "+" key at the top stays there, and the image carries the byte FF.
+  auto m = NewMap();
+  m->CrankingTable[14][3] = 254;
+  StepCells(*m, TableId::Cranking, {14, 3, 14, 3}, true);
+  StepCells(*m, TableId::Cranking, {14, 3, 14, 3}, true);
+  EXPECT_EQ(m->CrankingTable[14][3], 255);
+  ApplyBlockOperation(*m, TableId::Cranking, {1, 0, 1, 0}, TBlockOp::Fill, 1000);
+  const ecu::MapImage image = ecu::EncodeMapImage(*m);
+  EXPECT_EQ(image[4072 + 3 * 14 + 13], 0xFF);  // column 14, row 3
+  EXPECT_EQ(image[4072 + 0 * 14 + 0], 0xFF);   // column 1, row 0
 }
 
 TEST(MapEditing, StepsUseEachTablesStep) {

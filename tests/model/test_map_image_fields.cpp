@@ -3,9 +3,11 @@
 // that moves by one record byte or one image byte is caught.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/MapImage.h"
 
@@ -239,12 +241,6 @@ void SetImageValue(MapImage& img, size_t at, int width, int v) {
 
 }  // namespace
 
-TEST(MapImageFields, RowsTileTheirPartOfTheImage) {
-  // The rows and the fields with tests of their own leave only reserved bytes uncovered.
-  for (size_t k = 1; k < std::size(kRows); ++k)
-    EXPECT_LE(kRows[k - 1].image + kRows[k - 1].count * kRows[k - 1].width, kRows[k].image) << kRows[k].image;
-}
-
 // Element values of a case: round 0 spreads them over lo..hi, rounds 1 and 2 put every
 // element at lo and at hi, where the limits of a field apply.
 namespace {
@@ -252,6 +248,119 @@ int CaseValue(int round, int i, int salt, int lo, int hi) {
   return round == 0 ? Sample(i, salt, lo, hi) : round == 1 ? lo : hi;
 }
 }  // namespace
+
+namespace {
+
+// The image bytes of the fields with tests of their own, and the reserved and fixed bytes.
+struct Span {
+  int image, size;
+};
+const Span kSpecialFields[] = {{0, 32},    {32, 256},  {1312, 1024}, {2976, 160},
+                               {3636, 2},  {3773, 1},  {3970, 82}};
+const Span kReservedBytes[] = {{3564, 32}, {3663, 1}, {3671, 1}, {3682, 1}, {3694, 10}, {3713, 1},  {3740, 6},
+                               {3757, 1},  {3768, 5}, {3784, 6}, {3792, 32}, {3841, 63}, {4052, 10}, {4065, 1}};
+
+// A record place of a special field and the image bytes it may change.
+struct SpecialChange {
+  const char* field;
+  void (*set)(TMapRecord&);
+  Span image;
+};
+
+}  // namespace
+
+TEST(MapImageFields, RowsTileTheirPartOfTheImage) {
+  // The layout written out here: rows, special fields and reserved bytes tile the image.
+  std::vector<Span> spans(std::begin(kSpecialFields), std::end(kSpecialFields));
+  spans.insert(spans.end(), std::begin(kReservedBytes), std::end(kReservedBytes));
+  for (const Row& r : kRows) spans.push_back({r.image, r.count * r.width});
+  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.image < b.image; });
+  int next = 0;
+  for (const Span& sp : spans) {
+    EXPECT_EQ(sp.image, next) << "a gap or an overlap before image byte " << sp.image;
+    next = sp.image + sp.size;
+  }
+  EXPECT_EQ(next, static_cast<int>(kMapImageSize));
+
+  // The program's layout against it: a record value reaches only the image bytes of its
+  // own row, so no field of the program spills into its neighbour or a reserved byte.
+  // The VVT offset also decides the bytes of the VVT cells it is subtracted from.
+  const MapImage empty = EncodeMapImage(*EmptyMap());
+  auto check = [&](const char* what, int record, const MapImage& img, Span own) {
+    int stray = 0;
+    for (int k = 0; k < static_cast<int>(kMapImageSize) && stray < 3; ++k) {
+      if (img[k] == empty[k] || (k >= own.image && k < own.image + own.size)) continue;
+      if (record == 13248 && k >= 2976 && k < 3136) continue;
+      ++stray;
+      ADD_FAILURE() << what << " (record " << record << ") changed image byte " << k;
+    }
+  };
+  int salt = 0;
+  for (const Row& r : kRows) {
+    ++salt;
+    for (int round : {0, 2}) {
+      auto m = EmptyMap();
+      for (int i = 0; i < r.count; ++i) SetRecordValue(*m, r, i, CaseValue(round, i, salt, r.wlo, r.whi));
+      check("row", r.record, EncodeMapImage(*m), {r.image, r.count * r.width});
+    }
+  }
+  // And back: an image value of a row reaches only the row's record places; the VVT
+  // offset is added to every VVT cell.
+  auto emptyRecord = EmptyMap();
+  DecodeMapImage(MapImage{}, *emptyRecord);
+  salt = 0;
+  for (const Row& r : kRows) {
+    salt += 5;
+    for (int round : {0, 2}) {
+      MapImage img{};
+      for (int i = 0; i < r.count; ++i)
+        SetImageValue(img, r.image + static_cast<size_t>(i) * r.width, r.width, CaseValue(round, i, salt, r.rlo, r.rhi));
+      auto m = EmptyMap();
+      DecodeMapImage(img, *m);
+      int stray = 0;
+      for (size_t k = 0; k < kMapRecordSize && stray < 3; ++k) {
+        if (m->Bytes()[k] == emptyRecord->Bytes()[k]) continue;
+        bool own = r.image == 4062 && k >= 8620 && k < 8620 + 34 * 17 * 2;
+        for (int i = 0; i < r.count && !own; ++i) {
+          const size_t at = RecordAt(r, i);
+          own = k >= at && k < at + (r.elt == Elt::Word ? 2 : 1);
+        }
+        if (!own) {
+          ++stray;
+          ADD_FAILURE() << "image " << r.image << " changed record byte " << k;
+        }
+      }
+    }
+  }
+
+  const SpecialChange specials[] = {
+      {"name", [](TMapRecord& m) { m.MapName.Set("C:\\maps\\race"); }, {0, 32}},
+      {"comments", [](TMapRecord& m) { m.Comments.Set(AnsiString(255, 'c')); }, {32, 256}},
+      {"owner", [](TMapRecord& m) { m.Owner.Set("owner"); }, {32, 256}},
+      {"AFR correction", [](TMapRecord& m) { m.AFRCorrectionTable[32][16] = 1000; }, {1312, 1024}},
+      {"AFR mode", [](TMapRecord& m) { m.AFRModeTable[32][16] = 3; }, {1312, 1024}},
+      {"VVT cell", [](TMapRecord& m) { m.VVTTable[32][5] = 9; }, {2976, 160}},
+      {"shift start", [](TMapRecord& m) { m.SeqShiftStart = 4000; }, {3636, 2}},
+      {"battery type", [](TMapRecord& m) { m.BattCompType = 0; }, {3773, 1}},
+      {"main throttle sites", [](TMapRecord& m) { m.MainThrottleSites[15] = 99; }, {3970, 32}},
+      {"fifth axis", [](TMapRecord& m) { m.AddThrottleSites[4][4] = 99; }, {4042, 10}},
+  };
+  for (const SpecialChange& c : specials) {
+    auto m = EmptyMap();
+    m->BattCompType = 1;
+    c.set(*m);
+    auto base = EmptyMap();
+    base->BattCompType = 1;
+    const MapImage before = EncodeMapImage(*base), after = EncodeMapImage(*m);
+    int changed = 0;
+    for (int k = 0; k < static_cast<int>(kMapImageSize); ++k) {
+      if (before[k] == after[k]) continue;
+      ++changed;
+      EXPECT_TRUE(k >= c.image.image && k < c.image.image + c.image.size) << c.field << " changed image byte " << k;
+    }
+    EXPECT_GT(changed, 0) << c.field;
+  }
+}
 
 TEST(MapImageFields, WriterPutsEachRecordValueAtItsImageBytes) {
   int salt = 0;

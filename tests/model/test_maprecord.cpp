@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "model/MapRecord.h"
 #include "platform/rtl/SysUtils.h"
@@ -118,6 +119,119 @@ TEST(MapRecord, FirstActivationDefaults) {
   const int batt[10] = {118, 105, 92, 79, 66, 52, 39, 26, 13, 0};
   for (int r = 1; r <= 10; ++r) EXPECT_EQ(Word(*m, 16634 + 2 * r), batt[r - 1]) << r;
   EXPECT_EQ(m->BattCompType, 1);
+}
+
+// Every field a new map gets a value for, checked by its file offset on a record that held
+// other bytes before, so a default of 0 is pinned as firmly as any other.
+TEST(MapRecord, NewMapDefaultsByOffset) {
+  auto m = std::make_unique<TMapRecord>();
+  std::memset(m->Bytes(), 0xA5, kMapRecordSize);
+  SetMapSpeedSiteAndLimitDefaults(*m, 250);
+  SetMapAdditionalDefaults(*m);
+  SetMapBaroDefaults(*m);
+  SetMapBoostLoadDefaults(*m);
+  SetMapMainDefaults(*m);
+  SetMapBattCompDefaults(*m);
+
+  auto rep = [](int n, int v) { return std::vector<int>(static_cast<size_t>(n), v); };
+  struct Row {
+    const char* field;
+    size_t at;
+    int width;  // bytes: 1 byte, 2 signed word, 4 integer
+    std::vector<int> values;
+  };
+  const Row rows[] = {
+      {"comments length", 254, 1, {0}},
+      {"boost limit by gear", 7448, 2, rep(8, 255)},
+      {"coil on-time cranking", 12088, 2, {123}},
+      {"VVT delay, offset", 13246, 2, {2, 200}},
+      {"user PWM flags", 13250, 1, {0, 0}},
+      {"user PWM words", 13252, 2, {0, 10, 0, 50, 30, 77, 77, 90, 50, 100, 0}},
+      {"speed sites", 14090, 2, {0, 500, 750, 1000}},
+      {"last speed site", 14154, 2, {8250}},
+      {"boost load list", 14158, 2, {0, 25, 50, 75, 100}},
+      {"cranking turns", 14226, 2, {1, 2, 3, 50, 100}},
+      {"load options", 14294, 2, {0}},
+      {"EGT columns", 14296, 2, [&] {
+         auto v = rep(8, 0);
+         auto w = rep(8, 255);
+         v.insert(v.end(), w.begin(), w.end());
+         return v;
+       }()},
+      {"EGT enabled", 14328, 1, {0}},
+      {"air ignition correction", 14456, 2, rep(14, 0)},
+      {"air fuel correction", 14524, 2, rep(14, 0)},
+      {"boost limit by air temperature", 14592, 2, rep(14, 255)},
+      {"boost limit by auxiliary temperature", 14660, 2, rep(14, 255)},
+      {"coolant ignition correction", 14728, 2, rep(14, 0)},
+      {"coolant fuel correction", 14796, 2, rep(14, 0)},
+      {"boost limit by coolant", 14996, 2, rep(14, 255)},
+      {"cranking prime", 15064, 2, rep(14, 0)},
+      {"VVT control", 16356, 2, rep(14, 0)},
+      {"cylinder-trim sites", 16626, 2, {1000, 2000, 3000, 4000, 5000}},
+      {"battery axis and values", 16636, 2, {118, 105, 92, 79, 66, 52, 39, 26, 13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"battery type", 16676, 1, {1}},
+      {"injector flow", 16892, 4, {200}},
+      {"units", 16912, 4, {0, 1, 1}},
+      {"MSPB", 16924, 1, {61}},
+      {"shift light", 16938, 2, {0}},
+      {"soft and hard limit", 16948, 2, {0, 0}},
+      {"boost options", 16959, 1, {0}},
+      {"boost rate", 16962, 1, {20}},
+      {"boost maximum duty", 16964, 1, {255}},
+      {"boost cut pressure", 16970, 2, {355}},
+      {"boost cut time", 16972, 1, {255}},
+      {"VTEC", 16974, 2, {4000, 34, 3900, 33}},
+      {"flat shift enabled", 16982, 1, {0}},
+      {"flat shift throttle", 16984, 2, {75}},
+      {"flat shift type", 16986, 1, {1}},
+      {"flat shift advance", 16988, 2, {120}},
+      {"flat shift delay", 16990, 1, {50}},
+      {"flat shift speeds", 16998, 2, {5000, 3000}},
+      {"flat shift table", 17002, 2, rep(8, 50)},
+      {"BARO pressures", 17702, 2, rep(20, 1000)},
+  };
+  const uint8_t* b = m->Bytes();
+  for (const Row& r : rows) {
+    for (size_t i = 0; i < r.values.size(); ++i) {
+      const size_t at = r.at + i * static_cast<size_t>(r.width);
+      int v = b[at];
+      if (r.width == 2) v = Word(*m, at);
+      if (r.width == 4) v = b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24;
+      EXPECT_EQ(v, r.values[i]) << r.field << " [" << i << "] at " << at;
+    }
+  }
+  // The 5-site load axes: throttle 0..100 and MAP 100..200 in steps of 25, 68 bytes apart.
+  for (size_t k = 0; k < 5; ++k)
+    for (size_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(Word(*m, 13274 + 68 * k + 2 * i), static_cast<int>(25 * i)) << k;
+      EXPECT_EQ(Word(*m, 13614 + 68 * k + 2 * i), static_cast<int>(100 + 25 * i)) << k;
+    }
+  const uint8_t three[8] = {0, 0, 0, 0, 0, 0, 8, 0x40};  // IEEE 3.0
+  EXPECT_EQ(std::memcmp(b + 16896, three, 8), 0);
+  double fuel = 0;
+  std::memcpy(&fuel, b + 16904, 8);
+  EXPECT_EQ(fuel, 2.7);
+
+  // The tables: every map cell by its offset; the first and last cell of each.
+  struct Table {
+    const char* name;
+    size_t base;
+    int rows;
+    int value;
+  };
+  const Table tables[] = {{"ignition", 512, 16, 0},      {"injection", 1668, 16, 0},  {"AFR target", 2824, 16, 125},
+                          {"AFR correction", 3980, 16, 0}, {"boost duty", 5136, 5, 0},  {"boost target", 6292, 5, 0},
+                          {"user PWM", 7464, 5, 0},       {"VVT", 8620, 5, 200},       {"fifth", 9776, 5, 125},
+                          {"coil on-time", 10932, 5, 62}, {"injector timing", 12090, 5, 316}};
+  for (const Table& t : tables)
+    for (size_t s = 1; s <= 32; ++s)
+      for (size_t l = 1; l <= static_cast<size_t>(t.rows); ++l)
+        ASSERT_EQ(Word(*m, t.base + 34 * s + 2 * l), t.value) << t.name << " " << s << "," << l;
+  for (size_t c = 1; c <= 14; ++c)
+    for (size_t r = 0; r <= 4; ++r) ASSERT_EQ(Word(*m, 15132 + 34 * c + 2 * r), 0) << "cranking " << c << "," << r;
+  for (size_t c = 0; c <= 5; ++c)
+    for (size_t r = 1; r <= 16; ++r) ASSERT_EQ(Word(*m, 16432 + 32 * c + 2 * r), 0) << "trim " << c << "," << r;
 }
 
 TEST(MapRecord, CopyMap1ToMaps2And3IsByteIdentical) {
