@@ -90,6 +90,11 @@ TCellWrites MapInterpCol(TMainTable& table, int col, int top, int bottom, int ma
 
 TCellWrites MapInterpolate(TMainTable& table, const TCellRect& cells, TInterpMode mode, int max,
                            const TRowPositions& positions) {
+  // The whole block is checked before the first cell is written, so a block reaching past
+  // the table leaves every cell as it was instead of changing the runs that came first.
+  CheckRun(cells.Left >= 0 && cells.Top >= 0 && cells.Left <= cells.Right &&
+               cells.Top <= cells.Bottom && cells.Right < kTableCols && cells.Bottom < kTableRows,
+           "Block");
   TCellWrites writes;
   auto append = [&writes](const TCellWrites& w) {
     writes.insert(writes.end(), w.begin(), w.end());

@@ -120,7 +120,7 @@ TEST(RawTableEdges, OnePastTheTableIsRefusedBeforeAnyWrite) {
 
 // Block interpolation of a block reaching past the table writes the rows or columns inside
 // it before it meets the one outside; it should refuse the block before any write.
-TEST(RawTableEdges, DISABLED_BlockInterpolationPastTheTableWritesNothing) {
+TEST(RawTableEdges, BlockInterpolationPastTheTableWritesNothing) {
   const TRowPositions rows = EvenRows();
   const std::pair<const char*, RawEdit> cases[] = {
       {"corners to row 17", [&](TMainTable& t) { MapInterpolate(t, {30, 12, 33, 17}, TInterpMode::Corners, 255, rows); }},
