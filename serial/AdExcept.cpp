@@ -69,6 +69,40 @@ constexpr Thrower kFaxSession[] = {Throw<EFaxBadMachine>, Throw<EFaxBadModemResu
                                    Throw<EFaxSessionError>, Throw<EFaxPageError>};
 constexpr Thrower kProtocol[] = {Throw<EProtocol>};
 constexpr Thrower kRas[] = {Throw<ERasLoadFail>};
+constexpr Thrower kTapiLine[] = {
+    Throw<ETapiAllocated>, Throw<ETapiBadDeviceID>, Throw<ETapiBearerModeUnavail>, nullptr,
+    Throw<ETapiCallUnavail>, Throw<ETapiCompletionOverrun>, Throw<ETapiConferenceFull>,
+    Throw<ETapiDialBilling>, Throw<ETapiDialDialtone>, Throw<ETapiDialPrompt>,
+    Throw<ETapiDialQuiet>, Throw<ETapiIncompatibleApiVersion>, Throw<ETapiIncompatibleExtVersion>,
+    Throw<ETapiIniFileCorrupt>, Throw<ETapiInUse>, Throw<ETapiInvalAddress>,
+    Throw<ETapiInvalAddressID>, Throw<ETapiInvalAddressMode>, Throw<ETapiInvalAddressState>,
+    Throw<ETapiInvalAppHandle>, Throw<ETapiInvalAppName>, Throw<ETapiInvalBearerMode>,
+    Throw<ETapiInvalCallComplMode>, Throw<ETapiInvalCallHandle>, Throw<ETapiInvalCallParams>,
+    Throw<ETapiInvalCallPrivilege>, Throw<ETapiInvalCallSelect>, Throw<ETapiInvalCallState>,
+    Throw<ETapiInvalCallStatelist>, Throw<ETapiInvalCard>, Throw<ETapiInvalCompletionID>,
+    Throw<ETapiInvalConfCallHandle>, Throw<ETapiInvalConsultCallHandle>,
+    Throw<ETapiInvalCountryCode>, Throw<ETapiInvalDeviceClass>, Throw<ETapiInvalDeviceHandle>,
+    Throw<ETapiInvalDialParams>, Throw<ETapiInvalDigitList>, Throw<ETapiInvalDigitMode>,
+    Throw<ETapiInvalDigits>, Throw<ETapiInvalExtVersion>, Throw<ETapiInvalGroupID>,
+    Throw<ETapiInvalLineHandle>, Throw<ETapiInvalLineState>, Throw<ETapiInvalLocation>,
+    Throw<ETapiInvalMediaList>, Throw<ETapiInvalMediaMode>, Throw<ETapiInvalMessageID>, nullptr,
+    Throw<ETapiInvalParam>, Throw<ETapiInvalParkID>, Throw<ETapiInvalParkMode>,
+    Throw<ETapiInvalPointer>, Throw<ETapiInvalPrivSelect>, Throw<ETapiInvalRate>,
+    Throw<ETapiInvalRequestMode>, Throw<ETapiInvalTerminalID>, Throw<ETapiInvalTerminalMode>,
+    Throw<ETapiInvalTimeout>, Throw<ETapiInvalTone>, Throw<ETapiInvalToneList>,
+    Throw<ETapiInvalToneMode>, Throw<ETapiInvalTransferMode>, Throw<ETapiLineMapperFailed>,
+    Throw<ETapiNoConference>, Throw<ETapiNoDevice>, Throw<ETapiNoDriver>, Throw<ETapiNoMem>,
+    Throw<ETapiNoRequest>, Throw<ETapiNotOwner>, Throw<ETapiNotRegistered>,
+    Throw<ETapiOperationFailed>, Throw<ETapiOperationUnavail>, Throw<ETapiRateUnavail>,
+    Throw<ETapiResourceUnavail>, Throw<ETapiRequestOverrun>, Throw<ETapiStructureTooSmall>,
+    Throw<ETapiTargetNotFound>, Throw<ETapiTargetSelf>, Throw<ETapiUninitialized>,
+    Throw<ETapiUserUserInfoTooBig>, Throw<ETapiReinit>, Throw<ETapiAddressBlocked>,
+    Throw<ETapiBillingRejected>, Throw<ETapiInvalFeature>, Throw<ETapiNoMultipleInstance>};
+constexpr Thrower kTapiSetup[] = {
+    Throw<ETapiBusy>, Throw<ETapiNotSet>, Throw<ETapiNoSelect>, Throw<ETapiLoadFail>,
+    Throw<ETapiGetAddrFail>, Throw<ETapi16Disabled>, nullptr, Throw<ETapiVoiceNotSupported>,
+    Throw<ETapiWaveFail>};
+constexpr Thrower kTapiTranslate[] = {Throw<ETapiTranslateFail>};
 
 // Code runs by their first (highest) code, listed with the classes in code order going down.
 struct Run {
@@ -81,14 +115,9 @@ constexpr Run kRuns[] = {
     {-4001, 8, kModem},    {-5001, 3, kTrigger},        {-6006, 1, kProtocol},
     {-6008, 1, kProtocol}, {-6009, 1, kProtocol},       {-7001, 14, kIni},
     {-8001, 5, kFaxFormat}, {-8053, 1, kFaxPage},       {-8060, 11, kFaxSession},
+    {-13801, 86, kTapiLine}, {-13928, 9, kTapiSetup}, {-13942, 1, kTapiTranslate},
     {-13980, 1, kRas},
 };
-
-bool IsTapiCode(int Code) {
-  if (Code <= -13801 && Code >= -13886) return Code != -13804 && Code != -13849;
-  if (Code <= -13928 && Code >= -13936) return Code != -13934;
-  return Code == -13942;
-}
 
 }  // namespace
 
@@ -119,6 +148,5 @@ int RaiseForError(const TComponent* Component, int Code) {
     const int index = run.top - Code;
     if (index >= 0 && index < run.count && run.classes[index] != nullptr) run.classes[index](Code);
   }
-  if (IsTapiCode(Code)) throw ETapi(Code);
   throw EAPDException::CreateUnknown("Koma exception");
 }

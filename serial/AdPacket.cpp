@@ -43,14 +43,44 @@ class TApdDataPacketManager::Guard {
   TApdDataPacketManager* m_;
 };
 
-void TApdDataPacketManager::Lock() {
+void TApdDataPacketManager::Lock() const {
   mutex_.lock();
   ++depth_;
 }
 
-void TApdDataPacketManager::Unlock() {
+void TApdDataPacketManager::Unlock() const {
   --depth_;
   mutex_.unlock();
+}
+
+bool TApdDataPacketManager::Listening() const {
+  std::lock_guard lock(mutex_);
+  return listening_;
+}
+
+int TApdDataPacketManager::BufferCount() const {
+  std::lock_guard lock(mutex_);
+  return count_;
+}
+
+int TApdDataPacketManager::BufferCapacity() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(buffer_.size());
+}
+
+bool TApdDataPacketManager::TimerArmed() const {
+  std::lock_guard lock(mutex_);
+  return timer_armed_;
+}
+
+int32_t TApdDataPacketManager::TimerTicks() const {
+  std::lock_guard lock(mutex_);
+  return timer_ticks_;
+}
+
+uint16_t TApdDataPacketManager::TimerHandle() const {
+  std::lock_guard lock(mutex_);
+  return timer_handle_;
 }
 
 TApdDataPacketManager::TApdDataPacketManager(TApdCustomComPort* Port) : port_(Port) {
@@ -88,7 +118,7 @@ void TApdDataPacketManager::Attach(TApdDataPacket* Packet) {
   Packet->manager_ = this;
   if (listening_ && Packet->enabled_) {
     try {
-      Packet->Enable();
+      Packet->Arm();
     } catch (const Exception&) {
       Packet->enabled_ = false;
     }
@@ -134,7 +164,7 @@ void TApdDataPacketManager::StartListening() {
   for (TApdDataPacket* p : std::vector<TApdDataPacket*>(packets_)) {
     if (!p->enabled_) continue;
     try {
-      p->Enable();
+      p->Arm();
     } catch (const Exception&) {
       p->enabled_ = false;
     }
@@ -257,7 +287,7 @@ void TApdDataPacketManager::UnlockAfterDelivery() {
     p->enable_pending_ = false;
     if (!p->enabled_) continue;
     try {
-      p->Enable();
+      p->Arm();
     } catch (const Exception&) {
       p->enabled_ = false;
     }
@@ -303,7 +333,7 @@ void TApdDataPacketManager::TimerExpired() {
   TApdDataPacket* packet = collecting_;
   if (packet == nullptr) return;
   LockForDelivery();
-  packet->SetEnabled(false);
+  packet->SetEnabledInternal(false);
   if (packet->on_timeout_) {
     TNotifyEvent event = packet->on_timeout_;
     try {
@@ -399,15 +429,66 @@ void TApdDataPacket::SetComPort(TApdCustomComPort* Value) {
 
 void TApdDataPacket::Loaded() {
   TApdBaseComponent::Loaded();
+  TApdDataPacketManager::Guard guard(manager_);
   if (enable_after_load_) {
     enable_after_load_ = false;
     Enable();
   }
 }
 
-void TApdDataPacket::SetEnabled(bool Value) {
-  if (Value == enabled_) return;
+bool TApdDataPacket::Enabled() const {
   TApdDataPacketManager::Guard guard(manager_);
+  return enabled_;
+}
+
+TPacketMode TApdDataPacket::PacketMode() const {
+  TApdDataPacketManager::Guard guard(manager_);
+  return state_;
+}
+
+template <class F>
+void TApdDataPacket::Locked(F&& Set) {
+  TApdDataPacketManager::Guard guard(manager_);
+  Set();
+}
+
+void TApdDataPacket::SetAutoEnable(bool Value) {
+  Locked([&] { auto_enable_ = Value; });
+}
+void TApdDataPacket::SetStartCond(TPacketStartCond Value) {
+  Locked([&] { start_cond_ = Value; });
+}
+void TApdDataPacket::SetStartString(const AnsiString& Value) {
+  Locked([&] { start_string_ = Value; });
+}
+void TApdDataPacket::SetIgnoreCase(bool Value) {
+  Locked([&] { ignore_case_ = Value; });
+}
+void TApdDataPacket::SetPacketSize(int Value) {
+  Locked([&] { packet_size_ = Value; });
+}
+void TApdDataPacket::SetIncludeStrings(bool Value) {
+  Locked([&] { include_strings_ = Value; });
+}
+void TApdDataPacket::SetTimeOut(int Value) {
+  Locked([&] { time_out_ = Value; });
+}
+void TApdDataPacket::SetSyncEvents(bool Value) {
+  Locked([&] { sync_events_ = Value; });
+}
+void TApdDataPacket::SetOnPacket(TPacketNotifyEvent Value) {
+  Locked([&] { on_packet_ = std::move(Value); });
+}
+void TApdDataPacket::SetOnStringPacket(TStringPacketNotifyEvent Value) {
+  Locked([&] { on_string_packet_ = std::move(Value); });
+}
+void TApdDataPacket::SetOnTimeout(TNotifyEvent Value) {
+  Locked([&] { on_timeout_ = std::move(Value); });
+}
+
+void TApdDataPacket::SetEnabled(bool Value) {
+  TApdDataPacketManager::Guard guard(manager_);
+  if (Value == enabled_) return;
   enabled_ = Value;
   if (!Value) {
     Disable();
@@ -421,7 +502,23 @@ void TApdDataPacket::SetEnabled(bool Value) {
   }
 }
 
+void TApdDataPacket::SetEnabledInternal(bool Value) {
+  if (Value == enabled_) return;
+  enabled_ = Value;
+  if (!Value) {
+    Disable();
+    return;
+  }
+  try {
+    Arm();
+  } catch (...) {
+    enabled_ = false;
+    throw;
+  }
+}
+
 void TApdDataPacket::SetEndString(const AnsiString& Value) {
+  TApdDataPacketManager::Guard guard(manager_);
   const bool was = enabled_;
   SetEnabled(false);
   end_string_ = Value;
@@ -429,6 +526,7 @@ void TApdDataPacket::SetEndString(const AnsiString& Value) {
 }
 
 void TApdDataPacket::SetEndCond(TPacketEndSet Value) {
+  TApdDataPacketManager::Guard guard(manager_);
   const bool was = enabled_;
   SetEnabled(false);
   end_cond_ = Value;
@@ -469,11 +567,17 @@ void TApdDataPacket::ResetMatch() {
 
 void TApdDataPacket::Enable() {
   if (HasState(csDesigning)) return;
+  TApdDataPacketManager::Guard guard(manager_);
   if (HasState(csLoading)) {
     enable_after_load_ = true;
     return;
   }
+  Arm();
+}
+
+void TApdDataPacket::Arm() {
   TApdDataPacketManager::Guard guard(manager_);
+  if (enable_after_load_) return;  // armed by Loaded
   if (manager_ == nullptr || !manager_->Listening()) {
     ResetMatch();
     return;
@@ -539,7 +643,7 @@ void TApdDataPacket::SetState(TPacketMode NewState) {
       if (other == this || !other->enabled_) continue;
       other->Disable();
       try {
-        other->Enable();
+        other->Arm();
       } catch (const Exception&) {
         other->enabled_ = false;
       }
@@ -567,8 +671,10 @@ TApdDataPacket::ScanResult TApdDataPacket::Scan(int From) {
             ++i;
             continue;
           }
-          if (end_cond_ == 0) {
-            // The start string alone is the packet.
+          // The start string alone is the packet when there is no end condition, or when it
+          // already fills the packet's size: waiting for one byte more would hand over a
+          // packet longer than its size and take a byte that may begin the next one.
+          if (end_cond_ == 0 || ((end_cond_ & ecPacketSize) && static_cast<int>(start_.size()) >= packet_size_)) {
             Deliver(static_cast<int>(start_.size()), true);
             return ScanResult::kDelivered;
           }
@@ -642,14 +748,14 @@ void TApdDataPacket::Deliver(int Size, bool BySize) {
   const AnsiString data(reinterpret_cast<const char*>(m->buffer_.data()) + offset, static_cast<size_t>(size));
 
   m->LockForDelivery();
-  SetEnabled(false);
+  SetEnabledInternal(false);
   auto finish = [this, m, packetEnd] {
     m->RemoveBytes(packetEnd);
     // The handler may have freed the packet or moved it to another port.
     const bool attached = m->Has(this);
     for (TApdDataPacket* other : m->packets_)
       if (other != this) other->ResetMatch();
-    if (attached && auto_enable_ && m == manager_) SetEnabled(true);
+    if (attached && auto_enable_ && m == manager_) SetEnabledInternal(true);
     // What follows the packet is matched afresh from the start of the buffer.
     m->pending_check_ = true;
     m->pending_pos_ = 0;

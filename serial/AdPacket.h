@@ -31,43 +31,46 @@ class TApdDataPacket : public TApdBaseComponent {
   ~TApdDataPacket() override;
   const char* ClassName() const override { return "TApdDataPacket"; }
 
-  bool Enabled() const { return enabled_; }
+  // The port's dispatch thread matches and delivers with these settings and changes the
+  // packet's state: the setters, and the readers of what that thread changes (Enabled,
+  // PacketMode), take the manager's lock. Settings are written on the GUI thread only.
+  bool Enabled() const;
   // True arms the packet (raising EInvalidProperty for inconsistent settings, which leaves
   // it disarmed); False disarms it.
   void SetEnabled(bool Value);
   bool AutoEnable() const { return auto_enable_; }
-  void SetAutoEnable(bool Value) { auto_enable_ = Value; }
+  void SetAutoEnable(bool Value);
   TPacketStartCond StartCond() const { return start_cond_; }
-  void SetStartCond(TPacketStartCond Value) { start_cond_ = Value; }
+  void SetStartCond(TPacketStartCond Value);
   TPacketEndSet EndCond() const { return end_cond_; }
   void SetEndCond(TPacketEndSet Value);
   // Start and end strings: "?" matches any byte, "\" makes the next character literal.
   const AnsiString& StartString() const { return start_string_; }
-  void SetStartString(const AnsiString& Value) { start_string_ = Value; }
+  void SetStartString(const AnsiString& Value);
   const AnsiString& EndString() const { return end_string_; }
   void SetEndString(const AnsiString& Value);
   bool IgnoreCase() const { return ignore_case_; }
-  void SetIgnoreCase(bool Value) { ignore_case_ = Value; }
+  void SetIgnoreCase(bool Value);
   TApdCustomComPort* ComPort() const { return com_port_; }
   void SetComPort(TApdCustomComPort* Value);
   int PacketSize() const { return packet_size_; }
-  void SetPacketSize(int Value) { packet_size_ = Value; }
+  void SetPacketSize(int Value);
   bool IncludeStrings() const { return include_strings_; }
-  void SetIncludeStrings(bool Value) { include_strings_ = Value; }
+  void SetIncludeStrings(bool Value);
   // Ticks of 55 ms from the start of collecting to the end of the packet; 0 = none.
   int TimeOut() const { return time_out_; }
-  void SetTimeOut(int Value) { time_out_ = Value; }
+  void SetTimeOut(int Value);
   // Deliver events on the GUI thread (the default) rather than on the port's dispatch thread.
   bool SyncEvents() const { return sync_events_; }
-  void SetSyncEvents(bool Value) { sync_events_ = Value; }
+  void SetSyncEvents(bool Value);
 
-  void SetOnPacket(TPacketNotifyEvent Value) { on_packet_ = std::move(Value); }
-  void SetOnStringPacket(TStringPacketNotifyEvent Value) { on_string_packet_ = std::move(Value); }
-  void SetOnTimeout(TNotifyEvent Value) { on_timeout_ = std::move(Value); }
+  void SetOnPacket(TPacketNotifyEvent Value);
+  void SetOnStringPacket(TStringPacketNotifyEvent Value);
+  void SetOnTimeout(TNotifyEvent Value);
 
   void Enable();
   void Disable();
-  TPacketMode PacketMode() const { return state_; }
+  TPacketMode PacketMode() const;
   TApdDataPacketManager* Manager() const { return manager_; }
 
   void Loaded() override;
@@ -91,6 +94,14 @@ class TApdDataPacket : public TApdBaseComponent {
   ScanResult Scan(int From);
   void Deliver(int Size, bool BySize);
   void RaiseProperty(int Code) const;
+  // Enable and SetEnabled as the manager runs them, possibly on the dispatch thread: they do
+  // not look at the component's state flags, which the GUI thread may be changing (a form
+  // marks its packets as being destroyed before it frees them).
+  void Arm();
+  void SetEnabledInternal(bool Value);
+  // Runs Set under the manager's lock (the packet may have none).
+  template <class F>
+  void Locked(F&& Set);
 
   bool enabled_ = false;
   bool auto_enable_ = true;
@@ -142,25 +153,28 @@ class TApdDataPacketManager : public std::enable_shared_from_this<TApdDataPacket
   // every packet whose Enabled is set; stopping disarms them and empties the buffer.
   void StartListening();
   void StopListening();
-  bool Listening() const { return listening_; }
+  bool Listening() const;
 
   // Appends received bytes and matches the packets on them.
   void Receive(const uint8_t* Data, int Count);
   // The manager's timer trigger fired: the collecting packet times out.
   void TimerExpired();
 
-  int BufferCount() const { return count_; }
+  // Read under the lock, as the dispatch thread changes them.
+  int BufferCount() const;
+  // The buffer itself: valid only while nothing else can receive (no port, or a test that
+  // feeds Receive itself).
   const uint8_t* BufferData() const { return buffer_.data(); }
-  int BufferCapacity() const { return static_cast<int>(buffer_.size()); }
-  bool TimerArmed() const { return timer_armed_; }
-  int32_t TimerTicks() const { return timer_ticks_; }
-  uint16_t TimerHandle() const { return timer_handle_; }
+  int BufferCapacity() const;
+  bool TimerArmed() const;
+  int32_t TimerTicks() const;
+  uint16_t TimerHandle() const;
 
  private:
   friend class TApdDataPacket;
   friend class TApdDataPacketManagerList;
-  void Lock();
-  void Unlock();
+  void Lock() const;
+  void Unlock() const;
   class Guard;
   void CheckPackets(int From);
   void ArmTimer(int Ticks);
@@ -193,8 +207,8 @@ class TApdDataPacketManager : public std::enable_shared_from_this<TApdDataPacket
   bool listening_ = false;
   bool timer_armed_ = false;
   int32_t timer_ticks_ = 0;
-  std::recursive_mutex mutex_;
-  int depth_ = 0;
+  mutable std::recursive_mutex mutex_;
+  mutable int depth_ = 0;  // how often the owning thread holds mutex_
 };
 
 // The managers of all ports that have packets.

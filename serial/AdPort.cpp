@@ -270,6 +270,9 @@ void TApdCustomComPort::DoTriggerOutbuffUsed() {
 void TApdCustomComPort::DoTriggerOutSent() {
   if (on_trigger_out_sent_) on_trigger_out_sent_(this);
 }
+void TApdCustomComPort::DoWaitChar(char C) {
+  if (on_wait_char_) on_wait_char_(this, C);
+}
 
 void TApdCustomComPort::UpdateTriggerNotify() {
   // A data-available notice comes with every burst received; with only a timer event

@@ -36,6 +36,8 @@ using TTriggerDataEvent = std::function<void(TObject* CP, uint16_t TriggerHandle
 using TTriggerStatusEvent = std::function<void(TObject* CP, uint16_t TriggerHandle)>;
 using TTriggerTimerEvent = std::function<void(TObject* CP, uint16_t TriggerHandle)>;
 using TTriggerLineErrorEvent = std::function<void(TObject* CP, uint16_t Error, bool LineBreak)>;
+// A character that arrived while the port waits for one.
+using TWaitCharEvent = std::function<void(TObject* CP, char C)>;
 // Called after the port opened (Opening true) and when it starts closing (false).
 using TPortCallback = std::function<void(TApdCustomComPort* CP, bool Opening)>;
 // Chooses a port number when one must be opened without; false when the user cancelled.
@@ -131,6 +133,8 @@ class TApdCustomComPort : public TApdBaseComponent {
   void SetOnTriggerOutbuffFree(TNotifyEvent Value);
   void SetOnTriggerOutbuffUsed(TNotifyEvent Value);
   void SetOnTriggerOutSent(TNotifyEvent Value);
+  // Not a trigger event: assigning it does not change which notices the port asks for.
+  void SetOnWaitChar(TWaitCharEvent Value) { on_wait_char_ = std::move(Value); }
 
   // ---- operations ----
   // The dispatcher, opening the port first when AutoOpen allows; raises ECommNotOpen when
@@ -187,6 +191,8 @@ class TApdCustomComPort : public TApdBaseComponent {
   virtual void DoTriggerOutbuffFree();
   virtual void DoTriggerOutbuffUsed();
   virtual void DoTriggerOutSent();
+  // Fires OnWaitChar for a character received during a wait, when it is assigned.
+  virtual void DoWaitChar(char C);
 
  private:
   void OpenPort();
@@ -248,6 +254,7 @@ class TApdCustomComPort : public TApdBaseComponent {
   TNotifyEvent on_trigger_outbuff_free_;
   TNotifyEvent on_trigger_outbuff_used_;
   TNotifyEvent on_trigger_out_sent_;
+  TWaitCharEvent on_wait_char_;
 
   int state_ = 0;
   std::unique_ptr<TApdPortDispatcher> dispatcher_;

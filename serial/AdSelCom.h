@@ -6,6 +6,10 @@
 
 #include "platform/ui/Forms.h"
 
+class TLabel;
+class TComboBox;
+class TButton;
+
 // Probe through a temporary dispatcher (true) or by opening the device directly.
 extern bool ProbeByDispatcher;
 // A port that another program holds counts as present.
@@ -17,24 +21,25 @@ bool PortExists(uint16_t N);
 // The device behind port N.
 AnsiString ComName(uint16_t N);
 
+// "Select Port": two lines of explanation, a drop-down list of the ports present
+// (COM1..COM50) with the first chosen, and OK (default, Enter) and Cancel (Escape).
 class TComSelectForm : public TForm {
  public:
   explicit TComSelectForm(TComponent* AOwner);
   const char* ClassName() const override { return "TComSelectForm"; }
 
-  // "COM1".."COM50" for the ports present; the first is selected.
-  const std::vector<AnsiString>& Ports() const { return ports_; }
-  int ItemIndex() const { return item_index_; }
+  TLabel* Label1;
+  TLabel* Label2;
+  TComboBox* PortsComboBox;
+  TButton* OkBtn;
+  TButton* AbortBtn;
+
+  // The texts of the list, "COM1".."COM50" for the ports present.
+  std::vector<AnsiString> Ports() const;
+  int ItemIndex() const;
   void SetItemIndex(int Index);
-  // The number of the selected entry; 0 when the list is empty.
+  // The number after the first three characters of the chosen entry; 0 when none is.
   uint16_t SelectedComNum() const;
-
-  const AnsiString Line1 = "The serial port is not yet configured.";
-  const AnsiString Line2 = "Please choose one from the list below.";
-
- private:
-  std::vector<AnsiString> ports_;
-  int item_index_ = -1;
 };
 
 // Shows the chooser modally; true with the chosen number on OK.

@@ -90,8 +90,8 @@ SerialDevice::SerialDevice() : input_(fd_, POLLIN), output_(fd_, POLLOUT) {}
 SerialDevice::~SerialDevice() { Close(); }
 
 SerialError SerialDevice::Fail(SerialError error, int err) {
-  lastError_ = error;
-  lastErrno_ = err;
+  lastError_.store(error, std::memory_order_relaxed);
+  lastErrno_.store(err, std::memory_order_relaxed);
   return error;
 }
 

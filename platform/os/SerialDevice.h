@@ -5,6 +5,7 @@
 //
 // Operations report failure as a SerialError (never by exception), so that a driver can turn
 // them into its own result codes; Win32ErrorNumber gives the matching Windows error number.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -121,8 +122,10 @@ class SerialDevice {
   // Waits up to `timeoutMs` for input; true when there is some (or the line was lost).
   bool WaitForInput(std::uint32_t timeoutMs) const;
 
-  SerialError LastError() const { return lastError_; }
-  int LastSystemError() const { return lastErrno_; }
+  // The result of the last operation; a device used from two threads (a reader and a
+  // purging closer) keeps whichever finished last.
+  SerialError LastError() const { return lastError_.load(std::memory_order_relaxed); }
+  int LastSystemError() const { return lastErrno_.load(std::memory_order_relaxed); }
 
  private:
   class FdSource final : public Waitable {
@@ -143,8 +146,8 @@ class SerialDevice {
 
   int fd_ = -1;
   std::string path_;
-  SerialError lastError_ = SerialError::None;
-  int lastErrno_ = 0;
+  std::atomic<SerialError> lastError_{SerialError::None};
+  std::atomic<int> lastErrno_{0};
   bool hasLineCounters_ = true;
   bool pseudoTerminal_ = false;
   // The modelled line of a pseudo-terminal: bits per byte at the set rate, and when the

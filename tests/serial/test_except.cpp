@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
 #include <new>
 #include <type_traits>
 
@@ -41,7 +45,6 @@ TEST(RaiseForError, CodesBecomeTheirClassesWithTableTexts) {
       {-4002, Is<EModemBusy>, "EModemBusy", -4002, nullptr},
       {-7003, Is<EInternal>, "EInternal", -7003, nullptr},
       {-13980, Is<ERasLoadFail>, "ERasLoadFail", -13980, nullptr},
-      {-13801, Is<ETapi>, "ETapi", -13801, nullptr},
       // Codes without a class of their own: a plain exception with a fixed text.
       {-1001, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
       {-5502, Is<EAPDException>, "EAPDException", 0, "Koma exception"},
@@ -61,6 +64,63 @@ TEST(RaiseForError, CodesBecomeTheirClassesWithTableTexts) {
       }
     }
   }
+}
+
+// Every telephony code raises its own class under ETapi; the codes without one, and the
+// codes between the two runs, give the plain exception.
+TEST(RaiseForError, TelephonyCodesHaveAClassEach) {
+  const char* const line[] = {
+      "ETapiAllocated", "ETapiBadDeviceID", "ETapiBearerModeUnavail", "", "ETapiCallUnavail",
+      "ETapiCompletionOverrun", "ETapiConferenceFull", "ETapiDialBilling", "ETapiDialDialtone",
+      "ETapiDialPrompt", "ETapiDialQuiet", "ETapiIncompatibleApiVersion", "ETapiIncompatibleExtVersion",
+      "ETapiIniFileCorrupt", "ETapiInUse", "ETapiInvalAddress", "ETapiInvalAddressID",
+      "ETapiInvalAddressMode", "ETapiInvalAddressState", "ETapiInvalAppHandle", "ETapiInvalAppName",
+      "ETapiInvalBearerMode", "ETapiInvalCallComplMode", "ETapiInvalCallHandle", "ETapiInvalCallParams",
+      "ETapiInvalCallPrivilege", "ETapiInvalCallSelect", "ETapiInvalCallState", "ETapiInvalCallStatelist",
+      "ETapiInvalCard", "ETapiInvalCompletionID", "ETapiInvalConfCallHandle", "ETapiInvalConsultCallHandle",
+      "ETapiInvalCountryCode", "ETapiInvalDeviceClass", "ETapiInvalDeviceHandle", "ETapiInvalDialParams",
+      "ETapiInvalDigitList", "ETapiInvalDigitMode", "ETapiInvalDigits", "ETapiInvalExtVersion",
+      "ETapiInvalGroupID", "ETapiInvalLineHandle", "ETapiInvalLineState", "ETapiInvalLocation",
+      "ETapiInvalMediaList", "ETapiInvalMediaMode", "ETapiInvalMessageID", "", "ETapiInvalParam",
+      "ETapiInvalParkID", "ETapiInvalParkMode", "ETapiInvalPointer", "ETapiInvalPrivSelect",
+      "ETapiInvalRate", "ETapiInvalRequestMode", "ETapiInvalTerminalID", "ETapiInvalTerminalMode",
+      "ETapiInvalTimeout", "ETapiInvalTone", "ETapiInvalToneList", "ETapiInvalToneMode",
+      "ETapiInvalTransferMode", "ETapiLineMapperFailed", "ETapiNoConference", "ETapiNoDevice",
+      "ETapiNoDriver", "ETapiNoMem", "ETapiNoRequest", "ETapiNotOwner", "ETapiNotRegistered",
+      "ETapiOperationFailed", "ETapiOperationUnavail", "ETapiRateUnavail", "ETapiResourceUnavail",
+      "ETapiRequestOverrun", "ETapiStructureTooSmall", "ETapiTargetNotFound", "ETapiTargetSelf",
+      "ETapiUninitialized", "ETapiUserUserInfoTooBig", "ETapiReinit", "ETapiAddressBlocked",
+      "ETapiBillingRejected", "ETapiInvalFeature", "ETapiNoMultipleInstance"};
+  ASSERT_EQ(std::size(line), 86u);
+  std::map<int, std::string> expected;
+  for (size_t i = 0; i < std::size(line); ++i) expected[-13801 - static_cast<int>(i)] = line[i];
+  const char* const setup[] = {"ETapiBusy",        "ETapiNotSet",     "ETapiNoSelect",
+                               "ETapiLoadFail",    "ETapiGetAddrFail", "ETapi16Disabled",
+                               "",                 "ETapiVoiceNotSupported", "ETapiWaveFail"};
+  for (size_t i = 0; i < std::size(setup); ++i) expected[-13928 - static_cast<int>(i)] = setup[i];
+  expected[-13942] = "ETapiTranslateFail";
+  for (int code : {-13800, -13887, -13927, -13937, -13941, -13943}) expected[code] = "";
+
+  std::set<std::string> seen;
+  for (const auto& [code, name] : expected) {
+    SCOPED_TRACE(code);
+    try {
+      RaiseForError(nullptr, code);
+      ADD_FAILURE() << "no exception";
+    } catch (const EAPDException& e) {
+      if (name.empty()) {
+        EXPECT_STREQ(e.ClassName(), "EAPDException");
+        EXPECT_EQ(e.ErrorCode, 0);
+        EXPECT_EQ(e.Message(), "Koma exception");
+      } else {
+        EXPECT_EQ(e.ClassName(), name);
+        EXPECT_NE(dynamic_cast<const ETapi*>(&e), nullptr);
+        EXPECT_EQ(e.ErrorCode, code);
+        EXPECT_TRUE(seen.insert(name).second) << "class raised for two codes";
+      }
+    }
+  }
+  EXPECT_EQ(seen.size(), 93u);
 }
 
 TEST(RaiseForError, SuccessAndLoadingReturnTheCode) {

@@ -56,11 +56,12 @@ TEST(PacketMatching, Cases) {
     p.SetEndCond(ecPacketSize);
     p.SetPacketSize(4);
   };
-  auto startAB = [](bool include, TPacketEndSet end) {
-    return [include, end](TApdDataPacket& p) {
+  auto startAB = [](bool include, TPacketEndSet end, int size = 4) {
+    return [include, end, size](TApdDataPacket& p) {
       p.SetStartString("AB");
+      p.SetEndString("E");
       p.SetEndCond(end);
-      p.SetPacketSize(4);
+      p.SetPacketSize(size);
       p.SetIncludeStrings(include);
     };
   };
@@ -86,6 +87,12 @@ TEST(PacketMatching, Cases) {
       {"start and size, strings kept", startAB(true, ecPacketSize), {"xxABcdAB"}, {"ABcd"}, 2},
       {"start and size, strings dropped", startAB(false, ecPacketSize), {"xxABcdAB"}, {"cd"}, 2},
       {"start string alone", startAB(true, 0), {"ABxAB"}, {"AB", "AB"}, 0},
+      // A size equal to the start string's length: the start string is the whole packet,
+      // complete by size at its last byte; the byte after it is not part of it.
+      {"size equals start string, strings kept", startAB(true, ecPacketSize, 2), {"xABcA", "B"}, {"AB", "AB"}, 0},
+      {"size equals start string, strings dropped", startAB(false, ecPacketSize, 2), {"ABcAB"}, {"", ""}, 0},
+      {"size equals start string, end string never reached", startAB(true, ecPacketSize | ecString, 2),
+       {"ABEAB"}, {"AB", "AB"}, 0},
       {"start string alone, dropped", startAB(false, 0), {"ABxAB"}, {"", ""}, 0},
       {"escaped question mark", startOnly("\\?", true), {"a?b?"}, {"?", "?"}, 0},
       {"wildcard", startOnly("A?C", false), {"ABCAXCAD"}, {"ABC", "AXC"}, 2},

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/os/Clock.h"
@@ -218,6 +219,24 @@ TEST_F(PortTest, ClosedPortRules) {
   port.SendString("y");  // opens the port first
   EXPECT_EQ(port.PortState(), 2);
   EXPECT_EQ(pty.Read(1), "y");
+}
+
+// A port that waits for characters hands each one to DoWaitChar, which fires OnWaitChar
+// with the port and the character when the event is assigned.
+TEST(WaitChar, FiresTheEventOnlyWhenAssigned) {
+  struct WaitingPort : TApdComPort {
+    using TApdComPort::TApdComPort;
+    using TApdComPort::DoWaitChar;
+  } port(nullptr);
+  port.DoWaitChar('a');  // nothing assigned: nothing happens
+  std::vector<std::pair<TObject*, char>> got;
+  port.SetOnWaitChar([&](TObject* cp, char c) { got.emplace_back(cp, c); });
+  port.DoWaitChar('\xC0');
+  port.DoWaitChar('\0');
+  EXPECT_EQ(got, (std::vector<std::pair<TObject*, char>>{{&port, '\xC0'}, {&port, '\0'}}));
+  port.SetOnWaitChar(nullptr);
+  port.DoWaitChar('b');
+  EXPECT_EQ(got.size(), 2u);
 }
 
 TEST_F(PortTest, OpenFailuresRaiseTheirClasses) {

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Simulate.h"
 #include "serial/AdPort.h"
 #include "serial/AdSelCom.h"
 #include "serial/Pty.h"
@@ -51,25 +53,48 @@ TEST(PortChooser, ListsPresentPortsAndGivesTheChosenNumber) {
     EXPECT_EQ(form.SelectedComNum(), 3);
   }
 
-  // A port without a number asks the chooser; cancelling it leaves no port selected.
+  // A port without a number asks the chooser. The user sees the two lines, the list of the
+  // present ports with the first chosen, OK and Cancel; Down and Enter take the second.
   TApdComPort port(nullptr);
   {
     ui::DialogScript script;
     script.AnswerForm([](TForm& f) {
-      static_cast<TComSelectForm&>(f).SetItemIndex(1);
-      f.SetModalResult(mrOk);
+      auto& form = static_cast<TComSelectForm&>(f);
+      EXPECT_EQ(form.Label1->Text(), "The serial port is not yet configured.");
+      EXPECT_EQ(form.Label2->Text(), "Please choose one from the list below.");
+      EXPECT_EQ(form.PortsComboBox->Style(), csDropDownList);
+      EXPECT_EQ(form.PortsComboBox->Text(), "COM1");
+      EXPECT_EQ(form.ActiveControl(), form.PortsComboBox);
+      EXPECT_EQ(form.OkBtn->Text(), "OK");
+      EXPECT_TRUE(form.OkBtn->Default());
+      EXPECT_EQ(form.OkBtn->ModalResult(), mrOk);
+      EXPECT_EQ(form.AbortBtn->Text(), "Cancel");
+      EXPECT_EQ(form.AbortBtn->ModalResult(), mrCancel);
+      ui::SimulateKey(form.PortsComboBox, "Down");
+      EXPECT_EQ(form.PortsComboBox->Text(), "COM3");
+      ui::SimulateKey(form.PortsComboBox, "Return");
+      EXPECT_EQ(form.ModalResult(), mrOk);
     });
     port.SetOpen(true);
   }
   EXPECT_EQ(port.ComNumber(), 3);
   EXPECT_EQ(port.PortState(), 2);
   port.SetOpen(false);
+
+  // Escape (or Cancel) leaves no port selected; so does OK on an empty list.
   TApdComPort other(nullptr);
   {
     ui::DialogScript script;
-    script.AnswerForm([](TForm& f) { f.SetModalResult(mrCancel); });
+    script.AnswerForm([](TForm& f) { ui::SimulateKey(static_cast<TComSelectForm&>(f).PortsComboBox, "Escape"); });
+    EXPECT_THROW(other.SetOpen(true), ENoPortSelected);
+    script.AnswerForm([](TForm& f) {
+      auto& form = static_cast<TComSelectForm&>(f);
+      form.SetItemIndex(-1);
+      form.OkBtn->Click();
+    });
     EXPECT_THROW(other.SetOpen(true), ENoPortSelected);
   }
+  EXPECT_EQ(other.ComNumber(), 0);
   unsetenv("CORVANEQ5_COM2");
 }
 
