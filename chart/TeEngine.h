@@ -320,6 +320,13 @@ class TChartSeries : public TCustomChartSeries {
   virtual void SetColorEachPoint(bool v) { SetBooleanProperty(color_each_point_, v); }
   virtual TColor GetValueColor(int Index) const;
   virtual TColor LegendItemColor(int Index) { return GetValueColor(Index); }
+  // The value list whose values pick the palette colours of a 3-D palette series (empty:
+  // the Y values).
+  const AnsiString& ColorSource() const { return color_source_; }
+  void SetColorSource(const AnsiString& v);
+  // The source field the point labels come from (kept for the series' data source).
+  const AnsiString& XLabelsSource() const { return x_labels_source_; }
+  void SetXLabelsSource(const AnsiString& v);
 
   // ---- axes ----
   THorizAxis HorizAxis() const { return horiz_axis_; }
@@ -451,6 +458,7 @@ class TChartSeries : public TCustomChartSeries {
   std::vector<TColor> colors_;
   TColor series_color_ = clTeeColor, default_color_ = clTeeColor;
   bool color_each_point_ = false;
+  AnsiString color_source_, x_labels_source_;
   THorizAxis horiz_axis_ = aBottomAxis;
   TVertAxis vert_axis_ = aLeftAxis;
   TChartAxis* custom_horiz_ = nullptr;
@@ -508,6 +516,11 @@ class TAxisGridPen : public TDottedGrayPen {
 };
 
 using TAxisDrawLabelEvent = std::function<void(TChartAxis* Sender, int& X, int& Y, int& Z, AnsiString& Text, bool& DrawLabel)>;
+
+// Library settings of the axes: the smallest label increment an axis computes, and how
+// many pixels beside its line a click still hits the axis.
+extern double MinAxisIncrement;  // 1e-12
+extern int AxisClickTolerance;   // 3
 
 class TChartAxis : public TPersistent, public TOwnDefaults {
  public:

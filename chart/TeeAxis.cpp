@@ -7,11 +7,12 @@
 #include "chart/TeeItems.h"
 #include "platform/rtl/Numbers.h"
 
+double MinAxisIncrement = 1e-12;
+int AxisClickTolerance = 3;
+
 namespace {
-constexpr double kMinAxisIncrement = 1e-12;
 constexpr double kMinAxisRange = 1e-10;
 constexpr double kPixelClamp = 67108863.0;
-constexpr int kAxisClickTolerance = 3;
 
 int Rnd(double v) {
   if (!(v == v)) return 0;
@@ -21,7 +22,7 @@ int Rnd(double v) {
 
 // The next value of the 1-2-5 sequence above X.
 double NextStep(double x) {
-  if (x <= 0) return kMinAxisIncrement;
+  if (x <= 0) return MinAxisIncrement;
   double scale = 1;
   while (x >= 10) x /= 10, scale *= 10;
   while (x < 1) x *= 10, scale /= 10;
@@ -337,8 +338,8 @@ void TChartAxis::Scroll(double Offset, bool CheckValues) {
 bool TChartAxis::Clicked(int X, int Y) {
   if (!chart_ || !visible_) return false;
   const int across0 = PosAxis, across1 = PosLabels;
-  int lo = std::min(across0, across1) - (OtherSide ? 0 : kAxisClickTolerance);
-  int hi = std::max(across0, across1) + (OtherSide ? kAxisClickTolerance : 0);
+  int lo = std::min(across0, across1) - (OtherSide ? 0 : AxisClickTolerance);
+  int hi = std::max(across0, across1) + (OtherSide ? AxisClickTolerance : 0);
   const int along = Horizontal ? X : Y, across = Horizontal ? Y : X;
   return along >= IStartPos && along <= IEndPos && across >= lo && across <= hi;
 }
@@ -406,7 +407,7 @@ int TChartAxis::LabelRoomSize(const AnsiString& Text) {
 }
 
 double TChartAxis::IncrementForLabelCount(int MaxCount) {
-  if (MaxCount <= 0) return IsDateTime ? DateTimeStep[0] : kMinAxisIncrement;
+  if (MaxCount <= 0) return IsDateTime ? DateTimeStep[0] : MinAxisIncrement;
   if (IsDateTime) {
     double step = std::max(increment_, DateTimeStep[0]);
     if (IRange / step >= 1e6) step = IRange / 1e6;
@@ -439,7 +440,7 @@ double TChartAxis::IncrementForLabelCount(int MaxCount) {
   } else {
     step = increment_;
   }
-  if (step <= 0) step = kMinAxisIncrement;
+  if (step <= 0) step = MinAxisIncrement;
   int guard = 0;
   while (++guard < 2000) {
     const double q = std::fabs(IRange) / step;
@@ -449,7 +450,7 @@ double TChartAxis::IncrementForLabelCount(int MaxCount) {
     if (next > std::fabs(IRange) && step >= std::fabs(IRange)) break;
     step = next;
   }
-  return std::max(step, kMinAxisIncrement);
+  return std::max(step, MinAxisIncrement);
 }
 
 double TChartAxis::CalcIncrement() {
