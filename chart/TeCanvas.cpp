@@ -1606,6 +1606,28 @@ void TTeeCanvas3D::TextOut3D(int X, int Y, int Z, const AnsiString& Text) {
   WithZoomedFont([&] { TextOut(p.x, p.y, Text); });
 }
 
+TRect TTeeCanvas3D::TextBounds3D(int X, int Y, int Z, const AnsiString& Text, double Angle) {
+  const TPoint p = Calculate3DPosition(X, Y, Z);
+  int w = 0, h = 0;
+  WithZoomedFont([&] {
+    w = TextWidth(Text);
+    h = TextHeight(Text);
+  });
+  // The text's box in its own frame, from the reference point the alignment names.
+  const unsigned align = GetTextAlign();
+  const double left = (align & TA_CENTER) == TA_CENTER ? -w / 2.0 : (align & TA_CENTER) == TA_RIGHT ? -w : 0;
+  const double top = (align & TA_BASELINE) == TA_BASELINE ? -h * 0.8 : (align & TA_BOTTOM) == TA_BOTTOM ? -h : 0;
+  // Turned counter-clockwise by Angle on the screen.
+  const double a = Angle * kPi / 180, c = std::cos(a), s = std::sin(a);
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (const double u : {left, left + w})
+    for (const double v : {top, top + h}) {
+      const double x = u * c + v * s, y = -u * s + v * c;
+      x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+    }
+  return TRect(p.x + Rnd(x0), p.y + Rnd(y0), p.x + Rnd(x1), p.y + Rnd(y1));
+}
+
 void TTeeCanvas3D::TriangleWithZ(TPoint P1, TPoint P2, TPoint P3, int Z) {
   Polygon({Calculate3DPosition(P1.x, P1.y, Z), Calculate3DPosition(P2.x, P2.y, Z), Calculate3DPosition(P3.x, P3.y, Z)});
 }

@@ -582,6 +582,9 @@ class TTeeCanvas3D : public TCanvas3D {
   void RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1) override;
   void RotateLabel3D(int X, int Y, int Z, const AnsiString& Text, double Angle) override;
   void TextOut3D(int X, int Y, int Z, const AnsiString& Text) override;
+  // The screen rectangle that TextOut3D (Angle 0) or RotateLabel3D would cover with the
+  // current font and text alignment.
+  TRect TextBounds3D(int X, int Y, int Z, const AnsiString& Text, double Angle = 0);
   void TriangleWithZ(TPoint P1, TPoint P2, TPoint P3, int Z) override;
   void SetPixel3D(int X, int Y, int Z, TColor Color) override;
   void Triangle3D(const TPoint Points[3], const int Z[3], const TColor Colors[3]);

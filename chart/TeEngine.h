@@ -638,6 +638,9 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   // Pixel positions of the labels (and grid lines) of the last draw.
   const std::vector<int>& TickPositions() const { return ticks_pos_; }
   void DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text, TTeeCustomShape* Format = nullptr);
+  // Whether a label's screen rectangle lies inside the chart and clear of the labels drawn
+  // so far in this paint.
+  bool LabelRoomFree(const TRect& Rect) const;
   int SizeTickAxis() const;
   bool IsStandard = true;
 
@@ -665,6 +668,7 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   double z_position_ = 0.01;
   std::vector<int> ticks_pos_;  // label positions of the last draw
   int labels_size_ = 0;
+  bool sparing_labels_ = false;  // the label being drawn is a value label, left out where it has no room
 };
 
 class TChartDepthAxis : public TChartAxis {
@@ -771,6 +775,9 @@ class TCustomAxisPanel : public TCustomTeePanelExtended {
 
  public:
   int CalcWallSizeOf(TChartAxis* Axis) { return CalcWallSize(Axis); }
+  // Where the axes' value labels stand on the screen in the paint under way (each axis adds
+  // its own as it draws them): in 3-D a label that would run into one of them is left out.
+  std::vector<TRect> AxisLabelRects;
 
  protected:
   virtual void DrawTitlesAndLegend(bool BeforeSeries) { (void)BeforeSeries; }

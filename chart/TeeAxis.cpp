@@ -566,6 +566,15 @@ double TChartAxis::NextLabelValue(double Value, double Step, bool Forward) const
   return Forward ? Value + Step : Value - Step;
 }
 
+bool TChartAxis::LabelRoomFree(const TRect& b) const {
+  const TRect& bounds = chart_->ChartCanvas()->Bounds;
+  if (b.Left < bounds.Left || b.Top < bounds.Top || b.Right > bounds.Right || b.Bottom > bounds.Bottom) return false;
+  const std::vector<TRect>& drawn = chart_->AxisLabelRects;
+  return std::none_of(drawn.begin(), drawn.end(), [&](const TRect& o) {
+    return b.Left < o.Right + 1 && o.Left < b.Right + 1 && b.Top < o.Bottom + 1 && o.Top < b.Bottom + 1;
+  });
+}
+
 void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0, TTeeCustomShape* Format) {
   if (!chart_) return;
   TTeeCanvas3D* c = chart_->ChartCanvas();
@@ -654,6 +663,21 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0,
     OnDrawLabel(this, x, y, z, Text, draw);
     n = CountLines(Text);
   }
+  if (draw && sparing_labels_ && c->Is3D) {
+    // Turned in 3-D, an axis seen at a slant crowds its labels together: a label that would
+    // run into one already drawn, or be cut by the chart's edge, is left out.
+    int lx = x, ly = y;
+    size_t start = 0;
+    for (int i = 0; i < std::max(n, 1) && start <= Text.size() && draw; ++i) {
+      size_t end = Text.find(ChartLineSeparator, start);
+      const AnsiString line = Text.substr(start, end == AnsiString::npos ? AnsiString::npos : end - start);
+      start = end == AnsiString::npos ? Text.size() + 1 : end + 1;
+      if (Angle == 0 || Angle == 180) ly += H;
+      else if (Angle == 90 || Angle == 270) lx += H;
+      const TRect b = c->TextBounds3D(lx, ly, z, line, Angle);
+      if (!LabelRoomFree(b)) draw = false;
+    }
+  }
   if (draw) {
     size_t start = 0;
     for (int i = 0; i < std::max(n, 1) && start <= Text.size(); ++i) {
@@ -668,6 +692,7 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0,
         else if (Angle == 90 || Angle == 270) x += H;
         c->RotateLabel3D(x, y, z, line, Angle);
       }
+      if (sparing_labels_) chart_->AxisLabelRects.push_back(c->TextBounds3D(x, y, z, line, Angle));
     }
   }
   c->SetTextAlign(TA_LEFT);
@@ -899,10 +924,12 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
       }
       int pl = PosLabels;
       if (LabelsAlternate && (i % 2 == 1)) pl += (Horizontal ? c->FontHeight() : labels_size_ / 2) * (Horizontal ? (OtherSide ? -1 : 1) : (OtherSide ? 1 : -1));
+      sparing_labels_ = true;
       if (Horizontal)
         DrawAxisLabel(l.pos, pl, labels_angle_, l.text, l.item);
       else
         DrawAxisLabel(pl, l.pos, labels_angle_, l.text, l.item);
+      sparing_labels_ = false;
     }
   }
 }
