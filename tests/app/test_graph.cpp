@@ -326,7 +326,7 @@ TEST_F(GraphWindow, Picture) {
     // Under a real X server with a window manager, the whole screen as the user sees it.
     if (std::getenv("GRAPH_SCREEN") != nullptr) {
       for (int i = 0; i < 20; ++i) Application->ProcessMessages();
-      const std::string cmd = "xwd -root -silent -out " + std::string(dir) + "/screen-" + std::to_string(w) + ".xwd";
+      const std::string cmd = "import -window root " + std::string(dir) + "/screen-" + std::to_string(w) + ".png";
       EXPECT_EQ(std::system(cmd.c_str()), 0);
     }
     Graph->GraphSelect->UserSelect(1);
