@@ -351,6 +351,7 @@ void RegisterSeries() {
   RegisterClass<TChartSeries, TComponent>("TChartSeries")
       .Bool("Active", &TChartSeries::Active, &TChartSeries::SetActive, true)
       .Bool("ColorEachPoint", &TChartSeries::ColorEachPoint, &TChartSeries::SetColorEachPoint, false)
+      .String("ColorSource", &TChartSeries::ColorSource, &TChartSeries::SetColorSource)
       .Object("Brush", &TChartSeries::Brush)
       .Int("Cursor", &TChartSeries::Cursor, &TChartSeries::SetCursor, crDefault, &ui::CursorIdents())
       .Int("Depth", &TChartSeries::Depth, &TChartSeries::SetDepth, -1)
@@ -365,6 +366,7 @@ void RegisterSeries() {
       .String("ValueFormat", &TChartSeries::ValueFormat, "#,##0.###")
       .Enum("VertAxis", &TChartSeries::VertAxis, &TChartSeries::SetVertAxis,
             {"aLeftAxis", "aRightAxis", "aBothVertAxis", "aCustomVertAxis"}, aLeftAxis)
+      .String("XLabelsSource", &TChartSeries::XLabelsSource, &TChartSeries::SetXLabelsSource)
       .Object("XValues", &TChartSeries::XValues)
       .Object("YValues", &TChartSeries::YValues)
       .DefineProperties(&TChartSeries::DefineProperties)

@@ -1370,6 +1370,116 @@ void TTeeCanvas3D::Pyramid(bool Vertical, int Left, int Top, int Right, int Bott
   CylinderSides = saved;
 }
 
+namespace {
+// Twice the signed area of a projected polygon: negative when its points turn
+// counter-clockwise on the screen.
+long long SignedArea2(const std::vector<TPoint>& P) {
+  long long a = 0;
+  for (size_t i = 0; i < P.size(); ++i) {
+    const TPoint& p = P[i];
+    const TPoint& q = P[(i + 1) % P.size()];
+    a += static_cast<long long>(p.x) * q.y - static_cast<long long>(q.x) * p.y;
+  }
+  return a;
+}
+}  // namespace
+
+void TTeeCanvas3D::TruncatedPyramid(const TRect& Rect, int Z0, int Z1, int TopHalfX, int TopHalfZ) {
+  const bool clear = Brush()->Style() == bsClear;
+  const int cx = (Rect.Left + Rect.Right) / 2, cz = (Z0 + Z1) / 2;
+  const bool hasTop = TopHalfX != 0 && TopHalfZ != 0;
+  // Corners in ring order (left-near, right-near, right-far, left-far), the base at
+  // Bottom and the top at Top.
+  const int bx[4] = {Rect.Left, Rect.Right, Rect.Right, Rect.Left}, bz[4] = {Z0, Z0, Z1, Z1};
+  const int tx[4] = {cx - TopHalfX, cx + TopHalfX, cx + TopHalfX, cx - TopHalfX};
+  const int tz[4] = {cz - TopHalfZ, cz - TopHalfZ, cz + TopHalfZ, cz + TopHalfZ};
+  TPoint base[4], top[4];
+  for (int i = 0; i < 4; ++i) {
+    base[i] = Calculate3DPosition(bx[i], Rect.Bottom, bz[i]);
+    top[i] = Calculate3DPosition(tx[i], Rect.Top, tz[i]);
+  }
+  // A side is drawn when it faces the viewer: its corners base i, base j, top j, top i
+  // turn the way of an outer face (the other way when the solid stands upside down).
+  const bool upsideDown = Rect.Bottom <= Rect.Top;
+  auto sides = [&] {
+    for (int i = 0; i < 4; ++i) {
+      const int j = (i + 1) % 4;
+      std::vector<TPoint> face{base[i], base[j]};
+      if (top[j] != top[i]) face.push_back(top[j]);
+      face.push_back(top[i]);
+      const long long a = SignedArea2(face);
+      if (clear || (upsideDown ? a > 0 : a < 0)) Polygon(face);
+    }
+  };
+  auto baseFace = [&] { RectangleY(Rect.Left, Rect.Bottom, Rect.Right, Z0, Z1); };
+  auto topFace = [&] {
+    if (hasTop) RectangleY(cx - TopHalfX, Rect.Top, cx + TopHalfX, cz - TopHalfZ, cz + TopHalfZ);
+  };
+  if (upsideDown) {
+    topFace();
+    sides();
+    baseFace();
+  } else {
+    baseFace();
+    sides();
+    topFace();
+  }
+}
+
+void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
+                         double EndAngle, bool DarkSides, const TCustomTeeGradient* Gradient) {
+  if (EndAngle < StartAngle) std::swap(StartAngle, EndAngle);
+  const double sweep = std::min(EndAngle - StartAngle, 2 * kPi);
+  // One point every 2 degrees of the arc, at least two.
+  const int steps = std::max(1, static_cast<int>(std::ceil(sweep / (2 * kPi / 180))));
+  std::vector<TPoint> front, back;  // centre, then the arc from the start angle to the end
+  auto at = [&](double x, double y, int z) {
+    double ox, oy;
+    Calculate3DPositionF(x, y, z, ox, oy);
+    return TPoint{Rnd(ox), Rnd(oy)};
+  };
+  front.push_back(at(XCenter, YCenter, Z0));
+  back.push_back(at(XCenter, YCenter, Z1));
+  for (int i = 0; i <= steps; ++i) {
+    const double a = StartAngle + sweep * i / steps;
+    const double x = XCenter + XRadius * std::cos(a), y = YCenter - YRadius * std::sin(a);
+    front.push_back(at(x, y, Z0));
+    back.push_back(at(x, y, Z1));
+  }
+  const size_t n = front.size();
+  const bool clear = Brush()->Style() == bsClear;
+  const TColor color = Brush()->Style() == bsSolid ? Brush()->Color() : GetBackColor();
+  // Every face lists its corners so that each shared edge runs one way in one face and
+  // the other way in the next: a face is seen from outside (and drawn) when its corners
+  // turn counter-clockwise on the screen, as the top face's do in an unturned view.
+  auto draw = [&](const std::vector<TPoint>& face) {
+    if (clear || SignedArea2(face) < 0) Polygon(face);
+  };
+  std::vector<TPoint> reversed(back.rbegin(), back.rend());
+  draw(reversed);
+  if (DarkSides) SetDarkBrushColor(color, 32);
+  // The two straight sides first, then the curved side, so that near parts come last.
+  draw({front[1], front[0], back[0], back[1]});
+  if (sweep < 2 * kPi) draw({front[0], front[n - 1], back[n - 1], back[0]});
+  for (size_t i = 1; i + 1 < n; ++i) draw({front[i + 1], front[i], back[i], back[i + 1]});
+  if (DarkSides && Brush()->Style() == bsSolid) Brush()->SetColor(color);
+  if (!clear && SignedArea2(front) >= 0) return;
+  if (Gradient && Gradient->Visible()) {
+    ClipPolygon(front);
+    const TRect r = PolygonBounds(front);
+    GradientFill(TRect(r.Left, r.Top, r.Right + 1, r.Bottom + 1), Gradient->StartColor(), Gradient->EndColor(),
+                 Gradient->Direction(), Gradient->Balance());
+    UnClipRectangle();
+    if (Pen()->Style() != psClear) {
+      std::vector<TPoint> outline = front;
+      outline.push_back(front[0]);
+      Polyline(outline);
+    }
+  } else {
+    Polygon(front);
+  }
+}
+
 void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) {
   if (IsOrthogonal) {
     const TPoint a = Calculate3DPosition(X1, Y1, Z), b = Calculate3DPosition(X2, Y2, Z);
@@ -1494,6 +1604,28 @@ void TTeeCanvas3D::RotateLabel3D(int X, int Y, int Z, const AnsiString& Text, do
 void TTeeCanvas3D::TextOut3D(int X, int Y, int Z, const AnsiString& Text) {
   const TPoint p = Calculate3DPosition(X, Y, Z);
   WithZoomedFont([&] { TextOut(p.x, p.y, Text); });
+}
+
+TRect TTeeCanvas3D::TextBounds3D(int X, int Y, int Z, const AnsiString& Text, double Angle) {
+  const TPoint p = Calculate3DPosition(X, Y, Z);
+  int w = 0, h = 0;
+  WithZoomedFont([&] {
+    w = TextWidth(Text);
+    h = TextHeight(Text);
+  });
+  // The text's box in its own frame, from the reference point the alignment names.
+  const unsigned align = GetTextAlign();
+  const double left = (align & TA_CENTER) == TA_CENTER ? -w / 2.0 : (align & TA_CENTER) == TA_RIGHT ? -w : 0;
+  const double top = (align & TA_BASELINE) == TA_BASELINE ? -h * 0.8 : (align & TA_BOTTOM) == TA_BOTTOM ? -h : 0;
+  // Turned counter-clockwise by Angle on the screen.
+  const double a = Angle * kPi / 180, c = std::cos(a), s = std::sin(a);
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (const double u : {left, left + w})
+    for (const double v : {top, top + h}) {
+      const double x = u * c + v * s, y = -u * s + v * c;
+      x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+    }
+  return TRect(p.x + Rnd(x0), p.y + Rnd(y0), p.x + Rnd(x1), p.y + Rnd(y1));
 }
 
 void TTeeCanvas3D::TriangleWithZ(TPoint P1, TPoint P2, TPoint P3, int Z) {

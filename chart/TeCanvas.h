@@ -433,6 +433,18 @@ class TCanvas3D : public TTeeCanvas {
   }
   // A pyramid on the box's base face (at Bottom) with its apex at the centre of the face at Top.
   virtual void Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) = 0;
+  // A pyramid cut to a flat top: the base is the face of Rect at Bottom between Z0 and Z1,
+  // the top the face at Top centred on the box, TopHalfX across X and TopHalfZ across Z
+  // from its centre (no top face when either is 0: then the sides meet in a point or an
+  // edge).
+  virtual void TruncatedPyramid(const TRect& Rect, int Z0, int Z1, int TopHalfX, int TopHalfZ) = 0;
+  // A pie slice with depth: the face at Z0 (its top) is the sector of the ellipse about
+  // (XCenter, YCenter) from StartAngle to EndAngle (radians, counter-clockwise from
+  // three o'clock as seen on the screen), the face at Z1 its copy, the sides join them.
+  // The curved side is sampled as polygon points; with DarkSides the sides are drawn
+  // darkened by 32; a visible Gradient fills the top face in place of the brush.
+  virtual void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
+                     double EndAngle, bool DarkSides, const TCustomTeeGradient* Gradient = nullptr) = 0;
   int CylinderSides = 16;
   virtual void EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) = 0;
   virtual void HorizLine3D(int Left, int Right, int Y, int Z) = 0;
@@ -550,6 +562,9 @@ class TTeeCanvas3D : public TCanvas3D {
   void Cone(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkCover,
             int ConePercent) override;
   void Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) override;
+  void TruncatedPyramid(const TRect& Rect, int Z0, int Z1, int TopHalfX, int TopHalfZ) override;
+  void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle, double EndAngle,
+             bool DarkSides, const TCustomTeeGradient* Gradient = nullptr) override;
   void EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) override;
   void HorizLine3D(int Left, int Right, int Y, int Z) override;
   void VertLine3D(int X, int Top, int Bottom, int Z) override;
@@ -567,6 +582,9 @@ class TTeeCanvas3D : public TCanvas3D {
   void RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1) override;
   void RotateLabel3D(int X, int Y, int Z, const AnsiString& Text, double Angle) override;
   void TextOut3D(int X, int Y, int Z, const AnsiString& Text) override;
+  // The screen rectangle that TextOut3D (Angle 0) or RotateLabel3D would cover with the
+  // current font and text alignment.
+  TRect TextBounds3D(int X, int Y, int Z, const AnsiString& Text, double Angle = 0);
   void TriangleWithZ(TPoint P1, TPoint P2, TPoint P3, int Z) override;
   void SetPixel3D(int X, int Y, int Z, TColor Color) override;
   void Triangle3D(const TPoint Points[3], const int Z[3], const TColor Colors[3]);

@@ -297,6 +297,8 @@ void TChartSeries::Assign(TPersistent* Source) {
   if (!s) return TPersistent::Assign(Source);
   series_color_ = s->series_color_;
   color_each_point_ = s->color_each_point_;
+  color_source_ = s->color_source_;
+  x_labels_source_ = s->x_labels_source_;
   title_ = s->title_;
   show_in_legend_ = s->show_in_legend_;
   horiz_axis_ = s->horiz_axis_;
@@ -386,6 +388,18 @@ TColor TChartSeries::GetValueColor(int Index) const {
   }
   if (color_each_point_) return parent_ ? parent_->GetDefaultColor(Index) : ::GetDefaultColor(Index);
   return SeriesColor();
+}
+
+void TChartSeries::SetColorSource(const AnsiString& v) {
+  if (color_source_ == v) return;
+  color_source_ = v;
+  Repaint();
+}
+
+void TChartSeries::SetXLabelsSource(const AnsiString& v) {
+  if (x_labels_source_ == v) return;
+  x_labels_source_ = v;
+  Repaint();
 }
 
 void TChartSeries::SetSeriesColor(TColor C) {

@@ -320,6 +320,13 @@ class TChartSeries : public TCustomChartSeries {
   virtual void SetColorEachPoint(bool v) { SetBooleanProperty(color_each_point_, v); }
   virtual TColor GetValueColor(int Index) const;
   virtual TColor LegendItemColor(int Index) { return GetValueColor(Index); }
+  // The value list whose values pick the palette colours of a 3-D palette series (empty:
+  // the Y values).
+  const AnsiString& ColorSource() const { return color_source_; }
+  void SetColorSource(const AnsiString& v);
+  // The source field the point labels come from (kept for the series' data source).
+  const AnsiString& XLabelsSource() const { return x_labels_source_; }
+  void SetXLabelsSource(const AnsiString& v);
 
   // ---- axes ----
   THorizAxis HorizAxis() const { return horiz_axis_; }
@@ -451,6 +458,7 @@ class TChartSeries : public TCustomChartSeries {
   std::vector<TColor> colors_;
   TColor series_color_ = clTeeColor, default_color_ = clTeeColor;
   bool color_each_point_ = false;
+  AnsiString color_source_, x_labels_source_;
   THorizAxis horiz_axis_ = aBottomAxis;
   TVertAxis vert_axis_ = aLeftAxis;
   TChartAxis* custom_horiz_ = nullptr;
@@ -508,6 +516,11 @@ class TAxisGridPen : public TDottedGrayPen {
 };
 
 using TAxisDrawLabelEvent = std::function<void(TChartAxis* Sender, int& X, int& Y, int& Z, AnsiString& Text, bool& DrawLabel)>;
+
+// Library settings of the axes: the smallest label increment an axis computes, and how
+// many pixels beside its line a click still hits the axis.
+extern double MinAxisIncrement;  // 1e-12
+extern int AxisClickTolerance;   // 3
 
 class TChartAxis : public TPersistent, public TOwnDefaults {
  public:
@@ -625,6 +638,9 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   // Pixel positions of the labels (and grid lines) of the last draw.
   const std::vector<int>& TickPositions() const { return ticks_pos_; }
   void DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text, TTeeCustomShape* Format = nullptr);
+  // Whether a label's screen rectangle lies inside the chart and clear of the labels drawn
+  // so far in this paint.
+  bool LabelRoomFree(const TRect& Rect) const;
   int SizeTickAxis() const;
   bool IsStandard = true;
 
@@ -652,6 +668,7 @@ class TChartAxis : public TPersistent, public TOwnDefaults {
   double z_position_ = 0.01;
   std::vector<int> ticks_pos_;  // label positions of the last draw
   int labels_size_ = 0;
+  bool sparing_labels_ = false;  // the label being drawn is a value label, left out where it has no room
 };
 
 class TChartDepthAxis : public TChartAxis {
@@ -758,6 +775,9 @@ class TCustomAxisPanel : public TCustomTeePanelExtended {
 
  public:
   int CalcWallSizeOf(TChartAxis* Axis) { return CalcWallSize(Axis); }
+  // Where the axes' value labels stand on the screen in the paint under way (each axis adds
+  // its own as it draws them): in 3-D a label that would run into one of them is left out.
+  std::vector<TRect> AxisLabelRects;
 
  protected:
   virtual void DrawTitlesAndLegend(bool BeforeSeries) { (void)BeforeSeries; }

@@ -7,11 +7,12 @@
 #include "chart/TeeItems.h"
 #include "platform/rtl/Numbers.h"
 
+double MinAxisIncrement = 1e-12;
+int AxisClickTolerance = 3;
+
 namespace {
-constexpr double kMinAxisIncrement = 1e-12;
 constexpr double kMinAxisRange = 1e-10;
 constexpr double kPixelClamp = 67108863.0;
-constexpr int kAxisClickTolerance = 3;
 
 int Rnd(double v) {
   if (!(v == v)) return 0;
@@ -21,7 +22,7 @@ int Rnd(double v) {
 
 // The next value of the 1-2-5 sequence above X.
 double NextStep(double x) {
-  if (x <= 0) return kMinAxisIncrement;
+  if (x <= 0) return MinAxisIncrement;
   double scale = 1;
   while (x >= 10) x /= 10, scale *= 10;
   while (x < 1) x *= 10, scale /= 10;
@@ -337,8 +338,8 @@ void TChartAxis::Scroll(double Offset, bool CheckValues) {
 bool TChartAxis::Clicked(int X, int Y) {
   if (!chart_ || !visible_) return false;
   const int across0 = PosAxis, across1 = PosLabels;
-  int lo = std::min(across0, across1) - (OtherSide ? 0 : kAxisClickTolerance);
-  int hi = std::max(across0, across1) + (OtherSide ? kAxisClickTolerance : 0);
+  int lo = std::min(across0, across1) - (OtherSide ? 0 : AxisClickTolerance);
+  int hi = std::max(across0, across1) + (OtherSide ? AxisClickTolerance : 0);
   const int along = Horizontal ? X : Y, across = Horizontal ? Y : X;
   return along >= IStartPos && along <= IEndPos && across >= lo && across <= hi;
 }
@@ -406,7 +407,7 @@ int TChartAxis::LabelRoomSize(const AnsiString& Text) {
 }
 
 double TChartAxis::IncrementForLabelCount(int MaxCount) {
-  if (MaxCount <= 0) return IsDateTime ? DateTimeStep[0] : kMinAxisIncrement;
+  if (MaxCount <= 0) return IsDateTime ? DateTimeStep[0] : MinAxisIncrement;
   if (IsDateTime) {
     double step = std::max(increment_, DateTimeStep[0]);
     if (IRange / step >= 1e6) step = IRange / 1e6;
@@ -439,7 +440,7 @@ double TChartAxis::IncrementForLabelCount(int MaxCount) {
   } else {
     step = increment_;
   }
-  if (step <= 0) step = kMinAxisIncrement;
+  if (step <= 0) step = MinAxisIncrement;
   int guard = 0;
   while (++guard < 2000) {
     const double q = std::fabs(IRange) / step;
@@ -449,7 +450,7 @@ double TChartAxis::IncrementForLabelCount(int MaxCount) {
     if (next > std::fabs(IRange) && step >= std::fabs(IRange)) break;
     step = next;
   }
-  return std::max(step, kMinAxisIncrement);
+  return std::max(step, MinAxisIncrement);
 }
 
 double TChartAxis::CalcIncrement() {
@@ -565,6 +566,15 @@ double TChartAxis::NextLabelValue(double Value, double Step, bool Forward) const
   return Forward ? Value + Step : Value - Step;
 }
 
+bool TChartAxis::LabelRoomFree(const TRect& b) const {
+  const TRect& bounds = chart_->ChartCanvas()->Bounds;
+  if (b.Left < bounds.Left || b.Top < bounds.Top || b.Right > bounds.Right || b.Bottom > bounds.Bottom) return false;
+  const std::vector<TRect>& drawn = chart_->AxisLabelRects;
+  return std::none_of(drawn.begin(), drawn.end(), [&](const TRect& o) {
+    return b.Left < o.Right + 1 && o.Left < b.Right + 1 && b.Top < o.Bottom + 1 && o.Top < b.Bottom + 1;
+  });
+}
+
 void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0, TTeeCustomShape* Format) {
   if (!chart_) return;
   TTeeCanvas3D* c = chart_->ChartCanvas();
@@ -653,6 +663,21 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0,
     OnDrawLabel(this, x, y, z, Text, draw);
     n = CountLines(Text);
   }
+  if (draw && sparing_labels_ && c->Is3D) {
+    // Turned in 3-D, an axis seen at a slant crowds its labels together: a label that would
+    // run into one already drawn, or be cut by the chart's edge, is left out.
+    int lx = x, ly = y;
+    size_t start = 0;
+    for (int i = 0; i < std::max(n, 1) && start <= Text.size() && draw; ++i) {
+      size_t end = Text.find(ChartLineSeparator, start);
+      const AnsiString line = Text.substr(start, end == AnsiString::npos ? AnsiString::npos : end - start);
+      start = end == AnsiString::npos ? Text.size() + 1 : end + 1;
+      if (Angle == 0 || Angle == 180) ly += H;
+      else if (Angle == 90 || Angle == 270) lx += H;
+      const TRect b = c->TextBounds3D(lx, ly, z, line, Angle);
+      if (!LabelRoomFree(b)) draw = false;
+    }
+  }
   if (draw) {
     size_t start = 0;
     for (int i = 0; i < std::max(n, 1) && start <= Text.size(); ++i) {
@@ -667,6 +692,7 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0,
         else if (Angle == 90 || Angle == 270) x += H;
         c->RotateLabel3D(x, y, z, line, Angle);
       }
+      if (sparing_labels_) chart_->AxisLabelRects.push_back(c->TextBounds3D(x, y, z, line, Angle));
     }
   }
   c->SetTextAlign(TA_LEFT);
@@ -898,10 +924,12 @@ void TChartAxis::Draw(bool PlaceAxisLine) {
       }
       int pl = PosLabels;
       if (LabelsAlternate && (i % 2 == 1)) pl += (Horizontal ? c->FontHeight() : labels_size_ / 2) * (Horizontal ? (OtherSide ? -1 : 1) : (OtherSide ? 1 : -1));
+      sparing_labels_ = true;
       if (Horizontal)
         DrawAxisLabel(l.pos, pl, labels_angle_, l.text, l.item);
       else
         DrawAxisLabel(pl, l.pos, labels_angle_, l.text, l.item);
+      sparing_labels_ = false;
     }
   }
 }

@@ -443,6 +443,7 @@ void TCustomAxisPanel::CalcSeriesRect() {
 }
 
 void TCustomAxisPanel::DrawAxes() {
+  AxisLabelRects.clear();
   if (!AxisVisible) return;
   if (OnBeforeDrawAxes) OnBeforeDrawAxes(this);
   const bool mirrored = ChartRectMirrored(0);

@@ -1,5 +1,6 @@
 // The depth axis: it runs along the bottom edge of the chart's right side (the depth-top
 // axis along the top edge of the left side) from the front to the back wall.
+#include <algorithm>
 #include <cmath>
 
 #include "chart/TeEngine.h"
@@ -51,10 +52,17 @@ void TChartDepthAxis::Draw(bool) {
   if (!labels.empty()) {
     c->AssignFont(LabelsFont());
     c->SetTextAlign((OtherSide ? TA_LEFT : TA_RIGHT) | TA_TOP);
+    // Seen nearly edge-on the labels crowd together along the foreshortened axis, and its
+    // first one meets the last label of the axis at its corner: a label that would run
+    // into one drawn before, or be cut by the chart's edge, is left out.
+    std::vector<TRect>& drawn = chart_->AxisLabelRects;
     for (const auto& [p, v] : labels) {
       const AnsiString text = LabelValue(v);
       widest = std::max(widest, c->TextWidth(text));
+      const TRect b = c->TextBounds3D(x + out * (TickLength + 2), y, p, text);
+      if (!LabelRoomFree(b)) continue;
       c->TextOut3D(x + out * (TickLength + 2), y, p, text);
+      drawn.push_back(b);
     }
   }
   if (title_.Visible() && !title_.Caption().empty()) {

@@ -265,6 +265,17 @@ const std::vector<TColor>& DefaultColorPalette() { return Palette(); }
 
 // ---- drawing helpers ----
 
+void EnableControls(bool Enable, const std::vector<TControl*>& Controls) {
+  for (TControl* c : Controls)
+    if (c) c->SetEnabled(Enable);
+}
+
+TTeeTranslateHook TeeTranslateHook;
+
+void TranslateForm(TForm* Form) {
+  if (TeeTranslateHook) TeeTranslateHook(Form);
+}
+
 void DrawCheckBox(int X, int Y, TCanvas* Canvas, bool IsCheckBox, bool Checked) {
   TPen saved;
   saved.Assign(Canvas->Pen());

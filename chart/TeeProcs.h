@@ -84,6 +84,15 @@ void SmoothStretch(TBitmap* Source, TBitmap* Dest, int Filter = 0);
 #include "chart/TeCanvas.h"
 #include "platform/ui/Controls.h"
 
+// Enables or disables each control of the list; empty entries are passed over.
+void EnableControls(bool Enable, const std::vector<TControl*>& Controls);
+
+// Hands a form to the installed form-translation hook; without a hook (the program installs
+// none) the form keeps its texts.
+using TTeeTranslateHook = std::function<void(TForm* Form)>;
+extern TTeeTranslateHook TeeTranslateHook;
+void TranslateForm(TForm* Form);
+
 enum TTeeUnits { muPercent, muPixels };
 enum TPanningMode { pmNone, pmHorizontal, pmVertical, pmBoth };
 enum TTeeZoomDirection { tzdHorizontal, tzdVertical, tzdBoth };

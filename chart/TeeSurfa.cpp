@@ -289,8 +289,14 @@ TColor TCustom3DPaletteSeries::GetValueColor(int Index) const {
   TColor c = clTeeColor;
   if (Index >= 0 && Index < static_cast<int>(colors_.size())) c = colors_[static_cast<size_t>(Index)];
   if (c == clTeeColor) {
-    if (!color_each_point_ && (use_color_range_ || use_palette_) && Index >= 0 && Index < Count())
-      c = self->ValueColor(YValue(Index));
+    if (!color_each_point_ && (use_color_range_ || use_palette_) && Index >= 0 && Index < Count()) {
+      // The values of the list named by ColorSource pick the colour (the Y values when
+      // there is no such list).
+      const TChartValueList* source = y_values_;
+      for (const TChartValueList* l : value_lists_)
+        if (!color_source_.empty() && UpperCase(l->Name()) == UpperCase(color_source_)) source = l;
+      c = self->ValueColor(Index < source->Count() ? source->Value(Index) : YValue(Index));
+    }
     else
       c = TChartSeries::GetValueColor(Index);
   }

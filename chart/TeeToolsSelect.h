@@ -124,6 +124,8 @@ class TDragMarksTool : public TTeeCustomToolSeries {
 
 enum TMarkToolMouseAction { mtmMove, mtmClick };
 class TMarksTipTool;
+// Lets the program change the tip's text before it goes up.
+using TMarksTipGetText = std::function<void(TMarksTipTool* Sender, AnsiString& Text)>;
 
 class TMarksTipTool : public TTeeCustomToolSeries {
  public:
@@ -140,7 +142,7 @@ class TMarksTipTool : public TTeeCustomToolSeries {
   TSeriesMarksStyle Style = smsLabel;
   TSeriesMarksStyle GetStyle() const { return Style; }
   void SetStyle(TSeriesMarksStyle v) { Style = v; }
-  std::function<void(TMarksTipTool* Sender, AnsiString& Text)> OnGetText;
+  TMarksTipGetText OnGetText;
   // How often a new tip text went up (the same point twice in a row counts once).
   int Shown = 0;
   void ChartMouseEvent(int Kind, TMouseButton Button, TShiftState Shift, int X, int Y) override;

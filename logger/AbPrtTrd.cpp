@@ -240,18 +240,6 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
   c->Brush()->SetStyle(bsSolid);
   c->Font()->SetColor(clBlack);
   const TColor tagColour = options_.Contains(ptColor) ? s->Color() : RGB(192, 192, 192);
-  // The texts on line i: a value label, or the unit on line 1 and the channel tag on the
-  // line next to the top (both, tag over unit, when they are the same line).
-  auto texts = [&](int i) {
-    std::vector<std::pair<AnsiString, bool>> out;
-    if (i == 1) out.push_back({s->ValueUnit(), false});
-    if (i == steps - 1) out.push_back({options_.Contains(ptVerticalScale) ? ChannelTag(ch) : " " + IntToStr(ch) + " ", true});
-    if (out.empty()) {
-      const double v = s->ValueTo() - (s->ValueTo() - s->ValueFrom()) * i / steps;
-      out.push_back({FormatFloat(s->ValueFormat(), v), false});
-    }
-    return out;
-  };
   const TColor labelBrush = c->Brush()->Color();
   const bool vertical = options_.Contains(ptVerticalScale);
   TFont saved;
@@ -263,16 +251,74 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
     c->Font()->SetHeight(-TextScaled(px_font_));
     h = c->TextHeight("0");
   }
-  c->SetTextAlign(vertical ? TA_LEFT | TA_TOP : TA_RIGHT | TA_TOP);
-  for (int i = 0; i <= steps; ++i) {
+  // The texts of the scale, each centred on its line: the unit on line 1, the channel tag
+  // on the line next to the bottom, value labels on the others. Along the scale a text
+  // takes its width (turned) or its height (level). Texts are placed by rank, the tag
+  // first, then the unit, the two end labels, the inner labels; one that would run into a
+  // text placed before is left out (the tag may stand over the unit, on one line), so a
+  // channel whose labels are long for the scale's height shows every other label, or
+  // fewer. The bottom label may instead hang below the bottom line, within the room kept
+  // there for the time scale, and no text reaches further down than that room.
+  struct Text {
+    AnsiString text;
+    bool tag, unit;
+    int line;
+    std::vector<int> starts;  // where it may start along the scale, the first choice first
+    int length;
+    int from = 0, to = 0;     // where it was placed
+  };
+  std::vector<Text> texts;
+  const int bottomLine = Nearest(area.Top + steps * step);
+  const int lowest = bottomLine + scale_room_below_;
+  auto add = [&](const AnsiString& text, bool tag, bool unit, int i) {
+    if (text.empty()) return;
     const int y = Nearest(area.Top + i * step);
-    for (const auto& [text, isTag] : texts(i)) {
-      if (text.empty()) continue;
-      c->Brush()->SetColor(isTag ? tagColour : labelBrush);
-      if (vertical)
-        c->TextOut(area.Right - h, y + c->TextWidth(text) / 2, text);
-      else
-        c->TextOut(area.Right, y - th_ / 2, text);
+    const int length = vertical ? c->TextWidth(text) : th_;
+    Text t{text, tag, unit, i, {}, length};
+    for (int from : {y - length / 2, i == steps ? bottomLine + 1 : y - length / 2, bottomLine - length})
+      if (from + length <= lowest) t.starts.push_back(from);
+    texts.push_back(t);
+  };
+  add(vertical ? ChannelTag(ch) : " " + IntToStr(ch) + " ", true, false, steps - 1);
+  add(s->ValueUnit(), false, true, 1);
+  auto label = [&](int i) {
+    if (i == 1 || i == steps - 1) return;
+    const double v = s->ValueTo() - (s->ValueTo() - s->ValueFrom()) * i / steps;
+    add(FormatFloat(s->ValueFormat(), v), false, false, i);
+  };
+  label(0);
+  label(steps);
+  for (int i = 1; i < steps; ++i) label(i);
+  const int gap = std::max(1, th_ / 4);
+  std::vector<const Text*> placed;
+  for (Text& t : texts) {
+    for (int from : t.starts) {
+      bool free = true;
+      for (const Text* o : placed) {
+        const bool tagOverUnit = (t.unit && o->tag) && t.line == o->line;
+        if (!tagOverUnit && from < o->to + gap && o->from < from + t.length + gap) free = false;
+      }
+      if (!free) continue;
+      t.from = from;
+      t.to = from + t.length;
+      placed.push_back(&t);
+      break;
+    }
+  }
+  // Drawn from the top down, units before tags, so that a tag stands over the unit of its
+  // line.
+  std::stable_sort(placed.begin(), placed.end(), [](const Text* a, const Text* b) {
+    return a->line != b->line ? a->line < b->line : (!a->tag && b->tag);
+  });
+  c->SetTextAlign(vertical ? TA_LEFT | TA_TOP : TA_RIGHT | TA_TOP);
+  for (const Text* t : placed) {
+    c->Brush()->SetColor(t->tag ? tagColour : labelBrush);
+    if (vertical) {
+      c->TextOut(area.Right - h, t->to, t->text);
+      scale_texts_.push_back(TRect(area.Right - h, t->from, area.Right, t->to));
+    } else {
+      c->TextOut(area.Right, t->from, t->text);
+      scale_texts_.push_back(TRect(area.Right - c->TextWidth(t->text), t->from, area.Right, t->to));
     }
   }
   c->SetTextAlign(TA_LEFT | TA_TOP);
@@ -284,6 +330,8 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
 void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Preview, double PrinterDpi, TPoint Paper) {
   if (trend_ == nullptr) return;
   TAbTrend& t = *trend_;
+  scale_texts_.clear();
+  time_texts_.clear();
   // 1. Canvas.
   c->Font()->Assign(&font_);
   c->Brush()->SetStyle(bsSolid);
@@ -364,11 +412,12 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
   area.Left += tw / 2;
   if (options_.Contains(ptVerticalScale)) {
     area.Top += wf / 2 + 1;
-    area.Bottom -= Nearest(2.0 * th_ + px_scale_spacing_ * s_) + 2;
+    scale_room_below_ = Nearest(2.0 * th_ + px_scale_spacing_ * s_) + 2;
   } else {
     area.Top += Nearest(px_font_ * text_s_ / 2);
-    area.Bottom -= Nearest(2.0 * th_ + px_scale_spacing_ * s_);
+    scale_room_below_ = Nearest(2.0 * th_ + px_scale_spacing_ * s_);
   }
+  area.Bottom -= scale_room_below_;
   // 10. Scales. A scale's labels start on white, whatever the legend left in the brush.
   c->Font()->SetColor(clBlack);
   c->Brush()->SetStyle(bsSolid);
@@ -414,8 +463,17 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
       text = true;
     }
     if (text) {
-      c->TextOut(area.Left + xj, area.Bottom + space, FormatDateTime(kPrintTimeFormat, when));
-      c->TextOut(area.Left + xj, area.Bottom + space + th_, FormatDateTime(kPrintDateFormat, when));
+      for (int line = 0; line < 2; ++line) {
+        const AnsiString label = FormatDateTime(line == 0 ? kPrintTimeFormat : kPrintDateFormat, when);
+        // Centred on its division; the last one moves left as far as it must to end
+        // before the scales begin.
+        const int w = c->TextWidth(label), y = area.Bottom + space + line * th_;
+        const int x = std::min(area.Left + xj - w / 2, area.Right + space - w);
+        c->SetTextAlign(TA_LEFT | TA_TOP);
+        c->TextOut(x, y, label);
+        c->SetTextAlign(TA_CENTER | TA_TOP);
+        time_texts_.push_back(TRect(x, y, x + w, y + th_));
+      }
     }
     c->Pen()->SetStyle(psDot);
     c->MoveTo(area.Left + xj, area.Top);

@@ -5,6 +5,7 @@
 // preview.
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "platform/classes/Classes.h"
 #include "platform/graphics/Canvas.h"
@@ -127,6 +128,10 @@ class TAbPrintTrend : public TComponent {
   // The page the default sizes are meant for, in 0.1 mm.
   static constexpr int kNominalPageWidth = 2700, kNominalPageHeight = 1900;
 
+  // Where the last rendering put the texts of the scales and of the time scale.
+  const std::vector<TRect>& ScaleTextRects() const { return scale_texts_; }
+  const std::vector<TRect>& TimeTextRects() const { return time_texts_; }
+
   // The legend's columns measured with the canvas' current font.
   TLegendColumns LegendColumns(TCanvas* Canvas);
   // Left edges of the two halves of a split legend of width LegendWidth between Left and
@@ -161,6 +166,8 @@ class TAbPrintTrend : public TComponent {
   double s_ = 1.0;
   double text_s_ = 1.0;  // the factor of text heights: s_, or the preview's text scale
   int th_ = 0, g_ = 0;
+  int scale_room_below_ = 0;  // below the trace area: the time scale's room, which scale texts may reach into
+  std::vector<TRect> scale_texts_, time_texts_;
 };
 
 // Text formats of times and dates on the page.

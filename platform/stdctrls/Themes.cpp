@@ -33,15 +33,24 @@ void SetThemesEnabled(bool On) { Enabled() = On; }
 bool DrawThemeSpinPart(TCanvas& Canvas, const TRect& R, TThemeSpinPart Part, TThemeState State, bool IsEnabled) {
   if (!ThemeActive() || R.Width() <= 0 || R.Height() <= 0) return false;
   QStyle* style = QApplication::style();
+  // One palette for as long as the style stays: the style keeps the parts it drew in the
+  // application's picture cache under a key that holds the palette's identity, and a
+  // palette made anew for every part would add new pictures on every paint.
+  static QStyle* paletteStyle = nullptr;
+  static QPalette palette;
+  if (paletteStyle != style) {
+    paletteStyle = style;
+    palette = style->standardPalette();
+  }
   TBitmap part;
   part.SetSize(R.Width(), R.Height());
   QImage& image = gfx::ImageOf(part);
-  image.fill(style->standardPalette().color(QPalette::Button));
+  image.fill(palette.color(QPalette::Button));
   {
     QPainter p(&image);
     QStyleOption opt;
     opt.rect = QRect(0, 0, R.Width(), R.Height());
-    opt.palette = style->standardPalette();
+    opt.palette = palette;
     opt.state = QStyle::State_Raised;
     if (IsEnabled) opt.state |= QStyle::State_Enabled;
     if (State == tstPressed) opt.state = (opt.state & ~QStyle::State_Raised) | QStyle::State_Sunken;

@@ -286,6 +286,34 @@ TEST_F(GraphWindow, TunerTurnsScrollsAndSwitchesTables) {
   EXPECT_EQ(ShownValue(1, 1), GraphTableValue(MapSlots[1], 0, 1, 1));
 }
 
+// Turned and tilted by the bars down to nearly edge-on, in the window's own size and a
+// large one, no axis label stands over another: the speed sites crowding along a
+// foreshortened depth axis show every other one or fewer, and the first speed site gives
+// way to the last load site at their shared corner.
+TEST_F(GraphWindow, TiltedNearlyEdgeOnTheLabelsStayApart) {
+  Open();
+  TChart* chart = Graph->Chart1;
+  for (const auto& [w, h] : {std::pair{560, 469}, std::pair{1024, 768}})
+    for (int rotation : {300, 324, 345, 355, 360})
+      for (int elevation : {345, 352, 356, 358, 360}) {
+        SCOPED_TRACE(std::to_string(w) + " " + std::to_string(rotation) + "/" + std::to_string(elevation));
+        Graph->SetBounds(0, 0, w, h);
+        Graph->RotationBar->SetPosition(rotation);
+        Graph->ElevationBar->SetPosition(elevation);
+        ASSERT_EQ(chart->View3DOptions()->Rotation(), rotation);
+        ASSERT_EQ(chart->View3DOptions()->Elevation(), elevation);
+        Paint();
+        const std::vector<TRect>& r = chart->AxisLabelRects;
+        // Some of each axis.
+        EXPECT_GE(r.size(), 8u);
+        for (size_t a = 0; a < r.size(); ++a)
+          for (size_t b = a + 1; b < r.size(); ++b)
+            EXPECT_FALSE(r[a].Left < r[b].Right && r[b].Left < r[a].Right && r[a].Top < r[b].Bottom &&
+                         r[b].Top < r[a].Bottom)
+                << a << " " << b;
+      }
+}
+
 TEST_F(GraphWindow, Picture) {
   const char* dir = std::getenv("GRAPH_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "GRAPH_SHOTS not set";
@@ -298,7 +326,7 @@ TEST_F(GraphWindow, Picture) {
     // Under a real X server with a window manager, the whole screen as the user sees it.
     if (std::getenv("GRAPH_SCREEN") != nullptr) {
       for (int i = 0; i < 20; ++i) Application->ProcessMessages();
-      const std::string cmd = "xwd -root -silent -out " + std::string(dir) + "/screen-" + std::to_string(w) + ".xwd";
+      const std::string cmd = "import -window root " + std::string(dir) + "/screen-" + std::to_string(w) + ".png";
       EXPECT_EQ(std::system(cmd.c_str()), 0);
     }
     Graph->GraphSelect->UserSelect(1);
@@ -310,6 +338,15 @@ TEST_F(GraphWindow, Picture) {
   Graph->GraphSelect->UserSelect(0);
   Application->ProcessMessages();
   ui::GrabToPng(Graph, AnsiString(dir) + "/graph-560.png");
+  // Tilted from above to nearly edge-on.
+  Graph->SetBounds(0, 0, 1024, 768);
+  for (int rotation : {300, 324, 355, 360})
+    for (int elevation : {300, 345, 358, 360}) {
+      Graph->Chart1->View3DOptions()->SetElevation(elevation);
+      Graph->Chart1->View3DOptions()->SetRotation(rotation);
+      Application->ProcessMessages();
+      ui::GrabToPng(Graph, AnsiString(dir) + "/graph-tilt-" + std::to_string(rotation) + "-" + std::to_string(elevation) + ".png");
+    }
 }
 
 }  // namespace

@@ -167,6 +167,79 @@ TEST(ChartCanvas3D, EllipseWithDepthIsFilledAllRound) {
   }
 }
 
+// An orthogonal view at 45 degrees: each unit of depth moves a point one pixel right and
+// one up, so the near face lies as given and the far face up and to the right.
+TEST(ChartCanvas3D, TruncatedPyramidStandsOnItsBaseAndNarrowsToItsTop) {
+  struct Case {
+    TRect rect;
+    int halfX, halfZ;
+    std::vector<TPoint> filled, empty;
+  } cases[] = {
+      // Base 100 wide at y 200, top 20 x 20 at y 100: the near side is a trapezoid.
+      {TRect(100, 100, 200, 200), 10, 10, {{150, 190}, {105, 197}, {150, 105}, {160, 80}}, {{105, 110}, {230, 110}, {150, 215}}},
+      // No top: the sides meet in the point above the centre of the box.
+      {TRect(100, 100, 200, 200), 0, 0, {{150, 190}, {170, 90}}, {{160, 82}, {105, 110}}},
+      // Upside down: the wide base at y 100, the narrow top at y 200.
+      {TRect(100, 200, 200, 100), 10, 10, {{150, 105}, {105, 103}, {165, 180}}, {{105, 190}, {195, 190}, {150, 195}}},
+  };
+  for (const Case& k : cases) {
+    CanvasFixture f;
+    f.o.SetOrthoAngle(45);
+    f.Init(true);
+    f.c.Pen()->SetStyle(psClear);
+    f.c.Brush()->SetColor(clRed);
+    f.c.TruncatedPyramid(k.rect, 0, 40, k.halfX, k.halfZ);
+    for (const TPoint& p : k.filled) EXPECT_EQ(f.bmp.Canvas()->Pixel(p.x, p.y), clRed) << k.halfX << " " << p.x << "," << p.y;
+    for (const TPoint& p : k.empty) EXPECT_EQ(f.bmp.Canvas()->Pixel(p.x, p.y), clWhite) << k.halfX << " " << p.x << "," << p.y;
+  }
+}
+
+TEST(ChartCanvas3D, Pie3DFillsItsSectorDarkensItsSidesAndTakesAGradient) {
+  const TColor dark = DarkenColor(clRed, 32);
+  struct Case {
+    double start, end;
+    bool darkSides, gradient;
+    TColor top, side, opposite;  // top face at 45 degrees, the curved side beyond it, the point opposite
+  } cases[] = {
+      {0, M_PI / 2, true, false, clRed, dark, clWhite},
+      {0, M_PI / 2, false, false, clRed, clRed, clWhite},
+      {M_PI / 2, 0, true, false, clRed, dark, clWhite},  // the angles in either order
+      {0, 2 * M_PI, true, false, clRed, dark, clRed},    // a whole disc
+  };
+  for (const Case& k : cases) {
+    CanvasFixture f;
+    f.o.SetOrthoAngle(45);
+    f.Init(true);
+    f.c.Pen()->SetStyle(psClear);
+    f.c.Brush()->SetColor(clRed);
+    f.c.Pie3D(200, 150, 80, 80, 0, 30, k.start, k.end, k.darkSides);
+    EXPECT_EQ(f.bmp.Canvas()->Pixel(240, 110), k.top) << k.start << "-" << k.end;
+    EXPECT_EQ(f.bmp.Canvas()->Pixel(265, 85), k.side) << k.start << "-" << k.end;
+    EXPECT_EQ(f.bmp.Canvas()->Pixel(150, 200), k.opposite) << k.start << "-" << k.end;
+    EXPECT_EQ(f.bmp.Canvas()->Pixel(320, 40), clWhite);  // beyond the far face
+    EXPECT_EQ(f.c.Brush()->Color(), clRed);              // the brush is given back
+  }
+  // A gradient from the top down fills only the sector: its start colour (blue) at the
+  // bottom, its end colour (yellow) at the top.
+  CanvasFixture f;
+  f.o.SetOrthoAngle(45);
+  f.Init(true);
+  f.c.Pen()->SetStyle(psClear);
+  f.c.Brush()->SetColor(clRed);
+  TTeeGradient g;
+  g.SetVisible(true);
+  g.SetDirection(gdTopBottom);
+  g.SetStartColor(clBlue);
+  g.SetEndColor(clYellow);
+  f.c.Pie3D(200, 150, 80, 80, 0, 30, 0, M_PI / 2, true, &g);
+  const TColor high = f.bmp.Canvas()->Pixel(203, 75), low = f.bmp.Canvas()->Pixel(270, 147);
+  EXPECT_NE(high, low);
+  EXPECT_GT(GetBValue(low), GetBValue(high));
+  EXPECT_GT(GetRValue(high), GetRValue(low));
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(150, 200), clWhite);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(265, 85), dark);
+}
+
 TEST(ChartCanvas, FarAwayLinesKeepTheirSlope) {
   CanvasFixture f(200, 200);
   f.Init(false);

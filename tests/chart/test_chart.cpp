@@ -592,3 +592,31 @@ TEST(ChartStreaming, FormResourcesCarryChartsAndStoredPoints) {
   EXPECT_NE(back.find("ColorPaletteIndex = 6"), AnsiString::npos);
   EXPECT_EQ(chart->Title()->Shadow()->HorizSize(), 5);
 }
+
+TEST(ChartAxis, TheLibrarySettingsBoundIncrementsAndClicks) {
+  PlainChart c;
+  TChartAxis* a = c.chart.LeftAxis();
+  a->SetMinMax(0, 100);
+  a->ComputeLimits();
+  EXPECT_DOUBLE_EQ(MinAxisIncrement, 1e-12);
+  EXPECT_EQ(AxisClickTolerance, 3);
+  EXPECT_DOUBLE_EQ(a->IncrementForLabelCount(0), 1e-12);
+  MinAxisIncrement = 0.5;
+  EXPECT_DOUBLE_EQ(a->IncrementForLabelCount(0), 0.5);
+  MinAxisIncrement = 1e-12;
+
+  // A left axis with its line at x 50 and labels out to x 30: clicks hit from 27 to 50.
+  a->IStartPos = 10;
+  a->IEndPos = 200;
+  a->PosAxis = 50;
+  a->PosLabels = 30;
+  struct Case {
+    int tolerance, x;
+    bool hit;
+  } cases[] = {{3, 27, true}, {3, 26, false}, {3, 50, true}, {3, 51, false}, {6, 24, true}, {6, 23, false}, {0, 30, true}, {0, 29, false}};
+  for (const Case& k : cases) {
+    AxisClickTolerance = k.tolerance;
+    EXPECT_EQ(a->Clicked(k.x, 100), k.hit) << k.tolerance << " " << k.x;
+  }
+  AxisClickTolerance = 3;
+}

@@ -373,3 +373,41 @@ TEST(ChartShapes, ShadowsOfRoundedAndTurnedBoxesNeedTransparency) {
     EXPECT_EQ(right != clWhite, k.shadow) << std::hex << right;
   }
 }
+
+TEST(ChartStream, ColourAndLabelSourcesLoadAndStoreBack) {
+  RegisterChartClasses();
+  const char* text =
+      "object F: TForm\n"
+      "  object Chart1: TChart\n"
+      "  end\n"
+      "  object S: TSurfaceSeries\n"
+      "    ColorSource = 'X'\n"
+      "    XLabelsSource = 'Speed'\n"
+      "  end\n"
+      "end\n";
+  TForm form(nullptr);
+  ASSERT_NO_THROW(Load(form, text));
+  auto* s = dynamic_cast<TSurfaceSeries*>(form.FindComponent("S"));
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->ColorSource(), "X");
+  EXPECT_EQ(s->XLabelsSource(), "Speed");
+  const AnsiString stored = FormText(form);
+  EXPECT_NE(stored.find("ColorSource = 'X'"), AnsiString::npos) << stored;
+  EXPECT_NE(stored.find("XLabelsSource = 'Speed'"), AnsiString::npos) << stored;
+  TForm again(nullptr);
+  Load(again, stored);
+  EXPECT_EQ(FormText(again), stored);
+  // Empty sources are not written.
+  s->SetColorSource("");
+  s->SetXLabelsSource("");
+  const AnsiString cleared = FormText(form);
+  EXPECT_EQ(cleared.find("ColorSource"), AnsiString::npos);
+  EXPECT_EQ(cleared.find("XLabelsSource"), AnsiString::npos);
+  // A copy takes both.
+  s->SetColorSource("Z");
+  s->SetXLabelsSource("Load");
+  TSurfaceSeries copy(nullptr);
+  copy.Assign(s);
+  EXPECT_EQ(copy.ColorSource(), "Z");
+  EXPECT_EQ(copy.XLabelsSource(), "Load");
+}

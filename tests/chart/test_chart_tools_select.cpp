@@ -219,4 +219,15 @@ TEST(MarksTipTool, SamePointTwiceShowsTheTipOnceAndTheDelayIsTheApplications) {
   }
 }
 
+TEST(MarksTipTool, TheProgramMayChangeTheTipText) {
+  LineChart c;
+  c.s.SetLabels(4, "four");
+  TMarksTipTool t(nullptr);
+  t.SetParentChart(&c.chart);
+  TMarksTipGetText change = [](TMarksTipTool*, AnsiString& Text) { Text = "rpm " + Text; };
+  t.OnGetText = change;
+  c.chart.MouseMove({}, c.chart.BottomAxis()->CalcPosValue(4), c.chart.LeftAxis()->CalcPosValue(40));
+  EXPECT_EQ(c.chart.Hint(), "rpm four");
+}
+
 }  // namespace

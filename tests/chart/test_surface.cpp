@@ -345,3 +345,28 @@ TEST(WaterFall, EveryRowIsAProfileDownToTheAxis) {
 }
 
 }  // namespace
+
+TEST(PaletteSeries, TheColourSourcePicksThePaletteByItsValues) {
+  SurfaceChart c;
+  TSurfaceSeries& s = c.s;
+  c.Fill(3, 1, [](int x, int) { return 40.0 - 10.0 * x; });  // X 1, 2, 3; Y 30, 20, 10
+  s.SetUseColorRange(false);
+  s.SetUsePalette(true);
+  s.ClearPalette();
+  s.AddPalette(1, clRed);
+  s.AddPalette(2, clGreen);
+  s.AddPalette(3, clBlue);
+  s.AddPalette(40, clYellow);
+  struct Case {
+    const char* source;
+    TColor colours[3];
+  } cases[] = {
+      {"", {clYellow, clYellow, clYellow}},   // by the Y values
+      {"X", {clRed, clGreen, clBlue}},        // by the X values
+      {"Nothing", {clYellow, clYellow, clYellow}},  // no such list: the Y values
+  };
+  for (const Case& k : cases) {
+    s.SetColorSource(k.source);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(s.GetValueColor(i), k.colours[i]) << k.source << " " << i;
+  }
+}

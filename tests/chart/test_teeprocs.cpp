@@ -5,6 +5,7 @@
 #include "chart/TeeProCo.h"
 #include "chart/TeeProcs.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/ui/Forms.h"
 
 TEST(ChartGeometry, EdgesPolygonsAndLines) {
   EXPECT_TRUE(PointInRect(TRect(0, 0, 10, 10), 10, 5));
@@ -107,4 +108,25 @@ TEST(ChartMessages, FormattedAndClearedWithTheUnits) {
   EXPECT_EQ(ProMessageVariables().size(), 217u);
   EXPECT_EQ(TeeMsg_GallerySurface, "Surface");
   EXPECT_EQ(*ProMessageVariables()[19], "Horizontal\rBoxPlot");
+}
+
+TEST(ChartControls, EnableControlsPassesOverEmptyEntriesAndTranslateFormNeedsAHook) {
+  TPanel a(nullptr), b(nullptr);
+  EnableControls(false, {&a, nullptr, &b});
+  EXPECT_FALSE(a.Enabled());
+  EXPECT_FALSE(b.Enabled());
+  EnableControls(true, {nullptr, &b});
+  EXPECT_FALSE(a.Enabled());
+  EXPECT_TRUE(b.Enabled());
+  EnableControls(true, {});
+
+  TForm form(nullptr);
+  form.SetCaption("Graph");
+  ASSERT_FALSE(TeeTranslateHook);  // the program installs none
+  TranslateForm(&form);
+  EXPECT_EQ(form.Caption(), "Graph");
+  TeeTranslateHook = [](TForm* f) { f->SetCaption("Grafik"); };
+  TranslateForm(&form);
+  EXPECT_EQ(form.Caption(), "Grafik");
+  TeeTranslateHook = nullptr;
 }

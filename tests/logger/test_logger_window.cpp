@@ -17,6 +17,7 @@
 #include "gauges/AbLED.h"
 #include "logger/AbTrend.h"
 #include "files/LogFiles.h"
+#include "logger/AbPrtTrd.h"
 #include "logger/LoggerExport.h"
 #include "logger/logger.h"
 #include "platform/graphics/Bitmap.h"
@@ -63,6 +64,28 @@ class LoggerWindow : public ProgramWindowsTest {
       r.Values.fill(v);
       l->DataPlotter->MutableRecords().push_back(r);
     }
+  }
+
+  // The logger shown with eight channels of different units and ranges (speed to 10000
+  // rpm, times to 20.00 ms) over a log of 900 records.
+  void ShowEightChannelLog() {
+    const int functions[8] = {19, 20, 2, 18, 22, 26, 24, 27};
+    for (int n = 1; n <= 8; ++n) SetChannel(n, functions[n - 1]);
+    l->Show();
+    std::vector<TTrendRecord> records;
+    for (int i = 0; i < 900; ++i) {
+      TTrendRecord r;
+      r.Time = 46000.5 + i * 0.5 / 86400;
+      const double t = i / 40.0;
+      const double v[8] = {60 + i * 0.05, 3000 + 2500 * std::sin(t), 45 + 5 * std::sin(t / 3), 300 + 200 * std::cos(t),
+                           30 + 20 * std::sin(t * 1.3), 500 + 400 * std::sin(t), 300 + 150 * std::cos(t / 2),
+                           800 + 600 * std::sin(t / 1.5)};
+      for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(std::max(0.0, v[k]));
+      records.push_back(r);
+    }
+    l->DataPlotter->Clear();
+    l->DataPlotter->AppendLoaded(records);
+    Application->ProcessMessages();
   }
 
   ui::DialogScript script;
@@ -387,28 +410,60 @@ TEST_F(LoggerWindow, Picture) {
   ui::GrabToPng(l, AnsiString(dir) + "/logger-options.png");
 }
 
+// The texts of the preview's scales and time scale never run into each other: not at the
+// window's own size, not in a larger window, not on the printed page (a PDF file).
+TEST_F(LoggerWindow, PreviewAndPrintedScalesKeepTheirTextsApart) {
+  ShowEightChannelLog();
+  auto overlaps = [](const TAbPrintTrend& p) {
+    std::vector<TRect> all = p.ScaleTextRects();
+    const std::vector<TRect>& times = p.TimeTextRects();
+    all.insert(all.end(), times.begin(), times.end());
+    std::string out;
+    for (size_t a = 0; a < all.size(); ++a)
+      for (size_t b = a + 1; b < all.size(); ++b)
+        if (all[a].Left < all[b].Right && all[b].Left < all[a].Right && all[a].Top < all[b].Bottom &&
+            all[b].Top < all[a].Bottom)
+          out += " " + std::to_string(a) + "/" + std::to_string(b);
+    return out;
+  };
+  const std::string pdf = File("log.pdf");
+  struct Seen {
+    size_t scaleTexts = 0, timeTexts = 0;
+    std::string overlaps;
+  } own, large, printed;
+  script.AnswerForm([&](TForm& form) {
+    auto& preview = dynamic_cast<TLoggerExportForm&>(form);
+    preview.Button1->Click();  // "All"
+    Application->ProcessMessages();
+    TAbPrintTrend& p = *preview.AbPrintTrend1;
+    own = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p)};
+    form.SetClientSize(1000, 700);
+    Application->ProcessMessages();
+    large = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p)};
+    script.AnswerPrint(pdf.c_str());
+    preview.BitBtn2->Click();  // "Print"
+    printed = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p)};
+    form.SetModalResult(mrOk);
+  });
+  Menu("ExportCSV1");
+  for (const Seen* seen : {&own, &large, &printed}) {
+    // Each of the eight scales keeps at least its tag, unit and two labels; six time labels
+    // of two lines each.
+    EXPECT_GE(seen->scaleTexts, 8u * 4);
+    EXPECT_EQ(seen->timeTexts, 12u);
+    EXPECT_EQ(seen->overlaps, "");
+  }
+  EXPECT_TRUE(std::filesystem::exists(pdf));
+  if (const char* shots = std::getenv("LOGGER_SHOTS"))
+    std::filesystem::copy_file(pdf, std::filesystem::path(shots) / "log.pdf", std::filesystem::copy_options::overwrite_existing);
+}
+
 // The log preview window over a log of 900 records (LOGGER_SHOTS=<folder> writes its
 // picture at its own size and larger).
 TEST_F(LoggerWindow, PreviewPicture) {
   const char* dir = std::getenv("LOGGER_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "LOGGER_SHOTS not set";
-  const int functions[8] = {19, 20, 2, 18, 22, 26, 24, 27};
-  for (int n = 1; n <= 8; ++n) SetChannel(n, functions[n - 1]);
-  l->Show();
-  std::vector<TTrendRecord> records;
-  for (int i = 0; i < 900; ++i) {
-    TTrendRecord r;
-    r.Time = 46000.5 + i * 0.5 / 86400;
-    const double t = i / 40.0;
-    const double v[8] = {60 + i * 0.05, 3000 + 2500 * std::sin(t), 45 + 5 * std::sin(t / 3), 300 + 200 * std::cos(t),
-                         30 + 20 * std::sin(t * 1.3), 500 + 400 * std::sin(t), 300 + 150 * std::cos(t / 2),
-                         800 + 600 * std::sin(t / 1.5)};
-    for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(std::max(0.0, v[k]));
-    records.push_back(r);
-  }
-  l->DataPlotter->Clear();
-  l->DataPlotter->AppendLoaded(records);
-  Application->ProcessMessages();
+  ShowEightChannelLog();
   script.AnswerForm([&](TForm& form) {
     auto& preview = dynamic_cast<TLoggerExportForm&>(form);
     preview.Button1->Click();
