@@ -16,11 +16,17 @@
 #include <thread>
 #include <vector>
 
+#include "app/Main.h"
+#include "app/MainWindows.h"
+#include "config/loadfiles.h"
 #include "controls/ApOpenDlg.h"
+#include "model/Settings.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Simulate.h"
 #include "x11/XSession.h"
 
 namespace {
@@ -37,9 +43,17 @@ bool WaitActive(const std::string& title) {
   }
   return false;
 }
+// Called from the driving thread: the program's thread grabs the screen.
 void Shot(const std::string& name) {
-  if (const char* dir = std::getenv("CQ5_SCREENSHOT_DIR"))
-    std::system(("import -window root '" + std::string(dir) + "/" + name + ".png' 2>/dev/null").c_str());
+  const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
+  if (dir == nullptr) return;
+  const std::string file = std::string(dir) + "/" + name + ".png";
+  std::atomic<bool> done{false};
+  ui::RunOnGuiThread([&] {
+    ui::GrabScreenToPng(file.c_str());
+    done = true;
+  });
+  for (int i = 0; i < 100 && !done; ++i) Sleep(20);
 }
 
 // What the handlers saw, written on the program's thread and read by the driving one.
@@ -429,6 +443,81 @@ TEST(FileDialog, TheUserPicksEachOfTheFourViews) {
 
   EXPECT_EQ(shown, order);
   EXPECT_EQ(told, order);
+  fs::remove_all(root);
+}
+
+// File > Open, typing the name of a map file the preview cannot read (one far larger than
+// any map file, one damaged): no window comes up while the name is typed, so every key
+// reaches the file-name box; the notes panel says why the file cannot be shown; Open then
+// refuses it with one message and the dialog is gone.
+TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  Application->SetTitle("Corvane probe");
+  CreateProgramForms();
+  char tmpl[] = "/tmp/cq5-preview-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  { std::FILE* f = std::fopen((root / "big.map").c_str(), "w"); std::fclose(f); }
+  fs::resize_file(root / "big.map", uint64_t{3} << 29);  // 1.5 GiB, sparse
+  { std::FILE* f = std::fopen((root / "bad.map").c_str(), "w"); std::fputs("not a map file", f); std::fclose(f); }
+  Settings.MapPath = root.string() + "/";
+
+  for (const char* name : {"big.map", "bad.map"}) {
+    SCOPED_TRACE(name);
+    std::atomic<bool> done{false};
+    bool onlyTheDialog = true, oneMessage = false;
+    std::string typed, memo, box;
+    std::thread user([&] {
+      if (!WaitActive("Open")) return;
+      Sleep(300);
+      Xdo("key ctrl+a");
+      // Key by key, as a user types, each change previewed on its way.
+      for (const char* c = name; *c; ++c) {
+        Xdo(std::string("type --delay 0 '") + *c + "'");
+        Sleep(60);
+        if (Output("xdotool getactivewindow getwindowname 2>/dev/null") != "Open") onlyTheDialog = false;
+      }
+      Sleep(300);
+      std::atomic<bool> read{false};
+      ui::RunOnGuiThread([&] {
+        typed = R7Tform1->ApOpenDialog1()->GetFileNameText();
+        memo = Form2->Memo1->Text();
+        read = true;
+      });
+      while (!read) Sleep(20);
+      Shot(std::string("file-dialog-preview-") + name);
+      Xdo("key Return");
+      for (int i = 0; i < 100 && (box.empty() || box == "Open"); ++i) {
+        Sleep(20);
+        box = Output("xdotool getactivewindow getwindowname 2>/dev/null");
+      }
+      Shot(std::string("file-dialog-refused-") + name);
+      Xdo("key Return");
+      for (int i = 0; i < 100 && !done; ++i) Sleep(20);
+      oneMessage = done;
+      // Whatever still shows is closed, so that a fault fails the test instead of hanging it.
+      for (int i = 0; i < 20 && !done; ++i) {
+        Xdo("key Escape");
+        Sleep(200);
+      }
+    });
+    ui::RunOnGuiThread([&] {
+      R7Tform1->Open1Click(nullptr);
+      done = true;
+    });
+    x11test::PumpUntil([&] { return done.load(); }, 30000);
+    user.join();
+    EXPECT_TRUE(onlyTheDialog) << "no window came up while the name was typed";
+    EXPECT_EQ(typed, name) << "every key reached the file-name box";
+    EXPECT_EQ(memo.rfind("This file cannot be shown.", 0), 0u) << memo;
+    EXPECT_EQ(box, "Corvane probe") << "Open told why";
+    EXPECT_TRUE(oneMessage) << "told once";
+  }
+  for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+  Application->ProcessMessages();
   fs::remove_all(root);
 }
 
