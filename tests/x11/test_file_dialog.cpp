@@ -446,6 +446,69 @@ TEST(FileDialog, TheUserPicksEachOfTheFourViews) {
   fs::remove_all(root);
 }
 
+// A wildcard typed into the file-name box and entered filters the list by it (also with a
+// folder before it); no "File not found" comes up, and the file then picked from the
+// filtered list is the one chosen.
+TEST(FileDialog, AWildcardTypedAndEnteredFiltersTheList) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-wildcard-XXXXXX", tmpl2[] = "/tmp/cq5-wildcard-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  ASSERT_NE(mkdtemp(tmpl2), nullptr);
+  const fs::path root = tmpl, other = tmpl2;
+  for (const fs::path& p : {root / "a.map", root / "b.rom", other / "a.lg1", other / "c.rom"})
+    std::fclose(std::fopen(p.c_str(), "w"));
+
+  struct Case { std::string typed; fs::path folder, chosen; } cases[] = {
+      {"*.rom", root, root / "b.rom"}, {(other / "*.rom").string(), other, other / "c.rom"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    TApOpenDialog dlg(nullptr);
+    dlg.SetTitle("Wildcard probe");
+    dlg.Filter = "All files|*";
+    dlg.InitialDir = root.string();
+    bool onlyTheDialog = true;
+    std::string folder;
+    std::thread user([&] {
+      if (!WaitActive("Wildcard probe")) return;
+      Sleep(300);
+      Xdo("type '" + c.typed + "'");
+      Sleep(200);
+      Xdo("key Return");
+      Sleep(500);
+      onlyTheDialog = Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Wildcard probe";
+      Shot("file-dialog-wildcard");
+      TRect list;
+      std::atomic<bool> got{false};
+      ui::RunOnGuiThread([&] {
+        list = ui::FileDialogSession::FileListRect();
+        folder = dlg.GetFolderPath();
+        got = true;
+      });
+      while (!got) Sleep(20);
+      // The first entry of the list, the only file left in it.
+      Xdo("mousemove " + std::to_string(list.Left + 40) + " " + std::to_string(list.Top + 10) + " click 1");
+      Sleep(300);
+      Xdo("key Return");
+      for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") != ""; ++i) {
+        Sleep(200);
+        if (i == 10) Xdo("key Escape");
+        if (i == 15) Xdo("key alt+F4");
+      }
+    });
+    const bool chosen = dlg.Execute();
+    user.join();
+    EXPECT_TRUE(onlyTheDialog) << "no \"File not found\"";
+    EXPECT_EQ(folder, c.folder.string());
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(std::string(dlg.FileName.c_str()), c.chosen.string());
+  }
+  fs::remove_all(root);
+  fs::remove_all(other);
+}
+
 // File > Open, typing the name of a map file the preview cannot read (one far larger than
 // any map file, one damaged): no window comes up while the name is typed, so every key
 // reaches the file-name box; the notes panel says why the file cannot be shown; Open then
