@@ -9,7 +9,12 @@
 #include <QMessageBox>
 #include <QDialog>
 #include <QEvent>
+#include <QDateTime>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTimer>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -369,6 +374,24 @@ class DockedPanels {
   std::vector<Docked> docked_;
 };
 
+// The details view: size, type and date each as wide as its longest entry, the name taking
+// the rest. The dialog's own widths cut a size in GiB, a long type and a date with its time.
+// Returns the width the view needs to show a name of some twenty letters beside them.
+int FitDetailColumns(QFileDialog& dialog) {
+  auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (tree == nullptr || tree->header()->count() < 4) return 0;
+  QHeaderView* header = tree->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+  for (int i = 1; i < 4; ++i) header->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+  const QFontMetrics fm(tree->font());
+  const QString date = QLocale::system().toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59, 59)), QLocale::ShortFormat);
+  const int pad = 2 * tree->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, tree) + 16;
+  return fm.horizontalAdvance(QStringLiteral("wwwwwwwwwwwwwwwwwwww")) + 24 + fm.horizontalAdvance(QStringLiteral("1023.9 KiB")) +
+         fm.horizontalAdvance(QStringLiteral("plain text document")) + fm.horizontalAdvance(date) + 3 * pad +
+         tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree) + 2 * tree->frameWidth();
+}
+
 // Keeps the entries the request's filter accepts.
 class IncludeFilter : public QSortFilterProxyModel {
  public:
@@ -694,12 +717,26 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
     ResizeWatch watch(request.OnResize);
     outer.installEventFilter(&watch);
     outer.adjustSize();
-    if (request.PlaceDialog) {
+    auto place = [&outer, &request] {
+      if (!request.PlaceDialog) return;
       const QRect screen = outer.screen() ? outer.screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
       const TRect placed = request.PlaceDialog(TRect(0, 0, outer.width(), outer.height()),
                                                TRect(screen.left(), screen.top(), screen.right() + 1, screen.bottom() + 1));
       outer.move(placed.Left, placed.Top);
-    }
+    };
+    place();
+    // Once it shows, the dialog grows wide enough for the details view's columns, as far as
+    // the screen allows, and is placed again.
+    const int detailsWidth = FitDetailColumns(*dialog);
+    auto* tree = request.HideList ? nullptr : dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (tree != nullptr)
+      QTimer::singleShot(0, &outer, [&outer, tree, detailsWidth, place] {
+        const QRect screen = outer.screen() ? outer.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        const int width = std::min(screen.width() - 16, outer.width() + detailsWidth - tree->width());
+        if (width <= outer.width()) return;
+        outer.resize(width, outer.height());
+        place();
+      });
     Guarded([&] {
       if (request.OnShow) request.OnShow();
       if (request.OnFolderChange) request.OnFolderChange(gfx::FromQString(dialog->directory().absolutePath()));
