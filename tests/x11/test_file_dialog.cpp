@@ -4,8 +4,11 @@
 // Enter in the box can be refused too.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -507,6 +510,113 @@ TEST(FileDialog, AWildcardTypedAndEnteredFiltersTheList) {
   }
   fs::remove_all(root);
   fs::remove_all(other);
+}
+
+// The items left out of VisibleControls are hidden and the others show. With OK showing, a
+// file another program holds locked is refused as the user picks it: the dialog says it is in
+// use, stays open, and takes the next file.
+TEST(FileDialog, HiddenItemsStayHiddenAndALockedFileKeepsTheDialogOpen) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-items-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  for (const char* n : {"locked.map", "free.map"}) std::fclose(std::fopen((root / n).c_str(), "w"));
+  // Another program holds a write lock on "locked.map" until the test lets go.
+  int ready[2], done[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(done), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    ::close(ready[0]);
+    ::close(done[1]);
+    const int fd = ::open((root / "locked.map").c_str(), O_RDWR);
+    struct flock l {};
+    l.l_type = F_WRLCK;
+    l.l_whence = SEEK_SET;
+    char c = ::fcntl(fd, F_SETLK, &l) == 0 ? 'y' : 'n';
+    (void)!::write(ready[1], &c, 1);
+    (void)!::read(done[0], &c, 1);
+    _exit(0);
+  }
+  ::close(ready[1]);
+  ::close(done[0]);
+  char c = 'n';
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+
+  const std::vector<TApOpenDlgControl> all{dcFolderCombo, dcFolderLabel, dcSelectionCtrl, dcOkBtn, dcCancelBtn,
+                                           dcFileName, dcFileNameLabel, dcFileType, dcFileTypeLabel, dcToolBar};
+  const std::vector<TApOpenDlgControl> shownFirst{dcSelectionCtrl, dcOkBtn, dcFileName, dcFileNameLabel, dcFileType};
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    TApOpenDialog dlg(nullptr);
+    dlg.SetTitle("Items probe");
+    dlg.Filter = "Map files|*.map";
+    dlg.InitialDir = root.string();
+    // The second run shows what the first hid.
+    dlg.VisibleControls = 0;
+    for (TApOpenDlgControl i : all)
+      if ((std::find(shownFirst.begin(), shownFirst.end(), i) != shownFirst.end()) == (run == 0))
+        dlg.VisibleControls |= 1u << i;
+    int violations = 0;
+    dlg.OnShareViolation = [&](TObject*, int&, const AnsiString&) { ++violations; };
+    std::vector<bool> showing;
+    bool warned = false, keptOpen = false;
+    std::thread user([&] {
+      if (!WaitActive("Items probe")) return;
+      Sleep(300);
+      std::atomic<bool> got{false};
+      ui::RunOnGuiThread([&] {
+        for (TApOpenDlgControl i : all) showing.push_back(ui::FileDialogSession::ItemShowing(static_cast<ui::FileDialogItem>(i)));
+        got = true;
+      });
+      while (!got) Sleep(20);
+      Shot("file-dialog-items-" + std::to_string(run));
+      if (run == 0) {
+        Xdo("type locked.map");
+        Sleep(200);
+        Xdo("key Return");
+        Sleep(500);
+        warned = Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Items probe" &&
+                 Output("xdotool search --onlyvisible --name '^Items probe$' 2>/dev/null | wc -l") == "2";
+        Shot("file-dialog-locked");
+        Xdo("key Return");
+        Sleep(400);
+        keptOpen = Output("xdotool search --onlyvisible --name '^Items probe$' 2>/dev/null | wc -l") == "1";
+        Xdo("key ctrl+a");
+        Xdo("type free.map");
+        Sleep(200);
+        Xdo("key Return");
+      } else {
+        Xdo("key Escape");
+      }
+      for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Items probe"; ++i) {
+        Sleep(200);
+        if (i == 10) Xdo("key Escape");
+        if (i == 15) Xdo("key alt+F4");
+      }
+    });
+    const bool chosen = dlg.Execute();
+    user.join();
+    ASSERT_EQ(showing.size(), all.size());
+    for (size_t i = 0; i < all.size(); ++i)
+      EXPECT_EQ(showing[i], (dlg.VisibleControls & (1u << all[i])) != 0) << "item " << i;
+    if (run == 0) {
+      EXPECT_EQ(violations, 1);
+      EXPECT_TRUE(warned) << "a message over the dialog said the file is in use";
+      EXPECT_TRUE(keptOpen);
+      EXPECT_TRUE(chosen);
+      EXPECT_EQ(std::string(dlg.FileName.c_str()), (root / "free.map").string());
+    } else {
+      EXPECT_FALSE(chosen);
+    }
+  }
+  ::close(done[1]);
+  ::waitpid(holder, nullptr, 0);
+  fs::remove_all(root);
 }
 
 // File > Open, typing the name of a map file the preview cannot read (one far larger than
