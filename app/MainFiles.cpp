@@ -5,18 +5,20 @@
 // The ticks and options chosen there go to the map-file functions, and the tables are
 // refreshed afterwards.
 #include <algorithm>
-#include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "app/Main.h"
 #include "controls/ApOpenDlg.h"
 #include "controls/ApSaveDlg.h"
+#include "files/FigFile.h"
 #include "files/MapFiles.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
 #include "config/loadfiles.h"
 #include "config/savefiles.h"
+#include "platform/classes/SafeFile.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/Edits.h"
@@ -52,9 +54,10 @@ void ShowLoadOptions() {
   Form1->RadioGroup2->SetItemIndex(Form1->RadioGroup2->Tag);
 }
 
-// The comments an old text file holds: every line after the one with "Details:".
+// The comments an old text file holds: every line after the one with "Details:". The file
+// is read within the bound of its kind: a larger one raises EFileTooLarge unread.
 AnsiString FigComments(const AnsiString& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::istringstream in(safefile::ReadFile(fileName, kMaxFigFileSize));
   std::string line;
   AnsiString text;
   bool details = false;
@@ -67,31 +70,41 @@ AnsiString FigComments(const AnsiString& fileName) {
 }
 
 // What the open dialog shows of the file the user selects.
-// The file last previewed ("" when none), and whether its maps could be shown.
+// The file last previewed ("" when none), whether its maps could be shown, and if not why.
 AnsiString g_previewed;
 bool g_previewOk = false;
+AnsiString g_previewWhy;
 
 // Empty boxes and comments: no file previewed.
 void ClearPreview() {
   g_previewed.clear();
   g_previewOk = false;
+  g_previewWhy.clear();
   Form2->Memo1->Clear();
   ShowBoxes({});
   for (int k = 1; k <= 3; ++k) MapLabel(k)->SetCaption("");
 }
 
-// Fills the boxes and comments from the file; false (with the preview cleared) when it
-// cannot be read.
+// The preview runs while the user types and moves through the list: a file it cannot read
+// is told in its own panel, never by a window that would take the keys still being typed.
+// Choosing the file tells the user once (Open1Click).
+void ShowUnreadable(const AnsiString& fileName, const AnsiString& why) {
+  // The previous file's maps and comments must not stay as if they were this file's.
+  ClearPreview();
+  g_previewed = fileName;
+  g_previewWhy = why;
+  Form2->Memo1->SetText("This file cannot be shown.\r\n" + why);
+}
+
+// Fills the boxes and comments from the file; false (with the reason in the comments
+// panel) when it cannot be read.
 bool PreviewSelectedFile(const AnsiString& fileName) {
   if (!FileExists(fileName)) return false;
   if (IsMapFileName(fileName)) {
     AnsiString why;
     const std::optional<TMapFilePreview> preview = PreviewMapFile(fileName, nullptr, &why);
     if (!preview) {
-      // The previous file's maps and comments must not stay as if they were this file's.
-      ClearPreview();
-      g_previewed = fileName;
-      ShowMessage(why);
+      ShowUnreadable(fileName, why);
       return false;
     }
     g_previewed = fileName;
@@ -102,6 +115,13 @@ bool PreviewSelectedFile(const AnsiString& fileName) {
     // The load option chosen applies its ticks to the maps this file holds.
     Form1->RadioGroup2Click(Form1->RadioGroup2);
     return true;
+  }
+  AnsiString comments;
+  try {
+    comments = FigComments(fileName);
+  } catch (const Exception& e) {
+    ShowUnreadable(fileName, e.Message());
+    return false;
   }
   // An old text file holds one map, always read into the current slot.
   Form1->Fill([] {
@@ -116,7 +136,7 @@ bool PreviewSelectedFile(const AnsiString& fileName) {
       Form1->RadioGroup2->SetItemIndex(mlImportIntoCurrentSlot);
     }
   });
-  Form2->Memo1->SetText(FigComments(fileName));
+  Form2->Memo1->SetText(comments);
   g_previewed = fileName;
   g_previewOk = true;
   return true;
@@ -186,8 +206,12 @@ void TR7Tform1::Open1Click(TObject*) {
   const AnsiString file = dialog->FileName;
   // A name typed and accepted with Enter was never selected in the list: its boxes are
   // filled now, as selecting it would have, so that its maps are what gets loaded.
-  // A file found corrupt when it was selected has been reported already.
-  if (file != g_previewed ? FileExists(file) && !PreviewSelectedFile(file) : !g_previewOk) return;
+  // A file the preview could not read is refused here, told once.
+  if (file != g_previewed && FileExists(file)) PreviewSelectedFile(file);
+  if (file == g_previewed && !g_previewOk) {
+    ShowMessage(g_previewWhy);
+    return;
+  }
 
   TMapFileOpenOptions options;
   for (int k = 1; k <= 3; ++k) options.Maps[k - 1] = Form1->MapBox(k)->Enabled() && Form1->MapBox(k)->Checked();

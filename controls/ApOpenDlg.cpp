@@ -27,7 +27,6 @@ bool TApCustomOpenDialog::IncludeInList(const AnsiString& FullName, bool IsFolde
   if (IsFolder) return ExtFilter.ShowFolders;
   bool include = true;
   if (ExtFilter.OnIncludeFile) ExtFilter.OnIncludeFile(this, FullName, include);
-  else if (OnIncludeFile) OnIncludeFile(this, FullName, include);
   return include;
 }
 
@@ -116,6 +115,13 @@ bool TApCustomOpenDialog::Execute() {
   r.BottomPanel = params_.BottomForm();
   if (SelectionType == stCustom && (VisibleControls & (1u << dcSelectionCtrl))) r.ListPanel = params_.CustForm();
   r.HideList = SelectionType == stCustom || !(VisibleControls & (1u << dcSelectionCtrl));
+  // The dialog service numbers its items as the controls are numbered here.
+  static_assert(static_cast<int>(ui::FileDialogItem::ToolBar) == dcToolBar &&
+                static_cast<int>(ui::FileDialogItem::FileList) == dcSelectionCtrl);
+  r.HiddenItems = kAllOpenDlgControls & ~VisibleControls;
+  r.OnShareViolation = [this](int& result, const AnsiString& file) {
+    if (OnShareViolation) OnShareViolation(this, result, file);
+  };
   if (places_.Visible) {
     if (bar_ == nullptr) {
       bar_ = new TApPlacesBarFrm(nullptr, &places_);

@@ -55,6 +55,10 @@ using TApViewStyleQueryEvent = std::function<void(TObject* Sender, TViewStyle AS
 using TApViewStyleEvent = std::function<void(TObject* Sender, TViewStyle AStyle)>;
 using TApMsgQueryEvent = std::function<void(TObject* Sender, TMessage& m, bool& AllowDispatch)>;
 using TWndMethod = std::function<void(TMessage& Message)>;
+// The chosen file is locked by another program. DlgResult starts at -1, which leaves the
+// dialog's own handling (it says the file is in use and stays open); OFN_SHAREWARN,
+// OFN_SHARENOWARN or OFN_SHAREFALLTHROUGH (Dialogs.h) answer instead.
+using TApShareViolationEvent = std::function<void(TObject* Sender, int& DlgResult, const AnsiString& FileName)>;
 
 class TApCustomOpenDialog : public TComponent {
  public:
@@ -80,6 +84,7 @@ class TApCustomOpenDialog : public TComponent {
   TViewStyle SelectionStyle() const;
   TApCustDlgParams* CustDlgParams() { return &params_; }
   TApOpenDlgCaptions* DlgItemsCaptions() { return &captions_; }
+  // The items shown; each one left out is hidden while the dialog shows.
   TApOpenDlgControls VisibleControls = kAllOpenDlgControls;
   TApListViewStyles ListViewStyles;
   TApPlacesBarOptions* PlacesBar() { return &places_; }
@@ -96,7 +101,9 @@ class TApCustomOpenDialog : public TComponent {
   TApPlacesBarFrm* PlacesBarForm() const { return bar_; }
 
   TNotifyEvent OnShow, OnClose, OnFolderChange, OnTypeChange, OnSelectionChange, OnFilenameChange;
-  TApFileFilterEvent OnIncludeFile;
+  // The same event as ExtFilter.OnIncludeFile: setting either sets both.
+  TApFileFilterEvent& OnIncludeFile = ExtFilter.OnIncludeFile;
+  TApShareViolationEvent OnShareViolation;
   TApCtrlQueryEvent OnUpLevelNavigating, OnDesktopNavigating, OnLastFolderNavigating, OnFolderCreating,
       OnFilenameEntering;
   TNotifyEvent OnUpLevelNavigate, OnDesktopNavigate, OnLastFolderNavigate;

@@ -1,6 +1,9 @@
 #include "platform/stdctrls/Printer.h"
 
 #include <QBuffer>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -153,6 +156,42 @@ int TPrinter::PageHeight() const {
 int TPrinter::XDpi() const { return Device(*impl_).resolution(); }
 int TPrinter::YDpi() const { return Device(*impl_).resolution(); }
 
+namespace {
+
+// The print dialog's own check of an output file opens it for appending, which waits for a
+// reader when the file is a named pipe (and opens a device): the program would hang. The
+// file the user names is checked first, by its kind and without opening it, and a file
+// the program cannot print to is refused in the program's words, the dialog staying open.
+// Only a file the program may replace goes on to the dialog's own checks.
+void CheckOutputFileFirst(QPrintDialog& dialog) {
+  auto* buttons = dialog.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+  if (buttons == nullptr || dialog.metaObject()->indexOfSlot("_q_checkFields()") < 0) return;
+  if (!QObject::disconnect(buttons, SIGNAL(accepted()), &dialog, SLOT(_q_checkFields()))) return;
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog] {
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+    if (name != nullptr && name->isEnabled()) {
+      const AnsiString file = gfx::FromQString(name->text());
+      AnsiString refused;
+      if (file.empty()) refused = "Please enter the name of the file to print to.";
+      else {
+        try {
+          safefile::CheckTarget(file);
+        } catch (const Exception& e) {
+          refused = "Cannot print to this file.\n" + e.Message();
+        }
+      }
+      if (!refused.empty()) {
+        QMessageBox::warning(&dialog, QStringLiteral("Print to file"), gfx::ToQString(refused));
+        name->setFocus();
+        return;
+      }
+    }
+    QMetaObject::invokeMethod(&dialog, "_q_checkFields", Qt::DirectConnection);
+  });
+}
+
+}  // namespace
+
 TPrinter* Printer() {
   // Never destroyed: the print system must not be torn down after the application.
   static TPrinter* printer = new TPrinter;
@@ -173,6 +212,7 @@ bool TPrintDialog::Execute() {
       p.setOutputFileName(gfx::ToQString(r.FileName));
     }
     QPrintDialog dialog(&p);
+    CheckOutputFileFirst(dialog);
     if (dialog.exec() != QDialog::Accepted) return false;
     // The dialog leaves its choice in the device: a file when the user printed to one.
     printer->SetOutputFileName(p.outputFormat() == QPrinter::PdfFormat ? gfx::FromQString(p.outputFileName()) : AnsiString());

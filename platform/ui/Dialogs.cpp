@@ -9,7 +9,12 @@
 #include <QMessageBox>
 #include <QDialog>
 #include <QEvent>
+#include <QDateTime>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTimer>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -17,7 +22,13 @@
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QStyle>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/detail/QtGraphics.h"
@@ -369,6 +380,24 @@ class DockedPanels {
   std::vector<Docked> docked_;
 };
 
+// The details view: size, type and date each as wide as its longest entry, the name taking
+// the rest. The dialog's own widths cut a size in GiB, a long type and a date with its time.
+// Returns the width the view needs to show a name of some twenty letters beside them.
+int FitDetailColumns(QFileDialog& dialog) {
+  auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (tree == nullptr || tree->header()->count() < 4) return 0;
+  QHeaderView* header = tree->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+  for (int i = 1; i < 4; ++i) header->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+  const QFontMetrics fm(tree->font());
+  const QString date = QLocale::system().toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59, 59)), QLocale::ShortFormat);
+  const int pad = 2 * tree->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, tree) + 16;
+  return fm.horizontalAdvance(QStringLiteral("wwwwwwwwwwwwwwwwwwww")) + 24 + fm.horizontalAdvance(QStringLiteral("1023.9 KiB")) +
+         fm.horizontalAdvance(QStringLiteral("plain text document")) + fm.horizontalAdvance(date) + 3 * pad +
+         tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree) + 2 * tree->frameWidth();
+}
+
 // Keeps the entries the request's filter accepts.
 class IncludeFilter : public QSortFilterProxyModel {
  public:
@@ -470,6 +499,80 @@ void Guarded(F&& f) {
   }
 }
 
+// The widgets that make up an item of the dialog.
+std::vector<QWidget*> ItemWidgets(QFileDialog& d, FileDialogItem item) {
+  auto named = [&](const char* n) { return d.findChild<QWidget*>(QLatin1String(n)); };
+  auto button = [&](QDialogButtonBox::StandardButton b) -> QWidget* {
+    auto* box = d.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    return box != nullptr ? box->button(b) : nullptr;
+  };
+  std::vector<QWidget*> w;
+  switch (item) {
+    case FileDialogItem::FolderCombo: w = {named("lookInCombo")}; break;
+    case FileDialogItem::FolderLabel: w = {named("lookInLabel")}; break;
+    case FileDialogItem::FileList: w = {named("listView"), named("treeView")}; break;
+    case FileDialogItem::OkButton: w = {button(QDialogButtonBox::Open), button(QDialogButtonBox::Save)}; break;
+    case FileDialogItem::CancelButton: w = {button(QDialogButtonBox::Cancel)}; break;
+    case FileDialogItem::FileName: w = {named("fileNameEdit")}; break;
+    case FileDialogItem::FileNameLabel: w = {named("fileNameLabel")}; break;
+    case FileDialogItem::FileType: w = {named("fileTypeCombo")}; break;
+    case FileDialogItem::FileTypeLabel: w = {named("fileTypeLabel")}; break;
+    case FileDialogItem::ToolBar:
+      for (const char* n : {"backButton", "forwardButton", "toParentButton", "newFolderButton", "iconModeButton",
+                            "smallIconModeButton", "listModeButton", "detailModeButton"})
+        w.push_back(named(n));
+      break;
+  }
+  w.erase(std::remove(w.begin(), w.end(), nullptr), w.end());
+  return w;
+}
+
+constexpr FileDialogItem kAllItems[] = {
+    FileDialogItem::FolderCombo, FileDialogItem::FolderLabel, FileDialogItem::FileList, FileDialogItem::OkButton,
+    FileDialogItem::CancelButton, FileDialogItem::FileName, FileDialogItem::FileNameLabel, FileDialogItem::FileType,
+    FileDialogItem::FileTypeLabel, FileDialogItem::ToolBar};
+
+// The dialog's own words for a chosen file another program holds locked.
+AnsiString InUseText(const AnsiString& fileName) {
+  return ExtractFileName(fileName) + "\r\nThis file is in use by another program.\r\n"
+                                     "Close it there, or choose another file.";
+}
+
+// A chosen file another program holds locked: the caller's handler answers first; false
+// when the file is taken all the same, true when the dialog stays open (after saying why,
+// unless the handler asked for no warning). `warn` shows the dialog's own message.
+bool RefusedAsInUse(ui::DialogRequest& r, const AnsiString& fileName, const std::function<void(const AnsiString&)>& warn) {
+  if (!FileLockedByOther(fileName, r.Kind == DialogKind::SaveFile)) return false;
+  int result = -1;
+  if (r.OnShareViolation) r.OnShareViolation(result, fileName);
+  if (result == OFN_SHAREFALLTHROUGH) return false;
+  if (result != OFN_SHARENOWARN) warn(InUseText(fileName));
+  return true;
+}
+
+// The file dialog that checks the chosen file for another program's lock before it takes it.
+class ShareAwareFileDialog : public QFileDialog {
+ public:
+  ShareAwareFileDialog(QWidget* parent, ui::DialogRequest& r, const QString& caption, const QString& dir, const QString& filter)
+      : QFileDialog(parent, caption, dir, filter), r_(r) {}
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty() && QFileInfo(files.front()).isFile()) {
+      bool refused = false;
+      Guarded([&] {
+        refused = RefusedAsInUse(r_, gfx::FromQString(files.front()), [this](const AnsiString& text) {
+          QMessageBox::warning(window(), window()->windowTitle(), gfx::ToQString(text));
+        });
+      });
+      if (refused) return;
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  ui::DialogRequest& r_;
+};
+
 }  // namespace
 
 bool FileDialogSession::Active() { return g_session != nullptr; }
@@ -539,6 +642,31 @@ FileListView FileDialogSession::View() {
   return detail::CurrentView(*g_session->dialog);
 }
 
+bool FileDialogSession::ItemShowing(FileDialogItem Item) {
+  if (g_session == nullptr || g_session->dialog == nullptr) return false;
+  for (QWidget* w : ItemWidgets(*g_session->dialog, Item))
+    if (w->isVisible()) return true;
+  return false;
+}
+
+bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) {
+  const std::string path = cp1252::ToUtf8(FileName);
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // Opened only to ask about locks: read-only and non-blocking, never for writing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = ForWriting ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  // A whole-file lock taken with flock: taking a lock of the same kind fails while another
+  // holds one that conflicts. One taken here goes with the descriptor.
+  if (!locked && ::flock(fd, (ForWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) locked = errno == EWOULDBLOCK;
+  ::close(fd);
+  return locked;
+}
+
 AnsiString StandardFolderPath(StandardFolder F) {
   QStandardPaths::StandardLocation l = QStandardPaths::HomeLocation;
   switch (F) {
@@ -575,7 +703,7 @@ bool StandardIconBitmap(StandardIcon Kind, int Size, TBitmap& Out) {
 
 bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   if (g_script) {
-    const DialogAnswer a = NextAnswer(request);
+    DialogAnswer a = NextAnswer(request);
     Session session;
     session.request = &request;
     session.folder = StartFolder(request);
@@ -587,27 +715,43 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
       request.FilterIndex = a.FilterIndex;
       if (request.OnTypeChange) request.OnTypeChange(a.FilterIndex);
     }
-    std::vector<AnsiString> selected = a.Browse;
-    if (a.Result == mrOk) selected.push_back(a.FileName);
-    for (const AnsiString& name : selected) {
-      const AnsiString dir = FolderOf(name);
-      if (!dir.empty() && dir != session.folder) {
-        session.folder = dir;
-        if (request.OnFolderChange) request.OnFolderChange(dir);
+    for (;;) {
+      std::vector<AnsiString> selected = a.Browse;
+      if (a.Result == mrOk) selected.push_back(a.FileName);
+      for (const AnsiString& name : selected) {
+        const AnsiString dir = FolderOf(name);
+        if (!dir.empty() && dir != session.folder) {
+          session.folder = dir;
+          if (request.OnFolderChange) request.OnFolderChange(dir);
+        }
+        const bool typed = a.Typed && a.Result == mrOk && &name == &selected.back();
+        session.text = typed ? name : ExtractFileName(name);
+        if (request.OnSelectFile && !typed) request.OnSelectFile(name);
+        if (request.OnFileNameText) request.OnFileNameText(session.text);
       }
-      const bool typed = a.Typed && a.Result == mrOk && &name == &selected.back();
-      session.text = typed ? name : ExtractFileName(name);
-      if (request.OnSelectFile && !typed) request.OnSelectFile(name);
-      if (request.OnFileNameText) request.OnFileNameText(session.text);
+      if (a.Result != mrOk) return false;
+      if (a.OnForm) {
+        TForm* panel = request.BottomPanel ? request.BottomPanel : request.RightPanel;
+        if (panel == nullptr) throw EUnscriptedDialog("Scripted panel action, but " + Describe(request) + " has no panel");
+        a.OnForm(*panel);
+      }
+      const AnsiString chosen = WithDefaultExt(a.FileName, request.DefaultExt);
+      const bool refused = RefusedAsInUse(request, chosen, [&](const AnsiString& text) {
+        DialogRequest box;
+        box.Kind = DialogKind::MessageBox;
+        box.Caption = request.Caption;
+        box.Text = text;
+        box.Icon = MB_ICONWARNING;
+        box.Buttons = {mrOk};
+        ShowMessageBox(std::move(box));
+      });
+      if (!refused) {
+        request.FileName = chosen;
+        return true;
+      }
+      // The dialog stays open: the next answer is what the user does next in it.
+      a = NextAnswer(request);
     }
-    if (a.Result != mrOk) return false;
-    if (a.OnForm) {
-      TForm* panel = request.BottomPanel ? request.BottomPanel : request.RightPanel;
-      if (panel == nullptr) throw EUnscriptedDialog("Scripted panel action, but " + Describe(request) + " has no panel");
-      a.OnForm(*panel);
-    }
-    request.FileName = WithDefaultExt(a.FileName, request.DefaultExt);
-    return true;
   }
   RefuseUnanswerable(request);
   QString start = gfx::ToQString(StartFolder(request));
@@ -624,7 +768,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   auto* grid = new QGridLayout(&outer);
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(4);
-  auto* dialog = new QFileDialog(&outer, caption, start, filter);
+  auto* dialog = new ShareAwareFileDialog(&outer, request, caption, start, filter);
   dialog->setWindowFlags(Qt::Widget);
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   dialog->setOption(QFileDialog::ReadOnly, request.ReadOnlyList);
@@ -689,17 +833,34 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   {
     SessionScope scope(session);
     const std::unique_ptr<QObject> commands = detail::WatchFileDialog(outer, *dialog, request);
+    for (FileDialogItem item : kAllItems)
+      if ((request.HiddenItems & ItemBit(item)) && item != FileDialogItem::FileList)
+        for (QWidget* w : ItemWidgets(*dialog, item)) w->setVisible(false);
     DockedPanels panels(*grid, request);
     if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
     ResizeWatch watch(request.OnResize);
     outer.installEventFilter(&watch);
     outer.adjustSize();
-    if (request.PlaceDialog) {
+    auto place = [&outer, &request] {
+      if (!request.PlaceDialog) return;
       const QRect screen = outer.screen() ? outer.screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
       const TRect placed = request.PlaceDialog(TRect(0, 0, outer.width(), outer.height()),
                                                TRect(screen.left(), screen.top(), screen.right() + 1, screen.bottom() + 1));
       outer.move(placed.Left, placed.Top);
-    }
+    };
+    place();
+    // Once it shows, the dialog grows wide enough for the details view's columns, as far as
+    // the screen allows, and is placed again.
+    const int detailsWidth = FitDetailColumns(*dialog);
+    auto* tree = request.HideList ? nullptr : dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (tree != nullptr)
+      QTimer::singleShot(0, &outer, [&outer, tree, detailsWidth, place] {
+        const QRect screen = outer.screen() ? outer.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        const int width = std::min(screen.width() - 16, outer.width() + detailsWidth - tree->width());
+        if (width <= outer.width()) return;
+        outer.resize(width, outer.height());
+        place();
+      });
     Guarded([&] {
       if (request.OnShow) request.OnShow();
       if (request.OnFolderChange) request.OnFolderChange(gfx::FromQString(dialog->directory().absolutePath()));

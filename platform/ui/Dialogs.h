@@ -20,6 +20,11 @@ enum : int {
   MB_APPLMODAL = 0x0, MB_SYSTEMMODAL = 0x1000, MB_TASKMODAL = 0x2000,
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+// What a file dialog does with a chosen file another program holds locked, as the caller's
+// share-violation handler answers: warn and stay open, stay open without a word, or take the
+// file all the same. A handler that leaves the answer at -1 gets the dialog's own handling
+// (it says the file is in use and stays open).
+enum : int { OFN_SHAREWARN = 0, OFN_SHARENOWARN = 1, OFN_SHAREFALLTHROUGH = 2 };
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
@@ -43,6 +48,11 @@ enum class DialogKind { MessageBox, MessageDlg, ModalForm, OpenFile, SaveFile, C
 // The file dialog's own commands a caller may refuse before they run: up one folder, the
 // desktop, back to the last folder, a new folder, Enter in the file-name box.
 enum class FileDialogCommand { UpLevel, Desktop, LastFolder, NewFolder, FileNameEnter };
+// The items of a file dialog a caller may hide: the folder box and its label, the file list,
+// OK, Cancel, the file-name box and its label, the type list and its label, the toolbar.
+enum class FileDialogItem { FolderCombo, FolderLabel, FileList, OkButton, CancelButton, FileName, FileNameLabel,
+                            FileType, FileTypeLabel, ToolBar };
+constexpr unsigned ItemBit(FileDialogItem i) { return 1u << static_cast<unsigned>(i); }
 // How the file list shows its entries.
 enum class FileListView { Icon, SmallIcon, List, Report };
 // The file list's look and what the user may do in it.
@@ -114,6 +124,12 @@ struct DialogRequest {
   // told after.
   std::function<bool(TMessage&)> OnEventHooking;
   std::function<void(TMessage&)> OnEventHook;
+  // File dialogs: the items not shown (ItemBit of each; the file list also by HideList).
+  unsigned HiddenItems = 0;
+  // File dialogs: the chosen file is locked by another program (an fcntl or flock lock that
+  // conflicts with reading it, or for a save with writing it). Result starts at -1; see
+  // OFN_SHAREWARN and the others.
+  std::function<void(int& Result, const AnsiString& FileName)> OnShareViolation;
   // Captions of the Help button and the read-only box, where the dialog shows them.
   AnsiString HelpCaption, ReadOnlyCaption;
   // File dialogs: whether they show a Help button and a read-only box; the box's state, ticked
@@ -204,7 +220,14 @@ class FileDialogSession {
   static TRect FileListRect();
   // Whether a context menu of the dialog shows now.
   static bool MenuShowing();
+  // Whether an item of the dialog shows now (false outside a real dialog).
+  static bool ItemShowing(FileDialogItem Item);
 };
+
+// Whether another program holds a lock on the regular file FileName that conflicts with
+// reading it (ForWriting: with writing it): an fcntl record lock or a flock lock. The file is
+// looked at without blocking; anything but an existing regular file is not locked.
+bool FileLockedByOther(const AnsiString& FileName, bool ForWriting);
 
 // The user's standard folders ("" when the desktop has none).
 enum class StandardFolder { Desktop, Documents, Home, Fonts, Applications };

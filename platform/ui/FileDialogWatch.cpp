@@ -3,7 +3,10 @@
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QRegularExpression>
 #include <QAction>
 #include <QCompleter>
 #include <QDialog>
@@ -243,7 +246,10 @@ class Watch : public QObject {
     if (o == edit_ || o == popup_) {
       if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !Ask(FileDialogCommand::FileNameEnter)) return true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+          if (!Ask(FileDialogCommand::FileNameEnter)) return true;
+          if (FilterByTypedPattern()) return true;
+        }
       }
       return false;
     }
@@ -283,6 +289,31 @@ class Watch : public QObject {
   }
 
  private:
+  // A name with a wildcard ("*.rom", "maps/*.map") typed and entered names no file: the
+  // list shows the entries it matches (in its folder, when it has one) and the dialog stays.
+  bool FilterByTypedPattern() {
+    const QString text = edit_->text().trimmed();
+    if (!text.contains(QLatin1Char('*')) && !text.contains(QLatin1Char('?'))) return false;
+    auto* model = d_.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
+    if (model == nullptr) return false;
+    const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
+    const QString pattern = slash >= 0 ? text.mid(slash + 1) : text;
+    if (slash >= 0) {
+      const QString folder = QDir(d_.directory()).absoluteFilePath(slash == 0 ? QStringLiteral("/") : text.left(slash));
+      if (!QFileInfo(folder).isDir()) return false;
+      d_.setDirectory(folder);
+      const QString now = d_.directory().absolutePath();
+      if (now != reported_) {
+        reported_ = now;
+        if (r_.OnFolderChange) Guarded([&] { r_.OnFolderChange(gfx::FromQString(now)); });
+      }
+    }
+    if (popup_ != nullptr) popup_->hide();
+    model->setNameFilters(pattern.split(QRegularExpression(QStringLiteral("[;,\\s]+")), Qt::SkipEmptyParts));
+    edit_->setText(pattern);
+    edit_->selectAll();
+    return true;
+  }
   bool HasSlot(const char* slot) const {
     return d_.metaObject()->indexOfSlot((QByteArray(slot) + "()").constData()) >= 0;
   }

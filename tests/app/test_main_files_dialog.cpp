@@ -131,7 +131,7 @@ TEST_F(MainFilesDialog, ATypedNameLoadsItsMaps) {
   script.BrowseFiles({File("typed.map")}, File("bad.map")).Answer(mrOk);
   f_->Open1Click(nullptr);
   EXPECT_EQ(script.Count(ui::DialogKind::MessageDlg), 1);
-  EXPECT_EQ(Form2->Memo1->Text(), "");
+  EXPECT_EQ(Form2->Memo1->Text().find("This file cannot be shown."), 0u);
   for (int k = 1; k <= 3; ++k) EXPECT_FALSE(Form1->MapBox(k)->Checked()) << k;
 
   // Every map unticked: nothing is loaded, and the user is told.
@@ -150,6 +150,46 @@ TEST_F(MainFilesDialog, ATypedNameLoadsItsMaps) {
   EXPECT_EQ(script.Last().Text.find("No map was loaded from typed.map"), 0u) << script.Last().Text.c_str();
   EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 0);
   EXPECT_EQ(script.Pending(), 0u);
+}
+
+// The preview never raises a window while the user moves through the files or types: a
+// file it cannot read (damaged, or far larger than any map file) is told in the notes panel
+// with the reason. Choosing such a file refuses it with one message, nothing loaded.
+TEST_F(MainFilesDialog, APreviewThatCannotReadAFileSaysSoInItsPanelAndOpenTellsOnce) {
+  safefile::WriteFile(File("bad.map"), "not a map file");
+  safefile::WriteFile(File("bad.fig"), "");
+  for (const char* big : {"big.map", "big.fig"}) {
+    std::FILE* f = std::fopen(File(big).c_str(), "w");
+    std::fclose(f);
+    std::filesystem::resize_file(dir_ / big, (uint64_t{3} << 29));  // 1.5 GiB, sparse
+  }
+  ui::DialogScript script;
+  struct Case { const char* file; int filter; const char* reason; } cases[] = {
+      {"bad.map", 1, "Cannot read this file."}, {"big.map", 1, "larger than 1 MiB"},
+      {"big", 1, "larger than 1 MiB"},  // typed without extension: the filter's kind
+      {"big.fig", 2, "larger than 1 MiB"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    script.BrowseFiles({File(c.file)}, "", c.filter);
+    f_->Open1Click(nullptr);
+    const AnsiString memo = Form2->Memo1->Text();
+    EXPECT_EQ(memo.find("This file cannot be shown."), 0u) << memo.c_str();
+    EXPECT_NE(memo.find(c.reason), AnsiString::npos) << memo.c_str();
+    EXPECT_EQ(script.Count(ui::DialogKind::MessageDlg) + script.Count(ui::DialogKind::MessageBox), 0);
+  }
+  MapSlots[1].IgnitionTable[2][3] = 7;
+  struct Chosen { const char* file; const char* message; } choices[] = {
+      {"bad.map", kMapFileCorruptMessage}, {"big.map", "larger than 1 MiB"}};
+  for (const Chosen& c : choices) {
+    SCOPED_TRACE(c.file);
+    const int before = script.Count(ui::DialogKind::MessageDlg);
+    script.BrowseFiles({File(c.file), File(c.file)}, File(c.file)).Answer(mrOk);
+    f_->Open1Click(nullptr);
+    EXPECT_EQ(script.Count(ui::DialogKind::MessageDlg), before + 1) << "told once";
+    EXPECT_NE(script.Last().Text.find(c.message), AnsiString::npos) << script.Last().Text.c_str();
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 7) << "nothing loaded";
 }
 
 // The change the file-name box makes as the open dialog comes up ("*.map") is not the user's:

@@ -2,6 +2,11 @@
 // kept in the registry store, and the dialogs run through the dialog script.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -321,6 +326,126 @@ TEST_F(ApDialogs, ExtraFilterAndPlacesBarNavigation) {
   EXPECT_FALSE(script.Last().ListStyles.EnableDelete) << "no deleting in the list";
   EXPECT_TRUE(script.Last().ListStyles.EnableEdit) << "renaming stays";
   EXPECT_TRUE(static_cast<bool>(script.Last().IncludeFile));
+}
+
+// The filter's event and the dialog's are one: either name sets, reads and clears it.
+TEST_F(ApDialogs, TheIncludeEventIsTheFiltersEvent) {
+  TApOpenDialog dlg(nullptr);
+  dlg.ExtFilter.Enabled = true;
+  dlg.OnIncludeFile = [](TObject*, const AnsiString&, bool& include) { include = false; };
+  ASSERT_TRUE(static_cast<bool>(dlg.ExtFilter.OnIncludeFile));
+  EXPECT_FALSE(dlg.IncludeInList("/x/a.map", false));
+  dlg.ExtFilter.OnIncludeFile = nullptr;
+  EXPECT_FALSE(static_cast<bool>(dlg.OnIncludeFile));
+  EXPECT_TRUE(dlg.IncludeInList("/x/a.map", false));
+}
+
+// Every control left out of VisibleControls reaches the dialog as an item to hide.
+TEST_F(ApDialogs, ControlsLeftOutAreHidden) {
+  TApOpenDialog dlg(nullptr);
+  dlg.VisibleControls = (1u << dcFileName) | (1u << dcOkBtn) | (1u << dcSelectionCtrl);
+  ui::DialogScript script;
+  script.CancelFile();
+  dlg.Execute();
+  using I = ui::FileDialogItem;
+  EXPECT_EQ(script.Last().HiddenItems,
+            ui::ItemBit(I::FolderCombo) | ui::ItemBit(I::FolderLabel) | ui::ItemBit(I::CancelButton) |
+                ui::ItemBit(I::FileNameLabel) | ui::ItemBit(I::FileType) | ui::ItemBit(I::FileTypeLabel) |
+                ui::ItemBit(I::ToolBar));
+  EXPECT_FALSE(script.Last().HideList);
+}
+
+// Another program holding a lock on a file, as long as this object lives.
+class LockHolder {
+ public:
+  enum Kind { FcntlRead, FcntlWrite, FlockShared, FlockExclusive };
+  LockHolder(const std::string& path, Kind kind) {
+    int ready[2], done[2];
+    if (pipe(ready) != 0 || pipe(done) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(done[1]);
+      const int fd = ::open(path.c_str(), O_RDWR);
+      struct flock l {};
+      l.l_type = kind == FcntlRead ? F_RDLCK : F_WRLCK;
+      l.l_whence = SEEK_SET;
+      const bool ok = kind == FcntlRead || kind == FcntlWrite ? ::fcntl(fd, F_SETLK, &l) == 0
+                                                              : ::flock(fd, kind == FlockShared ? LOCK_SH : LOCK_EX) == 0;
+      char c = ok ? 'y' : 'n';
+      (void)!::write(ready[1], &c, 1);
+      (void)!::read(done[0], &c, 1);  // until the test lets go
+      _exit(0);
+    }
+    ::close(ready[1]);
+    ::close(done[0]);
+    char c = 'n';
+    locked_ = ::read(ready[0], &c, 1) == 1 && c == 'y';
+    ::close(ready[0]);
+    release_ = done[1];
+  }
+  ~LockHolder() {
+    if (release_ >= 0) ::close(release_);
+    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+  }
+  bool Locked() const { return locked_; }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool locked_ = false;
+};
+
+// A chosen file another program holds locked against what the dialog would do with it (read
+// it after an open, write it after a save): the handler hears of it first; left at -1, the
+// dialog says the file is in use and stays open for the user's next choice.
+TEST_F(ApDialogs, AFileLockedByAnotherProgramIsAShareViolation) {
+  const AnsiString locked = (dir / "a.map").string(), other = (dir / "b.txt").string();
+  struct Case {
+    LockHolder::Kind lock;
+    bool save;
+    int answer;       // what the handler answers (-1: leaves it)
+    bool violation;   // the handler is asked
+    bool taken;       // the locked file is chosen in the end
+    bool warned;      // the dialog says the file is in use
+  } cases[] = {
+      {LockHolder::FcntlWrite, false, -1, true, false, true},
+      {LockHolder::FlockExclusive, false, -1, true, false, true},
+      {LockHolder::FcntlWrite, false, OFN_SHAREFALLTHROUGH, true, true, false},
+      {LockHolder::FcntlWrite, false, OFN_SHARENOWARN, true, false, false},
+      {LockHolder::FcntlWrite, false, OFN_SHAREWARN, true, false, true},
+      {LockHolder::FcntlRead, false, -1, false, true, false},
+      {LockHolder::FlockShared, false, -1, false, true, false},
+      {LockHolder::FcntlRead, true, -1, true, false, true},
+      {LockHolder::FlockShared, true, -1, true, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.lock) + (c.save ? " save " : " open ") + std::to_string(c.answer));
+    LockHolder holder(locked.c_str(), c.lock);
+    ASSERT_TRUE(holder.Locked());
+    std::unique_ptr<TApCustomOpenDialog> dlg(c.save ? static_cast<TApCustomOpenDialog*>(new TApSaveDialog(nullptr))
+                                                    : new TApOpenDialog(nullptr));
+    std::vector<AnsiString> asked;
+    dlg->OnShareViolation = [&](TObject* sender, int& result, const AnsiString& file) {
+      EXPECT_EQ(sender, dlg.get());
+      EXPECT_EQ(result, -1);
+      asked.push_back(file);
+      if (c.answer != -1) result = c.answer;
+    };
+    ui::DialogScript script;
+    script.AnswerFile(locked);
+    if (c.warned) script.Answer(mrOk);
+    if (!c.taken) script.AnswerFile(other);  // the dialog stayed open: the user picks another
+    ASSERT_TRUE(dlg->Execute());
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(dlg->FileName, c.taken ? locked : other);
+    EXPECT_EQ(asked, c.violation ? std::vector<AnsiString>{locked} : std::vector<AnsiString>{});
+    EXPECT_EQ(script.Count(ui::DialogKind::MessageBox), c.warned ? 1 : 0);
+    if (c.warned) {
+      EXPECT_NE(script.Shown()[1].Text.find("in use by another program"), AnsiString::npos);
+    }
+  }
+  EXPECT_FALSE(ui::FileLockedByOther(locked, true)) << "no lock once the other program let go";
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 // Enter in the box can be refused too.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -16,11 +19,17 @@
 #include <thread>
 #include <vector>
 
+#include "app/Main.h"
+#include "app/MainWindows.h"
+#include "config/loadfiles.h"
 #include "controls/ApOpenDlg.h"
+#include "model/Settings.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Simulate.h"
 #include "x11/XSession.h"
 
 namespace {
@@ -37,9 +46,17 @@ bool WaitActive(const std::string& title) {
   }
   return false;
 }
+// Called from the driving thread: the program's thread grabs the screen.
 void Shot(const std::string& name) {
-  if (const char* dir = std::getenv("CQ5_SCREENSHOT_DIR"))
-    std::system(("import -window root '" + std::string(dir) + "/" + name + ".png' 2>/dev/null").c_str());
+  const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
+  if (dir == nullptr) return;
+  const std::string file = std::string(dir) + "/" + name + ".png";
+  std::atomic<bool> done{false};
+  ui::RunOnGuiThread([&] {
+    ui::GrabScreenToPng(file.c_str());
+    done = true;
+  });
+  for (int i = 0; i < 100 && !done; ++i) Sleep(20);
 }
 
 // What the handlers saw, written on the program's thread and read by the driving one.
@@ -429,6 +446,251 @@ TEST(FileDialog, TheUserPicksEachOfTheFourViews) {
 
   EXPECT_EQ(shown, order);
   EXPECT_EQ(told, order);
+  fs::remove_all(root);
+}
+
+// A wildcard typed into the file-name box and entered filters the list by it (also with a
+// folder before it); no "File not found" comes up, and the file then picked from the
+// filtered list is the one chosen.
+TEST(FileDialog, AWildcardTypedAndEnteredFiltersTheList) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-wildcard-XXXXXX", tmpl2[] = "/tmp/cq5-wildcard-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  ASSERT_NE(mkdtemp(tmpl2), nullptr);
+  const fs::path root = tmpl, other = tmpl2;
+  for (const fs::path& p : {root / "a.map", root / "b.rom", other / "a.lg1", other / "c.rom"})
+    std::fclose(std::fopen(p.c_str(), "w"));
+
+  struct Case { std::string typed; fs::path folder, chosen; } cases[] = {
+      {"*.rom", root, root / "b.rom"}, {(other / "*.rom").string(), other, other / "c.rom"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    TApOpenDialog dlg(nullptr);
+    dlg.SetTitle("Wildcard probe");
+    dlg.Filter = "All files|*";
+    dlg.InitialDir = root.string();
+    bool onlyTheDialog = true;
+    std::string folder;
+    std::thread user([&] {
+      if (!WaitActive("Wildcard probe")) return;
+      Sleep(300);
+      Xdo("type '" + c.typed + "'");
+      Sleep(200);
+      Xdo("key Return");
+      Sleep(500);
+      onlyTheDialog = Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Wildcard probe";
+      Shot("file-dialog-wildcard");
+      TRect list;
+      std::atomic<bool> got{false};
+      ui::RunOnGuiThread([&] {
+        list = ui::FileDialogSession::FileListRect();
+        folder = dlg.GetFolderPath();
+        got = true;
+      });
+      while (!got) Sleep(20);
+      // The first entry of the list, the only file left in it.
+      Xdo("mousemove " + std::to_string(list.Left + 40) + " " + std::to_string(list.Top + 10) + " click 1");
+      Sleep(300);
+      Xdo("key Return");
+      for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") != ""; ++i) {
+        Sleep(200);
+        if (i == 10) Xdo("key Escape");
+        if (i == 15) Xdo("key alt+F4");
+      }
+    });
+    const bool chosen = dlg.Execute();
+    user.join();
+    EXPECT_TRUE(onlyTheDialog) << "no \"File not found\"";
+    EXPECT_EQ(folder, c.folder.string());
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(std::string(dlg.FileName.c_str()), c.chosen.string());
+  }
+  fs::remove_all(root);
+  fs::remove_all(other);
+}
+
+// The items left out of VisibleControls are hidden and the others show. With OK showing, a
+// file another program holds locked is refused as the user picks it: the dialog says it is in
+// use, stays open, and takes the next file.
+TEST(FileDialog, HiddenItemsStayHiddenAndALockedFileKeepsTheDialogOpen) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-items-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  for (const char* n : {"locked.map", "free.map"}) std::fclose(std::fopen((root / n).c_str(), "w"));
+  // Another program holds a write lock on "locked.map" until the test lets go.
+  int ready[2], done[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(done), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    ::close(ready[0]);
+    ::close(done[1]);
+    const int fd = ::open((root / "locked.map").c_str(), O_RDWR);
+    struct flock l {};
+    l.l_type = F_WRLCK;
+    l.l_whence = SEEK_SET;
+    char c = ::fcntl(fd, F_SETLK, &l) == 0 ? 'y' : 'n';
+    (void)!::write(ready[1], &c, 1);
+    (void)!::read(done[0], &c, 1);
+    _exit(0);
+  }
+  ::close(ready[1]);
+  ::close(done[0]);
+  char c = 'n';
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+
+  const std::vector<TApOpenDlgControl> all{dcFolderCombo, dcFolderLabel, dcSelectionCtrl, dcOkBtn, dcCancelBtn,
+                                           dcFileName, dcFileNameLabel, dcFileType, dcFileTypeLabel, dcToolBar};
+  const std::vector<TApOpenDlgControl> shownFirst{dcSelectionCtrl, dcOkBtn, dcFileName, dcFileNameLabel, dcFileType};
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    TApOpenDialog dlg(nullptr);
+    dlg.SetTitle("Items probe");
+    dlg.Filter = "Map files|*.map";
+    dlg.InitialDir = root.string();
+    // The second run shows what the first hid.
+    dlg.VisibleControls = 0;
+    for (TApOpenDlgControl i : all)
+      if ((std::find(shownFirst.begin(), shownFirst.end(), i) != shownFirst.end()) == (run == 0))
+        dlg.VisibleControls |= 1u << i;
+    int violations = 0;
+    dlg.OnShareViolation = [&](TObject*, int&, const AnsiString&) { ++violations; };
+    std::vector<bool> showing;
+    bool warned = false, keptOpen = false;
+    std::thread user([&] {
+      if (!WaitActive("Items probe")) return;
+      Sleep(300);
+      std::atomic<bool> got{false};
+      ui::RunOnGuiThread([&] {
+        for (TApOpenDlgControl i : all) showing.push_back(ui::FileDialogSession::ItemShowing(static_cast<ui::FileDialogItem>(i)));
+        got = true;
+      });
+      while (!got) Sleep(20);
+      Shot("file-dialog-items-" + std::to_string(run));
+      if (run == 0) {
+        Xdo("type locked.map");
+        Sleep(200);
+        Xdo("key Return");
+        Sleep(500);
+        warned = Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Items probe" &&
+                 Output("xdotool search --onlyvisible --name '^Items probe$' 2>/dev/null | wc -l") == "2";
+        Shot("file-dialog-locked");
+        Xdo("key Return");
+        Sleep(400);
+        keptOpen = Output("xdotool search --onlyvisible --name '^Items probe$' 2>/dev/null | wc -l") == "1";
+        Xdo("key ctrl+a");
+        Xdo("type free.map");
+        Sleep(200);
+        Xdo("key Return");
+      } else {
+        Xdo("key Escape");
+      }
+      for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Items probe"; ++i) {
+        Sleep(200);
+        if (i == 10) Xdo("key Escape");
+        if (i == 15) Xdo("key alt+F4");
+      }
+    });
+    const bool chosen = dlg.Execute();
+    user.join();
+    ASSERT_EQ(showing.size(), all.size());
+    for (size_t i = 0; i < all.size(); ++i)
+      EXPECT_EQ(showing[i], (dlg.VisibleControls & (1u << all[i])) != 0) << "item " << i;
+    if (run == 0) {
+      EXPECT_EQ(violations, 1);
+      EXPECT_TRUE(warned) << "a message over the dialog said the file is in use";
+      EXPECT_TRUE(keptOpen);
+      EXPECT_TRUE(chosen);
+      EXPECT_EQ(std::string(dlg.FileName.c_str()), (root / "free.map").string());
+    } else {
+      EXPECT_FALSE(chosen);
+    }
+  }
+  ::close(done[1]);
+  ::waitpid(holder, nullptr, 0);
+  fs::remove_all(root);
+}
+
+// File > Open, typing the name of a map file the preview cannot read (one far larger than
+// any map file, one damaged): no window comes up while the name is typed, so every key
+// reaches the file-name box; the notes panel says why the file cannot be shown; Open then
+// refuses it with one message and the dialog is gone.
+TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  Application->SetTitle("Corvane probe");
+  CreateProgramForms();
+  char tmpl[] = "/tmp/cq5-preview-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  { std::FILE* f = std::fopen((root / "big.map").c_str(), "w"); std::fclose(f); }
+  fs::resize_file(root / "big.map", uint64_t{3} << 29);  // 1.5 GiB, sparse
+  { std::FILE* f = std::fopen((root / "bad.map").c_str(), "w"); std::fputs("not a map file", f); std::fclose(f); }
+  Settings.MapPath = root.string() + "/";
+
+  for (const char* name : {"big.map", "bad.map"}) {
+    SCOPED_TRACE(name);
+    std::atomic<bool> done{false};
+    bool onlyTheDialog = true, oneMessage = false;
+    std::string typed, memo, box;
+    std::thread user([&] {
+      if (!WaitActive("Open")) return;
+      Sleep(300);
+      Xdo("key ctrl+a");
+      // Key by key, as a user types, each change previewed on its way.
+      for (const char* c = name; *c; ++c) {
+        Xdo(std::string("type --delay 0 '") + *c + "'");
+        Sleep(60);
+        if (Output("xdotool getactivewindow getwindowname 2>/dev/null") != "Open") onlyTheDialog = false;
+      }
+      Sleep(300);
+      std::atomic<bool> read{false};
+      ui::RunOnGuiThread([&] {
+        typed = R7Tform1->ApOpenDialog1()->GetFileNameText();
+        memo = Form2->Memo1->Text();
+        read = true;
+      });
+      while (!read) Sleep(20);
+      Shot(std::string("file-dialog-preview-") + name);
+      Xdo("key Return");
+      for (int i = 0; i < 100 && (box.empty() || box == "Open"); ++i) {
+        Sleep(20);
+        box = Output("xdotool getactivewindow getwindowname 2>/dev/null");
+      }
+      Shot(std::string("file-dialog-refused-") + name);
+      Xdo("key Return");
+      for (int i = 0; i < 100 && !done; ++i) Sleep(20);
+      oneMessage = done;
+      // Whatever still shows is closed, so that a fault fails the test instead of hanging it.
+      for (int i = 0; i < 20 && !done; ++i) {
+        Xdo("key Escape");
+        Sleep(200);
+      }
+    });
+    ui::RunOnGuiThread([&] {
+      R7Tform1->Open1Click(nullptr);
+      done = true;
+    });
+    x11test::PumpUntil([&] { return done.load(); }, 30000);
+    user.join();
+    EXPECT_TRUE(onlyTheDialog) << "no window came up while the name was typed";
+    EXPECT_EQ(typed, name) << "every key reached the file-name box";
+    EXPECT_EQ(memo.rfind("This file cannot be shown.", 0), 0u) << memo;
+    EXPECT_EQ(box, "Corvane probe") << "Open told why";
+    EXPECT_TRUE(oneMessage) << "told once";
+  }
+  for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+  Application->ProcessMessages();
   fs::remove_all(root);
 }
 

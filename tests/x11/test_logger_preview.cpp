@@ -6,9 +6,18 @@
 // from the screen for a look by eye.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Main.h"
@@ -24,7 +33,9 @@
 #include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"
+#include "platform/stdctrls/Printer.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/Simulate.h"
 #include "x11/XSession.h"
 
@@ -148,6 +159,89 @@ TEST_P(LoggerPreview, ScrollBarPagesThroughTheLog) {
   EXPECT_EQ(bar->Position(), at);
   EXPECT_EQ(t->RecordInfo().FirstDisplayedRec, at);
   Shot("logger-paged");
+}
+
+// Printing the log to a file through the real print dialog: an output file that is a named
+// pipe is refused at once in the program's words and the dialog stays open (the program never
+// waits for a reader of the pipe); a regular file named next gets the printed log.
+TEST(LoggerPrint, APipeAsOutputFileIsRefusedAtOnceAndThePrintDialogStaysOpen) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  CreateProgramForms();
+  namespace fs = std::filesystem;
+  char tmpl[] = "/tmp/cq5-print-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  const std::string fifo = (root / "pipe.pdf").string(), good = (root / "log.pdf").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  auto active = [] { return x11test::Output("xdotool getactivewindow getwindowname 2>/dev/null"); };
+  auto waitActive = [&](const std::string& title, int ms) {
+    for (int i = 0; i < ms / 20; ++i) {
+      if (active() == title) return true;
+      sleep(20);
+    }
+    return false;
+  };
+  auto xdo = [](const std::string& args) { std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); };
+  auto typeOutputFile = [&](const std::string& name) {
+    xdo("key alt+f");
+    sleep(200);
+    xdo("key ctrl+a");
+    xdo("type --delay 5 '" + name + "'");
+    sleep(300);
+    xdo("key alt+p");
+  };
+
+  std::atomic<bool> refusedInTime{false}, keptOpen{false}, pipeOpened{false};
+  std::thread user([&] {
+    if (!waitActive("Print", 10000)) return;
+    sleep(300);
+    typeOutputFile(fifo);
+    // The answer comes at once; a program stuck opening the pipe would only go on once a
+    // reader appears, which this guard gives it after a few seconds so the test never hangs.
+    refusedInTime = waitActive("Print to file", 1000);
+    if (!refusedInTime && !waitActive("Print to file", 3000)) {
+      pipeOpened = true;
+      const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+      sleep(1000);
+      if (fd >= 0) ::close(fd);
+    }
+    if (const char* dir = std::getenv("CQ5_SCREENSHOT_DIR")) {
+      std::atomic<bool> shot{false};
+      const std::string file = std::string(dir) + "/print-pipe-refused.png";
+      ui::RunOnGuiThread([&] {
+        ui::GrabScreenToPng(file.c_str());
+        shot = true;
+      });
+      for (int i = 0; i < 100 && !shot; ++i) sleep(20);
+    }
+    xdo("key Return");
+    keptOpen = waitActive("Print", 2000);
+    typeOutputFile(good);
+    for (int i = 0; i < 40 && (active() == "Print" || active() == "Print to file"); ++i) {
+      sleep(200);
+      if (i == 20) xdo("key Escape");
+    }
+  });
+  LoggerExportForm->Show();
+  LoggerExportForm->BitBtn2->Click();  // "Print"
+  user.join();
+
+  EXPECT_TRUE(refusedInTime) << "the pipe was refused within a second";
+  EXPECT_FALSE(pipeOpened) << "the program waited for a reader of the pipe";
+  EXPECT_TRUE(keptOpen) << "the print dialog stays open after the refusal";
+  std::ifstream pdf(good, std::ios::binary);
+  std::string head(4, '\0');
+  pdf.read(head.data(), 4);
+  EXPECT_EQ(head, "%PDF") << "the log printed to the regular file named next";
+  EXPECT_TRUE(fs::is_fifo(fifo)) << "the pipe is left as it was";
+  Printer()->SetOutputFileName("");
+  for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+  Application->ProcessMessages();
+  fs::remove_all(root);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, LoggerPreview, ::testing::Values("1024x768x24", "1600x1000x24"));
