@@ -39,12 +39,24 @@ using x11test::Output;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 void Xdo(const std::string& args) { std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); }
+// Waits up to 30 seconds by the clock: on a machine busy with other builds each xdotool
+// call can take long enough that a count of tries runs out before the window shows.
 bool WaitActive(const std::string& title) {
-  for (int i = 0; i < 500; ++i) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < until) {
     if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == title) return true;
     Sleep(20);
   }
   return false;
+}
+// A case that cannot go on closes the dialog it waits for, so that the case fails instead
+// of leaving the program's thread in a dialog nobody closes.
+void GiveUp() {
+  for (int i = 0; i < 5; ++i) {
+    Xdo("key Escape");
+    Sleep(300);
+  }
+  Xdo("key alt+F4");
 }
 // Called from the driving thread: the program's thread grabs the screen.
 void Shot(const std::string& name) {
@@ -123,7 +135,7 @@ TEST(FileDialog, ItsCommandsAskFirstAndTypingIsReported) {
   std::string afterRefusedUp, afterUp, afterBack, afterRefusedEnter;
   std::atomic<bool> refusedEnterKeptOpen{false};
   std::thread user([&] {
-    if (!WaitActive("Open probe")) return;
+    if (!WaitActive("Open probe")) return GiveUp();
     Sleep(300);
     std::atomic<bool> found{false};
     ui::RunOnGuiThread([&] {
@@ -217,7 +229,7 @@ TEST(FileDialog, ItsViewTitleAndListStylesHold) {
   TViewStyle before = vsIcon, afterRefused = vsIcon, after = vsIcon;
   bool renamed = false, menuOnEmpty = true, menuOnFile = false, keptOpenAfterDelete = false;
   std::thread user([&] {
-    if (!WaitActive("Styles probe")) return;
+    if (!WaitActive("Styles probe")) return GiveUp();
     Sleep(300);
     TRect listButton, reportButton;
     onGui([&] {
@@ -322,7 +334,7 @@ TEST(FileDialog, ItsMessagesAreHookedBeforeAndAfter) {
   std::string typed;
   bool openAfterDroppedClose = false;
   std::thread user([&] {
-    if (!WaitActive("Hook probe")) return;
+    if (!WaitActive("Hook probe")) return GiveUp();
     Sleep(300);
     Xdo("type axb");
     Sleep(300);
@@ -374,7 +386,7 @@ TEST(FileDialog, HelpAndReadOnlyShowWhenAskedWithTheirCaptions) {
   dlg.DlgItemsCaptions()->Help = "Hilfe";
   dlg.DlgItemsCaptions()->ReadOnlyFlag = "Nur &lesen";
   std::thread user([&] {
-    if (!WaitActive("Read-only probe")) return;
+    if (!WaitActive("Read-only probe")) return GiveUp();
     Sleep(300);
     Shot("file-dialog-readonly");
     Xdo("type probe.map");
@@ -416,7 +428,7 @@ TEST(FileDialog, TheUserPicksEachOfTheFourViews) {
   const std::vector<TViewStyle> order{vsIcon, vsSmallIcon, vsReport, vsIcon, vsList};
   std::vector<TViewStyle> shown;
   std::thread user([&] {
-    if (!WaitActive("View probe")) return;
+    if (!WaitActive("View probe")) return GiveUp();
     Sleep(300);
     for (TViewStyle v : order) {
       std::atomic<bool> got{false};
@@ -475,7 +487,7 @@ TEST(FileDialog, AWildcardTypedAndEnteredFiltersTheList) {
     bool onlyTheDialog = true;
     std::string folder;
     std::thread user([&] {
-      if (!WaitActive("Wildcard probe")) return;
+      if (!WaitActive("Wildcard probe")) return GiveUp();
       Sleep(300);
       Xdo("type '" + c.typed + "'");
       Sleep(200);
@@ -566,7 +578,7 @@ TEST(FileDialog, HiddenItemsStayHiddenAndALockedFileKeepsTheDialogOpen) {
     std::vector<bool> showing;
     bool warned = false, keptOpen = false;
     std::thread user([&] {
-      if (!WaitActive("Items probe")) return;
+      if (!WaitActive("Items probe")) return GiveUp();
       Sleep(300);
       std::atomic<bool> got{false};
       ui::RunOnGuiThread([&] {
@@ -644,7 +656,7 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
     bool onlyTheDialog = true, oneMessage = false;
     std::string typed, memo, box;
     std::thread user([&] {
-      if (!WaitActive("Open")) return;
+      if (!WaitActive("Open")) return GiveUp();
       Sleep(300);
       Xdo("key ctrl+a");
       // Key by key, as a user types, each change previewed on its way.
