@@ -183,15 +183,14 @@ TEST_P(MainElastic, OpensKeepsProportionsAndShowsMoreColumnsWhenLarger) {
   f_->TabSet1Click(f_->TabSet1);
   f_->SetWindowState(wsNormal);
   auto restored = [&] { return f_->Width() < 1100 && !wmMaximised(); };
-  if (!PumpUntil(restored, 5000)) {
-    // openbox under a busy machine sometimes drops a restore that follows a maximise closely;
-    // a user's second click on the frame's button does what this second request does.
+  // openbox under a busy machine sometimes drops a restore that follows a maximise closely;
+  // a user's further click on the frame's button does what each further request does.
+  for (int again = 0; again < 3 && !PumpUntil(restored, 5000); ++again) {
     std::cout << sc.screen << ": restore not carried out (" << f_->Width() << " wide, maximised mark "
               << wmMaximised() << "), asked again\n";
     f_->SetWindowState(wsMaximized);
     PumpFor(300);
     f_->SetWindowState(wsNormal);
-    PumpUntil(restored, 10000);
   }
   Settle();
   if (sc.width >= 1280) {
