@@ -181,6 +181,24 @@ TEST_F(PacketHandlerTest, FastPacketDecodes) {
   EXPECT_EQ(TPSLearnMax, 300);
 }
 
+// The additional tables' gauge: byte 21 is the size, bit 0 of byte 27 the sign. Bytes of
+// 128 and above are sizes too, never negative by themselves; the other flag bits leave the
+// sign alone.
+TEST_F(PacketHandlerTest, GaugeValueIsASizeWithItsSignInTheFlagByte) {
+  struct Case {
+    int size, flags, shown;
+  };
+  const Case cases[] = {{0, 0, 0},       {0, 1, 0},       {127, 0, 127},   {127, 1, -127},   {128, 0, 128},
+                        {128, 1, -128},  {200, 0, 200},   {200, 1, -200},  {200, 2, 200},    {200, 3, -200},
+                        {255, 0, 255},   {255, 1, -255},  {255, 0xFE, 255}, {255, 0xFF, -255}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size << " flags " << c.flags);
+    Handle(Fast(Data(28).Byte(21, c.size).Byte(27, c.flags)));
+    EXPECT_EQ(LiveFast.GaugeValue, c.shown);
+    EXPECT_EQ(LiveFast.Flags, c.flags);
+  }
+}
+
 TEST_F(PacketHandlerTest, LinkStartPollsOnceAndNotDuringAnUpdate) {
   Handle(Fast());
   Handle(Fast());
@@ -570,7 +588,7 @@ TEST_F(PacketHandlerTest, FastPacketEveryFieldFromItsByte) {
       {"item 6 bar", {LiveCellBar[6], -(b(19) & 31) * 8}},
       {"item 4 row", {LiveCellRow[4], b(20) >> 5}},
       {"item 4 bar", {LiveCellBar[4], -(b(20) & 31) * 8}},
-      {"gauge value", {LiveFast.GaugeValue, b(21) - 256}},  // bit 0 of byte 27 (192) clear
+      {"gauge value", {LiveFast.GaugeValue, b(21)}},  // its size; bit 0 of byte 27 (192) clear
       {"road speed", {LiveRoadSpeed, w(22)}},
       {"pulse count 2", {LiveFast.PulseCount2, w(24)}},
       {"flags", {LiveFast.Flags, b(27)}},
