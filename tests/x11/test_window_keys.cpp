@@ -1,0 +1,62 @@
+// Windows of the program reached and answered from the keyboard alone under a real window
+// manager, the main window open behind them.
+#include <gtest/gtest.h>
+
+#include "app/Block.h"
+#include "controls/Aligrid.h"
+#include "ecu/IgnAlign.h"
+#include "gauges/AbNumEdit.h"
+#include "model/MapRecord.h"
+#include "platform/stdctrls/StdCtrls.h"
+#include "x11/ProgramUser.h"
+
+namespace {
+
+using namespace x11test;
+
+using WindowKeys = ProgramUser;
+
+// The block dialog over the ignition table: Enter in the operation moves to the value and
+// Enter there fills the block: with a typed number, with the value shown when nothing was
+// typed, and with 0 from a box emptied by the user, each at the first Enter in the box.
+TEST_P(WindowKeys, BlockDialogFillsAtTheFirstEnterInTheValue) {
+  Tmap_function* d = map_function;
+  Run([&] {
+    TR7Tform1* m = R7Tform1;
+    TStringAlignGrid* g = m->ignitiontable;
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    Press("F3");
+    ASSERT_TRUE(WaitFor([m, g] { return m->ActiveControl() == g; }));
+    // The four cells of the block and what each round leaves in them.
+    auto block = [g] {
+      const TGridRect r = g->Selection();
+      std::string s;
+      for (int row = r.Top; row <= r.Bottom; ++row)
+        for (int col = r.Left; col <= r.Right; ++col) s += std::string(g->Cells(col, row).c_str()) + " ";
+      return s;
+    };
+    struct Round {
+      const char* typed;  // keys in the value box before Enter
+      const char* cells;
+    };
+    const Round rounds[] = {{"BackSpace 7", "7 7 7 7 "}, {"", "0 0 0 0 "}, {"1 2", "12 12 12 12 "},
+                            {"End BackSpace BackSpace BackSpace", "0 0 0 0 "}};
+    Press("shift+Right shift+Down");
+    for (const Round& r : rounds) {
+      SCOPED_TRACE(r.typed);
+      Press("Return");
+      ASSERT_TRUE(WaitFor([d] { return Screen->ActiveForm() == d && d->ActiveControl() == d->operation; }));
+      Press("Return");
+      ASSERT_TRUE(WaitFor([d] { return d->ActiveControl() == d->Value; }));
+      if (*r.typed != '\0') Press(r.typed);
+      Press("Return");
+      EXPECT_TRUE(WaitFor([d] { return !d->Visible(); }, 3000)) << "the first Enter in the value closes";
+      if (Ask<bool>([d] { return d->Visible(); })) Press("Escape");
+      EXPECT_TRUE(WaitFor([&] { return block() == r.cells; }, 3000)) << Ask<std::string>(block);
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, WindowKeys, ::testing::Values("1024x768x24", "1600x1000x24"));
+
+}  // namespace
