@@ -57,6 +57,34 @@ TEST_P(WindowKeys, BlockDialogFillsAtTheFirstEnterInTheValue) {
   });
 }
 
+// The ignition-alignment window opens on its lock button, the first control that acts (the
+// instructions only inform), and marks the focus there; Tab goes round the controls that
+// act and never lands on the instructions.
+TEST_P(WindowKeys, IgnitionAlignmentStartsOnItsLockButton) {
+  TIgnAlignForm* w = IgnAlignForm;
+  Run([&] {
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    Press("alt+o");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Press("Down Return");
+    ASSERT_TRUE(WaitFor([w] { return Screen->ActiveForm() == w; }));
+    EXPECT_TRUE(WaitFor([w] { return w->ActiveControl() == w->UnLockButton; }))
+        << Ask<std::string>([w] { return std::string(w->ActiveControl() ? w->ActiveControl()->Name().c_str() : "none"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto focused = Picture(w->UnLockButton);
+    Shot("align-start");
+    for (int i = 0; i < 6; ++i) {
+      Press("Tab");
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      EXPECT_NE(Ask<TWinControl*>([w] { return w->ActiveControl(); }), w->Memo1);
+    }
+    ASSERT_TRUE(WaitFor([w] { return w->ActiveControl() != w->UnLockButton; }));
+    EXPECT_FALSE(SamePicture(*focused, *Picture(w->UnLockButton))) << "the focused button shows a mark";
+    Press("Escape");
+    EXPECT_TRUE(WaitFor([w] { return !w->Visible(); }));
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, WindowKeys, ::testing::Values("1024x768x24", "1600x1000x24"));
 
 }  // namespace
