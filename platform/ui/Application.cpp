@@ -447,6 +447,8 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     }
     case QEvent::WindowActivate: {
       auto* f = dynamic_cast<TForm*>(ControlFromWidget(w));
+      // The user brought back a window of the program while its modal form is minimised.
+      if (f && WidgetOf(f) == w && f != ui::ModalForm()) ui::ProgramShownAgain();
       TForm* active = Screen->ActiveForm();
       // While a modal form runs, only it may become active.
       if (f && f->Visible() && WidgetOf(f) == w && (!active || !active->Modal() || active == f))
@@ -465,6 +467,7 @@ bool RouteInput(QObject* receiver, QEvent* event) {
         f->WindowStateChangedBySystem(st & Qt::WindowMinimized   ? wsMinimized
                                       : st & Qt::WindowMaximized ? wsMaximized
                                                                  : wsNormal);
+        if (!(st & Qt::WindowMinimized)) ui::ProgramShownAgain();
       }
       return false;
     }

@@ -21,6 +21,7 @@
 #include "ecusim/PtyEcu.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Simulate.h"
 #include "x11/XSession.h"
@@ -103,6 +104,15 @@ class ProgramUser : public ::testing::TestWithParam<const char*> {
     std::atomic<bool> done{false};
     std::thread t([&] {
       user();
+      // A user who gave up (a failed check) leaves no modal window open: its loop would
+      // keep the program from ever returning to the test.
+      for (int i = 0; i < 50 && Ask<bool>([] {
+                        TForm* f = ui::ModalForm();
+                        if (f != nullptr) f->SetModalResult(mrCancel);
+                        return f != nullptr;
+                      });
+           ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
       done = true;
     });
     R7Tform1->Show();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Block.h"
+#include "config/Additonl.h"
+#include "config/setup.h"
+#include "platform/stdctrls/Tabs.h"
 #include "controls/Aligrid.h"
 #include "ecu/IgnAlign.h"
 #include "gauges/AbNumEdit.h"
@@ -82,6 +85,72 @@ TEST_P(WindowKeys, IgnitionAlignmentStartsOnItsLockButton) {
     EXPECT_FALSE(SamePicture(*focused, *Picture(w->UnLockButton))) << "the focused button shows a mark";
     Press("Escape");
     EXPECT_TRUE(WaitFor([w] { return !w->Visible(); }));
+  });
+}
+
+// Minimising a modal window (the additional tables, the configuration editor) minimises
+// the program with it; bringing back either the main window or the modal window brings
+// both back, the modal window on top and taking the keys.
+TEST_P(WindowKeys, AMinimisedModalWindowTakesTheProgramWithIt) {
+  auto hidden = [](const std::string& id) {
+    return Output("xprop -id " + id + " _NET_WM_STATE 2>/dev/null").find("_NET_WM_STATE_HIDDEN") != std::string::npos;
+  };
+  auto waitX = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 250 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return done();
+  };
+  Run([&] {
+    TR7Tform1* m = R7Tform1;
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    // A window of the program by its caption, as the window manager lists it.
+    auto windowOf = [](TForm* f) {
+      const std::string caption = Ask<std::string>([f] { return std::string(f->Caption().c_str()); });
+      return Output("xdotool search --name '^" + caption + "$' 2>/dev/null | head -n1");
+    };
+    const std::string mainId = windowOf(m);
+    ASSERT_FALSE(mainId.empty());
+    struct Case {
+      const char *menu, *item;
+      TForm* form;
+      bool backByMain;  // brought back through the main window, else through the modal one
+    };
+    const Case cases[] = {{"t", "a", AdditionalMaps, true}, {"c", "e", SetupForm, false}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.form->Name().c_str());
+      Press("alt+" + std::string(c.menu));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      Press(c.item);
+      ASSERT_TRUE(WaitFor([&] { return Screen->ActiveForm() == c.form; }));
+      const std::string modalId = windowOf(c.form);
+      ASSERT_FALSE(modalId.empty());
+      ASSERT_TRUE(waitX([&] { return Output("xdotool getactivewindow 2>/dev/null") == modalId; }));
+      std::system(("xdotool windowminimize " + modalId + " >/dev/null 2>&1").c_str());
+      EXPECT_TRUE(WaitFor([&] { return c.form->WindowState() == wsMinimized && m->WindowState() == wsMinimized; }));
+      EXPECT_TRUE(waitX([&] { return hidden(modalId) && hidden(mainId); })) << "both windows off the screen";
+      Shot(std::string("minimised-") + c.form->Name().c_str());
+
+      const std::string back = c.backByMain ? mainId : modalId;
+      for (int attempt = 0; attempt < 5 && hidden(mainId); ++attempt) {
+        std::system(("xdotool windowactivate " + back + " >/dev/null 2>&1").c_str());
+        waitX([&] { return !hidden(mainId) && !hidden(modalId); });
+      }
+      EXPECT_TRUE(waitX([&] { return !hidden(mainId) && !hidden(modalId); })) << "both windows back";
+      EXPECT_TRUE(waitX([&] { return Output("xdotool getactivewindow 2>/dev/null") == modalId; }))
+          << "the modal window active";
+      EXPECT_TRUE(WaitFor([&] {
+        return c.form->WindowState() == wsNormal && m->WindowState() != wsMinimized && Screen->ActiveForm() == c.form;
+      }));
+      Shot(std::string("restored-") + c.form->Name().c_str());
+      // It takes the keys again.
+      Press("ctrl+Tab");
+      EXPECT_TRUE(WaitFor([&] {
+        auto* book = c.form == AdditionalMaps ? AdditionalMaps->AdditionalBook : SetupForm->SetupBook;
+        return book->PageIndex() == 1;
+      }));
+      Press("Escape");
+      ASSERT_TRUE(WaitFor([&] { return !c.form->Visible(); }));
+      EXPECT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }));
+    }
   });
 }
 
