@@ -161,7 +161,7 @@ void TTabSet::Paint() {
       // The focus mark: a dotted frame just inside the chosen tab, round its caption.
       c->Pen()->SetStyle(psDot);
       c->Brush()->SetStyle(bsClear);
-      c->Rectangle(r.Left + 3, 2, r.Right - 3, r.Bottom - 4);
+      c->Rectangle(r.Left + 2, 2, r.Right - 2, r.Bottom - 4);
       c->Brush()->SetStyle(bsSolid);
       c->Pen()->SetStyle(psSolid);
     }

@@ -97,6 +97,14 @@ TEST_P(PageKeys, EveryNotebookStepsItsPagesByKey) {
     ASSERT_TRUE(WaitFor([l] { return Screen->ActiveForm() == l; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Steps(l->LoggerBook, l->TabSet, {{"ctrl+Tab", 1}, {"ctrl+Tab", 0}, {"ctrl+Prior", 1}, {"ctrl+Next", 0}});
+    presses = 0;
+    while (presses < 60 && !Ask<bool>([l] { return l->ActiveControl() == l->TabSet; })) {
+      Press("Tab");
+      ++presses;
+    }
+    ASSERT_TRUE(Ask<bool>([l] { return l->ActiveControl() == l->TabSet; })) << "Tab never reached the tab strip";
+    Steps(l->LoggerBook, l->TabSet, {{"Right", 1}, {"Left", 0}});
+    Shot("pages-logger");
     Ask<bool>([l] {
       l->Hide();
       return true;
