@@ -68,7 +68,9 @@ void Tmap_function::okClick(TObject*) {
 
 bool Tmap_function::TakeValue() {
   double v = 0;
-  if (!TryStrToFloat(Trim(Value->Text()), v)) {
+  // An empty box reads as 0, as the number edit itself reads it on Enter or on leaving.
+  const AnsiString text = Trim(Value->Text());
+  if (!text.empty() && !TryStrToFloat(text, v)) {
     MessageBeep(MB_BEEP_OK);
     SetActiveControl(Value);
     return false;

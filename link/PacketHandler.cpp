@@ -161,7 +161,9 @@ void PacketHandler::Fast(std::string_view data) {
     RowAndBar(b >> 5, (b & 0x1F) * 8, LiveCellRow[items[i]], LiveCellBar[items[i]]);
   }
   f.Flags = d.B(27);
-  f.GaugeValue = (f.Flags & 1) ? -d.S(21) : d.S(21);
+  // Byte 21 is the gauge's size (0..255) and bit 0 of the flag byte its sign: the gauge
+  // runs from -255 to 255.
+  f.GaugeValue = (f.Flags & 1) ? -d.B(21) : d.B(21);
   f.PulseCount2 = d.W(24);
   LiveRoadSpeed = d.W(22);
 

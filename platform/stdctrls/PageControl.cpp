@@ -195,6 +195,25 @@ void TPageControl::SelectNextPage(bool GoForward) {
   SelectTab(next);
 }
 
+void TPageControl::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomControl::KeyDown(Key, Shift);
+  if (Key != VK_LEFT && Key != VK_RIGHT) return;
+  if (Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return;
+  const int cur = TabIndex();
+  if (PageOfTab(Key == VK_LEFT ? cur - 1 : cur + 1) != nullptr) SelectTab(Key == VK_LEFT ? cur - 1 : cur + 1);
+  Key = 0;
+}
+
+void TPageControl::DoEnter() {
+  Invalidate();
+  TCustomControl::DoEnter();
+}
+
+void TPageControl::DoExit() {
+  Invalidate();
+  TCustomControl::DoExit();
+}
+
 void TPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft) {
     const int i = IndexOfTabAt(X, Y);
@@ -239,6 +258,12 @@ void TPageControl::Paint() {
     c->Brush()->SetStyle(bsClear);
     TRect tr = r;
     c->DrawText(p->Caption(), tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    if (p == active_ && Focused()) {
+      c->Pen()->SetColor(clWindowText);
+      c->Pen()->SetStyle(psDot);
+      c->Rectangle(r.Left + 3, r.Top + 3, r.Right - 3, r.Bottom - 2);
+      c->Pen()->SetStyle(psSolid);
+    }
     c->Brush()->SetStyle(bsSolid);
   }
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 #include "platform/ui/Controls.h"
+#include "platform/ui/FocusOrder.h"
 
 class TPageControl;
 
@@ -40,7 +41,9 @@ class TTabSheet : public TCustomControl {
   int image_index_ = -1;
 };
 
-class TPageControl : public TCustomControl {
+// With the focus, the chosen tab shows a mark and Left/Right choose the page; Ctrl+Tab and
+// Ctrl+PgDn turn its pages from any control on them.
+class TPageControl : public TCustomControl, public ui::TPageStepper {
  public:
   explicit TPageControl(TComponent* AOwner);
   ~TPageControl() override;
@@ -70,6 +73,11 @@ class TPageControl : public TCustomControl {
   bool SelectTab(int tabIndex);
   // Ctrl+Tab: the next (or previous) page with a visible tab, wrapping round.
   void SelectNextPage(bool GoForward);
+  void StepPage(bool Forward) override { SelectNextPage(Forward); }
+  bool HoldsItsPages() const override { return true; }
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void DoEnter() override;
+  void DoExit() override;
 
   TNotifyEvent OnChange;
   TTabChangingEvent OnChanging;

@@ -353,8 +353,9 @@ void RegisterExtCtrls() {
 // ---- tabs, notebooks, pages, status bar ----
 
 void RegisterTabsAndPages() {
-  RegisterClass<TTabSet, TCustomControl>("TTabSet")
-      .Int("SelectedColor", &TTabSet::SelectedColor, &TTabSet::SetSelectedColor, clBtnFace, &ui::ColorIdents())
+  auto tabset = RegisterClass<TTabSet, TCustomControl>("TTabSet");
+  TabStop(tabset, true);
+  tabset.Int("SelectedColor", &TTabSet::SelectedColor, &TTabSet::SetSelectedColor, clBtnFace, &ui::ColorIdents())
       .Int("UnselectedColor", &TTabSet::UnselectedColor, &TTabSet::SetUnselectedColor, clWindow, &ui::ColorIdents())
       .Strings("Tabs", &TTabSet::Tabs)
       .Int("TabIndex", &TTabSet::TabIndex, IntSetter(&TTabSet::SetTabIndex, "TabIndex"), -1)

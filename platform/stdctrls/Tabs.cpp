@@ -9,6 +9,7 @@
 
 TTabSet::TTabSet(TComponent* AOwner) : TCustomControl(AOwner), tabs_(std::make_unique<TStringList>()) {
   SetBounds(0, 0, 185, 21);
+  SetTabStop(true);
   tabs_->OnChange = [this](TObject*) {
     if (tab_index_ >= tabs_->Count()) tab_index_ = tabs_->Count() - 1;
     if (tab_index_ < 0 && tabs_->Count() > 0) tab_index_ = 0;
@@ -102,6 +103,40 @@ void TTabSet::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
+void TTabSet::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomControl::KeyDown(Key, Shift);
+  const int count = tabs_->Count();
+  if (Key == 0 || count == 0 || Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return;
+  const int cur = tab_index_;
+  int next;
+  switch (Key) {
+    case VK_LEFT: next = std::max(0, cur - 1); break;
+    case VK_RIGHT: next = cur < 0 ? 0 : std::min(count - 1, cur + 1); break;
+    case VK_HOME: next = 0; break;
+    case VK_END: next = count - 1; break;
+    default: return;
+  }
+  Key = 0;
+  if (next != cur) SetTabIndex(next);
+}
+
+void TTabSet::StepPage(bool Forward) {
+  const int count = tabs_->Count();
+  if (count == 0) return;
+  const int cur = tab_index_;
+  SetTabIndex(cur < 0 ? 0 : (cur + (Forward ? 1 : count - 1)) % count);
+}
+
+void TTabSet::DoEnter() {
+  Invalidate();
+  TCustomControl::DoEnter();
+}
+
+void TTabSet::DoExit() {
+  Invalidate();
+  TCustomControl::DoExit();
+}
+
 void TTabSet::Paint() {
   TCanvas* c = Canvas();
   c->Brush()->SetStyle(bsSolid);
@@ -122,6 +157,14 @@ void TTabSet::Paint() {
     c->Brush()->SetStyle(bsClear);
     c->TextOut(r.Left + 6, 3, tabs_->Strings(i));
     c->Brush()->SetStyle(bsSolid);
+    if (i == tab_index_ && Focused()) {
+      // The focus mark: a dotted frame just inside the chosen tab, round its caption.
+      c->Pen()->SetStyle(psDot);
+      c->Brush()->SetStyle(bsClear);
+      c->Rectangle(r.Left + 2, 2, r.Right - 2, r.Bottom - 4);
+      c->Brush()->SetStyle(bsSolid);
+      c->Pen()->SetStyle(psSolid);
+    }
   }
   if (right == Width()) return;
   // The two scroll buttons: a left and a right pointing triangle.

@@ -5,10 +5,13 @@
 #include <vector>
 #include "platform/classes/Lists.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/FocusOrder.h"
 
 using TTabChangeEvent = std::function<void(TObject* Sender, int NewTab, bool& AllowChange)>;
 
-class TTabSet : public TCustomControl {
+// The strip is a tab stop: with the focus, it marks the chosen tab and the arrow keys (Home
+// and End too) choose the tab; Ctrl+Tab and Ctrl+PgDn step it from anywhere on its form.
+class TTabSet : public TCustomControl, public ui::TPageStepper {
  public:
   explicit TTabSet(TComponent* AOwner);
   ~TTabSet() override;
@@ -33,6 +36,10 @@ class TTabSet : public TCustomControl {
   void SetUnselectedColor(TColor v) { unselected_color_ = v; Invalidate(); }
   TTabChangeEvent OnChange;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void StepPage(bool Forward) override;
   void Paint() override;
   // OnClick runs when the tab index changes (SetTabIndex), not on every mouse release.
   bool ClicksOnMouseUp() const override { return false; }

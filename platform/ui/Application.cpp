@@ -19,6 +19,7 @@
 #include <system_error>
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/FocusOrder.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/detail/QtControls.h"
 
@@ -123,6 +124,11 @@ ui::detail::KeyPassedOn::~KeyPassedOn() { --g_keyPassedOn; }
 
 namespace {
 
+// The key (as the window system names it) that last turned a page: its release is the
+// page turn's too, and reaches no control (a release of PgDn on the page turned to is no
+// key of that page).
+int g_pageKey = 0;
+
 bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   if (g_resending) return false;
   // An open menu, or a menu bar walked with the keyboard, takes its keys itself: no form or
@@ -146,6 +152,14 @@ bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   auto alive = [&] { return ui::detail::ControlAlive(target, targetSerial); };
   WORD key = ui::detail::VirtualKeyFromQt(e->key(), e->modifiers());
   const TShiftState shift = KeyShift(*e, press);
+  if (!press && g_pageKey != 0 && e->key() == g_pageKey) {
+    if (!e->isAutoRepeat()) g_pageKey = 0;
+    return true;
+  }
+  if (press && key != 0 && form != nullptr && ui::StepPagesByKey(form, target, key, shift)) {
+    g_pageKey = e->key();
+    return true;
+  }
   if (!press) {
     if (e->isAutoRepeat() || key == 0) return false;
     if (preview) form->KeyUp(key, shift);
@@ -433,6 +447,8 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     }
     case QEvent::WindowActivate: {
       auto* f = dynamic_cast<TForm*>(ControlFromWidget(w));
+      // The user brought back a window of the program while its modal form is minimised.
+      if (f && WidgetOf(f) == w && f != ui::ModalForm()) ui::ProgramShownAgain();
       TForm* active = Screen->ActiveForm();
       // While a modal form runs, only it may become active.
       if (f && f->Visible() && WidgetOf(f) == w && (!active || !active->Modal() || active == f))
@@ -451,6 +467,7 @@ bool RouteInput(QObject* receiver, QEvent* event) {
         f->WindowStateChangedBySystem(st & Qt::WindowMinimized   ? wsMinimized
                                       : st & Qt::WindowMaximized ? wsMaximized
                                                                  : wsNormal);
+        if (!(st & Qt::WindowMinimized)) ui::ProgramShownAgain();
       }
       return false;
     }

@@ -37,3 +37,46 @@ void FocusNextControl(TWinControl* From) {
   }
 }
 }  // namespace ui
+
+namespace ui {
+namespace {
+// The showing, enabled page stepper nearest to the form (fewest containers between), the
+// first in tab order among equals.
+TPageStepper* OutermostStepper(TWinControl* parent, int depth, int& bestDepth) {
+  std::vector<TWinControl*> kids;
+  for (int i = 0; i < parent->ControlCount(); ++i)
+    if (auto* c = dynamic_cast<TWinControl*>(parent->Controls(i)); c && c->Showing() && c->Enabled()) kids.push_back(c);
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+  TPageStepper* best = nullptr;
+  for (TWinControl* c : kids)
+    if (auto* s = dynamic_cast<TPageStepper*>(c); s && depth < bestDepth) {
+      best = s;
+      bestDepth = depth;
+      break;
+    }
+  if (depth + 1 >= bestDepth) return best;
+  for (TWinControl* c : kids)
+    if (TPageStepper* s = OutermostStepper(c, depth + 1, bestDepth)) best = s;
+  return best;
+}
+}  // namespace
+
+bool StepPagesByKey(TForm* Form, TWinControl* Focused, WORD Key, TShiftState Shift) {
+  if (Form == nullptr || !Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return false;
+  bool forward;
+  if (Key == VK_TAB) forward = !Shift.Contains(ssShift);
+  else if ((Key == VK_NEXT || Key == VK_PRIOR) && !Shift.Contains(ssShift)) forward = Key == VK_NEXT;
+  else return false;
+  TPageStepper* stepper = dynamic_cast<TPageStepper*>(Focused);
+  for (TWinControl* c = Focused; stepper == nullptr && c != nullptr && c != Form; c = c->Parent())
+    if (auto* s = dynamic_cast<TPageStepper*>(c); s && s->HoldsItsPages()) stepper = s;
+  if (stepper == nullptr) {
+    int depth = 1 << 20;
+    stepper = OutermostStepper(Form, 0, depth);
+  }
+  if (stepper == nullptr) return false;
+  stepper->StepPage(forward);
+  return true;
+}
+}  // namespace ui

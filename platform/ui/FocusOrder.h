@@ -1,10 +1,32 @@
 #pragma once
-// Moving the focus along a form's tab order, as the Tab key does.
+// Moving the focus along a form's tab order, as the Tab key does, and turning a window's
+// pages from the keyboard.
+#include "platform/ui/Keys.h"
+
 class TWinControl;
+class TForm;
 
 namespace ui {
 // Gives the focus to the next control after From (depth first through the containers, each
 // level in TabOrder) that is a tab stop and can take the focus, wrapping round at the end.
 // Does nothing when From is not on a form or no other control qualifies.
 void FocusNextControl(TWinControl* From);
+
+// A control that turns a window's pages: a tab strip or a page control.
+class TPageStepper {
+ public:
+  virtual ~TPageStepper() = default;
+  // Turns to the next (or previous) page, wrapping round at the ends.
+  virtual void StepPage(bool Forward) = 0;
+  // Whether this one encloses the pages itself (a page control) rather than sitting beside
+  // them (a tab strip).
+  virtual bool HoldsItsPages() const { return false; }
+};
+
+// Ctrl+Tab and Ctrl+PgDn turn to the next page, Ctrl+Shift+Tab and Ctrl+PgUp to the
+// previous one, whichever control of the form has the focus. The pages turned are those of
+// the focused control when it is a tab strip, else of the innermost page control holding
+// it, else of the form's outermost showing tab strip (the one of the window's own pages,
+// not of a page's sub-pages). True when the key turned a page.
+bool StepPagesByKey(TForm* Form, TWinControl* Focused, WORD Key, TShiftState Shift);
 }  // namespace ui

@@ -13,6 +13,54 @@
 
 using ui::detail::WidgetOf;
 
+namespace {
+// Forms shown modally, the innermost last.
+std::vector<TForm*> g_modals;
+// Windows minimised because the modal form was, with their serials (a window freed
+// meanwhile is left alone).
+std::vector<std::pair<TForm*, uint64_t>> g_minimisedWithModal;
+bool g_restoring = false;
+
+bool Minimised(TForm* f) {
+  QWidget* w = WidgetOf(f);
+  return w != nullptr && (w->windowState() & Qt::WindowMinimized);
+}
+
+// The modal form was minimised: the whole program goes with it, as one application does.
+void MinimiseProgramWith(TForm* modal) {
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TForm* f = Screen->Forms(i);
+    QWidget* w = WidgetOf(f);
+    if (f == modal || !f->Visible() || w == nullptr || !w->isWindow() || Minimised(f)) continue;
+    g_minimisedWithModal.emplace_back(f, f->impl().serial);
+    w->setWindowState(w->windowState() | Qt::WindowMinimized);
+  }
+}
+}  // namespace
+
+TForm* ui::ModalForm() { return g_modals.empty() ? nullptr : g_modals.back(); }
+
+void ui::ProgramShownAgain() {
+  TForm* modal = ModalForm();
+  if (modal == nullptr || g_restoring || (!Minimised(modal) && g_minimisedWithModal.empty())) return;
+  g_restoring = true;
+  // The windows minimised with it come back in the state they had (maximised or normal),
+  // then the modal form, last, so it lies on top of them.
+  const auto others = std::move(g_minimisedWithModal);
+  g_minimisedWithModal.clear();
+  for (const auto& [f, serial] : others) {
+    if (!ui::detail::ControlAlive(f, serial) || !f->Visible()) continue;
+    if (QWidget* w = WidgetOf(f); w && (w->windowState() & Qt::WindowMinimized))
+      w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+  }
+  QWidget* w = WidgetOf(modal);
+  w->setWindowState((w->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  w->show();
+  w->raise();
+  w->activateWindow();
+  g_restoring = false;
+}
+
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique<TCanvas>()) {
   SetVisibleField(false);
   SetBoundsFields(0, 0, 320, 240);
@@ -24,6 +72,7 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique
 }
 
 TForm::~TForm() {
+  std::erase(g_modals, this);
   if (ForgetReference) ForgetReference();
   BeforeDestruction();
   Screen->RemoveForm(this);
@@ -202,6 +251,7 @@ void TForm::SetWindowState(TWindowState v) {
       case wsMinimized: w->showMinimized(); break;
       case wsMaximized: w->showMaximized(); break;
     }
+    if (v == wsMinimized && changed && modal_ && ui::ModalForm() == this) MinimiseProgramWith(this);
   }
   if (changed) NotifyObservers(TNotice::StateChanged);
 }
@@ -209,6 +259,8 @@ void TForm::SetWindowState(TWindowState v) {
 void TForm::WindowStateChangedBySystem(TWindowState v) {
   if (v == window_state_) return;
   window_state_ = v;
+  // A minimised modal form would leave windows on the screen that take no input.
+  if (v == wsMinimized && modal_ && ui::ModalForm() == this) MinimiseProgramWith(this);
   NotifyObservers(TNotice::StateChanged);
 }
 
@@ -404,6 +456,7 @@ void TForm::BeginModal() {
   modal_previous_ = Screen->ActiveForm();
   modal_ = true;
   modal_result_ = mrNone;
+  g_modals.push_back(this);
   HandleNeeded();
   impl().widget->setWindowModality(Qt::ApplicationModal);
   Show();
@@ -433,6 +486,9 @@ bool TForm::EndModalIfDone() {
 void TForm::FinishModal() {
   TForm* previous = modal_previous_;
   modal_previous_ = nullptr;
+  std::erase(g_modals, this);
+  // Windows minimised with it stay as the user left them once it is gone.
+  if (g_modals.empty()) g_minimisedWithModal.clear();
   SetVisible(false);
   modal_ = false;
   if (QWidget* w = impl().widget) w->setWindowModality(Qt::NonModal);

@@ -167,6 +167,14 @@ class TForm : public TWinControl {
 };
 
 namespace ui {
+// The innermost form being shown modally, or nullptr.
+TForm* ModalForm();
+// A window of the program came back on the screen (the user restored or activated it)
+// while the modal form is minimised, or the modal form itself came back: the windows
+// minimised with it come back, and the modal form with them, on top and active, so the
+// program never shows only windows that take no input.
+void ProgramShownAgain();
+
 // The menus library shows and hides the bar when a form's Menu changes (Old or New may
 // be nullptr); it returns New as a component so that the form hears of its destruction.
 using TMainMenuHook = TComponent* (*)(TForm* Form, TMainMenu* Old, TMainMenu* New);

@@ -5,7 +5,9 @@
 #include "app/ProgramWindowsFixture.h"
 
 #include "controls/Aligrid.h"
+#include "config/Additonl.h"
 #include "gauges/AbValInd.h"
+#include "gauges/AbVMeter.h"
 #include "link/LiveData.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
@@ -42,6 +44,21 @@ class MainDisplays : public ProgramWindowsTest {
     return -1;
   }
 };
+
+// A fast live packet as the port hands it over, its gauge byte 21 and flag byte 27 set:
+// the additional tables' meter shows the size, negative when bit 0 of the flags is set.
+TEST_F(MainDisplays, TheAdditionalTablesMeterShowsTheGaugeSizeWithItsSign) {
+  ECUConnected = true;  // a running link: no requests go out on the port
+  for (int size : {0, 127, 128, 200, 255})
+    for (int flags : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << size << " flags " << flags);
+      AnsiString body(2 + 28 + 1, '\0');  // type 0, sub-code 0, 28 data bytes, trailer
+      body[2 + 21] = static_cast<char>(size);
+      body[2 + 27] = static_cast<char>(flags);
+      f_->SLIPpktStringPacket(nullptr, body);
+      EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), flags ? -size : size);
+    }
+}
 
 TEST_F(MainDisplays, RatioBarsLightUpToTheirSegmentAndColourTheReadOut) {
   struct Case {

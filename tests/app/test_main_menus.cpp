@@ -29,6 +29,7 @@
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Simulate.h"
+#include "platform/streaming/ClassRegistry.h"
 
 namespace {
 
@@ -70,6 +71,50 @@ TEST_F(MainMenus, TableAndConfigurationCommandsOpenTheirPages) {
     EXPECT_EQ(page, c.page);
     EXPECT_TRUE(tabsHidden);
     EXPECT_TRUE(f_->TabSet1->Visible());
+  }
+}
+
+// Handlers no menu item of the main window names: a form resource (or another program
+// part) binding them by name gets the same window and page as their menu command.
+TEST_F(MainMenus, HandlersWithoutMenuItemsActAsTheirCommands) {
+  struct Case {
+    const char* handler;
+    const char* command;
+  };
+  const Case cases[] = {{"ECUconfiguration1Click", "ECUversioninfo1"},
+                        {"OxygenSensor1Click", "AFRLambdainput1"},
+                        {"AFRInput1Click", "AFRLambdainput1"},
+                        {"RoadSpeed1Click", "WheelSpeedSensors1"},
+                        {"IACV1Click", "IdleAirControl1"},
+                        {"TractionControl1Click", "TractionControl1"}};
+  const TStreamClass* cls = FindClass("TR7Tform1");
+  ASSERT_NE(cls, nullptr);
+  // The window shown and the pages of the configuration and additional-table notebooks.
+  auto run = [&](const std::function<void()>& act) {
+    ui::DialogScript script;
+    std::string seen = "nothing";
+    script.AnswerForm([&](TForm& form) {
+      seen = std::string(form.ClassName()) + " " + std::to_string(SetupForm->SetupBook->PageIndex()) + " " +
+             std::to_string(AdditionalMaps->AdditionalBook->PageIndex());
+      form.SetModalResult(mrOk);
+    });
+    SetupForm->SetupBook->SetPageIndex(5);
+    AdditionalMaps->AdditionalBook->SetPageIndex(2);
+    act();
+    return seen;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.handler);
+    const THandlerInfo* h = cls->FindHandler(c.handler);
+    ASSERT_NE(h, nullptr);
+    TNotifyEvent handler;
+    ASSERT_EQ(h->FunctionType, std::type_index(typeid(TNotifyEvent)));
+    h->Make(f_, &handler);
+    const std::string byHandler = run([&] { handler(f_); });
+    TMenuItem* item = Item(c.command);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(byHandler, run([&] { item->Click(); }));
+    EXPECT_NE(byHandler, "nothing");
   }
 }
 

@@ -181,6 +181,7 @@ TEST_F(PacketHandlerTest, FastPacketDecodes) {
   EXPECT_EQ(TPSLearnMax, 300);
 }
 
+<<<<<<< HEAD
 // The ratio channel is byte 17 / 10 within the ratio function's range, 9 .. 18 AFR: a lean
 // or missing sensor's 0 shows 9, not 0.
 TEST_F(PacketHandlerTest, RatioChannelStaysWithinItsRange) {
@@ -192,6 +193,23 @@ TEST_F(PacketHandlerTest, RatioChannelStaysWithinItsRange) {
     Handle(Fast(Data(28).Byte(17, byte)));
     EXPECT_DOUBLE_EQ(LiveValues[1], shown) << byte;
     EXPECT_EQ(LiveFast.AFR, byte) << "the raw ratio is kept whole";
+=======
+// The additional tables' gauge: byte 21 is the size, bit 0 of byte 27 the sign. Bytes of
+// 128 and above are sizes too, never negative by themselves; the other flag bits leave the
+// sign alone.
+TEST_F(PacketHandlerTest, GaugeValueIsASizeWithItsSignInTheFlagByte) {
+  struct Case {
+    int size, flags, shown;
+  };
+  const Case cases[] = {{0, 0, 0},       {0, 1, 0},       {127, 0, 127},   {127, 1, -127},   {128, 0, 128},
+                        {128, 1, -128},  {200, 0, 200},   {200, 1, -200},  {200, 2, 200},    {200, 3, -200},
+                        {255, 0, 255},   {255, 1, -255},  {255, 0xFE, 255}, {255, 0xFF, -255}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size << " flags " << c.flags);
+    Handle(Fast(Data(28).Byte(21, c.size).Byte(27, c.flags)));
+    EXPECT_EQ(LiveFast.GaugeValue, c.shown);
+    EXPECT_EQ(LiveFast.Flags, c.flags);
+>>>>>>> h4
   }
 }
 
@@ -584,7 +602,7 @@ TEST_F(PacketHandlerTest, FastPacketEveryFieldFromItsByte) {
       {"item 6 bar", {LiveCellBar[6], -(b(19) & 31) * 8}},
       {"item 4 row", {LiveCellRow[4], b(20) >> 5}},
       {"item 4 bar", {LiveCellBar[4], -(b(20) & 31) * 8}},
-      {"gauge value", {LiveFast.GaugeValue, b(21) - 256}},  // bit 0 of byte 27 (192) clear
+      {"gauge value", {LiveFast.GaugeValue, b(21)}},  // its size; bit 0 of byte 27 (192) clear
       {"road speed", {LiveRoadSpeed, w(22)}},
       {"pulse count 2", {LiveFast.PulseCount2, w(24)}},
       {"flags", {LiveFast.Flags, b(27)}},

@@ -4,6 +4,7 @@
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/PageControl.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Simulate.h"
@@ -268,6 +269,63 @@ TEST_F(ControlsTest, TabSetScrollsTabsThatDoNotFit) {
   EXPECT_LE(tabs->ItemRect(5).Right, arrows);
   tabs->SetBounds(0, 200, 900, 21);
   EXPECT_FALSE(tabs->Scrolling());
+}
+
+// Pages from the keyboard: Ctrl+Tab / Ctrl+PgDn forward and Ctrl+Shift+Tab / Ctrl+PgUp back,
+// round past the ends. They turn the window's own tab strip from a control on a page (not
+// the sub-tabs on that page), the sub-tabs when those have the focus, and a page control's
+// pages from a control on them. The focused strip takes Left, Right, Home and End. A key
+// that turned a page is no key of the page after: its release reaches nobody.
+TEST_F(ControlsTest, KeysTurnThePagesOfTheStripOrPageControlInCharge) {
+  TForm* f = NewForm(500, 400);
+  auto* tabs = Place<TTabSet>(f, 0, 370, 400, 21);
+  auto* nb = Place<TNotebook>(f, 0, 0, 250, 360);
+  nb->Pages()->SetText("One\rTwo\rThree");
+  tabs->Tabs()->SetText("One\rTwo\rThree");
+  tabs->OnClick = [&](TObject*) { nb->SetPageIndex(tabs->TabIndex()); };
+  auto* sub = new TTabSet(f);
+  sub->SetParent(nb->Page(0));
+  sub->SetBounds(0, 0, 200, 21);
+  sub->Tabs()->SetText("A\rB");
+  auto* edit = new TEdit(f);
+  edit->SetParent(nb->Page(0));
+  edit->SetBounds(0, 40, 100, 21);
+  auto* pc = Place<TPageControl>(f, 260, 0, 230, 200);
+  for (int i = 0; i < 2; ++i) (new TTabSheet(f))->SetPageControl(pc);
+  pc->SetActivePageIndex(0);
+  auto* sheetEdit = new TEdit(f);
+  sheetEdit->SetParent(pc->Pages(0));
+  f->SetKeyPreview(true);
+  std::vector<WORD> released;
+  f->OnKeyUp = [&](TObject*, WORD& Key, TShiftState) { released.push_back(Key); };
+  f->Show();
+
+  struct Step {
+    TWinControl* focus;
+    const char* key;
+    int outer, inner, pages;
+  };
+  const Step steps[] = {
+      {edit, "Ctrl+Tab", 1, 0, 0},       {nullptr, "Ctrl+Shift+Tab", 0, 0, 0}, {nullptr, "Ctrl+Shift+Tab", 2, 0, 0},
+      {nullptr, "Ctrl+PgDown", 0, 0, 0}, {nullptr, "Ctrl+PgUp", 2, 0, 0},      {nullptr, "Ctrl+PgDown", 0, 0, 0},
+      {sub, "Ctrl+Tab", 0, 1, 0},        {nullptr, "Ctrl+Tab", 0, 0, 0},       {sheetEdit, "Ctrl+PgDown", 0, 0, 1},
+      {nullptr, "Ctrl+Tab", 0, 0, 0},    {tabs, "Right", 1, 0, 0},             {nullptr, "End", 2, 0, 0},
+      {nullptr, "Right", 2, 0, 0},       {nullptr, "Left", 1, 0, 0},           {nullptr, "Home", 0, 0, 0},
+      {nullptr, "Left", 0, 0, 0},        {pc, "Right", 0, 0, 1},               {nullptr, "Left", 0, 0, 0},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.key);
+    if (s.focus) s.focus->SetFocus();
+    released.clear();
+    ui::SimulateKey(f, s.key);
+    EXPECT_EQ(tabs->TabIndex(), s.outer);
+    EXPECT_EQ(nb->PageIndex(), s.outer);
+    EXPECT_EQ(sub->TabIndex(), s.inner);
+    EXPECT_EQ(pc->ActivePageIndex(), s.pages);
+    if (std::string(s.key).rfind("Ctrl+", 0) == 0) {
+      EXPECT_TRUE(released.empty());
+    }
+  }
 }
 
 TEST_F(ControlsTest, PanelShapeAndImageDraw) {
