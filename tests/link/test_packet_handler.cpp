@@ -181,7 +181,6 @@ TEST_F(PacketHandlerTest, FastPacketDecodes) {
   EXPECT_EQ(TPSLearnMax, 300);
 }
 
-<<<<<<< HEAD
 // The ratio channel is byte 17 / 10 within the ratio function's range, 9 .. 18 AFR: a lean
 // or missing sensor's 0 shows 9, not 0.
 TEST_F(PacketHandlerTest, RatioChannelStaysWithinItsRange) {
@@ -193,7 +192,9 @@ TEST_F(PacketHandlerTest, RatioChannelStaysWithinItsRange) {
     Handle(Fast(Data(28).Byte(17, byte)));
     EXPECT_DOUBLE_EQ(LiveValues[1], shown) << byte;
     EXPECT_EQ(LiveFast.AFR, byte) << "the raw ratio is kept whole";
-=======
+  }
+}
+
 // The additional tables' gauge: byte 21 is the size, bit 0 of byte 27 the sign. Bytes of
 // 128 and above are sizes too, never negative by themselves; the other flag bits leave the
 // sign alone.
@@ -209,7 +210,6 @@ TEST_F(PacketHandlerTest, GaugeValueIsASizeWithItsSignInTheFlagByte) {
     Handle(Fast(Data(28).Byte(21, c.size).Byte(27, c.flags)));
     EXPECT_EQ(LiveFast.GaugeValue, c.shown);
     EXPECT_EQ(LiveFast.Flags, c.flags);
->>>>>>> h4
   }
 }
 
