@@ -3,7 +3,9 @@
 
 #include "app/ProgramWindowsFixture.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
@@ -119,6 +121,39 @@ TEST_F(MainLive, TargetCrossSitsOnePixelAboveAndLeftOfTheCentreAtHalfFractions) 
                       {41, 45, clYellow}, {30, 39, clBlack}, {39, 30, clBlack},  {2, 2, clBlue},
                       {15, 15, clRed},    {60, 60, clRed},   {50, 50, clYellow}};
   for (const Probe& p : probes) EXPECT_EQ(c->Pixel(p.x, p.y), p.colour) << p.x << "," << p.y;
+}
+
+// The picture is drawn again only when the cross moves to another pixel (or the display
+// changes size); a stray mark on the shown picture tells whether it was.
+TEST_F(MainLive, TargetIsRedrawnOnlyWhenTheCrossMovesToAnotherPixel) {
+  f_->TargetBitmap->SetSize(80, 80);
+  LiveSpeedFraction = LiveLoadFraction = 128;
+  f_->UpdateTarget();
+  struct Step {
+    int speed, load, size;
+    bool redrawn;
+  } const steps[] = {
+      {128, 128, 80, false},  // nothing moved
+      {129, 129, 80, false},  // 40.3 rounds to the same pixel as 40
+      {130, 128, 80, true},   // 40.6 rounds to 41
+      {130, 128, 80, false},
+      {130, 128, 96, true},   // a new size
+      {0, 255, 96, true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(testing::Message() << s.speed << "," << s.load << " " << s.size);
+    TCanvas* shown = f_->Image9->Picture()->Bitmap()->Canvas();
+    shown->SetPixel(1, 1, clFuchsia);
+    LiveSpeedFraction = s.speed;
+    LiveLoadFraction = s.load;
+    if (f_->TargetBitmap->Width() != s.size) f_->TargetBitmap->SetSize(s.size, s.size);
+    f_->UpdateTarget();
+    shown = f_->Image9->Picture()->Bitmap()->Canvas();
+    EXPECT_EQ(shown->Pixel(1, 1), s.redrawn ? clBlue : clFuchsia);
+    const int x = static_cast<int>(std::lround(s.size / 256.0 * s.speed)) - 1;
+    const int y = static_cast<int>(std::lround(s.size / 256.0 * s.load)) - 1;
+    EXPECT_EQ(shown->Pixel(std::max(x, 0), std::min(y, s.size - 1)), clBlack);
+  }
 }
 
 TEST_F(MainLive, SpaceOnTheLivePageTogglesLoggingOnlyWhenAllowed) {

@@ -152,6 +152,59 @@ TEST_F(FlashTimerTest, TheTimerStartsWithTheFirstClientAndStaysAlone) {
   EXPECT_TRUE(abflash::FlashTimer()->Running());
 }
 
+// Nothing is sent between a blink's flips, the interval clients' times and the next second,
+// so the timer sleeps until the earliest of them instead of ticking every 16 ms.
+TEST_F(FlashTimerTest, TheTimerSleepsUntilTheNextClientIsDue) {
+  struct Case {
+    std::vector<int64_t> modes;
+    int delay;
+  };
+  const Case cases[] = {
+      {{500}, 500},        // a recording trend
+      {{500, 120}, 120},   // the earliest interval wins
+      {{32}, 1000},        // the one-second tick
+      {{500, 3}, 128},     // a blink flips every 2^mode ticks
+      {{500, 2, 6}, 64},
+      {{10}, 16},          // due sooner than a tick: ticking
+  };
+  for (const Case& c : cases) {
+    abflash::Reset();
+    std::vector<std::unique_ptr<Probe>> probes;
+    for (int64_t m : c.modes) {
+      probes.push_back(std::make_unique<Probe>(nullptr));
+      AddFlashClient(probes.back().get(), m);
+    }
+    ASSERT_NE(abflash::FlashTimer(), nullptr);
+    EXPECT_EQ(abflash::FlashTimer()->NextDelay(), c.delay) << c.modes.size() << " " << c.modes[0];
+    EXPECT_TRUE(abflash::FlashTimer()->Running());
+  }
+  // A 500 ms client served at its time sleeps 500 ms again; the count goes on exactly.
+  abflash::Reset();
+  Probe trend(nullptr);
+  AddFlashClient(&trend, 500);
+  for (int i = 0; i < 3; ++i) {
+    clock.Advance(static_cast<uint64_t>(abflash::FlashTimer()->NextDelay()));
+    abflash::FlashTimerTick();
+  }
+  ASSERT_EQ(trend.got.size(), 3u);
+  EXPECT_EQ(trend.got[2].first - trend.got[0].first, 1000u);
+  EXPECT_EQ(abflash::FlashTimer()->NextDelay(), 500);
+
+  // A blink woken only at its flips keeps the period it has when woken every tick.
+  for (int mode = 2; mode <= 6; ++mode) {
+    abflash::Reset();
+    Probe p(nullptr);
+    AddFlashClient(&p, mode);
+    for (int i = 0; i < 4; ++i) {
+      clock.Advance(static_cast<uint64_t>(abflash::FlashTimer()->NextDelay()));
+      abflash::FlashTimerTick();
+    }
+    ASSERT_EQ(p.got.size(), 4u) << mode;
+    EXPECT_EQ(p.got[2].first - p.got[0].first, (16u << (mode + 1))) << mode;
+    EXPECT_NE(p.got[0].second, p.got[1].second) << mode;
+  }
+}
+
 TEST_F(FlashTimerTest, CounterWrapsToZero) {
   Probe p(nullptr);
   AddFlashClient(&p, 2);
