@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
+#include <string>
 
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
@@ -13,6 +15,9 @@
 #include "logger/logger.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "link/LiveData.h"
+#include "platform/os/Clock.h"
+#include "platform/ui/Application.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -154,6 +159,60 @@ TEST_F(MainLive, TargetIsRedrawnOnlyWhenTheCrossMovesToAnotherPixel) {
     const int y = static_cast<int>(std::lround(s.size / 256.0 * s.load)) - 1;
     EXPECT_EQ(shown->Pixel(std::max(x, 0), std::min(y, s.size - 1)), clBlack);
   }
+}
+
+// Packets from the line come faster than the dashboard is drawn: one that follows the last
+// drawing within the pace waits for the next packet, or, when none comes, for the pacing
+// timer; the newest values always land. A packet handed in directly shows at once.
+TEST_F(MainLive, PacketsFromTheLineShowPacedAndTheLastOneLands) {
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  ECUConnected = true;  // no link-start polls
+  auto fast = [](int rpm) {
+    std::string body(2, '\0');  // type 0, sub-code 0
+    std::string data(28, '\0');
+    data[0] = static_cast<char>(rpm >> 8);
+    data[1] = static_cast<char>(rpm & 0xFF);
+    data[16] = data[17] = 147;
+    return AnsiString(body + data + '\0');
+  };
+  struct Step {
+    uint64_t advance;
+    int rpm;
+    const char* shown;
+  } const steps[] = {
+      {0, 1000, "1000"}, {50, 2000, "1000"}, {50, 3000, "1000"}, {30, 4000, "4000"}, {10, 5000, "4000"},
+  };
+  for (const Step& s : steps) {
+    clock.Advance(s.advance);
+    f_->SLIPpktStringPacket(nullptr, fast(s.rpm));
+    EXPECT_EQ(f_->engine_speed->Caption(), s.shown) << s.rpm;
+  }
+  // No packet follows: the timer shows the last one.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (f_->engine_speed->Caption() != "5000" && std::chrono::steady_clock::now() < deadline) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  EXPECT_EQ(f_->engine_speed->Caption(), "5000");
+  // Not from the line: at once, even right after a drawing.
+  LiveFast.RPM = 6000;
+  f_->FastLiveReceived({});
+  EXPECT_EQ(f_->engine_speed->Caption(), "6000");
+
+  // A drawing still waiting when the link is lost never covers the placeholders.
+  clock.Advance(10);
+  f_->SLIPpktStringPacket(nullptr, fast(7000));
+  EXPECT_EQ(f_->engine_speed->Caption(), "6000");
+  f_->commsTriggerTimer(nullptr, LinkWatchdogHandle);
+  EXPECT_EQ(f_->engine_speed->Caption(), "XXXX");
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+  while (std::chrono::steady_clock::now() < until) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  EXPECT_EQ(f_->engine_speed->Caption(), "XXXX");
+  EXPECT_FALSE(ECUConnected);
 }
 
 TEST_F(MainLive, SpaceOnTheLivePageTogglesLoggingOnlyWhenAllowed) {
