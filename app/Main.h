@@ -458,7 +458,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // The cranking table's cell marked as the cranking site, and its colour before.
   int crank_marked_row_ = -1;
   TColor crank_marked_colour_ = clWhite;
-  // The live packets' dashboard, drawn at most about eight times a second while the
+  // The live packets' dashboard, drawn at most about five times a second while the
   // packets come from the line (RefreshLiveDisplays); the last values always land.
   std::unique_ptr<TAbPacedCall> live_refresh_;
   bool pace_live_ = false;  // the packet being handled came from the line

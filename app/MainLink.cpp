@@ -216,10 +216,10 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
 }
 
 // The line's packets come faster than anyone reads a number: their dashboard is drawn
-// about eight times a second, always with the newest packets' values. Packets handed in
+// about five times a second, always with the newest packets' values. Packets handed in
 // otherwise (not from the line) show at once.
 void TR7Tform1::RefreshLiveDisplays(bool fast, bool slow) {
-  constexpr unsigned kLivePaceMs = 125;
+  constexpr unsigned kLivePaceMs = 200;
   if (!live_refresh_) {
     live_refresh_ = std::make_unique<TAbPacedCall>(kLivePaceMs, [this] {
       const bool fastDue = fast_due_, slowDue = slow_due_;

@@ -69,23 +69,30 @@ void EnsureDisplay() {
   }
 }
 
-long ReadSwitches(const std::filesystem::path& status) {
+struct Switches {
+  long voluntary = 0, involuntary = 0;
+  long Total() const { return voluntary + involuntary; }
+};
+
+Switches ReadSwitches(const std::filesystem::path& status) {
   std::ifstream in(status);
   std::string key;
-  long total = 0, value = 0;
+  Switches out;
   while (in >> key) {
-    if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
-      if (in >> value) total += value;
+    if (key == "voluntary_ctxt_switches:") {
+      in >> out.voluntary;
+    } else if (key == "nonvoluntary_ctxt_switches:") {
+      in >> out.involuntary;
     } else {
       in.ignore(1 << 16, '\n');
     }
   }
-  return total;
+  return out;
 }
 
 // Context switches so far of every thread of the process, by thread id.
-std::map<long, long> TaskSwitches() {
-  std::map<long, long> out;
+std::map<long, Switches> TaskSwitches() {
+  std::map<long, Switches> out;
   std::error_code ec;
   for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
     const long tid = std::strtol(task.path().filename().c_str(), nullptr, 10);
@@ -101,7 +108,9 @@ double ProcessCpuSeconds() {
 }
 
 struct Usage {
-  double guiWakeups = 0, processWakeups = 0, cpuSeconds = 0;
+  // The GUI thread's voluntary switches alone: the times it waited and was woken, which
+  // the machine's other load does not add to as it does to the involuntary ones.
+  double guiWakeups = 0, guiVoluntary = 0, processWakeups = 0, cpuSeconds = 0;
 };
 
 // Runs the event loop, waiting for events as the program does, for `seconds`; the one
@@ -127,19 +136,23 @@ std::string TaskName(long tid) {
 
 Usage Measure(double seconds) {
   const long gui = static_cast<long>(syscall(SYS_gettid));
-  const std::map<long, long> before = TaskSwitches();
+  const std::map<long, Switches> before = TaskSwitches();
   const double cpuBefore = ProcessCpuSeconds();
   RunLoopFor(seconds);
 
-  const std::map<long, long> after = TaskSwitches();
+  const std::map<long, Switches> after = TaskSwitches();
   const bool perThread = std::getenv("CQ5_BENCH_THREADS") != nullptr;
   Usage u;
   u.cpuSeconds = ProcessCpuSeconds() - cpuBefore;
   for (const auto& [tid, n] : after) {
     const auto was = before.find(tid);
-    const long delta = n - (was == before.end() ? 0 : was->second);
+    const Switches from = was == before.end() ? Switches{} : was->second;
+    const long delta = n.Total() - from.Total();
     u.processWakeups += static_cast<double>(delta);
-    if (tid == gui) u.guiWakeups = static_cast<double>(delta);
+    if (tid == gui) {
+      u.guiWakeups = static_cast<double>(delta);
+      u.guiVoluntary = static_cast<double>(n.voluntary - from.voluntary);
+    }
     if (perThread && delta > 0)
       std::fprintf(stderr, "  thread %ld %-16s %6.1f a second\n", tid, TaskName(tid).c_str(), delta / seconds);
   }
@@ -178,6 +191,7 @@ std::string TempIni(const char* what) {
 
 void Report(benchmark::State& state, const Usage& u) {
   state.counters["gui_wakeups_per_s"] = u.guiWakeups / kMeasureSeconds;
+  state.counters["gui_voluntary_per_s"] = u.guiVoluntary / kMeasureSeconds;
   state.counters["process_wakeups_per_s"] = u.processWakeups / kMeasureSeconds;
   state.counters["cpu_percent"] = 100.0 * u.cpuSeconds / kMeasureSeconds;
   state.SetLabel(g_display);

@@ -261,7 +261,7 @@ void TAbTrend::AddRecord() {
     dirty_ = true;
   }
   // The image holds the record now; the screen and the scroll bar follow at the pace.
-  constexpr unsigned kShowPaceMs = 250;
+  constexpr unsigned kShowPaceMs = 400;
   if (!shown_) {
     shown_ = std::make_unique<TAbPacedCall>(kShowPaceMs, [this] {
       if (OnRecNoChanged) OnRecNoChanged(this);

@@ -205,7 +205,7 @@ class TAbTrend : public TAbAnalogGControl {
   int cursor_x_ = -1;      // x of the cursor line; -1 none shown
   bool adding_ = false;
   // Records added faster than the pace are shown together: one repaint and one
-  // OnRecNoChanged for them, about eight times a second, the newest record always shown.
+  // OnRecNoChanged for them, two or three times a second, the newest record always shown.
   std::unique_ptr<TAbPacedCall> shown_;
   bool dirty_ = true;      // the image needs a full redraw
   int drawn_to_ = -1;      // last record drawn into the image

@@ -181,7 +181,7 @@ TEST_F(MainLive, PacketsFromTheLineShowPacedAndTheLastOneLands) {
     int rpm;
     const char* shown;
   } const steps[] = {
-      {0, 1000, "1000"}, {50, 2000, "1000"}, {50, 3000, "1000"}, {30, 4000, "4000"}, {10, 5000, "4000"},
+      {0, 1000, "1000"}, {50, 2000, "1000"}, {100, 3000, "1000"}, {60, 4000, "4000"}, {10, 5000, "4000"},
   };
   for (const Step& s : steps) {
     clock.Advance(s.advance);
