@@ -32,6 +32,7 @@ class TCheckBox;
 class TEdit;
 class TMemo;
 class TAbBar;
+class TAbPacedCall;
 class TAbHBar;
 class TAbValueInd;
 class TAbLED;
@@ -315,6 +316,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void CentreLiveBoxCaptions();
   // Draws the operating point as a cross on the target display Image9.
   void UpdateTarget();
+  // Everything a fast packet shows on the dashboard and in the windows that follow it.
+  void RefreshFastDisplays();
+  // Shows what the fast and slow packets brought, paced while they come from the line.
+  void RefreshLiveDisplays(bool fast, bool slow);
   // Manual logging toggle: stops unless a stop trigger is set; starts only with the link
   // up, the logger enabled and no start trigger.
   void TimeLogLEDClick(TObject* Sender);
@@ -453,6 +458,15 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // The cranking table's cell marked as the cranking site, and its colour before.
   int crank_marked_row_ = -1;
   TColor crank_marked_colour_ = clWhite;
+  // The live packets' dashboard, drawn at most about five times a second while the
+  // packets come from the line (RefreshLiveDisplays); the last values always land.
+  std::unique_ptr<TAbPacedCall> live_refresh_;
+  bool pace_live_ = false;  // the packet being handled came from the line
+  bool fast_due_ = false, slow_due_ = false;  // what the next refresh shows
+  // The target display as last drawn: its size and the cross's pixel.
+  struct TargetDrawn {
+    int w = -1, h = -1, x = 0, y = 0;
+  } target_drawn_;
   std::deque<std::function<void()>> live_actions_;
   bool live_action_running_ = false;
   bool trigger_timer_allowed_ = false;  // the window has been activated and is not closing

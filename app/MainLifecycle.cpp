@@ -6,6 +6,7 @@
 
 #include "model/ChannelFunctions.h"
 #include "app/Main.h"
+#include "gauges/AbPaced.h"
 
 #include "ecu/MapLock.h"
 #include "app/MainWindows.h"

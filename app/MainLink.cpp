@@ -1,6 +1,7 @@
 // The main window's side of the ECU link: the port and packet components, the choice of
 // port, the link watchdog and the hand-over of every packet to the packet handler.
 #include "app/Main.h"
+#include "gauges/AbPaced.h"
 #include "config/Align.h"
 #include "config/TempCalculator.h"
 #include "config/setup.h"
@@ -112,7 +113,17 @@ void TR7Tform1::SelectComPort() {
   if (!ECUConnected) ShowMessage(kNoPortSelected);
 }
 
-void TR7Tform1::SLIPpktStringPacket(TObject*, const AnsiString& Data) { packets_->HandlePacket(Data); }
+void TR7Tform1::SLIPpktStringPacket(TObject*, const AnsiString& Data) {
+  // Packets from the line come up to twenty times a second: their dashboard is paced.
+  pace_live_ = true;
+  try {
+    packets_->HandlePacket(Data);
+  } catch (...) {
+    pace_live_ = false;
+    throw;
+  }
+  pace_live_ = false;
+}
 
 void TR7Tform1::SLIPpktTimeout(TObject*) { SLIPpkt->SetEnabled(true); }
 
@@ -124,6 +135,15 @@ void TR7Tform1::LinkDown() {
   // While a firmware update runs its window reads the ECU's state itself: the live texts
   // and the identity stay as they are.
   const bool updating = FlashUpdateForm != nullptr && FlashUpdateForm->Visible();
+  // A dashboard refresh still waiting shows the last packet, unless that is blanked now.
+  if (live_refresh_) {
+    if (ECUConnected && !updating) {
+      live_refresh_->Cancel();
+      fast_due_ = slow_due_ = false;
+    } else {
+      live_refresh_->Flush();
+    }
+  }
   if (ECUConnected && !updating) {
     ecu::ZeroLiveRawValues();
     ShowLivePlaceholders();
@@ -187,12 +207,35 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
   // The wizard shows the sensor's counts as the ECU sends them, negative for a sensor that
   // reads the other way round; the learning takes their absolute value.
   if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleSigned, LiveLoadSite);
-  if (speed_site != nullptr) speed_site->SetCaption(IntToStr(LiveSpeedSite));
   // The operating point's cell of the two main tables stands out in silver.
   for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {
     if (marker.unmark) grid->SetColorCell(marker.unmark->column, marker.unmark->row, clWhite);
     if (marker.mark) grid->SetColorCell(marker.mark->column, marker.mark->row, clSilver);
   }
+  RefreshLiveDisplays(true, false);
+}
+
+// The line's packets come faster than anyone reads a number: their dashboard is drawn
+// about five times a second, always with the newest packets' values. Packets handed in
+// otherwise (not from the line) show at once.
+void TR7Tform1::RefreshLiveDisplays(bool fast, bool slow) {
+  constexpr unsigned kLivePaceMs = 200;
+  if (!live_refresh_) {
+    live_refresh_ = std::make_unique<TAbPacedCall>(kLivePaceMs, [this] {
+      const bool fastDue = fast_due_, slowDue = slow_due_;
+      fast_due_ = slow_due_ = false;
+      if (fastDue) RefreshFastDisplays();
+      if (slowDue) SlowLiveDisplays();
+    });
+  }
+  fast_due_ = fast_due_ || fast;
+  slow_due_ = slow_due_ || slow;
+  if (pace_live_) live_refresh_->Request();
+  else live_refresh_->RunNow();
+}
+
+void TR7Tform1::RefreshFastDisplays() {
+  if (speed_site != nullptr) speed_site->SetCaption(IntToStr(LiveSpeedSite));
   UpdateMapBox1();
   UpdateMapBox2();
   UpdateTarget();
@@ -214,7 +257,7 @@ void TR7Tform1::SlowLiveReceived() {
   if (DiagForm != nullptr && DiagForm->Visible() && DiagForm->TelltaleLock != nullptr)
     DiagForm->TelltaleLock->SetCaption((LiveSlow.TelltaleWord & 0x8000) != 0 ? "Unlock" : "Lock");
   if (MapLockForm != nullptr) MapLockForm->UpdateMapLock(LiveSlow.LockBits);
-  SlowLiveDisplays();
+  RefreshLiveDisplays(false, true);
   if (SetupForm != nullptr && SetupForm->Visible()) SetupForm->ShowLiveReadings();
   UpdateImmobiliser();
 }

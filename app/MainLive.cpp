@@ -193,6 +193,16 @@ void TR7Tform1::UpdateTarget() {
   if (Image9 == nullptr || TargetBitmap == nullptr) return;
   const int w = TargetBitmap->Width(), h = TargetBitmap->Height();
   if (w <= 0 || h <= 0) return;
+  // The cross marks the fractions of the speed and load sites, 0..255 across the image.
+  const int x = static_cast<int>(Round(w / 256.0 * LiveSpeedFraction)) - 1;
+  const int y = static_cast<int>(Round(h / 256.0 * LiveLoadFraction)) - 1;
+  // Most packets move the operating point by less than a pixel: the picture shown stays.
+  TBitmap* shown = Image9->Picture()->Bitmap();
+  const TargetDrawn now{w, h, x, y};
+  if (now.w == target_drawn_.w && now.h == target_drawn_.h && now.x == target_drawn_.x &&
+      now.y == target_drawn_.y && shown->Width() == w && shown->Height() == h)
+    return;
+  target_drawn_ = now;
   TCanvas* c = TargetBitmap->Canvas();
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(clBtnFace);
@@ -204,10 +214,7 @@ void TR7Tform1::UpdateTarget() {
     c->Brush()->SetColor(colour);
     c->FillRect(TRect(inset, inset, w - inset, h - inset));
   }
-  // The cross marks the fractions of the speed and load sites, 0..255 across the image.
   const int arm = static_cast<int>(Round(w / 8.0));
-  const int x = static_cast<int>(Round(w / 256.0 * LiveSpeedFraction)) - 1;
-  const int y = static_cast<int>(Round(h / 256.0 * LiveLoadFraction)) - 1;
   c->Pen()->SetColor(clBlack);
   c->Pen()->SetWidth(3);
   c->MoveTo(x - arm, y);
@@ -215,7 +222,6 @@ void TR7Tform1::UpdateTarget() {
   c->MoveTo(x, y - arm);
   c->LineTo(x, y + arm);
   c->Pen()->SetWidth(1);
-  TBitmap* shown = Image9->Picture()->Bitmap();
   if (shown->Width() != w || shown->Height() != h) shown->SetSize(w, h);
   shown->Canvas()->Draw(0, 0, TargetBitmap);
 }
@@ -245,9 +251,15 @@ void TR7Tform1::StopLogging() {
   ArmTriggerTimer();
 }
 
+// The trigger timer runs only while it has something to watch: a start channel while
+// logging may start, a stop channel while logging runs. Logging started and stopped by
+// hand ("User" for both) needs no tick ten times a second.
 void TR7Tform1::ArmTriggerTimer() {
   if (Timer2 == nullptr || !trigger_timer_allowed_) return;
-  Timer2->SetEnabled(LoggingActive || (LoggerForm != nullptr && LoggerForm->StartRecording->Checked()));
+  const bool enabled = LoggerForm != nullptr && LoggerForm->StartRecording->Checked();
+  const bool watches = LoggingActive ? !enabled || LoggerSettings.StopChan > 0
+                                     : enabled && (LoggerSettings.StartChan > 0 || LoggerSettings.StopChan > 0);
+  Timer2->SetEnabled(watches);
 }
 
 void TR7Tform1::TimeLogLEDClick(TObject*) {

@@ -1,5 +1,7 @@
 #include "gauges/AbFlashT.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -23,6 +25,7 @@ constexpr int64_t kMaxLateness = 1000;
 // Touched on the GUI thread only.
 TAbFlashTimer* g_timer = nullptr;
 uint32_t g_counter = 0;
+int64_t g_last_pass = 0;  // clock time the counter was last brought up to
 int64_t g_next_second = 0;
 std::vector<std::unique_ptr<TFlashClient>> g_clients;
 int g_instances = 0;
@@ -33,7 +36,8 @@ bool ApplicationEnding() { return Application == nullptr || Application->HasStat
 
 void EnsureFlashTimer() {
   if (g_timer != nullptr) return;
-  g_next_second = Ticks() + kOneSecondMs;
+  g_last_pass = Ticks();
+  g_next_second = g_last_pass + kOneSecondMs;
   g_timer = new TAbFlashTimer(nullptr);
 }
 
@@ -45,16 +49,35 @@ bool IsBlinkMode(int64_t Mode) { return Mode >= 2 && Mode <= 6; }
 // a recording trend) count whether seen or not.
 bool WantsTicks(const TFlashClient& c) { return !IsBlinkMode(c.Mode) || c.Control->Showing(); }
 
+int64_t TickLength() { return g_timer != nullptr && g_timer->Interval() > 0 ? g_timer->Interval() : 16; }
+
+// When a blink of `mode` flips next: the counter's bit `mode` changes every 2^mode ticks.
+int64_t NextFlip(int64_t mode) {
+  const uint32_t next = ((g_counter >> mode) + 1u) << mode;
+  return g_last_pass + static_cast<int64_t>(static_cast<uint32_t>(next - g_counter)) * TickLength();
+}
+
 // The dispatcher ticks only while some control needs it (a blinking gauge on the screen, a
-// recording trend); otherwise the program has nothing to wake up for.
+// recording trend); otherwise the program has nothing to wake up for. Between passes it
+// sleeps until the next thing due: a blink's flip, an interval client's time, the next
+// second; nothing is sent in between, so nothing is lost by not waking.
 void RunFlashTimerForClients() {
   if (g_timer == nullptr) return;
   bool wanted = false;
-  for (const auto& c : g_clients)
-    if (WantsTicks(*c)) {
-      wanted = true;
-      break;
-    }
+  int64_t due = INT64_MAX;
+  for (const auto& c : g_clients) {
+    if (!WantsTicks(*c)) continue;
+    wanted = true;
+    due = std::min(due, IsBlinkMode(c->Mode) ? NextFlip(c->Mode) : c->Mode == kOneSecondMode ? g_next_second : c->Due);
+  }
+  int delay = 0;
+  if (wanted && g_timer->Interval() > 0) {
+    // The window system's timer may fire a little early (a twentieth of its interval);
+    // waking that much later rather than early saves a pass that finds nothing due yet.
+    const int64_t wait = due - Ticks();
+    if (wait > 0) delay = static_cast<int>(std::min<int64_t>(wait + wait / 20 + 1, 60 * kOneSecondMs));
+  }
+  g_timer->SetNextDelay(delay);
   g_timer->SetEnabled(wanted);
 }
 
@@ -111,9 +134,16 @@ void TAbFlash::SetOnTimer(TNotifyEvent v) {
 
 bool TAbFlash::Running() const { return timer_->Enabled(); }
 
+void TAbFlash::SetNextDelay(int ms) {
+  ms = std::max(ms, 0);
+  if (ms == delay_) return;
+  delay_ = ms;
+  UpdateThread();
+}
+
 void TAbFlash::UpdateThread() {
   timer_->SetEnabled(false);
-  timer_->SetInterval(static_cast<unsigned>(interval_));
+  timer_->SetInterval(static_cast<unsigned>(NextDelay()));
   if (interval_ != 0 && enabled_ && on_timer_) timer_->SetEnabled(true);
 }
 
@@ -182,8 +212,13 @@ void Reset() {
 }
 
 void FlashTimerTick() {
-  g_counter = g_counter == 0xFFFFFFFFu ? 0 : g_counter + 1;
+  // The counter counts ticks of the clock, also those the timer slept through, so a blink
+  // keeps its period however often the timer woke in between; a pass always counts one.
   const int64_t ticks = Ticks();
+  const int64_t step = TickLength(), elapsed = ticks - g_last_pass;
+  const int64_t steps = elapsed >= step ? elapsed / step : 1;
+  g_last_pass = elapsed >= step ? g_last_pass + steps * step : ticks;
+  g_counter = static_cast<uint32_t>(g_counter + static_cast<uint32_t>(steps));
   bool second = false;
   if (ticks >= g_next_second) {
     // After a long stall the next second is counted from now, not caught up tick by tick.

@@ -9,7 +9,10 @@
 // its registration and wakes the timer when it is shown), any other client always.
 //
 // The tick is a single-shot GUI-thread timer started again after each pass, so a slow
-// pass delays the next tick instead of piling ticks up. Time is read from the monotonic
+// pass delays the next tick instead of piling ticks up. Between passes it sleeps until
+// the next thing is due (a blink's flip, an interval client's time, the next second), so a
+// recording trend wakes it twice a second rather than every 16 ms; the tick counter
+// counts 16 ms steps of the clock, also those it slept through. Time is read from the monotonic
 // clock (os::GetTickCount), so tests drive it with a manual clock and a wall clock set
 // back does not stop the one-second tick.
 #include <cstdint>
@@ -39,11 +42,16 @@ class TAbFlash : public TComponent {
   virtual void Timer();
   // Whether the tick is scheduled.
   bool Running() const;
+  // The ticks from now on come `ms` apart instead of Interval (0: Interval again); the
+  // count starts afresh when it changes.
+  void SetNextDelay(int ms);
+  int NextDelay() const { return delay_ > 0 ? delay_ : interval_; }
 
  private:
   void UpdateThread();
   bool enabled_ = true;
   int interval_ = 16;
+  int delay_ = 0;
   TThreadPriority priority_ = tpNormal;
   TNotifyEvent on_timer_;
   std::unique_ptr<TTimer> timer_;

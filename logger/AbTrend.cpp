@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gauges/AbFlashT.h"
+#include "gauges/AbPaced.h"
 #include "gauges/GaugeClasses.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/os/Clock.h"
@@ -213,7 +214,7 @@ void TAbTrend::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 // ---- records ----
 
-void TAbTrend::UpdateRecordInfo() {
+void TAbTrend::UpdateRecordInfo(bool notify) {
   const int count = RecordCount();
   if (count >= 2) {
     info_.TotalRecords = count;
@@ -225,7 +226,7 @@ void TAbTrend::UpdateRecordInfo() {
   }
   info_.FirstDisplayedRec = first_;
   info_.LastDisplayedRec = std::max(0, std::min(count - 1, first_ + PlotWidth() - 1));
-  if (OnRecNoChanged) OnRecNoChanged(this);
+  if (notify && OnRecNoChanged) OnRecNoChanged(this);
 }
 
 void TAbTrend::AddRecord() {
@@ -249,7 +250,7 @@ void TAbTrend::AddRecord() {
   r.Values = current_;
   records_.push_back(r);
   FollowNewest();
-  UpdateRecordInfo();
+  UpdateRecordInfo(false);
   if (!dirty_ && Showing() && image_.Width() == Width()) {
     const int last = RecordCount() - 1;
     TCanvas* c = image_.Canvas();
@@ -259,7 +260,15 @@ void TAbTrend::AddRecord() {
   } else {
     dirty_ = true;
   }
-  Invalidate();
+  // The image holds the record now; the screen and the scroll bar follow at the pace.
+  constexpr unsigned kShowPaceMs = 400;
+  if (!shown_) {
+    shown_ = std::make_unique<TAbPacedCall>(kShowPaceMs, [this] {
+      if (OnRecNoChanged) OnRecNoChanged(this);
+      Invalidate();
+    });
+  }
+  shown_->Request();
   adding_ = false;
 }
 

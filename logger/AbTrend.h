@@ -6,6 +6,7 @@
 // come from log files of 24 bytes a record.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "files/LogRecords.h"
@@ -13,6 +14,8 @@
 #include "platform/graphics/Bitmap.h"
 
 // A limit band of the plot: Value in percent of the plot height.
+class TAbPacedCall;
+
 class TTrendLimit : public TAbPersistent {
  public:
   TTrendLimit(float value) : value_(value) {}
@@ -161,7 +164,8 @@ class TAbTrend : public TAbAnalogGControl {
  private:
   void ChannelValueChanged(int n);
   void ChannelRangeChanged(int n);
-  void UpdateRecordInfo();
+  // Brings RecordInfo up to date and, unless `notify` is false, tells OnRecNoChanged.
+  void UpdateRecordInfo(bool notify = true);
   void Layout();
   double PixelsPerDigit(int n) const;
   int RecordY(int n, uint16_t stored) const;
@@ -200,6 +204,9 @@ class TAbTrend : public TAbAnalogGControl {
   int first_ = 0;          // first displayed record
   int cursor_x_ = -1;      // x of the cursor line; -1 none shown
   bool adding_ = false;
+  // Records added faster than the pace are shown together: one repaint and one
+  // OnRecNoChanged for them, two or three times a second, the newest record always shown.
+  std::unique_ptr<TAbPacedCall> shown_;
   bool dirty_ = true;      // the image needs a full redraw
   int drawn_to_ = -1;      // last record drawn into the image
   TBitmap image_;

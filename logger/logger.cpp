@@ -283,6 +283,8 @@ void TLoggerForm::LoggerSSUpdate() {
   LoggerSettings.StopChan = std::max(0, StopChan->ItemIndex());
   LoggerSettings.StopLogic = std::max(0, StopLogic->ItemIndex());
   LoggerSettings.StopValue = StopVal->FloatValue();
+  // The main window's trigger timer runs only while a trigger channel is chosen.
+  if (R7Tform1 != nullptr) R7Tform1->ArmTriggerTimer();
 }
 
 void TLoggerForm::StartChanChange(TObject*) { LoggerSSUpdate(); }

@@ -3,7 +3,11 @@
 
 #include "app/ProgramWindowsFixture.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <cmath>
+#include <string>
 
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
@@ -11,6 +15,9 @@
 #include "logger/logger.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "link/LiveData.h"
+#include "platform/os/Clock.h"
+#include "platform/ui/Application.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -119,6 +126,93 @@ TEST_F(MainLive, TargetCrossSitsOnePixelAboveAndLeftOfTheCentreAtHalfFractions) 
                       {41, 45, clYellow}, {30, 39, clBlack}, {39, 30, clBlack},  {2, 2, clBlue},
                       {15, 15, clRed},    {60, 60, clRed},   {50, 50, clYellow}};
   for (const Probe& p : probes) EXPECT_EQ(c->Pixel(p.x, p.y), p.colour) << p.x << "," << p.y;
+}
+
+// The picture is drawn again only when the cross moves to another pixel (or the display
+// changes size); a stray mark on the shown picture tells whether it was.
+TEST_F(MainLive, TargetIsRedrawnOnlyWhenTheCrossMovesToAnotherPixel) {
+  f_->TargetBitmap->SetSize(80, 80);
+  LiveSpeedFraction = LiveLoadFraction = 128;
+  f_->UpdateTarget();
+  struct Step {
+    int speed, load, size;
+    bool redrawn;
+  } const steps[] = {
+      {128, 128, 80, false},  // nothing moved
+      {129, 129, 80, false},  // 40.3 rounds to the same pixel as 40
+      {130, 128, 80, true},   // 40.6 rounds to 41
+      {130, 128, 80, false},
+      {130, 128, 96, true},   // a new size
+      {0, 255, 96, true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(testing::Message() << s.speed << "," << s.load << " " << s.size);
+    TCanvas* shown = f_->Image9->Picture()->Bitmap()->Canvas();
+    shown->SetPixel(1, 1, clFuchsia);
+    LiveSpeedFraction = s.speed;
+    LiveLoadFraction = s.load;
+    if (f_->TargetBitmap->Width() != s.size) f_->TargetBitmap->SetSize(s.size, s.size);
+    f_->UpdateTarget();
+    shown = f_->Image9->Picture()->Bitmap()->Canvas();
+    EXPECT_EQ(shown->Pixel(1, 1), s.redrawn ? clBlue : clFuchsia);
+    const int x = static_cast<int>(std::lround(s.size / 256.0 * s.speed)) - 1;
+    const int y = static_cast<int>(std::lround(s.size / 256.0 * s.load)) - 1;
+    EXPECT_EQ(shown->Pixel(std::max(x, 0), std::min(y, s.size - 1)), clBlack);
+  }
+}
+
+// Packets from the line come faster than the dashboard is drawn: one that follows the last
+// drawing within the pace waits for the next packet, or, when none comes, for the pacing
+// timer; the newest values always land. A packet handed in directly shows at once.
+TEST_F(MainLive, PacketsFromTheLineShowPacedAndTheLastOneLands) {
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  ECUConnected = true;  // no link-start polls
+  auto fast = [](int rpm) {
+    std::string body(2, '\0');  // type 0, sub-code 0
+    std::string data(28, '\0');
+    data[0] = static_cast<char>(rpm >> 8);
+    data[1] = static_cast<char>(rpm & 0xFF);
+    data[16] = data[17] = 147;
+    return AnsiString(body + data + '\0');
+  };
+  struct Step {
+    uint64_t advance;
+    int rpm;
+    const char* shown;
+  } const steps[] = {
+      {0, 1000, "1000"}, {50, 2000, "1000"}, {100, 3000, "1000"}, {60, 4000, "4000"}, {10, 5000, "4000"},
+  };
+  for (const Step& s : steps) {
+    clock.Advance(s.advance);
+    f_->SLIPpktStringPacket(nullptr, fast(s.rpm));
+    EXPECT_EQ(f_->engine_speed->Caption(), s.shown) << s.rpm;
+  }
+  // No packet follows: the timer shows the last one.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (f_->engine_speed->Caption() != "5000" && std::chrono::steady_clock::now() < deadline) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  EXPECT_EQ(f_->engine_speed->Caption(), "5000");
+  // Not from the line: at once, even right after a drawing.
+  LiveFast.RPM = 6000;
+  f_->FastLiveReceived({});
+  EXPECT_EQ(f_->engine_speed->Caption(), "6000");
+
+  // A drawing still waiting when the link is lost never covers the placeholders.
+  clock.Advance(10);
+  f_->SLIPpktStringPacket(nullptr, fast(7000));
+  EXPECT_EQ(f_->engine_speed->Caption(), "6000");
+  f_->commsTriggerTimer(nullptr, LinkWatchdogHandle);
+  EXPECT_EQ(f_->engine_speed->Caption(), "XXXX");
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+  while (std::chrono::steady_clock::now() < until) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  EXPECT_EQ(f_->engine_speed->Caption(), "XXXX");
+  EXPECT_FALSE(ECUConnected);
 }
 
 TEST_F(MainLive, SpaceOnTheLivePageTogglesLoggingOnlyWhenAllowed) {

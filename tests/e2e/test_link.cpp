@@ -80,7 +80,7 @@ TEST_F(LiveLink, EngineModelValuesArriveInOrder) {
   ecusim::FastLive f;
   ecusim::SlowLive s;
   for (int i = 0; i < 5000; ++i) {
-    model.Step(100, f, s);
+    model.Step(ecusim::Timing{}.fastIntervalMs, f, s);  // the ECU's own cadence
     expected.push_back(key(f.rpm, f.throttlePercent, f.manifoldPressure, f.afr, f.pulseCount1));
   }
   std::vector<Key> received;

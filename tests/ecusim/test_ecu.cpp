@@ -294,7 +294,7 @@ TEST_F(EcusimEcu, StreamsFastAndSlowPacketsAndFallsSilentOnRequest) {
       EXPECT_EQ(Word(p.data, 56) & 0xC0, 0x80);  // bank 3
     }
   }
-  EXPECT_EQ(fast, 10);
+  EXPECT_EQ(fast, 20);  // every 50 ms: the line's full rate
   EXPECT_EQ(slow, 2);
 
   ecu.SetStreaming(false);
@@ -306,6 +306,26 @@ TEST_F(EcusimEcu, StreamsFastAndSlowPacketsAndFallsSilentOnRequest) {
   ecu.SetPowered(false);
   EXPECT_TRUE(Send("$s").empty());
   EXPECT_TRUE(Advance(1000).empty());
+}
+
+TEST(EcusimCadence, FastPacketsComeAtTheChosenIntervalSlowOnesEveryHalfSecond) {
+  struct Case {
+    std::uint32_t fastMs;
+    int fast;
+  };
+  for (const Case c : {Case{50, 20}, Case{100, 10}, Case{30, 34}, Case{900, 2}}) {
+    Timing t;
+    t.fastIntervalMs = c.fastMs;
+    Ecu ecu(t);
+    int fast = 0, slow = 0;
+    // One second from the first tick; ticks every 10 ms, as the terminal's thread runs them.
+    for (std::uint64_t now = 5000; now < 6000; now += 10) {
+      ecu.Tick(now);
+      for (const auto& p : DecodePackets(ecu.TakeOutput())) (p.type == kFastLive ? fast : slow) += 1;
+    }
+    EXPECT_EQ(fast, c.fast) << c.fastMs;
+    EXPECT_EQ(slow, 2) << c.fastMs;
+  }
 }
 
 TEST_F(EcusimEcu, FirmwareDownloadVerifyAndRestart) {

@@ -53,6 +53,7 @@ TEST(EcusimEngine, SameSeedSameRunAndPlausibleSmoothValues) {
 
 TEST(EcusimEngine, EcuStepsTheEngineOncePerFastPacket) {
   Timing t;
+  t.fastIntervalMs = 100;  // the model's step below
   Ecu ecu(t);
   ecu.RunEngine(5);
   std::vector<Packet> fast;

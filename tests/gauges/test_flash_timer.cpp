@@ -152,6 +152,62 @@ TEST_F(FlashTimerTest, TheTimerStartsWithTheFirstClientAndStaysAlone) {
   EXPECT_TRUE(abflash::FlashTimer()->Running());
 }
 
+// Nothing is sent between a blink's flips, the interval clients' times and the next second,
+// so the timer sleeps until the earliest of them instead of ticking every 16 ms; it wakes a
+// twentieth later than due (and a millisecond) rather than early.
+TEST_F(FlashTimerTest, TheTimerSleepsUntilTheNextClientIsDue) {
+  struct Case {
+    std::vector<int64_t> modes;
+    int delay;
+  };
+  const Case cases[] = {
+      {{500}, 526},        // a recording trend: 500 + 25 + 1
+      {{500, 120}, 127},   // the earliest interval wins
+      {{32}, 1051},        // the one-second tick
+      {{500, 3}, 135},     // a blink flips every 2^mode ticks: 128
+      {{500, 2, 6}, 68},   // 64
+      {{10}, 11},
+  };
+  for (const Case& c : cases) {
+    abflash::Reset();
+    std::vector<std::unique_ptr<Probe>> probes;
+    for (int64_t m : c.modes) {
+      probes.push_back(std::make_unique<Probe>(nullptr));
+      AddFlashClient(probes.back().get(), m);
+    }
+    ASSERT_NE(abflash::FlashTimer(), nullptr);
+    EXPECT_EQ(abflash::FlashTimer()->NextDelay(), c.delay) << c.modes.size() << " " << c.modes[0];
+    EXPECT_TRUE(abflash::FlashTimer()->Running());
+  }
+  // A 500 ms client woken by the timer alone gets a message on every wake, a little late,
+  // and its lateness keeps the count on time.
+  abflash::Reset();
+  Probe trend(nullptr);
+  AddFlashClient(&trend, 500);
+  for (int i = 0; i < 5; ++i) {
+    clock.Advance(static_cast<uint64_t>(abflash::FlashTimer()->NextDelay()));
+    abflash::FlashTimerTick();
+  }
+  ASSERT_EQ(trend.got.size(), 5u);
+  EXPECT_NEAR(static_cast<double>(trend.got[4].first - trend.got[0].first), 2000.0, 30.0);
+  for (const auto& [time, late] : trend.got) EXPECT_LE(late, 27);
+
+  // A blink woken only at its flips keeps the period it has when woken every tick.
+  for (int mode = 2; mode <= 6; ++mode) {
+    abflash::Reset();
+    Probe p(nullptr);
+    AddFlashClient(&p, mode);
+    for (int i = 0; i < 4; ++i) {
+      clock.Advance(static_cast<uint64_t>(abflash::FlashTimer()->NextDelay()));
+      abflash::FlashTimerTick();
+    }
+    ASSERT_EQ(p.got.size(), 4u) << mode;
+    const double period = 16 << (mode + 1);
+    EXPECT_NEAR(static_cast<double>(p.got[2].first - p.got[0].first), period, period / 20 + 2) << mode;
+    EXPECT_NE(p.got[0].second, p.got[1].second) << mode;
+  }
+}
+
 TEST_F(FlashTimerTest, CounterWrapsToZero) {
   Probe p(nullptr);
   AddFlashClient(&p, 2);

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 
 #include "gauges/AbFlashT.h"
 #include "logger/AbTrend.h"
+#include "platform/os/Clock.h"
 #include "platform/ui/Application.h"
 
 namespace {
@@ -52,6 +54,39 @@ TEST_F(Trend, FullListDropsTheOldestGridWidthWhileFlowing) {
   EXPECT_EQ(t->RecordCount(), 71904);
   t->SetMaxRecords(50);  // below 100: ignored
   EXPECT_EQ(t->MaxRecords(), 72000);
+}
+
+// Records come with every live packet: the record list and its info follow each one, the
+// scroll bar's notice (and the repaint) at most every 400 ms, the last one always.
+TEST_F(Trend, RecordsAddedFasterThanThePaceAreAnnouncedTogether) {
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  int notices = 0, seen = 0;
+  t->OnRecNoChanged = [&](TObject*) {
+    ++notices;
+    seen = t->RecordInfo().TotalRecords;
+  };
+  struct Step {
+    uint64_t advance;
+    int notices, seen;
+  } const steps[] = {{0, 1, 0}, {50, 1, 0}, {50, 1, 0}, {250, 1, 0}, {60, 2, 5}, {50, 2, 5}};
+  int count = 0;
+  for (const Step& s : steps) {
+    clock.Advance(s.advance);
+    t->AddRecord();
+    ++count;
+    EXPECT_EQ(t->RecordCount(), count);
+    EXPECT_EQ(notices, s.notices) << count;
+    EXPECT_EQ(seen, s.seen) << count;  // info counts from two records on
+  }
+  EXPECT_EQ(t->RecordInfo().TotalRecords, 6);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (notices < 3 && std::chrono::steady_clock::now() < deadline) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  EXPECT_EQ(notices, 3);
+  EXPECT_EQ(seen, 6);
 }
 
 TEST_F(Trend, EachRunIsSetApartAfterTheLastRecordOfThePreviousOne) {

@@ -3,7 +3,9 @@
 // It prints the terminal's path on the first line and runs until interrupted. An engine
 // model drives the live values (the seed is the optional first argument; "--still" keeps
 // the engine idling at fixed values; "--baud 19200" paces the line at that rate, as a real
-// serial line carries it). Commands read from standard input, one a line:
+// serial line carries it; "--interval 100" sends a fast live packet every 100 ms instead of
+// the default 50 ms, the full rate of a 19,200 baud line). Commands read from standard
+// input, one a line:
 //   silent | stream          stop / resume the live packets
 //   off | on                 power the ECU off / on (on is a restart)
 //   bad-stuffing | truncated | overlong   send one damaged packet
@@ -68,14 +70,27 @@ int main(int argc, char** argv) {
   bool engine = true;
   std::uint32_t seed = 1;
   std::uint32_t baud = 0;
+  ecusim::Timing timing;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--still") engine = false;
-    else if (arg == "--baud" && i + 1 < argc) baud = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    else seed = static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 0));
+    if (arg == "--still") {
+      engine = false;
+    } else if (arg == "--baud" && i + 1 < argc) {
+      baud = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--interval" && i + 1 < argc) {
+      // Past the program's 990 ms link watchdog the link would drop between packets.
+      const unsigned long ms = std::strtoul(argv[++i], nullptr, 10);
+      if (ms < 1 || ms > 900) {
+        std::fprintf(stderr, "ecusim: --interval takes 1 to 900 milliseconds\n");
+        return 2;
+      }
+      timing.fastIntervalMs = static_cast<std::uint32_t>(ms);
+    } else {
+      seed = static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 0));
+    }
   }
   try {
-    ecusim::PtyEcu ecu;
+    ecusim::PtyEcu ecu(timing);
     ecu.With([&](ecusim::Ecu& e) {
       auto& s = e.State();
       s.fast.rpm = 850;
