@@ -5,6 +5,9 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QHash>
+#include <QPointer>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QDialog>
@@ -573,6 +576,43 @@ class ShareAwareFileDialog : public QFileDialog {
   ui::DialogRequest& r_;
 };
 
+// What every real file dialog of the session shares: the icons of its buttons and the icon
+// provider of its lists. Qt's pixmap cache keeps what an icon painted under a key of that
+// icon's own pixmap, for as long as the cache has room; a dialog built with new icons each
+// time would leave new entries there at every showing, never found again, and the program
+// would grow with every file dialog opened.
+class SharedFileDialogIcons : public QObject {
+ public:
+  // The session's one, living as long as the application.
+  static SharedFileDialogIcons& Get() {
+    static QPointer<SharedFileDialogIcons> one;
+    if (one.isNull()) one = new SharedFileDialogIcons(QCoreApplication::instance());
+    return *one;
+  }
+  // Gives the dialog's lists the session's icon provider: wanted as soon as the dialog is
+  // made, before it has gathered the entries of its first folder with its own.
+  void ShareProvider(QFileDialog& d) { d.setIconProvider(&provider_); }
+  // Gives each button with an icon the icon the first dialog had on the same button (before
+  // the dialog paints any of its own).
+  void ShareButtonIcons(QFileDialog& d) {
+    for (QAbstractButton* b : d.findChildren<QAbstractButton*>()) {
+      if (b->icon().isNull()) continue;
+      QString key = b->objectName();
+      if (auto* box = qobject_cast<QDialogButtonBox*>(b->parentWidget()); box != nullptr && box->standardButton(b) != QDialogButtonBox::NoButton)
+        key = QStringLiteral("button:") + QString::number(static_cast<int>(box->standardButton(b)));
+      if (key.isEmpty()) continue;
+      const auto held = buttons_.constFind(key);
+      if (held == buttons_.constEnd()) buttons_.insert(key, b->icon());
+      else b->setIcon(*held);
+    }
+  }
+
+ private:
+  explicit SharedFileDialogIcons(QObject* parent) : QObject(parent) {}
+  QFileIconProvider provider_;
+  QHash<QString, QIcon> buttons_;
+};
+
 }  // namespace
 
 bool FileDialogSession::Active() { return g_session != nullptr; }
@@ -769,6 +809,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(4);
   auto* dialog = new ShareAwareFileDialog(&outer, request, caption, start, filter);
+  SharedFileDialogIcons::Get().ShareProvider(*dialog);
   dialog->setWindowFlags(Qt::Widget);
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   dialog->setOption(QFileDialog::ReadOnly, request.ReadOnlyList);
@@ -836,6 +877,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
     for (FileDialogItem item : kAllItems)
       if ((request.HiddenItems & ItemBit(item)) && item != FileDialogItem::FileList)
         for (QWidget* w : ItemWidgets(*dialog, item)) w->setVisible(false);
+    SharedFileDialogIcons::Get().ShareButtonIcons(*dialog);
     DockedPanels panels(*grid, request);
     if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
     ResizeWatch watch(request.OnResize);
