@@ -5,6 +5,9 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QHash>
+#include <QPointer>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QDialog>
@@ -12,6 +15,7 @@
 #include <QDateTime>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLocale>
 #include <QTimer>
 #include <QTreeView>
@@ -398,10 +402,83 @@ int FitDetailColumns(QFileDialog& dialog) {
          tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree) + 2 * tree->frameWidth();
 }
 
+// What every real file dialog of the session shares: the icons of its buttons and the icon
+// provider of its lists. Qt's pixmap cache keeps what an icon painted under a key of that
+// icon's own pixmap, for as long as the cache has room; a dialog built with new icons each
+// time would leave new entries there at every showing, never found again, and the program
+// would grow with every file dialog opened.
+class SharedFileDialogIcons : public QObject {
+ public:
+  // The session's one, living as long as the application.
+  static SharedFileDialogIcons& Get() {
+    static QPointer<SharedFileDialogIcons> one;
+    if (one.isNull()) one = new SharedFileDialogIcons(QCoreApplication::instance());
+    return *one;
+  }
+  // Gives the dialog's lists the session's icon provider: wanted as soon as the dialog is
+  // made, before it has gathered the entries of its first folder with its own.
+  void ShareProvider(QFileDialog& d) {
+    d.setIconProvider(&provider_);
+    // The folder box took its icon from the dialog's first provider: it takes it again.
+    d.setHistory(d.history());
+  }
+  // The details view's header leaves room for the entries' icons before the first column's
+  // title: the same blank, 16 pixels wide, for every dialog and every paint (the file system
+  // model makes a new one each time it is asked).
+  QIcon NameHeaderSpace() {
+    if (nameHeaderSpace_.isNull()) {
+      QPixmap blank(16, 1);
+      blank.fill(Qt::transparent);
+      nameHeaderSpace_ = QIcon(blank);
+    }
+    return nameHeaderSpace_;
+  }
+  // Gives each button with an icon the icon the first dialog had on the same button (before
+  // the dialog paints any of its own).
+  void ShareButtonIcons(QFileDialog& d) {
+    for (QAbstractButton* b : d.findChildren<QAbstractButton*>()) {
+      if (b->icon().isNull()) continue;
+      QString key = b->objectName();
+      if (auto* box = qobject_cast<QDialogButtonBox*>(b->parentWidget()); box != nullptr && box->standardButton(b) != QDialogButtonBox::NoButton)
+        key = QStringLiteral("button:") + QString::number(static_cast<int>(box->standardButton(b)));
+      if (key.isEmpty()) continue;
+      const auto held = buttons_.constFind(key);
+      if (held == buttons_.constEnd()) buttons_.insert(key, b->icon());
+      else b->setIcon(*held);
+    }
+  }
+
+ private:
+  explicit SharedFileDialogIcons(QObject* parent) : QObject(parent) {}
+  QFileIconProvider provider_;
+  QHash<QString, QIcon> buttons_;
+  QIcon nameHeaderSpace_;
+};
+
+// The header's data of the file system model with its first column's icon space the
+// session's own (see SharedFileDialogIcons::NameHeaderSpace).
+QVariant SteadyHeaderData(const QAbstractProxyModel& proxy, int section, Qt::Orientation orientation, int role) {
+  if (role == Qt::DecorationRole && section == 0 && orientation == Qt::Horizontal &&
+      proxy.sourceModel() != nullptr && proxy.sourceModel()->headerData(section, orientation, role).isValid())
+    return SharedFileDialogIcons::Get().NameHeaderSpace();
+  return proxy.sourceModel() != nullptr ? proxy.sourceModel()->headerData(section, orientation, role) : QVariant();
+}
+
+// The file dialog's entries as the file system model gives them, its header steady.
+class SteadyHeader : public QIdentityProxyModel {
+ public:
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    return SteadyHeaderData(*this, section, orientation, role);
+  }
+};
+
 // Keeps the entries the request's filter accepts.
 class IncludeFilter : public QSortFilterProxyModel {
  public:
   explicit IncludeFilter(std::function<bool(const AnsiString&, bool)> include) : include_(std::move(include)) {}
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    return SteadyHeaderData(*this, section, orientation, role);
+  }
 
  protected:
   bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
@@ -769,6 +846,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(4);
   auto* dialog = new ShareAwareFileDialog(&outer, request, caption, start, filter);
+  SharedFileDialogIcons::Get().ShareProvider(*dialog);
   dialog->setWindowFlags(Qt::Widget);
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   dialog->setOption(QFileDialog::ReadOnly, request.ReadOnlyList);
@@ -809,6 +887,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
     }
   }
   if (request.IncludeFile) dialog->setProxyModel(new IncludeFilter(request.IncludeFile));
+  else dialog->setProxyModel(new SteadyHeader);
   grid->addWidget(dialog, 1, 2);
   if (request.HideList) {
     for (const char* name : {"listView", "treeView"})
@@ -836,6 +915,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
     for (FileDialogItem item : kAllItems)
       if ((request.HiddenItems & ItemBit(item)) && item != FileDialogItem::FileList)
         for (QWidget* w : ItemWidgets(*dialog, item)) w->setVisible(false);
+    SharedFileDialogIcons::Get().ShareButtonIcons(*dialog);
     DockedPanels panels(*grid, request);
     if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
     ResizeWatch watch(request.OnResize);
