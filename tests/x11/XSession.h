@@ -76,8 +76,12 @@ class XSession {
                std::to_string(wm_) + " " + std::to_string(xvfb_)});
     // openbox has taken over once the root window names its check window.
     for (int i = 0; i < 500; ++i) {
-      if (Output("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos)
+      if (Output("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos) {
+        // openbox names its check window before it has finished starting; a window mapped
+        // in between is adopted as one that was already there and is never given the focus.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return true;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     missing = "a running openbox";

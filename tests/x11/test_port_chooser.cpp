@@ -5,12 +5,15 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <iostream>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MessageQueue.h"
 #include "serial/AdExcept.h"
 #include "serial/AdPort.h"
 #include "serial/Pty.h"
@@ -20,9 +23,12 @@ namespace {
 
 using x11test::Output;
 
-// Waits for the chooser to be the active window, takes a screenshot when asked for one,
-// and presses the keys; a chooser the keys did not close is closed by the window manager
-// so that a fault fails the test instead of hanging it.
+std::string ActiveName() { return Output("xdotool getactivewindow getwindowname 2>/dev/null"); }
+
+// Waits (by the clock, up to 30 seconds) for the chooser to be the active window, takes a
+// screenshot when asked for one, and presses the keys. A chooser the keys did not close, or
+// that never became active, is cancelled from the program's side, so that a fault fails the
+// test instead of hanging it.
 std::thread Answer(const std::string& keys, const std::string& shot, std::atomic<bool>& pressed,
                    std::atomic<bool>& done) {
   return std::thread([keys, shot, &pressed, &done] {
@@ -30,22 +36,31 @@ std::thread Answer(const std::string& keys, const std::string& shot, std::atomic
       std::atomic<bool>& flag;
       ~Done() { flag = true; }
     } mark{done};
-    for (int i = 0; i < 500; ++i) {
-      if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Select Port") {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        if (const char* dir = std::getenv("CQ5_SCREENSHOT_DIR"))
-          std::system(("import -window root '" + std::string(dir) + "/" + shot + ".png' 2>/dev/null").c_str());
-        std::system(("xdotool key --delay 100 " + keys + " >/dev/null 2>&1").c_str());
-        pressed = true;
-        for (int j = 0; j < 150 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Select Port"; ++j)
-          std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == "Select Port") {
-          pressed = false;
-          std::system("xdotool key alt+F4 >/dev/null 2>&1");
-        }
-        return;
+    auto cancel = [] {
+      ui::RunOnGuiThread([] {
+        if (TForm* f = ui::ModalForm()) f->SetModalResult(mrCancel);
+      });
+    };
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (ActiveName() != "Select Port") {
+      if (std::chrono::steady_clock::now() > until) {
+        std::cout << "the chooser never became the active window (focus: "
+                  << Output("xdotool getwindowfocus getwindowname 2>&1") << ")\n";
+        return cancel();
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (const char* dir = std::getenv("CQ5_SCREENSHOT_DIR"))
+      std::system(("import -window root '" + std::string(dir) + "/" + shot + ".png' 2>/dev/null").c_str());
+    std::system(("xdotool key --delay 100 " + keys + " >/dev/null 2>&1").c_str());
+    pressed = true;
+    const auto closed = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (ActiveName() == "Select Port" && std::chrono::steady_clock::now() < closed)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (ActiveName() == "Select Port") {
+      pressed = false;
+      cancel();
     }
   });
 }
