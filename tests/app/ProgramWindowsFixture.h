@@ -71,3 +71,23 @@ class ProgramWindowsTest : public ::testing::Test {
   TSettingsRecord saved_settings_;
   int32_t saved_map_ = 1;
 };
+
+// The same, with a scratch folder of its own for the files a case writes and reads.
+class ProgramWindowsInFolderTest : public ProgramWindowsTest {
+ protected:
+  explicit ProgramWindowsInFolderTest(const char* folder) : folder_(folder) {}
+  void SetUp() override {
+    ProgramWindowsTest::SetUp();
+    dir_ = std::filesystem::temp_directory_path() / (folder_ + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    ProgramWindowsTest::TearDown();
+    std::filesystem::remove_all(dir_);
+  }
+  std::string File(const char* name) const { return (dir_ / name).string(); }
+  std::filesystem::path dir_;
+
+ private:
+  std::string folder_;
+};

@@ -20,19 +20,9 @@
 
 namespace {
 
-class CraftedOpen : public ProgramWindowsTest {
+class CraftedOpen : public ProgramWindowsInFolderTest {
  protected:
-  void SetUp() override {
-    ProgramWindowsTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() / ("crafted-open-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    ProgramWindowsTest::TearDown();
-    std::filesystem::remove_all(dir_);
-  }
-  AnsiString File(const char* name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
+  CraftedOpen() : ProgramWindowsInFolderTest("crafted-open") {}
 };
 
 TEST_F(CraftedOpen, MapAndConfigurationFilesClaimingSixtyMegabytes) {

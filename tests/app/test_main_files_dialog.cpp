@@ -32,19 +32,9 @@
 
 namespace {
 
-class MainFilesDialog : public ProgramWindowsTest {
+class MainFilesDialog : public ProgramWindowsInFolderTest {
  protected:
-  void SetUp() override {
-    ProgramWindowsTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() / ("files-dialog-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    ProgramWindowsTest::TearDown();
-    std::filesystem::remove_all(dir_);
-  }
-  AnsiString File(const char* name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
+  MainFilesDialog() : ProgramWindowsInFolderTest("files-dialog") {}
 };
 
 TEST_F(MainFilesDialog, OpenPreviewsWhileBrowsingAndSaveWritesTheMaps) {

@@ -40,19 +40,13 @@ long PeakResidentKiB() {
   return u.ru_maxrss;
 }
 
-class ReadBounds : public ProgramWindowsTest {
+class ReadBounds : public ProgramWindowsInFolderTest {
  protected:
+  ReadBounds() : ProgramWindowsInFolderTest("read-bounds") {}
   void SetUp() override {
-    ProgramWindowsTest::SetUp();
+    ProgramWindowsInFolderTest::SetUp();
     ShowMainWindow(script);
-    dir_ = fs::temp_directory_path() / ("read-bounds-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
   }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    ProgramWindowsTest::TearDown();
-  }
-  std::string File(const char* name) const { return (dir_ / name).string(); }
 
   // A container with the given streams: a genuine file of its kind, which the caller
   // then stretches.

@@ -14,9 +14,7 @@
 
 namespace {
 
-void Put(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
+using iconfiles::Put;
 
 // A 16 x 16 icon image of one colour (32 bits a pixel, bottom-up, then its mask): 1128 bytes.
 std::string IconImage(uint8_t r, uint8_t g, uint8_t b) {
@@ -43,52 +41,7 @@ std::string IcoFile(const std::string& image) {
 
 // A Windows library holding two icon groups (red, then green) in its resource section.
 std::string ProgramFile(const std::string& red, const std::string& green) {
-  std::string f("MZ");
-  f.resize(0x3C, '\0');
-  Put(f, 64, 4);
-  f += std::string("PE\0\0", 4);
-  for (uint32_t v : {0x14Cu, 1u}) Put(f, v, 2);
-  f.append(12, '\0');
-  Put(f, 224, 2);  // optional header
-  Put(f, 0, 2);
-  const size_t opt = f.size();
-  Put(f, 0x10B, 2);
-  f.resize(opt + 96 + 16, '\0');
-  const uint32_t images = 256 + static_cast<uint32_t>(red.size() + green.size());
-  Put(f, 0x1000, 4);  // the resource directory
-  Put(f, images + 40, 4);
-  f.resize(opt + 224, '\0');
-  f += std::string(".rsrc\0\0\0", 8);
-  for (uint32_t v : {images + 40, 0x1000u, images + 40, 512u}) Put(f, v, 4);
-  f.resize(512, '\0');
-  std::string r;
-  auto dir = [&](std::vector<std::pair<uint32_t, uint32_t>> entries) {
-    r.append(12, '\0');
-    Put(r, 0, 2);
-    Put(r, static_cast<uint32_t>(entries.size()), 2);
-    for (auto [id, off] : entries) {
-      Put(r, id, 4);
-      Put(r, off, 4);
-    }
-  };
-  constexpr uint32_t D = 0x80000000u;
-  dir({{3, D | 32}, {14, D | 64}});              // types: icon images, icon groups
-  dir({{1, D | 96}, {2, D | 120}});              // the images
-  dir({{1, D | 144}, {2, D | 168}});             // the groups
-  for (uint32_t data : {192u, 208u, 224u, 240u}) dir({{0x409, data}});
-  const uint32_t sizes[] = {static_cast<uint32_t>(red.size()), static_cast<uint32_t>(green.size()), 20, 20};
-  uint32_t at = 256;
-  for (uint32_t size : sizes) {
-    for (uint32_t v : {0x1000 + at, size, 0u, 0u}) Put(r, v, 4);
-    at += size;
-  }
-  r += red + green;
-  for (uint32_t id : {1u, 2u}) {
-    r += std::string("\0\0\x01\0\x01\0", 6) + kEntry;
-    Put(r, static_cast<uint32_t>(red.size()), 4);
-    Put(r, id, 2);
-  }
-  return f + r;
+  return iconfiles::ProgramWithIcons({red, green}, {{1}, {2}});
 }
 
 // The colour at the middle of an icon drawn 16 pixels square, as 0xRRGGBB.

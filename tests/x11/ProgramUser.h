@@ -48,6 +48,18 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
 
 inline std::string ActiveTitle() { return Output("xdotool getactivewindow getwindowname 2>/dev/null"); }
 
+// Waits until the window manager's active window carries the title.
+inline bool WaitActive(const std::string& title, int ms = 10000) {
+  for (int i = 0; i < ms / 20; ++i) {
+    if (ActiveTitle() == title) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+// The focused control of a form.
+inline TWinControl* Focus(TForm* f) { return f->ActiveControl(); }
+
 // Keys as the window system delivers them to the active window.
 inline void Press(const std::string& keys) {
   std::system(("xdotool key --delay 80 " + keys + " >/dev/null 2>&1").c_str());
@@ -83,7 +95,7 @@ class ProgramUser : public ::testing::TestWithParam<const char*> {
     sim_.Start();
     sim_.ExportAsComPort(5);
     ini_ = (std::filesystem::temp_directory_path() / ("x11-user-" + std::to_string(getpid()) + ".ini")).string();
-    std::ofstream(ini_) << "[Comms]\nAuto=1\nPort=5\n";
+    std::ofstream(ini_) << IniText();
     CreateProgramForms();
     R7Tform1->SettingsFileName = ini_;
   }
@@ -97,6 +109,9 @@ class ProgramUser : public ::testing::TestWithParam<const char*> {
     unsetenv("CORVANEQ5_COM5");
     std::filesystem::remove(ini_);
   }
+
+  // The settings the program starts with: the simulated ECU's port, linked at start-up.
+  virtual std::string IniText() { return "[Comms]\nAuto=1\nPort=5\n"; }
 
   // Shows the main window and lets the user work until done; the program's own message
   // loop (and the modal windows' loops within it) runs meanwhile.

@@ -33,64 +33,12 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Simulate.h"
+#include "x11/ProgramUser.h"
 #include "x11/XSession.h"
 
 namespace {
 
-using x11test::Output;
-
-// Runs fn on the program's thread and hands back its answer.
-template <typename T>
-T Ask(std::function<T()> fn) {
-  auto out = std::make_shared<T>();
-  ui::SendToGuiThread([out, fn] { *out = fn(); }, 10000);
-  return *out;
-}
-
-// Asks until the program answers true or ms have passed.
-bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!Ask<bool>(done)) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
-std::string ActiveTitle() { return Output("xdotool getactivewindow getwindowname 2>/dev/null"); }
-
-bool WaitActive(const std::string& title, int ms = 10000) {
-  for (int i = 0; i < ms / 20; ++i) {
-    if (ActiveTitle() == title) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
-}
-
-// Keys as the window system delivers them to the active window.
-void Press(const std::string& keys) { std::system(("xdotool key --delay 80 " + keys + " >/dev/null 2>&1").c_str()); }
-
-// The focused control of a form.
-TWinControl* Focus(TForm* f) { return f->ActiveControl(); }
-
-// A picture of a control as it shows now.
-std::shared_ptr<TBitmap> Picture(TControl* c) {
-  return Ask<std::shared_ptr<TBitmap>>([c] {
-    auto b = std::make_shared<TBitmap>();
-    ui::GrabControl(c, *b);
-    return b;
-  });
-}
-
-bool SamePicture(const TBitmap& a, const TBitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  auto& ca = *const_cast<TBitmap&>(a).Canvas();
-  auto& cb = *const_cast<TBitmap&>(b).Canvas();
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (ca.Pixel(x, y) != cb.Pixel(x, y)) return false;
-  return true;
-}
+using namespace x11test;
 
 // The shortest horizontal run of ink (pixels of `ink`) in a picture; 0 when there is none.
 int ThinnestStroke(TBitmap& shot, TColor ink, TRect within) {
@@ -120,62 +68,8 @@ TColor InkIn(TBitmap& shot, TRect within) {
   return ground;
 }
 
-class KeyboardUser : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    std::string missing;
-    if (!x_.Start(missing, GetParam())) GTEST_SKIP() << "needs " << missing;
-    Application->Initialize();
-    screen_ = std::string(GetParam()).substr(0, std::string(GetParam()).rfind('x'));
-    sim_.Start();
-    sim_.ExportAsComPort(5);
-    ini_ = (std::filesystem::temp_directory_path() / ("x11-keys-" + std::to_string(getpid()) + ".ini")).string();
-    std::ofstream(ini_) << IniText();
-    CreateProgramForms();
-    R7Tform1->SettingsFileName = ini_;
-  }
-
-  void TearDown() override {
-    if (!ini_.empty()) {
-      for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
-      Application->ProcessMessages();
-      R7Tform1 = nullptr;
-      sim_.Stop();
-      unsetenv("CORVANEQ5_COM5");
-      std::filesystem::remove(ini_);
-    }
-  }
-
-  virtual std::string IniText() { return "[Comms]\nAuto=1\nPort=5\n"; }
-
-  // Shows the main window and lets the keyboard user work until done; the program's own
-  // message loop (and the dialogs' loops within it) runs meanwhile.
-  void Run(const std::function<void()>& user) {
-    std::atomic<bool> done{false};
-    std::thread t([&] {
-      user();
-      done = true;
-    });
-    R7Tform1->Show();
-    const bool finished = x11test::PumpUntil([&] { return done.load(); }, 90000);
-    if (!finished) std::system("xdotool key Escape Escape Escape >/dev/null 2>&1");
-    x11test::PumpUntil([&] { return done.load(); }, 20000);
-    t.join();
-    EXPECT_TRUE(finished);
-  }
-
-  void Shot(const std::string& name) {
-    const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
-    if (dir == nullptr) return;
-    const std::string file = std::string(dir) + "/keys-" + screen_ + "-" + name + ".png";
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    Ask<bool>([file] { return ui::GrabScreenToPng(file.c_str()); });
-  }
-
-  x11test::XSession x_;
-  ecusim::PtyEcu sim_;
-  std::string ini_, screen_;
-};
+// The whole program, linked to the simulated ECU, worked from the keyboard.
+class KeyboardUser : public x11test::ProgramUser {};
 
 // Display units: the focus enters each group on its checked button, the arrows move the
 // choice round the group, Tab goes on to the next group and past the disabled ones, and
