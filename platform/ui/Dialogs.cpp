@@ -26,6 +26,7 @@
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QStyle>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -33,6 +34,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/detail/QtGraphics.h"
@@ -726,6 +730,49 @@ bool FileDialogSession::ItemShowing(FileDialogItem Item) {
   return false;
 }
 
+namespace {
+
+// Whether a descriptor of another process refers to the file `st` describes and was opened
+// for writing. /proc lists the descriptors of this user's processes only.
+bool OpenForWritingElsewhere(const struct stat& st) {
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return false;
+  const std::string self = std::to_string(::getpid());
+  bool found = false;
+  while (!found) {
+    const dirent* p = ::readdir(proc);
+    if (p == nullptr) break;
+    const std::string pid = p->d_name;
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+    const std::string fds = "/proc/" + pid + "/fd";
+    DIR* dir = ::opendir(fds.c_str());
+    if (dir == nullptr) continue;  // another user's process, or gone
+    while (!found) {
+      const dirent* d = ::readdir(dir);
+      if (d == nullptr) break;
+      if (d->d_name[0] == '.') continue;
+      struct stat target {};
+      // stat follows the descriptor's link without opening what it names.
+      if (::stat((fds + "/" + d->d_name).c_str(), &target) != 0 || target.st_dev != st.st_dev ||
+          target.st_ino != st.st_ino)
+        continue;
+      std::ifstream info("/proc/" + pid + "/fdinfo/" + d->d_name);
+      std::string key, value;
+      while (info >> key >> value) {
+        if (key != "flags:") continue;
+        const long flags = std::strtol(value.c_str(), nullptr, 8);
+        found = (flags & O_ACCMODE) != O_RDONLY;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  ::closedir(proc);
+  return found;
+}
+
+}  // namespace
+
 bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) {
   const std::string path = cp1252::ToUtf8(FileName);
   struct stat st {};
@@ -741,6 +788,9 @@ bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) {
   // holds one that conflicts. One taken here goes with the descriptor.
   if (!locked && ::flock(fd, (ForWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) locked = errno == EWOULDBLOCK;
   ::close(fd);
+  // Writing over a file another program is writing would mix the two: a file held open for
+  // writing counts as in use for a save, even without a lock.
+  if (!locked && ForWriting) locked = OpenForWritingElsewhere(st);
   return locked;
 }
 

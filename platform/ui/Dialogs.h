@@ -224,9 +224,10 @@ class FileDialogSession {
   static bool ItemShowing(FileDialogItem Item);
 };
 
-// Whether another program holds a lock on the regular file FileName that conflicts with
-// reading it (ForWriting: with writing it): an fcntl record lock or a flock lock. The file is
-// looked at without blocking; anything but an existing regular file is not locked.
+// Whether another program holds the regular file FileName in a way that conflicts with
+// reading it (ForWriting: with writing it): an fcntl record lock or a flock lock, and for
+// writing also the file held open for writing by another process of this user. The file is
+// looked at without blocking; anything but an existing regular file is not in use.
 bool FileLockedByOther(const AnsiString& FileName, bool ForWriting);
 
 // The user's standard folders ("" when the desktop has none).

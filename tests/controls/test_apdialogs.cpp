@@ -355,10 +355,11 @@ TEST_F(ApDialogs, ControlsLeftOutAreHidden) {
   EXPECT_FALSE(script.Last().HideList);
 }
 
-// Another program holding a lock on a file, as long as this object lives.
+// Another program holding a lock on a file (or, OpenForWriting, only holding it open for
+// writing), as long as this object lives.
 class LockHolder {
  public:
-  enum Kind { FcntlRead, FcntlWrite, FlockShared, FlockExclusive };
+  enum Kind { FcntlRead, FcntlWrite, FlockShared, FlockExclusive, OpenForWriting };
   LockHolder(const std::string& path, Kind kind) {
     int ready[2], done[2];
     if (pipe(ready) != 0 || pipe(done) != 0) return;
@@ -366,12 +367,13 @@ class LockHolder {
     if (pid_ == 0) {
       ::close(ready[0]);
       ::close(done[1]);
-      const int fd = ::open(path.c_str(), O_RDWR);
+      const int fd = ::open(path.c_str(), kind == OpenForWriting ? O_WRONLY | O_APPEND : O_RDWR);
       struct flock l {};
       l.l_type = kind == FcntlRead ? F_RDLCK : F_WRLCK;
       l.l_whence = SEEK_SET;
-      const bool ok = kind == FcntlRead || kind == FcntlWrite ? ::fcntl(fd, F_SETLK, &l) == 0
-                                                              : ::flock(fd, kind == FlockShared ? LOCK_SH : LOCK_EX) == 0;
+      const bool ok = kind == OpenForWriting                       ? fd >= 0
+                      : kind == FcntlRead || kind == FcntlWrite ? ::fcntl(fd, F_SETLK, &l) == 0
+                                                                : ::flock(fd, kind == FlockShared ? LOCK_SH : LOCK_EX) == 0;
       char c = ok ? 'y' : 'n';
       (void)!::write(ready[1], &c, 1);
       (void)!::read(done[0], &c, 1);  // until the test lets go
@@ -397,7 +399,7 @@ class LockHolder {
 };
 
 // A chosen file another program holds locked against what the dialog would do with it (read
-// it after an open, write it after a save): the handler hears of it first; left at -1, the
+// it after an open, write it after a save), or is writing when the dialog would write it: the handler hears of it first; left at -1, the
 // dialog says the file is in use and stays open for the user's next choice.
 TEST_F(ApDialogs, AFileLockedByAnotherProgramIsAShareViolation) {
   const AnsiString locked = (dir / "a.map").string(), other = (dir / "b.txt").string();
@@ -418,6 +420,9 @@ TEST_F(ApDialogs, AFileLockedByAnotherProgramIsAShareViolation) {
       {LockHolder::FlockShared, false, -1, false, true, false},
       {LockHolder::FcntlRead, true, -1, true, false, true},
       {LockHolder::FlockShared, true, -1, true, false, true},
+      // Held open for writing without a lock: read freely, but not written over.
+      {LockHolder::OpenForWriting, false, -1, false, true, false},
+      {LockHolder::OpenForWriting, true, -1, true, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.lock) + (c.save ? " save " : " open ") + std::to_string(c.answer));
@@ -445,7 +450,11 @@ TEST_F(ApDialogs, AFileLockedByAnotherProgramIsAShareViolation) {
       EXPECT_NE(script.Shown()[1].Text.find("in use by another program"), AnsiString::npos);
     }
   }
-  EXPECT_FALSE(ui::FileLockedByOther(locked, true)) << "no lock once the other program let go";
+  EXPECT_FALSE(ui::FileLockedByOther(locked, true)) << "not in use once the other program let go";
+  // This program's own descriptors do not count.
+  const int own = ::open(locked.c_str(), O_WRONLY);
+  EXPECT_FALSE(ui::FileLockedByOther(locked, true));
+  ::close(own);
 }
 
 }  // namespace
