@@ -229,7 +229,16 @@ void TElasticForm::ApplyStartBounds() {
   const int screenW = Screen->Width(), screenH = Screen->Height();
   int l = RoundInt(design_form_left_ * hres_), t = RoundInt(design_form_top_ * vres_);
   int w = RoundInt(design_form_w_ * hres_), h = RoundInt(design_form_h_ * vres_);
-  if (form->BorderStyle() == bsNone) {
+  const bool maximised = form->WindowState() == wsMaximized;
+  if (maximised) {
+    // A form that starts maximised is restored to the maximised position, at the size it is
+    // maximised to: the proportional limit, or the whole screen. Both are pixels already.
+    const TTrackLimits lim = TrackLimits(screenW, screenH);
+    l = lim.MaxPosX;
+    t = lim.MaxPosY;
+    w = maintain_proportions_ && lim.MaxWidth > 0 ? lim.MaxWidth : screenW;
+    h = maintain_proportions_ && lim.MaxHeight > 0 ? lim.MaxHeight : screenH;
+  } else if (form->BorderStyle() == bsNone) {
     w = RoundInt(design_client_w_ * hres_);
     h = RoundInt(design_client_h_ * vres_);
   }
@@ -244,6 +253,10 @@ void TElasticForm::ApplyStartBounds() {
   }
   if (l + w > screenW) l = (screenW - w) / 2;
   if (t + h > screenH) t = (screenH - h) / 2;
+  if (maximised) {
+    form->SetBounds(std::max(0, l), std::max(0, t), w, h);
+    return;
+  }
   form->SetBounds(std::max(0, l), std::max(0, t), form->Width(), form->Height());
   // The window frame is added by the window system when the form is shown, around the
   // client area: so the design client size is what is set, and the outer size follows.

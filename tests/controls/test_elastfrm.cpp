@@ -272,6 +272,40 @@ TEST_F(ElasticFormTest, OpensAtTheDesignPlaceAndClientSize) {
   form->Hide();
 }
 
+// A form that starts maximised asks, before the window system shows it, for the maximised
+// position (brought onto the screen) at the size it is maximised to: the proportional limit,
+// or the whole screen. Where it then goes is the window manager's choice.
+TEST_F(ElasticFormTest, AMaximisedStartAsksForTheMaximisedPlace) {
+  const int sw = Screen->Width(), sh = Screen->Height();
+  for (bool proportions : {true, false}) {
+    SCOPED_TRACE(proportions);
+    SetUp();  // a form not yet shown
+    ef->SetDesignFormLeft(10);
+    ef->SetDesignFormTop(20);
+    ef->SetDesignFormWidth(640);
+    ef->SetDesignFormHeight(480);
+    ef->SetMaximizedPosX(-5);
+    ef->SetMaximizedPosY(7);
+    ef->SetMaintainProportions(proportions);
+    TRect asked;
+    form->AddObserver(this, [&](TControl*, TControl::TNotice n) {
+      if (n == TControl::TNotice::Shown) asked = form->BoundsRect();
+    });
+    form->SetWindowState(wsMaximized);
+    form->Show();
+    const auto lim = ef->TrackLimits(sw, sh);
+    const TSize size = proportions ? TSize(lim.MaxWidth, lim.MaxHeight) : TSize(sw, sh);
+    if (proportions) {
+      EXPECT_LT(size.cx * size.cy, sw * sh) << "the proportional limit is smaller than the screen";
+    }
+    const int x = static_cast<int>(Round(sw * 0.05));
+    EXPECT_EQ(asked, Bounds(x + size.cx > sw ? (sw - size.cx) / 2 : x, 7 + size.cy > sh ? (sh - size.cy) / 2 : 7,
+                            size.cx, size.cy));
+    form->RemoveObserver(this);
+    form->Hide();
+  }
+}
+
 TEST_F(ElasticFormTest, ResolutionFactorsAreOneWithoutIndependence) {
   ef->SetDesignScreenWidth(123);
   ef->SetDesignScreenHeight(4567);
