@@ -597,9 +597,8 @@ void TSetupForm::IgnOutputBoxClick(TObject*) {
   if (refreshing_) return;
   const int item = IgnOutputBox->ItemIndex();
   if (item < 0) return;
-  const IgnOutputLabels l = SetIgnitionOutputMode(ConfigBlock, item);
-  IgnOut5Lab->SetCaption(l.Output1);
-  IgnOut6Lab->SetCaption(l.Output2);
+  SetIgnitionOutputMode(ConfigBlock, item);
+  ShowIgnitionOutputLabels();
   Edited();
 }
 
@@ -910,16 +909,20 @@ void TSetupForm::PWMFreqSpinChange(TObject*) {
 
 void TSetupForm::PullupClick(TObject* Sender) {
   if (refreshing_) return;
-  const uint8_t bit = Sender == AuxIn10PullupCB ? 0x40 : 0x80;
-  const bool on = static_cast<TCheckBox*>(Sender)->Checked();
+  auto* box = dynamic_cast<TCheckBox*>(Sender);
+  if (box == nullptr) return;
+  const uint8_t bit = box == AuxIn10PullupCB ? 0x40 : 0x80;
+  const bool on = box->Checked();
   ConfigBlock.SensorOptions = static_cast<uint8_t>(on ? ConfigBlock.SensorOptions | bit : ConfigBlock.SensorOptions & ~bit);
   Edited();
 }
 
 void TSetupForm::ComboBitChange(TObject* Sender) {
   if (refreshing_) return;
-  const uint8_t bit = Sender == ComboBox1 ? 1 : Sender == ComboBox3 ? 2 : 4;
-  const bool second = static_cast<TComboBox*>(Sender)->ItemIndex() == 1;
+  auto* box = dynamic_cast<TComboBox*>(Sender);
+  if (box == nullptr) return;
+  const uint8_t bit = box == ComboBox1 ? 1 : box == ComboBox3 ? 2 : 4;
+  const bool second = box->ItemIndex() == 1;
   ConfigBlock.ComboBits = static_cast<uint8_t>(second ? ConfigBlock.ComboBits | bit : ConfigBlock.ComboBits & ~bit);
   Edited();
 }

@@ -143,12 +143,18 @@ THKStreams::THKStreams(TComponent* AOwner) : TComponent(AOwner) {
 THKStreams::~THKStreams() { ClearStreams(); }
 
 void THKStreams::AddStream(const AnsiString& Name, TStream* Stream) {
-  if (Name.empty() || Stream == nullptr) return;
+  if (Stream == nullptr) return;
+  TMemoryStream whole;
+  whole.CopyFrom(Stream, 0);
+  AddBytes(Name, whole.Memory(), static_cast<size_t>(whole.Size()));
+}
+
+void THKStreams::AddBytes(const AnsiString& Name, const void* Data, size_t Size) {
   int index = 0;
-  if (names_.Find(Name, index)) return;
+  if (Name.empty() || names_.Find(Name, index)) return;
   auto* copy = new TMemoryStream();
   try {
-    copy->CopyFrom(Stream, 0);
+    if (Size > 0) copy->WriteBuffer(Data, static_cast<int64_t>(Size));
     copy->SetPosition(0);
     names_.AddObject(Name, copy);
   } catch (...) {
@@ -229,21 +235,9 @@ void THKStreams::LoadBytes(Bytes body, size_t MaxBodySize) {
     RaiseCorrupt();
   }
   ClearStreams();
-  for (const ItemSpan& item : items) {
-    const AnsiString name(reinterpret_cast<const char*>(body.data() + item.name_at), item.name_len);
-    int index = 0;
-    // An empty name or one already taken keeps no data, as AddStream does.
-    if (name.empty() || names_.Find(name, index)) continue;
-    auto* data = new TMemoryStream();
-    try {
-      if (item.data_size > 0) data->WriteBuffer(body.data() + item.data_at, static_cast<int64_t>(item.data_size));
-      data->SetPosition(0);
-      names_.AddObject(name, data);
-    } catch (...) {
-      delete data;
-      throw;
-    }
-  }
+  for (const ItemSpan& item : items)
+    AddBytes(AnsiString(reinterpret_cast<const char*>(body.data() + item.name_at), item.name_len),
+             body.data() + item.data_at, item.data_size);
   Key = key;
   Compressed = compressed;
   Encrypted = scrambled;

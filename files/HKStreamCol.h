@@ -63,5 +63,8 @@ class THKStreams : public TComponent {
  private:
   [[noreturn]] void RaiseCorrupt();
   void LoadBytes(std::vector<uint8_t> Image, size_t MaxBodySize);
+  // Adds a stream holding Size bytes at Data under Name; an empty name or one already
+  // taken adds nothing.
+  void AddBytes(const AnsiString& Name, const void* Data, size_t Size);
   TStringList names_;  // sorted, case-insensitive; objects are owned TMemoryStreams
 };
