@@ -108,21 +108,8 @@ TEST(RawTableEdges, OnePastTheTableIsRefusedBeforeAnyWrite) {
       {"column run in column 34", [&](TMainTable& t) { MapInterpCol(t, 34, 12, 16, 255, rows); }},
       {"column run to row 17", [&](TMainTable& t) { MapInterpCol(t, 33, 12, 17, 255, rows); }},
       {"corners to column 34", [&](TMainTable& t) { MapInterpolate(t, {30, 12, 34, 16}, TInterpMode::Corners, 255, rows); }},
-  };
-  for (const auto& [what, edit] : cases) {
-    SCOPED_TRACE(what);
-    auto m = PatternMap();
-    const auto before = std::make_unique<TMapRecord>(*m);
-    EXPECT_THROW(edit(m->UserPWMTable), ERangeError);
-    EXPECT_EQ(std::memcmp(before->Bytes(), m->Bytes(), kMapRecordSize), 0);
-  }
-}
-
-// Block interpolation of a block reaching past the table writes the rows or columns inside
-// it before it meets the one outside; it should refuse the block before any write.
-TEST(RawTableEdges, BlockInterpolationPastTheTableWritesNothing) {
-  const TRowPositions rows = EvenRows();
-  const std::pair<const char*, RawEdit> cases[] = {
+      // A block interpolated row by row or column by column is checked whole first, so the
+      // rows or columns inside the table are not written before the one outside is met.
       {"corners to row 17", [&](TMainTable& t) { MapInterpolate(t, {30, 12, 33, 17}, TInterpMode::Corners, 255, rows); }},
       {"rows to row 17", [&](TMainTable& t) { MapInterpolate(t, {30, 12, 33, 17}, TInterpMode::Rows, 255, rows); }},
       {"columns to column 34", [&](TMainTable& t) { MapInterpolate(t, {30, 12, 34, 16}, TInterpMode::Columns, 255, rows); }},
@@ -135,3 +122,4 @@ TEST(RawTableEdges, BlockInterpolationPastTheTableWritesNothing) {
     EXPECT_EQ(std::memcmp(before->Bytes(), m->Bytes(), kMapRecordSize), 0);
   }
 }
+
