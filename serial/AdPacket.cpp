@@ -53,35 +53,21 @@ void TApdDataPacketManager::Unlock() const {
   mutex_.unlock();
 }
 
-bool TApdDataPacketManager::Listening() const {
+template <class T>
+T TApdDataPacketManager::Read(const T& Field) const {
   std::lock_guard lock(mutex_);
-  return listening_;
+  return Field;
 }
 
-int TApdDataPacketManager::BufferCount() const {
-  std::lock_guard lock(mutex_);
-  return count_;
-}
-
+bool TApdDataPacketManager::Listening() const { return Read(listening_); }
+int TApdDataPacketManager::BufferCount() const { return Read(count_); }
 int TApdDataPacketManager::BufferCapacity() const {
   std::lock_guard lock(mutex_);
   return static_cast<int>(buffer_.size());
 }
-
-bool TApdDataPacketManager::TimerArmed() const {
-  std::lock_guard lock(mutex_);
-  return timer_armed_;
-}
-
-int32_t TApdDataPacketManager::TimerTicks() const {
-  std::lock_guard lock(mutex_);
-  return timer_ticks_;
-}
-
-uint16_t TApdDataPacketManager::TimerHandle() const {
-  std::lock_guard lock(mutex_);
-  return timer_handle_;
-}
+bool TApdDataPacketManager::TimerArmed() const { return Read(timer_armed_); }
+int32_t TApdDataPacketManager::TimerTicks() const { return Read(timer_ticks_); }
+uint16_t TApdDataPacketManager::TimerHandle() const { return Read(timer_handle_); }
 
 TApdDataPacketManager::TApdDataPacketManager(TApdCustomComPort* Port) : port_(Port) {
   if (port_ == nullptr) return;

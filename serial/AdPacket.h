@@ -209,6 +209,10 @@ class TApdDataPacketManager : public std::enable_shared_from_this<TApdDataPacket
   int32_t timer_ticks_ = 0;
   mutable std::recursive_mutex mutex_;
   mutable int depth_ = 0;  // how often the owning thread holds mutex_
+
+  // A copy of a field taken under the lock.
+  template <class T>
+  T Read(const T& Field) const;
 };
 
 // The managers of all ports that have packets.
