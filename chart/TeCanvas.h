@@ -145,6 +145,7 @@ class TChartBrush : public TBrush, public TOwnDefaults {
   void Assign(TPersistent* Source) override;
   // Created on first read; nil frees it.
   TPicture* Image();
+  TPicture* ImageIfAny() const { return image_.get(); }
   bool HasImage() const { return image_ && image_->Graphic() && !image_->Graphic()->Empty(); }
   void SetImage(TPicture* Picture);
 
@@ -442,7 +443,8 @@ class TCanvas3D : public TTeeCanvas {
   // (XCenter, YCenter) from StartAngle to EndAngle (radians, counter-clockwise from
   // three o'clock as seen on the screen), the face at Z1 its copy, the sides join them.
   // The curved side is sampled as polygon points; with DarkSides the sides are drawn
-  // darkened by 32; a visible Gradient fills the top face in place of the brush.
+  // darkened by 32; a visible Gradient fills the end face the viewer sees (the top face
+  // unless the slice is seen from behind) in place of the brush.
   virtual void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
                      double EndAngle, bool DarkSides, const TCustomTeeGradient* Gradient = nullptr) = 0;
   int CylinderSides = 16;
@@ -464,6 +466,15 @@ class TCanvas3D : public TTeeCanvas {
   virtual void TextOut3D(int X, int Y, int Z, const AnsiString& Text) = 0;
   virtual void TriangleWithZ(TPoint P1, TPoint P2, TPoint P3, int Z) = 0;
   virtual void SetPixel3D(int X, int Y, int Z, TColor Color) = 0;
+  // The colour of the pixel (X, Y, Z) is drawn at.
+  virtual TColor GetPixel3D(int X, int Y, int Z) = 0;
+  // A whole surface grid at once, for a canvas that draws surfaces itself (IsNative3D):
+  // Style 1 wire frame, 2 dot frame, else filled; SameBrush keeps the brush colour for
+  // every cell; Points gives, for grid column X and row Z, the screen points, depths and
+  // colours of the grid points [X - 1][Z] and [X][Z] (false where either is missing).
+  using TSurfacePoints = std::function<bool(int X, int Z, TPoint& P0, int& Z0, TColor& Color0, TPoint& P1, int& Z1,
+                                            TColor& Color1)>;
+  virtual void Surface3D(int Style, bool SameBrush, int NumXValues, int NumZValues, const TSurfacePoints& Points) = 0;
   void CircleWithZ(int XCenter, int YCenter, int Radius, int Z);
 
   // Thin wrappers.
@@ -587,6 +598,10 @@ class TTeeCanvas3D : public TCanvas3D {
   TRect TextBounds3D(int X, int Y, int Z, const AnsiString& Text, double Angle = 0);
   void TriangleWithZ(TPoint P1, TPoint P2, TPoint P3, int Z) override;
   void SetPixel3D(int X, int Y, int Z, TColor Color) override;
+  TColor GetPixel3D(int X, int Y, int Z) override;
+  // Draws nothing: this canvas is not native 3-D, so surfaces are drawn cell by cell by
+  // their series.
+  void Surface3D(int, bool, int, int, const TSurfacePoints&) override {}
   void Triangle3D(const TPoint Points[3], const int Z[3], const TColor Colors[3]);
 
   void BlitBuffer(int X, int Y, TCanvas* DestCanvas);

@@ -240,6 +240,63 @@ TEST(ChartCanvas3D, Pie3DFillsItsSectorDarkensItsSidesAndTakesAGradient) {
   EXPECT_EQ(f.bmp.Canvas()->Pixel(265, 85), dark);
 }
 
+// A whole disc turned round: whichever end face the viewer sees covers the disc's inside,
+// from the front and from behind, at any tilt, wherever its arc starts.
+TEST(ChartCanvas3D, Pie3DShowsTheEndFaceItIsSeenFromOverItsInside) {
+  for (int rotation : {0, 20, 160, 200, 340})
+    for (int elevation : {345, 320})
+      for (int start : {0, 90, 180, 270}) {
+        SCOPED_TRACE(::testing::Message() << "rotation " << rotation << " elevation " << elevation << " start " << start);
+        CanvasFixture f;
+        f.o.SetOrthogonal(false);
+        f.o.SetRotation(rotation);
+        f.o.SetElevation(elevation);
+        f.Init(true);
+        f.c.Pen()->SetColor(clBlack);
+        f.c.Brush()->SetColor(clRed);
+        const double a = start * M_PI / 180;
+        f.c.Pie3D(200, 150, 80, 80, 0, 30, a, a + 2 * M_PI, true);
+        // Halfway through the disc's depth, on the line from its centre to where the arc
+        // starts: the face lies over all of it, and draws no edge along it either.
+        const int seen = rotation > 90 && rotation < 270 ? 30 : 0;
+        for (int r : {5, 20, 40, 60}) {
+          const int x = 200 + static_cast<int>(std::lround(r * std::cos(a))), y = 150 - static_cast<int>(std::lround(r * std::sin(a)));
+          EXPECT_EQ(f.c.GetPixel3D(x, y, 15), clRed) << r;
+          EXPECT_EQ(f.c.GetPixel3D(x, y, seen), clRed) << r;
+        }
+      }
+  // A gradient fills the face seen from behind as well.
+  CanvasFixture f;
+  f.o.SetOrthogonal(false);
+  f.o.SetRotation(200);
+  f.Init(true);
+  f.c.Pen()->SetStyle(psClear);
+  f.c.Brush()->SetColor(clRed);
+  TTeeGradient g;
+  g.SetVisible(true);
+  g.SetStartColor(clBlue);
+  g.SetEndColor(clBlue);
+  f.c.Pie3D(200, 150, 80, 80, 0, 30, 0, 2 * M_PI, true, &g);
+  EXPECT_EQ(f.c.GetPixel3D(200, 150, 15), clBlue);
+}
+
+// This canvas reads its pixels through the projection and leaves surfaces to their series.
+TEST(ChartCanvas3D, PixelsAreReadThroughTheProjectionAndSurfacesAreNotDrawnNatively) {
+  CanvasFixture f;
+  f.o.SetOrthoAngle(45);
+  f.Init(true);
+  f.c.SetPixel3D(100, 100, 20, clRed);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(120, 80), clRed);  // 20 deep: 20 right and 20 up
+  EXPECT_EQ(f.c.GetPixel3D(100, 100, 20), clRed);
+  EXPECT_EQ(f.c.GetPixel3D(100, 100, 0), clWhite);
+  EXPECT_FALSE(f.c.IsNative3D());
+  int asked = 0;
+  f.c.Brush()->SetColor(clBlue);
+  f.c.Surface3D(0, false, 10, 10, [&](int, int, TPoint&, int&, TColor&, TPoint&, int&, TColor&) { return ++asked > 0; });
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(200, 150), clWhite);
+}
+
 TEST(ChartCanvas, FarAwayLinesKeepTheirSlope) {
   CanvasFixture f(200, 200);
   f.Init(false);
