@@ -52,7 +52,9 @@ void RegisterOptionObjects() {
       .Float("ZPosition", &TAxisGridPen::ZPosition, 0)
       .Bool("Centered", &TAxisGridPen::Centered, false);
   RegisterClass<TTeeZoomPen, TChartPen>("TTeeZoomPen");
-  RegisterClass<TChartBrush, TBrush>("TChartBrush").Int("Color", &TBrush::Color, &TBrush::SetColor, clTeeColor, Colors());
+  RegisterClass<TChartBrush, TBrush>("TChartBrush")
+      .Int("Color", &TBrush::Color, &TBrush::SetColor, clTeeColor, Colors())
+      .LazyObject("Image", &TChartBrush::Image, &TChartBrush::ImageIfAny);
   RegisterClass<TTeeZoomBrush, TChartBrush>("TTeeZoomBrush");
   RegisterClass<TTeeShadow, TPersistent>("TTeeShadow")
       .Int("Color", &TTeeShadow::Color, &TTeeShadow::SetColor, clSilver, Colors())
@@ -231,7 +233,10 @@ void RegisterAxes() {
       .Float("Increment", &TChartAxis::Increment, &TChartAxis::SetIncrement, 0)
       .Bool("Inverted", &TChartAxis::Inverted, &TChartAxis::SetInverted, false)
       .Bool("Labels", &TChartAxis::Labels, &TChartAxis::SetLabels, true)
+      .Enum("LabelsAlign", &TChartAxis::LabelsAlign, {"alDefault", "alOpposite"}, alDefault)
+      .Bool("LabelsAlternate", &TChartAxis::LabelsAlternate, false)
       .Int("LabelsAngle", &TChartAxis::LabelsAngle, &TChartAxis::SetLabelsAngle, 0)
+      .Bool("LabelsExponent", &TChartAxis::LabelsExponent, false)
       .Object("LabelsFont", &TChartAxis::LabelsFont)
       .Bool("LabelsMultiLine", &TChartAxis::LabelsMultiLine, false)
       .Bool("LabelsOnAxis", &TChartAxis::LabelsOnAxis, true)

@@ -37,6 +37,38 @@ int CountLines(const AnsiString& t) {
     if (t[i] == ChartLineSeparator && i + 1 < t.size()) ++n;
   return n;
 }
+
+// A label whose text has an exponent part (from its letter E on, after at least one
+// character): the exponent is drawn after the rest in a font two thirds the size, its top
+// raised by a third of that font's height above the rest's top. The pair together keeps
+// the canvas' text alignment.
+void TextOutWithExponent(TTeeCanvas3D* c, int X, int Y, int Z, const AnsiString& Text) {
+  const size_t e = Text.find('E');
+  if (e == AnsiString::npos || e == 0) return c->TextOut3D(X, Y, Z, Text);
+  const AnsiString mantissa = Text.substr(0, e), exponent = Text.substr(e);
+  const unsigned align = c->GetTextAlign();
+  TFont* font = c->Font();
+  const int height = font->Height(), F = c->FontHeight(), mantissaWidth = c->TextWidth(mantissa);
+  const int small = Rnd(height * 2 / 3.0) != 0 ? Rnd(height * 2 / 3.0) : height;
+  font->SetHeight(small);
+  const int exponentWidth = c->TextWidth(exponent), smallF = c->FontHeight();
+  font->SetHeight(height);
+  const int width = mantissaWidth + exponentWidth;
+  int left = X;
+  if ((align & TA_CENTER) == TA_CENTER)
+    left = X - width / 2;
+  else if ((align & TA_CENTER) == TA_RIGHT)
+    left = X - width;
+  const bool bottom = (align & TA_BASELINE) == TA_BOTTOM;
+  c->SetTextAlign(TA_LEFT | (align & TA_BASELINE));
+  c->TextOut3D(left, Y, Z, mantissa);
+  const int top = bottom ? Y - F : Y;
+  font->SetHeight(small);
+  c->SetTextAlign(TA_LEFT | TA_TOP);
+  c->TextOut3D(left + mantissaWidth, top - smallF / 3, Z, exponent);
+  font->SetHeight(height);
+  c->SetTextAlign(align);
+}
 }  // namespace
 
 TChartAxisTitle::TChartAxisTitle(TCustomTeePanel* AOwner) : TTeeCustomShape(AOwner) { transparent_ = true; }
@@ -91,6 +123,9 @@ void TChartAxis::Assign(TPersistent* Source) {
   z_position_ = s->z_position_;
   AxisValuesFormat = s->AxisValuesFormat;
   DateTimeFormat = s->DateTimeFormat;
+  LabelsAlign = s->LabelsAlign;
+  LabelsAlternate = s->LabelsAlternate;
+  LabelsExponent = s->LabelsExponent;
   title_.Assign(&s->title_);
   title_.SetCaption(s->title_.Caption());
   title_.SetAngle(s->title_.Angle());
@@ -686,7 +721,10 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& Text0,
       start = end == AnsiString::npos ? Text.size() + 1 : end + 1;
       if (Angle == 0) {
         y += H;
-        c->TextOut3D(x, y, z, line);
+        if (LabelsExponent)
+          TextOutWithExponent(c, x, y, z, line);
+        else
+          c->TextOut3D(x, y, z, line);
       } else {
         if (Angle == 180) y += H;
         else if (Angle == 90 || Angle == 270) x += H;

@@ -852,6 +852,7 @@ void RegisterSurfaceClasses() {
   RegisterClass<TSurfaceSeries, TCustom3DGridSeries>("TSurfaceSeries")
       .Bool("DotFrame", &TSurfaceSeries::DotFrame, &TSurfaceSeries::SetDotFrame, false)
       .Bool("WireFrame", &TSurfaceSeries::WireFrame, &TSurfaceSeries::SetWireFrame, false)
+      .Bool("FastBrush", &TSurfaceSeries::FastBrush, &TSurfaceSeries::SetFastBrush, false)
       .Object("SideBrush", &TSurfaceSeries::SideBrush)
       .Object("SideLines", &TSurfaceSeries::SideLines)
       .Bool("SmoothPalette", &TSurfaceSeries::SmoothPalette, &TSurfaceSeries::SetSmoothPalette, false)

@@ -9,6 +9,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeConst.h"
+#include "chart/TeeItems.h"
 #include "chart/TeeProCo.h"
 #include "platform/classes/Streams.h"
 #include "platform/streaming/Filer.h"
@@ -619,4 +620,58 @@ TEST(ChartAxis, TheLibrarySettingsBoundIncrementsAndClicks) {
     EXPECT_EQ(a->Clicked(k.x, 100), k.hit) << k.tolerance << " " << k.x;
   }
   AxisClickTolerance = 3;
+}
+
+// A label's exponent (from its letter E on) is drawn raised and smaller after the rest,
+// the pair still ending at the vertical axis' labels edge.
+TEST(ChartAxis, ExponentsOfLabelsAreRaisedAndSmaller) {
+  struct Column {
+    int x, top, bottom;
+  };
+  // Per inked column of the label (left of the ticks), its first and last inked row.
+  auto draw = [](bool exponent) {
+    PlainChart c;
+    TFastLineSeries s(nullptr);
+    s.SetParentChart(&c.chart);
+    s.AddXY(0, 0);
+    s.AddXY(10, 100);
+    TChartAxis* left = c.chart.LeftAxis();
+    left->LabelsFont()->SetHeight(-24);
+    left->Items()->Add(50, "12E3");
+    left->LabelsExponent = exponent;
+    c.Draw();
+    const int mid = left->CalcPosValue(50);
+    std::vector<Column> ink;
+    for (int x = 0; x < c.chart.ChartRect.Left - 6; ++x) {
+      Column col{x, -1, -1};
+      for (int y = mid - 30; y <= mid + 30; ++y)
+        if (c.Pixel(x, y) != clWhite) {
+          if (col.top < 0) col.top = y;
+          col.bottom = y;
+        }
+      if (col.top >= 0) ink.push_back(col);
+    }
+    return ink;
+  };
+  // The tallest column of the label's last quarter: the height of its last glyphs.
+  auto tailHeight = [](const std::vector<Column>& ink) {
+    const int from = ink.back().x - (ink.back().x - ink.front().x) / 4;
+    int h = 0;
+    for (const Column& c : ink)
+      if (c.x >= from) h = std::max(h, c.bottom - c.top + 1);
+    return h;
+  };
+  const std::vector<Column> plain = draw(false), raised = draw(true);
+  ASSERT_FALSE(plain.empty());
+  ASSERT_FALSE(raised.empty());
+  // Without the setting the text stands on one line: the "1" and the "3" end about one row
+  // (the curve of the "3" ends a little higher in its last column).
+  EXPECT_NEAR(plain.back().bottom, plain.front().bottom, 3);
+  // With it the exponent ends well above the rest and starts above it...
+  EXPECT_LE(raised.back().bottom, raised.front().bottom - 8);
+  EXPECT_LT(raised.back().top, raised.front().top);
+  // ...in a smaller font: its glyphs shorter, the label narrower, its right end in place.
+  EXPECT_LT(tailHeight(raised), tailHeight(plain) * 4 / 5);
+  EXPECT_LT(raised.back().x - raised.front().x, plain.back().x - plain.front().x);
+  EXPECT_NEAR(raised.back().x, plain.back().x, 1);
 }

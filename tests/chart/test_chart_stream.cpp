@@ -411,3 +411,85 @@ TEST(ChartStream, ColourAndLabelSourcesLoadAndStoreBack) {
   EXPECT_EQ(copy.ColorSource(), "Z");
   EXPECT_EQ(copy.XLabelsSource(), "Load");
 }
+
+TEST(ChartStream, AxisLabelLayoutSurfaceFastBrushAndBrushImagesLoadAndStoreBack) {
+  RegisterChartClasses();
+  const char* text =
+      "object F: TForm\n"
+      "  object Chart1: TChart\n"
+      "    LeftAxis.LabelsAlign = alOpposite\n"
+      "    LeftAxis.LabelsAlternate = True\n"
+      "    LeftAxis.LabelsExponent = True\n"
+      "    RightAxis.LabelsAlign = alOpposite\n"
+      "    BottomAxis.LabelsAlternate = True\n"
+      "    DepthAxis.LabelsExponent = True\n"
+      "  end\n"
+      "  object S: TSurfaceSeries\n"
+      "    FastBrush = True\n"
+      "  end\n"
+      "end\n";
+  TForm form(nullptr);
+  ASSERT_NO_THROW(Load(form, text));
+  auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+  auto* s = dynamic_cast<TSurfaceSeries*>(form.FindComponent("S"));
+  ASSERT_TRUE(chart && s);
+  EXPECT_EQ(chart->LeftAxis()->LabelsAlign, alOpposite);
+  EXPECT_TRUE(chart->LeftAxis()->LabelsAlternate);
+  EXPECT_TRUE(chart->LeftAxis()->LabelsExponent);
+  EXPECT_EQ(chart->RightAxis()->LabelsAlign, alOpposite);
+  EXPECT_TRUE(chart->BottomAxis()->LabelsAlternate);
+  EXPECT_FALSE(chart->BottomAxis()->LabelsExponent);
+  EXPECT_TRUE(chart->DepthAxis()->LabelsExponent);
+  // The fast brush has nothing to fill through here: the setting is read and not kept.
+  EXPECT_FALSE(s->FastBrush());
+
+  // A picture put into a brush is copied, announced, stored and read back.
+  int changes = 0;
+  s->Brush()->OnChange = [&](TObject*) { ++changes; };
+  TPicture picture;
+  TBitmap bits;
+  bits.SetSize(3, 2);
+  bits.Canvas()->Brush()->SetColor(clRed);
+  bits.Canvas()->FillRect(TRect(0, 0, 3, 2));
+  bits.Canvas()->SetPixel(2, 1, clBlue);
+  picture.SetGraphic(&bits);
+  s->Brush()->SetImage(&picture);
+  EXPECT_EQ(changes, 1);
+  bits.Canvas()->SetPixel(0, 0, clGreen);
+  picture.SetGraphic(&bits);  // the brush holds its own copy
+  EXPECT_EQ(s->Brush()->Image()->Bitmap()->Canvas()->Pixel(0, 0), clRed);
+  const AnsiString stored = FormText(form);
+  for (const char* line : {"LeftAxis.LabelsAlign = alOpposite", "LeftAxis.LabelsAlternate = True", "LeftAxis.LabelsExponent = True",
+                           "RightAxis.LabelsAlign = alOpposite", "BottomAxis.LabelsAlternate = True",
+                           "DepthAxis.LabelsExponent = True", "Brush.Image.Data = {"})
+    EXPECT_NE(stored.find(line), AnsiString::npos) << line;
+  // Left at their defaults, none is written.
+  for (const char* part : {"BottomAxis.LabelsAlign", "BottomAxis.LabelsExponent", "TopAxis.Labels", "FastBrush"})
+    EXPECT_EQ(stored.find(part), AnsiString::npos) << part;
+
+  TForm again(nullptr);
+  Load(again, stored);
+  EXPECT_EQ(FormText(again), stored);
+  auto* s2 = dynamic_cast<TSurfaceSeries*>(again.FindComponent("S"));
+  ASSERT_TRUE(s2 && s2->Brush()->HasImage());
+  TBitmap* loaded = s2->Brush()->Image()->Bitmap();
+  EXPECT_EQ(loaded->Width(), 3);
+  EXPECT_EQ(loaded->Canvas()->Pixel(2, 1), clBlue);
+  // A copy of the brush copies its picture; nil lets it go, announced as well.
+  TChartBrush copy;
+  copy.Assign(s2->Brush());
+  ASSERT_TRUE(copy.HasImage());
+  EXPECT_NE(copy.Image(), s2->Brush()->Image());
+  EXPECT_EQ(copy.Image()->Bitmap()->Canvas()->Pixel(2, 1), clBlue);
+  s->Brush()->SetImage(nullptr);
+  EXPECT_EQ(changes, 2);
+  EXPECT_FALSE(s->Brush()->HasImage());
+  EXPECT_EQ(s->Brush()->ImageIfAny(), nullptr);
+  EXPECT_EQ(FormText(form).find("Brush.Image"), AnsiString::npos);
+  // A copied axis keeps its label layout.
+  TChart other(nullptr);
+  other.LeftAxis()->Assign(chart->LeftAxis());
+  EXPECT_EQ(other.LeftAxis()->LabelsAlign, alOpposite);
+  EXPECT_TRUE(other.LeftAxis()->LabelsAlternate);
+  EXPECT_TRUE(other.LeftAxis()->LabelsExponent);
+}
