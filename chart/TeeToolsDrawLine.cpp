@@ -3,7 +3,6 @@
 #include "chart/TeeToolsExtra.h"
 
 #include "chart/TeeToolsCommon.h"
-#include "platform/streaming/Filer.h"
 
 using namespace teetools;
 
@@ -36,12 +35,31 @@ void TDrawLine::SetCoord(double& Field, double V) {
   if (owner_) owner_->Repaint();
 }
 
+TDrawLine* TDrawLines::Add() {
+  items_.push_back(std::make_unique<TDrawLine>(owner_));
+  if (owner_) owner_->Repaint();
+  return items_.back().get();
+}
+
+void TDrawLines::Delete(int Index) {
+  items_.erase(items_.begin() + Index);
+  if (owner_) owner_->Repaint();
+}
+
+void TDrawLines::Clear() {
+  items_.clear();
+  if (owner_) owner_->Repaint();
+}
+
+void TDrawLines::Assign(const TDrawLines& Source) {
+  if (&Source == this) return;
+  items_.clear();
+  for (const auto& l : Source.items_) Add()->Assign(l.get());
+}
+
 TDrawLineTool::TDrawLineTool(TComponent* AOwner) : TTeeCustomToolSeries(AOwner) { MarkChartDefaults(this); }
 
-TDrawLineTool::~TDrawLineTool() {
-  selected_ = nullptr;
-  lines_.clear();
-}
+TDrawLineTool::~TDrawLineTool() = default;
 
 AnsiString TDrawLineTool::Description() const { return Msg(kMsgDrawLine); }
 
@@ -58,25 +76,22 @@ void TDrawLineTool::SetEnableSelect(bool v) {
   }
 }
 
+void TDrawLineTool::SetLines(TDrawLines* Value) {
+  if (Value) lines_.Assign(*Value);
+  Repaint();
+}
+
 TDrawLine* TDrawLineTool::AddLine(TFloatPoint From, TFloatPoint To, TDrawLineStyle Style) {
-  auto l = std::make_unique<TDrawLine>(this);
+  TDrawLine* l = lines_.Add();
   l->StartPos = From;
   l->EndPos = To;
   l->SetStyle(Style);
-  lines_.push_back(std::move(l));
-  Repaint();
-  return lines_.back().get();
+  return l;
 }
 
-void TDrawLineTool::DeleteLine(int Index) {
-  lines_.erase(lines_.begin() + Index);
-  Repaint();
-}
+void TDrawLineTool::DeleteLine(int Index) { lines_.Delete(Index); }
 
-void TDrawLineTool::ClearLines() {
-  lines_.clear();
-  Repaint();
-}
+void TDrawLineTool::ClearLines() { lines_.Clear(); }
 
 TPoint TDrawLineTool::AxisPoint(TFloatPoint P) const {
   TChartAxis* h = GetHorizAxis();
@@ -282,37 +297,4 @@ void TDrawLineTool::ChartMouseEvent(int Kind, TMouseButton MouseButton, TShiftSt
     default:
       break;
   }
-}
-
-void TDrawLineTool::DefineProperties(TFiler& Filer) {
-  // The lines travel as their count, then each line's style and four coordinates.
-  Filer.DefineBinaryProperty(
-      "Lines",
-      [this](TStream& S) {
-        int32_t n = 0;
-        S.ReadBuffer(&n, 4);
-        lines_.clear();
-        for (int i = 0; i < n; ++i) {
-          int32_t style = 0;
-          double v[4];
-          S.ReadBuffer(&style, 4);
-          S.ReadBuffer(v, sizeof v);
-          auto l = std::make_unique<TDrawLine>(this);
-          l->SetStyle(static_cast<TDrawLineStyle>(std::clamp(style, 0, 2)));
-          l->StartPos = {v[0], v[1]};
-          l->EndPos = {v[2], v[3]};
-          lines_.push_back(std::move(l));
-        }
-      },
-      [this](TStream& S) {
-        const int32_t n = static_cast<int32_t>(lines_.size());
-        S.WriteBuffer(&n, 4);
-        for (auto& l : lines_) {
-          const int32_t style = l->Style();
-          const double v[4] = {l->StartPos.X, l->StartPos.Y, l->EndPos.X, l->EndPos.Y};
-          S.WriteBuffer(&style, 4);
-          S.WriteBuffer(v, sizeof v);
-        }
-      },
-      !lines_.empty());
 }

@@ -54,16 +54,23 @@ void RegisterExtraToolClasses() {
       .Float("StartValue", &BT::StartValue, &BT::SetStartValue, 0.0)
       .Int("Transparency", &BT::Transparency, &BT::SetTransparency, 0)
       .Event("OnClick", &BT::OnClick);
+  RegisterClass<TDrawLine, TPersistent>("TDrawLine")
+      .Enum("Style", &TDrawLine::Style, &TDrawLine::SetStyle, {"dlLine", "dlHorizParallel", "dlVertParallel"}, dlLine)
+      .Float("X0", &TDrawLine::X0, &TDrawLine::SetX0, 0.0)
+      .Float("Y0", &TDrawLine::Y0, &TDrawLine::SetY0, 0.0)
+      .Float("X1", &TDrawLine::X1, &TDrawLine::SetX1, 0.0)
+      .Float("Y1", &TDrawLine::Y1, &TDrawLine::SetY1, 0.0);
   using DT = TDrawLineTool;
   RegisterClass<TDrawLineTool, TTeeCustomToolSeries>("TDrawLineTool")
       .Enum("Button", &DT::GetButton, &DT::SetButton, {"mbLeft", "mbRight", "mbMiddle"}, mbLeft)
       .Bool("EnableDraw", &DT::GetEnableDraw, &DT::SetEnableDraw, true)
       .Bool("EnableSelect", &DT::EnableSelect, &DT::SetEnableSelect, true)
-      .DefineProperties(&DT::DefineProperties)
+      .Collection("Lines", &DT::Lines)
       .Event("OnDraggedLine", &DT::OnDraggedLine)
       .Event("OnDragLine", &DT::OnDragLine)
       .Event("OnNewLine", &DT::OnNewLine)
-      .Event("OnSelect", &DT::OnSelect);
+      .Event("OnSelect", &DT::OnSelect)
+      .Event("OnSelecting", &DT::OnSelecting);
   using AT = TAxisArrowTool;
   RegisterClass<TAxisArrowTool, TTeeCustomToolAxis>("TAxisArrowTool")
       .Int("Length", &AT::Length, &AT::SetLength, 16)

@@ -256,6 +256,33 @@ class TDrawLine : public TPersistent {
   TDrawLineStyle style_ = dlLine;
 };
 
+// The lines of a draw-line tool, owned by it and stored with the form as a collection.
+class TDrawLines {
+ public:
+  explicit TDrawLines(TDrawLineTool* Owner) : owner_(Owner) {}
+  TDrawLines(const TDrawLines&) = delete;
+  TDrawLines& operator=(const TDrawLines&) = delete;
+  TDrawLineTool* Owner() const { return owner_; }
+  int Count() const { return static_cast<int>(items_.size()); }
+  TDrawLine* Items(int Index) const { return items_.at(static_cast<size_t>(Index)).get(); }
+  TDrawLine* operator[](int Index) const { return Items(Index); }
+  // A new line from (0, 0) to (0, 0) at the end (a form reading the lines fills it in).
+  TDrawLine* Add();
+  void Delete(int Index);
+  void Clear();
+  void Assign(const TDrawLines& Source);
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+  bool empty() const { return items_.empty(); }
+
+ private:
+  TDrawLineTool* owner_;
+  std::vector<std::unique_ptr<TDrawLine>> items_;
+};
+
+// A line is about to be selected; clearing AllowSelect refuses it.
+using TDrawLineSelecting = std::function<void(TDrawLineTool* Sender, TDrawLine* Line, bool& AllowSelect)>;
+
 class TDrawLineTool : public TTeeCustomToolSeries {
  public:
   explicit TDrawLineTool(TComponent* AOwner);
@@ -267,7 +294,7 @@ class TDrawLineTool : public TTeeCustomToolSeries {
   TMouseButton Button = mbLeft;
   bool EnableDraw = true;
   TNotifyEvent OnDraggedLine, OnDragLine, OnNewLine, OnSelect;
-  std::function<void(TDrawLineTool* Sender, TDrawLine* Line, bool& AllowSelect)> OnSelecting;
+  TDrawLineSelecting OnSelecting;
 
   TMouseButton GetButton() const { return Button; }
   void SetButton(TMouseButton v) { Button = v; }
@@ -275,8 +302,10 @@ class TDrawLineTool : public TTeeCustomToolSeries {
   void SetEnableDraw(bool v) { EnableDraw = v; }
   bool EnableSelect() const { return enable_select_; }
   void SetEnableSelect(bool v);
-  int LineCount() const { return static_cast<int>(lines_.size()); }
-  TDrawLine* Line(int Index) const { return lines_.at(static_cast<size_t>(Index)).get(); }
+  TDrawLines* Lines() { return &lines_; }
+  void SetLines(TDrawLines* Value);
+  int LineCount() const { return lines_.Count(); }
+  TDrawLine* Line(int Index) const { return lines_.Items(Index); }
   TDrawLine* AddLine(TFloatPoint From, TFloatPoint To, TDrawLineStyle Style = dlLine);
   void DeleteLine(int Index);
   void ClearLines();
@@ -294,7 +323,6 @@ class TDrawLineTool : public TTeeCustomToolSeries {
   void ChartEvent(int Code) override;
   void ChartMouseEvent(int Kind, TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DrawOverlay(TCanvas* Canvas) override;
-  void DefineProperties(TFiler& Filer);
 
  protected:
   virtual void ClipDrawingRegion();
@@ -302,10 +330,10 @@ class TDrawLineTool : public TTeeCustomToolSeries {
  private:
   bool HitLine(TDrawLine* L, int X, int Y, int Part);
   TRect ClipRect();
-  std::vector<std::unique_ptr<TDrawLine>> lines_;
+  TDrawLine* selected_ = nullptr;  // before the lines: a line let go clears it
+  TDrawLines lines_{this};
   bool enable_select_ = true, drawing_ = false, rubber_ = false;
   int old_x_ = 0, old_y_ = 0, drag_part_ = 0;
-  TDrawLine* selected_ = nullptr;
   TPoint from_{}, to_{};
 };
 
@@ -314,6 +342,8 @@ class TDrawLineTool : public TTeeCustomToolSeries {
 
 enum TAxisArrowToolPosition { aaStart, aaEnd, aaBoth };
 class TAxisArrowTool;
+// An arrow was clicked: the one at the axis' start, or the one at its end.
+using TAxisArrowClickEvent = std::function<void(TAxisArrowTool* Sender, bool AtStart)>;
 
 class TAxisArrowTool : public TTeeCustomToolAxis {
  public:
@@ -324,7 +354,7 @@ class TAxisArrowTool : public TTeeCustomToolAxis {
 
   bool ScrollInverted = false;
   int ScrollPercent = 10;
-  std::function<void(TAxisArrowTool* Sender, bool AtStart)> OnClick;
+  TAxisArrowClickEvent OnClick;
   bool GetScrollInverted() const { return ScrollInverted; }
   void SetScrollInverted(bool v) { ScrollInverted = v; }
   int GetScrollPercent() const { return ScrollPercent; }
@@ -368,6 +398,8 @@ class TAxisScrollTool : public TTeeCustomToolAxis {
 
 enum TAnnotationPosition { ppLeftTop, ppLeftBottom, ppRightTop, ppRightBottom };
 class TAnnotationTool;
+// A mouse button went down inside an annotation's box.
+using TAnnotationClick = std::function<void(TAnnotationTool* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
 // The target of an annotation's arrow, in pixels.
 class TAnnotationCallout : public TPersistent {
@@ -435,7 +467,7 @@ class TAnnotationTool : public TTeeCustomTool {
   void SetWidth(int v);
   int Height() const { return shape_->Height(); }
   void SetHeight(int v);
-  std::function<void(TAnnotationTool* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnClick;
+  TAnnotationClick OnClick;
 
   // The box around the text on the chart (also the hit-test area), and the text origin.
   TRect Bounds(TPoint* TextOrigin = nullptr, int* LineHeight = nullptr);
@@ -475,6 +507,8 @@ class TRectangleTool : public TAnnotationTool {
 
 enum TSeriesAnimationLoop { salNo, salOneWay, salCircular };
 class TSeriesAnimationTool;
+// An animation step was drawn.
+using TSeriesAnimationStep = std::function<void(TSeriesAnimationTool* Sender, int Step)>;
 
 class TSeriesAnimationTool : public TTeeCustomToolSeries {
  public:
@@ -488,7 +522,7 @@ class TSeriesAnimationTool : public TTeeCustomToolSeries {
   TSeriesAnimationLoop Loop = salNo;
   bool StartAtMin = true;
   double StartValue = 0;
-  std::function<void(TSeriesAnimationTool* Sender, int Step)> OnStep;
+  TSeriesAnimationStep OnStep;
   int GetDrawEvery() const { return DrawEvery; }
   void SetDrawEvery(int v) { DrawEvery = std::max(0, v); }
   TSeriesAnimationLoop GetLoop() const { return Loop; }
@@ -533,6 +567,8 @@ class TClipSeriesTool : public TTeeCustomToolSeries {
 
 enum TDragPointStyle { dsX, dsY, dsBoth };
 class TDragPointTool;
+// The point of that index was dragged.
+using TDragPointToolEvent = std::function<void(TDragPointTool* Sender, int Index)>;
 
 class TDragPointTool : public TTeeCustomToolSeries {
  public:
@@ -543,7 +579,7 @@ class TDragPointTool : public TTeeCustomToolSeries {
   TDragPointStyle DragStyle = dsBoth;
   TDragPointStyle GetDragStyle() const { return DragStyle; }
   void SetDragStyle(TDragPointStyle v) { DragStyle = v; }
-  std::function<void(TDragPointTool* Sender, int Index)> OnDragPoint;
+  TDragPointToolEvent OnDragPoint;
   int Point = -1;
   void ChartMouseEvent(int Kind, TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };

@@ -555,6 +555,86 @@ TEST(DrawLineTool, ARefusedSelectionLeavesTheLineUnselected) {
   EXPECT_NEAR(t.Line(0)->X0(), 1, 1e-9);
 }
 
+// The lines are a collection in the form: each item its style and two points, only what
+// differs from a new line written.
+TEST(DrawLineTool, AFormListingTheLinesAsItemsLoadsAndStoresThemBack) {
+  RegisterChartClasses();
+  const AnsiString text =
+      "object F: TForm\n"
+      "  Left = 0\n"
+      "  Top = 0\n"
+      "  Width = 320\n"
+      "  Height = 240\n"
+      "  object Chart1: TChart\n"
+      "    Left = 0\n"
+      "    Top = 0\n"
+      "    Width = 400\n"
+      "    Height = 250\n"
+      "    TabOrder = 0\n"
+      "  end\n"
+      "  object Lines: TDrawLineTool\n"
+      "    ParentChart = Chart1\n"
+      "    Lines = <\n"
+      "      item\n"
+      "        Style = dlHorizParallel\n"
+      "        X0 = 1.5\n"
+      "        Y0 = -2.0\n"
+      "        X1 = 3.0\n"
+      "        Y1 = 40.0\n"
+      "      end\n"
+      "      item\n"
+      "        X1 = 7.0\n"
+      "      end>\n"
+      "  end\n"
+      "end\n";
+  TForm form(nullptr);
+  const AnsiString bin = ObjectTextToBinary(text);
+  TReader r(bin.data(), bin.size());
+  ASSERT_NO_THROW(r.ReadRootComponent(&form));
+  auto* t = dynamic_cast<TDrawLineTool*>(form.FindComponent("Lines"));
+  ASSERT_TRUE(t);
+  TDrawLines* lines = t->Lines();
+  ASSERT_EQ(lines->Count(), 2);
+  EXPECT_EQ((*lines)[0]->Style(), dlHorizParallel);
+  EXPECT_EQ((*lines)[0]->StartPos, (TFloatPoint{1.5, -2}));
+  EXPECT_EQ((*lines)[0]->EndPos, (TFloatPoint{3, 40}));
+  EXPECT_EQ((*lines)[1]->Style(), dlLine);
+  EXPECT_EQ((*lines)[1]->StartPos, (TFloatPoint{0, 0}));
+  EXPECT_EQ((*lines)[1]->EndPos, (TFloatPoint{7, 0}));
+  AnsiString out;
+  TWriter w(out);
+  w.WriteRootComponent(&form);
+  EXPECT_EQ(ObjectBinaryToText(out), text);
+
+  // Another tool takes copies of the lines; a deleted selected line leaves no selection.
+  TDrawLineTool copy(nullptr);
+  copy.SetLines(lines);
+  ASSERT_EQ(copy.LineCount(), 2);
+  EXPECT_NE(copy.Line(0), (*lines)[0]);
+  EXPECT_EQ(copy.Line(0)->EndPos, (TFloatPoint{3, 40}));
+  ToolChart c;
+  t->SetParentChart(&c.chart);
+  c.Draw();
+  TDrawLine* refused = nullptr;
+  int asked = 0;
+  TDrawLineSelecting selecting = [&](TDrawLineTool*, TDrawLine* line, bool& allow) {
+    ++asked;
+    allow = line != refused;
+  };
+  t->OnSelecting = selecting;
+  c.chart.MouseDown(mbLeft, {}, c.X(2), c.Y(40));
+  c.chart.MouseUp(mbLeft, {}, c.X(2), c.Y(40));
+  ASSERT_EQ(t->Selected(), (*lines)[0]);
+  lines->Delete(0);
+  EXPECT_EQ(t->Selected(), nullptr);
+  EXPECT_EQ(lines->Count(), 1);
+  refused = (*lines)[0];
+  c.chart.MouseDown(mbLeft, {}, c.X(5), c.Y(0));
+  c.chart.MouseUp(mbLeft, {}, c.X(5), c.Y(0));
+  EXPECT_EQ(t->Selected(), nullptr);
+  EXPECT_EQ(asked, 2);
+}
+
 TEST(SeriesBandTool, FillsBetweenTheTwoSeries) {
   ToolChart c;
   TFastLineSeries low(nullptr);
