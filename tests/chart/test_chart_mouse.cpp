@@ -127,6 +127,28 @@ TEST(RotateTool, DragTurnsTheViewAndSlowDragsAddUp) {
   EXPECT_EQ(o->Elevation(), 291);
 }
 
+// The map graph is about 560 pixels wide: one pixel is 0.16 degrees, less than half of one,
+// so a slow drag turns the view only because each step's remainder is carried on.
+TEST(RotateTool, ASlowDragOnAWideGraphTurnsAndTiltsAsFarAsAFastOne) {
+  for (bool inverted : {false, true}) {
+    SCOPED_TRACE(inverted);
+    MouseChart c(true);
+    c.chart.SetBounds(0, 0, 560, 420);
+    TRotateTool t(nullptr);
+    t.SetParentChart(&c.chart);
+    t.Inverted = inverted;
+    TView3DOptions* o = c.chart.View3DOptions();
+    o->SetRotation(300);
+    o->SetElevation(300);
+    c.chart.MouseDown(mbLeft, {}, 100, 300);
+    for (int i = 1; i <= 56; ++i) c.chart.MouseMove({ssLeft}, 100 + i, 300);  // 56 / 560 of 90 degrees
+    for (int i = 1; i <= 42; ++i) c.chart.MouseMove({ssLeft}, 156, 300 - i);  // 42 / 420 of 90 degrees, upward
+    c.chart.MouseUp(mbLeft, {}, 156, 258);
+    EXPECT_EQ(o->Rotation(), inverted ? 291 : 309);
+    EXPECT_EQ(o->Elevation(), inverted ? 291 : 309);
+  }
+}
+
 TEST(RotateTool, BoxIsDrawnOverTheChartNotIntoIt) {
   MouseChart c(true);
   TForm form(nullptr);
