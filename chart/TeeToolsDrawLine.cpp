@@ -42,6 +42,7 @@ TDrawLine* TDrawLines::Add() {
 }
 
 void TDrawLines::Delete(int Index) {
+  (void)Items(Index);  // an index outside the list throws before anything changes
   items_.erase(items_.begin() + Index);
   if (owner_) owner_->Repaint();
 }

@@ -628,6 +628,8 @@ TEST(DrawLineTool, AFormListingTheLinesAsItemsLoadsAndStoresThemBack) {
   lines->Delete(0);
   EXPECT_EQ(t->Selected(), nullptr);
   EXPECT_EQ(lines->Count(), 1);
+  EXPECT_THROW(lines->Delete(1), std::out_of_range);
+  EXPECT_EQ(lines->Count(), 1);
   refused = (*lines)[0];
   c.chart.MouseDown(mbLeft, {}, c.X(5), c.Y(0));
   c.chart.MouseUp(mbLeft, {}, c.X(5), c.Y(0));
