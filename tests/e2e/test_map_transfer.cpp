@@ -58,6 +58,23 @@ std::vector<size_t> Differences(const std::vector<std::uint8_t>& a, const std::v
   return out;
 }
 
+// The same in every byte a read carries: the fifth 5-site load axis (image bytes
+// 4042-4051) goes to the ECU from the PC map and never comes back from it.
+std::vector<size_t> DifferencesAReadCarries(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  std::vector<size_t> out = Differences(a, b);
+  std::erase_if(out, [](size_t at) { return at >= 4042 && at < 4052; });
+  return out;
+}
+
+// The record words behind the fifth axis: five throttle words from 13548, five MAP words
+// from 13888.
+std::vector<std::uint8_t> FifthAxisWords(const TMapRecord& m) {
+  std::vector<std::uint8_t> out;
+  for (size_t at : {size_t{13548}, size_t{13888}})
+    for (size_t k = 0; k < 10; ++k) out.push_back(m.Bytes()[at + k]);
+  return out;
+}
+
 class MapTransfer : public EcuLink {
  protected:
   explicit MapTransfer(int com) : EcuLink(com) {}
@@ -143,7 +160,8 @@ TEST_F(MapRead, ReadsAllThreeBanksIntoThePcSlots) {
   EXPECT_EQ(progressTexts.back(), "Progress, map 3 of 3");
   for (int bank = 1; bank <= 3; ++bank) {
     EXPECT_EQ(MapSlots[bank].Source, 2) << bank;
-    EXPECT_EQ(Differences(ImageOf(MapSlots[bank]), banks[static_cast<size_t>(bank - 1)]), std::vector<size_t>{}) << bank;
+    EXPECT_EQ(DifferencesAReadCarries(ImageOf(MapSlots[bank]), banks[static_cast<size_t>(bank - 1)]), std::vector<size_t>{}) << bank;
+    EXPECT_EQ(FifthAxisWords(MapSlots[bank]), std::vector<std::uint8_t>(20, 0)) << bank;  // as cleared
   }
   EXPECT_EQ(sim.FramesReceived('D'), 3u);
   EXPECT_FALSE(CommsProgress->Visible());
@@ -171,7 +189,7 @@ TEST_F(MapProgram, ProgramsAChangedMapAndReadsItBackIdentical) {
   ASSERT_TRUE(finished);
   EXPECT_EQ(caption, kReadComplete);
   EXPECT_EQ(progressTexts.back(), "Progress, map 2 of 1");
-  EXPECT_EQ(Differences(ImageOf(MapSlots[2]), programmed), std::vector<size_t>{});
+  EXPECT_EQ(DifferencesAReadCarries(ImageOf(MapSlots[2]), programmed), std::vector<size_t>{});
   EXPECT_EQ(MapSlots[2].Source, 2);
 }
 
@@ -223,7 +241,7 @@ TEST_F(PacedMapTransfer, ProgramsAndReadsABankAtLineSpeed) {
   RunTransfer(false);
   ReadMapsFromEcu(transfer, *comms);
   ASSERT_TRUE(finished);
-  EXPECT_EQ(Differences(ImageOf(MapSlots[3]), programmed), std::vector<size_t>{});
+  EXPECT_EQ(DifferencesAReadCarries(ImageOf(MapSlots[3]), programmed), std::vector<size_t>{});
   const auto ms = [](auto d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
   RecordProperty("program_ms", static_cast<int>(ms(programmedAt - start)));
   RecordProperty("read_ms", static_cast<int>(ms(std::chrono::steady_clock::now() - programmedAt)));

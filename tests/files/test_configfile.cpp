@@ -138,6 +138,32 @@ TEST_F(ConfigFileTest, SavedPlainAfterTheContainerReadAScrambledFile) {
   EXPECT_EQ(std::memcmp(&back.Block, &b, sizeof b), 0);
 }
 
+// The same after the container read a scrambled configuration file with its key: the key
+// and the scrambling stay with that file, the next one saved is plain.
+TEST_F(ConfigFileTest, SavedPlainAfterAScrambledConfigurationWasLoaded) {
+  const TConfigBlock keyed = RandomBlock(6);
+  THKStreams writer(nullptr);
+  writer.Encrypted = true;
+  writer.Key = "0203";
+  TStringStream block(AnsiString(reinterpret_cast<const char*>(&keyed), sizeof keyed));
+  writer.AddStream("Q5-4", &block);
+  writer.SaveToFile(File("keyed.q05"));
+  ASSERT_EQ(ReadFile(File("keyed.q05"))[1], '*');
+  const TConfigFileContents loaded = LoadConfigFile(File("keyed.q05"), container, "0203");
+  ASSERT_EQ(std::memcmp(&loaded.Block, &keyed, sizeof keyed), 0);
+
+  const TConfigBlock b = RandomBlock(7);
+  SaveConfigFile(File("next.q05"), "plain\r\n", b, container);
+  const std::string file = ReadFile(File("next.q05"));
+  EXPECT_EQ(file.substr(0, 2), "& ");  // compressed, not scrambled
+  const ReadBack r = ReadContainer(File("next.q05"));
+  ASSERT_EQ(r.streams.size(), 4u);
+  EXPECT_EQ(r.streams.at("Q5-3"), "plain\r\n");
+  EXPECT_EQ(std::memcmp(r.streams.at("Q5-4").data(), &b, 652), 0);
+  EXPECT_FALSE(container.Encrypted);
+  EXPECT_TRUE(container.Key.empty());
+}
+
 TEST_F(ConfigFileTest, DamagedFilesAreRefused) {
   SaveConfigFile(File("good.q05"), "c", RandomBlock(4), container);
   const std::string good = ReadFile(File("good.q05"));

@@ -1,5 +1,6 @@
 // The stream container: its file layout byte by byte, scrambling, and corrupt files.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -84,6 +85,34 @@ TEST(HKStreams, EmptyContainerLayouts) {
   c.Compressed = true;
   AnsiString packed = Save(c);
   EXPECT_EQ(packed.substr(0, 6), B({0x26, 0x20, 12, 0, 0, 0}));
+}
+
+// The count before the bit stream is four bytes, low first: a body of 16 MiB and more
+// sets the fourth, and one of exactly 64 MiB (the largest) is 00 00 00 04 and reads back
+// whole. One byte more is refused on both sides.
+TEST(HKStreams, CountOfLargeBodies) {
+  struct Case {
+    size_t size;
+    AnsiString head;
+  } cases[] = {{(size_t{16} << 20) + 3, B({0x03, 0x00, 0x00, 0x01})},
+               {size_t{64} << 20, B({0x00, 0x00, 0x00, 0x04})}};
+  for (const Case& c : cases) {
+    TStringStream plain(AnsiString(c.size, '\x5A')), packed;
+    CompressStream(&plain, &packed);
+    const AnsiString bits = packed.DataString();
+    EXPECT_EQ(bits.substr(0, 4), c.head) << c.size;
+    const std::vector<uint8_t> back =
+        DecompressBytes(reinterpret_cast<const uint8_t*>(bits.data()), bits.size());
+    EXPECT_EQ(back.size(), c.size);
+    EXPECT_EQ(std::count(back.begin(), back.end(), 0x5A), static_cast<std::ptrdiff_t>(c.size));
+    if (c.size != kMaxPlainSize) continue;
+    // The same bit stream declaring one byte more than 64 MiB is refused before decoding.
+    AnsiString over = bits;
+    over[0] = 0x01;
+    EXPECT_THROW(DecompressBytes(reinterpret_cast<const uint8_t*>(over.data()), over.size()), ECorruptFile);
+    TStringStream tooLarge(AnsiString(c.size + 1, '\x5A')), nowhere;
+    EXPECT_THROW(CompressStream(&tooLarge, &nowhere), EWriteError);
+  }
 }
 
 // An empty stream compresses to its count, 0, and nothing more; that reads back as no

@@ -2,6 +2,7 @@
 // (data/*.lzh, made once with Debian's jlha: `jlha co5 NAME.lzh FILE`), and against the
 // independent extractors lhasa and bsdtar when they are installed.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -285,6 +286,125 @@ TEST(Lh5Codec, RandomDamageNeverCrashes) {
       EXPECT_EQ(out.size(), text.size());
     } catch (const ECorruptFile&) {
     }
+  }
+}
+
+// A block header's count of 0 stands for 65,536 codes. Here every table names one symbol,
+// so each code takes no bits: the first block gives 65,536 "A", the second (count 1) one "B".
+TEST(Lh5Codec, BlockCountZeroMeans65536Codes) {
+  const std::vector<std::pair<int, uint32_t>> block = {{5, 0}, {5, 0}, {9, 0}, {9, 'A'}, {4, 0}, {4, 0}};
+  std::vector<std::pair<int, uint32_t>> fields = {{16, 0}};
+  fields.insert(fields.end(), block.begin(), block.end());
+  fields.push_back({16, 1});
+  fields.insert(fields.end(), block.begin(), block.end());
+  fields[fields.size() - 3].second = 'B';
+  const Bytes bits = PackBits(fields);
+  Bytes expected(65536, 'A');
+  EXPECT_EQ(Decode(bits, 65536), expected);
+  expected.push_back('B');
+  EXPECT_EQ(Decode(bits, 65537), expected);
+}
+
+// Reads the literal/length code lengths of the first block of an lh5 stream, on the
+// method's own terms: the code-length code, then the lengths it codes.
+std::vector<int> FirstBlockLiteralLengths(const Bytes& bits) {
+  size_t pos = 0;
+  auto get = [&](int n) {
+    uint32_t v = 0;
+    for (int k = 0; k < n; ++k, ++pos) v = v << 1 | ((pos / 8 < bits.size() ? bits[pos / 8] >> (7 - pos % 8) : 0) & 1);
+    return v;
+  };
+  get(16);
+  std::vector<int> t_len(19, 0);
+  const int nt = static_cast<int>(get(5));
+  EXPECT_GE(nt, 1);
+  for (int i = 0; i < nt;) {
+    int len = static_cast<int>(get(3));
+    if (len == 7)
+      while (get(1)) ++len;
+    t_len[static_cast<size_t>(i++)] = len;
+    if (i == 3) i += static_cast<int>(get(2));
+  }
+  // Canonical code of the code-length code, decoded bit by bit.
+  auto t_symbol = [&] {
+    uint32_t code = 0;
+    for (int len = 1; len <= 16; ++len) {
+      code = code << 1 | get(1);
+      uint32_t first = 0;
+      for (int l = 1; l <= len; ++l) {
+        int count = 0;
+        for (int s = 0; s < 19; ++s) count += t_len[static_cast<size_t>(s)] == l;
+        if (l == len) {
+          int k = 0;
+          for (int s = 0; s < 19; ++s)
+            if (t_len[static_cast<size_t>(s)] == len && first + static_cast<uint32_t>(k++) == code) return s;
+        }
+        first = (first + static_cast<uint32_t>(count)) << 1;
+      }
+    }
+    ADD_FAILURE() << "no code-length symbol";
+    return 0;
+  };
+  std::vector<int> c_len;
+  const int nc = static_cast<int>(get(9));
+  while (static_cast<int>(c_len.size()) < nc) {
+    const int sym = t_symbol();
+    if (sym == 0) c_len.push_back(0);
+    else if (sym == 1) c_len.insert(c_len.end(), get(4) + 3, 0);
+    else if (sym == 2) c_len.insert(c_len.end(), get(9) + 20, 0);
+    else c_len.push_back(sym - 2);
+  }
+  return c_len;
+}
+
+// lhasa's reading of `packed` as the one member of an archive, compared with `data`.
+void ExtractedByLhasa(const Bytes& data, const Bytes& packed) {
+  if (std::system("command -v lhasa >/dev/null 2>&1") != 0) return;
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("cq5-lh5-skew-" + std::to_string(::getpid()) + ".lzh");
+  const Bytes archive = MakeLevel0Archive("body.bin", data, packed);
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
+  Bytes out;
+  EXPECT_TRUE(Extract("lhasa pq", file, out));
+  EXPECT_EQ(out, data);
+  std::filesystem::remove(file);
+  std::filesystem::remove(file.string() + ".out");
+}
+
+// Strongly skewed input without a single match: byte values 0..126 in an order where no
+// pair of bytes repeats (each value 127 times), and rare values 127, 128 .. with the
+// counts 1, 1, 2, 3, 5 .. put in at random places. The optimal code for those counts, all
+// in one block, is 14, 15 or 16 bits deep at its rarest symbols for 8, 9 or 10 rare
+// values; the encoder must send exactly that code, complete, and the stream must read
+// back (also by the independent extractor where installed).
+TEST(Lh5Codec, LongCodesOfSkewedInput) {
+  for (const auto& [rare, deepest] : {std::pair{8, 14}, {9, 15}, {10, 16}}) {
+    SCOPED_TRACE(rare);
+    Bytes data;
+    for (int a = 0; a < 127; ++a) {
+      data.push_back(static_cast<uint8_t>(a));
+      for (int b = a + 1; b < 127; ++b) data.insert(data.end(), {static_cast<uint8_t>(a), static_cast<uint8_t>(b)});
+    }
+    std::mt19937 rng(1);
+    for (int s = 0, f1 = 0, f2 = 1; s < rare; ++s) {
+      const int count = s == 0 ? 1 : f1 + f2;
+      if (s > 0) f1 = f2, f2 = count;
+      for (int k = 0; k < count; ++k)
+        data.insert(data.begin() + static_cast<long>(rng() % data.size()), static_cast<uint8_t>(127 + s));
+    }
+    ASSERT_LE(data.size(), 16384u);  // one block
+    const Bytes packed = Encode(data);
+    EXPECT_EQ(Decode(packed, data.size()), data);
+    const std::vector<int> c_len = FirstBlockLiteralLengths(packed);
+    ASSERT_EQ(c_len.size(), static_cast<size_t>(127 + rare));  // literals only, every one used
+    EXPECT_EQ(*std::max_element(c_len.begin(), c_len.end()), deepest);
+    EXPECT_EQ(c_len[127], deepest);
+    uint64_t space = 0;  // the lengths fill the code space exactly
+    for (int len : c_len)
+      if (len) space += uint64_t{1} << (16 - len);
+    EXPECT_EQ(space, uint64_t{1} << 16);
+    ExtractedByLhasa(data, packed);
   }
 }
 

@@ -52,6 +52,35 @@ TEST(LogDescription, ReadForms) {
   }
 }
 
+// A range takes any whole number of -65535 .. 65535; the message of a refused line names
+// the line the number stands on, counted from 1.
+TEST(LogDescription, RangeLimitsAndTheLineARefusalNames) {
+  AnsiString why;
+  auto d = ParseLogDescription("[chan1]\r\n3\r\n[Unit3]\r\n-65535\r\n65535\r\n0\r\nV\r\n", why);
+  ASSERT_TRUE(d);
+  ASSERT_TRUE(d->Unit3);
+  EXPECT_EQ(d->Unit3->From, -65535);
+  EXPECT_EQ(d->Unit3->To, 65535);
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"[chan1]\r\n3\r\n[Unit3]\r\n0\r\n65536\r\n0\r\nV\r\n",
+       "The range end in line 5 is not a number from -65535 to 65535."},
+      {"[chan1]\r\n3\r\n[Unit3]\r\n-65536\r\n100\r\n0\r\nV\r\n",
+       "The range start in line 4 is not a number from -65535 to 65535."},
+      {"[chan1]\r\n4\r\n\r\n[Unit4]\r\n0\r\n10\r\n3\r\nV\r\n", "The decimals in line 7 is not a number from 0 to 2."},
+      {"[chan1]\r\n1\r\n[chan2]\r\n2\r\n[chan3]\r\nx\r\n",
+       "The channel function in line 6 is not a number from 0 to 44."},
+      {"[chan1]\r\n1\r\n[ValU]\r\n0\r\n1\r\n2\r\n", "The unit in line 6 is not a number from 0 to 1."},
+      {"\r\n[ValU]\r\n03000\r\n", "The units in line 3 are not valid."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(ParseLogDescription(c.text, why)) << c.text;
+    EXPECT_EQ(why, c.message);
+  }
+}
+
 struct ConvertCase {
   const char* what;
   int32_t function;
@@ -106,6 +135,24 @@ TEST(LogConversion, StoredSamples) {
   older.OldFormat = true;
   ConvertLogSamples(records, egt, older, from);
   EXPECT_EQ(records[0].Values[0], 1800);
+}
+
+// All eight channels of one record are converted, each from its own value, and nothing
+// beside the values changes (run under AddressSanitizer too: the record is the last of its
+// vector). Speed to kph: x 1.6, halves to even.
+TEST(LogConversion, EveryChannelOfARecord) {
+  std::vector<TTrendRecord> records(1);
+  records[0].Time = 45000.5;
+  records[0].Values = {10, 25, 33, 47, 51, 62, 75, 88};
+  const std::array<int32_t, 9> channels{0, 40, 40, 40, 40, 40, 40, 40, 40};
+  TLogConversion c;
+  c.Speed = true;
+  c.SpeedDirection = 1;
+  ConvertLogSamples(records, channels, c, std::array<int32_t, 51>{});
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Time, 45000.5);
+  // 16, 40, 52.8, 75.2, 81.6, 99.2, 120, 140.8
+  EXPECT_EQ(records[0].Values, (std::array<uint16_t, 8>{16, 40, 53, 75, 82, 99, 120, 141}));
 }
 
 }  // namespace

@@ -21,10 +21,14 @@ AnsiString StreamText(THKStreams& streams, const char* name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  // The window reads an update file with the update bound for both the file and its
+  // unpacked body: a larger file is refused before it is read, a body declaring more is
+  // corrupt. The same bound here, so that it is the one fuzzed.
+  if (Size > ecu::kMaxUpdateFileSize) return 0;
   THKStreams streams(nullptr);
   TStringStream in(AnsiString(reinterpret_cast<const char*>(Data), Size));
   try {
-    streams.LoadFromStream(&in);
+    streams.LoadFromStream(&in, ecu::kMaxUpdateFileSize);
   } catch (const Exception&) {
     return 0;
   }

@@ -127,6 +127,19 @@ TEST_F(ConfigRequestsTest, RepliesAroundAnUpload) {
          Give(h, 870, 64);
        },
        870, 870, 64, true, 1, 0},
+      {"a second upload in the session is read back and checked like the first",
+       [](PacketHandler& h) {
+         Upload(100000);
+         Give(h, 800, 64);
+         Give(h, 870, 128);
+         EXPECT_FALSE(ConfigBlockUnsent);
+         config::SetThrottleMaximum(ConfigBlock, 880);
+         ConfigBlockUnsent = true;
+         Upload(200000);
+         Give(h, 870, 128);  // asked before the second upload: out of date
+         Give(h, 880, 64);   // its read-back: half written
+       },
+       880, 880, 64, true, 2, 1},
       {"a request sent between the frames is out of date too",
        [](PacketHandler& h) {
          ConfigRequests.UploadStarted(config::EncodeConfigImage(ConfigBlock), 100000);

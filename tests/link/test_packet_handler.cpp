@@ -361,6 +361,24 @@ TEST_F(PacketHandlerTest, StatusPacket) {
   EXPECT_FALSE(handler.CommsDisabled());
 }
 
+// Each word of the status packet from its own two bytes, high byte first: neighbouring
+// bytes all differ, so a field read one byte off shows.
+TEST_F(PacketHandlerTest, StatusVersionsFromTheirWords) {
+  Data d(50);
+  for (size_t k = 0; k < 50; ++k) d.Byte(k, static_cast<int>(0x10 + k));
+  d.Word(12, 3);
+  Handle(Body(2, 0, d.d));
+  EXPECT_EQ(ECUIdentity.SerialNumber, 0x1112);
+  EXPECT_EQ(ECUIdentity.FirmwareVersion, 0x1415);
+  EXPECT_EQ(ECUIdentity.HardwareVersion, 0x1617);
+  EXPECT_EQ(ECUIdentity.DevelopmentVersion, 0x1819);  // word 8
+  EXPECT_EQ(ECUIdentity.Word10, 0x1A1B);
+  EXPECT_EQ(ECUIdentity.Word18, 0x2223);
+  EXPECT_EQ(ECUIdentity.VersionText, "2425");
+  EXPECT_EQ(ECUIdentity.MapLockKey, 0x2627);
+  EXPECT_EQ(ECUIdentity.TelltaleMaxRPM, 0x4041);
+}
+
 TEST_F(PacketHandlerTest, ProtocolMismatchDisablesCommunications) {
   ECUConnected = ECUImmobilised = ECUMapsLocked = true;
   Handle(Body(2, 0, Data(50).Word(12, 30).d));
@@ -451,6 +469,18 @@ TEST_F(PacketHandlerTest, Replies) {
     Handle(Body(4, 6, counts));
     EXPECT_EQ(host.sensorText, c.text) << c.input;
   }
+  // A reply of odd length: its last byte is half a word, which is never read; the
+  // word before it still is.
+  const AnsiString odd = Data(7).Word(0, 100).Word(2, 200).Word(4, 1023).Byte(6, 0x03).d;
+  host.sensorView = SensorView{3, false};
+  host.sensorText.clear();
+  const int dropped = DroppedPacketCount;
+  Handle(Body(4, 6, odd, 0xFF));
+  EXPECT_TRUE(host.sensorText.empty());
+  EXPECT_EQ(DroppedPacketCount, dropped + 1);
+  host.sensorView = SensorView{2, false};
+  Handle(Body(4, 6, odd, 0xFF));
+  EXPECT_EQ(host.sensorText, "5.00");
   // An input past the reply is not read.
   host.sensorText.clear();
   host.sensorView = SensorView{4, false};

@@ -216,4 +216,32 @@ TEST(ConfigEditing, SensorConversions) {
   EXPECT_NEAR(GearRatioShown(255000), 57.375, 1e-9);
 }
 
+// A stored (custom) assignment read back as it stands: flag f of output k is bit
+// (k - 1) x 4 + f from bit 0 of byte 6 (injector, second injector, cam reference, spare).
+// Only an injector output has a reference, and only its cam flag makes it "Cam": the
+// spare flag or the cam flag of an auxiliary output changes nothing.
+TEST(ConfigEditing, StoredAssignmentReferences) {
+  TConfigBlock b{};
+  ApplyConfigDefaults(b);
+  // Outputs 1-2: injector + cam, injector. 3-4: cam alone, injector + 2nd + cam.
+  // 5-6: injector + 2nd, injector + spare. 7-8: nothing, injector + cam.
+  uint8_t* bytes = reinterpret_cast<uint8_t*>(&b);
+  bytes[6] = 0x15;
+  bytes[7] = 0x74;
+  bytes[8] = 0x93;
+  bytes[9] = 0x50;
+  for (int k = 0; k < 8; ++k) b.CustomInjAngle[k] = static_cast<int16_t>(90 * k + 1);
+  const InjOutputRows rows = StoredInjectionOutputs(b);
+  const Row expected[] = {
+      {"Injector", "Cam", "0.5"},   {"Injector", "Crank", "45.5"}, {"AuxOut3", "-", "-"},
+      {"2nd inj", "Cam", "135.5"},  {"2nd inj", "Crank", "180.5"}, {"Injector", "Crank", "225.5"},
+      {"AuxOut7", "-", "-"},        {"Injector", "Cam", "315.5"},
+  };
+  for (size_t k = 0; k < 8; ++k) {
+    EXPECT_EQ(rows[k].Function, expected[k].function) << "output " << k + 1;
+    EXPECT_EQ(rows[k].Reference, expected[k].reference) << "output " << k + 1;
+    EXPECT_EQ(rows[k].Angle, expected[k].angle) << "output " << k + 1;
+  }
+}
+
 }  // namespace

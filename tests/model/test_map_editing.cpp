@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "model/MapEditing.h"
@@ -127,6 +128,54 @@ TEST(MapEditing, AFRModesStopAtTheirEnds) {
   m->AFRModeTable[3][1] = 0;
   StepAFRModes(*m, {3, 1, 3, 1}, false);
   EXPECT_EQ(m->AFRModeTable[3][1], 0);
+}
+
+// What each main-window table offers: the "+" / "-" step and how many of the block
+// dialog's operations (Fill, Add, Subtract, Increase, Decrease) it lists.
+TEST(MapEditing, EachTableHasItsStepAndBlockOperations) {
+  struct Case {
+    TableId id;
+    int start, up, down;
+    int operations;
+  } cases[] = {
+      {TableId::Ignition, 10, 11, 9, 3},         // Fill, Add, Subtract
+      {TableId::Injection, 100, 101, 99, 5},
+      {TableId::AFRTarget, 147, 148, 146, 5},
+      {TableId::AFRCorrection, 1000, 1032, 968, 5},
+      {TableId::Cranking, 100, 101, 99, 0},      // no block dialog
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(TableInfo(c.id).GridName);
+    auto m = NewMap();
+    TMainTable& t = TableWords(*m, c.id);
+    t[2][2] = static_cast<int16_t>(c.start);
+    EXPECT_EQ(StepCells(*m, c.id, {2, 2, 2, 2}, true), (TCellWrites{{2, 2, c.start, c.up}}));
+    t[2][2] = static_cast<int16_t>(c.start);
+    EXPECT_EQ(StepCells(*m, c.id, {2, 2, 2, 2}, false), (TCellWrites{{2, 2, c.start, c.down}}));
+    EXPECT_EQ(TableInfo(c.id).BlockOperations, c.operations);
+  }
+}
+
+// The mode keys work on the speed sites 1..32 by load sites 1..16 only: a block that
+// reaches beyond them, or is reversed, is refused and no mode byte changes.
+TEST(MapEditing, AFRModeStepRefusesBlocksOutsideTheTable) {
+  auto m = NewMap();
+  for (int c = 0; c < 34; ++c)
+    for (int r = 0; r < 17; ++r) m->AFRModeTable[c][r] = 1;
+  const TMapRecord before = *m;
+  const TCellRect bad[] = {{0, 1, 1, 1},   {1, 0, 1, 1},   {32, 16, 33, 16}, {32, 16, 32, 17},
+                           {2, 1, 1, 1},   {1, 2, 1, 1},   {33, 1, 33, 1},   {-1, 1, 1, 1}};
+  for (const TCellRect& r : bad) {
+    for (const bool up : {true, false}) {
+      EXPECT_THROW(StepAFRModes(*m, r, up), ERangeError) << r.Left << "," << r.Top << " .. " << r.Right << "," << r.Bottom;
+      EXPECT_EQ(std::memcmp(m->Bytes(), before.Bytes(), kMapRecordSize), 0);
+    }
+  }
+  // The whole table is a block it takes: every map cell moves, the rest stays.
+  EXPECT_EQ(StepAFRModes(*m, {1, 1, 32, 16}, true).size(), 512u);
+  for (int c = 0; c < 34; ++c)
+    for (int r = 0; r < 17; ++r)
+      EXPECT_EQ(m->AFRModeTable[c][r], (c >= 1 && c <= 32 && r >= 1) ? 2 : 1) << c << "," << r;
 }
 
 TEST(MapEditing, BadBlocksAreRefusedBeforeAnyWrite) {

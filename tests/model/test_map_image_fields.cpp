@@ -492,14 +492,15 @@ TEST(MapImageFields, SequentialShiftStartFollowsItsMode) {
 TEST(MapImageFields, EachLoadAxisFollowsItsOwnOptionBit) {
   struct Axis {
     int image, sites, bit, throttle, map;
+    bool readBack;
   } axes[] = {
-      {3970, 16, 0, 13954, 14022},
-      {4002, 5, 1, 13274, 13614},
-      {4012, 5, 5, 13478, 13818},
-      {4022, 5, 2, 13342, 13682},
-      {4032, 5, 3, 13410, 13750},
-      // The fifth axis: its record column starts at 13274 + 4 x 68.
-      {4042, 5, 4, 13546, 13886},
+      {3970, 16, 0, 13954, 14022, true},
+      {4002, 5, 1, 13274, 13614, true},
+      {4012, 5, 5, 13478, 13818, true},
+      {4022, 5, 2, 13342, 13682, true},
+      {4032, 5, 3, 13410, 13750, true},
+      // The fifth axis goes out from one word into its record column and never comes back.
+      {4042, 5, 4, 13548, 13888, false},
   };
   auto word = [](const TMapRecord& m, int at) { return static_cast<int16_t>(m.Bytes()[at] | m.Bytes()[at + 1] << 8); };
   auto setWord = [](TMapRecord& m, int at, int v) {
@@ -531,10 +532,59 @@ TEST(MapImageFields, EachLoadAxisFollowsItsOwnOptionBit) {
       }
       DecodeMapImage(in, *back);
       for (int i = 0; i < a.sites; ++i) {
-        EXPECT_EQ(word(*back, a.throttle + 2 * i), mapForm ? -1 : 1000 + 37 * i) << a.image << " site " << i;
-        EXPECT_EQ(word(*back, a.map + 2 * i), mapForm ? (1000 + 37 * i) / 10 : -1) << a.image << " site " << i;
+        EXPECT_EQ(word(*back, a.throttle + 2 * i), mapForm || !a.readBack ? -1 : 1000 + 37 * i) << a.image << " site " << i;
+        EXPECT_EQ(word(*back, a.map + 2 * i), mapForm && a.readBack ? (1000 + 37 * i) / 10 : -1) << a.image << " site " << i;
       }
     }
+  }
+}
+
+// The fifth 5-site axis on a record whose every byte is its offset's low byte, so each
+// record word reads as the two bytes of its own place: image bytes 4042-4051 show which
+// record words they came from.
+TEST(MapImageFields, FifthAxisBytesComeFromTheirOwnRecordWords) {
+  auto patterned = [] {
+    auto m = EmptyMap();
+    for (size_t k = 0; k < kMapRecordSize; ++k) m->Bytes()[k] = static_cast<uint8_t>(k & 0xFF);
+    return m;
+  };
+  auto fifth = [](const MapImage& img) { return std::vector<int>(img.begin() + 4042, img.begin() + 4052); };
+
+  // Bit 4 of the option word clear: the throttle words at 13548, 13550 ... 13556, high byte
+  // first (record bytes 13548 = EC, 13549 = ED give the word ED EC).
+  auto m = patterned();
+  m->Bytes()[14294] = 0xC6;  // the pattern's D6 with bit 4 cleared
+  EXPECT_EQ(fifth(EncodeMapImage(*m)),
+            (std::vector<int>{0xED, 0xEC, 0xEF, 0xEE, 0xF1, 0xF0, 0xF3, 0xF2, 0xF5, 0xF4}));
+
+  // Bit 4 set: ten times the MAP words at 13888 ... 13896. The words around them hold
+  // other values, so a list that starts one word early or late shows.
+  m = patterned();
+  m->Bytes()[14294] = 0x10;
+  const int mapWords[] = {7, 11, 22, 33, 44, 55, 66};  // words 13886 ... 13898
+  for (int i = 0; i < 7; ++i) {
+    m->Bytes()[13886 + 2 * i] = static_cast<uint8_t>(mapWords[i]);
+    m->Bytes()[13887 + 2 * i] = 0;
+  }
+  // 110, 220, 330, 440, 550
+  EXPECT_EQ(fifth(EncodeMapImage(*m)),
+            (std::vector<int>{0x00, 0x6E, 0x00, 0xDC, 0x01, 0x4A, 0x01, 0xB8, 0x02, 0x26}));
+
+  // On reading the ten bytes are ignored: two images that differ only there give the same
+  // record, and the record's site words keep the pattern, with the bit clear or set.
+  for (const int options : {0x00, 0x10, 0x3F}) {
+    MapImage a{}, b{};
+    a[3969] = b[3969] = static_cast<uint8_t>(options);
+    for (int k = 4042; k < 4052; ++k) {
+      a[k] = 0x00;
+      b[k] = static_cast<uint8_t>(0x81 + k);
+    }
+    auto ra = patterned(), rb = patterned();
+    DecodeMapImage(a, *ra);
+    DecodeMapImage(b, *rb);
+    EXPECT_EQ(std::memcmp(ra->Bytes(), rb->Bytes(), kMapRecordSize), 0) << "options " << options;
+    for (size_t k = 13546; k < 13560; ++k) EXPECT_EQ(rb->Bytes()[k], k & 0xFF) << "record byte " << k;
+    for (size_t k = 13886; k < 13900; ++k) EXPECT_EQ(rb->Bytes()[k], k & 0xFF) << "record byte " << k;
   }
 }
 

@@ -253,4 +253,98 @@ TEST(MapInterp, LoadResamplingOfTheFirstAndLastSpeedColumns) {
   EXPECT_TRUE(has(32, 2, 2, 4));
 }
 
+// The cranking table's rows lie at the five turn positions, row 0 at the first of them
+// (here 1 turn, not 0), row 4 at the last.
+TEST(MapInterp, CrankingRowsLieAtTheirTurnPositions) {
+  auto m = NewMap();
+  const int turns[5] = {1, 2, 4, 8, 16};
+  for (int r = 0; r < 5; ++r) m->CrankTurns[r] = static_cast<int16_t>(turns[r]);
+  m->CrankingTable[5][0] = 10;
+  m->CrankingTable[5][4] = 160;
+  // Span 15 turns, rise 150: 1, 3 and 7 turns past row 0 give 10, 30 and 70 more.
+  const TCellWrites w = MapInterpCol(*m, TableId::Cranking, 5, 0, 4);
+  EXPECT_EQ(w, (TCellWrites{{5, 1, 0, 20}, {5, 2, 0, 40}, {5, 3, 0, 80}}));
+}
+
+// Every way a column run is written (alone, a block by columns, a block by corners) stays
+// inside its block: with every word of the table set, only the block's inner rows change,
+// also when the block starts at the table's first row.
+TEST(MapInterp, ColumnRunsWriteNothingOutsideTheBlock) {
+  struct Case {
+    TableId id;
+    TCellRect block;
+    TInterpMode mode;
+  } cases[] = {
+      {TableId::Cranking, {3, 0, 4, 4}, TInterpMode::Columns},
+      {TableId::Cranking, {1, 0, 2, 3}, TInterpMode::Corners},
+      {TableId::Ignition, {2, 3, 3, 7}, TInterpMode::Columns},
+      {TableId::Injection, {1, 1, 2, 5}, TInterpMode::Corners},
+  };
+  for (const Case& c : cases) {
+    auto m = NewMap();
+    for (int r = 0; r < 5; ++r) m->CrankTurns[r] = static_cast<int16_t>(r + 1);
+    for (int l = 0; l < 16; ++l) m->MainThrottleSites[l] = static_cast<int16_t>(6 * l);
+    TMainTable& t = TableWords(*m, c.id);
+    for (int col = 0; col < 34; ++col)
+      for (int row = 0; row < 17; ++row) t[col][row] = static_cast<int16_t>(3 * col + 5 * row + 1);
+    TMainTable before;
+    std::copy(&t[0][0], &t[0][0] + 34 * 17, &before[0][0]);
+    // The block's own corners differ from the pattern's straight line, so its inner cells do change.
+    t[c.block.Left][c.block.Bottom] = 40;
+    t[c.block.Right][c.block.Bottom] = 50;
+    before[c.block.Left][c.block.Bottom] = 40;
+    before[c.block.Right][c.block.Bottom] = 50;
+    const TCellWrites w = MapInterpolate(*m, c.id, c.block, c.mode);
+    EXPECT_FALSE(w.empty());
+    for (int col = 0; col < 34; ++col)
+      for (int row = 0; row < 17; ++row) {
+        const bool inner = col >= c.block.Left && col <= c.block.Right && row > c.block.Top && row < c.block.Bottom;
+        if (!inner) {
+          EXPECT_EQ(t[col][row], before[col][row]) << TableInfo(c.id).GridName << " cell " << col << "," << row;
+        }
+      }
+    for (const TCellWrite& cw : w)
+      EXPECT_TRUE(cw.Row > c.block.Top && cw.Row < c.block.Bottom) << cw.Col << "," << cw.Row;
+  }
+  // The same for a single column run that starts at row 0.
+  auto m = NewMap();
+  for (int r = 0; r < 5; ++r) m->CrankTurns[r] = static_cast<int16_t>(r + 1);
+  for (int col = 0; col < 34; ++col)
+    for (int row = 0; row < 17; ++row) m->CrankingTable[col][row] = 9;
+  m->CrankingTable[7][0] = 0;
+  m->CrankingTable[7][2] = 100;
+  EXPECT_EQ(MapInterpCol(*m, TableId::Cranking, 7, 0, 2), (TCellWrites{{7, 1, 9, 50}}));
+  for (int col = 0; col < 34; ++col)
+    for (int row = 0; row < 17; ++row)
+      if (col != 7 || row > 2) {
+        EXPECT_EQ(m->CrankingTable[col][row], 9) << col << "," << row;
+      }
+}
+
+// A new load site below old site 1 lies on the line through old sites 0 and 1, also below
+// old site 0 (extended). The first and last load rows keep their cells even when their
+// sites move. Halves go to even.
+TEST(MapInterp, LoadResamplingBelowTheSecondOldSite) {
+  auto m = NewMap();
+  m->LoadOptions = 0;
+  for (int l = 0; l < 16; ++l) {
+    m->MainThrottleSites[l] = static_cast<int16_t>(10 * (l + 1));  // 10, 20 .. 160
+    m->InjectionTable[5][l + 1] = static_cast<int16_t>(50 + 10 * l);
+  }
+  m->InjectionTable[5][1] = 40;  // load site 0
+  m->InjectionTable[5][2] = 65;  // load site 1: 2.5 a step between sites 0 and 1
+  std::array<int, 16> fresh{};
+  for (int l = 0; l < 16; ++l) fresh[static_cast<size_t>(l)] = 10 * (l + 1);
+  fresh[0] = 0;    // moved, its row keeps 40
+  fresh[1] = 5;    // below old site 0: 40 + 25 x (5 - 10) / 10 = 27.5 -> 28
+  fresh[2] = 11;   // between old sites 0 and 1: 40 + 25 x 1 / 10 = 42.5 -> 42
+  fresh[15] = 200; // moved, its row keeps 200
+  const TLoadSiteChange change = ChangeLoadSites(*m, fresh, true);
+  std::vector<int> column;
+  for (int row = 1; row <= 16; ++row) column.push_back(m->InjectionTable[5][row]);
+  EXPECT_EQ(column, (std::vector<int>{40, 28, 42, 80, 90, 100, 110, 120, 130, 140, 150, 160, 170, 180, 190, 200}));
+  EXPECT_EQ(change.Injection, (TCellWrites{{5, 2, 65, 28}, {5, 3, 70, 42}}));
+  for (int l = 0; l < 16; ++l) EXPECT_EQ(m->MainThrottleSites[l], fresh[static_cast<size_t>(l)]);
+}
+
 }  // namespace

@@ -261,4 +261,22 @@ TEST_F(SettingsTest, OneStepOutsideEveryRangeFallsBack) {
   }
 }
 
+// The log folder travels under its own key of section Main, both ways.
+TEST_F(SettingsTest, LogPathIsWrittenAndReadBack) {
+  ReadSettingsFile(IniName());
+  Settings.MapPath = "/m/";
+  Settings.LogPath = "/home/user/logs/";
+  Settings.RomPath = "/r/";
+  WriteSettingsFile(IniName());
+  const TIniFile ini(IniName());
+  EXPECT_EQ(ini.ReadString("Main", "Log path", ""), "/home/user/logs/");
+
+  Settings = TSettingsRecord();
+  WriteText("[Main]\nMap path=/a/\nLog path=/srv/car logs\nRom path=/c/\n");
+  ReadSettingsFile(IniName());
+  EXPECT_EQ(Settings.LogPath, "/srv/car logs/");
+  EXPECT_EQ(Settings.MapPath, "/a/");
+  EXPECT_EQ(Settings.RomPath, "/c/");
+}
+
 }  // namespace
