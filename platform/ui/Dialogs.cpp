@@ -26,18 +26,16 @@
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QStyle>
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
+#include "platform/classes/SafeFile.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/detail/QtGraphics.h"
 #include "platform/rtl/FileUtils.h"
@@ -336,9 +334,26 @@ int DialogService::ShowModalForm(TForm& form) {
 
 namespace {
 
-// The chosen name with "." + ext added when its last component has no extension.
+// Whether a name names an existing pipe, device or socket (links followed): no file a
+// dialog could open or save as one.
+bool IsSpecialFile(const AnsiString& name) {
+  struct stat st {};
+  const std::string path = cp1252::ToUtf8(name);
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// The dialog's own words for a chosen pipe, device or socket it cannot save to.
+AnsiString SpecialText(const AnsiString& fileName) {
+  return ExtractFileName(fileName) +
+         "\r\nThis is not a regular file (a pipe, device or socket): nothing can be saved in it.\r\n"
+         "Choose another file.";
+}
+
+// The chosen name with "." + ext added when its last component has no extension. A name
+// that names a pipe, device or socket as it is stands for that file, not for one of the
+// dialog's kind beside it.
 AnsiString WithDefaultExt(const AnsiString& name, const AnsiString& ext) {
-  if (ext.empty() || name.empty()) return name;
+  if (ext.empty() || name.empty() || IsSpecialFile(name)) return name;
   const size_t slash = name.find_last_of("/\\");
   const size_t base = slash == AnsiString::npos ? 0 : slash + 1;
   if (name.find('.', base) != AnsiString::npos || base >= name.size()) return name;
@@ -637,20 +652,35 @@ class ShareAwareFileDialog : public QFileDialog {
   ShareAwareFileDialog(QWidget* parent, ui::DialogRequest& r, const QString& caption, const QString& dir, const QString& filter)
       : QFileDialog(parent, caption, dir, filter), r_(r) {}
   void accept() override {
+    auto warn = [this](const AnsiString& text) {
+      QMessageBox::warning(window(), window()->windowTitle(), gfx::ToQString(text));
+    };
+    // A name typed that names a pipe, device or socket as it is stands for that file: the
+    // default extension is not added to it.
+    const QString suffix = defaultSuffix();
+    const bool typedSpecial = IsSpecialFile(gfx::FromQString(TypedPath()));
+    if (typedSpecial) setDefaultSuffix(QString());
     const QStringList files = selectedFiles();
-    if (!files.isEmpty() && QFileInfo(files.front()).isFile()) {
-      bool refused = false;
-      Guarded([&] {
-        refused = RefusedAsInUse(r_, gfx::FromQString(files.front()), [this](const AnsiString& text) {
-          QMessageBox::warning(window(), window()->windowTitle(), gfx::ToQString(text));
-        });
-      });
-      if (refused) return;
+    bool refused = false;
+    if (!files.isEmpty() && acceptMode() == AcceptSave && IsSpecialFile(gfx::FromQString(files.front()))) {
+      // Refused before the dialog would ask whether to replace it.
+      refused = true;
+      warn(SpecialText(gfx::FromQString(files.front())));
+    } else if (!files.isEmpty() && QFileInfo(files.front()).isFile()) {
+      Guarded([&] { refused = RefusedAsInUse(r_, gfx::FromQString(files.front()), warn); });
     }
-    QFileDialog::accept();
+    if (!refused) QFileDialog::accept();
+    if (result() != QDialog::Accepted) setDefaultSuffix(suffix);
   }
 
  private:
+  // The file-name box's text as a path: a whole path as it is, else in the shown folder.
+  QString TypedPath() const {
+    auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString text = edit != nullptr ? edit->text() : QString();
+    if (text.isEmpty()) return text;
+    return text.startsWith(QLatin1Char('/')) ? text : directory().absoluteFilePath(text);
+  }
   ui::DialogRequest& r_;
 };
 
@@ -730,69 +760,7 @@ bool FileDialogSession::ItemShowing(FileDialogItem Item) {
   return false;
 }
 
-namespace {
-
-// Whether a descriptor of another process refers to the file `st` describes and was opened
-// for writing. /proc lists the descriptors of this user's processes only.
-bool OpenForWritingElsewhere(const struct stat& st) {
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return false;
-  const std::string self = std::to_string(::getpid());
-  bool found = false;
-  while (!found) {
-    const dirent* p = ::readdir(proc);
-    if (p == nullptr) break;
-    const std::string pid = p->d_name;
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-    const std::string fds = "/proc/" + pid + "/fd";
-    DIR* dir = ::opendir(fds.c_str());
-    if (dir == nullptr) continue;  // another user's process, or gone
-    while (!found) {
-      const dirent* d = ::readdir(dir);
-      if (d == nullptr) break;
-      if (d->d_name[0] == '.') continue;
-      struct stat target {};
-      // stat follows the descriptor's link without opening what it names.
-      if (::stat((fds + "/" + d->d_name).c_str(), &target) != 0 || target.st_dev != st.st_dev ||
-          target.st_ino != st.st_ino)
-        continue;
-      std::ifstream info("/proc/" + pid + "/fdinfo/" + d->d_name);
-      std::string key, value;
-      while (info >> key >> value) {
-        if (key != "flags:") continue;
-        const long flags = std::strtol(value.c_str(), nullptr, 8);
-        found = (flags & O_ACCMODE) != O_RDONLY;
-        break;
-      }
-    }
-    ::closedir(dir);
-  }
-  ::closedir(proc);
-  return found;
-}
-
-}  // namespace
-
-bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) {
-  const std::string path = cp1252::ToUtf8(FileName);
-  struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  // Opened only to ask about locks: read-only and non-blocking, never for writing.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct flock lock {};
-  lock.l_type = ForWriting ? F_WRLCK : F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-  // A whole-file lock taken with flock: taking a lock of the same kind fails while another
-  // holds one that conflicts. One taken here goes with the descriptor.
-  if (!locked && ::flock(fd, (ForWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) locked = errno == EWOULDBLOCK;
-  ::close(fd);
-  // Writing over a file another program is writing would mix the two: a file held open for
-  // writing counts as in use for a save, even without a lock.
-  if (!locked && ForWriting) locked = OpenForWritingElsewhere(st);
-  return locked;
-}
+bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) { return safefile::HeldByOther(FileName, ForWriting); }
 
 AnsiString StandardFolderPath(StandardFolder F) {
   QStandardPaths::StandardLocation l = QStandardPaths::HomeLocation;
@@ -863,7 +831,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
         a.OnForm(*panel);
       }
       const AnsiString chosen = WithDefaultExt(a.FileName, request.DefaultExt);
-      const bool refused = RefusedAsInUse(request, chosen, [&](const AnsiString& text) {
+      auto warn = [&](const AnsiString& text) {
         DialogRequest box;
         box.Kind = DialogKind::MessageBox;
         box.Caption = request.Caption;
@@ -871,7 +839,11 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
         box.Icon = MB_ICONWARNING;
         box.Buttons = {mrOk};
         ShowMessageBox(std::move(box));
-      });
+      };
+      // A pipe, device or socket is refused before anything else is asked of it.
+      bool refused = request.Kind == DialogKind::SaveFile && IsSpecialFile(chosen);
+      if (refused) warn(SpecialText(chosen));
+      else refused = RefusedAsInUse(request, chosen, warn);
       if (!refused) {
         request.FileName = chosen;
         return true;
