@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSortFilterProxyModel>
+#include <QStackedWidget>
+#include <QListView>
 #include <QStandardPaths>
 #include <QStyle>
 #include <fcntl.h>
@@ -542,6 +544,14 @@ struct Session {
   AnsiString folder;
   AnsiString text;
   Session* previous = nullptr;
+  // A real dialog: the items it hid for the request (shown again when the request lets
+  // them be), the form standing in the file list's place with where it came from, and
+  // whether the list last showed its details.
+  unsigned hiddenItems = 0;
+  QPointer<QWidget> listPanel;
+  QPointer<QWidget> listPanelParent;
+  Qt::WindowFlags listPanelFlags;
+  bool details = false;
 };
 Session* g_session = nullptr;
 
@@ -627,6 +637,94 @@ constexpr FileDialogItem kAllItems[] = {
     FileDialogItem::FolderCombo, FileDialogItem::FolderLabel, FileDialogItem::FileList, FileDialogItem::OkButton,
     FileDialogItem::CancelButton, FileDialogItem::FileName, FileDialogItem::FileNameLabel, FileDialogItem::FileType,
     FileDialogItem::FileTypeLabel, FileDialogItem::ToolBar};
+
+void ShowWidget(QWidget* w, bool show) {
+  if (w != nullptr && w->isHidden() == show) w->setVisible(show);
+}
+
+// Gives the form standing in the file list's place back to where it came from.
+void UndockListPanel(Session& s) {
+  QWidget* w = s.listPanel;
+  s.listPanel = nullptr;
+  if (w == nullptr) return;
+  if (auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget())) stack->removeWidget(w);
+  w->hide();
+  w->setParent(s.listPanelParent, s.listPanelFlags);
+}
+
+// Applies what the request says of the items now: the hidden ones hidden, those it hid
+// before and no longer hides shown; then the file list, a form in its place, or neither.
+// Without the file list neither shows. A form in its place takes the list's own room (a
+// page of the list's stack) and the list is hidden and disabled; otherwise the list shows
+// in the view it last had, enabled, and the form is given back. Run when the dialog shows,
+// whenever it paints, after every change of view and when the caller changes the items.
+void ApplyItems(Session& s) {
+  QFileDialog& d = *s.dialog;
+  const DialogRequest& r = *s.request;
+  for (FileDialogItem item : kAllItems) {
+    if (item == FileDialogItem::FileList) continue;
+    const bool hide = (r.HiddenItems & ItemBit(item)) != 0;
+    if (hide || (s.hiddenItems & ItemBit(item)))
+      for (QWidget* w : ItemWidgets(d, item)) ShowWidget(w, !hide);
+  }
+  s.hiddenItems = r.HiddenItems;
+  auto* stack = d.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"));
+  auto* list = d.findChild<QListView*>(QStringLiteral("listView"));
+  auto* tree = d.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (stack == nullptr || list == nullptr || tree == nullptr) return;
+  // The view the dialog itself switched to last (its own buttons change the page).
+  if (stack->currentWidget() == tree->parentWidget()) s.details = true;
+  else if (stack->currentWidget() == list->parentWidget()) s.details = false;
+  const bool selection = (r.HiddenItems & ItemBit(FileDialogItem::FileList)) == 0;
+  const bool standard = selection && !r.HideList;
+  TForm* form = selection && r.HideList ? r.ListPanel : nullptr;
+  QWidget* panel = nullptr;
+  if (form != nullptr) {
+    form->HandleNeeded();
+    panel = ui::detail::WidgetOf(form);
+  }
+  if (panel != s.listPanel) {
+    UndockListPanel(s);
+    if (panel != nullptr) {
+      s.listPanelParent = panel->parentWidget();
+      s.listPanelFlags = panel->windowFlags();
+      panel->setParent(nullptr);
+      panel->setWindowFlags(Qt::Widget);
+      // The list's room is the form's: no size of its own holds the dialog wider.
+      panel->setMinimumSize(0, 0);
+      stack->addWidget(panel);
+      s.listPanel = panel;
+    }
+  }
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(list), static_cast<QAbstractItemView*>(tree)}) {
+    if (v->isEnabled() != standard) v->setEnabled(standard);
+  }
+  if (standard) {
+    QAbstractItemView* shown = s.details ? static_cast<QAbstractItemView*>(tree) : list;
+    ShowWidget(s.details ? static_cast<QAbstractItemView*>(list) : tree, false);
+    ShowWidget(shown, true);
+    if (stack->currentWidget() != shown->parentWidget()) stack->setCurrentWidget(shown->parentWidget());
+    return;
+  }
+  ShowWidget(list, false);
+  ShowWidget(tree, false);
+  if (panel != nullptr) {
+    if (stack->currentWidget() != panel) stack->setCurrentWidget(panel);
+    ShowWidget(panel, true);
+  }
+}
+
+// Gives the form standing in the file list's place back as the dialog closes.
+class ListPanelScope {
+ public:
+  explicit ListPanelScope(Session& s) : s_(s) {}
+  ~ListPanelScope() { UndockListPanel(s_); }
+  ListPanelScope(const ListPanelScope&) = delete;
+  ListPanelScope& operator=(const ListPanelScope&) = delete;
+
+ private:
+  Session& s_;
+};
 
 // The dialog's own words for a chosen file another program holds locked.
 AnsiString InUseText(const AnsiString& fileName) {
@@ -751,6 +849,18 @@ bool FileDialogSession::MenuShowing() {
 FileListView FileDialogSession::View() {
   if (g_session == nullptr || g_session->dialog == nullptr) return FileListView::List;
   return detail::CurrentView(*g_session->dialog);
+}
+
+void FileDialogSession::SetItems(unsigned HiddenItems, bool HideList, TForm* ListPanel) {
+  if (g_session == nullptr) return;
+  g_session->request->HiddenItems = HiddenItems;
+  g_session->request->HideList = HideList;
+  g_session->request->ListPanel = ListPanel;
+  if (g_session->dialog != nullptr) ApplyItems(*g_session);
+}
+
+bool FileDialogSession::ListPanelShowing() {
+  return g_session != nullptr && g_session->listPanel != nullptr && g_session->listPanel->isVisible();
 }
 
 bool FileDialogSession::ItemShowing(FileDialogItem Item) {
@@ -911,10 +1021,6 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   if (request.IncludeFile) dialog->setProxyModel(new IncludeFilter(request.IncludeFile));
   else dialog->setProxyModel(new SteadyHeader);
   grid->addWidget(dialog, 1, 2);
-  if (request.HideList) {
-    for (const char* name : {"listView", "treeView"})
-      if (auto* v = dialog->findChild<QWidget*>(QLatin1String(name))) v->setVisible(false);
-  }
   QObject::connect(dialog, &QFileDialog::accepted, &outer, &QDialog::accept);
   QObject::connect(dialog, &QFileDialog::rejected, &outer, &QDialog::reject);
   DialogRequest* r = &request;
@@ -933,13 +1039,12 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   QStringList chosen;
   {
     SessionScope scope(session);
-    const std::unique_ptr<QObject> commands = detail::WatchFileDialog(outer, *dialog, request);
-    for (FileDialogItem item : kAllItems)
-      if ((request.HiddenItems & ItemBit(item)) && item != FileDialogItem::FileList)
-        for (QWidget* w : ItemWidgets(*dialog, item)) w->setVisible(false);
+    ListPanelScope listPanel(session);
+    const std::unique_ptr<QObject> commands =
+        detail::WatchFileDialog(outer, *dialog, request, [&session] { Guarded([&] { ApplyItems(session); }); });
+    ApplyItems(session);
     SharedFileDialogIcons::Get().ShareButtonIcons(*dialog);
     DockedPanels panels(*grid, request);
-    if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
     ResizeWatch watch(request.OnResize);
     outer.installEventFilter(&watch);
     outer.adjustSize();
