@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -742,9 +743,11 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
   { std::FILE* f = std::fopen((root / "big.map").c_str(), "w"); std::fclose(f); }
   fs::resize_file(root / "big.map", uint64_t{3} << 29);  // 1.5 GiB, sparse
   { std::FILE* f = std::fopen((root / "bad.map").c_str(), "w"); std::fputs("not a map file", f); std::fclose(f); }
+  ASSERT_EQ(::mkfifo((root / "pipe.map").c_str(), 0600), 0);
   Settings.MapPath = root.string() + "/";
 
-  for (const char* name : {"big.map", "bad.map"}) {
+  // A pipe and a device are named as no regular file, the device typed without extension.
+  for (const char* name : {"big.map", "bad.map", "pipe.map", "/dev/null"}) {
     SCOPED_TRACE(name);
     std::atomic<bool> done{false};
     bool onlyTheDialog = true, oneMessage = false;
@@ -767,13 +770,13 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
         read = true;
       });
       while (!read) Sleep(20);
-      Shot(std::string("file-dialog-preview-") + name);
+      Shot(std::string("file-dialog-preview-") + (name[0] == '/' ? "device" : name));
       Xdo("key Return");
       for (int i = 0; i < 100 && (box.empty() || box == "Open"); ++i) {
         Sleep(20);
         box = Output("xdotool getactivewindow getwindowname 2>/dev/null");
       }
-      Shot(std::string("file-dialog-refused-") + name);
+      Shot(std::string("file-dialog-refused-") + (name[0] == '/' ? "device" : name));
       Xdo("key Return");
       for (int i = 0; i < 100 && !done; ++i) Sleep(20);
       oneMessage = done;
@@ -792,6 +795,9 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
     EXPECT_TRUE(onlyTheDialog) << "no window came up while the name was typed";
     EXPECT_EQ(typed, name) << "every key reached the file-name box";
     EXPECT_EQ(memo.rfind("This file cannot be shown.", 0), 0u) << memo;
+    if (std::string(name).find("pipe") != std::string::npos || name[0] == '/') {
+      EXPECT_NE(memo.find("not a regular file"), std::string::npos) << memo;
+    }
     EXPECT_EQ(box, "Corvane probe") << "Open told why";
     EXPECT_TRUE(oneMessage) << "told once";
   }
