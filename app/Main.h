@@ -427,6 +427,9 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TSaveDialog* SaveDialog1();
   // Shows in the panels what a map file or an old text map file holds (MainFiles.cpp).
   void PreviewMapSelection(const AnsiString& FileName);
+  // The map save dialog's first file-name change, as it comes up, hands the options panel's
+  // map boxes to the user (Form1->Tag 1 becomes 0).
+  void ApSaveDialog1FilenameChange(TObject* Sender);
   // --- the open dialog's preview (MainPreview.cpp) ---
   // Every selection in ApOpenDialog1 is previewed by the kind of file its caller opens
   // (Form2->Tag: 1 map, 2 configuration, 3 firmware update, 4 log). The change the dialog

@@ -99,6 +99,13 @@ void ShowUnreadable(const AnsiString& fileName, const AnsiString& why) {
 // Fills the boxes and comments from the file; false (with the reason in the comments
 // panel) when it cannot be read.
 bool PreviewSelectedFile(const AnsiString& fileName) {
+  // A pipe, device or socket holds no maps: the panel says so, without opening it.
+  try {
+    safefile::CheckNotSpecial(fileName);
+  } catch (const Exception& e) {
+    ShowUnreadable(fileName, e.Message());
+    return false;
+  }
   if (!FileExists(fileName)) return false;
   if (IsMapFileName(fileName)) {
     AnsiString why;
@@ -179,8 +186,13 @@ TApSaveDialog* TR7Tform1::ApSaveDialog1() {
     d->SetName("ApSaveDialog1");
     d->CustDlgParams()->SetBottomFormName("Form1");
     d->CustDlgParams()->Position = dpScrCenter;
+    d->OnFilenameChange = [this](TObject* sender) { ApSaveDialog1FilenameChange(sender); };
   }
   return d;
+}
+
+void TR7Tform1::ApSaveDialog1FilenameChange(TObject*) {
+  if (Form1 != nullptr && Form1->Tag == 1) Form1->Tag = 0;
 }
 
 void TR7Tform1::Open1Click(TObject*) {
@@ -207,7 +219,7 @@ void TR7Tform1::Open1Click(TObject*) {
   // A name typed and accepted with Enter was never selected in the list: its boxes are
   // filled now, as selecting it would have, so that its maps are what gets loaded.
   // A file the preview could not read is refused here, told once.
-  if (file != g_previewed && FileExists(file)) PreviewSelectedFile(file);
+  if (file != g_previewed) PreviewSelectedFile(file);
   if (file == g_previewed && !g_previewOk) {
     ShowMessage(g_previewWhy);
     return;

@@ -10,6 +10,7 @@
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
 #include "link/LiveData.h"
+#include "platform/classes/SafeFile.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
@@ -33,6 +34,16 @@ AnsiString KindExtension(int kind, int filterIndex) {
     case kUpdateKind: return ".rom";
     case kLogKind: return ".lg1";
     default: return "";
+  }
+}
+
+// Whether a name names an existing pipe, device or socket, found without opening it.
+bool SpecialFile(const AnsiString& fileName) {
+  try {
+    safefile::CheckNotSpecial(fileName);
+    return false;
+  } catch (const EFOpenError&) {
+    return true;
   }
 }
 
@@ -68,15 +79,25 @@ void TR7Tform1::ApOpenDialog1FilenameChange(TObject*) {
   if (Form2 == nullptr) return;
   // The name in the file-name box, typed or filled in by a selection; a whole path stands
   // for itself, anything else lies in the dialog's folder.
-  AnsiString name = dialog->GetFileNameText();
+  const AnsiString name = dialog->GetFileNameText();
   if (name.empty()) return;
-  if (!KnownExtension(ExtractFileExt(name))) name += KindExtension(Form2->Tag, dialog->FilterIndex);
   AnsiString folder;
   if (name.front() != '/') {
     folder = dialog->GetFolderPath();
     if (!folder.empty() && folder.back() != '/') folder += "/";
   }
-  const AnsiString file = folder + name;
+  AnsiString file = folder + name;
+  // A name that names a pipe, device or socket as typed is that file; the map preview says
+  // why it shows nothing.
+  if (SpecialFile(file)) {
+    if (Form2->Tag == kMapKind) PreviewMapSelection(file);
+    return;
+  }
+  if (!KnownExtension(ExtractFileExt(name))) file += KindExtension(Form2->Tag, dialog->FilterIndex);
+  if (SpecialFile(file) && Form2->Tag == kMapKind) {
+    PreviewMapSelection(file);
+    return;
+  }
   if (!FileExists(file)) return;
   const AnsiString ext = ExtractFileExt(file);
   if (ext == ".map" || ext == ".fig") PreviewMapSelection(file);

@@ -61,11 +61,13 @@ void TForm1::RadioGroup2Click(TObject*) {
   }
 }
 
-// While saving the boxes change freely. While loading, a single-map choice keeps one box
-// ticked, and at least one map always stays chosen.
+// The boxes follow the user's clicks only once Tag is 0 (the dialog clears it at its first
+// file-name change); until then they do nothing. "Save current map" and "Import into current
+// slot" keep one box ticked, and at least one map always stays chosen.
 void TForm1::MapBoxClick(int k) {
-  if (busy_ || Saving()) return;
-  const bool single = RadioGroup2 != nullptr && RadioGroup2->ItemIndex() == 1;
+  if (busy_ || Tag != 0) return;
+  auto chosen = [](TRadioGroup* g) { return g != nullptr && g->Visible() && g->ItemIndex() == 1; };
+  const bool single = chosen(RadioGroup1) || chosen(RadioGroup2);
   if (MapBox(k)->Checked()) {
     if (single)
       for (int j = 1; j <= 3; ++j)

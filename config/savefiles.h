@@ -1,7 +1,8 @@
 #pragma once
 // The map-file options panel docked beside the map open and save dialogs: which maps
-// to save or load, and how. Tag is the mode: 1 while saving, 0 while loading. The save
-// group is shown while saving, the load group while loading. The opener fills the boxes
+// to save or load, and how. Tag is 1 while a dialog comes up and 0 once the user works it:
+// the map boxes follow their clicks only at 0. The save group is shown while saving, the
+// load group while loading. The opener fills the boxes
 // through Fill, so that its own changes run none of the rules a user's clicks run.
 #include <functional>
 
@@ -36,7 +37,6 @@ class TForm1 : public TForm {
   void CheckBox3Click(TObject* Sender);
 
   TCheckBox* MapBox(int k) const;  // k = 1..3
-  bool Saving() const { return Tag == 1; }
   // Runs `change` (the opener setting boxes, labels and groups) with the rules muted.
   void Fill(const std::function<void()>& change);
 

@@ -30,6 +30,31 @@ bool TApCustomOpenDialog::IncludeInList(const AnsiString& FullName, bool IsFolde
   return include;
 }
 
+unsigned TApCustomOpenDialog::HiddenItems() const {
+  // The dialog service numbers its items as the controls are numbered here.
+  static_assert(static_cast<int>(ui::FileDialogItem::ToolBar) == dcToolBar &&
+                static_cast<int>(ui::FileDialogItem::FileList) == dcSelectionCtrl);
+  return kAllOpenDlgControls & ~visible_controls_;
+}
+
+bool TApCustomOpenDialog::HideList() const {
+  return selection_type_ == stCustom || !(visible_controls_ & (1u << dcSelectionCtrl));
+}
+
+TForm* TApCustomOpenDialog::ListPanel() {
+  return selection_type_ == stCustom && (visible_controls_ & (1u << dcSelectionCtrl)) ? params_.CustForm() : nullptr;
+}
+
+void TApCustomOpenDialog::SetSelectionType(TApDlgSelectionType v) {
+  selection_type_ = v;
+  if (showing_) ui::FileDialogSession::SetItems(HiddenItems(), HideList(), ListPanel());
+}
+
+void TApCustomOpenDialog::SetVisibleControls(TApOpenDlgControls v) {
+  visible_controls_ = v & kAllOpenDlgControls;
+  if (showing_) ui::FileDialogSession::SetItems(HiddenItems(), HideList(), ListPanel());
+}
+
 void TApCustomOpenDialog::SetTitle(const AnsiString& v) {
   title_ = v;
   if (showing_) ui::FileDialogSession::SetCaption(v);
@@ -113,12 +138,9 @@ bool TApCustomOpenDialog::Execute() {
   r.TopPanel = params_.TopForm();
   r.RightPanel = params_.RightForm();
   r.BottomPanel = params_.BottomForm();
-  if (SelectionType == stCustom && (VisibleControls & (1u << dcSelectionCtrl))) r.ListPanel = params_.CustForm();
-  r.HideList = SelectionType == stCustom || !(VisibleControls & (1u << dcSelectionCtrl));
-  // The dialog service numbers its items as the controls are numbered here.
-  static_assert(static_cast<int>(ui::FileDialogItem::ToolBar) == dcToolBar &&
-                static_cast<int>(ui::FileDialogItem::FileList) == dcSelectionCtrl);
-  r.HiddenItems = kAllOpenDlgControls & ~VisibleControls;
+  r.ListPanel = ListPanel();
+  r.HideList = HideList();
+  r.HiddenItems = HiddenItems();
   r.OnShareViolation = [this](int& result, const AnsiString& file) {
     if (OnShareViolation) OnShareViolation(this, result, file);
   };
@@ -145,9 +167,9 @@ bool TApCustomOpenDialog::Execute() {
   const TApListViewStyles& lv = ListViewStyles;
   ui::FileListStyles& ls = r.ListStyles;
   ls.HotTrack = lv.lvHotTrack;
-  ls.OneClick = (lv.HotTrackStyles & (1u << htHandPoint)) != 0;
-  ls.UnderlineHot = (lv.HotTrackStyles & (1u << htUnderlineHot)) != 0;
-  ls.UnderlineCold = (lv.HotTrackStyles & (1u << htUnderlineCold)) != 0;
+  ls.OneClick = (lv.lvHotTrackStyles & (1u << htHandPoint)) != 0;
+  ls.UnderlineHot = (lv.lvHotTrackStyles & (1u << htUnderlineHot)) != 0;
+  ls.UnderlineCold = (lv.lvHotTrackStyles & (1u << htUnderlineCold)) != 0;
   ls.RowSelect = lv.lvRowSelect;
   ls.GridLines = lv.lvGridLines;
   ls.FlatScrollBars = lv.lvFlatScrollBars;

@@ -37,7 +37,7 @@ class TApOpenDlgCaptions : public TApDlgCaptions {
 
 struct TApListViewStyles {
   bool lvHotTrack = false;
-  unsigned HotTrackStyles = 0;  // bits (1 << TApHotTrackStyle)
+  unsigned lvHotTrackStyles = 0;  // bits (1 << TApHotTrackStyle)
   bool lvRowSelect = false, lvGridLines = false, lvFlatScrollBars = false;
   bool lvEnableEdit = true, lvEnableDelete = true, lvPopupOnEmpty = true, lvPopupOnSelection = true;
 };
@@ -79,13 +79,18 @@ class TApCustomOpenDialog : public TComponent {
   // Shows the dialog and waits for the user; true with FileName set when a file was chosen.
   virtual bool Execute();
 
-  TApDlgSelectionType SelectionType = stStandard;
+  // stCustom shows the form CustDlgParams names in place of the file list. Changed while the
+  // dialog shows, the dialog follows at once, as it does for VisibleControls.
+  TApDlgSelectionType SelectionType() const { return selection_type_; }
+  void SetSelectionType(TApDlgSelectionType v);
   // The file list's view: vsList while no dialog is shown.
   TViewStyle SelectionStyle() const;
   TApCustDlgParams* CustDlgParams() { return &params_; }
   TApOpenDlgCaptions* DlgItemsCaptions() { return &captions_; }
-  // The items shown; each one left out is hidden while the dialog shows.
-  TApOpenDlgControls VisibleControls = kAllOpenDlgControls;
+  // The items shown; each one left out is hidden while the dialog shows. Without
+  // dcSelectionCtrl neither the file list nor a form in its place shows.
+  TApOpenDlgControls VisibleControls() const { return visible_controls_; }
+  void SetVisibleControls(TApOpenDlgControls v);
   TApListViewStyles ListViewStyles;
   TApPlacesBarOptions* PlacesBar() { return &places_; }
   TApFileFilter ExtFilter;
@@ -121,6 +126,13 @@ class TApCustomOpenDialog : public TComponent {
  private:
   void Shown();
   void Closed();
+  // What the dialog hides of its items, whether it hides the file list and the form it
+  // shows in the list's place, by SelectionType and VisibleControls.
+  unsigned HiddenItems() const;
+  bool HideList() const;
+  TForm* ListPanel();
+  TApDlgSelectionType selection_type_ = stStandard;
+  TApOpenDlgControls visible_controls_ = kAllOpenDlgControls;
   bool CommandQuery(ui::FileDialogCommand c);
   void CommandDone(ui::FileDialogCommand c);
   AnsiString title_;

@@ -386,6 +386,16 @@ void TLoggerForm::Savetofile1Click(TObject*) {
   dialog->OverwritePrompt = false;  // asked below, once for the pair
   if (!dialog->Execute()) return;
   const AnsiString name = dialog->FileName;
+  const AnsiString lg2 = ChangeFileExt(name, ".lg2");
+  // Both files of the pair are looked at before anything is asked or written: a channel file
+  // another program holds, or a pipe or folder in its place, refuses the pair.
+  try {
+    safefile::CheckTargetFree(name);
+    safefile::CheckTargetFree(lg2);
+  } catch (const Exception& e) {
+    MessageDlg(AnsiString(kLogSaveError) + "\r\n" + e.Message(), mtError, TMsgDlgButtons{mbAbort});
+    return;
+  }
   if (FileExists(name)) {
     MessageBeep(0);
     if (MessageDlg("This file (" + ExtractFileName(name) + kLogOverwriteQuestion, mtWarning, mbYesNoCancel) != mrYes)
@@ -393,7 +403,6 @@ void TLoggerForm::Savetofile1Click(TObject*) {
   }
   Scroll->SetChecked(false);
   Settings.LogPath = FolderOf(name);
-  const AnsiString lg2 = ChangeFileExt(name, ".lg2");
   std::array<int32_t, 9> channels{};
   for (int n = 1; n <= 8; ++n) channels[static_cast<size_t>(n)] = LoggerSettings.Channels[n];
   // The records and their channel file are replaced together or not at all, so the old

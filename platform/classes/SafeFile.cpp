@@ -1,15 +1,20 @@
 #include "platform/classes/SafeFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
+#include <string>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -194,7 +199,86 @@ void CheckTarget(const AnsiString& FileName) {
     throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(errno));
 }
 
+namespace {
+
+// Whether a descriptor of another process refers to the file `st` describes and was opened
+// for writing. /proc lists the descriptors of this user's processes only.
+bool OpenForWritingElsewhere(const struct stat& st) {
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return false;
+  const std::string self = std::to_string(::getpid());
+  bool found = false;
+  while (!found) {
+    const dirent* p = ::readdir(proc);
+    if (p == nullptr) break;
+    const std::string pid = p->d_name;
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+    const std::string fds = "/proc/" + pid + "/fd";
+    DIR* dir = ::opendir(fds.c_str());
+    if (dir == nullptr) continue;  // another user's process, or gone
+    while (!found) {
+      const dirent* d = ::readdir(dir);
+      if (d == nullptr) break;
+      if (d->d_name[0] == '.') continue;
+      struct stat target {};
+      // stat follows the descriptor's link without opening what it names.
+      if (::stat((fds + "/" + d->d_name).c_str(), &target) != 0 || target.st_dev != st.st_dev ||
+          target.st_ino != st.st_ino)
+        continue;
+      std::ifstream info("/proc/" + pid + "/fdinfo/" + d->d_name);
+      std::string key, value;
+      while (info >> key >> value) {
+        if (key != "flags:") continue;
+        const long flags = std::strtol(value.c_str(), nullptr, 8);
+        found = (flags & O_ACCMODE) != O_RDONLY;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  ::closedir(proc);
+  return found;
+}
+
+}  // namespace
+
+bool HeldByOther(const AnsiString& FileName, bool ForWriting) {
+  const std::string path = cp1252::ToUtf8(FileName);
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // Opened only to ask about locks: read-only and non-blocking, never for writing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = ForWriting ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  // A whole-file lock taken with flock: taking a lock of the same kind fails while another
+  // holds one that conflicts. One taken here goes with the descriptor.
+  if (!held && ::flock(fd, (ForWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) held = errno == EWOULDBLOCK;
+  ::close(fd);
+  // Writing over a file another program is writing would mix the two: a file held open for
+  // writing counts as in use for a save, even without a lock.
+  if (!held && ForWriting) held = OpenForWritingElsewhere(st);
+  return held;
+}
+
+void CheckTargetFree(const AnsiString& FileName) {
+  CheckTarget(FileName);
+  if (HeldByOther(FileName, true))
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". It is in use by another program.");
+}
+
+void CheckNotSpecial(const AnsiString& FileName) {
+  struct stat st {};
+  const std::string path = cp1252::ToUtf8(FileName);
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return;
+  throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + kNotRegular);
+}
+
 void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files) {
+  // Every target is looked at before the first is written: a refused one leaves all as they were.
+  for (const auto& file : Files) CheckTargetFree(file.first);
   std::vector<Prepared> done;
   try {
     for (const auto& [name, bytes] : Files) done.push_back(WriteTemp(name, bytes));
@@ -217,6 +301,9 @@ namespace {
 // Opens a regular file for reading; a folder, pipe or device is refused at once.
 int OpenRegularForReading(const AnsiString& FileName, struct stat& st) {
   const std::string path = cp1252::ToUtf8(FileName);
+  // A pipe, device or socket is refused before it is opened: opening a device may act on it
+  // (a serial line drops its modem lines), and a socket cannot be opened at all.
+  CheckNotSpecial(FileName);
   // Without O_NONBLOCK, opening a named pipe would wait for a writer.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) throw EFOpenError("Cannot open file " + Quoted(FileName) + ". " + Reason(errno));

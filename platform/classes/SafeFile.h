@@ -34,10 +34,26 @@ void WriteFile(const AnsiString& FileName, std::string_view Bytes);
 // that does not exist). Nothing is created.
 void CheckTarget(const AnsiString& FileName);
 
-// Writes several files as one: each goes to its own temporary file first, and the targets
+// Whether another process holds the existing regular file FileName in a way that conflicts
+// with reading it (ForWriting: with writing it): an fcntl record lock or a flock lock, and
+// for writing also the file held open for writing by another process of this user. The
+// file is looked at without blocking; anything but an existing regular file is not held.
+bool HeldByOther(const AnsiString& FileName, bool ForWriting);
+
+// CheckTarget, and EFCreateError "Cannot create file "<name>". It is in use by another
+// program." when another process holds the file (HeldByOther for writing).
+void CheckTargetFree(const AnsiString& FileName);
+
+// Writes several files as one: every target is checked first (CheckTargetFree), so none is
+// touched when any of them is refused; each goes to its own temporary file, and the targets
 // are replaced only once every one of them is written; on a failure before that none is
 // replaced and no temporary file remains. Raises as WriteFile does.
 void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files);
+
+// Raises EFOpenError "Cannot open file "<name>". It is not a regular file (a pipe, device or
+// socket)." when FileName names an existing pipe, device or socket, found without opening it
+// (opening a device may act on it). A regular file, a folder or a missing name pass.
+void CheckNotSpecial(const AnsiString& FileName);
 
 // Raises EFOpenError "Cannot open file "<name>". <reason>" (also for anything but a
 // regular file) or EReadError "Cannot read file "<name>". <reason>"; a file larger than

@@ -24,20 +24,20 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSortFilterProxyModel>
+#include <QStackedWidget>
+#include <QListView>
 #include <QStandardPaths>
 #include <QStyle>
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
+#include "platform/classes/SafeFile.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/detail/QtGraphics.h"
 #include "platform/rtl/FileUtils.h"
@@ -336,9 +336,26 @@ int DialogService::ShowModalForm(TForm& form) {
 
 namespace {
 
-// The chosen name with "." + ext added when its last component has no extension.
+// Whether a name names an existing pipe, device or socket (links followed): no file a
+// dialog could open or save as one.
+bool IsSpecialFile(const AnsiString& name) {
+  struct stat st {};
+  const std::string path = cp1252::ToUtf8(name);
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// The dialog's own words for a chosen pipe, device or socket it cannot save to.
+AnsiString SpecialText(const AnsiString& fileName) {
+  return ExtractFileName(fileName) +
+         "\r\nThis is not a regular file (a pipe, device or socket): nothing can be saved in it.\r\n"
+         "Choose another file.";
+}
+
+// The chosen name with "." + ext added when its last component has no extension. A name
+// that names a pipe, device or socket as it is stands for that file, not for one of the
+// dialog's kind beside it.
 AnsiString WithDefaultExt(const AnsiString& name, const AnsiString& ext) {
-  if (ext.empty() || name.empty()) return name;
+  if (ext.empty() || name.empty() || IsSpecialFile(name)) return name;
   const size_t slash = name.find_last_of("/\\");
   const size_t base = slash == AnsiString::npos ? 0 : slash + 1;
   if (name.find('.', base) != AnsiString::npos || base >= name.size()) return name;
@@ -527,6 +544,14 @@ struct Session {
   AnsiString folder;
   AnsiString text;
   Session* previous = nullptr;
+  // A real dialog: the items it hid for the request (shown again when the request lets
+  // them be), the form standing in the file list's place with where it came from, and
+  // whether the list last showed its details.
+  unsigned hiddenItems = 0;
+  QPointer<QWidget> listPanel;
+  QPointer<QWidget> listPanelParent;
+  Qt::WindowFlags listPanelFlags;
+  bool details = false;
 };
 Session* g_session = nullptr;
 
@@ -613,6 +638,94 @@ constexpr FileDialogItem kAllItems[] = {
     FileDialogItem::CancelButton, FileDialogItem::FileName, FileDialogItem::FileNameLabel, FileDialogItem::FileType,
     FileDialogItem::FileTypeLabel, FileDialogItem::ToolBar};
 
+void ShowWidget(QWidget* w, bool show) {
+  if (w != nullptr && w->isHidden() == show) w->setVisible(show);
+}
+
+// Gives the form standing in the file list's place back to where it came from.
+void UndockListPanel(Session& s) {
+  QWidget* w = s.listPanel;
+  s.listPanel = nullptr;
+  if (w == nullptr) return;
+  if (auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget())) stack->removeWidget(w);
+  w->hide();
+  w->setParent(s.listPanelParent, s.listPanelFlags);
+}
+
+// Applies what the request says of the items now: the hidden ones hidden, those it hid
+// before and no longer hides shown; then the file list, a form in its place, or neither.
+// Without the file list neither shows. A form in its place takes the list's own room (a
+// page of the list's stack) and the list is hidden and disabled; otherwise the list shows
+// in the view it last had, enabled, and the form is given back. Run when the dialog shows,
+// whenever it paints, after every change of view and when the caller changes the items.
+void ApplyItems(Session& s) {
+  QFileDialog& d = *s.dialog;
+  const DialogRequest& r = *s.request;
+  for (FileDialogItem item : kAllItems) {
+    if (item == FileDialogItem::FileList) continue;
+    const bool hide = (r.HiddenItems & ItemBit(item)) != 0;
+    if (hide || (s.hiddenItems & ItemBit(item)))
+      for (QWidget* w : ItemWidgets(d, item)) ShowWidget(w, !hide);
+  }
+  s.hiddenItems = r.HiddenItems;
+  auto* stack = d.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"));
+  auto* list = d.findChild<QListView*>(QStringLiteral("listView"));
+  auto* tree = d.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (stack == nullptr || list == nullptr || tree == nullptr) return;
+  // The view the dialog itself switched to last (its own buttons change the page).
+  if (stack->currentWidget() == tree->parentWidget()) s.details = true;
+  else if (stack->currentWidget() == list->parentWidget()) s.details = false;
+  const bool selection = (r.HiddenItems & ItemBit(FileDialogItem::FileList)) == 0;
+  const bool standard = selection && !r.HideList;
+  TForm* form = selection && r.HideList ? r.ListPanel : nullptr;
+  QWidget* panel = nullptr;
+  if (form != nullptr) {
+    form->HandleNeeded();
+    panel = ui::detail::WidgetOf(form);
+  }
+  if (panel != s.listPanel) {
+    UndockListPanel(s);
+    if (panel != nullptr) {
+      s.listPanelParent = panel->parentWidget();
+      s.listPanelFlags = panel->windowFlags();
+      panel->setParent(nullptr);
+      panel->setWindowFlags(Qt::Widget);
+      // The list's room is the form's: no size of its own holds the dialog wider.
+      panel->setMinimumSize(0, 0);
+      stack->addWidget(panel);
+      s.listPanel = panel;
+    }
+  }
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(list), static_cast<QAbstractItemView*>(tree)}) {
+    if (v->isEnabled() != standard) v->setEnabled(standard);
+  }
+  if (standard) {
+    QAbstractItemView* shown = s.details ? static_cast<QAbstractItemView*>(tree) : list;
+    ShowWidget(s.details ? static_cast<QAbstractItemView*>(list) : tree, false);
+    ShowWidget(shown, true);
+    if (stack->currentWidget() != shown->parentWidget()) stack->setCurrentWidget(shown->parentWidget());
+    return;
+  }
+  ShowWidget(list, false);
+  ShowWidget(tree, false);
+  if (panel != nullptr) {
+    if (stack->currentWidget() != panel) stack->setCurrentWidget(panel);
+    ShowWidget(panel, true);
+  }
+}
+
+// Gives the form standing in the file list's place back as the dialog closes.
+class ListPanelScope {
+ public:
+  explicit ListPanelScope(Session& s) : s_(s) {}
+  ~ListPanelScope() { UndockListPanel(s_); }
+  ListPanelScope(const ListPanelScope&) = delete;
+  ListPanelScope& operator=(const ListPanelScope&) = delete;
+
+ private:
+  Session& s_;
+};
+
 // The dialog's own words for a chosen file another program holds locked.
 AnsiString InUseText(const AnsiString& fileName) {
   return ExtractFileName(fileName) + "\r\nThis file is in use by another program.\r\n"
@@ -637,20 +750,35 @@ class ShareAwareFileDialog : public QFileDialog {
   ShareAwareFileDialog(QWidget* parent, ui::DialogRequest& r, const QString& caption, const QString& dir, const QString& filter)
       : QFileDialog(parent, caption, dir, filter), r_(r) {}
   void accept() override {
+    auto warn = [this](const AnsiString& text) {
+      QMessageBox::warning(window(), window()->windowTitle(), gfx::ToQString(text));
+    };
+    // A name typed that names a pipe, device or socket as it is stands for that file: the
+    // default extension is not added to it.
+    const QString suffix = defaultSuffix();
+    const bool typedSpecial = IsSpecialFile(gfx::FromQString(TypedPath()));
+    if (typedSpecial) setDefaultSuffix(QString());
     const QStringList files = selectedFiles();
-    if (!files.isEmpty() && QFileInfo(files.front()).isFile()) {
-      bool refused = false;
-      Guarded([&] {
-        refused = RefusedAsInUse(r_, gfx::FromQString(files.front()), [this](const AnsiString& text) {
-          QMessageBox::warning(window(), window()->windowTitle(), gfx::ToQString(text));
-        });
-      });
-      if (refused) return;
+    bool refused = false;
+    if (!files.isEmpty() && acceptMode() == AcceptSave && IsSpecialFile(gfx::FromQString(files.front()))) {
+      // Refused before the dialog would ask whether to replace it.
+      refused = true;
+      warn(SpecialText(gfx::FromQString(files.front())));
+    } else if (!files.isEmpty() && QFileInfo(files.front()).isFile()) {
+      Guarded([&] { refused = RefusedAsInUse(r_, gfx::FromQString(files.front()), warn); });
     }
-    QFileDialog::accept();
+    if (!refused) QFileDialog::accept();
+    if (result() != QDialog::Accepted) setDefaultSuffix(suffix);
   }
 
  private:
+  // The file-name box's text as a path: a whole path as it is, else in the shown folder.
+  QString TypedPath() const {
+    auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString text = edit != nullptr ? edit->text() : QString();
+    if (text.isEmpty()) return text;
+    return text.startsWith(QLatin1Char('/')) ? text : directory().absoluteFilePath(text);
+  }
   ui::DialogRequest& r_;
 };
 
@@ -723,6 +851,18 @@ FileListView FileDialogSession::View() {
   return detail::CurrentView(*g_session->dialog);
 }
 
+void FileDialogSession::SetItems(unsigned HiddenItems, bool HideList, TForm* ListPanel) {
+  if (g_session == nullptr) return;
+  g_session->request->HiddenItems = HiddenItems;
+  g_session->request->HideList = HideList;
+  g_session->request->ListPanel = ListPanel;
+  if (g_session->dialog != nullptr) ApplyItems(*g_session);
+}
+
+bool FileDialogSession::ListPanelShowing() {
+  return g_session != nullptr && g_session->listPanel != nullptr && g_session->listPanel->isVisible();
+}
+
 bool FileDialogSession::ItemShowing(FileDialogItem Item) {
   if (g_session == nullptr || g_session->dialog == nullptr) return false;
   for (QWidget* w : ItemWidgets(*g_session->dialog, Item))
@@ -730,69 +870,7 @@ bool FileDialogSession::ItemShowing(FileDialogItem Item) {
   return false;
 }
 
-namespace {
-
-// Whether a descriptor of another process refers to the file `st` describes and was opened
-// for writing. /proc lists the descriptors of this user's processes only.
-bool OpenForWritingElsewhere(const struct stat& st) {
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return false;
-  const std::string self = std::to_string(::getpid());
-  bool found = false;
-  while (!found) {
-    const dirent* p = ::readdir(proc);
-    if (p == nullptr) break;
-    const std::string pid = p->d_name;
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-    const std::string fds = "/proc/" + pid + "/fd";
-    DIR* dir = ::opendir(fds.c_str());
-    if (dir == nullptr) continue;  // another user's process, or gone
-    while (!found) {
-      const dirent* d = ::readdir(dir);
-      if (d == nullptr) break;
-      if (d->d_name[0] == '.') continue;
-      struct stat target {};
-      // stat follows the descriptor's link without opening what it names.
-      if (::stat((fds + "/" + d->d_name).c_str(), &target) != 0 || target.st_dev != st.st_dev ||
-          target.st_ino != st.st_ino)
-        continue;
-      std::ifstream info("/proc/" + pid + "/fdinfo/" + d->d_name);
-      std::string key, value;
-      while (info >> key >> value) {
-        if (key != "flags:") continue;
-        const long flags = std::strtol(value.c_str(), nullptr, 8);
-        found = (flags & O_ACCMODE) != O_RDONLY;
-        break;
-      }
-    }
-    ::closedir(dir);
-  }
-  ::closedir(proc);
-  return found;
-}
-
-}  // namespace
-
-bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) {
-  const std::string path = cp1252::ToUtf8(FileName);
-  struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  // Opened only to ask about locks: read-only and non-blocking, never for writing.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct flock lock {};
-  lock.l_type = ForWriting ? F_WRLCK : F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-  // A whole-file lock taken with flock: taking a lock of the same kind fails while another
-  // holds one that conflicts. One taken here goes with the descriptor.
-  if (!locked && ::flock(fd, (ForWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) locked = errno == EWOULDBLOCK;
-  ::close(fd);
-  // Writing over a file another program is writing would mix the two: a file held open for
-  // writing counts as in use for a save, even without a lock.
-  if (!locked && ForWriting) locked = OpenForWritingElsewhere(st);
-  return locked;
-}
+bool FileLockedByOther(const AnsiString& FileName, bool ForWriting) { return safefile::HeldByOther(FileName, ForWriting); }
 
 AnsiString StandardFolderPath(StandardFolder F) {
   QStandardPaths::StandardLocation l = QStandardPaths::HomeLocation;
@@ -863,7 +941,7 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
         a.OnForm(*panel);
       }
       const AnsiString chosen = WithDefaultExt(a.FileName, request.DefaultExt);
-      const bool refused = RefusedAsInUse(request, chosen, [&](const AnsiString& text) {
+      auto warn = [&](const AnsiString& text) {
         DialogRequest box;
         box.Kind = DialogKind::MessageBox;
         box.Caption = request.Caption;
@@ -871,7 +949,11 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
         box.Icon = MB_ICONWARNING;
         box.Buttons = {mrOk};
         ShowMessageBox(std::move(box));
-      });
+      };
+      // A pipe, device or socket is refused before anything else is asked of it.
+      bool refused = request.Kind == DialogKind::SaveFile && IsSpecialFile(chosen);
+      if (refused) warn(SpecialText(chosen));
+      else refused = RefusedAsInUse(request, chosen, warn);
       if (!refused) {
         request.FileName = chosen;
         return true;
@@ -939,10 +1021,6 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   if (request.IncludeFile) dialog->setProxyModel(new IncludeFilter(request.IncludeFile));
   else dialog->setProxyModel(new SteadyHeader);
   grid->addWidget(dialog, 1, 2);
-  if (request.HideList) {
-    for (const char* name : {"listView", "treeView"})
-      if (auto* v = dialog->findChild<QWidget*>(QLatin1String(name))) v->setVisible(false);
-  }
   QObject::connect(dialog, &QFileDialog::accepted, &outer, &QDialog::accept);
   QObject::connect(dialog, &QFileDialog::rejected, &outer, &QDialog::reject);
   DialogRequest* r = &request;
@@ -961,13 +1039,12 @@ bool DialogService::ExecuteFileDialog(DialogRequest& request) {
   QStringList chosen;
   {
     SessionScope scope(session);
-    const std::unique_ptr<QObject> commands = detail::WatchFileDialog(outer, *dialog, request);
-    for (FileDialogItem item : kAllItems)
-      if ((request.HiddenItems & ItemBit(item)) && item != FileDialogItem::FileList)
-        for (QWidget* w : ItemWidgets(*dialog, item)) w->setVisible(false);
+    ListPanelScope listPanel(session);
+    const std::unique_ptr<QObject> commands =
+        detail::WatchFileDialog(outer, *dialog, request, [&session] { Guarded([&] { ApplyItems(session); }); });
+    ApplyItems(session);
     SharedFileDialogIcons::Get().ShareButtonIcons(*dialog);
     DockedPanels panels(*grid, request);
-    if (request.ListPanel != nullptr) panels.Dock(*grid, request.ListPanel, 1, 2, 1, 1);
     ResizeWatch watch(request.OnResize);
     outer.installEventFilter(&watch);
     outer.adjustSize();

@@ -88,7 +88,8 @@ struct DialogRequest {
   TForm* RightPanel = nullptr;
   std::function<void(const AnsiString&)> OnSelectFile;
   // The program's extended file dialogs also dock forms at the top and left, the places bar
-  // at the far left and a form in place of the file list (HideList hides the list), set
+  // at the far left and a form in place of the file list (HideList hides the list; the form
+  // takes the list's room; without the file list among the items neither shows), set
   // captions (empty keeps the dialog's own), take and give back the filter index (from 1),
   // filter the listed entries, keep the list from deleting and renaming, say where the
   // dialog goes on the screen, and hear what happens while it shows.
@@ -222,6 +223,11 @@ class FileDialogSession {
   static bool MenuShowing();
   // Whether an item of the dialog shows now (false outside a real dialog).
   static bool ItemShowing(FileDialogItem Item);
+  // Changes the items hidden, whether the file list is hidden and the form shown in its
+  // place (as the request's HiddenItems, HideList and ListPanel) while the dialog shows.
+  static void SetItems(unsigned HiddenItems, bool HideList, TForm* ListPanel);
+  // Whether a form shows in the file list's place now (false outside a real dialog).
+  static bool ListPanelShowing();
 };
 
 // Whether another program holds the regular file FileName in a way that conflicts with

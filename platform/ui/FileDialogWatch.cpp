@@ -196,7 +196,9 @@ class EventHook : public QObject {
 
 class Watch : public QObject {
  public:
-  Watch(QDialog& outer, QFileDialog& d, DialogRequest& r) : outer_(outer), d_(d), r_(r) {
+  Watch(QDialog& outer, QFileDialog& d, DialogRequest& r, std::function<void()> applyItems)
+      : outer_(outer), d_(d), r_(r), applyItems_(std::move(applyItems)) {
+    outer_.installEventFilter(this);
     list_ = d.findChild<QListView*>(QStringLiteral("listView"));
     tree_ = d.findChild<QTreeView*>(QStringLiteral("treeView"));
     edit_ = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -243,6 +245,18 @@ class Watch : public QObject {
   }
 
   bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == &outer_) {
+      // Each paint applies the items again, once the paint is over: whatever showed the file
+      // list meanwhile is undone.
+      if (e->type() == QEvent::Paint && !applyPending_) {
+        applyPending_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+          applyPending_ = false;
+          if (applyItems_) applyItems_();
+        }, Qt::QueuedConnection);
+      }
+      return false;
+    }
     if (o == edit_ || o == popup_) {
       if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
@@ -362,6 +376,9 @@ class Watch : public QObject {
       else
         for (const char* name : {"iconModeButton", "smallIconModeButton"})
           if (auto* other = d_.findChild<QAbstractButton*>(QLatin1String(name))) other->setDown(false);
+      // The dialog's own switch shows the list: a list the caller hides, or a form in its
+      // place, stays so.
+      if (applyItems_) applyItems_();
       if (r_.OnViewChange) Guarded([&] { r_.OnViewChange(to); });
     });
   }
@@ -489,6 +506,8 @@ class Watch : public QObject {
   QString reported_;  // the folder last reported to the caller
   bool going_back_ = false;
   std::unique_ptr<EventHook> hook_;
+  std::function<void()> applyItems_;
+  bool applyPending_ = false;
 };
 
 }  // namespace
@@ -546,8 +565,9 @@ bool MenuShowing(QFileDialog& dialog) {
   return false;
 }
 
-std::unique_ptr<QObject> WatchFileDialog(QDialog& outer, QFileDialog& dialog, DialogRequest& request) {
-  return std::make_unique<Watch>(outer, dialog, request);
+std::unique_ptr<QObject> WatchFileDialog(QDialog& outer, QFileDialog& dialog, DialogRequest& request,
+                                         std::function<void()> applyItems) {
+  return std::make_unique<Watch>(outer, dialog, request, std::move(applyItems));
 }
 
 }  // namespace ui::detail

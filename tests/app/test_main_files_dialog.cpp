@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramWindowsFixture.h"
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <filesystem>
 #include <functional>
@@ -184,6 +189,69 @@ TEST_F(MainFilesDialog, APreviewThatCannotReadAFileSaysSoInItsPanelAndOpenTellsO
 
 // The change the file-name box makes as the open dialog comes up ("*.map") is not the user's:
 // even a file of that very name is not previewed, and both tags are free again afterwards.
+// A pipe, socket or device chosen as a map: the panel says why it shows nothing and Open
+// says so once, naming it as no regular file. Saving, the dialog refuses such a file first,
+// as typed (no default extension is added beside it), and stays open for another name.
+TEST_F(MainFilesDialog, PipesSocketsAndDevicesAreNamedAsSuch) {
+  ASSERT_EQ(::mkfifo(File("pipe.map").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, File("sock").c_str(), sizeof addr.sun_path - 1);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+  MapSlots[1].Source = 1;
+  MapSlots[1].IgnitionTable[2][3] = 5;
+  ui::DialogScript script;
+  auto texts = [&](size_t from) {
+    std::string all;
+    for (size_t i = from; i < script.Shown().size(); ++i)
+      if (script.Shown()[i].Kind != ui::DialogKind::OpenFile && script.Shown()[i].Kind != ui::DialogKind::SaveFile)
+        all += std::string(script.Shown()[i].Text.c_str()) + "|";
+    return all;
+  };
+  struct Open { std::string file; bool typed; } opens[] = {
+      {File("pipe.map"), false}, {File("sock"), true}, {"/dev/null", true}};
+  for (const Open& o : opens) {
+    SCOPED_TRACE(o.file);
+    const size_t before = script.Shown().size();
+    if (o.typed) script.TypeFile(o.file.c_str());
+    else script.BrowseFiles({o.file.c_str()}, o.file.c_str());
+    script.Answer(mrOk);
+    f_->Open1Click(nullptr);
+    EXPECT_EQ(script.Pending(), 0u);
+    const AnsiString memo = Form2->Memo1->Text();
+    EXPECT_EQ(memo.find("This file cannot be shown."), 0u) << memo.c_str();
+    EXPECT_NE(memo.find("not a regular file"), AnsiString::npos) << memo.c_str();
+    const std::string told = texts(before);
+    EXPECT_EQ(told.find("not a regular file"), told.rfind("not a regular file")) << "told once: " << told;
+    EXPECT_NE(told.find("not a regular file"), std::string::npos) << told;
+    EXPECT_EQ(told.find("none of its maps"), std::string::npos) << told;
+  }
+  EXPECT_EQ(MapSlots[1].IgnitionTable[2][3], 5) << "nothing loaded";
+
+  // Saving: the map dialog (default extension "map") and the logger's (".lg1").
+  struct Save { std::function<void()> command; std::string typed; const char* beside; } saves[] = {
+      {[&] { f_->Save1Click(nullptr); }, File("pipe.map"), "pipe.map.map"},
+      {[&] { f_->Save1Click(nullptr); }, File("sock"), "sock.map"},
+      {[&] { f_->Save1Click(nullptr); }, File("fifo"), "fifo.map"},
+      {[&] { static_cast<TMenuItem*>(LoggerForm->FindComponent("Savetofile1"))->Click(); }, File("fifo"), "fifo.lg1"}};
+  for (const Save& c : saves) {
+    SCOPED_TRACE(c.typed);
+    const size_t before = script.Shown().size();
+    script.TypeFile(c.typed.c_str()).Answer(mrOk).CancelFile();
+    c.command();
+    EXPECT_EQ(script.Pending(), 0u);
+    const std::string told = texts(before);
+    EXPECT_NE(told.find("This is not a regular file (a pipe, device or socket)"), std::string::npos) << told;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / c.beside));
+  }
+  struct stat st {};
+  EXPECT_TRUE(::stat(File("pipe.map").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+  EXPECT_TRUE(::stat(File("sock").c_str(), &st) == 0 && S_ISSOCK(st.st_mode));
+  ::close(sock);
+}
+
 TEST_F(MainFilesDialog, OpenSkipsTheChangeTheDialogMakesAsItOpens) {
   for (int k = 1; k <= 3; ++k) MapSlots[k].Source = 1;
   ui::DialogScript script;

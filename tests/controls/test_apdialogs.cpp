@@ -343,7 +343,7 @@ TEST_F(ApDialogs, TheIncludeEventIsTheFiltersEvent) {
 // Every control left out of VisibleControls reaches the dialog as an item to hide.
 TEST_F(ApDialogs, ControlsLeftOutAreHidden) {
   TApOpenDialog dlg(nullptr);
-  dlg.VisibleControls = (1u << dcFileName) | (1u << dcOkBtn) | (1u << dcSelectionCtrl);
+  dlg.SetVisibleControls((1u << dcFileName) | (1u << dcOkBtn) | (1u << dcSelectionCtrl));
   ui::DialogScript script;
   script.CancelFile();
   dlg.Execute();

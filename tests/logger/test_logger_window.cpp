@@ -4,6 +4,11 @@
 
 #include "app/ProgramWindowsFixture.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -332,9 +337,8 @@ TEST_F(LoggerWindow, LogSavedAsAPairOrNotAtAll) {
        [&] { std::filesystem::permissions(File("run.lg2"), std::filesystem::perms::owner_all); }, "Permission denied"}};
   for (const Case& c : cases) {
     c.prepare();
-    const bool exists = std::filesystem::exists(File(c.file));
+    // Refused before the question whether to replace the records file.
     script.AnswerFile(File(c.file).c_str());
-    if (exists) script.Answer(mrYes);
     script.Answer(mrAbort);
     Menu("Savetofile1");
     c.undo();
@@ -346,6 +350,72 @@ TEST_F(LoggerWindow, LogSavedAsAPairOrNotAtAll) {
   EXPECT_EQ(std::filesystem::file_size(File("run.lg1")), size);
   std::ifstream in(File("run.lg2"), std::ios::binary);
   EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), lg2);
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+// The channel file of the pair held by another program (a record lock, a whole-file lock,
+// or open for writing): the save is refused before anything is asked or written, and
+// neither file of the pair changes.
+TEST_F(LoggerWindow, APairWhoseChannelFileAnotherProgramHoldsIsNotSaved) {
+  SetChannel(1, 20);
+  Fill({1, 2});
+  script.AnswerFile(File("held.lg1").c_str());
+  Menu("Savetofile1");
+  auto read = [&](const char* name) {
+    std::ifstream in(File(name), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string lg1 = read("held.lg1"), lg2 = read("held.lg2");
+  ASSERT_FALSE(lg1.empty());
+  Fill({7, 8, 9});
+  enum Hold { kRecordLock, kFileLock, kOpenForWriting };
+  for (Hold how : {kRecordLock, kFileLock, kOpenForWriting}) {
+    SCOPED_TRACE(how);
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+      ::close(ready[0]);
+      ::close(done[1]);
+      const int fd = ::open(File("held.lg2").c_str(), how == kOpenForWriting ? O_WRONLY | O_APPEND : O_RDWR);
+      bool ok = fd >= 0;
+      if (ok && how == kRecordLock) {
+        struct flock l {};
+        l.l_type = F_WRLCK;
+        l.l_whence = SEEK_SET;
+        ok = ::fcntl(fd, F_SETLK, &l) == 0;
+      } else if (ok && how == kFileLock) {
+        ok = ::flock(fd, LOCK_EX) == 0;
+      }
+      char c = ok ? 'y' : 'n';
+      (void)!::write(ready[1], &c, 1);
+      (void)!::read(done[0], &c, 1);
+      _exit(0);
+    }
+    ::close(ready[1]);
+    ::close(done[0]);
+    char c = 'n';
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::close(ready[0]);
+    ASSERT_EQ(c, 'y');
+    script.AnswerFile(File("held.lg1").c_str());
+    script.Answer(mrAbort);
+    Menu("Savetofile1");
+    ::close(done[1]);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_EQ(script.Pending(), 0u) << "no question about replacing the records";
+    EXPECT_EQ(script.Last().Text.find("Error saving log file\r\n"), 0u) << script.Last().Text.c_str();
+    EXPECT_NE(script.Last().Text.find("held.lg2\". It is in use by another program."), AnsiString::npos)
+        << script.Last().Text.c_str();
+    EXPECT_EQ(read("held.lg1"), lg1);
+    EXPECT_EQ(read("held.lg2"), lg2);
+  }
+  // Let go, the pair is saved again.
+  script.AnswerFile(File("held.lg1").c_str()).Answer(mrYes);
+  Menu("Savetofile1");
+  EXPECT_NE(read("held.lg1"), lg1);
   for (const auto& e : std::filesystem::directory_iterator(dir))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 #include "app/MainWindows.h"
 #include "config/loadfiles.h"
 #include "controls/ApOpenDlg.h"
+#include "controls/ApSaveDlg.h"
 #include "model/Settings.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/rtl/FileUtils.h"
@@ -31,6 +33,13 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Simulate.h"
 #include "x11/XSession.h"
+
+// A form of the program that stands in the file list's place: 'ViewPanel' finds it.
+class TViewPanel : public TForm {
+ public:
+  using TForm::TForm;
+  const char* ClassName() const override { return "TViewPanel"; }
+};
 
 namespace {
 
@@ -461,6 +470,91 @@ TEST(FileDialog, TheUserPicksEachOfTheFourViews) {
   fs::remove_all(root);
 }
 
+// With the file list left out of the items, or a form of the program in its place, each of
+// the dialog's own view buttons leaves it so, open and save: the list stays hidden and the
+// form stays where it stands. Changed while the dialog shows, the selection type and the
+// items take effect at once.
+TEST(FileDialog, TheViewButtonsLeaveTheListAsTheProgramSetIt) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  char tmpl[] = "/tmp/cq5-viewset-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  for (const char* n : {"alpha.map", "beta.map"}) std::fclose(std::fopen((root / n).c_str(), "w"));
+  auto* panel = new TViewPanel(Application);
+  panel->SetColor(clTeal);
+  auto onGui = [](std::function<void()> f) {
+    std::atomic<bool> done{false};
+    ui::RunOnGuiThread([&] {
+      f();
+      done = true;
+    });
+    while (!done) Sleep(20);
+  };
+  struct Shown {
+    bool list, panel;
+  };
+  struct Case { bool save, custom; } cases[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.save ? "save" : "open") + (c.custom ? ", form in the list's place" : ", no list"));
+    std::unique_ptr<TApCustomOpenDialog> dlg(c.save ? static_cast<TApCustomOpenDialog*>(new TApSaveDialog(nullptr))
+                                                    : new TApOpenDialog(nullptr));
+    dlg->SetTitle("View buttons probe");
+    dlg->Filter = "Map files|*.map";
+    dlg->InitialDir = root.string();
+    if (c.custom) {
+      dlg->CustDlgParams()->SetCustFormName("ViewPanel");
+      dlg->SetSelectionType(stCustom);
+    } else {
+      dlg->SetVisibleControls(kAllOpenDlgControls & ~(1u << dcSelectionCtrl));
+    }
+    std::vector<Shown> afterClicks;
+    Shown atStart{}, afterChange{};
+    std::thread user([&] {
+      if (!WaitActive("View buttons probe")) return GiveUp();
+      Sleep(300);
+      onGui([&] { atStart = {ui::FileDialogSession::ItemShowing(ui::FileDialogItem::FileList), ui::FileDialogSession::ListPanelShowing()}; });
+      for (ui::FileListView v : {ui::FileListView::Report, ui::FileListView::List, ui::FileListView::Icon,
+                                 ui::FileListView::SmallIcon, ui::FileListView::Report, ui::FileListView::List}) {
+        TRect button;
+        onGui([&] { button = ui::FileDialogSession::ViewButtonRect(v); });
+        Click(button);
+        onGui([&] {
+          afterClicks.push_back({ui::FileDialogSession::ItemShowing(ui::FileDialogItem::FileList), ui::FileDialogSession::ListPanelShowing()});
+        });
+      }
+      Shot(std::string("file-dialog-viewset-") + (c.save ? "save" : "open") + (c.custom ? "-custom" : "-nolist"));
+      onGui([&] {
+        if (c.custom) dlg->SetSelectionType(stStandard);
+        else dlg->SetVisibleControls(kAllOpenDlgControls);
+      });
+      Sleep(300);
+      onGui([&] { afterChange = {ui::FileDialogSession::ItemShowing(ui::FileDialogItem::FileList), ui::FileDialogSession::ListPanelShowing()}; });
+      Xdo("key Escape");
+      for (int i = 0; i < 20 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == "View buttons probe"; ++i) {
+        Sleep(200);
+        if (i == 10) Xdo("key alt+F4");
+      }
+    });
+    dlg->Execute();
+    user.join();
+    EXPECT_FALSE(atStart.list);
+    EXPECT_EQ(atStart.panel, c.custom);
+    ASSERT_EQ(afterClicks.size(), 6u);
+    for (size_t i = 0; i < afterClicks.size(); ++i) {
+      EXPECT_FALSE(afterClicks[i].list) << "click " << i << " brought the list back";
+      EXPECT_EQ(afterClicks[i].panel, c.custom) << "click " << i;
+    }
+    EXPECT_TRUE(afterChange.list) << "the list shows once the program lets it";
+    EXPECT_FALSE(afterChange.panel);
+    EXPECT_FALSE(panel->Showing()) << "the form is given back as the dialog closes";
+  }
+  delete panel;
+  fs::remove_all(root);
+}
+
 // A wildcard typed into the file-name box and entered filters the list by it (also with a
 // folder before it); no "File not found" comes up, and the file then picked from the
 // filtered list is the one chosen.
@@ -569,10 +663,11 @@ TEST(FileDialog, HiddenItemsStayHiddenAndALockedFileKeepsTheDialogOpen) {
     dlg.Filter = "Map files|*.map";
     dlg.InitialDir = root.string();
     // The second run shows what the first hid.
-    dlg.VisibleControls = 0;
+    TApOpenDlgControls visible = 0;
     for (TApOpenDlgControl i : all)
       if ((std::find(shownFirst.begin(), shownFirst.end(), i) != shownFirst.end()) == (run == 0))
-        dlg.VisibleControls |= 1u << i;
+        visible |= 1u << i;
+    dlg.SetVisibleControls(visible);
     int violations = 0;
     dlg.OnShareViolation = [&](TObject*, int&, const AnsiString&) { ++violations; };
     std::vector<bool> showing;
@@ -615,7 +710,7 @@ TEST(FileDialog, HiddenItemsStayHiddenAndALockedFileKeepsTheDialogOpen) {
     user.join();
     ASSERT_EQ(showing.size(), all.size());
     for (size_t i = 0; i < all.size(); ++i)
-      EXPECT_EQ(showing[i], (dlg.VisibleControls & (1u << all[i])) != 0) << "item " << i;
+      EXPECT_EQ(showing[i], (dlg.VisibleControls() & (1u << all[i])) != 0) << "item " << i;
     if (run == 0) {
       EXPECT_EQ(violations, 1);
       EXPECT_TRUE(warned) << "a message over the dialog said the file is in use";
@@ -648,9 +743,11 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
   { std::FILE* f = std::fopen((root / "big.map").c_str(), "w"); std::fclose(f); }
   fs::resize_file(root / "big.map", uint64_t{3} << 29);  // 1.5 GiB, sparse
   { std::FILE* f = std::fopen((root / "bad.map").c_str(), "w"); std::fputs("not a map file", f); std::fclose(f); }
+  ASSERT_EQ(::mkfifo((root / "pipe.map").c_str(), 0600), 0);
   Settings.MapPath = root.string() + "/";
 
-  for (const char* name : {"big.map", "bad.map"}) {
+  // A pipe and a device are named as no regular file, the device typed without extension.
+  for (const char* name : {"big.map", "bad.map", "pipe.map", "/dev/null"}) {
     SCOPED_TRACE(name);
     std::atomic<bool> done{false};
     bool onlyTheDialog = true, oneMessage = false;
@@ -673,13 +770,13 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
         read = true;
       });
       while (!read) Sleep(20);
-      Shot(std::string("file-dialog-preview-") + name);
+      Shot(std::string("file-dialog-preview-") + (name[0] == '/' ? "device" : name));
       Xdo("key Return");
       for (int i = 0; i < 100 && (box.empty() || box == "Open"); ++i) {
         Sleep(20);
         box = Output("xdotool getactivewindow getwindowname 2>/dev/null");
       }
-      Shot(std::string("file-dialog-refused-") + name);
+      Shot(std::string("file-dialog-refused-") + (name[0] == '/' ? "device" : name));
       Xdo("key Return");
       for (int i = 0; i < 100 && !done; ++i) Sleep(20);
       oneMessage = done;
@@ -698,6 +795,9 @@ TEST(FileDialog, TypingANameThePreviewCannotReadRaisesNoWindowAndOpenTellsOnce) 
     EXPECT_TRUE(onlyTheDialog) << "no window came up while the name was typed";
     EXPECT_EQ(typed, name) << "every key reached the file-name box";
     EXPECT_EQ(memo.rfind("This file cannot be shown.", 0), 0u) << memo;
+    if (std::string(name).find("pipe") != std::string::npos || name[0] == '/') {
+      EXPECT_NE(memo.find("not a regular file"), std::string::npos) << memo;
+    }
     EXPECT_EQ(box, "Corvane probe") << "Open told why";
     EXPECT_TRUE(oneMessage) << "told once";
   }
