@@ -572,7 +572,8 @@ bool TChartAxis::LabelRoomFree(const TRect& b) const {
   const std::vector<TRect>& drawn = chart_->AxisLabelRects;
   // Side by side, labels closer than a digit's width read as one number ("2345678910"
   // along a foreshortened axis); stacked, a free pixel row keeps them apart.
-  const int across = std::max(1, chart_->ChartCanvas()->TextWidth("0"));
+  const TRect digit = chart_->ChartCanvas()->TextBounds3D(0, 0, 0, "0");  // as drawn, zoomed with the view
+  const int across = std::max(1, digit.Right - digit.Left);
   return std::none_of(drawn.begin(), drawn.end(), [&](const TRect& o) {
     return b.Left < o.Right + across && o.Left < b.Right + across && b.Top < o.Bottom + 1 && o.Top < b.Bottom + 1;
   });
