@@ -159,6 +159,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   TPanel *air_temp = nullptr, *coolant_temp = nullptr;
   TPanel *EngineStatus = nullptr, *LambdaStatus = nullptr, *InjectionStatus = nullptr;
   TLabel *AirTempLabel = nullptr, *CoolantTempLabel = nullptr, *BoostCaption = nullptr;
+  // The temperature unit under each temperature caption.
+  TLabel *AirTempLabel2 = nullptr, *CoolantTempLabel2 = nullptr;
   // Injection duty, % of the engine cycle.
   TAbHBar* InjDuration = nullptr;
   // The two air-fuel ratio read-outs (measured and second ratio) and their 30-segment bars.
@@ -470,6 +472,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   struct TargetDrawn {
     int w = -1, h = -1, x = 0, y = 0;
   } target_drawn_;
+  // The map pages' titles' font size as the form gives it; a low window draws them smaller.
+  int title_font_size_ = 0;
   std::deque<std::function<void()>> live_actions_;
   bool live_action_running_ = false;
   bool trigger_timer_allowed_ = false;  // the window has been activated and is not closing

@@ -38,6 +38,8 @@ void TR7Tform1::PublishDisplays(TClassProps<TR7Tform1>& P) {
       .Field("InjectionStatus", &TR7Tform1::InjectionStatus)
       .Field("AirTempLabel", &TR7Tform1::AirTempLabel)
       .Field("CoolantTempLabel", &TR7Tform1::CoolantTempLabel)
+      .Field("AirTempLabel2", &TR7Tform1::AirTempLabel2)
+      .Field("CoolantTempLabel2", &TR7Tform1::CoolantTempLabel2)
       .Field("BoostCaption", &TR7Tform1::BoostCaption)
       .Field("InjDuration", &TR7Tform1::InjDuration)
       .Field("AbValueInd1", &TR7Tform1::AbValueInd1)
@@ -197,8 +199,8 @@ void TR7Tform1::BlankLiveDisplays() {
 }
 
 void TR7Tform1::ShowDashboardUnits(const AnsiString& temperature, const AnsiString& pressure) {
-  if (AirTempLabel != nullptr) AirTempLabel->SetCaption("Air temp (" + temperature + ")");
-  if (CoolantTempLabel != nullptr) CoolantTempLabel->SetCaption("Coolant temp (" + temperature + ")");
+  for (TLabel* unit : {AirTempLabel2, CoolantTempLabel2})
+    if (unit != nullptr) unit->SetCaption("(" + temperature + ")");
   if (BoostCaption != nullptr) BoostCaption->SetCaption("Boost (" + pressure + ")");
 }
 

@@ -8,6 +8,7 @@
 #include "controls/Aligrid.h"
 #include "controls/LblEffct.h"
 #include "gauges/AbNumEdit.h"
+#include "gauges/AbValInd.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -44,6 +45,33 @@ void FitSpeedHeadings(TStringAlignGrid* grid) {
     if (c->TextWidth("00,000") <= room) break;
   }
   grid->Invalidate();
+}
+
+// Pixels a title's caption covers from its top: the font's full line (ascenders to
+// descenders) and the depth of the effect's copies around the face.
+int TitleTextHeight(TLabelEffect* title) {
+  TBitmap measure;
+  measure.Canvas()->Font()->Assign(title->Font());
+  const TEffectOffset sh = EffectOffset(title->DirectionShadow()), hl = EffectOffset(title->DirectionHighlight());
+  const int ds = title->DepthShadow(), dh = title->DepthHighlight();
+  const int lo = std::min({0, sh.dx * ds, hl.dx * dh, hl.dy * dh, sh.dy * ds});
+  const int hi = std::max({0, sh.dx * ds, hl.dx * dh, hl.dy * dh, sh.dy * ds});
+  return measure.Canvas()->TextHeight(title->Caption()) + hi - lo;
+}
+
+// A map page's title stands above its grid with its whole text clear of the grid's top
+// edge: at least the design distance above the grid, more when the font's line needs it;
+// where the page holds less room above the grid than the line needs, the font gets smaller.
+void PlaceTitle(TLabelEffect* title, const TControl* grid, int fontSize) {
+  constexpr int kDesignRise = 33, kClearance = 2;
+  title->Font()->SetSize(fontSize);
+  int need = TitleTextHeight(title);
+  while (need + kClearance > grid->Top() && title->Font()->Size() > 6) {
+    title->Font()->SetSize(title->Font()->Size() - 1);
+    need = TitleTextHeight(title);
+  }
+  const int rise = std::max(kDesignRise, need + kClearance);
+  title->SetBounds(title->Left(), std::max(0, grid->Top() - rise), title->Width(), std::max(title->Height(), need));
 }
 
 }  // namespace
@@ -133,9 +161,10 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
                                 injectiontable->Height());
     TabSet2->SetBounds(injectiontable->Left(), injectiontable->Top() + injectiontable->Height() + 4,
                        injectiontable->Width(), TabSet2->Height());
+    if (title_font_size_ == 0) title_font_size_ = LabelEffect1->Font()->Size();
     for (TLabelEffect* e : {LabelEffect1, LabelEffect3}) {
-      e->SetTop(ignitiontable->Top() - 33);
       e->SetWidth(Notebook1->Width());
+      PlaceTitle(e, ignitiontable, title_font_size_);
     }
     for (TLabel* l : {loadsite_label, loadsite_label2})
       l->SetTop(ignitiontable->Top() + ignitiontable->Height() / 2 - l->Height() / 2);
@@ -181,6 +210,14 @@ void TR7Tform1::ElasticForm1AfterResize(TObject*) {
   Image9->SetBounds(targetLeft, speed_site->Top(), targetSize, targetSize);
   Image9->Picture()->Bitmap()->SetSize(Image9->Width(), Image9->Height());
   ResizeBitmap(TargetBitmap, Image9);
+  // The duty bar is as thick as the scaled reference shape, so it grows with the window
+  // instead of keeping its design thickness in a larger box.
+  if (TControl* thickness = LayoutControl("Shape2"); thickness != nullptr && InjDuration != nullptr)
+    InjDuration->BarSettings()->SetminHeight(thickness->Height());
+  // The temperature captions and their units stand in one column right of the duty bar's caption.
+  if (TControl* duty = LayoutControl("Label107"))
+    for (TLabel* l : {AirTempLabel2, CoolantTempLabel2, AirTempLabel, CoolantTempLabel})
+      if (l != nullptr) l->SetLeft(duty->Left() + duty->Width() + 3);
   // Scaled fonts change the caption widths; keep the live box captions over their panels.
   CentreLiveBoxCaptions();
   UpdateTarget();

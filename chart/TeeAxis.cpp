@@ -605,8 +605,12 @@ bool TChartAxis::LabelRoomFree(const TRect& b) const {
   const TRect& bounds = chart_->ChartCanvas()->Bounds;
   if (b.Left < bounds.Left || b.Top < bounds.Top || b.Right > bounds.Right || b.Bottom > bounds.Bottom) return false;
   const std::vector<TRect>& drawn = chart_->AxisLabelRects;
+  // Side by side, labels closer than a digit's width read as one number ("2345678910"
+  // along a foreshortened axis); stacked, a free pixel row keeps them apart.
+  const TRect digit = chart_->ChartCanvas()->TextBounds3D(0, 0, 0, "0");  // as drawn, zoomed with the view
+  const int across = std::max(1, digit.Right - digit.Left);
   return std::none_of(drawn.begin(), drawn.end(), [&](const TRect& o) {
-    return b.Left < o.Right + 1 && o.Left < b.Right + 1 && b.Top < o.Bottom + 1 && o.Top < b.Bottom + 1;
+    return b.Left < o.Right + across && o.Left < b.Right + across && b.Top < o.Bottom + 1 && o.Top < b.Bottom + 1;
   });
 }
 

@@ -70,7 +70,31 @@ void TChartDepthAxis::Draw(bool) {
     c->SetTextAlign((OtherSide ? TA_LEFT : TA_RIGHT) | TA_TOP);
     // Beyond the labels and below them, so that it clears the labels of a slanting axis.
     const int below = OtherSide ? c->FontHeight() : -2 * c->FontHeight();
-    c->TextOut3D(x + out * (TickLength + widest + 8), y + below, (IStartPos + IEndPos) / 2, title_.Caption());
+    const int tx = x + out * (TickLength + widest + 8), ty = y + below, tz = (IStartPos + IEndPos) / 2;
+    // A long title beside an axis turned towards the chart's edge would run off it: it is
+    // moved back inside, whole.
+    const TRect b = c->TextBounds3D(tx, ty, tz, title_.Caption());
+    // A few pixels from the edge, so the last letter does not touch what lies beside the chart.
+    const TRect room(c->Bounds.Left + 4, c->Bounds.Top + 4, c->Bounds.Right - 4, c->Bounds.Bottom - 4);
+    int dx = 0, dy = 0;
+    if (b.Right > room.Right) dx = room.Right - b.Right;
+    if (b.Left + dx < room.Left) dx = room.Left - b.Left;
+    if (b.Bottom > room.Bottom) dy = room.Bottom - b.Bottom;
+    if (b.Top + dy < room.Top) dy = room.Top - b.Top;
+    int mx = 0, my = 0;
+    if (dx != 0 || dy != 0) {
+      // The screen shift turned back into the axis' own x and y: the projection moves the
+      // point by (ax, ay) per 100 units of x and (bx, by) per 100 units of y.
+      const TPoint o = c->Calculate3DPosition(tx, ty, tz);
+      const TPoint px = c->Calculate3DPosition(tx + 100, ty, tz), py = c->Calculate3DPosition(tx, ty + 100, tz);
+      const double ax = px.x - o.x, ay = px.y - o.y, bx = py.x - o.x, by = py.y - o.y;
+      const double det = ax * by - ay * bx;
+      if (std::abs(det) > 1e-6) {
+        mx = static_cast<int>(std::lround(100 * (dx * by - dy * bx) / det));
+        my = static_cast<int>(std::lround(100 * (ax * dy - ay * dx) / det));
+      }
+    }
+    c->TextOut3D(tx + mx, ty + my, tz, title_.Caption());
   }
   c->SetTextAlign(TA_LEFT | TA_TOP);
 }

@@ -349,4 +349,70 @@ TEST_F(GraphWindow, Picture) {
     }
 }
 
+// Tilted from above and turned towards edge-on, the sites crowd along the foreshortened
+// axes: labels side by side keep at least a digit's width apart, so that neighbours never
+// read as one number, and none stands over another.
+TEST_F(GraphWindow, TiltedAndTurnedTheLabelsNeverRunTogether) {
+  Open();
+  TChart* chart = Graph->Chart1;
+  for (const auto& [w, h] : {std::pair{560, 469}, std::pair{1024, 768}})
+    for (int rotation : {275, 295, 335, 345, 355})
+      for (int elevation : {300, 340, 350, 360}) {
+        SCOPED_TRACE(std::to_string(w) + " " + std::to_string(rotation) + "/" + std::to_string(elevation));
+        Graph->SetBounds(0, 0, w, h);
+        Graph->RotationBar->SetPosition(rotation);
+        Graph->ElevationBar->SetPosition(elevation);
+        Paint();
+        const std::vector<TRect>& r = chart->AxisLabelRects;
+        EXPECT_GE(r.size(), 8u);
+        TBitmap m;
+        m.Canvas()->Font()->Assign(chart->DepthAxis()->LabelsFont());
+        // The labels' font as the zoomed view draws it is never larger than this.
+        const int digit = std::max(2, m.Canvas()->TextWidth("0") / 2);
+        for (size_t a = 0; a < r.size(); ++a)
+          for (size_t b = a + 1; b < r.size(); ++b) {
+            const bool sideBySide = r[a].Top < r[b].Bottom && r[b].Top < r[a].Bottom;
+            const int apart = std::max(r[b].Left - r[a].Right, r[a].Left - r[b].Right);
+            if (sideBySide) {
+              EXPECT_GE(apart, digit) << a << " " << b;
+            }
+          }
+      }
+}
+
+// A long depth title (the cranking table's "Coolant temperature site") at the window's own
+// size shows whole inside the chart, not cut by the bar beside it: its pixels span as wide
+// as in a large window and end inside the chart.
+TEST_F(GraphWindow, LongDepthTitleShowsWholeInsideTheChart) {
+  Open();
+  TChart* chart = Graph->Chart1;
+  TChartAxis* depth = chart->DepthAxis();
+  auto titleSpan = [&](int w, int h) {
+    Graph->SetBounds(0, 0, w, h);
+    Graph->GraphSelect->UserSelect(6);
+    Application->ProcessMessages();
+    TBitmap with, without;
+    ui::GrabControl(chart, with);
+    const AnsiString caption = depth->Title()->Caption();
+    depth->Title()->SetCaption("");
+    ui::GrabControl(chart, without);
+    depth->Title()->SetCaption(caption);
+    int left = with.Width(), right = -1;
+    for (int y = 0; y < with.Height(); ++y)
+      for (int x = 0; x < with.Width(); ++x)
+        if (with.Canvas()->Pixel(x, y) != without.Canvas()->Pixel(x, y)) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+        }
+    return std::tuple{left, right, chart->Width()};
+  };
+  const auto [wideLeft, wideRight, wideChart] = titleSpan(1280, 960);
+  ASSERT_GT(wideRight, wideLeft);
+  EXPECT_LT(wideRight, wideChart - 1);
+  const auto [left, right, width] = titleSpan(560, 469);
+  EXPECT_EQ(Graph->Chart1->DepthAxis()->Title()->Caption(), "Coolant temperature site");
+  EXPECT_LT(right, width - 1) << "the title ends inside the chart";
+  EXPECT_NEAR(right - left, wideRight - wideLeft, 1) << "the whole title shows";
+}
+
 }  // namespace

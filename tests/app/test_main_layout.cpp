@@ -12,8 +12,11 @@
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/ElastFrm.h"
+#include "controls/LblEffct.h"
+#include "gauges/AbValInd.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Simulate.h"
 
@@ -111,6 +114,80 @@ TEST_F(MainLayout, TabStripAndSpeedHeadingsAreWholeAtEverySize) {
     ResizeTo(w, h);
     check(std::to_string(w) + "x" + std::to_string(h), w >= 1024);
   }
+}
+
+// The map pages' titles show their whole text, descenders included, above their grid at
+// every size, also with a face taller than the design's (another machine's fonts).
+TEST_F(MainLayout, MapTitlesShowTheirWholeTextAboveTheGrid) {
+  ShowMainWindow(script);
+  for (const char* face : {"Times New Roman", "DejaVu Serif", "DejaVu Sans"})
+    for (const auto& [w, h] : {std::pair{1024, 768}, std::pair{1600, 1000}, std::pair{640, 480}}) {
+      SCOPED_TRACE(std::string(face) + " " + std::to_string(w) + "x" + std::to_string(h));
+      for (TLabelEffect* t : {f_->LabelEffect1, f_->LabelEffect3}) t->Font()->SetName(face);
+      ResizeTo(w, h);
+      const TControl* grid = f_->ignitiontable;
+      for (TLabelEffect* t : {f_->LabelEffect1, f_->LabelEffect3}) {
+        TBitmap m;
+        m.Canvas()->Font()->Assign(t->Font());
+        // The raised effect adds a pixel above and below the face.
+        const int need = m.Canvas()->TextHeight(t->Caption()) + 2;
+        EXPECT_GE(t->Top(), 0) << t->Name();
+        EXPECT_GE(t->Height(), need) << t->Name();
+        EXPECT_LT(t->Top() + need, grid->Top()) << t->Name() << ": the text ends above the grid";
+        if (w >= 1024) {
+          EXPECT_EQ(t->Font()->Size(), 20) << t->Name() << ": the design size where it fits";
+        }
+      }
+    }
+}
+
+// The live page's last step: the duty bar as thick as the scaled reference shape, the
+// temperature captions and units in one column right of the duty caption, every text of
+// that column clear of the value panels, and the column and bar clear of the status box.
+TEST_F(MainLayout, DutyBarAndTemperatureColumnFollowTheirReferences) {
+  ShowMainWindow(script);
+  TControl* shape = f_->LayoutControl("Shape2");
+  TControl* caption = f_->LayoutControl("Label107");
+  ASSERT_NE(shape, nullptr);
+  ASSERT_NE(caption, nullptr);
+  const TControl* status = f_->LayoutControl("StatusBox");
+  ASSERT_NE(status, nullptr);
+  f_->TabSet1->SetTabIndex(7);
+  f_->TabSet1Click(f_->TabSet1);
+  int designThickness = 0;
+  for (const auto& [w, h] : {std::pair{1032, 706}, std::pair{1024, 768}, std::pair{1600, 1000}, std::pair{640, 480}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    ResizeTo(w, h);
+    TAbHBar* bar = f_->InjDuration;
+    EXPECT_EQ(bar->BarSettings()->minHeight(), shape->Height());
+    if (designThickness == 0) designThickness = shape->Height();
+    if (w == 1600) {
+      EXPECT_GT(bar->BarSettings()->minHeight(), designThickness) << "a larger window, a thicker bar";
+    }
+    TBitmap grab;
+    ui::GrabControl(bar, grab);  // paints: a bar that needs more room grows
+    EXPECT_LE(bar->Top() + bar->Height(), status->Top()) << "the bar stays clear of the status box";
+    const int column = caption->Left() + caption->Width() + 3;
+    const std::pair<TLabel*, TPanel*> rows[] = {{f_->AirTempLabel, f_->air_temp},
+                                                {f_->AirTempLabel2, f_->air_temp},
+                                                {f_->CoolantTempLabel, f_->coolant_temp},
+                                                {f_->CoolantTempLabel2, f_->coolant_temp}};
+    for (const auto& [label, panel] : rows) {
+      ASSERT_NE(label, nullptr);
+      EXPECT_EQ(label->Left(), column) << label->Name();
+      TBitmap m;
+      m.Canvas()->Font()->Assign(label->Font());
+      EXPECT_LE(label->Left() + m.Canvas()->TextWidth(label->Caption()), panel->Left()) << label->Name();
+      EXPECT_LE(m.Canvas()->TextHeight(label->Caption()), label->Height()) << label->Name();
+      EXPECT_LE(label->Top() + label->Height(), status->Top()) << label->Name();
+    }
+    EXPECT_LE(f_->AirTempLabel2->Top() + f_->AirTempLabel2->Height(), f_->CoolantTempLabel->Top() + 1);
+  }
+  // The units follow the chosen temperature unit.
+  f_->ShowDashboardUnits("\xB0""F", "kPa");
+  EXPECT_EQ(f_->AirTempLabel2->Caption(), "(\xB0""F)");
+  EXPECT_EQ(f_->CoolantTempLabel2->Caption(), "(\xB0""F)");
+  EXPECT_EQ(f_->AirTempLabel->Caption(), "Air temp");
 }
 
 }  // namespace
