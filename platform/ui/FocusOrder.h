@@ -12,6 +12,12 @@ namespace ui {
 // Does nothing when From is not on a form or no other control qualifies.
 void FocusNextControl(TWinControl* From);
 
+// A page turn hid the control that had the focus (it is kept on the container that turned
+// the page meanwhile): the focus goes to the first control of Page, in tab order, that is a
+// tab stop and can take it, so the keys go on working on the page now shown. On a form not
+// on the screen the form only records it. False, changing nothing, when Page has none.
+bool FocusTurnedPage(TWinControl* Page);
+
 // A control that turns a window's pages: a tab strip or a page control.
 class TPageStepper {
  public:
