@@ -374,9 +374,9 @@ class FocusMarkStyle : public QProxyStyle {
     // keys) shows the title that has them highlighted, as with its menu open: the style
     // would highlight a title only while its menu is open, so the user could not see that
     // the keys go to the bar.
-    if (element == CE_MenuBarItem && option != nullptr && (option->state & State_Selected) && widget != nullptr &&
-        widget->hasFocus()) {
-      QStyleOptionMenuItem held(*qstyleoption_cast<const QStyleOptionMenuItem*>(option));
+    const auto* title = element == CE_MenuBarItem ? qstyleoption_cast<const QStyleOptionMenuItem*>(option) : nullptr;
+    if (title != nullptr && (title->state & State_Selected) && widget != nullptr && widget->hasFocus()) {
+      QStyleOptionMenuItem held(*title);
       held.state |= State_Sunken;
       QProxyStyle::drawControl(element, &held, painter, widget);
       return;

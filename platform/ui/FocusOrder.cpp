@@ -87,6 +87,15 @@ TPageStepper* OutermostStepper(TWinControl* parent, int depth, int& bestDepth) {
 }
 }  // namespace
 
+bool FocusPageStrip(TForm* Form) {
+  if (Form == nullptr) return false;
+  int depth = 1 << 20;
+  auto* strip = dynamic_cast<TWinControl*>(OutermostStepper(Form, 0, depth));
+  if (strip == nullptr || !strip->CanFocus()) return false;
+  strip->SetFocus();
+  return true;
+}
+
 bool StepPagesByKey(TForm* Form, TWinControl* Focused, WORD Key, TShiftState Shift) {
   if (Form == nullptr || !Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return false;
   bool forward;

@@ -18,6 +18,11 @@ void FocusNextControl(TWinControl* From);
 // on the screen the form only records it. False, changing nothing, when Page has none.
 bool FocusTurnedPage(TWinControl* Page);
 
+// Gives the focus to the tab strip that Ctrl+Tab turns from a control on no page (the
+// form's outermost showing one), for a page turn that found nothing to focus on the new
+// page: the keys stay with the pages and the strip marks the focus. False when there is none.
+bool FocusPageStrip(TForm* Form);
+
 // A control that turns a window's pages: a tab strip or a page control.
 class TPageStepper {
  public:

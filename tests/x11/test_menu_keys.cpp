@@ -25,6 +25,7 @@
 #include "platform/stdctrls/ScrollCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
+#include "link/LiveData.h"
 #include "x11/ProgramUser.h"
 
 namespace {
@@ -125,6 +126,24 @@ TEST_P(MenuKeys, AMenuShutWithEscapeShowsWhereTheKeysGoAndPageKeysStillWork) {
     Press("Down");
     EXPECT_TRUE(WaitFor([&] { return m->ignitiontable->Row() == ignitionRow + 2; }));
 
+    // The bar that holds the keys is walked by them: Right to "Maps", Down opens it, and its
+    // "Plot graph" opens the graph.
+    Press("alt+f");
+    Settle();
+    Press("Escape Right Down");
+    Settle();
+    Press("p");
+    EXPECT_TRUE(WaitFor([] { return Graph->Visible(); })) << "the arrows walk the held bar";
+    if (Ask<bool>([] { return Graph->Visible(); })) {
+      Ask<bool>([] {
+        Graph->Hide();
+        return true;
+      });
+      std::system(("xdotool windowactivate " + mainId + " >/dev/null 2>&1").c_str());
+      ASSERT_TRUE(WaitFor([m] { return Screen->ActiveForm() == m; }));
+      Settle();
+    }
+
     // Ctrl+PgDn from the bar as well.
     Press("alt+f");
     Settle();
@@ -178,13 +197,72 @@ TEST_P(MenuKeys, TheGraphsScrollBarsMarkTheFocus) {
   });
 }
 
+// The windows whose buttons got their letters, opened from the tools menu and shut by the
+// letter of their Close or Cancel button.
+TEST_P(MenuKeys, TheAlignmentAndUnitsWindowsAreShutByTheirButtonsLetters) {
+  Run([&] {
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    struct Window {
+      const char* item;  // keys in the tools menu
+      TForm* form;
+      const char* shut;
+    };
+    const Window windows[] = {{"Down Return", IgnAlignForm, "alt+c"},
+                              {"Down Down Return", Alignment, "alt+c"},
+                              {"Down Down Down Return", UnitsForm, "alt+c"}};
+    for (const Window& w : windows) {
+      SCOPED_TRACE(w.form->Name().c_str());
+      Press("alt+o");
+      Settle();
+      Press(w.item);
+      ASSERT_TRUE(WaitFor([&] { return Screen->ActiveForm() == w.form; }));
+      Settle();
+      Shot(std::string("letters-") + w.form->Name().c_str());
+      Press(w.shut);
+      EXPECT_TRUE(WaitFor([&] { return !w.form->Visible(); }));
+      ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }));
+    }
+  });
+}
+
+// The throttle wizard driven by its OK button's letter through a sweep: once it has sent the
+// settings, Cancel is gone and OK closes it.
+TEST_P(MenuKeys, TheThrottleWizardDropsCancelOnceItSends) {
+  config::TAlignment* w = Alignment;
+  Run([&] {
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1 && ECUConnected; }, 20000));
+    Press("alt+o");
+    Settle();
+    Press("Down Down Return");
+    ASSERT_TRUE(WaitFor([w] { return Screen->ActiveForm() == w; }));
+    Settle();
+    Press("alt+o");
+    ASSERT_TRUE(WaitFor([w] { return w->Step() == 1; }));
+    EXPECT_TRUE(Ask<bool>([w] { return w->cancel->Visible(); }));
+    for (int counts : {120, 900, 130}) {
+      sim_.With([counts](ecusim::Ecu& e) { e.State().fast.throttleCounts = static_cast<uint16_t>(counts); });
+      EXPECT_TRUE(WaitFor([w, counts] { return w->sensor_number->Caption() == IntToStr(counts); }));
+    }
+    Press("alt+o");
+    ASSERT_TRUE(WaitFor([w] { return w->Step() == 2; }));
+    EXPECT_TRUE(Ask<bool>([w] { return w->cancel->Visible(); })) << "Cancel still leaves before sending";
+    Press("alt+o");
+    ASSERT_TRUE(WaitFor([w] { return w->Step() == 3; }, 5000));
+    EXPECT_TRUE(WaitFor([w] { return !w->cancel->Visible(); }));
+    Settle();
+    Shot("throttle-sent");
+    Press("alt+o");
+    EXPECT_TRUE(WaitFor([w] { return !w->Visible(); }));
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, MenuKeys, ::testing::Values("1024x768x24", "1600x1000x24"));
 
 // The same hand-over in the platform's two kinds of pages, on a window of their own: a page
 // control (its tab strip is the control itself) and a tab strip paired with a notebook. The
 // first control of the new page takes the focus; a page with none leaves it with the page
-// control, or passes it to the next control after the notebook; focus outside the pages
-// stays where it is.
+// control, or gives it to the strip beside the notebook; focus outside the pages stays
+// where it is.
 TEST(PageTurnFocus, TheFirstControlOfTheNewPageTakesTheFocus) {
   XSession x;
   std::string missing;
@@ -246,8 +324,9 @@ TEST(PageTurnFocus, TheFirstControlOfTheNewPageTakesTheFocus) {
       {nullptr, pc, 2, 0},                 // a page with nothing to focus: the page control keeps it
       {nullptr, pc, 0, 0},                 // the strip had it: it keeps it
       {pageEdit[0], pageEdit[1], 0, 1},
-      {nullptr, after, 0, 2},  // nothing on the page: the next control after the notebook
-      {nullptr, after, 0, 0},  // the focus was not on the pages: it stays
+      {nullptr, tabs, 0, 2},  // nothing on the page: the strip that turns the pages
+      {nullptr, tabs, 0, 0},  // the strip had it: it keeps it
+      {after, after, 0, 1},   // the focus was not on the pages: it stays
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(&s - steps);
