@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "app/Graphs.h"
+#include "config/Additonl.h"
 #include "config/Align.h"
 #include "config/DisplayUnits.h"
+#include "config/setup.h"
 #include "controls/Aligrid.h"
 #include "ecu/IgnAlign.h"
 #include "logger/LoggerExport.h"
@@ -161,6 +163,50 @@ TEST_P(MenuKeys, AMenuShutWithEscapeShowsWhereTheKeysGoAndPageKeysStillWork) {
     const int page = Ask<int>([m] { return m->Notebook1->PageIndex(); });
     Press("ctrl+Tab");
     EXPECT_TRUE(WaitFor([&] { return m->Notebook1->PageIndex() != page && m->ActiveControl() == m->TabSet1; }));
+
+    // The configuration editor and the additional tables, modal over the main window: from a
+    // control on a page, Ctrl+Tab leaves the focus on a control of the next page that shows
+    // it; the editor's menu shut with Escape shows its title as well.
+    struct Modal {
+      const char *menu, *item;
+      TForm* form;
+      TNotebook* book;
+    };
+    const Modal modals[] = {{"c", "e", SetupForm, SetupForm->SetupBook},
+                            {"t", "a", AdditionalMaps, AdditionalMaps->AdditionalBook}};
+    for (const Modal& w : modals) {
+      SCOPED_TRACE(w.form->Name().c_str());
+      Press(std::string("alt+") + w.menu);
+      Settle();
+      Press(w.item);
+      ASSERT_TRUE(WaitFor([&] { return Screen->ActiveForm() == w.form; }));
+      Settle();
+      auto onPage = [&] {
+        TWinControl* a = w.form->ActiveControl();
+        // (a page's own tab strip would turn its own tabs)
+        return a != nullptr && a != w.book && w.book->ContainsControl(a) && a->CanFocus() &&
+               dynamic_cast<TTabSet*>(a) == nullptr;
+      };
+      for (int i = 0; i < 60 && !Ask<bool>(onPage); ++i) Press("Tab");
+      ASSERT_TRUE(Ask<bool>(onPage)) << "Tab never reached a control of the page";
+      const int before = Ask<int>([&] { return w.book->PageIndex(); });
+      if (w.form->Menu() != nullptr) {
+        const std::vector<TColor> idle = BarPixels(w.form);
+        Press("alt+f");
+        Settle();
+        Press("Escape");
+        EXPECT_TRUE(WaitFor([&] { return BarPixels(w.form) != idle; }, 3000)) << "the highlighted title shows";
+        Shot(std::string("menu-held-") + w.form->Name().c_str());
+      }
+      Press("ctrl+Tab");
+      EXPECT_TRUE(WaitFor([&] { return w.book->PageIndex() == before + 1 && onPage(); }))
+          << Ask<std::string>([&] {
+               return std::string(w.form->ActiveControl() ? w.form->ActiveControl()->Name().c_str() : "none");
+             });
+      Press("Escape");
+      ASSERT_TRUE(WaitFor([&] { return !w.form->Visible(); }));
+      ASSERT_TRUE(WaitFor([m] { return Screen->ActiveForm() == m; }));
+    }
     Ask<bool>([l] {
       l->Hide();
       return true;
