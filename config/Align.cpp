@@ -138,6 +138,8 @@ void TAlignment::ShowLearnt() {
 }
 
 void TAlignment::SendResult() {
+  // From here on the ECU takes the settings: there is nothing left to cancel.
+  cancel->SetVisible(false);
   ShowLines({"", "", "", "Please Wait..."});
   std::vector<int> banks;
   if (Settings.AutoSetMaps == 1) banks.push_back(CurrentMap);
@@ -158,8 +160,10 @@ void TAlignment::SendResult() {
       }
     }
   } catch (const Exception&) {
-    // The port refused the bytes: the result stays shown so OK can send it again.
+    // The port refused the bytes: the result stays shown so OK can send it again, and
+    // Cancel can still leave without sending.
     step_ = 2;
+    cancel->SetVisible(true);
     ShowLearnt();
     throw;
   }

@@ -110,5 +110,5 @@ void TIgnAlignForm::ShowConfiguration() {
 }
 
 void TIgnAlignForm::ShowAdvanceLock(bool locked) {
-  UnLockButton->SetCaption(locked ? "Unlock ignition advance" : "Lock ignition advance");
+  UnLockButton->SetCaption(locked ? "&Unlock ignition advance" : "&Lock ignition advance");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/ui/Forms.h"
 
 // ---- TTabSheet ----
 
@@ -113,6 +114,16 @@ void TPageControl::SetActivePage(TTabSheet* page) {
   if (page && page->page_control_ != this) return;
   if (page == active_) return;
   TTabSheet* old = active_;
+  // A control of the page put away that has the focus hands it over: the page control (the
+  // tab strip) holds it while the pages change, then the first control of the new page takes
+  // it; with none there the strip keeps it.
+  TForm* form = ParentForm();
+  const bool focusOnPage = old && form && !HasState(csLoading) && form->ActiveControl() != nullptr &&
+                           old->ContainsControl(form->ActiveControl());
+  if (focusOnPage) {
+    if (form->Visible() && CanFocus()) SetFocus();
+    else form->SetFocusedControl(this);
+  }
   active_ = page;
   if (page) {
     page->SetBounds(DisplayRect().Left, DisplayRect().Top, DisplayRect().Width(), DisplayRect().Height());
@@ -120,6 +131,7 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     page->BringToFront();
   }
   if (old) old->SetVisible(false);
+  if (focusOnPage && page && form->ActiveControl() == this) ui::FocusTurnedPage(page);
   Invalidate();
 }
 

@@ -158,7 +158,32 @@ void TScrollBar::Paint() {
     box(Rect(0, 0, Width(), a));
     box(Rect(0, Height() - a, Width(), Height()));
   }
-  if (Enabled() && ThumbLength() > 0) box(ThumbRect());
+  const bool thumb = Enabled() && ThumbLength() > 0;
+  if (thumb) box(ThumbRect());
+  if (!Focused()) return;
+  TRect mark = thumb ? ThumbRect() : ClientRect();
+  if (!thumb) {
+    if (kind_ == sbHorizontal) mark = Rect(a, 0, Width() - a, Height());
+    else mark = Rect(0, a, Width(), Height() - a);
+  }
+  mark = Rect(mark.Left + 2, mark.Top + 2, mark.Right - 2, mark.Bottom - 2);
+  if (mark.Width() < 2 || mark.Height() < 2) return;
+  c->Pen()->SetColor(clWindowText);
+  c->Pen()->SetStyle(psDot);
+  c->Brush()->SetStyle(bsClear);
+  c->Rectangle(mark);
+  c->Brush()->SetStyle(bsSolid);
+  c->Pen()->SetStyle(psSolid);
+}
+
+void TScrollBar::DoEnter() {
+  Invalidate();
+  TCustomControl::DoEnter();
+}
+
+void TScrollBar::DoExit() {
+  Invalidate();
+  TCustomControl::DoExit();
 }
 
 // ---- TControlScrollBar ----

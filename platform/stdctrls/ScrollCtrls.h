@@ -49,7 +49,11 @@ class TScrollBar : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // With the focus the bar shows a dotted mark inside its thumb (inside its track when it
+  // has no thumb).
   void Paint() override;
+  void DoEnter() override;
+  void DoExit() override;
 
  private:
   int Along(int X, int Y) const { return kind_ == sbHorizontal ? X : Y; }

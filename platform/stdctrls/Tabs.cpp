@@ -222,15 +222,22 @@ void TNotebook::SetPageIndex(int v) {
     v = -1;
   }
   if (v == page_index_) return;
-  // The focus never stays on a page that is put away: the notebook itself takes it, so
-  // no hidden control goes on taking keys.
-  if (TForm* form = ParentForm(); form && !HasState(csLoading) && form->ActiveControl() != nullptr &&
-                                          form->ActiveControl() != this && ContainsControl(form->ActiveControl())) {
+  // The focus never stays on a page that is put away: the notebook holds it while the pages
+  // change, so no hidden control goes on taking keys, and then hands it to the first control
+  // of the page shown (or, with none there, to the tab strip that turns the window's pages,
+  // so the next Ctrl+Tab turns the same pages, else to the next control of the form).
+  TForm* form = ParentForm();
+  const bool focusOnPage = form && !HasState(csLoading) && form->ActiveControl() != nullptr &&
+                           form->ActiveControl() != this && ContainsControl(form->ActiveControl());
+  if (focusOnPage) {
     if (form->Visible() && CanFocus()) form->SetActiveControl(this);
     else form->SetFocusedControl(this);
   }
   page_index_ = v;
   for (int i = 0; i < PageCount(); ++i) pages_[static_cast<size_t>(i)]->SetVisible(i == v);
+  if (focusOnPage && form->ActiveControl() == this && !(v >= 0 && ui::FocusTurnedPage(Page(v))) &&
+      form->Visible() && CanFocus() && !ui::FocusPageStrip(form))
+    ui::FocusNextControl(this);
   if (OnPageChanged && !HasState(csLoading)) OnPageChanged(this);
 }
 

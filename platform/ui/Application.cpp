@@ -129,8 +129,30 @@ namespace {
 // key of that page).
 int g_pageKey = 0;
 
+// A menu bar that holds the keys with no menu open (a menu was closed with Escape) walks its
+// titles with the arrows, Enter and the letters. A key it has no use for, one with Ctrl
+// held or a function key, is meant for the window: the bar lets the keys go, as a second
+// Escape would, and the key goes to the control that had them before (Ctrl+Tab turns the
+// page, F3 shows a table).
+bool LeaveMenuBarFor(QWidget* bar, QKeyEvent* e) {
+  if (e->type() != QEvent::KeyPress || !bar->hasFocus() || QApplication::activePopupWidget() != nullptr)
+    return false;
+  const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+  const bool withCtrl = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
+  const bool function = e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F35 && e->key() != Qt::Key_F10;
+  if (!withCtrl && !function) return false;
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(bar, &escape);
+  QWidget* back = QApplication::focusWidget();
+  if (back == nullptr || back == bar) return true;
+  QKeyEvent again(e->type(), e->key(), e->modifiers(), e->text(), e->isAutoRepeat(), static_cast<ushort>(e->count()));
+  QCoreApplication::sendEvent(back, &again);
+  return true;
+}
+
 bool RouteKey(QWidget* receiver, QKeyEvent* e) {
   if (g_resending) return false;
+  if (receiver->inherits("QMenuBar") && LeaveMenuBarFor(receiver, e)) return true;
   // An open menu, or a menu bar walked with the keyboard, takes its keys itself: no form or
   // control sees them (Enter must choose the item, not reach the page behind it).
   if (QApplication::activePopupWidget() != nullptr || receiver->inherits("QMenuBar") || receiver->inherits("QMenu"))
@@ -348,6 +370,17 @@ class FocusMarkStyle : public QProxyStyle {
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
     Marked marked(option);
+    // A menu bar walked by the keyboard (a menu closed with Escape leaves it holding the
+    // keys) shows the title that has them highlighted, as with its menu open: the style
+    // would highlight a title only while its menu is open, so the user could not see that
+    // the keys go to the bar.
+    const auto* title = element == CE_MenuBarItem ? qstyleoption_cast<const QStyleOptionMenuItem*>(option) : nullptr;
+    if (title != nullptr && (title->state & State_Selected) && widget != nullptr && widget->hasFocus()) {
+      QStyleOptionMenuItem held(*title);
+      held.state |= State_Sunken;
+      QProxyStyle::drawControl(element, &held, painter, widget);
+      return;
+    }
     QProxyStyle::drawControl(element, option, painter, widget);
     // The style tints a focused push button only; it gets the mark inside its frame too.
     if (element == CE_PushButton && option != nullptr && (option->state & State_HasFocus)) {

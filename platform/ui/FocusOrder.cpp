@@ -36,6 +36,31 @@ void FocusNextControl(TWinControl* From) {
     }
   }
 }
+
+namespace {
+// Whether c shows and is enabled as far as Within (on a form that may itself be hidden).
+bool UsableWithin(const TWinControl* c, const TWinControl* Within) {
+  for (const TControl* p = c; p != nullptr; p = p->Parent()) {
+    if (!p->Visible() || !p->Enabled()) return false;
+    if (p == Within) return true;
+  }
+  return false;
+}
+}  // namespace
+
+bool FocusTurnedPage(TWinControl* Page) {
+  TForm* form = Page != nullptr ? Page->ParentForm() : nullptr;
+  if (form == nullptr) return false;
+  std::vector<TWinControl*> order;
+  CollectInTabOrder(Page, order);
+  for (TWinControl* c : order) {
+    if (!c->TabStop() || !UsableWithin(c, Page)) continue;
+    if (form->Visible() && c->CanFocus()) c->SetFocus();
+    else form->SetFocusedControl(c);
+    return true;
+  }
+  return false;
+}
 }  // namespace ui
 
 namespace ui {
@@ -61,6 +86,15 @@ TPageStepper* OutermostStepper(TWinControl* parent, int depth, int& bestDepth) {
   return best;
 }
 }  // namespace
+
+bool FocusPageStrip(TForm* Form) {
+  if (Form == nullptr) return false;
+  int depth = 1 << 20;
+  auto* strip = dynamic_cast<TWinControl*>(OutermostStepper(Form, 0, depth));
+  if (strip == nullptr || !strip->CanFocus()) return false;
+  strip->SetFocus();
+  return true;
+}
 
 bool StepPagesByKey(TForm* Form, TWinControl* Focused, WORD Key, TShiftState Shift) {
   if (Form == nullptr || !Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return false;

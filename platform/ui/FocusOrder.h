@@ -12,6 +12,17 @@ namespace ui {
 // Does nothing when From is not on a form or no other control qualifies.
 void FocusNextControl(TWinControl* From);
 
+// A page turn hid the control that had the focus (it is kept on the container that turned
+// the page meanwhile): the focus goes to the first control of Page, in tab order, that is a
+// tab stop and can take it, so the keys go on working on the page now shown. On a form not
+// on the screen the form only records it. False, changing nothing, when Page has none.
+bool FocusTurnedPage(TWinControl* Page);
+
+// Gives the focus to the tab strip that Ctrl+Tab turns from a control on no page (the
+// form's outermost showing one), for a page turn that found nothing to focus on the new
+// page: the keys stay with the pages and the strip marks the focus. False when there is none.
+bool FocusPageStrip(TForm* Form);
+
 // A control that turns a window's pages: a tab strip or a page control.
 class TPageStepper {
  public:

@@ -38,7 +38,7 @@ TEST_F(IgnitionAlignment, LockStepAndCloseReleases) {
     w.UnLockButton->Click();
     locked = PumpUntil([&] {
       return sim.With([](ecusim::Ecu& e) { return e.State().advanceLocked; }) &&
-             w.UnLockButton->Caption() == "Unlock ignition advance";
+             w.UnLockButton->Caption() == "&Unlock ignition advance";
     });
     WORD key = VK_UP;
     w.ReferenceAdvance->OnKeyUp(w.ReferenceAdvance, key, {});

@@ -160,9 +160,9 @@ TEST_F(IgnAlign, ConfigurationReplyShowsTheAnglesInDegrees) {
   EXPECT_DOUBLE_EQ(form->LockAdvance->FloatValue(), 20.0);
   EXPECT_TRUE(form->ReferenceAdvance->Enabled());
   form->ShowAdvanceLock(true);
-  EXPECT_EQ(form->UnLockButton->Caption(), "Unlock ignition advance");
+  EXPECT_EQ(form->UnLockButton->Caption(), "&Unlock ignition advance");
   form->ShowAdvanceLock(false);
-  EXPECT_EQ(form->UnLockButton->Caption(), "Lock ignition advance");
+  EXPECT_EQ(form->UnLockButton->Caption(), "&Lock ignition advance");
 }
 
 }  // namespace

@@ -231,7 +231,8 @@ TEST_F(ControlsTest, TabIndexFromCodeClicksAndPutAwayPagesLoseTheFocus) {
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(nb->PageIndex(), 1);
   EXPECT_NE(f->ActiveControl(), edit);
-  EXPECT_EQ(f->ActiveControl(), nb);
+  // The page shown has nothing to focus: the strip that turns the pages takes the focus.
+  EXPECT_EQ(f->ActiveControl(), tabs);
   tabs->SetTabIndex(1);  // no change, no click
   ui::SimulateClick(tabs, tabs->ItemRect(0).Left + 3, 5);
   EXPECT_EQ(clicks, 2);
