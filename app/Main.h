@@ -420,7 +420,7 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   // --- map files: open, save, preview (MainFiles.cpp) ---
   static void PublishFiles(TClassProps<TR7Tform1>& P);
   void Open1Click(TObject* Sender);
-  void Save1Click(TObject* Sender);
+  void Savefile1Click(TObject* Sender);
   // The open dialog every window opens files with (comments panel at its right, options
   // panel below), and the map save dialog (options panel below); made on first use.
   TApOpenDialog* ApOpenDialog1();

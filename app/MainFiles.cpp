@@ -152,7 +152,7 @@ bool PreviewSelectedFile(const AnsiString& fileName) {
 }  // namespace
 
 void TR7Tform1::PublishFiles(TClassProps<TR7Tform1>& P) {
-  P.Handler("Open1Click", &TR7Tform1::Open1Click).Handler("Save1Click", &TR7Tform1::Save1Click);
+  P.Handler("Open1Click", &TR7Tform1::Open1Click).Handler("Savefile1Click", &TR7Tform1::Savefile1Click);
 }
 
 TApOpenDialog* TR7Tform1::ApOpenDialog1() {
@@ -251,7 +251,7 @@ void TR7Tform1::Open1Click(TObject*) {
   RefreshMapTables();
 }
 
-void TR7Tform1::Save1Click(TObject*) {
+void TR7Tform1::Savefile1Click(TObject*) {
   if (!AnyMapPresent()) {
     if (MessageDlg(kNoMapsToSaveQuestion, mtWarning, TMsgDlgButtons{mbYes, mbNo}) != mrYes) return;
     StartBlankMap();

@@ -56,7 +56,7 @@ class MainFiles : public ProgramWindowsTest {
     ShowEachSlot();
     ui::DialogScript script;
     script.AnswerFile(File(name));
-    f_->Save1Click(nullptr);
+    f_->Savefile1Click(nullptr);
   }
 
   // The streams of a saved map file, by name.
@@ -80,7 +80,7 @@ TEST_F(MainFiles, SavedMapsOpenAgain) {
   MapSlots[1].IgnitionTable[3][4] = 17;
   ui::DialogScript script;
   script.AnswerFile(File("one.map"));
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   ASSERT_TRUE(std::filesystem::exists(dir_ / "one.map"));
   EXPECT_TRUE(Form1->CheckBox1->Checked());
   EXPECT_FALSE(Form1->CheckBox2->Enabled());
@@ -112,7 +112,7 @@ TEST_F(MainFiles, SavingWithoutMapsAsksFirst) {
   for (int n = 1; n <= 3; ++n) MapSlots[n].Source = 0;
   ui::DialogScript script;
   script.Answer(mrNo);
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   EXPECT_EQ(script.Count(ui::DialogKind::SaveFile), 0);
   EXPECT_FALSE(MapSlots.Present(1));
 }
@@ -179,7 +179,7 @@ TEST_F(MainFiles, SaveCurrentMapWritesOnlyThatMap) {
     EXPECT_TRUE(Form1->CheckBox2->Checked());
     EXPECT_FALSE(Form1->CheckBox3->Checked());
   });
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   EXPECT_EQ(script.Last().Filter, "R7T map files|*.fig,*.map");
   const AnsiString file = File("current.map");
   EXPECT_TRUE(Stream(file, "Q5map-02") == Bytes(MapSlots[2]));
@@ -192,7 +192,7 @@ TEST_F(MainFiles, ANameWithoutExtensionIsSavedAsAMapFile) {
   MapSlots[1].Source = 1;
   ui::DialogScript script;
   script.AnswerFile(File("noext"));
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "noext.map"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "noext"));
   EXPECT_EQ(TrimRight(MapSlots[1].MapName.Get()), "noext.map");

@@ -50,7 +50,7 @@ TEST_F(MainFilesDialog, OpenPreviewsWhileBrowsingAndSaveWritesTheMaps) {
   MapSlots[3].Comments.Set("third map");
   ui::DialogScript script;
   script.BrowseFiles({}, File("two"));
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   const ui::DialogRequest& save = script.Last();
   EXPECT_EQ(save.Kind, ui::DialogKind::SaveFile);
   EXPECT_EQ(save.BottomPanel, Form1);
@@ -111,7 +111,7 @@ TEST_F(MainFilesDialog, ATypedNameLoadsItsMaps) {
   MapSlots[3].Comments.Set("third map");
   ui::DialogScript script;
   script.BrowseFiles({}, File("typed"));
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   safefile::WriteFile(File("bad.map"), "not a map file");
 
   for (int k = 1; k <= 3; ++k) MapSlots[k].IgnitionTable[2][3] = 0;
@@ -232,9 +232,9 @@ TEST_F(MainFilesDialog, PipesSocketsAndDevicesAreNamedAsSuch) {
 
   // Saving: the map dialog (default extension "map") and the logger's (".lg1").
   struct Save { std::function<void()> command; std::string typed; const char* beside; } saves[] = {
-      {[&] { f_->Save1Click(nullptr); }, File("pipe.map"), "pipe.map.map"},
-      {[&] { f_->Save1Click(nullptr); }, File("sock"), "sock.map"},
-      {[&] { f_->Save1Click(nullptr); }, File("fifo"), "fifo.map"},
+      {[&] { f_->Savefile1Click(nullptr); }, File("pipe.map"), "pipe.map.map"},
+      {[&] { f_->Savefile1Click(nullptr); }, File("sock"), "sock.map"},
+      {[&] { f_->Savefile1Click(nullptr); }, File("fifo"), "fifo.map"},
       {[&] { static_cast<TMenuItem*>(LoggerForm->FindComponent("Savetofile1"))->Click(); }, File("fifo"), "fifo.lg1"}};
   for (const Save& c : saves) {
     SCOPED_TRACE(c.typed);
@@ -256,7 +256,7 @@ TEST_F(MainFilesDialog, OpenSkipsTheChangeTheDialogMakesAsItOpens) {
   for (int k = 1; k <= 3; ++k) MapSlots[k].Source = 1;
   ui::DialogScript script;
   script.BrowseFiles({}, File("*.map"));
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   ASSERT_TRUE(std::filesystem::exists(dir_ / "*.map"));
   Settings.MapPath = dir_.string() + "/";
   script.CancelFile();

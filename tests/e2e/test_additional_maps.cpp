@@ -251,7 +251,7 @@ TEST_F(AdditionalMapsLink, CylinderTrimSpeedSitesMoveFromTheTrimTablesMenu) {
   const std::string file =
       (std::filesystem::temp_directory_path() / ("trim-sites-" + std::to_string(getpid()) + ".map")).string();
   script.AnswerFile(file.c_str());
-  f_->Save1Click(nullptr);
+  f_->Savefile1Click(nullptr);
   THKStreams streams(nullptr);
   streams.LoadFromFile(file.c_str());
   TStringStream stream;
