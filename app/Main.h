@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "model/MapEditing.h"
 #include "link/PacketHandler.h"
@@ -320,6 +321,10 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   void UpdateTarget();
   // Everything a fast packet shows on the dashboard and in the windows that follow it.
   void RefreshFastDisplays();
+  // The operating point's mark on the two main tables: NoteLiveMark keeps where a fast
+  // packet moved it, ShowLiveMark paints the cell it left white and its cell silver.
+  void NoteLiveMark(const ecu::GridMarker& marker);
+  void ShowLiveMark();
   // Shows what the fast and slow packets brought, paced while they come from the line.
   void RefreshLiveDisplays(bool fast, bool slow);
   // Manual logging toggle: stops unless a stop trigger is set; starts only with the link
@@ -468,6 +473,8 @@ class TR7Tform1 : public TForm, public ecu::PacketHost {
   std::unique_ptr<TAbPacedCall> live_refresh_;
   bool pace_live_ = false;  // the packet being handled came from the line
   bool fast_due_ = false, slow_due_ = false;  // what the next refresh shows
+  // The mark's cell as the packets left it, and as the tables show it.
+  std::optional<ecu::GridCell> live_mark_, live_mark_shown_;
   // The target display as last drawn: its size and the cross's pixel.
   struct TargetDrawn {
     int w = -1, h = -1, x = 0, y = 0;

@@ -207,11 +207,7 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
   // The wizard shows the sensor's counts as the ECU sends them, negative for a sensor that
   // reads the other way round; the learning takes their absolute value.
   if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleSigned, LiveLoadSite);
-  // The operating point's cell of the two main tables stands out in silver.
-  for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {
-    if (marker.unmark) grid->SetColorCell(marker.unmark->column, marker.unmark->row, clWhite);
-    if (marker.mark) grid->SetColorCell(marker.mark->column, marker.mark->row, clSilver);
-  }
+  NoteLiveMark(marker);
   RefreshLiveDisplays(true, false);
 }
 
@@ -236,6 +232,7 @@ void TR7Tform1::RefreshLiveDisplays(bool fast, bool slow) {
 
 void TR7Tform1::RefreshFastDisplays() {
   if (speed_site != nullptr) speed_site->SetCaption(IntToStr(LiveSpeedSite));
+  ShowLiveMark();
   UpdateMapBox1();
   UpdateMapBox2();
   UpdateTarget();

@@ -226,6 +226,26 @@ void TR7Tform1::UpdateTarget() {
   shown->Canvas()->Draw(0, 0, TargetBitmap);
 }
 
+void TR7Tform1::NoteLiveMark(const ecu::GridMarker& marker) {
+  if (marker.unmark || marker.mark) live_mark_ = marker.mark;
+}
+
+// The operating point's cell of the two main tables stands out in silver. Painted with
+// the dashboard, so a point that crosses several cells between two drawings repaints only
+// the cell it left and the one it stands on; each cell alone is drawn again.
+void TR7Tform1::ShowLiveMark() {
+  const auto same = [](const std::optional<ecu::GridCell>& a, const std::optional<ecu::GridCell>& b) {
+    return a.has_value() == b.has_value() && (!a || (a->column == b->column && a->row == b->row));
+  };
+  if (same(live_mark_, live_mark_shown_)) return;
+  for (TStringAlignGrid* grid : {ignitiontable, injectiontable}) {
+    if (grid == nullptr) continue;
+    if (live_mark_shown_) grid->SetColorCell(live_mark_shown_->column, live_mark_shown_->row, clWhite);
+    if (live_mark_) grid->SetColorCell(live_mark_->column, live_mark_->row, clSilver);
+  }
+  live_mark_shown_ = live_mark_;
+}
+
 void TR7Tform1::ShowLoggingLED(bool on) {
   if (TimeLogLED == nullptr) return;
   TimeLogLED->SetChecked(on);

@@ -641,8 +641,8 @@ void TAdditionalMaps::ShowSlowLive() {
   for (int k = 0; k < kOutputCount; ++k) {
     const bool on = (LiveSlow.Outputs >> k & 1) != 0;
     texts[k]->SetCaption(on ? "ON" : "OFF");
+    // A new colour repaints the lamp; the same one leaves it as it is.
     shapes[k]->Brush()->SetColor(on ? clLime : clGreen);
-    shapes[k]->Invalidate();
   }
 }
 
@@ -653,7 +653,6 @@ void TAdditionalMaps::ShowLinkLost() {
   for (int k = 0; k < kOutputCount; ++k) {
     texts[k]->SetCaption("");
     shapes[k]->Brush()->SetColor(clGreen);
-    shapes[k]->Invalidate();
   }
   ClutchText->SetCaption("");
 }

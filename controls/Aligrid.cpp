@@ -263,8 +263,20 @@ TBrush* TStringAlignGrid::BrushFixedRow(int ARow) {
 }
 
 void TStringAlignGrid::SetColorCell(int ACol, int ARow, TColor Value) {
-  BrushCell(ACol, ARow)->SetColor(Value);
-  Invalidate();
+  const TCellProperties* had = PropCell(ACol, ARow);
+  if (had != nullptr && had->Brush != nullptr && had->Brush->Color() == Value && had->Brush->Style() == bsSolid)
+    return;
+  // Only this cell changes look: it alone is drawn again (a live mark moving over a
+  // table costs the two cells it leaves and enters).
+  ++quiet_changes_;
+  try {
+    BrushCell(ACol, ARow)->SetColor(Value);
+  } catch (...) {
+    --quiet_changes_;
+    throw;
+  }
+  --quiet_changes_;
+  InvalidateCell(ACol, ARow);
 }
 
 namespace {

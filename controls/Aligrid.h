@@ -290,8 +290,11 @@ class TStringAlignGrid : public TStringGrid {
   void DoEnter() override;
   void DoExit() override;
 
-  // Repaint after a record's brush or font changed.
-  void PropertiesChanged() { Invalidate(); }
+  // Repaint after a record's brush or font changed (a change made through a cell's own
+  // accessor repaints only that cell).
+  void PropertiesChanged() {
+    if (quiet_changes_ == 0) Invalidate();
+  }
 
  protected:
   virtual void InitGrid();
@@ -342,6 +345,7 @@ class TStringAlignGrid : public TStringGrid {
   std::unique_ptr<std::vector<TextLine>> loaded_cells_;  // between reading "Cells" and Loaded
   bool cells_stored_ = false;
   std::vector<bool> tab_stops_;
+  int quiet_changes_ = 0;  // while above 0, record changes repaint nothing by themselves
 };
 
 // Registers TStringAlignGrid (and, when nobody has yet, the string grid's own

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QRawFont>
 #include <QTextLayout>
+#include <QThreadPool>
 #include <QPainterPath>
 #include <QPolygon>
 #include <fontconfig/fontconfig.h>
@@ -224,7 +225,26 @@ void AttachImage(TCanvas& canvas, QImage* image) {
   canvas.impl().external = nullptr;
 }
 
+namespace {
+// The raster engine splits a large fill or blend (a style's gradient along a tall scroll
+// bar, a big area under a clip of several rectangles) over the application's thread pool,
+// which would start a thread per core, each then waking with every such repaint while the
+// painting thread only waits for them. Painting here is light and happens at the
+// displays' pace: the pool gets one thread, which ends as soon as it has nothing to do.
+void KeepPaintingOnFewThreads() {
+  static const bool done = [] {
+    if (QCoreApplication::instance() == nullptr) return false;
+    QThreadPool* pool = QThreadPool::globalInstance();
+    pool->setMaxThreadCount(1);
+    pool->setExpiryTimeout(100);
+    return true;
+  }();
+  (void)done;
+}
+}  // namespace
+
 void AttachPainter(TCanvas& canvas, QPainter* painter, QSize size) {
+  if (painter != nullptr) KeepPaintingOnFewThreads();
   CanvasHold::Drop(canvas);
   TCanvas::Impl& d = canvas.impl();
   d.external = painter;
@@ -1153,6 +1173,21 @@ void TCanvas::ExcludeClipRect(const TRect& r) {
 }
 
 bool TCanvas::HasClip() const { return impl_->hasClip; }
+
+QRegion gfx::PaintRegion(const TCanvas& canvas) {
+  const TCanvas::Impl& d = canvas.impl();
+  const QRegion clip = d.hasClip ? d.clip : QRegion(gfx::ToQRect(canvas.ClipRect()));
+  QPainter* p = d.external;
+  if (!p || !p->isActive()) return clip;
+  const QPaintEngine* engine = p->paintEngine();
+  const QRegion area = engine ? engine->systemClip() : QRegion();
+  // The window system's area is in device pixels: from there to the canvas is the
+  // painter's offset in its device, whatever world transform a drawing call left set.
+  const QTransform t = p->worldTransform().inverted() * p->deviceTransform();
+  // With a scaled device the whole clip is painted.
+  if (area.isEmpty() || t.type() > QTransform::TxTranslate) return clip;
+  return clip & area.translated(-qRound(t.dx()), -qRound(t.dy()));
+}
 
 TRect TCanvas::ClipRect() const {
   if (impl_->hasClip) return gfx::FromQRect(impl_->clip.boundingRect());

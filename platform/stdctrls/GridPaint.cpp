@@ -2,6 +2,7 @@
 // the area past the last line.
 #include <algorithm>
 
+#include "platform/graphics/detail/QtGraphics.h"
 #include "platform/stdctrls/Grids.h"
 
 TGridDrawState TCustomGrid::CellDrawState(int ACol, int ARow) const {
@@ -55,6 +56,9 @@ void TCustomGrid::Paint() {
   const bool focusSelected = options_.Contains(goDrawFocusSelected) || options_.Contains(goRowSelect);
   const TGridRect sel = Selection();
   const bool active = IsActiveControl();
+  // Only cells that reach into the area asked for are drawn: a changed cell repaints
+  // itself, not the hundreds around it.
+  const QRegion area = gfx::PaintRegion(*c);
   int right = 0, bottom = 0;
 
   ForVisible(rows_, h, [&](int row, int y) {
@@ -65,6 +69,8 @@ void TCustomGrid::Paint() {
       right = std::min(w, x + cw + line_width_);
       if (cw <= 0 || rh <= 0) return;
       if (editorShown && col == cur_.X && row == cur_.Y) return;  // the editor covers it
+      // With its grid line: a cell whose line is off draws over that strip.
+      if (!area.intersects(QRect(x, y, cw + line_width_, rh + line_width_))) return;
       TRect r(x, y, std::min(w, x + cw), std::min(h, y + rh));
       TGridDrawState state;
       const bool fixed = col < cols_.fixed || row < rows_.fixed;

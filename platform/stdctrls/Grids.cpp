@@ -374,7 +374,15 @@ TGridCoord TCustomGrid::MouseCoord(int X, int Y) const {
   return {c, r};
 }
 
-void TCustomGrid::InvalidateCell(int, int) { Invalidate(); }
+void TCustomGrid::InvalidateCell(int ACol, int ARow) {
+  // A cell out of view is drawn as it is once it comes into view.
+  const TRect r = CellRect(ACol, ARow);
+  if (r.IsEmpty()) return;
+  impl().needsPaint = true;
+  // With its grid line, which a cell whose line is off draws over.
+  if (QWidget* w = ui::detail::WidgetOf(this))
+    w->update(QRect(r.Left, r.Top, r.Width() + line_width_, r.Height() + line_width_));
+}
 void TCustomGrid::InvalidateCol(int) { Invalidate(); }
 void TCustomGrid::InvalidateRow(int) { Invalidate(); }
 

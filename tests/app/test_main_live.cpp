@@ -7,8 +7,11 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <set>
+#include <utility>
 #include <string>
 
+#include "controls/Aligrid.h"
 #include "gauges/AbBar.h"
 #include "gauges/AbLED.h"
 #include "logger/AbTrend.h"
@@ -213,6 +216,80 @@ TEST_F(MainLive, PacketsFromTheLineShowPacedAndTheLastOneLands) {
   }
   EXPECT_EQ(f_->engine_speed->Caption(), "XXXX");
   EXPECT_FALSE(ECUConnected);
+}
+
+// The operating point's mark moves over the map tables with the dashboard: packets that
+// move it several cells between two drawings repaint the cell it left and the cell it
+// stands on, nothing else of the table; the last point always lands, and a point past the
+// last speed site leaves no mark.
+TEST_F(MainLive, TheLiveMarkRepaintsOnlyTheCellsItLeavesAndEnters) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  f_->TabSet1->SetTabIndex(2);  // "Ignition"
+  f_->TabSet1Click(f_->TabSet1);
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  ECUConnected = true;  // no link-start polls
+  LiveSpeedSite = LiveLoadSite = 0;
+  auto fast = [](int speed, int speedFraction, int load) {
+    std::string data(28, '\0');
+    data[2] = static_cast<char>(speed);
+    data[3] = static_cast<char>(speedFraction);
+    data[14] = static_cast<char>(load);
+    data[16] = data[17] = static_cast<char>(147);
+    return AnsiString(std::string(2, '\0') + data + '\0');
+  };
+  auto paint = [] {
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  };
+  using Cells = std::set<std::pair<int, int>>;
+  Cells drawn;
+  f_->ignitiontable->OnDrawCell = [&](TObject*, int c, int r, TRect, TGridDrawState) { drawn.insert({c, r}); };
+  auto marked = [&](int c, int r) {
+    return f_->ignitiontable->ColorCell(c, r) == clSilver && f_->injectiontable->ColorCell(c, r) == clSilver;
+  };
+
+  // Speed site 3, load site 4: cell (5, 5).
+  f_->SLIPpktStringPacket(nullptr, fast(3, 0, 4));
+  paint();
+  ASSERT_TRUE(marked(5, 5));
+  drawn.clear();
+  // Three moves within the pace wait; the fourth, a pace after the last drawing, draws.
+  for (const auto& [speed, load] : {std::pair{4, 4}, {5, 4}, {6, 5}}) {
+    clock.Advance(50);
+    f_->SLIPpktStringPacket(nullptr, fast(speed, 0, load));
+  }
+  paint();
+  EXPECT_EQ(drawn, Cells{});
+  EXPECT_TRUE(marked(5, 5));
+  clock.Advance(100);
+  f_->SLIPpktStringPacket(nullptr, fast(7, 0, 5));
+  paint();
+  EXPECT_EQ(drawn, (Cells{{5, 5}, {9, 6}}));
+  EXPECT_TRUE(marked(9, 6));
+  for (const auto& [c, r] : {std::pair{5, 5}, {6, 5}, {7, 5}, {8, 6}})
+    EXPECT_NE(f_->ignitiontable->ColorCell(c, r), clSilver) << c << "," << r;
+
+  // No packet follows the last one: the pace's timer draws it.
+  drawn.clear();
+  clock.Advance(50);
+  f_->SLIPpktStringPacket(nullptr, fast(8, 0, 5));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!marked(10, 6) && std::chrono::steady_clock::now() < deadline) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  paint();
+  EXPECT_TRUE(marked(10, 6));
+  EXPECT_EQ(drawn, (Cells{{9, 6}, {10, 6}}));
+
+  // Site 31 and a fraction past the half is site 32, past the table: the mark goes.
+  drawn.clear();
+  clock.Advance(1000);
+  f_->SLIPpktStringPacket(nullptr, fast(31, 200, 5));
+  paint();
+  EXPECT_EQ(f_->ignitiontable->ColorCell(10, 6), clWhite);
+  EXPECT_EQ(drawn, (Cells{{10, 6}}));
 }
 
 TEST_F(MainLive, SpaceOnTheLivePageTogglesLoggingOnlyWhenAllowed) {

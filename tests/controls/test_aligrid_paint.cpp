@@ -1,6 +1,11 @@
 // Cell hints as the application asks for them, the editor taking its cell's look, the
 // last column following the line width, and cell backgrounds.
 #include "AligridFixture.h"
+
+#include <functional>
+#include <set>
+#include <utility>
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Simulate.h"
@@ -164,4 +169,58 @@ TEST_F(AligridOnFormTest, RepaintsDrawTheSameTextPixels) {
   for (int y = rc.Top; y < rc.Bottom; ++y)
     for (int x = rc.Left; x < rc.Right; ++x) ink += second.Canvas()->Pixel(x, y) != ColorToRGB(g->Color());
   EXPECT_GT(ink, 5);
+}
+
+namespace {
+
+// The cells a grid draws from now on, as its paints draw them.
+struct DrawnCells {
+  explicit DrawnCells(TStringAlignGrid* grid) {
+    grid->OnDrawCell = [this](TObject*, int c, int r, TRect, TGridDrawState) { cells.insert({c, r}); };
+  }
+  std::set<std::pair<int, int>> cells;
+};
+
+void PaintPending() {
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+}
+
+}  // namespace
+
+// A cell's new colour or text repaints that cell alone, not its neighbours or the headings;
+// a value it already has repaints nothing; the whole grid still repaints when asked.
+TEST_F(AligridOnFormTest, ACellsColourOrTextRepaintsOnlyThatCell) {
+  g->SetColCount(6);
+  g->SetRowCount(5);
+  g->SetFixedCols(1);
+  g->SetFixedRows(1);
+  form->Show();
+  PaintPending();
+  DrawnCells drawn(g);
+  using Cells = std::set<std::pair<int, int>>;
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    Cells expected;
+  } const steps[] = {
+      {"colour", [&] { g->SetColorCell(3, 2, clSilver); }, {{3, 2}}},
+      {"same colour", [&] { g->SetColorCell(3, 2, clSilver); }, {}},
+      {"mark moves", [&] { g->SetColorCell(3, 2, clWhite); g->SetColorCell(4, 3, clSilver); }, {{3, 2}, {4, 3}}},
+      {"text", [&] { g->SetCells(1, 4, "12"); }, {{1, 4}}},
+      {"same text", [&] { g->SetCells(1, 4, "12"); }, {}},
+      {"corner cell", [&] { g->SetColorCell(5, 4, clRed); }, {{5, 4}}},
+      {"heading", [&] { g->SetCells(2, 0, "1,500"); }, {{2, 0}}},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    drawn.cells.clear();
+    s.change();
+    PaintPending();
+    EXPECT_EQ(drawn.cells, s.expected);
+  }
+  EXPECT_EQ(g->ColorCell(4, 3), clSilver);
+  drawn.cells.clear();
+  g->Invalidate();
+  PaintPending();
+  EXPECT_EQ(drawn.cells.size(), 30u);
 }

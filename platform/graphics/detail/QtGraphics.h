@@ -65,6 +65,10 @@ inline QImage& ImageOf(TBitmap& bitmap) { return bitmap.impl().image; }
 // and restored around each call (that is most of the cost of a cell's text); the calls
 // that change its clip set externalClipped.
 void PrepareExternal(TCanvas& canvas);
+// What a paint must draw, in canvas coordinates: the canvas's clip, cut to the part of the
+// window the window system asked to be painted while a control paints into it. Drawing
+// outside it is thrown away, so a control may skip whatever lies wholly outside.
+QRegion PaintRegion(const TCanvas& canvas);
 // Asks the canvas's owner for a surface when it has none (see TCanvas::Impl::needSurface).
 void EnsureSurface(TCanvas& canvas);
 // Runs fn with the canvas's drawing state (pen, brush, font, pen position, modes, clip)
