@@ -420,7 +420,7 @@ void TR7Tform1::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
     // Alt + 1 also resets box 2's trim); the function keys work with Alt as without.
     // Every other Alt combination is the menus' and goes no further here.
     if (Key == 'M' || Key == VK_SUBTRACT) {
-      // Taken here: the "Maps" menu, whose mnemonic is the same key, stays shut.
+      // Taken here, before the menu bar: Alt+M opens the map choice.
       Key = 0;
       SelectMAP1Click(this);
       return;
