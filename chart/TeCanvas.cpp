@@ -1,4 +1,5 @@
 #include "chart/TeCanvas.h"
+#include "chart/TeCanvasRound.h"
 
 #include <cmath>
 #include <cstdint>
@@ -13,15 +14,8 @@ int TeeDarkerTopBottom = 64;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-int Rnd(double v) {
-  if (!(v == v)) return 0;
-  const double lim = 2147483647.0;
-  if (v > lim) v = lim;
-  if (v < -lim) v = -lim;
-  return static_cast<int>(std::nearbyint(v));  // half to even in the default rounding mode
-}
+using tecanvas::kPi;
+using tecanvas::Rnd;
 
 int Clamp(int v) { return std::clamp(v, -TeeMaxPixelCoordinate, TeeMaxPixelCoordinate); }
 TPoint Clamp(TPoint p) { return {Clamp(p.x), Clamp(p.y)}; }

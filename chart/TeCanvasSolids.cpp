@@ -2,25 +2,15 @@
 // pie slices with depth. Each draws only the faces that turn toward the viewer, nearer
 // ones last.
 #include "chart/TeCanvas.h"
+#include "chart/TeCanvasRound.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "chart/TeeProcs.h"
 
-namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-int Rnd(double v) {
-  if (!(v == v)) return 0;
-  const double lim = 2147483647.0;
-  if (v > lim) v = lim;
-  if (v < -lim) v = -lim;
-  return static_cast<int>(std::nearbyint(v));  // half to even in the default rounding mode
-}
-
-}  // namespace
+using tecanvas::kPi;
+using tecanvas::Rnd;
 
 namespace {
 long long Orientation(TPoint a, TPoint b, TPoint c) {
