@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Main.h"
+#include "config/TCSetup.h"
 #include "config/setup.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Tabs.h"
@@ -32,13 +33,13 @@ class SetupWindow : public ::testing::TestWithParam<const char*> {
     for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
     Application->ProcessMessages();
   }
-  void Shot(const std::string& name) {
+  void Shot(const std::string& name, TForm* form = SetupForm) {
     const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
     if (dir == nullptr) return;
     PumpUntil([] { return false; }, 150);
     const std::string file = std::string(dir) + "/" + name + ".png";
     if (std::system(("import -window root '" + file + "' 2>/dev/null").c_str()) != 0)
-      ui::GrabToPng(SetupForm, file.c_str());
+      ui::GrabToPng(form, file.c_str());
   }
   x11test::XSession x_;
 };
@@ -58,6 +59,8 @@ void CheckRadioGroups(TWinControl* c, int page) {
 
 TEST_P(SetupWindow, RadioGroupsKeepTheirButtonsBelowTheCaption) {
   TSetupForm* s = SetupForm;
+  // Started, the program has not made the editor's windows: they come with its first show.
+  EXPECT_FALSE(s->HandleAllocated());
   s->SetLeft(20);
   s->SetTop(20);
   s->Show();
@@ -73,6 +76,21 @@ TEST_P(SetupWindow, RadioGroupsKeepTheirButtonsBelowTheCaption) {
     Shot(screen + "-setup-page" + (page < 10 ? "0" : "") + std::to_string(page));
   }
   s->Hide();
+}
+
+// The traction-control setup, whose menu bar also comes with its window.
+TEST_P(SetupWindow, TractionControlSetupShowsWithItsMenuBar) {
+  TTCSetupForm* t = TCSetupForm;
+  EXPECT_FALSE(t->HandleAllocated());
+  const int clientHeight = t->ClientHeight();
+  t->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name '" + std::string(t->Caption().c_str()) + "' 2>/dev/null").empty();
+  }));
+  EXPECT_GT(t->MenuBarHeight(), 0);
+  EXPECT_EQ(t->ClientHeight(), clientHeight);
+  Shot(std::string(GetParam()).substr(0, std::string(GetParam()).find('x', 5)) + "-tcsetup", t);
+  t->Hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, SetupWindow, ::testing::Values("1024x768x24", "1600x1000x24"));
