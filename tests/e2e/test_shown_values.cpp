@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "app/Main.h"
@@ -16,6 +17,7 @@
 #include "model/MapRecord.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Simulate.h"
 
 namespace e2e {
 namespace {
@@ -58,10 +60,21 @@ TEST_F(ShownMapValues, AdditionalTablesWindowLeavesOutOfRangeValuesInTheRecord) 
     const std::vector<uint8_t> before = BytesOf(m);
 
     bool shown = false;
+    std::set<TWinControl*> focused;
     script.AnswerForm([&](TForm& form) {
       shown = true;
       TAdditionalMaps* a = AdditionalMaps;
-      VisitPages(a->TabSet, [a] { a->TabSetClick(a->TabSet); });
+      VisitPages(a->TabSet, [a, &focused] {
+        a->TabSetClick(a->TabSet);
+        // Focus passed through every control of the page and on, nothing typed.
+        for (int i = 0; i < 40; ++i) {
+          TWinControl* at = a->ActiveControl() ? a->ActiveControl() : a;
+          ui::SimulateKey(at, "Tab");
+          Application->ProcessMessages();
+          focused.insert(a->ActiveControl());
+        }
+      });
+      EXPECT_GT(focused.size(), 40u);
       f_->RefreshMapTables();
       Application->ProcessMessages();
       form.SetModalResult(mrOk);
