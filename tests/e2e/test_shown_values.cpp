@@ -112,7 +112,13 @@ TEST_F(ShownConfigValues, ConfigurationEditorLeavesTheBlockAsRead) {
   script.AnswerForm([&](TForm&) {
     shown = true;
     TSetupForm& s = *SetupForm;
-    VisitPages(s.TabSet, [&s] { s.TabSetClick(s.TabSet); });
+    VisitPages(s.TabSet, [&s] {
+      s.TabSetClick(s.TabSet);
+      for (int i = 0; i < 30; ++i) {
+        ui::SimulateKey(s.ActiveControl() ? s.ActiveControl() : &s, "Tab");
+        Application->ProcessMessages();
+      }
+    });
     EXPECT_EQ(Differences(before, BytesOf(ConfigBlock)), std::vector<size_t>{});
     EXPECT_EQ(Differences(before, BytesOf(ConfigBlock)), std::vector<size_t>{});
     // Sources out of their range are already set to a valid one as the block is read, so
