@@ -495,9 +495,10 @@ void TSetupForm::Chart6GetAxisLabel(TChartAxis* Sender, TChartSeries*, int Value
 
 void TSetupForm::ShowGears() {
   for (int g = 0; g < 8; ++g) {
-    // A ratio beyond what the ECU holds is shown and kept as the largest it holds.
-    if (ConfigBlock.GearRatio[g] > kMaxGearRatio) ConfigBlock.GearRatio[g] = kMaxGearRatio;
-    GearPos_table->SetCells(1, g + 1, Fixed(GearRatioShown(ConfigBlock.GearRatio[g]), 1));
+    // A ratio beyond what the ECU holds is shown as the largest it holds, which is what an
+    // upload sends; the block keeps it as read until the user steps it.
+    const uint32_t ratio = std::min<uint32_t>(ConfigBlock.GearRatio[g], kMaxGearRatio);
+    GearPos_table->SetCells(1, g + 1, Fixed(GearRatioShown(ratio), 1));
   }
 }
 

@@ -86,7 +86,13 @@ void TCustomEdit::CreateHandle() {
 }
 
 void TCustomEdit::InitWidget() {
+  // The new window is given the text the edit already holds. That is no change of the
+  // text, so OnChange stays quiet: a handler storing the shown value would otherwise write
+  // it back, limited to the edit's range, merely because the window was made.
+  const bool was = making_window_;
+  making_window_ = true;
   TWinControl::InitWidget();
+  making_window_ = was;
   PushOptions();
   PushSelection();
 }
@@ -217,7 +223,7 @@ void TCustomEdit::TextChanged() {
       PushSelection();
     }
   }
-  Change();
+  if (!making_window_) Change();
 }
 
 void TCustomEdit::Change() {

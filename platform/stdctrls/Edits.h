@@ -83,6 +83,8 @@ class TCustomEdit : public TWinControl {
   TBorderStyle border_style_ = bsSingleBorder;
   int left_margin_ = 0, right_margin_ = 0;
   bool pushing_ = false;
+  // Set while a new window takes over the text: the text itself has not changed.
+  bool making_window_ = false;
 };
 
 class TEdit : public TCustomEdit {

@@ -251,6 +251,11 @@ void TRadioGroup::Resize() {
   ArrangeButtons();
 }
 
+void TRadioGroup::InitWidget() {
+  TGroupBox::InitWidget();
+  ArrangeButtons();
+}
+
 void TRadioGroup::ArrangeButtons() {
   const int n = static_cast<int>(buttons_.size());
   if (n == 0) return;

@@ -128,6 +128,8 @@ class TRadioGroup : public TGroupBox {
   void Resize() override;
   void SetFocus() override;
   void ApplyTabStop() override;
+  // With its window made, the buttons move below the caption as the frame draws it.
+  void InitWidget() override;
 
  private:
   void ItemsChanged();

@@ -482,9 +482,13 @@ TComponent* SwapFormMenu(TForm* Form, TMainMenu* Old, TMainMenu* New) {
     Old->HideBar();
   }
   if (New == nullptr) return nullptr;
+  // The form's window has just been made: its menu gets its bar.
+  if (New == Old) {
+    New->AttachToForm();
+    return New;
+  }
   New->FreeNotification(Form);
-  // The bar is made now even when the window does not exist yet: nothing would attach
-  // it later, and the form would show without its menu.
+  // Without a window yet, the bar comes when the form's window is made.
   if (!New->HasState(csLoading)) New->AttachToForm();
   return New;
 }
@@ -508,7 +512,9 @@ void TMainMenu::AttachToForm() {
     if (form->Menu() == this && !HasState(csLoading)) AttachToForm();
     return;
   }
-  form->HandleNeeded();
+  // A form's windows are made when it is first shown; asking for them here, as its form
+  // is read, would make every window of a form that may never be shown at start-up.
+  if (!form->HandleAllocated()) return;
   QWidget* w = ui::detail::WidgetOf(form);
   if (!w) return;
   if (!impl_->bar) {

@@ -276,8 +276,10 @@ void TGroupBox::CreateHandle() {
 }
 
 int TGroupBox::FrameTop() {
-  HandleNeeded();
-  auto* w = As<QGroupBox>(this);
+  // Known once the box has its window. Asking for one here, while its form is still being
+  // read, would make the windows of the whole form at once, each then redoing its fonts
+  // and texts as the rest of the form is read; until then the usual caption height stands.
+  auto* w = HandleAllocated() ? As<QGroupBox>(this) : nullptr;
   return w ? w->contentsRect().top() : 14;
 }
 

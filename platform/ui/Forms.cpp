@@ -101,9 +101,14 @@ void TForm::CreateHandle() {
   ui::detail::InstallWidget(this, w);
 }
 
+namespace {
+void AttachMenuBar(TForm* form, TMainMenu* menu);
+}  // namespace
+
 void TForm::InitWidget() {
   ApplyWindowFlags();
   TWinControl::InitWidget();
+  if (menu_) AttachMenuBar(this, menu_);
   // The caption may have been set (by the form resource or in code) before the window
   // existed: the window carries it from its first show.
   if (QWidget* w = impl().widget) w->setWindowTitle(gfx::ToQString(Caption()));
@@ -182,6 +187,14 @@ ui::TMainMenuHook g_menu_hook = nullptr;
 }  // namespace
 
 void ui::SetMainMenuHook(TMainMenuHook Hook) { g_menu_hook = Hook; }
+
+namespace {
+// The menu's bar is made with the form's window: the hook, given the form's own menu as
+// both old and new, attaches it.
+void AttachMenuBar(TForm* form, TMainMenu* menu) {
+  if (g_menu_hook != nullptr) g_menu_hook(form, menu, menu);
+}
+}  // namespace
 
 void TForm::SetMenu(TMainMenu* m) {
   if (m == menu_) return;

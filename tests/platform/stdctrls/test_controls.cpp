@@ -39,6 +39,22 @@ TEST_F(ControlsTest, ComboItemsFromOneCarriageReturnText) {
   EXPECT_EQ(cb->ItemIndex(), -1);
 }
 
+// Filling a radio group makes no windows: its form's windows come when the form shows
+// (a form being read would otherwise make all of them before its properties are in), and
+// the buttons then stand below the caption.
+TEST_F(ControlsTest, RadioGroupMakesNoWindowUntilItsFormShows) {
+  TForm* f = NewForm();
+  auto* rg = Place<TRadioGroup>(f, 10, 10, 200, 80);
+  rg->SetCaption("Speed unit");
+  rg->Font()->SetSize(16);
+  rg->Items()->SetText("km/h\rmph");
+  EXPECT_FALSE(rg->HandleAllocated());
+  EXPECT_FALSE(f->HandleAllocated());
+  f->Show();
+  EXPECT_GT(rg->FrameTop(), 14);
+  EXPECT_GE(rg->Buttons(0)->Top(), rg->FrameTop());
+}
+
 TEST_F(ControlsTest, RadioGroupItemsColumnsAndIndex) {
   TForm* f = NewForm();
   auto* rg = Place<TRadioGroup>(f, 10, 10, 200, 80);

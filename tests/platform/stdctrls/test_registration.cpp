@@ -459,6 +459,14 @@ TEST_F(RegistrationTest, AFormWithEveryControlReadsAndWritesBackUnchanged) {
   EXPECT_EQ(form.Opens, 1);
   EXPECT_EQ(form.PopupMenu(), Find<TPopupMenu>(&form, "PopupMenu1"));
   EXPECT_EQ(form.Menu(), menu);
+
+  // Reading the form made none of its windows, its menu's bar included; the bar comes
+  // with the form's window.
+  EXPECT_FALSE(form.HandleAllocated());
+  form.Show();
+  Application->ProcessMessages();
+  EXPECT_GT(menu->BarHeight(), 0);
+  EXPECT_EQ(form.MenuBarHeight(), menu->BarHeight());
 }
 
 TEST_F(RegistrationTest, GlyphsAndPicturesKeepTheirPixels) {

@@ -1,0 +1,98 @@
+// The configuration editor under a real window manager: every page's radio groups hold
+// their buttons below the caption their frame draws, with the windows made as the editor
+// is first shown rather than as its form is read. With CQ5_SCREENSHOT_DIR set, every page
+// is captured from the screen for a look by eye.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/Main.h"
+#include "config/TCSetup.h"
+#include "config/setup.h"
+#include "platform/stdctrls/ExtCtrls.h"
+#include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Simulate.h"
+#include "x11/XSession.h"
+
+namespace {
+
+using x11test::Output;
+using x11test::PumpUntil;
+
+class SetupWindow : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    std::string missing;
+    if (!x_.Start(missing, GetParam())) GTEST_SKIP() << "needs " << missing;
+    Application->Initialize();
+    CreateProgramForms();
+  }
+  void TearDown() override {
+    for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+    Application->ProcessMessages();
+  }
+  void Shot(const std::string& name, TForm* form = SetupForm) {
+    const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
+    if (dir == nullptr) return;
+    PumpUntil([] { return false; }, 150);
+    const std::string file = std::string(dir) + "/" + name + ".png";
+    if (std::system(("import -window root '" + file + "' 2>/dev/null").c_str()) != 0)
+      ui::GrabToPng(form, file.c_str());
+  }
+  x11test::XSession x_;
+};
+
+// The radio groups among `c` and its children, with the top of their highest button.
+void CheckRadioGroups(TWinControl* c, int page) {
+  for (int i = 0; i < c->ControlCount(); ++i) {
+    TControl* child = c->Controls(i);
+    if (auto* g = dynamic_cast<TRadioGroup*>(child); g && g->Visible() && g->ControlCount() > 0) {
+      int top = g->Height();
+      for (int b = 0; b < g->ControlCount(); ++b) top = std::min(top, g->Controls(b)->Top());
+      EXPECT_GE(top, 12) << g->Name() << " on page " << page;
+    }
+    if (auto* w = dynamic_cast<TWinControl*>(child)) CheckRadioGroups(w, page);
+  }
+}
+
+TEST_P(SetupWindow, RadioGroupsKeepTheirButtonsBelowTheCaption) {
+  TSetupForm* s = SetupForm;
+  // Started, the program has not made the editor's windows: they come with its first show.
+  EXPECT_FALSE(s->HandleAllocated());
+  s->SetLeft(20);
+  s->SetTop(20);
+  s->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name '" + std::string(s->Caption().c_str()) + "' 2>/dev/null").empty();
+  })) << s->Caption().c_str() << " visible " << s->Visible() << " at " << s->Left() << "," << s->Top() << " " << s->Width() << "x" << s->Height();
+  const std::string screen = std::string(GetParam()).substr(0, std::string(GetParam()).find('x', 5));
+  for (int page = 0; page < s->TabSet->Tabs()->Count(); ++page) {
+    s->TabSet->SetTabIndex(page);
+    s->TabSetClick(s->TabSet);
+    Application->ProcessMessages();
+    CheckRadioGroups(s, page);
+    Shot(screen + "-setup-page" + (page < 10 ? "0" : "") + std::to_string(page));
+  }
+  s->Hide();
+}
+
+// The traction-control setup, whose menu bar also comes with its window.
+TEST_P(SetupWindow, TractionControlSetupShowsWithItsMenuBar) {
+  TTCSetupForm* t = TCSetupForm;
+  EXPECT_FALSE(t->HandleAllocated());
+  const int clientHeight = t->ClientHeight();
+  t->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name '" + std::string(t->Caption().c_str()) + "' 2>/dev/null").empty();
+  }));
+  EXPECT_GT(t->MenuBarHeight(), 0);
+  EXPECT_EQ(t->ClientHeight(), clientHeight);
+  Shot(std::string(GetParam()).substr(0, std::string(GetParam()).find('x', 5)) + "-tcsetup", t);
+  t->Hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, SetupWindow, ::testing::Values("1024x768x24", "1600x1000x24"));
+
+}  // namespace
