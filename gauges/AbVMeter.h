@@ -61,6 +61,16 @@ class TAbVMeter : public TAbAnalogGControl {
   void CalcLayout();
   void RenderFace();
   void PlacePointer();
+  // The pointer's and the min/max marks' heights on the scale last drawn, and the value's
+  // text: a new value that moves none of them by a pixel draws nothing.
+  struct Drawn {
+    int pointer = 0, min = 0, max = 0;
+    AnsiString text;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn DrawnNow() const;
+  Drawn shown_;
+  bool painted_ = false;
   void AlertCheck();
   bool auto_size_ = true;
   TFont font_value_;

@@ -169,7 +169,7 @@ TEST_F(MeterTest, LinearMeterBlinksOnAPassedLimitWithOnlyTheLimitOption) {
   m->SetParent(form.get());
   m->SetOptions(TVMeterOptions{TVMeterOption::opBevelInner, TVMeterOption::opBevelOuter, TVMeterOption::opLimit,
                                TVMeterOption::opUnit});
-  m->SetValue(50);
+  m->SetValue(40);
   EXPECT_FALSE(m->Blinking());
   m->SetValue(95);  // above the upper limit of 90
   EXPECT_TRUE(m->Blinking());
@@ -179,7 +179,7 @@ TEST_F(MeterTest, LinearMeterBlinksOnAPassedLimitWithOnlyTheLimitOption) {
   EXPECT_EQ(m->AlertColor(), clYellow);
   ui::GrabControl(m, shot);
   EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, m->PointerOnCanvas()[2].y), clYellow);
-  m->SetValue(50);
+  m->SetValue(40);
   EXPECT_FALSE(m->Blinking());
   EXPECT_FALSE(abflash::IsClient(m));
 }
@@ -211,7 +211,7 @@ TEST_F(MeterTest, DisabledLinearMeterIsGreyAndStill) {
   m->SetColor(clWhite);
   m->SetEnabled(true);
   EXPECT_TRUE(m->Blinking());
-  m->SetValue(50);
+  m->SetValue(40);
   ui::GrabControl(m, shot);
   EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, m->PointerOnCanvas()[2].y), clLime);
 }
@@ -310,6 +310,22 @@ TEST_F(MeterTest, ReadOutAndBarRepaintOnlyWhenWhatTheyShowChanges) {
   for (int i = 0; i < 5; ++i) Application->ProcessMessages();
   EXPECT_EQ(h->paints, hBefore + 1);  // the first move asked for a painting; it shows 40
   EXPECT_EQ(h->drawn, "40");
+
+  // The linear meter: its pointer moved by less than a pixel draws nothing.
+  auto* m = new Counted<TAbVMeter>(form.get());
+  m->SetParent(form.get());
+  m->SetLeft(300);
+  m->SignalSettings()->SetValueFormat("##0");
+  m->SetValue(40);
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  EXPECT_GT(m->paints, 0);
+  for (const auto& [value, paints] : {std::pair{40.1f, false}, {70.0f, true}, {70.2f, false}, {20.0f, true}}) {
+    const int before = m->paints;
+    m->SetValue(value);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_EQ(m->paints > before, paints) << value;
+    EXPECT_EQ(m->drawn, m->ValueText()) << value;
+  }
   form->Hide();
 }
 
