@@ -311,6 +311,11 @@ TEST_F(MeterTest, ReadOutAndBarRepaintOnlyWhenWhatTheyShowChanges) {
   EXPECT_EQ(h->paints, hBefore + 1);  // the first move asked for a painting; it shows 40
   EXPECT_EQ(h->drawn, "40");
 
+  // The meters draw their whole face: the window beneath need not repaint with them.
+  EXPECT_TRUE(TAbVMeter(nullptr).PaintsWholeClient());
+  EXPECT_TRUE(Speedo()->PaintsWholeClient());
+  EXPECT_FALSE(h->PaintsWholeClient());
+
   // The linear meter: its pointer moved by less than a pixel draws nothing.
   auto* m = new Counted<TAbVMeter>(form.get());
   m->SetParent(form.get());
