@@ -56,6 +56,9 @@ class TAbRMeter : public TAbAnalogGControl {
   void LimitChanged() override;
   void LogScaleChanged() override;
   void Paint() override;
+  // The face fills the whole area with the meter's colour: what lies beneath it need not
+  // repaint with the pointer (not while updates are held and Paint draws nothing).
+  bool PaintsWholeClient() const override { return UpdateCount() == 0; }
   void WndProc(TMessage& Message) override;
   void Resize() override;
 

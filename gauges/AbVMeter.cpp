@@ -214,6 +214,16 @@ void TAbVMeter::RenderFace() {
   scale_.DrawLinear(c, S, ink);
 }
 
+TAbVMeter::Drawn TAbVMeter::DrawnNow() const {
+  const double f = (scale_.Ppt0Y - scale_.Ppt1000Y) / 1000.0;
+  Drawn d;
+  d.pointer = AbRound(PPT() * f);
+  d.min = AbRound(MinPPT() * f);
+  d.max = AbRound(MaxPPT() * f);
+  if (Has(TVMeterOption::opValue)) d.text = ValueText();
+  return d;
+}
+
 void TAbVMeter::PlacePointer() {
   const int t = scale_.MainTickLength, h2 = t / 2;
   const double f = (scale_.Ppt0Y - scale_.Ppt1000Y) / 1000.0;
@@ -264,11 +274,13 @@ void TAbVMeter::Paint() {
   if (ink != clNone) c->Pen()->SetColor(ink);
   c->Brush()->SetColor(ink != clNone ? ink : blinking_ ? alert_color_ : scale_.PointerColor());
   c->Polygon({pointer_.begin(), pointer_.end()});
+  shown_ = DrawnNow();
+  painted_ = !Designing();
 }
 
 void TAbVMeter::ValueChanged() {
   TAbAnalogGControl::ValueChanged();
-  if (!too_small_) Invalidate();
+  if (!too_small_ && (!painted_ || !(DrawnNow() == shown_))) Invalidate();
 }
 
 void TAbVMeter::OverflowChanged(int) { AlertCheck(); }

@@ -46,6 +46,9 @@ class TAbVMeter : public TAbAnalogGControl {
   void LimitChanged() override;
   void LogScaleChanged() override;
   void Paint() override;
+  // The face fills the whole area with the meter's colour: what lies beneath it need not
+  // repaint with the pointer (not while updates are held and Paint draws nothing).
+  bool PaintsWholeClient() const override { return UpdateCount() == 0; }
   void WndProc(TMessage& Message) override;
   void Resize() override;
   void SetEnabled(bool v) override;
@@ -61,6 +64,16 @@ class TAbVMeter : public TAbAnalogGControl {
   void CalcLayout();
   void RenderFace();
   void PlacePointer();
+  // The pointer's and the min/max marks' heights on the scale last drawn, and the value's
+  // text: a new value that moves none of them by a pixel draws nothing.
+  struct Drawn {
+    int pointer = 0, min = 0, max = 0;
+    AnsiString text;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn DrawnNow() const;
+  Drawn shown_;
+  bool painted_ = false;
   void AlertCheck();
   bool auto_size_ = true;
   TFont font_value_;

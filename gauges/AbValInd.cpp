@@ -119,7 +119,7 @@ void TAbValueInd::CalcLayout() {
 
 void TAbValueInd::ValueChanged() {
   TAbAnalogGControl::ValueChanged();
-  Invalidate();
+  if (!shown_ || shown_text_ != ValueText()) Invalidate();
 }
 
 void TAbValueInd::Paint() {
@@ -147,6 +147,8 @@ void TAbValueInd::Paint() {
   value_box_ = PaintValueBox(c, R, value_h_ / 3, value_w_, value_h_, unit_w_, bevel_value_, Font()->Color(),
                              Has(TValueIndOption::opUnit) ? &s->ValueUnit() : nullptr);
   PaintValueText(c, value_box_, bevel_value_, &font_value_, Designing() ? s->LongestFormat() : ValueText());
+  shown_text_ = ValueText();
+  shown_ = !Designing();
 }
 
 // --- TAbHBar ----------------------------------------------------------------------------
@@ -245,11 +247,28 @@ void TAbHBar::CalcLayout() {
   }
 }
 
+TAbHBar::Drawn TAbHBar::DrawnNow() {
+  // Pixels along the bar as it was last laid out; a bar of another style than the plain
+  // one (LED segments) is compared by its per-mille position.
+  const int length = std::max(bar_.BarRect.Width(), bar_.BarRect.Height());
+  const auto at = [&](int ppt) { return bar_.Style() == bsBar ? AbRound(ppt * length / 1000.0) : ppt; };
+  Drawn d;
+  d.text = ValueText();
+  d.bar = at(PPT());
+  const bool marker = MinMax()->MinVisible() || MinMax()->MaxVisible();
+  if (marker) {
+    d.min = MinPPT();
+    d.max = MaxPPT();
+  }
+  d.sector = bar_.SectorColor;
+  return d;
+}
+
 void TAbHBar::ValueChanged() {
   TAbAnalogGControl::ValueChanged();
   bar_.ValueText = ValueText();
   bar_.SectorColor = (InSector(1) || InSector(2) || InSector(3)) ? CurrentSectorColor() : clNone;
-  Invalidate();
+  if (!painted_ || !(DrawnNow() == shown_)) Invalidate();
 }
 
 void TAbHBar::OverflowChanged(int) {
@@ -354,4 +373,6 @@ void TAbHBar::Paint() {
   mark(MaxPPT(), MinMax()->MaxVisible(), MinMax()->MaxColor(), true);
   if (Has(THBarOption::opValue))
     PaintValueText(c, value_box_, bevel_value_, &font_value_, Designing() ? s->LongestFormat() : ValueText());
+  shown_ = DrawnNow();
+  painted_ = !Designing();
 }

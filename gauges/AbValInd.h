@@ -38,6 +38,9 @@ class TAbValueInd : public TAbAnalogGControl {
   TAbSBevel bevel_inner_, bevel_outer_, bevel_value_;
   TValueIndOptions options_;
   TRect value_box_;
+  // The value text the last painting showed: a new value that reads the same draws nothing.
+  AnsiString shown_text_;
+  bool shown_ = false;
   int name1_w_ = 0, name1_h_ = 0, name2_w_ = 0, name2_h_ = 0, value_w_ = 0, value_h_ = 0, unit_w_ = 0, unit_h_ = 0;
 };
 
@@ -69,9 +72,21 @@ class TAbHBar : public TAbAnalogGControl {
   void WndProc(TMessage& Message) override;
 
  private:
+  // What a painting shows of the value: its text, the bar's end in pixels of the bar last
+  // drawn, the min/max marks and the bar's colour. A new value that leaves all of it as it
+  // is draws nothing.
+  struct Drawn {
+    AnsiString text;
+    int bar = 0, min = 0, max = 0;
+    TColor sector = clNone;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn DrawnNow();
   bool Has(THBarOption o) const { return options_.Contains(o); }
   void CalcLayout();
   bool auto_size_ = true;
+  Drawn shown_;
+  bool painted_ = false;
   TFont font_value_;
   TBarSettings bar_;
   TAbSBevel bevel_inner_, bevel_outer_, bevel_value_;

@@ -155,6 +155,8 @@ class TAbTrend : public TAbAnalogGControl {
   TBitmap* Image() { return &image_; }
 
   void Paint() override;
+  // The trend draws its whole picture: the window beneath need not repaint with it.
+  bool PaintsWholeClient() const override { return !image_.Transparent(); }
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void WndProc(TMessage& Message) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;

@@ -128,7 +128,7 @@ void ControlWidget::paintEvent(QPaintEvent*) {
   // A windowed control covers its whole client area with its colour before it draws, so
   // where that area is the whole widget nothing beneath shows through: the parents need
   // not paint under it first (a group box's frame, a page) each time it repaints.
-  const bool opaque = dynamic_cast<const TWinControl*>(owner_) != nullptr &&
+  const bool opaque = (dynamic_cast<const TWinControl*>(owner_) != nullptr || owner_->PaintsWholeClient()) &&
                       QSize(owner_->ClientWidth(), owner_->ClientHeight()) == size();
   if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque) setAttribute(Qt::WA_OpaquePaintEvent, opaque);
   QPainter p(this);

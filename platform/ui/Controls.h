@@ -181,6 +181,10 @@ class TControl : public TComponent {
   // widget draws itself.
   virtual TCanvas* PaintCanvas() { return nullptr; }
   virtual void Paint() {}
+  // Whether Paint covers every pixel of the client area: what lies beneath the control
+  // then need not be painted first each time it repaints. Windowed controls fill their
+  // client area anyway; a graphic control that draws a full picture answers true.
+  virtual bool PaintsWholeClient() const { return false; }
   // Pushes every stored property to a freshly installed widget.
   virtual void InitWidget();
   // The control's window came onto the screen (OnScreen) or left it: the control or a

@@ -169,7 +169,7 @@ TEST_F(MeterTest, LinearMeterBlinksOnAPassedLimitWithOnlyTheLimitOption) {
   m->SetParent(form.get());
   m->SetOptions(TVMeterOptions{TVMeterOption::opBevelInner, TVMeterOption::opBevelOuter, TVMeterOption::opLimit,
                                TVMeterOption::opUnit});
-  m->SetValue(50);
+  m->SetValue(40);
   EXPECT_FALSE(m->Blinking());
   m->SetValue(95);  // above the upper limit of 90
   EXPECT_TRUE(m->Blinking());
@@ -179,7 +179,7 @@ TEST_F(MeterTest, LinearMeterBlinksOnAPassedLimitWithOnlyTheLimitOption) {
   EXPECT_EQ(m->AlertColor(), clYellow);
   ui::GrabControl(m, shot);
   EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, m->PointerOnCanvas()[2].y), clYellow);
-  m->SetValue(50);
+  m->SetValue(40);
   EXPECT_FALSE(m->Blinking());
   EXPECT_FALSE(abflash::IsClient(m));
 }
@@ -211,7 +211,7 @@ TEST_F(MeterTest, DisabledLinearMeterIsGreyAndStill) {
   m->SetColor(clWhite);
   m->SetEnabled(true);
   EXPECT_TRUE(m->Blinking());
-  m->SetValue(50);
+  m->SetValue(40);
   ui::GrabControl(m, shot);
   EXPECT_EQ(shot.Canvas()->Pixel(m->PointerOnCanvas()[0].x + 3, m->PointerOnCanvas()[2].y), clLime);
 }
@@ -250,6 +250,88 @@ TEST_F(MeterTest, HorizontalBarBlinksTheArrowOfTheSidePassed) {
   h->SetValue(50);
   EXPECT_FALSE(abflash::IsClient(h));
   EXPECT_EQ(h->UnderflowArrowColor(), clBtnFace);
+}
+
+// A new value repaints a read-out or a bar only when what it shows changes: the text, or
+// the bar's end by a pixel; the newest value is always the one drawn.
+template <class Gauge>
+struct Counted : Gauge {
+  using Gauge::Gauge;
+  int paints = 0;
+  AnsiString drawn;
+  void Paint() override {
+    ++paints;
+    drawn = this->ValueText();
+    Gauge::Paint();
+  }
+};
+
+TEST_F(MeterTest, ReadOutAndBarRepaintOnlyWhenWhatTheyShowChanges) {
+  auto* v = new Counted<TAbValueInd>(form.get());
+  v->SetParent(form.get());
+  v->SignalSettings()->SetValueFormat("##0.0");
+  auto* h = new Counted<TAbHBar>(form.get());
+  h->SetParent(form.get());
+  h->SetTop(100);
+  h->SetAutoSize(false);
+  h->SetWidth(236);  // a bar of 214 pixels: 0.2 % of the range is less than one
+  h->SignalSettings()->SetValueFormat("##0");
+  h->MinMax()->SetMinVisible(false);
+  h->MinMax()->SetMaxVisible(false);
+  form->Show();
+  v->SetValue(14.7f);
+  h->SetValue(11);
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  struct {
+    float ratio, duty;
+    bool ratioPaints, dutyPaints;
+  } cases[] = {
+      {14.7f, 11, false, false},     // the same values
+      {14.71f, 11.2f, false, false},  // the same texts, the bar's end within its pixel
+      {14.8f, 11.2f, true, false},
+      {14.8f, 12.2f, false, true},   // a new text and a new end
+      {14.8f, 12.3f, false, false},  // "12" again, and back within the same pixel
+      {14.8f, 40, false, true},
+  };
+  for (const auto& c : cases) {
+    const int vBefore = v->paints, hBefore = h->paints;
+    v->SetValue(c.ratio);
+    h->SetValue(c.duty);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_EQ(v->paints > vBefore, c.ratioPaints) << c.ratio;
+    EXPECT_EQ(h->paints > hBefore, c.dutyPaints) << c.duty;
+    EXPECT_EQ(v->drawn, v->ValueText()) << c.ratio;
+    EXPECT_EQ(h->drawn, h->ValueText()) << c.duty;
+  }
+  // A value that crosses two pixels and back between two paintings draws nothing.
+  const int hBefore = h->paints;
+  h->SetValue(60);
+  h->SetValue(40);
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  EXPECT_EQ(h->paints, hBefore + 1);  // the first move asked for a painting; it shows 40
+  EXPECT_EQ(h->drawn, "40");
+
+  // The meters draw their whole face: the window beneath need not repaint with them.
+  EXPECT_TRUE(TAbVMeter(nullptr).PaintsWholeClient());
+  EXPECT_TRUE(Speedo()->PaintsWholeClient());
+  EXPECT_FALSE(h->PaintsWholeClient());
+
+  // The linear meter: its pointer moved by less than a pixel draws nothing.
+  auto* m = new Counted<TAbVMeter>(form.get());
+  m->SetParent(form.get());
+  m->SetLeft(300);
+  m->SignalSettings()->SetValueFormat("##0");
+  m->SetValue(40);
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  EXPECT_GT(m->paints, 0);
+  for (const auto& [value, paints] : {std::pair{40.1f, false}, {70.0f, true}, {70.2f, false}, {20.0f, true}}) {
+    const int before = m->paints;
+    m->SetValue(value);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_EQ(m->paints > before, paints) << value;
+    EXPECT_EQ(m->drawn, m->ValueText()) << value;
+  }
+  form->Hide();
 }
 
 // Pictures of the gauges for a look by eye: GAUGE_SHOTS=<folder>.

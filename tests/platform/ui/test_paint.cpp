@@ -175,3 +175,48 @@ TEST_F(PaintTest, DrawingBetweenPaintsLastsUntilHiddenOrResized) {
 }
 
 }  // namespace
+
+namespace {
+
+// A graphic control that draws its whole area, or only a corner of it.
+class Picture : public TGraphicControl {
+ public:
+  Picture(TComponent* owner, bool whole) : TGraphicControl(owner), whole_(whole) {}
+  bool PaintsWholeClient() const override { return whole_; }
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clBlue);
+    Canvas()->FillRect(whole_ ? ClientRect() : Rect(0, 0, 4, 4));
+  }
+
+ private:
+  bool whole_;
+};
+
+// The window beneath a control repaints with it only where the control lets it show: a
+// graphic control that draws its whole area repaints alone.
+TEST_F(PaintTest, AControlThatDrawsItsWholeAreaRepaintsWithoutTheWindowBeneath) {
+  for (const bool whole : {false, true}) {
+    TForm* f = NewForm("Beneath");
+    f->SetBounds(0, 0, 160, 120);
+    auto* ground = new Target(f);
+    ground->SetParent(f);
+    ground->SetBounds(0, 0, 160, 120);
+    auto* picture = new Picture(ground, whole);
+    picture->SetParent(ground);
+    picture->SetBounds(30, 30, 40, 40);
+    f->Show();
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    picture->Invalidate();  // its first painting has told the window system what it covers
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    const int before = ground->paints;
+    picture->Invalidate();
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_EQ(ground->paints - before, whole ? 0 : 1) << whole;
+    TBitmap shot;
+    ui::GrabControl(f, shot);
+    EXPECT_EQ(shot.Canvas()->Pixel(50, 50), whole ? clBlue : clRed) << whole;
+    f->Hide();
+  }
+}
+
+}  // namespace
