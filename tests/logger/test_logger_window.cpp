@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 
 #include "model/ChannelFunctions.h"
 #include "controls/AdvSpin.h"
@@ -25,6 +26,7 @@
 #include "logger/AbPrtTrd.h"
 #include "logger/LoggerExport.h"
 #include "logger/logger.h"
+#include "LockHolder.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/stdctrls/Buttons.h"
@@ -369,42 +371,15 @@ TEST_F(LoggerWindow, APairWhoseChannelFileAnotherProgramHoldsIsNotSaved) {
   const std::string lg1 = read("held.lg1"), lg2 = read("held.lg2");
   ASSERT_FALSE(lg1.empty());
   Fill({7, 8, 9});
-  enum Hold { kRecordLock, kFileLock, kOpenForWriting };
-  for (Hold how : {kRecordLock, kFileLock, kOpenForWriting}) {
+  using testhelp::LockHolder;
+  for (LockHolder::Kind how : {LockHolder::FcntlWrite, LockHolder::FlockExclusive, LockHolder::OpenForWriting}) {
     SCOPED_TRACE(how);
-    int ready[2], done[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(done), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-      ::close(ready[0]);
-      ::close(done[1]);
-      const int fd = ::open(File("held.lg2").c_str(), how == kOpenForWriting ? O_WRONLY | O_APPEND : O_RDWR);
-      bool ok = fd >= 0;
-      if (ok && how == kRecordLock) {
-        struct flock l {};
-        l.l_type = F_WRLCK;
-        l.l_whence = SEEK_SET;
-        ok = ::fcntl(fd, F_SETLK, &l) == 0;
-      } else if (ok && how == kFileLock) {
-        ok = ::flock(fd, LOCK_EX) == 0;
-      }
-      char c = ok ? 'y' : 'n';
-      (void)!::write(ready[1], &c, 1);
-      (void)!::read(done[0], &c, 1);
-      _exit(0);
-    }
-    ::close(ready[1]);
-    ::close(done[0]);
-    char c = 'n';
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ::close(ready[0]);
-    ASSERT_EQ(c, 'y');
+    auto holder = std::make_unique<LockHolder>(File("held.lg2"), how);
+    ASSERT_TRUE(holder->Locked());
     script.AnswerFile(File("held.lg1").c_str());
     script.Answer(mrAbort);
     Menu("Savetofile1");
-    ::close(done[1]);
-    ::waitpid(holder, nullptr, 0);
+    holder.reset();
     EXPECT_EQ(script.Pending(), 0u) << "no question about replacing the records";
     EXPECT_EQ(script.Last().Text.find("Error saving log file\r\n"), 0u) << script.Last().Text.c_str();
     EXPECT_NE(script.Last().Text.find("held.lg2\". It is in use by another program."), AnsiString::npos)
