@@ -68,6 +68,16 @@ void GiveUp() {
   Xdo("key alt+F4");
 }
 // Called from the driving thread: the program's thread grabs the screen.
+// Runs f on the program's thread and waits for it.
+void OnGui(const std::function<void()>& f) {
+  std::atomic<bool> done{false};
+  ui::RunOnGuiThread([&] {
+    f();
+    done = true;
+  });
+  while (!done) Sleep(20);
+}
+
 void Shot(const std::string& name) {
   const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
   if (dir == nullptr) return;
@@ -226,15 +236,7 @@ TEST(FileDialog, ItsViewTitleAndListStylesHold) {
   dlg.OnSelectionStyleChanging = [&](TObject*, TViewStyle, bool& allow) { allow = ++styleAsked > 1; };
   dlg.OnSelectionStyleChange = [&](TObject*, TViewStyle s) { changedTo.push_back(s); };
 
-  // Runs on the program's thread and waits for it.
-  auto onGui = [](std::function<void()> f) {
-    std::atomic<bool> done{false};
-    ui::RunOnGuiThread([&] {
-      f();
-      done = true;
-    });
-    while (!done) Sleep(20);
-  };
+  const auto onGui = OnGui;
   TViewStyle before = vsIcon, afterRefused = vsIcon, after = vsIcon;
   bool renamed = false, menuOnEmpty = true, menuOnFile = false, keptOpenAfterDelete = false;
   std::thread user([&] {
@@ -485,14 +487,7 @@ TEST(FileDialog, TheViewButtonsLeaveTheListAsTheProgramSetIt) {
   for (const char* n : {"alpha.map", "beta.map"}) std::fclose(std::fopen((root / n).c_str(), "w"));
   auto* panel = new TViewPanel(Application);
   panel->SetColor(clTeal);
-  auto onGui = [](std::function<void()> f) {
-    std::atomic<bool> done{false};
-    ui::RunOnGuiThread([&] {
-      f();
-      done = true;
-    });
-    while (!done) Sleep(20);
-  };
+  const auto onGui = OnGui;
   struct Shown {
     bool list, panel;
   };
