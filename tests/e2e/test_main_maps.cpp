@@ -12,6 +12,7 @@
 #include "model/MapRecord.h"
 #include "config/SelectMap.h"
 #include "controls/AdvSpin.h"
+#include "e2e/BankImages.h"
 #include "e2e/MainWindowLink.h"
 #include "model/MapImage.h"
 #include "ecu/Progress.h"
@@ -26,6 +27,11 @@ namespace {
 
 using ecusim::Ecu;
 using Bytes = std::vector<std::uint8_t>;
+using e2etest::Differences;
+using e2etest::DifferencesAReadCarries;
+using e2etest::FifthAxisWords;
+using e2etest::kFifthAxis;
+using e2etest::kFifthAxisSize;
 
 void PutBE16(Bytes& image, size_t at, int v) {
   image[at] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
@@ -60,31 +66,6 @@ Bytes EcuBank(int bank, int options) {
   return image;
 }
 
-// The offsets where two images differ.
-std::vector<size_t> Differences(const Bytes& a, const Bytes& b) {
-  std::vector<size_t> out;
-  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-    if (a[i] != b[i]) out.push_back(i);
-  return out;
-}
-
-// The fifth 5-site load axis (image bytes 4042-4051) goes to the ECU from the PC map but
-// never comes back from it: a read leaves the map's words, and programming writes them.
-constexpr size_t kFifthAxis = 4042;
-constexpr size_t kFifthAxisSize = 10;
-std::vector<size_t> DifferencesAReadCarries(const Bytes& a, const Bytes& b) {
-  std::vector<size_t> out = Differences(a, b);
-  std::erase_if(out, [](size_t at) { return at >= kFifthAxis && at < kFifthAxis + kFifthAxisSize; });
-  return out;
-}
-// The record words behind the fifth axis: five throttle words from 13548, five MAP words
-// from 13888.
-std::vector<std::uint8_t> FifthAxisWords(const TMapRecord& m) {
-  std::vector<std::uint8_t> out;
-  for (size_t at : {size_t{13548}, size_t{13888}})
-    for (size_t k = 0; k < 10; ++k) out.push_back(m.Bytes()[at + k]);
-  return out;
-}
 // Bank `bank` as the ECU holds it once the PC's map `slot` was programmed over it after a
 // read: the ECU's own bytes, but the fifth axis from the PC's map.
 Bytes ProgrammedAfterRead(Bytes bank, int slot) {

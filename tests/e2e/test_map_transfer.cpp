@@ -5,6 +5,7 @@
 
 #include "model/MapRecord.h"
 #include "app/Windows.h"
+#include "e2e/BankImages.h"
 #include "e2e/EcuLink.h"
 #include "model/Frames.h"
 #include "model/MapImage.h"
@@ -17,6 +18,10 @@
 
 namespace e2e {
 namespace {
+
+using e2etest::Differences;
+using e2etest::DifferencesAReadCarries;
+using e2etest::FifthAxisWords;
 
 // The main window's part for the map-transfer window.
 class TransferHost : public LinkHost {
@@ -47,32 +52,6 @@ std::unique_ptr<TMapRecord> MarkedMap(const char* name, int mark) {
 std::vector<std::uint8_t> ImageOf(const TMapRecord& m) {
   const ecu::MapImage image = ecu::EncodeMapImage(m);
   return {image.begin(), image.end()};
-}
-
-// The offsets where two images differ (empty when equal), shorter to read than the bytes.
-std::vector<size_t> Differences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-  std::vector<size_t> out;
-  if (a.size() != b.size()) return {std::max(a.size(), b.size())};
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) out.push_back(i);
-  return out;
-}
-
-// The same in every byte a read carries: the fifth 5-site load axis (image bytes
-// 4042-4051) goes to the ECU from the PC map and never comes back from it.
-std::vector<size_t> DifferencesAReadCarries(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-  std::vector<size_t> out = Differences(a, b);
-  std::erase_if(out, [](size_t at) { return at >= 4042 && at < 4052; });
-  return out;
-}
-
-// The record words behind the fifth axis: five throttle words from 13548, five MAP words
-// from 13888.
-std::vector<std::uint8_t> FifthAxisWords(const TMapRecord& m) {
-  std::vector<std::uint8_t> out;
-  for (size_t at : {size_t{13548}, size_t{13888}})
-    for (size_t k = 0; k < 10; ++k) out.push_back(m.Bytes()[at + k]);
-  return out;
 }
 
 class MapTransfer : public EcuLink {
