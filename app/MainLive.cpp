@@ -202,18 +202,27 @@ void TR7Tform1::UpdateTarget() {
   if (now.w == target_drawn_.w && now.h == target_drawn_.h && now.x == target_drawn_.x &&
       now.y == target_drawn_.y && shown->Width() == w && shown->Height() == h)
     return;
-  target_drawn_ = now;
-  TCanvas* c = TargetBitmap->Canvas();
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(clBtnFace);
-  c->FillRect(TRect(0, 0, w, h));
-  // Three nested squares: blue, red inset by a sixth, yellow inset by a third.
-  const int red = static_cast<int>(Round(w / 6.0)), yellow = static_cast<int>(Round(w / 3.0));
-  const std::pair<int, TColor> squares[] = {{0, clBlue}, {red, clRed}, {yellow, clYellow}};
-  for (const auto& [inset, colour] : squares) {
-    c->Brush()->SetColor(colour);
-    c->FillRect(TRect(inset, inset, w - inset, h - inset));
+  // The squares are drawn once a size into the target bitmap; each move copies them and
+  // draws the cross over the copy.
+  if (now.w != target_drawn_.w || now.h != target_drawn_.h) {
+    TCanvas* c = TargetBitmap->Canvas();
+    TCanvasPainterHold hold(c);
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(TRect(0, 0, w, h));
+    // Three nested squares: blue, red inset by a sixth, yellow inset by a third.
+    const int red = static_cast<int>(Round(w / 6.0)), yellow = static_cast<int>(Round(w / 3.0));
+    const std::pair<int, TColor> squares[] = {{0, clBlue}, {red, clRed}, {yellow, clYellow}};
+    for (const auto& [inset, colour] : squares) {
+      c->Brush()->SetColor(colour);
+      c->FillRect(TRect(inset, inset, w - inset, h - inset));
+    }
   }
+  target_drawn_ = now;
+  if (shown->Width() != w || shown->Height() != h) shown->SetSize(w, h);
+  TCanvas* c = shown->Canvas();
+  c->Draw(0, 0, TargetBitmap);
+  TCanvasPainterHold hold(c);
   const int arm = static_cast<int>(Round(w / 8.0));
   c->Pen()->SetColor(clBlack);
   c->Pen()->SetWidth(3);
@@ -222,8 +231,6 @@ void TR7Tform1::UpdateTarget() {
   c->MoveTo(x, y - arm);
   c->LineTo(x, y + arm);
   c->Pen()->SetWidth(1);
-  if (shown->Width() != w || shown->Height() != h) shown->SetSize(w, h);
-  shown->Canvas()->Draw(0, 0, TargetBitmap);
 }
 
 void TR7Tform1::NoteLiveMark(const ecu::GridMarker& marker) {

@@ -14,7 +14,8 @@ TAbPacedCall::~TAbPacedCall() { timer_->OnTimer = nullptr; }
 
 void TAbPacedCall::Request() {
   const std::uint64_t now = os::MonotonicMilliseconds();
-  if (!ran_ || now - last_ >= pace_) {
+  const bool newSlot = pace_ == 0 || now / pace_ != last_ / pace_;
+  if (!ran_ || (newSlot && now - last_ >= pace_ / 2)) {
     Run();
     return;
   }

@@ -3,10 +3,14 @@
 // a recording trend) redraws at a rate the eye can follow instead of once per value, and
 // the last request always lands.
 //
-// A request runs the action at once when the last run is at least the pace ago. A request
-// that comes sooner waits: the next request after the pace runs it, or, when none comes,
-// a timer one pace after the last waiting request. While requests keep coming faster than
-// the pace the timer never fires, so pacing costs the program no wake-ups of its own.
+// Time is cut into slots one pace long, counted from the clock's zero, so that every paced
+// call shares its slot boundaries with the others of the same or a multiple pace. A request
+// runs the action at once when it is the first in a new slot and the last run is at least
+// half a pace ago; the dashboards (a fifth of a second) and the trend (two fifths) fed by
+// the same packets thus run on the same packet and reach the screen in one repaint. A
+// request that comes otherwise waits: the next request that may run runs it, or, when none
+// comes, a timer one pace after the last waiting request. While requests keep coming faster
+// than the pace the timer never fires, so pacing costs the program no wake-ups of its own.
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -29,6 +29,9 @@ class TAbValueInd : public TAbAnalogGControl {
   void SettingsChanged() override;
   void ValueChanged() override;
   void Paint() override;
+  // With its outer bevel the gauge fills its whole area, so what lies beneath need not
+  // be painted again each time its value is.
+  bool PaintsWholeClient() const override { return UpdateCount() == 0 && options_.Contains(TValueIndOption::opBevelOuter); }
 
  private:
   bool Has(TValueIndOption o) const { return options_.Contains(o); }
@@ -69,6 +72,9 @@ class TAbHBar : public TAbAnalogGControl {
   void OverflowChanged(int PPT) override;
   void MinMaxChanged() override;
   void Paint() override;
+  // With its outer bevel the gauge fills its whole area, so what lies beneath need not
+  // be painted again each time its value is.
+  bool PaintsWholeClient() const override { return UpdateCount() == 0 && options_.Contains(THBarOption::opBevelOuter); }
   void WndProc(TMessage& Message) override;
 
  private:

@@ -77,41 +77,36 @@ void ZeroLiveRawValues() {
   TelltaleOn = false;
 }
 
-std::optional<UnitValue> ConvertUnitValue(int kind, int32_t raw, const TSettingsRecord& units) {
-  UnitValue u;
+namespace {
+// The number a kind shows in the settings' units; the text is made from it only where
+// one is shown, as a packet's values are converted many times a second.
+std::optional<double> UnitNumber(int kind, int32_t raw, const TSettingsRecord& units) {
   switch (kind) {
-    case 0:
-      if (units.TemperatureUnit == 1) {
-        u.value = raw * 9.0 / 5.0 + 32.0;
-        u.text = IntToStr(Round(u.value));
-      } else {
-        u.value = raw;
-        u.text = IntToStr(raw);
-      }
-      return u;
+    case 0: return units.TemperatureUnit == 1 ? raw * 9.0 / 5.0 + 32.0 : static_cast<double>(raw);
     case 1:
-      if (units.PressureUnit == 0) {
-        u.value = raw;
-        u.text = IntToStr(raw);
-        return u;
-      }
-      u.value = units.PressureUnit == 2 ? (raw - 100) * 0.145 : (raw - 100) / 100.0;
-      u.text = Str(u.value, 2, 2);
-      return u;
-    case 2:
-      u.value = units.SpeedUnit == 1 ? raw * 3.6 / 256.0 : raw * 2.25 / 256.0;
-      u.text = Str(u.value, 3, 1);
-      return u;
-    default:
-      return std::nullopt;
+      if (units.PressureUnit == 0) return static_cast<double>(raw);
+      return units.PressureUnit == 2 ? (raw - 100) * 0.145 : (raw - 100) / 100.0;
+    case 2: return units.SpeedUnit == 1 ? raw * 3.6 / 256.0 : raw * 2.25 / 256.0;
+    default: return std::nullopt;
   }
+}
+}  // namespace
+
+std::optional<UnitValue> ConvertUnitValue(int kind, int32_t raw, const TSettingsRecord& units) {
+  const std::optional<double> number = UnitNumber(kind, raw, units);
+  if (!number) return std::nullopt;
+  UnitValue u;
+  u.value = *number;
+  switch (kind) {
+    case 0: u.text = units.TemperatureUnit == 1 ? IntToStr(Round(u.value)) : IntToStr(raw); break;
+    case 1: u.text = units.PressureUnit == 0 ? IntToStr(raw) : Str(u.value, 2, 2); break;
+    default: u.text = Str(u.value, 3, 1); break;
+  }
+  return u;
 }
 
 void SetUnitLiveValues(const TSettingsRecord& units) {
-  auto converted = [&](int kind, int32_t raw) {
-    const std::optional<UnitValue> u = ConvertUnitValue(kind, raw, units);
-    return u ? u->value : 0.0;
-  };
+  auto converted = [&](int kind, int32_t raw) { return UnitNumber(kind, raw, units).value_or(0.0); };
   LiveValues[2] = converted(0, LiveSlow.AirTemp) + 0.001;
   LiveValues[12] = converted(0, LiveSlow.AuxTemp);
   LiveValues[16] = converted(1, LiveSlow.BoostTarget + 100);

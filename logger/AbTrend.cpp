@@ -251,25 +251,28 @@ void TAbTrend::AddRecord() {
   records_.push_back(r);
   FollowNewest();
   UpdateRecordInfo(false);
-  if (!dirty_ && Showing() && image_.Width() == Width()) {
-    const int last = RecordCount() - 1;
-    TCanvas* c = image_.Canvas();
-    DrawRecords(c, std::max(first_, drawn_to_), last);
-    DrawTimes(c, std::max(first_, drawn_to_ + 1), last);
-    drawn_to_ = last;
-  } else {
-    dirty_ = true;
-  }
-  // The image holds the record now; the screen and the scroll bar follow at the pace.
+  // The records are drawn onto the image with the screen, at the pace below: one stroke
+  // a channel for all that came meanwhile instead of one a record.
   constexpr unsigned kShowPaceMs = 400;
   if (!shown_) {
     shown_ = std::make_unique<TAbPacedCall>(kShowPaceMs, [this] {
+      DrawNewRecords();
       if (OnRecNoChanged) OnRecNoChanged(this);
       Invalidate();
     });
   }
   shown_->Request();
   adding_ = false;
+}
+
+void TAbTrend::DrawNewRecords() {
+  const int last = RecordCount() - 1;
+  if (dirty_ || drawn_to_ >= last || !Showing() || image_.Width() != Width() || image_.Height() != Height()) return;
+  TCanvas* c = image_.Canvas();
+  TCanvasPainterHold hold(c);
+  DrawRecords(c, std::max(first_, drawn_to_), last);
+  DrawTimes(c, std::max(first_, drawn_to_ + 1), last);
+  drawn_to_ = last;
 }
 
 void TAbTrend::FollowNewest() {
@@ -699,6 +702,7 @@ void TAbTrend::Redraw() {
 
 void TAbTrend::Paint() {
   if (dirty_ || image_.Width() != Width() || image_.Height() != Height()) Redraw();
+  else DrawNewRecords();
   TCanvas* c = Canvas();
   c->Draw(0, 0, &image_);
   if (cursor_line_ && cursor_x_ >= plot_.Left && cursor_x_ < plot_.Right) {

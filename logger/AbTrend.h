@@ -181,6 +181,7 @@ class TAbTrend : public TAbAnalogGControl {
   int PlotWidth() const { return plot_.Right - plot_.Left; }
   void FullRepaint();
   void FollowNewest();
+  void DrawNewRecords();  // the records added since the image was last drawn
 
   std::array<TChSettings, 8> channels_;
   TAbSBevel bevel_inner_, bevel_outer_;

@@ -774,6 +774,9 @@ struct TextRun {
   // are drawn unsmoothed at whole-pixel positions either way.
   mutable QImage image;
   mutable QRgb imageColor = 0;
+  // A text drawn once (a live value that changes) is set out straight onto the surface;
+  // the picture is made when the same text is drawn again.
+  mutable bool drawnOnce = false;
 };
 
 struct CachedFont {
@@ -798,11 +801,15 @@ const TextRun& RunOf(const CachedFont& f, const QString& s) {
   constexpr qsizetype kMaxRuns = 2048;  // a few screens of cells; then start afresh
   if (f.runs.size() >= kMaxRuns) f.runs.clear();
   TextRun r;
-  r.width = f.fm.horizontalAdvance(s);
-  if (Shapeable(f.font, s)) {
+  if (!Shapeable(f.font, s)) {
+    r.width = f.fm.horizontalAdvance(s);
+  } else {
+    // One shaping gives both the glyphs and the width (the font metrics' width would
+    // shape the text a second time).
     QTextLayout layout(s, f.font);
     QTextOption opt;
     opt.setWrapMode(QTextOption::NoWrap);
+    opt.setFlags(QTextOption::IncludeTrailingSpaces);
     layout.setTextOption(opt);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -811,6 +818,7 @@ const TextRun& RunOf(const CachedFont& f, const QString& s) {
       line.setPosition(QPointF(0, 0));
     }
     layout.endLayout();
+    r.width = line.isValid() ? qRound(line.horizontalAdvance()) : f.fm.horizontalAdvance(s);
     if (line.isValid()) {
       // Glyph positions relative to the baseline, as the painter's text call places them.
       const qreal base = line.ascent();
@@ -837,7 +845,7 @@ const TextRun& RunOf(const CachedFont& f, const QString& s) {
 }
 
 const CachedFont& LookupFont(const TFont& f) {
-  constexpr size_t kSlots = 8;
+  constexpr size_t kSlots = 32;
   // One cache per thread: QFont is not shared across threads (printing may run apart
   // from the screen).
   thread_local std::vector<std::unique_ptr<CachedFont>> cache;
@@ -887,6 +895,14 @@ void DrawRun(QPainter& p, const TextLayout& t, int x, int y, const QString& s, b
   // must stay text, not become a picture of itself.
   const bool pixels = p.paintEngine() != nullptr && p.paintEngine()->type() == QPaintEngine::Raster;
   if (run.shaped && pixels && p.worldTransform().type() <= QTransform::TxTranslate) {
+    if (run.image.isNull() && !run.drawnOnce) {
+      run.drawnOnce = true;
+      const bool smooth = p.testRenderHint(QPainter::TextAntialiasing);
+      if (smooth) p.setRenderHint(QPainter::TextAntialiasing, false);
+      for (const QGlyphRun& g : run.glyphs) p.drawGlyphRun(QPointF(x, y + t.fm.ascent()), g);
+      if (smooth) p.setRenderHint(QPainter::TextAntialiasing, true);
+      return;
+    }
     if (run.image.isNull() || run.imageColor != fore.rgba()) {
       run.image = QImage(run.ink.size(), QImage::Format_ARGB32_Premultiplied);
       run.image.fill(0);

@@ -315,6 +315,35 @@ TEST_F(MeterTest, ReadOutAndBarRepaintOnlyWhenWhatTheyShowChanges) {
   EXPECT_TRUE(TAbVMeter(nullptr).PaintsWholeClient());
   EXPECT_TRUE(Speedo()->PaintsWholeClient());
   EXPECT_FALSE(h->PaintsWholeClient());
+  // So do a bar and a read-out with their outer bevel: nothing of the window beneath
+  // shows through them.
+  {
+    form->SetColor(clFuchsia);
+    auto* bar = new TAbHBar(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(20, 330, 234, 65);
+    bar->SetOptions(THBarOptions{THBarOption::opBevelOuter, THBarOption::opValue, THBarOption::opOverflow,
+                                 THBarOption::opUnit});
+    bar->SetValue(35);
+    auto* readOut = new TAbValueInd(form.get());
+    readOut->SetParent(form.get());
+    readOut->SetBounds(300, 330, 90, 40);
+    readOut->SetOptions(TValueIndOptions{TValueIndOption::opBevelOuter, TValueIndOption::opUnit});
+    readOut->SetValue(12.5f);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    TBitmap shot;
+    ui::GrabControl(form.get(), shot);
+    for (TControl* c : {static_cast<TControl*>(bar), static_cast<TControl*>(readOut)}) {
+      EXPECT_TRUE(c->PaintsWholeClient());
+      int beneath = 0;
+      for (int y = c->Top(); y < c->Top() + c->Height(); ++y)
+        for (int x = c->Left(); x < c->Left() + c->Width(); ++x) beneath += shot.Canvas()->Pixel(x, y) == clFuchsia;
+      EXPECT_EQ(beneath, 0) << c->ClassName();
+    }
+    delete bar;
+    delete readOut;
+    form->SetColor(clBtnFace);
+  }
 
   // The linear meter: its pointer moved by less than a pixel draws nothing.
   auto* m = new Counted<TAbVMeter>(form.get());

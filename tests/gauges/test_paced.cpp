@@ -30,6 +30,9 @@ TEST(PacedCall, RunsAtMostOncePerPaceAndTheLastRequestLands) {
       {200, Request, 4, false},
       {1, RunNow, 5, false},     // not paced
       {1, Request, 5, true},
+      {38, Request, 5, true},    // 5500: a new slot, but 40 ms after the run
+      {70, Request, 6, false},   // 5570: the slot's first that may run, 110 ms after
+      {54, Request, 6, true},    // 5624: still that slot
   };
   os::ManualClock clock{5000};
   os::ScopedClock scoped{clock};
@@ -48,6 +51,32 @@ TEST(PacedCall, RunsAtMostOncePerPaceAndTheLastRequestLands) {
     EXPECT_EQ(runs, s.runs);
     EXPECT_EQ(paced.Pending(), s.pending);
   }
+}
+
+// Paces that divide one another share their slots: fed by the same stream of requests
+// (a packet every 45 ms), every run of the slower call comes with a run of the faster,
+// and each keeps to its rate.
+TEST(PacedCall, CallsOfMultiplePacesRunOnTheSameRequests) {
+  Application->Initialize();
+  os::ManualClock clock{100013};
+  os::ScopedClock scoped{clock};
+  bool fastRan = false, slowRan = false;
+  int fastRuns = 0, slowRuns = 0, together = 0;
+  TAbPacedCall fast(200, [&] { fastRan = true; });
+  TAbPacedCall slow(400, [&] { slowRan = true; });
+  constexpr int kRequests = 445;  // 20 s
+  for (int k = 0; k < kRequests; ++k) {
+    fastRan = slowRan = false;
+    fast.Request();
+    slow.Request();
+    fastRuns += fastRan;
+    slowRuns += slowRan;
+    together += fastRan && slowRan;
+    clock.Advance(45);
+  }
+  EXPECT_EQ(together, slowRuns);
+  EXPECT_NEAR(fastRuns, 100, 1);  // five a second
+  EXPECT_NEAR(slowRuns, 50, 1);
 }
 
 }  // namespace

@@ -16,7 +16,10 @@
 #include "gauges/AbFlashT.h"
 #include "logger/AbTrend.h"
 #include "platform/os/Clock.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Simulate.h"
 
 namespace {
 
@@ -87,6 +90,50 @@ TEST_F(Trend, RecordsAddedFasterThanThePaceAreAnnouncedTogether) {
   }
   EXPECT_EQ(notices, 3);
   EXPECT_EQ(seen, 6);
+}
+
+// A trend on screen draws the records that came since it was last drawn when it is next
+// painted; the picture is the one a full redraw of the same records gives.
+TEST_F(Trend, RecordsDrawnAsTheyComeMatchAFullRedraw) {
+  TForm form(nullptr);
+  form.SetClientSize(420, 260);
+  auto* trend = new TAbTrend(&form);
+  trend->SetParent(&form);
+  trend->SetBounds(5, 5, 400, 240);
+  trend->SetStartRecording(false);
+  form.Show();
+  Application->ProcessMessages();
+  TBitmap shot;
+  const auto grab = [&] {
+    ui::GrabControl(trend, shot);
+    std::vector<TColor> px;
+    for (int y = 0; y < shot.Height(); ++y)
+      for (int x = 0; x < shot.Width(); ++x) px.push_back(shot.Canvas()->Pixel(x, y));
+    return px;
+  };
+  const std::vector<TColor> empty = grab();
+  for (int i = 0; i < 40; ++i) {
+    for (int n = 1; n <= 8; ++n) {
+      TChSettings* ch = trend->Channel(n);
+      ch->SetVisible(n == 1);
+      ch->SetValue(static_cast<float>(ch->ValueFrom() + (ch->ValueTo() - ch->ValueFrom()) * ((i * (n + 2)) % 11) / 10.0));
+    }
+    trend->AddRecord();
+    if (i % 7 == 3) grab();  // painted now and then, as the screen is
+  }
+  const std::vector<TColor> drawnAsTheyCame = grab();
+  EXPECT_NE(drawnAsTheyCame, empty);
+  trend->CaptionFont()->SetSize(trend->CaptionFont()->Size() + 1);
+  trend->CaptionFont()->SetSize(trend->CaptionFont()->Size() - 1);
+  const std::vector<TColor> full = grab();
+  int diff = 0, minx = 1 << 20, maxx = -1, miny = 1 << 20, maxy = -1;
+  for (size_t i = 0; i < full.size(); ++i)
+    if (full[i] != drawnAsTheyCame[i]) {
+      ++diff;
+      const int x = static_cast<int>(i) % shot.Width(), y = static_cast<int>(i) / shot.Width();
+      minx = std::min(minx, x); maxx = std::max(maxx, x); miny = std::min(miny, y); maxy = std::max(maxy, y);
+    }
+  EXPECT_EQ(diff, 0) << minx << "," << miny << " - " << maxx << "," << maxy;
 }
 
 TEST_F(Trend, EachRunIsSetApartAfterTheLastRecordOfThePreviousOne) {

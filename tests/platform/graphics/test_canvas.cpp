@@ -237,6 +237,39 @@ TEST(Canvas, TextReferencePointsAndWidth) {
   EXPECT_LE(ink.Bottom, 50);
 }
 
+// A text is set out straight onto the surface the first time it is drawn and from a kept
+// picture after that: both must give the same pixels, in any colour, opaque or not.
+TEST(Canvas, ATextDrawsTheSamePixelsTheFirstTimeAndAfter) {
+  const char* const texts[] = {"Qz 12.5 kPa", "AFR 14.7:1", "g-j,p;"};
+  for (const char* text : texts) {
+    for (TColor colour : {clBlack, clRed}) {
+      for (bool opaque : {false, true}) {
+        SCOPED_TRACE(testing::Message() << text << " " << colour << " " << opaque);
+        std::vector<TColor> shots[3];
+        for (auto& shot : shots) {
+          Surface s(160, 40);
+          s.c->Font()->SetColor(colour);
+          s.c->Brush()->SetStyle(opaque ? bsSolid : bsClear);
+          s.c->Brush()->SetColor(clYellow);
+          s.c->TextOut(7, 9, text);
+          shot = s.Snapshot();
+        }
+        EXPECT_EQ(shots[0], shots[1]);
+        EXPECT_EQ(shots[1], shots[2]);
+      }
+    }
+  }
+}
+
+// Spaces at the end of a text take their room: a right-aligned "12 " stands clear of the edge.
+TEST(Canvas, TrailingSpacesCountInATextsWidth) {
+  Surface s(100, 30);
+  const int space = s.c->TextWidth(" ");
+  ASSERT_GT(space, 0);
+  EXPECT_EQ(s.c->TextWidth("12  "), s.c->TextWidth("12") + 2 * space);
+  EXPECT_EQ(s.c->TextWidth("  12"), s.c->TextWidth("12") + 2 * space);
+}
+
 TEST(Canvas, RotatedTextRunsUpwardFromTheReferencePoint) {
   Surface s(120, 160);
   s.c->Brush()->SetStyle(bsClear);
