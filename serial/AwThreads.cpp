@@ -76,6 +76,9 @@ void TApdBaseDispatcher::EventThreadBody(os::Thread&) {
     ~CountOut() { d->ThreadEnded(); }
   } countOut{this};
   log_.Add(apd::dtThread, apd::dstThreadStart, 1);
+  // The line's input waits in the device meanwhile: the window's thread is not
+  // interrupted each time this thread or the dispatch thread is woken.
+  os::YieldOnWake();
   ready_.Set();
   while (!kill_flag_.load()) {
     const bool input = WaitDeviceInput(!line_lost_.load());
@@ -102,6 +105,7 @@ void TApdBaseDispatcher::DispatchThreadBody(os::Thread&) {
     ~CountOut() { d->ThreadEnded(); }
   } countOut{this};
   log_.Add(apd::dtThread, apd::dstThreadStart, 2);
+  os::YieldOnWake();
   dispatch_thread_id_.store(std::this_thread::get_id());
   ready_.Set();
   while (!kill_flag_.load() && !close_pending_.load()) {

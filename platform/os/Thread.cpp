@@ -1,5 +1,7 @@
 #include "platform/os/Thread.h"
 
+#include <sched.h>
+
 #include "platform/rtl/SysUtils.h"
 
 namespace os {
@@ -28,6 +30,14 @@ void Thread::Start(Body body) {
 
 void Thread::Join() {
   if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+}
+
+bool YieldOnWake() {
+  // The batch policy keeps the thread's normal priority and only leaves out wake-up
+  // preemption; any thread may choose it for itself.
+  sched_param param{};
+  param.sched_priority = 0;
+  return sched_setscheduler(0, SCHED_BATCH, &param) == 0;
 }
 
 }  // namespace os

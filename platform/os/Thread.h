@@ -44,4 +44,12 @@ class Thread {
   std::exception_ptr failure_;
 };
 
+// Marks the calling thread as one whose wake-ups never push a running thread aside: it
+// still gets its full share of the processor, but when it is woken (input arrived, a call
+// it waited for returned) it runs once the thread that woke it waits or its time is up,
+// instead of cutting in. For the serial line's threads, whose input waits in the device's
+// buffer meanwhile, so that the window's thread is not interrupted for every packet.
+// False when the system refuses it; the thread then goes on as before.
+bool YieldOnWake();
+
 }  // namespace os

@@ -1,7 +1,12 @@
 // The com port component on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -54,6 +59,36 @@ TEST_F(PortTest, OpensAt19200_8N1AndCloses) {
   EXPECT_EQ(port.Dispatcher(), nullptr);
   port.SetOpen(true);
   EXPECT_TRUE(port.Open());
+}
+
+// The scheduling policy of each of the process's threads, by thread id.
+std::vector<int> ThreadPolicies() {
+  std::vector<int> policies;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::ifstream in(task.path() / "stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Fields after the command name (which may hold spaces) start at field 3; the policy is 41.
+    std::istringstream rest(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 41 && rest >> field; ++i)
+      if (i == 41) policies.push_back(std::stoi(field));
+  }
+  return policies;
+}
+
+// An open port's event and dispatch threads never cut in on the thread that wakes them;
+// the writer and the program's own threads keep the normal policy; closing ends them.
+TEST_F(PortTest, TheLinesReadingThreadsYieldOnWake) {
+  const auto batch = [] {
+    const std::vector<int> p = ThreadPolicies();
+    return std::count(p.begin(), p.end(), SCHED_BATCH);
+  };
+  EXPECT_EQ(batch(), 0);
+  port.SetOpen(true);
+  EXPECT_EQ(batch(), 2);
+  EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER);
+  port.SetOpen(false);
+  EXPECT_EQ(batch(), 0);
 }
 
 TEST(LineSettings, ArgumentsResolveAgainstTheCurrentSettings) {
