@@ -2,6 +2,8 @@
 // published property loads, and a written form loads back to the same text.
 #include <gtest/gtest.h>
 
+#include "tests/chart/ChartFormText.h"
+
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeItems.h"
@@ -48,19 +50,7 @@ struct ChartForm {
   }
 };
 
-const char* kFormHead =
-    "object F: TForm\n"
-    "  Left = 0\n"
-    "  Top = 0\n"
-    "  Width = 320\n"
-    "  Height = 240\n"
-    "  object Chart1: TChart\n"
-    "    Left = 0\n"
-    "    Top = 0\n"
-    "    Width = 400\n"
-    "    Height = 250\n"
-    "    TabOrder = 0\n"
-    "  end\n";
+const char* const kFormHead = kChartFormHead;
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 // annotation and rectangle boxes, animation, dragging points and the band between series.
 #include <gtest/gtest.h>
 
+#include "tests/chart/ChartFormText.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -560,18 +562,7 @@ TEST(DrawLineTool, ARefusedSelectionLeavesTheLineUnselected) {
 TEST(DrawLineTool, AFormListingTheLinesAsItemsLoadsAndStoresThemBack) {
   RegisterChartClasses();
   const AnsiString text =
-      "object F: TForm\n"
-      "  Left = 0\n"
-      "  Top = 0\n"
-      "  Width = 320\n"
-      "  Height = 240\n"
-      "  object Chart1: TChart\n"
-      "    Left = 0\n"
-      "    Top = 0\n"
-      "    Width = 400\n"
-      "    Height = 250\n"
-      "    TabOrder = 0\n"
-      "  end\n"
+      AnsiString(kChartFormHead) +
       "  object Lines: TDrawLineTool\n"
       "    ParentChart = Chart1\n"
       "    Lines = <\n"
