@@ -292,6 +292,15 @@ void ShapeGrids(TAdditionalMaps& a) {
   a.MapTable->SetCells(3, 0, "Target AFR\rCorr");
 }
 
+// A table's load label stands on its own row right above the axis column. The table keeps
+// its place when the window is resized while the page's other controls are re-centred, so
+// the label is put back over the column after each resize too.
+void PlaceLoadLabel(TStringAlignGrid* grid, TLabel* label) {
+  if (grid == nullptr || label == nullptr) return;
+  label->SetLeft(grid->Left() + 2);
+  label->SetTop(grid->Top() - label->Height() - 2);
+}
+
 }  // namespace
 
 // The tab strip names the notebook pages, in page order.
@@ -375,6 +384,10 @@ void TAdditionalMaps::FormResize(TObject*) {
       c->SetLeft(c->Left() + dx);
     }
   }
+  PlaceLoadLabel(CoilOnTable, CoilOnLoadLabel);
+  PlaceLoadLabel(InjTimingTable, InjPosLoadLabel);
+  PlaceLoadLabel(PWMTable, LoadLabel);
+  PlaceLoadLabel(VVT_table, VVTloadlabel);
 }
 
 void TAdditionalMaps::FormKeyDown(TObject*, WORD& Key, TShiftState) {
@@ -462,7 +475,7 @@ namespace {
 
 // Column 0 of a 32 x 5 table shows its load axis: the throttle sites under "%", or, when
 // the table's bit of the load-option word is set, the MAP sites in the pressure unit; the
-// label beside the table names the sensor.
+// label above the column names the sensor.
 void ShowLoadAxis(TStringAlignGrid* grid, TLabel* label, TAddTableId id) {
   const TMapRecord& m = MapSlots[CurrentMap];
   const TAddTableInfo& t = AddTableInfo(id);
@@ -473,7 +486,8 @@ void ShowLoadAxis(TStringAlignGrid* grid, TLabel* label, TAddTableId id) {
     const int site = map ? m.AddMAPSites[t.Axis][l] : m.AddThrottleSites[t.Axis][l];
     grid->SetCells(0, l + 1, map ? PressureText(site, unit) : IntToStr(site));
   }
-  if (label) label->SetCaption(map ? "Load: MAP" : "Load: Throttle");
+  if (label) label->SetCaption(map ? "MAP" : "Throttle");
+  PlaceLoadLabel(grid, label);
 }
 
 }  // namespace

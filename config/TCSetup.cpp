@@ -1,8 +1,11 @@
 #include "config/TCSetup.h"
 
 #include "controls/Aligrid.h"
+#include "gauges/AbBar.h"
+#include "gauges/AbLED.h"
 #include "gauges/AbNumEdit.h"
 #include "gauges/AbRMeter.h"
+#include "gauges/AbSwitch.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -37,6 +40,14 @@ void TTCSetupForm::Publish(TClassProps<TTCSetupForm>& P) {
       .Field("TCoptSpeedSource", &TTCSetupForm::TCoptSpeedSource)
       .Field("TC_speedo", &TTCSetupForm::TC_speedo)
       .Field("SpeedOption", &TTCSetupForm::SpeedOption)
+      .Field("LFLED", &TTCSetupForm::LFLED)
+      .Field("RFLED", &TTCSetupForm::RFLED)
+      .Field("RRLED", &TTCSetupForm::RRLED)
+      .Field("LRLED", &TTCSetupForm::LRLED)
+      .Field("AbBar1", &TTCSetupForm::AbBar1)
+      .Field("AbBar2", &TTCSetupForm::AbBar2)
+      .Field("AbToggleSwitch1", &TTCSetupForm::AbToggleSwitch1)
+      .Field("AbToggleSwitch2", &TTCSetupForm::AbToggleSwitch2)
       .Field("CheckBox6", &TTCSetupForm::CheckBox6)
       .Field("CtlLabel1", &TTCSetupForm::CtlLabel1)
       .Field("CtlLabel2", &TTCSetupForm::CtlLabel2)

@@ -1,12 +1,17 @@
 #pragma once
 // The traction-control settings, page by page: wheel speed sensors with the road-speed
-// dial, control inputs, the gear position table, traction control, launch control, flat
-// shift and gear position. A layout only: nothing here is stored or sent to the ECU (the
-// wheel-speed and gear settings that reach the ECU are edited in the configuration editor).
+// dial and a lamp per wheel, control inputs, the gear position table, traction control
+// with the slip bars, launch control with the clutch and launch switches, flat shift and
+// gear position. A layout only: nothing here is stored or sent to the ECU (the wheel-speed
+// and gear settings that reach the ECU are edited in the configuration editor), and no
+// reading reaches the gauges, which rest at their first values.
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
 class TAb270Meter;
+class TAbBar;
+class TAbLED;
+class TAbToggleSwitch;
 class TAbNumSpin;
 class TCheckBox;
 class TComboBox;
@@ -45,6 +50,13 @@ class TTCSetupForm : public TForm {
   TComboBox* TCoptSpeedSource = nullptr;
   TAb270Meter* TC_speedo = nullptr;
   TRadioGroup* SpeedOption = nullptr;
+  // One lamp under each wheel's button: that wheel's sensor signal.
+  TAbLED *LFLED = nullptr, *RFLED = nullptr, *RRLED = nullptr, *LRLED = nullptr;
+
+  // Traction control: the slip detected and the slip set.
+  TAbBar *AbBar1 = nullptr, *AbBar2 = nullptr;
+  // Launch control: the clutch switch and the launch button.
+  TAbToggleSwitch *AbToggleSwitch1 = nullptr, *AbToggleSwitch2 = nullptr;
 
   // Control inputs: the box switches the seven controls below it on and off.
   TCheckBox* CheckBox6 = nullptr;

@@ -296,8 +296,10 @@ TEST_F(AdditionalMapsWindow, LoadSensorMenuAndSiteEditor) {
     a_->MAP1Click(nullptr);
     EXPECT_EQ(M().LoadOptions & 4, 4);
     EXPECT_EQ(M().CoilOnTable[3][3], cell);  // only the axis shown changes
+    EXPECT_EQ(a_->CoilOnLoadLabel->Caption(), "MAP");
     a_->Throttlepot1Click(nullptr);
     EXPECT_EQ(M().LoadOptions & 4, 0);
+    EXPECT_EQ(a_->CoilOnLoadLabel->Caption(), "Throttle");
     for (int i = 0; i < 5; ++i) M().AddThrottleSites[axCoilOn][i] = static_cast<int16_t>(25 * i);
     script_.AnswerForm([](TForm& f) {
       LoadSiteAdj->SitePosGrid->SetSelection(TGridRect{2, 4, 2, 4});
@@ -311,6 +313,35 @@ TEST_F(AdditionalMapsWindow, LoadSensorMenuAndSiteEditor) {
     EXPECT_EQ(M().AddThrottleSites[axCoilOn][3], 74);
     EXPECT_EQ(a_->CoilOnTable->Cells(0, 4), "74");
   });
+}
+
+// Each table's label names the sensor its option bit chooses, and only that table's label
+// follows its bit.
+TEST_F(AdditionalMapsWindow, LoadLabelsNameTheSensorOfTheirOwnBit) {
+  struct Case {
+    int bit;
+    TLabel* TAdditionalMaps::*label;
+  } cases[] = {{1, &TAdditionalMaps::LoadLabel},
+               {2, &TAdditionalMaps::CoilOnLoadLabel},
+               {3, &TAdditionalMaps::VVTloadlabel},
+               {5, &TAdditionalMaps::InjPosLoadLabel}};
+  auto refresh = [&] {
+    a_->UpdatePWMLoad();
+    a_->UpdateCoilOnLoad();
+    a_->UpdateVVTload();
+    a_->UpdateInjPosLoad();
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bit);
+    M().LoadOptions = static_cast<int16_t>(1 << c.bit);
+    refresh();
+    for (const Case& other : cases)
+      EXPECT_EQ((a_->*other.label)->Caption(), other.bit == c.bit ? "MAP" : "Throttle");
+  }
+  // Every bit else set (the main tables' bit 0 too) leaves all four on the throttle.
+  M().LoadOptions = static_cast<int16_t>(~0x2E);
+  refresh();
+  for (const Case& c : cases) EXPECT_EQ((a_->*c.label)->Caption(), "Throttle");
 }
 
 // The refresh shows each pressure from its own field: the running pressure (16896, unit

@@ -20,8 +20,11 @@
 #include "controls/Aligrid.h"
 #include "ecu/Diag.h"
 #include "files/LogFiles.h"
+#include "gauges/AbBar.h"
+#include "gauges/AbLED.h"
 #include "gauges/AbNumEdit.h"
 #include "gauges/AbRMeter.h"
+#include "gauges/AbSwitch.h"
 #include "link/LiveData.h"
 #include "logger/AbTrend.h"
 #include "logger/logger.h"
@@ -277,6 +280,43 @@ TEST_F(UnitDialogs, TractionControlPagesButtonsAndInputs) {
   });
   Item("TractionControl1")->Click();
   EXPECT_EQ(script.Count(ui::DialogKind::ModalForm), 1);
+}
+
+// The traction-control window's live gauges as its form gives them: nothing feeds them, so
+// they rest at their first values.
+TEST_F(UnitDialogs, TractionControlGaugesAsTheFormGivesThem) {
+  TTCSetupForm* tc = TCSetupForm;
+  for (TAbBar* bar : {tc->AbBar1, tc->AbBar2}) {
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->SignalSettings()->ValueFrom(), 0);
+    EXPECT_EQ(bar->SignalSettings()->ValueTo(), 100);
+    EXPECT_EQ(bar->SignalSettings()->ValueUnit(), "%");
+    EXPECT_EQ(bar->Value(), 0);
+  }
+  // The wheel lamps only show: a press does not light them.
+  for (TAbLED* led : {tc->LFLED, tc->RFLED, tc->RRLED, tc->LRLED}) {
+    ASSERT_NE(led, nullptr);
+    EXPECT_EQ(led->Mode(), mIndicator);
+    led->MouseDown(mbLeft, {}, led->Width() / 2, led->Height() / 2);
+    led->MouseUp(mbLeft, {}, led->Width() / 2, led->Height() / 2);
+    EXPECT_FALSE(led->Checked()) << led->Name();
+  }
+  struct Switch {
+    TAbToggleSwitch* sw;
+    const char *off, *on;
+  } switches[] = {{tc->AbToggleSwitch1, "Up", "Down"}, {tc->AbToggleSwitch2, "Off", "On"}};
+  for (const Switch& s : switches) {
+    ASSERT_NE(s.sw, nullptr);
+    EXPECT_EQ(s.sw->Orientation(), boHorizontal);
+    EXPECT_GT(s.sw->Width(), s.sw->Height());
+    EXPECT_TRUE(s.sw->SwapGraphic());
+    EXPECT_EQ(s.sw->Mode(), mSwitch);
+    EXPECT_EQ(s.sw->TextOff(), s.off);
+    EXPECT_EQ(s.sw->TextOn(), s.on);
+    EXPECT_EQ(s.sw->ColorOn(), clRed);
+    EXPECT_EQ(s.sw->ColorOff(), clLime);
+    EXPECT_FALSE(s.sw->Checked());
+  }
 }
 
 TEST_F(UnitDialogs, CellEntryStoresByCaptionAndEscapeCancels) {

@@ -16,6 +16,8 @@
 #include "link/LiveData.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Simulate.h"
@@ -146,6 +148,63 @@ TEST_P(AdditionalWindow, FitsTheScreenAndItsKeysChoosePages) {
   EXPECT_EQ(LoadSiteAdj->SitePosGrid->Cells(2, 5), "12,500");
   Shot(screen + "-cyltrim-sites");
   LoadSiteAdj->Hide();
+}
+
+// Each 32 x 5 table's load label, for either sensor and at the design and a wider width:
+// whole (as wide as its text), on the page, over the axis column, touched by no other
+// control of the page.
+TEST_P(AdditionalWindow, LoadLabelsStandWholeOverTheirAxisColumns) {
+  TAdditionalMaps* a = AdditionalMaps;
+  a->SetLeft(40);
+  a->SetTop(40);
+  a->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name 'Accel fuelling settings' 2>/dev/null | head -n1").empty();
+  }));
+  struct Table {
+    int page;
+    TStringAlignGrid* grid;
+    TLabel* label;
+  } tables[] = {{4, a->CoilOnTable, a->CoilOnLoadLabel},
+                {11, a->InjTimingTable, a->InjPosLoadLabel},
+                {15, a->PWMTable, a->LoadLabel},
+                {17, a->VVT_table, a->VVTloadlabel}};
+  const std::string screen = std::string(GetParam()).substr(0, std::string(GetParam()).find('x', 5));
+  for (int width : {a->Width(), 960}) {
+    a->SetWidth(width);
+    Application->ProcessMessages();
+    for (bool map : {false, true}) {
+      MapSlots[1].LoadOptions = static_cast<int16_t>(map ? 0x2E : 0);
+      R7Tform1->RefreshMapTables();
+      for (const Table& t : tables) {
+        SCOPED_TRACE(std::to_string(t.page) + (map ? " MAP " : " throttle ") + std::to_string(width));
+        a->TabSet->SetTabIndex(t.page);
+        a->TabSetClick(a->TabSet);
+        Application->ProcessMessages();
+        TLabel* l = t.label;
+        EXPECT_EQ(l->Caption(), map ? "MAP" : "Throttle");
+        EXPECT_TRUE(l->Visible());
+        TBitmap b;
+        b.SetSize(1, 1);
+        b.Canvas()->Font()->Assign(l->Font());
+        EXPECT_GE(l->Width(), b.Canvas()->TextWidth(l->Caption()));
+        EXPECT_GE(l->Top(), 0);
+        EXPECT_GE(l->Left(), t.grid->Left());
+        EXPECT_LE(l->Left() + l->Width(), t.grid->Left() + t.grid->ColWidths(0));
+        EXPECT_LE(l->Top() + l->Height(), t.grid->Top());
+        const TRect r = l->BoundsRect();
+        TWinControl* page = l->Parent();
+        for (int i = 0; i < page->ControlCount(); ++i) {
+          TControl* c = page->Controls(i);
+          if (c == l || !c->Visible()) continue;
+          const TRect o = c->BoundsRect();
+          EXPECT_FALSE(r.Left < o.Right && o.Left < r.Right && r.Top < o.Bottom && o.Top < r.Bottom) << c->Name();
+        }
+        Shot(screen + "-load-" + std::to_string(t.page) + (map ? "-map-" : "-tps-") + std::to_string(width));
+      }
+    }
+  }
+  a->Hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, AdditionalWindow, ::testing::Values("1024x768x24", "1600x1000x24"));
