@@ -78,6 +78,7 @@ void RegisterOptionObjects() {
   RegisterClass<TTeeFontGradient, TTeeGradient>("TTeeFontGradient")
       .Bool("Outline", &TTeeFontGradient::Outline, &TTeeFontGradient::SetOutline, false);
   RegisterClass<TChartLegendGradient, TTeeGradient>("TChartLegendGradient");
+  RegisterClass<TSeriesMarksGradient, TTeeGradient>("TSeriesMarksGradient");
   RegisterClass<TTeeFont, TFont>("TTeeFont")
       .Int("Color", &TFont::Color, &TFont::SetColor, clBlack, Colors())
       .String("Name", &TFont::Name, &TFont::SetName, "Arial")

@@ -142,6 +142,13 @@ class TMarksItem : public TTeeCustomShape {
   TSeriesMarks* marks_;
 };
 
+// The marks' background gradient: silver to white, right to left.
+class TSeriesMarksGradient : public TTeeGradient {
+ public:
+  explicit TSeriesMarksGradient(TNotifyEvent OnChange = {});
+  const char* ClassName() const override { return "TSeriesMarksGradient"; }
+};
+
 // The point labels of a series: their look, style, per-point looks, the positions they
 // were drawn at (and the ones the user gave them) and the callout from point to box.
 class TSeriesMarks : public TTeeCustomShape {
@@ -197,6 +204,9 @@ class TSeriesMarks : public TTeeCustomShape {
   // Draws the mark of point Index at Position with its callout.
   void DrawItem(int Index, TColor Color, TSeriesMarkPosition& Position, const AnsiString& Text);
   void DefineProperties(TFiler& Filer);
+
+ protected:
+  std::unique_ptr<TTeeGradient> NewGradient() override;
 
  private:
   void ReadItems(TStream& Stream);
