@@ -763,15 +763,26 @@ TRect TCanvas3D::RectFromRectZ(const TRect& R, int Z) {
 void TCanvas3D::StretchDraw3D(const TRect& Rect, TGraphic* Graphic, int Z) {
   if (!Graphic || Graphic->Empty()) return;
   TBitmap bmp;
-  bmp.SetSize(Graphic->Width(), Graphic->Height());
-  bmp.Canvas()->StretchDraw(TRect(0, 0, Graphic->Width(), Graphic->Height()), Graphic);
+  auto* source = dynamic_cast<TBitmap*>(Graphic);
+  if (source) {
+    bmp.Assign(source);
+  } else {
+    bmp.SetSize(Graphic->Width(), Graphic->Height());
+    bmp.Canvas()->StretchDraw(TRect(0, 0, Graphic->Width(), Graphic->Height()), Graphic);
+  }
+  // A transparent bitmap's pixels of its transparent colour are left out.
+  const bool keyed = source && source->Transparent();
+  const TColor key = keyed ? ColorToRGB(source->TransparentColor()) : clNone;
+  bmp.SetTransparent(false);
   const int w = bmp.Width(), h = bmp.Height();
   const double sx = static_cast<double>(Rect.Width()) / w, sy = static_cast<double>(Rect.Height()) / h;
   Pen()->SetStyle(psClear);
   Brush()->SetStyle(bsSolid);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      Brush()->SetColor(bmp.Canvas()->Pixel(x, y));
+      const TColor c = bmp.Canvas()->Pixel(x, y);
+      if (keyed && c == key) continue;
+      Brush()->SetColor(c);
       const TRect cell(Rect.Left + Rnd(x * sx), Rect.Top + Rnd(y * sy), Rect.Left + Rnd((x + 1) * sx),
                        Rect.Top + Rnd((y + 1) * sy));
       RectangleWithZ(cell, Z);
