@@ -319,6 +319,9 @@ class TChartSeries : public TCustomChartSeries {
   virtual void AddValues(TChartSeries* Source);
   int AddChartValue(TChartSeries* Source, int Index);
   void FillSampleValues(int NumValues = 0);
+  // Readies the series as the preview of its type in a gallery of series types: a few
+  // sample points in small print, in the chart's colour, or greyed out when not Enabled.
+  virtual void PrepareForGallery(bool Enabled);
 
   // ---- colour ----
   TColor SeriesColor() const { return series_color_ == clTeeColor ? default_color_ : series_color_; }
@@ -458,6 +461,8 @@ class TChartSeries : public TCustomChartSeries {
 
  protected:
   void ClearLists();
+  // Adds NumValues sample points of the series type (the base: a random walk).
+  virtual void AddSampleValues(int NumValues);
   TChartValueList* x_values_;
   TChartValueList* y_values_;
   TChartValueList* mandatory_;
