@@ -78,6 +78,7 @@ void RegisterOptionObjects() {
   RegisterClass<TTeeFontGradient, TTeeGradient>("TTeeFontGradient")
       .Bool("Outline", &TTeeFontGradient::Outline, &TTeeFontGradient::SetOutline, false);
   RegisterClass<TChartLegendGradient, TTeeGradient>("TChartLegendGradient");
+  RegisterClass<TSeriesMarksGradient, TTeeGradient>("TSeriesMarksGradient");
   RegisterClass<TTeeFont, TFont>("TTeeFont")
       .Int("Color", &TFont::Color, &TFont::SetColor, clBlack, Colors())
       .String("Name", &TFont::Name, &TFont::SetName, "Arial")
@@ -296,12 +297,15 @@ void RegisterChart() {
       .Enum("AllowPanning", &TCustomTeePanelExtended::AllowPanning, &TCustomTeePanelExtended::SetAllowPanning,
             {"pmNone", "pmHorizontal", "pmVertical", "pmBoth"}, pmBoth)
       .LazyObject("Gradient", &TCustomTeePanelExtended::Gradient, &TCustomTeePanelExtended::GradientIfAny)
+      .LazyObject("BackImage", &TCustomTeePanelExtended::BackImage, &TCustomTeePanelExtended::BackImageIfAny)
       .Enum("BackImageMode", [](TCustomTeePanelExtended* p) { return p->BackImageIfAny() ? p->BackImageIfAny()->Mode() : pbmStretch; },
             [](TCustomTeePanelExtended* p, TTeeBackImageMode v) { p->BackImage()->SetMode(v); },
             {"pbmStretch", "pbmTile", "pbmCenter", "pbmCustom"}, pbmStretch)
       .Bool("BackImageInside", [](TCustomTeePanelExtended* p) { return p->BackImageIfAny() && p->BackImageIfAny()->Inside(); },
             [](TCustomTeePanelExtended* p, bool v) { p->BackImage()->SetInside(v); }, false)
+      .Bool("BackImageTransp", &TCustomTeePanelExtended::BackImageTransp, &TCustomTeePanelExtended::SetBackImageTransp, false)
       .Object("Zoom", &TCustomTeePanelExtended::Zoom);
+  RegisterClass<TBackImage, TPicture>("TBackImage");
   RegisterClass<TTeeZoom, TPersistent>("TTeeZoom")
       .Bool("Allow", &TTeeZoom::Allow, true)
       .Bool("Animated", &TTeeZoom::Animated, false)

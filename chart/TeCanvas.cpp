@@ -557,14 +557,13 @@ void TTeeCanvas::AssignBrush(TChartBrush* Brush, TColor Color) { AssignBrushColo
 void TTeeCanvas::AssignBrushColor(TChartBrush* Brush, TColor Color, TColor BackColor) {
   if (GetMonochrome()) Color = clWhite;
   if (Brush->HasImage()) {
-    // The platform canvas has no pattern brushes: the image's average look is the
-    // brush colour itself.
-    this->Brush()->SetStyle(bsSolid);
-    this->Brush()->SetColor(Color);
+    this->Brush()->SetStyle(bsClear);
+    SetBrushPattern(Brush->Image()->Graphic(), Color);
     SetBackMode(OPAQUE);
     SetBackColor(BackColor);
     return;
   }
+  if (this->Brush()->Bitmap()) this->Brush()->SetBitmap(nullptr);
   if (this->Brush()->Color() != Color) this->Brush()->SetColor(Color);
   if (this->Brush()->Style() != Brush->Style()) this->Brush()->SetStyle(Brush->Style());
   if (BackColor == clNone) {
@@ -573,6 +572,63 @@ void TTeeCanvas::AssignBrushColor(TChartBrush* Brush, TColor Color, TColor BackC
     SetBackMode(OPAQUE);
     SetBackColor(BackColor);
   }
+}
+
+void TTeeCanvas::SetBrushPattern(TGraphic* Image, TColor TextColor) {
+  if (!pattern_) pattern_ = std::make_shared<TBitmap>();
+  TBitmap& p = *pattern_;
+  if (auto* b = dynamic_cast<TBitmap*>(Image)) {
+    p.Assign(b);
+  } else {
+    p.SetSize(Image->Width(), Image->Height());
+    Image->Draw(p.Canvas(), TRect(0, 0, Image->Width(), Image->Height()));
+  }
+  // A pattern brush fills with every pixel of its bitmap: the image's own transparency
+  // does not apply.
+  p.SetTransparent(false);
+  p.SetPixelFormat(pf32bit);
+  const int w = p.Width(), h = p.Height();
+  ink_.assign(static_cast<size_t>(w) * h, 0);
+  two_colour_ = true;
+  for (int y = 0; y < h && two_colour_; ++y) {
+    const uint8_t* line = p.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const uint8_t* px = line + 4 * x;
+      const bool black = px[0] == 0 && px[1] == 0 && px[2] == 0;
+      const bool white = px[0] == 0xFF && px[1] == 0xFF && px[2] == 0xFF;
+      if (!black && !white) {
+        two_colour_ = false;
+        break;
+      }
+      ink_[static_cast<size_t>(y) * w + x] = black;
+    }
+  }
+  if (!two_colour_) ink_.clear();
+  text_color_ = TextColor;
+  Brush()->SetBitmap(pattern_);
+}
+
+void TTeeCanvas::RecolorPattern() {
+  if (!pattern_ || !two_colour_ || Brush()->Bitmap() != pattern_.get()) return;
+  const TColor back = GetBackColor();
+  // Without a back colour (none, or the brush's "no colour of its own") or in
+  // transparent mode the clear pixels leave what lies beneath, as a hatch does.
+  const bool seeThrough = GetBackMode() == TRANSPARENT || back == clNone || back == clTeeColor;
+  const TColor ink = ColorToRGB(text_color_);
+  const TColor paper = seeThrough ? (ink ^ 0x000001) : ColorToRGB(back);
+  TBitmap& p = *pattern_;
+  const int w = p.Width(), h = p.Height();
+  for (int y = 0; y < h; ++y) {
+    uint8_t* line = p.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const TColor c = ink_[static_cast<size_t>(y) * w + x] ? ink : paper;
+      line[4 * x] = GetBValue(c);
+      line[4 * x + 1] = GetGValue(c);
+      line[4 * x + 2] = GetRValue(c);
+    }
+  }
+  p.SetTransparent(seeThrough);
+  if (seeThrough) p.SetTransparentColor(paper);
 }
 
 void TTeeCanvas::AssignVisiblePenColor(TPen* Pen, TColor Color) {
@@ -604,12 +660,13 @@ void TTeeCanvas::AssignFont(TTeeFont* F) {
   F->LastCanvas = this;
 }
 
-void TTeeCanvas::SetDarkBrushColor(TColor Color, int Quantity) {
-  const TColor c = DarkenColor(Color, Quantity);
+void TTeeCanvas::SetDarkBrushColor(TColor Color, int Quantity) { RestoreBrushColor(DarkenColor(Color, Quantity)); }
+
+void TTeeCanvas::RestoreBrushColor(TColor Color) {
   if (Brush()->Style() == bsSolid) {
-    if (Brush()->Color() != c) Brush()->SetColor(c);
+    if (Brush()->Color() != Color) Brush()->SetColor(Color);
   } else {
-    SetBackColor(c);
+    SetBackColor(Color);
   }
 }
 
@@ -706,15 +763,26 @@ TRect TCanvas3D::RectFromRectZ(const TRect& R, int Z) {
 void TCanvas3D::StretchDraw3D(const TRect& Rect, TGraphic* Graphic, int Z) {
   if (!Graphic || Graphic->Empty()) return;
   TBitmap bmp;
-  bmp.SetSize(Graphic->Width(), Graphic->Height());
-  bmp.Canvas()->StretchDraw(TRect(0, 0, Graphic->Width(), Graphic->Height()), Graphic);
+  auto* source = dynamic_cast<TBitmap*>(Graphic);
+  if (source) {
+    bmp.Assign(source);
+  } else {
+    bmp.SetSize(Graphic->Width(), Graphic->Height());
+    bmp.Canvas()->StretchDraw(TRect(0, 0, Graphic->Width(), Graphic->Height()), Graphic);
+  }
+  // A transparent bitmap's pixels of its transparent colour are left out.
+  const bool keyed = source && source->Transparent();
+  const TColor key = keyed ? ColorToRGB(source->TransparentColor()) : clNone;
+  bmp.SetTransparent(false);
   const int w = bmp.Width(), h = bmp.Height();
   const double sx = static_cast<double>(Rect.Width()) / w, sy = static_cast<double>(Rect.Height()) / h;
   Pen()->SetStyle(psClear);
   Brush()->SetStyle(bsSolid);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      Brush()->SetColor(bmp.Canvas()->Pixel(x, y));
+      const TColor c = bmp.Canvas()->Pixel(x, y);
+      if (keyed && c == key) continue;
+      Brush()->SetColor(c);
       const TRect cell(Rect.Left + Rnd(x * sx), Rect.Top + Rnd(y * sy), Rect.Left + Rnd((x + 1) * sx),
                        Rect.Top + Rnd((y + 1) * sy));
       RectangleWithZ(cell, Z);
@@ -737,7 +805,10 @@ void TTeeCanvas3D::SetBufferedDisplay(bool Value) {
 }
 
 int TTeeCanvas3D::GetBackMode() const { return canvas_->BkMode(); }
-void TTeeCanvas3D::SetBackMode(int Mode) { canvas_->SetBkMode(Mode); }
+void TTeeCanvas3D::SetBackMode(int Mode) {
+  canvas_->SetBkMode(Mode);
+  RecolorPattern();
+}
 unsigned TTeeCanvas3D::GetTextAlign() const { return canvas_->TextAlign(); }
 void TTeeCanvas3D::SetTextAlign(unsigned Align) { canvas_->SetTextAlign(Align); }
 
@@ -1263,7 +1334,7 @@ void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) {
     Calculate3DPositionF(cx + rx * std::cos(a), cy + ry * std::sin(a), Z, ox, oy);
     pts[static_cast<size_t>(i)] = {Rnd(ox), Rnd(oy)};
   }
-  if (Brush()->Style() != bsClear) {
+  if (BrushFills()) {
     double ox, oy;
     Calculate3DPositionF(cx, cy, Z, ox, oy);
     const TPoint c{Rnd(ox), Rnd(oy)};

@@ -329,6 +329,8 @@ class TTeeCanvas {
   TFont* Font() const { return canvas_->Font(); }
   TPen* Pen() const { return canvas_->Pen(); }
   TBrush* Brush() const { return canvas_->Brush(); }
+  // False for a clear brush without a pattern: shapes are only outlined.
+  bool BrushFills() const { return Brush()->Style() != bsClear || Brush()->Bitmap(); }
   void SetCanvas(TCanvas* Canvas);
   void ResetState();
 
@@ -344,6 +346,8 @@ class TTeeCanvas {
   virtual void AssignVisiblePenColor(TPen* Pen, TColor Color);
   void AssignFont(TTeeFont* Font);
   void SetDarkBrushColor(TColor Color, int Quantity);
+  // Undoes SetDarkBrushColor: the colour (solid brush) or back colour (any other) it had.
+  void RestoreBrushColor(TColor Color);
   void RectangleRect(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
   int FontHeight() { return TextHeight("W"); }
 
@@ -396,7 +400,20 @@ class TTeeCanvas {
  protected:
   // Adds a region to the clip (intersected, or exclusive-or'ed); pushes the previous clip.
   virtual void PushClip(const TRegion& Region, bool Xor) = 0;
+  // Paints the brush pattern of a two-colour image again in the text colour on the
+  // current back colour, after the back colour or mode changed.
+  void RecolorPattern();
   TCanvas* canvas_ = nullptr;
+
+ private:
+  void SetBrushPattern(TGraphic* Image, TColor TextColor);
+  // The brush pattern made from a chart brush's image. A two-colour (black and white)
+  // image keeps its black pixels in ink_ and is painted in the text colour on the back
+  // colour; any other picture is its own pattern.
+  std::shared_ptr<TBitmap> pattern_;
+  std::vector<uint8_t> ink_;
+  bool two_colour_ = false;
+  TColor text_color_ = clBlack;
 };
 
 class TCanvas3D : public TTeeCanvas {
@@ -523,7 +540,10 @@ class TTeeCanvas3D : public TCanvas3D {
 
   // TTeeCanvas
   TColor GetBackColor() const override { return back_color_; }
-  void SetBackColor(TColor Color) override { back_color_ = Color; }
+  void SetBackColor(TColor Color) override {
+    back_color_ = Color;
+    RecolorPattern();
+  }
   int GetBackMode() const override;
   void SetBackMode(int Mode) override;
   unsigned GetTextAlign() const override;

@@ -19,7 +19,7 @@ long long Orientation(TPoint a, TPoint b, TPoint c) {
 }  // namespace
 
 void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1, bool DarkSides) {
-  const bool clear = Brush()->Style() == bsClear;
+  const bool clear = !BrushFills();
   const TColor color = Brush()->Style() == bsSolid ? Brush()->Color() : GetBackColor();
   auto P = [this](int x, int y, int z) { return Calculate3DPosition(x, y, z); };
   auto face = [&](TPoint a, TPoint b, TPoint c, TPoint d) {
@@ -42,7 +42,7 @@ void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1
   if (DarkSides) SetDarkBrushColor(color, TeeDarkerTopBottom);
   if (face(P(Left, Top, Z0), P(Left, Top, Z1), P(Right, Top, Z1), P(Right, Top, Z0)) > 0 || clear) PolygonFour();
   if (face(P(Left, Bottom, Z0), P(Left, Bottom, Z1), P(Right, Bottom, Z1), P(Right, Bottom, Z0)) < 0 || clear) PolygonFour();
-  if (DarkSides && Brush()->Style() == bsSolid) Brush()->SetColor(color);
+  if (DarkSides) RestoreBrushColor(color);
 }
 
 namespace {
@@ -59,7 +59,7 @@ struct RingSolid {
 }  // namespace
 
 static void DrawRingSolid(TTeeCanvas3D* C, const RingSolid& S, bool Dark, int DarkStep, bool HasTop) {
-  const bool clear = C->Brush()->Style() == bsClear;
+  const bool clear = !C->BrushFills();
   const TColor color = C->Brush()->Style() == bsSolid ? C->Brush()->Color() : C->GetBackColor();
   const size_t n = S.base.size();
   auto faces = [&](long long o) { return clear || (S.upsideDown ? o > 0 : o < 0); };
@@ -72,7 +72,7 @@ static void DrawRingSolid(TTeeCanvas3D* C, const RingSolid& S, bool Dark, int Da
     else
       C->Polygon({S.base[i], S.base[j], S.top[j], S.top[i]});
   }
-  if (Dark && C->Brush()->Style() == bsSolid) C->Brush()->SetColor(color);
+  if (Dark) C->RestoreBrushColor(color);
   // The end faces: the upper one seen from above, the lower one from below.
   auto end = [&](const std::vector<TPoint>& ring, bool upper) {
     const long long o = Orientation(ring[0], ring[n / 4], ring[n / 2]);
@@ -147,7 +147,7 @@ long long SignedArea2(const std::vector<TPoint>& P) {
 }  // namespace
 
 void TTeeCanvas3D::TruncatedPyramid(const TRect& Rect, int Z0, int Z1, int TopHalfX, int TopHalfZ) {
-  const bool clear = Brush()->Style() == bsClear;
+  const bool clear = !BrushFills();
   const int cx = (Rect.Left + Rect.Right) / 2, cz = (Z0 + Z1) / 2;
   const bool hasTop = TopHalfX != 0 && TopHalfZ != 0;
   // Corners in ring order (left-near, right-near, right-far, left-far), the base at
@@ -209,7 +209,7 @@ void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int
     back.push_back(at(x, y, Z1));
   }
   const size_t n = front.size();
-  const bool clear = Brush()->Style() == bsClear;
+  const bool clear = !BrushFills();
   const TColor color = Brush()->Style() == bsSolid ? Brush()->Color() : GetBackColor();
   // Every face lists its corners so that each shared edge runs one way in one face and
   // the other way in the next: a face is seen from outside (and drawn) when its corners
@@ -225,7 +225,7 @@ void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int
     draw({front[0], front[n - 1], back[n - 1], back[0]});
   }
   for (size_t i = 1; i + 1 < n; ++i) draw({front[i + 1], front[i], back[i], back[i + 1]});
-  if (DarkSides && Brush()->Style() == bsSolid) Brush()->SetColor(color);
+  if (DarkSides) RestoreBrushColor(color);
   // Last the end face that turns toward the viewer (the one at Z1 when the slice is seen
   // from behind): no part of the slice lies in front of it. A clear brush outlines both.
   // A whole disc's face is its rim alone, with no edge out from the centre.

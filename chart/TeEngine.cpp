@@ -546,6 +546,34 @@ void TChartSeries::FillSampleValues(int NumValues) {
   if (NumValues == 0) NumValues = 25;
   Clear();
   BeginUpdate();
+  try {
+    AddSampleValues(NumValues);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  data_stored_ = false;
+}
+
+void TChartSeries::PrepareForGallery(bool Enabled) {
+  FillSampleValues(4);
+  marks_->Hide();
+  marks_->Font()->SetSize(7);
+  marks_->SetArrowLength(4);
+  marks_->SetDrawEvery(2);
+  SetColorEachPoint(false);
+  if (!Enabled) {
+    SetSeriesColor(clSilver);
+    return;
+  }
+  // The first series of the chart takes the palette's first colour, the others its fourth.
+  const bool first = !parent_ || parent_->SeriesList().empty() || parent_->SeriesList().front() == this;
+  const int index = first ? 0 : 3;
+  SetSeriesColor(parent_ ? parent_->GetDefaultColor(index) : ::GetDefaultColor(index));
+}
+
+void TChartSeries::AddSampleValues(int NumValues) {
   static std::mt19937 rng(std::random_device{}());
   double minY = 0, maxY = 1000, minX = 0, maxX = NumValues - 1;
   if (x_values_->DateTime()) {
@@ -561,8 +589,6 @@ void TChartSeries::FillSampleValues(int NumValues) {
     AddXY(minX + i * step, y);
     y = std::clamp(y + walk(rng), minY, maxY);
   }
-  EndUpdate();
-  data_stored_ = false;
 }
 
 void TChartSeries::SetHorizAxis(THorizAxis v) {

@@ -142,6 +142,13 @@ class TMarksItem : public TTeeCustomShape {
   TSeriesMarks* marks_;
 };
 
+// The marks' background gradient: silver to white, right to left.
+class TSeriesMarksGradient : public TTeeGradient {
+ public:
+  explicit TSeriesMarksGradient(TNotifyEvent OnChange = {});
+  const char* ClassName() const override { return "TSeriesMarksGradient"; }
+};
+
 // The point labels of a series: their look, style, per-point looks, the positions they
 // were drawn at (and the ones the user gave them) and the callout from point to box.
 class TSeriesMarks : public TTeeCustomShape {
@@ -197,6 +204,9 @@ class TSeriesMarks : public TTeeCustomShape {
   // Draws the mark of point Index at Position with its callout.
   void DrawItem(int Index, TColor Color, TSeriesMarkPosition& Position, const AnsiString& Text);
   void DefineProperties(TFiler& Filer);
+
+ protected:
+  std::unique_ptr<TTeeGradient> NewGradient() override;
 
  private:
   void ReadItems(TStream& Stream);
@@ -309,6 +319,9 @@ class TChartSeries : public TCustomChartSeries {
   virtual void AddValues(TChartSeries* Source);
   int AddChartValue(TChartSeries* Source, int Index);
   void FillSampleValues(int NumValues = 0);
+  // Readies the series as the preview of its type in a gallery of series types: a few
+  // sample points in small print, in the chart's colour, or greyed out when not Enabled.
+  virtual void PrepareForGallery(bool Enabled);
 
   // ---- colour ----
   TColor SeriesColor() const { return series_color_ == clTeeColor ? default_color_ : series_color_; }
@@ -448,6 +461,8 @@ class TChartSeries : public TCustomChartSeries {
 
  protected:
   void ClearLists();
+  // Adds NumValues sample points of the series type (the base: a random walk).
+  virtual void AddSampleValues(int NumValues);
   TChartValueList* x_values_;
   TChartValueList* y_values_;
   TChartValueList* mandatory_;

@@ -388,6 +388,16 @@ std::vector<AnsiString> TContourSeries::CreateSubGallery() const {
   return {TeeMsg_Normal, TeeMsg_ColorRange, TeeMsg_Colors, TeeMsg_Positions};
 }
 
+void TContourSeries::PrepareForGallery(bool Enabled) {
+  TCustom3DGridSeries::PrepareForGallery(Enabled);
+  if (!Enabled) SetSeriesColor(clGray);
+}
+
+void TContourSeries::AddSampleValues(int NumValues) {
+  TCustom3DGridSeries::AddSampleValues(NumValues);
+  SetYPosition((y_values_->MaxValue() + y_values_->MinValue()) * 0.5);
+}
+
 void TContourSeries::SetSubGallery(int Index) {
   switch (Index) {
     case 1:

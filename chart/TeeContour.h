@@ -104,6 +104,8 @@ class TContourSeries : public TCustom3DGridSeries {
   // The gallery's variants: Normal, Color Range, Colors, Positions.
   std::vector<AnsiString> CreateSubGallery() const;
   void SetSubGallery(int Index);
+  // As for any palette series; a disabled preview is drawn in grey.
+  void PrepareForGallery(bool Enabled) override;
 
   // Makes the automatic levels from the Y range (with automatic levels on).
   void CreateAutoLevels();
@@ -129,6 +131,10 @@ class TContourSeries : public TCustom3DGridSeries {
   bool BuildingLevels() const { return building_; }
   // The levels as the form stores them: none while they are automatic.
   TContourLevels* StoredLevels();
+
+ protected:
+  // The sample grid, with the lines drawn halfway up its Y range.
+  void AddSampleValues(int NumValues) override;
 
  private:
   friend class TContourLevel;

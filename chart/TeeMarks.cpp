@@ -41,6 +41,16 @@ TSeriesMarks::TSeriesMarks(TChartSeries* Series) : TTeeCustomShape(nullptr), ser
 
 TSeriesMarks::~TSeriesMarks() = default;
 
+TSeriesMarksGradient::TSeriesMarksGradient(TNotifyEvent OnChange) : TTeeGradient(std::move(OnChange)) {
+  direction_ = gdRightLeft;
+  start_color_ = clSilver;
+  end_color_ = clWhite;
+}
+
+std::unique_ptr<TTeeGradient> TSeriesMarks::NewGradient() {
+  return std::make_unique<TSeriesMarksGradient>([this](TObject*) { Repaint(); });
+}
+
 void TSeriesMarks::Repaint() {
   if (series_) series_->Repaint();
 }

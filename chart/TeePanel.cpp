@@ -415,6 +415,11 @@ void TCustomTeePanelExtended::SetBackImage(TBackImage* b) {
   Invalidate();
 }
 
+void TCustomTeePanelExtended::SetBackImageTransp(bool v) {
+  // The graphic tells its picture, which repaints the panel.
+  if (back_image_ && back_image_->Graphic()) back_image_->Graphic()->SetTransparent(v);
+}
+
 void TCustomTeePanelExtended::UndoZoom() {
   if (OnUndoZoom) OnUndoZoom(this);
   Invalidate();

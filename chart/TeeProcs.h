@@ -339,6 +339,10 @@ class TCustomTeePanelExtended : public TCustomTeePanel {
   const TBackImage* BackImageIfAny() const { return back_image_.get(); }
   void SetBackImage(TBackImage* b);
   bool HasBackImage() const { return back_image_ && back_image_->Graphic() && !back_image_->Graphic()->Empty(); }
+  // The back image's graphic is drawn with its transparent colour left out (False, and
+  // nothing to set, without a graphic).
+  bool BackImageTransp() const { return back_image_ && back_image_->Graphic() && back_image_->Graphic()->Transparent(); }
+  void SetBackImageTransp(bool v);
   TTeeZoom* Zoom() { return &zoom_; }
   bool Zoomed = false;
   virtual void UndoZoom();

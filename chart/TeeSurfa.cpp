@@ -178,6 +178,14 @@ void TCustom3DPaletteSeries::SetUseColorRange(bool v) {
   if (v) SetColorEachPoint(false);
 }
 
+void TCustom3DPaletteSeries::PrepareForGallery(bool Enabled) {
+  TCustom3DSeries::PrepareForGallery(Enabled);
+  SetUseColorRange(false);
+  pen_->SetColor(Enabled ? clBlack : clGray);
+  SetUsePalette(Enabled);
+  SetPaletteStyle(psRainbow);
+}
+
 void TCustom3DPaletteSeries::SetUsePalette(bool v) {
   SetBooleanProperty(use_palette_, v);
   if (!v) return;
@@ -436,6 +444,8 @@ void TCustom3DGridSeries::CreateValues(int NumX, int NumZ) {
   FillGridIndex(0);
   CreateDefaultPalette(palette_steps_);
 }
+
+void TCustom3DGridSeries::AddSampleValues(int NumValues) { CreateSampleValues(NumValues); }
 
 void TCustom3DGridSeries::CreateSampleValues(int N) {
   if (N <= 0) return;

@@ -96,6 +96,8 @@ class TCustom3DPaletteSeries : public TCustom3DSeries {
   TColor LegendItemColor(int Index) override;
   // The whole series' symbol under a colour range: the range as a gradient.
   void DrawLegendShape(int ValueIndex, const TRect& Rect) override;
+  // The preview is coloured by the rainbow palette (pen black), or greyed out.
+  void PrepareForGallery(bool Enabled) override;
 
   TOnGetPointColor OnGetColor;
 
@@ -150,6 +152,8 @@ class TCustom3DGridSeries : public TCustom3DPaletteSeries {
   int Corner[4] = {-1, -1, -1, -1};
 
  protected:
+  // The sample grid of NumValues x NumValues points.
+  void AddSampleValues(int NumValues) override;
   void ResetGrid();
   int num_x_ = 10, num_z_ = 10;
   bool irregular_ = false, sample_ = false;

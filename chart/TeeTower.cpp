@@ -11,6 +11,11 @@
 
 TTowerSeries::TTowerSeries(TComponent* AOwner) : TCustom3DGridSeries(AOwner) { MarkChartDefaults(this); }
 
+void TTowerSeries::PrepareForGallery(bool Enabled) {
+  TCustom3DGridSeries::PrepareForGallery(Enabled);
+  CreateSampleValues(5);
+}
+
 void TTowerSeries::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TTowerSeries*>(Source)) {
     dark3d_ = s->dark3d_;

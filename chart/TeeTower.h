@@ -39,6 +39,8 @@ class TTowerSeries : public TCustom3DGridSeries {
   // The gallery's variants, from Normal and Color Range to the tower shapes.
   std::vector<AnsiString> CreateSubGallery() const;
   void SetSubGallery(int Index);
+  // As for any palette series, on a sample grid of 5 x 5 towers.
+  void PrepareForGallery(bool Enabled) override;
 
  private:
   void DrawTower(int Index);

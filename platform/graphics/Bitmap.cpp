@@ -114,20 +114,24 @@ void TBitmap::SaveToFile(const AnsiString& fileName) {
     throw EFCreateError("Cannot create file \"" + fileName + "\"");
 }
 
+QImage gfx::DrawnImage(const TBitmap& bitmap) {
+  QImage src = bitmap.impl().image;
+  if (src.isNull() || !bitmap.Transparent()) return src;
+  // Pixels of the transparent colour let the destination show through.
+  const TColor tc = ColorToRGB(bitmap.TransparentColor());
+  src = src.convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = qRgb(GetRValue(tc), GetGValue(tc), GetBValue(tc));
+  for (int y = 0; y < src.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(src.scanLine(y));
+    for (int x = 0; x < src.width(); ++x)
+      if ((line[x] | 0xFF000000u) == (key | 0xFF000000u)) line[x] = 0;
+  }
+  return src;
+}
+
 void TBitmap::Draw(TCanvas* canvas, const TRect& r) {
   if (!canvas || impl_->image.isNull()) return;
-  QImage src = impl_->image;
-  if (Transparent()) {
-    // Pixels of the transparent colour let the destination show through.
-    const TColor tc = ColorToRGB(TransparentColor());
-    src = src.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = qRgb(GetRValue(tc), GetGValue(tc), GetBValue(tc));
-    for (int y = 0; y < src.height(); ++y) {
-      auto* line = reinterpret_cast<QRgb*>(src.scanLine(y));
-      for (int x = 0; x < src.width(); ++x)
-        if ((line[x] | 0xFF000000u) == (key | 0xFF000000u)) line[x] = 0;
-    }
-  }
+  const QImage src = gfx::DrawnImage(*this);
   gfx::EnsureSurface(*canvas);
   TCanvas::Impl& d = canvas->impl();
   std::optional<QPainter> own;

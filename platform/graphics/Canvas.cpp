@@ -467,6 +467,8 @@ QPen MakePen(TPen& pen) {
 }
 
 QBrush MakeBrush(TBrush& brush) {
+  // A pattern tiles from the surface's origin (the painter's brush origin stays 0, 0).
+  if (const TBitmap* pattern = brush.Bitmap(); pattern && !pattern->Empty()) return QBrush(gfx::DrawnImage(*pattern));
   const QColor c = ToQColor(brush.Color());
   switch (brush.Style()) {
     case bsSolid: return QBrush(c);
@@ -648,14 +650,14 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void TCanvas::FillRect(const TRect& r) {
-  if (r.IsEmpty() || brush_.Style() == bsClear) return;
+  if (r.IsEmpty() || (brush_.Style() == bsClear && !brush_.Bitmap())) return;
   Painter p(*this);
   p->fillRect(gfx::ToQRect(r), MakeBrush(brush_));
   Changed();
 }
 
 void TCanvas::FrameRect(const TRect& r) {
-  if (r.IsEmpty() || brush_.Style() == bsClear) return;
+  if (r.IsEmpty() || (brush_.Style() == bsClear && !brush_.Bitmap())) return;
   Painter p(*this);
   const QBrush b = MakeBrush(brush_);
   const QRect q = gfx::ToQRect(r);
@@ -693,7 +695,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
 }
 
 void TCanvas::FillRgn(const TRegion& region) {
-  if (brush_.Style() == bsClear || region.IsEmpty()) return;
+  if ((brush_.Style() == bsClear && !brush_.Bitmap()) || region.IsEmpty()) return;
   Painter p(*this);
   QPainterPath path;
   path.addRegion(region.impl().region);

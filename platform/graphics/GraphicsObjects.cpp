@@ -86,6 +86,7 @@ void TBrush::Assign(TPersistent* Source) {
   if (auto* b = dynamic_cast<TBrush*>(Source)) {
     color_ = b->color_;
     style_ = b->style_;
+    bitmap_ = b->bitmap_;
     Changed();
     return;
   }
@@ -94,8 +95,19 @@ void TBrush::Assign(TPersistent* Source) {
 // A brush given a colour becomes solid again, as a cleared brush does when coloured.
 void TBrush::SetColor(TColor v) {
   const bool styleChange = v != clNone && style_ == bsClear;
+  const bool pattern = bitmap_ != nullptr;
+  bitmap_ = nullptr;
   if (styleChange) style_ = bsSolid;
   if (v == clNone) style_ = bsClear;
-  if (Store(color_, v) || styleChange) Changed();
+  if (Store(color_, v) || styleChange || pattern) Changed();
 }
-void TBrush::SetStyle(TBrushStyle v) { if (Store(style_, v)) Changed(); }
+void TBrush::SetStyle(TBrushStyle v) {
+  const bool pattern = bitmap_ != nullptr;
+  bitmap_ = nullptr;
+  if (Store(style_, v) || pattern) Changed();
+}
+void TBrush::SetBitmap(std::shared_ptr<TBitmap> v) {
+  if (bitmap_ == v) return;
+  bitmap_ = std::move(v);
+  Changed();
+}

@@ -1,9 +1,12 @@
 #pragma once
 // Font, pen and brush: the drawing attributes a canvas and a control hold. Each tells
 // its owner through OnChange when one of its values changes.
+#include <memory>
 #include "platform/classes/Classes.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/SmallSet.h"
+
+class TBitmap;
 
 class TGraphicsObject : public TPersistent {
  public:
@@ -110,8 +113,16 @@ class TBrush : public TGraphicsObject {
   void SetColor(TColor v);
   TBrushStyle Style() const { return style_; }
   void SetStyle(TBrushStyle v);
+  // A pattern: while set, fills tile the bitmap from the surface's origin in the
+  // bitmap's own colours (its transparent colour, when it is transparent, leaves the
+  // surface as it was), whatever the brush's colour and style. The brush shares the
+  // bitmap with whoever made it, so changes to its pixels show in the next fill.
+  // Setting the colour or the style, even to the value it has, ends the pattern.
+  TBitmap* Bitmap() const { return bitmap_.get(); }
+  void SetBitmap(std::shared_ptr<TBitmap> v);
 
  private:
   TColor color_ = clWhite;
   TBrushStyle style_ = bsSolid;
+  std::shared_ptr<TBitmap> bitmap_;
 };

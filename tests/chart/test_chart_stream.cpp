@@ -121,7 +121,7 @@ TEST(ChartStream, EveryPublishedPropertyLoads) {
       "Legend.Symbol.Pen.Color = clRed", "Legend.Symbol.Squared = True", "Legend.Title.Text.Strings = ('Sensors')",
       "Legend.Title.Font.Color = clBlue", "Legend.Left = 10", "Legend.Top = 20", "Title.Left = 7", "Title.Top = 8",
       "Zoom.Allow = False", "Zoom.Pen.Color = clRed", "Zoom.Pen.Width = 2", "BackImageMode = pbmTile",
-      "BackImageInside = True", "BevelOuter = bvLowered", "ScrollMouseButton = mbLeft", "Zoom.KeyShift = [ssShift, ssCtrl]"};
+      "BackImageInside = True", "BackImageTransp = True", "BevelOuter = bvLowered", "ScrollMouseButton = mbLeft", "Zoom.KeyShift = [ssShift, ssCtrl]"};
   for (const char* line : lines) {
     SCOPED_TRACE(line);
     RegisterChartClasses();
@@ -482,4 +482,39 @@ TEST(ChartStream, AxisLabelLayoutSurfaceFastBrushAndBrushImagesLoadAndStoreBack)
   EXPECT_EQ(other.LeftAxis()->LabelsAlign, alOpposite);
   EXPECT_TRUE(other.LeftAxis()->LabelsAlternate);
   EXPECT_TRUE(other.LeftAxis()->LabelsExponent);
+}
+
+TEST(ChartStream, ATransparentBackImageLoadsIsStoredAndLeavesItsColourOut) {
+  // A 2 x 2 picture, red but for its white bottom-left pixel: the class name, the byte
+  // count (70), then the bitmap file with its rows bottom-up, each padded to 8 bytes.
+  const char* data =
+      "07544269746D6170" "46000000"
+      "424D46000000000000003600000028000000020000000200000001001800000000001000000000000000000000000000000000000000"
+      "FFFFFF0000FF0000" "0000FF0000FF0000";
+  RegisterChartClasses();
+  TForm form(nullptr);
+  Load(form, AnsiString("object F: TForm\n  object Chart1: TChart\n    Color = clLime\n    BevelOuter = bvNone\n"
+                        "    BackImage.Data = {") + data + "}\n    BackImageTransp = True\n  end\nend\n");
+  auto* chart = dynamic_cast<TChart*>(form.FindComponent("Chart1"));
+  ASSERT_TRUE(chart && chart->HasBackImage());
+  EXPECT_TRUE(chart->BackImageTransp());
+  const AnsiString text = FormText(form);
+  const size_t image = text.find("BackImage.Data = {"), transp = text.find("BackImageTransp = True");
+  ASSERT_NE(transp, AnsiString::npos) << text;
+  EXPECT_LT(image, transp);  // the picture comes first, so the flag finds it on loading
+
+  TBitmap bmp;
+  bmp.SetSize(400, 250);
+  chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 250));
+  EXPECT_EQ(bmp.Canvas()->Pixel(2, 2), clRed);
+  EXPECT_EQ(bmp.Canvas()->Pixel(397, 247), clRed);
+  EXPECT_EQ(bmp.Canvas()->Pixel(2, 247), clLime);  // the white corner is left out
+  chart->SetBackImageTransp(false);
+  chart->Draw(bmp.Canvas(), TRect(0, 0, 400, 250));
+  EXPECT_EQ(bmp.Canvas()->Pixel(2, 247), clWhite);
+
+  // Without a picture the flag reads False and there is nothing to set.
+  chart->SetBackImage(nullptr);
+  chart->SetBackImageTransp(true);
+  EXPECT_FALSE(chart->BackImageTransp());
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "chart/Chart.h"
+#include "chart/Series.h"
 #include "chart/TeeColorGrid.h"
 #include "chart/TeeContour.h"
 #include "chart/TeeTower.h"
@@ -288,4 +289,48 @@ TEST(GridSeriesGallery, SubGalleryEntriesSetTheirLook) {
   EXPECT_EQ(tower.TowerStyle(), tsCylinder);
   tower.SetSubGallery(4);
   EXPECT_TRUE(tower.Marks()->Visible());
+}
+
+TEST(GridSeriesGallery, PreparedPreviewsAreSmallSampledAndColouredOrGrey) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  TFastLineSeries first(nullptr), second(nullptr);
+  first.SetParentChart(&chart);
+  second.SetParentChart(&chart);
+  first.Marks()->Show();
+  first.SetColorEachPoint(true);
+  first.PrepareForGallery(true);
+  EXPECT_EQ(first.Count(), 4);
+  EXPECT_FALSE(first.Marks()->Visible());
+  EXPECT_EQ(first.Marks()->Font()->Size(), 7);
+  EXPECT_EQ(first.Marks()->ArrowLength(), 4);
+  EXPECT_EQ(first.Marks()->DrawEvery(), 2);
+  EXPECT_FALSE(first.ColorEachPoint());
+  EXPECT_EQ(first.SeriesColor(), TColor(0x0000FF));  // the palette's first colour
+  second.PrepareForGallery(true);
+  EXPECT_EQ(second.SeriesColor(), TColor(0xFF0000));  // the palette's fourth colour
+  second.PrepareForGallery(false);
+  EXPECT_EQ(second.SeriesColor(), TColor(0xC0C0C0));
+
+  TTowerSeries tower(nullptr);
+  tower.SetParentChart(&chart);
+  tower.PrepareForGallery(true);
+  EXPECT_EQ(tower.Count(), 25);
+  EXPECT_EQ(tower.NumXValues(), 5);
+  EXPECT_FALSE(tower.UseColorRange());
+  EXPECT_TRUE(tower.UsePalette());
+  EXPECT_EQ(tower.PaletteStyle(), psRainbow);
+  EXPECT_EQ(tower.Pen()->Color(), clBlack);
+  tower.PrepareForGallery(false);
+  EXPECT_FALSE(tower.UsePalette());
+  EXPECT_EQ(tower.Pen()->Color(), TColor(0x808080));
+  EXPECT_EQ(tower.SeriesColor(), TColor(0xC0C0C0));
+
+  TContourSeries contour(nullptr);
+  contour.SetParentChart(&chart);
+  contour.PrepareForGallery(false);
+  EXPECT_EQ(contour.Count(), 16);  // the grid series' sample grid of 4 x 4
+  EXPECT_EQ(contour.SeriesColor(), TColor(0x808080));
+  EXPECT_DOUBLE_EQ(contour.YPosition(), (contour.YValues()->MaxValue() + contour.YValues()->MinValue()) * 0.5);
+  EXPECT_NE(contour.YPosition(), 0);
 }

@@ -482,3 +482,31 @@ TEST(MarksCallout, TheCalloutsOwnPenAndArrowHeadComeFromTheForm) {
 }
 
 }  // namespace
+
+TEST(SeriesMarks, TheGradientRunsFromSilverToWhiteAndStoresOnlyWhatDiffers) {
+  RegisterChartClasses();
+  TForm form(nullptr);
+  form.SetName("F");
+  auto* s = new TFastLineSeries(&form);
+  s->SetName("S");
+  TTeeGradient* g = s->Marks()->Gradient();
+  EXPECT_EQ(g->Direction(), gdRightLeft);
+  EXPECT_EQ(g->StartColor(), TColor(0xC0C0C0));
+  EXPECT_EQ(g->EndColor(), TColor(0xFFFFFF));
+  g->SetVisible(true);
+  AnsiString bin;
+  TWriter w(bin);
+  w.WriteRootComponent(&form);
+  const AnsiString text = ObjectBinaryToText(bin);
+  EXPECT_NE(text.find("Marks.Gradient.Visible = True"), AnsiString::npos) << text;
+  for (const char* part : {"Marks.Gradient.Direction", "Marks.Gradient.StartColor", "Marks.Gradient.EndColor"})
+    EXPECT_EQ(text.find(part), AnsiString::npos) << part;
+  TForm again(nullptr);
+  const AnsiString b2 = ObjectTextToBinary(text);
+  TReader r(b2.data(), b2.size());
+  r.ReadRootComponent(&again);
+  TTeeGradient* h = dynamic_cast<TChartSeries*>(again.FindComponent("S"))->Marks()->Gradient();
+  EXPECT_TRUE(h->Visible());
+  EXPECT_EQ(h->Direction(), gdRightLeft);
+  EXPECT_EQ(h->StartColor(), TColor(0xC0C0C0));
+}

@@ -60,6 +60,9 @@ void AttachImage(TCanvas& canvas, QImage* image);
 // With a size, only that much of the painter's device (from its origin) is the surface.
 void AttachPainter(TCanvas& canvas, QPainter* painter, QSize size = QSize());
 inline QImage& ImageOf(TBitmap& bitmap) { return bitmap.impl().image; }
+// The bitmap's image as it is drawn: when the bitmap is transparent, its transparent
+// colour's pixels are fully transparent.
+QImage DrawnImage(const TBitmap& bitmap);
 // Readies an external painter for one drawing call: no transform, plain composition,
 // no smoothing, clipped to the surface and the canvas's clip. The painter is not saved
 // and restored around each call (that is most of the cost of a cell's text); the calls

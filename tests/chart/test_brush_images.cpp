@@ -1,0 +1,152 @@
+// Chart brushes with an image: a black-and-white pattern is drawn in the text colour on
+// the back colour (or over what lies beneath without one), a coloured picture as it is,
+// on the canvas and in the walls and surfaces that take such a brush.
+#include <gtest/gtest.h>
+
+#include "chart/Chart.h"
+#include "chart/TeeEditors.h"
+#include "chart/TeeSurfa.h"
+#include "platform/graphics/Bitmap.h"
+
+namespace {
+
+// "Fill 40%" of the brush dialog: an 8 x 8 tile whose pixel (x, y) is set when
+// (x + 2y) mod 5 < 2, tiled from the surface's origin.
+bool Fill40(int x, int y) { return ((x % 8) + 2 * (y % 8)) % 5 < 2; }
+constexpr int kFill40 = 10;
+
+void SetImage(TChartBrush& Brush, int Item) {
+  TBitmap b;
+  TBrushDialog::PatternOfItem(Item, b);
+  TPicture p;
+  p.SetGraphic(&b);
+  Brush.SetImage(&p);
+}
+
+// Counts the pixels of r that are not the pattern in Ink on Paper.
+int Misses(TCanvas* C, const TRect& r, TColor Ink, TColor Paper) {
+  int n = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (C->Pixel(x, y) != (Fill40(x, y) ? Ink : Paper)) ++n;
+  return n;
+}
+
+struct Canvas {
+  TBitmap bmp;
+  TTeeCanvas3D c;
+  TView3DOptions o;
+  Canvas() {
+    bmp.SetSize(64, 64);
+    c.SetBufferedDisplay(false);
+    c.InitWindow(bmp.Canvas(), &o, clWhite, false, TRect(0, 0, 64, 64));
+    c.Projection(10, TRect(0, 0, 64, 64));
+  }
+};
+
+}  // namespace
+
+TEST(ChartBrushImage, APatternFillsInTextColourOnTheBackColourUntilTheBrushChanges) {
+  Canvas f;
+  TChartBrush brush;
+  SetImage(brush, kFill40);
+  f.c.Pen()->SetStyle(psClear);
+  f.c.AssignBrushColor(&brush, clRed, clBlue);
+  EXPECT_EQ(f.c.GetBackMode(), OPAQUE);
+  f.c.FillRect(TRect(0, 0, 24, 24));
+  EXPECT_EQ(Misses(f.bmp.Canvas(), TRect(0, 0, 24, 24), clRed, clBlue), 0);
+  // Polygons take it too, tiled from the surface's origin, not from the shape's corner.
+  f.c.Polygon({{30, 5}, {60, 5}, {60, 35}, {30, 35}});
+  EXPECT_EQ(Misses(f.bmp.Canvas(), TRect(33, 8, 57, 32), clRed, clBlue), 0);
+
+  // A later back colour (the darker side of a solid) paints the clear pixels anew.
+  f.c.SetBackColor(clGreen);
+  f.c.FillRect(TRect(0, 40, 24, 64));
+  EXPECT_EQ(Misses(f.bmp.Canvas(), TRect(0, 40, 24, 64), clRed, clGreen), 0);
+  // Transparent mode, or no back colour, leaves what lies beneath.
+  f.c.SetBackMode(TRANSPARENT);
+  f.c.FillRect(TRect(0, 0, 24, 24));
+  EXPECT_EQ(Misses(f.bmp.Canvas(), TRect(0, 0, 24, 24), clRed, clBlue), 0);
+  f.c.AssignBrushColor(&brush, clYellow, clTeeColor);
+  f.c.FillRect(TRect(0, 40, 24, 64));
+  EXPECT_EQ(Misses(f.bmp.Canvas(), TRect(0, 40, 24, 64), clYellow, clGreen), 0);
+
+  // A solid cube's darker sides leave the back colour as it was.
+  f.c.AssignBrushColor(&brush, clRed, clBlue);
+  f.c.Cube(10, 20, 10, 20, 0, 5, true);
+  EXPECT_EQ(f.c.GetBackColor(), clBlue);
+
+  // Setting a style, or a brush without an image, ends the pattern.
+  f.c.Brush()->SetStyle(bsSolid);
+  f.c.Brush()->SetColor(clBlack);
+  f.c.FillRect(TRect(0, 0, 8, 8));
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(0, 0), clBlack);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(1, 0), clBlack);
+  f.c.AssignBrushColor(&brush, clRed, clBlue);
+  TChartBrush plain;
+  f.c.AssignBrushColor(&plain, clWhite, clBlue);
+  f.c.FillRect(TRect(0, 0, 8, 8));
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(0, 0), clWhite);
+  EXPECT_EQ(f.bmp.Canvas()->Pixel(1, 0), clWhite);
+}
+
+TEST(ChartBrushImage, APictureIsItsOwnPattern) {
+  Canvas f;
+  TChartBrush brush;
+  SetImage(brush, 20);  // "Metal", 32 x 32
+  TBitmap metal;
+  TBrushDialog::PatternOfItem(20, metal);
+  f.c.AssignBrushColor(&brush, clRed, clBlue);
+  f.c.FillRect(TRect(0, 0, 64, 64));
+  for (int y = 0; y < 64; y += 7)
+    for (int x = 0; x < 64; x += 5) ASSERT_EQ(f.bmp.Canvas()->Pixel(x, y), metal.Canvas()->Pixel(x % 32, y % 32)) << x << "," << y;
+}
+
+TEST(ChartBrushImage, FillFortyOnAWallAndOnASurface) {
+  RegisterChartClasses();
+  TChart chart(nullptr);
+  chart.SetBounds(0, 0, 300, 200);
+  chart.SetColor(clWhite);
+  chart.SetView3D(false);
+  chart.SetBevelOuter(bvNone);
+  chart.Legend()->SetVisible(false);
+  chart.LeftAxis()->Grid()->Hide();
+  chart.BottomAxis()->Grid()->Hide();
+  TChartWall* wall = chart.BackWall();
+  wall->Pen()->Hide();
+  wall->SetTransparent(false);
+  wall->SetColor(clYellow);
+  SetImage(*wall->Brush(), kFill40);
+  wall->Brush()->SetColor(clNavy);
+  TBitmap bmp;
+  bmp.SetSize(300, 200);
+  auto draw = [&] {
+    chart.ChartCanvas()->Invalidate();
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 300, 200));
+  };
+  draw();
+  TRect in = chart.ChartRect;
+  in.Left += 4, in.Top += 4, in.Right -= 4, in.Bottom -= 4;
+  ASSERT_GT(in.Width(), 100);
+  // The wall's colour on the brush's own colour.
+  EXPECT_EQ(Misses(bmp.Canvas(), in, clYellow, clNavy), 0);
+  // A brush without a colour of its own lets the panel show between the wall's dots.
+  wall->Brush()->SetColor(clTeeColor);
+  draw();
+  EXPECT_EQ(Misses(bmp.Canvas(), in, clYellow, clWhite), 0);
+
+  // A surface over the whole rectangle: its colour, and the wall beneath between.
+  TSurfaceSeries s(nullptr);
+  s.SetParentChart(&chart);
+  s.Pen()->Hide();
+  s.SetSeriesColor(clRed);
+  SetImage(*s.Brush(), kFill40);
+  s.OnGetYValue = [](TChartSeries*, int, int z) { return z == 1 ? 1.0 : 3.0; };
+  s.CreateValues(3, 2);
+  wall->Brush()->SetImage(nullptr);
+  wall->SetColor(clLime);
+  draw();
+  in = chart.ChartRect;
+  in.Left += 4, in.Top += 4, in.Right -= 4, in.Bottom -= 4;
+  EXPECT_EQ(Misses(bmp.Canvas(), in, clRed, clLime), 0);
+}
