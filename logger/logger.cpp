@@ -390,8 +390,8 @@ void TLoggerForm::Savetofile1Click(TObject*) {
   // Both files of the pair are looked at before anything is asked or written: a channel file
   // another program holds, or a pipe or folder in its place, refuses the pair.
   try {
-    safefile::CheckTargetFree(name);
-    safefile::CheckTargetFree(lg2);
+    safefile::CheckTarget(name);
+    safefile::CheckTarget(lg2);
   } catch (const Exception& e) {
     MessageDlg(AnsiString(kLogSaveError) + "\r\n" + e.Message(), mtError, TMsgDlgButtons{mbAbort});
     return;
