@@ -416,6 +416,9 @@ void TLoggerForm::Savetofile1Click(TObject*) {
     MessageDlg(AnsiString(kLogSaveError) + "\r\n" + e.Message(), mtError, TMsgDlgButtons{mbAbort});
     return;
   }
+  // The pair is saved: the dialog's file name, the plot's caption and the window's caption
+  // name its channel file.
+  dialog->FileName = lg2;
   DataPlotter->SetCaption(lg2);
   ShowLogCaption("Data logger - " + lg2);
 }

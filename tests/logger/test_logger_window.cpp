@@ -225,6 +225,8 @@ TEST_F(LoggerWindow, SavedLogLoadsBackWithItsChannels) {
   script.AnswerFile(File("run.lg1").c_str());
   Menu("Savetofile1");
   EXPECT_EQ(l->Caption(), ("Data logger - " + File("run.lg2")).c_str());
+  // The channel file's name is left in the dialog, as its file name.
+  EXPECT_EQ(f_->SaveDialog1()->FileName, File("run.lg2").c_str());
   std::ifstream in(File("run.lg2"), std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text.substr(0, 12), "[chan1]\r\n11\r");
