@@ -1,8 +1,9 @@
 // The open dialog's preview. Every window opens its files through the main window's
 // ApOpenDialog1 and says which kind it opens in Form2->Tag; as the user moves through the
-// files, the one selected is shown in the side panels: a map file's maps (Form1) and
-// comments (Form2), an old text map file's comments, a configuration file's comments.
-// Update and log files show nothing.
+// files, the one selected is shown in the side panels by that kind: a map file's maps
+// (Form1) and comments (Form2), an old text map file's comments, a configuration file's
+// comments. Update and log files show nothing. A pipe, device or socket is named as no
+// regular file, never opened.
 #include "app/Main.h"
 #include "config/loadfiles.h"
 #include "config/savefiles.h"
@@ -67,6 +68,26 @@ void PreviewConfigFile(const AnsiString& fileName) {
       AnsiString(static_cast<const char*>(comments.Memory()), static_cast<size_t>(comments.Size())));
 }
 
+// What the comments panel shows for the name in a configuration file's open dialog: the
+// comments of the configuration file it names; why not, for a pipe, device or socket, as the
+// map preview says it; nothing for anything else, so the comments of the file shown before
+// never stand beside another name.
+void PreviewConfigSelection(const AnsiString& fileName) {
+  if (!fileName.empty()) {
+    try {
+      safefile::CheckNotSpecial(fileName);
+    } catch (const EFOpenError& e) {
+      Form2->Memo1->SetText("This file cannot be shown.\r\n" + e.Message());
+      return;
+    }
+    if (ExtractFileExt(fileName) == ".q05" && FileExists(fileName)) {
+      PreviewConfigFile(fileName);
+      return;
+    }
+  }
+  Form2->Memo1->Clear();
+}
+
 }  // namespace
 
 void TR7Tform1::ApOpenDialog1FilenameChange(TObject*) {
@@ -77,31 +98,30 @@ void TR7Tform1::ApOpenDialog1FilenameChange(TObject*) {
     return;
   }
   if (Form2 == nullptr) return;
+  const int kind = Form2->Tag;
+  if (kind != kMapKind && kind != kConfigKind) return;
   // The name in the file-name box, typed or filled in by a selection; a whole path stands
   // for itself, anything else lies in the dialog's folder.
   const AnsiString name = dialog->GetFileNameText();
-  if (name.empty()) return;
-  AnsiString folder;
-  if (name.front() != '/') {
-    folder = dialog->GetFolderPath();
-    if (!folder.empty() && folder.back() != '/') folder += "/";
+  AnsiString file;
+  if (!name.empty()) {
+    if (name.front() != '/') {
+      file = dialog->GetFolderPath();
+      if (!file.empty() && file.back() != '/') file += "/";
+    }
+    file += name;
+    // A name that names a pipe, device or socket as typed is that file; any other name
+    // without an extension of the program's files is one of the kind opened.
+    if (!SpecialFile(file) && !KnownExtension(ExtractFileExt(name))) file += KindExtension(kind, dialog->FilterIndex);
   }
-  AnsiString file = folder + name;
-  // A name that names a pipe, device or socket as typed is that file; the map preview says
-  // why it shows nothing.
-  if (SpecialFile(file)) {
-    if (Form2->Tag == kMapKind) PreviewMapSelection(file);
+  if (kind == kConfigKind) {
+    PreviewConfigSelection(file);
     return;
   }
-  if (!KnownExtension(ExtractFileExt(name))) file += KindExtension(Form2->Tag, dialog->FilterIndex);
-  if (SpecialFile(file) && Form2->Tag == kMapKind) {
-    PreviewMapSelection(file);
-    return;
-  }
-  if (!FileExists(file)) return;
+  // The map preview says why it shows nothing of a pipe, device or socket.
+  if (file.empty()) return;
   const AnsiString ext = ExtractFileExt(file);
-  if (ext == ".map" || ext == ".fig") PreviewMapSelection(file);
-  else if (ext == ".q05") PreviewConfigFile(file);
+  if (SpecialFile(file) || (FileExists(file) && (ext == ".map" || ext == ".fig"))) PreviewMapSelection(file);
 }
 
 void TR7Tform1::ApOpenDialog1TypeChange(TObject*) {

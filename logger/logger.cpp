@@ -390,8 +390,8 @@ void TLoggerForm::Savetofile1Click(TObject*) {
   // Both files of the pair are looked at before anything is asked or written: a channel file
   // another program holds, or a pipe or folder in its place, refuses the pair.
   try {
-    safefile::CheckTargetFree(name);
-    safefile::CheckTargetFree(lg2);
+    safefile::CheckTarget(name);
+    safefile::CheckTarget(lg2);
   } catch (const Exception& e) {
     MessageDlg(AnsiString(kLogSaveError) + "\r\n" + e.Message(), mtError, TMsgDlgButtons{mbAbort});
     return;
@@ -416,6 +416,9 @@ void TLoggerForm::Savetofile1Click(TObject*) {
     MessageDlg(AnsiString(kLogSaveError) + "\r\n" + e.Message(), mtError, TMsgDlgButtons{mbAbort});
     return;
   }
+  // The pair is saved: the dialog's file name, the plot's caption and the window's caption
+  // name its channel file.
+  dialog->FileName = lg2;
   DataPlotter->SetCaption(lg2);
   ShowLogCaption("Data logger - " + lg2);
 }

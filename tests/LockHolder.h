@@ -21,7 +21,10 @@ class LockHolder {
     if (pid_ == 0) {
       ::close(ready[0]);
       ::close(done[1]);
-      const int fd = ::open(path.c_str(), kind == OpenForWriting ? O_WRONLY | O_APPEND : O_RDWR);
+      // A lock alone, without the file open for writing, except where the lock needs it.
+      const int fd = ::open(path.c_str(), kind == OpenForWriting ? O_WRONLY | O_APPEND
+                                          : kind == FcntlWrite   ? O_RDWR
+                                                                 : O_RDONLY);
       struct flock l {};
       l.l_type = kind == FcntlRead ? F_RDLCK : F_WRLCK;
       l.l_whence = SEEK_SET;

@@ -77,6 +77,11 @@ int MayWrite(const std::string& path, const struct stat& st) {
 
 const char* const kNotRegular = "It is not a regular file (a pipe, device or socket).";
 const char* const kFolder = "It is not a regular file but a folder.";
+const char* const kInUse = "It is in use by another program.";
+
+// Whether another process holds the existing regular file at path (st describes it) in a
+// way that conflicts with reading it (forWriting: with writing it).
+bool HeldElsewhere(const std::string& path, const struct stat& st, bool forWriting);
 }  // namespace
 
 AnsiString SizeText(uint64_t Bytes) {
@@ -135,6 +140,10 @@ Target CheckedTarget(const AnsiString& FileName) {
   if (t.exists)
     if (int err = MayWrite(t.path, t.st))
       throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + Reason(err));
+  // Replacing a file another program is writing or has locked would lose what it writes
+  // there (it goes on writing the old file, now unlinked) or break its lock.
+  if (t.exists && HeldElsewhere(t.path, t.st, true))
+    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". " + kInUse);
   return t;
 }
 
@@ -170,6 +179,18 @@ Prepared WriteTemp(const AnsiString& FileName, std::string_view Bytes) {
   return out;
 }
 
+// The target looked at again just before the temporary file is renamed over it: another
+// program may have taken it, or a pipe or device been put in its place, while the file was
+// being built and written. Throws as CheckedTarget does; the temporary file stays (the
+// caller removes it).
+void CheckStillReplaceable(const Prepared& p) {
+  struct stat st {};
+  if (::stat(p.target.c_str(), &st) != 0) return;  // gone or never there: nothing to keep
+  if (S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + Quoted(p.name) + ". " + kFolder);
+  if (!S_ISREG(st.st_mode)) throw EFCreateError("Cannot create file " + Quoted(p.name) + ". " + kNotRegular);
+  if (HeldElsewhere(p.target, st, true)) throw EFCreateError("Cannot create file " + Quoted(p.name) + ". " + kInUse);
+}
+
 void Commit(const Prepared& p) {
   if (::rename(p.temp.c_str(), p.target.c_str()) != 0) {
     const int err = errno;
@@ -185,7 +206,16 @@ void Commit(const Prepared& p) {
 }
 }  // namespace
 
-void WriteFile(const AnsiString& FileName, std::string_view Bytes) { Commit(WriteTemp(FileName, Bytes)); }
+void WriteFile(const AnsiString& FileName, std::string_view Bytes) {
+  const Prepared p = WriteTemp(FileName, Bytes);
+  try {
+    CheckStillReplaceable(p);
+  } catch (...) {
+    ::unlink(p.temp.c_str());
+    throw;
+  }
+  Commit(p);
+}
 
 void CheckTarget(const AnsiString& FileName) {
   const Target t = CheckedTarget(FileName);
@@ -240,33 +270,31 @@ bool OpenForWritingElsewhere(const struct stat& st) {
   return found;
 }
 
+bool HeldElsewhere(const std::string& path, const struct stat& st, bool forWriting) {
+  // Opened only to ask about locks: read-only and non-blocking, never for writing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = forWriting ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  // A whole-file lock taken with flock: taking a lock of the same kind fails while another
+  // holds one that conflicts. One taken here goes with the descriptor.
+  if (!held && ::flock(fd, (forWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) held = errno == EWOULDBLOCK;
+  ::close(fd);
+  // Writing over a file another program is writing would mix the two: a file held open for
+  // writing counts as in use for a save, even without a lock.
+  if (!held && forWriting) held = OpenForWritingElsewhere(st);
+  return held;
+}
+
 }  // namespace
 
 bool HeldByOther(const AnsiString& FileName, bool ForWriting) {
   const std::string path = cp1252::ToUtf8(FileName);
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  // Opened only to ask about locks: read-only and non-blocking, never for writing.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct flock lock {};
-  lock.l_type = ForWriting ? F_WRLCK : F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-  // A whole-file lock taken with flock: taking a lock of the same kind fails while another
-  // holds one that conflicts. One taken here goes with the descriptor.
-  if (!held && ::flock(fd, (ForWriting ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) held = errno == EWOULDBLOCK;
-  ::close(fd);
-  // Writing over a file another program is writing would mix the two: a file held open for
-  // writing counts as in use for a save, even without a lock.
-  if (!held && ForWriting) held = OpenForWritingElsewhere(st);
-  return held;
-}
-
-void CheckTargetFree(const AnsiString& FileName) {
-  CheckTarget(FileName);
-  if (HeldByOther(FileName, true))
-    throw EFCreateError("Cannot create file " + Quoted(FileName) + ". It is in use by another program.");
+  return HeldElsewhere(path, st, ForWriting);
 }
 
 void CheckNotSpecial(const AnsiString& FileName) {
@@ -278,10 +306,12 @@ void CheckNotSpecial(const AnsiString& FileName) {
 
 void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files) {
   // Every target is looked at before the first is written: a refused one leaves all as they were.
-  for (const auto& file : Files) CheckTargetFree(file.first);
+  for (const auto& file : Files) CheckTarget(file.first);
   std::vector<Prepared> done;
   try {
     for (const auto& [name, bytes] : Files) done.push_back(WriteTemp(name, bytes));
+    // And again, every one of them, before the first is replaced.
+    for (const Prepared& p : done) CheckStillReplaceable(p);
   } catch (...) {
     for (const Prepared& p : done) ::unlink(p.temp.c_str());
     throw;

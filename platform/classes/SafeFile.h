@@ -21,17 +21,21 @@ namespace safefile {
 // Raises EFCreateError "Cannot create file "<name>". <reason>" when the target may not be
 // written (its own permission forbids it, as a direct write would find; a file without
 // any write permission counts as read-only also for the superuser), when it is not a
-// regular file, or when the temporary file cannot be made; EWriteError "Cannot write file
-// "<name>". <reason>" when writing, flushing or renaming fails. The temporary file is
-// removed on failure. A symbolic link is followed: its target is replaced (the temporary
-// file sits beside the target) and the link stays a link.
+// regular file, when another process holds it (HeldByOther for writing: "It is in use by
+// another program."), or when the temporary file cannot be made; EWriteError "Cannot write
+// file "<name>". <reason>" when writing, flushing or renaming fails. The target is looked
+// at before anything is written and again, for its kind and holder, just before the
+// temporary file is renamed over it, so one taken by another program in between is kept
+// as it was. The temporary file is removed on failure. A symbolic link is followed: its
+// target is replaced (the temporary file sits beside the target) and the link stays a link.
 // A file-size limit (SIGXFSZ) is such a write error, never the end of the process.
 void WriteFile(const AnsiString& FileName, std::string_view Bytes);
 
 // The checks WriteFile makes before it writes anything, for writers that build their file
-// first: raises EFCreateError as WriteFile does when FileName may not be replaced (a pipe,
-// device, socket or folder in its place, a read-only file, a broken link chain or a folder
-// that does not exist). Nothing is created.
+// first and for the questions asked before a save: raises EFCreateError as WriteFile does
+// when FileName may not be replaced (a pipe, device, socket or folder in its place, a
+// read-only file, a file another process holds, a broken link chain or a folder that does
+// not exist). Nothing is created. The write checks again: passing here promises nothing.
 void CheckTarget(const AnsiString& FileName);
 
 // Whether another process holds the existing regular file FileName in a way that conflicts
@@ -40,13 +44,9 @@ void CheckTarget(const AnsiString& FileName);
 // file is looked at without blocking; anything but an existing regular file is not held.
 bool HeldByOther(const AnsiString& FileName, bool ForWriting);
 
-// CheckTarget, and EFCreateError "Cannot create file "<name>". It is in use by another
-// program." when another process holds the file (HeldByOther for writing).
-void CheckTargetFree(const AnsiString& FileName);
-
-// Writes several files as one: every target is checked first (CheckTargetFree), so none is
-// touched when any of them is refused; each goes to its own temporary file, and the targets
-// are replaced only once every one of them is written; on a failure before that none is
+// Writes several files as one: every target is checked first (CheckTarget), so none is
+// touched when any of them is refused; each goes to its own temporary file, every target is
+// looked at again, and the targets are replaced only then; on a failure before that none is
 // replaced and no temporary file remains. Raises as WriteFile does.
 void WriteFiles(const std::vector<std::pair<AnsiString, std::string_view>>& Files);
 

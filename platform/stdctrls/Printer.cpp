@@ -62,7 +62,8 @@ void TPrinter::BeginDoc() {
   QPaintDevice* device = &p;
   if (!output_.empty()) {
     // The file is checked before anything is drawn: a pipe, device, folder or read-only
-    // file in its place is refused at once, never opened (which could block).
+    // file in its place, or a file another program holds, is refused at once, never opened
+    // (which could block). The save at EndDoc looks again.
     try {
       safefile::CheckTarget(output_);
     } catch (const Exception& e) {
@@ -159,10 +160,12 @@ int TPrinter::YDpi() const { return Device(*impl_).resolution(); }
 namespace {
 
 // The print dialog's own check of an output file opens it for appending, which waits for a
-// reader when the file is a named pipe (and opens a device): the program would hang. The
-// file the user names is checked first, by its kind and without opening it, and a file
-// the program cannot print to is refused in the program's words, the dialog staying open.
-// Only a file the program may replace goes on to the dialog's own checks.
+// reader when the file is a named pipe (and opens a device): the program would hang. Nor
+// does it know of another program holding the file: it would ask whether to overwrite it
+// and the print would replace it. The file the user names is checked first, by its kind
+// and holder and without opening it, and a file the program cannot print to is refused in
+// the program's words, the dialog staying open. Only a file the program may replace goes
+// on to the dialog's own checks (and its question whether to overwrite it).
 void CheckOutputFileFirst(QPrintDialog& dialog) {
   auto* buttons = dialog.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
   if (buttons == nullptr || dialog.metaObject()->indexOfSlot("_q_checkFields()") < 0) return;

@@ -17,10 +17,12 @@ class TPrinter : public TObject {
 
   // Opens the document and its first page. Raises EPrinter when already printing or
   // when the output cannot be opened; an output file that may not be replaced (a pipe,
-  // device, folder or read-only file) is refused here, without opening it.
+  // device, folder, read-only file or a file another program holds) is refused here,
+  // without opening it.
   void BeginDoc();
   // Finishes the document and, when printing to a file, saves it. Raises EPrinter when
-  // not printing or when the file cannot be saved (the old file is then kept).
+  // not printing or when the file cannot be saved, also when another program took it
+  // since BeginDoc (the old file is then kept).
   void EndDoc();
   // Drops the document unfinished.
   void Abort();
@@ -73,7 +75,8 @@ class EPrinter : public Exception {
 TPrinter* Printer();
 
 // The print dialog: the user picks the printer (or a PDF file) and the copies of the
-// program's printer. Under a dialog script the answer decides, and a PDF file it names
+// program's printer. A file the program may not replace (as BeginDoc refuses it) is refused
+// in the dialog, before the dialog asks whether to overwrite it, and the dialog stays open. Under a dialog script the answer decides, and a PDF file it names
 // becomes the printer's output.
 class TPrintDialog : public TComponent {
  public:

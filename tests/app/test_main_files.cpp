@@ -7,7 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
+
+#include "LockHolder.h"
+#include "controls/ApSaveDlg.h"
 
 #include "files/HKStreamCol.h"
 #include "files/MapFiles.h"
@@ -196,6 +201,46 @@ TEST_F(MainFiles, ANameWithoutExtensionIsSavedAsAMapFile) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / "noext.map"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "noext"));
   EXPECT_EQ(TrimRight(MapSlots[1].MapName.Get()), "noext.map");
+}
+
+// A map file another program takes once the save dialog has closed (a whole-file lock, a
+// record lock) is kept as it was: the save says why, in the words every save uses, and
+// map 1 keeps its name. Let go, the maps are saved.
+TEST_F(MainFiles, AMapFileTakenAfterTheDialogClosedIsKept) {
+  SaveThreeMaps("held.map");
+  const std::string file = File("held.map").c_str();
+  auto bytes = [&] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string before = bytes();
+  ASSERT_FALSE(before.empty());
+  MapSlots[1].MapName.Set("tuned");
+  MapSlots[1].IgnitionTable[2][3] = 77;
+  TApSaveDialog* dialog = f_->ApSaveDialog1();
+  using testhelp::LockHolder;
+  for (LockHolder::Kind how : {LockHolder::FlockExclusive, LockHolder::FcntlWrite}) {
+    SCOPED_TRACE(how);
+    std::unique_ptr<LockHolder> holder;
+    dialog->OnClose = [&](TObject*) { holder = std::make_unique<LockHolder>(file, how); };
+    ui::DialogScript script;
+    script.AnswerFile(file.c_str()).Answer(mrOk);
+    f_->Savefile1Click(nullptr);
+    dialog->OnClose = nullptr;
+    ASSERT_TRUE(holder && holder->Locked());
+    holder.reset();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(script.Last().Text, "Cannot create file \"" + file + "\". It is in use by another program.");
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(TrimRight(MapSlots[1].MapName.Get()), "tuned");
+  }
+  ui::DialogScript script;
+  script.AnswerFile(file.c_str());
+  f_->Savefile1Click(nullptr);
+  EXPECT_EQ(Stream(file, "Q5map-01").size(), kMapRecordSize);
+  EXPECT_NE(bytes(), before);
+  for (const auto& e : std::filesystem::directory_iterator(dir_))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 TEST_F(MainFiles, LoadingAnotherMapClearsTheEditMarks) {

@@ -252,6 +252,52 @@ TEST_F(MainFilesDialog, PipesSocketsAndDevicesAreNamedAsSuch) {
   ::close(sock);
 }
 
+// The configuration dialog's comments panel, by the name the user moves to after a file
+// whose comments it showed: a pipe or a device is named as no regular file, as the map
+// preview names it; another configuration file shows its own comments; a name of no file
+// or of another kind of file shows nothing. Never the comments shown before.
+TEST_F(MainFilesDialog, TheConfigurationPreviewNeverShowsTheFileBeforeBesideAnother) {
+  auto save = [&](const char* name, const char* comments) {
+    THKStreams c(nullptr);
+    TStringStream s(comments);
+    c.AddStream("Q5-3", &s);
+    c.SaveToFile(File(name));
+  };
+  save("track.q05", "set up for the track\r\n");
+  save("road.q05", "road car\r\n");
+  save("maps.map", "not a configuration\r\n");
+  ASSERT_EQ(::mkfifo(File("pipe.q05").c_str(), 0600), 0);
+  ui::DialogScript script;
+  TApOpenDialog* dialog = f_->ApOpenDialog1();
+  const char* const kNotRegular = "This file cannot be shown.\r\nCannot open file \"";
+  struct Case { std::string file; std::string shown; } cases[] = {
+      {File("pipe.q05"), kNotRegular + File("pipe.q05")},
+      {File("pipe"), kNotRegular + File("pipe.q05")},  // the kind's extension added
+      {"/dev/null", kNotRegular + std::string("/dev/null")},
+      {File("road.q05"), "road car"},
+      {File("missing.q05"), ""},
+      {File("maps.map"), ""},
+  };
+  alarm(30);  // a preview opening the pipe would wait here for a writer
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Form2->Tag = 2;
+    dialog->Filter = "Q5 ECU config files|*.q05";
+    dialog->FileName = "*.q05";
+    script.BrowseFiles({File("track.q05"), c.file.c_str()}, "");
+    EXPECT_FALSE(dialog->Execute());
+    const std::string memo = Form2->Memo1->Text().c_str();
+    if (c.shown.empty()) EXPECT_EQ(memo, "");
+    else EXPECT_EQ(memo.rfind(c.shown, 0), 0u) << memo;
+    if (c.shown.rfind(kNotRegular, 0) == 0) {
+      EXPECT_NE(memo.find("It is not a regular file (a pipe, device or socket)."), std::string::npos) << memo;
+    }
+    EXPECT_EQ(memo.find("track"), std::string::npos) << memo;
+  }
+  alarm(0);
+  EXPECT_EQ(script.Count(ui::DialogKind::MessageBox) + script.Count(ui::DialogKind::MessageDlg), 0);
+}
+
 TEST_F(MainFilesDialog, OpenSkipsTheChangeTheDialogMakesAsItOpens) {
   for (int k = 1; k <= 3; ++k) MapSlots[k].Source = 1;
   ui::DialogScript script;

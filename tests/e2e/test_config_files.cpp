@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
+#include "LockHolder.h"
 #include "app/Main.h"
 #include "config/ConfigComments.h"
 #include "config/loadfiles.h"
@@ -21,6 +23,7 @@
 #include "model/ConfigBlock.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/ui/MessageQueue.h"
 
 namespace e2e {
 namespace {
@@ -156,6 +159,47 @@ TEST_F(ConfigFiles, SavingOverAFileAsksOnceInTheEditorsWords) {
     EXPECT_EQ(saved.Comments, "New\r\n");
     // Map files keep the dialog's own question.
     EXPECT_TRUE(f_->ApSaveDialog1()->OverwritePrompt);
+  });
+}
+
+// A file another program takes while the comments window is up (after the save dialog
+// and the question whether to replace it): a whole-file lock, then a record lock. The save
+// is refused in the words every save uses, through the program's exception box; the file
+// keeps its bytes and the comments typed stay for the next try, which saves once the other
+// program lets go.
+TEST_F(ConfigFiles, AFileTakenWhileTheCommentsWindowIsUpIsKept) {
+  THKStreams own(nullptr);
+  config::SaveConfigFile(File("held.q05"), "Old\r\n", ConfigBlock, own);
+  const std::string before = Bytes("held.q05");
+  const std::string file = File("held.q05");
+  InEditor([&](TSetupForm& s) {
+    s.CylindersSpin->SetValue(6);
+    using testhelp::LockHolder;
+    for (LockHolder::Kind how : {LockHolder::FlockExclusive, LockHolder::FcntlWrite}) {
+      SCOPED_TRACE(how);
+      std::unique_ptr<LockHolder> holder;
+      script.AnswerFile(file.c_str()).Answer(mrYes).AnswerForm([&](TForm& form) {
+        holder = std::make_unique<LockHolder>(file, how);
+        ConfigSaveCommentsForm->Memo1->SetText("New");
+        form.SetModalResult(mrOk);
+      });
+      script.Answer(mrOk);  // the exception box
+      // The menu command as the window system runs it: what escapes goes to the box.
+      ui::RunOnGuiThread([&] { Menu("Saveconfigurationtodisk1")->Click(); });
+      ui::DeliverPosted();
+      ASSERT_TRUE(holder && holder->Locked());
+      holder.reset();
+      EXPECT_EQ(script.Pending(), 0u);
+      EXPECT_EQ(script.Last().Text, "Cannot create file \"" + file + "\". It is in use by another program.");
+      EXPECT_EQ(Bytes("held.q05"), before);
+      EXPECT_EQ(ConfigSaveCommentsForm->Memo1->Lines()->Strings(0), "New");
+    }
+    script.AnswerFile(file.c_str()).Answer(mrYes).Answer(mrOk);
+    Menu("Saveconfigurationtodisk1")->Click();
+    THKStreams reader(nullptr);
+    const config::TConfigFileContents saved = config::LoadConfigFile(file.c_str(), reader);
+    EXPECT_EQ(saved.Block.Cylinders, 6);
+    EXPECT_EQ(saved.Comments, "New\r\n");
   });
 }
 

@@ -30,7 +30,9 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/FileDialogs.h"
 #include "platform/stdctrls/Menus.h"
+#include "platform/stdctrls/Printer.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Simulate.h"
@@ -223,6 +225,8 @@ TEST_F(LoggerWindow, SavedLogLoadsBackWithItsChannels) {
   script.AnswerFile(File("run.lg1").c_str());
   Menu("Savetofile1");
   EXPECT_EQ(l->Caption(), ("Data logger - " + File("run.lg2")).c_str());
+  // The channel file's name is left in the dialog, as its file name.
+  EXPECT_EQ(f_->SaveDialog1()->FileName, File("run.lg2").c_str());
   std::ifstream in(File("run.lg2"), std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text.substr(0, 12), "[chan1]\r\n11\r");
@@ -393,6 +397,47 @@ TEST_F(LoggerWindow, APairWhoseChannelFileAnotherProgramHoldsIsNotSaved) {
   EXPECT_NE(read("held.lg1"), lg1);
   for (const auto& e : std::filesystem::directory_iterator(dir))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+// Printing the log to a PDF file another program holds: taken as the page is finished,
+// after the print dialog closed (a whole-file lock, a record lock), or held before the print
+// starts. The preview says why, in the words every save uses, and the file keeps its bytes.
+TEST_F(LoggerWindow, APdfFileAnotherProgramHoldsIsNotPrintedOver) {
+  Fill({1, 2, 3});
+  const std::string pdf = File("held.pdf");
+  { std::ofstream(pdf, std::ios::binary) << "%PDF-1.4 old"; }
+  using testhelp::LockHolder;
+  struct Case {
+    LockHolder::Kind how;
+    bool takenAtTheEnd;
+  } cases[] = {{LockHolder::FlockExclusive, true}, {LockHolder::FcntlWrite, true}, {LockHolder::FlockExclusive, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.how << (c.takenAtTheEnd ? " at the end" : " before"));
+    std::unique_ptr<LockHolder> holder;
+    if (!c.takenAtTheEnd) holder = std::make_unique<LockHolder>(pdf, c.how);
+    script.AnswerForm([&](TForm& form) {
+      TAbPrintTrend& p = *dynamic_cast<TLoggerExportForm&>(form).AbPrintTrend1;
+      const TNotifyEvent was = p.OnBeforeEndDoc;
+      p.OnBeforeEndDoc = [&](TObject*) {
+        if (c.takenAtTheEnd) holder = std::make_unique<LockHolder>(pdf, c.how);
+      };
+      script.AnswerPrint(pdf.c_str()).Answer(mrOk);
+      dynamic_cast<TLoggerExportForm&>(form).BitBtn2->Click();  // "Print"
+      p.OnBeforeEndDoc = was;
+      form.SetModalResult(mrOk);
+    });
+    Menu("ExportCSV1");
+    ASSERT_TRUE(holder && holder->Locked());
+    holder.reset();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(script.Last().Text,
+              "The log could not be printed.\r\nCannot create file \"" + pdf + "\". It is in use by another program.");
+    std::ifstream in(pdf, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "%PDF-1.4 old");
+  }
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+  Printer()->SetOutputFileName("");
 }
 
 TEST_F(LoggerWindow, ClearAsksFirst) {

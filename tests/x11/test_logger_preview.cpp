@@ -16,10 +16,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "LockHolder.h"
 #include "app/Main.h"
 #include "app/MainWindows.h"
 #include "logger/AbPrtTrd.h"
@@ -238,6 +242,104 @@ TEST(LoggerPrint, APipeAsOutputFileIsRefusedAtOnceAndThePrintDialogStaysOpen) {
   pdf.read(head.data(), 4);
   EXPECT_EQ(head, "%PDF") << "the log printed to the regular file named next";
   EXPECT_TRUE(fs::is_fifo(fifo)) << "the pipe is left as it was";
+  Printer()->SetOutputFileName("");
+  for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
+  Application->ProcessMessages();
+  fs::remove_all(root);
+}
+
+// Printing the log to a PDF file another program holds, through the real print dialog: a
+// file held (a whole-file lock) when it is named is refused in the program's words before
+// the dialog asks whether to overwrite it, and the dialog stays open; a file taken while
+// the dialog asks, answered "Yes", is not printed over either: the print says why. The
+// file keeps its bytes.
+TEST(LoggerPrint, APdfFileAnotherProgramHoldsIsNeverPrintedOver) {
+  x11test::XSession x;
+  std::string missing;
+  if (!x.Start(missing)) GTEST_SKIP() << "needs " << missing;
+  Application->Initialize();
+  CreateProgramForms();
+  namespace fs = std::filesystem;
+  char tmpl[] = "/tmp/cq5-print-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  const std::string held = (root / "held.pdf").string();
+  { std::ofstream(held, std::ios::binary) << "%PDF-1.4 old"; }
+  auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  auto active = [] { return x11test::Output("xdotool getactivewindow getwindowname 2>/dev/null"); };
+  auto waitFor = [&](const std::function<bool()>& done, int ms) {
+    for (int i = 0; i < ms / 20; ++i) {
+      if (done()) return true;
+      sleep(20);
+    }
+    return false;
+  };
+  auto waitActive = [&](const std::string& title, int ms) { return waitFor([&] { return active() == title; }, ms); };
+  auto xdo = [](const std::string& args) { std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); };
+  auto typeOutputFile = [&](const std::string& name) {
+    xdo("key alt+f");
+    sleep(200);
+    xdo("key ctrl+a");
+    xdo("type --delay 5 '" + name + "'");
+    sleep(300);
+    xdo("key alt+p");
+  };
+  auto shot = [](const std::string& name) {
+    const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
+    if (dir == nullptr) return;
+    std::atomic<bool> done{false};
+    const std::string file = std::string(dir) + "/" + name + ".png";
+    ui::RunOnGuiThread([&] {
+      ui::GrabScreenToPng(file.c_str());
+      done = true;
+    });
+    for (int i = 0; i < 100 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  };
+  // The dialog and the question it asks over it carry the same title.
+  auto printWindows = [] { return x11test::Output("xdotool search --onlyvisible --name '^Print$' 2>/dev/null | wc -l"); };
+
+  using testhelp::LockHolder;
+  std::unique_ptr<LockHolder> holder;
+  std::atomic<bool> refused{false}, keptOpen{false}, asked{false}, told{false};
+  std::thread user([&] {
+    if (!waitActive("Print", 10000)) return;
+    sleep(300);
+    holder = std::make_unique<LockHolder>(held, LockHolder::FlockExclusive);
+    typeOutputFile(held);
+    refused = waitActive("Print to file", 5000);
+    shot("print-held-refused");
+    xdo("key Return");
+    keptOpen = waitActive("Print", 3000) && printWindows() == "1";
+    holder.reset();
+    typeOutputFile(held);
+    asked = waitFor([&] { return printWindows() == "2"; }, 5000);
+    if (asked) {
+      holder = std::make_unique<LockHolder>(held, LockHolder::FlockExclusive);
+      shot("print-overwrite-asked");
+      xdo("key alt+y");
+      told = waitActive("Error", 10000);
+      shot("print-held-told");
+      xdo("key Return");
+    }
+    for (int i = 0; i < 40 && (active() == "Print" || active() == "Print to file" || active() == "Error"); ++i) {
+      sleep(200);
+      if (i % 10 == 9) xdo("key Escape");
+    }
+  });
+  LoggerExportForm->Show();
+  LoggerExportForm->BitBtn2->Click();  // "Print"
+  user.join();
+
+  ASSERT_TRUE(holder && holder->Locked());
+  holder.reset();
+  EXPECT_TRUE(refused) << "the held file was refused in the dialog";
+  EXPECT_TRUE(keptOpen) << "the print dialog stays open after the refusal";
+  EXPECT_TRUE(asked) << "the dialog asked whether to overwrite the file once it was free";
+  EXPECT_TRUE(told) << "the print said why the file was not printed over";
+  std::ifstream pdf(held, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(pdf), {}), "%PDF-1.4 old") << "the held file was printed over";
+  for (const auto& e : fs::directory_iterator(root))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
   Printer()->SetOutputFileName("");
   for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);
   Application->ProcessMessages();

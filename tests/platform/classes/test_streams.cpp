@@ -8,6 +8,7 @@
 #include <functional>
 #include <unistd.h>
 
+#include "LockHolder.h"
 #include "platform/classes/SafeFile.h"
 #include "platform/classes/Streams.h"
 
@@ -301,5 +302,53 @@ TEST(SafeFile, TargetIsCheckedBeforeAnythingIsBuilt) {
   alarm(0);
   EXPECT_FALSE(FileExists(dir + "new.xls"));
   EXPECT_FALSE(HasTemporaryFile(dir));
+}
+
+// Another program holding the target: a record lock of either kind, a whole-file lock of
+// either kind, or the file only open for writing. Every write refuses it with one message,
+// as the check made before a save does, also through a link and as one file of several;
+// the file keeps its bytes and nothing is left behind. Let go, it is written.
+TEST(SafeFile, TargetAnotherProgramHoldsIsRefusedAndKept) {
+  const AnsiString dir = TempDir() + "held/";
+  ASSERT_TRUE(ForceDirectories(dir));
+  const AnsiString name = dir + "held.q05", link = dir + "link.q05", free = dir + "free.lg1";
+  safefile::WriteFile(name, "old");
+  ASSERT_EQ(symlink("held.q05", link.c_str()), 0);
+  using testhelp::LockHolder;
+  struct Kind {
+    LockHolder::Kind how;
+    bool heldForReading;  // conflicts with a reader too
+  } kinds[] = {{LockHolder::FcntlRead, false},     {LockHolder::FcntlWrite, true},
+               {LockHolder::FlockShared, false},   {LockHolder::FlockExclusive, true},
+               {LockHolder::OpenForWriting, false}};
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.how);
+    LockHolder holder(name, k.how);
+    ASSERT_TRUE(holder.Locked());
+    EXPECT_TRUE(safefile::HeldByOther(name, true));
+    EXPECT_EQ(safefile::HeldByOther(name, false), k.heldForReading);
+    for (const AnsiString& target : {name, link}) {
+      SCOPED_TRACE(target);
+      const std::function<void()> writes[] = {
+          [&] { safefile::WriteFile(target, "new"); },
+          [&] { safefile::WriteFiles({{free, "new"}, {target, "new"}}); },
+          [&] { safefile::CheckTarget(target); },
+      };
+      for (const auto& write : writes) {
+        try {
+          write();
+          ADD_FAILURE() << "accepted";
+        } catch (const EFCreateError& e) {
+          EXPECT_EQ(e.Message(), "Cannot create file \"" + target + "\". It is in use by another program.");
+        }
+      }
+    }
+    EXPECT_EQ(safefile::ReadFile(name), "old");
+    EXPECT_FALSE(FileExists(free));
+    EXPECT_FALSE(HasTemporaryFile(dir));
+  }
+  EXPECT_FALSE(safefile::HeldByOther(name, true));
+  safefile::WriteFile(link, "new");
+  EXPECT_EQ(safefile::ReadFile(name), "new");
 }
 }  // namespace
