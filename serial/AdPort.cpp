@@ -124,6 +124,7 @@ void TApdCustomComPort::OpenPort() {
       SetRTS(rts_);
     }
     dispatcher_->SetRS485Mode(rs485_);
+    SetThreadBoost(thread_boost_);
   } catch (...) {
     force_ = false;
     throw;
@@ -539,7 +540,23 @@ void TApdCustomComPort::SetRS485Mode(bool Value) {
     hw_flow_ &= static_cast<THWFlowOptionSet>(~(hwfUseRTS | hwfRequireCTS));
     SetRTS(false);
   }
-  if (Applying()) dispatcher_->SetRS485Mode(Value);
+  if (Applying()) {
+    dispatcher_->SetRS485Mode(Value);
+    NoteBoostRefusal();
+  }
+}
+
+void TApdCustomComPort::SetThreadBoost(int Value) {
+  if (Value == thread_boost_ && !force_) return;
+  thread_boost_ = Value;
+  if (Applying()) {
+    dispatcher_->SetThreadBoost(Value);
+    NoteBoostRefusal();
+  }
+}
+
+void TApdCustomComPort::NoteBoostRefusal() {
+  if (boost_refusal_.empty()) boost_refusal_ = dispatcher_->PriorityRefusal();
 }
 
 void TApdCustomComPort::Assign(TPersistent* Source) {
@@ -568,6 +585,7 @@ void TApdCustomComPort::Assign(TPersistent* Source) {
   buffer_full_ = src->buffer_full_;
   buffer_resume_ = src->buffer_resume_;
   rs485_ = src->rs485_;
+  thread_boost_ = src->thread_boost_;
   tapi_mode_ = src->tapi_mode_;
   use_msr_shadow_ = src->use_msr_shadow_;
   use_event_word_ = src->use_event_word_;

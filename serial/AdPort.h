@@ -90,6 +90,14 @@ class TApdCustomComPort : public TApdBaseComponent {
   void SetBufferResume(uint16_t Value);
   bool RS485Mode() const { return rs485_; }
   void SetRS485Mode(bool Value);
+  // Steps above normal priority for the line's event and dispatch threads (0 normal; the
+  // writer runs one step more in RS485 mode). A lower priority is always given; a higher one
+  // only where the system lets the process raise it, else the threads keep theirs.
+  int ThreadBoost() const { return thread_boost_; }
+  void SetThreadBoost(int Value);
+  // Why the system refused the threads a priority, from the first refusal on; empty while
+  // it never did.
+  const AnsiString& ThreadBoostRefusal() const { return boost_refusal_; }
   TTapiMode TapiMode() const { return tapi_mode_; }
   void SetTapiMode(TTapiMode Value) { tapi_mode_ = Value; }
   bool UseMSRShadow() const { return use_msr_shadow_; }
@@ -208,6 +216,8 @@ class TApdCustomComPort : public TApdBaseComponent {
   // Writes an active trace and log as the port closes; the first file error is returned.
   std::exception_ptr DumpTraceLogOnClose();
   bool Applying() const { return force_ || (state_ == 2 && dispatcher_ != nullptr); }
+  // Keeps the dispatcher's first priority refusal, when the port has none yet.
+  void NoteBoostRefusal();
 
   TDeviceLayer device_layer_ = dlWin32;
   uint16_t com_number_ = 0;
@@ -229,6 +239,8 @@ class TApdCustomComPort : public TApdBaseComponent {
   uint16_t buffer_full_ = 0;
   uint16_t buffer_resume_ = 0;
   bool rs485_ = false;
+  int thread_boost_ = 0;
+  AnsiString boost_refusal_;
   TTapiMode tapi_mode_ = TTapiMode::tmAuto;
   bool use_msr_shadow_ = true;
   bool use_event_word_ = true;

@@ -273,7 +273,10 @@ int TApdPortDispatcher::SetRTS(bool On) {
   return 0;
 }
 
-void TApdPortDispatcher::SetRS485Mode(bool On) { rs485_ = On; }
+void TApdPortDispatcher::SetRS485Mode(bool On) {
+  rs485_ = On;
+  SetWriterRaised(On);
+}
 
 int TApdPortDispatcher::SetDeviceQueues(int InSize, int OutSize) {
   // The system sizes the device queues itself; only the output ring follows OutSize, and it is

@@ -75,6 +75,8 @@ class TApdPortDispatcher : public TApdBaseDispatcher {
   void GetFlowOptions(uint32_t& HWOpts, uint32_t& SWOpts, uint8_t& XOn, uint8_t& XOff);
   int SetDTR(bool On);
   int SetRTS(bool On);
+  // RS485 mode: applying the line settings leaves RTS alone, and the writer thread runs a
+  // step higher.
   void SetRS485Mode(bool On);
   int SetDeviceQueues(int InSize, int OutSize);
   int SendBreak(bool On);

@@ -1,7 +1,10 @@
 // The dispatcher's event, dispatch and writer threads, and the close sequence.
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "platform/os/Clock.h"
+#include "platform/rtl/Numbers.h"
 
 #include "serial/AwGui.h"
 #include "serial/AwUser.h"
@@ -42,6 +45,55 @@ void TApdBaseDispatcher::StartThreads() {
   running_count_.fetch_add(1);
   writer_thread_->Start([this](os::Thread& self) { WriterThreadBody(self); });
   ready_.WaitFor(3000);
+  if (thread_boost_ != 0 || writer_raised_) ApplyThreadPriorities();
+}
+
+void TApdBaseDispatcher::SetThreadBoost(int Boost) {
+  os::CriticalSection::Guard lock(general_);
+  thread_boost_ = Boost;
+  ApplyThreadPriorities();
+}
+
+int TApdBaseDispatcher::ThreadBoost() const {
+  os::CriticalSection::Guard lock(general_);
+  return thread_boost_;
+}
+
+void TApdBaseDispatcher::SetWriterRaised(bool Raised) {
+  os::CriticalSection::Guard lock(general_);
+  if (Raised == writer_raised_) return;
+  writer_raised_ = Raised;
+  ApplyThreadPriorities();
+}
+
+AnsiString TApdBaseDispatcher::PriorityRefusal() const {
+  os::CriticalSection::Guard lock(general_);
+  return priority_refusal_;
+}
+
+std::array<int, 3> TApdBaseDispatcher::ThreadSystemIds() const {
+  os::CriticalSection::Guard lock(general_);
+  const auto id = [](const std::unique_ptr<os::Thread>& t) { return t ? t->SystemId() : 0; };
+  return {id(event_thread_), id(dispatch_thread_), id(writer_thread_)};
+}
+
+void TApdBaseDispatcher::ApplyThreadPriorities() {
+  const struct {
+    os::Thread* thread;
+    int steps;
+  } wanted[] = {
+      {event_thread_.get(), thread_boost_},
+      {dispatch_thread_.get(), thread_boost_},
+      {writer_thread_.get(), writer_raised_ ? thread_boost_ + 1 : 0},
+  };
+  for (const auto& w : wanted) {
+    if (w.thread == nullptr) continue;
+    const int error = w.thread->SetPriority(w.steps);
+    // ESRCH: the thread is ending on its own (a close from inside an event).
+    if (error == 0 || error == ESRCH || !priority_refusal_.empty()) continue;
+    priority_refusal_ = "The system refused the line's threads priority " + IntToStr(w.steps) + " (" +
+                        std::strerror(error) + "); they keep the priority they have";
+  }
 }
 
 void TApdBaseDispatcher::RequestThreadsEnd() {
@@ -58,6 +110,7 @@ void TApdBaseDispatcher::StopThreads() {
   if (writer_thread_) AwaitThread(*writer_thread_);
   if (event_thread_) AwaitThread(*event_thread_);
   if (dispatch_thread_) AwaitThread(*dispatch_thread_);
+  os::CriticalSection::Guard lock(general_);
   writer_thread_.reset();
   event_thread_.reset();
   dispatch_thread_.reset();

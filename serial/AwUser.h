@@ -3,6 +3,7 @@
 // shadows, timer/status/data triggers, the clients told when a trigger fires, and the
 // event, dispatch and writer threads that move bytes between the device and the rings.
 // The device itself is supplied by a derived class (TApdPortDispatcher).
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -144,6 +145,17 @@ class TApdBaseDispatcher {
   void SyncCall(const std::function<void()>& Call);
   // True when the calling thread is this dispatcher's dispatch thread.
   bool OnDispatchThread() const;
+  // The event and dispatch threads run Boost steps from normal priority (os::NiceForPriority);
+  // the writer keeps normal priority, except in RS485 mode, where it runs one step above the
+  // other two so that it turns the line around as soon as its bytes are out. Applied at once
+  // while the threads run, and when they start.
+  void SetThreadBoost(int Boost);
+  int ThreadBoost() const;
+  // Why the system refused a thread its priority, recorded the first time it did; empty
+  // while it never did. The threads go on with the priority they had.
+  AnsiString PriorityRefusal() const;
+  // The system ids of the event, dispatch and writer threads (0 where one is not running).
+  std::array<int, 3> ThreadSystemIds() const;
 
   // ---- lifetime of an open device ----
   bool DeviceOpen() const { return device_open_; }
@@ -188,6 +200,8 @@ class TApdBaseDispatcher {
   void MarkDeviceOpen(bool Open) { device_open_ = Open; }
   void UpdateModemStatus();
   void UpdateLineStatus();
+  // RS485 mode raises the writer thread's priority a step above the others.
+  void SetWriterRaised(bool Raised);
 
   // Puts received bytes into the input ring (what fits); returns the count stored.
   int StoreInput(const uint8_t* Data, int Len);
@@ -222,6 +236,8 @@ class TApdBaseDispatcher {
   // the thread's next planned round. Called under the general section.
   void WakeDispatchFor(const TTimerTrigger& Trigger);
   void RequestThreadsEnd();
+  // Gives each running thread its priority; called under the general section.
+  void ApplyThreadPriorities();
   void ReleaseBuffers();
   void EventThreadBody(os::Thread& self);
   void DispatchThreadBody(os::Thread& self);
@@ -287,6 +303,10 @@ class TApdBaseDispatcher {
   std::atomic<bool> kill_flag_{false};
   std::atomic<bool> threads_started_{false};
   std::atomic<std::thread::id> dispatch_thread_id_{};
+  // Thread priorities, under the general section.
+  int thread_boost_ = 0;
+  bool writer_raised_ = false;
+  AnsiString priority_refusal_;
   os::Event device_event_{os::EventReset::Automatic};
   // Trigger changes that need the dispatch thread sooner than it planned, and the stop.
   os::Event dispatch_wake_{os::EventReset::Automatic};

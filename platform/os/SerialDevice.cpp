@@ -171,6 +171,10 @@ SerialError SerialDevice::OpenPath(const std::string& path) {
 
 void SerialDevice::Close() {
   if (fd_ >= 0) {
+    // The exclusive mark belongs to the terminal, not to this descriptor: a terminal whose
+    // other side stays open (a pseudo-terminal, the simulated ECU's) would keep it after
+    // the close and refuse every later open by an ordinary user.
+    ioctl(fd_, TIOCNXCL);
     ::close(fd_);  // also releases the lock
     fd_ = -1;
   }

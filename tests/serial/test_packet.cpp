@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "serial/AdExcept.h"
@@ -306,6 +307,42 @@ TEST(PacketMatching, TwoPacketsShareAPortOneCollectsAtATime) {
     for (const std::string& chunk : c.chunks) rig.Feed(chunk);
     EXPECT_EQ(rig.packets, c.first) << c.name;
     EXPECT_EQ(got2, c.second) << c.name;
+    rig.manager.Detach(&second);
+  }
+}
+
+// A collecting packet that stops without a packet or a timeout (disabled, its settings
+// changed, taken off the port) hands the bytes it held back to the others at once: a reply
+// of the second packet that came meanwhile is delivered without waiting for more input.
+TEST(PacketMatching, PacketThatStopsCollectingLeavesItsBytesToTheOthers) {
+  const std::pair<const char*, std::function<void(Rig&)>> ways[] = {
+      {"disabled", [](Rig& rig) { rig.packet.SetEnabled(false); }},
+      {"end string changed", [](Rig& rig) { rig.packet.SetEndString("Y"); }},
+      {"detached", [](Rig& rig) { rig.manager.Detach(&rig.packet); }},
+  };
+  for (const auto& [name, stop] : ways) {
+    SCOPED_TRACE(name);
+    Rig rig;
+    TApdDataPacket second(nullptr);
+    std::vector<std::string> got2;
+    rig.manager.Attach(&second);
+    rig.packet.SetStartString("AB");
+    rig.packet.SetEndCond(ecString);
+    rig.packet.SetEndString("Z");
+    second.SetStartString("C");
+    second.SetEndCond(ecPacketSize);
+    second.SetPacketSize(2);
+    second.SetOnStringPacket([&](TObject*, const AnsiString& s) { got2.push_back(s); });
+    rig.packet.SetEnabled(true);
+    second.SetEnabled(true);
+    rig.Feed("ABxCQy");
+    ASSERT_EQ(rig.packet.PacketMode(), dpCollecting);
+    ASSERT_TRUE(got2.empty());
+    stop(rig);
+    EXPECT_EQ(got2, std::vector<std::string>{"CQ"});
+    EXPECT_TRUE(rig.packets.empty());
+    EXPECT_FALSE(rig.manager.TimerArmed());
+    EXPECT_EQ(rig.manager.BufferCount(), 0);  // "AB" and "x" before it, "y" after it
     rig.manager.Detach(&second);
   }
 }

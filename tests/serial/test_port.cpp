@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <sched.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,6 +22,7 @@
 #include "serial/AdExcept.h"
 #include "serial/AdPort.h"
 #include "serial/Pty.h"
+#include "WithoutCapability.h"
 
 namespace {
 
@@ -62,18 +65,25 @@ TEST_F(PortTest, OpensAt19200_8N1AndCloses) {
   EXPECT_TRUE(port.Open());
 }
 
+// Field `n` (from 1) of a thread's stat line: 19 its nice value, 41 its scheduling policy.
+long StatField(const std::filesystem::path& task, int n) {
+  std::ifstream in(task / "stat");
+  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Fields after the command name (which may hold spaces) start at field 3.
+  std::istringstream rest(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  for (int i = 3; rest >> field; ++i)
+    if (i == n) return std::stol(field);
+  return -1;
+}
+
+std::filesystem::path Task(int tid) { return "/proc/self/task/" + std::to_string(tid); }
+
 // The scheduling policy of each of the process's threads, by thread id.
 std::vector<int> ThreadPolicies() {
   std::vector<int> policies;
-  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    std::ifstream in(task.path() / "stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // Fields after the command name (which may hold spaces) start at field 3; the policy is 41.
-    std::istringstream rest(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    for (int i = 3; i <= 41 && rest >> field; ++i)
-      if (i == 41) policies.push_back(std::stoi(field));
-  }
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+    policies.push_back(static_cast<int>(StatField(task.path(), 41)));
   return policies;
 }
 
@@ -93,6 +103,71 @@ TEST_F(PortTest, TheLinesReadingThreadsYieldOnWake) {
   EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER);
   port.SetOpen(false);
   EXPECT_EQ(batch(), 0);
+}
+
+// The nice values of an open port's event, dispatch and writer threads.
+std::array<long, 3> Nices(TApdComPort& port) {
+  const std::array<int, 3> ids = port.Dispatcher()->ThreadSystemIds();
+  return {StatField(Task(ids[0]), 19), StatField(Task(ids[1]), 19), StatField(Task(ids[2]), 19)};
+}
+
+// The port's thread boost moves the event and dispatch threads from the priority they
+// started with (the opening thread's), 5 nice values a step; the writer keeps it outside
+// RS485 mode and runs a step above the others in it; the yield-on-wake policy stays.
+TEST_F(PortTest, ThreadBoostSetsTheLinesThreadsNiceValues) {
+  const long base = getpriority(PRIO_PROCESS, 0);
+  if (base > 4) GTEST_SKIP() << "the tests run at too low a priority to lower it three steps";
+  bool batch = false, mayRaise = false;
+  std::thread([&] {
+    batch = os::YieldOnWake();
+    mayRaise = setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) - 1) == 0;
+  }).join();
+  port.SetThreadBoost(-2);  // reaches the threads as the port opens
+  port.SetOpen(true);
+  EXPECT_EQ(Nices(port), (std::array<long, 3>{base + 10, base + 10, base}));
+  port.SetRS485Mode(true);
+  EXPECT_EQ(Nices(port), (std::array<long, 3>{base + 10, base + 10, base + 5}));
+  port.SetThreadBoost(-15);  // idle; the writer's -14 counts as lowest
+  EXPECT_EQ(Nices(port), (std::array<long, 3>{19, 19, base + 10}));
+  const std::array<int, 3> ids = port.Dispatcher()->ThreadSystemIds();
+  const int batchOrOther = batch ? SCHED_BATCH : SCHED_OTHER;
+  EXPECT_EQ(StatField(Task(ids[0]), 41), batchOrOther);
+  EXPECT_EQ(StatField(Task(ids[1]), 41), batchOrOther);
+  EXPECT_EQ(StatField(Task(ids[2]), 41), SCHED_OTHER);
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), base);  // the opening thread keeps its own
+  if (mayRaise) {
+    port.SetThreadBoost(1);
+    EXPECT_EQ(Nices(port), (std::array<long, 3>{base - 5, base - 5, base - 10}));
+    port.SetRS485Mode(false);
+    EXPECT_EQ(Nices(port), (std::array<long, 3>{base - 5, base - 5, base}));
+  }
+  EXPECT_EQ(port.ThreadBoostRefusal(), "");
+}
+
+// Where the system refuses a higher priority (here: as to a process without privileges),
+// the threads keep the one they have, the port keeps the first reason, nothing fails, and
+// a lower priority is still given.
+TEST_F(PortTest, ARefusedRaiseKeepsTheThreadsPriorityAndIsNotedOnce) {
+  const long base = getpriority(PRIO_PROCESS, 0);
+  if (base > 9) GTEST_SKIP() << "the tests run at too low a priority to lower it two steps";
+  testhelp::WithoutCapability ordinaryUser(CAP_SYS_NICE);
+  rlimit limit{};
+  getrlimit(RLIMIT_NICE, &limit);
+  const rlimit none{0, limit.rlim_max};
+  setrlimit(RLIMIT_NICE, &none);
+  port.SetThreadBoost(-1);
+  port.SetOpen(true);
+  EXPECT_NO_THROW(port.SetThreadBoost(1));
+  EXPECT_EQ(Nices(port), (std::array<long, 3>{base + 5, base + 5, base}));
+  const AnsiString refusal =
+      "The system refused the line's threads priority 1 (Permission denied); they keep the priority they have";
+  EXPECT_EQ(port.ThreadBoostRefusal(), refusal);
+  port.SetThreadBoost(2);
+  port.SetThreadBoost(-2);
+  EXPECT_EQ(Nices(port), (std::array<long, 3>{base + 10, base + 10, base}));
+  port.SetOpen(false);
+  EXPECT_EQ(port.ThreadBoostRefusal(), refusal);
+  setrlimit(RLIMIT_NICE, &limit);
 }
 
 TEST(LineSettings, ArgumentsResolveAgainstTheCurrentSettings) {

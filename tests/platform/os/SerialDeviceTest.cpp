@@ -13,6 +13,7 @@
 
 #include "platform/os/ComPorts.h"
 #include "platform/os/TermiosLine.h"
+#include "WithoutCapability.h"
 
 namespace {
 
@@ -239,6 +240,16 @@ TEST_F(SerialPty, SecondOpenIsRefusedAsInUse) {
   EXPECT_TRUE(os::PortExists(3));  // a port someone holds is still present
   first.Close();
   EXPECT_EQ(second.Open(3), SerialError::None);
+}
+
+// Closing takes the exclusive mark off the terminal, which outlives the close while the
+// pseudo-terminal's other side is open: an ordinary user opens it again.
+TEST_F(SerialPty, AClosedPortOpensAgainForAnOrdinaryUser) {
+  testhelp::WithoutCapability ordinaryUser(CAP_SYS_ADMIN);
+  SerialDevice dev;
+  ASSERT_EQ(dev.Open(3), SerialError::None);
+  dev.Close();
+  EXPECT_EQ(dev.Open(3), SerialError::None);
 }
 
 TEST_F(SerialPty, ModemLinesOnAPseudoTerminal) {

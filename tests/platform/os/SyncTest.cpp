@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <thread>
 
 #include "platform/os/Clock.h"
@@ -115,6 +118,34 @@ TEST(Thread, DestructorStopsARunningBody) {
     });
   }
   EXPECT_TRUE(ended.load());
+}
+
+// Priority steps as nice values: two steps of 5 either way, then the ends of the system's
+// range for time-critical and idle; never outside -20..19 whatever the thread started with.
+TEST(ThreadPriority, StepsBecomeNiceValuesWithinTheSystemsRange) {
+  const int rows[][3] = {{0, 2, -10}, {0, 14, -10}, {0, 15, -20}, {0, -1, 5}, {0, -14, 10}, {0, -15, 19},
+                         {4, 1, -1},  {12, -2, 19}, {-15, 2, -20}, {10, 15, -20}, {-5, -15, 19}};
+  for (const auto& r : rows) EXPECT_EQ(os::NiceForPriority(r[0], r[1]), r[2]) << r[0] << " " << r[1];
+}
+
+// The system id lasts while the body runs: no priority is set on an id the system may
+// already have handed to another thread.
+TEST(Thread, SystemIdLastsWhileTheBodyRuns) {
+  os::Thread worker;
+  Event release(EventReset::Manual);
+  std::atomic<int> seen{0};
+  worker.Start([&](os::Thread&) {
+    seen = static_cast<int>(gettid());
+    release.WaitFor(kArrives);
+  });
+  const int id = worker.SystemId();
+  EXPECT_NE(id, 0);
+  EXPECT_EQ(worker.SetPriority(-1), 0);  // a lower priority is always given
+  release.Set();
+  worker.Join();
+  EXPECT_EQ(seen.load(), id);
+  EXPECT_EQ(worker.SystemId(), 0);
+  EXPECT_EQ(worker.SetPriority(-1), ESRCH);
 }
 
 TEST(CriticalSection, IsReentrantAndExclusive) {
