@@ -461,6 +461,8 @@ bool RouteInput(QObject* receiver, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+      // A key may end the bar's walk (a second Escape) and leave the focus on the bar.
+      if (event->type() == QEvent::KeyPress && w->inherits("QMenuBar")) CheckWindowKeys();
       return RouteKey(w, static_cast<QKeyEvent*>(event));
     case QEvent::ShortcutOverride:
       return RouteShortcutOverride(w, static_cast<QKeyEvent*>(event));
@@ -474,12 +476,21 @@ bool RouteInput(QObject* receiver, QEvent* event) {
     case QEvent::ToolTip:
       return RouteHint(w, static_cast<QHelpEvent*>(event));
     case QEvent::FocusIn: {
+      // The window system hands the focus back to the menu bar when its window comes back,
+      // if the bar had it last (it takes the focus while a menu is open).
+      if (w->inherits("QMenuBar")) CheckWindowKeys();
       TWinControl* c = WinControlFromWidget(w);
       if (TForm* f = c ? c->ParentForm() : nullptr; f && f != static_cast<TControl*>(c)) f->SetFocusedControl(c);
       return false;
     }
+    case QEvent::Hide:
+      // A menu closed: by its command, by Escape or by a click elsewhere.
+      if (w->inherits("QMenu")) CheckWindowKeys();
+      return false;
     case QEvent::WindowActivate: {
       auto* f = dynamic_cast<TForm*>(ControlFromWidget(w));
+      // The window came back (a dialog over it closed): its keys go to one of its controls.
+      if (f && WidgetOf(f) == w) CheckWindowKeys();
       // The user brought back a window of the program while its modal form is minimised.
       if (f && WidgetOf(f) == w && f != ui::ModalForm()) ui::ProgramShownAgain();
       TForm* active = Screen->ActiveForm();

@@ -37,6 +37,15 @@ void FocusNextControl(TWinControl* From) {
   }
 }
 
+TWinControl* FirstTabStop(TWinControl* Within) {
+  if (Within == nullptr) return nullptr;
+  std::vector<TWinControl*> order;
+  CollectInTabOrder(Within, order);
+  for (TWinControl* c : order)
+    if (c->TabStop() && c->CanFocus()) return c;
+  return nullptr;
+}
+
 namespace {
 // Whether c shows and is enabled as far as Within (on a form that may itself be hidden).
 bool UsableWithin(const TWinControl* c, const TWinControl* Within) {

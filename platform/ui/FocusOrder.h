@@ -12,6 +12,10 @@ namespace ui {
 // Does nothing when From is not on a form or no other control qualifies.
 void FocusNextControl(TWinControl* From);
 
+// The first control of Within, in tab order (depth first through the containers), that is a
+// tab stop and can take the focus; nullptr when there is none.
+TWinControl* FirstTabStop(TWinControl* Within);
+
 // A page turn hid the control that had the focus (it is kept on the container that turned
 // the page meanwhile): the focus goes to the first control of Page, in tab order, that is a
 // tab stop and can take it, so the keys go on working on the page now shown. On a form not

@@ -2,12 +2,15 @@
 
 #include <vector>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
 #include <QWidget>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/FocusOrder.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/detail/QtControls.h"
 
@@ -354,6 +357,41 @@ void TForm::SetFocusedControl(TWinControl* c) {
 
 void TForm::ForgetControl(TWinControl* c) {
   if (active_control_ == c || (active_control_ && c->ContainsControl(active_control_))) active_control_ = nullptr;
+}
+
+void TForm::SetWindowFocus() {
+  TWinControl* c = active_control_;
+  if (c == nullptr || !c->CanFocus()) c = ui::FirstTabStop(this);
+  if (c != nullptr) c->SetFocus();
+}
+
+namespace {
+bool g_keysCheckPosted = false;
+
+// Whether the keys of a window reach none of its controls: the window system's focus is
+// nowhere in it, on the window itself, or on its menu bar while no title of the bar is
+// walked (a bar that took the focus for its menu and kept it once the menu closed).
+bool KeysLostIn(QWidget* window) {
+  QWidget* focus = window->focusWidget();
+  if (focus == nullptr || focus == window) return true;
+  if (auto* bar = qobject_cast<QMenuBar*>(focus)) return bar->activeAction() == nullptr;
+  return false;
+}
+}  // namespace
+
+void ui::detail::CheckWindowKeys() {
+  if (g_keysCheckPosted) return;
+  g_keysCheckPosted = true;
+  // Once the window system has done with the event that ended the menu or dialog (it gives
+  // the focus back to the window's last focus widget as it activates the window).
+  ui::RunOnGuiThread([] {
+    g_keysCheckPosted = false;
+    if (QApplication::activePopupWidget() != nullptr) return;  // an open menu has the keys
+    TForm* f = Screen->ActiveForm();
+    QWidget* w = f != nullptr && f->Visible() ? WidgetOf(f) : nullptr;
+    if (w == nullptr || !w->isWindow() || !w->isVisible() || !KeysLostIn(w)) return;
+    f->SetWindowFocus();
+  });
 }
 
 void TForm::PlaceOnScreen() {

@@ -134,6 +134,9 @@ class TForm : public TWinControl {
   void SetFocusedControl(TWinControl* c);
   // A control inside is being destroyed: drop it as ActiveControl without events.
   void ForgetControl(TWinControl* c);
+  // Gives the window system's keys to the active control or, when that cannot take them,
+  // to the window's first control in tab order; the control shows its focus mark.
+  void SetWindowFocus();
 
  protected:
   void CreateHandle() override;

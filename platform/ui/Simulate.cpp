@@ -195,6 +195,12 @@ void GrabControl(TControl* target, TBitmap& into) {
   p.drawImage(0, 0, img);
 }
 
+TWinControl* ControlWithKeys() {
+  QWidget* w = QApplication::focusWidget();
+  TWinControl* c = w != nullptr ? detail::WinControlFromWidget(w) : nullptr;
+  return dynamic_cast<TForm*>(c) != nullptr ? nullptr : c;
+}
+
 AnsiString WindowTitle(TControl* form) {
   QWidget* w = form != nullptr ? detail::WidgetOf(form) : nullptr;
   return w != nullptr ? gfx::FromQString(w->windowTitle()) : AnsiString();

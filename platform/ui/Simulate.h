@@ -15,6 +15,10 @@ void SimulateKey(TWinControl* target, const char* key, bool keypad = false);
 // bar mnemonics, menu items' shortcut keys) with a shortcut override, then pressed unless
 // a shortcut took it.
 void SimulateSystemKey(TWinControl* target, const char* key);
+// The control the window system gives the keys to now: the one whose window has its
+// keyboard focus. nullptr when they reach no control: a menu bar or a window itself has
+// the focus, a window that is no form's (a message box), or nothing.
+TWinControl* ControlWithKeys();
 // Mouse actions at client coordinates of `target`.
 void SimulateMouseDown(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});
 void SimulateMouseUp(TControl* target, TMouseButton button, int x, int y, TShiftState shift = {});

@@ -91,6 +91,10 @@ TShiftState ShiftFromQt(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);
 // Characters a key produces for OnKeyPress (0 when none).
 char KeyCharFromEvent(const QKeyEvent& e);
 
+// A menu or dialog of the active form may have closed, or its window came back: once the
+// window system is done, the keys go back to a control of the form when they reach none.
+void CheckWindowKeys();
+
 // The application's event hook: routes keys (with KeyPreview) and mouse to controls;
 // returns true when the event was used up.
 bool RouteInput(QObject* receiver, QEvent* event);

@@ -500,6 +500,57 @@ TEST_F(DialogKeys, AMnemonicPressedAgainMovesToTheNextMenuWithThatLetter) {
   }
 }
 
+// A title opened by its letter while the bar held the keys (another menu shut with Escape)
+// leaves the focus on the bar once its command has run and the command's question is
+// answered: the keys go back to the control that had them, or, when it can no longer take
+// them, to the window's first control in tab order (here inside a panel).
+TEST_F(DialogKeys, TheKeysGoBackToTheControlOnceAMenuCommandHasRun) {
+  TForm* f = NewForm(400, 200);
+  auto* menu = new TMainMenu(f);
+  int asked = 0;
+  for (const char* top : {"&File", "&ECU"}) {
+    auto* title = new TMenuItem(f);
+    title->SetCaption(top);
+    menu->Items()->Add(title);
+    auto* item = new TMenuItem(f);
+    item->SetCaption("Read");
+    item->OnClick = [&asked](TObject*) {
+      ++asked;
+      MessageDlg("Read it?", mtConfirmation, {mbOK, mbCancel});
+    };
+    title->Add(item);
+  }
+  f->SetMenu(menu);
+  auto* panel = Place<TPanel>(f, 8, 8, 200, 40);
+  auto* first = new TEdit(f);
+  first->SetParent(panel);
+  first->SetBounds(4, 4, 120, 24);
+  auto* second = Place<TEdit>(f, 8, 60, 120, 24);
+  second->SetTabOrder(0);  // before the panel among the form's own controls
+  f->Show();
+  second->SetFocus();
+  Application->ProcessMessages();
+  for (TEdit* expected : {second, first}) {
+    if (expected == first) second->SetVisible(false);
+    script.Answer(mrOk);
+    ui::SimulateSystemKey(f, "Alt+E");
+    ui::SimulateKey(f, "Escape");
+    ui::SimulateSystemKey(f, "Alt+F");
+    ui::SimulateKey(f, "Escape");
+    ui::SimulateSystemKey(f, "Alt+E");
+    ui::SimulateKey(f, "Return");
+    Application->ProcessMessages();
+    // The offscreen platform leaves no window active once a menu has closed; a window
+    // system gives activation back to the form.
+    Screen->SetActiveForm(nullptr);
+    Screen->SetActiveForm(f);
+    Application->ProcessMessages();
+    EXPECT_EQ(ui::ControlWithKeys(), expected) << (expected == first ? "first" : "second");
+    EXPECT_EQ(f->ActiveControl(), expected);
+  }
+  EXPECT_EQ(asked, 2);
+}
+
 TEST_F(DialogKeys, AMemoKeepsItsReturnsAndAWindowWithoutButtonsClosesWithEscape) {
   TForm* f = Dialog();
   auto* memo = Place<TMemo>(f, 150, 8, 120, 40);
