@@ -66,8 +66,9 @@ int64_t NextFlip(int64_t mode) {
 // The dispatcher ticks only while some control needs it (a blinking gauge on the screen, a
 // recording trend); otherwise the program has nothing to wake up for. Between passes it
 // sleeps until the next thing due: a blink's flip, an interval client's time, the next
-// second; nothing is sent in between, so nothing is lost by not waking.
-void RunFlashTimerForClients() {
+// second; nothing is sent in between, so nothing is lost by not waking. `fromNow` starts the
+// wait afresh even when it is as long as the one running (a paced pass moves it on).
+void RunFlashTimerForClients(bool fromNow = false) {
   if (g_timer == nullptr) return;
   bool wanted = false;
   int64_t due = INT64_MAX;
@@ -88,6 +89,7 @@ void RunFlashTimerForClients() {
     const int64_t wait = due - Ticks();
     if (wait > 0) delay = static_cast<int>(std::min<int64_t>(wait + wait / 20 + 1, 60 * kOneSecondMs));
   }
+  if (fromNow) g_timer->SetEnabled(false);
   g_timer->SetNextDelay(delay);
   g_timer->SetEnabled(wanted);
 }
@@ -282,7 +284,7 @@ void PacedPass(unsigned paceMs) {
     c.LastState = !c.LastState;
     c.Control->Perform(WM_FLASH, g_counter, c.LastState ? 1 : 0);
   }
-  if (!ApplicationEnding()) RunFlashTimerForClients();
+  if (!ApplicationEnding()) RunFlashTimerForClients(true);
 }
 
 void ClientShown(TControl* Control) {
