@@ -1,6 +1,7 @@
 // The main window's side of the ECU link: the port and packet components, the choice of
 // port, the link watchdog and the hand-over of every packet to the packet handler.
 #include "app/Main.h"
+#include "gauges/AbFlashT.h"
 #include "gauges/AbPaced.h"
 #include "config/Align.h"
 #include "config/TempCalculator.h"
@@ -222,6 +223,9 @@ void TR7Tform1::RefreshLiveDisplays(bool fast, bool slow) {
       fast_due_ = slow_due_ = false;
       if (fastDue) RefreshFastDisplays();
       if (slowDue) SlowLiveDisplays();
+      // A gauge blinking past its range (the injection duty bar, ...) flips with this
+      // drawing, not on a wake-up of its own, while the line's packets come.
+      if (pace_live_) abflash::PacedPass(kLivePaceMs);
     });
   }
   fast_due_ = fast_due_ || fast;

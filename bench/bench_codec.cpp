@@ -1,10 +1,17 @@
-// The container body codec: encoding and decoding a 1 MB body of map records (real-looking
-// tuned tables with their text, sites and reserved bytes, as map files hold them), and the
-// encoder's working memory. The anchors run Debian's jlha archiver (lh5 too) on the same
-// body when it is installed: its time for the body minus its time for a one-byte file is
-// the encoder's share, without the Java start-up.
+// The container body codec: encoding and decoding 1 MB bodies of map records, and the
+// encoder's working memory. Two bodies: real-looking tuned tables with their text, sites and
+// reserved bytes, as map files hold them; the same maps with every cell varying freely
+// within a narrow range of its table, which repeats far less; and the match search's worst
+// case, maps of small values in no order. The anchors run
+// Debian's jlha archiver (lh5 too) on the same bodies when it is installed: its time for a
+// body minus its time for a one-byte file is the encoder's share, without the Java
+// start-up; its CPU time counts all of its threads.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -60,14 +67,69 @@ void FillMap(TMapRecord& m, int k, std::mt19937& rng) {
   }
 }
 
+// A map part way through tuning, or with logged values written into its tables: every cell
+// varies freely within a narrow range of its table, and the text and the sites differ from
+// map to map, so that what repeats is short (the small values' bytes in ever new orders)
+// besides the layout and the empty space.
+void FillVariedMap(TMapRecord& m, int k, std::mt19937& rng) {
+  FillMap(m, k, rng);
+  auto any = [&rng](int from, int to) { return std::uniform_int_distribution<int>(from, to)(rng); };
+  m.MapName.Set("Logged map " + std::to_string(any(1000, 999999)));
+  m.Comments.Set("Autotuned from " + std::to_string(any(2, 90)) + " logs, " + std::to_string(any(100, 99999)) +
+                 " records, site spread " + std::to_string(any(1, 400)));
+  for (int s = 1; s <= kMainSpeedSites; ++s)
+    for (int l = 1; l <= kMainLoadSites; ++l) {
+      m.IgnitionTable[s][l] = static_cast<int16_t>(any(10, 30));
+      m.InjectionTable[s][l] = static_cast<int16_t>(any(600, 700));
+      m.AFRTargetTable[s][l] = static_cast<int16_t>(any(125, 147));
+      m.AFRCorrectionTable[s][l] = static_cast<int16_t>(16384 + any(-40, 40));
+      m.AFRModeTable[s][l] = static_cast<uint8_t>(any(0, 2));
+      if (l <= kAdditionalLoadRows) m.CoilOnTable[s][l] = static_cast<int16_t>(any(60, 70));
+    }
+  for (int s = 1; s <= kMainSpeedSites; ++s)
+    for (int l = 1; l <= kAdditionalLoadRows; ++l) {
+      m.BoostDutyTable[s][l] = static_cast<int16_t>(any(0, 40));
+      m.BoostTargetTable[s][l] = static_cast<int16_t>(any(100, 140));
+      m.VVTTable[s][l] = static_cast<int16_t>(any(0, 20));
+      m.InjTimingTable[s][l] = static_cast<int16_t>(any(180, 200));
+    }
+  for (int i = 0; i < 96; ++i) m.CylTrimCells[i] = static_cast<int16_t>(any(-4, 4));
+  for (int i = 0; i < 33; ++i) m.SpeedSites[i] = static_cast<uint16_t>(m.SpeedSites[i] + any(0, 120));
+  for (int i = 0; i < kTemperatureSites; ++i) {
+    m.CoolantFuelCorrection[i] = static_cast<int16_t>(any(0, 60));
+    m.IdleSpeedByCoolant[i] = static_cast<int16_t>(any(85, 140));
+    m.CrankingPrime[i] = static_cast<int16_t>(any(20, 300));
+  }
+}
+
+// The match search's worst case: a map whose every word after the text holds a small value
+// 0..15 in no order (as if every table were a table of switches), so that each position has
+// a great many earlier ones beginning the same and none of them goes on for long.
+void FillSmallValueMap(TMapRecord& m, int k, std::mt19937& rng) {
+  FillMap(m, k, rng);
+  auto* bytes = reinterpret_cast<uint8_t*>(&m);
+  std::uniform_int_distribution<int> small(0, 15);
+  for (size_t i = offsetof(TMapRecord, IgnitionTable); i + 1 < sizeof m; i += 2) {
+    bytes[i] = static_cast<uint8_t>(small(rng));
+    bytes[i + 1] = 0;
+  }
+}
+
+enum Body { kTunedMaps = 0, kVariedMaps = 1, kSmallValueMaps = 2 };
+
 // Maps one after another up to `size` bytes, three maps to a file's worth.
-std::vector<uint8_t> MapRecordBody(size_t size) {
+std::vector<uint8_t> MapRecordBody(size_t size, Body kind = kTunedMaps) {
   std::mt19937 rng(5);
   std::vector<uint8_t> body;
   body.reserve(size + sizeof(TMapRecord));
   TMapRecord m{};
   for (int k = 1; body.size() < size; ++k) {
-    FillMap(m, k, rng);
+    if (kind == kVariedMaps)
+      FillVariedMap(m, k, rng);
+    else if (kind == kSmallValueMaps)
+      FillSmallValueMap(m, k, rng);
+    else
+      FillMap(m, k, rng);
     const auto* p = reinterpret_cast<const uint8_t*>(&m);
     body.insert(body.end(), p, p + sizeof m);
   }
@@ -77,8 +139,9 @@ std::vector<uint8_t> MapRecordBody(size_t size) {
 
 constexpr size_t kBodySize = 1 << 20;
 
+// Argument 0: the body (0 tuned maps, 1 varied maps, 2 small-value maps).
 void BM_Lh5Encode(benchmark::State& state) {
-  const std::vector<uint8_t> body = MapRecordBody(kBodySize);
+  const std::vector<uint8_t> body = MapRecordBody(kBodySize, static_cast<Body>(state.range(0)));
   size_t packed = 0;
   lh5::EncoderStats stats;
   for (auto _ : state) {
@@ -90,21 +153,43 @@ void BM_Lh5Encode(benchmark::State& state) {
   state.counters["packed_bytes"] = static_cast<double>(packed);
   state.counters["working_bytes"] = static_cast<double>(stats.WorkingBytes);
 }
-BENCHMARK(BM_Lh5Encode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Lh5Encode)
+    ->ArgName("body")
+    ->DenseRange(kTunedMaps, kSmallValueMaps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
-// The working memory for a body 16 times larger: the same fixed buffers.
+// A body 16 times larger: the same fixed buffers, and the time per MB of a long input
+// (the tuned body repeated, the others made as long).
 void BM_Lh5Encode16MiB(benchmark::State& state) {
-  const std::vector<uint8_t> one = MapRecordBody(kBodySize);
+  const auto kind = static_cast<Body>(state.range(0));
   std::vector<uint8_t> body;
-  for (int i = 0; i < 16; ++i) body.insert(body.end(), one.begin(), one.end());
+  if (kind == kTunedMaps) {
+    const std::vector<uint8_t> one = MapRecordBody(kBodySize);
+    for (int i = 0; i < 16; ++i) body.insert(body.end(), one.begin(), one.end());
+  } else {
+    body = MapRecordBody(16 * kBodySize, kind);
+  }
   lh5::EncoderStats stats;
-  for (auto _ : state) benchmark::DoNotOptimize(lh5::Encode(body.data(), body.size(), &stats).data());
+  size_t packed = 0;
+  for (auto _ : state) {
+    std::vector<uint8_t> bits = lh5::Encode(body.data(), body.size(), &stats);
+    packed = bits.size();
+    benchmark::DoNotOptimize(bits.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
+  state.counters["packed_bytes"] = static_cast<double>(packed);
   state.counters["working_bytes"] = static_cast<double>(stats.WorkingBytes);
 }
-BENCHMARK(BM_Lh5Encode16MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Lh5Encode16MiB)
+    ->ArgName("body")
+    ->DenseRange(kTunedMaps, kSmallValueMaps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 void BM_Lh5Decode(benchmark::State& state) {
-  const std::vector<uint8_t> body = MapRecordBody(kBodySize);
+  const std::vector<uint8_t> body = MapRecordBody(kBodySize, static_cast<Body>(state.range(0)));
   const std::vector<uint8_t> bits = lh5::Encode(body.data(), body.size());
   for (auto _ : state) {
     std::vector<uint8_t> plain = lh5::Decode(bits.data(), bits.size(), body.size());
@@ -112,7 +197,11 @@ void BM_Lh5Decode(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
 }
-BENCHMARK(BM_Lh5Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Lh5Decode)
+    ->ArgName("body")
+    ->DenseRange(kTunedMaps, kSmallValueMaps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // --- the jlha anchor ---------------------------------------------------------------------
 
@@ -134,27 +223,51 @@ size_t JlhaArchive(const std::filesystem::path& file) {
   return std::filesystem::file_size(archive);
 }
 
-void RunJlha(benchmark::State& state, size_t size) {
+// The CPU time of the child processes so far (jlha's Java threads included), in seconds.
+double ChildCpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_CHILDREN, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void RunJlha(benchmark::State& state, size_t size, Body kind) {
   if (!HaveJlha()) {
     state.SkipWithError("jlha (Debian's jlha-utils) is not installed");
     return;
   }
-  const std::vector<uint8_t> body = size ? MapRecordBody(size) : std::vector<uint8_t>{'x'};
+  const std::vector<uint8_t> body = size ? MapRecordBody(size, kind) : std::vector<uint8_t>{'x'};
   const auto file = AnchorDir() / "body.bin";
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(body.data()),
                                               static_cast<std::streamsize>(body.size()));
   size_t archive = 0;
+  const double cpuBefore = ChildCpuSeconds();
   for (auto _ : state) archive = JlhaArchive(file);
   if (archive == 0) state.SkipWithError("jlha failed");
   state.counters["archive_bytes"] = static_cast<double>(archive);
+  // CPU time per run, all of jlha's threads: compare with the encoder's time (one thread).
+  state.counters["cpu_ms"] = 1e3 * (ChildCpuSeconds() - cpuBefore) / static_cast<double>(state.iterations());
 }
 
-// jlha on the 1 MB body, Java start-up included.
-void BM_JlhaEncode(benchmark::State& state) { RunJlha(state, kBodySize); }
-BENCHMARK(BM_JlhaEncode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+// jlha on the 1 MB bodies, Java start-up included (argument: the body).
+void BM_JlhaEncode(benchmark::State& state) { RunJlha(state, kBodySize, static_cast<Body>(state.range(0))); }
+BENCHMARK(BM_JlhaEncode)
+    ->ArgName("body")
+    ->DenseRange(kTunedMaps, kSmallValueMaps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
-// jlha on a one-byte file: its start-up, to subtract from the line above.
-void BM_JlhaStartup(benchmark::State& state) { RunJlha(state, 0); }
+// jlha on 16 MiB of the less repetitive bodies, where its start-up matters little.
+void BM_JlhaEncode16MiB(benchmark::State& state) { RunJlha(state, 16 * kBodySize, static_cast<Body>(state.range(0))); }
+BENCHMARK(BM_JlhaEncode16MiB)
+    ->ArgName("body")
+    ->DenseRange(kVariedMaps, kSmallValueMaps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+// jlha on a one-byte file: its start-up, to subtract from the lines above.
+void BM_JlhaStartup(benchmark::State& state) { RunJlha(state, 0, kTunedMaps); }
 BENCHMARK(BM_JlhaStartup)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace

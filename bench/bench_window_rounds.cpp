@@ -1,7 +1,8 @@
 // Memory over a session that opens and closes every window from the menus again and
-// again: the program's resident memory after each of ten rounds, and its growth per round
-// over the later rounds (the first rounds build what the windows keep for the session:
-// fonts, glyph caches, the windows' native parts). Shown on Xvfb + openbox where they are
+// again: the program's resident memory after each of twenty rounds, and its growth per
+// round over rounds 5 to 10 and from round 10 on (the first rounds build what the windows
+// keep for the session: fonts, glyph caches, the windows' native parts; the caches fill up
+// to their bounds over the next ones). Shown on Xvfb + openbox where they are
 // installed (CQ5_BENCH_OFFSCREEN=1 forces the offscreen platform).
 //
 // The first benchmark answers the dialogs by the dialog script; the second shows the real
@@ -252,7 +253,7 @@ void Rounds(benchmark::State& state, const std::function<void(benchmark::State&)
   StartUp(ini);
   std::vector<double> rss, heap;
   for (auto _ : state) {
-    const int rounds = getenv("CQ5_BENCH_ROUNDS") ? atoi(getenv("CQ5_BENCH_ROUNDS")) : 10;
+    const int rounds = getenv("CQ5_BENCH_ROUNDS") ? atoi(getenv("CQ5_BENCH_ROUNDS")) : 20;
     for (int i = 0; i < rounds; ++i) {
       round(state);
       line.Drain();
@@ -269,9 +270,16 @@ void Rounds(benchmark::State& state, const std::function<void(benchmark::State&)
     state.counters[name] = rss[i] / 1e6;
   }
   if (rss.size() >= 10) {
-    // Rounds 5 to 10: what is left after the first rounds have built the session's caches.
+    // Rounds 5 to 10: the first rounds have built most of the session's caches, the rest
+    // fill here (fonts' glyphs and text runs, the style's pictures, all of bounded size).
     state.counters["rss_growth_kB_per_round"] = (rss[9] - rss[4]) / 5 / 1e3;
     state.counters["heap_growth_kB_per_round"] = (heap[9] - heap[4]) / 5 / 1e3;
+  }
+  if (rss.size() >= 20) {
+    // From round 10 on: the level the session keeps once its caches are full.
+    const double after = static_cast<double>(rss.size() - 10);
+    state.counters["rss_growth_kB_per_round_after_10"] = (rss.back() - rss[9]) / after / 1e3;
+    state.counters["heap_growth_kB_per_round_after_10"] = (heap.back() - heap[9]) / after / 1e3;
   }
   state.SetLabel(g_display);
   for (int i = Screen->FormCount(); i-- > 0;) delete Screen->Forms(i);

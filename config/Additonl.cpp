@@ -320,6 +320,10 @@ void TAdditionalMaps::FormCreate(TObject*) {
   AbVMeter1->ScaleSettings()->SetSteps(5);
   AbVMeter1->SetOptions({TVMeterOption::opBevelInner, TVMeterOption::opBevelOuter, TVMeterOption::opLimit,
                          TVMeterOption::opUnit, TVMeterOption::opValue});
+  // The ECU's value is a byte with a sign, so it never passes these: the pointer does not
+  // blink (the gauge's own limits of 10..90 would make it blink at an idle engine's 0).
+  AbVMeter1->SetLimitUpper(255);
+  AbVMeter1->SetLimitLower(-255);
   AbVMeter1->OnMinMaxChange = [this](TObject*) {
     Label76->SetCaption("-Peak = " + IntToStr(Round(AbVMeter1->MinMax()->Min())));
     Label21->SetCaption("+Peak = " + IntToStr(Round(AbVMeter1->MinMax()->Max())));
@@ -644,6 +648,7 @@ constexpr int kOutputCount = 5;
 }  // namespace
 
 void TAdditionalMaps::ShowFastLive() {
+  if (peaks_reset_due_) RestartMeterPeaks();
   // The sign of the gauge value came in bit 0 of the flag byte; the decoder applied it.
   AbVMeter1->SetValue(static_cast<float>(LiveFast.GaugeValue));
   ClutchText->SetCaption((LiveFast.Flags & 2) != 0 ? "DOWN" : "UP");
@@ -669,10 +674,21 @@ void TAdditionalMaps::ShowLinkLost() {
     shapes[k]->Brush()->SetColor(clGreen);
   }
   ClutchText->SetCaption("");
+  if (peaks_reset_due_) RestartMeterPeaks();
 }
 
 void TAdditionalMaps::ResetMeterPeaks() {
   if (!Visible() || AdditionalBook->PageIndex() != 0) return;
+  // While the ECU streams, the next drawing of its values restarts the peaks, so the meter
+  // repaints once, with the main window's live displays, rather than on this tick as well.
+  if (ECUConnected)
+    peaks_reset_due_ = true;
+  else
+    RestartMeterPeaks();
+}
+
+void TAdditionalMaps::RestartMeterPeaks() {
+  peaks_reset_due_ = false;
   // The markers start again from the far ends; the small value reports the new peaks.
   AbVMeter1->MinMax()->SetMax(-255);
   AbVMeter1->MinMax()->SetMin(255);

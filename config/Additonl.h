@@ -237,7 +237,8 @@ class TAdditionalMaps : public TForm {
   void ShowFastLive();
   void ShowSlowLive();
   void ShowLinkLost();
-  // Once a second while the meter is on screen: its peak markers start again from its value.
+  // Once a second while the meter is on screen: its peak markers start again from its value;
+  // while the ECU streams, with the next live values drawn (the main window's pace).
   void ResetMeterPeaks();
   void VVT_ScrollBarChange(TObject* Sender);
 
@@ -294,7 +295,9 @@ class TAdditionalMaps : public TForm {
   bool NewFlowLb = false, NewPressureBar = false, NewRatedBar = false;
 
  private:
+  void RestartMeterPeaks();
   bool snapping_ = false, showing_pressures_ = false, filling_ = false, calculating_ = false;
+  bool peaks_reset_due_ = false;
 };
 
 extern TAdditionalMaps* AdditionalMaps;

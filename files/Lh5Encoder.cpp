@@ -4,10 +4,13 @@
 //
 // The input is parsed in segments of a fixed number of positions, so the working memory
 // is a set of fixed-size buffers whatever the input's size. The search depth adapts: it
-// ends at a match long enough to take whole, searches less once it holds a good one, and
-// positions inside a long match are only entered into the chains, not searched.
+// ends at a match long enough to take whole, searches less once it holds a good one, gives
+// up after a run of candidates that find nothing longer (input of few distinct bytes has
+// chains full of short matches), and positions inside a long match are only entered into
+// the chains, not searched.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <queue>
 #include <vector>
@@ -17,6 +20,7 @@ namespace lh5 {
 namespace {
 
 constexpr int kMaxChain = 256;      // chain candidates tried at one position
+constexpr int kMaxStale = 32;       // candidates in a row without a longer match end the search
 constexpr int kGoodLength = 16;     // with a match this long, a quarter of the rest are tried
 constexpr int kNiceLength = 128;    // a match this long ends the search and is taken whole
 constexpr size_t kBlockCodes = 16384;  // codes per block (the block header counts 16 bits)
@@ -115,14 +119,8 @@ void MakeCodes(const uint8_t* lens, int n, uint16_t* codes) {
     codes[s] = lens[s] ? static_cast<uint16_t>(next[lens[s]]++) : 0;
 }
 
-int PositionClass(uint32_t p) {
-  int c = 0;
-  while (p) {
-    p >>= 1;
-    ++c;
-  }
-  return c;
-}
+// The number of significant bits of p (0 for 0).
+int PositionClass(uint32_t p) { return std::bit_width(p); }
 
 // Common prefix of a and b, at most limit bytes.
 inline int MatchLength(const uint8_t* a, const uint8_t* b, int limit) {
@@ -158,13 +156,16 @@ class MatchFinder {
     int found = 0;
     int32_t cand = head_[Hash(pos)];
     int chain = kMaxChain;
-    while (cand >= 0 && pos - static_cast<size_t>(cand) <= static_cast<size_t>(kDictSize) && chain-- > 0) {
+    int stale = kMaxStale;
+    while (cand >= 0 && pos - static_cast<size_t>(cand) <= static_cast<size_t>(kDictSize) && chain-- > 0 &&
+           stale-- > 0) {
       const uint8_t* there = d_ + cand;
       if (there[best] == here[best] && there[0] == here[0]) {
         const int len = MatchLength(there, here, limit);
         if (len > best) {
           const bool wasGood = best >= kGoodLength;
           best = len;
+          stale = kMaxStale;
           out[found++] = Match{static_cast<uint16_t>(len), static_cast<uint16_t>(pos - static_cast<size_t>(cand))};
           if (len >= nice || found == room) break;
           if (!wasGood && len >= kGoodLength) chain /= 4;

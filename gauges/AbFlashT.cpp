@@ -16,6 +16,10 @@ struct TFlashClient {
   int64_t Mode;
   int64_t Due;
   bool LastState;
+  // A blink taken over by a paced display's passes: until when they serve it (the timer
+  // leaves it alone till then) and when its next flip is due under them.
+  int64_t PacedUntil = 0;
+  int64_t PacedDue = 0;
 };
 
 constexpr int64_t kOneSecondMode = 32;
@@ -51,6 +55,8 @@ bool WantsTicks(const TFlashClient& c) { return !IsBlinkMode(c.Mode) || c.Contro
 
 int64_t TickLength() { return g_timer != nullptr && g_timer->Interval() > 0 ? g_timer->Interval() : 16; }
 
+bool Paced(const TFlashClient& c, int64_t now) { return c.PacedUntil > now; }
+
 // When a blink of `mode` flips next: the counter's bit `mode` changes every 2^mode ticks.
 int64_t NextFlip(int64_t mode) {
   const uint32_t next = ((g_counter >> mode) + 1u) << mode;
@@ -60,15 +66,21 @@ int64_t NextFlip(int64_t mode) {
 // The dispatcher ticks only while some control needs it (a blinking gauge on the screen, a
 // recording trend); otherwise the program has nothing to wake up for. Between passes it
 // sleeps until the next thing due: a blink's flip, an interval client's time, the next
-// second; nothing is sent in between, so nothing is lost by not waking.
-void RunFlashTimerForClients() {
+// second; nothing is sent in between, so nothing is lost by not waking. `fromNow` starts the
+// wait afresh even when it is as long as the one running (a paced pass moves it on).
+void RunFlashTimerForClients(bool fromNow = false) {
   if (g_timer == nullptr) return;
   bool wanted = false;
   int64_t due = INT64_MAX;
+  const int64_t now = Ticks();
   for (const auto& c : g_clients) {
     if (!WantsTicks(*c)) continue;
     wanted = true;
-    due = std::min(due, IsBlinkMode(c->Mode) ? NextFlip(c->Mode) : c->Mode == kOneSecondMode ? g_next_second : c->Due);
+    // A paced blink needs the timer only if the passes stop.
+    const int64_t next = !IsBlinkMode(c->Mode)        ? (c->Mode == kOneSecondMode ? g_next_second : c->Due)
+                         : Paced(*c, now) ? c->PacedUntil
+                                          : NextFlip(c->Mode);
+    due = std::min(due, next);
   }
   int delay = 0;
   if (wanted && g_timer->Interval() > 0) {
@@ -77,6 +89,7 @@ void RunFlashTimerForClients() {
     const int64_t wait = due - Ticks();
     if (wait > 0) delay = static_cast<int>(std::min<int64_t>(wait + wait / 20 + 1, 60 * kOneSecondMs));
   }
+  if (fromNow) g_timer->SetEnabled(false);
   g_timer->SetNextDelay(delay);
   g_timer->SetEnabled(wanted);
 }
@@ -231,6 +244,7 @@ void FlashTimerTick() {
     TFlashClient& c = *g_clients[i];
     LPARAM lparam = 0;
     if (IsBlinkMode(c.Mode)) {
+      if (Paced(c, ticks)) continue;
       const bool state = ((g_counter >> c.Mode) & 1u) != 0;
       if (state == c.LastState) continue;
       c.LastState = state;
@@ -249,6 +263,28 @@ void FlashTimerTick() {
   }
   // A client hidden since the last pass no longer keeps the timer going.
   if (!ApplicationEnding()) RunFlashTimerForClients();
+}
+
+void PacedPass(unsigned paceMs) {
+  if (paceMs == 0) return;
+  const int64_t now = Ticks(), pace = paceMs;
+  const size_t n = g_clients.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (ApplicationEnding() || i >= g_clients.size()) break;
+    TFlashClient& c = *g_clients[i];
+    if (!IsBlinkMode(c.Mode) || !c.Control->Showing()) continue;
+    const int64_t period = TickLength() << c.Mode;
+    if (period < pace) continue;
+    // Taken over now: its next flip is the one the timer would have made.
+    if (!Paced(c, now)) c.PacedDue = NextFlip(c.Mode);
+    // Passes come one pace apart; one that comes later than that still finds it paced.
+    c.PacedUntil = now + 2 * pace;
+    if (c.PacedDue > now + pace / 2) continue;
+    c.PacedDue = now + period;
+    c.LastState = !c.LastState;
+    c.Control->Perform(WM_FLASH, g_counter, c.LastState ? 1 : 0);
+  }
+  if (!ApplicationEnding()) RunFlashTimerForClients(true);
 }
 
 void ClientShown(TControl* Control) {

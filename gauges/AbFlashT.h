@@ -79,6 +79,14 @@ void SetFlashCounter(uint32_t v);
 // One pass over the clients, as the timer runs it; afterwards the timer stops when no
 // client needs it any more.
 void FlashTimerTick();
+// A display redrawn at a steady pace (the live data's) lends its passes to the blinks:
+// called in each pass, it flips at once every blink on the screen whose flip is due by
+// the middle of the next pace, so that the gauge repaints with that display rather than on
+// a wake-up of its own, and keeps the timer from waking for those blinks while the passes
+// go on (a flip then comes a whole number of paces after the last). Blinks quicker than
+// the pace stay with the timer, and the timer takes a blink back once no pass has come for
+// two paces.
+void PacedPass(unsigned paceMs);
 // A control came onto the screen: when it is a client, the timer runs again if it needs to.
 void ClientShown(TControl* Control);
 int ClientCount();

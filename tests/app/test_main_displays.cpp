@@ -6,6 +6,7 @@
 
 #include "controls/Aligrid.h"
 #include "config/Additonl.h"
+#include "gauges/AbFlashT.h"
 #include "gauges/AbValInd.h"
 #include "gauges/AbVMeter.h"
 #include "link/LiveData.h"
@@ -62,7 +63,43 @@ TEST_F(MainDisplays, TheAdditionalTablesMeterShowsTheGaugeSizeWithItsSign) {
       body[2 + 27] = static_cast<char>(flags);
       f_->SLIPpktStringPacket(nullptr, body);
       EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), flags ? -size : size);
+      // No value the ECU can send passes the meter's limits: its pointer never blinks.
+      EXPECT_FALSE(AdditionalMaps->AbVMeter1->AboveLimit() || AdditionalMaps->AbVMeter1->BelowLimit());
+      EXPECT_FALSE(abflash::IsClient(AdditionalMaps->AbVMeter1));
     }
+}
+
+// The clock's once-a-second restart of the meter's peaks waits for the next live values
+// while the ECU streams (one repaint with them), and comes at once when it does not.
+TEST_F(MainDisplays, TheMeterPeaksRestartWithTheNextLiveValuesWhileTheEcuStreams) {
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  ECUConnected = true;
+  AdditionalMaps->AdditionalBook->SetPageIndex(0);
+  AdditionalMaps->Show();
+  auto packet = [&](int size, int flags) {
+    clock.Advance(1000);
+    AnsiString body(2 + 28 + 1, '\0');
+    body[2 + 21] = static_cast<char>(size);
+    body[2 + 27] = static_cast<char>(flags);
+    f_->SLIPpktStringPacket(nullptr, body);
+  };
+  packet(200, 1);
+  packet(100, 0);
+  EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = -200");
+  EXPECT_EQ(AdditionalMaps->Label21->Caption(), "+Peak = 100");
+  f_->Timer1Timer(nullptr);
+  EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = -200");
+  EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), 100);
+  packet(50, 0);
+  EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = 0");
+  EXPECT_EQ(AdditionalMaps->Label21->Caption(), "+Peak = 50");
+  EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), 50);
+
+  ECUConnected = false;
+  f_->Timer1Timer(nullptr);
+  EXPECT_EQ(AdditionalMaps->Label21->Caption(), "+Peak = 0");
+  EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = 0");
 }
 
 TEST_F(MainDisplays, RatioBarsLightUpToTheirSegmentAndColourTheReadOut) {

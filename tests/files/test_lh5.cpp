@@ -118,6 +118,10 @@ std::vector<Sample> Samples() {
   edge.insert(edge.end(), 300, 0);
   const Bytes tail = Noise(1000, 3);
   edge.insert(edge.end(), tail.begin(), tail.end());
+  // Two byte values in no order: every position has hundreds of earlier ones that begin the
+  // same, none going on for long, so the match search gives up before the chain ends.
+  Bytes two_values = Noise(200'000, 4);
+  for (auto& b : two_values) b &= 1;
   return {
       {"one_byte", Bytes{0x41}},  // one-symbol literal/length and position codes
       {"two_bytes", Bytes{0x41, 0x41}},
@@ -128,6 +132,7 @@ std::vector<Sample> Samples() {
       {"runs", runs},
       {"map_like", MapLike(25'728 * 3)},
       {"segment_edge", edge},
+      {"two_values", two_values},
   };
 }
 

@@ -208,6 +208,50 @@ TEST_F(FlashTimerTest, TheTimerSleepsUntilTheNextClientIsDue) {
   }
 }
 
+// A display paced at 200 ms takes over a 256 ms blink: it flips in every pass, one pace
+// apart, and the timer's ticks in between leave it alone; once the passes stop the timer
+// takes it back. A quicker blink and a hidden one stay with the timer.
+TEST_F(FlashTimerTest, PacedPassesTakeOverTheBlinksWhileTheyCome) {
+  Probe slow(nullptr), quick(nullptr), hidden(nullptr);
+  hidden.SetVisible(false);
+  AddFlashClient(&slow, 4);
+  AddFlashClient(&quick, 2);
+  AddFlashClient(&hidden, 4);
+  clock.Advance(300);
+  for (int pass = 0; pass < 10; ++pass) {
+    const size_t quickBefore = quick.got.size();
+    abflash::PacedPass(200);
+    ASSERT_EQ(slow.got.size(), static_cast<size_t>(pass + 1)) << pass;
+    EXPECT_EQ(slow.got.back().first, clock.Milliseconds());
+    if (pass > 0) {
+      EXPECT_NE(slow.got[static_cast<size_t>(pass)].second, slow.got[static_cast<size_t>(pass) - 1].second);
+    }
+    EXPECT_EQ(quick.got.size(), quickBefore);
+    Run(12);  // the timer's ticks until the next pass
+    clock.Advance(8);
+    EXPECT_EQ(slow.got.size(), static_cast<size_t>(pass + 1)) << pass;
+  }
+  EXPECT_GE(quick.got.size(), 25u);  // every 64 ms of the ticks
+  // The hidden one flips on the timer's ticks (as ever), never in a pass.
+  for (const auto& [time, state] : hidden.got)
+    for (const auto& [passTime, passState] : slow.got) EXPECT_NE(time, passTime);
+
+  // The timer sleeps until two paces after the last pass, then blinks at its own period.
+  abflash::Reset();
+  Probe p(nullptr);
+  AddFlashClient(&p, 4);
+  clock.Advance(200);
+  abflash::PacedPass(200);
+  ASSERT_EQ(p.got.size(), 1u);
+  EXPECT_EQ(abflash::FlashTimer()->NextDelay(), 421);  // 400 + 20 + 1
+  for (int i = 0; i < 5; ++i) {
+    clock.Advance(static_cast<uint64_t>(abflash::FlashTimer()->NextDelay()));
+    abflash::FlashTimerTick();
+  }
+  ASSERT_GE(p.got.size(), 4u);
+  EXPECT_NEAR(static_cast<double>(p.got.back().first - p.got[p.got.size() - 2].first), 256.0, 16.0);
+}
+
 TEST_F(FlashTimerTest, CounterWrapsToZero) {
   Probe p(nullptr);
   AddFlashClient(&p, 2);
