@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Graphs.h"
+#include "app/Splash.h"
+#include "chart/Chart.h"
+#include "chart/TeeEditors.h"
 #include "config/Additonl.h"
 #include "config/DisplayUnits.h"
 #include "config/Insert.h"
@@ -331,6 +335,34 @@ TEST_P(CutTexts, EveryWindowOfTheCommandsInEveryState) {
   ExpectWhole(m, "link lost");
   Shot("main-link-lost");
   EveryCommand("", false);
+}
+
+// The windows made on demand: the splash shown at start-up and the chart's pen, brush and
+// gradient editors.
+TEST_P(CutTexts, EveryWindowMadeOnDemand) {
+  TSplashScreen* splash = ui::CreateForm<TSplashScreen>(Application);
+  splash->Show();
+  Settle(300);
+  ExpectWhole(splash, "splash");
+  Shot("splash");
+  delete splash;
+  TChart* chart = Graph->Chart1;
+  const std::function<bool()> editors[] = {
+      [&] { return ShowPenEditor(Graph, chart->Title()->Pen()); },
+      [&] { return ShowBrushEditor(Graph, chart->Title()->Brush()); },
+      [&] { return ShowGradientEditor(Graph, chart->Gradient()); },
+  };
+  for (const auto& edit : editors) {
+    ui::DialogScript script;
+    script.AnswerForm([&](TForm& form) {
+      Settle();
+      ExpectWhole(&form, form.ClassName());
+      Shot(std::string("editor-") + form.ClassName());
+      form.SetModalResult(mrCancel);
+    });
+    edit();
+    EXPECT_EQ(script.Pending(), 0u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, CutTexts, ::testing::Values("1024x768x24", "1600x1000x24"));
