@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "chart/Chart.h"
+#include "chart/TeCanvas.h"
 #include "chart/TeeSurfa.h"
 #include "chart/TeeTools.h"
 #include "model/MapRecord.h"
@@ -201,3 +202,91 @@ void TGraph::zoom_resetClick(TObject*) {
 }
 
 void TGraph::Exitgraph1Click(TObject*) { Close(); }
+
+// ---- axis titles ----
+
+void TGraph::Loaded() {
+  TForm::Loaded();
+  if (Chart1 == nullptr) return;
+  // The room an axis keeps for its title beyond its labels lies in the chart's own plane,
+  // while the labels are as wide on the screen at every angle: turned nearly edge-on, that
+  // room shrinks to nothing and the title comes out on top of its labels. So the load and
+  // value axes' titles are drawn once every label stands, moved off them on the screen.
+  for (TChartAxis* a : {Chart1->LeftAxis(), Chart1->BottomAxis()})
+    a->OnDrawLabel = [this](TChartAxis* Sender, int& X, int& Y, int& Z, AnsiString& Text, bool& DrawLabel) {
+      AxisDrawLabel(Sender, X, Y, Z, Text, DrawLabel);
+    };
+  Chart1->OnBeforeDrawChart = [this](TObject*) {
+    titles_.clear();
+    label_rects_.clear();
+  };
+  Chart1->OnAfterDraw = [this](TObject*) { DrawTitles(); };
+}
+
+void TGraph::AxisDrawLabel(TChartAxis* Sender, int& X, int& Y, int& Z, AnsiString& Text, bool& DrawLabel) {
+  TTeeCanvas3D* c = Chart1->ChartCanvas();
+  if (!c->Is3D) return;  // a flat chart keeps room for its titles
+  const bool isTitle = Text == Sender->Title()->Caption();
+  // Where the axis draws the text's one line: a font height on from the point it places.
+  const int angle = isTitle ? Sender->Title()->Angle() : Sender->LabelsAngle();
+  const int h = (angle == 180 || angle == 270) ? -c->FontHeight() : c->FontHeight();
+  int x = X, y = Y;
+  if (angle == 90 || angle == 270) x += h;
+  else y += h;
+  if (!isTitle) {
+    // A label the axis may still leave out for want of room: its place is kept free anyway.
+    label_rects_.push_back(c->TextBounds3D(x, y, Z, Text, angle));
+    return;
+  }
+  const TPendingTitle title{Sender, Text, angle, c->GetTextAlign(), c->Calculate3DPosition(x, y, Z),
+                            c->TextBounds3D(x, y, Z, Text, angle)};
+  // An axis drawn again (with its wall) has its title drawn once, where it was drawn last.
+  auto same = std::find_if(titles_.begin(), titles_.end(), [Sender](const TPendingTitle& t) { return t.Axis == Sender; });
+  if (same != titles_.end()) *same = title;
+  else titles_.push_back(title);
+  DrawLabel = false;
+}
+
+void TGraph::DrawTitles() {
+  TTeeCanvas3D* c = Chart1->ChartCanvas();
+  // The labels of every axis: those the chart keeps (from the last pass over its axes) and
+  // those of the load and value axes, which a mirrored view draws in an earlier pass too.
+  std::vector<TRect> taken = Chart1->AxisLabelRects;
+  taken.insert(taken.end(), label_rects_.begin(), label_rects_.end());
+  title_rects_.clear();
+  // Free: inside the chart, and a pixel or two clear of every label and title.
+  constexpr int kGap = 2;
+  auto free = [&](const TRect& r) {
+    const TRect& b = c->Bounds;
+    if (r.Left < b.Left || r.Top < b.Top || r.Right > b.Right || r.Bottom > b.Bottom) return false;
+    return std::none_of(taken.begin(), taken.end(), [&](const TRect& o) {
+      return r.Left < o.Right + kGap && o.Left < r.Right + kGap && r.Top < o.Bottom + kGap && o.Top < r.Bottom + kGap;
+    });
+  };
+  for (const TPendingTitle& t : titles_) {
+    // Away from the chart first, across the axis as a flat chart places its title; the
+    // other way round only where the chart's edge leaves no room. The place the axis chose
+    // stays when neither is free.
+    const int out = t.Axis->OtherSide ? -1 : 1;
+    const TPoint away = t.Axis->Horizontal ? TPoint{0, out} : TPoint{-out, 0};
+    TPoint shift{0, 0};
+    bool found = false;
+    const int reach = std::max(c->Bounds.Width(), c->Bounds.Height());
+    for (int dir : {1, -1})
+      for (int d = 0; d <= reach && !found; ++d) {
+        const TPoint p{away.x * d * dir, away.y * d * dir};
+        if (free(TRect(t.Box.Left + p.x, t.Box.Top + p.y, t.Box.Right + p.x, t.Box.Bottom + p.y))) {
+          shift = p;
+          found = true;
+        }
+      }
+    c->AssignFont(t.Axis->Title()->Font());
+    c->SetTextAlign(t.Align);
+    c->RotateLabel(t.At.x + shift.x, t.At.y + shift.y, t.Text, t.Angle);
+    const TRect drawn(t.Box.Left + shift.x, t.Box.Top + shift.y, t.Box.Right + shift.x, t.Box.Bottom + shift.y);
+    taken.push_back(drawn);
+    title_rects_.push_back(drawn);
+  }
+  c->SetTextAlign(TA_LEFT);
+  titles_.clear();
+}

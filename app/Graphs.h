@@ -1,11 +1,14 @@
 #pragma once
 // The map graph: one table of the current PC map as a 3-D surface that the user turns,
 // tilts and zooms. It reads the map and writes nothing back.
+#include <vector>
+
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
 class TButton;
 class TChart;
+class TChartAxis;
 class TChartSeries;
 class TComboBox;
 class TGroupBox;
@@ -64,8 +67,26 @@ class TGraph : public TForm {
   void RefreshSurface();
   // The speed sites shown for the current map and settings.
   int SpeedSiteCount() const;
+  // Where the last drawing of the chart put the axis titles, on the screen.
+  const std::vector<TRect>& TitleRects() const { return title_rects_; }
+
+  void Loaded() override;
 
  private:
+  // An axis title as the axis would draw it: its text, turn, alignment, screen reference
+  // point and the rectangle it covers there.
+  struct TPendingTitle {
+    TChartAxis* Axis;
+    AnsiString Text;
+    int Angle;
+    unsigned Align;
+    TPoint At;
+    TRect Box;
+  };
+  void AxisDrawLabel(TChartAxis* Sender, int& X, int& Y, int& Z, AnsiString& Text, bool& DrawLabel);
+  void DrawTitles();
+  std::vector<TPendingTitle> titles_;
+  std::vector<TRect> label_rects_, title_rects_;
   // Fills the surface with Columns grid rows and fits the depth axis to them.
   void FillSurface(int NumX, int NumZ);
   bool setting_bars_ = false;

@@ -12,6 +12,7 @@
 #include "platform/stdctrls/Grids.h"
 #include "platform/stdctrls/PageControl.h"
 #include "platform/stdctrls/StatusBar.h"
+#include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/streaming/ClassRegistry.h"
 #include "platform/ui/Application.h"
@@ -478,6 +479,10 @@ void TElasticForm::Apply(TFrame& F, int ClientW, int ClientH, double FontRatio) 
   const int t = elastic_v_ ? RoundInt(F.top * vr) : F.top;
   const int h = elastic_v_ ? RoundInt(F.height * vr) : F.height;
   c->SetBounds(l, t, w, h);
+  // An auto-size label keeps the size of its caption: the recorded width is that of the
+  // caption it had then (an empty one, for a unit shown later), and the text does not grow
+  // exactly with the font.
+  if (auto* label = dynamic_cast<TLabel*>(c); label != nullptr && label->AutoSize()) label->AdjustBounds();
 
   if (elastic_h_) {
     if (auto* bar = dynamic_cast<TStatusBar*>(c)) {

@@ -257,8 +257,9 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
   // first, then the unit, the two end labels, the inner labels; one that would run into a
   // text placed before is left out (the tag may stand over the unit, on one line), so a
   // channel whose labels are long for the scale's height shows every other label, or
-  // fewer. The bottom label may instead hang below the bottom line, within the room kept
-  // there for the time scale, and no text reaches further down than that room.
+  // fewer. The bottom label may instead stand lower, just below the tag over it or hanging
+  // below the bottom line, within the room kept there for the time scale; no text reaches
+  // further down than that room.
   struct Text {
     AnsiString text;
     bool tag, unit;
@@ -292,6 +293,16 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
   const int gap = std::max(1, th_ / 4);
   std::vector<const Text*> placed;
   for (Text& t : texts) {
+    if (t.line == steps && !t.tag && !t.unit && !t.starts.empty()) {
+      // Below a text placed over the bottom line (the tag, whose colour box would take the
+      // label's place), nearest its line first.
+      const int centred = t.starts.front();
+      std::vector<int> below;
+      for (const Text* o : placed)
+        if (o->to + gap > centred && o->to + gap + t.length <= lowest) below.push_back(o->to + gap);
+      std::sort(below.begin(), below.end());
+      t.starts.insert(t.starts.begin() + 1, below.begin(), below.end());
+    }
     for (int from : t.starts) {
       bool free = true;
       for (const Text* o : placed) {
@@ -320,6 +331,7 @@ void TAbPrintTrend::DrawScale(TCanvas* c, TRect& area, int ch, int wf) {
       c->TextOut(area.Right, t->from, t->text);
       scale_texts_.push_back(TRect(area.Right - c->TextWidth(t->text), t->from, area.Right, t->to));
     }
+    scale_places_.push_back({ch, t->line, t->tag});
   }
   c->SetTextAlign(TA_LEFT | TA_TOP);
   c->Font()->Assign(&saved);
@@ -331,6 +343,7 @@ void TAbPrintTrend::Render(TCanvas* c, int LeftMargin, int TopMargin, bool Previ
   if (trend_ == nullptr) return;
   TAbTrend& t = *trend_;
   scale_texts_.clear();
+  scale_places_.clear();
   time_texts_.clear();
   // 1. Canvas.
   c->Font()->Assign(&font_);

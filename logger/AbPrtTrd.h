@@ -130,6 +130,13 @@ class TAbPrintTrend : public TComponent {
 
   // Where the last rendering put the texts of the scales and of the time scale.
   const std::vector<TRect>& ScaleTextRects() const { return scale_texts_; }
+  // For each of ScaleTextRects: its channel and the line of the scale it stands for (0 at
+  // the top, GridYSteps at the bottom), and whether it is the channel's tag.
+  struct TScaleTextPlace {
+    int Channel, Line;
+    bool Tag;
+  };
+  const std::vector<TScaleTextPlace>& ScaleTextPlaces() const { return scale_places_; }
   const std::vector<TRect>& TimeTextRects() const { return time_texts_; }
 
   // The legend's columns measured with the canvas' current font.
@@ -168,6 +175,7 @@ class TAbPrintTrend : public TComponent {
   int th_ = 0, g_ = 0;
   int scale_room_below_ = 0;  // below the trace area: the time scale's room, which scale texts may reach into
   std::vector<TRect> scale_texts_, time_texts_;
+  std::vector<TScaleTextPlace> scale_places_;
 };
 
 // Text formats of times and dates on the page.

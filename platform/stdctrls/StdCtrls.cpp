@@ -44,6 +44,11 @@ void TLabel::TextChanged() {
   TGraphicControl::TextChanged();
 }
 
+void TLabel::Loaded() {
+  TGraphicControl::Loaded();
+  AdjustBounds();
+}
+
 void TLabel::FontChanged() {
   TGraphicControl::FontChanged();
   AdjustBounds();

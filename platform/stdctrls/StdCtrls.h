@@ -30,13 +30,18 @@ class TLabel : public TGraphicControl {
   TWinControl* FocusControl() const { return focus_control_; }
   void SetFocusControl(TWinControl* c) { focus_control_ = c; }
   void Paint() override;
+  // An auto-size label takes the size of its caption (the width it has when it wraps),
+  // keeping its left edge, its right edge when right-justified, or its centre. Done when
+  // the label is read, when its caption, font or wrapping changes, and by whoever sets its
+  // bounds to sizes of their own.
+  void AdjustBounds();
 
  protected:
+  void Loaded() override;
   void TextChanged() override;
   void FontChanged() override;
 
  private:
-  void AdjustBounds();
   TAlignment alignment_ = taLeftJustify;
   TTextLayout layout_ = tlTop;
   bool auto_size_ = true, word_wrap_ = false, transparent_ = false, show_accel_ = true;

@@ -314,6 +314,33 @@ TEST_F(GraphWindow, TiltedNearlyEdgeOnTheLabelsStayApart) {
       }
 }
 
+// Turned nearly edge-on, the load and value axes' titles, whose places beyond their labels
+// come out on the screen on top of those labels, stand clear of every label, inside the
+// chart; in the usual view they stay where the axes put them.
+TEST_F(GraphWindow, TurnedNearlyEdgeOnTheTitlesStandOffTheLabels) {
+  Open();
+  TChart* chart = Graph->Chart1;
+  auto overlap = [](const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+  };
+  for (const auto& [w, h] : {std::pair{560, 469}, std::pair{1024, 768}})
+    for (int rotation : {270, 272, 275, 280})
+      for (int elevation : {300, 345, 358}) {
+        SCOPED_TRACE(std::to_string(w) + " " + std::to_string(rotation) + "/" + std::to_string(elevation));
+        Graph->SetBounds(0, 0, w, h);
+        Graph->RotationBar->SetPosition(rotation);
+        Graph->ElevationBar->SetPosition(elevation);
+        Paint();
+        const std::vector<TRect>& titles = Graph->TitleRects();
+        ASSERT_EQ(titles.size(), 2u) << "\"Ignition Advance\" and \"Load site\"";
+        EXPECT_FALSE(overlap(titles[0], titles[1]));
+        for (const TRect& t : titles) {
+          EXPECT_TRUE(t.Left >= 0 && t.Top >= 0 && t.Right <= chart->Width() && t.Bottom <= chart->Height());
+          for (const TRect& l : chart->AxisLabelRects) EXPECT_FALSE(overlap(t, l));
+        }
+      }
+}
+
 TEST_F(GraphWindow, Picture) {
   const char* dir = std::getenv("GRAPH_SHOTS");
   if (dir == nullptr) GTEST_SKIP() << "GRAPH_SHOTS not set";

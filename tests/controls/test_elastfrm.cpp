@@ -10,6 +10,8 @@
 #include "controls/ElastFrm.h"
 #include "controls/LblEffct.h"
 #include "platform/classes/IniFiles.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/StringGrid.h"
 #include "platform/stdctrls/StatusBar.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -145,6 +147,39 @@ TEST_F(ElasticFormTest, RepeatedResizesDoNotDrift) {
   EXPECT_EQ(b->BoundsRect(), Bounds(100, 50, 33, 41));
   EXPECT_EQ(c->BoundsRect(), Bounds(7, 200, 50, 9));
   EXPECT_EQ(a->Font()->Size(), 10);
+}
+
+// An auto-size label recorded with an empty caption (a unit shown only later) keeps the
+// width of the caption it shows at every size; a right-justified one keeps its right edge
+// where the scaling puts it.
+TEST_F(ElasticFormTest, AutoSizeLabelsKeepTheirCaptionsWhole) {
+  auto* unit = Add("Unit", 200, 100, 44, 16);
+  auto* right = Add("Right", 300, 100, 60, 16);
+  right->SetAlignment(taRightJustify);
+  for (TLabel* l : {unit, right}) {
+    l->SetAutoSize(true);
+    l->SetCaption("");
+  }
+  Resize(400, 300);  // recorded with the empty captions
+  const int recordedLeft = right->Left(), recordedWidth = right->Width();
+  unit->SetCaption("rpm");
+  right->SetCaption("\xB0" "Adv");
+  TBitmap measure;
+  auto textWidth = [&](TLabel* l) {
+    measure.Canvas()->Font()->Assign(l->Font());
+    return measure.Canvas()->TextWidth(l->Caption());
+  };
+  for (const auto& [w, h] : {std::pair{600, 450}, std::pair{800, 600}, std::pair{400, 300}, std::pair{300, 225}}) {
+    SCOPED_TRACE(std::to_string(w));
+    Resize(w, h);
+    const double r = w / 400.0;
+    EXPECT_EQ(unit->Left(), static_cast<int>(Round(200 * r)));
+    EXPECT_EQ(unit->Width(), textWidth(unit));
+    EXPECT_EQ(right->Width(), textWidth(right));
+    EXPECT_EQ(right->Left() + right->Width(),
+              static_cast<int>(Round(recordedLeft * r)) + static_cast<int>(Round(recordedWidth * r)));
+    EXPECT_GE(unit->Height(), measure.Canvas()->TextHeight("rpm"));
+  }
 }
 
 TEST_F(ElasticFormTest, ExcludedControlsAreLeftWhereTheProgramPutsThem) {

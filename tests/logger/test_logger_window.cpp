@@ -501,7 +501,8 @@ TEST_F(LoggerWindow, Picture) {
 }
 
 // The texts of the preview's scales and time scale never run into each other: not at the
-// window's own size, not in a larger window, not on the printed page (a PDF file).
+// window's own size, not in a larger window, not on the printed page (a PDF file); and the
+// channel's colour box over the bottom line takes no scale's lowest label.
 TEST_F(LoggerWindow, PreviewAndPrintedScalesKeepTheirTextsApart) {
   ShowEightChannelLog();
   auto overlaps = [](const TAbPrintTrend& p) {
@@ -517,22 +518,30 @@ TEST_F(LoggerWindow, PreviewAndPrintedScalesKeepTheirTextsApart) {
     return out;
   };
   const std::string pdf = File("log.pdf");
+  // The channels whose scale shows its lowest label.
+  auto lowest = [](const TAbPrintTrend& p) {
+    const int steps = LoggerForm->DataPlotter->GridYSteps();
+    int n = 0;
+    for (const auto& t : p.ScaleTextPlaces()) n += t.Line == steps && !t.Tag;
+    return n;
+  };
   struct Seen {
     size_t scaleTexts = 0, timeTexts = 0;
     std::string overlaps;
+    int lowest = 0;
   } own, large, printed;
   script.AnswerForm([&](TForm& form) {
     auto& preview = dynamic_cast<TLoggerExportForm&>(form);
     preview.Button1->Click();  // "All"
     Application->ProcessMessages();
     TAbPrintTrend& p = *preview.AbPrintTrend1;
-    own = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p)};
+    own = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p), lowest(p)};
     form.SetClientSize(1000, 700);
     Application->ProcessMessages();
-    large = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p)};
+    large = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p), lowest(p)};
     script.AnswerPrint(pdf.c_str());
     preview.BitBtn2->Click();  // "Print"
-    printed = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p)};
+    printed = {p.ScaleTextRects().size(), p.TimeTextRects().size(), overlaps(p), lowest(p)};
     form.SetModalResult(mrOk);
   });
   Menu("ExportCSV1");
@@ -542,6 +551,7 @@ TEST_F(LoggerWindow, PreviewAndPrintedScalesKeepTheirTextsApart) {
     EXPECT_GE(seen->scaleTexts, 8u * 4);
     EXPECT_EQ(seen->timeTexts, 12u);
     EXPECT_EQ(seen->overlaps, "");
+    EXPECT_EQ(seen->lowest, 8);
   }
   EXPECT_TRUE(std::filesystem::exists(pdf));
   if (const char* shots = std::getenv("LOGGER_SHOTS"))

@@ -1,6 +1,8 @@
 // The standard controls driven as the windows drive them: item lists set as one text,
 // choices, check and radio state, edits and the notebook.
 #include "StdFixture.h"
+#include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/CaptionFit.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
@@ -141,6 +143,47 @@ TEST_F(ControlsTest, CheckBoxAndRadioButtons) {
   ok->SetModalResult(mrOk);
   ok->Click();
   EXPECT_EQ(f->ModalResult(), mrOk);
+}
+
+// The room a caption has: a check box's box, a button's frame and its glyph are no room for
+// text; a wrapping label needs the height of its lines.
+TEST_F(ControlsTest, CaptionFitTakesBoxesFramesAndGlyphsOff) {
+  TForm* f = NewForm(600, 300);
+  TCaptionFit fit;
+  auto* check = Place<TCheckBox>(f, 0, 0, 118, 17);
+  check->SetCaption("Four wheel drive, rear biased");
+  ASSERT_TRUE(CaptionFit(check, fit));
+  EXPECT_LT(fit.Room.cx, 118 - 10) << "the box and its gap are taken off";
+  EXPECT_FALSE(fit.Fits());
+  check->SetBounds(0, 0, fit.Extent.cx + (118 - fit.Room.cx), 17);
+  ASSERT_TRUE(CaptionFit(check, fit));
+  EXPECT_TRUE(fit.Fits());
+
+  auto* plain = Place<TButton>(f, 0, 30, 75, 25);
+  plain->SetCaption("Cancel");
+  ASSERT_TRUE(CaptionFit(plain, fit));
+  EXPECT_LT(fit.Room.cx, 75);
+  EXPECT_TRUE(fit.Fits());
+  auto* glyphed = Place<TBitBtn>(f, 100, 30, 75, 25);
+  glyphed->SetCaption("Cancel");
+  glyphed->Glyph()->SetSize(18, 18);
+  TCaptionFit bare;
+  ASSERT_TRUE(CaptionFit(plain, bare));
+  ASSERT_TRUE(CaptionFit(glyphed, fit));
+  EXPECT_EQ(fit.Room.cx, bare.Room.cx - 18 - 4);
+
+  auto* wrapped = Place<TLabel>(f, 0, 60, 60, 13);
+  wrapped->SetAutoSize(false);
+  wrapped->SetWordWrap(true);
+  wrapped->SetCaption("Adjust the idle screw");
+  ASSERT_TRUE(CaptionFit(wrapped, fit));
+  EXPECT_LE(fit.Extent.cx, 60);
+  EXPECT_FALSE(fit.Fits()) << "its lines need more than one line's height";
+  wrapped->SetBounds(0, 60, 60, fit.Extent.cy);
+  ASSERT_TRUE(CaptionFit(wrapped, fit));
+  EXPECT_TRUE(fit.Fits());
+  wrapped->SetCaption("");
+  EXPECT_FALSE(CaptionFit(wrapped, fit)) << "no caption, nothing to fit";
 }
 
 TEST_F(ControlsTest, EditSelectionAndLimits) {

@@ -1,6 +1,7 @@
 // The standard controls in form resources: a window with one of each control is read
 // from text, its controls carry their properties, and written back it gives the same text.
 #include "StdFixture.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ComCtrls.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -524,6 +525,68 @@ TEST_F(RegistrationTest, BadResourcesGiveClearErrors) {
       EXPECT_NE(e.Message().find("bad.form"), AnsiString::npos) << e.Message();
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+class TLabelForm : public TForm {
+ public:
+  using TForm::TForm;
+  const char* ClassName() const override { return "TLabelForm"; }
+  static void Publish(TClassProps<TLabelForm>&) {}
+};
+
+const char* const kLabelForm = R"(object LabelForm: TLabelForm
+  Width = 300
+  Height = 200
+  object Narrow: TLabel
+    Left = 8
+    Top = 8
+    Width = 10
+    Height = 4
+    Caption = 'Engine speed'
+  end
+  object Right: TLabel
+    Left = 100
+    Top = 40
+    Width = 80
+    Height = 13
+    Caption = 'rpm'
+    Alignment = taRightJustify
+  end
+  object Fixed: TLabel
+    Left = 8
+    Top = 70
+    Width = 10
+    Height = 4
+    Caption = 'Engine speed'
+    AutoSize = False
+  end
+end
+)";
+
+// Labels as a form reads them: an auto-size label takes the size of its caption, growing
+// from a narrow size or shrinking from a wide one, a right-justified one about its right
+// edge; a label that is not auto-size keeps the form's size. A caption the program sets
+// later sizes it again.
+TEST_F(RegistrationTest, AutoSizeLabelsTakeTheirCaptionsSizeWhenRead) {
+  TLabelForm form(nullptr);
+  ui::RegisterFormClass(&form);
+  ReadFormText(&form, kLabelForm, "labels.form");
+  TBitmap measure;
+  measure.Canvas()->Font()->Assign(form.Font());
+  const TSize speed{measure.Canvas()->TextWidth("Engine speed"), measure.Canvas()->TextHeight("Engine speed")};
+  auto* narrow = Find<TLabel>(&form, "Narrow");
+  EXPECT_EQ(narrow->BoundsRect(), Bounds(8, 8, speed.cx, speed.cy));
+  auto* right = Find<TLabel>(&form, "Right");
+  EXPECT_EQ(right->Width(), measure.Canvas()->TextWidth("rpm"));
+  EXPECT_EQ(right->Left() + right->Width(), 180);
+  EXPECT_EQ(Find<TLabel>(&form, "Fixed")->BoundsRect(), Bounds(8, 70, 10, 4));
+  right->SetCaption("\xB0" "Adv");
+  EXPECT_EQ(right->Width(), measure.Canvas()->TextWidth("\xB0" "Adv"));
+  EXPECT_EQ(right->Left() + right->Width(), 180);
 }
 
 }  // namespace
