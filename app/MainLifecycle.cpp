@@ -49,12 +49,10 @@ int32_t TempPointerScale = 0, TempPointerOffset = 0;
 TR7Tform1::TR7Tform1(TComponent* AOwner) : TForm(AOwner), SettingsFileName(kSettingsFileName) {}
 
 TR7Tform1::~TR7Tform1() {
-  // The form's OnDestroy would fire from the base class's destructor, when this object is
-  // no longer a TR7Tform1; run it here instead, while the bitmaps and fields still exist.
-  if (OnDestroy) {
-    OnDestroy = nullptr;
-    FormDestroy(this);
-  }
+  // Freed with delete the form is destroying already and OnDestroy has run. Otherwise
+  // both happen here, while the bitmaps and fields still exist: from the base class's
+  // destructor OnDestroy would reach an object that is no longer a TR7Tform1.
+  BeforeDestruction();
 }
 
 void TR7Tform1::Publish(TClassProps<TR7Tform1>& P) {

@@ -23,12 +23,17 @@ void PutRecord(char* p, const TTrendRecord& r) {
   }
 }
 
-TTrendRecord GetRecordBytes(const unsigned char* p) {
+using RecordBytes = std::array<unsigned char, kRecordSize>;
+
+// Every byte and value goes through a checked index: a field placed past the record's 24
+// bytes or a value past the eight channels stops the read (std::out_of_range) instead of
+// reading or writing beyond them.
+TTrendRecord GetRecordBytes(const RecordBytes& p) {
   TTrendRecord r;
   uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p.at(static_cast<size_t>(i));
   std::memcpy(&r.Time, &bits, 8);
-  for (size_t k = 0; k < 8; ++k) r.Values[k] = static_cast<uint16_t>(p[8 + 2 * k] | (p[9 + 2 * k] << 8));
+  for (size_t k = 0; k < 8; ++k) r.Values.at(k) = static_cast<uint16_t>(p.at(8 + 2 * k) | (p.at(9 + 2 * k) << 8));
   return r;
 }
 
@@ -54,9 +59,10 @@ int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records, 
   summary.RecordsLeftOut = fileSize / kRecordSize - bytes.size() / kRecordSize;
   std::vector<TTrendRecord> out;
   out.reserve(bytes.size() / kRecordSize);
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   for (size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-    const TTrendRecord r = GetRecordBytes(p + at);
+    RecordBytes record;
+    std::memcpy(record.data(), bytes.data() + at, kRecordSize);
+    const TTrendRecord r = GetRecordBytes(record);
     // A separator, or a date-time between 1899-12-31 and the year 9999.
     if (!std::isfinite(r.Time) || (r.Time != 0 && (r.Time < 1.0 || r.Time > kLastDate))) return kReadError;
     out.push_back(r);

@@ -307,9 +307,11 @@ void TApdDataPacketManager::RunEvent(TApdDataPacket* Packet, const std::function
         Guard guard(this);
         attached = Has(Packet);
       }
-      if (attached) Event();
+      if (attached && !Packet->InDestruction()) Event();
     });
-  } else {
+  } else if (!apd::gui::IsGuiThread() || !Packet->InDestruction()) {
+    // A packet whose form is being destroyed fires no more events (read on the GUI
+    // thread only, where components are destroyed).
     Event();
   }
 }

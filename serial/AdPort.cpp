@@ -217,6 +217,8 @@ void TApdCustomComPort::PortWindow(bool Create) {
 // ---------------------------------------------------------------- events
 
 void TApdCustomComPort::HandleMessage(uint32_t Msg, uint32_t WParam, uint32_t LParam) {
+  // A port whose form is being destroyed (its close pumps messages) fires no more events.
+  if (InDestruction()) return;
   const auto handle = static_cast<uint16_t>(WParam);
   const uint16_t data = Msg == APW_TRIGGERAVAIL ? static_cast<uint16_t>(WParam) : static_cast<uint16_t>(LParam);
   DoTrigger(static_cast<uint16_t>(Msg), handle, data);

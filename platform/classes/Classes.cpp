@@ -37,6 +37,14 @@ TComponent::~TComponent() {
   if (owner_ != nullptr) owner_->RemoveComponent(this);
 }
 
+void TComponent::BeforeDestruction() { state_ |= csDestroying; }
+
+bool TComponent::InDestruction() const {
+  for (const TComponent* c = this; c != nullptr; c = c->owner_)
+    if (c->HasState(csDestroying)) return true;
+  return false;
+}
+
 void TComponent::SetName(const AnsiString& NewName) {
   if (NewName == name_) return;
   if (owner_ != nullptr && !NewName.empty()) {

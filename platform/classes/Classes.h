@@ -4,6 +4,7 @@
 // found by name, everyone is told when a component goes away).
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <vector>
 #include "platform/rtl/AnsiString.h"
 #include "platform/rtl/SysUtils.h"
@@ -67,6 +68,24 @@ class TComponent : public TPersistent {
   // belongs to another owner.
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
+
+  // `delete` on a component runs BeforeDestruction while the whole object still exists,
+  // before any destructor: from then on nothing that is pumped while it goes (timers,
+  // serial events, paint, posted messages) reaches a handler of an object that is only
+  // partly there.
+  void operator delete(TComponent* Component, std::destroying_delete_t) {
+    Component->BeforeDestruction();
+    // The whole object's storage, found while its dynamic type is still known.
+    void* storage = dynamic_cast<void*>(Component);
+    Component->~TComponent();
+    ::operator delete(storage);
+  }
+  // Enters the destroying state (csDestroying). Runs once more from a destructor where
+  // the component was not freed with delete; overrides call the inherited one first.
+  virtual void BeforeDestruction();
+  // True once this component or one of its owners has begun to be destroyed: its events
+  // are no longer dispatched and its handlers no longer run.
+  bool InDestruction() const;
 
   uint32_t ComponentState() const { return state_; }
   bool HasState(uint32_t flags) const { return (state_ & flags) != 0; }

@@ -25,12 +25,18 @@
 
 
 // The event function bound to a form handler carries the handler's name, so that a
-// writer can store the binding again.
+// writer can store the binding again. The handler does not run once the form that holds
+// it has begun to be destroyed, whatever event reaches it meanwhile: the form's own
+// OnDestroy calls `Call` itself.
 template <class R, class... Args>
 struct TNamedHandler {
   std::function<R(Args...)> Call;
   AnsiString Name;
-  R operator()(Args... a) const { return Call(std::forward<Args>(a)...); }
+  const TComponent* Receiver = nullptr;
+  R operator()(Args... a) const {
+    if (Receiver != nullptr && Receiver->InDestruction()) return R();
+    return Call(std::forward<Args>(a)...);
+  }
 };
 
 namespace streaming::detail {
@@ -323,9 +329,13 @@ class TClassProps {
     using Fn = std::function<R(Args...)>;
     AnsiString name = Name;
     class_.AddHandler(THandlerInfo{name, std::type_index(typeid(Fn)), [Method, name](TObject* form, void* out) {
-                                     C* f = streaming::detail::Cast<T>(form);
+                                     T* t = streaming::detail::Cast<T>(form);
+                                     C* f = t;
+                                     const TComponent* receiver = nullptr;
+                                     if constexpr (std::derived_from<T, TComponent>) receiver = t;
                                      *static_cast<Fn*>(out) = TNamedHandler<R, Args...>{
-                                         [f, Method](Args... a) -> R { return (f->*Method)(std::forward<Args>(a)...); }, name};
+                                         [f, Method](Args... a) -> R { return (f->*Method)(std::forward<Args>(a)...); }, name,
+                                         receiver};
                                    }});
     return *this;
   }

@@ -455,9 +455,45 @@ void CreateApplication() {
   CreateDispatcher();
 }
 
+namespace {
+bool TakesInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ToolTip: return true;
+    default: return false;
+  }
+}
+
+// A window whose form has begun to be destroyed (its destruction may pump messages) gets
+// no more input, focus, activation or geometry routed to its controls: their handlers are
+// closed and the form may be only partly there. Its input is swallowed.
+bool GoingControl(QWidget* w, QEvent::Type type) {
+  switch (type) {
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::Resize:
+    case QEvent::Move:
+    case QEvent::WindowStateChange:
+    case QEvent::LayoutDirectionChange: break;
+    default:
+      if (!TakesInput(type)) return false;
+  }
+  const TControl* c = ControlFromWidget(w);
+  return c != nullptr && c->InDestruction();
+}
+}  // namespace
+
 bool RouteInput(QObject* receiver, QEvent* event) {
   if (!receiver->isWidgetType()) return false;
   auto* w = static_cast<QWidget*>(receiver);
+  if (GoingControl(w, event->type())) return TakesInput(event->type());
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:

@@ -124,7 +124,9 @@ uint64_t SerialOf(const TControl* c) {
 ControlWidget::ControlWidget(TControl* owner, QWidget* parent) : QWidget(parent), owner_(owner) {}
 
 void ControlWidget::paintEvent(QPaintEvent*) {
-  if (!owner_) return;
+  // A control whose form has begun to be destroyed draws no more: its paint handlers are
+  // closed and what it draws from may be gone already.
+  if (!owner_ || owner_->InDestruction()) return;
   // A windowed control covers its whole client area with its colour before it draws, so
   // where that area is the whole widget nothing beneath shows through: the parents need
   // not paint under it first (a group box's frame, a page) each time it repaints.
@@ -152,7 +154,7 @@ void ControlWidget::closeEvent(QCloseEvent* e) {
   // A window closed by the window system goes through the form's own Close, which asks
   // OnCloseQuery and decides whether the window only hides.
   e->ignore();
-  if (auto* f = dynamic_cast<TForm*>(owner_)) {
+  if (auto* f = dynamic_cast<TForm*>(owner_); f && !f->InDestruction()) {
     try {
       f->Close();
     } catch (...) {

@@ -12,6 +12,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FocusOrder.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/streaming/ClassProps.h"
 #include "platform/ui/detail/QtControls.h"
 
 using ui::detail::WidgetOf;
@@ -93,9 +94,13 @@ void TForm::AfterConstruction() {
 }
 
 void TForm::BeforeDestruction() {
+  TWinControl::BeforeDestruction();
   if (destroyed_event_) return;
   destroyed_event_ = true;
-  if (OnDestroy) OnDestroy(this);
+  // A handler the form resource bound is closed now the form is destroying: OnDestroy
+  // goes past that guard.
+  if (const auto* bound = OnDestroy.target<TNamedHandler<void, TObject*>>()) bound->Call(this);
+  else if (OnDestroy) OnDestroy(this);
 }
 
 void TForm::CreateHandle() {

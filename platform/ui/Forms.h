@@ -127,9 +127,12 @@ class TForm : public TWinControl {
   void InitWidget() override;
   // A modal window that nothing on it takes Escape from closes with mrCancel.
   bool DialogKey(WORD Key, TShiftState Shift) override;
-  // Fires OnDestroy once; Release and the application's shut-down call it while the
-  // whole form still exists, the destructor only as a last resort.
-  void BeforeDestruction();
+  // The form enters the destroying state, then fires OnDestroy once: the one handler of
+  // the form that still runs. `delete`, Release and the application's shut-down run it
+  // while the whole form still exists; a form class that may be destroyed otherwise (a
+  // variable of its own) calls it first in its destructor; the base destructor's call is
+  // the last resort.
+  void BeforeDestruction() override;
   // The focus moved to `c` (fires OnExit of the old and OnEnter of the new control).
   void SetFocusedControl(TWinControl* c);
   // A control inside is being destroyed: drop it as ActiveControl without events.

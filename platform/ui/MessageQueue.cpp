@@ -149,8 +149,9 @@ bool PostMessage(TControl* target, UINT Msg, WPARAM WParam, LPARAM LParam) {
   if (!target) return false;
   const uint64_t serial = ui::detail::SerialOf(target);
   if (serial == 0) return false;
+  // A control that has begun to be destroyed (or whose form has) takes no more messages.
   ui::RunOnGuiThread([=] {
-    if (ui::detail::ControlAlive(target, serial)) target->Perform(Msg, WParam, LParam);
+    if (ui::detail::ControlAlive(target, serial) && !target->InDestruction()) target->Perform(Msg, WParam, LParam);
   });
   return true;
 }
@@ -175,7 +176,7 @@ bool SendMessageTimeout(TControl* target, UINT Msg, WPARAM WParam, LPARAM LParam
   LRESULT r = 0;
   const bool answered = SendAndWait(
       [=]() -> LRESULT {
-        if (!ui::detail::ControlAlive(target, serial)) return 0;
+        if (!ui::detail::ControlAlive(target, serial) || target->InDestruction()) return 0;
         return target->Perform(Msg, WParam, LParam);
       },
       timeoutMs, &r);

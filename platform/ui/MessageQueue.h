@@ -1,7 +1,7 @@
 #pragma once
 // Handing work to the GUI thread. Posting never waits and may be done from any thread;
 // a send waits for the GUI thread to answer, at most a given time. A message for a
-// control that has since been destroyed is dropped.
+// control that has since been destroyed, or has begun to be (it or its form), is dropped.
 #include <functional>
 #include "platform/ui/Messages.h"
 

@@ -14,6 +14,12 @@ TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
   gfx::EnsureGuiApplication();
   impl_ = std::make_unique<Impl>();
   QObject::connect(&impl_->timer, &QTimer::timeout, [this] {
+    // The owner is going (its destruction pumps messages while the port closes, say):
+    // the timer stops here, before its handler could reach a form only partly there.
+    if (InDestruction()) {
+      impl_->timer.stop();
+      return;
+    }
     // Handler exceptions end in the exception box, as for any event.
     try {
       Tick();
@@ -49,12 +55,19 @@ void TTimer::Loaded() {
   Update();
 }
 
+void TTimer::BeforeDestruction() {
+  TComponent::BeforeDestruction();
+  impl_->timer.stop();
+}
+
 void TTimer::Tick() {
-  if (OnTimer) OnTimer(this);
+  if (OnTimer && !InDestruction()) OnTimer(this);
 }
 
 void TTimer::Update() {
   impl_->timer.stop();
-  // A timer being read from a form resource starts once the whole form is read.
-  if (enabled_ && interval_ > 0 && !HasState(csLoading)) impl_->timer.start(static_cast<int>(interval_));
+  // A timer being read from a form resource starts once the whole form is read; one
+  // whose owner is going starts no more.
+  if (enabled_ && interval_ > 0 && !HasState(csLoading) && !InDestruction())
+    impl_->timer.start(static_cast<int>(interval_));
 }

@@ -1,5 +1,6 @@
 #pragma once
-// TTimer: fires OnTimer every Interval milliseconds on the GUI thread while Enabled.
+// TTimer: fires OnTimer every Interval milliseconds on the GUI thread while Enabled and
+// until it or its owner begins to be destroyed.
 #include <memory>
 #include "platform/classes/Classes.h"
 
@@ -16,9 +17,11 @@ class TTimer : public TComponent {
   void SetInterval(unsigned ms);
   TNotifyEvent OnTimer;
 
-  // Fires OnTimer as a tick does (tests drive timers by hand).
+  // Fires OnTimer as a tick does (tests drive timers by hand). A timer whose owner (or
+  // the timer itself) has begun to be destroyed stops and fires no more.
   void Tick();
   void Loaded() override;
+  void BeforeDestruction() override;
 
  private:
   void Update();

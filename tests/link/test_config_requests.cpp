@@ -167,3 +167,28 @@ TEST_F(ConfigRequestsTest, RepliesAroundAnUpload) {
   ConfigRequests = ConfigRequestLog{};
   ConfigBlockUnsent = false;
 }
+
+// An upload starting when the request before it has been unanswered for exactly the reply
+// limit still waits for that reply (and drops it as out of date); only one unanswered for
+// longer is given up, so the first reply after the frames is the read-back.
+TEST(ConfigRequestLog, ReplyLimitAtAnUpload) {
+  const uint64_t t = 100000, limit = ConfigRequestLog::kReplyWithinMs;
+  const struct {
+    uint64_t since;
+    bool waited;
+  } cases[] = {{limit - 1, true}, {limit, true}, {limit + 1, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.since);
+    ConfigRequestLog log;
+    log.Requested(t - c.since);
+    log.UploadStarted(config::ConfigImage{}, t);
+    EXPECT_EQ(log.RepliesDue(), c.waited ? 1u : 0u);
+    log.UploadWritten();
+    log.Requested(t + 5);
+    if (c.waited) {
+      EXPECT_EQ(log.Answered(), ConfigReplyKind::OutOfDate);
+    }
+    EXPECT_EQ(log.Answered(), ConfigReplyKind::ReadBack);
+    EXPECT_FALSE(log.UploadUnderWay());
+  }
+}

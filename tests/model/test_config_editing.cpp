@@ -157,6 +157,42 @@ TEST(InjOutputsCheck, FiveCylindersGroupedLeaveTheAngles) {
   EXPECT_EQ(r.Rows[5].Function, "AuxOut6");
 }
 
+// Five cylinders with double injectors: output 6 drives the second injector on the cam
+// (injector, second-injector and cam flags: 0x7 in the high half of byte 8), its angle
+// counting on from the sixth firing, 5 x 288 = 1440, wrapped at 720 to 0.
+TEST(InjOutputsCheck, FiveCylindersSecondInjectorOnTheCam) {
+  struct Case {
+    bool sequential;
+    const char* angles[5];
+    int stored[5];
+  } cases[] = {
+      {false, {"0.0", "0.0", "0.0", "0.0", "0.0"}, {-1, -1, -1, -1, -1}},
+      {true, {"0.0", "144.0", "288.0", "432.0", "576.0"}, {0, 288, 576, 864, 1152}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sequential ? "sequential" : "grouped");
+    TConfigBlock b = Engine(5, c.sequential, true);
+    const InjOutputsResult r = AssignInjectionOutputs(b);
+    for (size_t k = 0; k < 5; ++k) {
+      EXPECT_EQ(r.Rows[k].Function, "Injector") << "output " << k + 1;
+      EXPECT_EQ(r.Rows[k].Reference, "Cam") << "output " << k + 1;
+      EXPECT_EQ(r.Rows[k].Angle, c.angles[k]) << "output " << k + 1;
+      EXPECT_EQ(b.CustomInjAngle[k], c.stored[k]) << "output " << k + 1;
+    }
+    EXPECT_EQ(r.Rows[5].Function, "2nd Inj");
+    EXPECT_EQ(r.Rows[5].Reference, "Cam");
+    EXPECT_EQ(r.Rows[5].Angle, "0.0");
+    EXPECT_EQ(b.CustomInjAngle[5], 0);
+    EXPECT_EQ(r.Rows[6].Function, "AuxOut7");
+    EXPECT_EQ(r.Rows[7].Function, "AuxOut8");
+    const uint8_t flags[4] = {0x55, 0x55, 0x75, 0x00};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(b.OutputAssignment[i], flags[i]) << "byte " << 6 + i;
+    EXPECT_FALSE(r.DoubleInjectorsCleared);
+    // The stored table reads the cam reference back from the flag.
+    EXPECT_EQ(StoredInjectionOutputs(b)[5].Reference, "Cam");
+  }
+}
+
 TEST(ConfigEditing, CylinderCountsSkipSevenAndNineToEleven) {
   const int cases[][3] = {{7, 6, 8}, {7, 8, 6}, {10, 8, 12}, {10, 12, 8}, {9, 8, 12}, {11, 12, 8}, {5, 4, 5}, {12, 8, 12}};
   for (const auto& c : cases) EXPECT_EQ(AllowedCylinders(c[0], c[1]), c[2]) << c[0] << " after " << c[1];
