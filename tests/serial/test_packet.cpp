@@ -277,6 +277,21 @@ TEST(PacketMatching, TwoPacketsShareAPortFirstAttachedWins) {
   rig.manager.Detach(&second);
 }
 
+// The rig's packet takes "AB".."Z"; `second`, attached beside it, takes "C" and one byte
+// more, its packets collected in `got2`.
+void StartTwoPackets(Rig& rig, TApdDataPacket& second, std::vector<std::string>& got2) {
+  rig.manager.Attach(&second);
+  rig.packet.SetStartString("AB");
+  rig.packet.SetEndCond(ecString);
+  rig.packet.SetEndString("Z");
+  second.SetStartString("C");
+  second.SetEndCond(ecPacketSize);
+  second.SetPacketSize(2);
+  second.SetOnStringPacket([&got2](TObject*, const AnsiString& s) { got2.push_back(s); });
+  rig.packet.SetEnabled(true);
+  second.SetEnabled(true);
+}
+
 // Only one packet of a port collects at a time: while one collects, the others neither
 // start on its bytes nor keep what they had matched.
 TEST(PacketMatching, TwoPacketsShareAPortOneCollectsAtATime) {
@@ -294,16 +309,7 @@ TEST(PacketMatching, TwoPacketsShareAPortOneCollectsAtATime) {
     Rig rig;
     TApdDataPacket second(nullptr);
     std::vector<std::string> got2;
-    rig.manager.Attach(&second);
-    rig.packet.SetStartString("AB");
-    rig.packet.SetEndCond(ecString);
-    rig.packet.SetEndString("Z");
-    second.SetStartString("C");
-    second.SetEndCond(ecPacketSize);
-    second.SetPacketSize(2);
-    second.SetOnStringPacket([&](TObject*, const AnsiString& s) { got2.push_back(s); });
-    rig.packet.SetEnabled(true);
-    second.SetEnabled(true);
+    StartTwoPackets(rig, second, got2);
     for (const std::string& chunk : c.chunks) rig.Feed(chunk);
     EXPECT_EQ(rig.packets, c.first) << c.name;
     EXPECT_EQ(got2, c.second) << c.name;
@@ -325,16 +331,7 @@ TEST(PacketMatching, PacketThatStopsCollectingLeavesItsBytesToTheOthers) {
     Rig rig;
     TApdDataPacket second(nullptr);
     std::vector<std::string> got2;
-    rig.manager.Attach(&second);
-    rig.packet.SetStartString("AB");
-    rig.packet.SetEndCond(ecString);
-    rig.packet.SetEndString("Z");
-    second.SetStartString("C");
-    second.SetEndCond(ecPacketSize);
-    second.SetPacketSize(2);
-    second.SetOnStringPacket([&](TObject*, const AnsiString& s) { got2.push_back(s); });
-    rig.packet.SetEnabled(true);
-    second.SetEnabled(true);
+    StartTwoPackets(rig, second, got2);
     rig.Feed("ABxCQy");
     ASSERT_EQ(rig.packet.PacketMode(), dpCollecting);
     ASSERT_TRUE(got2.empty());

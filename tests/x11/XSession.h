@@ -5,14 +5,17 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/MessageQueue.h"
 
 extern char** environ;
 
@@ -106,5 +109,15 @@ bool PumpUntil(Pred done, int ms = 5000) {
   return true;
 }
 inline void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+
+// Runs f on the program's thread and waits for it (called from a driving thread).
+inline void OnGui(const std::function<void()>& f) {
+  std::atomic<bool> done{false};
+  ui::RunOnGuiThread([&] {
+    f();
+    done = true;
+  });
+  while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
 
 }  // namespace x11test

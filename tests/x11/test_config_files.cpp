@@ -40,6 +40,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using x11test::Output;
+using x11test::OnGui;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 void Xdo(const std::string& args) { std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); }
@@ -52,16 +53,6 @@ bool WaitActive(const std::string& title, int seconds = 30) {
     Sleep(20);
   }
   return false;
-}
-
-// Runs f on the program's thread and waits for it.
-void OnGui(const std::function<void()>& f) {
-  std::atomic<bool> done{false};
-  ui::RunOnGuiThread([&] {
-    f();
-    done = true;
-  });
-  while (!done) Sleep(20);
 }
 
 std::string Bytes(const fs::path& file) {

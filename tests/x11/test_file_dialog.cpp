@@ -44,6 +44,7 @@ class TViewPanel : public TForm {
 namespace {
 
 namespace fs = std::filesystem;
+using x11test::OnGui;
 using x11test::Output;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -68,16 +69,6 @@ void GiveUp() {
   Xdo("key alt+F4");
 }
 // Called from the driving thread: the program's thread grabs the screen.
-// Runs f on the program's thread and waits for it.
-void OnGui(const std::function<void()>& f) {
-  std::atomic<bool> done{false};
-  ui::RunOnGuiThread([&] {
-    f();
-    done = true;
-  });
-  while (!done) Sleep(20);
-}
-
 void Shot(const std::string& name) {
   const char* dir = std::getenv("CQ5_SCREENSHOT_DIR");
   if (dir == nullptr) return;
