@@ -276,3 +276,19 @@ TCellWrites ApplyCorrections(TMapRecord& map, const TCellRect& cells, bool clear
   }
   return writes;
 }
+
+int AuxInterp(const std::array<int32_t, 6>& x, int raw, const std::array<int32_t, 6>& y) {
+  // Exact integer arithmetic: both truncations of the rational values, with no floating
+  // error at a point that falls exactly on a whole number.
+  const int64_t v = static_cast<int64_t>(raw) * 500 / 1023;
+  if (v < x[0]) return y[0];
+  if (v > x[5]) return y[5];
+  size_t i = 0;
+  while (i < 4 && v > x[i + 1]) ++i;
+  const int64_t dx = static_cast<int64_t>(x[i + 1]) - x[i];
+  if (dx == 0) return y[i];
+  const __int128 dy = static_cast<int64_t>(y[i + 1]) - y[i];
+  // trunc((v - x[i]) / dx * dy + y[i]) as one fraction, which C++ division truncates.
+  const __int128 value = ((v - x[i]) * dy + static_cast<__int128>(y[i]) * dx) / dx;
+  return static_cast<int>(std::clamp<__int128>(value, INT32_MIN, INT32_MAX));
+}

@@ -85,6 +85,14 @@ struct TLoadSiteChange {
 TLoadSiteChange ChangeLoadSites(TMapRecord& map, const std::array<int, 16>& newSites,
                                 bool resample);
 
+// Looks up a sensor curve of six points: `raw` is a 10-bit converter reading, taken in
+// whole hundredths of a volt (raw x 5 / 1023 x 100, truncated). Below the first x point the
+// result is the first y, above the last x point the last y; otherwise it lies on the line
+// between the first pair of points whose upper x reaches the reading, truncated toward
+// zero. Two neighbouring points with the same x give the lower point's y (the line has no
+// slope to follow). Results beyond the int range are held at its ends.
+int AuxInterp(const std::array<int32_t, 6>& x, int raw, const std::array<int32_t, 6>& y);
+
 // Folds the AFR corrections of `cells` (speed sites by load sites) into the injection
 // table: injection += injection x correction / 16384, rounded half to even and limited to
 // the injection range. With `clearCorrections` the correction cells become 0. Returns the

@@ -348,3 +348,35 @@ TEST(MapInterp, LoadResamplingBelowTheSecondOldSite) {
 }
 
 }  // namespace
+
+// A temperature sender's curve: x in hundredths of a volt, y in degrees.
+TEST(AuxInterp, ReadingsBelowOnAndBetweenThePoints) {
+  const std::array<int32_t, 6> x{50, 100, 200, 300, 400, 450};
+  const std::array<int32_t, 6> y{-40, -10, 20, 60, 100, 150};
+  struct Case {
+    int raw, expected;
+  } cases[] = {
+      {0, -40},    {102, -40},  // 0.49 V: below the first point
+      {1022, 150}, {1023, 150}, // 4.99 V and 5.00 V: above the last point
+      // On each point (the raw readings that truncate to 50, 100 ... 450 hundredths).
+      {103, -40}, {205, -10}, {410, 20}, {614, 60}, {819, 100}, {921, 150},
+      // 300 -> 146.6, truncated to 146: -10 + 46 x 30 / 100 = 3.8, truncated to 3.
+      {300, 3},
+      // 150 -> 73.3, truncated to 73: -40 + 23 x 30 / 50 = -26.2, truncated toward zero.
+      {150, -26},
+      // 700 -> 342.1, truncated to 342: 60 + 42 x 40 / 100 = 76.8.
+      {700, 76},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AuxInterp(x, c.raw, y), c.expected) << "raw " << c.raw;
+}
+
+TEST(AuxInterp, EqualNeighbouringPointsGiveTheLowerPointsValue) {
+  const std::array<int32_t, 6> x{100, 100, 200, 300, 300, 450};
+  const std::array<int32_t, 6> y{5, 7, 9, 11, 13, 15};
+  EXPECT_EQ(AuxInterp(x, 205, y), 5);   // exactly on the doubled first point
+  EXPECT_EQ(AuxInterp(x, 614, y), 11);  // on the doubled inner point: the line below it ends there
+  // A line across the whole int range (its products pass 2^63) still gives the point on it.
+  const std::array<int32_t, 6> wide{INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+  EXPECT_EQ(AuxInterp(wide, 1023, wide), 500);
+  EXPECT_EQ(AuxInterp(wide, 0, wide), 0);
+}
