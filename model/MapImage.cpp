@@ -100,7 +100,6 @@ struct MapField {
   uint16_t mapRecord = 0;  // LoadAxis: the MAP form
   int8_t optionBit = 0;    // LoadAxis: bit of the option word that selects the MAP form
   uint8_t fixed = 0;       // Fixed
-  bool writeOnly = false;  // sent to the ECU but never stored back into the record
 };
 
 constexpr uint16_t kOptionWord = 14294;
@@ -134,12 +133,6 @@ constexpr MapField Axis(uint16_t image, uint16_t count, int8_t bit, uint16_t thr
   MapField f{image, count, 2, Kind::LoadAxis, Rec::Word, Place::List, throttle, kPlain};
   f.mapRecord = map;
   f.optionBit = bit;
-  return f;
-}
-constexpr MapField WriteOnlyAxis(uint16_t image, uint16_t count, int8_t bit, uint16_t throttle,
-                                 uint16_t map) {
-  MapField f = Axis(image, count, bit, throttle, map);
-  f.writeOnly = true;
   return f;
 }
 
@@ -260,10 +253,9 @@ constexpr MapField kMapImageFields[] = {
     Axis(4012, 5, 5, 13478, 13818),
     Axis(4022, 5, 2, 13342, 13682),
     Axis(4032, 5, 3, 13410, 13750),
-    // The fifth 5-site axis goes out from elements 1..5 of the fifth throttle and MAP site
-    // columns (one word past the column's start); the ECU's copy never comes back into the
-    // record, so reading a bank leaves those record words as they were.
-    WriteOnlyAxis(4042, 5, 4, 13548, 13888),
+    // The fifth table's axis, from the start of its site columns like the other four and
+    // read back into the same words, so a read then a program leaves the bank as it was.
+    Axis(4042, 5, 4, 13546, 13886),
     Fixed(4052, 10),
     Words(4062, 1, kVVTOffset, 2, kPlain),
     Words(4064, 1, 13246, 1, kPlain),
@@ -453,7 +445,6 @@ void DecodeField(const MapField& f, const uint8_t* in, TMapRecord& m) {
         break;
       }
       case Kind::LoadAxis:
-        if (f.writeOnly) return;
         if (OptionBit(m, f.optionBit))
           PutWord(m, f.mapRecord + 2 * i, GetImage(at, 2) / 10);
         else

@@ -36,10 +36,9 @@ AnsiString MapImageName(const TMapRecord& map);
 MapImage EncodeMapImage(const TMapRecord& map);
 
 // Stores an image received from the ECU into `map` and marks it as read from the ECU.
-// Values outside a field's range are limited to it; fields the image does not carry
-// keep their values, and so do the fifth 5-site load axis's record words, which the image
-// carries only towards the ECU. An image of the wrong size raises EConvertError before anything
-// is stored.
+// Values outside a field's range are limited to it; fields the image does not carry keep
+// their values (of each load axis, the form its option bit does not choose). An image of
+// the wrong size raises EConvertError before anything is stored.
 void DecodeMapImage(std::string_view image, TMapRecord& map);
 void DecodeMapImage(const MapImage& image, TMapRecord& map);
 

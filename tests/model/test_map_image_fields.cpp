@@ -492,15 +492,9 @@ TEST(MapImageFields, SequentialShiftStartFollowsItsMode) {
 TEST(MapImageFields, EachLoadAxisFollowsItsOwnOptionBit) {
   struct Axis {
     int image, sites, bit, throttle, map;
-    bool readBack;
   } axes[] = {
-      {3970, 16, 0, 13954, 14022, true},
-      {4002, 5, 1, 13274, 13614, true},
-      {4012, 5, 5, 13478, 13818, true},
-      {4022, 5, 2, 13342, 13682, true},
-      {4032, 5, 3, 13410, 13750, true},
-      // The fifth axis goes out from one word into its record column and never comes back.
-      {4042, 5, 4, 13548, 13888, false},
+      {3970, 16, 0, 13954, 14022}, {4002, 5, 1, 13274, 13614}, {4012, 5, 5, 13478, 13818},
+      {4022, 5, 2, 13342, 13682},  {4032, 5, 3, 13410, 13750}, {4042, 5, 4, 13546, 13886},
   };
   auto word = [](const TMapRecord& m, int at) { return static_cast<int16_t>(m.Bytes()[at] | m.Bytes()[at + 1] << 8); };
   auto setWord = [](TMapRecord& m, int at, int v) {
@@ -532,8 +526,8 @@ TEST(MapImageFields, EachLoadAxisFollowsItsOwnOptionBit) {
       }
       DecodeMapImage(in, *back);
       for (int i = 0; i < a.sites; ++i) {
-        EXPECT_EQ(word(*back, a.throttle + 2 * i), mapForm || !a.readBack ? -1 : 1000 + 37 * i) << a.image << " site " << i;
-        EXPECT_EQ(word(*back, a.map + 2 * i), mapForm && a.readBack ? (1000 + 37 * i) / 10 : -1) << a.image << " site " << i;
+        EXPECT_EQ(word(*back, a.throttle + 2 * i), mapForm ? -1 : 1000 + 37 * i) << a.image << " site " << i;
+        EXPECT_EQ(word(*back, a.map + 2 * i), mapForm ? (1000 + 37 * i) / 10 : -1) << a.image << " site " << i;
       }
     }
   }
@@ -541,8 +535,8 @@ TEST(MapImageFields, EachLoadAxisFollowsItsOwnOptionBit) {
 
 // The fifth 5-site axis on a record whose every byte is its offset's low byte, so each
 // record word reads as the two bytes of its own place: image bytes 4042-4051 show which
-// record words they came from.
-TEST(MapImageFields, FifthAxisBytesComeFromTheirOwnRecordWords) {
+// record words they came from, and a read puts them back into those words only.
+TEST(MapImageFields, FifthAxisBytesComeFromAndGoBackToTheirOwnRecordWords) {
   auto patterned = [] {
     auto m = EmptyMap();
     for (size_t k = 0; k < kMapRecordSize; ++k) m->Bytes()[k] = static_cast<uint8_t>(k & 0xFF);
@@ -550,15 +544,15 @@ TEST(MapImageFields, FifthAxisBytesComeFromTheirOwnRecordWords) {
   };
   auto fifth = [](const MapImage& img) { return std::vector<int>(img.begin() + 4042, img.begin() + 4052); };
 
-  // Bit 4 of the option word clear: the throttle words at 13548, 13550 ... 13556, high byte
-  // first (record bytes 13548 = EC, 13549 = ED give the word ED EC).
+  // Bit 4 of the option word clear: the throttle words at 13546, 13548 ... 13554, high byte
+  // first (record bytes 13546 = EA, 13547 = EB give the word EB EA).
   auto m = patterned();
   m->Bytes()[14294] = 0xC6;  // the pattern's D6 with bit 4 cleared
   EXPECT_EQ(fifth(EncodeMapImage(*m)),
-            (std::vector<int>{0xED, 0xEC, 0xEF, 0xEE, 0xF1, 0xF0, 0xF3, 0xF2, 0xF5, 0xF4}));
+            (std::vector<int>{0xEB, 0xEA, 0xED, 0xEC, 0xEF, 0xEE, 0xF1, 0xF0, 0xF3, 0xF2}));
 
-  // Bit 4 set: ten times the MAP words at 13888 ... 13896. The words around them hold
-  // other values, so a list that starts one word early or late shows.
+  // Bit 4 set: ten times the MAP words at 13886 ... 13894. The words after them hold other
+  // values, so a list that starts one word late shows.
   m = patterned();
   m->Bytes()[14294] = 0x10;
   const int mapWords[] = {7, 11, 22, 33, 44, 55, 66};  // words 13886 ... 13898
@@ -566,25 +560,29 @@ TEST(MapImageFields, FifthAxisBytesComeFromTheirOwnRecordWords) {
     m->Bytes()[13886 + 2 * i] = static_cast<uint8_t>(mapWords[i]);
     m->Bytes()[13887 + 2 * i] = 0;
   }
-  // 110, 220, 330, 440, 550
+  // 70, 110, 220, 330, 440
   EXPECT_EQ(fifth(EncodeMapImage(*m)),
-            (std::vector<int>{0x00, 0x6E, 0x00, 0xDC, 0x01, 0x4A, 0x01, 0xB8, 0x02, 0x26}));
+            (std::vector<int>{0x00, 0x46, 0x00, 0x6E, 0x00, 0xDC, 0x01, 0x4A, 0x01, 0xB8}));
 
-  // On reading the ten bytes are ignored: two images that differ only there give the same
-  // record, and the record's site words keep the pattern, with the bit clear or set.
-  for (const int options : {0x00, 0x10, 0x3F}) {
-    MapImage a{}, b{};
-    a[3969] = b[3969] = static_cast<uint8_t>(options);
-    for (int k = 4042; k < 4052; ++k) {
-      a[k] = 0x00;
-      b[k] = static_cast<uint8_t>(0x81 + k);
+  // Reading: 01 02, 03 04 ... 09 0A. Bit 4 clear: the words 0x0102 ... 0x090A land at 13546
+  // ... 13554, low byte first; bit 4 set: a tenth of each (25, 77, 128, 180, 231) at 13886
+  // ... 13894. Every other record byte keeps the pattern.
+  for (const int options : {0x00, 0x10, 0x2F, 0x3F}) {
+    MapImage img{};
+    img[3969] = static_cast<uint8_t>(options);
+    for (int k = 0; k < 10; ++k) img[4042 + k] = static_cast<uint8_t>(k + 1);
+    auto r = patterned();
+    DecodeMapImage(img, *r);
+    const bool mapForm = (options & 0x10) != 0;
+    const size_t at = mapForm ? 13886 : 13546;
+    const std::vector<int> words = mapForm ? std::vector<int>{25, 77, 128, 180, 231}
+                                           : std::vector<int>{0x0102, 0x0304, 0x0506, 0x0708, 0x090A};
+    for (size_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(r->Bytes()[at + 2 * i], words[i] & 0xFF) << "options " << options << " site " << i;
+      EXPECT_EQ(r->Bytes()[at + 2 * i + 1], words[i] >> 8) << "options " << options << " site " << i;
     }
-    auto ra = patterned(), rb = patterned();
-    DecodeMapImage(a, *ra);
-    DecodeMapImage(b, *rb);
-    EXPECT_EQ(std::memcmp(ra->Bytes(), rb->Bytes(), kMapRecordSize), 0) << "options " << options;
-    for (size_t k = 13546; k < 13560; ++k) EXPECT_EQ(rb->Bytes()[k], k & 0xFF) << "record byte " << k;
-    for (size_t k = 13886; k < 13900; ++k) EXPECT_EQ(rb->Bytes()[k], k & 0xFF) << "record byte " << k;
+    for (size_t k : {at - 2, at - 1, at + 10, at + 11, mapForm ? size_t{13546} : size_t{13886}})
+      EXPECT_EQ(r->Bytes()[k], k & 0xFF) << "options " << options << " record byte " << k;
   }
 }
 
