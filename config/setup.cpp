@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "app/Main.h"
@@ -42,6 +43,30 @@ constexpr uint16_t kUnevenFiring = 1 << 3, kCustomInj = 1 << 4, kSequential = 1 
                    kCheckBox1 = 1 << 7;
 
 uint8_t* Bytes(TConfigBlock& b) { return reinterpret_cast<uint8_t*>(&b); }
+
+// The window's caption for each page; the tabs carry the pages' short names.
+constexpr const char* kPageCaptions[] = {
+    "ECU version information",
+    "Distributor / Crank sensor options",
+    "Ignition output options",
+    "Injection output options",
+    "Air temp sensor calibration",
+    "Coolant temp sensor calibration",
+    "Auxillary temp sensor calibration",
+    "EGT temp sensor options",
+    "Throttle position sensor calibration",
+    "MAP sensor calibration",
+    "BARO sensor calibration",
+    "AFR/Lambda input calibration",
+    "Map switching options",
+    "Boost - dash control",
+    "Idle Air Control Valve Motor options",
+    "Wheel Speed Sensor Settings",
+    "Input channel configuration",
+    "Output channel configuration",
+    "Gear position calculation settings",
+    "CAN datalink settings",
+};
 
 // Controls whose item index is a byte of the block, and the panel that names the choice.
 struct ChoiceField {
@@ -241,7 +266,8 @@ void TSetupForm::FormCloseQuery(TObject*, bool& CanClose) {
 // The window caption names the page shown.
 void TSetupForm::TabSetClick(TObject*) {
   SetupBook->SetPageIndex(TabSet->TabIndex());
-  if (SetupBook->PageIndex() >= 0) SetCaption(SetupBook->ActivePage());
+  const int page = SetupBook->PageIndex();
+  if (page >= 0 && page < static_cast<int>(std::size(kPageCaptions))) SetCaption(kPageCaptions[page]);
 }
 
 void TSetupForm::InstallClick(TObject*) {

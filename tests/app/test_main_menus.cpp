@@ -74,6 +74,59 @@ TEST_F(MainMenus, TableAndConfigurationCommandsOpenTheirPages) {
   }
 }
 
+// Every configuration command opens the editor at its page: the tab strip shows the page's
+// short name and the window's caption the page's full title.
+TEST_F(MainMenus, ConfigurationCommandsShowTheirPageTabAndTitle) {
+  struct Case {
+    const char* item;
+    const char* tab;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {"ECUversioninfo1", "ECU version info", "ECU version information"},
+      {"CrankCamDistributorsensors1", "Crank/Cam/Distributor", "Distributor / Crank sensor options"},
+      {"Ignitionoutputs1", "Ignition outputs", "Ignition output options"},
+      {"Injectoroutputs1", "Injection outputs", "Injection output options"},
+      {"AirTemperatureSensor1", "Air Temp", "Air temp sensor calibration"},
+      {"CoolantTemperatureSensor1", "Coolant Temp", "Coolant temp sensor calibration"},
+      {"AuxTemperatureSensor1", "Aux Temp", "Auxillary temp sensor calibration"},
+      {"EGTsensor1", "EGT", "EGT temp sensor options"},
+      {"ThrottlePositionSensor1", "TPS", "Throttle position sensor calibration"},
+      {"MAPSensor1", "MAP", "MAP sensor calibration"},
+      {"BAROSensor1", "BARO", "BARO sensor calibration"},
+      {"AFRLambdainput1", "AFR/Lambda", "AFR/Lambda input calibration"},
+      {"MapSwitching1", "Map Switch", "Map switching options"},
+      {"Boostdashcontrol1", "Boost level", "Boost - dash control"},
+      {"Idleaircontrolvalve1", "IACV motor", "Idle Air Control Valve Motor options"},
+      {"WheelSpeedSensors1", "Wheel Speed Sensors", "Wheel Speed Sensor Settings"},
+      {"Inputchannels1", "Inputs", "Input channel configuration"},
+      {"Outputchannels1", "Outputs", "Output channel configuration"},
+      {"Gearposition1", "Gear position", "Gear position calculation settings"},
+      {"CANdatalink1", "CAN datalink", "CAN datalink settings"},
+  };
+  ASSERT_EQ(SetupForm->TabSet->Tabs()->Count(), 20);
+  for (size_t page = 0; page < std::size(cases); ++page) {
+    const Case& c = cases[page];
+    SCOPED_TRACE(c.item);
+    TMenuItem* item = Item(c.item);
+    if (item == nullptr) continue;
+    EXPECT_EQ(SetupForm->TabSet->Tabs()->Strings(static_cast<int>(page)), c.tab);
+    ui::DialogScript script;
+    AnsiString caption, tab;
+    int shownPage = -1;
+    script.AnswerForm([&](TForm& form) {
+      shownPage = SetupForm->SetupBook->PageIndex();
+      tab = SetupForm->TabSet->Tabs()->Strings(SetupForm->TabSet->TabIndex());
+      caption = form.Caption();
+      form.SetModalResult(mrOk);
+    });
+    item->Click();
+    EXPECT_EQ(shownPage, static_cast<int>(page));
+    EXPECT_EQ(tab, c.tab);
+    EXPECT_EQ(caption, c.caption);
+  }
+}
+
 // Handlers no menu item of the main window names: a form resource (or another program
 // part) binding them by name gets the same window and page as their menu command.
 TEST_F(MainMenus, HandlersWithoutMenuItemsActAsTheirCommands) {
