@@ -122,7 +122,7 @@ void ShowSensorWindowUnitTexts(const AnsiString& temperature, const AnsiString& 
     if (c->TempRange) c->TempRange->SetCaption(range);
     // The three calibration temperatures stay within the sensor table's range.
     const bool f = Settings.TemperatureUnit == 1;
-    for (TAdvSpinEdit* e : {c->Temp1, c->Temp2, c->Temp3}) {
+    for (TAbNumSpin* e : {c->Temp1, c->Temp2, c->Temp3}) {
       if (!e) continue;
       e->SetMinValue(f ? -22 : -30);
       e->SetMaxValue(f ? 248 : 120);

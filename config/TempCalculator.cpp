@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "config/TempCalibration.h"
 #include "controls/AdvSpin.h"
+#include "gauges/AbNumEdit.h"
 #include "link/LiveData.h"
 #include "model/ConfigBlock.h"
 #include "model/Frames.h"
@@ -62,7 +63,7 @@ void TTempCalc::FormCreate(TObject*) {
   const double defaults[3] = {4.26, 3.62, 0.786};
   const int temperatures[3] = {0, 20, 100};
   TAdvSpinEdit* measures[3] = {Measure1, Measure2, Measure3};
-  TAdvSpinEdit* temps[3] = {Temp1, Temp2, Temp3};
+  TAbNumSpin* temps[3] = {Temp1, Temp2, Temp3};
   for (int i = 0; i < 3; ++i) {
     measures[i]->SetSpinType(sptFloat);
     measures[i]->SetPrecision(3);
@@ -116,12 +117,12 @@ void TTempCalc::BitBtn1Click(TObject*) {
   const bool ohms = ShowsResistance();
   const bool fahrenheit = Settings.TemperatureUnit == 1;
   TAdvSpinEdit* measures[3] = {Measure1, Measure2, Measure3};
-  TAdvSpinEdit* temps[3] = {Temp1, Temp2, Temp3};
+  TAbNumSpin* temps[3] = {Temp1, Temp2, Temp3};
   std::array<config::CalibrationPoint, 3> points;
   for (int i = 0; i < 3; ++i) {
     const double m = measures[i]->FloatValue();
     points[i].ohms = ohms ? m : config::VoltsToOhms(m);
-    const int t = temps[i]->Value();
+    const int t = temps[i]->ValueAsInt();
     points[i].celsius = fahrenheit ? static_cast<double>(Round((t - 32) * 5.0 / 9.0)) : t;
   }
   const config::SensorTableFit fit = config::SensorTableFromPoints(points);

@@ -3,6 +3,7 @@
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
+class TAbNumSpin;
 class TAdvSpinEdit;
 class TBitBtn;
 class TLabel;
@@ -22,9 +23,10 @@ class TTempCalc : public TForm {
   TAdvSpinEdit* Measure1 = nullptr;
   TAdvSpinEdit* Measure2 = nullptr;
   TAdvSpinEdit* Measure3 = nullptr;
-  TAdvSpinEdit* Temp1 = nullptr;
-  TAdvSpinEdit* Temp2 = nullptr;
-  TAdvSpinEdit* Temp3 = nullptr;
+  // Whole degrees in the display unit.
+  TAbNumSpin* Temp1 = nullptr;
+  TAbNumSpin* Temp2 = nullptr;
+  TAbNumSpin* Temp3 = nullptr;
   // Unit texts beside the entries; the temperature ones follow the display unit.
   TLabel* TempUnit1 = nullptr;
   TLabel* TempUnit2 = nullptr;

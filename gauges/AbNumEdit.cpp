@@ -366,12 +366,20 @@ void TAbNumEdit::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (Key == VK_ESCAPE && state_ != esNormal) RewriteFromValue();
+  const bool undoing = Key == VK_ESCAPE && state_ != esNormal;
+  if (undoing) RewriteFromValue();
   // Every other key is announced before the edit handles it, so a handler sees the
   // text as it stands when the key arrives.
   if (OnChange) OnChange(this);
   TCustomEdit::KeyDown(Key, Shift);
+  // Escape that took back a typed number is spent on that: it does not also close the
+  // window (a second Escape does).
+  if (undoing) Key = 0;
 }
+
+// Enter takes the typed number (see KeyPress) rather than pressing the window's default
+// button, as in any multi-line edit.
+bool TAbNumEdit::WantsDialogKey(WORD Key) const { return Key == VK_RETURN; }
 
 void TAbNumEdit::KeyPress(char& Key) {
   if (!editor_enabled_) {

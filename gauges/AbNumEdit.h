@@ -74,6 +74,7 @@ class TAbNumEdit : public TCustomEdit {
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoExit() override;
+  bool WantsDialogKey(WORD Key) const override;
 
  protected:
   void Change() override;

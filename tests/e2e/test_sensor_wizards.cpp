@@ -9,6 +9,7 @@
 #include "app/Main.h"
 #include "config/Align.h"
 #include "config/TempCalculator.h"
+#include "gauges/AbNumEdit.h"
 #include "config/setup.h"
 #include "controls/AdvSpin.h"
 #include "e2e/MainWindowLink.h"
@@ -327,16 +328,37 @@ class TemperatureCalculatorFahrenheit : public TemperatureCalculator {
   std::string IniText() override { return MainWindowLink::IniText() + "[Units]\nTemperature=1\n"; }
 };
 
+// The temperatures are typed as a tuner types them: whole degrees, taken on Enter (which
+// does not press OK); a number past the sensor table's range is held at its end.
 TEST_F(TemperatureCalculatorFahrenheit, EntriesInFahrenheitGiveTheCelsiusTable) {
   ASSERT_TRUE(LinkUp());
+  bool typing = false, held = false, undone = false;
   script.AnswerForm([&](TForm&) {
     TTempCalc& w = *TempCalc;
-    w.Temp1->SetValue(32);
-    w.Temp2->SetValue(68);
-    w.Temp3->SetValue(212);
+    auto type = [](TAbNumSpin* e, const char* text) {
+      e->SetFocus();
+      e->SelectAll();
+      for (const char* c = text; *c != 0; ++c) ui::SimulateKey(e, std::string(1, *c).c_str());
+    };
+    type(w.Temp3, "300");
+    typing = w.Temp3->State() == esEditing && w.Temp3->Color() == w.Temp3->ColorEditing();
+    ui::SimulateKey(w.Temp3, "Return");
+    held = w.Temp3->ValueAsInt() == 248 && w.Temp3->Text() == "248" && w.Temp3->State() == esNormal;
+    // Escape takes a number being typed back, and leaves the window open.
+    type(w.Temp2, "55");
+    ui::SimulateKey(w.Temp2, "Escape");
+    undone = w.Temp2->Text() == "20" && w.Temp2->State() == esNormal && w.Visible();
+    for (auto [e, text] : {std::pair{w.Temp1, "32"}, std::pair{w.Temp2, "68"}, std::pair{w.Temp3, "212"}}) {
+      type(e, text);
+      ui::SimulateKey(e, "Return");
+    }
     w.BitBtn1->Click();
   });
   Open("AIR", 0);
+  EXPECT_TRUE(typing);
+  EXPECT_TRUE(held);
+  EXPECT_TRUE(undone);
+  EXPECT_EQ(TempCalc->Temp1->MinValue(), -22);
   EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.AirTempTable[0]), 976);
   EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.AirTempTable[13]), 98);
 }
