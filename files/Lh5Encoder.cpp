@@ -380,7 +380,7 @@ class Encoder {
       t_len[0] = t_len[2] = 1;
       WritePtLengths(t_len.data(), kNT, kTBit, 3);
       out_.Put(kCBit, 0);
-      out_.Put(kCBit, SoleSymbol(c_freq.data(), kNC));
+      out_.Put(kCBit, SoleSymbol(c_freq));
     }
     int p_used = BuildLengths(p_freq.data(), kNP, p_len.data());
     if (p_used >= 2) {
@@ -388,7 +388,7 @@ class Encoder {
       WritePtLengths(p_len.data(), kNP, kPBit, -1);
     } else {
       out_.Put(kPBit, 0);
-      out_.Put(kPBit, SoleSymbol(p_freq.data(), kNP));
+      out_.Put(kPBit, SoleSymbol(p_freq));
     }
 
     for (const Token& t : tokens_) {
@@ -401,9 +401,12 @@ class Encoder {
     tokens_.clear();
   }
 
-  static uint32_t SoleSymbol(const uint32_t* freq, int n) {
-    for (int s = 0; s < n; ++s)
-      if (freq[s]) return static_cast<uint32_t>(s);
+  // The one symbol a code with a single used symbol sends. Read through a checked index,
+  // so a search that ran past the table would stop the encoder rather than read beyond it.
+  template <size_t N>
+  static uint32_t SoleSymbol(const std::array<uint32_t, N>& freq) {
+    for (size_t s = 0; s < N; ++s)
+      if (freq.at(s)) return static_cast<uint32_t>(s);
     return 0;
   }
 

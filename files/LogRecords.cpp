@@ -1,5 +1,6 @@
 #include "files/LogRecords.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -13,21 +14,23 @@ constexpr size_t kRecordSize = 24;
 // Latest date a record may carry: 31 December 9999.
 constexpr double kLastDate = 2958465.0;
 
-void PutRecord(char* p, const TTrendRecord& r) {
-  uint64_t bits;
-  std::memcpy(&bits, &r.Time, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-  for (size_t k = 0; k < 8; ++k) {
-    p[8 + 2 * k] = static_cast<char>(r.Values[k] & 0xFF);
-    p[9 + 2 * k] = static_cast<char>(r.Values[k] >> 8);
-  }
-}
-
 using RecordBytes = std::array<unsigned char, kRecordSize>;
 
-// Every byte and value goes through a checked index: a field placed past the record's 24
-// bytes or a value past the eight channels stops the read (std::out_of_range) instead of
-// reading or writing beyond them.
+// Every byte and value goes through a checked index, both ways: a field placed past the
+// record's 24 bytes or a value past the eight channels stops the read or the write
+// (std::out_of_range) instead of reading or writing beyond them.
+RecordBytes PutRecord(const TTrendRecord& r) {
+  RecordBytes p{};
+  uint64_t bits;
+  std::memcpy(&bits, &r.Time, 8);
+  for (size_t i = 0; i < 8; ++i) p.at(i) = static_cast<unsigned char>((bits >> (8 * i)) & 0xFF);
+  for (size_t k = 0; k < 8; ++k) {
+    p.at(8 + 2 * k) = static_cast<unsigned char>(r.Values.at(k) & 0xFF);
+    p.at(9 + 2 * k) = static_cast<unsigned char>(r.Values.at(k) >> 8);
+  }
+  return p;
+}
+
 TTrendRecord GetRecordBytes(const RecordBytes& p) {
   TTrendRecord r;
   uint64_t bits = 0;
@@ -74,7 +77,10 @@ int ReadRecords(const AnsiString& FileName, std::vector<TTrendRecord>& Records, 
 
 std::string EncodeRecords(const std::vector<TTrendRecord>& Records) {
   std::string bytes(Records.size() * kRecordSize, '\0');
-  for (size_t i = 0; i < Records.size(); ++i) PutRecord(&bytes[i * kRecordSize], Records[i]);
+  for (size_t i = 0; i < Records.size(); ++i) {
+    const RecordBytes record = PutRecord(Records[i]);
+    std::memcpy(&bytes[i * kRecordSize], record.data(), kRecordSize);
+  }
   return bytes;
 }
 

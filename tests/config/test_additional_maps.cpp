@@ -178,6 +178,24 @@ TEST_F(AdditionalMapsWindow, FiveRowTableKeys) {
     Key(a_->InjTimingTable, "-");
     EXPECT_EQ(M().InjTimingTable[5][3], 716);
   });
+  // The user PWM duty is one byte: "+" and a 50 % increase over a block keep 255.
+  Open("UserOutput1PWMControl1", [&] {
+    M().UserPWMTable[7][2] = 255;
+    M().UserPWMTable[8][2] = 200;
+    Select(a_->PWMTable, 7, 2, 7, 2);
+    Key(a_->PWMTable, "+", true);
+    EXPECT_EQ(M().UserPWMTable[7][2], 255);
+    EXPECT_EQ(a_->PWMTable->Cells(7, 2), "100.0");
+    Select(a_->PWMTable, 7, 2, 8, 2);
+    script_.AnswerForm([](TForm& f) {
+      map_function->operation->SetItemIndex(static_cast<int>(TBlockOp::Increase));
+      map_function->Value->SetValue(50);
+      f.SetModalResult(mrOk);
+    });
+    Key(a_->PWMTable, "Return");
+    EXPECT_EQ(M().UserPWMTable[7][2], 255);
+    EXPECT_EQ(M().UserPWMTable[8][2], 255);
+  });
   Open("BoostControl1", [&] {
     Settings.PressureUnit = 0;
     a_->TabSet2->SetTabIndex(1);
