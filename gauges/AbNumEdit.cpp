@@ -366,15 +366,11 @@ void TAbNumEdit::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  const bool undoing = Key == VK_ESCAPE && state_ != esNormal;
-  if (undoing) RewriteFromValue();
+  if (Key == VK_ESCAPE && state_ != esNormal) RewriteFromValue();
   // Every other key is announced before the edit handles it, so a handler sees the
   // text as it stands when the key arrives.
   if (OnChange) OnChange(this);
   TCustomEdit::KeyDown(Key, Shift);
-  // Escape that took back a typed number is spent on that: it does not also close the
-  // window (a second Escape does).
-  if (undoing) Key = 0;
 }
 
 // Enter takes the typed number (see KeyPress) rather than pressing the window's default

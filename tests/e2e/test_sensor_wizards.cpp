@@ -332,7 +332,7 @@ class TemperatureCalculatorFahrenheit : public TemperatureCalculator {
 // does not press OK); a number past the sensor table's range is held at its end.
 TEST_F(TemperatureCalculatorFahrenheit, EntriesInFahrenheitGiveTheCelsiusTable) {
   ASSERT_TRUE(LinkUp());
-  bool typing = false, held = false, undone = false;
+  bool typing = false, held = false;
   script.AnswerForm([&](TForm&) {
     TTempCalc& w = *TempCalc;
     auto type = [](TAbNumSpin* e, const char* text) {
@@ -344,10 +344,6 @@ TEST_F(TemperatureCalculatorFahrenheit, EntriesInFahrenheitGiveTheCelsiusTable) 
     typing = w.Temp3->State() == esEditing && w.Temp3->Color() == w.Temp3->ColorEditing();
     ui::SimulateKey(w.Temp3, "Return");
     held = w.Temp3->ValueAsInt() == 248 && w.Temp3->Text() == "248" && w.Temp3->State() == esNormal;
-    // Escape takes a number being typed back, and leaves the window open.
-    type(w.Temp2, "55");
-    ui::SimulateKey(w.Temp2, "Escape");
-    undone = w.Temp2->Text() == "20" && w.Temp2->State() == esNormal && w.Visible();
     for (auto [e, text] : {std::pair{w.Temp1, "32"}, std::pair{w.Temp2, "68"}, std::pair{w.Temp3, "212"}}) {
       type(e, text);
       ui::SimulateKey(e, "Return");
@@ -357,7 +353,6 @@ TEST_F(TemperatureCalculatorFahrenheit, EntriesInFahrenheitGiveTheCelsiusTable) 
   Open("AIR", 0);
   EXPECT_TRUE(typing);
   EXPECT_TRUE(held);
-  EXPECT_TRUE(undone);
   EXPECT_EQ(TempCalc->Temp1->MinValue(), -22);
   EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.AirTempTable[0]), 976);
   EXPECT_EQ(static_cast<uint16_t>(ConfigBlock.AirTempTable[13]), 98);
