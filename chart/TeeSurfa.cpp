@@ -447,12 +447,12 @@ void TCustom3DGridSeries::CreateValues(int NumX, int NumZ) {
 
 void TCustom3DGridSeries::AddSampleValues(int NumValues) { CreateSampleValues(NumValues); }
 
-void TCustom3DGridSeries::CreateSampleValues(int N) {
-  if (N <= 0) return;
+void TCustom3DGridSeries::CreateSampleValues(int NumX, int NumZ) {
+  if (NumX <= 0 || NumZ <= 0) return;
   const bool saved = sample_;
   sample_ = true;
   try {
-    CreateValues(N, N);
+    CreateValues(NumX, NumZ);
   } catch (...) {
     sample_ = saved;
     throw;
@@ -558,6 +558,11 @@ TSurfaceSeries::TSurfaceSeries(TComponent* AOwner)
 }
 
 TSurfaceSeries::~TSurfaceSeries() = default;
+
+void TSurfaceSeries::PrepareForGallery(bool Enabled) {
+  TCustom3DGridSeries::PrepareForGallery(Enabled);
+  CreateSampleValues(10);
+}
 
 void TSurfaceSeries::SetWireFrame(bool v) {
   if (v) {
@@ -827,6 +832,11 @@ int TSurfaceSeries::Clicked(int X, int Y) {
 TWaterFallSeries::TWaterFallSeries(TComponent* AOwner) : TSurfaceSeries(AOwner) {
   water_fall_ = true;
   MarkChartDefaults(this);
+}
+
+void TWaterFallSeries::PrepareForGallery(bool Enabled) {
+  TSurfaceSeries::PrepareForGallery(Enabled);
+  if (parent_) parent_->SetView3D(Enabled);
 }
 
 // =======================================================================================

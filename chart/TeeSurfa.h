@@ -135,7 +135,9 @@ class TCustom3DGridSeries : public TCustom3DPaletteSeries {
   // from GetCellYValue; does nothing without an OnGetYValue handler (outside samples).
   void CreateValues(int NumX, int NumZ);
   double GetCellYValue(int X, int Z);
-  void CreateSampleValues(int N);
+  // The sample grid (GetCellYValue's hill and valley) of N x N, or NumX x NumZ, points.
+  void CreateSampleValues(int N) { CreateSampleValues(N, N); }
+  void CreateSampleValues(int NumX, int NumZ);
   void Clear() override;
   void AddValues(TChartSeries* Source) override;
   void BeforeDrawChart() override;
@@ -191,6 +193,8 @@ class TSurfaceSeries : public TCustom3DGridSeries {
   TColor CellColor();
   // Water-fall rows instead of cells (set by TWaterFallSeries).
   bool WaterFall() const { return water_fall_; }
+  // As for any palette series, on a sample grid of 10 x 10 points.
+  void PrepareForGallery(bool Enabled) override;
 
  protected:
   void DrawWaterFallCell(int X, int Z);
@@ -218,6 +222,8 @@ class TWaterFallSeries : public TSurfaceSeries {
   const char* ClassName() const override { return "TWaterFallSeries"; }
   AnsiString GetEditorClassName() const override { return "TWaterFallEditor"; }
   void SetWaterFall(bool v) { SetBooleanProperty(water_fall_, v); }
+  // As for the surface; the preview is drawn in 3-D only when enabled.
+  void PrepareForGallery(bool Enabled) override;
   // The vertical drop lines from the row points to the axis' bottom.
   TChartPen* WaterLines() { return &water_lines_; }
 };

@@ -8,6 +8,7 @@
 #include "chart/Series.h"
 #include "chart/TeeColorGrid.h"
 #include "chart/TeeContour.h"
+#include "chart/TeeSurfa.h"
 #include "chart/TeeTower.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/streaming/Filer.h"
@@ -333,4 +334,47 @@ TEST(GridSeriesGallery, PreparedPreviewsAreSmallSampledAndColouredOrGrey) {
   EXPECT_EQ(contour.SeriesColor(), TColor(0x808080));
   EXPECT_DOUBLE_EQ(contour.YPosition(), (contour.YValues()->MaxValue() + contour.YValues()->MinValue()) * 0.5);
   EXPECT_NE(contour.YPosition(), 0);
+}
+
+TEST(GridSeriesGallery, SurfaceWaterFallAndColourGridPreviewsSampleTheirOwnGrids) {
+  RegisterChartClasses();
+  for (const bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled);
+    TChart chart(nullptr);
+    chart.ClipPoints = false;
+    // The palette preparation, on a sample grid of NumX along X and NumZ along Z.
+    auto expectPreview = [&](TCustom3DGridSeries& s, int NumX, int NumZ) {
+      EXPECT_EQ(s.Count(), NumX * NumZ);
+      EXPECT_EQ(s.NumXValues(), NumX);
+      EXPECT_EQ(s.NumZValues(), NumZ);
+      EXPECT_EQ(s.XValues()->MaxValue(), NumX);
+      EXPECT_EQ(s.ZValues()->MaxValue(), NumZ);
+      EXPECT_NE(s.YValues()->MaxValue(), s.YValues()->MinValue());  // the sample hill, not a flat grid
+      EXPECT_FALSE(s.UseColorRange());
+      EXPECT_EQ(s.UsePalette(), enabled);
+      EXPECT_EQ(s.Pen()->Color(), enabled ? clBlack : TColor(0x808080));
+    };
+
+    TSurfaceSeries surface(nullptr);
+    surface.SetParentChart(&chart);
+    chart.SetView3D(!enabled);
+    surface.PrepareForGallery(enabled);
+    expectPreview(surface, 10, 10);
+    EXPECT_EQ(chart.View3D(), !enabled);  // a surface leaves the chart's view as it is
+    EXPECT_FALSE(chart.ClipPoints);
+
+    TWaterFallSeries fall(nullptr);
+    fall.SetParentChart(&chart);
+    fall.PrepareForGallery(enabled);
+    expectPreview(fall, 10, 10);
+    EXPECT_EQ(chart.View3D(), enabled);
+
+    TColorGridSeries grid(nullptr);
+    grid.SetParentChart(&chart);
+    chart.SetView3D(!enabled);
+    grid.PrepareForGallery(enabled);
+    expectPreview(grid, 8, 4);
+    EXPECT_EQ(chart.View3D(), enabled);
+    EXPECT_TRUE(chart.ClipPoints);
+  }
 }
