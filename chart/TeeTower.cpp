@@ -56,7 +56,8 @@ void TTowerSeries::DrawTower(int Index) {
   if (color == clNone) return;
   int z0, z1;
   const TRect r = TowerBox(Index, z0, z1);
-  c->AssignBrushColor(&brush_, color, color);
+  // The brush's own colour stays the back colour, so a pattern shows on every face.
+  c->AssignBrush(&brush_, color);
   c->AssignVisiblePen(pen_.get());
   TTeeBlend* blend = nullptr;
   if (transparency_ > 0) blend = c->BeginBlending(c->RectFromRectZ(r, z0), transparency_);

@@ -1,11 +1,15 @@
 // Chart brushes with an image: a black-and-white pattern is drawn in the text colour on
 // the back colour (or over what lies beneath without one), a coloured picture as it is,
-// on the canvas and in the walls and surfaces that take such a brush.
+// on the canvas and in the walls, surfaces and towers that take such a brush.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 #include "chart/Chart.h"
 #include "chart/TeeEditors.h"
 #include "chart/TeeSurfa.h"
+#include "chart/TeeTower.h"
 #include "platform/graphics/Bitmap.h"
 
 namespace {
@@ -23,12 +27,13 @@ void SetImage(TChartBrush& Brush, int Item) {
   Brush.SetImage(&p);
 }
 
-// Counts the pixels of r that are not the pattern in Ink on Paper.
-int Misses(TCanvas* C, const TRect& r, TColor Ink, TColor Paper) {
+// Counts the pixels of r (only those Inside, when given) that are not the pattern in Ink
+// on Paper.
+int Misses(TCanvas* C, const TRect& r, TColor Ink, TColor Paper, const std::function<bool(TPoint)>& Inside = {}) {
   int n = 0;
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
-      if (C->Pixel(x, y) != (Fill40(x, y) ? Ink : Paper)) ++n;
+      if ((!Inside || Inside({x, y})) && C->Pixel(x, y) != (Fill40(x, y) ? Ink : Paper)) ++n;
   return n;
 }
 
@@ -149,4 +154,44 @@ TEST(ChartBrushImage, FillFortyOnAWallAndOnASurface) {
   in = chart.ChartRect;
   in.Left += 4, in.Top += 4, in.Right -= 4, in.Bottom -= 4;
   EXPECT_EQ(Misses(bmp.Canvas(), in, clRed, clLime), 0);
+}
+
+TEST(ChartBrushImage, FillFortyOnTheFrontOfATowerAndOnItsCover) {
+  RegisterChartClasses();
+  for (const TTowerStyle style : {tsCube, tsCover}) {
+    SCOPED_TRACE(style);
+    TChart chart(nullptr);
+    chart.SetBounds(0, 0, 300, 200);
+    chart.SetChart3DPercent(60);
+    chart.Legend()->SetVisible(false);
+    TTowerSeries s(nullptr);
+    s.SetParentChart(&chart);
+    s.SetTowerStyle(style);
+    s.Pen()->Hide();
+    SetImage(*s.Brush(), kFill40);
+    s.Brush()->SetColor(clYellow);
+    s.AddXYZ(1, 10, 1);
+    s.AddXYZ(2, 0, 1);  // sets the base
+    TBitmap bmp;
+    bmp.SetSize(300, 200);
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 300, 200));
+    // The face the viewer sees of the first tower: the cube's front, the cover's top.
+    int z0, z1;
+    const TRect r = s.TowerBox(0, z0, z1);
+    TTeeCanvas3D* c = chart.ChartCanvas();
+    auto at = [c](int x, int y, int z) { return c->Calculate3DPosition(x, y, z); };
+    const std::vector<TPoint> face =
+        style == tsCube ? std::vector<TPoint>{at(r.Left, r.Top, z0), at(r.Right, r.Top, z0), at(r.Right, r.Bottom, z0), at(r.Left, r.Bottom, z0)}
+                        : std::vector<TPoint>{at(r.Left, r.Top, z0), at(r.Right, r.Top, z0), at(r.Right, r.Top, z1), at(r.Left, r.Top, z1)};
+    // Pixels two clear of the face's edges, where neighbouring faces do not reach.
+    int inside = 0;
+    auto wellInside = [&](TPoint p) {
+      for (const TPoint d : {TPoint(-2, -2), TPoint(2, -2), TPoint(2, 2), TPoint(-2, 2)})
+        if (!PointInPolygon({p.x + d.x, p.y + d.y}, face)) return false;
+      return ++inside > 0;
+    };
+    // The point's value colour (the colour range's start) on the brush's own colour.
+    EXPECT_EQ(Misses(bmp.Canvas(), RectFromPolygon(face.data(), 4), ColorToRGB(s.GetValueColor(0)), clYellow, wellInside), 0);
+    EXPECT_GT(inside, 300);
+  }
 }
