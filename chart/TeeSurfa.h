@@ -157,6 +157,11 @@ class TCustom3DGridSeries : public TCustom3DPaletteSeries {
   // The sample grid of NumValues x NumValues points.
   void AddSampleValues(int NumValues) override;
   void ResetGrid();
+  // The grid positions from column XFrom to XTo and, for each column, from row ZFrom to ZTo
+  // (each counting up or down), in the order a painter draws them: column after column, or,
+  // seen straight on in perspective, the columns from both ends toward the middle so that
+  // those in front of the viewer's centre come last.
+  std::vector<TPoint> PaintersOrder(int XFrom, int XTo, int ZFrom, int ZTo) const;
   int num_x_ = 10, num_z_ = 10;
   bool irregular_ = false, sample_ = false;
   std::vector<int> grid_;  // (num_x_ + 1) x (num_z_ + 1), index [x * (num_z_ + 1) + z]
