@@ -92,16 +92,13 @@ void TTowerSeries::DrawTower(int Index) {
 }
 
 void TTowerSeries::DrawAllValues() {
-  if (Count() == 0 || !parent_ || !GetHorizAxis() || !GetVertAxis()) return;
-  // Far rows first, and within a row from the sides toward the viewer's centre.
-  std::vector<int> order(static_cast<size_t>(Count()));
-  for (int i = 0; i < Count(); ++i) order[static_cast<size_t>(i)] = i;
-  const bool reversed = IsZReversed();
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const double za = z_values_->Value(a), zb = z_values_->Value(b);
-    return reversed ? za < zb : za > zb;
-  });
-  for (int i : order) DrawTower(i);
+  if (Count() == 0 || num_x_ < 1 || num_z_ < 1 || !parent_ || !GetHorizAxis() || !GetVertAxis()) return;
+  // Farthest first, as the surface paints its cells.
+  const bool up = IsZReversed(), forward = DrawValuesForward();
+  for (const TPoint& p : PaintersOrder(forward ? 1 : num_x_, forward ? num_x_ : 1, up ? 1 : num_z_, up ? num_z_ : 1)) {
+    const int i = GridIndex(p.x, p.y);
+    if (i >= 0) DrawTower(i);
+  }
 }
 
 void TTowerSeries::DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkPosition& Position) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
@@ -202,6 +203,86 @@ TEST(TowerSeries, RoundAndPointedTowersAreShadedSolids) {
     }
     ASSERT_GT(blues.size(), 10u);
     EXPECT_NE(*std::min_element(blues.begin(), blues.end()), *std::max_element(blues.begin(), blues.end()));
+  }
+}
+
+namespace {
+
+// Towers of value 5 over an origin of 0, half the height of a deep 3-D chart, without
+// outlines, each point in its own colour and drawn only where `shown` says so.
+struct Towers {
+  GridChart<TTowerSeries> c{true};
+  std::vector<TColor> colours = {clRed, clLime, clBlue, clYellow, clFuchsia, clAqua};
+  std::vector<bool> shown = std::vector<bool>(6, true);
+  Towers(int nx, int nz) {
+    c.chart.SetChart3DPercent(100);
+    c.chart.LeftAxis()->SetMinMax(0, 10);
+    c.s.SetUseOrigin(true);
+    c.s.Pen()->Hide();
+    c.s.OnGetColor = [this](TChartSeries*, int i, TColor& colour) {
+      colour = shown[static_cast<size_t>(i)] ? colours[static_cast<size_t>(i)] : clNone;
+    };
+    c.Fill(nx, nz, [](int, int) { return 5.0; });
+  }
+  // The map graph's view.
+  void MapView() {
+    c.chart.View3DOptions()->SetOrthogonal(false);
+    c.chart.View3DOptions()->SetPerspective(0);
+    c.chart.View3DOptions()->SetRotation(324);
+  }
+  std::vector<TColor> Image() {
+    c.Draw();
+    std::vector<TColor> out;
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 400; ++x) out.push_back(c.bmp.Canvas()->Pixel(x, y));
+    return out;
+  }
+  std::vector<TColor> Alone(int i) {
+    std::fill(shown.begin(), shown.end(), false);
+    if (i >= 0) shown[static_cast<size_t>(i)] = true;
+    std::vector<TColor> out = Image();
+    std::fill(shown.begin(), shown.end(), true);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST(TowerSeries, TheNearerOfTwoNeighboursCoversTheOther) {
+  struct Case {
+    const char* view;
+    std::function<void(Towers&)> set;
+    std::vector<std::pair<int, int>> behind;  // (farther, nearer) value indices
+  } cases[] = {
+      // The map graph with its load axis inverted: the first column is nearest.
+      {"map graph", [](Towers& t) { t.MapView(); t.c.chart.BottomAxis()->SetInverted(true); }, {{1, 0}, {2, 1}}},
+      // Straight on in perspective: the middle column is nearest.
+      {"straight on", [](Towers& t) {
+         t.c.chart.View3DOptions()->SetOrthogonal(false);
+         t.c.chart.View3DOptions()->SetRotation(0);
+         t.c.chart.View3DOptions()->SetElevation(0);
+         t.c.chart.View3DOptions()->SetPerspective(60);
+       }, {{0, 1}, {2, 1}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.view);
+    Towers t(3, 1);
+    k.set(t);
+    const std::vector<TColor> none = t.Alone(-1), all = t.Image();
+    std::vector<std::vector<TColor>> alone;
+    for (int i = 0; i < 3; ++i) alone.push_back(t.Alone(i));
+    for (const auto& [far, nearer] : k.behind) {
+      const int other = 3 - far - nearer;
+      int overlap = 0, wrong = 0;
+      for (size_t p = 0; p < all.size(); ++p) {
+        const auto in = [&](int i) { return alone[static_cast<size_t>(i)][p] != none[p]; };
+        if (!in(far) || !in(nearer) || in(other)) continue;
+        ++overlap;
+        if (all[p] != alone[static_cast<size_t>(nearer)][p]) ++wrong;
+      }
+      EXPECT_GT(overlap, 20) << far << " behind " << nearer;
+      EXPECT_EQ(wrong, 0) << far << " behind " << nearer;
+    }
   }
 }
 
