@@ -6,6 +6,7 @@
 #include "chart/Chart.h"
 #include "chart/TeeConst.h"
 #include "chart/TeeProCo.h"
+#include "chart/TeeProcs.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
 
@@ -50,6 +51,13 @@ TRect TTowerSeries::TowerBox(int Index, int& ZNear, int& ZFar) {
   return r;
 }
 
+std::vector<TPoint> TTowerSeries::CoverFace(int Index, const TRect& Box, int ZNear, int ZFar) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  const int y = CalcYPos(Index);
+  return {c->Calculate3DPosition(Box.Left, y, ZNear), c->Calculate3DPosition(Box.Right, y, ZNear),
+          c->Calculate3DPosition(Box.Right, y, ZFar), c->Calculate3DPosition(Box.Left, y, ZFar)};
+}
+
 void TTowerSeries::DrawTower(int Index) {
   TTeeCanvas3D* c = parent_->ChartCanvas();
   const TColor color = GetValueColor(Index);
@@ -64,7 +72,7 @@ void TTowerSeries::DrawTower(int Index) {
   const int cx = (r.Left + r.Right) / 2, zm = (z0 + z1) / 2;
   switch (tower_style_) {
     case tsRectangle: c->RectangleWithZ(r, zm); break;
-    case tsCover: c->RectangleY(r.Left, r.Top, r.Right, z0, z1); break;
+    case tsCover: c->RectangleY(r.Left, CalcYPos(Index), r.Right, z0, z1); break;
     case tsArrow: c->Arrow(true, {cx, r.Bottom}, {cx, r.Top}, r.Right - r.Left, std::max(1, (r.Right - r.Left) / 2), zm); break;
     case tsCone:
     case tsPyramid: {
@@ -107,15 +115,16 @@ void TTowerSeries::DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkP
 }
 
 int TTowerSeries::Clicked(int X, int Y) {
-  if (!parent_ || !GetHorizAxis() || !GetVertAxis()) return -1;
-  TTeeCanvas3D* c = parent_->ChartCanvas();
-  // The nearest tower drawn last covers the others.
-  for (int i = Count() - 1; i >= 0; --i) {
-    int z0, z1;
-    const TRect r = TowerBox(i, z0, z1);
-    const TRect s = c->RectFromRectZ(r, z0);
-    if (X >= s.Left && X <= s.Right && Y >= s.Top && Y <= s.Bottom) return i;
-  }
+  // Only a cover is a face one can point at; the solids are not hit.
+  if (tower_style_ != tsCover || !parent_ || !GetHorizAxis() || !GetVertAxis()) return -1;
+  for (int x = 1; x <= num_x_; ++x)
+    for (int z = 1; z <= num_z_; ++z) {
+      const int i = GridIndex(x, z);
+      if (i < 0 || GetValueColor(i) == clNone) continue;
+      int z0, z1;
+      const TRect r = TowerBox(i, z0, z1);
+      if (PointInPolygon({X, Y}, CoverFace(i, r, z0, z1))) return i;
+    }
   return -1;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "chart/Chart.h"
@@ -164,7 +165,8 @@ TEST(TowerSeries, EachPointIsAColumnFromTheLowestValue) {
   EXPECT_EQ(c.chart.BottomAxis()->Maximum(), 3.5);
   EXPECT_EQ(c.At(3, 2), ColorToRGB(c.s.ValueColor(3)));
   EXPECT_NE(c.At(2, 2.5), ColorToRGB(c.s.ValueColor(2)));  // above the middle tower
-  EXPECT_EQ(c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(3), c.chart.LeftAxis()->CalcYPosValue(2)), 2);
+  // A cube is not a face one can point at.
+  EXPECT_EQ(c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(3), c.chart.LeftAxis()->CalcYPosValue(2)), -1);
 }
 
 TEST(TowerSeries, RoundAndPointedTowersAreShadedSolids) {
@@ -244,7 +246,23 @@ struct Towers {
     std::fill(shown.begin(), shown.end(), true);
     return out;
   }
+  // The screen corners of a point's cover face.
+  std::vector<TPoint> Face(int i) {
+    int z0, z1;
+    const TRect r = c.s.TowerBox(i, z0, z1);
+    const int y = c.s.CalcYPos(i);
+    TTeeCanvas3D* k = c.chart.ChartCanvas();
+    return {k->Calculate3DPosition(r.Left, y, z0), k->Calculate3DPosition(r.Right, y, z0),
+            k->Calculate3DPosition(r.Right, y, z1), k->Calculate3DPosition(r.Left, y, z1)};
+  }
 };
+
+TPoint Centre(const std::vector<TPoint>& p) {
+  int x = 0, y = 0;
+  for (const TPoint& q : p) x += q.x, y += q.y;
+  const int n = static_cast<int>(p.size());
+  return {x / n, y / n};
+}
 
 }  // namespace
 
@@ -284,6 +302,38 @@ TEST(TowerSeries, TheNearerOfTwoNeighboursCoversTheOther) {
       EXPECT_EQ(wrong, 0) << far << " behind " << nearer;
     }
   }
+}
+
+TEST(TowerSeries, OnlyACoverIsHitAndTheFirstInColumnOrderWins) {
+  Towers t(2, 1);
+  t.MapView();
+  t.c.s.SetTowerStyle(tsCover);
+  t.c.Draw();
+  const std::vector<TPoint> face = t.Face(0);
+  const TPoint mid = Centre(face);
+  EXPECT_EQ(t.c.s.Clicked(mid.x, mid.y), 0);
+  // Just beyond the face's far edge, and on the front below the cover: nothing.
+  const TPoint edge = Centre({face[2], face[3]});
+  const double dx = edge.x - mid.x, dy = edge.y - mid.y, len = std::hypot(dx, dy);
+  EXPECT_EQ(t.c.s.Clicked(edge.x + static_cast<int>(std::lround(3 * dx / len)),
+                          edge.y + static_cast<int>(std::lround(3 * dy / len))),
+            -1);
+  EXPECT_EQ(t.c.s.Clicked(Centre({face[0], face[1]}).x, Centre({face[0], face[1]}).y + 10), -1);
+  t.c.s.SetTowerStyle(tsCube);
+  EXPECT_EQ(t.c.s.Clicked(mid.x, mid.y), -1);
+
+  // Wide covers overlapping in the middle of a 2 x 2 grid, the first point not shown: point
+  // (1, 2) is found before (2, 1) and (2, 2).
+  Towers w(2, 2);
+  w.c.s.SetTowerStyle(tsCover);
+  w.c.s.SetPercentWidth(300);
+  w.c.s.SetPercentDepth(300);
+  w.shown[0] = false;
+  w.c.Draw();
+  const TPoint p = w.c.chart.ChartCanvas()->Calculate3DPosition(
+      w.c.chart.BottomAxis()->CalcXPosValue(1.5), w.c.chart.LeftAxis()->CalcYPosValue(5),
+      w.c.chart.DepthAxis()->CalcPosValue(1.5));
+  EXPECT_EQ(w.c.s.Clicked(p.x, p.y), 2);
 }
 
 TEST(Vector3DSeries, ArrowsRunFromStartToEnd) {
