@@ -68,7 +68,19 @@ void TTowerSeries::DrawTower(int Index) {
   c->AssignBrush(&brush_, color);
   c->AssignVisiblePen(pen_.get());
   TTeeBlend* blend = nullptr;
-  if (transparency_ > 0) blend = c->BeginBlending(c->RectFromRectZ(r, z0), transparency_);
+  if (transparency_ > 0 && !c->IsNative3D()) {
+    // What lies under the whole tower is kept and mixed back: a cover's face, or every
+    // corner of the box from its near to its far side.
+    std::vector<TPoint> bounds;
+    if (tower_style_ == tsCover) {
+      bounds = CoverFace(Index, r, z0, z1);
+    } else {
+      bounds = c->FourPointsFromRect(r, z0);
+      const std::vector<TPoint> far = c->FourPointsFromRect(r, z1);
+      bounds.insert(bounds.end(), far.begin(), far.end());
+    }
+    blend = c->BeginBlending(RectFromPolygon(bounds.data(), static_cast<int>(bounds.size())), transparency_);
+  }
   const int cx = (r.Left + r.Right) / 2, zm = (z0 + z1) / 2;
   switch (tower_style_) {
     case tsRectangle: c->RectangleWithZ(r, zm); break;

@@ -336,6 +336,36 @@ TEST(TowerSeries, OnlyACoverIsHitAndTheFirstInColumnOrderWins) {
   EXPECT_EQ(w.c.s.Clicked(p.x, p.y), 2);
 }
 
+TEST(TowerSeries, ATransparentTowerIsSeeThroughToItsFarSide) {
+  for (const int rotation : {324, 30}) {
+    for (const TTowerStyle style : {tsCube, tsCover}) {
+      SCOPED_TRACE(testing::Message() << "rotation " << rotation << " style " << style);
+      Towers t(2, 1);
+      t.MapView();
+      t.c.chart.View3DOptions()->SetRotation(rotation);
+      t.c.s.SetTowerStyle(style);
+      const std::vector<TColor> beneath = t.Alone(-1), solid = t.Alone(0);
+      t.c.s.SetTransparency(50);
+      const std::vector<TColor> seen = t.Alone(0);
+      // Half of each, in the middle of the top, well behind the front face.
+      const TPoint p = Centre(t.Face(0));
+      const size_t at = static_cast<size_t>(p.y) * 400 + static_cast<size_t>(p.x);
+      ASSERT_NE(solid[at], beneath[at]);
+      for (int shift : {0, 8, 16}) {
+        const int n = static_cast<int>((solid[at] >> shift) & 0xFF);
+        const int o = static_cast<int>((beneath[at] >> shift) & 0xFF);
+        EXPECT_NEAR(static_cast<int>((seen[at] >> shift) & 0xFF), n + (o - n) / 2, 1) << shift;
+      }
+      // And nowhere is the tower left as solid as it was.
+      int drawn = 0, unblended = 0;
+      for (size_t i = 0; i < seen.size(); ++i)
+        if (solid[i] != beneath[i]) ++drawn, unblended += seen[i] == solid[i];
+      EXPECT_GT(drawn, 1000);
+      EXPECT_EQ(unblended, 0);
+    }
+  }
+}
+
 TEST(Vector3DSeries, ArrowsRunFromStartToEnd) {
   GridChart<TVector3DSeries> c;
   c.s.AddVector(0, 0, 0, 10, 10, 0);
