@@ -660,7 +660,12 @@ void TTeeCanvas::AssignFont(TTeeFont* F) {
   F->LastCanvas = this;
 }
 
-void TTeeCanvas::SetDarkBrushColor(TColor Color, int Quantity) { RestoreBrushColor(DarkenColor(Color, Quantity)); }
+void TTeeCanvas::SetDarkBrushColor(TColor Color, int Quantity) {
+  // No colour (a pattern whose gaps show what lies beneath) has nothing to darken: the darker
+  // faces stay see-through as well instead of turning black.
+  if (Color == clNone || Color == clTeeColor) return;
+  RestoreBrushColor(DarkenColor(Color, Quantity));
+}
 
 void TTeeCanvas::RestoreBrushColor(TColor Color) {
   if (Brush()->Style() == bsSolid) {

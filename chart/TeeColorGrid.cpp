@@ -220,6 +220,14 @@ void TColorGridSeries::SetSubGallery(int Index) {
   }
 }
 
+void TColorGridSeries::PrepareForGallery(bool Enabled) {
+  TCustom3DGridSeries::PrepareForGallery(Enabled);
+  CreateSampleValues(8, 4);
+  if (!parent_) return;
+  parent_->SetView3D(Enabled);
+  parent_->ClipPoints = true;
+}
+
 void RegisterColorGridClasses() {
   RegisterClass<TColorGridSeries, TCustom3DGridSeries>("TColorGridSeries")
       .Bool("CenteredPoints", &TColorGridSeries::CenteredPoints, &TColorGridSeries::SetCenteredPoints, false)

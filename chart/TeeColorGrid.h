@@ -39,6 +39,9 @@ class TColorGridSeries : public TCustom3DGridSeries {
   // The gallery's variants: Normal, Color Range, No Grid.
   std::vector<AnsiString> CreateSubGallery() const;
   void SetSubGallery(int Index);
+  // As for any palette series, on a sample grid of 8 x 4 points, clipped to the axes and
+  // drawn in 3-D only when enabled.
+  void PrepareForGallery(bool Enabled) override;
   TBitmap* Image() const { return image_.get(); }
   // The pixel rectangle of the last drawing's image.
   TRect ImageRect() const { return image_rect_; }

@@ -447,12 +447,12 @@ void TCustom3DGridSeries::CreateValues(int NumX, int NumZ) {
 
 void TCustom3DGridSeries::AddSampleValues(int NumValues) { CreateSampleValues(NumValues); }
 
-void TCustom3DGridSeries::CreateSampleValues(int N) {
-  if (N <= 0) return;
+void TCustom3DGridSeries::CreateSampleValues(int NumX, int NumZ) {
+  if (NumX <= 0 || NumZ <= 0) return;
   const bool saved = sample_;
   sample_ = true;
   try {
-    CreateValues(N, N);
+    CreateValues(NumX, NumZ);
   } catch (...) {
     sample_ = saved;
     throw;
@@ -527,6 +527,33 @@ void TCustom3DGridSeries::FillGridIndex(int First) {
   }
 }
 
+std::vector<TPoint> TCustom3DGridSeries::PaintersOrder(int XFrom, int XTo, int ZFrom, int ZTo) const {
+  auto run = [](int From, int To) {
+    std::vector<int> v;
+    const int step = To >= From ? 1 : -1;
+    for (int i = From;; i += step) {
+      v.push_back(i);
+      if (i == To) break;
+    }
+    return v;
+  };
+  const std::vector<int> xs = run(XFrom, XTo), zs = run(ZFrom, ZTo);
+  const TView3DOptions* o = parent_ ? parent_->View3DOptions() : nullptr;
+  const int turn = o ? ((o->Rotation() % 360) + 360) % 360 : -1;
+  const bool straightOn =
+      o && !parent_->ChartCanvas()->IsNative3D() && o->Perspective() > 0 && (turn == 0 || turn == 180);
+  std::vector<TPoint> order;
+  order.reserve(xs.size() * zs.size());
+  size_t lo = 0, hi = xs.size();
+  bool fromStart = true;
+  while (lo < hi) {
+    const int x = !straightOn || fromStart ? xs[lo++] : xs[--hi];
+    for (int z : zs) order.push_back({x, z});
+    if (straightOn) fromStart = !fromStart;
+  }
+  return order;
+}
+
 bool TCustom3DGridSeries::CellCorners(int X, int Z) {
   const int pos[4][2] = {{X, Z}, {X + DX, Z}, {X + DX, Z + DZ}, {X, Z + DZ}};
   for (int k = 0; k < 4; ++k) {
@@ -558,6 +585,11 @@ TSurfaceSeries::TSurfaceSeries(TComponent* AOwner)
 }
 
 TSurfaceSeries::~TSurfaceSeries() = default;
+
+void TSurfaceSeries::PrepareForGallery(bool Enabled) {
+  TCustom3DGridSeries::PrepareForGallery(Enabled);
+  CreateSampleValues(10);
+}
 
 void TSurfaceSeries::SetWireFrame(bool v) {
   if (v) {
@@ -618,44 +650,14 @@ TPoint TSurfaceSeries::CornerPixel(int Index) const {
 }
 
 std::vector<TPoint> TSurfaceSeries::CellOrder() {
-  std::vector<TPoint> cells;
   const int nx = num_x_, nz = num_z_;
   // A water fall draws every row on its own; a surface needs two rows for a cell.
   const int rows = water_fall_ ? 0 : 1;
-  if (nx < 2 || nz < 1 + rows) return cells;
-  std::vector<int> zs, xs;
-  if (IsZReversed()) {
-    DZ = 1;
-    for (int z = 1; z <= nz - rows; ++z) zs.push_back(z);
-  } else {
-    DZ = -1;
-    for (int z = nz; z >= 1 + rows; --z) zs.push_back(z);
-  }
-  if (DrawValuesForward()) {
-    DX = -1;
-    for (int x = 2; x <= nx; ++x) xs.push_back(x);
-  } else {
-    DX = 1;
-    for (int x = nx - 1; x >= 1; --x) xs.push_back(x);
-  }
-  const TView3DOptions* o = parent_ ? parent_->View3DOptions() : nullptr;
-  const bool straightOn = o && !parent_->ChartCanvas()->IsNative3D() && o->Perspective() > 0 &&
-                          (((o->Rotation() % 360) + 360) % 360 == 0 || ((o->Rotation() % 360) + 360) % 360 == 180);
-  cells.reserve(xs.size() * zs.size());
-  if (straightOn) {
-    // Columns from both ends toward the middle, so the ones in front of the viewer's centre come last.
-    size_t lo = 0, hi = xs.size();
-    bool fromStart = true;
-    while (lo < hi) {
-      const int x = fromStart ? xs[lo++] : xs[--hi];
-      for (int z : zs) cells.push_back({x, z});
-      fromStart = !fromStart;
-    }
-  } else {
-    for (int x : xs)
-      for (int z : zs) cells.push_back({x, z});
-  }
-  return cells;
+  if (nx < 2 || nz < 1 + rows) return {};
+  const bool up = IsZReversed(), forward = DrawValuesForward();
+  DZ = up ? 1 : -1;
+  DX = forward ? -1 : 1;
+  return PaintersOrder(forward ? 2 : nx - 1, forward ? nx : 1, up ? 1 : nz, up ? nz - rows : 1 + rows);
 }
 
 void TSurfaceSeries::DrawAllValues() {
@@ -827,6 +829,11 @@ int TSurfaceSeries::Clicked(int X, int Y) {
 TWaterFallSeries::TWaterFallSeries(TComponent* AOwner) : TSurfaceSeries(AOwner) {
   water_fall_ = true;
   MarkChartDefaults(this);
+}
+
+void TWaterFallSeries::PrepareForGallery(bool Enabled) {
+  TSurfaceSeries::PrepareForGallery(Enabled);
+  if (parent_) parent_->SetView3D(Enabled);
 }
 
 // =======================================================================================

@@ -135,7 +135,9 @@ class TCustom3DGridSeries : public TCustom3DPaletteSeries {
   // from GetCellYValue; does nothing without an OnGetYValue handler (outside samples).
   void CreateValues(int NumX, int NumZ);
   double GetCellYValue(int X, int Z);
-  void CreateSampleValues(int N);
+  // The sample grid (GetCellYValue's hill and valley) of N x N, or NumX x NumZ, points.
+  void CreateSampleValues(int N) { CreateSampleValues(N, N); }
+  void CreateSampleValues(int NumX, int NumZ);
   void Clear() override;
   void AddValues(TChartSeries* Source) override;
   void BeforeDrawChart() override;
@@ -155,6 +157,11 @@ class TCustom3DGridSeries : public TCustom3DPaletteSeries {
   // The sample grid of NumValues x NumValues points.
   void AddSampleValues(int NumValues) override;
   void ResetGrid();
+  // The grid positions from column XFrom to XTo and, for each column, from row ZFrom to ZTo
+  // (each counting up or down), in the order a painter draws them: column after column, or,
+  // seen straight on in perspective, the columns from both ends toward the middle so that
+  // those in front of the viewer's centre come last.
+  std::vector<TPoint> PaintersOrder(int XFrom, int XTo, int ZFrom, int ZTo) const;
   int num_x_ = 10, num_z_ = 10;
   bool irregular_ = false, sample_ = false;
   std::vector<int> grid_;  // (num_x_ + 1) x (num_z_ + 1), index [x * (num_z_ + 1) + z]
@@ -191,6 +198,8 @@ class TSurfaceSeries : public TCustom3DGridSeries {
   TColor CellColor();
   // Water-fall rows instead of cells (set by TWaterFallSeries).
   bool WaterFall() const { return water_fall_; }
+  // As for any palette series, on a sample grid of 10 x 10 points.
+  void PrepareForGallery(bool Enabled) override;
 
  protected:
   void DrawWaterFallCell(int X, int Z);
@@ -218,6 +227,8 @@ class TWaterFallSeries : public TSurfaceSeries {
   const char* ClassName() const override { return "TWaterFallSeries"; }
   AnsiString GetEditorClassName() const override { return "TWaterFallEditor"; }
   void SetWaterFall(bool v) { SetBooleanProperty(water_fall_, v); }
+  // As for the surface; the preview is drawn in 3-D only when enabled.
+  void PrepareForGallery(bool Enabled) override;
   // The vertical drop lines from the row points to the axis' bottom.
   TChartPen* WaterLines() { return &water_lines_; }
 };

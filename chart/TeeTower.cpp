@@ -6,6 +6,7 @@
 #include "chart/Chart.h"
 #include "chart/TeeConst.h"
 #include "chart/TeeProCo.h"
+#include "chart/TeeProcs.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/UiStreaming.h"
 
@@ -50,20 +51,40 @@ TRect TTowerSeries::TowerBox(int Index, int& ZNear, int& ZFar) {
   return r;
 }
 
+std::vector<TPoint> TTowerSeries::CoverFace(int Index, const TRect& Box, int ZNear, int ZFar) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  const int y = CalcYPos(Index);
+  return {c->Calculate3DPosition(Box.Left, y, ZNear), c->Calculate3DPosition(Box.Right, y, ZNear),
+          c->Calculate3DPosition(Box.Right, y, ZFar), c->Calculate3DPosition(Box.Left, y, ZFar)};
+}
+
 void TTowerSeries::DrawTower(int Index) {
   TTeeCanvas3D* c = parent_->ChartCanvas();
   const TColor color = GetValueColor(Index);
   if (color == clNone) return;
   int z0, z1;
   const TRect r = TowerBox(Index, z0, z1);
-  c->AssignBrushColor(&brush_, color, color);
+  // The brush's own colour stays the back colour, so a pattern shows on every face.
+  c->AssignBrush(&brush_, color);
   c->AssignVisiblePen(pen_.get());
   TTeeBlend* blend = nullptr;
-  if (transparency_ > 0) blend = c->BeginBlending(c->RectFromRectZ(r, z0), transparency_);
+  if (transparency_ > 0 && !c->IsNative3D()) {
+    // What lies under the whole tower is kept and mixed back: a cover's face, or every
+    // corner of the box from its near to its far side.
+    std::vector<TPoint> bounds;
+    if (tower_style_ == tsCover) {
+      bounds = CoverFace(Index, r, z0, z1);
+    } else {
+      bounds = c->FourPointsFromRect(r, z0);
+      const std::vector<TPoint> far = c->FourPointsFromRect(r, z1);
+      bounds.insert(bounds.end(), far.begin(), far.end());
+    }
+    blend = c->BeginBlending(RectFromPolygon(bounds.data(), static_cast<int>(bounds.size())), transparency_);
+  }
   const int cx = (r.Left + r.Right) / 2, zm = (z0 + z1) / 2;
   switch (tower_style_) {
     case tsRectangle: c->RectangleWithZ(r, zm); break;
-    case tsCover: c->RectangleY(r.Left, r.Top, r.Right, z0, z1); break;
+    case tsCover: c->RectangleY(r.Left, CalcYPos(Index), r.Right, z0, z1); break;
     case tsArrow: c->Arrow(true, {cx, r.Bottom}, {cx, r.Top}, r.Right - r.Left, std::max(1, (r.Right - r.Left) / 2), zm); break;
     case tsCone:
     case tsPyramid: {
@@ -91,16 +112,13 @@ void TTowerSeries::DrawTower(int Index) {
 }
 
 void TTowerSeries::DrawAllValues() {
-  if (Count() == 0 || !parent_ || !GetHorizAxis() || !GetVertAxis()) return;
-  // Far rows first, and within a row from the sides toward the viewer's centre.
-  std::vector<int> order(static_cast<size_t>(Count()));
-  for (int i = 0; i < Count(); ++i) order[static_cast<size_t>(i)] = i;
-  const bool reversed = IsZReversed();
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const double za = z_values_->Value(a), zb = z_values_->Value(b);
-    return reversed ? za < zb : za > zb;
-  });
-  for (int i : order) DrawTower(i);
+  if (Count() == 0 || num_x_ < 1 || num_z_ < 1 || !parent_ || !GetHorizAxis() || !GetVertAxis()) return;
+  // Farthest first, as the surface paints its cells.
+  const bool up = IsZReversed(), forward = DrawValuesForward();
+  for (const TPoint& p : PaintersOrder(forward ? 1 : num_x_, forward ? num_x_ : 1, up ? 1 : num_z_, up ? num_z_ : 1)) {
+    const int i = GridIndex(p.x, p.y);
+    if (i >= 0) DrawTower(i);
+  }
 }
 
 void TTowerSeries::DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkPosition& Position) {
@@ -109,15 +127,16 @@ void TTowerSeries::DrawMark(int ValueIndex, const AnsiString& Text, TSeriesMarkP
 }
 
 int TTowerSeries::Clicked(int X, int Y) {
-  if (!parent_ || !GetHorizAxis() || !GetVertAxis()) return -1;
-  TTeeCanvas3D* c = parent_->ChartCanvas();
-  // The nearest tower drawn last covers the others.
-  for (int i = Count() - 1; i >= 0; --i) {
-    int z0, z1;
-    const TRect r = TowerBox(i, z0, z1);
-    const TRect s = c->RectFromRectZ(r, z0);
-    if (X >= s.Left && X <= s.Right && Y >= s.Top && Y <= s.Bottom) return i;
-  }
+  // Only a cover is a face one can point at; the solids are not hit.
+  if (tower_style_ != tsCover || !parent_ || !GetHorizAxis() || !GetVertAxis()) return -1;
+  for (int x = 1; x <= num_x_; ++x)
+    for (int z = 1; z <= num_z_; ++z) {
+      const int i = GridIndex(x, z);
+      if (i < 0 || GetValueColor(i) == clNone) continue;
+      int z0, z1;
+      const TRect r = TowerBox(i, z0, z1);
+      if (PointInPolygon({X, Y}, CoverFace(i, r, z0, z1))) return i;
+    }
   return -1;
 }
 

@@ -44,6 +44,9 @@ class TTowerSeries : public TCustom3DGridSeries {
 
  private:
   void DrawTower(int Index);
+  // The cover face of point Index on the screen: the box's top edge at the value's height,
+  // from the near to the far depth.
+  std::vector<TPoint> CoverFace(int Index, const TRect& Box, int ZNear, int ZFar);
   TTowerStyle tower_style_ = tsCube;
   int percent_width_ = 100, percent_depth_ = 100, transparency_ = 0;
   bool dark3d_ = true, use_origin_ = false;

@@ -1,11 +1,15 @@
 // Chart brushes with an image: a black-and-white pattern is drawn in the text colour on
 // the back colour (or over what lies beneath without one), a coloured picture as it is,
-// on the canvas and in the walls and surfaces that take such a brush.
+// on the canvas and in the walls, surfaces and towers that take such a brush.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 #include "chart/Chart.h"
 #include "chart/TeeEditors.h"
 #include "chart/TeeSurfa.h"
+#include "chart/TeeTower.h"
 #include "platform/graphics/Bitmap.h"
 
 namespace {
@@ -23,14 +27,65 @@ void SetImage(TChartBrush& Brush, int Item) {
   Brush.SetImage(&p);
 }
 
-// Counts the pixels of r that are not the pattern in Ink on Paper.
-int Misses(TCanvas* C, const TRect& r, TColor Ink, TColor Paper) {
+// Counts the pixels of r (only those Inside, when given) that are not the pattern in Ink
+// on Paper.
+int Misses(TCanvas* C, const TRect& r, TColor Ink, TColor Paper, const std::function<bool(TPoint)>& Inside = {}) {
   int n = 0;
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
-      if (C->Pixel(x, y) != (Fill40(x, y) ? Ink : Paper)) ++n;
+      if ((!Inside || Inside({x, y})) && C->Pixel(x, y) != (Fill40(x, y) ? Ink : Paper)) ++n;
   return n;
 }
+
+// Pixels two clear of the edges of Face (where neighbouring faces do not reach), counted
+// in Count.
+std::function<bool(TPoint)> WellInside(const std::vector<TPoint>& Face, int& Count) {
+  return [&Face, &Count](TPoint p) {
+    for (const TPoint d : {TPoint(-2, -2), TPoint(2, -2), TPoint(2, 2), TPoint(-2, 2)})
+      if (!PointInPolygon({p.x + d.x, p.y + d.y}, Face)) return false;
+    ++Count;
+    return true;
+  };
+}
+
+// A tall tower of value 10 beside one of value 0 (which sets the base), filled with
+// "Fill 40%" and without outline, on a deep 3-D chart.
+struct OneTower {
+  enum Side { Front, Right, Top };
+  TChart chart{nullptr};
+  TTowerSeries s{nullptr};
+  TBitmap bmp;
+  explicit OneTower(TTowerStyle Style) {
+    RegisterChartClasses();
+    chart.SetBounds(0, 0, 300, 200);
+    chart.SetChart3DPercent(60);
+    chart.Legend()->SetVisible(false);
+    s.SetParentChart(&chart);
+    s.SetTowerStyle(Style);
+    s.Pen()->Hide();
+    SetImage(*s.Brush(), kFill40);
+    s.AddXYZ(1, 10, 1);
+    s.AddXYZ(2, 0, 1);
+    bmp.SetSize(300, 200);
+  }
+  void Draw() {
+    chart.ChartCanvas()->Invalidate();
+    chart.Draw(bmp.Canvas(), TRect(0, 0, 300, 200));
+  }
+  // The corners of one face of the tall tower, on the screen.
+  std::vector<TPoint> Face(Side Which) {
+    int z0, z1;
+    const TRect r = s.TowerBox(0, z0, z1);
+    TTeeCanvas3D* c = chart.ChartCanvas();
+    auto at = [c](int x, int y, int z) { return c->Calculate3DPosition(x, y, z); };
+    switch (Which) {
+      case Front: return {at(r.Left, r.Top, z0), at(r.Right, r.Top, z0), at(r.Right, r.Bottom, z0), at(r.Left, r.Bottom, z0)};
+      case Right: return {at(r.Right, r.Top, z0), at(r.Right, r.Top, z1), at(r.Right, r.Bottom, z1), at(r.Right, r.Bottom, z0)};
+      case Top: break;
+    }
+    return {at(r.Left, r.Top, z0), at(r.Right, r.Top, z0), at(r.Right, r.Top, z1), at(r.Left, r.Top, z1)};
+  }
+};
 
 struct Canvas {
   TBitmap bmp;
@@ -149,4 +204,48 @@ TEST(ChartBrushImage, FillFortyOnAWallAndOnASurface) {
   in = chart.ChartRect;
   in.Left += 4, in.Top += 4, in.Right -= 4, in.Bottom -= 4;
   EXPECT_EQ(Misses(bmp.Canvas(), in, clRed, clLime), 0);
+}
+
+TEST(ChartBrushImage, FillFortyOnTheFrontOfATowerAndOnItsCover) {
+  for (const TTowerStyle style : {tsCube, tsCover}) {
+    SCOPED_TRACE(style);
+    OneTower t(style);
+    t.s.Brush()->SetColor(clYellow);
+    t.Draw();
+    // The face the viewer sees first: the cube's front, the cover's top. The point's value
+    // colour (the colour range's start) on the brush's own colour.
+    const std::vector<TPoint> face = t.Face(style == tsCube ? OneTower::Front : OneTower::Top);
+    int inside = 0;
+    EXPECT_EQ(Misses(t.bmp.Canvas(), RectFromPolygon(face.data(), 4), ColorToRGB(t.s.GetValueColor(0)), clYellow,
+                     WellInside(face, inside)),
+              0);
+    EXPECT_GT(inside, 300);
+  }
+}
+
+TEST(ChartBrushImage, WithoutABackColourATowersDarkerFacesShowWhatLiesBeneath) {
+  OneTower t(tsCube);
+  ASSERT_TRUE(t.s.Dark3D());
+  // What lies beneath: the same chart with a tower that draws nothing.
+  t.s.Brush()->SetImage(nullptr);
+  t.s.Brush()->SetStyle(bsClear);
+  t.Draw();
+  TBitmap beneath;
+  beneath.Assign(&t.bmp);
+  t.s.Brush()->SetStyle(bsSolid);
+  SetImage(*t.s.Brush(), kFill40);
+  t.Draw();
+  const TColor ink = ColorToRGB(t.s.GetValueColor(0));
+  for (const OneTower::Side side : {OneTower::Front, OneTower::Right, OneTower::Top}) {
+    SCOPED_TRACE(side);
+    const std::vector<TPoint> face = t.Face(side);
+    const TRect r = RectFromPolygon(face.data(), 4);
+    int inside = 0, misses = 0;
+    const auto in = WellInside(face, inside);
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        if (in({x, y}) && t.bmp.Canvas()->Pixel(x, y) != (Fill40(x, y) ? ink : beneath.Canvas()->Pixel(x, y))) ++misses;
+    EXPECT_EQ(misses, 0);
+    EXPECT_GT(inside, 300);
+  }
 }

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "chart/TeeColorGrid.h"
 #include "chart/TeeContour.h"
+#include "chart/TeeSurfa.h"
 #include "chart/TeeTower.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/streaming/Filer.h"
@@ -162,7 +165,8 @@ TEST(TowerSeries, EachPointIsAColumnFromTheLowestValue) {
   EXPECT_EQ(c.chart.BottomAxis()->Maximum(), 3.5);
   EXPECT_EQ(c.At(3, 2), ColorToRGB(c.s.ValueColor(3)));
   EXPECT_NE(c.At(2, 2.5), ColorToRGB(c.s.ValueColor(2)));  // above the middle tower
-  EXPECT_EQ(c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(3), c.chart.LeftAxis()->CalcYPosValue(2)), 2);
+  // A cube is not a face one can point at.
+  EXPECT_EQ(c.s.Clicked(c.chart.BottomAxis()->CalcXPosValue(3), c.chart.LeftAxis()->CalcYPosValue(2)), -1);
 }
 
 TEST(TowerSeries, RoundAndPointedTowersAreShadedSolids) {
@@ -201,6 +205,164 @@ TEST(TowerSeries, RoundAndPointedTowersAreShadedSolids) {
     }
     ASSERT_GT(blues.size(), 10u);
     EXPECT_NE(*std::min_element(blues.begin(), blues.end()), *std::max_element(blues.begin(), blues.end()));
+  }
+}
+
+namespace {
+
+// Towers of value 5 over an origin of 0, half the height of a deep 3-D chart, without
+// outlines, each point in its own colour and drawn only where `shown` says so.
+struct Towers {
+  GridChart<TTowerSeries> c{true};
+  std::vector<TColor> colours = {clRed, clLime, clBlue, clYellow, clFuchsia, clAqua};
+  std::vector<bool> shown = std::vector<bool>(6, true);
+  Towers(int nx, int nz) {
+    c.chart.SetChart3DPercent(100);
+    c.chart.LeftAxis()->SetMinMax(0, 10);
+    c.s.SetUseOrigin(true);
+    c.s.Pen()->Hide();
+    c.s.OnGetColor = [this](TChartSeries*, int i, TColor& colour) {
+      colour = shown[static_cast<size_t>(i)] ? colours[static_cast<size_t>(i)] : clNone;
+    };
+    c.Fill(nx, nz, [](int, int) { return 5.0; });
+  }
+  // The map graph's view.
+  void MapView() {
+    c.chart.View3DOptions()->SetOrthogonal(false);
+    c.chart.View3DOptions()->SetPerspective(0);
+    c.chart.View3DOptions()->SetRotation(324);
+  }
+  std::vector<TColor> Image() {
+    c.Draw();
+    std::vector<TColor> out;
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 400; ++x) out.push_back(c.bmp.Canvas()->Pixel(x, y));
+    return out;
+  }
+  std::vector<TColor> Alone(int i) {
+    std::fill(shown.begin(), shown.end(), false);
+    if (i >= 0) shown[static_cast<size_t>(i)] = true;
+    std::vector<TColor> out = Image();
+    std::fill(shown.begin(), shown.end(), true);
+    return out;
+  }
+  // The screen corners of a point's cover face.
+  std::vector<TPoint> Face(int i) {
+    int z0, z1;
+    const TRect r = c.s.TowerBox(i, z0, z1);
+    const int y = c.s.CalcYPos(i);
+    TTeeCanvas3D* k = c.chart.ChartCanvas();
+    return {k->Calculate3DPosition(r.Left, y, z0), k->Calculate3DPosition(r.Right, y, z0),
+            k->Calculate3DPosition(r.Right, y, z1), k->Calculate3DPosition(r.Left, y, z1)};
+  }
+};
+
+TPoint Centre(const std::vector<TPoint>& p) {
+  int x = 0, y = 0;
+  for (const TPoint& q : p) x += q.x, y += q.y;
+  const int n = static_cast<int>(p.size());
+  return {x / n, y / n};
+}
+
+}  // namespace
+
+TEST(TowerSeries, TheNearerOfTwoNeighboursCoversTheOther) {
+  struct Case {
+    const char* view;
+    std::function<void(Towers&)> set;
+    std::vector<std::pair<int, int>> behind;  // (farther, nearer) value indices
+  } cases[] = {
+      // The map graph with its load axis inverted: the first column is nearest.
+      {"map graph", [](Towers& t) { t.MapView(); t.c.chart.BottomAxis()->SetInverted(true); }, {{1, 0}, {2, 1}}},
+      // Straight on in perspective: the middle column is nearest.
+      {"straight on", [](Towers& t) {
+         t.c.chart.View3DOptions()->SetOrthogonal(false);
+         t.c.chart.View3DOptions()->SetRotation(0);
+         t.c.chart.View3DOptions()->SetElevation(0);
+         t.c.chart.View3DOptions()->SetPerspective(60);
+       }, {{0, 1}, {2, 1}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.view);
+    Towers t(3, 1);
+    k.set(t);
+    const std::vector<TColor> none = t.Alone(-1), all = t.Image();
+    std::vector<std::vector<TColor>> alone;
+    for (int i = 0; i < 3; ++i) alone.push_back(t.Alone(i));
+    for (const auto& [far, nearer] : k.behind) {
+      const int other = 3 - far - nearer;
+      int overlap = 0, wrong = 0;
+      for (size_t p = 0; p < all.size(); ++p) {
+        const auto in = [&](int i) { return alone[static_cast<size_t>(i)][p] != none[p]; };
+        if (!in(far) || !in(nearer) || in(other)) continue;
+        ++overlap;
+        if (all[p] != alone[static_cast<size_t>(nearer)][p]) ++wrong;
+      }
+      EXPECT_GT(overlap, 20) << far << " behind " << nearer;
+      EXPECT_EQ(wrong, 0) << far << " behind " << nearer;
+    }
+  }
+}
+
+TEST(TowerSeries, OnlyACoverIsHitAndTheFirstInColumnOrderWins) {
+  Towers t(2, 1);
+  t.MapView();
+  t.c.s.SetTowerStyle(tsCover);
+  t.c.Draw();
+  const std::vector<TPoint> face = t.Face(0);
+  const TPoint mid = Centre(face);
+  EXPECT_EQ(t.c.s.Clicked(mid.x, mid.y), 0);
+  // Just beyond the face's far edge, and on the front below the cover: nothing.
+  const TPoint edge = Centre({face[2], face[3]});
+  const double dx = edge.x - mid.x, dy = edge.y - mid.y, len = std::hypot(dx, dy);
+  EXPECT_EQ(t.c.s.Clicked(edge.x + static_cast<int>(std::lround(3 * dx / len)),
+                          edge.y + static_cast<int>(std::lround(3 * dy / len))),
+            -1);
+  EXPECT_EQ(t.c.s.Clicked(Centre({face[0], face[1]}).x, Centre({face[0], face[1]}).y + 10), -1);
+  t.c.s.SetTowerStyle(tsCube);
+  EXPECT_EQ(t.c.s.Clicked(mid.x, mid.y), -1);
+
+  // Wide covers overlapping in the middle of a 2 x 2 grid, the first point not shown: point
+  // (1, 2) is found before (2, 1) and (2, 2).
+  Towers w(2, 2);
+  w.c.s.SetTowerStyle(tsCover);
+  w.c.s.SetPercentWidth(300);
+  w.c.s.SetPercentDepth(300);
+  w.shown[0] = false;
+  w.c.Draw();
+  const TPoint p = w.c.chart.ChartCanvas()->Calculate3DPosition(
+      w.c.chart.BottomAxis()->CalcXPosValue(1.5), w.c.chart.LeftAxis()->CalcYPosValue(5),
+      w.c.chart.DepthAxis()->CalcPosValue(1.5));
+  EXPECT_EQ(w.c.s.Clicked(p.x, p.y), 2);
+}
+
+TEST(TowerSeries, ATransparentTowerIsSeeThroughToItsFarSide) {
+  for (const int rotation : {324, 30}) {
+    for (const TTowerStyle style : {tsCube, tsCover}) {
+      SCOPED_TRACE(testing::Message() << "rotation " << rotation << " style " << style);
+      Towers t(2, 1);
+      t.MapView();
+      t.c.chart.View3DOptions()->SetRotation(rotation);
+      t.c.s.SetTowerStyle(style);
+      const std::vector<TColor> beneath = t.Alone(-1), solid = t.Alone(0);
+      t.c.s.SetTransparency(50);
+      const std::vector<TColor> seen = t.Alone(0);
+      // Half of each, in the middle of the top, well behind the front face.
+      const TPoint p = Centre(t.Face(0));
+      const size_t at = static_cast<size_t>(p.y) * 400 + static_cast<size_t>(p.x);
+      ASSERT_NE(solid[at], beneath[at]);
+      for (int shift : {0, 8, 16}) {
+        const int n = static_cast<int>((solid[at] >> shift) & 0xFF);
+        const int o = static_cast<int>((beneath[at] >> shift) & 0xFF);
+        EXPECT_NEAR(static_cast<int>((seen[at] >> shift) & 0xFF), n + (o - n) / 2, 1) << shift;
+      }
+      // And nowhere is the tower left as solid as it was.
+      int drawn = 0, unblended = 0;
+      for (size_t i = 0; i < seen.size(); ++i)
+        if (solid[i] != beneath[i]) ++drawn, unblended += seen[i] == solid[i];
+      EXPECT_GT(drawn, 1000);
+      EXPECT_EQ(unblended, 0);
+    }
   }
 }
 
@@ -333,4 +495,44 @@ TEST(GridSeriesGallery, PreparedPreviewsAreSmallSampledAndColouredOrGrey) {
   EXPECT_EQ(contour.SeriesColor(), TColor(0x808080));
   EXPECT_DOUBLE_EQ(contour.YPosition(), (contour.YValues()->MaxValue() + contour.YValues()->MinValue()) * 0.5);
   EXPECT_NE(contour.YPosition(), 0);
+}
+
+TEST(GridSeriesGallery, SurfaceWaterFallAndColourGridPreviewsSampleTheirOwnGrids) {
+  RegisterChartClasses();
+  for (const bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled);
+    TChart chart(nullptr);
+    chart.ClipPoints = false;
+    // The palette preparation, on a sample grid of NumX along X and NumZ along Z.
+    auto expectPreview = [&](TCustom3DGridSeries& s, int NumX, int NumZ) {
+      EXPECT_EQ(s.Count(), NumX * NumZ);
+      EXPECT_EQ(s.NumXValues(), NumX);
+      EXPECT_EQ(s.NumZValues(), NumZ);
+      EXPECT_FALSE(s.UseColorRange());
+      EXPECT_EQ(s.UsePalette(), enabled);
+      EXPECT_EQ(s.Pen()->Color(), enabled ? clBlack : TColor(0x808080));
+    };
+
+    TSurfaceSeries surface(nullptr);
+    surface.SetParentChart(&chart);
+    chart.SetView3D(!enabled);
+    surface.PrepareForGallery(enabled);
+    expectPreview(surface, 10, 10);
+    EXPECT_EQ(chart.View3D(), !enabled);  // a surface leaves the chart's view as it is
+    EXPECT_FALSE(chart.ClipPoints);
+
+    TWaterFallSeries fall(nullptr);
+    fall.SetParentChart(&chart);
+    fall.PrepareForGallery(enabled);
+    expectPreview(fall, 10, 10);
+    EXPECT_EQ(chart.View3D(), enabled);
+
+    TColorGridSeries grid(nullptr);
+    grid.SetParentChart(&chart);
+    chart.SetView3D(!enabled);
+    grid.PrepareForGallery(enabled);
+    expectPreview(grid, 8, 4);
+    EXPECT_EQ(chart.View3D(), enabled);
+    EXPECT_TRUE(chart.ClipPoints);
+  }
 }
