@@ -226,6 +226,7 @@ TEST_P(CutTexts, EveryWindowAsReadAndTheUnitsOfItsValues) {
     if (!shown) f->Show();
     Settle();
     ExpectWhole(f, "as read");
+    Shot(std::string("as-read-") + f->Name().c_str());
     if (!shown) f->Hide();
   }
 
