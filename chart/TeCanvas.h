@@ -19,12 +19,17 @@
 
 // The colour of a point or element that has none of its own: the owner's colour applies.
 constexpr TColor clTeeColor = 0x20000000;
+// The same for a series' points and pens: the series' (or the point's) colour applies.
+constexpr TColor clUseSeriesColor = clTeeColor;
 
 enum TGradientDirection {
   gdTopBottom, gdBottomTop, gdLeftRight, gdRightLeft, gdFromCenter, gdFromTopLeft, gdFromBottomLeft, gdRadial,
   gdDiagonalUp, gdDiagonalDown
 };
 enum TPenEndStyle { esRound, esSquare, esFlat };
+
+// How much of what lies beneath shows through a drawing: 0 (opaque) .. 100 percent.
+using TTeeTransparency = int;
 
 class TTeeCanvas;
 class TTeeCanvas3D;
@@ -233,8 +238,8 @@ class TTeeShadow : public TPersistent, public TOwnDefaults {
   void SetVertSize(int v) { Set(vert_, v); }
   bool Smooth() const { return smooth_; }
   void SetSmooth(bool v) { Set(smooth_, v); }
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v) { Set(transparency_, std::clamp(v, 0, 100)); }
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v) { Set(transparency_, std::clamp(v, 0, 100)); }
   int Size() const { return std::max(horiz_, vert_); }
   void SetSize(int v);
   TColor DefaultColor() const { return default_color_; }

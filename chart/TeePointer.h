@@ -35,8 +35,8 @@ class TSeriesPointer : public TTeeCustomShapeBrushPen {
   void SetInflateMargins(bool v) { Set(inflate_margins_, v); }
   TSeriesPointerStyle Style() const { return style_; }
   void SetStyle(TSeriesPointerStyle v) { Set(style_, v); }
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v) { Set(transparency_, std::clamp(v, 0, 100)); }
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v) { Set(transparency_, std::clamp(v, 0, 100)); }
   TChartSeries* Series() const { return series_; }
 
   // Pen and brush of the canvas for a symbol of point colour Color.

@@ -417,8 +417,8 @@ class TTeeCustomShape : public TTeeCustomShapeBrushPen {
   void SetTransparent(bool v);
   TTeeGradient* Gradient();
   bool HasGradient() const { return gradient_ && gradient_->Visible(); }
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v) { Set(transparency_, std::clamp(v, 0, 100)); }
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v) { Set(transparency_, std::clamp(v, 0, 100)); }
   TRect ShapeBounds;
   int Width() const { return ShapeBounds.Right - ShapeBounds.Left; }
   void SetWidth(int v) { ShapeBounds.Right = ShapeBounds.Left + v; }

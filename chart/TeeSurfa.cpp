@@ -294,9 +294,9 @@ TColor TCustom3DPaletteSeries::ValueColor(double Y) {
 
 TColor TCustom3DPaletteSeries::GetValueColor(int Index) const {
   auto* self = const_cast<TCustom3DPaletteSeries*>(this);
-  TColor c = clTeeColor;
+  TColor c = clUseSeriesColor;
   if (Index >= 0 && Index < static_cast<int>(colors_.size())) c = colors_[static_cast<size_t>(Index)];
-  if (c == clTeeColor) {
+  if (c == clUseSeriesColor) {
     if (!color_each_point_ && (use_color_range_ || use_palette_) && Index >= 0 && Index < Count()) {
       // The values of the list named by ColorSource pick the colour (the Y values when
       // there is no such list).
@@ -611,7 +611,7 @@ void TSurfaceSeries::SetDotFrame(bool v) {
 // canvas brush and the flag is not kept.
 void TSurfaceSeries::SetFastBrush(bool) {}
 
-void TSurfaceSeries::SetTransparency(int v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
+void TSurfaceSeries::SetTransparency(TTeeTransparency v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
 
 void TSurfaceSeries::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TSurfaceSeries*>(Source)) {

@@ -186,8 +186,8 @@ class TSurfaceSeries : public TCustom3DGridSeries {
   TChartHiddenPen* SideLines() { return &side_lines_; }
   bool SmoothPalette() const { return smooth_palette_; }
   void SetSmoothPalette(bool v) { SetBooleanProperty(smooth_palette_, v); }
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v);
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v);
 
   void DrawAllValues() override;
   void DrawCell(int X, int Z);

@@ -196,8 +196,8 @@ class TColorBandTool : public TTeeCustomToolAxis {
   void SetResizeStart(bool v);
   bool ResizeEnd() const { return end_line_->Active(); }
   void SetResizeEnd(bool v);
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
   TMouseEvent OnClick;
   TColorLineTool* StartLine() { return start_line_.get(); }
   TColorLineTool* EndLine() { return end_line_.get(); }
@@ -596,8 +596,8 @@ class TSeriesBandTool : public TTeeCustomToolSeries, public ITeeEventListener {
   bool DrawBehindSeries() const { return draw_behind_; }
   void SetDrawBehindSeries(bool v) { SetBooleanProperty(draw_behind_, v); }
   TTeeGradient* Gradient() { return &gradient_; }
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
   TChartSeries* Series2() const { return series2_; }
   virtual void SetSeries2(TChartSeries* S);
   void SetSeries(TChartSeries* S) override;

@@ -25,7 +25,7 @@ void TGridBandBrush::SetBackColor(TColor v) {
   if (OnChange) OnChange(this);
 }
 
-void TGridBandBrush::SetTransparency(int v) {
+void TGridBandBrush::SetTransparency(TTeeTransparency v) {
   if (transparency_ == v) return;
   transparency_ = v;
   if (OnChange) OnChange(this);

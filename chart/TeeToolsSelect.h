@@ -13,8 +13,8 @@ class TGridBandBrush : public TChartBrush {
   const char* ClassName() const override { return "TGridBandBrush"; }
   TColor BackColor() const { return back_color_; }
   void SetBackColor(TColor v);
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v);
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v);
 
  private:
   TColor back_color_ = clNone;

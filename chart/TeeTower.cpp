@@ -174,8 +174,8 @@ TVector3DSeries::TVector3DSeries(TComponent* AOwner)
   end_y_ = owned_lists_.back().get();
   owned_lists_.push_back(std::make_unique<TChartValueList>(this, "EndZ"));
   end_z_ = owned_lists_.back().get();
-  start_arrow_.SetColor(clTeeColor);
-  end_arrow_.SetColor(clTeeColor);
+  start_arrow_.SetColor(clUseSeriesColor);
+  end_arrow_.SetColor(clUseSeriesColor);
   MarkChartDefaults(this);
 }
 
@@ -228,7 +228,7 @@ void TVector3DSeries::DrawValue(int ValueIndex) {
   const TPoint from(h->CalcXPosValue(XValue(ValueIndex)), v->CalcYPosValue(YValue(ValueIndex)));
   const TPoint to(h->CalcXPosValue(end_x_->Value(ValueIndex)), v->CalcYPosValue(end_y_->Value(ValueIndex)));
   const int zf = d->CalcPosValue(z_values_->Value(ValueIndex)), zt = d->CalcPosValue(end_z_->Value(ValueIndex));
-  auto penOf = [&](TChartPen* p) { c->AssignVisiblePenColor(p, p->Color() == clTeeColor ? color : p->Color()); };
+  auto penOf = [&](TChartPen* p) { c->AssignVisiblePenColor(p, p->Color() == clUseSeriesColor ? color : p->Color()); };
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(color);
   if (end_arrow_.Visible()) {

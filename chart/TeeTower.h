@@ -24,8 +24,8 @@ class TTowerSeries : public TCustom3DGridSeries {
   void SetOrigin(double v) { SetDoubleProperty(origin_, v); }
   bool UseOrigin() const { return use_origin_; }
   void SetUseOrigin(bool v) { SetBooleanProperty(use_origin_, v); }
-  int Transparency() const { return transparency_; }
-  void SetTransparency(int v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
+  TTeeTransparency Transparency() const { return transparency_; }
+  void SetTransparency(TTeeTransparency v) { SetIntegerProperty(transparency_, std::clamp(v, 0, 100)); }
 
   double MaxXValue() override { return x_values_->MaxValue() + 0.5; }
   double MinXValue() override { return x_values_->MinValue() - 0.5; }
