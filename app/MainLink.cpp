@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "gauges/AbFlashT.h"
 #include "gauges/AbPaced.h"
+#include "config/Additonl.h"
 #include "config/Align.h"
 #include "config/TempCalculator.h"
 #include "config/setup.h"
@@ -232,6 +233,8 @@ void TR7Tform1::RefreshLiveDisplays(bool fast, bool slow) {
   slow_due_ = slow_due_ || slow;
   if (pace_live_) live_refresh_->Request();
   else live_refresh_->RunNow();
+  // The additional tables keep a slower pace of their own, drawn on the same packets.
+  if (AdditionalMaps != nullptr) AdditionalMaps->LiveReceived(fast, slow, pace_live_);
 }
 
 void TR7Tform1::RefreshFastDisplays() {

@@ -7,8 +7,9 @@
 // A wake-up is a context switch of a thread, voluntary (it had waited and was woken) or
 // involuntary, counted from /proc/self/task/*/status over the measured seconds: for the GUI
 // thread alone and for every thread of the process. The simulated ECU runs as a process of
-// its own (tools/ecusim, paced at 19,200 baud), so none of its work is counted. CPU is the
-// process's user and system time over the wall time measured.
+// its own (tools/ecusim, paced at 19,200 baud), so none of its work is counted; its engine
+// changes the values at every packet, as a running engine does. CPU is the process's user
+// and system time over the wall time measured.
 //
 // Settings from the environment: CQ5_BENCH_SECONDS (measured time, default 5, longer to
 // profile from outside), CQ5_BENCH_THREADS (each thread's wake-ups to stderr),

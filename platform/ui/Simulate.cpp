@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QWindow>
 #include <QScreen>
 
 #include "platform/ui/Application.h"
@@ -218,5 +219,37 @@ bool GrabScreenToPng(const AnsiString& fileName) {
   const QPixmap shot = screen->grabWindow(0);
   return !shot.isNull() && shot.save(gfx::ToQString(fileName), "PNG");
 }
+
+// A pass starts with the window's request to update (or its exposure); the first paint of
+// any of its widgets after that counts it.
+struct WindowPaintCounter::Impl : QObject {
+  QPointer<QWidget> window;
+  bool passStarted = false;
+  int count = 0;
+
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (window == nullptr) return false;
+    if ((o == window.data() && e->type() == QEvent::UpdateRequest) ||
+        (o == window->windowHandle() && e->type() == QEvent::Expose)) {
+      passStarted = true;
+    } else if (e->type() == QEvent::Paint && passStarted && o->isWidgetType() &&
+               static_cast<QWidget*>(o)->window() == window.data()) {
+      passStarted = false;
+      ++count;
+    }
+    return false;
+  }
+};
+
+WindowPaintCounter::WindowPaintCounter(TControl* form) : impl_(std::make_unique<Impl>()) {
+  impl_->window = ReadyWidget(form)->window();
+  QCoreApplication::instance()->installEventFilter(impl_.get());
+}
+
+WindowPaintCounter::~WindowPaintCounter() {
+  if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(impl_.get());
+}
+
+int WindowPaintCounter::Count() const { return impl_->count; }
 
 }  // namespace ui

@@ -1,6 +1,8 @@
 #pragma once
 // Driving controls as a user would, through the window system's own events: what tests
 // and automation use to press keys, click and look at the screen.
+#include <memory>
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Controls.h"
 
@@ -38,5 +40,21 @@ void GrabToPng(TControl* target, const AnsiString& fileName);
 // Writes what the screen shows now (every window with its frame) to a PNG file; false
 // when there is no screen to read.
 bool GrabScreenToPng(const AnsiString& fileName);
+
+// Counts the times the window of a form is painted while the counter lives: one for each
+// pass in which the toolkit redraws any part of it, however many of its controls that pass
+// redraws. Every such pass is a picture sent to the window system.
+class WindowPaintCounter {
+ public:
+  explicit WindowPaintCounter(TControl* form);
+  ~WindowPaintCounter();
+  WindowPaintCounter(const WindowPaintCounter&) = delete;
+  WindowPaintCounter& operator=(const WindowPaintCounter&) = delete;
+  int Count() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace ui

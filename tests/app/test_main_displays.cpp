@@ -2,6 +2,8 @@
 // once-a-second warning colours and the blanking when the link is lost.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app/ProgramWindowsFixture.h"
 
 #include "controls/Aligrid.h"
@@ -16,6 +18,8 @@
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
+#include "platform/ui/Simulate.h"
+#include "platform/ui/Timer.h"
 
 namespace {
 
@@ -100,6 +104,64 @@ TEST_F(MainDisplays, TheMeterPeaksRestartWithTheNextLiveValuesWhileTheEcuStreams
   f_->Timer1Timer(nullptr);
   EXPECT_EQ(AdditionalMaps->Label21->Caption(), "+Peak = 0");
   EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = 0");
+}
+
+// Packets from the line, one every 50 ms, each with a new engine speed and accel value:
+// the additional tables repaint at most once in 600 ms and only in a pass that repaints the
+// main window's dashboard too, so they cost no wake-up of their own. Their meter's peaks take
+// in every packet's value, drawn or not, and once the packets stop the last values land.
+TEST_F(MainDisplays, TheAdditionalTablesRepaintOnlyWithTheDashboardAtTheirPaceAndTheLastValuesLand) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  f_->TabSet1->SetTabIndex(7);  // the live page, with the dashboard
+  f_->TabSet1Click(f_->TabSet1);
+  os::ManualClock clock{100150};  // the first packet at 100,200 ms, where both paces' slots start
+  os::ScopedClock scoped{clock};
+  ECUConnected = true;
+  f_->Timer1->SetEnabled(false);  // its once-a-second restart of the peaks is tested above
+  TAdditionalMaps* a = AdditionalMaps;
+  a->AdditionalBook->SetPageIndex(0);
+  a->Show();
+  auto paint = [] {
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  };
+  auto packet = [&](int rpm, int gauge) {
+    AnsiString body(2 + 28 + 1, '\0');
+    body[2] = static_cast<char>(rpm >> 8);
+    body[3] = static_cast<char>(rpm);
+    body[2 + 21] = static_cast<char>(std::abs(gauge));
+    body[2 + 27] = static_cast<char>((gauge < 0 ? 1 : 0) | (rpm % 2 == 0 ? 2 : 0));
+    f_->SLIPpktStringPacket(nullptr, body);
+  };
+  ui::WindowPaintCounter additional(a), main(f_);
+  // Drawn with packets 0, 12, 24 and 36 (the first of each 600 ms); the peaks at 13 and 26
+  // and the last packet's values are not.
+  constexpr int kPackets = 38;
+  int alone = 0;
+  for (int k = 0; k < kPackets; ++k) {
+    clock.Advance(50);
+    const int before = additional.Count(), mainBefore = main.Count();
+    packet(1001 + k, k == 13 ? -250 : k == 26 ? 240 : (k * 37) % 200 - 100);
+    paint();
+    if (additional.Count() > before && main.Count() == mainBefore) ++alone;
+  }
+  EXPECT_EQ(alone, 0);
+  EXPECT_EQ(additional.Count(), 4);
+  EXPECT_EQ(a->Label76->Caption(), "-Peak = -250");
+  EXPECT_EQ(a->Label21->Caption(), "+Peak = 240");
+
+  // The last packet's values are drawn a pace after it, with one repaint.
+  const int lastValue = ((kPackets - 1) * 37) % 200 - 100;
+  const int drawn = additional.Count();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (a->AbVMeter1->Value() != lastValue && std::chrono::steady_clock::now() < deadline) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  paint();
+  EXPECT_FLOAT_EQ(a->AbVMeter1->Value(), lastValue);
+  EXPECT_EQ(a->ClutchText->Caption(), "DOWN");  // 1038 rpm: an even packet
+  EXPECT_EQ(additional.Count(), drawn + 1);
 }
 
 TEST_F(MainDisplays, RatioBarsLightUpToTheirSegmentAndColourTheReadOut) {
