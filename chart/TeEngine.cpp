@@ -543,7 +543,7 @@ int TChartSeries::AddChartValue(TChartSeries* Source, int Index) {
 
 void TChartSeries::FillSampleValues(int NumValues) {
   if (NumValues < 0) throw ChartException(TeeMsg_FillSample);
-  if (NumValues == 0) NumValues = 25;
+  if (NumValues == 0) NumValues = DefaultSampleCount();
   Clear();
   BeginUpdate();
   try {

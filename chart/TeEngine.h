@@ -463,6 +463,8 @@ class TChartSeries : public TCustomChartSeries {
   void ClearLists();
   // Adds NumValues sample points of the series type (the base: a random walk).
   virtual void AddSampleValues(int NumValues);
+  // How many sample points FillSampleValues adds when asked for none in particular.
+  virtual int DefaultSampleCount() const { return 25; }
   TChartValueList* x_values_;
   TChartValueList* y_values_;
   TChartValueList* mandatory_;

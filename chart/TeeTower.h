@@ -82,6 +82,9 @@ class TVector3DSeries : public TCustom3DPaletteSeries {
   void DrawValue(int ValueIndex) override;
   void DrawAllValues() override;
 
+ protected:
+  int DefaultSampleCount() const override { return 250; }
+
  private:
   int arrow_width_ = 4, arrow_height_ = 4;
   TChartHiddenPen start_arrow_;

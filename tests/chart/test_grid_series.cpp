@@ -379,6 +379,17 @@ TEST(Vector3DSeries, ArrowsRunFromStartToEnd) {
   EXPECT_NE(c.At(5, 8.5), clBlue);
 }
 
+// Sample points asked for without a count: the vector series' own 250, the base's 25.
+TEST(Vector3DSeries, SamplesWithoutACountTakeTheSeriesTypesOwn) {
+  GridChart<TVector3DSeries> c;
+  c.s.FillSampleValues();
+  EXPECT_EQ(c.s.Count(), 250);
+  EXPECT_EQ(c.s.EndXValues()->Count(), 250);
+  TFastLineSeries line(nullptr);
+  line.FillSampleValues();
+  EXPECT_EQ(line.Count(), 25);
+}
+
 TEST(GridSeriesStream, EachTypeLoadsAndWritesBackByteForByte) {
   struct Case {
     const char* text;
