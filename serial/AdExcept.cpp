@@ -15,12 +15,13 @@ namespace {
 AnsiString SystemMessage(int Id) {
   switch (Id) {
     case 2: return os::SerialErrorText(os::SerialError::NoSuchPort);
-    case 5: return "Serial port is in use or access to it is denied";
+    case 5: return os::SerialErrorText(os::SerialError::InUse);
     case 6: return os::SerialErrorText(os::SerialError::NotOpen);
     case 31: return os::SerialErrorText(os::SerialError::IoError);
     case 50: return os::SerialErrorText(os::SerialError::NotSupported);
     case 87: return os::SerialErrorText(os::SerialError::BadArgument);
     case 1167: return os::SerialErrorText(os::SerialError::LineLost);
+    case 1314: return os::SerialErrorText(os::SerialError::AccessDenied);
     // Windows numbers run below 16000; above lie the component's own codes.
     default: return Id > 0 && Id < 16000 ? "System error " + IntToStr(Id) : AnsiString();
   }

@@ -13,6 +13,9 @@ constexpr int ecFileNotFound = -2;
 constexpr int ecPathNotFound = -3;
 constexpr int ecAccessDenied = -5;
 constexpr int ecOutOfMemory = -8;
+// The device refused this user for lack of permission (Windows' "privilege not held");
+// -5 stays the port another program holds.
+constexpr int ecNoPermission = -1314;
 constexpr int ecBadHandle = -1001;
 constexpr int ecBadArgument = -1002;
 constexpr int ecGotQuitMsg = -1003;

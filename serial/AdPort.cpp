@@ -1,6 +1,7 @@
 #include "serial/AdPort.h"
 
 #include "platform/os/Clock.h"
+#include "platform/os/ComPorts.h"
 #include "serial/AdExcept.h"
 #include "serial/AdSelCom.h"
 #include "serial/AwGui.h"
@@ -10,6 +11,21 @@ namespace {
 TPortChooser& Chooser() {
   static TPortChooser chooser;
   return chooser;
+}
+
+// What a user who lacks the permission for a port's device is told: the port, its device,
+// and how to get the permission.
+AnsiString NoPermissionMessage(uint16_t ComNumber) {
+  const std::string path = os::ComPortPath(ComNumber);
+  std::string text = "Permission denied on COM" + std::to_string(ComNumber) + " (" + path +
+                     "): this user may not open the serial device. ";
+  const std::string group = os::DeviceAccessGroup(path);
+  if (!group.empty())
+    text += "Add the user to the group \"" + group + "\" (sudo usermod -aG " + group +
+            " $USER), then log out and in again.";
+  else
+    text += "Ask the system's administrator for read and write access to it.";
+  return text;
 }
 
 void (*g_port_created)(TApdCustomComPort*) = nullptr;
@@ -108,6 +124,8 @@ void TApdCustomComPort::OpenPort() {
   if (result == ecodes::ecFileNotFound || result == ecodes::ecPathNotFound) result = ecodes::ecBadId;
   if (result != 0) {
     dispatcher.reset();
+    if (result == ecodes::ecNoPermission && !HasState(csLoading))
+      throw EOpenComm(result, NoPermissionMessage(com_number_));
     Check(result);
     return;  // only while loading
   }

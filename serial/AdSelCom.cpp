@@ -25,7 +25,8 @@ bool PortExists(uint16_t N) {
     result = error == os::SerialError::None ? 0 : -os::Win32ErrorNumber(error);
   }
   if (result == 0) return true;
-  return DeniedMeansPresent && result == ecodes::ecAccessDenied;
+  // A device this user may not open is there all the same: choosing it says why it fails.
+  return DeniedMeansPresent && (result == ecodes::ecAccessDenied || result == ecodes::ecNoPermission);
 }
 
 TComSelectForm::TComSelectForm(TComponent* AOwner) : TForm(AOwner) {

@@ -12,11 +12,12 @@ class TButton;
 
 // Probe through a temporary dispatcher (true) or by opening the device directly.
 extern bool ProbeByDispatcher;
-// A port that another program holds counts as present.
+// A port that refuses the open (another program holds it, or this user lacks the
+// permission) counts as present.
 extern bool DeniedMeansPresent;
 
 // True when port N can be opened, or (with DeniedMeansPresent) exists but is held by
-// another program. N = 0 is never present.
+// another program or closed to this user. N = 0 is never present.
 bool PortExists(uint16_t N);
 // The device behind port N.
 AnsiString ComName(uint16_t N);

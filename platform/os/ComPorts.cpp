@@ -1,9 +1,11 @@
 #include "platform/os/ComPorts.h"
 
+#include <grp.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
 namespace os {
 namespace {
@@ -46,6 +48,17 @@ bool PortExists(int comNumber) {
   if (std::string path = OverridePath(comNumber); !path.empty()) return IsCharDevice(path);
   const std::string path = ComPortPath(comNumber);
   return !path.empty() && detail::IsPresentSerialDevice(path, "/sys/class/tty");
+}
+
+std::string DeviceAccessGroup(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || st.st_gid == 0) return {};
+  if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) return {};
+  std::vector<char> buffer(16384);
+  group entry{};
+  group* found = nullptr;
+  if (getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) return {};
+  return found->gr_name;
 }
 
 namespace detail {

@@ -23,6 +23,12 @@ std::string ComPortPath(int comNumber);
 // character device.
 bool PortExists(int comNumber);
 
+// The group whose members may read and write the device at `path` (a serial device is
+// usually given to a group such as "dialout" or "uucp"): the device's own group when its
+// permissions let that group read and write and it is not the administrator's group 0.
+// Empty when there is no such group or it has no name.
+std::string DeviceAccessGroup(const std::string& path);
+
 namespace detail {
 // PortExists for a default-mapped device: `sysClassTty` is normally "/sys/class/tty".
 bool IsPresentSerialDevice(const std::string& devicePath, const std::string& sysClassTty);

@@ -60,7 +60,7 @@ int Win32ErrorNumber(SerialError error) {
     case SerialError::None: return 0;
     case SerialError::NoSuchPort: return 2;      // ERROR_FILE_NOT_FOUND
     case SerialError::InUse: return 5;           // ERROR_ACCESS_DENIED: Windows' "in use"
-    case SerialError::AccessDenied: return 5;
+    case SerialError::AccessDenied: return 1314;  // ERROR_PRIVILEGE_NOT_HELD
     case SerialError::NotOpen: return 6;         // ERROR_INVALID_HANDLE
     case SerialError::IoError: return 31;        // ERROR_GEN_FAILURE
     case SerialError::NotSupported: return 50;   // ERROR_NOT_SUPPORTED
@@ -122,6 +122,8 @@ SerialError SerialDevice::OpenPath(const std::string& path) {
     switch (err) {
       case ENOENT: case ENOTDIR: case ENODEV: case ENXIO: return Fail(SerialError::NoSuchPort, err);
       case EBUSY: return Fail(SerialError::InUse, err);  // TIOCEXCL set by another opener
+      // The device's own permissions (or a read-only mount) keep this user out; the
+      // device may well be free.
       case EACCES: case EPERM: case EROFS: return Fail(SerialError::AccessDenied, err);
       default: return Fail(SerialError::IoError, err);
     }

@@ -21,7 +21,7 @@ enum class SerialError {
   None = 0,
   NoSuchPort,    // no device behind the name, or not a serial device
   InUse,         // another program (or another SerialDevice) has the port open
-  AccessDenied,  // no permission to open the device
+  AccessDenied,  // this user has no permission to open the device
   BadArgument,   // a setting the device or driver refuses (baud rate, data bits, ...)
   NotOpen,       // the device is not open
   NotSupported,  // the device has no such function (modem status on a pseudo-terminal)
@@ -30,8 +30,10 @@ enum class SerialError {
 };
 
 // The Windows "last error" number for an error, for drivers that report failures as negated
-// Windows error numbers: NoSuchPort 2, InUse 5, AccessDenied 5, NotOpen 6, IoError 31,
-// NotSupported 50, BadArgument 87, LineLost 1167, None 0.
+// Windows error numbers: NoSuchPort 2, InUse 5, NotOpen 6, IoError 31, NotSupported 50,
+// BadArgument 87, LineLost 1167, AccessDenied 1314, None 0. Windows reports a port another
+// program holds as "access denied" (5); a device this user lacks the permission for gets
+// "privilege not held" (1314), so that a driver can tell the user which of the two it is.
 int Win32ErrorNumber(SerialError error);
 // A short English description of the error.
 AnsiString SerialErrorText(SerialError error);

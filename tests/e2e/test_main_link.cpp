@@ -1,9 +1,13 @@
 // The ECU link as the tuner sees it in the main window, against the simulated ECU: the
 // port choice and its keeping, the status panel through connect, lock, immobiliser and
 // silence, the placeholders after silence, and the map lock from the menu.
+#include <grp.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,12 +19,14 @@
 #include "ecu/MapLock.h"
 #include "ecu/keycode.h"
 #include "ecu/NewComPort.h"
+#include "platform/os/SerialDevice.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Simulate.h"
+#include "DeniedDevice.h"
 
 namespace e2e {
 namespace {
@@ -94,6 +100,65 @@ TEST_F(PortChoice, RefreshListsThePortsAgainAndCancelLeavesThePortClosed) {
   EXPECT_GE(count, 0);
   EXPECT_EQ(script.Last().Text, "No port selected, no ECU communications possible!");
   EXPECT_FALSE(f_->comms->Open());
+}
+
+// ---- A port that will not open ----
+
+class PortRefused : public MainWindowLink {
+ protected:
+  PortRefused() : MainWindowLink(57) {}
+  // The port chosen again from the menu, with `meanwhile` run while the chooser shows (the
+  // program's own port closed), and `messages` boxes after it answered OK. The texts shown
+  // after the chooser.
+  std::vector<AnsiString> ChooseAgain(int messages, const std::function<void()>& meanwhile = [] {}) {
+    const size_t before = script.Shown().size();
+    script.AnswerForm([&](TForm&) {
+      meanwhile();
+      TSelectPort& w = *SelectPort;
+      w.ComboBox1->SetItemIndex(w.ComboBox1->Items()->IndexOf("COM" + IntToStr(com_)));
+      w.ComboBox1Change(w.ComboBox1);
+      w.OKBtn->Click();
+    });
+    for (int i = 0; i < messages; ++i) script.Answer(mrOk);
+    Menu(f_, "Commsport1")->Click();
+    Application->ProcessMessages();
+    std::vector<AnsiString> texts;
+    for (size_t i = before + 1; i < script.Shown().size(); ++i) texts.push_back(script.Shown()[i].Text);
+    return texts;
+  }
+};
+
+// Held by another program the port is "already open"; closed to this user by the device's
+// permissions, the message names the port, its device and the group to join. Either way
+// the link stays down, and with the port free and permitted the link comes back.
+TEST_F(PortRefused, HeldAndForbiddenPortsAreToldApart) {
+  ASSERT_TRUE(LinkUp());
+  {
+    os::SerialDevice other;
+    const std::vector<AnsiString> texts = ChooseAgain(2, [&] { EXPECT_EQ(other.Open(com_), os::SerialError::None); });
+    EXPECT_EQ(texts, (std::vector<AnsiString>{"ie_Open - device already open.", kNoPortSelected}));
+    EXPECT_FALSE(f_->comms->Open());
+  }
+
+  const group* users = getegid() != 0 ? getgrgid(getegid()) : getgrnam("dialout");
+  ASSERT_NE(users, nullptr);
+  const std::string name = users->gr_name;
+  {
+    testhelp::DeniedDevice denied(sim.SlavePath(), 0060, users->gr_gid);
+    if (!denied.Denied()) GTEST_SKIP() << "the device's permissions do not keep this user out";
+    const std::vector<AnsiString> texts = ChooseAgain(2);
+    EXPECT_EQ(texts, (std::vector<AnsiString>{
+                         "Permission denied on COM" + IntToStr(com_) + " (" + sim.SlavePath() +
+                             "): this user may not open the serial device. Add the user to the group \"" + name +
+                             "\" (sudo usermod -aG " + name + " $USER), then log out and in again.",
+                         kNoPortSelected}));
+    EXPECT_FALSE(f_->comms->Open());
+    EXPECT_EQ(f_->StatusPanel->Caption(), "Status - No ECU link");
+  }
+
+  EXPECT_TRUE(ChooseAgain(0).empty());
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(LinkUp());
 }
 
 // ---- Status panel, placeholders and the map lock ----

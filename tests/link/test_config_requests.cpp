@@ -104,7 +104,7 @@ TEST_F(ConfigRequestsTest, RepliesAroundAnUpload) {
        880, 870, 128, true, 1, 0},
       {"a request unanswered for long lost its reply: the next one is the read-back",
        [](PacketHandler& h) {
-         Upload(100000, ConfigRequestLog::kReplyWithinMs + 1);
+         Upload(100000, 5100);
          Give(h, 870, 128);
        },
        870, 870, 128, false, 1, 0},
@@ -140,6 +140,25 @@ TEST_F(ConfigRequestsTest, RepliesAroundAnUpload) {
          Give(h, 880, 64);   // its read-back: half written
        },
        880, 880, 64, true, 2, 1},
+      {"a frame not written whole: a reply asked for before still tells only the past",
+       [](PacketHandler& h) {
+         ConfigRequests.Requested(99990);
+         ConfigRequests.UploadStarted(config::EncodeConfigImage(ConfigBlock), 100000);
+         EXPECT_TRUE(ConfigRequests.UploadBroken());
+         Give(h, 810, 32);
+       },
+       870, 800, 64, true, 0, 0},
+      {"the read-back never sent: the early reply is dropped, a later one is current",
+       [](PacketHandler& h) {
+         ConfigRequests.Requested(99990);
+         ConfigRequests.UploadStarted(config::EncodeConfigImage(ConfigBlock), 100000);
+         ConfigRequests.UploadWritten();
+         EXPECT_TRUE(ConfigRequests.UploadBroken());
+         Give(h, 810, 32);
+         ConfigRequests.Requested(103000);
+         Give(h, 870, 64);
+       },
+       870, 870, 64, true, 1, 0},
       {"a request sent between the frames is out of date too",
        [](PacketHandler& h) {
          ConfigRequests.UploadStarted(config::EncodeConfigImage(ConfigBlock), 100000);
@@ -168,15 +187,16 @@ TEST_F(ConfigRequestsTest, RepliesAroundAnUpload) {
   ConfigBlockUnsent = false;
 }
 
-// An upload starting when the request before it has been unanswered for exactly the reply
-// limit still waits for that reply (and drops it as out of date); only one unanswered for
-// longer is given up, so the first reply after the frames is the read-back.
+// A reply is waited for five seconds. An upload starting when the request before it has
+// been unanswered for up to that still waits for that reply (and drops it as out of date);
+// only one unanswered for longer is given up, so the first reply after the frames is the
+// read-back. The times are written out, so that the limit itself is held.
 TEST(ConfigRequestLog, ReplyLimitAtAnUpload) {
-  const uint64_t t = 100000, limit = ConfigRequestLog::kReplyWithinMs;
+  const uint64_t t = 100000;
   const struct {
     uint64_t since;
     bool waited;
-  } cases[] = {{limit - 1, true}, {limit, true}, {limit + 1, false}};
+  } cases[] = {{4900, true}, {5000, true}, {5001, false}, {5100, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.since);
     ConfigRequestLog log;

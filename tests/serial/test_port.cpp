@@ -1,8 +1,13 @@
 // The com port component on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -18,10 +23,12 @@
 #include <vector>
 
 #include "platform/os/Clock.h"
+#include "platform/os/ComPorts.h"
 #include "platform/os/Thread.h"
 #include "serial/AdExcept.h"
 #include "serial/AdPort.h"
 #include "serial/Pty.h"
+#include "DeniedDevice.h"
 #include "WithoutCapability.h"
 
 namespace {
@@ -371,6 +378,66 @@ TEST_F(PortTest, OpenFailuresRaiseTheirClasses) {
   second.SetComNumber(static_cast<uint16_t>(pty.ComNumber()));
   EXPECT_EQ(MessageOf<EAlreadyOpen>([&] { second.SetOpen(true); }), "ie_Open - device already open");
   EXPECT_FALSE(second.Open());
+}
+
+// A port another program holds is "already open"; a port whose device this user lacks the
+// permission for says so, naming the port, its device and the way to the permission, and
+// leaves the port closed to open as soon as the permission is there.
+TEST_F(PortTest, HeldAndForbiddenPortsAreToldApart) {
+  const std::string path = os::ComPortPath(pty.ComNumber());
+  {
+    // The terminal's exclusive mark, as another program sets it, keeps out all but root.
+    testhelp::WithoutCapability ordinaryUser(CAP_SYS_ADMIN);
+    const int other = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+    EXPECT_EQ(MessageOf<EAlreadyOpen>([&] { port.SetOpen(true); }), "ie_Open - device already open");
+    ioctl(other, TIOCNXCL);
+    close(other);
+  }
+  EXPECT_EQ(port.PortState(), 0);
+
+  // The device given to a group of users as serial devices are: this process's own group,
+  // or for root (whose group is the administrator's) the usual "dialout".
+  const group* users = getegid() != 0 ? getgrgid(getegid()) : getgrnam("dialout");
+  ASSERT_NE(users, nullptr);
+  const std::string usersName = users->gr_name;
+  const gid_t usersId = users->gr_gid;
+  const AnsiString lead = "Permission denied on COM201 (" + path + "): this user may not open the serial device. ";
+  struct Case {
+    mode_t mode;
+    gid_t group;
+    AnsiString text;
+  };
+  const Case cases[] = {
+      {0060, usersId,
+       lead + "Add the user to the group \"" + usersName + "\" (sudo usermod -aG " + usersName +
+           " $USER), then log out and in again."},
+      // Open to nobody, or to the administrator's group only: no group to join.
+      {0, usersId, lead + "Ask the system's administrator for read and write access to it."},
+      {0060, 0, lead + "Ask the system's administrator for read and write access to it."},
+  };
+  int tried = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("mode " + std::to_string(c.mode) + ", group " + std::to_string(c.group));
+    testhelp::DeniedDevice denied(path, c.mode, c.group);
+    // An ordinary user cannot give the device to the administrator's group.
+    if (!denied.Denied()) continue;
+    ++tried;
+    try {
+      port.SetOpen(true);
+      ADD_FAILURE() << "opened";
+    } catch (const EOpenComm& e) {
+      EXPECT_EQ(dynamic_cast<const EAlreadyOpen*>(&e), nullptr);
+      EXPECT_EQ(e.ErrorCode, ecodes::ecNoPermission);
+      EXPECT_EQ(e.Message(), c.text);
+    }
+    EXPECT_EQ(port.PortState(), 0);
+    EXPECT_EQ(port.Dispatcher(), nullptr);
+  }
+  port.SetOpen(true);
+  EXPECT_EQ(port.PortState(), 2);
+  if (tried == 0) GTEST_SKIP() << "the device's permissions do not keep this user out";
 }
 
 TEST_F(PortTest, LostLineIsReportedAndTheCloseStillCompletes) {

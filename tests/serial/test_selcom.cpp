@@ -5,12 +5,14 @@
 
 #include <algorithm>
 
+#include "platform/os/ComPorts.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Simulate.h"
 #include "serial/AdPort.h"
 #include "serial/AdSelCom.h"
 #include "serial/Pty.h"
+#include "DeniedDevice.h"
 
 namespace {
 
@@ -35,6 +37,15 @@ TEST(PortProbe, PresentFreeHeldAndMissingPorts) {
   DeniedMeansPresent = true;
   EXPECT_TRUE(PortExists(221));
   ProbeByDispatcher = true;
+  holder.SetOpen(false);
+
+  // A device this user lacks the permission for is there too: choosing it tells why.
+  testhelp::DeniedDevice denied(os::ComPortPath(221), 0);
+  if (!denied.Denied()) GTEST_SKIP() << "the device's permissions do not keep this user out";
+  EXPECT_TRUE(PortExists(221));
+  DeniedMeansPresent = false;
+  EXPECT_FALSE(PortExists(221));
+  DeniedMeansPresent = true;
 }
 
 TEST(PortChooser, ListsPresentPortsAndGivesTheChosenNumber) {

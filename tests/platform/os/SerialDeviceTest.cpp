@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 
 #include "platform/os/ComPorts.h"
 #include "platform/os/TermiosLine.h"
+#include "DeniedDevice.h"
 #include "WithoutCapability.h"
 
 namespace {
@@ -240,6 +242,26 @@ TEST_F(SerialPty, SecondOpenIsRefusedAsInUse) {
   EXPECT_TRUE(os::PortExists(3));  // a port someone holds is still present
   first.Close();
   EXPECT_EQ(second.Open(3), SerialError::None);
+}
+
+// Another opener's exclusive mark (EBUSY, which root passes) is the port in use; the
+// device's permissions keeping this user out are a refusal of their own, with a Windows
+// number apart from the "access denied" of a held port, and the port is still present.
+TEST_F(SerialPty, HeldAndForbiddenDevicesAreToldApart) {
+  SerialDevice dev;
+  {
+    testhelp::WithoutCapability ordinaryUser(CAP_SYS_ADMIN);
+    ASSERT_EQ(ioctl(slave_, TIOCEXCL), 0);
+    EXPECT_EQ(dev.Open(3), SerialError::InUse);
+    EXPECT_EQ(os::Win32ErrorNumber(dev.LastError()), 5);
+    ioctl(slave_, TIOCNXCL);
+  }
+  testhelp::DeniedDevice denied(path_, 0);
+  if (!denied.Denied()) GTEST_SKIP() << "the device's permissions do not keep this user out";
+  EXPECT_EQ(dev.Open(3), SerialError::AccessDenied);
+  EXPECT_FALSE(dev.IsOpen());
+  EXPECT_EQ(os::Win32ErrorNumber(dev.LastError()), 1314);
+  EXPECT_TRUE(os::PortExists(3));
 }
 
 // Closing takes the exclusive mark off the terminal, which outlives the close while the
