@@ -50,6 +50,8 @@ struct Seen {
 };
 
 Seen OnScreen(TControl* c) {
+  // Whatever is still to be drawn goes to the screen first.
+  if (TForm* f = c->ParentForm()) f->Repaint();
   Seen s;
   EXPECT_TRUE(ui::GrabScreenOf(c, *s.shot)) << c->ClassName();
   return s;
@@ -97,70 +99,37 @@ class ControlColours : public ::testing::Test {
   std::unique_ptr<TForm> form_;
 };
 
-TEST_F(ControlColours, EveryClassShowsItsBackgroundAndTextColourWhileEnabled) {
-  std::vector<TControl*> fields, captions;
-  auto field = [&](auto* c) {
-    c->SetColor(kField);
-    c->Font()->SetColor(kText);
-    fields.push_back(c);
-    return c;
-  };
-  auto caption = [&](auto* c) {
-    c->Font()->SetColor(kText);
-    captions.push_back(c);
-    return c;
-  };
-  field(Add<TEdit>(10, 10, 160, 28))->SetText("WWWW");
-  auto* mask = Add<TMaskEdit>(180, 10, 160, 28);
-  mask->SetEditMask("9999;1;_");
-  mask->SetText("1234");
-  field(mask);
-  auto* memo = Add<TMemo>(350, 10, 160, 60);
-  memo->Lines()->Add("WWWW");
-  field(memo);
-  for (TAbNumEdit* n : {static_cast<TAbNumEdit*>(Add<TAbNumEdit>(520, 10, 120, 28)),
-                        static_cast<TAbNumEdit*>(Add<TAbNumSpin>(650, 10, 120, 28))}) {
-    n->SetEditBase(ebInt);
-    n->SetColorDefault(kField);
-    n->Font()->SetColor(kText);
-    n->SetValue(8888);
-    fields.push_back(n);
-  }
-  int left = 10;
-  for (TComboBox* box : {Add<TComboBox>(10, 80, 160, 28), Add<TComboBox>(180, 80, 160, 28),
-                         static_cast<TComboBox*>(Add<TComboFlat>(350, 80, 160, 28))}) {
-    if (left == 10) box->SetStyle(csDropDown);
-    if (left == 180) box->SetStyle(csDropDownList);
-    box->Items()->Add("WWWW");
-    box->SetItemIndex(0);
-    field(box);
-    left += 170;
-  }
-  auto* list = Add<TListBox>(520, 80, 160, 60);
-  list->Items()->Add("WWWW");
-  list->Items()->Add("WWWW");
-  field(list);
-  auto* adv = Add<TAdvEdit>(10, 160, 160, 28);
-  adv->SetText("WWWW");
-  field(adv);
-  auto* spin = Add<TAdvSpinEdit>(180, 160, 160, 28);
-  spin->SetValue(8888);
-  field(spin);
-  auto* advMask = Add<TAdvMaskEdit>(350, 160, 160, 28);
-  advMask->SetEditMask("9999;1;_");
-  advMask->SetText("1234");
-  field(advMask);
-
-  caption(Add<TButton>(10, 220, 120, 30))->SetCaption("WWWW");
-  caption(Add<TBitBtn>(140, 220, 120, 30))->SetCaption("WWWW");
-  caption(Add<TCheckBox>(270, 220, 120, 30))->SetCaption("WWWW");
-  caption(Add<TRadioButton>(400, 220, 120, 30))->SetCaption("WWWW");
-  caption(Add<TGroupBox>(530, 220, 160, 60))->SetCaption("WWWW");
+TEST_F(ControlColours, EveryClassShowsItsColoursAndGreysThemWhenDisabled) {
+  auto* numEdit = Add<TAbNumEdit>(520, 10, 120, 28);
+  auto* numSpin = Add<TAbNumSpin>(650, 10, 120, 28);
+  auto* dropDown = Add<TComboBox>(10, 80, 160, 28);
+  auto* dropDownList = Add<TComboBox>(180, 80, 160, 28);
+  dropDownList->SetStyle(csDropDownList);
+  std::vector<TControl*> fields = {
+      Add<TEdit>(10, 10, 160, 28),     Add<TMaskEdit>(180, 10, 160, 28),     Add<TMemo>(350, 10, 160, 60),
+      numEdit,                         numSpin,                              dropDown,
+      dropDownList,                    Add<TComboFlat>(350, 80, 160, 28),    Add<TListBox>(520, 80, 160, 60),
+      Add<TAdvEdit>(10, 160, 160, 28), Add<TAdvSpinEdit>(180, 160, 160, 28), Add<TAdvMaskEdit>(350, 160, 160, 28)};
+  auto* button = Add<TButton>(10, 220, 120, 30);
   auto* radios = Add<TRadioGroup>(700, 220, 160, 90);
-  radios->SetCaption("WWWW");
-  radios->Items()->Add("WWWW");
-  radios->Items()->Add("WWWW");
-  caption(radios);
+  radios->Items()->Add("8888");
+  radios->Items()->Add("8888");
+  std::vector<TControl*> captions = {button, Add<TBitBtn>(140, 220, 120, 30), Add<TCheckBox>(270, 220, 120, 30),
+                                     Add<TRadioButton>(400, 220, 120, 30), Add<TGroupBox>(530, 220, 160, 60), radios};
+  for (TControl* c : fields) {
+    c->SetColor(kField);
+    if (auto* box = dynamic_cast<TComboBox*>(c)) box->Items()->Add("8888");
+    if (auto* list = dynamic_cast<TListBox*>(c)) list->Items()->Add("8888");
+    if (auto* num = dynamic_cast<TAbNumEdit*>(c)) num->SetColorDefault(kField);
+    c->SetText("8888");
+  }
+  for (std::vector<TControl*>* group : {&fields, &captions})
+    for (TControl* c : *group) {
+      c->Font()->SetColor(kText);
+      if (c->Text().empty()) c->SetText("8888");
+    }
+  numEdit->SetValue(8888);
+  numSpin->SetValue(8888);
 
   // The grid's editor takes the colours of the cell it edits.
   auto* grid = Add<TStringAlignGrid>(10, 330, 400, 150);
@@ -168,12 +137,11 @@ TEST_F(ControlColours, EveryClassShowsItsBackgroundAndTextColourWhileEnabled) {
   grid->SelectEditText = false;
   grid->SetDefaultColWidth(120);
   grid->SetDefaultRowHeight(30);
-  grid->SetCells(1, 1, "WWWW");
+  grid->SetCells(1, 1, "8888");
   grid->SetColorCell(1, 1, kField);
   grid->FontCell(1, 1)->SetColor(kText);
   grid->FontCell(1, 1)->SetStyle(TFontStyles{fsBold});
 
-  auto* button = static_cast<TButton*>(captions.front());
   ShowForm();
   // The focus on a button: a focused edit shows its text selected.
   button->SetFocus();
