@@ -104,7 +104,10 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   int ErrorMarkerLen() const { return error_marker_len_; }
   void SetErrorMarkerLen(int v) { error_marker_len_ = v; }
   bool Transparent() const { return transparent_; }
-  void SetTransparent(bool v) { transparent_ = v; }
+  void SetTransparent(bool v) {
+    transparent_ = v;
+    ColorChanged();
+  }
   AnsiString EmptyText() const { return empty_text_; }
   void SetEmptyText(const AnsiString& v) { empty_text_ = v; }
   // Whether the grey placeholder shows now: empty value, no focus.
@@ -193,6 +196,8 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
  protected:
   void Change() override;
   void CreateHandle() override;
+  // A transparent edit lets its parent show through behind the text.
+  TColor FieldColor() const override { return transparent_ ? clNone : Color(); }
   // Focus takes the parent's colour too, so a flat edit never lights up.
   void TookParentColor(TColor c) override { focus_color_ = c; }
 

@@ -44,8 +44,6 @@ void TAdvEdit::CreateHandle() {
 void TAdvEdit::InstallHooks() {
   ui::TWidgetHooks h;
   h.PaintOver = [this](TCanvas& c) { PaintDecoration(c); };
-  h.Background = [this] { return transparent_ ? clNone : Color(); };
-  h.TextColor = [this] { return Font()->Color(); };
   h.MouseEnter = [this] {
     MouseEnter();
     if (focus_border_) Invalidate();

@@ -54,8 +54,6 @@ void TAdvMaskEdit::CreateHandle() {
   TFlatEdit::CreateHandle();
   ui::TWidgetHooks h;
   h.PaintOver = [this](TCanvas& c) { PaintFlatLook(c, focused_, focus_border_, focus_border_color_); };
-  h.Background = [this] { return Color(); };
-  h.TextColor = [this] { return Font()->Color(); };
   // Pointing at the edit focuses it with AutoFocus (the keycode fields).
   h.MouseEnter = [this] {
     MouseEnter();

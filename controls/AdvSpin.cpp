@@ -753,8 +753,6 @@ void TAdvSpinEdit::CreateHandle() {
   TLabelledEdit::CreateHandle();
   ui::TWidgetHooks h;
   h.PaintOver = [this](TCanvas& c) { PaintDecoration(c); };
-  h.Background = [this] { return transparent_ ? clNone : Color(); };
-  h.TextColor = [this] { return Font()->Color(); };
   h.MouseEnter = [this] {
     if (auto_focus_ && CanFocus() && !Focused()) SetFocus();
   };

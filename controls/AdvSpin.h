@@ -171,7 +171,10 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
   bool SpinTransparent() const { return spin_transparent_; }
   void SetSpinTransparent(bool v) { spin_transparent_ = v; }
   bool Transparent() const { return transparent_; }
-  void SetTransparent(bool v) { transparent_ = v; }
+  void SetTransparent(bool v) {
+    transparent_ = v;
+    ColorChanged();
+  }
   TColor FocusColor() const { return focus_color_; }
   void SetFocusColor(TColor v) { focus_color_ = v; }
   TColor FocusBorderColor() const { return focus_border_color_; }
@@ -204,6 +207,8 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
  protected:
   void Change() override;
   void CreateHandle() override;
+  // A transparent edit lets its parent show through behind the text.
+  TColor FieldColor() const override { return transparent_ ? clNone : Color(); }
 
  private:
   bool Loading() const;

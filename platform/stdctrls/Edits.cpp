@@ -234,9 +234,9 @@ void TCustomEdit::UserEdited(const AnsiString& text, int caret) {
   modified_ = true;
   sel_start_ = caret;
   sel_length_ = 0;
-  pushing_ = true;  // the widget already shows this text and caret
+  // The widget already shows this text and caret, so only what OnChange makes of them
+  // goes back to it (a bad character it selects).
   SetText(text);
-  pushing_ = false;
 }
 
 void TCustomEdit::UserSelectionChanged(int start, int length) {

@@ -350,19 +350,31 @@ class OwnerDrawComboWidget : public QComboBox {
 
  protected:
   void paintEvent(QPaintEvent* e) override {
-    if (!drawField || isEditable()) {
+    if (isEditable()) {
       QComboBox::paintEvent(e);
       return;
     }
     QStylePainter painter(this);
     QStyleOptionComboBox opt;
     initStyleOption(&opt);
+    QStyleOptionComboBox label = opt;
     opt.currentText.clear();
     opt.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, opt);
-    painter.drawControl(QStyle::CE_ComboBoxLabel, opt);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
-    drawField(&painter, field);
+    // The closed list shows its chosen item on the control's field colour, as an edit
+    // does, inside the focus mark; a disabled one keeps the style's greyed face.
+    if (isEnabled()) painter.fillRect(field.adjusted(1, 2, -1, -2), palette().color(QPalette::Base));
+    if (drawField) {
+      drawField(&painter, field);
+      return;
+    }
+    // The style writes a closed list's item in the button text colour; it is the text
+    // on the field.
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      label.palette.setColor(g, QPalette::ButtonText, label.palette.color(g, QPalette::Text));
+    painter.setPen(label.palette.color(QPalette::Text));
+    painter.drawControl(QStyle::CE_ComboBoxLabel, label);
   }
 };
 

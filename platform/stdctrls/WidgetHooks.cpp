@@ -109,7 +109,6 @@ class HookFilter : public QObject {
  private:
   bool paint(QEvent* e) {
     if (painting_) return false;  // the widget's own painting, sent from below
-    applyColours();
     painting_ = true;
     static_cast<QObject*>(widget_)->event(e);
     painting_ = false;
@@ -122,32 +121,6 @@ class HookFilter : public QObject {
     }
     return true;
   }
-  void applyColours() {
-    QPalette pal = widget_->palette();
-    bool changed = false;
-    // The control's colours are those of the enabled look; a disabled control keeps the
-    // style's greyed text and background, so it looks disabled whatever colours it has.
-    auto set = [&](QPalette::ColorRole role, const QColor& c) {
-      for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
-        if (pal.color(g, role) != c) {
-          pal.setColor(g, role, c);
-          changed = true;
-        }
-    };
-    if (hooks_.Background) {
-      const TColor c = hooks_.Background();
-      set(QPalette::Base, c == clNone ? QColor(Qt::transparent) : gfx::ToQColor(c));
-    }
-    if (hooks_.TextColor) set(QPalette::Text, gfx::ToQColor(hooks_.TextColor()));
-    if (changed) {
-      // Set without a repaint request: this paint shows it already.
-      const bool blocked = widget_->signalsBlocked();
-      widget_->blockSignals(true);
-      widget_->setPalette(pal);
-      widget_->blockSignals(blocked);
-    }
-  }
-
   QWidget* widget_;
   TWidgetHooks hooks_;
   bool painting_ = false;

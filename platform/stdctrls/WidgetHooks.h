@@ -1,6 +1,6 @@
 #pragma once
 // Services for controls that wrap a ready-made widget (the edits): drawing over what the
-// widget drew, its colours, the mouse entering and leaving, text drag and drop in both
+// widget drew, the mouse entering and leaving, text drag and drop in both
 // directions, and opening an address with the desktop's handler.
 #include <functional>
 #include <vector>
@@ -25,10 +25,6 @@ struct TDragData {
 struct TWidgetHooks {
   // Draws after the widget painted itself (client coordinates).
   std::function<void(TCanvas& Canvas)> PaintOver;
-  // Background and text colour the widget paints with; clNone for the background lets
-  // the parent show through.
-  std::function<TColor()> Background;
-  std::function<TColor()> TextColor;
   std::function<void()> MouseEnter;
   std::function<void()> MouseLeave;
   // True while the control handles the mouse itself (the widget does not see the

@@ -1,8 +1,11 @@
 #include "platform/ui/Controls.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHash>
+#include <QLineEdit>
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
@@ -54,6 +57,33 @@ Qt::CursorShape ShapeOf(TCursor c) {
     case crSizeAll: return Qt::SizeAllCursor;
     default: return Qt::ArrowCursor;
   }
+}
+
+// A control's colours in the roles its ready-made widget paints with. Widgets that hold
+// text or items to choose (line and plain text edits, lists, combo boxes) show the field
+// colour behind them and the text colour on it; the others (buttons, check boxes, radio
+// buttons, group boxes) show only their caption in the text colour. Only the enabled look
+// takes them: a disabled control keeps the style's greyed text and background, so that it
+// looks disabled whatever its colours.
+void SetWidgetColors(QWidget* w, TColor field, TColor text) {
+  const bool holdsText = qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QAbstractScrollArea*>(w) != nullptr ||
+                         qobject_cast<QComboBox*>(w) != nullptr;
+  const QColor textColor = gfx::ToQColor(text);
+  const QColor fieldColor = field == clNone ? QColor(Qt::transparent) : gfx::ToQColor(field);
+  QPalette pal = w->palette();
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+    if (holdsText) {
+      pal.setColor(g, QPalette::Base, fieldColor);
+      pal.setColor(g, QPalette::Text, textColor);
+    } else {
+      pal.setColor(g, QPalette::WindowText, textColor);
+      pal.setColor(g, QPalette::ButtonText, textColor);
+    }
+  }
+  // The roles are the widget's own even where they match what it had: a parent's colours
+  // must not reach it through the toolkit's palette inheritance.
+  const QPalette& now = w->palette();
+  if (pal != now || pal.resolveMask() != now.resolveMask()) w->setPalette(pal);
 }
 
 QString ShortHint(const AnsiString& hint) {
@@ -312,6 +342,7 @@ void TControl::InitWidget() {
   ApplyBounds();
   w->setEnabled(enabled_);
   w->setFont(gfx::ToQFont(font_));
+  ApplyWidgetColors();
   SetHint(hint_);
   if (cursor_ != crDefault) w->setCursor(ShapeOf(cursor_));
   TextChanged();
@@ -427,6 +458,7 @@ void TControl::ParentFontChanged() {
 
 void TControl::FontChanged() {
   if (QWidget* w = impl_->widget) w->setFont(gfx::ToQFont(font_));
+  ApplyWidgetColors();
   Invalidate();
 }
 
@@ -448,7 +480,17 @@ void TControl::ParentColorChanged() {
   ColorChanged();
 }
 
-void TControl::ColorChanged() { Invalidate(); }
+void TControl::ColorChanged() {
+  ApplyWidgetColors();
+  Invalidate();
+}
+
+void TControl::ApplyWidgetColors() {
+  QWidget* w = impl_->widget;
+  // Controls drawn through Paint use Color and Font themselves.
+  if (w == nullptr || dynamic_cast<ui::detail::ControlWidget*>(w) != nullptr) return;
+  SetWidgetColors(w, FieldColor(), font_.Color());
+}
 
 void TControl::SetHint(const AnsiString& v) {
   hint_ = v;

@@ -203,6 +203,11 @@ class TControl : public TComponent {
   // The parent's font or colour changed.
   virtual void ParentFontChanged();
   virtual void ParentColorChanged();
+  // The background a ready-made widget shows behind the text or the items it holds (edits,
+  // memos, combo boxes, list boxes): the control's Color; clNone lets what lies beneath
+  // show through. A control whose answer depends on more than Color calls ColorChanged
+  // when that changes.
+  virtual TColor FieldColor() const { return color_; }
   // Applies Left/Top/Width/Height to the widget.
   virtual void ApplyBounds();
   void SetBoundsFields(int l, int t, int w, int h) { left_ = l; top_ = t; width_ = w; height_ = h; }
@@ -213,6 +218,8 @@ class TControl : public TComponent {
 
  private:
   friend class TWinControl;
+  // Hands FieldColor and the font's colour to a ready-made widget.
+  void ApplyWidgetColors();
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   TAlign align_ = alNone;
   TAnchors anchors_{akLeft, akTop};

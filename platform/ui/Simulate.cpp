@@ -186,15 +186,18 @@ void SimulateMouseWheel(TControl* target, int delta, int x, int y, TShiftState s
   DialogService::RethrowFailure();
 }
 
-void GrabControl(TControl* target, TBitmap& into) {
-  QWidget* w = ReadyWidget(target);
-  const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+namespace {
+void CopyPicture(const QPixmap& shot, TBitmap& into) {
+  const QImage img = shot.toImage().convertToFormat(QImage::Format_RGB32);
   into.SetPixelFormat(pfDevice);
   into.SetSize(img.width(), img.height());
   QPainter p(&gfx::ImageOf(into));
   p.setCompositionMode(QPainter::CompositionMode_Source);
   p.drawImage(0, 0, img);
 }
+}  // namespace
+
+void GrabControl(TControl* target, TBitmap& into) { CopyPicture(ReadyWidget(target)->grab(), into); }
 
 TWinControl* ControlWithKeys() {
   QWidget* w = QApplication::focusWidget();
@@ -218,6 +221,17 @@ bool GrabScreenToPng(const AnsiString& fileName) {
   if (screen == nullptr) return false;
   const QPixmap shot = screen->grabWindow(0);
   return !shot.isNull() && shot.save(gfx::ToQString(fileName), "PNG");
+}
+
+bool GrabScreenOf(TControl* target, TBitmap& into) {
+  QWidget* w = ReadyWidget(target);
+  QScreen* screen = w != nullptr ? w->screen() : nullptr;
+  if (screen == nullptr) return false;
+  const QPoint at = w->mapToGlobal(QPoint(0, 0)) - screen->geometry().topLeft();
+  const QPixmap shot = screen->grabWindow(0, at.x(), at.y(), w->width(), w->height());
+  if (shot.isNull()) return false;
+  CopyPicture(shot, into);
+  return true;
 }
 
 // A pass starts with the window's request to update (or its exposure); the first paint of

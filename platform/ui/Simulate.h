@@ -40,6 +40,9 @@ void GrabToPng(TControl* target, const AnsiString& fileName);
 // Writes what the screen shows now (every window with its frame) to a PNG file; false
 // when there is no screen to read.
 bool GrabScreenToPng(const AnsiString& fileName);
+// Reads what the screen shows now where the control's window lies (whatever covers it
+// included); false when there is no screen to read.
+bool GrabScreenOf(TControl* target, TBitmap& into);
 
 // Counts the times the window of a form is painted while the counter lives: one for each
 // pass in which the toolkit redraws any part of it, however many of its controls that pass
