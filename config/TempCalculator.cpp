@@ -75,7 +75,9 @@ void TTempCalc::FormCreate(TObject*) {
   }
 }
 
-void TTempCalc::FormActivate(TObject*) { Timer1->SetEnabled(true); }
+void TTempCalc::FormActivate(TObject*) {
+  if (!refusing_) Timer1->SetEnabled(true);
+}
 
 void TTempCalc::FormClose(TObject*, TCloseAction&) {
   // However the window closes, the ECU is polled no more.
@@ -127,9 +129,14 @@ void TTempCalc::BitBtn1Click(TObject*) {
   }
   const config::SensorTableFit fit = config::SensorTableFromPoints(points);
   if (!fit.table) {
-    // Nothing is stored; the tuner corrects the points and the live reading goes on.
+    // Nothing is stored and polling stays stopped while the tuner corrects the points; the
+    // window taking activation back from the message is no new opening.
+    refusing_ = true;
+    struct Done {
+      bool& flag;
+      ~Done() { flag = false; }
+    } done{refusing_};
     MessageDlg(fit.error + "\rThe sensor table was not changed.", mtError, TMsgDlgButtons{mbOK});
-    Timer1->SetEnabled(true);
     return;
   }
   le::U16* tables[3] = {ConfigBlock.AirTempTable, ConfigBlock.CoolantTempTable, ConfigBlock.AuxTempTable};

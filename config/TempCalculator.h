@@ -52,6 +52,10 @@ class TTempCalc : public TForm {
   bool ShowsResistance() const;
   // The live sensor reading from the ECU's reply.
   void ShowReading(const AnsiString& text);
+
+ private:
+  // Set while the message about refused points shows.
+  bool refusing_ = false;
 };
 
 extern TTempCalc* TempCalc;

@@ -1,7 +1,8 @@
 #include "config/TempCalibration.h"
 
-#include <algorithm>
 #include <cmath>
+
+#include "platform/rtl/Numbers.h"
 
 namespace config {
 
@@ -63,14 +64,7 @@ SensorTableFit SensorTableFromPoints(const std::array<CalibrationPoint, 3>& poin
       return fit;
     }
   }
-  // The ECU's table falls from cold to hot, so only a sensor whose resistance falls as it
-  // warms can be described: the warmer of two points must read fewer ohms.
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      if (i != j && points[i].celsius > points[j].celsius && !(points[i].ohms < points[j].ohms)) {
-        fit.error = "The sensor resistance must fall as the temperature rises.";
-        return fit;
-      }
+  // Two resistances at one temperature are no sensor's: the curve would have to turn back.
   for (int i = 0; i < 3; ++i)
     for (int j = i + 1; j < 3; ++j)
       if (points[i].celsius == points[j].celsius) {
@@ -79,36 +73,50 @@ SensorTableFit SensorTableFromPoints(const std::array<CalibrationPoint, 3>& poin
       }
   const std::optional<SteinhartHart> curve = FitSteinhartHart(points);
   if (!curve) {
-    fit.error = "These three points give no sensor curve.";
+    fit.error = "These three points give no sensor curve: no two of them may measure the same.";
     return fit;
   }
 
-  // The table search walks the counts from the cold end, so the curve has to warm steadily
-  // as the counts fall over the whole ADC range; a cubic through odd points can turn back.
   std::array<double, kTopCount + 1> T{};
-  for (int n = 1; n <= kTopCount; ++n) {
-    T[n] = curve->CountTemperature(n);
-    if (!(curve->InverseKelvin(n) > 0) || (n > 1 && !(T[n] < T[n - 1]))) {
-      fit.error = "These three points give no usable sensor curve over the measuring range.";
+  for (int n = 1; n <= kTopCount; ++n) T[n] = curve->CountTemperature(n);
+
+  // The search runs from the cold end down and pairs count k with k + 1, so k stays
+  // below the top count: a temperature colder than the whole range extends the last pair
+  // instead of reading a count the ADC does not have. A curve that turns back somewhere
+  // does not matter as long as the table the search finds is a sound one.
+  std::array<double, 14> counts{};
+  int k = kTopCount - 1;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    const double t = kSensorTableTemperatures[i];
+    while (t > T[k] && k > 1) --k;
+    const double r0 = CountOhms(k), r1 = CountOhms(k + 1);
+    const double r = r0 - (r0 - r1) * (T[k] - t) / (T[k] - T[k + 1]);
+    // + 0.0 turns a truncated -0.x into a plain 0 for the message below.
+    counts[i] = std::trunc(r / (r + kPullUpOhms) * kSupplyVolts / kTableVoltsPerCount) + 0.0;
+    if (!Finite(counts[i])) {
+      fit.error = "These three points give no sensor curve over the measuring range.";
       return fit;
     }
   }
 
-  // The search runs from the cold end down and pairs count k with k + 1, so k stays
-  // below the top count: a temperature colder than the whole range extends the last pair
-  // instead of reading a count the ADC does not have.
-  std::array<uint16_t, 14> table{};
-  int k = kTopCount - 1;
-  for (size_t i = 0; i < table.size(); ++i) {
-    const double t = kSensorTableTemperatures[i];
-    while (t > T[k] && k > 1) --k;
-    const double r0 = CountOhms(k), r1 = CountOhms(k + 1);
-    const double dT = T[k] - T[k + 1];
-    double r = dT != 0 ? r0 - (r0 - r1) * (T[k] - t) / dT : r0;
-    if (!Finite(r) || r < 0) r = 0;
-    const double count = std::trunc(r / (r + kPullUpOhms) * kSupplyVolts / kTableVoltsPerCount);
-    table[i] = static_cast<uint16_t>(std::clamp(count, 0.0, static_cast<double>(kTopCount)));
+  // The ECU looks a temperature up between neighbouring entries, so every count has to be
+  // one the ADC can give, and each lower than the one for the colder temperature before it.
+  auto entry = [&](size_t i) {
+    return FloatToStr(counts[i]) + " at " + IntToStr(kSensorTableTemperatures[i]) + " \xB0" "C";
+  };
+  for (size_t i = 0; i < counts.size(); ++i) {
+    if (counts[i] < 0 || counts[i] > kTopCount) {
+      fit.error = "These three points give the count " + entry(i) + ", outside the ADC's 0 to 1023.";
+      return fit;
+    }
+    if (i > 0 && !(counts[i] < counts[i - 1])) {
+      fit.error = "These three points give the count " + entry(i) + ", not below the " + entry(i - 1) +
+                  ": the sensor table must fall as the temperature rises.";
+      return fit;
+    }
   }
+  std::array<uint16_t, 14> table{};
+  for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint16_t>(counts[i]);
   fit.table = table;
   return fit;
 }

@@ -43,9 +43,9 @@ struct SensorTableFit {
 std::optional<SteinhartHart> FitSteinhartHart(const std::array<CalibrationPoint, 3>& points);
 
 // Fits the curve and looks up the count of every table temperature. Refused, with a
-// message for the tuner, when a point has no resistance, the points give no curve, or the
-// curve is not that of a thermistor whose resistance falls as it warms (the only kind the
-// ECU's table can describe).
+// message for the tuner, when a point has no resistance, two points share a temperature,
+// the points give no curve, or the counts found are not a table the ECU can use: each
+// within the ADC's 0..1023 and lower than the one before.
 SensorTableFit SensorTableFromPoints(const std::array<CalibrationPoint, 3>& points);
 
 }  // namespace config

@@ -3,6 +3,7 @@
 // numbers the ECU received, refusals that send nothing, a lost link, and the calculator's
 // live reading, option switch and sensor table.
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -241,6 +242,23 @@ class TemperatureCalculator : public MainWindowLink {
   }
   // A click on the option's radio button.
   static void Choose(int option) { ui::SimulateClick(TempCalc->MeasureOption->Buttons(option), 8, 8); }
+  // The tuner types over an entry, and takes it with Enter (which does not press OK).
+  static void Type(TCustomEdit* e, const char* text) {
+    e->SetFocus();
+    e->SelectAll();
+    for (const char* c = text; *c != 0; ++c) ui::SimulateKey(e, std::string(1, *c).c_str());
+  }
+  static void Enter(TCustomEdit* e, const char* text) {
+    Type(e, text);
+    ui::SimulateKey(e, "Return");
+  }
+  // Three points typed in volts and degrees.
+  static void TypePoints(const std::array<const char*, 6>& voltsAndDegrees) {
+    TTempCalc& w = *TempCalc;
+    TCustomEdit* entries[6] = {w.Measure1, w.Temp1, w.Measure2, w.Temp2, w.Measure3, w.Temp3};
+    for (int i = 0; i < 6; ++i) Enter(entries[i], voltsAndDegrees[i]);
+  }
+  uint32_t Polls() { return sim.With([](Ecu& e) { return e.GetCounters().Frames('B'); }); }
 };
 
 TEST_F(TemperatureCalculator, ShowsTheLiveReadingAndWritesTheChosenTable) {
@@ -295,30 +313,52 @@ TEST_F(TemperatureCalculator, SwitchingToOhmsHoldsFiveVoltsAtJustUnder) {
   EXPECT_FALSE(TempCalc->Timer1->Enabled());
 }
 
-TEST_F(TemperatureCalculator, PointsWithoutACurveAreRefusedAndTheBlockKept) {
+// Refused points store nothing and leave the window open with polling stopped; corrected,
+// they give the table.
+TEST_F(TemperatureCalculator, RefusedPointsKeepTheBlockAndStopPollingUntilCorrected) {
   ASSERT_TRUE(LinkUp());
   const TConfigBlock before = ConfigBlock;
-  bool refused = false, stillOpen = false, pollsAgain = false;
+  TConfigBlock expected = ConfigBlock;
+  const uint16_t table[14] = {1008, 1002, 993, 981, 964, 941, 908, 864, 804, 726, 628, 511, 254, 52};
+  for (int i = 0; i < 14; ++i) expected.AuxTempTable[i] = table[i];
+  bool beyondAdc = false, sameSignal = false, blockKept = false, stillOpen = false, stopped = false;
+  uint32_t pollsAfterRefusal = 0, pollsLater = 0;
   script.AnswerForm([&](TForm&) {
     TTempCalc& w = *TempCalc;
-    w.Measure2->SetFloatValue(4.26);  // the same signal as the first point
+    EXPECT_TRUE(PumpUntil([&] { return Polls() > 0; }, 3000));
+    // The defaults with 7 degC for the first point: the coldest counts pass the ADC's top.
+    Enter(w.Temp1, "7");
     script.Answer(mrOk);
     w.BitBtn1->Click();
-    refused = script.Last().Kind == ui::DialogKind::MessageDlg &&
-              script.Last().Text.find("The sensor table was not changed.") != AnsiString::npos;
+    beyondAdc = script.Last().Kind == ui::DialogKind::MessageDlg &&
+                script.Last().Text.find("count 1025 at -20") != AnsiString::npos &&
+                script.Last().Text.find("The sensor table was not changed.") != AnsiString::npos;
+    Shot(w, "tempcalc-refused");
     stillOpen = w.Visible();
-    pollsAgain = w.Timer1->Enabled();
-    w.Measure2->SetFloatValue(5.0);  // no resistance at all
+    stopped = !w.Timer1->Enabled();
+    pollsAfterRefusal = Polls();
+    PumpUntil([] { return false; }, 800);
+    pollsLater = Polls();
+    Enter(w.Measure2, "4.26");  // the same signal as the first point
     script.Answer(mrOk);
     w.BitBtn1->Click();
-    refused = refused && script.Count(ui::DialogKind::MessageDlg) == 2;
-    w.BitBtn2->Click();
+    sameSignal = script.Count(ui::DialogKind::MessageDlg) == 2 &&
+                 script.Last().Text.find("no sensor curve") != AnsiString::npos;
+    stopped = stopped && !w.Timer1->Enabled();
+    blockKept = std::memcmp(&ConfigBlock, &before, sizeof before) == 0;
+    // A 10 kOhm sensor, whose curve turns back only beyond 120 degC.
+    TypePoints({"4.9", "-20", "4.6", "20", "2.5", "80"});
+    w.BitBtn1->Click();
   });
   Open("AUX", 2);
-  EXPECT_TRUE(refused);
+  EXPECT_TRUE(beyondAdc) << script.Last().Text;
+  EXPECT_TRUE(sameSignal) << script.Last().Text;
   EXPECT_TRUE(stillOpen);
-  EXPECT_TRUE(pollsAgain);
-  EXPECT_EQ(0, std::memcmp(&ConfigBlock, &before, sizeof before));
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(pollsLater, pollsAfterRefusal) << "polled while the refused points were corrected";
+  EXPECT_TRUE(blockKept);
+  EXPECT_FALSE(TempCalc->Visible());
+  EXPECT_EQ(0, std::memcmp(&ConfigBlock, &expected, sizeof expected));
 }
 
 // With degrees Fahrenheit the same three points, entered as 32, 68 and 212, give the
@@ -335,19 +375,11 @@ TEST_F(TemperatureCalculatorFahrenheit, EntriesInFahrenheitGiveTheCelsiusTable) 
   bool typing = false, held = false;
   script.AnswerForm([&](TForm&) {
     TTempCalc& w = *TempCalc;
-    auto type = [](TAbNumSpin* e, const char* text) {
-      e->SetFocus();
-      e->SelectAll();
-      for (const char* c = text; *c != 0; ++c) ui::SimulateKey(e, std::string(1, *c).c_str());
-    };
-    type(w.Temp3, "300");
+    Type(w.Temp3, "300");
     typing = w.Temp3->State() == esEditing && w.Temp3->Color() == w.Temp3->ColorEditing();
     ui::SimulateKey(w.Temp3, "Return");
     held = w.Temp3->ValueAsInt() == 248 && w.Temp3->Text() == "248" && w.Temp3->State() == esNormal;
-    for (auto [e, text] : {std::pair{w.Temp1, "32"}, std::pair{w.Temp2, "68"}, std::pair{w.Temp3, "212"}}) {
-      type(e, text);
-      ui::SimulateKey(e, "Return");
-    }
+    for (auto [e, text] : {std::pair{w.Temp1, "32"}, std::pair{w.Temp2, "68"}, std::pair{w.Temp3, "212"}}) Enter(e, text);
     w.BitBtn1->Click();
   });
   Open("AIR", 0);
