@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -98,8 +99,10 @@ class PasteFilter : public QObject {
       case QEvent::ContextMenu: {
         if (o != edit_) return false;
         QMenu* menu = edit_->createStandardContextMenu();
+        // Its Paste item is tied to the line edit's own paste (by name in this toolkit).
         for (QAction* a : menu->actions())
-          if (QObject::disconnect(a, &QAction::triggered, edit_, &QLineEdit::paste))
+          if (QObject::disconnect(a, SIGNAL(triggered()), edit_, SLOT(paste())) ||
+              QObject::disconnect(a, &QAction::triggered, edit_, &QLineEdit::paste))
             QObject::connect(a, &QAction::triggered, this, [this] { Paste(QClipboard::Clipboard); });
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(static_cast<QContextMenuEvent*>(e)->globalPos());
@@ -120,17 +123,27 @@ class PasteFilter : public QObject {
   std::function<void(const AnsiString&)> paste_;
 };
 
-// The memo's widget hands what is pasted or dropped into it to the memo, as plain text.
-// The toolkit's own insertion reads the first of the offered formats without looking
-// whether there is one, and an empty X clipboard offers none: left to it, a paste with
-// nothing on the clipboard would end the program.
+// The memo's widget hands what is pasted into it (by key, middle click or context menu) to
+// the memo, as plain text. The toolkit's own insertion reads the first of the offered
+// formats without looking whether there is one, and an empty X clipboard offers none:
+// left to it, a paste with nothing on the clipboard would end the program. A drop, which
+// always offers a format, is still the toolkit's to insert.
 class MemoWidget : public QPlainTextEdit {
  public:
   MemoWidget(TMemo* memo, QWidget* parent) : QPlainTextEdit(parent), memo_(memo) {}
 
  protected:
+  void dropEvent(QDropEvent* e) override {
+    dropping_ = true;
+    QPlainTextEdit::dropEvent(e);
+    dropping_ = false;
+  }
   void insertFromMimeData(const QMimeData* source) override {
     if (source == nullptr || !source->hasText()) return;
+    if (dropping_) {
+      QPlainTextEdit::insertFromMimeData(source);
+      return;
+    }
     const QString text = source->text();
     if (text.isEmpty() || isReadOnly()) return;
     // The widget's selection (the caret a middle click or a drop has just placed) in the
@@ -145,6 +158,7 @@ class MemoWidget : public QPlainTextEdit {
 
  private:
   TMemo* memo_;
+  bool dropping_ = false;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Pasting into every kind of text control under a real X server, by the paste keys
-// (Ctrl+V, Shift+Insert) and a middle click. With nothing on the clipboard and no
+// (Ctrl+V, Shift+Insert), a middle click and the context menu. With nothing on the clipboard and no
 // selection the program lives and every control keeps its text; with text there, each
 // control takes what its limit lets in.
 #include <gtest/gtest.h>
@@ -169,6 +169,14 @@ TEST_F(PasteProbe, EachControlTakesWhatItsLimitLetsIn) {
   for (const Target& t : targets_) PasteInto(t, "");
   ExpectTexts({"4321", "4321", "43210", "4321", "43210", "43210", "4321", "4321"}, "middle click");
   EXPECT_TRUE(edit_->Modified());
+
+  // The Paste of the edit's context menu keeps to its limit as well.
+  edit_->SetText("");
+  Xdo(At(edit_, 3, 12) + " click 3");
+  PumpFor(400);
+  Xdo("key p");
+  PumpFor(300);
+  EXPECT_EQ(edit_->Text(), "12345");
 }
 
 // The main window's details: the "Map comments" memo and the detail edits share 248
