@@ -642,7 +642,7 @@ void TAdvEdit::CutToClipboard() {
 void TAdvEdit::PasteFromClipboard() { PasteText(Clipboard()->AsText()); }
 
 void TAdvEdit::PasteText(const AnsiString& Pasted) {
-  if (ReadOnly()) return;
+  if (ReadOnly() || Pasted.empty()) return;
   bool allow = true;
   if (OnClipboardPaste) OnClipboardPaste(this, Pasted, allow);
   if (allow) InsertChecked(Pasted);

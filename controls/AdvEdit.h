@@ -154,11 +154,11 @@ class TAdvEdit : public TFlatEdit<TCustomEdit> {
   // Sets the modified state and, with ShowModified, the modified font colour.
   void SetModified(bool v);
 
-  // Clipboard with veto events. Paste takes the text to paste (the clipboard's text in
-  // the window system's paste).
+  // Clipboard with veto events. Paste takes the text to paste (the clipboard's text, or
+  // the selection's for a middle click).
   void CutToClipboard();
   void CopyToClipboard();
-  void PasteText(const AnsiString& Pasted);
+  void PasteText(const AnsiString& Pasted) override;
   void PasteFromClipboard();
 
   TValueValidateEvent OnValueValidate;

@@ -566,6 +566,10 @@ void TAdvSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
   }
 }
 
+void TAdvSpinEdit::PasteText(const AnsiString& Pasted) {
+  if (editor_enabled_) TMaskEdit::PasteText(Pasted);
+}
+
 void TAdvSpinEdit::KeyPress(char& Key) {
   TWinControl::KeyPress(Key);
   if (Key == 0) return;

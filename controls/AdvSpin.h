@@ -193,6 +193,8 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
 
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  // Pastes only while the editor is enabled.
+  void PasteText(const AnsiString& Pasted) override;
   void DoEnter() override;
   void DoExit() override;
   void Loaded() override;

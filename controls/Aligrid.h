@@ -91,6 +91,12 @@ class TNewInplaceEdit : public TInplaceEdit {
 
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  // Dropped, as keys are, while no cell is remembered.
+  void PasteText(const AnsiString& Pasted) override;
+
+ protected:
+  // A multi-line cell takes a pasted text with its line breaks.
+  bool MultiLine() const override { return Multiline; }
 
  private:
   TStringAlignGrid* align_grid_;

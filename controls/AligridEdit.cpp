@@ -181,6 +181,11 @@ void TNewInplaceEdit::KeyPress(char& Key) {
   TInplaceEdit::KeyPress(Key);
 }
 
+void TNewInplaceEdit::PasteText(const AnsiString& Pasted) {
+  if (Col < 0 || Row < 0) return;
+  TInplaceEdit::PasteText(Pasted);
+}
+
 TInplaceEdit* TStringAlignGrid::CreateEditor() { return new TNewInplaceEdit(this); }
 
 TNewInplaceEdit* TStringAlignGrid::AlignEditor() const { return dynamic_cast<TNewInplaceEdit*>(InplaceEditor()); }

@@ -392,6 +392,14 @@ void TAbNumEdit::KeyPress(char& Key) {
   TCustomEdit::KeyPress(Key);
 }
 
+void TAbNumEdit::PasteText(const AnsiString& Pasted) {
+  if (!editor_enabled_) {
+    MessageBeep(MB_BEEP_OK);
+    return;
+  }
+  TCustomEdit::PasteText(Pasted);
+}
+
 void TAbNumEdit::DoExit() {
   TCustomEdit::DoExit();
   if (Text().empty()) TCustomEdit::SetText("0");

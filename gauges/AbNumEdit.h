@@ -73,6 +73,8 @@ class TAbNumEdit : public TCustomEdit {
 
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  // Refused with a beep, as every key is, when the editor is not enabled.
+  void PasteText(const AnsiString& Pasted) override;
   void DoExit() override;
   bool WantsDialogKey(WORD Key) const override;
 

@@ -1,6 +1,15 @@
 #include "platform/stdctrls/Edits.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTextDocument>
@@ -8,6 +17,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/stdctrls/detail/Pastes.h"
 #include "platform/ui/detail/QtControls.h"
 
 using gfx::FromQString;
@@ -58,7 +68,130 @@ AnsiString CrLfToLf(const AnsiString& s) {
   return r;
 }
 
+// Takes the pastes of a line edit: the paste keys, a middle click and the context menu's
+// Paste. The toolkit would insert whatever the clipboard holds, past every limit of the
+// control.
+class PasteFilter : public QObject {
+ public:
+  PasteFilter(QLineEdit* edit, std::function<void(const AnsiString&)> paste)
+      : QObject(edit), edit_(edit), paste_(std::move(paste)) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+        if (!static_cast<QKeyEvent*>(e)->matches(QKeySequence::Paste)) return false;
+        Paste(QClipboard::Clipboard);
+        return true;
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseButtonRelease: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        if (o != edit_ || m->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection())
+          return false;
+        // The selection goes in where the button is let go.
+        if (e->type() == QEvent::MouseButtonRelease) {
+          edit_->setCursorPosition(edit_->cursorPositionAt(m->position().toPoint()));
+          Paste(QClipboard::Selection);
+        }
+        return true;
+      }
+      case QEvent::ContextMenu: {
+        if (o != edit_) return false;
+        QMenu* menu = edit_->createStandardContextMenu();
+        // Its Paste item is tied to the line edit's own paste (by name in this toolkit).
+        for (QAction* a : menu->actions())
+          if (QObject::disconnect(a, SIGNAL(triggered()), edit_, SLOT(paste())) ||
+              QObject::disconnect(a, &QAction::triggered, edit_, &QLineEdit::paste))
+            QObject::connect(a, &QAction::triggered, this, [this] { Paste(QClipboard::Clipboard); });
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(static_cast<QContextMenuEvent*>(e)->globalPos());
+        return true;
+      }
+      default: return false;
+    }
+  }
+
+ private:
+  void Paste(QClipboard::Mode mode) {
+    // text() asks for the text alone, so an empty clipboard simply gives none.
+    const QString text = QGuiApplication::clipboard()->text(mode);
+    if (!text.isEmpty()) paste_(FromQString(text));
+  }
+
+  QLineEdit* edit_;
+  std::function<void(const AnsiString&)> paste_;
+};
+
+// The memo's widget hands what is pasted into it (by key, middle click or context menu) to
+// the memo, as plain text. The toolkit's own insertion reads the first of the offered
+// formats without looking whether there is one, and an empty X clipboard offers none:
+// left to it, a paste with nothing on the clipboard would end the program. A drop, which
+// always offers a format, is still the toolkit's to insert.
+class MemoWidget : public QPlainTextEdit {
+ public:
+  MemoWidget(TMemo* memo, QWidget* parent) : QPlainTextEdit(parent), memo_(memo) {}
+
+ protected:
+  void dropEvent(QDropEvent* e) override {
+    dropping_ = true;
+    QPlainTextEdit::dropEvent(e);
+    dropping_ = false;
+  }
+  void insertFromMimeData(const QMimeData* source) override {
+    if (source == nullptr || !source->hasText()) return;
+    if (dropping_) {
+      QPlainTextEdit::insertFromMimeData(source);
+      return;
+    }
+    const QString text = source->text();
+    if (text.isEmpty() || isReadOnly()) return;
+    // The widget's selection (the caret a middle click or a drop has just placed) in the
+    // memo's positions, where each line break is two characters.
+    const QString shown = toPlainText();
+    auto memoPos = [&shown](int p) { return p + static_cast<int>(shown.left(p).count(QChar('\n'))); };
+    const QTextCursor c = textCursor();
+    const int from = memoPos(c.selectionStart());
+    memo_->UserSelectionChanged(from, memoPos(c.selectionEnd()) - from);
+    memo_->PasteText(FromQString(text));
+  }
+
+ private:
+  TMemo* memo_;
+  bool dropping_ = false;
+};
+
 }  // namespace
+
+AnsiString FitPastedText(const AnsiString& Pasted, bool MultiLine, int MaxLength, size_t Kept) {
+  const size_t max = static_cast<size_t>(std::max(MaxLength, 0));
+  const size_t room = MaxLength <= 0 ? AnsiString::npos : Kept >= max ? 0 : max - Kept;
+  AnsiString r;
+  for (size_t i = 0; i < Pasted.size() && Pasted[i] != '\0'; ++i) {
+    const char ch = Pasted[i];
+    if (ch == '\r' || ch == '\n') {
+      if (!MultiLine || r.size() + 2 > room) break;
+      if (ch == '\r' && i + 1 < Pasted.size() && Pasted[i + 1] == '\n') ++i;
+      r += "\r\n";
+      continue;
+    }
+    if (r.size() + 1 > room) break;
+    r += ch;
+  }
+  return r;
+}
+
+namespace ui::detail {
+
+void RoutePastes(QLineEdit* edit, std::function<void(const AnsiString& Text)> paste, QWidget* keys) {
+  for (QObject* child : edit->children())
+    if (dynamic_cast<PasteFilter*>(child) != nullptr) return;
+  auto* filter = new PasteFilter(edit, std::move(paste));
+  edit->installEventFilter(filter);
+  if (keys != nullptr) keys->installEventFilter(filter);
+}
+
+}  // namespace ui::detail
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
   SetTabStop(true);
@@ -71,6 +204,7 @@ TCustomEdit::~TCustomEdit() = default;
 void TCustomEdit::CreateHandle() {
   auto* w = new QLineEdit(ui::detail::ParentWidget(this));
   ui::detail::InstallWidget(this, w);
+  ui::detail::RoutePastes(w, [this](const AnsiString& t) { PasteText(t); });
   QObject::connect(w, &QLineEdit::textEdited, w, [this, w](const QString& t) {
     UserEdited(FromQString(t), w->cursorPosition());
   });
@@ -239,6 +373,22 @@ void TCustomEdit::UserEdited(const AnsiString& text, int caret) {
   SetText(text);
 }
 
+void TCustomEdit::PasteText(const AnsiString& Pasted) {
+  if (read_only_) return;
+  const AnsiString& t = Text();
+  const size_t start = std::min(static_cast<size_t>(sel_start_), t.size());
+  const size_t len = std::min(static_cast<size_t>(sel_length_), t.size() - start);
+  const AnsiString fit = FitPastedText(Pasted, MultiLine(), max_length_, t.size() - len);
+  if (fit.empty()) return;
+  AnsiString now = t;
+  now.replace(start, len, fit);
+  modified_ = true;
+  sel_start_ = static_cast<int>(start + fit.size());
+  sel_length_ = 0;
+  SetText(now);  // the change handlers may cut the text again; the caret stays within it
+  PushSelection();
+}
+
 void TCustomEdit::UserSelectionChanged(int start, int length) {
   if (pushing_) return;
   sel_start_ = start;
@@ -344,6 +494,11 @@ AnsiString TMaskEdit::UnmaskedText() const {
   return r;
 }
 
+int TMaskEdit::NextInput(int pos) const {
+  while (pos < static_cast<int>(mask_.size()) && !mask_[static_cast<size_t>(pos)].kind) ++pos;
+  return pos;
+}
+
 void TMaskEdit::KeyPress(char& Key) {
   if (mask_.empty()) {
     TCustomEdit::KeyPress(Key);
@@ -357,19 +512,45 @@ void TMaskEdit::KeyPress(char& Key) {
   unsigned char u = static_cast<unsigned char>(Key);
   if (u < 32) return;  // editing keys go to the widget
   // Overwrite the next pattern position at or after the caret; literals are skipped.
-  int pos = SelStart();
-  while (pos < static_cast<int>(mask_.size()) && !mask_[static_cast<size_t>(pos)].kind) ++pos;
+  const int pos = NextInput(SelStart());
   if (pos < static_cast<int>(mask_.size()) && CharAllowed(pos, Key)) {
     AnsiString t = Text();
     if (t.size() < mask_.size()) t.resize(mask_.size(), blank_);
     t[static_cast<size_t>(pos)] = Key;
     SetText(t);
     SetModified(true);
-    int next = pos + 1;
-    while (next < static_cast<int>(mask_.size()) && !mask_[static_cast<size_t>(next)].kind) ++next;
-    SetSelStart(next);
+    SetSelStart(NextInput(pos + 1));
   }
   Key = 0;
+}
+
+void TMaskEdit::PasteText(const AnsiString& Pasted) {
+  if (mask_.empty()) {
+    TCustomEdit::PasteText(Pasted);
+    return;
+  }
+  if (ReadOnly()) return;
+  const int size = static_cast<int>(mask_.size());
+  AnsiString t = Text();
+  if (t.size() < mask_.size()) t.resize(mask_.size(), blank_);
+  int pos = SelStart();
+  bool took = false;
+  for (char ch : FitPastedText(Pasted, false)) {
+    if (pos < size && !mask_[static_cast<size_t>(pos)].kind && mask_[static_cast<size_t>(pos)].literal == ch) {
+      ++pos;
+      continue;
+    }
+    const int at = NextInput(pos);
+    if (at >= size) break;
+    if (!CharAllowed(at, ch)) continue;
+    t[static_cast<size_t>(at)] = ch;
+    pos = at + 1;
+    took = true;
+  }
+  if (!took) return;
+  SetModified(true);
+  SetText(t);
+  SetSelStart(NextInput(pos));
 }
 
 // ---- TMemo ----
@@ -422,7 +603,7 @@ void TMemo::SetScrollBars(int v) {
 }
 
 void TMemo::CreateHandle() {
-  auto* m = new QPlainTextEdit(ui::detail::ParentWidget(this));
+  auto* m = new MemoWidget(this, ui::detail::ParentWidget(this));
   ui::detail::InstallWidget(this, m);
   QObject::connect(m, &QPlainTextEdit::textChanged, m, [this, m]() {
     if (syncing_) return;

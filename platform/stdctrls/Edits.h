@@ -10,6 +10,12 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TBorderStyle { bsNoBorder, bsSingleBorder };
 
+// What an edit takes of a pasted text: up to a NUL; a one-line edit takes the first line
+// only, a multi-line one has every line break as CR LF. With MaxLength above 0, no more
+// goes in than the room Kept characters (the text beside the selection) leave; a line
+// break is not split.
+AnsiString FitPastedText(const AnsiString& Pasted, bool MultiLine, int MaxLength = 0, size_t Kept = 0);
+
 class TCustomEdit : public TWinControl {
  public:
   explicit TCustomEdit(TComponent* AOwner);
@@ -60,6 +66,10 @@ class TCustomEdit : public TWinControl {
   // The widget layer reports typing through here: the new text and caret.
   void UserEdited(const AnsiString& text, int caret);
   void UserSelectionChanged(int start, int length);
+  // A paste (the clipboard's text, or the selection's for a middle click): what fits of
+  // it within MaxLength replaces the selection, the caret goes after it and the edit is
+  // modified. A read-only edit takes nothing, and nothing to paste changes nothing.
+  virtual void PasteText(const AnsiString& Pasted);
 
  protected:
   virtual void Change();
@@ -67,6 +77,9 @@ class TCustomEdit : public TWinControl {
   void InitWidget() override;
   void TextChanged() override;
   void PushSelection();
+  // Whether the text may hold line breaks (a memo); a paste into a one-line edit takes
+  // its first line only.
+  virtual bool MultiLine() const { return false; }
 
  private:
   void PushOptions();
@@ -111,8 +124,13 @@ class TMaskEdit : public TCustomEdit {
   // True when every required position holds a character.
   bool IsComplete() const;
   void KeyPress(char& Key) override;
+  // A paste is typed into the mask: each character goes where typing it would, one that
+  // its position does not take is dropped, and one matching a literal steps over it.
+  void PasteText(const AnsiString& Pasted) override;
 
  private:
+  // The first position at or after `pos` that takes input (past the literals).
+  int NextInput(int pos) const;
   struct MaskChar {
     char kind;  // 0 literal, else pattern letter
     char literal;
@@ -152,6 +170,7 @@ class TMemo : public TCustomEdit {
   void CreateHandle() override;
   void InitWidget() override;
   void TextChanged() override;
+  bool MultiLine() const override { return true; }
 
  private:
   std::unique_ptr<TStringList> lines_;

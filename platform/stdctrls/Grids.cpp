@@ -98,6 +98,11 @@ void TInplaceEdit::KeyPress(char& Key) {
   TCustomEdit::KeyPress(Key);
 }
 
+void TInplaceEdit::PasteText(const AnsiString& Pasted) {
+  if (grid_ && !grid_->CanEditModify()) return;
+  TCustomEdit::PasteText(Pasted);
+}
+
 // ---- TCustomGrid: sizes ----
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {

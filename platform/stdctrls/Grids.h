@@ -22,6 +22,8 @@ class TInplaceEdit : public TCustomEdit {
   // F2) go to the grid; the rest edit the text.
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  // Nothing is pasted into a cell the grid does not let change.
+  void PasteText(const AnsiString& Pasted) override;
 
   // Moves the editor over `r` (grid client coordinates) and shows it; Hide() takes it away.
   void ShowAt(const TRect& r);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/graphics/detail/QtGraphics.h"
+#include "platform/stdctrls/detail/Pastes.h"
 #include "platform/ui/detail/QtControls.h"
 
 using gfx::FromQString;
@@ -378,6 +379,22 @@ class OwnerDrawComboWidget : public QComboBox {
   }
 };
 
+// A paste into the field of a box that takes typing goes in as far as MaxLength leaves
+// room, its first line only. The box takes the keys for its field.
+void RouteFieldPastes(TComboBox* c, QComboBox* w) {
+  QLineEdit* field = w->lineEdit();
+  if (field == nullptr) return;
+  ui::detail::RoutePastes(
+      field,
+      [c, field](const AnsiString& pasted) {
+        if (field->isReadOnly()) return;
+        const auto kept = static_cast<size_t>(field->text().size() - field->selectedText().size());
+        const AnsiString fit = FitPastedText(pasted, false, c->MaxLength(), kept);
+        if (!fit.empty()) field->insert(ToQString(fit));
+      },
+      w);
+}
+
 }  // namespace
 
 // ---- TComboBox ----
@@ -458,7 +475,10 @@ void TComboBox::ItemsChanged() {
 
 void TComboBox::SetStyle(TComboBoxStyle v) {
   style_ = v;
-  if (auto* w = As<QComboBox>(this)) w->setEditable(v == csDropDown || v == csSimple);
+  if (auto* w = As<QComboBox>(this)) {
+    w->setEditable(v == csDropDown || v == csSimple);
+    RouteFieldPastes(this, w);
+  }
   ApplyOwnerDraw();
   ItemsChanged();
 }
@@ -532,6 +552,7 @@ void TComboBox::InitWidget() {
   TWinControl::InitWidget();
   if (auto* w = As<QComboBox>(this)) {
     w->setEditable(style_ == csDropDown || style_ == csSimple);
+    RouteFieldPastes(this, w);
     w->setMaxVisibleItems(std::max(1, drop_down_count_));
   }
   ApplyOwnerDraw();

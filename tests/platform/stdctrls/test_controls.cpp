@@ -227,6 +227,54 @@ TEST_F(ControlsTest, MaskEditKeepsLiterals) {
   EXPECT_TRUE(m.IsComplete());
 }
 
+// A paste takes what fits: the first line in a one-line edit, CR LF line breaks in a memo,
+// nothing past a NUL or the limit (the text beside the selection counts, one longer than
+// the limit leaves no room); a read-only edit and an empty paste change nothing; a mask
+// edit takes the pasted characters as typed ones.
+TEST_F(ControlsTest, PastesKeepWithinTheLimitAndTheLines) {
+  EXPECT_EQ(FitPastedText(AnsiString("ab\0cd", 5), false), "ab");
+  EXPECT_EQ(FitPastedText("a\rb\nc\r\nd", true), "a\r\nb\r\nc\r\nd");
+  EXPECT_EQ(FitPastedText("ab\r\ncd", true, 4, 1), "ab");  // a line break is not split
+  EXPECT_EQ(FitPastedText("abc", false, 4, 6), "");
+
+  TForm* f = NewForm();
+  auto* e = Place<TEdit>(f, 0, 0, 120, 21);
+  int changes = 0;
+  e->OnChange = [&](TObject*) { ++changes; };
+  e->SetText("Boost");
+  changes = 0;
+  e->SetMaxLength(6);
+  e->SetSelStart(1);
+  e->SetSelLength(3);
+  e->PasteText("12345\r\nnext");
+  EXPECT_EQ(e->Text(), "B1234t");
+  EXPECT_EQ(e->SelStart(), 5);
+  EXPECT_TRUE(e->Modified());
+  EXPECT_EQ(changes, 1);
+  e->PasteText("");
+  e->SetReadOnly(true);
+  e->PasteText("x");
+  EXPECT_EQ(e->Text(), "B1234t");
+  EXPECT_EQ(changes, 1);
+
+  auto* m = Place<TMemo>(f, 0, 30, 200, 100);
+  m->SetText("one");
+  m->SetSelStart(3);
+  m->PasteText("\ntwo\nthree");
+  EXPECT_EQ(m->Text(), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(m->Lines()->Count(), 3);
+
+  TMaskEdit mask(nullptr);
+  mask.SetEditMask("00:00;1;_");
+  mask.SetSelStart(0);
+  mask.PasteText("1x2:3456");
+  EXPECT_EQ(mask.Text(), "12:34");
+  EXPECT_EQ(mask.SelStart(), 5);
+  mask.SetSelStart(3);
+  mask.PasteText("9");
+  EXPECT_EQ(mask.Text(), "12:94");
+}
+
 TEST_F(ControlsTest, MemoLinesAndText) {
   TForm* f = NewForm();
   auto* m = Place<TMemo>(f, 0, 0, 200, 100);
