@@ -15,6 +15,7 @@
 #include "config/Additonl.h"
 #include "config/TempCalculator.h"
 #include "config/setup.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "controls/LblEffct.h"
@@ -703,7 +704,7 @@ void TR7Tform1::RefreshAdditionalMaps() {
   a->CFlab->SetCaption(RecDWord(m, 16912) != 0 ? "lb/hr" : "cc/min");
   a->CTPlab->SetCaption(RecDWord(m, 16920) != 0 ? "bar" : "psi");
   a->CPlab->SetCaption(RecDWord(m, 16916) != 0 ? "bar" : "psi");
-  a->mspbEdit->SetValue(RecByte(m, 16924));
+  a->mspbEdit->SetIntValue(RecByte(m, 16924));
 
   const int boost = RecByte(m, 16959);
   a->BoostFunction->SetItemIndex(boost & 1);

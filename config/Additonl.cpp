@@ -15,6 +15,7 @@
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "link/LiveData.h"
@@ -352,6 +353,9 @@ void TAdditionalMaps::FormActivate(TObject*) {
 }
 
 void TAdditionalMaps::FormClose(TObject*, TCloseAction&) {
+  // Closing does not move the focus: a time base still being typed is taken as leaving its
+  // edit would take it, not dropped.
+  if (ActiveControl() == mspbEdit) mspbEdit->DoValidate(mspbEdit->Text());
   for (TCheckBox* c : {calc_FR_Check, calc_FP_check, AutoscaleCheck}) c->SetChecked(false);
 }
 

@@ -9,6 +9,7 @@
 class TAbNumSpin;
 class TAbPacedCall;
 class TAbVMeter;
+class TAdvEdit;
 class TAdvSpinEdit;
 class TButton;
 class TMenuItem;
@@ -128,7 +129,8 @@ class TAdditionalMaps : public TForm {
   TButton* CPlab = nullptr;
   TAdvSpinEdit* CTP_edit = nullptr;
   TButton* CTPlab = nullptr;
-  TAdvSpinEdit* mspbEdit = nullptr;
+  // Taken into the map when the tuner leaves it, not digit by digit.
+  TAdvEdit* mspbEdit = nullptr;
   // The injection scaling's new injector and pressure (not kept in the map) and its choices.
   TAdvSpinEdit* NF_edit = nullptr;
   TButton* NFlab = nullptr;

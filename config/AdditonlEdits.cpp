@@ -1,6 +1,7 @@
 // The additional tables' setting controls: each one writes its value into the current map
-// record on every change, converted and limited as its field keeps it. The main window's
-// map refresh fills the controls; while it does, the handlers store nothing.
+// record on every change (the time base when its edit is left), converted and limited as
+// its field keeps it. The main window's map refresh fills the controls; while it does, the
+// handlers store nothing.
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "config/Additonl.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
@@ -273,7 +275,21 @@ void TAdditionalMaps::BindSettings() {
     m.RatedPressure = v;
     ShowPowerEstimate();
   });
-  integer(mspbEdit, 0, 255, [](TMapRecord& m, int v) { StoreByte(m.MSPB, v); });
+
+  // The time base goes into the map once the tuner leaves its edit: "6" on the way to "61"
+  // never reaches the map. A number past one byte is held at its end and shown as stored,
+  // rather than reaching the ECU as a small time base that would starve the engine.
+  mspbEdit->OnValueValidate = [this](TObject*, const AnsiString&, bool&) {
+    if (Filling()) return;
+    double typed = Map().MSPB;  // a text that is no number leaves the map's value
+    try {
+      typed = mspbEdit->FloatValue();
+    } catch (const EConvertError&) {
+    }
+    const int v = std::clamp(RoundToInt(typed), 0, 255);
+    StoreByte(Map().MSPB, v);
+    if (IntToStr(v) != mspbEdit->Text()) mspbEdit->SetText(IntToStr(v));
+  };
 }
 
 void TAdditionalMaps::StoreBit(uint8_t& byte, int b, bool on) {

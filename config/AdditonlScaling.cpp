@@ -6,6 +6,7 @@
 
 #include "app/Main.h"
 #include "config/Additonl.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "model/ConfigBlock.h"
@@ -67,7 +68,7 @@ void TAdditionalMaps::RefreshScalingPage() {
   NP_edit->SetFloatValue(m.FuelPressure);
   CTP_edit->SetFloatValue(m.RatedPressure);
   NTP_edit->SetFloatValue(m.RatedPressure);
-  mspbEdit->SetValue(m.MSPB);
+  mspbEdit->SetIntValue(m.MSPB);
   filling_ = was;
   calc_FR_CheckClick(calc_FR_Check);
   calc_FP_checkClick(calc_FP_check);
@@ -188,7 +189,7 @@ void TAdditionalMaps::calculateClick(TObject*) {
   if (m.MSPB == 0) {
     if (MessageDlg("MSPB value has not been set, use the standard value of 61?", mtWarning, mbOKCancel) != mrOk) return;
     m.MSPB = kStandardMSPB;
-    mspbEdit->SetValue(m.MSPB);
+    mspbEdit->SetIntValue(m.MSPB);
   }
   if (injector || pressure) {
     if (MessageDlg(AnsiString("Change fuel pressure/flow rate.") + "\r" +
@@ -231,7 +232,7 @@ void TAdditionalMaps::calculateClick(TObject*) {
       ShapePressureEdit(CP_edit, NewPressureBar);
       CP_edit->SetFloatValue(newFuel);
     }
-    mspbEdit->SetValue(m.MSPB);
+    mspbEdit->SetIntValue(m.MSPB);
     filling_ = was;
   }
   if (rescale) {
@@ -253,7 +254,7 @@ void TAdditionalMaps::calculateClick(TObject*) {
       for (const TCellWrite& w : writes) R7Tform1->injectiontable->SetCells(w.Col + 1, w.Row, IntToStr(w.NewValue));
     const bool was = filling_;
     filling_ = true;
-    mspbEdit->SetValue(m.MSPB);
+    mspbEdit->SetIntValue(m.MSPB);
     filling_ = was;
   }
   ShowPowerEstimate();

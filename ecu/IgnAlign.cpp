@@ -1,7 +1,7 @@
 #include "ecu/IgnAlign.h"
 
 #include "model/ConfigBlock.h"
-#include "controls/AdvSpin.h"
+#include "controls/AdvEdit.h"
 #include "model/Frames.h"
 #include "link/LiveData.h"
 #include "link/PacketHandler.h"
@@ -39,8 +39,9 @@ void TIgnAlignForm::Publish(TClassProps<TIgnAlignForm>& P) {
 }
 
 void TIgnAlignForm::FormCreate(TObject*) {
-  for (TAdvSpinEdit* e : {ReferenceAdvance, LockAdvance}) {
-    e->SetSpinType(sptFloat);
+  // Half-degree angles: one decimal.
+  for (TAdvEdit* e : {ReferenceAdvance, LockAdvance}) {
+    e->SetEditType(etFloat);
     e->SetPrecision(1);
   }
 }

@@ -4,7 +4,7 @@
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
-class TAdvSpinEdit;
+class TAdvEdit;
 class TBitBtn;
 class TButton;
 class TLabel;
@@ -22,10 +22,11 @@ class TIgnAlignForm : public TForm {
 
   TMemo* Memo1 = nullptr;
   TLabel* Label1 = nullptr;
-  TAdvSpinEdit* ReferenceAdvance = nullptr;
+  // Read-only: they show what the ECU replied; Up and Down only ask it for a step.
+  TAdvEdit* ReferenceAdvance = nullptr;
   TLabel* Label2 = nullptr;
   TLabel* Label3 = nullptr;
-  TAdvSpinEdit* LockAdvance = nullptr;
+  TAdvEdit* LockAdvance = nullptr;
   TLabel* Label4 = nullptr;
   TButton* UnLockButton = nullptr;
   TButton* Default = nullptr;

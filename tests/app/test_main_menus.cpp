@@ -10,6 +10,7 @@
 #include "config/Additonl.h"
 #include "config/Align.h"
 #include "config/DisplayUnits.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "ecu/CommsStats.h"
 #include "ecu/IgnAlign.h"

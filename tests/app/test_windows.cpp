@@ -107,7 +107,7 @@ TEST_F(WindowsTest, EveryWindowReadsItsResourceWithTheControlsStartUpUses) {
       {"AdditionalMaps", Creator<TAdditionalMaps>(), {}},
       {"SetupForm", Creator<TSetupForm>(),
        {{"ATS_type", "TRadioGroup"}, {"CTS_type", "TRadioGroup"}, {"XTS_type", "TRadioGroup"}, {"SetupBook", "TNotebook"}}},
-      {"IgnAlignForm", Creator<TIgnAlignForm>(), {{"ReferenceAdvance", "TAdvSpinEdit"}, {"LockAdvance", "TAdvSpinEdit"}}},
+      {"IgnAlignForm", Creator<TIgnAlignForm>(), {{"ReferenceAdvance", "TAdvEdit"}, {"LockAdvance", "TAdvEdit"}}},
       {"FlashUpdateForm", Creator<TFlashUpdateForm>(), {{"krup", "THKStreams"}, {"Notes", "TMemo"}}},
       {"LoggerForm", Creator<TLoggerForm>(),
        {{"StartChan", "TComboBox"}, {"StartLogic", "TComboBox"}, {"StartVal", "TAdvSpinEdit"}, {"StopChan", "TComboBox"},

@@ -13,6 +13,7 @@
 #include "config/Insert.h"
 #include "config/InterpolateBlock.h"
 #include "config/LoadSiteAdjU.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
@@ -88,7 +89,6 @@ TEST_F(AdditionalMapsWindow, SettingsReachTheMapOnEveryChange) {
         {a_->Func1UpperAdj, 50.0, [&] { return int(M().PWMUpperAdjust); }, 128},
         {a_->VVT_mapoffset, 150, [&] { return int(M().VVTOffset); }, 150},
         {a_->CF_edit, 440, [&] { return int(M().InjectorFlow); }, 440},
-        {a_->mspbEdit, 58, [&] { return int(M().MSPB); }, 58},
     };
     for (const Case& c : cases) {
       SCOPED_TRACE(c.edit->Name());
@@ -306,6 +306,43 @@ TEST_F(AdditionalMapsWindow, InjectionScalingRefusesATimeBaseBeyondOneByte) {
     EXPECT_EQ(M().InjectionTable[1][1], 200);
     EXPECT_EQ(f_->injectiontable->Cells(2, 1), "200");
   });
+}
+
+// The time base reaches the map (byte 16924) when the tuner leaves its edit, rounded half to
+// even and held within one byte, or when the window closes while the edit is still in use.
+TEST_F(AdditionalMapsWindow, TimeBaseIsTakenWhenItsEditIsLeft) {
+  M().MSPB = 61;
+  f_->RefreshMapTables();
+  auto press = [](TWinControl* c, const char* key) {
+    ui::SimulateKey(c, key);
+    Application->ProcessMessages();
+  };
+  Open("InjectionScaling1", [&] {
+    TAdvEdit* e = a_->mspbEdit;
+    EXPECT_EQ(e->Text(), "61");
+    const struct {
+      const char* text;
+      int stored;
+      const char* shown;
+    } cases[] = {{"72.6", 73, "73"}, {"72.5", 72, "72"}, {"300", 255, "255"}, {"", 0, "0"}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.text);
+      e->SetFocus();
+      e->SetText(c.text);
+      EXPECT_EQ(M().Bytes()[16924], 61);
+      press(e, "Tab");
+      EXPECT_NE(a_->ActiveControl(), e);
+      EXPECT_EQ(M().Bytes()[16924], c.stored);
+      EXPECT_EQ(e->Text(), c.shown);
+      M().MSPB = 61;
+    }
+    // Typed, and the window closed without leaving the edit.
+    e->SetFocus();  // the whole number is selected on entry
+    press(e, "9");
+    press(e, "0");
+    EXPECT_EQ(M().Bytes()[16924], 61);
+  });
+  EXPECT_EQ(M().Bytes()[16924], 90);
 }
 
 TEST_F(AdditionalMapsWindow, LoadSensorMenuAndSiteEditor) {

@@ -15,6 +15,7 @@
 #include "config/LoadSiteAdjU.h"
 #include "config/SitePos.h"
 #include "config/SpeedSiteAdj.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
@@ -283,7 +284,12 @@ std::vector<Case> AdditionalWindowCases() {
       spin("CF_edit", &A::CF_edit, 440, Dword(16892, 440)),
       spin("CP_edit", &A::CP_edit, 4.5, Double(16896, 4.5)),
       spin("CTP_edit", &A::CTP_edit, 3.5, Double(16904, 3.5)),
-      spin("mspbEdit", &A::mspbEdit, 58, Byte(16924, 58)),
+      {"mspbEdit", nullptr,
+       [](A& a) {
+         a.mspbEdit->SetText("58");
+         a.mspbEdit->DoExit();  // taken when the edit is left
+       },
+       Byte(16924, 58)},
       {"CFlab", [](TMapRecord& m) { Put32(m, 16892, 43), Put32(m, 16912, 1); }, [](A& a) { a.calc_FR_Check->SetChecked(true), a.CFlab->Click(); },
        All({Dword(16892, 439), Dword(16912, 0)})},
       {"CPlab", [](TMapRecord& m) { PutDouble(m, 16896, 43.5), Put32(m, 16916, 0); }, [](A& a) { a.calc_FP_check->SetChecked(true), a.CPlab->Click(); },

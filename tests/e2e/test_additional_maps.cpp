@@ -13,6 +13,7 @@
 #include "config/Additonl.h"
 #include "config/LoadSiteAdjU.h"
 #include "config/SpeedSiteAdj.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "e2e/MainWindowLink.h"
@@ -82,6 +83,8 @@ TEST_F(AdditionalMapsLink, EditsSurviveProgramAndReadUnchanged) {
   TMapRecord& m = MapSlots[CurrentMap];
   ASSERT_EQ(m.MapName.Get().substr(0, 5), "Track");
   const int coilBefore = m.CoilOnTable[3][2];
+  const int mspbRead = m.MSPB;
+  ASSERT_NE(mspbRead, 70);
 
   // The tuner's session in the additional tables window.
   script.AnswerForm([&](TForm& form) {
@@ -100,7 +103,14 @@ TEST_F(AdditionalMapsLink, EditsSurviveProgramAndReadUnchanged) {
     a->AccelEnrich->SetValue(40);
     ui::SimulateKey(a, "F11");  // injection scaling
     Application->ProcessMessages();
-    a->mspbEdit->SetValue(70);
+    // The time base typed digit by digit reaches the map (byte 16924) only when its edit
+    // is left.
+    for (const char* key : {"7", "0"}) {
+      Press(a->mspbEdit, key);
+      EXPECT_EQ(m.Bytes()[16924], mspbRead) << "while typing";
+    }
+    Press(a->mspbEdit, "Tab");
+    EXPECT_EQ(m.Bytes()[16924], 70);
     a->TabSet->SetTabIndex(15);  // user PWM
     a->TabSetClick(a->TabSet);
     a->Func1UpperAdj->SetFloatValue(50.0);
@@ -134,6 +144,7 @@ TEST_F(AdditionalMapsLink, EditsSurviveProgramAndReadUnchanged) {
 
   const TMapRecord edited = m;
   ASSERT_TRUE(Transfer("ProgramECU1"));
+  EXPECT_EQ(sim.BankBytes(CurrentMap)[3968], 70);  // the time base's byte of the bank image
   // Spoil the PC copy, then read the bank back.
   m.CoilOnTable[3][2] = 0;
   m.BoostCutPressure = 100;
@@ -155,7 +166,7 @@ TEST_F(AdditionalMapsLink, EditsSurviveProgramAndReadUnchanged) {
   EXPECT_EQ(m.BoostControlLimit, 66);
   EXPECT_EQ(m.SpeedSites[1], site1 + 250);
   // And the window shows what came back.
-  EXPECT_EQ(AdditionalMaps->mspbEdit->Value(), 70);
+  EXPECT_EQ(AdditionalMaps->mspbEdit->Text(), "70");
   EXPECT_NEAR(AdditionalMaps->Func1UpperAdj->FloatValue(), 50.2, 0.05);
 }
 

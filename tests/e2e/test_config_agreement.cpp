@@ -10,6 +10,7 @@
 
 #include "app/Main.h"
 #include "config/setup.h"
+#include "controls/AdvEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/SBPro.h"
 #include "e2e/ConfigEditorLink.h"

@@ -6,7 +6,7 @@
 
 #include "app/Windows.h"
 #include "model/ConfigBlock.h"
-#include "controls/AdvSpin.h"
+#include "controls/AdvEdit.h"
 #include "ecu/IgnAlign.h"
 #include "link/LiveData.h"
 #include "link/PacketHandler.h"
