@@ -643,6 +643,11 @@ void TTeeCanvas::AssignVisiblePenColor(TPen* Pen, TColor Color) {
       this->Pen()->SetWidth(1);
       this->Pen()->SetStyle(psDot);
     }
+    // The end style shapes the ends and corners of wide lines; one-pixel lines ignore it.
+    static constexpr TPenEndCap caps[] = {pecRound, pecSquare, pecFlat};
+    static constexpr TPenJoin joins[] = {pjRound, pjBevel, pjMiter};
+    this->Pen()->SetEndCap(caps[cp->EndStyle()]);
+    this->Pen()->SetJoin(joins[cp->EndStyle()]);
     this->Pen()->SetColor(Color);
     return;
   }

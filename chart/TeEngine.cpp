@@ -940,7 +940,8 @@ void TChartSeries::SetDataSource(TComponent* Source) {
   auto* loader = dynamic_cast<TTeeSeriesSource*>(Source);
   if (Source && !series && !loader) throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
   if (Source && !parent_ && !HasState(csLoading)) throw ChartException(TeeMsg_NoParentChart);
-  if (series == this) throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
+  if (series && (series == this || !IsValidSeriesSource(series)))
+    throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
   if (series && series->DependsOn(this)) throw ChartException(TeeMsg_CircularSeries);
   for (TChartSeries* s : data_sources_) {
     auto& d = s->dependants_;

@@ -423,9 +423,11 @@ class TChartSeries : public TCustomChartSeries {
   TComponent* DataSource() const { return data_sources_.empty() ? source_ : data_sources_[0]; }
   // The source when it is a series.
   TChartSeries* DataSourceSeries() const { return data_sources_.empty() ? nullptr : data_sources_[0]; }
-  // None detaches; a series or a series source becomes the only source (anything else
-  // raises ChartException).
+  // None detaches; a series or a series source becomes the only source (anything else,
+  // or a series this one cannot take its points from, raises ChartException).
   void SetDataSource(TComponent* Source);
+  // Whether this series can take its points from Source; any other series by default.
+  virtual bool IsValidSeriesSource(const TChartSeries* Source) const { return Source != this; }
   std::vector<TChartSeries*>& DataSources() { return data_sources_; }
   bool DependsOn(const TChartSeries* Other) const;
   // The function that computes the points from the sources (owned by the series; none when

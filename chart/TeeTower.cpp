@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "chart/Chart.h"
+#include "chart/TeCanvasRound.h"
 #include "chart/TeeConst.h"
 #include "chart/TeeProCo.h"
 #include "chart/TeeProcs.h"
@@ -202,21 +203,20 @@ void TVector3DSeries::DrawAllValues() {
   for (int i = 0; i < Count(); ++i) DrawValue(i);
 }
 
-namespace {
-
-// A filled head of Width x Height at screen point To, pointing away from From.
-void ArrowHead(TTeeCanvas3D* C, TPoint From, TPoint To, int Width, int Height) {
-  const double dx = To.x - From.x, dy = To.y - From.y, len = std::sqrt(dx * dx + dy * dy);
-  if (len == 0) return;
-  const double ux = dx / len, uy = dy / len, h = std::min<double>(Height, len), w = Width / 2.0;
-  auto pt = [&](double along, double across) {
-    return TPoint(static_cast<int>(std::lround(To.x - ux * along - uy * across)),
-                  static_cast<int>(std::lround(To.y - uy * along + ux * across)));
-  };
-  C->Polygon({To, pt(h, w), pt(h, -w)});
+bool TVector3DSeries::IsValidSeriesSource(const TChartSeries* Source) const {
+  return Source != this && dynamic_cast<const TVector3DSeries*>(Source) != nullptr;
 }
 
-}  // namespace
+// An open head at tip T for the direction Angle (radians, counter-clockwise on the
+// screen): two barbs ArrowWidth back along the vector and ArrowHeight to either side.
+void TVector3DSeries::DrawHead(TChartPen* ArrowPen, TColor PointColor, TPoint T, double Angle) {
+  TTeeCanvas3D* c = parent_->ChartCanvas();
+  c->AssignVisiblePenColor(ArrowPen, ArrowPen->Color() == clUseSeriesColor ? PointColor : ArrowPen->Color());
+  const double w = arrow_width_, h = arrow_height_, cs = std::cos(Angle), sn = std::sin(Angle);
+  c->MoveTo(T.x + tecanvas::Rnd(-w * cs - h * sn), T.y + tecanvas::Rnd(w * sn - h * cs));
+  c->LineTo(T.x, T.y);
+  c->LineTo(T.x + tecanvas::Rnd(-w * cs + h * sn), T.y + tecanvas::Rnd(w * sn + h * cs));
+}
 
 void TVector3DSeries::DrawValue(int ValueIndex) {
   TTeeCanvas3D* c = parent_->ChartCanvas();
@@ -228,22 +228,16 @@ void TVector3DSeries::DrawValue(int ValueIndex) {
   const TPoint from(h->CalcXPosValue(XValue(ValueIndex)), v->CalcYPosValue(YValue(ValueIndex)));
   const TPoint to(h->CalcXPosValue(end_x_->Value(ValueIndex)), v->CalcYPosValue(end_y_->Value(ValueIndex)));
   const int zf = d->CalcPosValue(z_values_->Value(ValueIndex)), zt = d->CalcPosValue(end_z_->Value(ValueIndex));
-  auto penOf = [&](TChartPen* p) { c->AssignVisiblePenColor(p, p->Color() == clUseSeriesColor ? color : p->Color()); };
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(color);
-  if (end_arrow_.Visible()) {
-    penOf(&end_arrow_);
-    c->MoveTo3D(from.x, from.y, zf);
-    c->LineTo3D(to.x, to.y, zt);
-    // The head lies in the plane of the arrow's end.
-    const TPoint a = c->Calculate3DPosition(from.x, from.y, zf), b = c->Calculate3DPosition(to.x, to.y, zt);
-    ArrowHead(c, a, b, arrow_width_, arrow_height_);
-  }
-  if (start_arrow_.Visible()) {
-    penOf(&start_arrow_);
-    const TPoint a = c->Calculate3DPosition(to.x, to.y, zt), b = c->Calculate3DPosition(from.x, from.y, zf);
-    ArrowHead(c, a, b, arrow_width_, arrow_height_);
-  }
+  c->SetBackMode(TRANSPARENT);
+  c->AssignVisiblePenColor(pen_.get(), color);
+  c->MoveTo3D(from.x, from.y, zf);
+  c->LineTo3D(to.x, to.y, zt);
+  if (!start_arrow_.Visible() && !end_arrow_.Visible()) return;
+  // Both heads point the way the vector runs on the screen, from its start to its end.
+  const TPoint s = c->Calculate3DPosition(from.x, from.y, zf), e = c->Calculate3DPosition(to.x, to.y, zt);
+  const double angle = std::atan2(static_cast<double>(s.y - e.y), static_cast<double>(e.x - s.x));
+  if (start_arrow_.Visible()) DrawHead(&start_arrow_, color, s, angle);
+  if (end_arrow_.Visible()) DrawHead(&end_arrow_, color, e, angle);
 }
 
 void RegisterTowerClasses() {

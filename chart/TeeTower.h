@@ -81,11 +81,14 @@ class TVector3DSeries : public TCustom3DPaletteSeries {
   double MinZValue() override { return std::min(z_values_->MinValue(), end_z_->MinValue()); }
   void DrawValue(int ValueIndex) override;
   void DrawAllValues() override;
+  // Only another vector series has the end values this series needs.
+  bool IsValidSeriesSource(const TChartSeries* Source) const override;
 
  protected:
   int DefaultSampleCount() const override { return 250; }
 
  private:
+  void DrawHead(TChartPen* ArrowPen, TColor PointColor, TPoint T, double Angle);
   int arrow_width_ = 4, arrow_height_ = 4;
   TChartHiddenPen start_arrow_;
   TChartPen end_arrow_;

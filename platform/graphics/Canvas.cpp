@@ -446,15 +446,9 @@ QPen MakePen(TPen& pen) {
   const int w = std::max(1, pen.Width());
   q.setWidth(w);
   if (w <= 1) {
-    // A one-pixel line leaves out its end pixel.
+    // A one-pixel line leaves out its end pixel; its dashes are counted in pixels.
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
-  } else {
-    q.setCapStyle(Qt::RoundCap);
-    q.setJoinStyle(Qt::RoundJoin);
-  }
-  // Styled pens are one pixel wide; wider pens draw solid.
-  if (w <= 1) {
     switch (pen.Style()) {
       case psDash: q.setDashPattern({18, 6}); break;
       case psDot: q.setDashPattern({3, 3}); break;
@@ -462,6 +456,34 @@ QPen MakePen(TPen& pen) {
       case psDashDotDot: q.setDashPattern({9, 3, 3, 3, 3, 3}); break;
       default: break;
     }
+    return q;
+  }
+  switch (pen.EndCap()) {
+    case pecRound: q.setCapStyle(Qt::RoundCap); break;
+    case pecSquare: q.setCapStyle(Qt::SquareCap); break;
+    case pecFlat: q.setCapStyle(Qt::FlatCap); break;
+  }
+  switch (pen.Join()) {
+    case pjRound: q.setJoinStyle(Qt::RoundJoin); break;
+    case pjBevel: q.setJoinStyle(Qt::BevelJoin); break;
+    case pjMiter: q.setJoinStyle(Qt::MiterJoin); break;
+  }
+  // A wide pen's dashes are counted in pen widths: a dash three widths long, a dot one,
+  // the gaps one. Round and square caps reach half a width past each end of a dash, so
+  // the dashes are given one width less and the gaps one more: every cap keeps the look.
+  // A dot keeps a sliver of length, as a dash of none is not drawn at all.
+  QList<qreal> marks;
+  switch (pen.Style()) {
+    case psDash: marks = {3, 1}; break;
+    case psDot: marks = {1, 1}; break;
+    case psDashDot: marks = {3, 1, 1, 1}; break;
+    case psDashDotDot: marks = {3, 1, 1, 1, 1, 1}; break;
+    default: break;
+  }
+  if (!marks.isEmpty()) {
+    if (pen.EndCap() != pecFlat)
+      for (qsizetype i = 0; i < marks.size(); ++i) marks[i] = i % 2 ? marks[i] + 1 : std::max(marks[i] - 1, 0.01);
+    q.setDashPattern(marks);
   }
   return q;
 }

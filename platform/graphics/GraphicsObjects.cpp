@@ -72,6 +72,8 @@ void TPen::Assign(TPersistent* Source) {
     width_ = p->width_;
     style_ = p->style_;
     mode_ = p->mode_;
+    end_cap_ = p->end_cap_;
+    join_ = p->join_;
     Changed();
     return;
   }
@@ -81,6 +83,8 @@ void TPen::SetColor(TColor v) { if (Store(color_, v)) Changed(); }
 void TPen::SetWidth(int v) { if (v >= 0 && Store(width_, v)) Changed(); }
 void TPen::SetStyle(TPenStyle v) { if (Store(style_, v)) Changed(); }
 void TPen::SetMode(TPenMode v) { if (Store(mode_, v)) Changed(); }
+void TPen::SetEndCap(TPenEndCap v) { if (Store(end_cap_, v)) Changed(); }
+void TPen::SetJoin(TPenJoin v) { if (Store(join_, v)) Changed(); }
 
 void TBrush::Assign(TPersistent* Source) {
   if (auto* b = dynamic_cast<TBrush*>(Source)) {

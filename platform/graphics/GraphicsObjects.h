@@ -80,6 +80,10 @@ enum TPenMode {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
   pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
+// How a pen of two pixels or more ends its lines and meets itself at the corners of a
+// polyline. One-pixel lines always end flat, without their last pixel.
+enum TPenEndCap { pecRound, pecSquare, pecFlat };
+enum TPenJoin { pjRound, pjBevel, pjMiter };
 
 class TPen : public TGraphicsObject {
  public:
@@ -94,12 +98,18 @@ class TPen : public TGraphicsObject {
   void SetStyle(TPenStyle v);
   TPenMode Mode() const { return mode_; }
   void SetMode(TPenMode v);
+  TPenEndCap EndCap() const { return end_cap_; }
+  void SetEndCap(TPenEndCap v);
+  TPenJoin Join() const { return join_; }
+  void SetJoin(TPenJoin v);
 
  private:
   TColor color_ = clBlack;
   int width_ = 1;
   TPenStyle style_ = psSolid;
   TPenMode mode_ = pmCopy;
+  TPenEndCap end_cap_ = pecRound;
+  TPenJoin join_ = pjRound;
 };
 
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };

@@ -357,3 +357,48 @@ TEST(ChartFont, ShadowWidensTheTextAndZoomedTextNeverVanishes) {
   font.SetInterCharSize(2);
   EXPECT_EQ(f.c.TextWidth("Volts"), plain + 3 + 10);
 }
+
+// Wide chart pens end and join as their end style says and keep their dashes; small dots
+// draw one pixel wide whatever the pen's width.
+TEST(ChartPen, WideLinesTakeTheEndStyleAndKeepTheirDashes) {
+  struct Case {
+    TPenEndStyle style;
+    int lastX;         // the last pixel of a line from x 20 to 50
+    bool cornerInked;  // its top right corner pixel
+  } const cases[] = {{esFlat, 49, true}, {esSquare, 54, true}, {esRound, 53, false}};
+  for (const Case& k : cases) {
+    CanvasFixture f(80, 40);
+    f.Init(false);
+    TChartPen pen;
+    pen.SetWidth(9);
+    pen.SetColor(clRed);
+    pen.SetEndStyle(k.style);
+    f.c.AssignVisiblePen(&pen);
+    f.c.MoveTo(20, 20);
+    f.c.LineTo(50, 20);
+    TCanvas* b = f.bmp.Canvas();
+    EXPECT_EQ(b->Pixel(k.lastX, 20), clRed) << k.style;
+    EXPECT_EQ(b->Pixel(k.lastX + 1, 20), clWhite) << k.style;
+    EXPECT_EQ(b->Pixel(k.lastX, 16) == clRed, k.cornerInked) << k.style;
+    EXPECT_EQ(b->Pixel(k.lastX, 15), clWhite) << k.style;
+  }
+  for (bool smallDots : {false, true}) {
+    CanvasFixture f(80, 20);
+    f.Init(false);
+    TChartPen pen;
+    pen.SetWidth(3);
+    pen.SetStyle(psDash);
+    pen.SetSmallDots(smallDots);
+    f.c.AssignVisiblePen(&pen);
+    f.c.MoveTo(5, 10);
+    f.c.LineTo(75, 10);
+    TCanvas* b = f.bmp.Canvas();
+    int gaps = 0, below = 0;
+    for (int x = 6; x < 75; ++x) {
+      gaps += b->Pixel(x, 10) == clWhite && b->Pixel(x - 1, 10) == clBlack;
+      below += b->Pixel(x, 11) == clBlack;
+    }
+    EXPECT_GE(gaps, smallDots ? 10 : 4) << smallDots;
+    EXPECT_EQ(below == 0, smallDots) << smallDots;
+  }
+}

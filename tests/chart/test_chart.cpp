@@ -71,6 +71,23 @@ TEST(ChartPanel, ChartRectFollowsMarginsAndFrame) {
   EXPECT_GT(p.seen.Right, p.seen.Left);
 }
 
+// The chart's border ends flat and meets itself square at the corners unless told
+// otherwise.
+TEST(ChartPanel, AWideBorderHasSquareCornersByDefault) {
+  PlainChart c;
+  EXPECT_EQ(c.chart.Border()->EndStyle(), esFlat);
+  c.chart.Border()->SetVisible(true);
+  c.chart.Border()->SetWidth(9);
+  c.chart.Border()->SetColor(clRed);
+  c.Draw();
+  EXPECT_EQ(c.Pixel(0, 0), clRed);
+  EXPECT_EQ(c.Pixel(0, 200), clRed);
+  c.chart.Border()->SetEndStyle(esRound);
+  c.Draw();
+  EXPECT_NE(c.Pixel(0, 0), clRed);
+  EXPECT_EQ(c.Pixel(0, 200), clRed);
+}
+
 TEST(ChartPanel, AutoRepaintOffKeepsTheBufferValid) {
   PlainChart c;
   c.Draw();

@@ -34,6 +34,9 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
     EXPECT_EQ(d.CBStyle->Items()->Strings(5), "Small Dots");
     d.UDWidth->SetPosition(4);
     d.CBStyle->UserSelect(2);
+    EXPECT_TRUE(d.CBEndStyle->Visible());
+    EXPECT_EQ(d.CBEndStyle->Text(), "Round");
+    d.CBEndStyle->UserSelect(2);
     d.BColor->Click();
     d.BOk->Click();
   });
@@ -42,6 +45,7 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
   EXPECT_EQ(pen.Color(), clBlue);
   EXPECT_EQ(pen.Width(), 4);
   EXPECT_EQ(pen.Style(), psDot);
+  EXPECT_EQ(pen.EndStyle(), esFlat);
 
   for (int way = 0; way < 3; ++way) {
     script.AnswerForm([way](TForm& f) {
@@ -49,6 +53,8 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
       d.UDWidth->SetPosition(7);
       d.CBVisible->Toggle();
       d.CBStyle->UserSelect(5);  // small dots
+      EXPECT_EQ(d.CBEndStyle->Text(), "Flat");
+      d.CBEndStyle->UserSelect(1);
       d.BColor->Click();
       if (way == 0) d.BCancel->Click();
       if (way == 1) ui::SimulateKey(&f, "Escape");
@@ -61,6 +67,7 @@ TEST_F(EditorTest, PenEditorKeepsChangesOnOkAndRestoresThemOnCancel) {
     EXPECT_EQ(pen.Width(), 4) << way;
     EXPECT_TRUE(pen.Visible()) << way;
     EXPECT_FALSE(pen.SmallDots()) << way;
+    EXPECT_EQ(pen.EndStyle(), esFlat) << way;
     EXPECT_GT(changes, 0) << way;  // the pen's owner hears of the restore
   }
 }

@@ -379,6 +379,126 @@ TEST(Vector3DSeries, ArrowsRunFromStartToEnd) {
   EXPECT_NE(c.At(5, 8.5), clBlue);
 }
 
+namespace {
+
+// A vector chart whose axes hold fixed limits, so that vectors can be placed by pixel.
+struct VectorChart : GridChart<TVector3DSeries> {
+  VectorChart() {
+    chart.BottomAxis()->SetMinMax(0, 1000);
+    chart.LeftAxis()->SetMinMax(0, 1000);
+    s.SetUseColorRange(false);
+    s.SetSeriesColor(clBlue);
+    Draw();
+  }
+  void AddOnScreen(TPoint From, TPoint To) {
+    TChartAxis* h = chart.BottomAxis();
+    TChartAxis* v = chart.LeftAxis();
+    s.AddVector(h->CalcPosPoint(From.x), v->CalcPosPoint(From.y), 0, h->CalcPosPoint(To.x), v->CalcPosPoint(To.y), 0);
+  }
+  TColor Px(TPoint P) { return bmp.Canvas()->Pixel(P.x, P.y); }
+};
+
+double SegmentDistance(TPoint P, TPoint A, TPoint B) {
+  const double dx = B.x - A.x, dy = B.y - A.y;
+  const double t = std::clamp(((P.x - A.x) * dx + (P.y - A.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+  return std::hypot(P.x - A.x - t * dx, P.y - A.y - t * dy);
+}
+
+}  // namespace
+
+// Each head is two open barbs W back along the vector and H to either side, at the start
+// and at the end alike, both pointing from start to end. The barb ends b1 and b2 are worked
+// out by hand, with a pixel i1, i2 on each barb's line. In the last case the first barb
+// starts at (-5.2, 3.6) rounded, and i1 is that start, which its line draws. The other
+// ends are looked for within a pixel, as a thin line leaves one end pixel out.
+TEST(Vector3DSeries, HeadsAreOpenBarbsPointingFromStartToEnd) {
+  struct Case {
+    TPoint d;
+    int w, h;
+    TPoint b1, b2, i1, i2;
+  } const cases[] = {
+      {{60, 0}, 8, 4, {-8, -4}, {-8, 4}, {-6, -3}, {-6, 3}},      // to the right
+      {{0, -60}, 8, 4, {-4, 8}, {4, 8}, {-3, 6}, {3, 6}},         // straight up
+      {{-60, 0}, 8, 4, {8, 4}, {8, -4}, {6, 3}, {6, -3}},         // to the left
+      {{30, -40}, 10, 10, {-14, 2}, {2, 14}, {-7, 1}, {1, 7}},    // up a 3-4-5 slope
+      {{30, -40}, 6, 2, {-5, 4}, {-2, 6}, {-5, 4}, {-1, 3}},      // the same, rounded
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.d.x << "," << k.d.y << " W" << k.w << " H" << k.h);
+    VectorChart c;
+    c.s.SetArrowWidth(k.w);
+    c.s.SetArrowHeight(k.h);
+    c.s.StartArrow()->SetVisible(true);
+    c.s.StartArrow()->SetColor(clLime);
+    c.s.EndArrow()->SetColor(clRed);
+    c.s.Pen()->SetColor(clYellow);  // the line takes the point's colour instead
+    const TPoint from(200, 150), to(from.x + k.d.x, from.y + k.d.y);
+    c.AddOnScreen(from, to);
+    c.Draw();
+    TChartAxis* h = c.chart.BottomAxis();
+    TChartAxis* v = c.chart.LeftAxis();
+    ASSERT_EQ(TPoint(h->CalcXPosValue(c.s.XValue(0)), v->CalcYPosValue(c.s.YValue(0))), from);
+    ASSERT_EQ(TPoint(h->CalcXPosValue(c.s.EndXValues()->Value(0)), v->CalcYPosValue(c.s.EndYValues()->Value(0))), to);
+    EXPECT_EQ(c.Px(TPoint((from.x + to.x) / 2, (from.y + to.y) / 2)), clBlue);
+    for (auto [tip, color] : {std::pair{from, clLime}, std::pair{to, clRed}}) {
+      auto at = [&, tip = tip](TPoint o) { return TPoint(tip.x + o.x, tip.y + o.y); };
+      auto near = [&, color = color](TPoint p) {
+        int n = 0;
+        for (int y = -1; y <= 1; ++y)
+          for (int x = -1; x <= 1; ++x) n += c.Px(TPoint(p.x + x, p.y + y)) == color;
+        return n > 0;
+      };
+      EXPECT_TRUE(near(tip));
+      EXPECT_TRUE(near(at(k.b1)));
+      EXPECT_TRUE(near(at(k.b2)));
+      EXPECT_EQ(c.Px(at(k.i1)), color);
+      EXPECT_EQ(c.Px(at(k.i2)), color);
+      // Nothing else around the tip: no filled triangle, no head the other way.
+      const int r = k.w + k.h + 3;
+      for (int y = -r; y <= r; ++y)
+        for (int x = -r; x <= r; ++x) {
+          const TPoint p = at(TPoint(x, y));
+          if (c.Px(p) != color) continue;
+          EXPECT_LE(std::min(SegmentDistance(p, tip, at(k.b1)), SegmentDistance(p, tip, at(k.b2))), 1.0) << x << "," << y;
+        }
+    }
+  }
+}
+
+// The line is drawn with the series' pen whether the heads show or not; a head coloured
+// "use series colour" takes the point's colour.
+TEST(Vector3DSeries, TheLineTakesTheSeriesPenAndTheHeadsThePointsColour) {
+  VectorChart c;
+  c.AddOnScreen({100, 150}, {200, 150});
+  c.s.Pen()->SetWidth(3);
+  c.Draw();
+  EXPECT_EQ(c.Px({150, 151}), clBlue);
+  EXPECT_EQ(c.Px({198, 148}), clBlue);  // inside the end head's barb
+  c.s.EndArrow()->Hide();
+  c.Draw();
+  EXPECT_EQ(c.Px({150, 151}), clBlue);
+  EXPECT_NE(c.Px({198, 148}), clBlue);
+}
+
+TEST(Vector3DSeries, TakesItsPointsOnlyFromAnotherVectorSeries) {
+  GridChart<TVector3DSeries> c;
+  TVector3DSeries other(nullptr);
+  other.AddVector(1, 2, 3, 4, 5, 6);
+  c.s.SetDataSource(&other);
+  ASSERT_EQ(c.s.Count(), 1);
+  EXPECT_EQ(c.s.EndZValues()->Value(0), 6);
+  TFastLineSeries line(nullptr);
+  line.SetName("Line1");
+  line.Add(7);
+  try {
+    c.s.SetDataSource(&line);
+    FAIL();
+  } catch (const ChartException& e) {
+    EXPECT_EQ(e.Message(), "No valid DataSource: Line1");
+  }
+  EXPECT_EQ(c.s.DataSource(), &other);
+}
+
 // Sample points asked for without a count: the vector series' own 250, the base's 25.
 TEST(Vector3DSeries, SamplesWithoutACountTakeTheSeriesTypesOwn) {
   GridChart<TVector3DSeries> c;

@@ -353,3 +353,44 @@ TEST(Canvas, PixelsAndDrawingWithoutASurface) {
 }
 
 }  // namespace
+
+// A right-angled corner of a 9-pixel pen is filled out by a miter join, cut across by a
+// bevel and rounded by a round join.
+TEST(Canvas, WidePensJoinAsTheirPenSays) {
+  struct Join {
+    TPenJoin join;
+    bool corner, diagonal;
+  } const joins[] = {{pjMiter, true, true}, {pjBevel, false, false}, {pjRound, false, true}};
+  for (const Join& k : joins) {
+    Surface s(60, 50);
+    s.c->Pen()->SetWidth(9);
+    s.c->Pen()->SetEndCap(pecFlat);
+    s.c->Pen()->SetJoin(k.join);
+    s.c->Polyline({{5, 30}, {40, 30}, {40, 0}});
+    EXPECT_EQ(s.At(44, 34) == clBlack, k.corner) << k.join;  // the outer corner
+    EXPECT_EQ(s.At(42, 32) == clBlack, k.diagonal) << k.join;
+    EXPECT_EQ(s.At(39, 34), clBlack) << k.join;
+  }
+}
+
+// A wide pen keeps its dashes, with gaps along the line whatever its ends.
+TEST(Canvas, WideDashedPensLeaveGapsWhateverTheirEnds) {
+  for (TPenEndCap cap : {pecFlat, pecSquare, pecRound})
+    for (TPenStyle style : {psDash, psDot, psDashDot, psDashDotDot}) {
+      Surface s(80, 10);
+      s.c->Pen()->SetWidth(3);
+      s.c->Pen()->SetStyle(style);
+      s.c->Pen()->SetEndCap(cap);
+      s.c->MoveTo(5, 5);
+      s.c->LineTo(75, 5);
+      int inked = 0, gaps = 0;
+      for (int x = 5; x < 75; ++x) {
+        const bool on = s.At(x, 5) == clBlack;
+        inked += on;
+        gaps += !on && s.At(x - 1, 5) == clBlack;
+      }
+      EXPECT_GE(gaps, 6) << cap << " " << style;
+      EXPECT_GE(inked, 20) << cap << " " << style;
+      EXPECT_LE(inked, 58) << cap << " " << style;
+    }
+}
