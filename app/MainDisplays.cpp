@@ -138,6 +138,7 @@ void TR7Tform1::FastLiveDisplays() {
   UpdateAFR();
   ShowUserValues();
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowFastLive(Settings);
+  if (AdditionalMaps != nullptr) AdditionalMaps->ShowFastLive();
 }
 
 void TR7Tform1::UpdateAFR() {
@@ -172,6 +173,7 @@ void TR7Tform1::SlowLiveDisplays() {
   UpdateTempPointers();
   if (DiagForm != nullptr && DiagForm->Visible()) DiagForm->ShowSlowLive(Settings);
   if (IgnAlignForm != nullptr && IgnAlignForm->Visible()) IgnAlignForm->ShowAdvanceLock(ECUIdentity.AdvanceLocked);
+  if (AdditionalMaps != nullptr) AdditionalMaps->ShowSlowLive();
 }
 
 void TR7Tform1::BlankLiveDisplays() {

@@ -210,6 +210,8 @@ void TR7Tform1::FastLiveReceived(const ecu::GridMarker& marker) {
   // reads the other way round; the learning takes their absolute value.
   if (Alignment != nullptr && Alignment->Visible()) Alignment->ShowLive(LiveFast.ThrottleSigned, LiveLoadSite);
   NoteLiveMark(marker);
+  // Every packet's accel value reaches the meter's peaks, not only those the dashboard draws.
+  if (AdditionalMaps != nullptr) AdditionalMaps->MeterValueReceived();
   RefreshLiveDisplays(true, false);
 }
 
@@ -233,8 +235,6 @@ void TR7Tform1::RefreshLiveDisplays(bool fast, bool slow) {
   slow_due_ = slow_due_ || slow;
   if (pace_live_) live_refresh_->Request();
   else live_refresh_->RunNow();
-  // The additional tables keep a slower pace of their own, drawn on the same packets.
-  if (AdditionalMaps != nullptr) AdditionalMaps->LiveReceived(fast, slow, pace_live_);
 }
 
 void TR7Tform1::RefreshFastDisplays() {

@@ -6,7 +6,6 @@
 
 #include "app/Main.h"
 #include "config/LoadSiteAdjU.h"
-#include "gauges/AbPaced.h"
 #include "gauges/AbVMeter.h"
 #include "model/MapRecord.h"
 #include "model/Settings.h"
@@ -27,9 +26,6 @@
 #include "platform/stdctrls/Tabs.h"
 
 TAdditionalMaps* AdditionalMaps = nullptr;
-
-TAdditionalMaps::TAdditionalMaps(TComponent* AOwner) : TForm(AOwner) {}
-TAdditionalMaps::~TAdditionalMaps() = default;
 
 void TAdditionalMaps::Publish(TClassProps<TAdditionalMaps>& P) {
   P.Field("AdditionalBook", &TAdditionalMaps::AdditionalBook)
@@ -653,45 +649,27 @@ namespace {
 
 constexpr int kOutputCount = 5;
 
-// Every window that the live data repaints costs the GUI thread a round trip to the X
-// server (the toolkit waits for it before it paints into the window's picture again) and
-// often the X server's cutting in when it takes the picture. Drawn every third time the
-// main window draws its dashboard (every 200 ms), on the same packet, these readings cost
-// at most one and two thirds of those a second.
-constexpr unsigned kLivePaceMs = 600;
-
 }  // namespace
 
-void TAdditionalMaps::LiveReceived(bool fast, bool slow, bool paced) {
-  if (fast) {
-    // The sign of the gauge value came in bit 0 of the flag byte; the decoder applied it.
-    const auto value = static_cast<float>(LiveFast.GaugeValue);
-    lowest_ = peaks_seen_ ? std::min(lowest_, value) : value;
-    highest_ = peaks_seen_ ? std::max(highest_, value) : value;
-    peaks_seen_ = true;
-  }
-  if (!live_shown_) {
-    live_shown_ = std::make_unique<TAbPacedCall>(kLivePaceMs, [this] {
-      const bool fastDue = fast_due_, slowDue = slow_due_;
-      fast_due_ = slow_due_ = false;
-      if (fastDue) ShowFastLive();
-      if (slowDue) ShowSlowLive();
-    });
-  }
-  fast_due_ = fast_due_ || fast;
-  slow_due_ = slow_due_ || slow;
-  if (paced) live_shown_->Request();
-  else live_shown_->RunNow();
+void TAdditionalMaps::MeterValueReceived() {
+  // The sign of the gauge value came in bit 0 of the flag byte; the decoder applied it.
+  const auto value = static_cast<float>(LiveFast.GaugeValue);
+  lowest_ = values_waiting_ ? std::min(lowest_, value) : value;
+  highest_ = values_waiting_ ? std::max(highest_, value) : value;
+  values_waiting_ = true;
 }
 
 void TAdditionalMaps::ShowFastLive() {
+  // A restart asked for since the last drawing comes first. The values that came since that
+  // drawing, before the restart was asked for or after, then reach the new peaks: none of
+  // them was shown yet, so each extreme stays in the read-outs for at least this drawing.
+  // The meter ends on the newest value and repaints once for all of it.
   if (peaks_reset_due_) RestartMeterPeaks();
-  // The values between two drawings reach the peaks too; all of it repaints the meter once.
   const auto value = static_cast<float>(LiveFast.GaugeValue);
-  if (peaks_seen_) {
-    if (lowest_ != value) AbVMeter1->SetValue(lowest_);
-    if (highest_ != value) AbVMeter1->SetValue(highest_);
-    peaks_seen_ = false;
+  if (values_waiting_) {
+    AbVMeter1->SetValue(lowest_);
+    AbVMeter1->SetValue(highest_);
+    values_waiting_ = false;
   }
   AbVMeter1->SetValue(value);
   ClutchText->SetCaption((LiveFast.Flags & 2) != 0 ? "DOWN" : "UP");
@@ -709,10 +687,8 @@ void TAdditionalMaps::ShowSlowLive() {
 }
 
 void TAdditionalMaps::ShowLinkLost() {
-  // Nothing the ECU said before it fell silent stays on show, nor comes back with a drawing
-  // still waiting.
-  if (live_shown_) live_shown_->Cancel();
-  fast_due_ = slow_due_ = peaks_seen_ = false;
+  // Nothing the ECU said before it fell silent stays on show or comes back later.
+  values_waiting_ = false;
   TShape* const shapes[kOutputCount] = {OutputShape1, OutputShape2, OutputShape3, OutputShape4, OutputShape5};
   TLabel* const texts[kOutputCount] = {OutputText1, OutputText2, OutputText3, OutputText4, OutputText5};
   for (int k = 0; k < kOutputCount; ++k) {
@@ -726,13 +702,12 @@ void TAdditionalMaps::ShowLinkLost() {
 void TAdditionalMaps::ResetMeterPeaks() {
   if (!Visible() || AdditionalBook->PageIndex() != 0) return;
   // While the ECU streams, the next drawing of its values restarts the peaks, so the meter
-  // repaints once, with the main window's live displays, rather than on this tick as well.
-  if (ECUConnected) {
+  // repaints once, with the main window's live displays, rather than on this tick as well;
+  // the values not drawn yet are kept for that drawing.
+  if (ECUConnected)
     peaks_reset_due_ = true;
-    peaks_seen_ = false;  // what came before the restart is not among the new peaks
-  } else {
+  else
     RestartMeterPeaks();
-  }
 }
 
 void TAdditionalMaps::RestartMeterPeaks() {

@@ -1,13 +1,10 @@
 #pragma once
 // The additional-tables window: eighteen notebook pages of tables and settings kept in the current map record.
-#include <memory>
-
 #include "model/AdditionalTables.h"
 #include "platform/streaming/ClassProps.h"
 #include "platform/ui/Forms.h"
 
 class TAbNumSpin;
-class TAbPacedCall;
 class TAbVMeter;
 class TAdvEdit;
 class TAdvSpinEdit;
@@ -30,8 +27,7 @@ class TTabSet;
 
 class TAdditionalMaps : public TForm {
  public:
-  explicit TAdditionalMaps(TComponent* AOwner);
-  ~TAdditionalMaps() override;
+  using TForm::TForm;
   const char* ClassName() const override { return "TAdditionalMaps"; }
   static void Publish(TClassProps<TAdditionalMaps>& P);
 
@@ -238,15 +234,15 @@ class TAdditionalMaps : public TForm {
   void UpdateInjPosLoad();
   void UpdateCylTrimSites();
 
-  // Live data of the ECU link: the accel meter and clutch text from the fast packet, the
-  // output states from the slow one; all emptied when the link is lost.
+  // Live data of the ECU link, drawn with the main window's live displays: the accel meter
+  // and clutch text from the fast packet, the output states from the slow one; all emptied
+  // when the link is lost.
   void ShowFastLive();
   void ShowSlowLive();
   void ShowLinkLost();
-  // A fast or slow packet's values have come. The meter's peaks take in every fast packet's
-  // value; the readings are drawn at a pace of their own while `paced` (packets from the
-  // line, drawn with the main window's live displays), at once otherwise.
-  void LiveReceived(bool fast, bool slow, bool paced);
+  // A fast packet's accel value has come: it counts towards the meter's peaks whether or
+  // not a drawing shows the packet itself.
+  void MeterValueReceived();
   // Once a second while the meter is on screen: its peak markers start again from its value;
   // while the ECU streams, with the next live values drawn.
   void ResetMeterPeaks();
@@ -308,10 +304,8 @@ class TAdditionalMaps : public TForm {
   void RestartMeterPeaks();
   bool snapping_ = false, showing_pressures_ = false, filling_ = false, calculating_ = false;
   bool peaks_reset_due_ = false;
-  // Live readings waiting for their drawing, and the lowest and highest meter value that
-  // came since the meter was last drawn (or its peaks restarted).
-  std::unique_ptr<TAbPacedCall> live_shown_;
-  bool fast_due_ = false, slow_due_ = false, peaks_seen_ = false;
+  // The lowest and highest accel value that came since the meter was last drawn.
+  bool values_waiting_ = false;
   float lowest_ = 0, highest_ = 0;
 };
 
