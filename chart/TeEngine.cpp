@@ -940,7 +940,7 @@ void TChartSeries::SetDataSource(TComponent* Source) {
   auto* loader = dynamic_cast<TTeeSeriesSource*>(Source);
   if (Source && !series && !loader) throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
   if (Source && !parent_ && !HasState(csLoading)) throw ChartException(TeeMsg_NoParentChart);
-  if (series && (series == this || !IsValidSeriesSource(series)))
+  if (series && !IsValidSeriesSource(series))
     throw ChartException(TeeFormat(TeeMsg_InvalidDataSource, {Source->Name()}));
   if (series && series->DependsOn(this)) throw ChartException(TeeMsg_CircularSeries);
   for (TChartSeries* s : data_sources_) {
