@@ -355,8 +355,10 @@ std::vector<TWinControl*> ValueControls(TWinControl* parent) {
     auto* c = dynamic_cast<TWinControl*>(parent->Controls(i));
     if (c == nullptr || !c->Visible()) continue;
     const bool value = dynamic_cast<TAdvSpinEdit*>(c) != nullptr || dynamic_cast<TComboBox*>(c) != nullptr ||
-                       dynamic_cast<TAbNumSpin*>(c) != nullptr;
+                       dynamic_cast<TAbNumSpin*>(c) != nullptr || dynamic_cast<TRadioGroup*>(c) != nullptr ||
+                       dynamic_cast<TCheckBox*>(c) != nullptr;
     if (value && c->CanFocus() && !c->Text().empty()) out.push_back(c);
+    if (dynamic_cast<TStringAlignGrid*>(c) != nullptr) out.push_back(c);
     for (TWinControl* inner : ValueControls(c)) out.push_back(inner);
   }
   return out;
@@ -365,31 +367,60 @@ std::vector<TWinControl*> ValueControls(TWinControl* parent) {
 struct PageColours {
   std::string name;
   int blue = 0, grey = 0;
+  int headingBlue = 0, headingGrey = 0;  // a table's fixed cells
 };
+
+// The colours of a table's fixed cells (its headings) in a picture of the table.
+void CountHeadings(TStringAlignGrid* g, const Seen& shot, PageColours& out) {
+  auto* canvas = shot.shot->Canvas();
+  for (int r = 0; r < g->RowCount(); ++r)
+    for (int c = 0; c < g->ColCount(); ++c) {
+      if (r >= g->FixedRows() && c >= g->FixedCols()) continue;
+      const TRect cell = g->CellRect(c, r);
+      for (int y = cell.Top + 1; y < cell.Bottom - 1 && y < shot.shot->Height(); ++y)
+        for (int x = cell.Left + 1; x < cell.Right - 1 && x < shot.shot->Width(); ++x) {
+          const TColor p = canvas->Pixel(x, y);
+          out.headingBlue += p == clBlue;
+          out.headingGrey += p == kOfflineGrey;
+        }
+    }
+}
 
 TEST_P(ProgramColours, TheEditorsValuesShowWhetherTheyAreTheEcus) {
   TSetupForm* s = SetupForm;
-  // Every value control of every page, read from the screen.
-  auto readPages = [s] {
+  // Every value control of every page, read from the screen; the wheel sensors' page also
+  // in its options view, whose choices are hidden in the per-wheel view.
+  auto readPage = [s](int page, const std::string& view, std::vector<PageColours>& out) {
+    OnGui([s, page] {
+      s->TabSet->SetTabIndex(page);
+      s->TabSetClick(s->TabSet);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto seen = Ask<std::vector<PageColours>>([s, page, view] {
+      std::vector<PageColours> v;
+      for (TWinControl* c : ValueControls(s->SetupBook->Page(page))) {
+        const Seen shot = OnScreen(c);
+        const std::string name = "page " + std::to_string(page) + view + " " + c->Name().c_str();
+        v.push_back({name, shot.Count(clBlue), shot.Count(kOfflineGrey)});
+        if (auto* g = dynamic_cast<TStringAlignGrid*>(c)) CountHeadings(g, shot, v.back());
+      }
+      return v;
+    });
+    out.insert(out.end(), seen.begin(), seen.end());
+  };
+  auto readPages = [s, readPage] {
     std::vector<PageColours> out;
     const int pages = Ask<int>([s] { return s->TabSet->Tabs()->Count(); });
-    for (int page = 0; page < pages; ++page) {
-      OnGui([s, page] {
-        s->TabSet->SetTabIndex(page);
-        s->TabSetClick(s->TabSet);
-      });
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      const auto seen = Ask<std::vector<PageColours>>([s, page] {
-        std::vector<PageColours> v;
-        for (TWinControl* c : ValueControls(s->SetupBook->Page(page))) {
-          const Seen shot = OnScreen(c);
-          const std::string name = "page " + std::to_string(page) + " " + c->Name().c_str();
-          v.push_back({name, shot.Count(clBlue), shot.Count(kOfflineGrey)});
-        }
-        return v;
-      });
-      out.insert(out.end(), seen.begin(), seen.end());
-    }
+    for (int page = 0; page < pages; ++page) readPage(page, "", out);
+    const int wheels = Ask<int>([s] {
+      for (int page = 0; page < s->SetupBook->Pages()->Count(); ++page)
+        for (TControl* c = s->Options; c != nullptr; c = c->Parent())
+          if (c == s->SetupBook->Page(page)) return page;
+      return -1;
+    });
+    OnGui([s] { s->Options->Click(); });
+    readPage(wheels, " options", out);
+    OnGui([s] { s->LF->Click(); });
     return out;
   };
   Run([&] {
@@ -409,11 +440,15 @@ TEST_P(ProgramColours, TheEditorsValuesShowWhetherTheyAreTheEcus) {
     const std::vector<PageColours> offline = readPages();
 
     ASSERT_EQ(online.size(), offline.size());
-    EXPECT_EQ(online.size(), 64u);
+    // Edits and lists, the 13 choices (three of them in the options view), 8 ticks, 7 tables.
+    EXPECT_EQ(online.size(), 64u + 13 + 8 + 7);
     for (size_t i = 0; i < online.size(); ++i) {
       EXPECT_GT(online[i].blue, 10) << online[i].name << " online";
       EXPECT_EQ(offline[i].blue, 0) << offline[i].name << " offline";
       EXPECT_GT(offline[i].grey, online[i].grey) << offline[i].name << " offline";
+      // A table's headings name its values and keep their own colour.
+      EXPECT_EQ(online[i].headingBlue, 0) << online[i].name << " headings online";
+      EXPECT_EQ(offline[i].headingGrey, online[i].headingGrey) << offline[i].name << " headings offline";
     }
     OnGui([s] { s->Hide(); });
   });
