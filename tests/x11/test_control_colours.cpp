@@ -306,6 +306,7 @@ TEST_P(ProgramColours, TheAlignmentAnglesShowTheirDisabledColourUntilTheEcuAnswe
   auto look = [](TControl* c) {
     struct Look {
       int silver, area, ink, readable;
+      bool enabled;
     };
     return Ask<Look>([c] {
       const Seen s = OnScreen(c);
@@ -315,12 +316,13 @@ TEST_P(ProgramColours, TheAlignmentAnglesShowTheirDisabledColourUntilTheEcuAnswe
           const TColor p = s.shot->Canvas()->Pixel(x, y);
           if ((p >> 16 & 0xFF) > 160 && (p & 0xFF) < 90 && (p >> 8 & 0xFF) < 90) ++ink;
         }
-      return Look{s.Count(clSilver), s.Area(), ink, s.Darker(kReadableOnSilver)};
+      return Look{s.Count(clSilver), s.Area(), ink, s.Darker(kReadableOnSilver), c->Enabled()};
     });
   };
   Run([&] {
     ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1 && ECUConnected; }, 20000));
-    sim_.With([](ecusim::Ecu& e) { e.SetConfigReplyDelay(3000); });
+    // The reply is held back long enough to look at the fields even on a busy machine.
+    sim_.With([](ecusim::Ecu& e) { e.SetConfigReplyDelay(10000); });
     Press("alt+o");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Press("Down Return");  // "Ignition alignment"
@@ -330,11 +332,12 @@ TEST_P(ProgramColours, TheAlignmentAnglesShowTheirDisabledColourUntilTheEcuAnswe
     Shot("align-disabled");
     for (TAdvEdit* field : {w->ReferenceAdvance, w->LockAdvance}) {
       const auto seen = look(field);
+      ASSERT_FALSE(seen.enabled) << field->Name().c_str() << " was enabled before it was looked at";
       EXPECT_GT(seen.silver, seen.area / 3) << field->Name().c_str() << " disabled: the disabled colour";
       EXPECT_EQ(seen.ink, 0) << field->Name().c_str() << " disabled: greyed text";
       EXPECT_GT(seen.readable, 5) << field->Name().c_str() << " disabled: the angle still reads";
     }
-    ASSERT_TRUE(WaitFor([w] { return w->ReferenceAdvance->Enabled() && w->LockAdvance->Enabled(); }));
+    ASSERT_TRUE(WaitFor([w] { return w->ReferenceAdvance->Enabled() && w->LockAdvance->Enabled(); }, 30000));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     for (TAdvEdit* field : {w->ReferenceAdvance, w->LockAdvance}) {
       const auto seen = look(field);
