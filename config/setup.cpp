@@ -312,13 +312,16 @@ void TSetupForm::ConfigOnline(bool on) {
   online_ = on;
   if (on) SetStatus("Current ECU settings displayed", kStatusBlue, clWhite);
   else SetStatus("Offline ECU settings displayed", clBtnFace, clWindowText);
-  // The values read blue while they are the ECU's, grey while offline.
+  // The values read blue while they are the ECU's, grey while offline: every control that
+  // shows a field of the block, the choices and ticks included. A table's own font is the
+  // one of its value cells; its headings keep theirs.
   const TColor text = on ? clBlue : kOfflineGrey;
   for (int i = 0; i < ComponentCount(); ++i) {
     TComponent* c = Components(i);
-    if (auto* s = dynamic_cast<TAdvSpinEdit*>(c)) s->Font()->SetColor(text);
-    else if (auto* b = dynamic_cast<TComboBox*>(c)) b->Font()->SetColor(text);
-    else if (auto* n = dynamic_cast<TAbNumSpin*>(c)) n->Font()->SetColor(text);
+    if (dynamic_cast<TAdvSpinEdit*>(c) != nullptr || dynamic_cast<TComboBox*>(c) != nullptr ||
+        dynamic_cast<TAbNumSpin*>(c) != nullptr || dynamic_cast<TRadioGroup*>(c) != nullptr ||
+        dynamic_cast<TCheckBox*>(c) != nullptr || dynamic_cast<TStringAlignGrid*>(c) != nullptr)
+      static_cast<TControl*>(c)->Font()->SetColor(text);
   }
   // Unsent changes stay on show as such whatever the link does.
   if (ConfigModified() || ConfigBlockUnsent) CheckConfigModified();

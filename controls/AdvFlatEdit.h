@@ -131,6 +131,9 @@ class TFlatEdit : public TLabelledEdit<Base> {
   }
 
  protected:
+  // Disabled, the field shows the disabled colour (Color holds it then) behind the
+  // style's greyed text.
+  bool FieldColorWhenDisabled() const override { return true; }
   // The flat look took the parent's colour (the typed edit focuses in it too).
   virtual void TookParentColor(TColor) {}
 

@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_map>
 
@@ -59,13 +60,26 @@ Qt::CursorShape ShapeOf(TCursor c) {
   }
 }
 
+// Text differing this little in lightness from its background is hard to read.
+constexpr int kReadableLightness = 64;
+
+// A third of the way from one colour to another: silver to black gives the classic grey.
+QColor TowardsByAThird(const QColor& from, const QColor& to) {
+  auto step = [](int a, int b) { return a + (b - a) / 3; };
+  return QColor(step(from.red(), to.red()), step(from.green(), to.green()), step(from.blue(), to.blue()));
+}
+
 // A control's colours in the roles its ready-made widget paints with. Widgets that hold
 // text or items to choose (line and plain text edits, lists, combo boxes) show the field
 // colour behind them and the text colour on it; the others (buttons, check boxes, radio
 // buttons, group boxes) show only their caption in the text colour. Only the enabled look
 // takes them: a disabled control keeps the style's greyed text and background, so that it
-// looks disabled whatever its colours.
-void SetWidgetColors(QWidget* w, TColor field, TColor text) {
+// looks disabled whatever its colours, except that a control with a disabled colour of its
+// own (fieldWhenDisabled) shows its field colour behind the greyed text. The style's greyed
+// text is made for the style's own disabled background and can all but vanish on another
+// (light grey on silver); there it is taken a step darker than the field (lighter on a dark
+// one), as grey text shows on a silver face in the classic scheme.
+void SetWidgetColors(QWidget* w, TColor field, TColor text, bool fieldWhenDisabled) {
   const bool holdsText = qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QAbstractScrollArea*>(w) != nullptr ||
                          qobject_cast<QComboBox*>(w) != nullptr;
   const QColor textColor = gfx::ToQColor(text);
@@ -79,6 +93,14 @@ void SetWidgetColors(QWidget* w, TColor field, TColor text) {
       pal.setColor(g, QPalette::WindowText, textColor);
       pal.setColor(g, QPalette::ButtonText, textColor);
     }
+  }
+  if (holdsText && fieldWhenDisabled) {
+    pal.setColor(QPalette::Disabled, QPalette::Base, fieldColor);
+    QColor greyed = QApplication::palette(w).color(QPalette::Disabled, QPalette::Text);
+    const int light = fieldColor.lightness();
+    if (fieldColor.alpha() == 255 && std::abs(greyed.lightness() - light) < kReadableLightness)
+      greyed = TowardsByAThird(fieldColor, light >= 128 ? Qt::black : Qt::white);
+    pal.setColor(QPalette::Disabled, QPalette::Text, greyed);
   }
   // The roles are the widget's own even where they match what it had: a parent's colours
   // must not reach it through the toolkit's palette inheritance.
@@ -489,7 +511,7 @@ void TControl::ApplyWidgetColors() {
   QWidget* w = impl_->widget;
   // Controls drawn through Paint use Color and Font themselves.
   if (w == nullptr || dynamic_cast<ui::detail::ControlWidget*>(w) != nullptr) return;
-  SetWidgetColors(w, FieldColor(), font_.Color());
+  SetWidgetColors(w, FieldColor(), font_.Color(), FieldColorWhenDisabled());
 }
 
 void TControl::SetHint(const AnsiString& v) {

@@ -208,6 +208,10 @@ class TControl : public TComponent {
   // show through. A control whose answer depends on more than Color calls ColorChanged
   // when that changes.
   virtual TColor FieldColor() const { return color_; }
+  // Whether that background also shows while the control is disabled. A ready-made widget
+  // normally takes the style's greyed background then; a control that keeps a colour of
+  // its own for the disabled state (and sets Color to it) answers true.
+  virtual bool FieldColorWhenDisabled() const { return false; }
   // Applies Left/Top/Width/Height to the widget.
   virtual void ApplyBounds();
   void SetBoundsFields(int l, int t, int w, int h) { left_ = l; top_ = t; width_ = w; height_ = h; }

@@ -1,9 +1,10 @@
 // The colours a control is given reach the screen, read back from the X server: a window
 // with a control of every class the program uses, each given a background and a text
-// colour, enabled and disabled, and controls that take both from their parent; the
-// numeric edit's state colours and its selection of a bad character as a user types in the
-// temperature calculator; and the configuration editor's values in blue while the ECU is
-// linked and in grey once the link is gone, on every page.
+// colour, enabled and disabled (the typed edits then on their disabled colour), and controls
+// that take both from their parent; the numeric edit's state colours and its selection of a
+// bad character as a user types in the temperature calculator; the alignment window's angles
+// disabled until the ECU answers; and the configuration editor's values in blue while the
+// ECU is linked and in grey once the link is gone, on every page.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -19,6 +20,7 @@
 #include "controls/AdvMaskEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
+#include "ecu/IgnAlign.h"
 #include "gauges/AbNumEdit.h"
 #include "platform/stdctrls/Buttons.h"
 #include "platform/stdctrls/ExtCtrls.h"
@@ -47,7 +49,20 @@ struct Seen {
     return n;
   }
   int Area() const { return shot->Width() * shot->Height(); }
+  // Pixels darker than the level in every channel: text that reads on a light grey field.
+  int Darker(int level) const {
+    int n = 0;
+    for (int y = 0; y < shot->Height(); ++y)
+      for (int x = 0; x < shot->Width(); ++x) {
+        const TColor p = shot->Canvas()->Pixel(x, y);
+        n += (p & 0xFF) < level && (p >> 8 & 0xFF) < level && (p >> 16 & 0xFF) < level;
+      }
+    return n;
+  }
 };
+
+// Greyed text on the silver of a disabled typed edit is at least this much darker.
+constexpr int kReadableOnSilver = 0x90;
 
 Seen OnScreen(TControl* c) {
   // Whatever is still to be drawn goes to the screen first.
@@ -160,7 +175,8 @@ TEST_F(ControlColours, EveryClassShowsItsColoursAndGreysThemWhenDisabled) {
   }
   for (TControl* c : captions) EXPECT_GT(OnScreen(c).Count(kText), 20) << c->ClassName() << " text";
 
-  // Disabled, each keeps the style's greyed look whatever its colours.
+  // Disabled, each keeps the style's greyed look whatever its colours; the typed edits show
+  // their disabled colour (silver) behind the greyed text instead of the style's background.
   grid->SetEditorMode(false);
   for (std::vector<TControl*>* group : {&fields, &captions})
     for (TControl* c : *group) c->SetEnabled(false);
@@ -171,7 +187,23 @@ TEST_F(ControlColours, EveryClassShowsItsColoursAndGreysThemWhenDisabled) {
     const Seen s = OnScreen(c);
     EXPECT_EQ(s.Count(kField), 0) << c->ClassName() << " disabled background";
     EXPECT_EQ(s.Count(kText), 0) << c->ClassName() << " disabled text";
+    const bool typed = dynamic_cast<TAdvEdit*>(c) != nullptr || dynamic_cast<TAdvMaskEdit*>(c) != nullptr;
+    if (typed) {
+      EXPECT_GT(s.Count(clSilver), s.Area() / 3) << c->ClassName() << " disabled colour";
+      EXPECT_GT(s.Darker(kReadableOnSilver), 20) << c->ClassName() << " greyed text that reads on silver";
+    } else {
+      EXPECT_LT(s.Count(clSilver), s.Area() / 10) << c->ClassName() << " the style's disabled background";
+    }
   }
+  // Enabled again, the typed edits show their own colour once more.
+  for (TControl* c : fields) c->SetEnabled(true);
+  Settle();
+  for (TControl* c : fields)
+    if (dynamic_cast<TAdvEdit*>(c) != nullptr || dynamic_cast<TAdvMaskEdit*>(c) != nullptr) {
+      const Seen s = OnScreen(c);
+      EXPECT_GT(s.Count(kField), s.Area() / 3) << c->ClassName() << " enabled again";
+      EXPECT_EQ(s.Count(clSilver), 0) << c->ClassName() << " enabled again";
+    }
   for (TControl* c : captions) EXPECT_EQ(OnScreen(c).Count(kText), 0) << c->ClassName() << " disabled text";
 }
 
@@ -266,15 +298,70 @@ TEST_P(ProgramColours, TheNumericEditShowsItsStateAsTheUserTypes) {
   });
 }
 
-// The value controls of the editor's page that a user can see and read.
+// The alignment window opens from the menu with its two angles disabled until the ECU's
+// configuration reply; meanwhile they show their disabled colour (silver) and no blue ink,
+// then their own field with the angles in blue.
+TEST_P(ProgramColours, TheAlignmentAnglesShowTheirDisabledColourUntilTheEcuAnswers) {
+  TIgnAlignForm* w = IgnAlignForm;
+  auto look = [](TControl* c) {
+    struct Look {
+      int silver, area, ink, readable;
+      bool enabled;
+    };
+    return Ask<Look>([c] {
+      const Seen s = OnScreen(c);
+      int ink = 0;
+      for (int y = 0; y < s.shot->Height(); ++y)
+        for (int x = 0; x < s.shot->Width(); ++x) {
+          const TColor p = s.shot->Canvas()->Pixel(x, y);
+          if ((p >> 16 & 0xFF) > 160 && (p & 0xFF) < 90 && (p >> 8 & 0xFF) < 90) ++ink;
+        }
+      return Look{s.Count(clSilver), s.Area(), ink, s.Darker(kReadableOnSilver), c->Enabled()};
+    });
+  };
+  Run([&] {
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1 && ECUConnected; }, 20000));
+    // The reply is held back long enough to look at the fields even on a busy machine.
+    sim_.With([](ecusim::Ecu& e) { e.SetConfigReplyDelay(10000); });
+    Press("alt+o");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Press("Down Return");  // "Ignition alignment"
+    ASSERT_TRUE(WaitActive("Ignition advance alignment"));
+    ASSERT_TRUE(WaitFor([w] { return !w->ReferenceAdvance->Enabled(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Shot("align-disabled");
+    for (TAdvEdit* field : {w->ReferenceAdvance, w->LockAdvance}) {
+      const auto seen = look(field);
+      ASSERT_FALSE(seen.enabled) << field->Name().c_str() << " was enabled before it was looked at";
+      EXPECT_GT(seen.silver, seen.area / 3) << field->Name().c_str() << " disabled: the disabled colour";
+      EXPECT_EQ(seen.ink, 0) << field->Name().c_str() << " disabled: greyed text";
+      EXPECT_GT(seen.readable, 5) << field->Name().c_str() << " disabled: the angle still reads";
+    }
+    ASSERT_TRUE(WaitFor([w] { return w->ReferenceAdvance->Enabled() && w->LockAdvance->Enabled(); }, 30000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (TAdvEdit* field : {w->ReferenceAdvance, w->LockAdvance}) {
+      const auto seen = look(field);
+      EXPECT_EQ(seen.silver, 0) << field->Name().c_str() << " enabled";
+      EXPECT_GE(seen.ink, 6) << field->Name().c_str() << " enabled: the angle in blue";
+    }
+    OnGui([w] { w->BitBtn1->Click(); });
+    ASSERT_TRUE(WaitFor([w] { return !w->Visible(); }));
+  });
+}
+
+// The value controls of the editor's page that a user can see and read: the edits, the
+// choices and ticks that can take the focus, and the tables, whose values show in their
+// cells whether the table is locked or not.
 std::vector<TWinControl*> ValueControls(TWinControl* parent) {
   std::vector<TWinControl*> out;
   for (int i = 0; i < parent->ControlCount(); ++i) {
     auto* c = dynamic_cast<TWinControl*>(parent->Controls(i));
     if (c == nullptr || !c->Visible()) continue;
     const bool value = dynamic_cast<TAdvSpinEdit*>(c) != nullptr || dynamic_cast<TComboBox*>(c) != nullptr ||
-                       dynamic_cast<TAbNumSpin*>(c) != nullptr;
+                       dynamic_cast<TAbNumSpin*>(c) != nullptr || dynamic_cast<TRadioGroup*>(c) != nullptr ||
+                       dynamic_cast<TCheckBox*>(c) != nullptr;
     if (value && c->CanFocus() && !c->Text().empty()) out.push_back(c);
+    if (dynamic_cast<TStringAlignGrid*>(c) != nullptr) out.push_back(c);
     for (TWinControl* inner : ValueControls(c)) out.push_back(inner);
   }
   return out;
@@ -283,31 +370,60 @@ std::vector<TWinControl*> ValueControls(TWinControl* parent) {
 struct PageColours {
   std::string name;
   int blue = 0, grey = 0;
+  int headingBlue = 0, headingGrey = 0;  // a table's fixed cells
 };
+
+// The colours of a table's fixed cells (its headings) in a picture of the table.
+void CountHeadings(TStringAlignGrid* g, const Seen& shot, PageColours& out) {
+  auto* canvas = shot.shot->Canvas();
+  for (int r = 0; r < g->RowCount(); ++r)
+    for (int c = 0; c < g->ColCount(); ++c) {
+      if (r >= g->FixedRows() && c >= g->FixedCols()) continue;
+      const TRect cell = g->CellRect(c, r);
+      for (int y = cell.Top + 1; y < cell.Bottom - 1 && y < shot.shot->Height(); ++y)
+        for (int x = cell.Left + 1; x < cell.Right - 1 && x < shot.shot->Width(); ++x) {
+          const TColor p = canvas->Pixel(x, y);
+          out.headingBlue += p == clBlue;
+          out.headingGrey += p == kOfflineGrey;
+        }
+    }
+}
 
 TEST_P(ProgramColours, TheEditorsValuesShowWhetherTheyAreTheEcus) {
   TSetupForm* s = SetupForm;
-  // Every value control of every page, read from the screen.
-  auto readPages = [s] {
+  // Every value control of every page, read from the screen; the wheel sensors' page also
+  // in its options view, whose choices are hidden in the per-wheel view.
+  auto readPage = [s](int page, const std::string& view, std::vector<PageColours>& out) {
+    OnGui([s, page] {
+      s->TabSet->SetTabIndex(page);
+      s->TabSetClick(s->TabSet);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto seen = Ask<std::vector<PageColours>>([s, page, view] {
+      std::vector<PageColours> v;
+      for (TWinControl* c : ValueControls(s->SetupBook->Page(page))) {
+        const Seen shot = OnScreen(c);
+        const std::string name = "page " + std::to_string(page) + view + " " + c->Name().c_str();
+        v.push_back({name, shot.Count(clBlue), shot.Count(kOfflineGrey)});
+        if (auto* g = dynamic_cast<TStringAlignGrid*>(c)) CountHeadings(g, shot, v.back());
+      }
+      return v;
+    });
+    out.insert(out.end(), seen.begin(), seen.end());
+  };
+  auto readPages = [s, readPage] {
     std::vector<PageColours> out;
     const int pages = Ask<int>([s] { return s->TabSet->Tabs()->Count(); });
-    for (int page = 0; page < pages; ++page) {
-      OnGui([s, page] {
-        s->TabSet->SetTabIndex(page);
-        s->TabSetClick(s->TabSet);
-      });
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      const auto seen = Ask<std::vector<PageColours>>([s, page] {
-        std::vector<PageColours> v;
-        for (TWinControl* c : ValueControls(s->SetupBook->Page(page))) {
-          const Seen shot = OnScreen(c);
-          const std::string name = "page " + std::to_string(page) + " " + c->Name().c_str();
-          v.push_back({name, shot.Count(clBlue), shot.Count(kOfflineGrey)});
-        }
-        return v;
-      });
-      out.insert(out.end(), seen.begin(), seen.end());
-    }
+    for (int page = 0; page < pages; ++page) readPage(page, "", out);
+    const int wheels = Ask<int>([s] {
+      for (int page = 0; page < s->SetupBook->Pages()->Count(); ++page)
+        for (TControl* c = s->Options; c != nullptr; c = c->Parent())
+          if (c == s->SetupBook->Page(page)) return page;
+      return -1;
+    });
+    OnGui([s] { s->Options->Click(); });
+    readPage(wheels, " options", out);
+    OnGui([s] { s->LF->Click(); });
     return out;
   };
   Run([&] {
@@ -327,11 +443,15 @@ TEST_P(ProgramColours, TheEditorsValuesShowWhetherTheyAreTheEcus) {
     const std::vector<PageColours> offline = readPages();
 
     ASSERT_EQ(online.size(), offline.size());
-    EXPECT_EQ(online.size(), 64u);
+    // Edits and lists, the 13 choices (three of them in the options view), 8 ticks, 7 tables.
+    EXPECT_EQ(online.size(), 64u + 13 + 8 + 7);
     for (size_t i = 0; i < online.size(); ++i) {
       EXPECT_GT(online[i].blue, 10) << online[i].name << " online";
       EXPECT_EQ(offline[i].blue, 0) << offline[i].name << " offline";
       EXPECT_GT(offline[i].grey, online[i].grey) << offline[i].name << " offline";
+      // A table's headings name its values and keep their own colour.
+      EXPECT_EQ(online[i].headingBlue, 0) << online[i].name << " headings online";
+      EXPECT_EQ(offline[i].headingGrey, online[i].headingGrey) << offline[i].name << " headings offline";
     }
     OnGui([s] { s->Hide(); });
   });
