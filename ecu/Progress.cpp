@@ -221,7 +221,8 @@ void TCommsProgress::ProgramMaps() {
   ComboBox1->SetEnabled(false);
   ok->SetEnabled(false);
   // Nothing goes out while the ECU still sends a bank whose read was given up: it might
-  // not take the image in.
+  // not take the image in. The progress names the first map meanwhile.
+  UpdateMapProgress();
   if (!WaitForMapChunksToStop()) return;
   // The ECU may stay silent while it writes a bank, so nothing is expected of it until
   // the last bank is through; only the line itself failing ends the programming early.
