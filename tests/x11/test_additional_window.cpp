@@ -1,6 +1,6 @@
 // The additional-tables window under a real window manager on a 1024x768 screen: at its
 // design size the whole frame is on the screen, its F-keys choose the pages, and a wider
-// window keeps the pages centred. With CQ5_SCREENSHOT_DIR set, every page is captured
+// window keeps the pages centred; the accel meter's peak read-out through its restarts. With CQ5_SCREENSHOT_DIR set, every page is captured
 // from the screen (frame included) for a look by eye.
 #include <gtest/gtest.h>
 
