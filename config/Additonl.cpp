@@ -651,27 +651,45 @@ constexpr int kOutputCount = 5;
 
 }  // namespace
 
+void TAdditionalMaps::ValueRange::Add(float value) {
+  lowest = any ? std::min(lowest, value) : value;
+  highest = any ? std::max(highest, value) : value;
+  any = true;
+}
+
 void TAdditionalMaps::MeterValueReceived() {
   // The sign of the gauge value came in bit 0 of the flag byte; the decoder applied it.
   const auto value = static_cast<float>(LiveFast.GaugeValue);
-  lowest_ = values_waiting_ ? std::min(lowest_, value) : value;
-  highest_ = values_waiting_ ? std::max(highest_, value) : value;
-  values_waiting_ = true;
+  undrawn_.Add(value);
+  if (peaks_reset_due_) since_restart_.Add(value);
 }
 
 void TAdditionalMaps::ShowFastLive() {
-  // A restart asked for since the last drawing comes first. The values that came since that
-  // drawing, before the restart was asked for or after, then reach the new peaks: none of
-  // them was shown yet, so each extreme stays in the read-outs for at least this drawing.
-  // The meter ends on the newest value and repaints once for all of it.
-  if (peaks_reset_due_) RestartMeterPeaks();
-  const auto value = static_cast<float>(LiveFast.GaugeValue);
-  if (values_waiting_) {
-    AbVMeter1->SetValue(lowest_);
-    AbVMeter1->SetValue(highest_);
-    values_waiting_ = false;
+  // The drawing before this one showed the second that ended: the peaks start again here
+  // from the values that came since the restart.
+  auto takeIn = [this](ValueRange& range) {
+    if (!range.any) return;
+    AbVMeter1->SetValue(range.lowest);
+    AbVMeter1->SetValue(range.highest);
+    range.any = false;
+  };
+  if (peaks_restart_next_) {
+    ValueRange sinceRestart = carried_;
+    RestartMeterPeaks();
+    takeIn(sinceRestart);
   }
-  AbVMeter1->SetValue(value);
+  // Every value that came since the last drawing reaches the peaks now, before a restart
+  // that is due: none of them was shown yet, so each extreme shows in at least this drawing.
+  // Those that came after the restart are kept for the new peaks, which the next drawing
+  // shows. The meter ends on the newest value and repaints once for all of it.
+  takeIn(undrawn_);
+  AbVMeter1->SetValue(static_cast<float>(LiveFast.GaugeValue));
+  if (peaks_reset_due_) {
+    peaks_reset_due_ = false;
+    peaks_restart_next_ = true;
+    carried_ = since_restart_;
+    since_restart_ = {};
+  }
   ClutchText->SetCaption((LiveFast.Flags & 2) != 0 ? "DOWN" : "UP");
 }
 
@@ -688,7 +706,7 @@ void TAdditionalMaps::ShowSlowLive() {
 
 void TAdditionalMaps::ShowLinkLost() {
   // Nothing the ECU said before it fell silent stays on show or comes back later.
-  values_waiting_ = false;
+  undrawn_ = since_restart_ = carried_ = {};
   TShape* const shapes[kOutputCount] = {OutputShape1, OutputShape2, OutputShape3, OutputShape4, OutputShape5};
   TLabel* const texts[kOutputCount] = {OutputText1, OutputText2, OutputText3, OutputText4, OutputText5};
   for (int k = 0; k < kOutputCount; ++k) {
@@ -696,22 +714,26 @@ void TAdditionalMaps::ShowLinkLost() {
     shapes[k]->Brush()->SetColor(clGreen);
   }
   ClutchText->SetCaption("");
-  if (peaks_reset_due_) RestartMeterPeaks();
+  if (peaks_reset_due_ || peaks_restart_next_) RestartMeterPeaks();
 }
 
 void TAdditionalMaps::ResetMeterPeaks() {
   if (!Visible() || AdditionalBook->PageIndex() != 0) return;
-  // While the ECU streams, the next drawing of its values restarts the peaks, so the meter
-  // repaints once, with the main window's live displays, rather than on this tick as well;
-  // the values not drawn yet are kept for that drawing.
-  if (ECUConnected)
+  // While the ECU streams, the restart waits for the drawings of its values, so the meter
+  // repaints with the main window's live displays rather than on this tick as well: the
+  // next drawing shows the values not drawn yet, the one after it the new second's alone.
+  // A second restart before that drawing ends the second that began with the first.
+  if (ECUConnected) {
     peaks_reset_due_ = true;
-  else
+    since_restart_ = {};
+  } else {
     RestartMeterPeaks();
+  }
 }
 
 void TAdditionalMaps::RestartMeterPeaks() {
-  peaks_reset_due_ = false;
+  peaks_reset_due_ = peaks_restart_next_ = false;
+  since_restart_ = carried_ = {};
   // The markers start again from the far ends; the small value reports the new peaks.
   AbVMeter1->MinMax()->SetMax(-255);
   AbVMeter1->MinMax()->SetMin(255);

@@ -243,8 +243,9 @@ class TAdditionalMaps : public TForm {
   // A fast packet's accel value has come: it counts towards the meter's peaks whether or
   // not a drawing shows the packet itself.
   void MeterValueReceived();
-  // Once a second while the meter is on screen: its peak markers start again from its value;
-  // while the ECU streams, with the next live values drawn.
+  // Once a second while the meter is on screen: its peak markers start again. While the ECU
+  // streams, the next drawing still shows the values that came before, and the drawing after
+  // it those of the new second alone.
   void ResetMeterPeaks();
   void VVT_ScrollBarChange(TObject* Sender);
 
@@ -303,10 +304,22 @@ class TAdditionalMaps : public TForm {
  private:
   void RestartMeterPeaks();
   bool snapping_ = false, showing_pressures_ = false, filling_ = false, calculating_ = false;
+  // The lowest and highest of some accel values, if any came.
+  struct ValueRange {
+    bool any = false;
+    float lowest = 0, highest = 0;
+    void Add(float value);
+  };
+  // The clock asked for a restart that no drawing has shown yet.
   bool peaks_reset_due_ = false;
-  // The lowest and highest accel value that came since the meter was last drawn.
-  bool values_waiting_ = false;
-  float lowest_ = 0, highest_ = 0;
+  // The last drawing showed the second that ended; the next one starts the peaks again.
+  bool peaks_restart_next_ = false;
+  // The values that came since the meter was last drawn.
+  ValueRange undrawn_;
+  // The values that came since the clock's restart, which belong to the new second: those
+  // not yet taken in by a drawing, and those the drawing that showed the second that ended
+  // hands on to the new peaks.
+  ValueRange since_restart_, carried_;
 };
 
 extern TAdditionalMaps* AdditionalMaps;

@@ -11,6 +11,7 @@
 #include "config/setup.h"
 #include "controls/ApOpenDlg.h"
 #include "ecu/FlashUpdate.h"
+#include "ecu/Progress.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
 #include "link/ConfigRequests.h"
@@ -113,6 +114,12 @@ void TSetupForm::UpdateECUconfiguration1Click(TObject*) {
     return;
   }
   SetStatus("Wait...", clBtnFace, clWindowText);
+  // The rest of a bank whose read was given up passes first: the ECU might not take the
+  // frames in while it sends it. Closing the editor meanwhile sends nothing.
+  if (CommsProgress != nullptr && !CommsProgress->LetGivenUpBankPass([this] { return !Visible(); })) {
+    CheckConfigModified();
+    return;
+  }
   // Replies still due (the box's closing re-activated this window, which asked for the
   // ECU's copy) tell what the ECU held before: none of them may replace what goes out
   // now. Until the read-back shows the ECU holding it, the block counts as unsent.

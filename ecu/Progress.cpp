@@ -191,7 +191,7 @@ void TCommsProgress::okClick(TObject*) {
     cancel->SetEnabled(true);
     // The ECU finishes a bank it has started even when its read was given up; the new
     // read asks only once that bank has passed, and starts with an empty collector.
-    if (bankMayBeArriving_ && !WaitForMapChunksToStop()) return;
+    if (!WaitForMapChunksToStop()) return;
     ecu::ClearMapReadCollector();
     map_gauge->SetPosition(0);
     MapReadActive = true;
@@ -220,6 +220,10 @@ void TCommsProgress::ProgramMaps() {
   Panel1->Hide();
   ComboBox1->SetEnabled(false);
   ok->SetEnabled(false);
+  // Nothing goes out while the ECU still sends a bank whose read was given up: it might
+  // not take the image in. The progress names the first map meanwhile.
+  UpdateMapProgress();
+  if (!WaitForMapChunksToStop()) return;
   // The ECU may stay silent while it writes a bank, so nothing is expected of it until
   // the last bank is through; only the line itself failing ends the programming early.
   const int count = MapReadRemaining;
@@ -388,10 +392,15 @@ void TCommsProgress::StallTimerTimer(TObject*) {
 }
 
 bool TCommsProgress::WaitForMapChunksToStop() {
+  return LetGivenUpBankPass([this] { return !Visible() || ModalResult() != mrNone; });
+}
+
+bool TCommsProgress::LetGivenUpBankPass(const std::function<bool()>& giveUp) {
+  if (!bankMayBeArriving_) return true;
   int32_t seen = MapChunksReceived;
   auto quietSince = std::chrono::steady_clock::now();
   for (;;) {
-    if (!Visible() || ModalResult() != mrNone) return false;
+    if (giveUp()) return false;
     const uint32_t pumped = PumpOneMessage();
     if (pumped == kQuitMessage) return false;
     const auto now = std::chrono::steady_clock::now();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -86,6 +87,11 @@ class TCommsProgress : public TForm {
   void ReadFailed(int bank);
   // The window has closed; a read still waiting for its bank is given up.
   void ReadClosed();
+  // The ECU finishes a bank it has started even when its read was given up, and may take
+  // nothing in meanwhile: before a read, a program or an upload is sent, lets the rest of
+  // that bank pass, handling messages, until no map chunk has come for a while. False, with
+  // the bank still counted as arriving, when `giveUp` turns true or the program quits.
+  bool LetGivenUpBankPass(const std::function<bool()>& giveUp);
 
  private:
   void ProgramMaps();
@@ -93,8 +99,7 @@ class TCommsProgress : public TForm {
   int64_t LivePacketsSeen() const;
   // After the last bank: true when a live packet comes within a few seconds.
   bool WaitForLivePacket();
-  // Lets the rest of a bank whose read was given up pass: waits, handling messages, until
-  // no map chunk has come for a while. False when the window closed meanwhile.
+  // LetGivenUpBankPass while this window is up: gives up when it closes.
   bool WaitForMapChunksToStop();
   // Watches a read: one that receives no chunk for a few seconds has failed.
   void StallTimerTimer(TObject* Sender);

@@ -2,7 +2,10 @@
 // once-a-second warning colours and the blanking when the link is lost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <map>
+#include <vector>
 
 #include "app/ProgramWindowsFixture.h"
 
@@ -73,9 +76,10 @@ TEST_F(MainDisplays, TheAdditionalTablesMeterShowsTheGaugeSizeWithItsSign) {
     }
 }
 
-// The clock's once-a-second restart of the meter's peaks waits for the next live values
-// while the ECU streams (one repaint with them), and comes at once when it does not.
-TEST_F(MainDisplays, TheMeterPeaksRestartWithTheNextLiveValuesWhileTheEcuStreams) {
+// The clock's once-a-second restart of the meter's peaks while the ECU streams: the next
+// drawing still shows the values that came before it, the one after that the new second's
+// alone. Without the stream the restart comes at once.
+TEST_F(MainDisplays, TheMeterPeaksRestartAfterTheNextLiveValuesWhileTheEcuStreams) {
   os::ManualClock clock{100000};
   os::ScopedClock scoped{clock};
   ECUConnected = true;
@@ -96,9 +100,14 @@ TEST_F(MainDisplays, TheMeterPeaksRestartWithTheNextLiveValuesWhileTheEcuStreams
   EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = -200");
   EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), 100);
   packet(50, 0);
+  EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = -200");
+  EXPECT_EQ(AdditionalMaps->Label21->Caption(), "+Peak = 100");
+  EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), 50);
+  // 50 came after the restart: it belongs to the new second.
+  packet(40, 0);
   EXPECT_EQ(AdditionalMaps->Label76->Caption(), "-Peak = 0");
   EXPECT_EQ(AdditionalMaps->Label21->Caption(), "+Peak = 50");
-  EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), 50);
+  EXPECT_FLOAT_EQ(AdditionalMaps->AbVMeter1->Value(), 40);
 
   ECUConnected = false;
   f_->Timer1Timer(nullptr);
@@ -110,7 +119,7 @@ TEST_F(MainDisplays, TheMeterPeaksRestartWithTheNextLiveValuesWhileTheEcuStreams
 // dashboard draws every fourth. A one-packet extreme of the accel value comes in every phase
 // against those drawings, and the clock's once-a-second restart of the meter's peaks from a
 // whole drawing before it to a whole drawing after it: each extreme shows in a peak read-out
-// in at least one drawing, and the restart still drops what was drawn before it. The
+// in at least one drawing, and the restart drops what came before it, drawn or not. The
 // additional tables repaint with every pass of the dashboard, on the newest packet, and in
 // no other pass; once the packets stop, the last values land the same way.
 TEST_F(MainDisplays, EveryAccelExtremeReachesThePeaksAndTheAdditionalTablesRepaintWithTheDashboard) {
@@ -166,7 +175,6 @@ TEST_F(MainDisplays, EveryAccelExtremeReachesThePeaksAndTheAdditionalTablesRepai
       const int extreme = episode % 2 == 0 ? 150 + episode : -150 - episode;
       const AnsiString shownAs = extreme > 0 ? "+Peak = " + IntToStr(extreme) : "-Peak = " + IntToStr(extreme);
       auto showsExtreme = [&] { return (extreme > 0 ? a->Label21 : a->Label76)->Caption() == shownAs; };
-      int drawnAt = -1;
       bool shown = false;
       for (int i = 0; i < kLength; ++i) {
         clock.Advance(50);
@@ -174,15 +182,12 @@ TEST_F(MainDisplays, EveryAccelExtremeReachesThePeaksAndTheAdditionalTablesRepai
         packet(i == kAt + phase ? extreme : (rpm * 37) % 200 - 100);
         if (i == kAt + phase + shift) f_->Timer1Timer(nullptr);
         paint();
-        if (repainted(additionalBefore, mainBefore) && i >= kAt + phase) {
-          if (drawnAt < 0) drawnAt = i;
-          shown = shown || showsExtreme();
-        }
+        if (repainted(additionalBefore, mainBefore) && i >= kAt + phase) shown = shown || showsExtreme();
       }
       EXPECT_TRUE(shown);
-      // Drawn before the restart, the extreme is gone by the end; not drawn yet when the
-      // restart came, it belongs to the new peaks.
-      EXPECT_EQ(showsExtreme(), drawnAt > kAt + phase + shift);
+      // Come before the restart, the extreme is gone by the end, drawn before it or not;
+      // come after it, it belongs to the new peaks.
+      EXPECT_EQ(showsExtreme(), shift < 0);
     }
 
   // The last packet waits for its pass: a pace after it, with one repaint of both windows.
@@ -196,6 +201,79 @@ TEST_F(MainDisplays, EveryAccelExtremeReachesThePeaksAndTheAdditionalTablesRepai
   paint();
   EXPECT_TRUE(repainted(drawn, mainDrawn));
   EXPECT_EQ(additional.Count(), drawn + 1);
+}
+
+// Eight seconds of packets every 50 ms, the dashboard drawing every fourth, the restart in
+// every phase against the drawings, and extremes of both signs four times a second: a larger
+// one on the packet just before each restart, a smaller one of the same sign one or two
+// packets after it, and within each second two more. Each shows in a peak read-out in at
+// least one drawing, and none in a drawing after the one that first follows its restart.
+TEST_F(MainDisplays, EachAccelExtremeShowsOnceAndIsGoneOneDrawingAfterItsRestart) {
+  ui::DialogScript script;
+  ShowMainWindow(script);
+  f_->TabSet1->SetTabIndex(7);
+  f_->TabSet1Click(f_->TabSet1);
+  os::ManualClock clock{100150};
+  os::ScopedClock scoped{clock};
+  ECUConnected = true;
+  f_->Timer1->SetEnabled(false);
+  TAdditionalMaps* a = AdditionalMaps;
+  a->AdditionalBook->SetPageIndex(0);
+  a->Show();
+  ui::WindowPaintCounter additional(a);
+
+  // The restarts come after these packets; extremes as {packet, value}.
+  constexpr int kSeconds = 8;
+  std::vector<int> restarts;
+  std::map<int, int> extremes;
+  for (int s = 0, last = -1; s < kSeconds; ++s) {
+    const int sign = s % 2 == 0 ? 1 : -1;
+    // The smaller one after the restart, one packet after it or two, against each phase.
+    extremes[last + (s > 0 && (s - 1) / 4 % 2 == 1 ? 2 : 1)] = sign * (200 + s);
+    extremes[last + 6] = -sign * (170 + s);
+    extremes[last + 10] = sign * (210 + s);  // not 219, the line's escape byte
+    last = 20 * s + 19 + s % 4;
+    extremes[last] = -sign * (240 + s);  // the larger one before the restart
+    restarts.push_back(last);
+  }
+  struct Drawing {
+    int packet;
+    AnsiString low, high;
+  };
+  std::vector<Drawing> drawings;
+  int rpm = 1000;
+  for (int i = 0; i <= restarts.back() + 12; ++i) {
+    clock.Advance(50);
+    do ++rpm;
+    while ((rpm & 0xFF) == 0xDB);
+    const auto found = extremes.find(i);
+    const int value = found != extremes.end() ? found->second : (rpm * 37) % 200 - 100;
+    AnsiString body(2 + 28 + 1, '\0');
+    body[2] = static_cast<char>(rpm >> 8);
+    body[3] = static_cast<char>(rpm);
+    body[2 + 21] = static_cast<char>(std::abs(value));
+    body[2 + 27] = static_cast<char>(value < 0 ? 1 : 0);
+    const int before = additional.Count();
+    f_->SLIPpktStringPacket(nullptr, body);
+    if (std::find(restarts.begin(), restarts.end(), i) != restarts.end()) f_->Timer1Timer(nullptr);
+    for (int k = 0; k < 5; ++k) Application->ProcessMessages();
+    if (additional.Count() > before) drawings.push_back({i, a->Label76->Caption(), a->Label21->Caption()});
+  }
+  ASSERT_GE(drawings.size(), 40u);
+
+  for (const auto& [packet, value] : extremes) {
+    SCOPED_TRACE(testing::Message() << "extreme " << value << " at packet " << packet);
+    const AnsiString shownAs = value > 0 ? "+Peak = " + IntToStr(value) : "-Peak = " + IntToStr(value);
+    auto shows = [&](const Drawing& d) { return (value > 0 ? d.high : d.low) == shownAs; };
+    const auto restart = std::lower_bound(restarts.begin(), restarts.end(), packet);
+    ASSERT_NE(restart, restarts.end());
+    const auto firstAfter = std::find_if(drawings.begin(), drawings.end(),
+                                         [&](const Drawing& d) { return d.packet > *restart; });
+    ASSERT_NE(firstAfter, drawings.end());
+    const auto from = std::find_if(drawings.begin(), drawings.end(), [&](const Drawing& d) { return d.packet >= packet; });
+    EXPECT_TRUE(std::any_of(from, firstAfter + 1, shows));
+    EXPECT_TRUE(std::none_of(firstAfter + 1, drawings.end(), shows));
+  }
 }
 
 TEST_F(MainDisplays, RatioBarsLightUpToTheirSegmentAndColourTheReadOut) {

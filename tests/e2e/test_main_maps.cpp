@@ -10,6 +10,8 @@
 #include "app/Main.h"
 #include "model/MapRecord.h"
 #include "config/SelectMap.h"
+#include "config/setup.h"
+#include "model/ConfigBlock.h"
 #include "controls/AdvSpin.h"
 #include "e2e/BankImages.h"
 #include "e2e/MainWindowLink.h"
@@ -300,6 +302,70 @@ TEST_F(MainMaps, ReadAgainAfterCancelHoldsExactlyTheEcuBanks) {
       EXPECT_EQ(MapSlots[b].MapName.Get().substr(0, 6), "Bank " + IntToStr(b)) << c.what;
     }
   }
+}
+
+// "Read MAP" at line pace for all maps, Cancel a second or so into bank 1, then at once
+// "Program MAP" (Ctrl+P), and again with a configuration upload from the editor: the ECU
+// finishes the cancelled bank, and no byte of the program or the upload reaches it before
+// that bank's last byte has left; the bank and the configuration it then holds are exact.
+TEST_F(MainMaps, ProgrammingAndAConfigurationUploadWaitForACancelledBank) {
+  ASSERT_TRUE(LinkUp());
+  sim.SetPacedBaud(19200);
+  CurrentMap = 1;
+  ecu::MapImage ecuBank{};
+  std::copy(banks_[0].begin(), banks_[0].end(), ecuBank.begin());
+  ecu::DecodeMapImage(ecuBank, MapSlots[1]);
+  MapSlots[1].IgnitionTable[2][2] = 17;
+  const ecu::MapImage encoded = ecu::EncodeMapImage(MapSlots[1]);
+  const Bytes programmed(encoded.begin(), encoded.end());
+  ASSERT_NE(Differences(programmed, banks_[0]), std::vector<size_t>{});
+
+  // Ctrl+R, all maps, OK, and Cancel once bank 1 is well under way: its rest still comes.
+  auto readAndCancel = [&] {
+    bool cancelled = false;
+    script.AnswerForm([&](TForm&) {
+      TCommsProgress& w = *CommsProgress;
+      w.ComboBox1->SetItemIndex(1);
+      w.ComboBox1Change(w.ComboBox1);
+      w.ok->Click();
+      cancelled = PumpUntil([&] { return MapReadNumber == 1 && MapReadByteCount >= 2000; }, 30000);
+      w.cancel->Click();
+    });
+    ui::SimulateKey(f_, "Ctrl+R");
+    Application->ProcessMessages();
+    return cancelled && sim.With([](Ecu& e) { return e.SendingBank(); });
+  };
+  auto whileBankSent = [&](char letter) {
+    return sim.With([letter](Ecu& e) { return e.GetCounters().framesWhileBankSent[static_cast<unsigned char>(letter)]; });
+  };
+
+  ASSERT_TRUE(readAndCancel());
+  AnswerTransfer(false);
+  ui::SimulateKey(f_, "Ctrl+P");
+  Application->ProcessMessages();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(caption, kProgramComplete);
+  EXPECT_EQ(whileBankSent('*'), 0u);
+  EXPECT_EQ(whileBankSent('S'), 0u);  // the time stamp
+  EXPECT_EQ(sim.With([](Ecu& e) { return e.GetCounters().imageBytesWhileBankSent; }), 0u);
+  EXPECT_EQ(Differences(sim.BankBytes(1), programmed), std::vector<size_t>{});
+
+  ASSERT_TRUE(readAndCancel());
+  bool uploaded = false;
+  script.AnswerForm([&](TForm&) {
+    SetupForm->CylindersSpin->SetValue(6);
+    script.Answer(mrOk);  // "Change of ECU configuration"
+    dynamic_cast<TMenuItem*>(SetupForm->FindComponent("UpdateECUconfiguration1"))->Click();
+    uploaded = PumpUntil([] { return SetupForm->StatusText() == "Current ECU settings displayed"; }, 20000);
+    dynamic_cast<TMenuItem*>(SetupForm->FindComponent("Exittomappingsoftware1"))->Click();
+  });
+  Menu("ECUversioninfo1")->Click();
+  Application->ProcessMessages();
+  EXPECT_TRUE(uploaded);
+  EXPECT_EQ(whileBankSent('i'), 0u);
+  EXPECT_EQ(sim.ConfigImage()[1], 6);
+  const config::ConfigImage sent = config::EncodeConfigImage(ConfigBlock);
+  EXPECT_EQ(Differences(sim.ConfigImage(), Bytes(sent.begin(), sent.end())), std::vector<size_t>{});
 }
 
 // The line drops while bank 2 comes in: no more chunks, so the read fails after a few

@@ -172,6 +172,27 @@ TEST_F(EcusimEcu, ABankStartedGoesOutWholeBeforeTheNext) {
   EXPECT_EQ(joined[2], std::string(b2.begin(), b2.end()));
 }
 
+// What the PC sends while a bank is still on its way out is counted, up to the bank's last
+// byte as the line reports it, and not after; bytes sent before the bank do not count.
+TEST_F(EcusimEcu, WhatComesWhileABankGoesOutIsCounted) {
+  const std::string before = ecu.TakeOutput();
+  ecu.LineSent(before.size());
+  ecu.Receive(Frame('D', "\x01"), now);
+  const std::size_t bankBytes = ecu.TakeOutput().size();
+  ASSERT_GT(bankBytes, kBankSize);
+  EXPECT_TRUE(ecu.SendingBank());
+  ecu.LineSent(before.size() + bankBytes - 1);
+  Send(Frame('*', "\x02") + std::string(10, '\x11'));
+  EXPECT_EQ(ecu.GetCounters().framesWhileBankSent['*'], 1u);
+  EXPECT_EQ(ecu.GetCounters().imageBytesWhileBankSent, 10u);
+  ecu.LineSent(before.size() + bankBytes);
+  EXPECT_FALSE(ecu.SendingBank());
+  Send(std::string(kBankSize - 10, '\x11') + "$s");
+  EXPECT_EQ(ecu.GetCounters().imageBytesWhileBankSent, 10u);
+  EXPECT_EQ(ecu.GetCounters().framesWhileBankSent['s'], 0u);
+  EXPECT_EQ(ecu.Bank(2)[0], 0x11);
+}
+
 TEST_F(EcusimEcu, MapProgramReplacesTheBankOnlyWhenComplete) {
   const std::string image(kBankSize, '\x5A');
   Send(Frame('*', "\x02") + image.substr(0, 1000));

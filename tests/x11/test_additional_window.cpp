@@ -1,6 +1,6 @@
 // The additional-tables window under a real window manager on a 1024x768 screen: at its
 // design size the whole frame is on the screen, its F-keys choose the pages, and a wider
-// window keeps the pages centred. With CQ5_SCREENSHOT_DIR set, every page is captured
+// window keeps the pages centred; the accel meter's peak read-out through its restarts. With CQ5_SCREENSHOT_DIR set, every page is captured
 // from the screen (frame included) for a look by eye.
 #include <gtest/gtest.h>
 
@@ -20,7 +20,10 @@
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/stdctrls/Tabs.h"
 #include "platform/ui/Application.h"
+#include "platform/os/Clock.h"
 #include "platform/ui/Simulate.h"
+#include "platform/ui/Timer.h"
+#include "x11/ProgramUser.h"
 #include "x11/XSession.h"
 
 namespace {
@@ -204,6 +207,58 @@ TEST_P(AdditionalWindow, LoadLabelsStandWholeOverTheirAxisColumns) {
       }
     }
   }
+  a->Hide();
+}
+
+// The accel meter's peak read-outs on the screen while the ECU streams, each packet drawn:
+// an extreme shows, the drawing where the once-a-second restart is due still shows the
+// ending second's peak (a larger one just before the restart, a smaller one just after
+// it), and the next drawing the new second's alone. The screen over the read-out must come
+// to show the read-out as it stands.
+TEST_P(AdditionalWindow, TheAccelPeaksOnTheScreenEndTheirSecondOneDrawingAfterTheRestart) {
+  TAdditionalMaps* a = AdditionalMaps;
+  a->AdditionalBook->SetPageIndex(0);
+  a->SetLeft(40);
+  a->SetTop(40);
+  a->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !Output("xdotool search --onlyvisible --name 'Accel fuelling settings' 2>/dev/null | head -n1").empty();
+  }));
+  ECUConnected = false;
+  a->ResetMeterPeaks();  // without the stream, at once
+  ECUConnected = true;
+  R7Tform1->Timer1->SetEnabled(false);  // the restarts come where the case puts them
+
+  os::ManualClock clock{100000};
+  os::ScopedClock scoped{clock};
+  auto packet = [&](int value) {
+    clock.Advance(1000);  // a second on: the packet is drawn at once
+    AnsiString body(2 + 28 + 1, '\0');
+    body[2 + 21] = static_cast<char>(std::abs(value));
+    body[2 + 27] = static_cast<char>(value < 0 ? 1 : 0);
+    R7Tform1->SLIPpktStringPacket(nullptr, body);
+  };
+  TLabel* low = a->Label76;
+  auto shows = [&](const char* text) {
+    if (low->Caption() != text) return false;
+    return PumpUntil([&] {
+      TBitmap seen, drawn;
+      return ui::GrabScreenOf(low, seen) && (ui::GrabControl(low, drawn), x11test::SamePicture(seen, drawn));
+    }, 3000);
+  };
+  packet(-240);
+  EXPECT_TRUE(shows("-Peak = -240"));
+  R7Tform1->Timer1Timer(nullptr);
+  packet(-201);
+  EXPECT_TRUE(shows("-Peak = -240"));
+  packet(-20);
+  EXPECT_TRUE(shows("-Peak = -201"));
+  R7Tform1->Timer1Timer(nullptr);
+  packet(-30);
+  EXPECT_TRUE(shows("-Peak = -201"));
+  packet(-10);
+  EXPECT_TRUE(shows("-Peak = -30"));
+  ECUConnected = false;
   a->Hide();
 }
 

@@ -95,6 +95,7 @@ void Ecu::SetPowered(bool on) {
   if (on == powered_) return;
   powered_ = on;
   output_.clear();
+  bankEndInOutput_ = 0;
   delayedConfig_.clear();
   lineDeadUntilMs_ = 0;
   if (on) Restart(nowMs_);
@@ -114,6 +115,9 @@ void Ecu::Restart(std::uint64_t nowMs) {
 std::string Ecu::TakeOutput() {
   std::string out;
   out.swap(output_);
+  if (bankEndInOutput_ != 0) bankEnd_ = outputTaken_ + bankEndInOutput_;
+  bankEndInOutput_ = 0;
+  outputTaken_ += out.size();
   return out;
 }
 
@@ -134,6 +138,7 @@ void Ecu::TakeByte(std::uint8_t b, std::uint64_t nowMs) {
   lastByteMs_ = nowMs;
   switch (mode_) {
     case Mode::MapImage:
+      if (SendingBank()) ++counters_.imageBytesWhileBankSent;
       image_ += static_cast<char>(b);
       if (image_.size() == kBankSize) {
         std::copy(image_.begin(), image_.end(), Bank(imageBank_).begin());
@@ -154,6 +159,7 @@ void Ecu::TakeByte(std::uint8_t b, std::uint64_t nowMs) {
       if (b == '$') {
         frame_.assign(1, '$');
         mode_ = Mode::Frame;
+        frameWhileBankSent_ = SendingBank();
       } else {
         ++counters_.strayBytes;
       }
@@ -171,6 +177,7 @@ void Ecu::TakeByte(std::uint8_t b, std::uint64_t nowMs) {
       if (b == '$') {
         frame_.assign(1, '$');
         mode_ = Mode::Frame;
+        frameWhileBankSent_ = SendingBank();
       }
     } else {
       Refuse();
@@ -217,6 +224,7 @@ bool Ecu::ChecksumOk() const {
 
 void Ecu::Dispatch() {
   const auto letter = static_cast<std::uint8_t>(frame_[1]);
+  if (frameWhileBankSent_) ++counters_.framesWhileBankSent[letter];
   if (NeedsSumZero(letter) && !ChecksumOk()) {
     ++counters_.checksumErrors;
     return;
@@ -494,6 +502,7 @@ void Ecu::SendBank(int bank) {
   const std::string image(b.begin(), b.end());
   for (const auto piece : SplitForPackets(image))
     SendPacket(kMapChunk, static_cast<std::uint8_t>(bank), piece, 0);
+  bankEndInOutput_ = output_.size();
 }
 
 std::string Ecu::SlowData() const {
@@ -595,6 +604,7 @@ void Ecu::Tick(std::uint64_t nowMs) {
   // A cut line carries nothing; the live stream picks up again at its cadence.
   if (LineCut()) {
     output_.clear();
+    bankEndInOutput_ = 0;
     return;
   }
 

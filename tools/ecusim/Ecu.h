@@ -107,6 +107,10 @@ struct Counters {
   std::uint32_t strayBytes = 0;        // bytes between frames that start none
   std::uint32_t bytesLostOnCutLine = 0;  // bytes from the PC while the line was cut
   std::array<std::uint32_t, 16> packets{};  // packets sent by type
+  // Taken in while a bank was still going out on the line (see Ecu::LineSent): frames by
+  // their command byte, counted from their "$", and raw bytes of a map image.
+  std::array<std::uint32_t, 256> framesWhileBankSent{};
+  std::uint32_t imageBytesWhileBankSent = 0;
   std::uint32_t Frames(char letter) const { return frames[static_cast<unsigned char>(letter)]; }
 };
 
@@ -177,6 +181,11 @@ class Ecu {
   void Tick(std::uint64_t nowMs);
   // Bytes the ECU wants to send since the last call, whole packets only.
   std::string TakeOutput();
+  // How many of the bytes taken by TakeOutput have left on the line so far (sent, or lost
+  // for good). Until the last byte of the newest bank has left, what the PC sends is
+  // counted as coming while a bank goes out.
+  void LineSent(std::uint64_t total) { lineSent_ = total; }
+  bool SendingBank() const { return lineSent_ < bankEnd_; }
 
   void SetStreaming(bool on) { streaming_ = on; }
   // Whether the live stream pauses while a map image is received (default on).
@@ -276,6 +285,10 @@ class Ecu {
   std::vector<DelayedReply> delayedConfig_;
   std::uint32_t cutAfterConfigFrameMs_ = 0;
   std::uint64_t lineDeadUntilMs_ = 0;
+  // Where the newest bank ends: within output_ (0: none there), and among all bytes taken.
+  std::size_t bankEndInOutput_ = 0;
+  std::uint64_t outputTaken_ = 0, bankEnd_ = 0, lineSent_ = 0;
+  bool frameWhileBankSent_ = false;
 };
 
 }  // namespace ecusim

@@ -99,12 +99,17 @@ void PtyEcu::Run() {
     {
       std::lock_guard<std::mutex> guard(mutex_);
       const std::uint64_t now = NowMs();
+      ecu_.LineSent(sent_);
       if (!in.empty()) ecu_.Receive(in, now);
       ecu_.Tick(now);
       std::string out = ecu_.TakeOutput();
       // Whole outputs only, so a dropped stretch never cuts a packet in half.
-      if (pending.size() + out.size() <= kBacklogLimit) pending += out;
-      else dropped_.fetch_add(out.size());
+      if (pending.size() + out.size() <= kBacklogLimit) {
+        pending += out;
+      } else {
+        dropped_.fetch_add(out.size());
+        sent_ += out.size();
+      }
     }
     // A pace switched on during this round applies from the next one: what the ECU said
     // meanwhile must not leave at the unpaced rate.
@@ -115,9 +120,14 @@ void PtyEcu::Run() {
       const ssize_t n = write(master_, pending.data(), want);
       if (n <= 0) break;  // the terminal's buffer is full: try again next round
       pending.erase(0, static_cast<std::size_t>(n));
+      sent_ += static_cast<std::uint64_t>(n);
       if (baud != 0) outAllowance -= static_cast<double>(n);
     }
   }
+  // What had not left yet never will: the line is dropped.
+  sent_ += pending.size();
+  std::lock_guard<std::mutex> guard(mutex_);
+  ecu_.LineSent(sent_);
 }
 
 std::vector<std::uint8_t> PtyEcu::BankBytes(int bank) {

@@ -68,6 +68,8 @@ class PtyEcu {
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> dropped_{0};
   std::atomic<std::uint32_t> pacedBaud_{0};
+  // Bytes of the ECU's output that have left on the line or were dropped (the line's thread's).
+  std::uint64_t sent_ = 0;
 };
 
 }  // namespace ecusim
