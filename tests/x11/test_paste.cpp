@@ -1,7 +1,7 @@
 // Pasting into every kind of text control under a real X server, by the paste keys
-// (Ctrl+V, Shift+Insert), a middle click and the context menu. With nothing on the clipboard and no
-// selection the program lives and every control keeps its text; with text there, each
-// control takes what its limit lets in.
+// (Ctrl+V, Shift+Insert), a middle click, the context menu and a drop. With nothing on the
+// clipboard and no selection the program lives and every control keeps its text; with text
+// there, each control takes what its limit and rules let in.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +15,8 @@
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
 #include "model/MapRecord.h"
+#include "platform/ui/Simulate.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Clipboard.h"
 #include "platform/stdctrls/Edits.h"
@@ -177,6 +179,107 @@ TEST_F(PasteProbe, EachControlTakesWhatItsLimitLetsIn) {
   Xdo("key p");
   PumpFor(300);
   EXPECT_EQ(edit_->Text(), "12345");
+}
+
+// Text dragged with the mouse out of a typed edit that lets its selection be dragged, and
+// dropped on each kind of control: the toolkit's own drag and drop between the program's
+// windows on the X server. A drop is a click where the mouse lets go and a paste there:
+// the control takes the focus and what its limit and rules let in, and the source keeps
+// its text. The typed edits of the program take no drops, nor do the typed mask and spin
+// edits; a read-only control refuses one.
+class DropProbe : public PasteProbe {
+ protected:
+  void SetUp() override {
+    PasteProbe::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    drag_ = new TAdvEdit(form_);
+    drag_->SetParent(form_);
+    drag_->SetBounds(270, 340, 200, 24);
+    drag_->SetOleDropSource(true);
+  }
+  // Drags `text` from the source onto a client point of `target`. The drag runs in the
+  // program's own loop, so a shell in the background moves the mouse on and lets go.
+  void DragOnto(const AnsiString& text, TControl* target, int x, int y) {
+    drag_->SetText(text);
+    drag_->SetFocus();
+    drag_->SelectAll();
+    PumpFor(100);
+    const TPoint to = target->ClientToScreen({x, y});
+    const std::string there = std::to_string(to.x) + " " + std::to_string(to.y);
+    const std::string beside = std::to_string(to.x + 1) + " " + std::to_string(to.y);
+    std::system(("(sleep 0.7; xdotool mousemove " + there + "; sleep 0.3; xdotool mousemove " + beside +
+                 "; sleep 0.3; xdotool mouseup 1) >/dev/null 2>&1 &")
+                    .c_str());
+    Xdo(At(drag_, 10, 12) + " mousedown 1");
+    PumpFor(100);
+    Xdo(At(drag_, 40, 12));
+    PumpFor(2000);
+    EXPECT_EQ(drag_->Text(), text) << "the source keeps its text";
+  }
+  TAdvEdit* drag_ = nullptr;
+};
+
+TEST_F(DropProbe, EachControlTakesADropAsAPaste) {
+  Reset();
+  const std::vector<AnsiString> dropped = {"98765432", "98765", "0", "9876", "0", "987650", "98765432", "987654"};
+  for (size_t i = 0; i < targets_.size(); ++i) {
+    const Target& t = targets_[i];
+    DragOnto("98765432", t.control, t.x, t.y);
+    EXPECT_EQ(TextOf(t), dropped[i]) << t.name;
+    if (dropped[i] != t.initial) {
+      EXPECT_TRUE(form_->ActiveControl() == t.control || form_->ActiveControl() == t.edit) << t.name;
+    }
+    if (t.control == num_) {
+      EXPECT_EQ(num_->State(), esEditing) << "typed, not yet taken";
+      EXPECT_EQ(num_->Value(), 0);
+    }
+  }
+
+  // Read-only, every one refuses it.
+  Reset();
+  for (const Target& t : targets_)
+    if (t.edit != nullptr) t.edit->SetReadOnly(true);
+  for (const Target& t : targets_) {
+    if (t.edit == nullptr) continue;
+    DragOnto("98765432", t.control, t.x, t.y);
+    EXPECT_EQ(TextOf(t), t.initial) << t.name << ", read-only";
+  }
+}
+
+// A numeric edit takes a drop as typing: a number beyond its limits goes in, and is held
+// within them once the field is left; a bad character turns the field red, keeps the focus
+// with the bad part selected and leaves the value as it was. The memo of 255 characters
+// (the comments saved with a configuration) takes 255 of a 300-character drop.
+TEST_F(DropProbe, ANumericEditAndAMemoKeepTheirRules) {
+  Reset();
+  memo_->SetMaxLength(255);
+  memo_->SetText("");
+  DragOnto(AnsiString(300, 'c'), memo_, 20, 20);
+  EXPECT_EQ(memo_->Text(), AnsiString(255, 'c'));
+  num_->SetMinValue(-30);
+  num_->SetMaxValue(120);
+  num_->SetOptions(TNumEditOptions{eoLimitMax, eoLimitMin});
+  DragOnto("500", num_, 3, 12);
+  EXPECT_EQ(num_->Text(), "5000");
+  EXPECT_EQ(num_->Value(), 0);
+  ASSERT_EQ(form_->ActiveControl(), num_);
+  Xdo("key Tab");
+  PumpFor(200);
+  EXPECT_EQ(num_->Value(), 120);
+  EXPECT_EQ(num_->Text(), "120");
+
+  DragOnto("abc", num_, 3, 12);
+  EXPECT_EQ(num_->Text(), "abc120");
+  EXPECT_EQ(num_->State(), esError);
+  EXPECT_EQ(num_->Value(), 120);
+  EXPECT_EQ(form_->ActiveControl(), num_);
+  EXPECT_EQ(num_->SelText(), "abc");
+  TBitmap shot;
+  ui::GrabControl(num_, shot);
+  int red = 0;
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x) red += shot.Canvas()->Pixel(x, y) == clRed;
+  EXPECT_GT(red, shot.Width() * shot.Height() / 4) << "the field shows red";
 }
 
 // The main window's details: the "Map comments" memo and the detail edits share 248
