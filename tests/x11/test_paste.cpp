@@ -4,7 +4,12 @@
 // there, each control takes what its limit and rules let in.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +26,7 @@
 #include "platform/stdctrls/Clipboard.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
 #include "x11/ProgramUser.h"
 
 namespace {
@@ -330,5 +336,82 @@ TEST_P(DetailsPaste, MapCommentsAndOwnerLiveThroughEmptyPastesAndKeepTheBudget) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Screen, DetailsPaste, ::testing::Values("1024x768x24"));
+
+// Another program on the display (the drag source of the configuration files' tests)
+// holding `text`: the mouse drags it out and lets it go at a screen point of the program.
+// Run by the user's thread while the program runs.
+void DragFromAnotherProgram(const std::string& text, TPoint to) {
+  const std::string ready = (std::filesystem::temp_directory_path() /
+                             ("cq5-drag-" + std::to_string(getpid()) + "-" + std::to_string(to.x)))
+                                .string();
+  std::filesystem::remove(ready);
+  setenv("CQ5_DRAG_TEXT", text.c_str(), 1);
+  setenv("CQ5_DRAG_READY", ready.c_str(), 1);
+  const pid_t source =
+      Spawn({"/proc/self/exe", "--gtest_also_run_disabled_tests", "--gtest_filter=DragSource.DISABLED_OffersItsSelection"});
+  int x = 0, y = 0;
+  for (int i = 0; i < 1000 && !(std::ifstream(ready) >> x >> y); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  auto pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  auto move = [](int px, int py) { Xdo("mousemove " + std::to_string(px) + " " + std::to_string(py)); };
+  if (x > 0) {
+    move(x, y);
+    pause(200);
+    Xdo("mousedown 1");
+    pause(300);
+    move(x + 40, y);
+    pause(500);
+    move(to.x, to.y);
+    pause(400);
+    move(to.x + 2, to.y);
+    pause(400);
+    Xdo("mouseup 1");
+    pause(800);
+  }
+  if (x <= 0) ADD_FAILURE() << "the other program never showed its text";
+  if (source > 0) {
+    kill(source, SIGTERM);
+    waitpid(source, nullptr, 0);
+  }
+  unsetenv("CQ5_DRAG_TEXT");
+  unsetenv("CQ5_DRAG_READY");
+  std::filesystem::remove(ready);
+}
+
+// The main window's "Fan 1 off" (-30..120 °C) on the Events page takes a number dragged in
+// from another program as typed: in lime with the focus, then held within its range and
+// stored once left; a bad character turns it red, keeps the focus and stores nothing.
+class EventsDrop : public ProgramUser {};
+
+TEST_P(EventsDrop, FanOffTakesADropWithinItsRange) {
+  Run([&] {
+    TR7Tform1* m = R7Tform1;
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    Ask<bool>([m] {
+      m->TabSet1->SetTabIndex(1);
+      m->TabSet1Click(m->TabSet1);
+      m->NSoff->SetValue(0);
+      return true;
+    });
+    // Let go behind the text, left of the spin buttons.
+    const TPoint field = Ask<TPoint>([m] { return m->NSoff->ClientToScreen({m->NSoff->Width() - 26, 12}); });
+    DragFromAnotherProgram("500", field);
+    EXPECT_EQ(Ask<AnsiString>([m] { return m->NSoff->Text(); }), "0500");
+    EXPECT_TRUE(Ask<bool>([m] { return m->ActiveControl() == m->NSoff && m->NSoff->State() == esEditing; }));
+    EXPECT_EQ(Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].Fan1OffTemp); }), 0);
+    Press("Tab");
+    EXPECT_TRUE(WaitFor([m] { return m->NSoff->Text() == "120"; }));
+    EXPECT_EQ(Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].Fan1OffTemp); }), 120);
+
+    DragFromAnotherProgram("abc", field);
+    EXPECT_EQ(Ask<AnsiString>([m] { return m->NSoff->Text(); }), "120abc");
+    EXPECT_EQ(Ask<AnsiString>([m] { return m->NSoff->SelText(); }), "abc");
+    EXPECT_TRUE(Ask<bool>([m] { return m->ActiveControl() == m->NSoff && m->NSoff->State() == esError; }));
+    EXPECT_EQ(Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].Fan1OffTemp); }), 120);
+    Press("Escape");
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Screen, EventsDrop, ::testing::Values("1024x768x24"));
 
 }  // namespace
