@@ -138,12 +138,14 @@ class PasteFilter : public QObject {
 
   // A drop is a click where the mouse lets go and a paste of the dragged text there. It
   // is taken as a copy, so a source that moves its text out keeps whatever the edit's
-  // limit or rules left out; a drop that changes nothing is refused.
+  // limit or rules left out (one that only lets its text be moved is refused); a drop
+  // that changes nothing is refused.
   void Drop(QDropEvent* e) {
     const QMimeData* data = e->mimeData();
     const QString text = data != nullptr && data->hasText() ? data->text() : QString();
     const QPoint at = e->position().toPoint();
-    if (text.isEmpty() || edit_->isReadOnly() || !TakeFocusForDrop(control_) || edit_->isReadOnly()) {
+    if (text.isEmpty() || !(e->possibleActions() & Qt::CopyAction) || edit_->isReadOnly() ||
+        !TakeFocusForDrop(control_) || edit_->isReadOnly()) {
       e->ignore();
       return;
     }
@@ -191,7 +193,7 @@ class MemoWidget : public QPlainTextEdit {
     // Anything else is a click where the mouse lets go and a paste there, taken as a copy
     // (see the line edits' drop).
     const int at = cursorForPosition(e->position().toPoint()).position();
-    if (!TakeFocusForDrop(memo_) || isReadOnly()) {
+    if (!(e->possibleActions() & Qt::CopyAction) || !TakeFocusForDrop(memo_) || isReadOnly()) {
       e->ignore();
       return;
     }
