@@ -16,6 +16,7 @@
 
 #include "app/Main.h"
 #include "controls/AdvEdit.h"
+#include "controls/AdvMaskEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
@@ -240,6 +241,15 @@ TEST_F(DropProbe, EachControlTakesADropAsAPaste) {
       EXPECT_EQ(num_->Value(), 0);
     }
   }
+
+  // The typed mask edit takes none either.
+  auto* typedMask = new TAdvMaskEdit(form_);
+  typedMask->SetParent(form_);
+  typedMask->SetBounds(270, 370, 150, 24);
+  typedMask->SetEditMask("9999;1;_");
+  PumpFor(100);
+  DragOnto("1234", typedMask, 3, 12);
+  EXPECT_EQ(typedMask->Text(), "____");
 
   // Read-only, every one refuses it.
   Reset();
