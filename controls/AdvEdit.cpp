@@ -340,6 +340,7 @@ int TAdvEdit::IntegerPartLength(const AnsiString& value) const {
 }
 
 void TAdvEdit::TypeChar(char Key) {
+  if (ReadOnly()) return;
   if (Key == 8) {
     if (SelLength() == 0) {
       if (SelStart() <= static_cast<int>(prefix_.size())) return;
@@ -348,7 +349,6 @@ void TAdvEdit::TypeChar(char Key) {
     }
     ReplaceSel("");
   } else {
-    if (ReadOnly()) return;
     if (MaxLength() > 0 && static_cast<int>(Text().size()) - SelLength() >= MaxLength()) return;
     ReplaceSel(AnsiString(1, Key));
   }
@@ -497,7 +497,8 @@ void TAdvEdit::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (Key == VK_ESCAPE && can_undo_) {
+  // A read-only edit has nothing of the user's to take back; its text is the program's.
+  if (Key == VK_ESCAPE && can_undo_ && !ReadOnly()) {
     SetWindowText(undo_text_);
     TCustomEdit::SetModified(false);
     own_modified_ = false;
@@ -550,6 +551,12 @@ void TAdvEdit::KeyPress(char& Key) {
   if (static_cast<unsigned char>(Key) < 32 && Key != 8 && Key != 9 && Key != 10 && Key != 27) return;
   TWinControl::KeyPress(Key);
   if (Key == 0) return;
+  // Nothing typed changes a read-only edit: not a character, not BackSpace, nor the
+  // sign, separator and case rules that rewrite the text around the caret.
+  if (ReadOnly() && Key != 9) {
+    Key = 0;
+    return;
+  }
   if (excel_decimal_ && keypad_decimal_ && (Key == '.' || Key == ',')) Key = kDecimal;
   keypad_decimal_ = false;
   const int pre = static_cast<int>(prefix_.size());

@@ -26,7 +26,7 @@ void TAdvMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (Key == VK_ESCAPE && can_undo_) {
+  if (Key == VK_ESCAPE && can_undo_ && !ReadOnly()) {
     SetText(undo_text_);
     SelectAll();
   }

@@ -585,7 +585,7 @@ void TAdvSpinEdit::KeyPress(char& Key) {
   }
   if (Key == '-' && !(spin_type_ == sptDate && kDateSep == '-')) {
     Key = 0;
-    if (!signed_ || !editor_enabled_) return;
+    if (!signed_ || !editor_enabled_ || ReadOnly()) return;
     if (!t.empty() && t[0] == '-') {
       TCustomEdit::SetText(t.substr(1));
       SetSelStart(std::max(0, caret - 1));

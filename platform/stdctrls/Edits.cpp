@@ -18,6 +18,7 @@
 #include <cctype>
 
 #include "platform/stdctrls/detail/Pastes.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/detail/QtControls.h"
 
 using gfx::FromQString;
@@ -68,13 +69,23 @@ AnsiString CrLfToLf(const AnsiString& s) {
   return r;
 }
 
+// The focus comes to the control a drop goes into, as with a click there. False when it
+// stays elsewhere (a field holding a bad number keeps it): the drop is then refused.
+bool TakeFocusForDrop(TWinControl* control) {
+  if (control == nullptr || !control->CanFocus()) return false;
+  TForm* form = control->ParentForm();
+  if (form != nullptr && form->ActiveControl() == control) return true;
+  control->SetFocus();
+  return form == nullptr || form->ActiveControl() == control;
+}
+
 // Takes the pastes of a line edit: the paste keys, a middle click and the context menu's
-// Paste. The toolkit would insert whatever the clipboard holds, past every limit of the
-// control.
+// Paste, and the text dropped on it. The toolkit would insert whatever the clipboard or
+// the drag holds, past every limit and rule of the control.
 class PasteFilter : public QObject {
  public:
-  PasteFilter(QLineEdit* edit, std::function<void(const AnsiString&)> paste)
-      : QObject(edit), edit_(edit), paste_(std::move(paste)) {}
+  PasteFilter(QLineEdit* edit, TWinControl* control, std::function<void(const AnsiString&)> paste)
+      : QObject(edit), edit_(edit), control_(control), paste_(std::move(paste)) {}
 
  protected:
   bool eventFilter(QObject* o, QEvent* e) override {
@@ -108,6 +119,12 @@ class PasteFilter : public QObject {
         menu->popup(static_cast<QContextMenuEvent*>(e)->globalPos());
         return true;
       }
+      // Dragging over the edit stays the toolkit's: it shows where the text would go and
+      // refuses a read-only edit.
+      case QEvent::Drop:
+        if (o != edit_) return false;
+        Drop(static_cast<QDropEvent*>(e));
+        return true;
       default: return false;
     }
   }
@@ -119,46 +136,103 @@ class PasteFilter : public QObject {
     if (!text.isEmpty()) paste_(FromQString(text));
   }
 
+  // A drop is a click where the mouse lets go and a paste of the dragged text there. It
+  // is taken as a copy, so a source that moves its text out keeps whatever the edit's
+  // limit or rules left out (one that only lets its text be moved is refused); a drop
+  // that changes nothing is refused.
+  void Drop(QDropEvent* e) {
+    const QMimeData* data = e->mimeData();
+    const QString text = data != nullptr && data->hasText() ? data->text() : QString();
+    const QPoint at = e->position().toPoint();
+    if (text.isEmpty() || !(e->possibleActions() & Qt::CopyAction) || edit_->isReadOnly() ||
+        !TakeFocusForDrop(control_) || edit_->isReadOnly()) {
+      e->ignore();
+      return;
+    }
+    edit_->setCursorPosition(edit_->cursorPositionAt(at));
+    const QString before = edit_->text();
+    paste_(FromQString(text));
+    if (edit_->text() == before) {
+      e->ignore();
+      return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+  }
+
   QLineEdit* edit_;
+  TWinControl* control_;
   std::function<void(const AnsiString&)> paste_;
 };
 
-// The memo's widget hands what is pasted into it (by key, middle click or context menu) to
-// the memo, as plain text. The toolkit's own insertion reads the first of the offered
-// formats without looking whether there is one, and an empty X clipboard offers none:
-// left to it, a paste with nothing on the clipboard would end the program. A drop, which
-// always offers a format, is still the toolkit's to insert.
+// The memo's widget hands what is pasted or dropped into it (by key, middle click,
+// context menu or drag) to the memo, as plain text. The toolkit's own insertion reads the
+// first of the offered formats without looking whether there is one, and an empty X
+// clipboard offers none: left to it, a paste with nothing on the clipboard would end the
+// program; and neither its paste nor its drop keeps to the memo's limit.
 class MemoWidget : public QPlainTextEdit {
  public:
   MemoWidget(TMemo* memo, QWidget* parent) : QPlainTextEdit(parent), memo_(memo) {}
 
  protected:
   void dropEvent(QDropEvent* e) override {
-    dropping_ = true;
-    QPlainTextEdit::dropEvent(e);
-    dropping_ = false;
+    const QMimeData* data = e->mimeData();
+    const QString text = data != nullptr && data->hasText() ? data->text() : QString();
+    if (text.isEmpty() || isReadOnly()) {
+      e->ignore();
+      return;
+    }
+    // Text moved within the memo keeps its length: the toolkit moves it.
+    const bool self = e->source() == this || e->source() == viewport();
+    if (self && e->dropAction() == Qt::MoveAction) {
+      moving_ = true;
+      QPlainTextEdit::dropEvent(e);
+      moving_ = false;
+      return;
+    }
+    // Anything else is a click where the mouse lets go and a paste there, taken as a copy
+    // (see the line edits' drop).
+    const int at = cursorForPosition(e->position().toPoint()).position();
+    if (!(e->possibleActions() & Qt::CopyAction) || !TakeFocusForDrop(memo_) || isReadOnly()) {
+      e->ignore();
+      return;
+    }
+    const int from = MemoPos(at);
+    memo_->UserSelectionChanged(from, 0);
+    const AnsiString before = memo_->Text();
+    memo_->PasteText(FromQString(text));
+    if (memo_->Text() == before) {
+      e->ignore();
+      return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
   }
   void insertFromMimeData(const QMimeData* source) override {
     if (source == nullptr || !source->hasText()) return;
-    if (dropping_) {
+    if (moving_) {
       QPlainTextEdit::insertFromMimeData(source);
       return;
     }
     const QString text = source->text();
     if (text.isEmpty() || isReadOnly()) return;
-    // The widget's selection (the caret a middle click or a drop has just placed) in the
-    // memo's positions, where each line break is two characters.
-    const QString shown = toPlainText();
-    auto memoPos = [&shown](int p) { return p + static_cast<int>(shown.left(p).count(QChar('\n'))); };
+    // The widget's selection (the caret a middle click has just placed) in the memo's
+    // positions.
     const QTextCursor c = textCursor();
-    const int from = memoPos(c.selectionStart());
-    memo_->UserSelectionChanged(from, memoPos(c.selectionEnd()) - from);
+    const int from = MemoPos(c.selectionStart());
+    memo_->UserSelectionChanged(from, MemoPos(c.selectionEnd()) - from);
     memo_->PasteText(FromQString(text));
   }
 
  private:
+  // A position of the widget's text in the memo's, where each line break is two characters.
+  int MemoPos(int p) const {
+    const QString shown = toPlainText();
+    return p + static_cast<int>(shown.left(p).count(QChar('\n')));
+  }
+
   TMemo* memo_;
-  bool dropping_ = false;
+  bool moving_ = false;
 };
 
 }  // namespace
@@ -183,10 +257,11 @@ AnsiString FitPastedText(const AnsiString& Pasted, bool MultiLine, int MaxLength
 
 namespace ui::detail {
 
-void RoutePastes(QLineEdit* edit, std::function<void(const AnsiString& Text)> paste, QWidget* keys) {
+void RoutePastes(QLineEdit* edit, TWinControl* control, std::function<void(const AnsiString& Text)> paste,
+                 QWidget* keys) {
   for (QObject* child : edit->children())
     if (dynamic_cast<PasteFilter*>(child) != nullptr) return;
-  auto* filter = new PasteFilter(edit, std::move(paste));
+  auto* filter = new PasteFilter(edit, control, std::move(paste));
   edit->installEventFilter(filter);
   if (keys != nullptr) keys->installEventFilter(filter);
 }
@@ -204,7 +279,7 @@ TCustomEdit::~TCustomEdit() = default;
 void TCustomEdit::CreateHandle() {
   auto* w = new QLineEdit(ui::detail::ParentWidget(this));
   ui::detail::InstallWidget(this, w);
-  ui::detail::RoutePastes(w, [this](const AnsiString& t) { PasteText(t); });
+  ui::detail::RoutePastes(w, this, [this](const AnsiString& t) { PasteText(t); });
   QObject::connect(w, &QLineEdit::textEdited, w, [this, w](const QString& t) {
     UserEdited(FromQString(t), w->cursorPosition());
   });
@@ -242,6 +317,7 @@ void TCustomEdit::PushOptions() {
     w->setFrame(border_style_ == bsSingleBorder);
     w->setTextMargins(left_margin_, 0, right_margin_, 0);
   } else if (QPlainTextEdit* m = MemoEditOf(this)) {
+    m->setReadOnly(read_only_);
     AlignMemoText(m, alignment_);
   }
 }
@@ -592,6 +668,10 @@ void TMemo::SetWantTabs(bool v) {
 void TMemo::KeyPress(char& Key) {
   TCustomEdit::KeyPress(Key);
   if (Key == '\r' && !want_returns_) Key = 0;
+  // A line break typed is two characters of the limit, a tab one.
+  const bool typed = (Key == '\r' && want_returns_) || (Key == '\t' && want_tabs_);
+  const int size = Key == '\r' ? 2 : 1;
+  if (typed && MaxLength() > 0 && static_cast<int>(Text().size()) - SelLength() + size > MaxLength()) Key = 0;
 }
 
 void TMemo::SetScrollBars(int v) {
@@ -620,7 +700,6 @@ void TMemo::InitWidget() {
   SetWordWrap(word_wrap_);
   SetScrollBars(scroll_bars_);
   SetWantTabs(want_tabs_);
-  if (QPlainTextEdit* m = MemoEditOf(this)) m->setReadOnly(ReadOnly());
 }
 
 void TMemo::TextChanged() {

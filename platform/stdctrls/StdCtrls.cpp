@@ -379,13 +379,13 @@ class OwnerDrawComboWidget : public QComboBox {
   }
 };
 
-// A paste into the field of a box that takes typing goes in as far as MaxLength leaves
-// room, its first line only. The box takes the keys for its field.
+// A paste or drop into the field of a box that takes typing goes in as far as MaxLength
+// leaves room, its first line only. The box takes the keys for its field.
 void RouteFieldPastes(TComboBox* c, QComboBox* w) {
   QLineEdit* field = w->lineEdit();
   if (field == nullptr) return;
   ui::detail::RoutePastes(
-      field,
+      field, c,
       [c, field](const AnsiString& pasted) {
         if (field->isReadOnly()) return;
         const auto kept = static_cast<size_t>(field->text().size() - field->selectedText().size());

@@ -6,7 +6,9 @@
 // windows are captured from the screen for a look by eye.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,11 +27,13 @@
 #include "config/ConfigComments.h"
 #include "config/loadfiles.h"
 #include "config/setup.h"
+#include "controls/AdvEdit.h"
 #include "files/ConfigFile.h"
 #include "files/HKStreamCol.h"
 #include "model/ConfigBlock.h"
 #include "model/Settings.h"
 #include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageQueue.h"
@@ -232,6 +236,97 @@ TEST_P(ConfigFileWindows, ThePreviewNamesAPipeAndNeverKeepsTheCommentsBefore) {
   EXPECT_TRUE(::stat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
+// Another program on the same display drags 300 characters into the comments window's
+// memo, which holds 255: the memo takes 255 (and the focus) and the file keeps what it
+// showed.
+TEST_P(ConfigFileWindows, ADropFromAnotherProgramKeepsToTheCommentsLimit) {
+  const fs::path file = root_ / "dropped.q05";
+  const fs::path ready = root_ / "source-ready";
+  pid_t source = 0;
+  std::string shown;
+  bool commentsShown = false, saved = false;
+  Run([&] {
+    FileMenu(1);  // "Save configuration to disk"
+    if (!WaitActive("Save As")) return;
+    Sleep(300);
+    TypeName(file.string());
+    Xdo("key Return");
+    commentsShown = WaitActive("Save ECU configuration - File comments");
+    if (!commentsShown) return;
+    setenv("CQ5_DRAG_TEXT", std::string(300, 'c').c_str(), 1);
+    setenv("CQ5_DRAG_READY", ready.c_str(), 1);
+    source = x11test::Spawn({"/proc/self/exe", "--gtest_also_run_disabled_tests",
+                             "--gtest_filter=DragSource.DISABLED_OffersItsSelection"});
+    int x = 0, y = 0;
+    for (int i = 0; i < 1000 && !(std::ifstream(ready) >> x >> y); ++i) Sleep(20);
+    ASSERT_GT(x, 0) << "the other program never showed its text";
+    TPoint memo, save;
+    OnGui([&] {
+      memo = ConfigSaveCommentsForm->Memo1->ClientToScreen({40, 20});
+      TControl* b = ConfigSaveCommentsForm->Button1;
+      save = b->ClientToScreen({b->Width() / 2, b->Height() / 2});
+    });
+    auto to = [](int px, int py) { return "mousemove " + std::to_string(px) + " " + std::to_string(py); };
+    Xdo(to(x, y));
+    Sleep(200);
+    Xdo("mousedown 1");
+    Sleep(300);
+    Xdo(to(x + 40, y));
+    Sleep(500);
+    Xdo(to(memo.x, memo.y));
+    Sleep(400);
+    Xdo(to(memo.x + 2, memo.y));
+    Sleep(400);
+    Xdo("mouseup 1");
+    Sleep(800);
+    OnGui([&] { shown = ConfigSaveCommentsForm->Memo1->Text().c_str(); });
+    Shot("q05-save-dropped");
+    Xdo(to(save.x, save.y) + " click 1");
+    saved = WaitActive(SetupForm->Caption().c_str());
+  });
+  if (source > 0) {
+    kill(source, SIGTERM);
+    waitpid(source, nullptr, 0);
+  }
+  unsetenv("CQ5_DRAG_TEXT");
+  unsetenv("CQ5_DRAG_READY");
+  EXPECT_TRUE(commentsShown);
+  EXPECT_EQ(shown, std::string(255, 'c'));
+  ASSERT_TRUE(saved);
+  THKStreams container(nullptr);
+  EXPECT_EQ(config::LoadConfigFile(file.string(), container).Comments.substr(0, 256), AnsiString(255, 'c'));
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, ConfigFileWindows, ::testing::Values("1024x768x24", "1600x1000x24"));
+
+// Not a test of its own: another program on the display, for a test that drags text into
+// the program from outside. It shows a typed edit whose selection can be dragged out,
+// holding CQ5_DRAG_TEXT selected, writes the screen point of the text to CQ5_DRAG_READY and
+// runs until it is ended.
+TEST(DragSource, DISABLED_OffersItsSelection) {
+  const char* text = std::getenv("CQ5_DRAG_TEXT");
+  const char* ready = std::getenv("CQ5_DRAG_READY");
+  if (text == nullptr || ready == nullptr) GTEST_SKIP() << "run by a test that drags from it";
+  Application->Initialize();
+  auto* form = new TForm(nullptr);
+  form->SetCaption("Drag source");
+  form->SetBounds(20, 600, 360, 80);
+  auto* edit = new TAdvEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 320, 24);
+  edit->SetOleDropSource(true);
+  edit->SetText(text);
+  form->Show();
+  x11test::PumpUntil([&] { return Screen->ActiveForm() == form; }, 10000);
+  x11test::PumpFor(300);
+  edit->SetFocus();
+  edit->SelectAll();
+  x11test::PumpFor(100);
+  const TPoint p = edit->ClientToScreen({10, 12});
+  const std::string partial = std::string(ready) + ".part";
+  std::ofstream(partial) << p.x << " " << p.y << "\n";
+  fs::rename(partial, ready);
+  x11test::PumpFor(60000);
+}
 
 }  // namespace

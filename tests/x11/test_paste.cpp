@@ -1,24 +1,33 @@
 // Pasting into every kind of text control under a real X server, by the paste keys
-// (Ctrl+V, Shift+Insert), a middle click and the context menu. With nothing on the clipboard and no
-// selection the program lives and every control keeps its text; with text there, each
-// control takes what its limit lets in.
+// (Ctrl+V, Shift+Insert), a middle click, the context menu and a drop. With nothing on the
+// clipboard and no selection the program lives and every control keeps its text; with text
+// there, each control takes what its limit and rules let in.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/Main.h"
 #include "controls/AdvEdit.h"
+#include "controls/AdvMaskEdit.h"
 #include "controls/AdvSpin.h"
 #include "controls/Aligrid.h"
 #include "gauges/AbNumEdit.h"
 #include "model/MapRecord.h"
+#include "platform/ui/Simulate.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Clipboard.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
+#include "platform/stdctrls/Tabs.h"
 #include "x11/ProgramUser.h"
 
 namespace {
@@ -179,6 +188,116 @@ TEST_F(PasteProbe, EachControlTakesWhatItsLimitLetsIn) {
   EXPECT_EQ(edit_->Text(), "12345");
 }
 
+// Text dragged with the mouse out of a typed edit that lets its selection be dragged, and
+// dropped on each kind of control: the toolkit's own drag and drop between the program's
+// windows on the X server. A drop is a click where the mouse lets go and a paste there:
+// the control takes the focus and what its limit and rules let in, and the source keeps
+// its text. The typed edits of the program take no drops, nor do the typed mask and spin
+// edits; a read-only control refuses one.
+class DropProbe : public PasteProbe {
+ protected:
+  void SetUp() override {
+    PasteProbe::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    drag_ = new TAdvEdit(form_);
+    drag_->SetParent(form_);
+    drag_->SetBounds(270, 340, 200, 24);
+    drag_->SetOleDropSource(true);
+  }
+  // Drags `text` from the source onto a client point of `target`. The drag runs in the
+  // program's own loop, so a shell in the background moves the mouse on and lets go.
+  void DragOnto(const AnsiString& text, TControl* target, int x, int y) {
+    drag_->SetText(text);
+    drag_->SetFocus();
+    drag_->SelectAll();
+    PumpFor(100);
+    const TPoint to = target->ClientToScreen({x, y});
+    const std::string there = std::to_string(to.x) + " " + std::to_string(to.y);
+    const std::string beside = std::to_string(to.x + 1) + " " + std::to_string(to.y);
+    std::system(("(sleep 0.7; xdotool mousemove " + there + "; sleep 0.3; xdotool mousemove " + beside +
+                 "; sleep 0.3; xdotool mouseup 1) >/dev/null 2>&1 &")
+                    .c_str());
+    Xdo(At(drag_, 10, 12) + " mousedown 1");
+    PumpFor(100);
+    Xdo(At(drag_, 40, 12));
+    PumpFor(2000);
+    EXPECT_EQ(drag_->Text(), text) << "the source keeps its text";
+  }
+  TAdvEdit* drag_ = nullptr;
+};
+
+TEST_F(DropProbe, EachControlTakesADropAsAPaste) {
+  Reset();
+  const std::vector<AnsiString> dropped = {"98765432", "98765", "0", "9876", "0", "987650", "98765432", "987654"};
+  for (size_t i = 0; i < targets_.size(); ++i) {
+    const Target& t = targets_[i];
+    DragOnto("98765432", t.control, t.x, t.y);
+    EXPECT_EQ(TextOf(t), dropped[i]) << t.name;
+    if (dropped[i] != t.initial) {
+      EXPECT_TRUE(form_->ActiveControl() == t.control || form_->ActiveControl() == t.edit) << t.name;
+    }
+    if (t.control == num_) {
+      EXPECT_EQ(num_->State(), esEditing) << "typed, not yet taken";
+      EXPECT_EQ(num_->Value(), 0);
+    }
+  }
+
+  // The typed mask edit takes none either.
+  auto* typedMask = new TAdvMaskEdit(form_);
+  typedMask->SetParent(form_);
+  typedMask->SetBounds(270, 370, 150, 24);
+  typedMask->SetEditMask("9999;1;_");
+  PumpFor(100);
+  DragOnto("1234", typedMask, 3, 12);
+  EXPECT_EQ(typedMask->Text(), "____");
+
+  // Read-only, every one refuses it.
+  Reset();
+  for (const Target& t : targets_)
+    if (t.edit != nullptr) t.edit->SetReadOnly(true);
+  for (const Target& t : targets_) {
+    if (t.edit == nullptr) continue;
+    DragOnto("98765432", t.control, t.x, t.y);
+    EXPECT_EQ(TextOf(t), t.initial) << t.name << ", read-only";
+  }
+}
+
+// A numeric edit takes a drop as typing: a number beyond its limits goes in, and is held
+// within them once the field is left; a bad character turns the field red, keeps the focus
+// with the bad part selected and leaves the value as it was. The memo of 255 characters
+// (the comments saved with a configuration) takes 255 of a 300-character drop.
+TEST_F(DropProbe, ANumericEditAndAMemoKeepTheirRules) {
+  Reset();
+  memo_->SetMaxLength(255);
+  memo_->SetText("");
+  DragOnto(AnsiString(300, 'c'), memo_, 20, 20);
+  EXPECT_EQ(memo_->Text(), AnsiString(255, 'c'));
+  num_->SetMinValue(-30);
+  num_->SetMaxValue(120);
+  num_->SetOptions(TNumEditOptions{eoLimitMax, eoLimitMin});
+  DragOnto("500", num_, 3, 12);
+  EXPECT_EQ(num_->Text(), "5000");
+  EXPECT_EQ(num_->Value(), 0);
+  ASSERT_EQ(form_->ActiveControl(), num_);
+  Xdo("key Tab");
+  PumpFor(200);
+  EXPECT_EQ(num_->Value(), 120);
+  EXPECT_EQ(num_->Text(), "120");
+
+  DragOnto("abc", num_, 3, 12);
+  EXPECT_EQ(num_->Text(), "abc120");
+  EXPECT_EQ(num_->State(), esError);
+  EXPECT_EQ(num_->Value(), 120);
+  EXPECT_EQ(form_->ActiveControl(), num_);
+  EXPECT_EQ(num_->SelText(), "abc");
+  TBitmap shot;
+  ui::GrabControl(num_, shot);
+  int red = 0;
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x) red += shot.Canvas()->Pixel(x, y) == clRed;
+  EXPECT_GT(red, shot.Width() * shot.Height() / 4) << "the field shows red";
+}
+
 // The main window's details: the "Map comments" memo and the detail edits share 248
 // characters.
 class DetailsPaste : public ProgramUser {};
@@ -227,5 +346,82 @@ TEST_P(DetailsPaste, MapCommentsAndOwnerLiveThroughEmptyPastesAndKeepTheBudget) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Screen, DetailsPaste, ::testing::Values("1024x768x24"));
+
+// Another program on the display (the drag source of the configuration files' tests)
+// holding `text`: the mouse drags it out and lets it go at a screen point of the program.
+// Run by the user's thread while the program runs.
+void DragFromAnotherProgram(const std::string& text, TPoint to) {
+  const std::string ready = (std::filesystem::temp_directory_path() /
+                             ("cq5-drag-" + std::to_string(getpid()) + "-" + std::to_string(to.x)))
+                                .string();
+  std::filesystem::remove(ready);
+  setenv("CQ5_DRAG_TEXT", text.c_str(), 1);
+  setenv("CQ5_DRAG_READY", ready.c_str(), 1);
+  const pid_t source =
+      Spawn({"/proc/self/exe", "--gtest_also_run_disabled_tests", "--gtest_filter=DragSource.DISABLED_OffersItsSelection"});
+  int x = 0, y = 0;
+  for (int i = 0; i < 1000 && !(std::ifstream(ready) >> x >> y); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  auto pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  auto move = [](int px, int py) { Xdo("mousemove " + std::to_string(px) + " " + std::to_string(py)); };
+  if (x > 0) {
+    move(x, y);
+    pause(200);
+    Xdo("mousedown 1");
+    pause(300);
+    move(x + 40, y);
+    pause(500);
+    move(to.x, to.y);
+    pause(400);
+    move(to.x + 2, to.y);
+    pause(400);
+    Xdo("mouseup 1");
+    pause(800);
+  }
+  if (x <= 0) ADD_FAILURE() << "the other program never showed its text";
+  if (source > 0) {
+    kill(source, SIGTERM);
+    waitpid(source, nullptr, 0);
+  }
+  unsetenv("CQ5_DRAG_TEXT");
+  unsetenv("CQ5_DRAG_READY");
+  std::filesystem::remove(ready);
+}
+
+// The main window's "Fan 1 off" (-30..120 °C) on the Events page takes a number dragged in
+// from another program as typed: in lime with the focus, then held within its range and
+// stored once left; a bad character turns it red, keeps the focus and stores nothing.
+class EventsDrop : public ProgramUser {};
+
+TEST_P(EventsDrop, FanOffTakesADropWithinItsRange) {
+  Run([&] {
+    TR7Tform1* m = R7Tform1;
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    Ask<bool>([m] {
+      m->TabSet1->SetTabIndex(1);
+      m->TabSet1Click(m->TabSet1);
+      m->NSoff->SetValue(0);
+      return true;
+    });
+    // Let go behind the text, left of the spin buttons.
+    const TPoint field = Ask<TPoint>([m] { return m->NSoff->ClientToScreen({m->NSoff->Width() - 26, 12}); });
+    DragFromAnotherProgram("500", field);
+    EXPECT_EQ(Ask<AnsiString>([m] { return m->NSoff->Text(); }), "0500");
+    EXPECT_TRUE(Ask<bool>([m] { return m->ActiveControl() == m->NSoff && m->NSoff->State() == esEditing; }));
+    EXPECT_EQ(Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].Fan1OffTemp); }), 0);
+    Press("Tab");
+    EXPECT_TRUE(WaitFor([m] { return m->NSoff->Text() == "120"; }));
+    EXPECT_EQ(Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].Fan1OffTemp); }), 120);
+
+    DragFromAnotherProgram("abc", field);
+    EXPECT_EQ(Ask<AnsiString>([m] { return m->NSoff->Text(); }), "120abc");
+    EXPECT_EQ(Ask<AnsiString>([m] { return m->NSoff->SelText(); }), "abc");
+    EXPECT_TRUE(Ask<bool>([m] { return m->ActiveControl() == m->NSoff && m->NSoff->State() == esError; }));
+    EXPECT_EQ(Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].Fan1OffTemp); }), 120);
+    Press("Escape");
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Screen, EventsDrop, ::testing::Values("1024x768x24"));
 
 }  // namespace

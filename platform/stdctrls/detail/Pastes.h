@@ -7,12 +7,16 @@
 
 class QLineEdit;
 class QWidget;
+class TWinControl;
 
 namespace ui::detail {
 
 // From now on the paste keys (on `edit`, or on `keys` when another widget takes the keys
-// for it), a middle click (the selection, put in where the click is) and the context
-// menu's Paste hand the text to `paste` instead of the widget inserting it itself.
-void RoutePastes(QLineEdit* edit, std::function<void(const AnsiString& Text)> paste, QWidget* keys = nullptr);
+// for it), a middle click (the selection, put in where the click is), the context menu's
+// Paste and a drop hand the text to `paste` instead of the widget inserting it itself. A
+// drop first gives `control` the focus and puts the caret where the mouse let go; it is
+// refused when the control does not get the focus or the text does not change.
+void RoutePastes(QLineEdit* edit, TWinControl* control, std::function<void(const AnsiString& Text)> paste,
+                 QWidget* keys = nullptr);
 
 }  // namespace ui::detail

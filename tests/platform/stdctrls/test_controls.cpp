@@ -285,6 +285,15 @@ TEST_F(ControlsTest, MemoLinesAndText) {
   EXPECT_EQ(m->Lines()->Count(), 3);
   f->Show();
   EXPECT_EQ(m->Lines()->Strings(2), "c");
+  // A line break typed takes two characters of the limit.
+  m->SetMaxLength(6);
+  m->SetFocus();
+  ui::SimulateKey(m, "Ctrl+End");
+  ui::SimulateKey(m, "Return");
+  EXPECT_EQ(m->Text(), "a\r\nb\r\nc");
+  m->SetMaxLength(9);
+  ui::SimulateKey(m, "Return");
+  EXPECT_EQ(m->Text(), "a\r\nb\r\nc\r\n");
 }
 
 TEST_F(ControlsTest, NotebookPagesByNameAndIndexWithTabSet) {
