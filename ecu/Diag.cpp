@@ -10,6 +10,7 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/stdctrls/Buttons.h"
+#include "controls/AdvMaskEdit.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
 #include "platform/ui/Dialogs.h"

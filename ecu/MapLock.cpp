@@ -6,6 +6,7 @@
 #include "platform/graphics/Colors.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Buttons.h"
+#include "controls/AdvMaskEdit.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/StdCtrls.h"

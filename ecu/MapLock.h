@@ -16,7 +16,7 @@ class TButton;
 class TEdit;
 class TGroupBox;
 class TLabel;
-class TMaskEdit;
+class TAdvMaskEdit;
 
 namespace ecu {
 
@@ -44,7 +44,7 @@ class TMapLockForm : public TForm {
   TGroupBox* GroupBox1 = nullptr;
   TEdit* LockMessage = nullptr;
   TGroupBox* GroupBox2 = nullptr;
-  TMaskEdit* pincode = nullptr;
+  TAdvMaskEdit* pincode = nullptr;
   TGroupBox* GroupBox3 = nullptr;
   TLabel* maplockstatus = nullptr;
   TButton* lockbutton = nullptr;

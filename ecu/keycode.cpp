@@ -4,6 +4,7 @@
 #include "ecu/MapLock.h"
 #include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Buttons.h"
+#include "controls/AdvMaskEdit.h"
 #include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/StdCtrls.h"
 

@@ -9,7 +9,7 @@
 
 class TBitBtn;
 class TLabel;
-class TMaskEdit;
+class TAdvMaskEdit;
 
 class TDlgPw : public TForm {
  public:
@@ -18,7 +18,7 @@ class TDlgPw : public TForm {
   static void Publish(TClassProps<TDlgPw>& P);
 
   TLabel* Label1 = nullptr;
-  TMaskEdit* code = nullptr;
+  TAdvMaskEdit* code = nullptr;
   TBitBtn* OKBtn = nullptr;
   TBitBtn* CancelBtn = nullptr;
 

@@ -477,7 +477,9 @@ void TAbTrend::Layout() {
   };
   if (options_.Contains(opLeftScale)) r.Left += scale_width(left_scale_ch_);
   if (options_.Contains(opRightScale)) r.Right -= scale_width(abs_scale_ch_);
-  r.Top += text_h + 2;  // the scale headings
+  // The scale headings: a line above the top labels, which are centred on the plot's top
+  // edge and so reach half a line above it, with a blank row between heading and label.
+  r.Top += text_h + text_h / 2 + 2;
   const bool times = options_.Contains(opTime) || options_.Contains(opDate) || !time_format_.empty();
   time_band_ = TRect(r.Left, r.Bottom - (times ? text_h + 4 : 0), r.Right, r.Bottom);
   r.Bottom = time_band_.Top;
@@ -587,7 +589,9 @@ void TAbTrend::DrawScales(TCanvas* c) {
     const int text_h = c->TextHeight("0");
     c->Font()->SetColor(color);
     const int head_x = left ? plot_.Left - 4 - c->TextWidth(head) : plot_.Right + 4;
-    c->TextOut(head_x, plot_.Top - text_h - 2, head);
+    // Above the top label (whose cell starts half a line above the plot) with a blank row
+    // between, within the room the layout left above the plot.
+    c->TextOut(head_x, plot_.Top - text_h / 2 - 1 - text_h, head);
     for (int k = 0; k <= grid_y_; ++k) {
       const AnsiString t = FormatFloat(format, low + (high - low) * k / grid_y_);
       const int y = plot_.Top + h - k * h / grid_y_ - text_h / 2;

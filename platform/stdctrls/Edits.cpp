@@ -592,6 +592,11 @@ void TMaskEdit::KeyPress(char& Key) {
   if (pos < static_cast<int>(mask_.size()) && CharAllowed(pos, Key)) {
     AnsiString t = Text();
     if (t.size() < mask_.size()) t.resize(mask_.size(), blank_);
+    // A character typed over a selection replaces all of it: the selected positions are
+    // blanked first, so a preset code typed over in part keeps none of its old characters.
+    const int sel_end = std::min(SelStart() + SelLength(), static_cast<int>(mask_.size()));
+    for (int i = SelStart(); i < sel_end; ++i)
+      if (mask_[static_cast<size_t>(i)].kind) t[static_cast<size_t>(i)] = blank_;
     t[static_cast<size_t>(pos)] = Key;
     SetText(t);
     SetModified(true);

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "controls/AdvMaskEdit.h"
 #include "app/Main.h"
 #include "e2e/MainWindowLink.h"
 #include "ecu/Diag.h"

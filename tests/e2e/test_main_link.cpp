@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/AdvMaskEdit.h"
 #include "app/Main.h"
 #include "model/Settings.h"
 #include "e2e/MainWindowLink.h"

@@ -1,5 +1,6 @@
 // The map lock through the program's own serial stack against the simulated ECU: lock
 // with a PIN and message, reading refused while locked, a wrong PIN, unlock.
+#include "controls/AdvMaskEdit.h"
 #include "model/MapRecord.h"
 #include "app/Windows.h"
 #include "e2e/EcuLink.h"

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/AdvMaskEdit.h"
 #include "app/Main.h"
 #include "app/Windows.h"
 #include "model/MapRecord.h"

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "controls/AdvMaskEdit.h"
 #include "model/ChannelFunctions.h"
 #include "model/Settings.h"
 #include "app/Windows.h"

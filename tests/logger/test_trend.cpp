@@ -10,6 +10,10 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <map>
+#include <tuple>
+#include <utility>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -215,6 +219,73 @@ TEST_F(Trend, ZeroSpanChannelAndSixteenBitLimit) {
   const TRect p = t->PlotRect();
   EXPECT_GT(p.Right, p.Left);
   EXPECT_FALSE(t->GetRecord(1, time, values));
+}
+
+// The rows of a band of the picture that hold ink (any colour but the column's most
+// common one), grouped into runs of adjacent rows: {first, last} each.
+std::vector<std::pair<int, int>> InkRuns(TBitmap& shot, int left, int right, int top, int bottom) {
+  std::map<TColor, int> seen;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) ++seen[shot.Canvas()->Pixel(x, y)];
+  TColor ground = clNone;
+  int most = 0;
+  for (auto [colour, n] : seen)
+    if (n > most) std::tie(ground, most) = std::pair(colour, n);
+  std::vector<std::pair<int, int>> runs;
+  for (int y = top; y < bottom; ++y) {
+    bool ink = false;
+    for (int x = left; x < right && !ink; ++x) ink = shot.Canvas()->Pixel(x, y) != ground;
+    if (!ink) continue;
+    if (!runs.empty() && runs.back().second == y - 1) runs.back().second = y;
+    else runs.push_back({y, y});
+  }
+  return runs;
+}
+
+// Each scale's heading ("°C Ch1" over the channel's scale, "%" over the percent scale)
+// stands clear above its top label, whatever the font and the control's size: above the
+// second label each scale column holds two runs of ink rows, the heading's and the top
+// label's, apart by at least one blank row, and the top label's run holds the plot's top.
+TEST_F(Trend, ScaleHeadingsStandClearAboveTheirTopLabels) {
+  TChSettings* ch = t->Channel(1);
+  ch->SetValueUnit("\xB0" "C");
+  ch->SetValueFrom(-40);
+  ch->SetValueTo(120);
+  ch->SetValueFormat("##0");
+  t->SetAbsScaleCh(1);
+  t->SetLeftScaleCh(0);
+  t->SetGridYSteps(5);
+  t->SetOptions({TAbTrend::opLeftScale, TAbTrend::opRightScale, TAbTrend::opTime});
+  int looked = 0;
+  for (int height : {-9, -11, -13, -16, -19, -24, -32})
+    for (bool bold : {false, true})
+      for (auto [w, h] : {std::pair(260, 160), std::pair(580, 340), std::pair(1200, 700)}) {
+        t->Font()->SetHeight(height);
+        t->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+        t->SetBounds(0, 0, w, h);
+        t->Redraw();
+        TBitmap& shot = *t->Image();
+        const TRect p = t->PlotRect();
+        const int text_h = shot.Canvas()->TextHeight("0");
+        // Where the labels crowd each other there is no row between them to look at.
+        if ((p.Bottom - p.Top - 1) / t->GridYSteps() < text_h + 2) continue;
+        ++looked;
+        const int second_label = p.Top + (p.Bottom - p.Top - 1) / t->GridYSteps() - text_h / 2;
+        for (bool left : {true, false}) {
+          const int edge = t->BevelOuter()->TotalWidth();
+          const auto runs = left ? InkRuns(shot, edge, p.Left - 4, edge, second_label)
+                                 : InkRuns(shot, p.Right + 4, w - edge, edge, second_label);
+          const std::string where = std::to_string(height) + (bold ? " bold " : " ") + std::to_string(w) + "x" +
+                                    std::to_string(h) + (left ? " left" : " right");
+          std::string rows;
+          for (auto [first, last] : runs) rows += " " + std::to_string(first) + "-" + std::to_string(last);
+          ASSERT_EQ(runs.size(), 2u) << where << ", ink rows" << rows << ", plot top " << p.Top;
+          EXPECT_LT(runs[0].second + 1, runs[1].first) << where;
+          EXPECT_LE(runs[1].first, p.Top) << where;
+          EXPECT_GE(runs[1].second, p.Top - 1) << where;
+        }
+      }
+  EXPECT_GE(looked, 36) << looked;
 }
 
 TEST_F(Trend, CursorOnASeparatorHasNoData) {

@@ -18,9 +18,12 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "LockHolder.h"
@@ -163,6 +166,44 @@ TEST_P(LoggerPreview, ScrollBarPagesThroughTheLog) {
   EXPECT_EQ(bar->Position(), at);
   EXPECT_EQ(t->RecordInfo().FirstDisplayedRec, at);
   Shot("logger-paged");
+}
+
+// The plot's scale headings ("°C Ch1" and the like over each scale) as the window shows
+// them: above the second label each scale column holds two runs of ink rows, the
+// heading's and the top label's, with at least one blank row between.
+TEST_P(LoggerPreview, ScaleHeadingsStandClearAboveTheirTopLabels) {
+  LoggerForm->Show();
+  PumpFor(300);
+  TAbTrend* t = LoggerForm->DataPlotter;
+  TBitmap shot;
+  ui::GrabControl(t, shot);
+  Shot("logger-scales");
+  const TRect p = t->PlotRect();
+  const int text_h = t->Image()->Canvas()->TextHeight("0");
+  const int second_label = p.Top + (p.Bottom - p.Top - 1) / t->GridYSteps() - text_h / 2;
+  const int edge = t->BevelOuter()->TotalWidth();
+  for (bool left : {true, false}) {
+    const int from = left ? edge : p.Right + 4, to = left ? p.Left - 4 : shot.Width() - edge;
+    // Ink is any colour but the band's most common one.
+    std::map<TColor, int> seen;
+    for (int y = edge; y < second_label; ++y)
+      for (int x = from; x < to; ++x) ++seen[shot.Canvas()->Pixel(x, y)];
+    TColor ground = clNone;
+    int most = 0;
+    for (auto [colour, n] : seen)
+      if (n > most) std::tie(ground, most) = std::pair(colour, n);
+    std::vector<std::pair<int, int>> runs;
+    for (int y = edge; y < second_label; ++y) {
+      bool ink = false;
+      for (int x = from; x < to && !ink; ++x) ink = shot.Canvas()->Pixel(x, y) != ground;
+      if (!ink) continue;
+      if (!runs.empty() && runs.back().second == y - 1) runs.back().second = y;
+      else runs.push_back({y, y});
+    }
+    ASSERT_EQ(runs.size(), 2u) << (left ? "left" : "right");
+    EXPECT_LT(runs[0].second + 1, runs[1].first);
+    EXPECT_LE(runs[1].first, p.Top);
+  }
 }
 
 // Printing the log to a file through the real print dialog: an output file that is a named

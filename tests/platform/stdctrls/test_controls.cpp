@@ -225,6 +225,19 @@ TEST_F(ControlsTest, MaskEditKeepsLiterals) {
   }
   EXPECT_EQ(m.Text(), "12:34");
   EXPECT_TRUE(m.IsComplete());
+  // Typed over a selection, the selected positions are blanked first (literals stay); a
+  // character the position refuses changes nothing.
+  m.SetSelStart(1);
+  m.SetSelLength(3);
+  char seven = '7';
+  m.KeyPress(seven);
+  EXPECT_EQ(m.Text(), "17:_4");
+  EXPECT_FALSE(m.IsComplete());
+  m.SetSelStart(0);
+  m.SetSelLength(5);
+  char letter = 'x';
+  m.KeyPress(letter);
+  EXPECT_EQ(m.Text(), "17:_4");
 }
 
 // A paste takes what fits: the first line in a one-line edit, CR LF line breaks in a memo,
