@@ -236,6 +236,8 @@ TEST_P(NumericFields, EscapeTakesATypedNumberBackBeforeItClosesTheWindow) {
        "1 x"},
       {"traction-control setup", kTractionControl.open, kTractionControl.form,
        [] { return static_cast<TAbNumEdit*>(TCSetupForm->GPTimer); }, "7"},
+      {"additional tables", kAdditionalTables.open, kAdditionalTables.form,
+       [] { return kAdditionalTables.fields().front(); }, "9 9"},
       {"configuration editor", [] { OpenConfigPage("Down Down Return"); },  // Ignition outputs
        [] { return static_cast<TForm*>(SetupForm); }, [] { return static_cast<TAbNumEdit*>(SetupForm->IgnRefAdvance); },
        "1 7"},
