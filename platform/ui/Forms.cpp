@@ -348,10 +348,16 @@ void TForm::SetFocusedControl(TWinControl* c) {
     return;
   }
   if (c == active_control_) return;
-  focus_moving_ = true;
   focus_redirected_ = focus_refused_ = false;
-  MoveFocus(active_control_, c);
-  focus_moving_ = false;
+  {
+    // Reset however the round ends: a handler's exception goes on to the exception box.
+    struct Moving {
+      bool& flag;
+      explicit Moving(bool& f) : flag(f) { flag = true; }
+      ~Moving() { flag = false; }
+    } moving(focus_moving_);
+    MoveFocus(active_control_, c);
+  }
   // A refused request may have moved the window system's focus already: it goes back to
   // the control the form holds as focused.
   if (focus_refused_ && active_control_ != nullptr && Visible() && active_control_->CanFocus()) {

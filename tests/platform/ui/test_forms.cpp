@@ -401,6 +401,15 @@ TEST_F(FormTest, ExitHandlersThatEachWantTheFocusBackCannotPassItToAndFro) {
   c[0]->SetFocus();
   EXPECT_EQ(f->ActiveControl(), c[2]);
   EXPECT_TRUE(c[2]->Focused());
+
+  // A handler that throws ends its round, and the next change is a round of its own.
+  c[0]->OnEnter = nullptr;
+  c[2]->OnEnter = nullptr;
+  c[2]->OnExit = [](TObject*) { throw Exception("left"); };
+  EXPECT_THROW(f->SetFocusedControl(c[1]), Exception);
+  c[2]->OnExit = nullptr;
+  c[0]->SetFocus();
+  EXPECT_EQ(f->ActiveControl(), c[0]);
 }
 
 }  // namespace
