@@ -64,6 +64,15 @@ void TurnTo(TTabSet* tabs, TNotebook* book, TControl* c, const std::function<voi
   Sleep(300);
 }
 
+// How much of a control shows red on the screen, as a share of its pixels.
+double RedShare(TControl* c) {
+  const auto shot = Picture(c);
+  int red = 0;
+  for (int y = 0; y < shot->Height(); ++y)
+    for (int x = 0; x < shot->Width(); ++x) red += shot->Canvas()->Pixel(x, y) == clRed;
+  return shot->Width() * shot->Height() > 0 ? static_cast<double>(red) / (shot->Width() * shot->Height()) : 0;
+}
+
 AnsiString TextOf(TAbNumEdit* e) { return Ask<AnsiString>([e] { return e->Text(); }); }
 int StateOf(TAbNumEdit* e) { return Ask<int>([e] { return e->State(); }); }
 
@@ -184,7 +193,10 @@ class NumericFields : public ProgramUser {
       EXPECT_EQ(Ask<TWinControl*>([form] { return Focus(form); }), f[0]) << w.name << ": the user's field keeps it";
       EXPECT_TRUE(WaitFor([&] { return ui::ControlWithKeys() == f[0]; })) << w.name << ": and the keys";
       EXPECT_EQ(TextOf(f[0]), "1x") << w.name;
-      for (TAbNumEdit* e : f) EXPECT_EQ(StateOf(e), esError) << w.name << " " << e->Name();
+      for (TAbNumEdit* e : f) {
+        EXPECT_EQ(StateOf(e), esError) << w.name << " " << e->Name();
+        EXPECT_GT(RedShare(e), 0.3) << w.name << " " << e->Name() << " shows red";
+      }
       // A click into another bad field leaves the focus where it is.
       Click(f[1], 1);
       EXPECT_EQ(Ask<TWinControl*>([form] { return Focus(form); }), f[0]) << w.name;
