@@ -552,6 +552,9 @@ void TAdvSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
         UpClick();
       } else if (return_is_tab_) {
         ui::FocusNextControl(this);
+      } else {
+        // A plain Enter is the window's (its default button); only its character is dropped.
+        return;
       }
       break;
     default: return;

@@ -366,11 +366,15 @@ void TAbNumEdit::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (Key == VK_ESCAPE && state_ != esNormal) RewriteFromValue();
+  // Escape takes back a typed or bad number. Like Enter, it is then the edit's own key and
+  // not the window's: only an Escape with nothing to take back closes a dialog.
+  const bool tookBack = Key == VK_ESCAPE && state_ != esNormal;
+  if (tookBack) RewriteFromValue();
   // Every other key is announced before the edit handles it, so a handler sees the
   // text as it stands when the key arrives.
   if (OnChange) OnChange(this);
   TCustomEdit::KeyDown(Key, Shift);
+  if (tookBack) Key = 0;
 }
 
 // Enter takes the typed number (see KeyPress) rather than pressing the window's default

@@ -12,7 +12,7 @@ PACKAGES=(
   python3 python3-xlrd python3-olefile libreoffice-calc-nogui
   lhasa libarchive-tools srecord poppler-utils
   clang libclang-rt-14-dev
-  xvfb xauth openbox xdotool x11-utils imagemagick
+  xvfb xauth openbox xdotool xclip x11-utils imagemagick
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "platform/ui/Forms.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <QApplication>
@@ -337,31 +338,81 @@ void TForm::SetActiveControl(TWinControl* c) {
 }
 
 void TForm::SetFocusedControl(TWinControl* c) {
+  if (focus_moving_) {
+    // An exit or enter handler asks for the focus while it moves. The first such request
+    // is taken once that handler returns; one made by the handlers of that second move is
+    // refused, so that two controls that each want the focus back (two fields holding bad
+    // numbers) cannot pass it to and fro for ever.
+    if (focus_redirected_) focus_refused_ = true;
+    else focus_asked_for_ = c, focus_asked_ = true;
+    return;
+  }
   if (c == active_control_) return;
-  TWinControl* old = active_control_;
-  active_control_ = c;
+  focus_redirected_ = focus_refused_ = false;
+  {
+    // Reset however the round ends: a handler's exception goes on to the exception box.
+    struct Moving {
+      bool& flag;
+      explicit Moving(bool& f) : flag(f) { flag = true; }
+      ~Moving() { flag = false; }
+    } moving(focus_moving_);
+    MoveFocus(active_control_, c);
+  }
+  // A refused request may have moved the window system's focus already: it goes back to
+  // the control the form holds as focused.
+  if (focus_refused_ && active_control_ != nullptr && Visible() && active_control_->CanFocus()) {
+    QWidget* w = WidgetOf(active_control_);
+    QWidget* win = impl().widget;
+    QWidget* now = win != nullptr ? win->focusWidget() : nullptr;
+    if (w != nullptr && now != w && (now == nullptr || !w->isAncestorOf(now))) w->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void TForm::MoveFocus(TWinControl* old, TWinControl* c) {
   // The focus leaves the old control and every container of it that does not hold the new
   // one (a grid learns that the focus left its cell editor), innermost first; it enters the
   // containers of the new control that did not hold the old one, outermost first, then the
-  // control. A handler that moves the focus again ends this round.
+  // control. A handler that asks for the focus ends this round; the focus then goes where
+  // it asked from where it stands: back to the old control when the new one was not
+  // entered yet (a field that keeps the focus for its bad number), else on from the new.
   const auto holds = [](const TWinControl* p, const TWinControl* x) {
     return x != nullptr && (p == x || p->ContainsControl(x));
   };
-  for (TWinControl* p = old; p && p != this && !holds(p, c); p = p->Parent()) {
-    p->DoExit();
-    if (active_control_ != c) return;
-  }
-  if (c == nullptr) return;
-  std::vector<TWinControl*> entered;
-  for (TWinControl* p = c; p && p != this && !holds(p, old); p = p->Parent()) entered.push_back(p);
-  for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
-    (*it)->DoEnter();
-    if (active_control_ != c) return;
+  std::vector<TWinControl*> exited;
+  const auto wasExited = [&](TWinControl* p) { return std::find(exited.begin(), exited.end(), p) != exited.end(); };
+  for (;;) {
+    active_control_ = c;
+    focus_asked_ = false;
+    bool entering = false;
+    for (TWinControl* p = old; p && p != this && !holds(p, c) && !focus_asked_; p = p->Parent()) {
+      if (wasExited(p)) continue;
+      exited.push_back(p);
+      p->DoExit();
+    }
+    if (!focus_asked_ && c != nullptr) {
+      entering = true;
+      std::vector<TWinControl*> entered;
+      for (TWinControl* p = c; p && p != this && (!holds(p, old) || wasExited(p)); p = p->Parent()) entered.push_back(p);
+      for (auto it = entered.rbegin(); it != entered.rend() && !focus_asked_; ++it) (*it)->DoEnter();
+    }
+    if (!focus_asked_ || focus_redirected_) return;
+    focus_redirected_ = true;
+    if (entering) {
+      old = c;
+      exited.clear();
+    }
+    c = focus_asked_for_;
+    if (c == old) {
+      active_control_ = c;
+      return;
+    }
   }
 }
 
 void TForm::ForgetControl(TWinControl* c) {
   if (active_control_ == c || (active_control_ && c->ContainsControl(active_control_))) active_control_ = nullptr;
+  if (focus_asked_ && (focus_asked_for_ == c || (focus_asked_for_ && c->ContainsControl(focus_asked_for_))))
+    focus_asked_for_ = nullptr;
 }
 
 void TForm::SetWindowFocus() {

@@ -148,6 +148,7 @@ class TForm : public TWinControl {
  private:
   void PlaceOnScreen();
   void ApplyWindowFlags();
+  void MoveFocus(TWinControl* old, TWinControl* c);
 
   std::unique_ptr<TCanvas> canvas_;
   TFormBorderStyle border_style_ = bsSizeable;
@@ -155,6 +156,9 @@ class TForm : public TWinControl {
   TPosition position_ = poDesigned;
   bool key_preview_ = false;
   TWinControl* active_control_ = nullptr;
+  // A focus change under way, and what its handlers asked for meanwhile.
+  bool focus_moving_ = false, focus_asked_ = false, focus_redirected_ = false, focus_refused_ = false;
+  TWinControl* focus_asked_for_ = nullptr;
   TWindowState window_state_ = wsNormal;
   TMainMenu* menu_ = nullptr;
   TComponent* menu_component_ = nullptr;  // the same menu, for its free notification

@@ -341,10 +341,15 @@ TEST_F(UnitDialogs, CellEntryStoresByCaptionAndEscapeCancels) {
     insertdata->newvalue->SetEditBase(ebFloat);
     insertdata->newvalue->SetMinValue(-1000);
     insertdata->newvalue->SetMaxValue(1000);
-    // Escape leaves the record as it was, as Cancel does.
+    // Escape leaves the record as it was, as Cancel does: the first takes the typed number
+    // back, the second closes the dialog.
     script.AnswerForm([&](TForm& form) {
       EXPECT_EQ(form.ActiveControl(), insertdata->newvalue);
+      const AnsiString shown = insertdata->newvalue->Text();
       insertdata->newvalue->SetText(c.typed);
+      ui::SimulateKey(&form, "Escape");
+      EXPECT_EQ(form.ModalResult(), mrNone);
+      EXPECT_EQ(insertdata->newvalue->Text(), shown);
       ui::SimulateKey(&form, "Escape");
     });
     EXPECT_EQ(insertdata->ShowModal(), mrCancel);
@@ -363,6 +368,8 @@ TEST_F(UnitDialogs, CellEntryStoresByCaptionAndEscapeCancels) {
     ui::SimulateKey(&form, "Return");
     EXPECT_EQ(form.ModalResult(), mrNone);
     EXPECT_EQ(insertdata->newvalue->State(), esError);
+    ui::SimulateKey(&form, "Escape");
+    EXPECT_EQ(insertdata->newvalue->State(), esNormal);
     ui::SimulateKey(&form, "Escape");
   });
   EXPECT_EQ(insertdata->ShowModal(), mrCancel);

@@ -242,7 +242,8 @@ class TemperatureCalculator : public MainWindowLink {
   }
   // A click on the option's radio button.
   static void Choose(int option) { ui::SimulateClick(TempCalc->MeasureOption->Buttons(option), 8, 8); }
-  // The tuner types over an entry, and takes it with Enter (which does not press OK).
+  // The tuner types over an entry, and takes it with Enter in a temperature (which does not
+  // press OK) or with Tab in a voltage (where Enter would press OK).
   static void Type(TCustomEdit* e, const char* text) {
     e->SetFocus();
     e->SelectAll();
@@ -250,7 +251,7 @@ class TemperatureCalculator : public MainWindowLink {
   }
   static void Enter(TCustomEdit* e, const char* text) {
     Type(e, text);
-    ui::SimulateKey(e, "Return");
+    ui::SimulateKey(e, dynamic_cast<TAdvSpinEdit*>(e) != nullptr ? "Tab" : "Return");
   }
   // Three points typed in volts and degrees.
   static void TypePoints(const std::array<const char*, 6>& voltsAndDegrees) {

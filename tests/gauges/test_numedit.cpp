@@ -87,6 +87,11 @@ TEST_F(NumEditTest, BadTextsShowTheErrorStateWithoutThrowing) {
   e->KeyDown(esc, {});
   EXPECT_EQ(e->Text(), "3000");
   EXPECT_EQ(e->State(), esNormal);
+  // That Escape was the edit's; the next, with nothing to take back, is left to the window.
+  EXPECT_EQ(esc, 0);
+  esc = VK_ESCAPE;
+  e->KeyDown(esc, {});
+  EXPECT_EQ(esc, VK_ESCAPE);
 }
 
 TEST_F(NumEditTest, LimitsClampAndDisableTheButtons) {

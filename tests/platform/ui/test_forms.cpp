@@ -349,4 +349,67 @@ TEST_F(FormTest, FocusMovesWithEnterAndExit) {
   EXPECT_EQ(f->ActiveControl(), b);
 }
 
+TEST_F(FormTest, ExitHandlersThatEachWantTheFocusBackCannotPassItToAndFro) {
+  TForm* f = NewForm();
+  f->SetBounds(0, 0, 300, 100);
+  std::vector<TCustomControl*> c;
+  for (int i = 0; i < 3; ++i) {
+    c.push_back(new TCustomControl(f));
+    c[i]->SetParent(f);
+    c[i]->SetTabStop(true);
+    c[i]->SetBounds(10 + 90 * i, 10, 80, 40);
+  }
+  std::string log;
+  // Each of the first two keeps the focus when left, as a field holding a bad number does.
+  for (int i = 0; i < 2; ++i) {
+    const std::string n(1, static_cast<char>('a' + i));
+    TCustomControl* self = c[i];
+    c[i]->OnEnter = [&log, n](TObject*) { log += n + ".enter "; };
+    c[i]->OnExit = [&log, n, self](TObject*) {
+      log += n + ".exit ";
+      self->SetFocus();
+    };
+  }
+  f->Show();
+  ASSERT_EQ(f->ActiveControl(), c[0]);
+  log.clear();
+  // b asks for the focus (its bad number was pasted while the user was in a): a keeps it,
+  // and b, never entered, is not left either.
+  c[1]->SetFocus();
+  EXPECT_EQ(log, "a.exit ");
+  EXPECT_EQ(f->ActiveControl(), c[0]);
+  EXPECT_TRUE(c[0]->Focused());
+  c[2]->SetFocus();
+  EXPECT_EQ(f->ActiveControl(), c[0]);
+
+  // Once a lets go, b is entered and then keeps the focus against a and the third control.
+  c[0]->OnExit = [&log](TObject*) { log += "a.exit "; };
+  log.clear();
+  c[1]->SetFocus();
+  EXPECT_EQ(log, "a.exit b.enter ");
+  log.clear();
+  c[0]->SetFocus();
+  c[2]->SetFocus();
+  EXPECT_EQ(log, "b.exit b.exit ");
+  EXPECT_EQ(f->ActiveControl(), c[1]);
+
+  // Enter handlers that send the focus on to each other: the first is followed, the
+  // second refused.
+  c[1]->OnExit = nullptr;
+  c[0]->OnEnter = [&](TObject*) { c[2]->SetFocus(); };
+  c[2]->OnEnter = [&](TObject*) { c[0]->SetFocus(); };
+  c[0]->SetFocus();
+  EXPECT_EQ(f->ActiveControl(), c[2]);
+  EXPECT_TRUE(c[2]->Focused());
+
+  // A handler that throws ends its round, and the next change is a round of its own.
+  c[0]->OnEnter = nullptr;
+  c[2]->OnEnter = nullptr;
+  c[2]->OnExit = [](TObject*) { throw Exception("left"); };
+  EXPECT_THROW(f->SetFocusedControl(c[1]), Exception);
+  c[2]->OnExit = nullptr;
+  c[0]->SetFocus();
+  EXPECT_EQ(f->ActiveControl(), c[0]);
+}
+
 }  // namespace
