@@ -4,8 +4,6 @@
 // arriving while the user types (with and without unsent work), and a map switch.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "app/Block.h"
 #include "config/Additonl.h"
 #include "config/TCSetup.h"
@@ -18,9 +16,7 @@
 #include "model/ConfigEditing.h"
 #include "model/MapRecord.h"
 #include "platform/rtl/Numbers.h"
-#include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/Tabs.h"
-#include "platform/ui/MessageQueue.h"
 #include "platform/ui/Simulate.h"
 #include "x11/ProgramUser.h"
 
@@ -52,11 +48,20 @@ bool BoxShows() {
   return WaitFor([] { return ui::ControlWithKeys() == nullptr; }, 5000);
 }
 
-// The edit shows the text of the value it holds, in its normal colour.
+// The edit shows the text of the value it holds, in its normal colour: on the screen no
+// pixel of the typing or error colour.
 void ShowsItsValue(TAbNumEdit* e, const std::string& text) {
   EXPECT_TRUE(WaitFor([=] { return e->Text() == text.c_str() && e->State() == esNormal; }, 3000))
       << TextOf(e) << " state " << Ask<int>([e] { return static_cast<int>(e->State()); });
-  EXPECT_EQ(Ask<TColor>([e] { return e->Color(); }), Ask<TColor>([e] { return e->ColorDefault(); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const auto shown = Picture(e);
+  int marked = 0;
+  for (int y = 0; y < shown->Height(); ++y)
+    for (int x = 0; x < shown->Width(); ++x) {
+      const TColor c = shown->Canvas()->Pixel(x, y);
+      marked += c == e->ColorEditing() || c == e->ColorError();
+    }
+  EXPECT_EQ(marked, 0);
 }
 
 std::vector<uint8_t> MapBytes(int slot) {
