@@ -328,7 +328,7 @@ void TR7Tform1::ConfigurationReceived() {
   if (IgnAlignForm != nullptr && IgnAlignForm->Visible()) IgnAlignForm->ShowConfiguration();
   if (SetupForm != nullptr && SetupForm->Visible()) {
     SetupForm->ConfigOnline(true);
-    SetupForm->RefreshConfigDisplay();
+    SetupForm->RefreshConfigDisplay(true);
   }
 }
 

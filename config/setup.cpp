@@ -24,6 +24,7 @@
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/stdctrls/Buttons.h"
+#include "platform/stdctrls/Edits.h"
 #include "platform/stdctrls/ExtCtrls.h"
 #include "platform/stdctrls/Menus.h"
 #include "platform/stdctrls/StdCtrls.h"
@@ -365,8 +366,14 @@ void TSetupForm::ShowLinkLost() {
 
 // --- filling the controls --------------------------------------------------------
 
-void TSetupForm::RefreshConfigDisplay() {
+void TSetupForm::RefreshConfigDisplay(bool Reply) {
   refreshing_ = true;
+  // A reply never rewrites the field being typed in while the user's work stands: work
+  // kept unsent in the block (the field's text is part of it), or a number typed and not
+  // yet taken. A reply comes each time the window is activated, so the user may well be
+  // typing.
+  TWinControl* focused = ActiveControl();
+  TypingKept typing(focused, Reply && focused != nullptr && (ConfigBlockUnsent || focused->TypingNotTaken()));
   TConfigBlock& b = ConfigBlock;
   MainPatternBox->SetItemIndex(b.CrankTrigger & 0x0F);
   MainTriggerBox->SetItemIndex(b.CrankTrigger >> 4 & 1);
@@ -430,6 +437,7 @@ void TSetupForm::RefreshConfigDisplay() {
   ShowGears();
   ComboBox9->SetItemIndex(b.ComboBox9Choice & 1);
   AbNumSpin1->SetValue(b.NumSpin1);
+  typing.Restore();
   refreshing_ = false;
 }
 

@@ -212,7 +212,9 @@ class TSetupForm : public TForm {
 
   void ConfigDefault();
   // Fills every control from ConfigBlock with the change handlers muted.
-  void RefreshConfigDisplay();
+  // Reply: filled after a configuration reply, which leaves the field the user is typing
+  // in as it is.
+  void RefreshConfigDisplay(bool Reply = false);
   // The status after a configuration reply (on) or a lost link (off).
   void ConfigOnline(bool on);
   // Compares ConfigBlock with ConfigReadCopy and says so in the status panel.

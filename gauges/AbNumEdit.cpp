@@ -274,16 +274,19 @@ void TAbNumEdit::Change() {
   TCustomEdit::Change();
 }
 
+// Setting the value it holds fires nothing, but the edit then shows that value: a
+// number typed and not taken, or a bad one, never stays beside a value set from code.
 void TAbNumEdit::SetValue(double v) {
   if (v != value_) FormatValue(LimitValue(v));
+  else if (state_ != esNormal || Text() != TextOfValue()) RewriteFromValue();
 }
 
 void TAbNumEdit::SetValueAsInt(int v) {
-  if (IntToStr(v) != Text()) FormatValue(v);
+  if (IntToStr(v) != Text() || state_ != esNormal) FormatValue(v);
 }
 
 void TAbNumEdit::SetValueAsSingle(float v) {
-  if (FormatFloat(format_, value_) != Text()) FormatValue(v);
+  if (FormatFloat(format_, value_) != Text() || state_ != esNormal) FormatValue(v);
 }
 
 void TAbNumEdit::SetValueAsBool(const AnsiString& v) {
@@ -408,6 +411,17 @@ void TAbNumEdit::DoExit() {
   TCustomEdit::DoExit();
   if (Text().empty()) TCustomEdit::SetText("0");
   ParseText(true);
+}
+
+bool TAbNumEdit::CommitTyping() {
+  if (state_ == esNormal) return true;
+  if (Text().empty()) TCustomEdit::SetText("0");
+  return ParseText(true);
+}
+
+void TAbNumEdit::PutAway() {
+  TCustomEdit::PutAway();
+  if (state_ != esNormal) RewriteFromValue();
 }
 
 // --- TAbNumSpin -------------------------------------------------------------------------

@@ -77,6 +77,11 @@ class TAbNumEdit : public TCustomEdit {
   void PasteText(const AnsiString& Pasted) override;
   void DoExit() override;
   bool WantsDialogKey(WORD Key) const override;
+  // A typed number is taken as leaving the edit takes it; false for a bad one.
+  bool CommitTyping() override;
+  bool TypingNotTaken() const override { return state_ != esNormal; }
+  // A typed or bad number not taken gives way to the text of the value.
+  void PutAway() override;
 
  protected:
   void Change() override;

@@ -216,7 +216,9 @@ void TSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft && pressed_) {
     pressed_ = false;
-    if (ClientRect().Contains({X, Y})) {
+    // The command acts on what the window shows (see TButton::Click).
+    TForm* f = ParentForm();
+    if (ClientRect().Contains({X, Y}) && (f == nullptr || f->CommitActiveControl())) {
       // A grouped button goes down, or back up when the group allows none down.
       if (group_index_ != 0) SetDown(!down_ || !allow_all_up_);
       Invalidate();

@@ -440,6 +440,24 @@ void TCustomEdit::Change() {
   if (OnChange) OnChange(this);
 }
 
+TypingKept::TypingKept(TWinControl* Focused, bool Keep) {
+  if (!Keep) return;
+  edit_ = dynamic_cast<TCustomEdit*>(Focused);
+  if (edit_ == nullptr) return;
+  text_ = edit_->Text();
+  sel_start_ = edit_->SelStart();
+  sel_length_ = edit_->SelLength();
+}
+
+void TypingKept::Restore() {
+  if (edit_ == nullptr) return;
+  // The text goes back as though typed, so an edit that judges its text does so again.
+  if (edit_->Text() != text_) edit_->SetText(text_);
+  edit_->SetSelStart(sel_start_);
+  edit_->SetSelLength(sel_length_);
+  edit_ = nullptr;
+}
+
 void TCustomEdit::UserEdited(const AnsiString& text, int caret) {
   modified_ = true;
   sel_start_ = caret;

@@ -100,6 +100,21 @@ class TCustomEdit : public TWinControl {
   bool making_window_ = false;
 };
 
+// Keeps what the user is typing while a window's fields are filled again from data that
+// still holds the user's unsent edits: after Restore the focused edit shows the text,
+// selection and state it had, whatever the refill wrote into it. A refill that replaces
+// the data (keep false) rewrites that field like any other.
+class TypingKept {
+ public:
+  TypingKept(TWinControl* Focused, bool Keep);
+  void Restore();
+
+ private:
+  TCustomEdit* edit_ = nullptr;
+  AnsiString text_;
+  int sel_start_ = 0, sel_length_ = 0;
+};
+
 class TEdit : public TCustomEdit {
  public:
   explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}

@@ -264,6 +264,13 @@ TMenuItem* TMenuItem::Find(const AnsiString& ACaption) const {
 
 void TMenuItem::Click() {
   if (!enabled_) return;
+  // A command acts on what its window shows: a number typed into the focused control is
+  // taken first, and a bad one keeps the command from running.
+  for (TComponent* c = Owner(); c != nullptr; c = c->Owner())
+    if (auto* f = dynamic_cast<TForm*>(c)) {
+      if (!f->CommitActiveControl()) return;
+      break;
+    }
   if (auto_check_) SetChecked(!checked_ || radio_item_);
   if (OnClick) OnClick(this);
 }

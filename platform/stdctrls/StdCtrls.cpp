@@ -167,6 +167,10 @@ bool TButton::DialogKey(WORD Key, TShiftState) {
 
 void TButton::Click() {
   if (!Enabled()) return;
+  // A command acts on what its window shows: a number typed into the focused control is
+  // taken first, and a bad one keeps the command from running. Cancelling always works.
+  if (!cancel_ && modal_result_ != mrCancel)
+    if (TForm* f = ParentForm(); f && !f->CommitActiveControl()) return;
   if (modal_result_ != mrNone)
     if (TForm* f = ParentForm()) f->SetModalResult(modal_result_);
   TWinControl::Click();

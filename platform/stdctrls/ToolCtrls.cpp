@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/stdctrls/ExtCtrls.h"
+#include "platform/ui/Forms.h"
 
 // ---- TToolButton ----
 
@@ -62,6 +63,8 @@ void TToolButton::SetDown(bool v) {
 }
 
 void TToolButton::Click() {
+  // The command acts on what the window shows (see TButton::Click).
+  if (TForm* f = ParentForm(); f && !f->CommitActiveControl()) return;
   if (IsCheck() && Enabled()) {
     if (down_ && (!grouped_ || allow_all_up_)) SetDown(false);
     else SetDown(true);

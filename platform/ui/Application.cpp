@@ -519,10 +519,16 @@ bool RouteInput(QObject* receiver, QEvent* event) {
       if (TForm* f = c ? c->ParentForm() : nullptr; f && f != static_cast<TControl*>(c)) f->SetFocusedControl(c);
       return false;
     }
-    case QEvent::Hide:
+    case QEvent::Hide: {
       // A menu closed: by its command, by Escape or by a click elsewhere.
       if (w->inherits("QMenu")) CheckWindowKeys();
+      // The program hid a control, a parent of it or its window; the window system hides
+      // a minimised window's controls spontaneously, and those stay as they are.
+      TControl* c = event->spontaneous() ? nullptr : ControlFromWidget(w);
+      if (c != nullptr && WidgetOf(c) == w && !c->InDestruction())
+        if (TForm* f = c->ParentForm(); f == nullptr || !f->InDestruction()) c->PutAway();
       return false;
+    }
     case QEvent::WindowActivate: {
       auto* f = dynamic_cast<TForm*>(ControlFromWidget(w));
       // The window came back (a dialog over it closed): its keys go to one of its controls.

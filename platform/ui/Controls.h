@@ -191,6 +191,11 @@ class TControl : public TComponent {
   // parent was shown or hidden, or its form was shown, hidden or minimised. Controls
   // that keep images for drawing free them while nothing of them can be seen.
   virtual void ShowingChanged(bool OnScreen) { (void)OnScreen; }
+  // The program took the control off the screen: it, a parent (a page put away) or its
+  // window was hidden. A window the user minimises puts nothing away. A control holding
+  // text it has not taken shows its value again, so that it never comes back showing
+  // what it does not hold.
+  virtual void PutAway() {}
 
  protected:
   // Makes the widget. The default is a plain widget that paints through PaintCanvas;
@@ -294,6 +299,13 @@ class TWinControl : public TControl {
   virtual void KeyUp(WORD& Key, TShiftState Shift);
   virtual void DoEnter();
   virtual void DoExit();
+  // Takes in text typed into the control and not yet taken, as leaving the control does.
+  // Commands that send, save or close call it first (through the form's
+  // CommitActiveControl), so that what they act on is what the control shows. False when
+  // the text cannot be taken: the control keeps it and shows why.
+  virtual bool CommitTyping() { return true; }
+  // Whether the control holds typed text it has not taken yet.
+  virtual bool TypingNotTaken() const { return false; }
   // Puts the children read from a form resource into the tab order they were given.
   void Loaded() override;
 

@@ -607,7 +607,13 @@ void TForm::FinishModal() {
   else Screen->ActivateNextAfter(this);
 }
 
+bool TForm::CommitActiveControl() {
+  TWinControl* c = ActiveControl();
+  return c == nullptr || c == this || c->CommitTyping();
+}
+
 bool TForm::CloseQuery() {
+  CommitActiveControl();
   bool can = true;
   if (OnCloseQuery) OnCloseQuery(this, can);
   return can;

@@ -96,7 +96,13 @@ class TForm : public TWinControl {
   // Asks OnCloseQuery, then closes by the action OnClose chooses. A modal form only gets
   // ModalResult mrCancel; the main form ends the application.
   void Close();
+  // Takes in what was typed into the focused control first (a text that cannot be taken
+  // is put away with the window), then asks OnCloseQuery.
   bool CloseQuery();
+  // Takes in what was typed into the focused control, as leaving it does; false when the
+  // control keeps a text it cannot take. Commands that send, save or close call it before
+  // they act.
+  bool CommitActiveControl();
   // Frees the form once the events being handled are done.
   void Release();
 

@@ -131,6 +131,42 @@ TEST_F(NumEditTest, ValueChangesReportOnlyNewTexts) {
   EXPECT_EQ(e->ValueAsInt(), -2147483647);
 }
 
+// A value set from code, the same one included, is what the edit shows afterwards; a
+// number typed is taken as leaving the edit takes it, and one put away unused is dropped.
+TEST_F(NumEditTest, SettingTheValueHeldRewritesTypedTextSilently) {
+  e->SetValue(5);
+  changed = 0;
+  for (const char* typed : {"17", "1x", ""}) {
+    SCOPED_TRACE(typed);
+    e->SetText(typed);
+    EXPECT_TRUE(e->TypingNotTaken());
+    e->SetValue(5);
+    EXPECT_EQ(e->Text(), "5");
+    EXPECT_EQ(e->State(), esNormal);
+    EXPECT_EQ(e->Color(), e->ColorDefault());
+  }
+  e->SetText("5x");
+  e->SetValueAsInt(5);
+  EXPECT_EQ(e->Text(), "5");
+  e->SetText("6");
+  e->SetValueAsInt(6);  // the text was typed, not taken: the value is set now
+  EXPECT_EQ(e->Value(), 6);
+  EXPECT_EQ(changed, 1);
+
+  e->SetText("8");
+  EXPECT_TRUE(e->CommitTyping());
+  EXPECT_EQ(e->Value(), 8);
+  EXPECT_EQ(changed, 2);
+  EXPECT_FALSE(e->TypingNotTaken());
+  e->SetText("9y");
+  EXPECT_FALSE(e->CommitTyping());
+  EXPECT_EQ(e->Value(), 8);
+  e->PutAway();
+  EXPECT_EQ(e->Text(), "8");
+  EXPECT_EQ(e->State(), esNormal);
+  EXPECT_EQ(changed, 2);
+}
+
 TEST_F(NumEditTest, MultiplyingStepsAndHexBinaryForms) {
   e->SetOptions(TNumEditOptions{eoMultiply});
   e->SetIncrement(2);
