@@ -639,9 +639,10 @@ void TTeeCanvas::AssignVisiblePenColor(TPen* Pen, TColor Color) {
       return;
     }
     this->Pen()->Assign(Pen);
+    // Small dots: every other pixel of a one-pixel line.
     if (cp->SmallDots()) {
       this->Pen()->SetWidth(1);
-      this->Pen()->SetStyle(psDot);
+      this->Pen()->SetStyle(psAlternate);
     }
     // The end style shapes the ends and corners of wide lines; one-pixel lines ignore it.
     static constexpr TPenEndCap caps[] = {pecRound, pecSquare, pecFlat};

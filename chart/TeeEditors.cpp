@@ -173,7 +173,7 @@ void TPenDialog::CBStyleDrawItem(TWinControl*, int Index, TRect Rect, TOwnerDraw
   const bool smallDots = CBStyle->Items()->Count() > 5 && Index == CBStyle->Items()->Count() - 1;
   c->Pen()->SetWidth(1);
   c->Pen()->SetColor(color);
-  c->Pen()->SetStyle(smallDots ? psDot : static_cast<TPenStyle>(std::clamp(Index, 0, 4)));
+  c->Pen()->SetStyle(smallDots ? psAlternate : static_cast<TPenStyle>(std::clamp(Index, 0, 4)));
   c->MoveTo(Rect.Left + 2, Rect.Top + 8);
   c->LineTo(Rect.Left + 30, Rect.Top + 8);
   c->Brush()->SetStyle(bsClear);

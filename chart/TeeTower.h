@@ -58,6 +58,7 @@ class TVector3DSeries : public TCustom3DPaletteSeries {
   explicit TVector3DSeries(TComponent* AOwner);
   const char* ClassName() const override { return "TVector3DSeries"; }
   void Assign(TPersistent* Source) override;
+  AnsiString GetEditorClassName() const override { return "TVectorSeriesEditor"; }
 
   int ArrowWidth() const { return arrow_width_; }
   void SetArrowWidth(int v) { SetIntegerProperty(arrow_width_, v); }

@@ -295,8 +295,13 @@ void TIniFile::UpdateFile() {
   d_->saveFailed = true;
   if (!d_->loadError.empty())
     throw EIniFileException("Cannot update \"" + d_->fileName + "\": it could not be read (" + d_->loadError + ")");
+  // A file the reader would refuse is not written: the settings in it would be lost on the
+  // next start, and the file as it was is kept instead.
+  const AnsiString text = d_->Serialise();
+  if (text.size() > kMaxIniFileSize)
+    throw EIniFileException("Cannot update \"" + d_->fileName + "\": it would be larger than 1 MiB, more than can be read back");
   if (d_->inConfigFolder) ForceDirectories(ExtractFilePath(d_->fileName));
-  safefile::WriteFile(d_->fileName, d_->Serialise());
+  safefile::WriteFile(d_->fileName, text);
   d_->dirty = false;
   d_->saveFailed = false;
 }

@@ -454,6 +454,7 @@ QPen MakePen(TPen& pen) {
       case psDot: q.setDashPattern({3, 3}); break;
       case psDashDot: q.setDashPattern({9, 6, 3, 6}); break;
       case psDashDotDot: q.setDashPattern({9, 3, 3, 3, 3, 3}); break;
+      case psAlternate: q.setDashPattern({1, 1}); break;
       default: break;
     }
     return q;
@@ -478,6 +479,7 @@ QPen MakePen(TPen& pen) {
     case psDot: marks = {1, 1}; break;
     case psDashDot: marks = {3, 1, 1, 1}; break;
     case psDashDotDot: marks = {3, 1, 1, 1, 1, 1}; break;
+    case psAlternate: marks = {1, 1}; break;
     default: break;
   }
   if (!marks.isEmpty()) {
@@ -636,16 +638,127 @@ static void DrawFigure(TCanvas& c, TPen& pen, TBrush& brush, QRect bounds, bool 
 
 void TCanvas::MoveTo(int x, int y) { pen_pos_ = {x, y}; }
 
+namespace {
+
+// A one-pixel line is stepped out pixel by pixel here rather than left to the painter,
+// whose thin lines leave out whichever end lies further right or down: a line that runs
+// left or up would lose its start and draw its end. Every line here draws its start
+// pixel and leaves out its end pixel, in whatever direction it runs, so that a figure
+// drawn as a chain of lines meets itself exactly at each corner.
+class ThinLine {
+ public:
+  ThinLine(TPenStyle style, TSize surface) : bounds_(-1, -1, surface.cx + 2, surface.cy + 2) {
+    switch (style) {
+      case psDash: marks_ = {18, 6}; break;
+      case psDot: marks_ = {3, 3}; break;
+      case psDashDot: marks_ = {9, 6, 3, 6}; break;
+      case psDashDotDot: marks_ = {9, 3, 3, 3, 3, 3}; break;
+      case psAlternate: marks_ = {1, 1}; break;
+      default: break;
+    }
+    for (int m : marks_) period_ += m;
+    if (surface.cx <= 0 || surface.cy <= 0) bounds_ = QRect();
+  }
+
+  // Adds the pixels from a up to, not including, b as runs along the longer axis. The
+  // other coordinate is the exact line's, rounded; a point halfway between two pixels
+  // takes the lower coordinate. Dashes count pixels along the longer axis and carry on
+  // from one line to the next.
+  void Add(QPoint a, QPoint b) {
+    const long long dx = b.x() - a.x(), dy = b.y() - a.y();
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long n = xMajor ? std::llabs(dx) : std::llabs(dy);
+    if (n == 0) return;
+    const int step = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const long long minorDelta = xMajor ? dy : dx;
+    const int major0 = xMajor ? a.x() : a.y(), minor0 = xMajor ? a.y() : a.x();
+    // Only the steps that can land on the surface are visited, however long the line.
+    long long first = 0, last = n - 1;
+    if (bounds_.isValid()) {
+      const int lo = xMajor ? bounds_.left() : bounds_.top(), hi = xMajor ? bounds_.right() : bounds_.bottom();
+      const long long from = step > 0 ? lo - major0 : major0 - hi, to = step > 0 ? hi - major0 : major0 - lo;
+      first = std::max(first, from);
+      last = std::min(last, to);
+    }
+    for (long long i = first; i <= last; ++i) {
+      if (!On(phase_ + i)) continue;
+      const long long num = 2 * i * minorDelta + n - 1, den = 2 * n;
+      const long long q = num >= 0 ? num / den : -((-num + den - 1) / den);
+      const int major = major0 + static_cast<int>(step * i), minor = minor0 + static_cast<int>(q);
+      const QPoint px = xMajor ? QPoint(major, minor) : QPoint(minor, major);
+      // Neighbouring pixels along the longer axis on the same row or column form one run.
+      if (!runs_.isEmpty()) {
+        QRect& r = runs_.last();
+        if (xMajor && r.height() == 1 && px.y() == r.top() && (px.x() == r.right() + 1 || px.x() == r.left() - 1)) {
+          r = r.united(QRect(px, QSize(1, 1)));
+          continue;
+        }
+        if (!xMajor && r.width() == 1 && px.x() == r.left() && (px.y() == r.bottom() + 1 || px.y() == r.top() - 1)) {
+          r = r.united(QRect(px, QSize(1, 1)));
+          continue;
+        }
+      }
+      runs_ << QRect(px, QSize(1, 1));
+    }
+    if (period_) phase_ = (phase_ + n) % period_;
+  }
+
+  QRect Bounds() const {
+    QRect box;
+    for (const QRect& r : runs_) box |= r;
+    return box;
+  }
+
+  void Draw(QPainter& p) const {
+    const QColor color = p.pen().color();
+    for (const QRect& r : runs_) p.fillRect(r, color);
+  }
+
+ private:
+  bool On(long long at) const {
+    if (!period_) return true;
+    long long pos = at % period_;
+    for (size_t k = 0; k < marks_.size(); ++k) {
+      if (pos < marks_[k]) return k % 2 == 0;
+      pos -= marks_[k];
+    }
+    return false;
+  }
+
+  std::vector<int> marks_;
+  long long period_ = 0, phase_ = 0;
+  QRect bounds_;
+  QList<QRect> runs_;
+};
+
+bool IsThin(TPen& pen) { return pen.Width() <= 1 && pen.Style() != psClear; }
+
+}  // namespace
+
 void TCanvas::LineTo(int x, int y) {
   const QPoint a(pen_pos_.x, pen_pos_.y), b(x, y);
-  DrawFigure(*this, pen_, brush_, QRect(a, b).normalized(), true, false,
-             [&](QPainter& p) { p.drawLine(a, b); });
+  if (IsThin(pen_)) {
+    ThinLine line(pen_.Style(), SurfaceSize());
+    line.Add(a, b);
+    DrawFigure(*this, pen_, brush_, line.Bounds(), true, false, [&](QPainter& p) { line.Draw(p); });
+  } else {
+    DrawFigure(*this, pen_, brush_, QRect(a, b).normalized(), true, false,
+               [&](QPainter& p) { p.drawLine(a, b); });
+  }
   pen_pos_ = {x, y};
   Changed();
 }
 
 void TCanvas::Polyline(const std::vector<TPoint>& points) {
   if (points.size() < 2) return;
+  if (IsThin(pen_)) {
+    ThinLine line(pen_.Style(), SurfaceSize());
+    for (size_t i = 1; i < points.size(); ++i)
+      line.Add(QPoint(points[i - 1].x, points[i - 1].y), QPoint(points[i].x, points[i].y));
+    DrawFigure(*this, pen_, brush_, line.Bounds(), true, false, [&](QPainter& p) { line.Draw(p); });
+    Changed();
+    return;
+  }
   QPolygon poly;
   for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
   DrawFigure(*this, pen_, brush_, poly.boundingRect(), true, false,

@@ -74,7 +74,8 @@ class TFont : public TGraphicsObject {
   int orientation_ = 0;
 };
 
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+// psAlternate lights every other pixel of a one-pixel line.
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psAlternate };
 // Raster operations of pen and brush drawing against what is already there.
 enum TPenMode {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,

@@ -176,7 +176,7 @@ void RegisterGraphicsObjects() {
              "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"},
             pmCopy)
       .Enum("Style", &TPen::Style, &TPen::SetStyle,
-            {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"}, psSolid)
+            {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame", "psAlternate"}, psSolid)
       .Int("Width", &TPen::Width, IntSetter(&TPen::SetWidth, "Pen width", 0), 1);
   RegisterClass<TBrush, TPersistent>("TBrush")
       .Int("Color", &TBrush::Color, &TBrush::SetColor, clWhite, &ui::ColorIdents())

@@ -2,8 +2,10 @@
 // ellipse and far-away coordinates, drawn on off-screen images.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include "chart/TeCanvas.h"
 
@@ -359,7 +361,8 @@ TEST(ChartFont, ShadowWidensTheTextAndZoomedTextNeverVanishes) {
 }
 
 // Wide chart pens end and join as their end style says and keep their dashes; small dots
-// draw one pixel wide whatever the pen's width.
+// draw one pixel wide whatever the pen's width, one pixel on and one off from the start,
+// whichever way the line runs.
 TEST(ChartPen, WideLinesTakeTheEndStyleAndKeepTheirDashes) {
   struct Case {
     TPenEndStyle style;
@@ -400,5 +403,28 @@ TEST(ChartPen, WideLinesTakeTheEndStyleAndKeepTheirDashes) {
     }
     EXPECT_GE(gaps, smallDots ? 10 : 4) << smallDots;
     EXPECT_EQ(below == 0, smallDots) << smallDots;
+  }
+  for (const auto& [from, to] : {std::pair{TPoint(5, 10), TPoint(45, 10)}, std::pair{TPoint(44, 10), TPoint(4, 10)},
+                                 std::pair{TPoint(10, 35), TPoint(10, 2)}, std::pair{TPoint(5, 3), TPoint(35, 33)}}) {
+    CanvasFixture f(50, 40);
+    f.Init(false);
+    TChartPen pen;
+    pen.SetWidth(2);
+    pen.SetSmallDots(true);
+    f.c.AssignVisiblePen(&pen);
+    f.c.MoveTo(from.x, from.y);
+    f.c.LineTo(to.x, to.y);
+    TCanvas* b = f.bmp.Canvas();
+    const int n = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+    const int sx = (to.x > from.x) - (to.x < from.x), sy = (to.y > from.y) - (to.y < from.y);
+    int inked = 0;
+    for (int i = 0; i <= n; ++i) {
+      const bool on = b->Pixel(from.x + i * sx, from.y + i * sy) == clBlack;
+      EXPECT_EQ(on, i % 2 == 0 && i < n) << from.x << "," << from.y << " step " << i;
+      inked += on;
+    }
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 50; ++x) inked -= b->Pixel(x, y) == clBlack;
+    EXPECT_EQ(inked, 0) << "pixels off the line";
   }
 }

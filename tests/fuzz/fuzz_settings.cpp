@@ -1,16 +1,21 @@
 // The settings file from arbitrary INI text: read, written back into the same file (as
 // the program does at exit, keeping whatever else the file holds) and read again, every
-// value must come back the same and lie within what the program can use.
+// value must come back the same and lie within what the program can use. A file over the
+// reader's size limit must be refused and left alone, and one the settings would push past
+// that limit is not written.
 #include <unistd.h>
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "model/Settings.h"
+#include "platform/classes/IniFiles.h"
 
 namespace {
 
@@ -84,12 +89,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string& name = FileName();
   std::ofstream(name, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(Data),
                                                                   static_cast<std::streamsize>(Size));
+  // What a missing file gives: every value's default.
+  static const std::pair<TSettingsRecord, TLoggerSettings> defaults = [&] {
+    if (!ReadSettingsFile(name + ".missing").empty()) Fail("a missing file was refused");
+    return std::pair(Settings, LoggerSettings);
+  }();
+  if (Size > kMaxIniFileSize) {
+    // A file this large is refused by design: the reader says so, every value keeps its
+    // default, and the file is never written over.
+    if (ReadSettingsFile(name).empty()) Fail("a file over the size limit was read");
+    if (!Same(Settings, defaults.first) || !Same(LoggerSettings, defaults.second)) Fail("a refused file set values");
+    if (WriteSettingsFile(name)) Fail("the refused file was written over");
+    if (std::filesystem::file_size(name) != Size) Fail("the refused file changed");
+    return 0;
+  }
   if (!ReadSettingsFile(name).empty()) Fail("a small file was refused");
   CheckRanges(Settings, LoggerSettings);
   const TSettingsRecord first = Settings;
   const TLoggerSettings firstLogger = LoggerSettings;
 
-  if (!WriteSettingsFile(name)) Fail("not written");
+  try {
+    if (!WriteSettingsFile(name)) Fail("not written");
+  } catch (const Exception& e) {
+    // Only a file that would outgrow what the reader takes may stay unwritten, as it was.
+    if (e.Message().find("larger than 1 MiB") == AnsiString::npos) Fail("not written");
+    if (std::filesystem::file_size(name) != Size) Fail("the file kept was changed");
+    return 0;
+  }
   Settings = TSettingsRecord{};
   LoggerSettings = TLoggerSettings{};
   if (!ReadSettingsFile(name).empty()) Fail("the written file was refused");

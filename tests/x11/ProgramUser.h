@@ -46,15 +46,9 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
   return true;
 }
 
-inline std::string ActiveTitle() { return Output("xdotool getactivewindow getwindowname 2>/dev/null"); }
-
 // Waits until the window manager's active window carries the title.
-inline bool WaitActive(const std::string& title, int ms = 10000) {
-  for (int i = 0; i < ms / 20; ++i) {
-    if (ActiveTitle() == title) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
+inline bool WaitActive(const std::string& title, int ms = kPatientMs) {
+  return WaitUntil([&] { return ActiveTitle() == title; }, ms);
 }
 
 // The focused control of a form.

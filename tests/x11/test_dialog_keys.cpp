@@ -24,27 +24,19 @@
 
 namespace {
 
-using x11test::Output;
 
 // Presses keys in the window of that title once the window manager has made it active.
 std::thread PressWhenActive(const std::string& title, const std::string& keys, std::atomic<bool>& pressed) {
   return std::thread([title, keys, &pressed] {
-    for (int i = 0; i < 500; ++i) {
-      if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == title) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        std::system(("xdotool key " + keys + " >/dev/null 2>&1").c_str());
-        pressed = true;
-        // A dialog the keys did not close is closed by the window manager, so that a
-        // fault fails the test instead of hanging it.
-        for (int j = 0; j < 150 && Output("xdotool getactivewindow getwindowname 2>/dev/null") == title; ++j)
-          std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (Output("xdotool getactivewindow getwindowname 2>/dev/null") == title) {
-          pressed = false;
-          std::system("xdotool key alt+F4 >/dev/null 2>&1");
-        }
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!x11test::WaitUntil([&] { return x11test::ActiveTitle() == title; })) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::system(("xdotool key " + keys + " >/dev/null 2>&1").c_str());
+    pressed = true;
+    // A dialog the keys did not close is closed by the window manager, so that a fault
+    // fails the test instead of hanging it.
+    if (!x11test::WaitUntil([&] { return x11test::ActiveTitle() != title; }, 30000)) {
+      pressed = false;
+      std::system("xdotool key alt+F4 >/dev/null 2>&1");
     }
   });
 }

@@ -151,8 +151,7 @@ TEST_F(ElasticWindow, PlacementSurvivesCloseAndReopen) {
   ASSERT_TRUE(PumpUntil([&] { return m.form->Left() != design.Left && m.form->Width() != design.Width(); }));
   PumpFor(500);
   const TRect moved = m.form->BoundsRect();
-  std::system(("xdotool windowactivate --sync " + id + " key --clearmodifiers alt+F4").c_str());
-  ASSERT_TRUE(PumpUntil([&] { return !m.form->Visible(); })) << "closed by the window manager";
+  ASSERT_TRUE(x11test::CloseWithWindowManager(id, [&] { return !m.form->Visible(); })) << "closed by the window manager";
   delete m.form;
 
   std::ifstream in(ini);

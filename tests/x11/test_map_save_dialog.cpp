@@ -79,7 +79,7 @@ TEST_P(MapSaveDialog, SaveCurrentMapKeepsOneBoxTickedAndSavesThatMap) {
     for (int tries = 0; tries < 3 && !shown; ++tries) {
       std::this_thread::sleep_for(std::chrono::milliseconds(500));
       Press("alt+f s");
-      shown = WaitActive("Save As", 5000);
+      shown = WaitActive("Save As", 15000);
       if (!shown) Press("Escape Escape");
     }
     ASSERT_TRUE(shown);

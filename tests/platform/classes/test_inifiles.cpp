@@ -153,6 +153,18 @@ TEST_F(IniTest, OversizedFileIsRefusedAndKept) {
   }
   EXPECT_EQ(safefile::ReadFile(Path("big.ini")), big);
   EXPECT_EQ(TIniFile(Path("small.ini")).LoadError(), "");  // a missing file is no error
+  // A file just within the limit is not saved past it: it could not be read back.
+  const std::string full = "[Main]\r\nx=1\r\n" + std::string(kMaxIniFileSize - 20, ';') + "\r\n";
+  safefile::WriteFile(Path("full.ini"), full);
+  {
+    TIniFile ini(Path("full.ini"));
+    EXPECT_EQ(ini.ReadInteger("Main", "x", 7), 1);
+    ini.WriteString("Main", "y", "twenty-one characters");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+    ini.WriteString("Main", "y", "1");
+    ini.UpdateFile();  // 1 MiB exactly
+  }
+  EXPECT_EQ(safefile::ReadFile(Path("full.ini")).size(), kMaxIniFileSize);
 }
 
 TEST_F(IniTest, FailedSaveIsReportedOnce) {

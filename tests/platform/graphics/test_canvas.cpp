@@ -2,6 +2,7 @@
 // bounding boxes of what was drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -72,6 +73,49 @@ TEST(Canvas, FiguresLeaveOutRightAndBottomEdges) {
     Surface s(40, 30);
     row.draw(s.c);
     EXPECT_EQ(s.Ink(), row.ink) << row.what;
+  }
+}
+
+// A one-pixel line draws its start pixel and leaves out its end pixel whichever way it
+// runs, one pixel per step along its longer axis; its dashes count from the start.
+TEST(Canvas, OnePixelLinesDrawTheirStartAndLeaveOutTheirEnd) {
+  const TPoint ends[] = {{12, 0}, {-12, 0}, {0, 12}, {0, -12}, {12, 12}, {-12, -12}, {12, -5}, {-5, 12}, {-12, 7}, {3, -12}};
+  for (const TPoint d : ends) {
+    Surface s(40, 40);
+    s.c->MoveTo(20, 20);
+    s.c->LineTo(20 + d.x, 20 + d.y);
+    EXPECT_EQ(s.At(20, 20), clBlack) << d.x << "," << d.y;
+    EXPECT_EQ(s.At(20 + d.x, 20 + d.y), clWhite) << d.x << "," << d.y;
+    int inked = 0;
+    for (TColor c : s.Snapshot()) inked += c == clBlack;
+    EXPECT_EQ(inked, 12) << d.x << "," << d.y;
+    EXPECT_EQ(s.c->PenPos(), TPoint(20 + d.x, 20 + d.y));
+  }
+  for (TPenStyle style : {psDot, psAlternate}) {
+    Surface s(40, 10);
+    s.c->Pen()->SetStyle(style);
+    s.c->MoveTo(30, 5);
+    s.c->LineTo(10, 5);
+    const int on = style == psDot ? 3 : 1;
+    for (int x = 11; x <= 30; ++x) EXPECT_EQ(s.At(x, 5) == clBlack, (30 - x) / on % 2 == 0) << style << " " << x;
+    EXPECT_EQ(s.At(10, 5), clWhite);
+  }
+  // A closed figure drawn as a chain of lines, in either turning sense, has each corner
+  // once: drawn over itself in XOR it leaves nothing, and its outline has no hole.
+  for (bool reversed : {false, true}) {
+    std::vector<TPoint> chain = {{5, 5}, {30, 9}, {22, 30}, {6, 24}, {5, 5}};
+    if (reversed) std::reverse(chain.begin(), chain.end());
+    Surface s(40, 40);
+    s.c->Pen()->SetMode(pmNot);
+    s.c->Polyline(chain);
+    for (size_t i = 0; i + 1 < chain.size(); ++i) EXPECT_EQ(s.At(chain[i].x, chain[i].y), clBlack) << reversed << " " << i;
+    Surface t(40, 40);
+    t.c->Pen()->SetMode(pmNot);
+    for (size_t i = 0; i + 1 < chain.size(); ++i) {
+      t.c->MoveTo(chain[i].x, chain[i].y);
+      t.c->LineTo(chain[i + 1].x, chain[i + 1].y);
+    }
+    EXPECT_EQ(t.Snapshot(), s.Snapshot()) << reversed;
   }
 }
 
