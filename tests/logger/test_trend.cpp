@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "InkRuns.h"
 #include "gauges/AbFlashT.h"
 #include "logger/AbTrend.h"
 #include "platform/os/Clock.h"
@@ -219,27 +220,6 @@ TEST_F(Trend, ZeroSpanChannelAndSixteenBitLimit) {
   const TRect p = t->PlotRect();
   EXPECT_GT(p.Right, p.Left);
   EXPECT_FALSE(t->GetRecord(1, time, values));
-}
-
-// The rows of a band of the picture that hold ink (any colour but the column's most
-// common one), grouped into runs of adjacent rows: {first, last} each.
-std::vector<std::pair<int, int>> InkRuns(TBitmap& shot, int left, int right, int top, int bottom) {
-  std::map<TColor, int> seen;
-  for (int y = top; y < bottom; ++y)
-    for (int x = left; x < right; ++x) ++seen[shot.Canvas()->Pixel(x, y)];
-  TColor ground = clNone;
-  int most = 0;
-  for (auto [colour, n] : seen)
-    if (n > most) std::tie(ground, most) = std::pair(colour, n);
-  std::vector<std::pair<int, int>> runs;
-  for (int y = top; y < bottom; ++y) {
-    bool ink = false;
-    for (int x = left; x < right && !ink; ++x) ink = shot.Canvas()->Pixel(x, y) != ground;
-    if (!ink) continue;
-    if (!runs.empty() && runs.back().second == y - 1) runs.back().second = y;
-    else runs.push_back({y, y});
-  }
-  return runs;
 }
 
 // Each scale's heading ("°C Ch1" over the channel's scale, "%" over the percent scale)

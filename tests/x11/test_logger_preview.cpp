@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "InkRuns.h"
 #include "LockHolder.h"
 #include "app/Main.h"
 #include "app/MainWindows.h"
@@ -184,22 +185,7 @@ TEST_P(LoggerPreview, ScaleHeadingsStandClearAboveTheirTopLabels) {
   const int edge = t->BevelOuter()->TotalWidth();
   for (bool left : {true, false}) {
     const int from = left ? edge : p.Right + 4, to = left ? p.Left - 4 : shot.Width() - edge;
-    // Ink is any colour but the band's most common one.
-    std::map<TColor, int> seen;
-    for (int y = edge; y < second_label; ++y)
-      for (int x = from; x < to; ++x) ++seen[shot.Canvas()->Pixel(x, y)];
-    TColor ground = clNone;
-    int most = 0;
-    for (auto [colour, n] : seen)
-      if (n > most) std::tie(ground, most) = std::pair(colour, n);
-    std::vector<std::pair<int, int>> runs;
-    for (int y = edge; y < second_label; ++y) {
-      bool ink = false;
-      for (int x = from; x < to && !ink; ++x) ink = shot.Canvas()->Pixel(x, y) != ground;
-      if (!ink) continue;
-      if (!runs.empty() && runs.back().second == y - 1) runs.back().second = y;
-      else runs.push_back({y, y});
-    }
+    const auto runs = InkRuns(shot, from, to, edge, second_label);
     ASSERT_EQ(runs.size(), 2u) << (left ? "left" : "right");
     EXPECT_LT(runs[0].second + 1, runs[1].first);
     EXPECT_LE(runs[1].first, p.Top);
