@@ -244,7 +244,7 @@ TEST_P(AdditionalWindow, TheAccelPeaksOnTheScreenEndTheirSecondOneDrawingAfterTh
     return PumpUntil([&] {
       TBitmap seen, drawn;
       return ui::GrabScreenOf(low, seen) && (ui::GrabControl(low, drawn), x11test::SamePicture(seen, drawn));
-    }, 3000);
+    }, 20000);
   };
   packet(-240);
   EXPECT_TRUE(shows("-Peak = -240"));
