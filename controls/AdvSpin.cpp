@@ -1,6 +1,7 @@
 #include "controls/AdvSpin.h"
 #include "platform/ui/FocusOrder.h"
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include "platform/rtl/DateUtils.h"
@@ -570,7 +571,57 @@ void TAdvSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TAdvSpinEdit::PasteText(const AnsiString& Pasted) {
-  if (editor_enabled_) TMaskEdit::PasteText(Pasted);
+  if (!editor_enabled_ || ReadOnly()) return;
+  // The first line, without the blanks around it (a cell copied from a table brings them).
+  AnsiString line = Pasted.substr(0, Pasted.find_first_of("\r\n"));
+  const size_t first = line.find_first_not_of(" \t");
+  if (first == AnsiString::npos) return;
+  line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
+  if (spin_type_ == sptFloat) std::replace(line.begin(), line.end(), kThousand, kDecimal);
+  const AnsiString t = Text();
+  const size_t at = std::min(static_cast<size_t>(std::max(0, SelStart())), t.size());
+  const size_t len = std::min(static_cast<size_t>(std::max(0, SelLength())), t.size() - at);
+  // What the limit leaves room for, as any edit takes a paste.
+  if (MaxLength() > 0) line = line.substr(0, static_cast<size_t>(std::max(0, MaxLength() - static_cast<int>(t.size() - len))));
+  const AnsiString merged = t.substr(0, at) + line + t.substr(at + len);
+  // A paste is taken only where the text it leaves reads as the number it shows: letters in
+  // an integer field would read as the lowest value while the field still showed them.
+  if (line.empty() || !TakesText(merged)) {
+    MessageBeep(0);
+    return;
+  }
+  TMaskEdit::PasteText(line);
+}
+
+bool TAdvSpinEdit::TakesText(const AnsiString& t) const {
+  const auto digits = [](const AnsiString& s, bool hex) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [hex](char c) {
+      return IsDigit(c) || (hex && std::isxdigit(static_cast<unsigned char>(c)) != 0);
+    });
+  };
+  AnsiString body = t;
+  if (!body.empty() && body[0] == '-' && spin_type_ != sptDate) {
+    if (!signed_) return false;
+    body.erase(0, 1);
+  }
+  switch (spin_type_) {
+    case sptNormal: return digits(body, false);
+    case sptFloat: {
+      const size_t dp = body.find(kDecimal);
+      if (dp == AnsiString::npos) return digits(body, false);
+      const AnsiString whole = body.substr(0, dp), decimals = body.substr(dp + 1);
+      if (precision_ == 0 || (precision_ > 0 && static_cast<int>(decimals.size()) > precision_)) return false;
+      return (whole.empty() || digits(whole, false)) && (decimals.empty() || digits(decimals, false)) &&
+             !(whole.empty() && decimals.empty());
+    }
+    case sptHex: return t.size() > 2 && t.compare(0, 2, "0x") == 0 && digits(t.substr(2), true);
+    case sptDate:
+    case sptTime: {
+      const char sep = spin_type_ == sptDate ? kDateSep : kTimeSep;
+      return std::all_of(t.begin(), t.end(), [sep](char c) { return IsDigit(c) || c == sep; });
+    }
+  }
+  return false;
 }
 
 void TAdvSpinEdit::KeyPress(char& Key) {

@@ -193,11 +193,15 @@ class TAdvSpinEdit : public TLabelledEdit<TMaskEdit> {
 
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
-  // Pastes only while the editor is enabled.
+  // Pastes only while the editor is enabled and the edit not read-only, and only a text
+  // that leaves a number of the spin type (its first line, the blanks around it dropped);
+  // anything else is refused with a beep.
   void PasteText(const AnsiString& Pasted) override;
   void DoEnter() override;
   void DoExit() override;
   void Loaded() override;
+  // Whether a whole text reads as a value of the spin type.
+  bool TakesText(const AnsiString& t) const;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetEnabled(bool v) override;
   // The wheel steps the value like the arrow keys.

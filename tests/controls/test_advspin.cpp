@@ -7,6 +7,7 @@
 #include <vector>
 #include "platform/rtl/DateUtils.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/stdctrls/Beep.h"
 #include "platform/stdctrls/Themes.h"
 #include "platform/ui/Simulate.h"
 #include "controls/AdvEdit.h"
@@ -123,6 +124,60 @@ TEST_F(AdvSpinTest, CharacterFilter) {
   Type('.');
   Type('7');
   EXPECT_EQ(spin->Text(), "127");
+}
+
+// A paste (the clipboard keys, a middle click, a drop all come here) is taken only where the
+// text it leaves reads as the number the field shows; anything else beeps and changes
+// nothing, so a field never shows "7000x" while its value reads as the minimum.
+TEST_F(AdvSpinTest, PastesLeaveOnlyNumbersOfTheSpinType) {
+  ui::BeepCounter beeps;
+  struct Case {
+    TAdvSpinType type;
+    int precision;
+    bool is_signed;
+    const char* before;
+    int sel_start, sel_length;
+    const char* pasted;
+    const char* after;
+  } cases[] = {
+      {sptNormal, 0, false, "6500", 0, 4, "7000x", "6500"},
+      {sptNormal, 0, false, "6500", 0, 4, " 7000 \r\nnext", "7000"},  // the first line, trimmed
+      {sptNormal, 0, false, "65", 2, 0, "5y", "65"},
+      {sptNormal, 0, false, "65", 2, 0, "00", "6500"},
+      {sptNormal, 0, false, "65", 0, 0, "-", "65"},   // unsigned
+      {sptNormal, 0, true, "65", 0, 0, "-", "-65"},
+      {sptNormal, 0, true, "65", 0, 2, "1-2", "65"},  // a minus inside is no number
+      {sptNormal, 0, false, "65", 0, 2, "1.5", "65"},
+      {sptFloat, 2, false, "1.5", 0, 3, "2,25", "2.25"},  // the thousands separator as typed
+      {sptFloat, 2, false, "1.5", 0, 3, "2.255", "1.5"},  // more decimals than the field shows
+      {sptFloat, 0, false, "1", 0, 1, "2.5", "1"},
+      {sptFloat, 2, false, "1.5", 3, 0, ".2", "1.5"},     // a second decimal point
+      {sptFloat, 2, false, "1.5", 0, 3, "1e3", "1.5"},
+      {sptHex, 0, false, "0x1F", 4, 0, "a0", "0x1Fa0"},
+      {sptHex, 0, false, "0x1F", 4, 0, "g", "0x1F"},
+  };
+  for (const Case& c : cases) {
+    spin->SetSpinType(c.type);
+    spin->SetPrecision(c.precision);
+    spin->SetSigned(c.is_signed);
+    spin->SetText(c.before);
+    spin->SetSelStart(c.sel_start);
+    spin->SetSelLength(c.sel_length);
+    const int beeped = beeps.Count();
+    spin->PasteText(c.pasted);
+    EXPECT_EQ(spin->Text(), c.after) << c.pasted;
+    EXPECT_EQ(beeps.Count() > beeped, std::string(c.after) == c.before) << c.pasted;
+  }
+  // Read-only, or with its editor off, the field takes no paste at all.
+  spin->SetSpinType(sptNormal);
+  spin->SetText("65");
+  spin->SetSelStart(2);
+  spin->SetReadOnly(true);
+  spin->PasteText("1");
+  spin->SetReadOnly(false);
+  spin->SetEditorEnabled(false);
+  spin->PasteText("1");
+  EXPECT_EQ(spin->Text(), "65");
 }
 
 TEST_F(AdvSpinTest, ExitWritesMinimumForEmptyText) {
