@@ -314,6 +314,43 @@ TEST_P(NumericFields, EnterInASpinEditPressesTheDefaultButton) {
   });
 }
 
+// Letters middle-clicked or pasted into an integer spin edit of the main window are
+// refused: the field keeps its number, the map its limit, and what the field shows is what
+// leaving it stores.
+TEST_P(NumericFields, LettersPastedIntoTheSoftLimitAreRefused) {
+  if (std::system("command -v xclip >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xclip";
+  Run([&] {
+    ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
+    kMainFans.open();
+    TAdvSpinEdit* s = R7Tform1->soft_limit;
+    ASSERT_TRUE(WaitFor([s] { return s->CanFocus(); }));
+    const auto text = [s] { return Ask<AnsiString>([s] { return s->Text(); }); };
+    const auto limit = [] { return Ask<int>([] { return static_cast<int>(MapSlots[CurrentMap].SoftRevLimit); }); };
+    const AnsiString before = text();
+    const int stored = limit();
+    Click(s, 1);
+    SelectElsewhere("5y");
+    Click(s, 2);
+    Sleep(300);
+    EXPECT_EQ(text(), before) << "middle click";
+    std::system("printf '%s' '7000x' | xclip -selection clipboard -i >/dev/null 2>&1");
+    Sleep(200);
+    Press("ctrl+a ctrl+v");
+    Sleep(300);
+    EXPECT_EQ(text(), before) << "Ctrl+V";
+    Press("Tab");
+    Sleep(300);
+    EXPECT_EQ(limit(), stored);
+    // A number goes in as typed.
+    std::system("printf '%s' '6800' | xclip -selection clipboard -i >/dev/null 2>&1");
+    Sleep(200);
+    Click(s, 1);
+    Press("ctrl+a shift+Insert Tab");
+    EXPECT_TRUE(WaitFor([&] { return text() == "6800"; }));
+    EXPECT_TRUE(WaitFor([&] { return limit() == 6800; }));
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(Screen, NumericFields, ::testing::Values("1024x768x24"));
 
 }  // namespace
