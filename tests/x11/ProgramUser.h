@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/Main.h"
+#include "controls/Aligrid.h"
 #include "ecusim/PtyEcu.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Application.h"
@@ -53,6 +54,16 @@ inline bool WaitActive(const std::string& title, int ms = kPatientMs) {
 
 // The focused control of a form.
 inline TWinControl* Focus(TForm* f) { return f->ActiveControl(); }
+
+// The texts of a grid's selected cells, row by row, each followed by a space (called on the
+// program's thread).
+inline std::string SelectedCells(TStringAlignGrid* g) {
+  const TGridRect r = g->Selection();
+  std::string s;
+  for (int row = r.Top; row <= r.Bottom; ++row)
+    for (int col = r.Left; col <= r.Right; ++col) s += std::string(g->Cells(col, row).c_str()) + " ";
+  return s;
+}
 
 // Keys as the window system delivers them to the active window.
 inline void Press(const std::string& keys) {

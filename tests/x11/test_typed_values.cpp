@@ -81,13 +81,7 @@ TEST_P(TypedValues, BlockDialogOpenedAgainShowsItsPreset) {
     ASSERT_TRUE(WaitFor([] { return Screen->ActiveForm() == R7Tform1; }, 20000));
     Press("F3");
     ASSERT_TRUE(WaitFor([m, g] { return m->ActiveControl() == g; }));
-    auto block = [g] {
-      const TGridRect r = g->Selection();
-      std::string s;
-      for (int row = r.Top; row <= r.Bottom; ++row)
-        for (int col = r.Left; col <= r.Right; ++col) s += std::string(g->Cells(col, row).c_str()) + " ";
-      return s;
-    };
+    auto block = [g] { return SelectedCells(g); };
     Press("shift+Right shift+Down");
     const std::string cells = Ask<std::string>(block);
     const std::vector<uint8_t> map = MapBytes(Ask<int>([] { return CurrentMap; }));

@@ -31,13 +31,7 @@ TEST_P(WindowKeys, BlockDialogFillsAtTheFirstEnterInTheValue) {
     Press("F3");
     ASSERT_TRUE(WaitFor([m, g] { return m->ActiveControl() == g; }));
     // The four cells of the block and what each round leaves in them.
-    auto block = [g] {
-      const TGridRect r = g->Selection();
-      std::string s;
-      for (int row = r.Top; row <= r.Bottom; ++row)
-        for (int col = r.Left; col <= r.Right; ++col) s += std::string(g->Cells(col, row).c_str()) + " ";
-      return s;
-    };
+    auto block = [g] { return SelectedCells(g); };
     struct Round {
       const char* typed;  // keys in the value box before Enter
       const char* cells;
